@@ -1,0 +1,218 @@
+// The one public header of the simulation library `release`.
+//
+// The library exports three entries with C linkage; every argument passes by
+// reference (a pointer), except text lengths, which pass by value as 32-bit
+// integers right after their text. The blocks below describe the caller's
+// input record word by word: all words are four bytes, INTEGER*4 or REAL*4.
+#ifndef RELEASE_RELEASE_H
+#define RELEASE_RELEASE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#define RELEASE_CALL __stdcall
+#else
+#define RELEASE_CALL
+#endif
+
+#define RELEASE_API __attribute__((visibility("default")))
+
+/* Progress callback: percentage by value, non-zero result stops the run. */
+typedef int32_t(RELEASE_CALL *ReleaseProgressFn)(int32_t percentage);
+
+/* Network header: 20 words. */
+typedef struct NETHDR {
+    int32_t NBR;      /* number of branches, 1..15 */
+    int32_t NJUN;     /* number of junctions, 0..3 */
+    int32_t NBJ[3];   /* branches listed at junction j */
+    int32_t IBJ[15];  /* junction j, place k at index (j-1) + 3*(k-1) */
+} NETHDR;
+
+/* One pipe segment: 9 words. */
+typedef struct PIPSEG {
+    int32_t NSECT;  /* sections, 0 = chosen from the length */
+    float DIAM;     /* m */
+    float ROUGH;    /* m; 0 or 1.0 = default 5e-5 m */
+    float HTC;      /* heat-transfer coefficient */
+    float TAMB;     /* ambient temperature, deg C */
+    float XSTA;     /* m, upstream end */
+    float ZSTA;
+    float XEND;     /* m, downstream end */
+    float ZEND;
+} PIPSEG;
+
+/* One branch record: 903 words. */
+typedef struct BRREC {
+    int32_t NPIPE;
+    float XBR0;
+    float ZBR0;
+    PIPSEG PIPE[100];
+} BRREC;
+
+/* Inlet and outlet data: 47 words, by branch b = 1..15 at index b-1. */
+typedef struct BNDDAT {
+    float QIN[15];    /* kg/s */
+    float TIN[15];    /* deg C */
+    float TCLIN[15];  /* s after the leak opens; below 0 = never closes */
+    float POUT;       /* Pa */
+    float TCLOUT;     /* s after the leak opens; 0 or less = never closes */
+} BNDDAT;
+
+/* Leak record: 5 words. */
+typedef struct LEKDAT {
+    int32_t LEKTYP;  /* 0 = plain leak */
+    int32_t LEKBR;   /* branch of the leak */
+    float LEKX;      /* m along the branch */
+    float LEKDIA;    /* m, hole diameter */
+    float LEKPB;     /* Pa, pressure outside the leak */
+} LEKDAT;
+
+/* Fluid-property table block: 6487 words.
+   Table k (1..16) at pressure i, temperature j: TAB[k-1][i-1][j-1]
+   (temperature index fastest). */
+typedef struct PVTBLK {
+    int32_t NP;
+    int32_t NT;
+    float P[20];      /* Pa */
+    float T[20];      /* deg C */
+    float PBUB[20];   /* bubble-point pressure per temperature, Pa */
+    float TAUX[20];   /* second per-temperature array */
+    float TAB[16][20][20];
+    float WCUT;       /* water cut, % */
+    float ROGST;      /* gas density at standard conditions, kg/m3 */
+    float ROLST;      /* oil density at standard conditions, kg/m3 */
+    float GORST;      /* gas-oil ratio at standard conditions, Sm3/Sm3 */
+    float BETAST;     /* gas mass fraction at standard conditions */
+} PVTBLK;
+
+/* Gas composition for COMPPVT. */
+typedef struct COMPREC {
+    int32_t NCOMP;        /* 1..30 */
+    int32_t MODEL[30];    /* model index of component k */
+    float MOLEPCT[30];    /* mole fraction, % */
+    float MOLWT[30];      /* mole weight, g/mol (pseudo-components) */
+    float LIQDEN[30];     /* liquid density (pseudo-components; 0 = none) */
+} COMPREC;
+
+/* Run options: 101 words; the library reads words 1 and 2. */
+typedef struct ReleaseControl {
+    int32_t version;   /* word 0, not read */
+    float TUSER;       /* word 1: user end time, s after the leak opens; 0 = none */
+    int32_t NOTEMP;    /* word 2: 1 = no temperature calculation */
+    int32_t unused[98];
+} ReleaseControl;
+
+/* Result block: 11 words, written on success only. */
+typedef struct DischargeSummary {
+    float time;
+    float peak_total_mass;
+    float peak_oil_out;
+    float peak_gas_out;
+    float peak_oil_out_std;
+    float peak_gas_out_std;
+    float total_mass;
+    float oil_out;
+    float gas_out;
+    float oil_out_std;
+    float gas_out_std;
+} DischargeSummary;
+
+/* The whole release input record. The first 20104 words are the library's
+   input; the rest is the front end's bookkeeping. */
+typedef struct ReleaseInput {
+    NETHDR net;
+    BRREC br[15];
+    BNDDAT bnd;
+    LEKDAT lek;
+    PVTBLK pvt;
+    int32_t branch_start_obj[15];
+    int32_t branch_name_obj[15];
+    int32_t junction_obj[3];
+    int32_t segment_obj[15][100];
+    int32_t inlet_obj[15];
+    int32_t outlet_obj;
+    int32_t leak_obj;
+    float leak_depth;
+    float leak_amb_temp;
+    /* On a 64-bit build the owned result path takes a pointer, not a word. */
+    char *result_path;
+    int32_t result_path_capacity;
+} ReleaseInput;
+
+RELEASE_API void RELEASE_CALL RELEASE(NETHDR *nethdr, BRREC *brdata, BNDDAT *bnddat,
+                                      LEKDAT *lekdat, PVTBLK *pvtblk, ReleaseControl *ctl,
+                                      DischargeSummary *summary, const char *path,
+                                      int32_t path_len, ReleaseProgressFn *callback,
+                                      int32_t *IERR, char *MSG, int32_t msg_len);
+
+RELEASE_API void RELEASE_CALL BLACKOIL(float *gas_density, float *oil_density, float *gor,
+                                       float *water_cut, PVTBLK *pvtblk, int32_t *IERR,
+                                       char *MSG, int32_t msg_len);
+
+RELEASE_API void RELEASE_CALL COMPPVT(COMPREC *comp, PVTBLK *pvtblk, int32_t *IERR, char *MSG,
+                                      int32_t msg_len);
+
+#ifdef __cplusplus
+}  // extern "C"
+
+// Word offsets of the input record, checked against the layout above.
+#define RELEASE_WORD(T, f) (offsetof(T, f) / 4)
+static_assert(sizeof(NETHDR) == 20 * 4);
+static_assert(RELEASE_WORD(NETHDR, NJUN) == 1 && RELEASE_WORD(NETHDR, NBJ) == 2 &&
+              RELEASE_WORD(NETHDR, IBJ) == 5);
+static_assert(sizeof(PIPSEG) == 9 * 4);
+static_assert(RELEASE_WORD(PIPSEG, DIAM) == 1 && RELEASE_WORD(PIPSEG, ROUGH) == 2 &&
+              RELEASE_WORD(PIPSEG, HTC) == 3 && RELEASE_WORD(PIPSEG, TAMB) == 4 &&
+              RELEASE_WORD(PIPSEG, XSTA) == 5 && RELEASE_WORD(PIPSEG, ZSTA) == 6 &&
+              RELEASE_WORD(PIPSEG, XEND) == 7 && RELEASE_WORD(PIPSEG, ZEND) == 8);
+static_assert(sizeof(BRREC) == 903 * 4);
+static_assert(RELEASE_WORD(BRREC, XBR0) == 1 && RELEASE_WORD(BRREC, ZBR0) == 2 &&
+              RELEASE_WORD(BRREC, PIPE) == 3);
+static_assert(sizeof(BNDDAT) == 47 * 4);
+static_assert(RELEASE_WORD(BNDDAT, TIN) == 15 && RELEASE_WORD(BNDDAT, TCLIN) == 30 &&
+              RELEASE_WORD(BNDDAT, POUT) == 45 && RELEASE_WORD(BNDDAT, TCLOUT) == 46);
+static_assert(sizeof(LEKDAT) == 5 * 4);
+static_assert(RELEASE_WORD(LEKDAT, LEKBR) == 1 && RELEASE_WORD(LEKDAT, LEKX) == 2 &&
+              RELEASE_WORD(LEKDAT, LEKDIA) == 3 && RELEASE_WORD(LEKDAT, LEKPB) == 4);
+static_assert(sizeof(PVTBLK) == 6487 * 4);
+static_assert(RELEASE_WORD(PVTBLK, P) == 2 && RELEASE_WORD(PVTBLK, T) == 22 &&
+              RELEASE_WORD(PVTBLK, PBUB) == 42 && RELEASE_WORD(PVTBLK, TAUX) == 62 &&
+              RELEASE_WORD(PVTBLK, TAB) == 82 && RELEASE_WORD(PVTBLK, WCUT) == 6482 &&
+              RELEASE_WORD(PVTBLK, ROGST) == 6483 && RELEASE_WORD(PVTBLK, ROLST) == 6484 &&
+              RELEASE_WORD(PVTBLK, GORST) == 6485 && RELEASE_WORD(PVTBLK, BETAST) == 6486);
+static_assert(offsetof(PVTBLK, TAB[1][2][3]) / 4 == 82 + 400 * 1 + 20 * 2 + 3);
+static_assert(sizeof(ReleaseControl) == 101 * 4);
+static_assert(RELEASE_WORD(ReleaseControl, TUSER) == 1 && RELEASE_WORD(ReleaseControl, NOTEMP) == 2);
+static_assert(sizeof(DischargeSummary) == 11 * 4);
+static_assert(RELEASE_WORD(DischargeSummary, total_mass) == 6 &&
+              RELEASE_WORD(DischargeSummary, gas_out_std) == 10);
+static_assert(sizeof(COMPREC) == 121 * 4);
+static_assert(RELEASE_WORD(COMPREC, MODEL) == 1 && RELEASE_WORD(COMPREC, MOLEPCT) == 31 &&
+              RELEASE_WORD(COMPREC, MOLWT) == 61 && RELEASE_WORD(COMPREC, LIQDEN) == 91);
+static_assert(RELEASE_WORD(ReleaseInput, br) == 20 && RELEASE_WORD(ReleaseInput, bnd) == 13565 &&
+              RELEASE_WORD(ReleaseInput, lek) == 13612 && RELEASE_WORD(ReleaseInput, pvt) == 13617);
+static_assert(RELEASE_WORD(ReleaseInput, bnd.TIN) == 13580 &&
+              RELEASE_WORD(ReleaseInput, bnd.TCLIN) == 13595 &&
+              RELEASE_WORD(ReleaseInput, bnd.POUT) == 13610 &&
+              RELEASE_WORD(ReleaseInput, bnd.TCLOUT) == 13611);
+static_assert(RELEASE_WORD(ReleaseInput, pvt.ROGST) == 20100 &&
+              RELEASE_WORD(ReleaseInput, pvt.BETAST) == 20103);
+static_assert(RELEASE_WORD(ReleaseInput, branch_start_obj) == 20104 &&
+              RELEASE_WORD(ReleaseInput, branch_name_obj) == 20119 &&
+              RELEASE_WORD(ReleaseInput, junction_obj) == 20134 &&
+              RELEASE_WORD(ReleaseInput, segment_obj) == 20137 &&
+              RELEASE_WORD(ReleaseInput, inlet_obj) == 21637 &&
+              RELEASE_WORD(ReleaseInput, outlet_obj) == 21652 &&
+              RELEASE_WORD(ReleaseInput, leak_obj) == 21653 &&
+              RELEASE_WORD(ReleaseInput, leak_depth) == 21654 &&
+              RELEASE_WORD(ReleaseInput, leak_amb_temp) == 21655);
+static_assert(sizeof(ReleaseProgressFn *) == sizeof(void *));
+#undef RELEASE_WORD
+#endif
+
+#endif

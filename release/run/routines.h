@@ -1,0 +1,93 @@
+// The routines of the library that are called across its folders.
+//
+// Conventions: IERR is set to 1 (with MSG, LMSG characters, blank-padded) on
+// a refusal and left alone otherwise; callers test it and return at once.
+// Routines whose failure used to end the process throw rel::RunFailure.
+// Everything else a routine reads or writes lives in the state areas.
+#pragma once
+
+#include <cstdint>
+
+#include "release/release.h"
+
+namespace rel {
+
+// ------------------------------------------------ entry services (run/)
+void SETCBK(ReleaseProgressFn* holder);
+int32_t CALCBK(int32_t& percentage);
+int32_t NOCBK(int32_t percentage);
+
+// ------------------------------------------------ initial state and time loop (run/)
+void UNPACK(const PVTBLK& blk);
+void PVTRF2(int32_t& IERR, char* MSG, int32_t LMSG);
+void INITIAL(const BNDDAT& bnd, const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG);
+void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG);
+void PVTLIM(const PVTBLK& blk);
+void INISTA(int32_t& IERR, char* MSG, int32_t LMSG);
+void ENDTCHK(float TUSER, int32_t& IERR, char* MSG, int32_t LMSG);
+void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG);
+
+// ------------------------------------------------ device list (run/, set-up)
+void CHOSET();
+
+// ------------------------------------------------ output (output/)
+void VARCAT();
+void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG);
+void PLTLAB(int32_t& IERR, char* MSG, int32_t LMSG);
+void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG);
+void PRTRES();
+
+// ------------------------------------------------ tables and properties (pvt/, solver/)
+// Interval search: with mode 2 the largest k in 1..n-1 with grid(k) <= x
+// (1 below the grid). grid points at grid(1).
+int32_t TBLOC(float x, const float* grid, int32_t n, int32_t mode);
+
+// Outputs 5..26 of the table lookup, in their order.
+struct PvtOut {
+    float ROG, DRGP, ROL, DRLP, DRSP, RS, VISG, VISL, CPG, CPL, HL, HG, DHLP, DHGP, DRLT, DRGT,
+        DRST, CONG, CONL, SIG, X1, X2;
+};
+void PVTLUP(int32_t IT, int32_t IP, float P, float T, PvtOut& out, int32_t CHECK,
+            int32_t& BELOW, int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG);
+void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG);
+void SECPRP(int32_t& IERR, char* MSG, int32_t LMSG);
+void PRPUPD(int32_t& IERR, char* MSG, int32_t LMSG);
+// Linear interpolation weights in column k of a time table (leading dimension ld).
+void TBINT(const float* table, int32_t ld, int32_t n, int32_t k, float time, int32_t& index,
+           float& weight, float& fraction);
+// Linear interpolation in a table; x outside the table throws RunFailure with
+// the caller's name text and the range.
+void TBINTR(const float* xt, const float* yt, int32_t n, float x, float& y, int32_t unit,
+            const char* name, int32_t lname);
+float CTRVAL(int32_t number);
+float CPUTIM();
+
+// ------------------------------------------------ implicit step (solver/)
+void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG);
+void CLOSUR();
+void LEKCOF(int32_t& IERR, char* MSG, int32_t LMSG);
+// Band solvers over BANDWK: NBAND is 7, 5 or 3 columns centred on column 4;
+// NUNK the unknowns per junction group (3, 2 or 1). The right-hand side is
+// replaced by the solution.
+void BANDLU(int32_t NEQ, int32_t NBAND, int32_t& IERR, char* MSG, int32_t LMSG);
+void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, int32_t LMSG);
+int32_t IBRJF(int32_t JUN, int32_t IBR);
+void TADVDT(float DPRGRO, float DPRMAX, double& HT, float HTMAX, float HTMIN, float HTSAF,
+            double& TIME, int32_t ICUT, double& HTOLD);
+
+// ------------------------------------------------ devices (solver/)
+void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG);
+void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG);
+void CHOKCO();
+void CTRUPD(double TIME, double HT, float HTMIN, float HTSAF, int32_t& IFLAG);
+void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG);
+void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG);
+void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG);
+
+// ------------------------------------------------ mass and energy step (solver/)
+void MASS(int32_t& IERR, char* MSG, int32_t LMSG);
+void MTRANS();
+void MFLUX(int32_t IFLAG, int32_t& IERR, char* MSG, int32_t LMSG);
+void VOLFRC();
+
+}  // namespace rel

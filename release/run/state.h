@@ -1,0 +1,313 @@
+// The process-wide state areas of a discharge run.
+//
+// Every routine of the library reads and writes these areas directly; INICOM
+// gives them their initial values at the start of every RELEASE call. One
+// struct per area, one global instance each, named as the model names them.
+//
+// Conventions:
+//  - per-section and per-boundary arrays are indexed 0..MXB; the boundary with
+//    index i is the upstream face of section i, entry 0 lies before the first;
+//  - per-branch arrays 1..MXBR, per-pipe arrays 1..MXPIPE, per-junction 1..MXJUN;
+//  - flags are int32_t: true is -1, false 0; a test looks at the lowest bit;
+//  - state numbers are float (REAL*4), the band systems double.
+//
+// Each area keeps the fields of one topic together under a short heading.
+#pragma once
+
+#include <cstdint>
+
+#include "run/farray.h"
+
+namespace rel {
+
+constexpr int MXBR = 15;     // branches
+constexpr int MXJUN = 3;     // junctions
+constexpr int MXBJ = 5;      // branches per junction
+constexpr int MXPB = 100;    // pipes per branch
+constexpr int MXPIPE = 200;  // pipes in the network
+constexpr int MXSEC = 199;   // sections in the network
+constexpr int MXB = 200;     // section boundaries (and array extent of per-section arrays)
+constexpr int MXVAR = 200;   // result variables
+constexpr int MXNAM = 260;   // short names in VARNAM
+constexpr int MXCURV = 50;   // plot curves
+constexpr int MXSRC = 10;    // inlet sources
+constexpr int MXSRCT = 10;   // time points per source
+constexpr int MXCHK = 10;    // chokes
+constexpr int MXCHKT = 10;   // time points per choke table
+constexpr int MXLEK = 5;     // leaks
+constexpr int MXVSRC = 5;    // valve sources
+constexpr int MXDEV = MXCHK + MXVSRC + MXLEK;  // rows of the flow-restriction table
+constexpr int MXCTR = 15;    // controllers
+constexpr int MXCTRT = 10;   // set-point table points
+constexpr int MXNP = 20;     // pressure grid points
+constexpr int MXNT = 20;     // temperature grid points
+constexpr int MXEQ = 600;    // rows of the band systems
+
+constexpr int32_t TRUE_ = -1;
+constexpr int32_t FALSE_ = 0;
+inline bool is_true(int32_t flag) { return (flag & 1) != 0; }
+
+using SecF = Arr<float, MXB, 0>;    // per section / per boundary, REAL*4
+using SecI = Arr<int32_t, MXB, 0>;  // per section / per boundary, INTEGER*4
+
+// ---------------------------------------------------------------- RUNCTL
+struct Runctl {
+    double TIME;          // simulation clock, s from the start of the warm-up
+    double HT;            // current time step, s
+    double HTOLD;         // previous step, s
+    float HTMIN, HTMAX;   // step limits of the current period, s
+    int32_t IO;           // number of run periods
+    Arr<float, 4> TPBEG, TPEND, HMINP, HMAXP;  // run schedule per period
+    int32_t NINTGR;       // step count
+    double TSTOP;         // time at which the run stopped, s
+    float TUSER;          // user end time, s after the leak opens (0 = none)
+    float TCLMAX;         // latest inlet closing time point, s
+    float TESTIM, TEST0;  // estimated end of the run
+    float DPRRED;         // 0.01: step-change limit of the implicit step
+    float DPRGRO;         // 0.0005: step-growth tolerance
+    float HTSAF;          // 0.75: step factor
+    float CPUCLO, CPUMOM, CPUSLV;  // processor-time accumulators, s
+    int32_t IPRINT;       // print level of the results listing
+    int32_t ITEMP;        // temperature-calculation switch
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- NETDSC
+struct Netdsc {
+    int32_t NBR, NJUN;
+    Arr<int32_t, MXJUN> NBJ;
+    Arr2<int32_t, MXJUN, MXBJ> IBJ;          // IBJ(j, k): junction j, place k
+    Arr<int32_t, MXBR> NPIPBR;               // pipes per branch
+    Arr<int32_t, MXBR> ITYPBR;               // branch type
+    Arr<int32_t, MXBR> NSECBR;               // sections per branch
+    Arr<int32_t, MXBR> ISECBR;               // first section of a branch
+    Arr<int32_t, MXBR> INLFLG;               // 1 = branch got an inlet source
+    Arr2<float, 3, MXBR> XYZBR;              // upstream point of each branch
+    SecI KSEC;                               // section kind
+    SecI JBND;                               // junction marker
+    SecI IBRSEC;                             // branch of each section
+    SecI IEQSEC;                             // first unknown of each section
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- PIPGEO
+struct Pipgeo {
+    int32_t NPIPE, NPIPE2;                   // running pipe totals
+    int32_t NSEC;                            // sections in the network
+    int32_t NSECM1;                          // sections less one
+    int32_t NEQ, NEQL, NEQG, NEQP;           // unknowns of the systems
+    Arr<float, MXPIPE> DIAM, DCLO, ROUGH;    // per pipe, m
+    Arr2<float, 3, MXPIPE> XYZEND;           // downstream end of each pipe
+    Arr<float, MXPIPE> DZPIP, PLEN, SLOPE;   // elevation change, length, downward slope
+    Arr<int32_t, MXPIPE> NSECPP;             // sections per pipe
+    SecF DX, SECAREA, ZSEC, DSEC, SINANG, COSANG;  // per section
+    SecI IPIPE;                              // pipe of each section
+    SecF DBND;                               // per boundary, m
+    SecF CFLFAC, EXPFAC;                     // per boundary area ratios
+    SecI IDPCHK, ICFLON;
+    SecF TAMBS, QWV, HTCS;                   // per section heat-transfer data
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- SECVAR
+struct Secvar {
+    // velocities and directions at boundaries
+    SecF UG, UL, UD, DUG, DUL, UDO, USG, USL, USD;
+    SecI JUG, JUL, JUD, JUT, ID;
+    // pressures, temperatures
+    SecF PT, DPT, DPTO, DPZ, TM, TW;
+    // fractions and masses per section
+    SecF AL, BE, GA, HOL, MG, ML, MD, MLT, DMG, DML, VOL;
+    // fluid properties per section
+    SecF ROG, ROL, RS, DRLP, DRGP, VISL, VISG, HG, HL, SIG;
+    // mass flows and fluxes at boundaries
+    SecF WG, WL, WD, QL, QG, QD;
+    // closure coefficients
+    SecF DS, PSI, PSIO, SLAI, SLAG, SLAL, SLAD;
+    float DPRMAX;
+    int32_t IDPRMX;
+    float DTCFL;
+    int32_t IDTCFL;
+    float MAXERR;
+    Arr<float, 2> RETRAN;                    // transition Reynolds numbers
+    Arr<float, 4> FRMULT;                    // friction multipliers
+    SecF ENTIN;                              // per-section entrainment input
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- EQUIPM
+struct Equipm {
+    // inlet sources
+    int32_t NSOUR;
+    Arr<int32_t, MXSRC> ISOUR;               // cell
+    Arr<int32_t, MXSRC> NTSOUR;              // time points
+    Arr2<float, MXSRCT, MXSRC> TSOUR, GSOUR, LSOUR, TMSOUR;  // time, gas, liquid, temperature
+    Arr<float, MXSRC> WGSOUR, WLSOUR, W3SOUR;  // current values
+    // chokes
+    int32_t NCHOKE;                          // rows of the flow-restriction table
+    // leaks
+    int32_t NLEAK;
+    int32_t NVSRC;                           // valve sources
+    Arr<int32_t, 10> IVSFLG;                 // per valve source flag (initially true)
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- LEKRES
+struct Lekres {
+    Arr<float, MXLEK> GTLEAK;                // current total mass rate, kg/s
+    float LEAKFLOW;                          // first leak's GTLEAK
+    float time;                              // release-end time, s after the leak opened
+    int32_t IEND;                            // release found ended
+    float ROGLK, ROLLK, RSLK;                // reference properties at the leak
+    float TCHECK;
+    // peaks since the run started, per leak
+    Arr<float, MXLEK> PKTOT, PKGAS, PKOIL, PKGSTD, PKOSTD;
+    // accumulated totals, per leak
+    Arr<double, MXLEK> ACMASS, ACOIL, ACGAS, ACOSTD, ACGSTD;
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- PLTCTL
+struct Pltctl {
+    int32_t NCURV;                           // curve count
+    Arr<int32_t, MXCURV> IVCURV, ICCURV, IBCURV;  // variable id, cell, branch
+    int32_t NCPLT;                           // curves in the plot file
+    int32_t NPLTF;                           // number of plot files
+    int32_t IUPLT;                           // plot unit
+    double TPLOT;                            // next plot time
+    // --- setup ---
+    // --- pvt ---
+    // --- output ---
+    // --- step ---
+    // --- devices ---
+    // --- mass ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- VARTAB / VARNAM
+struct Vartab {
+    char NAME[MXVAR][6];
+    char UNIT[MXVAR][6];
+    char KIND[MXVAR];
+    char DESC[MXVAR][50];
+    // --- output ---
+};
+
+struct Varnam {
+    char SHORT[MXNAM][6];
+};
+
+// ---------------------------------------------------------------- IOUNIT
+struct Iounit {
+    int32_t IUIN;       // input unit (10)
+    int32_t IULOG;      // log unit (77)
+    int32_t NBVAR;      // ids up to this are boundary variables (30)
+    int32_t NSHORT;     // short-name count (260)
+    Arr<int32_t, 6> IUNET;  // network-file units 11..16
+    int32_t IUDMP;      // dump unit (19)
+    int32_t IECHO;      // input-echo flag
+    // --- setup ---
+    // --- output ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- CTRTAB
+struct Ctrtab {
+    int32_t NCTR;
+    Arr<int32_t, MXCTR> ICTRNO, ICTRTY, IRESTR;  // number, type, restart flag
+    Arr<float, MXCTR> CTRTC;                 // time constant, s
+    Arr<int32_t, MXCTR> NCTRT;               // set-point table points
+    Arr2<float, MXCTRT, MXCTR> TCTR, SCTR;   // set-point table: time, value
+    Arr<float, MXCTR> CONTR, CTROLD, CTRRAT;
+    // --- setup ---
+    // --- devices ---
+    // --- deck ---
+};
+
+// ---------------------------------------------------------------- CBKSTA
+using ProgressFn = int32_t (*)(int32_t);
+struct Cbksta {
+    int32_t ACTIVE;
+    ProgressFn PROC;
+};
+
+// ---------------------------------------------------------------- PVTCOM
+struct Pvtcom {
+    int32_t NP, NT;
+    Arr<float, MXNP> PP;                     // pressure grid, Pa
+    Arr<float, MXNT> TT;                     // temperature grid, deg C
+    Arr<float, MXNT> PBUB, TAUX;             // per temperature
+    Arr<float, MXNP> RDP;                    // 1/(P(i+1)-P(i))
+    Arr<float, MXNT> RDT;                    // 1/(T(j+1)-T(j))
+    int32_t MODE;                            // lookup-mode word
+    Arr3<float, MXNT, MXNP, 18> TAB;         // TAB(j, i, k): temperature j fastest
+    float ROGST, ROLST, BETAST, WFST;        // standard-condition values
+    int32_t PVTOPT;
+    // --- setup ---
+    // --- pvt ---
+    // --- mass ---
+};
+
+// ---------------------------------------------------------------- BANDWK
+struct Bandwk {
+    Arr2<double, 7, MXEQ> BAND;              // BAND(d, r): column d (4 = diagonal), row r
+    Arr<double, MXEQ> RHS;                   // right-hand side, replaced by the solution
+    // --- step ---
+    // --- mass ---
+};
+
+extern Runctl RUNCTL;
+extern Netdsc NETDSC;
+extern Pipgeo PIPGEO;
+extern Secvar SECVAR;
+extern Equipm EQUIPM;
+extern Lekres LEKRES;
+extern Pltctl PLTCTL;
+extern Vartab VARTAB;
+extern const Varnam VARNAM;
+extern Iounit IOUNIT;
+extern Ctrtab CTRTAB;
+extern Cbksta CBKSTA;
+extern Pvtcom PVTCOM;
+extern Bandwk BANDWK;
+
+// Sets every area to its initial value.
+void INICOM();
+
+}  // namespace rel
