@@ -19,6 +19,10 @@ void missing(const char* name, int32_t& IERR, char* MSG, int32_t LMSG) {
 }
 }  // namespace
 
+PENDING std::string I2CH2(int32_t) { missing("I2CH2"); }
+PENDING std::string I2CH10(float) { missing("I2CH10"); }
+PENDING void SETCBK(ReleaseProgressFn*) { missing("SETCBK"); }
+PENDING int32_t CALCBK(int32_t&) { missing("CALCBK"); }
 PENDING void UNPACK(const PVTBLK&) { missing("UNPACK"); }
 PENDING void PVTRF2(int32_t& IERR, char* MSG, int32_t LMSG) { missing("PVTRF2", IERR, MSG, LMSG); }
 PENDING void INITIAL(const BNDDAT&, const PVTBLK&, int32_t& IERR, char* MSG, int32_t LMSG) { missing("INITIAL", IERR, MSG, LMSG); }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "release/release.h"
 
@@ -16,6 +17,9 @@ namespace rel {
 void SETCBK(ReleaseProgressFn* holder);
 int32_t CALCBK(int32_t& percentage);
 int32_t NOCBK(int32_t percentage);
+// Fixed-width number texts for messages.
+std::string I2CH2(int32_t n);   // 2 characters, "**" when it does not fit
+std::string I2CH10(float x);    // 10 characters, whole number with its point
 
 // ------------------------------------------------ initial state and time loop (run/)
 void UNPACK(const PVTBLK& blk);
