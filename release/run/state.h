@@ -152,6 +152,21 @@ struct Secvar {
     SecF ENTIN;                              // per-section entrainment input
     // --- setup ---
     // --- pvt ---
+    // fluid properties per section written by the property update
+    SecF DRSP;                               // d(gas mass fraction RS)/dP, 1/Pa
+    SecF DRST;                               // d(RS)/dT, 1/K
+    SecF CPG, CPL;                           // gas and liquid heat capacity, J/(kg K)
+    SecF DHGP, DHLP;                         // d(gas, liquid enthalpy)/dP, J/(kg Pa)
+    SecF DRGT, DRLT;                         // d(gas, liquid density)/dT, kg/(m3 K)
+    SecF CONG, CONL;                         // gas and liquid thermal conductivity, W/(m K)
+    SecF PVX1, PVX2;                         // the two optional table properties (always 0)
+    SecF MTOT;                               // total mass MG + MLT, kg/m3
+    SecF DRSDT;                              // (RS - RS of the previous update)/HT, 1/s
+    SecF DRSPB;                              // RS slope between neighbouring sections, 1/Pa
+    SecI ITSEC, IPSEC;                       // temperature and pressure interval of each section
+    // per branch: gas mass fraction across the branch's downstream junction
+    Arr<float, MXBR> RSJIN;                  // RS of the first section behind the junction (flow into it)
+    Arr<float, MXBR> RSJBK;                  // RS of the branch's own last section before the junction (back flow)
     // --- output ---
     // --- step ---
     // --- devices ---
@@ -281,6 +296,10 @@ struct Pvtcom {
     int32_t PVTOPT;
     // --- setup ---
     // --- pvt ---
+    // Table slots of TAB (third index) by property; 17 and 18 stay zero.
+    static constexpr int KCPG = 1, KCPL = 2, KRS = 3, KDRGP = 4, KDRGT = 5, KDRLP = 6,
+                         KDRLT = 7, KHG = 8, KHL = 9, KROG = 10, KROL = 11, KSIG = 12,
+                         KCONG = 13, KCONL = 14, KVISG = 15, KVISL = 16, KPVX1 = 17, KPVX2 = 18;
     // --- mass ---
 };
 
