@@ -223,3 +223,39 @@ TEST(BlackOil, ZFactorSearchGivesOneWhenItDoesNotSettle) {
     // At Ppr 0 the ideal-gas side is 0/0 and never agrees with the equation.
     EXPECT_EQ(ZFDAK(0.0f, 1.5f), 1.0f);
 }
+
+TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
+    const float fluids[][4] = {{DEF_ROG, DEF_ROO, DEF_GOR, 30.0f},
+                               {1.0f, 900.0f, 100.0f, 60.0f},
+                               {0.6f, 730.0f, 1800.0f, 90.0f}};
+    for (const auto& f : fluids) {
+        PVTBLK b{};
+        float g = f[0], o = f[1], r = f[2], w = f[3];
+        int32_t ierr = 0;
+        char msg[LMSG];
+        exported_blackoil()(&g, &o, &r, &w, &b, &ierr, msg, LMSG);
+        ASSERT_EQ(ierr, 0);
+        const float* words = reinterpret_cast<const float*>(&b);
+        for (int k = 2; k < 6487; ++k) ASSERT_TRUE(std::isfinite(words[k])) << "word " << k;
+        for (int i = 0; i < 18; ++i)
+            for (int j = 0; j < 20; ++j) {
+                SCOPED_TRACE(testing::Message() << "fluid " << o << " P " << b.P[j] << " T " << b.T[i]);
+                EXPECT_GT(b.TAB[0][j][i], 0.0f);
+                EXPECT_GT(b.TAB[1][j][i], 0.0f);
+                EXPECT_GE(b.TAB[6][j][i], 0.0f);
+                EXPECT_LE(b.TAB[6][j][i], 1.0f);
+                if (j > 0) {
+                    // Where free gas exists it is denser at higher pressure.
+                    // Above the bubble point the free-gas gravity of the
+                    // correlation drifts (no free gas is there to carry it).
+                    if (b.P[j] <= b.PBUB[i]) {
+                        EXPECT_GT(b.TAB[0][j][i], b.TAB[0][j - 1][i]);
+                    }
+                    // undersaturated oil is compressed; saturated oil takes up gas
+                    if (b.P[j - 1] > b.PBUB[i]) {
+                        EXPECT_GT(b.TAB[1][j][i], b.TAB[1][j - 1][i]);
+                    }
+                }
+            }
+    }
+}
