@@ -72,6 +72,8 @@ void INICOM() {
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    std::memset(RUNCTL.TITLE, ' ', sizeof RUNCTL.TITLE);
+    std::memset(PLTCTL.PRVNAM, ' ', sizeof PLTCTL.PRVNAM);
 }
 
 }  // namespace rel

@@ -76,6 +76,8 @@ struct Runctl {
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    char TITLE[80];       // title line of an input deck
+    int32_t IHTDK;        // heat-transfer mode given by an input deck
 };
 
 // ---------------------------------------------------------------- NETDSC
@@ -180,6 +182,25 @@ struct Equipm {
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    // valve sources and leakages read from an input deck
+    static constexpr int MXSOVT = 10;        // time points per valve source
+    static constexpr int MXLEKT = 10;        // time points per leakage
+    Arr<int32_t, MXVSRC> ISOVA;             // valve-source cell
+    Arr<float, MXVSRC> RSOVA;               // valve-source gas mass ratio (absolute value)
+    Arr<float, MXVSRC> CDSOVA, DMSOVA, AFSOVA;  // discharge coefficient, valve diameter m, area factor
+    Arr<int32_t, MXVSRC> ICTSOV, ICHSOV, IEQSOV, NTSOVA;  // controller, choke-type flag, equilibrium-gas flag, time points
+    Arr2<float, MXSOVT, MXVSRC> TSOVA, PSOVA, TMSOVA;     // time s, pressure Pa, temperature deg C
+    Arr<int32_t, MXLEK> ILEKDK;              // leakage cell
+    Arr<float, MXLEK> CDLKDK, DMLKDK, AFLKDK;   // discharge coefficient, leak diameter m, area factor
+    Arr<int32_t, MXLEK> ICTLDK, ICHLDK, NTLKDK; // leak (controller) number, choke-type flag, time points
+    Arr2<float, MXLEKT, MXLEK> TLKDK, PLKDK;    // time s, pressure Pa
+    // void-fraction data of the branch ends (IB 1 left, 2 right)
+    static constexpr int MXALT = 10;         // points of a void-fraction time series
+    static constexpr int MXCONA = 5;         // controllers of a branch end
+    Arr2<int32_t, 2, MXBR> IVARAL, CONGOV, NALTIM, NCONAL, BOUSEL;
+    Arr3<float, 2, MXBR, MXALT> TIMAL, ALSER;
+    Arr3<int32_t, 2, MXBR, MXCONA> CONRAL;
+    Arr2<float, 2, MXBR> ALBMIN, ALBMAX;
 };
 
 // ---------------------------------------------------------------- LEKRES
@@ -218,6 +239,22 @@ struct Pltctl {
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    // profile plot of an input deck
+    static constexpr int MXPRV = 260;        // distinct profile variables
+    static constexpr int MXPCEL = 500;       // cells per profile variable (the gatherer's column)
+    static constexpr int MXPRT = 50;         // profile plot time points
+    int32_t NPRVAR;                          // profile variables in the global list
+    char PRVNAM[MXPRV][6];                   // their short names
+    Arr<int32_t, MXPRV> IPRVID;              // their variable ids
+    Arr<int32_t, MXBR> NPRBR;                // profile variables per branch
+    Arr2<int32_t, MXPRV, MXBR> IPRBRI;       // (k, branch): index in the global list
+    Arr<int32_t, MXPRV> NPCELL;              // cells per profile variable
+    Arr2<int32_t, MXPCEL, MXPRV> IPCELL;     // (j, k): the cells
+    int32_t NPRTIM;                          // profile plot time points
+    Arr<float, MXPRT> TPRTIM;                //   and their times, s
+    int32_t NPRPT;                           // profile points
+    Arr<int32_t, MXPCEL> IPRPBR, IPRPSE;     // branch and local section of each point
+    Arr2<float, 6, MXPCEL> XYZPRF;           // midpoint x, y, z, then boundary x, y, z
 };
 
 // ---------------------------------------------------------------- VARTAB / VARNAM
@@ -245,6 +282,7 @@ struct Iounit {
     // --- setup ---
     // --- output ---
     // --- deck ---
+    Arr<int32_t, 40> IGRPFL;  // group-given flags of an input deck
 };
 
 // ---------------------------------------------------------------- CTRTAB
