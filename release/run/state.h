@@ -72,6 +72,7 @@ struct Runctl {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    float ROWPH3;         // rows written in the last plot phase (at most 199)
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -188,6 +189,8 @@ struct Secvar {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    SecF GT;              // total mass flow at each boundary, kg/s (filled by the mass fluxes)
+    SecF VOLMAX;          // largest volume error of each section since the last result row
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -251,6 +254,9 @@ struct Equipm {
     SecI ISRMAP, ICHMAP, ILKMAP, ICVMAP, IVSMAP;
     // --- pvt ---
     // --- output ---
+    Arr<int32_t, MXLEK> JLEAK;               // leak cell (section), filled by the leak set-up
+    Arr<float, MXLEK> LEKPB;                 // leak back pressure now, Pa
+    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass fluxes, kg/(m2 s), out negative
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -272,6 +278,8 @@ struct Lekres {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    Arr<float, MXLEK> QGLEAK, QLLEAK;        // gas and oil volume rates out of the leak, m3/s
+    Arr<float, MXLEK> QGSTLK, QLSTLK;        // the same at standard conditions, Sm3/s
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -289,6 +297,24 @@ struct Pltctl {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    // ICCURV and IBCURV hold the header labels (cell, branch) that PLTLAB sets.
+    char KEYCRV[MXCURV][6];                  // keyword each curve asks for
+    Arr<int32_t, MXCURV> NPCURV;             // positions stored per curve
+    Arr2<int32_t, MXB, MXCURV> IPCURV;       // IPCURV(j, k): position j of curve k
+    Arr<float, MXCURV> VCURV;                // current sample of each curve
+    int32_t NPHASE, IPHASE;                  // plot phases and the current one
+    Arr<float, 3> PHINT;                     // interval of each phase, s
+    Arr<float, 2> PHEND;                     // end of phases 1 and 2 on the clock, s
+    float PHLAST;                            // interval used for the last row, s
+    float QLKPRV, TLKPRV;                    // leak rate and clock at the previous phase-2 row
+    // results listing (log unit)
+    Arr<int32_t, MXNAM> IPRVAR;              // non-zero: variable id listed
+    SecI IPRBND;                             // > 0: boundary row listed
+    int32_t IPROPT;                          // bit 0: branch headers in the listing
+    int32_t NLSCOL;                          // listing columns collected
+    Arr2<double, MXEQ, 6> VLSCOL;            // VLSCOL(i, c): value i of listing column c
+    char NMLSCOL[6][6], UNLSCOL[6][6];       // name and unit of each listing column
+    Arr<int32_t, 6> NRLSCOL;                 // rows of each listing column
     // --- step ---
     // --- devices ---
     // --- mass ---
