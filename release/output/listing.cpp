@@ -171,7 +171,7 @@ const SecF& section_array(int32_t id) {
         case 91: return v.HOL;
         case 92: return v.VOL;
         case 95: return v.SIG;
-        case 115: return v.VOLMAX;
+        case 115: return v.VOLMX2;
         default: return zeros();
     }
 }
@@ -385,7 +385,7 @@ void PRTRES() {
     if (EQUIPM.NLEAK > 0) {
         put("LEAKAGE WITH CONTROLLED FLOW AREA :");
         for (int32_t l = 1; l <= EQUIPM.NLEAK && l <= MXLEK; ++l) {
-            const int32_t k = EQUIPM.JLEAK(l);
+            const int32_t k = EQUIPM.ILKSEC(l);
             if (k < 0 || k > MXB) continue;
             const int32_t b = NETDSC.IBRSEC(k);
             put("BRANCH NO." + rt::fI(b, 3));
@@ -393,8 +393,8 @@ void PRTRES() {
             put("JJ   JLEAK(JJ)   TOTAL LEAK   GAS LEAK     LIQ. LEAK  ENTHALPY    ");
             put(" -     -            KG/S        KG/S        KG/S        W/M3      ");
             const float a = PIPGEO.SECAREA(k);
-            put(rt::fI(l, 2) + rt::fI(k, 10) + rt::fG(LEKRES.GTLEAK(l), 13, 4) + rt::fG(EQUIPM.WGLEAK(l) * a, 12, 4) +
-                rt::fG(EQUIPM.WLLEAK(l) * a, 12, 4) + rt::fG(0.0, 12, 4));
+            put(rt::fI(l, 2) + rt::fI(k, 10) + rt::fG(LEKRES.GTLEAK(l), 13, 4) + rt::fG(LEKRES.WGLEAK(l) * a, 12, 4) +
+                rt::fG(LEKRES.WLLEAK(l) * a, 12, 4) + rt::fG(0.0, 12, 4));
         }
     }
 

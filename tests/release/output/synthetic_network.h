@@ -38,7 +38,7 @@ inline void make_network(const std::vector<BranchSpec>& branches, int leak_branc
     for (int b = 1; b < leak_branch; ++b) leak_offset += branches[b - 1].nsec;
     const int s = (branches[leak_branch - 1].type <= 1) ? 2 : 1;
     EQUIPM.NLEAK = 1;
-    EQUIPM.JLEAK(1) = leak_offset + leak_pos + s - 1;
+    EQUIPM.ILKSEC(1) = leak_offset + leak_pos + s - 1;
 }
 
 // What RELEASE sets before the header is written.
