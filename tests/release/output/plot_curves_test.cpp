@@ -210,9 +210,18 @@ TEST(PlotCurves, log_lines_before_the_log_opens_create_no_file) {
     int32_t IERR;
     char MSG[LMSG];
     define(IERR, MSG);
-    fs::current_path(here);
     EXPECT_EQ(IERR, 1);
     EXPECT_TRUE(fs::is_empty(dir));
+
+    // Held for the log, the same lines reach it when it opens, and only then.
+    rt::reset_units();
+    rt::hold_unit(77);
+    define(IERR, MSG);
+    EXPECT_TRUE(fs::is_empty(dir));
+    ASSERT_TRUE(rt::open_unit(77, (dir / "case.log").string()));
+    ASSERT_TRUE(rt::close_unit(77));
+    fs::current_path(here);
+    EXPECT_NE(slurp(dir / "case.log").find("     ERROR IN GROUP INTERFACE FILE"), std::string::npos);
     fs::remove_all(dir);
 }
 
