@@ -132,7 +132,7 @@ TEST(PlotCurves, too_many_branches_are_refused_before_any_curve) {
 }
 
 TEST(PlotCurves, fifteen_branches_give_47_curves_with_starred_branch_labels) {
-    std::vector<test::BranchSpec> br(14, {1, 5});
+    std::vector<test::BranchShape> br(14, {1, 5});
     br.push_back({3, 5});
     test::make_network(br, 12, 2);
     int32_t IERR;
