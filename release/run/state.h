@@ -189,8 +189,9 @@ struct Secvar {
     // --- setup ---
     // --- pvt ---
     // --- output ---
-    SecF GT;              // total mass flow at each boundary, kg/s (filled by the mass fluxes)
-    SecF VOLMAX;          // largest volume error of each section since the last result row
+    // Written by the mass step; declared here until its fields are merged (keep one copy).
+    SecF GT;              // total mass flow at each boundary, kg/s
+    SecF VOLMX2;          // largest |volume error| of each section since the last result row
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -254,9 +255,6 @@ struct Equipm {
     SecI ISRMAP, ICHMAP, ILKMAP, ICVMAP, IVSMAP;
     // --- pvt ---
     // --- output ---
-    Arr<int32_t, MXLEK> JLEAK;               // leak cell (section), filled by the leak set-up
-    Arr<float, MXLEK> LEKPB;                 // leak back pressure now, Pa
-    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass fluxes, kg/(m2 s), out negative
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -278,8 +276,11 @@ struct Lekres {
     // --- setup ---
     // --- pvt ---
     // --- output ---
-    Arr<float, MXLEK> QGLEAK, QLLEAK;        // gas and oil volume rates out of the leak, m3/s
-    Arr<float, MXLEK> QGSTLK, QLSTLK;        // the same at standard conditions, Sm3/s
+    // Written by the leak flow; declared here until its fields are merged (keep one copy).
+    Arr<float, MXLEK> PTLEAK;                // back pressure now, Pa
+    Arr<float, MXLEK> WGLEAK, WLLEAK;        // gas, liquid mass flux, kg/(m2 s), out of the pipe negative
+    Arr<float, MXLEK> QGLEAK, QOLEAK;        // gas, oil volume rates out of the leak, m3/s
+    Arr<float, MXLEK> QGLKST, QOLKST;        // the same at standard conditions, Sm3/s
     // --- step ---
     // --- devices ---
     // --- mass ---
