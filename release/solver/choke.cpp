@@ -189,7 +189,8 @@ bool throat_state(int j, int s, const Donor& d, double CdA, double Apipe, double
                   int32_t& IERR, char* MSG, int32_t LMSG) {
     double Wabs = std::fabs(Wflow);
     double G = Wabs / CdA;
-    if (G > EQUIPM.CHOGC(j)) {
+    const bool choked = G > EQUIPM.CHOGC(j);
+    if (choked) {
         G = EQUIPM.CHOGC(j);
         Wabs = EQUIPM.CHOWC(j);
     }
@@ -218,7 +219,14 @@ bool throat_state(int j, int s, const Donor& d, double CdA, double Apipe, double
         }
         P2 = y1 * P0;
         double u = y1, P2_prev = 0.0, F_prev = 0.0;
-        for (int k = 1;; ++k) {
+        // At the critical flux the energy balance has a double root at the
+        // critical ratio, which the secant approaches too slowly to meet its
+        // tolerance there: a choked throat is at the critical state.
+        if (choked) {
+            P2 = Pc;
+            u = yc;
+        }
+        for (int k = 1; !choked; ++k) {
             u = P2 / P0;
             const double F = (1.0 - u) * a + (1.0 - std::pow(u, m)) * xp * vG * e -
                              (std::pow(R * (xp * vG * std::pow(u, -1.0 / n) + a), 2) - vm * vm) * q;
