@@ -19,8 +19,9 @@ namespace {
 constexpr double G_ACC = 9.80665;   // m/s2
 constexpr float TINY_FLUX = 1.0e-13f;
 
-// Flow a / rho, 0 where the density is not known.
-double volume(double w, double rho) { return rho > 0.0 ? w / rho : 0.0; }
+// Volume flow out of the pipe of the mass flow w (negative out), 0 where the
+// density is not known.
+double volume_out(double w, double rho) { return rho > 0.0 ? -w / rho : 0.0; }
 
 }  // namespace
 
@@ -121,13 +122,13 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
             // Volume flows out of the pipe (positive), at the leak's reference
             // state and at standard conditions.
             const double W = PVTCOM.WFST, beta = PVTCOM.BETAST;
-            LEKRES.QGLEAK(k) = static_cast<float>(volume(wg * Apipe, -double(LEKRES.ROGLK)));
+            LEKRES.QGLEAK(k) = static_cast<float>(volume_out(wg * Apipe, LEKRES.ROGLK));
             LEKRES.QOLEAK(k) =
-                static_cast<float>(volume(wl * Apipe * (1.0 - W), -double(LEKRES.ROLLK)));
+                static_cast<float>(volume_out(wl * Apipe * (1.0 - W), LEKRES.ROLLK));
             LEKRES.QGLKST(k) =
-                static_cast<float>(volume(beta * (1.0 - W) * GT, -double(PVTCOM.ROGST)));
+                static_cast<float>(volume_out(beta * (1.0 - W) * GT, PVTCOM.ROGST));
             LEKRES.QOLKST(k) =
-                static_cast<float>(volume((1.0 - W) * GT * (1.0 - beta), -double(PVTCOM.ROLST)));
+                static_cast<float>(volume_out((1.0 - W) * GT * (1.0 - beta), PVTCOM.ROLST));
         } else {
             LEKRES.QGLEAK(k) = LEKRES.QOLEAK(k) = LEKRES.QGLKST(k) = LEKRES.QOLKST(k) = 0.0f;
         }
