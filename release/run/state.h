@@ -123,9 +123,8 @@ struct Netdsc {
     // --- output ---
     // --- step ---
     // --- devices ---
-    // Boundary data per branch end (1 left, 2 right). The boundary set-up fills
-    // the types and the outlet table; the void and left-end options stay off.
-    Arr2<int32_t, 2, MXBR> IBCTYP;           // boundary type, 1 = pressure boundary
+    // Boundary options per branch end (1 left, 2 right) beside IBCODE and the
+    // outlet table; no input enables them, so they stay 0.
     Arr2<int32_t, 2, MXBR> IVDFLG;           // 1 = the end's gas fraction comes from BOUCON
     Arr2<int32_t, 2, MXBR> IVDMOD;           // void mode: 0 time table, 1 controllers
     Arr2<int32_t, 2, MXBR> NVDT;             // void-table points
@@ -136,8 +135,6 @@ struct Netdsc {
     Arr2<float, 2, MXBR> ALVOPN, ALVCLS;     // gas volume fraction when open / closed
     Arr<int32_t, MXBR> NPLEFT;               // left-end pressure table points
     Arr2<float, 10, MXBR> TPLEFT, PPLEFT;  // left-end pressure table: time s, Pa
-    int32_t NPOUT;                           // outlet pressure table points
-    Arr<float, 10> TPOUT, PPOUT;         // outlet pressure table: time s, Pa
     // --- mass ---
     // --- deck ---
 };
@@ -174,7 +171,6 @@ struct Pipgeo {
     // --- output ---
     // --- step ---
     // --- devices ---
-    SecF AREA;                               // flow area of boundary i (the face), m2
     // --- mass ---
     // --- deck ---
 };
@@ -279,30 +275,8 @@ struct Equipm {
     Arr<float, MXSRC> TSRCUR;                // current source temperature, deg C
     Arr<float, MXSRC> HSOUR;                 // current energy source, W/m3 of the section
     Arr<float, MXSRC> XSOUR;                 // gas mass fraction used for the split
-    // choke list (branch-end chokes, in the order of the table rows)
-    int32_t NCHKL;                           // chokes
-    Arr<int32_t, MXCHK> ICHKB;               // boundary of the choke
-    Arr<int32_t, MXCHK> ICHKCT;              // controller number, below 0: the opening table
-    Arr<float, MXCHK> CHKDIA;                // diameter, m
-    Arr<int32_t, MXCHK> NCHKT;               // opening-table points
-    Arr2<float, MXCHKT, MXCHK> TCHKT, OCHKT; // opening table: time s, fraction of the full area
-    // leak list
-    Arr<int32_t, MXLEK> ILEAK;               // section of the leak
-    Arr<float, MXLEK> LEKDIA;                // hole diameter, m
-    Arr<float, MXLEK> LEKCD;                 // discharge coefficient (0.84)
-    Arr<int32_t, MXLEK> ILKCTR;              // controller giving the opening (99)
-    Arr<int32_t, MXLEK> LEKFLG;              // per-leak flag word (bit 0: no critical limit)
-    Arr<int32_t, MXLEK> NLKPB;               // back-pressure table points
-    Arr2<float, 10, MXLEK> TLKPB, PLKPB; // back-pressure table: time s, Pa
-    // Flow-restriction table: NCHOKE rows, the chokes first, then the valve
-    // sources, then the leaks (leak k is row NCHKL + NVSRC + k).
-    Arr<int32_t, MXDEV> ICHCEL;              // cell: boundary (choke) or section (leak)
-    Arr<float, MXDEV> CHOFUL;                // full area 0.7854 d^2, m2
-    Arr<float, MXDEV> CHOAR;                 // discharge coefficient Cd
-    Arr<int32_t, MXDEV> CHOFLG;              // bit 0: served by CHOARE, no critical limit
-    Arr<int32_t, MXDEV> CHOFST;              // bit 0: first CHOARE evaluation still to come
-    Arr<int32_t, MXDEV> CHOCOR;              // bit 0: served by the choke correlation
-    Arr<float, MXDEV> CHOKL;                 // loss coefficient K
+    // Flow-restriction table, the columns the choke model keeps (beside ICHSEC,
+    // CHOAR, CHOCD, CHOFLG, ICHFST, ICHCOR and CHOKL of the set-up).
     Arr<float, MXDEV> CHOPEN;                // effective opening area, m2 (below 1e-6 shut)
     Arr<float, MXDEV> CHOCDA;                // Cd CHOPEN, m2
     Arr<int32_t, MXDEV> ICHMOD;              // 0 evaluate critical flow, 1 done, 2 throat state
@@ -317,7 +291,7 @@ struct Equipm {
     Arr<float, MXDEV> CHOPN;                 // polytropic exponent n
     Arr<float, MXDEV> CHOKM;                 // mixture exponent
     Arr<float, MXDEV> CHOTC;                 // critical throat temperature, deg C
-    Arr<float, MXDEV> CHOF;                  // dGc/dP0 over Cd: W / ((vmt^2 - s^2) Gc)
+    Arr<float, MXDEV> CHOF;                  // slope of the critical flux: W / ((vmt^2 - s^2) Gc)
     Arr<float, MXDEV> CHLIM;                 // critical mass flow / (mixture mass x pipe area), m/s
     Arr<float, MXDEV> PCHOKE, TCHOKE;        // throat pressure Pa, temperature deg C
     Arr<float, MXDEV> UCHOKE, WCHOKE;        // throat velocity m/s, mass flux kg/(m2 s) (out < 0)
@@ -349,14 +323,9 @@ struct Lekres {
     Arr<float, MXLEK> QGLKST, QOLKST;        // the same at standard conditions, Sm3/s
     // --- step ---
     // --- devices ---
-    // per leak: current back pressure and flows (out of the pipe negative)
-    Arr<float, MXLEK> PTLEAK;                // back pressure, Pa
-    Arr<float, MXLEK> WGLEAK, WLLEAK;        // gas, liquid mass flux, kg/(m2 s) of the section area
-    Arr<float, MXLEK> DWGLK, DWLLK;          // their pressure derivatives (implicit step)
-    Arr<float, MXLEK> HLEAK;                 // energy source, W/m3 of the section
-    // per leak volume flows out of the pipe, m3/s (positive out)
-    Arr<float, MXLEK> QGLEAK, QOLEAK;        // gas, oil at the leak's reference state
-    Arr<float, MXLEK> QGLKST, QOLKST;        // gas, oil at standard conditions
+    // per leak, beside the flows of the leak flow above
+    Arr<float, MXLEK> DWGLK, DWLLK;          // pressure derivatives of WGLEAK, WLLEAK (implicit step)
+    Arr<float, MXLEK> HLEAK;                 // energy source, W/m3 of the section (out of the pipe negative)
     // --- mass ---
     // --- deck ---
 };
@@ -436,7 +405,6 @@ struct Ctrtab {
     Arr<int32_t, MXCTR> ICTRST, NCTRTB;      // first set-point table, number of tables
     int32_t NSPTAB;                          // set-point tables defined
     // --- devices ---
-    Arr<int32_t, MXCTR> ICTRTB;              // set-point table of each controller (0: its own)
     // --- deck ---
 };
 

@@ -92,7 +92,7 @@ void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG) {
     const double t = RUNCTL.TIME;
     const int nbr = std::clamp<int32_t>(NETDSC.NBR, 0, MXBR);
     for (int b = 1; b <= nbr; ++b) {
-        if (NETDSC.IBCTYP(1, b) != 1) continue;
+        if (NETDSC.IBCODE(1, b) != 1) continue;
         const int s = NETDSC.ISECBR(b);
         if (s < 1 || s > MXSEC) continue;
         const int n = std::clamp<int32_t>(NETDSC.NPLEFT(b), 0, 10);

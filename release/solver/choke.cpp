@@ -277,13 +277,13 @@ void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG) {
     for (int j = 1; j <= nchk; ++j) {
         if (!is_true(EQUIPM.CHOFLG(j))) continue;
         double open;
-        if (EQUIPM.ICHKCT(j) >= 0) {
-            open = std::clamp(ctr_output(EQUIPM.ICHKCT(j)), 0.0f, 1.0f);
+        if (EQUIPM.ICHCTR(j) >= 0) {
+            open = std::clamp(ctr_output(EQUIPM.ICHCTR(j)), 0.0f, 1.0f);
         } else {
-            const int n = std::min<int32_t>(EQUIPM.NCHKT(j), MXCHKT);
+            const int n = std::min<int32_t>(EQUIPM.NCHOT(j), MXCHKT);
             int k = 0;
             for (int i = 1; i <= n - 1; ++i) {
-                if (EQUIPM.TCHKT(i, j) <= t && t < EQUIPM.TCHKT(i + 1, j)) {
+                if (EQUIPM.TCHOT(i, j) <= t && t < EQUIPM.TCHOT(i + 1, j)) {
                     k = i;
                     break;
                 }
@@ -294,22 +294,22 @@ void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG) {
                            std::to_string(j));
                 return;
             }
-            const double T1 = EQUIPM.TCHKT(k, j), T2 = EQUIPM.TCHKT(k + 1, j);
-            const double O1 = EQUIPM.OCHKT(k, j), O2 = EQUIPM.OCHKT(k + 1, j);
+            const double T1 = EQUIPM.TCHOT(k, j), T2 = EQUIPM.TCHOT(k + 1, j);
+            const double O1 = EQUIPM.OCHOT(k, j), O2 = EQUIPM.OCHOT(k + 1, j);
             open = O1 + (O2 - O1) * (t - T1) / (T2 - T1);
         }
-        const float cur = static_cast<float>(open * EQUIPM.CHOFUL(j));
+        const float cur = static_cast<float>(open * EQUIPM.CHOAR(j));
         float prev = EQUIPM.CHOACU(j);
-        if (is_true(EQUIPM.CHOFST(j))) {
+        if (is_true(EQUIPM.ICHFST(j))) {
             prev = cur;
-            EQUIPM.CHOFST(j) = FALSE_;
+            EQUIPM.ICHFST(j) = FALSE_;
         }
         EQUIPM.CHOAPR(j) = prev;
         EQUIPM.CHOACU(j) = cur;
 
-        const int cell = std::clamp<int32_t>(EQUIPM.ICHCEL(j), 0, MXB);
+        const int cell = std::clamp<int32_t>(EQUIPM.ICHSEC(j), 0, MXB);
         const double Aref = PIPGEO.AREA(cell);
-        const double Cd = EQUIPM.CHOAR(j);
+        const double Cd = EQUIPM.CHOCD(j);
         double open_area;
         if (cur < SHUT)
             open_area = 0.0;
@@ -331,8 +331,8 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
     for (int k = 1; k <= nleak; ++k) {
         const int j = EQUIPM.NCHKL + EQUIPM.NVSRC + k;
         if (j < 1 || j > rows()) break;
-        if (is_true(EQUIPM.CHOFLG(j)) || is_true(EQUIPM.CHOCOR(j))) continue;
-        const int s = EQUIPM.ICHCEL(j) > 0 ? EQUIPM.ICHCEL(j) : EQUIPM.ILEAK(k);
+        if (is_true(EQUIPM.CHOFLG(j)) || is_true(EQUIPM.ICHCOR(j))) continue;
+        const int s = EQUIPM.ICHSEC(j) > 0 ? EQUIPM.ICHSEC(j) : EQUIPM.ILKSEC(k);
         if (s < 1 || s > MXSEC) {
             refuse(IERR, MSG, LMSG, "LEAK NO. " + std::to_string(k) + " HAS NO SECTION");
             return;
@@ -343,9 +343,9 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
         // leak's controller, so that the area of one step is the mean of its ends.
         const int32_t N = EQUIPM.ILKCTR(k);
         const double frac = std::sqrt(std::max(0.0, double(ctr_output(N)) * CTRSIG(N)));
-        double open = std::min(frac * EQUIPM.CHOFUL(j), 0.99 * Apipe);
+        double open = std::min(frac * EQUIPM.CHOAR(j), 0.99 * Apipe);
         if (!(open > 0.0)) open = 0.0;
-        const double CdA = EQUIPM.CHOAR(j) * open;
+        const double CdA = EQUIPM.CHOCD(j) * open;
         EQUIPM.CHOPEN(j) = static_cast<float>(open);
         EQUIPM.CHOCDA(j) = static_cast<float>(CdA);
         EQUIPM.CHOKL(j) = open < SHUT || !(CdA > 0.0)

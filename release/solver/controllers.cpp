@@ -30,7 +30,7 @@ double max_change(int k, double dt) {
 }
 
 int table_of(int k) {
-    const int32_t t = CTRTAB.ICTRTB(k);
+    const int32_t t = CTRTAB.ICTRST(k);
     return t >= 1 && t <= MXCTR ? t : k;
 }
 

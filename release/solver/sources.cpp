@@ -89,7 +89,7 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
     const int ndev = std::clamp<int32_t>(EQUIPM.NCHOKE, 0, MXDEV);
     for (int k = 1; k <= nleak; ++k) {
         const int j = EQUIPM.NCHKL + EQUIPM.NVSRC + k;
-        const int s = EQUIPM.ILEAK(k);
+        const int s = EQUIPM.ILKSEC(k);
         double wg = 0.0, wl = 0.0, GT = 0.0, H = 0.0;
         if (j >= 1 && j <= ndev && s >= 1 && s <= MXSEC) {
             const double dP = double(SECVAR.PT(s)) - LEKRES.PTLEAK(k);
@@ -104,7 +104,7 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
                 Apipe > 0.0) {
                 const double cap = is_true(EQUIPM.CHOFLG(j))
                                        ? 1.0e9
-                                       : EQUIPM.CHOAR(j) * Aopen / Apipe * EQUIPM.CHOGC(j);
+                                       : EQUIPM.CHOCD(j) * Aopen / Apipe * EQUIPM.CHOGC(j);
                 const double x = SECVAR.MG(s) / mass;
                 const double rhom = (1.0 - x) * SECVAR.ROL(s) + x * SECVAR.ROG(s);
                 const double K = EQUIPM.CHOKL(j);
@@ -148,9 +148,9 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
     // The outside state must lie inside the property tables; only the range
     // check of this lookup is used. The flows above stand either way and the
     // time loop ends the run on the flag after the property update.
-    if (nleak >= 1 && EQUIPM.ILEAK(1) >= 1 && EQUIPM.ILEAK(1) <= MXSEC) {
+    if (nleak >= 1 && EQUIPM.ILKSEC(1) >= 1 && EQUIPM.ILKSEC(1) <= MXSEC) {
         PvtOut pv{};
-        device_lookup(LEKRES.PTLEAK(1), SECVAR.TM(EQUIPM.ILEAK(1)), pv, IERR, MSG, LMSG);
+        device_lookup(LEKRES.PTLEAK(1), SECVAR.TM(EQUIPM.ILKSEC(1)), pv, IERR, MSG, LMSG);
     }
 }
 

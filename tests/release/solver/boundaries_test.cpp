@@ -17,7 +17,7 @@ char MSG[LMSG];
 void outlet(float POUT) {
     base_state();
     NETDSC.KSEC(5) = -1;
-    NETDSC.IBCTYP(2, 1) = 1;
+    NETDSC.IBCODE(2, 1) = 1;
     if (POUT >= 500000.0f) {
         NETDSC.NPOUT = 2;
         NETDSC.TPOUT(1) = 0.0f;
@@ -78,7 +78,7 @@ TEST(BoundaryUpdate, failed_lookup_returns_at_once) {
 
 TEST(BoundaryUpdate, left_pressure_boundary_sets_the_equilibrium_gas_fraction) {
     outlet(6.0e5f);
-    NETDSC.IBCTYP(1, 1) = 1;
+    NETDSC.IBCODE(1, 1) = 1;
     NETDSC.NPLEFT(1) = 2;
     NETDSC.TPLEFT(1, 1) = 0.0f;
     NETDSC.TPLEFT(2, 1) = 1.0e7f;

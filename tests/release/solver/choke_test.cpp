@@ -35,7 +35,7 @@ constexpr double kFluxTol = 0.01;     // relative, on G*
 
 // A small hole in a wide pipe: the approach velocity is negligible.
 void small_hole() {
-    EQUIPM.CHOFUL(LEAK_ROW) = 0.7854f * 0.01f * 0.01f;
+    EQUIPM.CHOAR(LEAK_ROW) = 0.7854f * 0.01f * 0.01f;
     for (int i = 0; i <= MXB; ++i) PIPGEO.AREA(i) = 1.0f;
 }
 
@@ -58,7 +58,7 @@ TEST(ChokeCriticalFlow, dry_ideal_gas_chokes_at_the_nozzle_ratio_and_flux) {
         // Throat temperature of the expansion: T0 (p*/p0)^((n-1)/n) = T0 2/(n+1).
         EXPECT_NEAR(EQUIPM.CHOTC(LEAK_ROW) + 273.15, 323.15 * 2.0 / (c.n + 1.0), 0.5);
         EXPECT_EQ(EQUIPM.ICHMOD(LEAK_ROW), 1);
-        const double CdA = 0.84 * EQUIPM.CHOFUL(LEAK_ROW);
+        const double CdA = 0.84 * EQUIPM.CHOAR(LEAK_ROW);
         EXPECT_NEAR(EQUIPM.CHOWC(LEAK_ROW), CdA * EQUIPM.CHOGC(LEAK_ROW), 1e-5 * EQUIPM.CHOWC(LEAK_ROW));
     }
 }
@@ -183,7 +183,7 @@ TEST(ChokeOpening, leak_opening_is_the_mean_of_the_controller_outputs_capped_bel
     EXPECT_NEAR(EQUIPM.CHOKL(LEAK_ROW), 0.5 * (Ap / CdA) * (Ap / CdA), 1e-4 * EQUIPM.CHOKL(LEAK_ROW));
     // A hole wider than the pipe opens no further than 0.99 of the pipe area.
     base_state();
-    EQUIPM.CHOFUL(LEAK_ROW) = 1.0f;
+    EQUIPM.CHOAR(LEAK_ROW) = 1.0f;
     CHOFLO(IERR, MSG, LMSG);
     EXPECT_NEAR(EQUIPM.CHOPEN(LEAK_ROW), 0.99 * Ap, 1e-6);
 }
@@ -295,7 +295,7 @@ TEST(ChokeArea, outlet_choke_closes_linearly_over_ten_seconds_from_its_closing_t
         {12100.0, 0.0, 1.0e6},
     };
     base_state();
-    const double A = EQUIPM.CHOFUL(1);
+    const double A = EQUIPM.CHOAR(1);
     int32_t IERR = 0;
     for (const auto& r : rows) {
         // One step of 1 s ending at r.t, after the step ending at r.t - 1.
@@ -311,13 +311,13 @@ TEST(ChokeArea, outlet_choke_closes_linearly_over_ten_seconds_from_its_closing_t
 
 TEST(ChokeArea, outlet_that_never_closes_stays_open) {
     base_state();
-    for (int k = 1; k <= 4; ++k) EQUIPM.OCHKT(k, 1) = 1.0f;  // closing time -1
+    for (int k = 1; k <= 4; ++k) EQUIPM.OCHOT(k, 1) = 1.0f;  // closing time -1
     int32_t IERR = 0;
     for (double t : {0.0, 11401.0, 12005.0, 9.0e6}) {
         RUNCTL.TIME = t;
         CHOARE(IERR, MSG, LMSG);
         ASSERT_EQ(IERR, 0);
-        EXPECT_FLOAT_EQ(EQUIPM.CHOPEN(1), EQUIPM.CHOFUL(1));
+        EXPECT_FLOAT_EQ(EQUIPM.CHOPEN(1), EQUIPM.CHOAR(1));
         EXPECT_FLOAT_EQ(EQUIPM.CHOKL(1), 0.0f);
     }
 }

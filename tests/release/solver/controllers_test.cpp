@@ -104,7 +104,7 @@ TEST(ControllerUpdate, types_follow_or_are_limited_as_their_kind_says) {
         CTRTAB.ICTRNO(k) = 100 + k;
         CTRTAB.CTRTC(k) = 5.0f;
         CTRTAB.IRESTR(k) = FALSE_;
-        CTRTAB.ICTRTB(k) = 1;  // the leak controller's table
+        CTRTAB.ICTRST(k) = 1;  // the leak controller's table
         CTRTAB.CONTR(k) = CTRTAB.CTROLD(k) = 0.0f;
     }
     CTRTAB.ICTRTY(2) = 6;
@@ -137,7 +137,7 @@ TEST(ControllerUpdate, restart_takes_the_set_point_at_once) {
     CTRTAB.ICTRNO(2) = 7;
     CTRTAB.ICTRTY(2) = 5;
     CTRTAB.CTRTC(2) = 5.0f;
-    CTRTAB.ICTRTB(2) = 1;
+    CTRTAB.ICTRST(2) = 1;
     CTRTAB.IRESTR(2) = TRUE_;
     CTRTAB.CTROLD(2) = 0.0f;
     HT = 1.0;

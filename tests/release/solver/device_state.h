@@ -93,35 +93,34 @@ inline void base_state() {
 
     // outlet choke, row 1
     EQUIPM.NCHKL = 1;
-    EQUIPM.ICHKB(1) = 5;
-    EQUIPM.ICHKCT(1) = -1;
-    EQUIPM.NCHKT(1) = 4;
+    EQUIPM.ICHCTR(1) = -1;
+    EQUIPM.NCHOT(1) = 4;
     const float tt[4] = {0.0f, 12000.0f, 12010.0f, 1.0e7f}, oo[4] = {1.0f, 1.0f, 0.0f, 0.0f};
     for (int k = 1; k <= 4; ++k) {
-        EQUIPM.TCHKT(k, 1) = tt[k - 1];
-        EQUIPM.OCHKT(k, 1) = oo[k - 1];
+        EQUIPM.TCHOT(k, 1) = tt[k - 1];
+        EQUIPM.OCHOT(k, 1) = oo[k - 1];
     }
-    EQUIPM.ICHCEL(1) = 5;
-    EQUIPM.CHOFUL(1) = 0.7854f * D * D;
-    EQUIPM.CHOAR(1) = 1.0f;
+    EQUIPM.ICHSEC(1) = 5;
+    EQUIPM.CHOAR(1) = 0.7854f * D * D;
+    EQUIPM.CHOCD(1) = 1.0f;
     EQUIPM.CHOFLG(1) = TRUE_;
-    EQUIPM.CHOFST(1) = TRUE_;
+    EQUIPM.ICHFST(1) = TRUE_;
 
     // leak, row 2
     EQUIPM.NLEAK = 1;
     EQUIPM.NCHOKE = 2;
-    EQUIPM.ILEAK(1) = LEAK_SEC;
-    EQUIPM.LEKDIA(1) = 0.05f;
-    EQUIPM.LEKCD(1) = 0.84f;
+    EQUIPM.ILKSEC(1) = LEAK_SEC;
+    EQUIPM.DLEAK(1) = 0.05f;
+    EQUIPM.CDLEAK(1) = 0.84f;
     EQUIPM.ILKCTR(1) = 99;
     EQUIPM.NLKPB(1) = 2;
     EQUIPM.TLKPB(1, 1) = 0.0f;
     EQUIPM.TLKPB(2, 1) = 1.0e7f;
     EQUIPM.PLKPB(1, 1) = 9.0e6f;
     EQUIPM.PLKPB(2, 1) = 9.0e6f;
-    EQUIPM.ICHCEL(LEAK_ROW) = LEAK_SEC;
-    EQUIPM.CHOFUL(LEAK_ROW) = 0.7854f * 0.05f * 0.05f;
-    EQUIPM.CHOAR(LEAK_ROW) = 0.84f;
+    EQUIPM.ICHSEC(LEAK_ROW) = LEAK_SEC;
+    EQUIPM.CHOAR(LEAK_ROW) = 0.7854f * 0.05f * 0.05f;
+    EQUIPM.CHOCD(LEAK_ROW) = 0.84f;
 
     // controller 99
     CTRTAB.NCTR = 1;
