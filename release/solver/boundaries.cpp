@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -69,6 +70,7 @@ void BOUCON(int32_t IEND, int32_t IBR, int32_t /*ISEC*/, float& AL, int32_t& IER
             text.resize(60, ' ');
             text += "X = " + num(t);
             if (n >= 1) text += "   RANGE IS " + num(tt[0]) + " " + num(tt[n - 1]);
+            rt::write_line(IOUNIT.IULOG, text);
             refuse(IERR, MSG, LMSG, text);
             return;
         }

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <string>
 
+#include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -289,6 +290,8 @@ void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG) {
                 }
             }
             if (k == 0) {
+                rt::write_line(IOUNIT.IULOG, " TIME OUTSIDE RANGE OF TIME POINT ARRAY FOR CHOKE");
+                rt::write_line(IOUNIT.IULOG, " FLOW AREA, CHOKE NO." + rt::fI(j, 4));
                 refuse(IERR, MSG, LMSG,
                        "TIME OUTSIDE RANGE OF TIME POINT ARRAY FOR CHOKE FLOW AREA, CHOKE NO. " +
                            std::to_string(j));
