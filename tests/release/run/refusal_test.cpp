@@ -112,6 +112,9 @@ struct Row {
     std::string path{};   // default: <scratch>/<name>.$$$
 };
 
+// Test logs name a row, not its bytes.
+[[maybe_unused]] void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
 std::unique_ptr<nets::Input> one(std::function<void(ReleaseInput&)> f) {
     auto in = nets::one_branch();
     f(in->rec);
