@@ -71,7 +71,7 @@ int32_t SRCIDX(int32_t ID, int32_t IBR, int32_t N) {
         if (EQUIPM.NVSRC == 0) return N;
         int32_t before = 0;
         for (int32_t k = 1; k <= std::min(EQUIPM.NVSRC, MXVSRC); ++k) {
-            const int32_t b = branch_of_cell(EQUIPM.ISOVA(k));
+            const int32_t b = branch_of_cell(EQUIPM.IVSSEC(k));
             if (b > 0 && b < IBR) ++before;
         }
         return N + before;

@@ -154,7 +154,7 @@ struct ValveGroup {
 // temperatures). Returns 1 on a failed read.
 int32_t read_time_table(const ValveGroup& g, const std::string& who1, const std::string& who2,
                         int32_t idx, bool keep, int32_t& IERR) {
-    const int32_t cap = g.leak ? Equipm::MXLEKT : Equipm::MXSOVT;
+    const int32_t cap = g.leak ? MXSRCT : Equipm::MXSOVT;
     int32_t ntp = 0;
     if (!read_ints(&ntp, 1)) {
         report({g.head, who2, "TRIED TO READ NUMBER OF TIMEPOINTS "});
@@ -172,12 +172,12 @@ int32_t read_time_table(const ValveGroup& g, const std::string& who1, const std:
         IERR = 1;
         ok = false;
     }
-    if (keep) (g.leak ? EQUIPM.NTLKDK(idx) : EQUIPM.NTSOVA(idx)) = ok ? ntp : 0;
+    if (keep) (g.leak ? EQUIPM.NLKPB(idx) : EQUIPM.NTSOVA(idx)) = ok ? ntp : 0;
 
     const int nrec = g.leak ? 2 : 3;
     static const char* what[3] = {"TRIED TO READ TIMEPOINTS ", "TRIED TO READ PRESSURE POINTS ",
                                   "TRIED TO READ TEMPERATURE POINTS "};
-    float v[Equipm::MXSOVT > Equipm::MXLEKT ? Equipm::MXSOVT : Equipm::MXLEKT];
+    float v[Equipm::MXSOVT > MXSRCT ? Equipm::MXSOVT : MXSRCT];
     for (int r = 0; r < nrec; ++r) {
         bool got = ok ? read_reals(v, ntp) : deck::skip_rec();
         if (!got) {
@@ -187,7 +187,7 @@ int32_t read_time_table(const ValveGroup& g, const std::string& who1, const std:
         }
         if (!ok || !keep) continue;
         for (int32_t i = 1; i <= ntp; ++i) {
-            if (g.leak) (r == 0 ? EQUIPM.TLKDK(i, idx) : EQUIPM.PLKDK(i, idx)) = v[i - 1];
+            if (g.leak) (r == 0 ? EQUIPM.TLKPB(i, idx) : EQUIPM.PLKPB(i, idx)) = v[i - 1];
             else if (r == 0) EQUIPM.TSOVA(i, idx) = v[i - 1];
             else if (r == 1) EQUIPM.PSOVA(i, idx) = v[i - 1];
             else EQUIPM.TMSOVA(i, idx) = v[i - 1];
@@ -254,14 +254,14 @@ int32_t RDSOVA(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
         const int32_t cell = sec_ok ? ISEC0 + R + isec - 1 : 0;
         if (keep) {
             const int32_t j = static_cast<int32_t>(idx);
-            EQUIPM.CDSOVA(j) = cd;
-            EQUIPM.DMSOVA(j) = dmax;
+            EQUIPM.CDVSRC(j) = cd;
+            EQUIPM.DVSRC(j) = dmax;
             EQUIPM.ICTSOV(j) = ictr;
             EQUIPM.RSOVA(j) = std::fabs(rs);
             EQUIPM.ICHSOV(j) = ichk == 1 ? TRUE_ : FALSE_;
             EQUIPM.IEQSOV(j) = ieq;
             EQUIPM.AFSOVA(j) = sec_ok ? area_factor(cd, dmax, pipe_diameter(cell)) : 0.0f;
-            EQUIPM.ISOVA(j) = cell;
+            EQUIPM.IVSSEC(j) = cell;
         }
         if (read_time_table(g, who, who, static_cast<int32_t>(keep ? idx : 0), keep, IERR)) return 1;
     }
@@ -320,12 +320,12 @@ int32_t RDLEAK(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
         const int32_t cell = sec_ok ? ISEC0 + R + isec - 1 : 0;
         if (keep) {
             const int32_t j = static_cast<int32_t>(idx);
-            EQUIPM.ILEKDK(j) = cell;
-            EQUIPM.CDLKDK(j) = cd;
-            EQUIPM.DMLKDK(j) = dmax;
-            EQUIPM.ICTLDK(j) = inum;
-            EQUIPM.ICHLDK(j) = ichk == 1 ? TRUE_ : FALSE_;
-            EQUIPM.AFLKDK(j) = sec_ok ? area_factor(cd, dmax, pipe_diameter(cell)) : 0.0f;
+            EQUIPM.ILKSEC(j) = cell;
+            EQUIPM.CDLEAK(j) = cd;
+            EQUIPM.DLEAK(j) = dmax;
+            EQUIPM.ILKCTR(j) = inum;
+            EQUIPM.ILKFLG(j) = ichk == 1 ? TRUE_ : FALSE_;
+            EQUIPM.AFLEAK(j) = sec_ok ? area_factor(cd, dmax, pipe_diameter(cell)) : 0.0f;
         }
         if (read_time_table(g, who1, who2, static_cast<int32_t>(keep ? idx : 0), keep, IERR)) return 1;
     }
@@ -353,27 +353,27 @@ int32_t CHKBND(int32_t IB, int32_t IBR, int32_t& IERR) {
     if (!read_ints(&v, 1)) return failed({"TRIED TO READ VARIABLE IVARAL(IB,IBR)", at});
     if (v != 0 && v != 1)
         return failed({"INPUT VARIABLE IVARAL(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
-    EQUIPM.IVARAL(IB, IBR) = v;
+    NETDSC.IVDFLG(IB, IBR) = v;
     if (v == 0) return 0;
 
     if (!read_ints(&v, 1)) return failed({"TRIED TO READ VARIABLE CONGOV(IB,IBR)", at});
     if (v != 0 && v != 1)
         return failed({"INPUT VARIABLE CONGOV(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
-    EQUIPM.CONGOV(IB, IBR) = v;
+    NETDSC.IVDMOD(IB, IBR) = v;
 
     if (v == 0) {
         int32_t n = 0;
         if (!read_ints(&n, 1)) return failed({"TRIED TO READ VARIABLE NALTIM(IB,IBR)", at});
-        if (n < 0 || n > Equipm::MXALT)
+        if (n < 0 || n > 10)
             return failed({"INPUT VARIABLE NALTIM(IB,IBR) FOR", bnd + " MUST BE",
-                           "BETWEEN 0 AND" + fI(Equipm::MXALT, 3) + ", NOT " + fI(n, 6)});
-        float t[Equipm::MXALT], a[Equipm::MXALT];
+                           "BETWEEN 0 AND" + fI(10, 3) + ", NOT " + fI(n, 6)});
+        float t[10], a[10];
         if (!read_reals(t, n)) return failed({"TRIED TO READ VARIABLE TIMAL(IB,IBR,I)", at});
         if (!read_reals(a, n)) return failed({"TRIED TO READ VARIABLE ALSER(IB,IBR,I)", at});
-        EQUIPM.NALTIM(IB, IBR) = n;
+        NETDSC.NVDT(IB, IBR) = n;
         for (int32_t i = 1; i <= n; ++i) {
-            EQUIPM.TIMAL(IB, IBR, i) = t[i - 1];
-            EQUIPM.ALSER(IB, IBR, i) = a[i - 1];
+            NETDSC.TVDT(i, IB, IBR) = t[i - 1];
+            NETDSC.AVDT(i, IB, IBR) = a[i - 1];
         }
         for (int32_t i = 1; i <= n; ++i)
             if (a[i - 1] < 0.0f || a[i - 1] > 1.0f)
@@ -391,14 +391,14 @@ int32_t CHKBND(int32_t IB, int32_t IBR, int32_t& IERR) {
     if (sel != 0 && sel != 1)
         return failed({"INPUT VARIABLE BOUSEL(IB,IBR) FOR", bnd + " MUST",
                        "BE BETWEEN 0 OR 1, NOT " + fI(sel, 2)});
-    if (n < 0 || n > Equipm::MXCONA)
+    if (n < 0 || n > 5)
         return failed({"INPUT VARIABLE NCONAL(IB,IBR) FOR", bnd + " MUST",
-                       "BE BETWEEN 0 AND" + fI(Equipm::MXCONA, 3) + ", NOT " + fI(n, 6)});
-    EQUIPM.NCONAL(IB, IBR) = n;
+                       "BE BETWEEN 0 AND" + fI(5, 3) + ", NOT " + fI(n, 6)});
+    NETDSC.NVDCTR(IB, IBR) = n;
     EQUIPM.BOUSEL(IB, IBR) = sel;
-    int32_t c[Equipm::MXCONA];
+    int32_t c[5];
     if (!read_ints(c, n)) return failed({"TRIED TO READ VARIABLE CONRAL(IB,IBR,I)", at});
-    for (int32_t i = 1; i <= n; ++i) EQUIPM.CONRAL(IB, IBR, i) = c[i - 1];
+    for (int32_t i = 1; i <= n; ++i) NETDSC.IVDCTR(i, IB, IBR) = c[i - 1];
     float lo = 0, hi = 0;
     if (!read_rec({as_real(lo), as_real(hi)}))
         return failed({"TRIED TO READ VARIABLES ALBMIN(IB,IBR)",

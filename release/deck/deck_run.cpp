@@ -31,6 +31,7 @@
 #include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
+#include "run/setup.h"
 #include "run/state.h"
 
 namespace rel {

@@ -151,15 +151,15 @@ void print_boundary() {
     for (int32_t b = 1; b <= NETDSC.NBR; ++b) {
         branch_header(b);
         for (int32_t ib = 1; ib <= 2; ++ib) {
-            if (EQUIPM.IVARAL(ib, b) != 1) continue;
+            if (NETDSC.IVDFLG(ib, b) != 1) continue;
             out(std::string(ib == 1 ? "LEFT" : "RIGHT") + " BOUNDARY");
-            if (EQUIPM.CONGOV(ib, b) == 0) {
+            if (NETDSC.IVDMOD(ib, b) == 0) {
                 out("TIME POINT      TIME (S)  VOID FRACTION   (-)");
-                for (int32_t i = 1; i <= EQUIPM.NALTIM(ib, b); ++i)
-                    out(fI(i, 10) + fG(EQUIPM.TIMAL(ib, b, i), 14, 4) + fG(EQUIPM.ALSER(ib, b, i), 20, 4));
+                for (int32_t i = 1; i <= NETDSC.NVDT(ib, b); ++i)
+                    out(fI(i, 10) + fG(NETDSC.TVDT(i, ib, b), 14, 4) + fG(NETDSC.AVDT(i, ib, b), 20, 4));
             } else {
                 std::string l = "VOID FRACTION   (-) BY CONTROLLERS:";
-                for (int32_t i = 1; i <= EQUIPM.NCONAL(ib, b); ++i) l += fI(EQUIPM.CONRAL(ib, b, i), 4);
+                for (int32_t i = 1; i <= NETDSC.NVDCTR(ib, b); ++i) l += fI(NETDSC.IVDCTR(i, ib, b), 4);
                 out(l);
                 out("BETWEEN" + fG(EQUIPM.ALBMIN(ib, b), 12, 4) + " AND" + fG(EQUIPM.ALBMAX(ib, b), 12, 4));
             }
@@ -173,31 +173,31 @@ void print_valves(bool leak) {
     for (int32_t b = 1; b <= NETDSC.NBR; ++b) {
         std::vector<int32_t> in;
         for (int32_t k = 1; k <= n; ++k)
-            if (branch_of(leak ? EQUIPM.ILEKDK(k) : EQUIPM.ISOVA(k)) == b) in.push_back(k);
+            if (branch_of(leak ? EQUIPM.ILKSEC(k) : EQUIPM.IVSSEC(k)) == b) in.push_back(k);
         if (in.empty()) continue;
         branch_header(b);
         out(leak ? "NO.  SECTION  DISCH. COEFF.  MAX. DIAM. (M)  LEAK NO.  CHOKE TYPE"
                  : "NO.  SECTION  DISCH. COEFF.  MAX. DIAM. (M)  CONTROLLER  GAS MASS RATIO  CHOKE TYPE");
         for (int32_t k : in) {
             if (leak)
-                out(fI(k, 3) + fI(local_section(b, EQUIPM.ILEKDK(k)), 9) + fG(EQUIPM.CDLKDK(k), 15, 4) +
-                    fG(EQUIPM.DMLKDK(k), 17, 4) + fI(EQUIPM.ICTLDK(k), 10) +
-                    fI(is_true(EQUIPM.ICHLDK(k)) ? 1 : 0, 12));
+                out(fI(k, 3) + fI(local_section(b, EQUIPM.ILKSEC(k)), 9) + fG(EQUIPM.CDLEAK(k), 15, 4) +
+                    fG(EQUIPM.DLEAK(k), 17, 4) + fI(EQUIPM.ILKCTR(k), 10) +
+                    fI(is_true(EQUIPM.ILKFLG(k)) ? 1 : 0, 12));
             else
-                out(fI(k, 3) + fI(local_section(b, EQUIPM.ISOVA(k)), 9) + fG(EQUIPM.CDSOVA(k), 15, 4) +
-                    fG(EQUIPM.DMSOVA(k), 17, 4) + fI(EQUIPM.ICTSOV(k), 12) + fG(EQUIPM.RSOVA(k), 16, 4) +
+                out(fI(k, 3) + fI(local_section(b, EQUIPM.IVSSEC(k)), 9) + fG(EQUIPM.CDVSRC(k), 15, 4) +
+                    fG(EQUIPM.DVSRC(k), 17, 4) + fI(EQUIPM.ICTSOV(k), 12) + fG(EQUIPM.RSOVA(k), 16, 4) +
                     fI(is_true(EQUIPM.ICHSOV(k)) ? 1 : 0, 12));
         }
         out("");
         out(leak ? "NO.  SECTION  TIME POINT      TIME (S)  PRESSURE (N/M2)"
                  : "NO.  SECTION  TIME POINT      TIME (S)  PRESSURE (N/M2)  TEMPERATURE (DEG C)");
         for (int32_t k : in) {
-            const int32_t c = leak ? EQUIPM.ILEKDK(k) : EQUIPM.ISOVA(k);
-            const int32_t nt = leak ? EQUIPM.NTLKDK(k) : EQUIPM.NTSOVA(k);
+            const int32_t c = leak ? EQUIPM.ILKSEC(k) : EQUIPM.IVSSEC(k);
+            const int32_t nt = leak ? EQUIPM.NLKPB(k) : EQUIPM.NTSOVA(k);
             for (int32_t i = 1; i <= nt; ++i) {
                 if (leak)
-                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TLKDK(i, k), 14, 4) +
-                        fG(EQUIPM.PLKDK(i, k), 17, 4));
+                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TLKPB(i, k), 14, 4) +
+                        fG(EQUIPM.PLKPB(i, k), 17, 4));
                 else
                     out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TSOVA(i, k), 14, 4) +
                         fG(EQUIPM.PSOVA(i, k), 17, 4) + fG(EQUIPM.TMSOVA(i, k), 21, 4));

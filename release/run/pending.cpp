@@ -32,10 +32,6 @@ PENDING void INISTA(int32_t& IERR, char* MSG, int32_t LMSG) { missing("INISTA", 
 PENDING void ENDTCHK(float, int32_t& IERR, char* MSG, int32_t LMSG) { missing("ENDTCHK", IERR, MSG, LMSG); }
 PENDING void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) { missing("TLOOP", IERR, MSG, LMSG); }
 PENDING void CHOSET() { missing("CHOSET"); }
-PENDING void RDNET(const NETHDR&, const BRREC*, const BNDDAT&, const LEKDAT&, const PVTBLK&, const ReleaseControl&, int32_t& IERR, char* MSG) { missing("RDNET", IERR, MSG, LMSG); }
-PENDING void SECNUM() { missing("SECNUM"); }
-PENDING void EQNUM() { missing("EQNUM"); }
-PENDING void BNDTYP(int32_t, int32_t, int32_t, int32_t, int32_t&, const BNDDAT&) { missing("BNDTYP"); }
 PENDING void VARCAT() { missing("VARCAT"); }
 PENDING void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG) { missing("PLTDEF", IERR, MSG, LMSG); }
 PENDING void PLTLAB(int32_t& IERR, char* MSG, int32_t LMSG) { missing("PLTLAB", IERR, MSG, LMSG); }

@@ -34,16 +34,6 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG);
 // ------------------------------------------------ device list (run/, set-up)
 void CHOSET();
 
-// ------------------------------------------------ network set-up (run/), also driven by a deck
-// Steps 1-8 of a run: reset, header and pipe records, grid, junction
-// numbering and the coupling check. MSG holds LMSG characters.
-void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
-           const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG);
-void SECNUM();
-void EQNUM();
-void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR,
-            const BNDDAT& bnd);
-
 // ------------------------------------------------ output (output/)
 void VARCAT();
 void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG);

@@ -303,22 +303,15 @@ struct Equipm {
     // --- deck ---
     // valve sources and leakages read from an input deck
     static constexpr int MXSOVT = 10;        // time points per valve source
-    static constexpr int MXLEKT = 10;        // time points per leakage
-    Arr<int32_t, MXVSRC> ISOVA;             // valve-source cell
     Arr<float, MXVSRC> RSOVA;               // valve-source gas mass ratio (absolute value)
-    Arr<float, MXVSRC> CDSOVA, DMSOVA, AFSOVA;  // discharge coefficient, valve diameter m, area factor
+    Arr<float, MXVSRC> AFSOVA;               // area factor Cd (d/D)^2
     Arr<int32_t, MXVSRC> ICTSOV, ICHSOV, IEQSOV, NTSOVA;  // controller, choke-type flag, equilibrium-gas flag, time points
     Arr2<float, MXSOVT, MXVSRC> TSOVA, PSOVA, TMSOVA;     // time s, pressure Pa, temperature deg C
-    Arr<int32_t, MXLEK> ILEKDK;              // leakage cell
-    Arr<float, MXLEK> CDLKDK, DMLKDK, AFLKDK;   // discharge coefficient, leak diameter m, area factor
-    Arr<int32_t, MXLEK> ICTLDK, ICHLDK, NTLKDK; // leak (controller) number, choke-type flag, time points
-    Arr2<float, MXLEKT, MXLEK> TLKDK, PLKDK;    // time s, pressure Pa
-    // void-fraction data of the branch ends (IB 1 left, 2 right)
-    static constexpr int MXALT = 10;         // points of a void-fraction time series
-    static constexpr int MXCONA = 5;         // controllers of a branch end
-    Arr2<int32_t, 2, MXBR> IVARAL, CONGOV, NALTIM, NCONAL, BOUSEL;
-    Arr3<float, 2, MXBR, MXALT> TIMAL, ALSER;
-    Arr3<int32_t, 2, MXBR, MXCONA> CONRAL;
+    Arr<float, MXLEK> AFLEAK;                // leakage area factor Cd (d/D)^2
+    // void-fraction data of the branch ends (IB 1 left, 2 right) beside the
+    // boundary options of NETDSC: the selector and the bounds of the
+    // controlled gas volume fraction
+    Arr2<int32_t, 2, MXBR> BOUSEL;
     Arr2<float, 2, MXBR> ALBMIN, ALBMAX;
 };
 
