@@ -61,6 +61,15 @@ int32_t ICELL(int32_t IBR, int32_t J);
 void PLTGAT(int32_t& IERR, char* MSG, int32_t LMSG);
 void DUMPST(int32_t& IERR, char* MSG, int32_t LMSG);
 
+// Position list of curve K (its id in IVCURV) from row IROW on, for the cells
+// IFIRST..ILAST of branch IBR; NCOUNT gets the curve's position count.
+void CRVPOS(int32_t K, int32_t IBR, int32_t IFIRST, int32_t ILAST, int32_t IROW, int32_t& NCOUNT);
+// Default profile settings: mark the variables of PT, GT, HOL and LIQC;
+// number the positions of one range; both for the whole network.
+void PRFKEY(int32_t& IERR, char* MSG, int32_t LMSG);
+void PRFRNG(int32_t IFIRST, int32_t ILAST, int32_t IOFF);
+void PRFNET(int32_t& IERR, char* MSG, int32_t LMSG);
+
 // ------------------------------------------------ the test entry
 // Sets up the network a deck describes as RELEASE does, reads the deck on
 // unit 10, writes the input listing to LISTING (unit 77) and the network

@@ -393,6 +393,9 @@ struct Pltctl {
     int32_t NPRPT;                           // profile points
     Arr<int32_t, MXPCEL> IPRPBR, IPRPSE;     // branch and local section of each point
     Arr2<float, 6, MXPCEL> XYZPRF;           // midpoint x, y, z, then boundary x, y, z
+    Arr<int32_t, MXNAM> IPLFLG;              // per variable: the default profile keyword (1..4) it is
+    int32_t NDFPOS;                          // default profile positions
+    Arr<int32_t, MXB> IDFCEL;                //   and the cell of each
 };
 
 // ---------------------------------------------------------------- VARTAB / VARNAM
