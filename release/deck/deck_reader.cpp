@@ -248,7 +248,7 @@ int32_t RDSOVA(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
         } else {
             report({g.head, who, "AT THE MOMENT ONLY NATURAL GAS UNDER ",
                     "EQUILIBRIUM CONDITIONES ARE ALLOWED ",
-                    " ==> THE INPUT PARAMETER RSOVA MUST BE NEGATIV ", "NOT : " + rt::fF(rs, 6, 3)});
+                    " ==> THE INPUT PARAMETER RSSOVA MUST BE NEGATIV ", "NOT : " + rt::fF(rs, 6, 3)});
             IERR = 1;
         }
         const int32_t cell = sec_ok ? ISEC0 + R + isec - 1 : 0;
