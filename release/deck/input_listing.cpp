@@ -18,7 +18,7 @@ using rt::fI;
 
 namespace {
 
-void out(const std::string& line) { rt::write_line(IOUNIT.IULOG, " " + line); }
+void out(const std::string& line) { rt::write_line(IOUNIT.IULOG, line.empty() ? line : " " + line); }
 
 int32_t boundary_sections(int32_t b) {
     const int32_t t = NETDSC.ITYPBR(b);
