@@ -154,6 +154,18 @@ struct Secvar {
     // --- pvt ---
     // --- output ---
     // --- step ---
+    SecF UGO, ULO;                           // velocities before the last accepted solve
+    SecI IDO;                                // regime indicator of the previous step
+    SecF UO;                                 // slip velocity, m/s
+    SecF GRVT1, GRVT2, GRVT3;                // gravity/level forces: gas, droplets, bulk liquid (Pa/m)
+    SecF CONVG, CONVL, CONVD;                // area-change convective coefficients, kg/(m3 s)
+    Arr2<float, 6, MXB> CONVJ;               // junction share of the convective terms
+    SecF SLAIST, SLAGST, SLALST, UGST, HWAVE, ULCLO;  // stratified/annular closure
+    SecI ISTRAT;                             // 0 stratified, 1 gas only, 2 annular
+    SecF SLALG, SLAGL, SLAL0, SLAG0;         // extra closure terms of the intermittent regimes
+    SecF UTB, SGNDRF, UMIXO, UFILM, ALFILM;  // intermittent-regime quantities and memory
+    SecI IREG4;                              // 1 = the boundary is in regime 4
+    float LEVSAV;                            // wave amplitude of the last boundary closed, m
     // --- devices ---
     // --- mass ---
     // --- deck ---
@@ -177,6 +189,22 @@ struct Equipm {
     // --- pvt ---
     // --- output ---
     // --- step ---
+    // flow-restriction table: chokes, then valve sources, then leaks
+    Arr<int32_t, MXDEV> ICHCEL;              // cell (choke: its boundary)
+    Arr<float, MXDEV> CHOFUL, CHOCD, CHOKL, CHOPEN, CHOGC, CHODG, CHLIM, CHODL;
+    Arr<float, MXDEV> CHOAPR, CHOACU;        // previous and current opening area, m2
+    Arr<int32_t, MXDEV> ICHFLG, ICHMRK, ICHMOD, ICHXMP;  // flags, critical mark, mode, closed-rule exemption
+    int32_t NCHKL;                           // branch-end chokes (rows 1..NCHKL of the table)
+    // check valves
+    int32_t NCHKV;
+    Arr<int32_t, MXB> IVBND, IVDIR, IVSTAT;  // boundary, direction, state (0 open, 1 closed)
+    // valve sources: section, outside pressure and temperature, gas fraction, results
+    Arr<int32_t, MXVSRC + MXLEK> IVSSEC;
+    Arr<float, MXVSRC + MXLEK> PTSOVA, TMSOVA, XVSRC;
+    Arr<float, MXVSRC + MXLEK> WGSOVA, WLSOVA, DWGSV, DWLSV, GTSOVA;
+    // leaks: section and outside pressure
+    Arr<int32_t, MXLEK> ILKSEC;
+    Arr<float, MXLEK> PTLEAK;
     // --- devices ---
     // --- mass ---
     // --- deck ---
@@ -198,6 +226,7 @@ struct Lekres {
     // --- pvt ---
     // --- output ---
     // --- step ---
+    Arr<float, MXLEK> WGLEAK, WLLEAK, DWGLK, DWLLK;  // implicit leak fluxes and their pressure slopes
     // --- devices ---
     // --- mass ---
     // --- deck ---
@@ -289,6 +318,13 @@ struct Bandwk {
     Arr2<double, 7, MXEQ> BAND;              // BAND(d, r): column d (4 = diagonal), row r
     Arr<double, MXEQ> RHS;                   // right-hand side, replaced by the solution
     // --- step ---
+    // Couplings across junction j from incoming slot m (NV x NV, column after column):
+    // BJUNC(j, m, q + 1 + (k - 1) NV): row JGRP(j, m) + q, unknown JOUT(j) + k - 1;
+    // CJUNC(j, m, q NV + i): row JOUT(j) + i - 1, unknown JGRP(j, m) + q.
+    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;
+    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
+    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
+    int32_t NVJUN;                           // unknowns per group of the tables above
     // --- mass ---
 };
 
