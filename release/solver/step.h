@@ -30,6 +30,8 @@ int downstream(int i);
 float bmean(const SecF& f, int i);
 // The diameter the closures use for boundary i.
 float closure_diameter(int i);
+// Flow area of boundary i (the smaller of the two pipes there), m2.
+float face_area(int i);
 
 // ---------------------------------------------------------------- unknowns
 // Unknowns of the pressure-velocity system per section: 3 (UG, UL, P) for an
@@ -50,6 +52,10 @@ double cut_step(double HT, float r, float HTMIN, float HTSAF, float DPRRED);
 // Largest indicator over the sections that take part in the test, from the
 // solution in BANDWK; records it in SECVAR.DPRMAX and its section in isec.
 float step_change_test(const PvRows& rows, int& isec);
+// Takes the solution in BANDWK as the new velocities and pressures (with
+// their derivatives, pressure gradients, droplet velocities, direction
+// indices and the zero velocity of shut chokes).
+void pv_accept(const PvRows& rows);
 // The Courant limit of the accepted state into SECVAR.DTCFL / IDTCFL.
 void courant_limit();
 
