@@ -100,7 +100,9 @@ void CLOCOR() {
         float Si = std::sin(delta) / PI_ + (phi / PI_ - beta);
         float Sl = std::min(1.0f, phi / PI_);
         float Sg = 1.0f - Sl;
-        if (std::sqrt(ac) < Si || cn < 0.1f) {
+        // No bulk liquid is gas only whatever the wave estimate says: the gas
+        // then wets the whole wall.
+        if (std::sqrt(ac) < Si || cn < 0.1f || B <= 1.0e-5f) {
             Si = std::sqrt(ac);
             if (B <= 1.0e-5f) {
                 S.ISTRAT(i) = 1;

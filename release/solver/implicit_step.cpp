@@ -111,8 +111,12 @@ void pv_accept(const PvRows& R) {
             S.UGO(i) = ugo;
             S.ULO(i) = ulo;
             S.IDO(i) = S.ID(i);
-            // A wall (behind an inlet cell, a valve, a choke) keeps an exact 0.
-            if (!has_valve(i) && !has_choke(i) && NETDSC.KSEC(i - 1) < 2) {
+            // A wall is exactly 0 (not the solver's rounding of it); a valve or
+            // choke boundary keeps an exact 0 too; elsewhere a tiny velocity
+            // keeps its sign.
+            if (wall_boundary(i)) {
+                xg = xl = 0.0f;
+            } else if (!has_valve(i) && !has_choke(i)) {
                 xg = floor_velocity(xg);
                 xl = floor_velocity(xl);
             }

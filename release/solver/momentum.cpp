@@ -103,6 +103,15 @@ bool valve_closed(int i) {
 
 double inv(float rho) { return rho > 0.0f ? 1.0 / rho : 0.0; }
 
+}  // namespace
+
+bool wall_boundary(int i) {
+    const int k = device_at(i);
+    return NETDSC.KSEC(i - 1) >= 2 || valve_closed(i) || (k > 0 && EQUIPM.CHOPEN(k) <= 1.0e-6f);
+}
+
+namespace {
+
 void identity_row(int r) {
     band_add(r, r, 1.0);
     BANDWK.RHS(r) = 0.0;
@@ -119,8 +128,7 @@ void momentum_rows(const PvRows& R, int i) {
 
     // Walls: behind an inlet cell, a closed check valve, a shut choke.
     const int k = device_at(i);
-    const bool shut = k > 0 && EQUIPM.CHOPEN(k) <= 1.0e-6f;
-    if (NETDSC.KSEC(u) >= 2 || valve_closed(i) || shut) {
+    if (wall_boundary(i)) {
         identity_row(rg);
         identity_row(rl);
         return;

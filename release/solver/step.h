@@ -30,6 +30,9 @@ int downstream(int i);
 float bmean(const SecF& f, int i);
 // The diameter the closures use for boundary i.
 float closure_diameter(int i);
+// A boundary that no flow crosses in this pass: behind an inlet cell, at a
+// closed check valve or at a shut branch-end choke.
+bool wall_boundary(int i);
 // Flow area of boundary i (the smaller of the two pipes there), m2.
 float face_area(int i);
 
