@@ -55,6 +55,32 @@ inline void single_pipe(int n, float dx, float D, float sin) {
     RUNCTL.HTMAX = 2.0f;
 }
 
+// Two inlet branches of n pipe sections joined at one junction to an outlet
+// branch of n pipe sections, horizontal, as the set-up lays them out:
+// branch 1 = sections 1..n+2 (inlet cell, pipe, junction end), branch 2 the
+// same after it, branch 3 = the section behind the junction, n - 1 further
+// pipe sections and the outlet cell.
+inline void three_branches(int n, float dx, float D) {
+    single_pipe(3 * n + 3, dx, D, 0.0f);  // geometry of every section
+    NETDSC.NBR = 3;
+    NETDSC.NJUN = 1;
+    NETDSC.NBJ(1) = 3;
+    NETDSC.IBJ(1, 1) = 1;
+    NETDSC.IBJ(1, 2) = 2;
+    NETDSC.IBJ(1, 3) = 3;
+    const int b1 = n + 2, b2 = 2 * (n + 2), NSEC = b2 + n + 1;
+    PIPGEO.NSEC = NSEC;
+    for (int s = 1; s <= NSEC; ++s) {
+        NETDSC.IBRSEC(s) = s <= b1 ? 1 : (s <= b2 ? 2 : 3);
+        NETDSC.KSEC(s) = (s == 1 || s == b1 + 1) ? 2 : (s == NSEC ? -1 : 0);
+        NETDSC.JBND(s) = (s == b1 || s == b2) ? 1 : (s == b2 + 1 ? -1 : 0);
+        PIPGEO.SINANG(s) = 0.0f;
+        PIPGEO.COSANG(s) = 1.0f;
+        PIPGEO.ZSEC(s) = 0.0f;
+        PIPGEO.IDPCHK(s) = NETDSC.KSEC(s) == 0 ? 1 : 0;
+    }
+}
+
 // Fills section s with gas fraction al at pressure p (no droplets).
 inline void fill(int s, float al, double p) {
     auto& S = SECVAR;
