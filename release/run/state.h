@@ -282,22 +282,13 @@ struct Equipm {
     // --- pvt ---
     // --- output ---
     // --- step ---
-    // flow-restriction table: chokes, then valve sources, then leaks
-    Arr<int32_t, MXDEV> ICHCEL;              // cell (choke: its boundary)
-    Arr<float, MXDEV> CHOFUL, CHOCD, CHOKL, CHOPEN, CHOGC, CHODG, CHLIM, CHODL;
-    Arr<float, MXDEV> CHOAPR, CHOACU;        // previous and current opening area, m2
-    Arr<int32_t, MXDEV> ICHFLG, ICHMRK, ICHMOD, ICHXMP;  // flags, critical mark, mode, closed-rule exemption
-    int32_t NCHKL;                           // branch-end chokes (rows 1..NCHKL of the table)
-    // check valves
-    int32_t NCHKV;
-    Arr<int32_t, MXB> IVBND, IVDIR, IVSTAT;  // boundary, direction, state (0 open, 1 closed)
-    // valve sources: section, outside pressure and temperature, gas fraction, results
-    Arr<int32_t, MXVSRC + MXLEK> IVSSEC;
-    Arr<float, MXVSRC + MXLEK> PTSOVA, TMSOVA, XVSRC;
-    Arr<float, MXVSRC + MXLEK> WGSOVA, WLSOVA, DWGSV, DWLSV, GTSOVA;
-    // leaks: section and outside pressure
-    Arr<int32_t, MXLEK> ILKSEC;
-    Arr<float, MXLEK> PTLEAK;
+    // second status word of a branch-end choke: bit 0 exempts it from the
+    // zero velocity of a shut choke at the end of the implicit step
+    Arr<int32_t, MXDEV> ICHXMP;
+    // valve sources: outside pressure and temperature, gas fraction, implicit
+    // fluxes and their pressure slopes, total mass flow
+    Arr<float, MXVSRC> PTSOVA, TMSOVA, XVSRC;
+    Arr<float, MXVSRC> WGSOVA, WLSOVA, DWGSV, DWLSV, GTSOVA;
     // --- devices ---
     // inlet sources, current values besides WGSOUR/WLSOUR
     Arr<float, MXSRC> TSRCUR;                // current source temperature, deg C
@@ -350,7 +341,6 @@ struct Lekres {
     Arr<float, MXLEK> QGLEAK, QOLEAK;        // gas, oil volume rates out of the leak, m3/s
     Arr<float, MXLEK> QGLKST, QOLKST;        // the same at standard conditions, Sm3/s
     // --- step ---
-    Arr<float, MXLEK> WGLEAK, WLLEAK, DWGLK, DWLLK;  // implicit leak fluxes and their pressure slopes
     // --- devices ---
     // per leak, beside the flows of the leak flow above
     Arr<float, MXLEK> DWGLK, DWLLK;          // pressure derivatives of WGLEAK, WLLEAK (implicit step)

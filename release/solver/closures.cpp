@@ -30,7 +30,7 @@ int donor(int i, int J, float u) {
 // The branch-end device at boundary i (0 when none).
 int device_at(int i) {
     for (int k = 1; k <= EQUIPM.NCHKL && k <= MXDEV; ++k)
-        if (EQUIPM.ICHCEL(k) == i) return k;
+        if (EQUIPM.ICHSEC(k) == i) return k;
     return 0;
 }
 
@@ -199,7 +199,7 @@ void CLOSUR() {
             const float Cd = E.CHOCD(k), K = E.CHOKL(k);
             float kf = std::sqrt(1.0f / std::max(Cd * Cd * (2.0f * K + 1.0f), 1.0e-30f));
             kf = std::max(kf, 1.0e-5f);
-            const bool timed = (E.ICHFLG(k) & 1) != 0;
+            const bool timed = (E.CHOFLG(k) & 1) != 0;
             float q;
             if (timed && E.CHOAPR(k) < 1.0e-6f) {
                 // Was shut: the slip comes from the pressure across it.

@@ -19,14 +19,14 @@ namespace {
 constexpr double kTimeCheck = 11369.0;  // start of the run period just before the leak opens
 
 bool has_valve(int b) {
-    for (int v = 1; v <= EQUIPM.NCHKV && v <= MXB; ++v)
+    for (int v = 1; v <= EQUIPM.NCHKV && v <= MXBR; ++v)
         if (EQUIPM.IVBND(v) == b) return true;
     return false;
 }
 
 bool has_choke(int b) {
     for (int k = 1; k <= EQUIPM.NCHKL && k <= MXDEV; ++k)
-        if (EQUIPM.ICHCEL(k) == b) return true;
+        if (EQUIPM.ICHSEC(k) == b) return true;
     return false;
 }
 
@@ -176,15 +176,14 @@ void pv_accept(const PvRows& R) {
     }
     for (int k = 1; k <= EQUIPM.NCHKL && k <= MXDEV; ++k) {
         if ((EQUIPM.ICHXMP(k) & 1) || EQUIPM.CHOPEN(k) > 1.0e-6f) continue;
-        int b = EQUIPM.ICHCEL(k);
+        int b = EQUIPM.ICHSEC(k);
         if (b < 1 || b > NSEC) continue;
         S.UL(b) = S.UG(b) = S.UD(b) = S.DUL(b) = S.DUG(b) = 0.0f;
     }
 }
 
 float face_area(int i) {
-    float d = PIPGEO.DBND(i);
-    if (d > 0.0f) return 0.785398f * d * d;
+    if (PIPGEO.AREA(i) > 0.0f) return PIPGEO.AREA(i);
     return PIPGEO.SECAREA(i);
 }
 
@@ -261,8 +260,8 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
             if (IERR != 0) return false;
             again = false;
             for (int k = 1; k <= E.NCHKL && k <= MXDEV; ++k) {
-                if ((E.ICHFLG(k) & 1) || E.ICHMRK(k) != 0) continue;
-                int b = E.ICHCEL(k);
+                if ((E.CHOFLG(k) & 1) || E.ICHMRK(k) != 0) continue;
+                int b = E.ICHSEC(k);
                 if (b < 1 || b > PIPGEO.NSEC || R.n(b) < 2) continue;
                 if (std::fabs(BANDWK.RHS(R.first(b))) > E.CHLIM(k)) {
                     E.ICHMRK(k) = 1;

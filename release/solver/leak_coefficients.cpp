@@ -37,7 +37,7 @@ void LEKCOF(int32_t& IERR, char* MSG, int32_t LMSG) {
         const bool leak = k > nv;
         const int il = k - nv;
         const int s = leak ? E.ILKSEC(il) : E.IVSSEC(k);
-        const float pout = leak ? E.PTLEAK(il) : E.PTSOVA(k);
+        const float pout = leak ? LEKRES.PTLEAK(il) : E.PTSOVA(k);
         const int e = nchoke + k;
         Flow r;
         if (s >= 1 && s <= PIPGEO.NSEC && e >= 1 && e <= MXDEV) {
@@ -71,11 +71,11 @@ void LEKCOF(int32_t& IERR, char* MSG, int32_t LMSG) {
                 }
                 if (flows && rho > 0.0f) {
                     float u = std::sqrt(dp * rho / E.CHOKL(e));
-                    const float lim = (E.ICHFLG(e) & 1) ? 1.0e9f : q * E.CHOGC(e);
+                    const float lim = (E.CHOFLG(e) & 1) ? 1.0e9f : q * E.CHOGC(e);
                     float d;
                     if (lim <= u) {
                         u = q * E.CHOGC(e);
-                        d = rho * E.CHODL(e);
+                        d = rho * E.CHODG(e);
                     } else {
                         d = 0.5f * u * (drho / rho + 1.0f / dp);
                     }

@@ -91,12 +91,12 @@ int prow(const PvRows& R, int s) {
 
 int device_at(int i) {
     for (int k = 1; k <= EQUIPM.NCHKL && k <= MXDEV; ++k)
-        if (EQUIPM.ICHCEL(k) == i) return k;
+        if (EQUIPM.ICHSEC(k) == i) return k;
     return 0;
 }
 
 bool valve_closed(int i) {
-    for (int v = 1; v <= EQUIPM.NCHKV && v <= MXB; ++v)
+    for (int v = 1; v <= EQUIPM.NCHKV && v <= MXBR; ++v)
         if (EQUIPM.IVBND(v) == i && EQUIPM.IVSTAT(v) == 1) return true;
     return false;
 }

@@ -39,7 +39,7 @@ void TADVDT(float DPRGRO, float DPRMAX, double& HT, float HTMAX, float HTMIN, fl
 void CHKVST() {
     auto& E = EQUIPM;
     auto& S = SECVAR;
-    for (int v = 1; v <= E.NCHKV; ++v) {
+    for (int v = 1; v <= E.NCHKV && v <= MXBR; ++v) {
         const int b = E.IVBND(v);
         if (b < 2 || b > PIPGEO.NSEC) continue;
         const int across = downstream(b);

@@ -124,10 +124,10 @@ TEST(Closures, DriverKeepsStratifiedAndShutDeviceBlocksSlip) {
     EXPECT_EQ(SECVAR.UTB(3), 0.0f);
 
     EQUIPM.NCHOKE = EQUIPM.NCHKL = 1;
-    EQUIPM.ICHCEL(1) = 3;
+    EQUIPM.ICHSEC(1) = 3;
     EQUIPM.CHOCD(1) = 1.0f;
     EQUIPM.CHOKL(1) = 1.0e6f;
-    EQUIPM.ICHFLG(1) = -1;
+    EQUIPM.CHOFLG(1) = -1;
     EQUIPM.CHOAPR(1) = EQUIPM.CHOACU(1) = 0.0f;
     CLOSUR();
     EXPECT_EQ(SECVAR.SLAI(3), 1.0e6f);

@@ -100,11 +100,11 @@ TEST(ImplicitStepPhysics, ClosedValveOrShutChokeHoldsZeroVelocity) {
             EQUIPM.IVSTAT(1) = 1;
         } else {
             EQUIPM.NCHOKE = EQUIPM.NCHKL = 1;
-            EQUIPM.ICHCEL(1) = b;
+            EQUIPM.ICHSEC(1) = b;
             EQUIPM.CHOPEN(1) = 0.0f;
             EQUIPM.CHOCD(1) = 1.0f;
             EQUIPM.CHOKL(1) = 1.0e6f;
-            EQUIPM.ICHFLG(1) = -1;
+            EQUIPM.CHOFLG(1) = -1;
         }
         int32_t ierr = 0;
         for (int step = 0; step < 5; ++step) {

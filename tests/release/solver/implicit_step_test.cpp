@@ -67,9 +67,9 @@ TEST(StepAccept, VelocityBehindJunctionFromMergingFlows) {
     hydrostatic(1.0f, 1.0e6);
     for (int s = 1; s <= PIPGEO.NSEC; ++s) {
         SECVAR.MG(s) = 50.0f;
-        PIPGEO.DBND(s) = std::sqrt(0.05f / 0.785398f);
+        PIPGEO.AREA(s) = 0.05f;
     }
-    PIPGEO.DBND(15) = std::sqrt(0.1f / 0.785398f);
+    PIPGEO.AREA(15) = 0.1f;
     RUNCTL.HT = 0.1;
     PvRows R = pv_rows();
     still_solution(R);
@@ -105,13 +105,13 @@ TEST(LeakCoefficients, OrificeCriticalAndNoBackflow) {
         EQUIPM.NLEAK = 1;
         EQUIPM.NCHOKE = 1;
         EQUIPM.ILKSEC(1) = 3;
-        EQUIPM.PTLEAK(1) = c.pout;
+        LEKRES.PTLEAK(1) = c.pout;
         EQUIPM.CHOPEN(1) = c.open;
         EQUIPM.CHOCD(1) = 0.84f;
         EQUIPM.CHOKL(1) = 2.0f;
         EQUIPM.CHOGC(1) = c.gc;
-        EQUIPM.CHODL(1) = 0.5f;
-        EQUIPM.ICHFLG(1) = c.flags;
+        EQUIPM.CHODG(1) = 0.5f;
+        EQUIPM.CHOFLG(1) = c.flags;
         int32_t ierr = 0;
         LEKCOF(ierr, msg, LMSG);
         EXPECT_EQ(ierr, 0);

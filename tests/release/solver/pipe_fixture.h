@@ -40,6 +40,7 @@ inline void single_pipe(int n, float dx, float D, float sin) {
         PIPGEO.SECAREA(s) = A;
         PIPGEO.DSEC(s) = D;
         PIPGEO.DBND(s) = D;
+        PIPGEO.AREA(s) = A;
         PIPGEO.CFLFAC(s) = PIPGEO.EXPFAC(s) = 1.0f;
         bool inner = s > 1 && s < NSEC;
         PIPGEO.SINANG(s) = inner ? sin : 0.0f;
