@@ -9,6 +9,7 @@
 #include <cmath>
 #include <string>
 
+#include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -19,6 +20,15 @@ namespace rel {
 namespace {
 
 constexpr const char* kNotFound = "     COLUMN NOT FOUND, ERROR IN NETSLV :";
+
+// A junction table that does not fit the system: the lines of the run log
+// and the run's error.
+void not_found(int32_t& IERR, char* MSG, int32_t LMSG, const std::string& where) {
+    rt::write_line(IOUNIT.IULOG, kNotFound);
+    rt::write_line(IOUNIT.IULOG, "     COMPILATION OPTIMALIZATION LEVEL PROBABLY TOO");
+    rt::write_line(IOUNIT.IULOG, "     HIGH IN SOME ROUTINES.");
+    refuse(IERR, MSG, LMSG, std::string(kNotFound) + " " + where);
+}
 
 bool width_ok(int32_t nb) { return nb == 3 || nb == 5 || nb == 7; }
 
@@ -121,6 +131,7 @@ int32_t IBRJF(int32_t JUN, int32_t IBR) {
     if (JUN >= 1 && JUN <= MXJUN)
         for (int k = 1; k <= NETDSC.NBJ(JUN) && k <= MXBJ; ++k)
             if (NETDSC.IBJ(JUN, k) == IBR) return k;
+    rt::write_line(IOUNIT.IULOG, " ERROR IN FUNCTION IBRJF");
     throw RunFailure(" ERROR IN FUNCTION IBRJF");
 }
 
@@ -206,18 +217,18 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
     for (int r = 0; r <= N + 1; ++r) is_end[r] = false;
     is_end[N] = true;
     if (NETDSC.NJUN > 0 && BANDWK.NVJUN != NV) {
-        refuse(IERR, MSG, LMSG, std::string(kNotFound) + " JUNCTION TABLES OF ANOTHER SYSTEM");
+        not_found(IERR, MSG, LMSG, "JUNCTION TABLES OF ANOTHER SYSTEM");
         return;
     }
     for (int j = 1; j <= NETDSC.NJUN; ++j) {
         if (NETDSC.NBJ(j) < 2 || NETDSC.NBJ(j) > MXBJ) {
-            refuse(IERR, MSG, LMSG, std::string(kNotFound) + " JUNCTION " + std::to_string(j));
+            not_found(IERR, MSG, LMSG, "JUNCTION " + std::to_string(j));
             return;
         }
         for (int m = 1; m <= NETDSC.NBJ(j) - 1; ++m) {
             int g = BANDWK.JGRP(j, m);
             if (g < 1 || g + NV - 1 >= BANDWK.JOUT(j) || BANDWK.JOUT(j) > N) {
-                refuse(IERR, MSG, LMSG, std::string(kNotFound) + " " + std::to_string(g));
+                not_found(IERR, MSG, LMSG, std::to_string(g));
                 return;
             }
             is_end[g + NV - 1] = true;
@@ -228,12 +239,12 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
             int g = BANDWK.JGRP(j, m);
             for (int r = g; r < g + NV - 1; ++r)
                 if (is_end[r]) {  // two groups overlap: a branch shorter than its group
-                    refuse(IERR, MSG, LMSG, std::string(kNotFound) + " " + std::to_string(g));
+                    not_found(IERR, MSG, LMSG, std::to_string(g));
                     return;
                 }
         }
         if (!is_end[BANDWK.JOUT(j) - 1]) {
-            refuse(IERR, MSG, LMSG, std::string(kNotFound) + " " + std::to_string(BANDWK.JOUT(j)));
+            not_found(IERR, MSG, LMSG, std::to_string(BANDWK.JOUT(j)));
             return;
         }
     }

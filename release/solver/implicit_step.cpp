@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -222,6 +223,11 @@ void courant_limit() {
 
 void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& E = EQUIPM;
+    const bool print = RUNCTL.IPRINT == 1;
+    if (print) {
+        rt::write_line(IOUNIT.IULOG, "SUBROUTINE TIMPL ");
+        rt::write_line(IOUNIT.IULOG, "TEST OUTPUT");
+    }
     SECVAR.DPZ(1) = 0.0f;
     ICUT = 0;
     BOUUPD(IERR, MSG, LMSG);
@@ -256,6 +262,9 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
             float t0 = CPUTIM();
             MOMASM();
             RUNCTL.CPUMOM += CPUTIM() - t0;
+            if (print)
+                for (int k = 0; k < 2; ++k)
+                    for (const char* h : {"TEST OUTPUT", "C(I,J)", "V(I)"}) rt::write_line(IOUNIT.IULOG, h);
             solve(R, IERR, MSG, LMSG);
             if (IERR != 0) return false;
             again = false;

@@ -22,7 +22,7 @@ bool lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t LMS
     int32_t ip = TBLOC(P, V.PP.data(), V.NP, 2);
     int32_t below = 0;
     int32_t before = IERR;
-    PVTLUP(it, ip, P, T, out, 1, below, V.PVTOPT, IERR, MSG, LMSG);
+    PVTLUP(it, ip, P, T, out, TRUE_, below, V.PVTOPT, IERR, MSG, LMSG);
     return IERR == before || IERR == 0;
 }
 

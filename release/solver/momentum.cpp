@@ -68,6 +68,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "rt/fortio.h"
 #include "run/routines.h"
 #include "run/state.h"
 #include "solver/band.h"
@@ -220,6 +221,10 @@ void momentum_rows(const PvRows& R, int i) {
         bg = (ug < 0.0 ? -1.0 : 1.0) * EQUIPM.CHLIM(k);
     }
 
+    if (RUNCTL.IPRINT == 1)
+        rt::write_line(IOUNIT.IULOG, rt::list(static_cast<long long>(i), S.ML(ld), static_cast<float>(slai * dt),
+                                              static_cast<float>(S.SLAL(i) * dt), S.SLAL(i), S.SLAG(i),
+                                              S.SLAI(i), S.VISL(i), S.VISG(i)));
     band_add(rg, rg, dg);
     band_add(rg, rl, cgl);
     band_add(rl, rl, dl);
