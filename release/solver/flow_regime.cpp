@@ -136,7 +136,9 @@ void FLOREG() {
             S.SLAL0(I) = -ub * as * Kf * C0b;
             S.ID(I) = 4;
         };
-        // Interfacial coefficient from the force balance of the two phases.
+        // Interfacial coefficient from the force balance of the two phases:
+        // the liquid-side momentum terms are the bulk-liquid gravity and
+        // level force GRVT3, the gas-side term the core's GRVT1 + GRVT2.
         auto finish = [&] {
             float P12 = S.GRVT3(I), P3 = S.GRVT1(I) + S.GRVT2(I);
             float dl = ab * (-P12 + S.SLAL0(I) + S.SLAL(I) * ul + S.SLALG(I) * ug) +

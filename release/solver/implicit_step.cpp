@@ -77,22 +77,21 @@ void pv_accept(const PvRows& R) {
         if (j < 0) {
             if (R.n(i) < 1) continue;
             // Inlet velocities from the merging flows of the incoming branch ends.
-            double vs = 0, mgs = 0, mls = 0, fg = 0, fl = 0;
+            double vsg = 0, vsl = 0, mgs = 0, mls = 0, fg = 0, fl = 0;
             for (int k = 2; k <= NSEC; ++k) {
                 if (NETDSC.JBND(k) != -j) continue;
                 int g = S.UG(k) >= 0.0f ? k - 1 : i, l = S.UL(k) >= 0.0f ? k - 1 : i;
                 double vg = PIPGEO.DX(g) * PIPGEO.SECAREA(g), vl = PIPGEO.DX(l) * PIPGEO.SECAREA(l);
-                vs += 0.5 * (vg + vl);
+                vsg += vg;
+                vsl += vl;
                 mgs += S.MG(g) * vg;
                 mls += S.ML(l) * vl;
                 fg += S.MG(g) * face_area(k) * S.UG(k);
                 fl += S.ML(l) * face_area(k) * S.UL(k);
             }
             const double ai = face_area(i);
-            if (vs > 0.0 && ai > 0.0) {
-                S.UG(i) = static_cast<float>(fg / (std::max(mgs, 1.0e-20) / vs * ai));
-                S.UL(i) = static_cast<float>(fl / (std::max(mls, 1.0e-20) / vs * ai));
-            }
+            if (vsg > 0.0 && ai > 0.0) S.UG(i) = static_cast<float>(fg / (std::max(mgs, 1.0e-20) / vsg * ai));
+            if (vsl > 0.0 && ai > 0.0) S.UL(i) = static_cast<float>(fl / (std::max(mls, 1.0e-20) / vsl * ai));
             int last = R.first(i) - 1;
             float sgn = last >= 1 ? static_cast<float>(x[last]) : 1.0f;
             if (std::fabs(S.UG(i)) < 1.0e-9f) S.UG(i) = sgn < 0.0f ? -1.0e-9f : 1.0e-9f;

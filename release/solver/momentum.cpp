@@ -62,7 +62,10 @@
 // The boundary just behind an inlet cell is a closed wall: its velocities
 // are 0 (identity rows), because the inlet source enters the first section
 // directly as a source of mass and volume; flow through that boundary would
-// bring the same mass in twice. Closed check valves and shut branch-end
+// bring the same mass in twice. The source brings no axial momentum: the
+// upwind convection at the next boundary, whose upstream neighbour is that
+// wall (velocity 0), is the force that accelerates it, so no further
+// source-momentum term is added anywhere. Closed check valves and shut branch-end
 // chokes have identity rows too; a critical branch-end choke has its gas row
 // replaced by the mixture velocity held at the choke's limit CHLIM.
 #include <algorithm>
