@@ -36,6 +36,16 @@ int device_at(int i) {
 
 }  // namespace
 
+bool keeps_intermittent(float UGST, float UTB, float UG, float SGNDRF, int32_t IDO) {
+    float a = SGNDRF * UGST, b = SGNDRF * UTB;
+    float r = std::fabs((UGST - UTB) / (std::fabs(UG) + 1.0e-5f));
+    if (r < 0.1f) {  // close to the transition: the previous regime class is favoured
+        float& x = IDO >= 3 ? a : b;
+        x *= x > 0.0f ? 1.1f : 0.9f;
+    }
+    return b < a;
+}
+
 void CLOCOR() {
     auto& S = SECVAR;
     const int NSEC = PIPGEO.NSEC;
@@ -166,13 +176,7 @@ void CLOSUR() {
 
         bool intermittent = false;
         if (S.ID(i) > 2) {
-            float a = S.SGNDRF(i) * S.UGST(i), b = S.SGNDRF(i) * S.UTB(i);
-            float r = std::fabs((S.UGST(i) - S.UTB(i)) / (std::fabs(S.UG(i)) + 1.0e-5f));
-            if (r < 0.1f) {
-                float& x = S.IDO(i) >= 3 ? a : b;
-                x *= x > 0.0f ? 1.1f : 0.9f;
-            }
-            if (b < a) {
+            if (keeps_intermittent(S.UGST(i), S.UTB(i), S.UG(i), S.SGNDRF(i), S.IDO(i))) {
                 intermittent = true;
                 S.ID(i) = S.IREG4(i) == 1 ? 4 : 3;
                 S.UD(i) = S.UL(i);

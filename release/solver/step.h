@@ -19,6 +19,10 @@ void CLOCOR();
 void STRGEO();
 void MOMASM();
 void CHKVST();
+// The regime choice of a boundary that the intermittent selection put in
+// regime 3 or 4: true when it stays there (the front travels slower than the
+// stratified balance velocity), with 10 % in favour of the previous class.
+bool keeps_intermittent(float UGST, float UTB, float UG, float SGNDRF, int32_t IDO);
 
 // ---------------------------------------------------------------- topology
 // The first section of the branch that leaves junction j (0 when none).

@@ -100,6 +100,22 @@ TEST(Closures, HalfFullHorizontalPipe) {
     EXPECT_EQ(SECVAR.DS(i), 1.0f);
 }
 
+// Stratified balance velocity 1 m/s, gas velocity 1 m/s, drift sign +1: a
+// front at 0.95 m/s lies within 10 % and keeps the previous class; one at
+// 0.85 m/s is slower by more than the margin and stays intermittent.
+TEST(Closures, RegimeChoiceHysteresis) {
+    struct Case {
+        float utb;
+        int ido;
+        bool keeps;
+    } cases[] = {{0.95f, 1, false}, {0.95f, 3, true}, {0.85f, 1, true}, {0.85f, 4, true},
+                 {1.2f, 3, false}, {1.05f, 3, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(keeps_intermittent(1.0f, c.utb, 1.0f, 1.0f, c.ido), c.keeps) << c.utb << " " << c.ido;
+    // Negative drift: the comparison runs the other way.
+    EXPECT_TRUE(keeps_intermittent(-1.0f, -0.85f, -1.0f, -1.0f, 1));
+}
+
 TEST(Closures, GasOnlyAndAnnular) {
     two_sections(1.0f, 0.0f);
     CLOCOR();
