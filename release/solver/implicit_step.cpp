@@ -222,17 +222,13 @@ void courant_limit() {
 
 void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& E = EQUIPM;
+    ICUT = 0;
+    SECVAR.DPZ(1) = 0.0f;
     const bool print = RUNCTL.IPRINT == 1;
     if (print) {
         rt::write_line(IOUNIT.IULOG, "SUBROUTINE TIMPL ");
         rt::write_line(IOUNIT.IULOG, "TEST OUTPUT");
     }
-    SECVAR.DPZ(1) = 0.0f;
-    ICUT = 0;
-    BOUUPD(IERR, MSG, LMSG);
-    if (IERR != 0) return;
-    STRGEO();
-
     const PvRows R = pv_rows();
     if (PIPGEO.NEQ == 0) PIPGEO.NEQ = R.neq;
     if (PIPGEO.NEQ != R.neq) {
@@ -240,6 +236,22 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
                                     std::to_string(R.neq) + " IN THE NETWORK");
         return;
     }
+    // The set-up numbered the unknowns as well; a section on which the two
+    // disagree would be solved for the wrong unknowns.
+    for (int s = 1; s <= PIPGEO.NSEC; ++s) {
+        int ib = R.n(s) >= 2 ? R.first(s) : 0;
+        int ip = R.n(s) == 3 ? R.first(s) + 2 : (R.n(s) == 1 ? R.first(s) : 0);
+        bool set_b = NETDSC.IBEQ(s) != 0, set_p = NETDSC.ISEQ(s) != 0;
+        if ((set_b && NETDSC.IBEQ(s) != ib) || (set_p && NETDSC.ISEQ(s) != ip)) {
+            refuse(IERR, MSG, LMSG, "TIMPL: UNKNOWNS OF SECTION " + std::to_string(s) +
+                                        " DIFFER FROM THE NETWORK SET-UP");
+            return;
+        }
+    }
+    BOUUPD(IERR, MSG, LMSG);
+    if (IERR != 0) return;
+    STRGEO();
+
     if (NETDSC.NBR > 1) band_junctions(3, R.n);
 
     bool closures_done = false;

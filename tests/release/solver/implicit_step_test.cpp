@@ -82,6 +82,25 @@ TEST(StepAccept, VelocityBehindJunctionFromMergingFlows) {
     EXPECT_EQ(SECVAR.DPZ(15), 0.0f);
 }
 
+// A set-up whose numbering differs from the step's ends the step with a
+// message before anything is solved.
+TEST(ImplicitStep, NumberingThatDiffersFromTheSetUpIsRefused) {
+    single_pipe(5, 20.0f, 0.3f, 0.0f);
+    hydrostatic(0.0f, 1.0e6);
+    NETDSC.IBEQ(3) = 5;  // the step has UG(3) at row 4
+    int32_t icut = -1, ierr = 0;
+    TIMPL(icut, ierr, msg, LMSG);
+    EXPECT_EQ(ierr, 1);
+    EXPECT_EQ(icut, 0);
+    EXPECT_EQ(msgtext(msg, LMSG), "TIMPL: UNKNOWNS OF SECTION 3 DIFFER FROM THE NETWORK SET-UP");
+    PIPGEO.NEQ = 16;
+    NETDSC.IBEQ(3) = 0;
+    ierr = 0;
+    TIMPL(icut, ierr, msg, LMSG);
+    EXPECT_EQ(ierr, 1);
+    EXPECT_EQ(msgtext(msg, LMSG), "TIMPL: 16 UNKNOWNS SET UP, 17 IN THE NETWORK");
+}
+
 // Leak coefficients: the orifice relation out of the pipe, never into it.
 TEST(LeakCoefficients, OrificeCriticalAndNoBackflow) {
     struct Case {
