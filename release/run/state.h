@@ -207,6 +207,18 @@ struct Secvar {
     SecF GT;              // total mass flow at each boundary, kg/s
     SecF VOLMX2;          // largest |volume error| of each section since the last result row
     // --- step ---
+    SecF UGO, ULO;                           // velocities before the last accepted solve
+    SecI IDO;                                // regime indicator of the previous step
+    SecF UO;                                 // slip velocity, m/s
+    SecF GRVT1, GRVT2, GRVT3;                // gravity/level forces: gas, droplets, bulk liquid (Pa/m)
+    SecF CONVG, CONVL, CONVD;                // area-change convective coefficients, kg/(m3 s)
+    Arr2<float, 6, MXB> CONVJ;               // junction share of the convective terms
+    SecF SLAIST, SLAGST, SLALST, UGST, HWAVE, ULCLO;  // stratified/annular closure
+    SecI ISTRAT;                             // 0 stratified, 1 gas only, 2 annular
+    SecF SLALG, SLAGL, SLAL0, SLAG0;         // extra closure terms of the intermittent regimes
+    SecF UTB, SGNDRF, UMIXO, UFILM, ALFILM;  // intermittent-regime quantities and memory
+    SecI IREG4;                              // 1 = the boundary is in regime 4
+    float LEVSAV;                            // wave amplitude of the last boundary closed, m
     // --- devices ---
     SecF CPG, CPL;                           // heat capacities, J/(kg K)
     SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
@@ -272,6 +284,13 @@ struct Equipm {
     // --- pvt ---
     // --- output ---
     // --- step ---
+    // second status word of a branch-end choke: bit 0 exempts it from the
+    // zero velocity of a shut choke at the end of the implicit step
+    Arr<int32_t, MXDEV> ICHXMP;
+    // valve sources: outside pressure and temperature, gas fraction, implicit
+    // fluxes and their pressure slopes, total mass flow
+    Arr<float, MXVSRC> PTSOVA, TMSOVA, XVSRC;
+    Arr<float, MXVSRC> WGSOVA, WLSOVA, DWGSV, DWLSV, GTSOVA;
     // --- devices ---
     // inlet sources, current values besides WGSOUR/WLSOUR
     Arr<float, MXSRC> TSRCUR;                // current source temperature, deg C
@@ -471,6 +490,13 @@ struct Bandwk {
     Arr2<double, 7, MXEQ> BAND;              // BAND(d, r): column d (4 = diagonal), row r
     Arr<double, MXEQ> RHS;                   // right-hand side, replaced by the solution
     // --- step ---
+    // Couplings across junction j from incoming slot m (NV x NV, column after column):
+    // BJUNC(j, m, q + 1 + (k - 1) NV): row JGRP(j, m) + q, unknown JOUT(j) + k - 1;
+    // CJUNC(j, m, q NV + i): row JOUT(j) + i - 1, unknown JGRP(j, m) + q.
+    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;
+    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
+    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
+    int32_t NVJUN;                           // unknowns per group of the tables above
     // --- mass ---
 };
 
