@@ -188,9 +188,9 @@ int32_t read_time_table(const ValveGroup& g, const std::string& who1, const std:
         if (!ok || !keep) continue;
         for (int32_t i = 1; i <= ntp; ++i) {
             if (g.leak) (r == 0 ? EQUIPM.TLKPB(i, idx) : EQUIPM.PLKPB(i, idx)) = v[i - 1];
-            else if (r == 0) EQUIPM.TSOVA(i, idx) = v[i - 1];
-            else if (r == 1) EQUIPM.PSOVA(i, idx) = v[i - 1];
-            else EQUIPM.TMSOVA(i, idx) = v[i - 1];
+            else if (r == 0) EQUIPM.TSOVT(i, idx) = v[i - 1];
+            else if (r == 1) EQUIPM.PSOVT(i, idx) = v[i - 1];
+            else EQUIPM.TMSOVT(i, idx) = v[i - 1];
         }
     }
     return 0;

@@ -199,8 +199,8 @@ void print_valves(bool leak) {
                     out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TLKPB(i, k), 14, 4) +
                         fG(EQUIPM.PLKPB(i, k), 17, 4));
                 else
-                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TSOVA(i, k), 14, 4) +
-                        fG(EQUIPM.PSOVA(i, k), 17, 4) + fG(EQUIPM.TMSOVA(i, k), 21, 4));
+                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TSOVT(i, k), 14, 4) +
+                        fG(EQUIPM.PSOVT(i, k), 17, 4) + fG(EQUIPM.TMSOVT(i, k), 21, 4));
             }
         }
     }

@@ -325,7 +325,7 @@ struct Equipm {
     Arr<float, MXVSRC> RSOVA;               // valve-source gas mass ratio (absolute value)
     Arr<float, MXVSRC> AFSOVA;               // area factor Cd (d/D)^2
     Arr<int32_t, MXVSRC> ICTSOV, ICHSOV, IEQSOV, NTSOVA;  // controller, choke-type flag, equilibrium-gas flag, time points
-    Arr2<float, MXSOVT, MXVSRC> TSOVA, PSOVA, TMSOVA;     // time s, pressure Pa, temperature deg C
+    Arr2<float, MXSOVT, MXVSRC> TSOVT, PSOVT, TMSOVT;     // time table: time s, pressure Pa, temperature deg C
     Arr<float, MXLEK> AFLEAK;                // leakage area factor Cd (d/D)^2
     // void-fraction data of the branch ends (IB 1 left, 2 right) beside the
     // boundary options of NETDSC: the selector and the bounds of the

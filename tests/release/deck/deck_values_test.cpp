@@ -63,8 +63,8 @@ TEST(DeckValves, KeepsAbsoluteRatioEquilibriumFlagAndAreaFactor) {
     // 0.8 x (0.1 / 0.3)^2 = 0.0888889 (hand value)
     EXPECT_NEAR(EQUIPM.AFSOVA(1), 0.0888889f, 1e-6f);
     EXPECT_EQ(EQUIPM.NTSOVA(1), 2);
-    EXPECT_FLOAT_EQ(EQUIPM.PSOVA(2, 1), 2e6f);
-    EXPECT_FLOAT_EQ(EQUIPM.TMSOVA(2, 1), 30.0f);
+    EXPECT_FLOAT_EQ(EQUIPM.PSOVT(2, 1), 2e6f);
+    EXPECT_FLOAT_EQ(EQUIPM.TMSOVT(2, 1), 30.0f);
 }
 
 TEST(DeckValves, EntriesBeyondFiveAreReadButNotKept) {

@@ -36,6 +36,9 @@ void fixed_state() {
     EQUIPM.ILKSEC(1) = 4;
     EQUIPM.WGSOUR(1) = 20.0f;
     EQUIPM.ISOUR(1) = 2;
+    EQUIPM.WGSOVA(1) = -5.0f;
+    EQUIPM.IVSSEC(1) = 5;
+    EQUIPM.GTSOVA(1) = -2.0f;
 }
 
 constexpr float TOL = 1e-5f;  // relative, single precision
@@ -61,6 +64,8 @@ TEST(ValuesById, EachKindGivesItsHandValue) {
         // |-10 kg/(m2 s)| x 0.0706858 m2
         {"-: leak gas flow", 101, 1, 10.0f * A},
         {"-: source gas flow", 135, 1, 20.0f * A},
+        {"-: valve-source gas flow", 150, 1, 5.0f * A},
+        {"-: valve-source total as a magnitude", 157, 1, 2.0f},
     };
     for (const Row& r : rows) {
         fixed_state();
