@@ -66,12 +66,15 @@ void INICOM() {
     for (int k = 1; k <= 6; ++k) IOUNIT.IUNET(k) = 10 + k;
     IOUNIT.IUDMP = 19;
     // --- setup ---
+    NETDSC.IBNDMK = 1;
     // --- pvt ---
     // --- output ---
     // --- step ---
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    std::memset(RUNCTL.TITLE, ' ', sizeof RUNCTL.TITLE);
+    std::memset(PLTCTL.PRVNAM, ' ', sizeof PLTCTL.PRVNAM);
 }
 
 }  // namespace rel
