@@ -235,8 +235,6 @@ struct Secvar {
     SecI IREG4;                              // 1 = the boundary is in regime 4
     float LEVSAV;                            // wave amplitude of the last boundary closed, m
     // --- devices ---
-    SecF CPG, CPL;                           // heat capacities, J/(kg K)
-    SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
     // --- mass ---
     // --- deck ---
 };

@@ -147,6 +147,16 @@ TEST(LeakCoefficients, OrificeCriticalAndNoBackflow) {
 // the first of them, which must leave the state untouched.
 TEST(ImplicitStep, FullStepOnAStillPipe) {
     device_lookup = table_lookup;  // the property tables, not a test's own fluid
+    {
+        // The boundary and device routines look properties up in the tables:
+        // give them a black-oil fluid of their own, whatever ran before.
+        static PVTBLK blk;
+        int32_t ierr = 0;
+        float rhog = 0.8f, rhoo = 850.0f, gor = 50.0f, wc = 0.0f;
+        BLACKOIL(&rhog, &rhoo, &gor, &wc, &blk, &ierr, msg, LMSG);
+        ASSERT_EQ(ierr, 0) << msgtext(msg, LMSG);
+        UNPACK(blk);
+    }
     single_pipe(5, 20.0f, 0.3f, 0.5f);
     hydrostatic(0.0f, 1.0e6);
     NETDSC.NPOUT = 2;  // the outlet holds its pressure
