@@ -188,6 +188,9 @@ void PVTCHK(const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
 void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK,
             int32_t& BELOW, int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG) {
     const Pvtcom& T = PVTCOM;
+    // Without a table copy the limits themselves would lie outside the grid.
+    if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
+        return refuse(IERR, MSG, LMSG, "PROPERTY TABLES ARE NOT SET UP");
     // Written so that a NaN point fails a check instead of spreading.
     if (p < 0.5f * T.PP(1)) {
         if (is_true(CHECK)) {
@@ -217,6 +220,8 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
     const Pvtcom& T = PVTCOM;
     Secvar& S = SECVAR;
     const int nsec = PIPGEO.NSEC;
+    if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
+        return refuse(IERR, MSG, LMSG, "PROPERTY TABLES ARE NOT SET UP");
     for (int s = 1; s <= nsec; ++s)
         if (ordinary(s)) S.ITSEC(s) = TBLOC(S.TM(s), T.TT.data(), T.NT, T.MODE);
     for (int s = 1; s <= nsec; ++s)

@@ -205,9 +205,8 @@ struct Secvar {
     // fluid properties per section written by the property update
     SecF DRSP;                               // d(gas mass fraction RS)/dP, 1/Pa
     SecF DRST;                               // d(RS)/dT, 1/K
-    SecF CPG, CPL;                           // gas and liquid heat capacity, J/(kg K)
     SecF DHGP, DHLP;                         // d(gas, liquid enthalpy)/dP, J/(kg Pa)
-    SecF DRGT, DRLT;                         // d(gas, liquid density)/dT, kg/(m3 K)
+    SecF DRLT;                               // d(liquid density)/dT, kg/(m3 K) (CPG, CPL, DRGT: below)
     SecF CONG, CONL;                         // gas and liquid thermal conductivity, W/(m K)
     SecF PVX1, PVX2;                         // the two optional table properties (always 0)
     SecF MTOT;                               // total mass MG + MLT, kg/m3

@@ -177,7 +177,9 @@ TEST(CompPvt, TablesAreFiniteAndPhysicalForGasAndCondensate) {
                 EXPECT_LE(b.TAB[12][i][j], b.TAB[11][i][j]);  // liquid enthalpy not above gas
                 EXPECT_GT(b.TAB[7][i][j], 0.0f);               // viscosities
                 EXPECT_GT(b.TAB[8][i][j], 0.0f);
-                if (i > 0) EXPECT_GT(b.TAB[0][i][j], b.TAB[0][i - 1][j]);  // gas denser with P
+                if (i > 0) {
+                    EXPECT_GT(b.TAB[0][i][j], b.TAB[0][i - 1][j]);  // gas denser with P
+                }
             }
         }
     }

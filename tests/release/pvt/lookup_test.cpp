@@ -149,6 +149,13 @@ TEST_F(PvtLookup, SixMessagesAtTheirInclusiveLimits) {
     }
 }
 
+TEST_F(PvtLookup, NoTableCopyIsRefusedNotRead) {
+    PVTCOM.NP = 0;
+    Lookup r = lookup(1.0e6f, 20.0f);
+    EXPECT_EQ(r.ierr, 1);
+    EXPECT_EQ(r.msg, "PROPERTY TABLES ARE NOT SET UP");
+}
+
 TEST_F(PvtLookup, TolerantModeExtrapolatesBelowTheRange) {
     Lookup r = lookup(1.0e4f, 20.0f, FALSE_);
     EXPECT_EQ(r.ierr, 0);
