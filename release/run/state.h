@@ -206,7 +206,9 @@ struct Secvar {
     SecF DRSP;                               // d(gas mass fraction RS)/dP, 1/Pa
     SecF DRST;                               // d(RS)/dT, 1/K
     SecF DHGP, DHLP;                         // d(gas, liquid enthalpy)/dP, J/(kg Pa)
-    SecF DRLT;                               // d(liquid density)/dT, kg/(m3 K) (CPG, CPL, DRGT: below)
+    SecF DRLT;                               // d(liquid density)/dT, kg/(m3 K)
+    SecF CPG, CPL;                           // heat capacities, J/(kg K)
+    SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
     SecF CONG, CONL;                         // gas and liquid thermal conductivity, W/(m K)
     SecF PVX1, PVX2;                         // the two optional table properties (always 0)
     SecF MTOT;                               // total mass MG + MLT, kg/m3
