@@ -75,6 +75,7 @@ struct Runctl {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    int64_t MCHECK;       // released mass at the last release-end check, whole kg
     // --- deck ---
 };
 
@@ -124,6 +125,7 @@ struct Pipgeo {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    SecF AREA;                               // boundary flow area, the smaller adjacent area (set-up)
     // --- deck ---
 };
 
@@ -156,6 +158,32 @@ struct Secvar {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    // interphase transfer work terms, per section
+    SecF PSIF, PSIB, PSIA, MTOT;
+    // entrainment and deposition, per boundary (acting on the section upstream)
+    SecF ENTK, ENT0, DEPK, DEP0, PSIE, PSID, ENTAUX1, ENTAUX2, DEPAUX;
+    // mass and volume flows at boundaries
+    SecF GG, GL, GD, GLT, GT, QLT, QT, DGTDT;
+    // energy step, per section
+    SecF EG, EL, TMOLD, DTM, TMWALL, QM, Q2;
+    // running maxima of |VOL| per section (the first with its time)
+    SecF VOLMX1, VOLMX2, VOLMX3, TVOLMX;
+    // volume accumulators per boundary (two sets each), m3
+    Arr2<double, MXB, 2> QGACC, QLACC, QTACC;      // (boundary, set)
+    // per-source accumulators (two sets each): volume m3, gas, liquid, total kg
+    Arr2<double, MXSRC, 2> SRVACC, SRGACC, SRLACC, SRTACC;
+    // per-branch inlet and outlet masses (two sets): gas, liquid, total kg
+    Arr3<double, MXBR, 2, 3> BRMIN, BRMOUT;   // (branch, set, phase 1 gas 2 liquid 3 total)
+    // run balance of mass (kg) and energy (J)
+    double RMLGT, RMTOT0, RMTOT, RMOUT, RMPIPE, RMNET;
+    // (ENPIPE is the energy in the pipes; errno.h takes the name EPIPE)
+    double RELGT, RETOT0, RETOT, ENPIPE, CPTOT, QWACC, ENET, ETOT;
+    // Fields the property update, the closures and the junction properties
+    // write; declared here until their owners' regions carry them.
+    SecF DRSP, CPG, CPL, DRGT, DRLT, DRST;   // property derivatives and heat capacities (pvt)
+    SecF RGWT;                               // regime weight of the closures, per boundary (step)
+    Arr<float, MXBR> RSJOUT;                 // RS of the section behind the branch's junction (pvt, SECPRP)
+    Arr<float, MXBR> RSJIN;                  // RS of the branch's last real section (pvt, SECPRP)
     // --- deck ---
 };
 
@@ -179,6 +207,17 @@ struct Equipm {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    // Fields of the leak and source lists that the set-up and the device
+    // routines write; declared here until their owners' regions carry them.
+    Arr<int32_t, MXLEK> ILEAK;               // leak cell (set-up, CHKLEK)
+    Arr<float, MXLEK> DLEAK, PBLEAK;         // hole diameter m, back pressure Pa (set-up, CHKLEK)
+    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass flux, kg/(m2 s), <0 out (devices)
+    Arr<float, MXLEK> HLEAK;                 // leak energy source, W/m3 (devices)
+    Arr<float, MXSRC> HSOUR;                 // source energy, W/m3 (devices, SRCTRM)
+    Arr<float, MXSRC> RSSOUR;                // source gas mass fraction (devices, SRCTRM)
+    Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
+    Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
+    Arr<int32_t, MXDEV> IDVFLG, IDVST2;      // device flag word and second per-device flag (devices)
     // --- deck ---
 };
 
@@ -200,6 +239,7 @@ struct Lekres {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    Arr<double, MXLEK> ACGM, ACLM;           // accumulated released gas and liquid mass, kg
     // --- deck ---
 };
 
@@ -282,6 +322,7 @@ struct Pvtcom {
     // --- setup ---
     // --- pvt ---
     // --- mass ---
+    float GORSTD;                            // gas-oil ratio at standard conditions, Sm3/Sm3
 };
 
 // ---------------------------------------------------------------- BANDWK
@@ -290,6 +331,9 @@ struct Bandwk {
     Arr<double, MXEQ> RHS;                   // right-hand side, replaced by the solution
     // --- step ---
     // --- mass ---
+    // Junction coupling blocks, NV x NV column after column in words 1..9.
+    // (declared here until the solver's region carries them)
+    Arr3<double, MXJUN, 4, 9> BJUNC, CJUNC;  // (junction, incoming slot, word)
 };
 
 extern Runctl RUNCTL;
