@@ -71,6 +71,7 @@ void INICOM() {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    PVTCOM.GORSTD = 0.0f;
     // --- deck ---
 }
 
