@@ -127,9 +127,14 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
         int32_t ierr = 0, below = 0;
         char msg[LMSG];
         PvtOut o{};
-        const int32_t it = TBLOC(V.TM(c), C.TT.data(), C.NT, C.MODE);
-        const int32_t ip = TBLOC(static_cast<float>(pb), C.PP.data(), C.NP, C.MODE);
-        PVTLUP(it, ip, static_cast<float>(pb), V.TM(c), o, FALSE_, below, C.PVTOPT, ierr, msg, LMSG);
+        try {
+            const int32_t it = TBLOC(V.TM(c), C.TT.data(), C.NT, C.MODE);
+            const int32_t ip = TBLOC(static_cast<float>(pb), C.PP.data(), C.NP, C.MODE);
+            PVTLUP(it, ip, static_cast<float>(pb), V.TM(c), o, FALSE_, below, C.PVTOPT, ierr, msg,
+                   LMSG);
+        } catch (const RunFailure&) {
+            ierr = 1;
+        }
         if (ierr == 0) L.ROLLK = o.ROL;
     }
 
