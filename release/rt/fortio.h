@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace rt {
 
@@ -34,22 +35,46 @@ void reset_units();
 void hold_unit(int unit);
 // Reads one record without its newline; false at end of file or on error.
 bool read_line(int unit, std::string& line);
-// Steps the unit back by one record (the last one read).
+// Steps the unit back by one record (the last one read). After a read that
+// met the end of the file, the first backspace steps back over the end only,
+// as the language's BACKSPACE does.
 bool backspace(int unit);
+// The operating-system descriptor behind an open file unit, -1 when none
+// (diagnostics and tests).
+int unit_descriptor(int unit);
 
 // ---------------------------------------------------------------- editing
 // Each returns exactly w characters (asterisks when the value does not fit),
-// following the Fortran rules for the descriptor.
+// following the Fortran rules for the descriptor: values are rounded to
+// nearest (ties to even on the exact binary value), a negative value keeps
+// its minus sign even when it rounds to zero, the zero before the decimal
+// point is dropped when only that makes the value fit, infinities and NaN
+// are written as "Infinity"/"Inf"/"NaN".
+// I and F take w = 0 as "as narrow as the value needs" (I0, F0.d).
 std::string fI(long long v, int w);            // Iw
 std::string fF(double v, int w, int d);        // Fw.d
-std::string fE(double v, int w, int d);        // Ew.d (two-digit exponent)
-std::string fG(double v, int w, int d);        // Gw.d
-std::string fA(std::string_view s, int w);     // Aw: cut or left-aligned, blank-padded
+std::string fE(double v, int w, int d);        // Ew.d: 0.ddddE+xx; exponents of
+                                               // three digits drop the E (0.dd+100)
+std::string fG(double v, int w, int d);        // Gw.d: Fw-4.(d-s) and 4 blanks inside
+                                               // 0.1 <= |v| < 10**d (after rounding),
+                                               // Ew.d outside; zero as F(w-4).(d-1)
+std::string fA(std::string_view s, int w);     // Aw: the first w characters, or right-
+                                               // aligned after w-len blanks; w <= 0: s
 std::string fX(int n);                          // nX: n blanks
 
-// List-directed output of one record: a leading blank, then each item as the
-// run-time writes it free-format (integers as I, reals as G-like), separated
-// by blanks.
+// List-directed output of one record, in the look of the gfortran run-time:
+// each item is preceded by one blank (so the record begins with one), except
+// a text directly following a text. Items:
+//   int (INTEGER*4)        I11                          "           5"
+//   long, long long        I20 (INTEGER*8)
+//   float (REAL*4)         9 significant digits, G16.9-like with the E form
+//                          as 1PE16.8:                  "  3.00000000    ",
+//                                                       "  9.99999975E-06"
+//   double (REAL*8)        17 significant digits, G25.17-like, E form 1PE25.16E3
+//   text                   as it is, trailing blanks kept
+// Pass a float where the value is a REAL*4 quantity held in a double.
+std::string list_item(int v);
+std::string list_item(long v);
 std::string list_item(long long v);
 std::string list_item(double v);
 std::string list_item(float v);
@@ -57,7 +82,19 @@ std::string list_item(std::string_view s);
 template <class... Ts>
 std::string list(const Ts&... items) {
     std::string s;
-    ((s += ' ', s += list_item(items)), ...);
+    bool prev_text = false;
+    auto add = [&](const auto& x) {
+        using T = std::decay_t<decltype(x)>;
+        constexpr bool text = std::is_convertible_v<const T&, std::string_view>;
+        if (!(text && prev_text)) s += ' ';
+        if constexpr (text)
+            s += list_item(std::string_view(x));
+        else
+            s += list_item(x);
+        prev_text = text;
+    };
+    (add(items), ...);
+    (void)add;  // a record with no items
     return s;
 }
 
@@ -68,6 +105,8 @@ std::string fixed(std::string_view s, int n);
 void assign(char* dst, int n, std::string_view s);
 // Text without trailing blanks.
 std::string_view trim(std::string_view s);
+// Length without trailing blanks.
+int len_trim(std::string_view s);
 // Fixed-length comparison (blank-padded to the longer).
 bool text_eq(std::string_view a, std::string_view b);
 

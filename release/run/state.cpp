@@ -66,6 +66,7 @@ void INICOM() {
     for (int k = 1; k <= 6; ++k) IOUNIT.IUNET(k) = 10 + k;
     IOUNIT.IUDMP = 19;
     // --- setup ---
+    NETDSC.IBNDMK = 1;
     // --- pvt ---
     // --- output ---
     // --- step ---

@@ -72,6 +72,7 @@ struct Runctl {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    float ROWPH3;         // rows written in the last plot phase (at most 199)
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -95,6 +96,30 @@ struct Netdsc {
     SecI IBRSEC;                             // branch of each section
     SecI IEQSEC;                             // first unknown of each section
     // --- setup ---
+    // Junction tables, j = junction, k = member place (1..NBJ(j)-1 flow in, NBJ(j) leaves).
+    Arr2<int32_t, MXJUN, MXBJ> JSFRST, JSLAST;  // first and last global section of member k
+    // For the left member in place k: the first of its last three pressure-system
+    // unknowns (JGRP3), of its last two liquid-system unknowns (JGRP2) and its last
+    // gas/energy-system unknown (JGRP1); the band solver's group rows.
+    Arr2<int32_t, MXJUN, MXBJ> JGRP3, JGRP2, JGRP1;
+    Arr<int32_t, MXJUN> JOUT3, JOUT2, JOUT1;  // first unknown of junction j's leaving branch
+    Arr<int32_t, MXJUN> IBROUT;               // the branch that leaves junction j
+    // Junction of each unknown (0 = ordinary row): pressure, liquid, gas/energy systems.
+    Arr<int32_t, MXEQ> JROW3;
+    Arr<int32_t, 2 * MXB> JROW2;
+    Arr<int32_t, MXB> JROW1;
+    // Equation numbers per section: section unknown (its pressure), running count of
+    // numbered sections, boundary unknown (gas velocity at its upstream face); 0 = none.
+    SecI ISEQ, ISCNT, IBEQ;
+    SecI IPLBR;                               // place of the section in its branch
+    // Boundary code per branch end: IBCODE(1, b) upstream end (2 = inlet),
+    // IBCODE(2, b) downstream end (1 = pressure boundary, the outlet).
+    Arr2<int32_t, 2, MXBR> IBCODE;
+    int32_t IBNDMK;                           // boundary set-up mark (1)
+    int32_t IOUTMK;                           // 1 once the outlet branch has been set up
+    // Outlet pressure table (pressure boundary 1): points, time s, pressure Pa.
+    int32_t NPOUT;
+    Arr<float, 10> TPOUT, PPOUT;
     // --- pvt ---
     // --- output ---
     // --- step ---
@@ -120,6 +145,17 @@ struct Pipgeo {
     SecI IDPCHK, ICFLON;
     SecF TAMBS, QWV, HTCS;                   // per section heat-transfer data
     // --- setup ---
+    Arr<float, MXPIPE> PAREA;                // flow area of each pipe, m2
+    SecF AREA;      // per boundary: flow area at the upstream face of section i (smaller pipe at a join), m2
+    SecI IPLPIP;                             // place of the section in its pipe (1..k)
+    SecF XFACE, XMID;                        // distance along the branch of the downstream face and midpoint, m
+    // Wall data of heat-transfer mode 0 (kept for a wall-temperature model; no step reads them).
+    SecF HTC0;                               // 1000.0 on the heat-exchanging sections
+    SecI NWSEC;                              // wall-layer count of the section's pipe
+    Arr<int32_t, MXPIPE> NLAYR, NWALL;       // per pipe: wall layers (1 or 2), walls (1)
+    Arr2<float, 2, MXPIPE> WTHK, WRHO, WCP, WCON;  // per layer: m, kg/m3, J/(kg K), W/(m K)
+    Arr2<float, 3, MXPIPE> WCIRC;            // inner wall, outside of layer 1, outside of layer 2, m
+    int32_t NWALLT;                          // running wall count
     // --- pvt ---
     // --- output ---
     // --- step ---
@@ -155,6 +191,8 @@ struct Secvar {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    SecF GT;              // total mass flow at each boundary, kg/s (filled by the mass fluxes)
+    SecF VOLMAX;          // largest volume error of each section since the last result row
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -202,8 +240,51 @@ struct Equipm {
     int32_t NVSRC;                           // valve sources
     Arr<int32_t, 10> IVSFLG;                 // per valve source flag (initially true)
     // --- setup ---
+    // Flow-restriction table, rows 1..NCHOKE: the NCHKL chokes first (row c = choke c),
+    // then the NVSRC valve sources, then the NLEAK leaks (leak k is row NCHKL+NVSRC+k).
+    // CHOSET fills section, area, factor and flag of every row; the other columns of a
+    // choke row are written by CHKCHO, those of a leak row by CHKLEK.
+    Arr<int32_t, MXDEV> ICHSEC;              // section (cell) the device draws from
+    Arr<float, MXDEV> CHOAR;                 // full flow area 0.7854 d^2, m2
+    Arr<float, MXDEV> CHOCD;                 // factor: choke contraction 1.0, leak discharge 0.84
+    Arr<int32_t, MXDEV> CHOFLG;              // flag word; bit 0: area from a table or controller, no critical limit
+    Arr<int32_t, MXDEV> ICHFST;              // first-time flag (true until the first area evaluation)
+    Arr<int32_t, MXDEV> ICHCOR;              // correlation flag (true: the wellhead correlation serves the row)
+    Arr<int32_t, MXDEV> ICHKND;              // correlation kind 1..4 (leak kinds 2..5)
+    Arr2<float, 3, MXDEV> CHOREF;            // reference values of the correlation: 0, gas and liquid density
+    Arr<float, MXDEV> CHOKL;                 // loss coefficient (set-up value; the choke model keeps it current)
+    // Choke list (the outlet choke), rows 1..NCHKL.
+    int32_t NCHKL;
+    Arr<int32_t, MXCHK> ICHCTR;              // link word: controller number, -1 = the opening table applies
+    Arr<int32_t, MXCHK> ICHFLG;              // flag word copied into CHOFLG (-1)
+    Arr<float, MXCHK> CHCON;                 // contraction factor (1.0)
+    Arr<float, MXCHK> CHDIA;                 // diameter, m
+    Arr<float, MXCHK> CHAREA;                // unreduced area 3.141593 D^2/4, m2
+    Arr<int32_t, MXCHK> NCHOT;               // opening table: points
+    Arr2<float, MXCHKT, MXCHK> TCHOT, OCHOT; // opening table: time s, relative opening 0..1
+    Arr2<float, 2, MXCHK> CHBIG;             // two initial limit words of the choke model, 1.0E6 each
+    // Leak list, rows 1..NLEAK.
+    Arr<int32_t, MXLEK> ILKSEC;              // section
+    Arr<float, MXLEK> DLEAK;                 // hole diameter, m
+    Arr<float, MXLEK> CDLEAK;                // discharge factor (0.84)
+    Arr<int32_t, MXLEK> ILKCTR;              // controller whose output is the opening (99)
+    Arr<int32_t, MXLEK> ILKFLG;              // per-leak flag word, copied into CHOFLG
+    Arr<int32_t, MXLEK> NLKPB;               // back-pressure table: points
+    Arr2<float, MXSRCT, MXLEK> TLKPB, PLKPB; // back-pressure table: time s, pressure Pa
+    // Valve sources, rows 1..NVSRC (only the input-deck reader creates them).
+    Arr<int32_t, MXVSRC> IVSSEC;             // section
+    Arr<float, MXVSRC> DVSRC, CDVSRC;        // diameter m, discharge factor
+    // Check valves, rows 1..NCHKV: boundary, permitted direction (+1 forward), state (0 open, 1 closed).
+    int32_t NCHKV;
+    Arr<int32_t, MXBR> IVBND, IVDIR, IVSTAT;
+    // Reverse maps, per section: index of the inlet source, choke, leak, check valve and
+    // valve source that sits in it (0 = none; the higher index where two share a section).
+    SecI ISRMAP, ICHMAP, ILKMAP, ICVMAP, IVSMAP;
     // --- pvt ---
     // --- output ---
+    Arr<int32_t, MXLEK> JLEAK;               // leak cell (section), filled by the leak set-up
+    Arr<float, MXLEK> LEKPB;                 // leak back pressure now, Pa
+    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass fluxes, kg/(m2 s), out negative
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -236,6 +317,8 @@ struct Lekres {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    Arr<float, MXLEK> QGLEAK, QLLEAK;        // gas and oil volume rates out of the leak, m3/s
+    Arr<float, MXLEK> QGSTLK, QLSTLK;        // the same at standard conditions, Sm3/s
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -254,6 +337,24 @@ struct Pltctl {
     // --- setup ---
     // --- pvt ---
     // --- output ---
+    // ICCURV and IBCURV hold the header labels (cell, branch) that PLTLAB sets.
+    char KEYCRV[MXCURV][6];                  // keyword each curve asks for
+    Arr<int32_t, MXCURV> NPCURV;             // positions stored per curve
+    Arr2<int32_t, MXB, MXCURV> IPCURV;       // IPCURV(j, k): position j of curve k
+    Arr<float, MXCURV> VCURV;                // current sample of each curve
+    int32_t NPHASE, IPHASE;                  // plot phases and the current one
+    Arr<float, 3> PHINT;                     // interval of each phase, s
+    Arr<float, 2> PHEND;                     // end of phases 1 and 2 on the clock, s
+    float PHLAST;                            // interval used for the last row, s
+    float QLKPRV, TLKPRV;                    // leak rate and clock at the previous phase-2 row
+    // results listing (log unit)
+    Arr<int32_t, MXNAM> IPRVAR;              // non-zero: variable id listed
+    SecI IPRBND;                             // > 0: boundary row listed
+    int32_t IPROPT;                          // bit 0: branch headers in the listing
+    int32_t NLSCOL;                          // listing columns collected
+    Arr2<double, MXEQ, 6> VLSCOL;            // VLSCOL(i, c): value i of listing column c
+    char NMLSCOL[6][6], UNLSCOL[6][6];       // name and unit of each listing column
+    Arr<int32_t, 6> NRLSCOL;                 // rows of each listing column
     // --- step ---
     // --- devices ---
     // --- mass ---
@@ -296,6 +397,9 @@ struct Ctrtab {
     Arr2<float, MXCTRT, MXCTR> TCTR, SCTR;   // set-point table: time, value
     Arr<float, MXCTR> CONTR, CTROLD, CTRRAT;
     // --- setup ---
+    Arr<int32_t, MXCTR> ICTRL1, ICTRL2;      // two links (-1: none)
+    Arr<int32_t, MXCTR> ICTRST, NCTRTB;      // first set-point table, number of tables
+    int32_t NSPTAB;                          // set-point tables defined
     // --- devices ---
     // --- deck ---
 };

@@ -1,0 +1,302 @@
+// The result time-series file: its three header lines and one row per plot
+// time, every column on a pitch of 15 characters so that the columns line up
+// under their names. The row writer also chooses the next plot time, in three
+// phases: sparse rows through the warm-up, rows 1 to 10 s apart while the leak
+// opens, then rows paced to give about 200 up to the expected end of the
+// release, which it also revises for the progress percentage.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "output/plot.h"
+#include "rt/fortio.h"
+#include "run/errors.h"
+#include "run/routines.h"
+#include "run/state.h"
+
+namespace rel {
+namespace {
+
+constexpr double LEAK_OPENS = 11400.0;  // s on the clock
+
+std::string cat_name(int32_t id) {
+    return (id >= 1 && id <= MXVAR) ? std::string(VARTAB.NAME[id - 1], 6) : std::string("****  ");
+}
+std::string cat_unit(int32_t id) {
+    return (id >= 1 && id <= MXVAR) ? std::string(VARTAB.UNIT[id - 1], 6) : std::string("****  ");
+}
+char cat_kind(int32_t id) { return (id >= 1 && id <= MXVAR) ? VARTAB.KIND[id - 1] : '-'; }
+
+// Every number of a row: general editing, 15 wide, 5 significant digits.
+std::string number(float v) { return rt::fG(static_cast<double>(v), 15, 5); }
+
+int32_t last_sections() { return std::clamp<int32_t>(PIPGEO.NSEC, 0, MXSEC); }
+
+// The leak entry whose cell is sec (the later entry where two share one), 0 if none.
+int32_t leak_entry(int32_t sec) {
+    int32_t e = 0;
+    for (int32_t l = 1; l <= EQUIPM.NLEAK && l <= MXLEK; ++l)
+        if (EQUIPM.JLEAK(l) == sec) e = l;
+    return e;
+}
+
+bool valid_cell(int32_t c) { return c >= 0 && c <= MXB; }
+float area(int32_t c) { return valid_cell(c) ? PIPGEO.SECAREA(c) : 0.0f; }
+
+// The state array that holds variable id by section or boundary, if any.
+const SecF* own_float_array(int32_t id) {
+    Secvar& v = SECVAR;
+    switch (id) {
+        case 2: return &v.UL;
+        case 3: return &v.UG;
+        case 4: return &v.USL;
+        case 5: return &v.USG;
+        case 7: return &v.DS;
+        case 8: return &v.WL;
+        case 9: return &v.WG;
+        case 12: return &v.QL;
+        case 13: return &v.QG;
+        case 14: return &v.QD;
+        case 15: return &v.DUL;
+        case 16: return &v.DUG;
+        case 17: return &v.SLAI;
+        case 18: return &v.SLAL;
+        case 19: return &v.SLAG;
+        case 20: return &v.UD;
+        case 21: return &v.UDO;
+        case 22: return &v.WD;
+        case 23: return &v.GT;
+        case 28: return &v.USD;
+        case 45: return &v.TW;
+        case 61: return &v.ROL;
+        case 62: return &v.ROG;
+        case 63: return &v.AL;
+        case 64: return &v.BE;
+        case 65: return &v.GA;
+        case 66: return &v.ML;
+        case 67: return &v.MG;
+        case 68: return &v.MD;
+        case 69: return &v.PSI;
+        case 72: return &v.RS;
+        case 73: return &v.TM;
+        case 74: return &v.PT;
+        case 75: return &v.HL;
+        case 76: return &v.HG;
+        case 77: return &v.VISL;
+        case 78: return &v.VISG;
+        case 80: return &v.DML;
+        case 81: return &v.DMG;
+        case 82: return &v.DPT;
+        case 83: return &v.DPTO;
+        case 85: return &v.DPZ;
+        case 86: return &v.DRLP;
+        case 87: return &v.DRGP;
+        case 91: return &v.HOL;
+        case 92: return &v.VOL;
+        case 95: return &v.SIG;
+        case 115: return &v.VOLMAX;
+        case 166: return &v.GT;
+        default: return nullptr;
+    }
+}
+
+const SecI* own_int_array(int32_t id) {
+    switch (id) {
+        case 40: return &SECVAR.ID;
+        case 43: return &SECVAR.JUL;
+        case 44: return &SECVAR.JUG;
+        case 54: return &SECVAR.JUD;
+        default: return nullptr;
+    }
+}
+
+// Phase volumes per branch: liquid (bulk and droplets), bulk liquid, droplets
+// and gas. A section that feeds a junction closes its branch and is not
+// counted; boundary cells are not part of the pipe.
+struct BranchTotals {
+    float liq[MXBR + 1] = {}, bulk[MXBR + 1] = {}, drop[MXBR + 1] = {}, gas[MXBR + 1] = {};
+};
+BranchTotals branch_totals() {
+    BranchTotals t;
+    int32_t b = 1;
+    for (int32_t s = 1; s <= last_sections(); ++s) {
+        if (NETDSC.JBND(s) > 0) {
+            ++b;
+            continue;
+        }
+        if (NETDSC.KSEC(s) != 0 || b > MXBR) continue;
+        const float vol = PIPGEO.DX(s) * PIPGEO.SECAREA(s);
+        const float rol = SECVAR.ROL(s), rog = SECVAR.ROG(s);
+        if (rol > 1e-6f) {
+            t.liq[b] += (SECVAR.ML(s) + SECVAR.MD(s)) * vol / rol;
+            t.bulk[b] += SECVAR.ML(s) * vol / rol;
+            t.drop[b] += SECVAR.MD(s) * vol / rol;
+        }
+        if (rog > 1e-6f) t.gas[b] += SECVAR.MG(s) * vol / rog;
+    }
+    return t;
+}
+
+// The largest section volume error since the previous row.
+float global_volume_error() {
+    float m = 0.0f;
+    for (int32_t s = 2; s <= last_sections(); ++s)
+        if (NETDSC.KSEC(s) == 0 && NETDSC.JBND(s) <= 0) m = std::max(m, SECVAR.VOLMAX(s));
+    return m;
+}
+
+bool write_row(int unit, int32_t n) {
+    std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - LEAK_OPENS));
+    for (int32_t k = 1; k <= n && k <= MXCURV; ++k) row += number(PLTCTL.VCURV(k));
+    return rt::write_line(unit, row);
+}
+
+}  // namespace
+
+void sample_curves() {
+    const BranchTotals totals = branch_totals();
+    for (int32_t k = 1; k <= PLTCTL.NCURV && k <= MXCURV; ++k) {
+        if (PLTCTL.NPCURV(k) < 1) continue;
+        const int32_t id = PLTCTL.IVCURV(k);
+        const int32_t c = PLTCTL.IPCURV(1, k);
+        float& value = PLTCTL.VCURV(k);
+
+        if (const SecF* a = own_float_array(id)) {
+            if (valid_cell(c)) value = (*a)(c);
+            continue;
+        }
+        if (const SecI* a = own_int_array(id)) {
+            if (valid_cell(c)) value = static_cast<float>((*a)(c));
+            continue;
+        }
+        const bool branch = c >= 1 && c <= MXBR;
+        switch (id) {
+            case 38: if (branch) value = totals.liq[c]; break;
+            case 41: if (branch) value = totals.bulk[c]; break;
+            case 59: if (branch) value = totals.drop[c]; break;
+            case 60: if (branch) value = totals.gas[c]; break;
+            case 49: if (c >= 1 && c <= MXCTR) value = CTRTAB.CONTR(c); break;
+            case 98: value = LEKRES.ROGLK; break;
+            case 99: value = LEKRES.ROLLK; break;
+            case 131: value = global_volume_error(); break;
+            case 132: value = static_cast<float>(RUNCTL.NINTGR); break;
+            case 133: value = static_cast<float>(RUNCTL.HT); break;
+            case 135: if (c >= 1 && c <= MXSRC) value = EQUIPM.WGSOUR(c) * area(EQUIPM.ISOUR(c)); break;
+            case 136: if (c >= 1 && c <= MXSRC) value = EQUIPM.WLSOUR(c) * area(EQUIPM.ISOUR(c)); break;
+            case 100: case 101: case 102: case 109: case 110: case 111: case 112: case 113: {
+                const int32_t e = leak_entry(c);
+                if (e == 0) break;
+                // Flows out of the pipe are stored negative; the file shows them positive.
+                if (id == 100) value = -LEKRES.GTLEAK(e);
+                if (id == 101) value = -EQUIPM.WGLEAK(e) * area(c);
+                if (id == 102) value = -EQUIPM.WLLEAK(e) * area(c);
+                if (id == 109) value = static_cast<float>(LEKRES.ACMASS(e));
+                if (id == 110) value = LEKRES.QGLEAK(e);
+                if (id == 111) value = LEKRES.QLLEAK(e);
+                if (id == 112) value = LEKRES.QGSTLK(e);
+                if (id == 113) value = LEKRES.QLSTLK(e);
+                break;
+            }
+            default: break;  // no sampler: the curve keeps its previous value
+        }
+    }
+}
+
+bool PLTHED() {
+    const int32_t files = PLTCTL.NPLTF;
+    for (int32_t f = 1; f <= files && f <= 1; ++f) {
+        const int unit = PLTCTL.IUPLT;
+        const int32_t n = std::clamp<int32_t>(PLTCTL.NCPLT, 0, MXCURV);
+        std::string names = rt::fX(11) + std::string(VARTAB.DESC[0], 6);
+        std::string units = rt::fX(11) + std::string(VARTAB.UNIT[0], 6);
+        std::string cells = rt::fX(6) + rt::fX(5) + VARTAB.KIND[0] + rt::fX(9);
+        for (int32_t k = 1; k <= n; ++k) {
+            const int32_t id = PLTCTL.IVCURV(k);
+            names += rt::fX(9) + cat_name(id);
+            units += rt::fX(9) + cat_unit(id);
+            if (k > 1) cells += rt::fX(5);
+            // A branch label of two digits does not fit its one-character field
+            // and prints as "*".
+            cells += rt::fI(PLTCTL.ICCURV(k), 5) + cat_kind(id) + "/BR" + rt::fI(PLTCTL.IBCURV(k), 1);
+        }
+        if (!rt::write_line(unit, names) || !rt::write_line(unit, units) || !rt::write_line(unit, cells))
+            return false;
+    }
+    return true;
+}
+
+void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
+    // 1. Sample every curve.
+    sample_curves();
+
+    // 2. The volume errors start again, so that the next row covers the time since this one.
+    for (int32_t s = 2; s <= last_sections(); ++s) SECVAR.VOLMAX(s) = 0.0f;
+
+    // 3. The next plot time.
+    const double t = RUNCTL.TIME;
+    int32_t p = std::clamp<int32_t>(PLTCTL.IPHASE, 1, 3);
+    if (p == 2) {
+        // Dense rows while the leak rate changes fast, sparser while it settles.
+        const float Q = std::fabs(LEKRES.LEAKFLOW);
+        float& I2 = PLTCTL.PHINT(2);
+        const double dt = t - static_cast<double>(PLTCTL.TLKPRV);
+        if (dt != 0.0) {
+            const float R = static_cast<float>(std::fabs((Q - PLTCTL.QLKPRV) / dt));
+            const float Qn = Q + I2 * R;
+            if (Qn > 1.5f * Q)
+                I2 = 0.8f * I2;
+            else if (Qn < 1.3f * Q)
+                I2 = 1.2f * I2;
+            else if (R == 0.0f)
+                I2 = 1.2f * I2;
+        }
+        I2 = std::max(std::min(I2, 10.0f), 1.0f);
+        PLTCTL.QLKPRV = Q;
+        PLTCTL.TLKPRV = static_cast<float>(t);
+    } else if (p == 3) {
+        // The expected end of the run: the user's end time, half as long again
+        // as the latest inlet closing, or where the leak pressure falls to the
+        // back pressure at its present rate (kept near the previous estimate).
+        double E;
+        const int32_t ls = EQUIPM.NLEAK >= 1 ? EQUIPM.JLEAK(1) : 0;
+        if (RUNCTL.TUSER > LEAK_OPENS) {
+            E = RUNCTL.TUSER;
+        } else if (RUNCTL.TCLMAX > t && RUNCTL.TCLMAX > 12000.0f) {
+            E = 1.5 * RUNCTL.TCLMAX;
+        } else {
+            float r = valid_cell(ls) ? 0.5f * (SECVAR.DPT(ls) + SECVAR.DPTO(ls)) : 0.0f;
+            r = std::min(r, -1e-6f);
+            const float pb = EQUIPM.NLEAK >= 1 ? EQUIPM.LEKPB(1) : 0.0f;
+            const float pt = valid_cell(ls) ? SECVAR.PT(ls) : 0.0f;
+            const double T = t + (pb - pt) / r;
+            E = std::max(std::min(T, 1.1 * RUNCTL.TEST0), 0.95 * RUNCTL.TEST0);
+        }
+        if (t > E) E = 1.05 * t;
+        RUNCTL.TESTIM = static_cast<float>(E);
+        const float m = RUNCTL.ROWPH3;
+        const float P = PLTCTL.PHLAST;
+        const float D = static_cast<float>((E - t) / (200.0f - m));
+        float M = std::min(D, 1.5f * P);
+        M = std::max(M, 0.667f * P);
+        PLTCTL.PHINT(3) = M < 10.0f ? 10.0f : std::min(M, 3600.0f);
+        RUNCTL.TEST0 = static_cast<float>(E);
+        RUNCTL.ROWPH3 = std::min(m + 1.0f, 199.0f);
+    }
+    const float I = PLTCTL.PHINT(p);
+    if (p < PLTCTL.NPHASE && p <= 2 && t + I >= PLTCTL.PHEND(p)) {
+        PLTCTL.TPLOT = PLTCTL.PHEND(p);
+        PLTCTL.IPHASE = p + 1;
+        PLTCTL.PHLAST = (p + 1 == 2) ? 1.0f : I;
+    } else {
+        PLTCTL.TPLOT = t + I;
+        PLTCTL.PHLAST = I;
+    }
+
+    // 4. The row, at the clock of the sample.
+    const int32_t files = PLTCTL.NPLTF;
+    for (int32_t f = 1; f <= files && f <= 1; ++f)
+        if (!write_row(PLTCTL.IUPLT, std::clamp<int32_t>(PLTCTL.NCPLT, 0, MXCURV)))
+            refuse(IERR, MSG, LMSG, "ERROR WRITING THE RESULT FILE");
+}
+
+}  // namespace rel

@@ -1,0 +1,462 @@
+// RELEASE: one discharge run, from the caller's input blocks to the result
+// file, the run log and the 11 summary numbers.
+//
+// The order of work is fixed: reset, copy and check the network, build the
+// sections and unknowns, fluid tables, run schedule, initial state, inlets,
+// devices and result curves; then open the files, run the time loop with the
+// progress callback, and on success return the summary and close the log
+// with its tail. Every refusal comes back through IERR and MSG; nothing ends
+// the calling process.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "release/release.h"
+#include "rt/fortio.h"
+#include "run/errors.h"
+#include "run/farray.h"
+#include "run/routines.h"
+#include "run/setup.h"
+#include "run/state.h"
+
+namespace rel {
+
+namespace {
+Netdsc& N = NETDSC;
+Pipgeo& G = PIPGEO;
+Equipm& E = EQUIPM;
+
+constexpr float TLEAK = 11400.0f;  // the leak opens at the end of the warm-up
+constexpr float TEND = 1.0e7f;     // every time table ends here
+
+bool finite(float x) { return std::isfinite(x); }
+
+// Every number a run reads must be a number: a NaN or an infinity would pass
+// the range checks (every comparison with NaN is false) and spread through
+// the whole state.
+std::string nonfinite_input(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd,
+                            const LEKDAT& lek, const PVTBLK& pvt, const ReleaseControl& ctl) {
+    int g = 0;
+    for (int b = 1; b <= net.NBR; ++b) {
+        const BRREC& br = brdata[b - 1];
+        if (!finite(br.XBR0) || !finite(br.ZBR0))
+            return "NOT A FINITE NUMBER IN THE START POINT OF BRANCH " + I2CH2(b);
+        const int np = std::clamp<int32_t>(br.NPIPE, 0, MXPB);
+        for (int p = 1; p <= np; ++p) {
+            const PIPSEG& s = br.PIPE[p - 1];
+            const float v[] = {s.DIAM, s.ROUGH, s.HTC, s.TAMB, s.XSTA, s.ZSTA, s.XEND, s.ZEND};
+            for (float x : v)
+                if (!finite(x))
+                    return "NOT A FINITE NUMBER IN PIPE DATA!\rOCCURS FOR PIPE " + I2CH2(g + p) +
+                           " IN BRANCH " + I2CH2(b);
+        }
+        g += np;
+    }
+    const float* w = &bnd.QIN[0];
+    for (size_t i = 0; i < sizeof(BNDDAT) / sizeof(float); ++i)
+        if (!finite(w[i])) return "NOT A FINITE NUMBER IN INLET AND OUTLET DATA";
+    if (!finite(lek.LEKX) || !finite(lek.LEKDIA) || !finite(lek.LEKPB))
+        return "NOT A FINITE NUMBER IN LEAK DATA";
+    const int np = std::clamp<int32_t>(pvt.NP, 0, MXNP);
+    const int nt = std::clamp<int32_t>(pvt.NT, 0, MXNT);
+    bool ok = finite(pvt.WCUT) && finite(pvt.ROGST) && finite(pvt.ROLST) && finite(pvt.GORST) &&
+              finite(pvt.BETAST);
+    for (int i = 0; i < np; ++i) ok = ok && finite(pvt.P[i]);
+    for (int j = 0; j < nt; ++j) ok = ok && finite(pvt.T[j]) && finite(pvt.PBUB[j]) && finite(pvt.TAUX[j]);
+    for (int k = 0; k < 16; ++k)
+        for (int i = 0; i < np; ++i)
+            for (int j = 0; j < nt; ++j) ok = ok && finite(pvt.TAB[k][i][j]);
+    if (!ok) return "NOT A FINITE NUMBER IN FLUID PROPERTY TABLES";
+    if (!finite(ctl.TUSER)) return "NOT A FINITE NUMBER IN RUN OPTIONS";
+    return {};
+}
+
+std::string pipe_text(int g, int b) {
+    return "\rOCCURS FOR PIPE " + I2CH2(g) + " IN BRANCH " + I2CH2(b);
+}
+
+// The pipe record steps for pipe p of branch b, global number g. Refusals of
+// roughness and length are kept in IERR and MSG and the branches go on; the
+// rest refuse at once (true).
+bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
+    if (ps.NSECT < 0) {
+        refuse(IERR, MSG, LMSG, "NUMBER OF SECTIONS CANNOT BE NEGATIVE!" + pipe_text(g, b));
+        return true;
+    }
+    if (!(ps.DIAM > 0.0f)) {
+        refuse(IERR, MSG, LMSG, "PIPE DIAMETER SHOULD BE GREATER THAN 0!" + pipe_text(g, b));
+        return true;
+    }
+    G.DIAM(g) = ps.DIAM;
+    G.DCLO(g) = ps.DIAM;
+    // Any count above the network's section limit is refused by RDGRID; the
+    // cap only keeps the sums far from overflow.
+    G.NSECPP(g) = std::min<int32_t>(ps.NSECT, 10000);
+    G.XYZEND(1, g) = ps.XEND;
+    G.XYZEND(2, g) = ps.ZEND;
+    G.XYZEND(3, g) = 0.0f;
+    float r = ps.ROUGH;
+    if (r == 1.0f) r = 5.0e-5f;
+    if (0.5f * ps.DIAM < r) {
+        refuse(IERR, MSG, LMSG,
+               "ROUGHNESS CANNOT BE HIGHER THAN HALF THE PIPE DIAMETER. CHECK INPUT!");
+    } else if (r < 0.0f) {
+        refuse(IERR, MSG, LMSG, "ROUGHNESS SHOULD BE GREATER THAN 0");
+    } else {
+        G.ROUGH(g) = r == 0.0f ? 5.0e-5f : r;
+    }
+    const float dx = ps.XEND - ps.XSTA;
+    const float dz = ps.ZEND - ps.ZSTA;
+    const float len = std::sqrt(dx * dx + dz * dz);
+    G.DZPIP(g) = dz;
+    G.PLEN(g) = len;
+    G.SLOPE(g) = len > 0.0f ? -dz / len : 0.0f;
+    if (len < 10.0f)
+        refuse(IERR, MSG, LMSG, "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
+    if (ps.NSECT == 0) {
+        G.NSECPP(g) = len / 20.0f >= 25.0f
+                          ? 20
+                          : std::max<int32_t>(2, static_cast<int32_t>(len / 25.0f) + 1);
+    }
+    return false;
+}
+}  // namespace
+
+void logline(const std::string& line) { rt::write_line(IOUNIT.IULOG, line); }
+
+bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& log) {
+    int32_t len = 0;
+    if (path && path_len > 0) {
+        // A C caller's text ends at its first NUL, whatever length it gave.
+        const void* nul = std::memchr(path, '\0', static_cast<size_t>(path_len));
+        len = nul ? static_cast<int32_t>(static_cast<const char*>(nul) - path) : path_len;
+    }
+    const int32_t n = std::max<int32_t>(len - 3, 0);
+    const std::string base = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+    plt = base + "plt";
+    log = base + "log";
+    return plt.size() <= static_cast<size_t>(LMSG);
+}
+
+void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
+           const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG) {
+    // 1-2: a fresh state.
+    IERR = 0;
+    setmsg(MSG, LMSG, "");
+    int32_t ntot3 = 0, ntot2 = 0, ntot1 = 0;
+    INICOM();
+
+    // 3: the network header.
+    if (net.NBR < 1 || net.NBR > MXBR) {
+        refuse(IERR, MSG, LMSG,
+               "NETWORK ERROR: ILLEGAL NUMBER OF BRANCHES " + I2CH2(net.NBR) +
+                   ". MUST BE BETWEEN 1 AND 15");
+        return;
+    }
+    N.NBR = net.NBR;
+    N.NJUN = N.NBR > 1 ? net.NJUN : 0;
+    if (N.NJUN < 0 || N.NJUN > MXJUN) {
+        refuse(IERR, MSG, LMSG,
+               "NETWORK ERROR: ILLEGAL NUMBER OF JUNCTIONS " + I2CH2(N.NJUN) +
+                   ". MUST BE BETWEEN 0 AND 3");
+        return;
+    }
+    for (int j = 1; j <= MXJUN; ++j) {
+        N.NBJ(j) = net.NBJ[j - 1];
+        for (int k = 1; k <= MXBJ; ++k) N.IBJ(j, k) = net.IBJ[(j - 1) + MXJUN * (k - 1)];
+    }
+    const std::string bad = nonfinite_input(net, brdata, bnd, lek, pvt, ctl);
+    if (!bad.empty()) {
+        refuse(IERR, MSG, LMSG, bad);
+        return;
+    }
+    if (lek.LEKTYP != 0) {
+        refuse(IERR, MSG, LMSG,
+               "LEAK TYPE " + I2CH2(lek.LEKTYP) + " NOT SUPPORTED. ONLY A PLAIN LEAK (TYPE 0) IS ALLOWED");
+        return;
+    }
+
+    // 4: the junction lists.
+    if (N.NBR > 1) {
+        NETDEF(IERR, MSG, LMSG);
+        if (IERR != 0) return;
+    }
+
+    // 5: branches and pipes.
+    for (int b = 1; b <= N.NBR; ++b) {
+        const BRREC& br = brdata[b - 1];
+        const int32_t t = ITYPE(b);
+        N.ITYPBR(b) = t;
+        const int32_t np = br.NPIPE;
+        if (np == 0) {
+            refuse(IERR, MSG, LMSG, "No pipes specified for branch " + I2CH2(b) + " !");
+            return;
+        }
+        if (np < 0 || np > MXPB) {
+            refuse(IERR, MSG, LMSG,
+                   "ILLEGAL NUMBER OF PIPES FOR BRANCH " + I2CH2(b) + ". MUST BE BETWEEN 1 AND 100 !");
+            return;
+        }
+        if (G.NPIPE + np > MXPIPE) {
+            refuse(IERR, MSG, LMSG, "NETWORK ERROR: MORE THAN 200 PIPES IN THE NETWORK");
+            return;
+        }
+        N.XYZBR(1, b) = br.XBR0;
+        N.XYZBR(2, b) = br.ZBR0;
+        N.XYZBR(3, b) = 0.0f;
+        N.NPIPBR(b) = np;
+        const int g0 = G.NPIPE;
+        G.NPIPE += np;
+        G.NPIPE2 += np;
+        for (int p = 1; p <= np; ++p)
+            if (copy_pipe(br.PIPE[p - 1], g0 + p, b, IERR, MSG)) return;
+        // The end section, and the inlet section of a branch from an inlet.
+        G.NSECPP(g0 + np) += 1;
+        if (t == 0 || t == 1) G.NSECPP(g0 + 1) += 1;
+        int32_t ns = 0, ierr_grid = 0;
+        RDGRID(b, np, t, ns, ierr_grid, MSG, LMSG);
+        if (ierr_grid != 0) {
+            IERR = 1;
+            return;
+        }
+        BRSECT(b, ns, t, ntot3, ntot2, ntot1);
+    }
+
+    // 6: the network's unknowns.
+    G.NEQ = ntot3;
+    G.NEQL = ntot2;
+    G.NEQG = ntot1;
+    G.NEQP = ntot3;
+    G.NSECM1 = G.NSEC - 1;
+
+    // 7-8: junction roles and the coupling check.
+    TOPCLR();
+    NETCHK(IERR, MSG, LMSG);
+}
+
+void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
+    E.NSOUR = 0;
+    int ioff = 0;
+    float liquid = 0.0f;
+    for (int b = 1; b <= N.NBR; ++b) {
+        const int t = N.ITYPBR(b);
+        const int ns = N.NSECBR(b);
+        BNDTYP(b, t, ioff, ns, IERR, bnd);
+        if (t == 0 || t == 1) {
+            if (E.NSOUR >= MXSRC) {
+                refuse(IERR, MSG, LMSG, "NETWORK ERROR: MORE THAN 10 INLET BRANCHES");
+                return;
+            }
+            const int i = ++E.NSOUR;
+            const int cell = ioff + 2;
+            E.ISOUR(i) = cell;
+            const float a = G.SECAREA(cell);
+            const float q = bnd.QIN[b - 1];
+            const float v = std::max(600.0f * a, q);
+            const float tcl = bnd.TCLIN[b - 1];
+            // Below 0 the inlet never closes; a closing time that would fall
+            // beyond the end of the table is never reached by a run either.
+            const bool never = tcl < 0.0f || !(tcl + TLEAK + 10.0f < TEND);
+            float tt[6], gg[6];
+            int n;
+            if (never) {
+                n = 4;
+                const float t4[] = {0.0f, 1000.0f, 1100.0f, TEND}, g4[] = {v, v, q, q};
+                std::copy(t4, t4 + 4, tt);
+                std::copy(g4, g4 + 4, gg);
+            } else {
+                n = 6;
+                const float tc = tcl + TLEAK;
+                const float t6[] = {0.0f, 1000.0f, 1100.0f, tc, tc + 10.0f, TEND};
+                const float g6[] = {v, v, q, q, 0.0f, 0.0f};
+                std::copy(t6, t6 + 6, tt);
+                std::copy(g6, g6 + 6, gg);
+                RUNCTL.TCLMAX = std::max(RUNCTL.TCLMAX, tc);
+            }
+            E.NTSOUR(i) = n;
+            for (int k = 1; k <= n; ++k) {
+                E.TSOUR(k, i) = tt[k - 1];
+                E.GSOUR(k, i) = gg[k - 1] / a;  // mass fluxes, kg/(m2 s)
+                E.LSOUR(k, i) = 0.0f / a;
+                E.TMSOUR(k, i) = bnd.TIN[b - 1];
+            }
+            E.WGSOUR(i) = E.GSOUR(1, i);
+            E.WLSOUR(i) = 0.0f;
+            E.W3SOUR(i) = 0.0f;
+            N.INLFLG(b) = 1;
+            if (E.LSOUR(1, i) / 1000.0f > 20.0f) {
+                refuse(IERR, MSG, LMSG, "INLET FLOW RATE TO HIGH FOR BRANCH " + I2CH2(b) + " !");
+                return;
+            }
+            liquid += E.LSOUR(1, i) * a;
+        }
+        ioff += ns;
+    }
+    if (G.NSEC >= 2 && liquid / (1000.0f * G.SECAREA(G.NSEC - 1)) > 20.0f)
+        refuse(IERR, MSG, LMSG, "TOTAL ACCUMULATED FLOW RATE TO HIGH FOR OUTLET BRANCH!");
+}
+
+void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
+            const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG) {
+    RDNET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
+    if (IERR != 0) return;
+
+    // 9: inclinations, unknowns, fluid tables, run schedule.
+    SECNUM();
+    EQNUM();
+    UNPACK(pvt);
+    PVTRF2(IERR, MSG, LMSG);
+    ENDTCHK(ctl.TUSER, IERR, MSG, LMSG);
+    if (IERR != 0) return;
+
+    // 10: heat transfer and the initial state.
+    BRSETP(IERR, MSG, LMSG, brdata, ctl.NOTEMP);
+    INITIAL(bnd, pvt, IERR, MSG, LMSG);
+    if (IERR != 0) return;
+
+    // 11-13: boundaries and inlets, outlet choke, check valves, boundary
+    // flags, controller, leak.
+    INLSET(bnd, IERR, MSG);
+    if (IERR != 0) return;
+    CHKCHO(bnd.TCLOUT, IERR, MSG, LMSG);
+    if (IERR != 0) return;
+    VALLST(IERR);
+    SECSET(IERR);
+    CTRSET(IOUNIT.IECHO, IOUNIT.IUIN, IOUNIT.IULOG, IERR);
+    CHKLEK(lek, IERR, MSG, LMSG);
+    if (IERR != 0) return;
+
+    // 14: densities outside the leak and the water in the liquid.
+    PVTRF1(IERR, MSG, LMSG);
+    if (pvt.WCUT > 0.0f) PVTLIM(pvt);
+    if (IERR != 0) return;
+
+    // 15: result variables and curves.
+    VARCAT();
+    PLTDEF(IERR, MSG, LMSG);
+    if (IERR != 0) return;
+
+    // 16: boundary checks and devices, then the initial state of the devices.
+    // A refused boundary check leaves the maps unbuilt: stop before INISTA.
+    BCCHK(IERR, MSG, LMSG);
+    if (IERR != 0) return;
+    INISTA(IERR, MSG, LMSG);
+}
+
+namespace {
+void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
+         const PVTBLK& pvt, const ReleaseControl& ctl, DischargeSummary* summary, const char* path,
+         int32_t path_len, ReleaseProgressFn* callback, int32_t& IERR, char* MSG) {
+    std::string plt, log;
+    if (!FILNAM(path, path_len, plt, log)) {
+        // A cut name could be the name of an unrelated file.
+        refuse(IERR, MSG, LMSG, "RESULT FILE NAMES WOULD BE LONGER THAN 256 CHARACTERS");
+        return;
+    }
+    RELSET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
+    if (IERR != 0) return;
+
+    // 17-18: the plot file and the log.
+    PLTCTL.NCPLT = PLTCTL.NCURV;
+    PLTCTL.NPLTF = 1;
+    PLTCTL.IUPLT = 30;
+    if (!rt::open_unit(30, plt)) {
+        refuse(IERR, MSG, LMSG, "CANNOT CREATE RESULT FILE " + plt);
+        return;
+    }
+    if (!rt::open_unit(IOUNIT.IULOG, log)) {
+        rt::close_unit(30);
+        refuse(IERR, MSG, LMSG, "CANNOT CREATE LOG FILE " + log);
+        return;
+    }
+
+    // 19-20: the header, then the time loop with the callback registered.
+    PLTLAB(IERR, MSG, LMSG);
+    if (IERR != 0) {
+        rt::close_unit(30);
+        rt::close_unit(IOUNIT.IULOG);
+        return;
+    }
+    SETCBK(callback);
+    TLOOP(IERR, MSG, LMSG);
+    SETCBK(nullptr);
+
+    // 21-22.
+    const bool plt_ok = rt::close_unit(30);
+    if (IERR != 0) {
+        rt::close_unit(IOUNIT.IULOG);
+        return;
+    }
+    if (!plt_ok) {
+        rt::close_unit(IOUNIT.IULOG);
+        refuse(IERR, MSG, LMSG, "RESULT FILE COULD NOT BE WRITTEN COMPLETELY: " + plt);
+        return;
+    }
+
+    // 24-25: the log tail.
+    logline(rt::list(std::string_view("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)")));
+    logline(rt::list(RUNCTL.TSTOP, LEKRES.LEAKFLOW, SECVAR.MAXERR));
+    if (!rt::close_unit(IOUNIT.IULOG) && msgtext(MSG, LMSG).empty())
+        setmsg(MSG, LMSG, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
+
+    // 23: the summary, the first leak's peaks and totals.
+    if (summary) {
+        const Lekres& L = LEKRES;
+        summary->time = L.time;
+        summary->peak_total_mass = L.PKTOT(1);
+        summary->peak_oil_out = L.PKOIL(1);
+        summary->peak_gas_out = L.PKGAS(1);
+        summary->peak_oil_out_std = L.PKOSTD(1);
+        summary->peak_gas_out_std = L.PKGSTD(1);
+        summary->total_mass = static_cast<float>(L.ACMASS(1));
+        summary->oil_out = static_cast<float>(L.ACOIL(1));
+        summary->gas_out = static_cast<float>(L.ACGAS(1));
+        summary->oil_out_std = static_cast<float>(L.ACOSTD(1));
+        summary->gas_out_std = static_cast<float>(L.ACGSTD(1));
+    }
+}
+
+void fail(int32_t& IERR, char* MSG, const std::string& text) {
+    refuse(IERR, MSG, LMSG, text);
+    rt::close_unit(30);
+    rt::close_unit(IOUNIT.IULOG ? IOUNIT.IULOG : 77);
+    SETCBK(nullptr);
+}
+}  // namespace
+
+}  // namespace rel
+
+extern "C" RELEASE_API void RELEASE_CALL RELEASE(NETHDR* nethdr, BRREC* brdata, BNDDAT* bnddat,
+                                                 LEKDAT* lekdat, PVTBLK* pvtblk,
+                                                 ReleaseControl* ctl, DischargeSummary* summary,
+                                                 const char* path, int32_t path_len,
+                                                 ReleaseProgressFn* callback, int32_t* IERR,
+                                                 char* MSG, int32_t msg_len) {
+    using namespace rel;
+    char msg[LMSG];
+    int32_t ierr = 0;
+    setmsg(msg, LMSG, "");
+    try {
+        // Set-up lines for the log are kept until the log opens.
+        rt::reset_units();
+        rt::hold_unit(77);
+        if (!nethdr || !brdata || !bnddat || !lekdat || !pvtblk || !ctl)
+            refuse(ierr, msg, LMSG, "INPUT BLOCK MISSING");
+        else
+            run(*nethdr, brdata, *bnddat, *lekdat, *pvtblk, *ctl, summary, path, path_len,
+                callback, ierr, msg);
+    } catch (const RunFailure& e) {
+        fail(ierr, msg, e.what());
+    } catch (const BoundsError& e) {
+        fail(ierr, msg, std::string("INTERNAL ERROR: INDEX OUTSIDE ITS ARRAY (") + e.what() + ")");
+    } catch (const std::exception& e) {
+        fail(ierr, msg, std::string("INTERNAL ERROR: ") + e.what());
+    } catch (...) {
+        fail(ierr, msg, "INTERNAL ERROR");
+    }
+    if (IERR) *IERR = ierr;
+    if (MSG) std::memcpy(MSG, msg, static_cast<size_t>(std::clamp<int32_t>(msg_len, 0, LMSG)));
+}
