@@ -107,7 +107,7 @@ void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& E = EQUIPM;
     if (E.NLEAK < 1) return;
     PvtOut o{};
-    if (!lookup(E.PBLEAK(1), PIPGEO.TAMBS(E.ILEAK(1)), o, IERR, MSG, LMSG)) return;
+    if (!lookup(E.PLKPB(1, 1), PIPGEO.TAMBS(E.ILKSEC(1)), o, IERR, MSG, LMSG)) return;
     LEKRES.ROGLK = o.ROG;
     LEKRES.ROLLK = o.ROL;
     LEKRES.RSLK = o.RS;
@@ -220,7 +220,7 @@ void INISTA(int32_t& IERR, char* MSG, int32_t LMSG) {
         if (IERR != 0) return;
         const int32_t nchk = E.NCHOKE - E.NVSRC - E.NLEAK;
         for (int32_t c = 1; c <= nchk; ++c)
-            if ((E.IDVFLG(c) & 1) == 0) E.IDVST2(c) = 2;
+            if ((E.CHOFLG(c) & 1) == 0) E.IDVST2(c) = 2;
         CHOFLO(IERR, MSG, LMSG);
         if (IERR != 0) return;
         CHOARE(IERR, MSG, LMSG);

@@ -161,7 +161,6 @@ struct Pipgeo {
     // --- step ---
     // --- devices ---
     // --- mass ---
-    SecF AREA;                               // boundary flow area, the smaller adjacent area (set-up)
     // --- deck ---
 };
 
@@ -201,11 +200,12 @@ struct Secvar {
     // entrainment and deposition, per boundary (acting on the section upstream)
     SecF ENTK, ENT0, DEPK, DEP0, PSIE, PSID, ENTAUX1, ENTAUX2, DEPAUX;
     // mass and volume flows at boundaries
-    SecF GG, GL, GD, GLT, GT, QLT, QT, DGTDT;
+    SecF GG, GL, GD, GLT, QLT, QT, DGTDT;
     // energy step, per section
     SecF EG, EL, TMOLD, DTM, TMWALL, QM, Q2;
     // running maxima of |VOL| per section (the first with its time)
-    SecF VOLMX1, VOLMX2, VOLMX3, TVOLMX;
+    // (the second is the output's VOLMAX, cleared at every result row)
+    SecF VOLMX1, VOLMX3, TVOLMX;
     // volume accumulators per boundary (two sets each), m3
     Arr2<double, MXB, 2> QGACC, QLACC, QTACC;      // (boundary, set)
     // per-source accumulators (two sets each): volume m3, gas, liquid, total kg
@@ -290,15 +290,12 @@ struct Equipm {
     // --- mass ---
     // Fields of the leak and source lists that the set-up and the device
     // routines write; declared here until their owners' regions carry them.
-    Arr<int32_t, MXLEK> ILEAK;               // leak cell (set-up, CHKLEK)
-    Arr<float, MXLEK> DLEAK, PBLEAK;         // hole diameter m, back pressure Pa (set-up, CHKLEK)
-    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass flux, kg/(m2 s), <0 out (devices)
     Arr<float, MXLEK> HLEAK;                 // leak energy source, W/m3 (devices)
     Arr<float, MXSRC> HSOUR;                 // source energy, W/m3 (devices, SRCTRM)
     Arr<float, MXSRC> RSSOUR;                // source gas mass fraction (devices, SRCTRM)
     Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
     Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
-    Arr<int32_t, MXDEV> IDVFLG, IDVST2;      // device flag word and second per-device flag (devices)
+    Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)
     // --- deck ---
 };
 

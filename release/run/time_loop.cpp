@@ -120,8 +120,8 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     for (int32_t i = 1; i <= G.NSEC; ++i)
         if (N.JBND(i) <= 0 && N.KSEC(i) == 0) vol += double(G.DX(i)) * G.SECAREA(i);
 
-    const int32_t c = E.NLEAK >= 1 ? E.ILEAK(1) : 0;
-    const double pb = E.NLEAK >= 1 ? E.PBLEAK(1) : 0.0;
+    const int32_t c = E.NLEAK >= 1 ? E.ILKSEC(1) : 0;
+    const double pb = E.NLEAK >= 1 ? E.PLKPB(1, 1) : 0.0;
     if (c >= 1) {
         // The outside density; a failed lookup keeps the earlier value.
         int32_t ierr = 0, below = 0;

@@ -118,7 +118,7 @@ int32_t LIQASM() {
         for (int32_t q = 1; q <= E.NVSRC; ++q)
             if (E.IVSOUR(q) == i) src += r * E.WLSOVA(q);
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILEAK(q) == i) src += r * E.WLLEAK(q);
+            if (E.ILKSEC(q) == i) src += r * E.WLLEAK(q);
         W.RHS(a) += sD * src;
         W.RHS(a + 1) += sB * src;
     }
@@ -171,7 +171,7 @@ void VOLFRC() {
             V.VOLMX1(i) = e;
             V.TVOLMX(i) = static_cast<float>(RUNCTL.TIME);
         }
-        V.VOLMX2(i) = std::max(V.VOLMX2(i), e);
+        V.VOLMAX(i) = std::max(V.VOLMAX(i), e);
         V.VOLMX3(i) = std::max(V.VOLMX3(i), e);
         V.MAXERR = std::max(V.MAXERR, e);
     }
@@ -224,7 +224,7 @@ void VOLFRC() {
     const float W = P.WFST;       // water mass fraction of the liquid
     const float beta = P.BETAST;  // gas mass fraction at standard conditions
     for (int32_t k = 1; k <= E.NLEAK; ++k) {
-        const int32_t c = E.ILEAK(k);
+        const int32_t c = E.ILKSEC(k);
         const double A = G.SECAREA(c) * t;
         L.ACGM(k) -= double(E.WGLEAK(k)) * A;
         L.ACLM(k) -= double(E.WLLEAK(k)) * A;
@@ -282,7 +282,7 @@ void VOLFRC() {
         en -= double(E.HSOVA(k)) * G.SECAREA(c) * G.DX(c) * t;
     }
     for (int32_t k = 1; k <= E.NLEAK; ++k) {
-        const int32_t c = E.ILEAK(k);
+        const int32_t c = E.ILKSEC(k);
         en -= double(E.HLEAK(k)) * G.SECAREA(c) * G.DX(c) * t;
     }
     V.ENPIPE = epipe;
@@ -374,7 +374,7 @@ void MFLUX(int32_t IFLAG, int32_t& IERR, char* MSG, int32_t LMSG) {
     const int32_t nchk = E.NCHOKE - E.NVSRC - E.NLEAK;
     if (E.NCHOKE > 0 && (IFLAG & 1) == 0) {
         for (int32_t c = 1; c <= nchk; ++c)
-            if ((E.IDVFLG(c) & 1) == 0) E.IDVST2(c) = 2;
+            if ((E.CHOFLG(c) & 1) == 0) E.IDVST2(c) = 2;
         int32_t ierr = 0;
         char msg[LMSG_CHOKE];
         CHOFLO(ierr, msg, LMSG_CHOKE);

@@ -227,9 +227,9 @@ TEST_F(Loop, a_fluid_without_gas_takes_the_simple_method_after_the_leak_opens) {
     constant_tables(790.0f);
     auto& E = EQUIPM;
     E.NLEAK = 1;
-    E.ILEAK(1) = 2;
+    E.ILKSEC(1) = 2;
     E.DLEAK(1) = 0.1f;
-    E.PBLEAK(1) = 1.0e6f;
+    E.PLKPB(1, 1) = 1.0e6f;
     SECVAR.PT(2) = 5.0e6f;
     SECVAR.ROL(2) = 800.0f;
     SECVAR.DRLP(2) = 1.0e-6f;
@@ -296,9 +296,9 @@ void zerogor_case(float pt, float dia) {
     G.SECAREA(2) = 1.0f;
     auto& E = EQUIPM;
     E.NLEAK = 1;
-    E.ILEAK(1) = 2;
+    E.ILKSEC(1) = 2;
     E.DLEAK(1) = dia;
-    E.PBLEAK(1) = 1.0e6f;
+    E.PLKPB(1, 1) = 1.0e6f;
     SECVAR.PT(2) = pt;
     SECVAR.ROL(2) = 800.0f;
     SECVAR.DRLP(2) = 1.0e-6f;

@@ -56,7 +56,7 @@ TEST(Volfrc, leak_totals_accumulate_the_released_masses_and_volumes) {
     auto& L = LEKRES;
     auto& P = PVTCOM;
     E.NLEAK = 1;
-    E.ILEAK(1) = 3;
+    E.ILKSEC(1) = 3;
     E.WGLEAK(1) = -2.0f;
     E.WLLEAK(1) = -3.0f;
     L.ROGLK = 50.0f;

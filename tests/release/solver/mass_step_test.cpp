@@ -117,7 +117,7 @@ TEST_P(MassSystems, only_the_leak_and_the_sources_change_the_total) {
     auto& V = SECVAR;
     const int leak = 3, src = 8;
     E.NLEAK = 1;
-    E.ILEAK(1) = leak;
+    E.ILKSEC(1) = leak;
     E.WGLEAK(1) = -2.0f;  // kg/(m2 s), out of the pipe
     E.WLLEAK(1) = -5.0f;
     E.NSOUR = 1;
