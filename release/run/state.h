@@ -434,7 +434,10 @@ struct Bandwk {
     // --- mass ---
     // Junction coupling blocks, NV x NV column after column in words 1..9.
     // (declared here until the solver's region carries them)
-    Arr3<double, MXJUN, 4, 9> BJUNC, CJUNC;  // (junction, incoming slot, word)
+    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;  // (junction, incoming slot, word)
+    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
+    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
+    int32_t NVJUN;                           // unknowns per group of the tables above
 };
 
 extern Runctl RUNCTL;

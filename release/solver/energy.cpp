@@ -84,7 +84,7 @@ int32_t ENEASM() {
     const int32_t sw = RUNCTL.ITEMP;
 
     for (int32_t r = 1; r <= std::min(nsec + 1, MXEQ); ++r)
-        for (int32_t d = -1; d <= 1; ++d) band(r, d) = 0.0;
+        for (int32_t d = -1; d <= 1; ++d) band_off(r, d) = 0.0;
     for (int32_t j = 1; j <= MXJUN; ++j)
         for (int32_t m = 1; m <= 4; ++m) W.BJUNC(j, m, 1) = W.CJUNC(j, m, 1) = 0.0;
 
@@ -93,7 +93,7 @@ int32_t ENEASM() {
         if (N.JBND(i) > 0) continue;
         ++k;
         if (N.KSEC(i) != 0 || i == nsec) {
-            band(k, 0) = 1.0;
+            band_off(k, 0) = 1.0;
             W.RHS(k) = V.TM(i);
             continue;
         }
@@ -175,13 +175,13 @@ int32_t ENEASM() {
             sort_in(dli, in.Fl);
             sort_in(ddi, in.Fd);
             const float in_T = in.Fg * V.TM(dgi) + in.Fl * V.TM(dli) + in.Fd * V.TM(ddi);
-            band(k, -1) = N.KSEC(i - 1) >= 2 ? 0.0f : -r * in_prev;
-            band(k, 0) = C + r * (out_self - in_self) + dwall - dsrc;
+            band_off(k, -1) = N.KSEC(i - 1) >= 2 ? 0.0f : -r * in_prev;
+            band_off(k, 0) = C + r * (out_self - in_self) + dwall - dsrc;
             W.RHS(k) = Eold + C * V.TM(i) +
                        r * (-out.Eflux * G.EXPFAC(n) + in.Eflux * G.CFLFAC(i) + (out_T - in_T)) +
                        qwall + qsrc;
         }
-        band(k, 1) = N.KSEC(n) == -2 ? 0.0f : r * out_next;
+        band_off(k, 1) = N.KSEC(n) == -2 ? 0.0f : r * out_next;
         if (jn > 0 && out_jun != 0.0f) W.BJUNC(jn, jslot_of_section(i, jn), 1) = r * out_jun;
     }
     return k;
@@ -218,11 +218,11 @@ void JUNENE(int32_t s, int32_t row, float t, const EneRow& e) {
         SL += V.UL(n) * V.ML(dl) * V.CPL(dl) * rb * V.TM(dl);
         SD += V.UD(n) * V.MD(dd) * V.CPL(dd) * rb * V.TM(dd);
     }
-    band(row, -1) = 0.0;
+    band_off(row, -1) = 0.0;
     // Outlet coefficients count on the diagonal where the section itself is
     // the donor.
     auto own = [&](int32_t d) { return d == e.k0 - 1 ? 1.0f : 0.0f; };
-    band(row, 0) = t * (own(e.k1) * e.c1 + own(e.k2) * e.c2 + own(e.k3) * e.c3 -
+    band_off(row, 0) = t * (own(e.k1) * e.c1 + own(e.k2) * e.c2 + own(e.k3) * e.c3 -
                         fG * sG * V.MG(s) * V.CPG(s) - fL * sL * V.ML(s) * V.CPL(s) -
                         fD * sD * V.MD(s) * V.CPL(s)) +
                    e.e1 + e.e2 + e.e3 - e.e4;
@@ -242,9 +242,10 @@ void TEMPSL(int32_t& IERR, char* MSG, int32_t LMSG) {
     const int32_t sw = RUNCTL.ITEMP;
 
     const int32_t neq = ENEASM();
-    if (N.NBR > 1)
+    if (N.NBR > 1) {
+        junction_rows(1);
         NETSLV(neq, 3, 1, IERR, MSG, LMSG);
-    else
+    } else
         BANDLU(neq, 3, IERR, MSG, LMSG);
     if (IERR != 0) return;
 

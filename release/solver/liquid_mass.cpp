@@ -26,7 +26,7 @@ int32_t LIQASM() {
     const float ht = static_cast<float>(RUNCTL.HT);
 
     for (int32_t r = 1; r <= std::min(2 * nsec + 1, MXEQ); ++r)
-        for (int32_t d = -2; d <= 2; ++d) band(r, d) = 0.0;
+        for (int32_t d = -2; d <= 2; ++d) band_off(r, d) = 0.0;
     W.BJUNC.fill(0.0);
     W.CJUNC.fill(0.0);
 
@@ -36,9 +36,9 @@ int32_t LIQASM() {
         const int32_t a = 2 * k - 1;
         ++k;
         if (N.KSEC(i) >= 1 || i == nsec) {
-            band(a, 0) = 1.0;
+            band_off(a, 0) = 1.0;
             W.RHS(a) = V.MD(i);
-            band(a + 1, 0) = 1.0;
+            band_off(a + 1, 0) = 1.0;
             W.RHS(a + 1) = V.ML(i);
             continue;
         }
@@ -64,9 +64,9 @@ int32_t LIQASM() {
         // Inflow side of both rows (a: droplets, a+1: bulk liquid).
         float bD = 0.0f, bL = 0.0f;
         if (N.JBND(i) == 0) {
-            band(a, -2) = -(1 - V.JUD(i)) * r * V.UD(i) * G.CFLFAC(i);
+            band_off(a, -2) = -(1 - V.JUD(i)) * r * V.UD(i) * G.CFLFAC(i);
             bD = V.JUD(i) * V.UD(i) * G.CFLFAC(i);
-            band(a + 1, -2) = -(1 - V.JUL(i)) * r * V.UL(i) * G.CFLFAC(i);
+            band_off(a + 1, -2) = -(1 - V.JUL(i)) * r * V.UL(i) * G.CFLFAC(i);
             bL = V.JUL(i) * V.UL(i) * G.CFLFAC(i);
         } else {
             const int32_t j = -N.JBND(i);
@@ -87,24 +87,24 @@ int32_t LIQASM() {
         }
 
         const int32_t n = i + 1;
-        band(a, 0) = 1.0f + r * ((1 - V.JUD(n)) * V.UD(n) * G.EXPFAC(n) - bD) + ht * V.DEPK(n);
-        band(a, 1) = -ht * V.ENTK(n);
-        band(a + 1, -1) = -ht * V.DEPK(n);
-        band(a + 1, 0) = 1.0f + r * ((1 - V.JUL(n)) * V.UL(n) * G.EXPFAC(n) - bL) + ht * V.ENTK(n);
-        band(a + 1, 1) = 0.0;
-        band(a, 2) = r * V.JUD(n) * V.UD(n) * G.EXPFAC(n);
-        band(a + 1, 2) = r * V.JUL(n) * V.UL(n) * G.EXPFAC(n);
+        band_off(a, 0) = 1.0f + r * ((1 - V.JUD(n)) * V.UD(n) * G.EXPFAC(n) - bD) + ht * V.DEPK(n);
+        band_off(a, 1) = -ht * V.ENTK(n);
+        band_off(a + 1, -1) = -ht * V.DEPK(n);
+        band_off(a + 1, 0) = 1.0f + r * ((1 - V.JUL(n)) * V.UL(n) * G.EXPFAC(n) - bL) + ht * V.ENTK(n);
+        band_off(a + 1, 1) = 0.0;
+        band_off(a, 2) = r * V.JUD(n) * V.UD(n) * G.EXPFAC(n);
+        band_off(a + 1, 2) = r * V.JUL(n) * V.UL(n) * G.EXPFAC(n);
         if (N.JBND(n) > 0) {
             // Backflow out of the junction's downstream section into the last
             // real section of this branch.
             const int32_t j = N.JBND(n);
             const int32_t m = jslot_of_section(i, j);
             if (V.JUD(n) == 1) {
-                band(a, 2) = 0.0;
+                band_off(a, 2) = 0.0;
                 W.BJUNC(j, m, 1) = r * V.UD(n);
             }
             if (V.JUL(n) == 1) {
-                band(a + 1, 2) = 0.0;
+                band_off(a + 1, 2) = 0.0;
                 W.BJUNC(j, m, 4) = r * V.UL(n);
             }
         }

@@ -65,6 +65,12 @@ inline int32_t jbranch(int32_t s) {
 int32_t jslot_of_section(int32_t s, int32_t j);
 
 // Band entry of row r for unknown r + d (the diagonal is column 4).
-inline double& band(int32_t r, int32_t d) { return BANDWK.BAND(4 + d, r); }
+inline double& band_off(int32_t r, int32_t d) { return BANDWK.BAND(4 + d, r); }
+
+// The junction rows of a mass or energy system with nv unknowns per section
+// that is not a junction node: the group of incoming slot m (the rows of the
+// branch's last real section) and the first row of each outgoing branch, as
+// the junction-coupled solver reads them.
+void junction_rows(int32_t nv);
 
 }  // namespace rel

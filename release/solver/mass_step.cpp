@@ -16,8 +16,10 @@ namespace {
 // Solve the system just built in BANDWK: one branch by band elimination,
 // several through the junction-coupled solver.
 void solve(int32_t neq, int32_t nband, int32_t nunk, int32_t& IERR, char* MSG, int32_t LMSG) {
-    if (NETDSC.NBR > 1)
+    if (NETDSC.NBR > 1) {
+        junction_rows(nunk);
         NETSLV(neq, nband, nunk, IERR, MSG, LMSG);
+    }
     else
         BANDLU(neq, nband, IERR, MSG, LMSG);
 }
@@ -117,7 +119,7 @@ int32_t MASPRE() {
     const float ht = static_cast<float>(RUNCTL.HT);
 
     for (int32_t r = 1; r <= std::min(nsec + 1, MXEQ); ++r)
-        for (int32_t d = -1; d <= 1; ++d) band(r, d) = 0.0;
+        for (int32_t d = -1; d <= 1; ++d) band_off(r, d) = 0.0;
     for (int32_t j = 1; j <= MXJUN; ++j)
         for (int32_t m = 1; m <= 4; ++m) W.BJUNC(j, m, 1) = W.CJUNC(j, m, 1) = 0.0;
 
@@ -128,19 +130,19 @@ int32_t MASPRE() {
         const float t = ht / G.DX(s);
         if (s == nsec) {
             // The outlet section: its gas is left to the boundary update.
-            band(r, -1) = 0.0;
-            band(r, 0) = 1.0;
-            band(r, 1) = 0.0;
+            band_off(r, -1) = 0.0;
+            band_off(r, 0) = 1.0;
+            band_off(r, 1) = 0.0;
             W.RHS(r) = V.MG(s);
             continue;
         }
         float up;  // outflow through the upstream boundary (backflow), per unit mass
         if (N.JBND(s) == 0) {
-            band(r, -1) = t * (V.JUG(s) - 1) * V.UG(s) * G.CFLFAC(s);
+            band_off(r, -1) = t * (V.JUG(s) - 1) * V.UG(s) * G.CFLFAC(s);
             up = V.UG(s) * V.JUG(s) * G.CFLFAC(s);
         } else {
             const int32_t j = -N.JBND(s);
-            band(r, -1) = 0.0;
+            band_off(r, -1) = 0.0;
             float sum = 0.0f, flag = 0.0f;
             for (int32_t m = 1; m <= N.NBJ(j) - 1; ++m) {
                 const int32_t n = jend(j, m);
@@ -154,11 +156,11 @@ int32_t MASPRE() {
             up = sum * flag * G.CFLFAC(s);
         }
         const int32_t n = s + 1;
-        band(r, 0) = 1.0f + t * ((1 - V.JUG(n)) * V.UG(n) * G.EXPFAC(n) - up);
-        band(r, 1) = t * V.JUG(n) * V.UG(n) * G.EXPFAC(n);
+        band_off(r, 0) = 1.0f + t * ((1 - V.JUG(n)) * V.UG(n) * G.EXPFAC(n) - up);
+        band_off(r, 1) = t * V.JUG(n) * V.UG(n) * G.EXPFAC(n);
         if (N.JBND(n) >= 1 && V.JUG(n) == 1) {
             const int32_t j = N.JBND(n);
-            band(r, 1) = 0.0;
+            band_off(r, 1) = 0.0;
             W.BJUNC(j, jslot_of_section(s, j), 1) = V.UG(n) * t;
         }
         float src = 0.0f;

@@ -20,6 +20,23 @@ int32_t jslot_of_section(int32_t s, int32_t j) {
     return m;
 }
 
+void junction_rows(int32_t nv) {
+    auto& N = NETDSC;
+    auto& W = BANDWK;
+    // First row of every section that carries unknowns.
+    auto row_of = [&](int32_t s) {
+        int32_t r = 1;
+        for (int32_t k = 1; k < s; ++k)
+            if (N.JBND(k) <= 0) r += nv;
+        return r;
+    };
+    W.NVJUN = nv;
+    for (int32_t j = 1; j <= N.NJUN; ++j) {
+        W.JOUT(j) = row_of(jdown(j));
+        for (int32_t m = 1; m <= N.NBJ(j) - 1; ++m) W.JGRP(j, m) = row_of(jend(j, m) - 1);
+    }
+}
+
 // PSI(i), kg/m3 s, positive where gas leaves the liquid: the equilibrium gas
 // fraction RS changes along the flow, so liquid that arrives from a section
 // with another RS releases (or takes up) the difference; the pressure change

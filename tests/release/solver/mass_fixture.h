@@ -125,7 +125,7 @@ inline std::vector<std::vector<double>> dense(int nv) {
     const int half = nv;  // band half width: 2 for the liquid, 1 for gas and energy
     for (int r = 1; r <= neq; ++r)
         for (int d = -half; d <= half; ++d)
-            if (r + d >= 1 && r + d <= neq) M[r][r + d] = band(r, d);
+            if (r + d >= 1 && r + d <= neq) M[r][r + d] = band_off(r, d);
     auto row_of = [&](int s) {
         for (size_t k = 0; k < secs.size(); ++k)
             if (secs[k] == s) return nv * static_cast<int>(k) + 1;
