@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "run/initial_state.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
