@@ -6,6 +6,7 @@
 // the boundary fluxes follow.
 #include <algorithm>
 
+#include "rt/fortio.h"
 #include "run/routines.h"
 #include "run/state.h"
 #include "solver/mass.h"
@@ -102,7 +103,10 @@ void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
 
     if (R.ITEMP == 0) MTRANS();
     MFLUX(0, IERR, MSG, LMSG);
-    if (R.IPRINT >= 5) PRTRES();
+    if (R.IPRINT >= 5) {
+        rt::write_line(IOUNIT.IULOG, "          TEST OUTPUT IN THE MASS ROUTINE");
+        PRTRES();
+    }
 }
 
 // Gas mass of every section that is not a junction node, one unknown each:

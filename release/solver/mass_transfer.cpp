@@ -3,6 +3,7 @@
 // deposition of droplets back onto the bulk liquid (DEPRAT).
 #include <cmath>
 
+#include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -11,12 +12,26 @@
 namespace rel {
 
 
+// A network that passed the set-up checks always finds its slot; otherwise
+// the run ends with the log lines of the junction lookup.
 int32_t jslot_of_section(int32_t s, int32_t j) {
+    const int32_t u = IOUNIT.IULOG;
     const int32_t b = jbranch(s);
-    const int32_t m = b > 0 ? jslot(j, b) : 0;
-    if (m == 0)
-        throw RunFailure(" ERROR IN FUNCTION IBRJF: BRANCH OF SECTION " + std::to_string(s) +
-                         " NOT FOUND AT JUNCTION " + std::to_string(j));
+    if (b == 0) {
+        rt::write_line(u, " ERROR IN FUNCTION IBRJF");
+        rt::write_line(u, " BELONGING GLOBAL BRANCH NOT FOUND");
+        rt::write_line(u, " J  IJUNJ :" + rt::fI(s, 10) + rt::fI(j, 10));
+        throw RunFailure("ERROR IN FUNCTION IBRJF: BELONGING GLOBAL BRANCH NOT FOUND FOR SECTION " +
+                         std::to_string(s));
+    }
+    const int32_t m = jslot(j, b);
+    if (m == 0) {
+        rt::write_line(u, " ERROR IN FUNCTION IBRJF");
+        rt::write_line(u, " BELONGING LOCAL BRANCH NOT FOUND");
+        rt::write_line(u, " J  IJUNJ IBRF:" + rt::fI(s, 10) + rt::fI(j, 10) + rt::fI(b, 10));
+        throw RunFailure("ERROR IN FUNCTION IBRJF: BELONGING LOCAL BRANCH NOT FOUND FOR SECTION " +
+                         std::to_string(s) + " AT JUNCTION " + std::to_string(j));
+    }
     return m;
 }
 
