@@ -57,7 +57,7 @@ std::string I3(long long v) { return rt::fI(v, 3); }
 
 bool is_leak_section(int32_t sec) {
     for (int32_t l = 1; l <= EQUIPM.NLEAK && l <= MXLEK; ++l)
-        if (EQUIPM.JLEAK(l) == sec) return true;
+        if (EQUIPM.ILKSEC(l) == sec) return true;
     return false;
 }
 
@@ -218,7 +218,7 @@ void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG) {
     RUNCTL.ROWPH3 = 0.0f;
 
     // Where the leak sits: its branch and its plot position in that branch.
-    const int32_t lsec = EQUIPM.NLEAK >= 1 ? EQUIPM.JLEAK(1) : 0;
+    const int32_t lsec = EQUIPM.NLEAK >= 1 ? EQUIPM.ILKSEC(1) : 0;
     int32_t lbr = (lsec >= 1 && lsec <= MXB) ? NETDSC.IBRSEC(lsec) : 0;
     if (lbr < 1 || lbr > N) lbr = 1;
     const int32_t lpos = lsec - branch_offset(lbr) - first_plot_section(NETDSC.ITYPBR(lbr)) + 1;

@@ -36,7 +36,7 @@ int32_t last_sections() { return std::clamp<int32_t>(PIPGEO.NSEC, 0, MXSEC); }
 int32_t leak_entry(int32_t sec) {
     int32_t e = 0;
     for (int32_t l = 1; l <= EQUIPM.NLEAK && l <= MXLEK; ++l)
-        if (EQUIPM.JLEAK(l) == sec) e = l;
+        if (EQUIPM.ILKSEC(l) == sec) e = l;
     return e;
 }
 
@@ -94,7 +94,7 @@ const SecF* own_float_array(int32_t id) {
         case 91: return &v.HOL;
         case 92: return &v.VOL;
         case 95: return &v.SIG;
-        case 115: return &v.VOLMAX;
+        case 115: return &v.VOLMX2;
         case 166: return &v.GT;
         default: return nullptr;
     }
@@ -141,7 +141,7 @@ BranchTotals branch_totals() {
 float global_volume_error() {
     float m = 0.0f;
     for (int32_t s = 2; s <= last_sections(); ++s)
-        if (NETDSC.KSEC(s) == 0 && NETDSC.JBND(s) <= 0) m = std::max(m, SECVAR.VOLMAX(s));
+        if (NETDSC.KSEC(s) == 0 && NETDSC.JBND(s) <= 0) m = std::max(m, SECVAR.VOLMX2(s));
     return m;
 }
 
@@ -188,13 +188,13 @@ void sample_curves() {
                 if (e == 0) break;
                 // Flows out of the pipe are stored negative; the file shows them positive.
                 if (id == 100) value = -LEKRES.GTLEAK(e);
-                if (id == 101) value = -EQUIPM.WGLEAK(e) * area(c);
-                if (id == 102) value = -EQUIPM.WLLEAK(e) * area(c);
+                if (id == 101) value = -LEKRES.WGLEAK(e) * area(c);
+                if (id == 102) value = -LEKRES.WLLEAK(e) * area(c);
                 if (id == 109) value = static_cast<float>(LEKRES.ACMASS(e));
                 if (id == 110) value = LEKRES.QGLEAK(e);
-                if (id == 111) value = LEKRES.QLLEAK(e);
-                if (id == 112) value = LEKRES.QGSTLK(e);
-                if (id == 113) value = LEKRES.QLSTLK(e);
+                if (id == 111) value = LEKRES.QOLEAK(e);
+                if (id == 112) value = LEKRES.QGLKST(e);
+                if (id == 113) value = LEKRES.QOLKST(e);
                 break;
             }
             default: break;  // no sampler: the curve keeps its previous value
@@ -230,7 +230,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
     sample_curves();
 
     // 2. The volume errors start again, so that the next row covers the time since this one.
-    for (int32_t s = 2; s <= last_sections(); ++s) SECVAR.VOLMAX(s) = 0.0f;
+    for (int32_t s = 2; s <= last_sections(); ++s) SECVAR.VOLMX2(s) = 0.0f;
 
     // 3. The next plot time.
     const double t = RUNCTL.TIME;
@@ -258,7 +258,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
         // as the latest inlet closing, or where the leak pressure falls to the
         // back pressure at its present rate (kept near the previous estimate).
         double E;
-        const int32_t ls = EQUIPM.NLEAK >= 1 ? EQUIPM.JLEAK(1) : 0;
+        const int32_t ls = EQUIPM.NLEAK >= 1 ? EQUIPM.ILKSEC(1) : 0;
         if (RUNCTL.TUSER > LEAK_OPENS) {
             E = RUNCTL.TUSER;
         } else if (RUNCTL.TCLMAX > t && RUNCTL.TCLMAX > 12000.0f) {
@@ -266,7 +266,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
         } else {
             float r = valid_cell(ls) ? 0.5f * (SECVAR.DPT(ls) + SECVAR.DPTO(ls)) : 0.0f;
             r = std::min(r, -1e-6f);
-            const float pb = EQUIPM.NLEAK >= 1 ? EQUIPM.LEKPB(1) : 0.0f;
+            const float pb = EQUIPM.NLEAK >= 1 ? LEKRES.PTLEAK(1) : 0.0f;
             const float pt = valid_cell(ls) ? SECVAR.PT(ls) : 0.0f;
             const double T = t + (pb - pt) / r;
             E = std::max(std::min(T, 1.1 * RUNCTL.TEST0), 0.95 * RUNCTL.TEST0);

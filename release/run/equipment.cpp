@@ -197,7 +197,7 @@ void BCCHK(int32_t& IERR, char* MSG, int32_t LMSG) {
                 "HAS A LOWER LIMIT THAN THE END TIME OF THE SIMULATION",
                 "( " + rt::fG(last, 12, 3) + " SECONDS COMPARED TO" + rt::fG(tend, 12, 3) +
                     " SECONDS )"});
-        refuse(IERR, MSG, LMSG, text);
+        if (IERR == 0) refuse(IERR, MSG, LMSG, text);  // MSG names the first short table
     };
     int ioff = 0;
     for (int b = 1; b <= N.NBR; ++b) {

@@ -56,7 +56,7 @@ PENDING void TADVDT(float, float, double&, float, float, float, double&, int32_t
 PENDING void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) { missing("CHOFLO", IERR, MSG, LMSG); }
 PENDING void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG) { missing("CHOARE", IERR, MSG, LMSG); }
 PENDING void CHOKCO() { missing("CHOKCO"); }
-PENDING void CTRUPD(double, double, float, float, int32_t&) { missing("CTRUPD"); }
+PENDING void CTRUPD(double, double&, float, float, int32_t&) { missing("CTRUPD"); }
 PENDING void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG) { missing("SRCTRM", IERR, MSG, LMSG); }
 PENDING void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) { missing("LEKFLO", IERR, MSG, LMSG); }
 PENDING void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG) { missing("BOUUPD", IERR, MSG, LMSG); }

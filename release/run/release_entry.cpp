@@ -280,7 +280,7 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
             for (int k = 1; k <= n; ++k) {
                 E.TSOUR(k, i) = tt[k - 1];
                 E.GSOUR(k, i) = gg[k - 1] / a;  // mass fluxes, kg/(m2 s)
-                E.LSOUR(k, i) = 0.0f / a;
+                E.LSOUR(k, i) = 0.0f;  // the whole inlet rate is gas
                 E.TMSOUR(k, i) = bnd.TIN[b - 1];
             }
             E.WGSOUR(i) = E.GSOUR(1, i);

@@ -83,7 +83,8 @@ void TADVDT(float DPRGRO, float DPRMAX, double& HT, float HTMAX, float HTMIN, fl
 void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG);
 void CHOARE(int32_t& IERR, char* MSG, int32_t LMSG);
 void CHOKCO();
-void CTRUPD(double TIME, double HT, float HTMIN, float HTSAF, int32_t& IFLAG);
+// HT is in/out: a large change of the outputs shortens the step.
+void CTRUPD(double TIME, double& HT, float HTMIN, float HTSAF, int32_t& IFLAG);
 void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG);
 void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG);
 void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG);

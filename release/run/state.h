@@ -124,6 +124,18 @@ struct Netdsc {
     // --- output ---
     // --- step ---
     // --- devices ---
+    // Boundary options per branch end (1 left, 2 right) beside IBCODE and the
+    // outlet table; no input enables them, so they stay 0.
+    Arr2<int32_t, 2, MXBR> IVDFLG;           // 1 = the end's gas fraction comes from BOUCON
+    Arr2<int32_t, 2, MXBR> IVDMOD;           // void mode: 0 time table, 1 controllers
+    Arr2<int32_t, 2, MXBR> NVDT;             // void-table points
+    Arr3<float, 10, 2, MXBR> TVDT, AVDT; // void table: time s, gas volume fraction
+    Arr2<int32_t, 2, MXBR> NVDCTR;           // controllers listed for the void mode 1
+    Arr3<int32_t, 5, 2, MXBR> IVDCTR;   // their numbers
+    Arr2<int32_t, 2, MXBR> IVDCHK;           // controller-check switch (0 = test the outputs)
+    Arr2<float, 2, MXBR> ALVOPN, ALVCLS;     // gas volume fraction when open / closed
+    Arr<int32_t, MXBR> NPLEFT;               // left-end pressure table points
+    Arr2<float, 10, MXBR> TPLEFT, PPLEFT;  // left-end pressure table: time s, Pa
     // --- mass ---
     // --- deck ---
 };
@@ -190,10 +202,13 @@ struct Secvar {
     // --- setup ---
     // --- pvt ---
     // --- output ---
-    SecF GT;              // total mass flow at each boundary, kg/s (filled by the mass fluxes)
-    SecF VOLMAX;          // largest volume error of each section since the last result row
+    // Written by the mass step; declared here until its fields are merged (keep one copy).
+    SecF GT;              // total mass flow at each boundary, kg/s
+    SecF VOLMX2;          // largest |volume error| of each section since the last result row
     // --- step ---
     // --- devices ---
+    SecF CPG, CPL;                           // heat capacities, J/(kg K)
+    SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
     // --- mass ---
     // interphase transfer work terms, per section
     SecF PSIF, PSIB, PSIA, MTOT;
@@ -282,11 +297,34 @@ struct Equipm {
     SecI ISRMAP, ICHMAP, ILKMAP, ICVMAP, IVSMAP;
     // --- pvt ---
     // --- output ---
-    Arr<int32_t, MXLEK> JLEAK;               // leak cell (section), filled by the leak set-up
-    Arr<float, MXLEK> LEKPB;                 // leak back pressure now, Pa
-    Arr<float, MXLEK> WGLEAK, WLLEAK;        // leak gas and liquid mass fluxes, kg/(m2 s), out negative
     // --- step ---
     // --- devices ---
+    // inlet sources, current values besides WGSOUR/WLSOUR
+    Arr<float, MXSRC> TSRCUR;                // current source temperature, deg C
+    Arr<float, MXSRC> HSOUR;                 // current energy source, W/m3 of the section
+    Arr<float, MXSRC> XSOUR;                 // gas mass fraction used for the split
+    // Flow-restriction table, the columns the choke model keeps (beside ICHSEC,
+    // CHOAR, CHOCD, CHOFLG, ICHFST, ICHCOR and CHOKL of the set-up).
+    Arr<float, MXDEV> CHOPEN;                // effective opening area, m2 (below 1e-6 shut)
+    Arr<float, MXDEV> CHOCDA;                // Cd CHOPEN, m2
+    Arr<int32_t, MXDEV> ICHMOD;              // 0 evaluate critical flow, 1 done, 2 throat state
+    Arr<int32_t, MXDEV> ICHMRK;              // critical mark (1 for a closed device)
+    Arr<float, MXDEV> CHOWC;                 // critical mass flow, kg/s
+    Arr<float, MXDEV> CHODWC;                // its derivative by the upstream pressure, kg/(s Pa)
+    Arr<float, MXDEV> CHOY;                  // critical pressure ratio, start of the next iteration
+    Arr<float, MXDEV> CHOUC;                 // critical throat velocity, m/s
+    Arr<float, MXDEV> CHOGC;                 // critical mass flux through the opening, kg/(m2 s)
+    Arr<float, MXDEV> CHODG;                 // velocity-limit derivative, m/(s Pa)
+    Arr<float, MXDEV> CHOPC;                 // critical pressure, Pa
+    Arr<float, MXDEV> CHOPN;                 // polytropic exponent n
+    Arr<float, MXDEV> CHOKM;                 // mixture exponent
+    Arr<float, MXDEV> CHOTC;                 // critical throat temperature, deg C
+    Arr<float, MXDEV> CHOF;                  // slope of the critical flux: W / ((vmt^2 - s^2) Gc)
+    Arr<float, MXDEV> CHLIM;                 // critical mass flow / (mixture mass x pipe area), m/s
+    Arr<float, MXDEV> PCHOKE, TCHOKE;        // throat pressure Pa, temperature deg C
+    Arr<float, MXDEV> UCHOKE, WCHOKE;        // throat velocity m/s, mass flux kg/(m2 s) (out < 0)
+    Arr<float, MXDEV> CHOXG;                 // gas fraction of the last critical evaluation
+    Arr<float, MXDEV> CHOAPR, CHOACU;        // opening area at the start / end of the step, m2
     // --- mass ---
     // Fields of the leak and source lists that the set-up and the device
     // routines write; declared here until their owners' regions carry them.
@@ -314,10 +352,16 @@ struct Lekres {
     // --- setup ---
     // --- pvt ---
     // --- output ---
-    Arr<float, MXLEK> QGLEAK, QLLEAK;        // gas and oil volume rates out of the leak, m3/s
-    Arr<float, MXLEK> QGSTLK, QLSTLK;        // the same at standard conditions, Sm3/s
+    // Written by the leak flow; declared here until its fields are merged (keep one copy).
+    Arr<float, MXLEK> PTLEAK;                // back pressure now, Pa
+    Arr<float, MXLEK> WGLEAK, WLLEAK;        // gas, liquid mass flux, kg/(m2 s), out of the pipe negative
+    Arr<float, MXLEK> QGLEAK, QOLEAK;        // gas, oil volume rates out of the leak, m3/s
+    Arr<float, MXLEK> QGLKST, QOLKST;        // the same at standard conditions, Sm3/s
     // --- step ---
     // --- devices ---
+    // per leak, beside the flows of the leak flow above
+    Arr<float, MXLEK> DWGLK, DWLLK;          // pressure derivatives of WGLEAK, WLLEAK (implicit step)
+    Arr<float, MXLEK> HLEAK;                 // energy source, W/m3 of the section (out of the pipe negative)
     // --- mass ---
     Arr<double, MXLEK> ACGM, ACLM;           // accumulated released gas and liquid mass, kg
     // --- deck ---

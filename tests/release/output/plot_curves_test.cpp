@@ -132,7 +132,7 @@ TEST(PlotCurves, too_many_branches_are_refused_before_any_curve) {
 }
 
 TEST(PlotCurves, fifteen_branches_give_47_curves_with_starred_branch_labels) {
-    std::vector<test::BranchSpec> br(14, {1, 5});
+    std::vector<test::BranchShape> br(14, {1, 5});
     br.push_back({3, 5});
     test::make_network(br, 12, 2);
     int32_t IERR;
@@ -154,7 +154,7 @@ TEST(PlotCurves, fifteen_branches_give_47_curves_with_starred_branch_labels) {
 
 TEST(PlotCurves, failed_position_check_writes_log_block_and_keeps_going) {
     test::make_network({{0, 20}}, 1, 7);
-    EQUIPM.JLEAK(1) = 1;  // the leak cell is the inlet section: no plot position reaches it
+    EQUIPM.ILKSEC(1) = 1;  // the leak cell is the inlet section: no plot position reaches it
     const fs::path dir = scratch_dir("check");
     rt::reset_units();
     ASSERT_TRUE(rt::open_unit(77, (dir / "case.log").string()));
@@ -180,7 +180,7 @@ TEST(PlotCurves, failed_position_check_writes_log_block_and_keeps_going) {
 
 TEST(PlotCurves, leak_curve_on_a_section_without_leak_is_refused) {
     test::make_network({{0, 20}}, 1, 7);
-    EQUIPM.JLEAK(1) = 9;  // one further than the position the curves ask for
+    EQUIPM.ILKSEC(1) = 9;  // one further than the position the curves ask for
     // Curves ask for the leak's branch position, computed from the leak cell,
     // so move the leak after the definition instead: check one curve directly.
     int32_t IERR = 0;
@@ -206,13 +206,22 @@ TEST(PlotCurves, log_lines_before_the_log_opens_create_no_file) {
     fs::current_path(dir);
     rt::reset_units();
     test::make_network({{0, 20}}, 1, 7);
-    EQUIPM.JLEAK(1) = 1;
+    EQUIPM.ILKSEC(1) = 1;
     int32_t IERR;
     char MSG[LMSG];
     define(IERR, MSG);
-    fs::current_path(here);
     EXPECT_EQ(IERR, 1);
     EXPECT_TRUE(fs::is_empty(dir));
+
+    // Held for the log, the same lines reach it when it opens, and only then.
+    rt::reset_units();
+    rt::hold_unit(77);
+    define(IERR, MSG);
+    EXPECT_TRUE(fs::is_empty(dir));
+    ASSERT_TRUE(rt::open_unit(77, (dir / "case.log").string()));
+    ASSERT_TRUE(rt::close_unit(77));
+    fs::current_path(here);
+    EXPECT_NE(slurp(dir / "case.log").find("     ERROR IN GROUP INTERFACE FILE"), std::string::npos);
     fs::remove_all(dir);
 }
 

@@ -66,8 +66,8 @@ void synthetic_loop(double end, int32_t& IERR, char* MSG) {
     PLTCTL.TPLOT = RUNCTL.TIME;
     RUNCTL.TCLMAX = 11400.0f;
     RUNCTL.TESTIM = RUNCTL.TEST0 = 2.0f * RUNCTL.TCLMAX;
-    const int ls = EQUIPM.JLEAK(1);
-    EQUIPM.LEKPB(1) = 1.0e5f;
+    const int ls = EQUIPM.ILKSEC(1);
+    LEKRES.PTLEAK(1) = 1.0e5f;
     while (RUNCTL.TIME < end && IERR == 0) {
         RUNCTL.HT = RUNCTL.TIME < 11400.0 ? 2.0 : 0.5;
         RUNCTL.TIME += RUNCTL.HT;
@@ -76,8 +76,8 @@ void synthetic_loop(double end, int32_t& IERR, char* MSG) {
         const float rate = since > 0 ? static_cast<float>(-50.0 * std::exp(-since / 600.0)) : 0.0f;
         LEKRES.GTLEAK(1) = rate;
         LEKRES.LEAKFLOW = rate;
-        EQUIPM.WGLEAK(1) = 0.3f * rate / PIPGEO.SECAREA(ls);
-        EQUIPM.WLLEAK(1) = 0.7f * rate / PIPGEO.SECAREA(ls);
+        LEKRES.WGLEAK(1) = 0.3f * rate / PIPGEO.SECAREA(ls);
+        LEKRES.WLLEAK(1) = 0.7f * rate / PIPGEO.SECAREA(ls);
         LEKRES.ACMASS(1) += -rate * RUNCTL.HT;
         SECVAR.PT(ls) = static_cast<float>(8.0e6 - 1000.0 * std::max(since, 0.0));
         SECVAR.DPT(ls) = SECVAR.DPTO(ls) = since > 0 ? -1000.0f : 0.0f;
@@ -109,7 +109,7 @@ TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
     int32_t IERR;
     char MSG[LMSG];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
-    const int ls = EQUIPM.JLEAK(1);
+    const int ls = EQUIPM.ILKSEC(1);
     // One row at 12.345 s after the leak opened with chosen values.
     RUNCTL.TIME = 11412.345;
     RUNCTL.HT = 0.5;
@@ -145,11 +145,11 @@ TEST(ResultFile, sampled_values_of_the_fixed_curves) {
     int32_t IERR;
     char MSG[LMSG];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
-    const int ls = EQUIPM.JLEAK(1);  // global section 8, area 0.05 m2
-    EQUIPM.WGLEAK(1) = -40.0f;      // kg/(m2 s): 2 kg/s out
-    EQUIPM.WLLEAK(1) = -100.0f;     // 5 kg/s out
+    const int ls = EQUIPM.ILKSEC(1);  // global section 8, area 0.05 m2
+    LEKRES.WGLEAK(1) = -40.0f;      // kg/(m2 s): 2 kg/s out
+    LEKRES.WLLEAK(1) = -100.0f;     // 5 kg/s out
     LEKRES.QGLEAK(1) = 0.25f;
-    LEKRES.QLSTLK(1) = 0.004f;
+    LEKRES.QOLKST(1) = 0.004f;
     SECVAR.GT(20) = 7.5f;           // curve 17: plot position 19, the last boundary
     SECVAR.PT(19) = 3.0e6f;         // curve 15: plot position 18, the second-last section
     // Branch liquid: sections 2..19 count (KSEC 0); the inlet section and
@@ -161,8 +161,8 @@ TEST(ResultFile, sampled_values_of_the_fixed_curves) {
         SECVAR.ML(s) = 400.0f;   // half the pipe liquid
         SECVAR.MD(s) = 80.0f;
     }
-    SECVAR.VOLMAX(5) = 0.02f;
-    SECVAR.VOLMAX(1) = 0.9f;     // an inlet section does not count
+    SECVAR.VOLMX2(5) = 0.02f;
+    SECVAR.VOLMX2(1) = 0.9f;     // an inlet section does not count
     RUNCTL.NINTGR = 42;
     PLTTRD(IERR, MSG, LMSG);
     ASSERT_EQ(IERR, 0);
@@ -177,7 +177,7 @@ TEST(ResultFile, sampled_values_of_the_fixed_curves) {
     EXPECT_FLOAT_EQ(PLTCTL.VCURV(17), 7.5f);
     EXPECT_FLOAT_EQ(PLTCTL.VCURV(19), 0.02f);  // VOLGBL
     // The volume errors start again after the row.
-    EXPECT_EQ(SECVAR.VOLMAX(5), 0.0f);
+    EXPECT_EQ(SECVAR.VOLMX2(5), 0.0f);
     (void)ls;
     rt::close_unit(30);
     fs::remove_all(dir);
@@ -352,13 +352,13 @@ TEST(PlotSchedule, release_end_extrapolated_from_the_leak_pressure_fall) {
     };
     for (const Row& k : ROWS) {
         Clock c;
-        const int ls = EQUIPM.JLEAK(1);
+        const int ls = EQUIPM.ILKSEC(1);
         PLTCTL.IPHASE = 3;
         PLTCTL.PHLAST = 10.0f;
         RUNCTL.TUSER = 0.0f;
         RUNCTL.TCLMAX = 11400.0f;
         RUNCTL.TEST0 = k.test0;
-        EQUIPM.LEKPB(1) = 1.0e5f;
+        LEKRES.PTLEAK(1) = 1.0e5f;
         SECVAR.PT(ls) = k.pt;
         SECVAR.DPT(ls) = k.dpt;
         SECVAR.DPTO(ls) = k.dpto;

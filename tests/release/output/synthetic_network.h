@@ -8,7 +8,7 @@
 
 namespace rel::test {
 
-struct BranchSpec {
+struct BranchShape {
     int type;  // 0..3
     int nsec;  // sections of the branch
 };
@@ -16,12 +16,12 @@ struct BranchSpec {
 // Resets the state and lays out the branches one after the other; the leak
 // sits in branch leak_branch at plot position leak_pos (counted from the
 // branch's first plotted section).
-inline void make_network(const std::vector<BranchSpec>& branches, int leak_branch, int leak_pos) {
+inline void make_network(const std::vector<BranchShape>& branches, int leak_branch, int leak_pos) {
     INICOM();
     NETDSC.NBR = static_cast<int>(branches.size());
     int offset = 0;
     for (int b = 1; b <= NETDSC.NBR; ++b) {
-        const BranchSpec& br = branches[b - 1];
+        const BranchShape& br = branches[b - 1];
         NETDSC.ITYPBR(b) = br.type;
         NETDSC.NSECBR(b) = br.nsec;
         NETDSC.ISECBR(b) = offset + 1;
@@ -38,7 +38,7 @@ inline void make_network(const std::vector<BranchSpec>& branches, int leak_branc
     for (int b = 1; b < leak_branch; ++b) leak_offset += branches[b - 1].nsec;
     const int s = (branches[leak_branch - 1].type <= 1) ? 2 : 1;
     EQUIPM.NLEAK = 1;
-    EQUIPM.JLEAK(1) = leak_offset + leak_pos + s - 1;
+    EQUIPM.ILKSEC(1) = leak_offset + leak_pos + s - 1;
 }
 
 // What RELEASE sets before the header is written.
