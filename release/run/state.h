@@ -219,7 +219,7 @@ struct Secvar {
     // energy step, per section
     SecF EG, EL, TMOLD, DTM, TMWALL, QM, Q2;
     // running maxima of |VOL| per section (the first with its time)
-    // (the second is the output's VOLMAX, cleared at every result row)
+    // (the second is VOLMX2, cleared at every result row)
     SecF VOLMX1, VOLMX3, TVOLMX;
     // volume accumulators per boundary (two sets each), m3
     Arr2<double, MXB, 2> QGACC, QLACC, QTACC;      // (boundary, set)
@@ -233,7 +233,7 @@ struct Secvar {
     double RELGT, RETOT0, RETOT, ENPIPE, CPTOT, QWACC, ENET, ETOT;
     // Fields the property update, the closures and the junction properties
     // write; declared here until their owners' regions carry them.
-    SecF DRSP, CPG, CPL, DRGT, DRLT, DRST;   // property derivatives and heat capacities (pvt)
+    SecF DRSP, DRLT, DRST;                   // property derivatives (pvt)
     SecF RGWT;                               // regime weight of the closures, per boundary (step)
     Arr<float, MXBR> RSJOUT;                 // RS of the section behind the branch's junction (pvt, SECPRP)
     Arr<float, MXBR> RSJIN;                  // RS of the branch's last real section (pvt, SECPRP)
@@ -328,9 +328,6 @@ struct Equipm {
     // --- mass ---
     // Fields of the leak and source lists that the set-up and the device
     // routines write; declared here until their owners' regions carry them.
-    Arr<float, MXLEK> HLEAK;                 // leak energy source, W/m3 (devices)
-    Arr<float, MXSRC> HSOUR;                 // source energy, W/m3 (devices, SRCTRM)
-    Arr<float, MXSRC> RSSOUR;                // source gas mass fraction (devices, SRCTRM)
     Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
     Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
     Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)

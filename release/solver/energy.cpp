@@ -145,7 +145,7 @@ int32_t ENEASM() {
         for (int32_t q = 1; q <= E.NVSRC; ++q)
             if (E.IVSOUR(q) == i) source(E.WGSOVA(q), E.WLSOVA(q), E.HSOVA(q));
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILKSEC(q) == i) source(E.WGLEAK(q), E.WLLEAK(q), E.HLEAK(q));
+            if (E.ILKSEC(q) == i) source(LEKRES.WGLEAK(q), LEKRES.WLLEAK(q), LEKRES.HLEAK(q));
 
         // Outlet coefficients by donor.
         float out_self = 0.0f, out_next = 0.0f, out_jun = 0.0f;

@@ -118,7 +118,7 @@ int32_t LIQASM() {
         for (int32_t q = 1; q <= E.NVSRC; ++q)
             if (E.IVSOUR(q) == i) src += r * E.WLSOVA(q);
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILKSEC(q) == i) src += r * E.WLLEAK(q);
+            if (E.ILKSEC(q) == i) src += r * LEKRES.WLLEAK(q);
         W.RHS(a) += sD * src;
         W.RHS(a + 1) += sB * src;
     }
@@ -171,7 +171,7 @@ void VOLFRC() {
             V.VOLMX1(i) = e;
             V.TVOLMX(i) = static_cast<float>(RUNCTL.TIME);
         }
-        V.VOLMAX(i) = std::max(V.VOLMAX(i), e);
+        V.VOLMX2(i) = std::max(V.VOLMX2(i), e);
         V.VOLMX3(i) = std::max(V.VOLMX3(i), e);
         V.MAXERR = std::max(V.MAXERR, e);
     }
@@ -226,14 +226,14 @@ void VOLFRC() {
     for (int32_t k = 1; k <= E.NLEAK; ++k) {
         const int32_t c = E.ILKSEC(k);
         const double A = G.SECAREA(c) * t;
-        L.ACGM(k) -= double(E.WGLEAK(k)) * A;
-        L.ACLM(k) -= double(E.WLLEAK(k)) * A;
+        L.ACGM(k) -= double(LEKRES.WGLEAK(k)) * A;
+        L.ACLM(k) -= double(LEKRES.WLLEAK(k)) * A;
         L.ACMASS(k) = L.ACGM(k) + L.ACLM(k);
         L.ACGAS(k) = ratio_or_zero(L.ACGM(k), L.ROGLK);
         L.ACOIL(k) = ratio_or_zero(L.ACLM(k) * (1.0f - W), L.ROLLK);
         L.ACOSTD(k) = ratio_or_zero((1.0f - beta) * (1.0f - W) * L.ACMASS(k), P.ROLST);
         L.ACGSTD(k) = ratio_or_zero(beta * (1.0f - W) * L.ACMASS(k), P.ROGST);
-        n -= (double(E.WGLEAK(k)) + E.WLLEAK(k)) * A;
+        n -= (double(LEKRES.WGLEAK(k)) + LEKRES.WLLEAK(k)) * A;
     }
 
     // 5. Balance.
@@ -283,7 +283,7 @@ void VOLFRC() {
     }
     for (int32_t k = 1; k <= E.NLEAK; ++k) {
         const int32_t c = E.ILKSEC(k);
-        en -= double(E.HLEAK(k)) * G.SECAREA(c) * G.DX(c) * t;
+        en -= double(LEKRES.HLEAK(k)) * G.SECAREA(c) * G.DX(c) * t;
     }
     V.ENPIPE = epipe;
     V.CPTOT = cptot;

@@ -57,8 +57,8 @@ TEST(Volfrc, leak_totals_accumulate_the_released_masses_and_volumes) {
     auto& P = PVTCOM;
     E.NLEAK = 1;
     E.ILKSEC(1) = 3;
-    E.WGLEAK(1) = -2.0f;
-    E.WLLEAK(1) = -3.0f;
+    LEKRES.WGLEAK(1) = -2.0f;
+    LEKRES.WLLEAK(1) = -3.0f;
     L.ROGLK = 50.0f;
     L.ROLLK = 800.0f;
     P.ROGST = 0.8f;

@@ -120,8 +120,8 @@ TEST_P(MassSystems, only_the_leak_and_the_sources_change_the_total) {
     const int leak = 3, src = 8;
     E.NLEAK = 1;
     E.ILKSEC(1) = leak;
-    E.WGLEAK(1) = -2.0f;  // kg/(m2 s), out of the pipe
-    E.WLLEAK(1) = -5.0f;
+    LEKRES.WGLEAK(1) = -2.0f;  // kg/(m2 s), out of the pipe
+    LEKRES.WLLEAK(1) = -5.0f;
     E.NSOUR = 1;
     E.ISOUR(1) = src;
     E.WGSOUR(1) = 1.5f;
@@ -254,8 +254,8 @@ TEST(MassStep, pipe_mass_and_net_outflow_add_up_with_a_leak_and_a_source) {
         auto& E = EQUIPM;
         E.NLEAK = 1;
         E.ILKSEC(1) = 3;  // flow converges on it, so the leak never empties it
-        E.WGLEAK(1) = -3.0f;
-        E.WLLEAK(1) = -20.0f;
+        LEKRES.WGLEAK(1) = -3.0f;
+        LEKRES.WLLEAK(1) = -20.0f;
         E.NSOUR = 1;
         E.ISOUR(1) = junction ? 8 : 2;
         E.WGSOUR(1) = 2.0f;
