@@ -15,6 +15,9 @@ namespace rel {
 
 namespace {
 constexpr float GRAV = 9.80665f;
+// Slots of PVTCOM's tables that the water blend changes: the liquid density
+// and the free-gas mass fraction (the lookup's KROL and KRS).
+constexpr int SLOT_ROL = 11, SLOT_RS = 3;
 
 // Table lookup in the tolerant mode (a pressure below the grid is accepted).
 bool lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t LMSG) {
@@ -129,8 +132,8 @@ void PVTLIM(const PVTBLK& blk) {
     }
     for (int32_t i = 1; i <= C.NP; ++i)
         for (int32_t j = 1; j <= C.NT; ++j) {
-            C.TAB(j, i, 2) = C.TAB(j, i, 2) * (1.0f - w) + 1020.0f * w;
-            C.TAB(j, i, 7) = C.TAB(j, i, 7) * (1.0f - w);
+            C.TAB(j, i, SLOT_ROL) = C.TAB(j, i, SLOT_ROL) * (1.0f - w) + 1020.0f * w;
+            C.TAB(j, i, SLOT_RS) = C.TAB(j, i, SLOT_RS) * (1.0f - w);
         }
 }
 

@@ -235,8 +235,8 @@ struct Secvar {
     // write; declared here until their owners' regions carry them.
     SecF DRSP, DRLT, DRST;                   // property derivatives (pvt)
     SecF RGWT;                               // regime weight of the closures, per boundary (step)
-    Arr<float, MXBR> RSJOUT;                 // RS of the section behind the branch's junction (pvt, SECPRP)
-    Arr<float, MXBR> RSJIN;                  // RS of the branch's last real section (pvt, SECPRP)
+    Arr<float, MXBR> RSJIN;                  // RS of the section behind the branch's junction (pvt, SECPRP)
+    Arr<float, MXBR> RSJBK;                  // RS of the branch's last real section (pvt, SECPRP)
     // --- deck ---
 };
 

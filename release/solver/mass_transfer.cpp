@@ -90,12 +90,12 @@ void MTRANS() {
                          ((G.DX(i) + G.DX(i - 1)) / 2.0f);
         } else {
             // Behind a junction every incoming end delivers liquid at its own
-            // RS into the state of this section (SECPRP's RSJOUT).
+            // RS into the state of this section (SECPRP's RSJIN).
             const int32_t j = -N.JBND(i);
             for (int32_t m = 1; m <= N.NBJ(j) - 1; ++m) {
                 const int32_t s = jend(j, m);
                 const int32_t k = N.IBJ(j, m);
-                const float t = (V.RSJOUT(k) - V.RS(s - 1)) * forward(s) * G.CFLFAC(s) /
+                const float t = (V.RSJIN(k) - V.RS(s - 1)) * forward(s) * G.CFLFAC(s) /
                                 ((G.DX(i) + G.DX(s - 1)) / 2.0f);
                 V.PSIF(s) = t;
                 V.PSIF(i) += t;
@@ -105,8 +105,8 @@ void MTRANS() {
         // Backward inflow through the outlet boundary.
         const float B = V.JUD(n) * V.UD(n) * V.MD(d) + V.JUL(n) * V.UL(n) * V.ML(d) +
                         V.JUG(n) * V.UG(n) * V.MG(d);
-        // At a junction end the liquid leaves at the branch's own RS (SECPRP's RSJIN).
-        const float r = N.JBND(n) > 0 ? V.RSJIN(jbranch(i)) : V.RS(i);
+        // At a junction end the liquid leaves at the branch's own RS (SECPRP's RSJBK).
+        const float r = N.JBND(n) > 0 ? V.RSJBK(jbranch(i)) : V.RS(i);
         V.PSIB(i) = (V.RS(d) - r) * B * G.EXPFAC(n) / ((G.DX(i) + G.DX(d)) / 2.0f);
 
         V.MTOT(i) = V.MG(i) + V.MLT(i);

@@ -15,8 +15,11 @@ using namespace rel;
 
 namespace {
 
-// Property tables that do not vary: gas density (table 1), liquid density
-// (table 2) and free-gas mass fraction (table 7); 1 in every other table.
+// Slots of the lookup's tables: gas density, liquid density, free-gas mass fraction.
+constexpr int SLOT_ROG = 10, SLOT_ROL = 11, SLOT_RS = 3;
+
+// Property tables that do not vary: gas density, liquid density and free-gas
+// mass fraction as given, 1 in every other table.
 void flat_tables(float rog, float rol, float x) {
     auto& C = PVTCOM;
     C.NP = C.NT = 2;
@@ -31,9 +34,9 @@ void flat_tables(float rog, float rol, float x) {
     C.TAB.fill(1.0f);
     for (int i = 1; i <= 2; ++i)
         for (int j = 1; j <= 2; ++j) {
-            C.TAB(j, i, 1) = rog;
-            C.TAB(j, i, 2) = rol;
-            C.TAB(j, i, 7) = x;
+            C.TAB(j, i, SLOT_ROG) = rog;
+            C.TAB(j, i, SLOT_ROL) = rol;
+            C.TAB(j, i, SLOT_RS) = x;
         }
 }
 
@@ -143,9 +146,9 @@ TEST(Pvtlim, water_is_blended_into_the_liquid_tables) {
     // R = 1/((1/0.1 - 1) 850/1020) = 0.13333, G = 1/(1/0.1 - 1) = 0.11111,
     // WMFRAC = R/(1 + G + R) = 0.10714 (hand calculation).
     EXPECT_NEAR(PVTCOM.WFST, 0.107143f, 1e-5f);
-    EXPECT_NEAR(PVTCOM.TAB(1, 1, 2), 850.0f * 0.9f + 102.0f, 1e-3f);
-    EXPECT_NEAR(PVTCOM.TAB(2, 2, 7), 0.09f, 1e-7f);
-    EXPECT_FLOAT_EQ(PVTCOM.TAB(1, 1, 1), 0.8f);
+    EXPECT_NEAR(PVTCOM.TAB(1, 1, SLOT_ROL), 850.0f * 0.9f + 102.0f, 1e-3f);
+    EXPECT_NEAR(PVTCOM.TAB(2, 2, SLOT_RS), 0.09f, 1e-7f);
+    EXPECT_FLOAT_EQ(PVTCOM.TAB(1, 1, SLOT_ROG), 0.8f);
 }
 
 TEST(Pvtrf2, gas_oil_ratio_at_standard_conditions) {

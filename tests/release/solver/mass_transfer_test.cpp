@@ -16,8 +16,8 @@ using namespace rel::testnet;
 namespace {
 constexpr float REL = 1e-5f;  // float arithmetic of a handful of operations
 
-// The junction gas fractions as the property update leaves them: RSJOUT of
-// an incoming branch is RS of the section behind the junction, RSJIN that
+// The junction gas fractions as the property update leaves them: RSJIN of
+// an incoming branch is RS of the section behind the junction, RSJBK that
 // of the branch's own last real section.
 void junction_fractions() {
     int32_t ierr = 0;
@@ -26,8 +26,8 @@ void junction_fractions() {
     if (ierr != 0 && msgtext(msg, LMSG).find("not available yet") != std::string::npos) {
         for (int m = 1; m <= 2; ++m) {
             const int b = NETDSC.IBJ(1, m);
-            SECVAR.RSJOUT(b) = SECVAR.RS(jdown(1));
-            SECVAR.RSJIN(b) = SECVAR.RS(jend(1, m) - 1);
+            SECVAR.RSJIN(b) = SECVAR.RS(jdown(1));
+            SECVAR.RSJBK(b) = SECVAR.RS(jend(1, m) - 1);
         }
     }
 }
