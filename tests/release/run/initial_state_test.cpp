@@ -24,7 +24,7 @@ void flat_tables(float rog, float rol, float x) {
     auto& C = PVTCOM;
     C.NP = C.NT = 2;
     C.PP(1) = 5.0e4f;
-    C.PP(2) = 5.0e7f;
+    C.PP(2) = 1.0e8f;  // the lookup takes pressures up to 1.5 times the last
     C.TT(1) = -10.0f;
     C.TT(2) = 150.0f;
     C.RDP(1) = 1.0f / (C.PP(2) - C.PP(1));
