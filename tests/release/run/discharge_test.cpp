@@ -215,7 +215,7 @@ TEST(Discharge, every_example_finishes_and_keeps_its_mass_balance) {
 
 TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure) {
     json j = example_json("gas_pipeline_comppvt");
-    j["inlets"][0]["closing_time"] = -20.0;  // the inlet is shut before the leak opens
+    j["inlets"][0]["closing_time"] = 0.0;    // the inlet shuts 11400 s .. 11410 s
     j["outlet"]["closing_time"] = 0.5;       // the outlet shuts 11401 s .. 11411 s
     j["run"]["end_time"] = 0.0;              // until the release is found ended
     cases::Case c = from_json(j, "blowdown");
