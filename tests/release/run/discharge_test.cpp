@@ -424,8 +424,12 @@ json random_case(unsigned seed) {
 }
 }  // namespace
 
-TEST(Discharge, a_seeded_sweep_of_random_networks_ends_cleanly) {
-    for (unsigned seed = 1; seed <= 200; ++seed) {
+// 200 seeds in blocks of 20, so that each block is one test of its own.
+class Sweep : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(Sweep, random_networks_end_cleanly) {
+    const unsigned first = GetParam() * 20 + 1;
+    for (unsigned seed = first; seed < first + 20; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         json j = random_case(seed);
         cases::Case c;
@@ -448,3 +452,5 @@ TEST(Discharge, a_seeded_sweep_of_random_networks_ends_cleanly) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Discharge, Sweep, ::testing::Range(0u, 10u));
