@@ -72,6 +72,7 @@ void INICOM() {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    PVTCOM.GORSTD = 0.0f;
     // --- deck ---
     std::memset(RUNCTL.TITLE, ' ', sizeof RUNCTL.TITLE);
     std::memset(PLTCTL.PRVNAM, ' ', sizeof PLTCTL.PRVNAM);

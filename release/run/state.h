@@ -76,6 +76,7 @@ struct Runctl {
     // --- step ---
     // --- devices ---
     // --- mass ---
+    int64_t MCHECK;       // released mass at the last release-end check, whole kg
     // --- deck ---
     char TITLE[80];       // title line of an input deck
     int32_t IHTDK;        // heat-transfer mode given by an input deck
@@ -237,6 +238,33 @@ struct Secvar {
     float LEVSAV;                            // wave amplitude of the last boundary closed, m
     // --- devices ---
     // --- mass ---
+    // interphase transfer work terms, per section
+    SecF PSIF, PSIB, PSIA, MTOT;
+    // entrainment and deposition, per boundary (acting on the section upstream)
+    SecF ENTK, ENT0, DEPK, DEP0, PSIE, PSID, ENTAUX1, ENTAUX2, DEPAUX;
+    // mass and volume flows at boundaries
+    SecF GG, GL, GD, GLT, QLT, QT, DGTDT;
+    // energy step, per section
+    SecF EG, EL, TMOLD, DTM, TMWALL, QM, Q2;
+    // running maxima of |VOL| per section (the first with its time)
+    // (the second is VOLMX2, cleared at every result row)
+    SecF VOLMX1, VOLMX3, TVOLMX;
+    // volume accumulators per boundary (two sets each), m3
+    Arr2<double, MXB, 2> QGACC, QLACC, QTACC;      // (boundary, set)
+    // per-source accumulators (two sets each): volume m3, gas, liquid, total kg
+    Arr2<double, MXSRC, 2> SRVACC, SRGACC, SRLACC, SRTACC;
+    // per-branch inlet and outlet masses (two sets): gas, liquid, total kg
+    Arr3<double, MXBR, 2, 3> BRMIN, BRMOUT;   // (branch, set, phase 1 gas 2 liquid 3 total)
+    // run balance of mass (kg) and energy (J)
+    double RMLGT, RMTOT0, RMTOT, RMOUT, RMPIPE, RMNET;
+    // (ENPIPE is the energy in the pipes; errno.h takes the name EPIPE)
+    double RELGT, RETOT0, RETOT, ENPIPE, CPTOT, QWACC, ENET, ETOT;
+    // Fields the property update, the closures and the junction properties
+    // write; declared here until their owners' regions carry them.
+    SecF DRSP, DRLT, DRST;                   // property derivatives (pvt)
+    SecF RGWT;                               // regime weight of the closures, per boundary (step)
+    Arr<float, MXBR> RSJIN;                  // RS of the section behind the branch's junction (pvt, SECPRP)
+    Arr<float, MXBR> RSJBK;                  // RS of the branch's last real section (pvt, SECPRP)
     // --- deck ---
 };
 
@@ -333,6 +361,11 @@ struct Equipm {
     Arr<float, MXDEV> CHOXG;                 // gas fraction of the last critical evaluation
     Arr<float, MXDEV> CHOAPR, CHOACU;        // opening area at the start / end of the step, m2
     // --- mass ---
+    // Fields of the leak and source lists that the set-up and the device
+    // routines write; declared here until their owners' regions carry them.
+    Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
+    Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
+    Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)
     // --- deck ---
     // valve sources and leakages read from an input deck
     static constexpr int MXSOVT = 10;        // time points per valve source
@@ -374,6 +407,7 @@ struct Lekres {
     Arr<float, MXLEK> DWGLK, DWLLK;          // pressure derivatives of WGLEAK, WLLEAK (implicit step)
     Arr<float, MXLEK> HLEAK;                 // energy source, W/m3 of the section (out of the pipe negative)
     // --- mass ---
+    Arr<double, MXLEK> ACGM, ACLM;           // accumulated released gas and liquid mass, kg
     // --- deck ---
 };
 
@@ -501,6 +535,7 @@ struct Pvtcom {
                          KDRLT = 7, KHG = 8, KHL = 9, KROG = 10, KROL = 11, KSIG = 12,
                          KCONG = 13, KCONL = 14, KVISG = 15, KVISL = 16, KPVX1 = 17, KPVX2 = 18;
     // --- mass ---
+    float GORSTD;                            // gas-oil ratio at standard conditions, Sm3/Sm3
 };
 
 // ---------------------------------------------------------------- BANDWK
@@ -516,6 +551,12 @@ struct Bandwk {
     Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
     int32_t NVJUN;                           // unknowns per group of the tables above
     // --- mass ---
+    // Junction coupling blocks, NV x NV column after column in words 1..9.
+    // (declared here until the solver's region carries them)
+    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;  // (junction, incoming slot, word)
+    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
+    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
+    int32_t NVJUN;                           // unknowns per group of the tables above
 };
 
 extern Runctl RUNCTL;

@@ -1,0 +1,131 @@
+// Wall time and steps per second of whole discharge runs on the bundled
+// example cases (examples/cases/*.json). One benchmark per case file; each
+// iteration is one RELEASE call on the same input, files written to a
+// scratch directory. Run: build/bench/release_bench [--benchmark_filter=...]
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "case_file.h"
+#include "release/release.h"
+#include "run/state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Loaded {
+    std::string name;
+    cases::Case c;
+    std::string fluid_error;  // non-empty when the property tables could not be filled
+};
+
+std::string trimmed(const char* msg, int len) {
+    int n = len;
+    while (n > 0 && (msg[n - 1] == ' ' || msg[n - 1] == '\0')) --n;
+    return std::string(msg, n);
+}
+
+// The property tables are filled once, as the front end does before a run.
+void fill_fluid(Loaded& l) {
+    char msg[256];
+    std::memset(msg, ' ', sizeof msg);
+    int32_t ierr = 0;
+    cases::Fluid& f = l.c.fluid;
+    if (f.kind == cases::Fluid::Kind::BlackOil) {
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &l.c.input->pvt, &ierr, msg, 256);
+    } else {
+        COMPREC comp = cases::make_comprec(f);
+        COMPPVT(&comp, &l.c.input->pvt, &ierr, msg, 256);
+    }
+    if (ierr != 0) l.fluid_error = trimmed(msg, 256);
+}
+
+void run_case(benchmark::State& state, Loaded* l) {
+    if (!l->fluid_error.empty()) {
+        state.SkipWithError(("fluid tables: " + l->fluid_error).c_str());
+        return;
+    }
+    const fs::path dir = fs::temp_directory_path() / "release_bench";
+    fs::create_directories(dir);
+    const std::string path = (dir / (l->name + ".$$$")).string();
+    int64_t steps = 0;
+    for (auto _ : state) {
+        ReleaseInput& in = *l->c.input;
+        DischargeSummary summary{};
+        ReleaseProgressFn none = nullptr;
+        char msg[256];
+        std::memset(msg, ' ', sizeof msg);
+        int32_t ierr = 0;
+        RELEASE(&in.net, in.br, &in.bnd, &in.lek, &in.pvt, &l->c.control, &summary, path.c_str(),
+                static_cast<int32_t>(path.size()), &none, &ierr, msg, 256);
+        if (ierr != 0 && ierr != 9999) {
+            state.SkipWithError(("RELEASE: " + trimmed(msg, 256)).c_str());
+            return;
+        }
+        steps += rel::RUNCTL.NINTGR;
+        benchmark::DoNotOptimize(summary);
+    }
+    state.counters["steps_per_run"] = benchmark::Counter(
+        static_cast<double>(steps) / std::max<int64_t>(1, state.iterations()));
+    state.counters["steps_per_s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
+}
+
+// A tiny network built in code, for when no case file is at hand: one 500 m
+// branch of black oil with a leak in its middle.
+std::unique_ptr<Loaded> in_code_case() {
+    auto l = std::make_unique<Loaded>();
+    l->name = "in_code_one_branch";
+    const char* text = R"({
+      "description": "in-code 500 m line",
+      "network": {"branches": [{"name": "Line", "start": {"x": -500.0, "depth": 100.0},
+         "pipe_defaults": {"diameter": 0.2, "roughness": 5.0e-5, "heat_transfer": 20.0, "ambient_temperature": 4.0},
+         "pipes": [{"end": {"x": 0.0, "depth": 100.0}}]}]},
+      "inlets": [{"branch": 1, "rate": 5.0, "temperature": 40.0, "closing_time": 60.0}],
+      "outlet": {"pressure": 2.0e6, "closing_time": 30.0},
+      "leak": {"branch": 1, "position": 250.0, "diameter": 0.05, "back_pressure": 1.1e6},
+      "fluid": {"black_oil": {"gas_density": 0.85, "oil_density": 850.0, "gor": 100.0, "water_cut": 0.0}},
+      "run": {"end_time": 600.0, "temperature_calculation": true}})";
+    l->c = cases::parse_case(text, l->name);
+    fill_fluid(*l);
+    return l;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static std::vector<std::unique_ptr<Loaded>> loaded;
+    std::vector<fs::path> files;
+    if (fs::is_directory(RELEASE_CASES_DIR))
+        for (const auto& e : fs::directory_iterator(RELEASE_CASES_DIR))
+            if (e.path().extension() == ".json") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const auto& f : files) {
+        auto l = std::make_unique<Loaded>();
+        l->name = f.stem().string();
+        try {
+            l->c = cases::load_case(f.string());
+        } catch (const cases::CaseError& e) {
+            std::fprintf(stderr, "skipping %s: %s\n", f.string().c_str(), e.what());
+            continue;
+        }
+        fill_fluid(*l);
+        loaded.push_back(std::move(l));
+    }
+    if (loaded.empty()) loaded.push_back(in_code_case());
+    for (auto& l : loaded)
+        benchmark::RegisterBenchmark(("discharge/" + l->name).c_str(), run_case, l.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,282 @@
+// The run schedule and the time loop: a warm-up with the leak closed, the
+// leak opening at 11400 s, and the release until it has ended, the user's end
+// time or 30 days after the leak opened.
+#include "run/time_loop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "run/errors.h"
+#include "run/routines.h"
+#include "run/state.h"
+
+namespace rel {
+
+namespace {
+constexpr double TLEAK = 11400.0;        // the leak opens, s of simulated time
+constexpr float MAXEND = 2603400.0f;     // 30 days after the leak opened
+
+void library_tadvdt(int32_t ICUT) {
+    auto& R = RUNCTL;
+    TADVDT(R.DPRGRO, SECVAR.DPRMAX, R.HT, R.HTMAX, R.HTMIN, R.HTSAF, R.TIME, ICUT, R.HTOLD);
+}
+
+LoopSteps& table() {
+    static LoopSteps steps = library_loop_steps();
+    return steps;
+}
+
+// A state value that is not finite ends the run before it reaches a file.
+bool state_is_finite(int32_t& where) {
+    auto& V = SECVAR;
+    for (int32_t i = 1; i <= PIPGEO.NSEC; ++i) {
+        const float v = V.PT(i) + V.TM(i) + V.MG(i) + V.ML(i) + V.MD(i) + V.UG(i) + V.UL(i) + V.UD(i);
+        if (!std::isfinite(v)) {
+            where = i;
+            return false;
+        }
+    }
+    return std::isfinite(LEKRES.LEAKFLOW) && std::isfinite(static_cast<float>(LEKRES.ACMASS(1)));
+}
+
+std::string clock_text(double t) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.3f", t - TLEAK);
+    return buf;
+}
+}  // namespace
+
+LoopSteps library_loop_steps() {
+    return LoopSteps{TIMPL, LEKFLO, PRPUPD, MASS, library_tadvdt, PLTTRD, CALCBK};
+}
+LoopSteps& loop_steps() { return table(); }
+
+void ENDTCHK(float TUSER, int32_t& IERR, char* MSG, int32_t LMSG) {
+    auto& R = RUNCTL;
+    static const float beg[4] = {0.0f, 1000.0f, 11369.0f, 11500.0f};
+    static const float end[3] = {1000.0f, 11369.0f, 11500.0f};
+    static const float hmin[4] = {0.001f, 0.01f, 0.001f, 0.001f};
+    static const float hmax[4] = {0.5f, 2.0f, 0.5f, 2.0f};
+    R.IO = 4;
+    for (int32_t k = 1; k <= 4; ++k) {
+        R.TPBEG(k) = beg[k - 1];
+        R.HMINP(k) = hmin[k - 1];
+        R.HMAXP(k) = hmax[k - 1];
+        if (k < 4) R.TPEND(k) = end[k - 1];
+    }
+    if (TUSER > 0.0f && TUSER < 600.0f) {
+        refuse(IERR, MSG, LMSG, "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
+        return;
+    }
+    if (TUSER > 0.0f) {
+        R.TUSER = TUSER + 11400.0f;
+        R.TPEND(4) = R.TUSER;
+    } else {
+        R.TUSER = 0.0f;
+        R.TPEND(4) = MAXEND;
+    }
+    R.TIME = 0.0;
+    R.HT = 0.01;
+    R.HTMIN = 0.001f;
+    R.HTMAX = 0.5f;
+}
+
+// Release-end test: the release has ended when the released mass grew by
+// less than 1 % since the last check and the leak carries less than 0.1 kg/s.
+void ENDTST() {
+    auto& R = RUNCTL;
+    auto& L = LEKRES;
+    const double m = L.ACMASS(1);
+    const double q = L.LEAKFLOW;
+    if (R.MCHECK > 0) {
+        const double mc = static_cast<double>(R.MCHECK);
+        if ((m - mc) / mc < 0.01 && std::fabs(q) < 0.1) {
+            if (L.time < 1.0f) L.time = static_cast<float>(R.TIME - TLEAK);
+        } else {
+            L.time = 0.0f;
+        }
+    }
+    if (R.TUSER > R.TIME && L.time > 0.0f && m - static_cast<double>(R.MCHECK) > 1.0) L.time = 0.0f;
+    if (m < 0.01) L.time = 0.0f;
+    L.TCHECK = static_cast<float>(R.TIME);
+    const double whole = std::trunc(m);
+    R.MCHECK = std::isfinite(whole) && whole < 9.0e18 && whole > -9.0e18 ? static_cast<int64_t>(whole) : 0;
+}
+
+// The simple method for fluids without gas: the whole release from the
+// liquid the pipeline holds above what stays at the outside density, at the
+// peak rate of the hole.
+void ZEROGOR(char* MSG, int32_t LMSG) {
+    auto& V = SECVAR;
+    auto& G = PIPGEO;
+    auto& N = NETDSC;
+    auto& E = EQUIPM;
+    auto& L = LEKRES;
+    auto& C = PVTCOM;
+
+    double vol = 0.0;
+    for (int32_t i = 1; i <= G.NSEC; ++i)
+        if (N.JBND(i) <= 0 && N.KSEC(i) == 0) vol += double(G.DX(i)) * G.SECAREA(i);
+
+    const int32_t c = E.NLEAK >= 1 ? E.ILKSEC(1) : 0;
+    const double pb = E.NLEAK >= 1 ? E.PLKPB(1, 1) : 0.0;
+    if (c >= 1) {
+        // The outside density; a failed lookup keeps the earlier value.
+        int32_t ierr = 0, below = 0;
+        char msg[LMSG];
+        PvtOut o{};
+        try {
+            const int32_t it = TBLOC(V.TM(c), C.TT.data(), C.NT, C.MODE);
+            const int32_t ip = TBLOC(static_cast<float>(pb), C.PP.data(), C.NP, C.MODE);
+            PVTLUP(it, ip, static_cast<float>(pb), V.TM(c), o, FALSE_, below, C.PVTOPT, ierr, msg,
+                   LMSG);
+        } catch (const RunFailure&) {
+            ierr = 1;
+        }
+        if (ierr == 0) L.ROLLK = o.ROL;
+    }
+
+    const double rolk = L.ROLLK;
+    double M = std::max(0.0, V.RMLGT - rolk * vol);
+    const double dia = E.NLEAK >= 1 ? E.DLEAK(1) : 0.0;
+    const double A = 0.7853981 * dia * dia;
+    const double rho = c >= 1 ? V.ROL(c) : 0.0;
+    const double p = c >= 1 ? V.PT(c) : 0.0;
+    const double d = c >= 1 ? V.DRLP(c) : 0.0;
+
+    const std::string head = "Simple calculation method used for 0 GOR fluids.          ";
+    double W = 0.0;
+    std::string why;
+    if (!(A > 0.0)) {
+        why = "No release estimated: the leak has no opening.";
+    } else if (!(p > pb)) {
+        why = "No release estimated: leak pressure not above back pressure.";
+    } else {
+        const double W1 = 0.84 * A * std::sqrt(2.0 * rho * (p - pb));
+        const double W2 = d > 0.0 ? rho * A / std::sqrt(d) : std::numeric_limits<double>::infinity();
+        W = W2 > W1 ? W1 : W2;
+        if (!(W > 0.0) || !std::isfinite(W)) {
+            W = 0.0;
+            why = "No release estimated: no finite peak release rate.";
+        }
+    }
+
+    for (int32_t k = 1; k <= MXLEK; ++k) {
+        L.PKGAS(k) = L.PKGSTD(k) = 0.0f;
+        L.ACGAS(k) = L.ACGSTD(k) = 0.0;
+    }
+    if (W > 0.0) {
+        L.ACMASS(1) = M;
+        L.PKTOT(1) = static_cast<float>(W);
+        L.time = static_cast<float>(M / W);
+        L.ACOIL(1) = rolk > 0.0 ? M / rolk : 0.0;
+        L.PKOIL(1) = rho > 0.0 ? static_cast<float>(W / rho) : 0.0f;
+        L.ACOSTD(1) = C.ROLST > 0.0f ? M / C.ROLST : 0.0;
+        L.PKOSTD(1) = C.ROLST > 0.0f ? static_cast<float>(W / C.ROLST) : 0.0f;
+        setmsg(MSG, LMSG, head + "Time estimated is based on peak release rate");
+    } else {
+        M = 0.0;
+        L.ACMASS(1) = 0.0;
+        L.PKTOT(1) = 0.0f;
+        L.time = 0.0f;
+        L.ACOIL(1) = L.ACOSTD(1) = 0.0;
+        L.PKOIL(1) = L.PKOSTD(1) = 0.0f;
+        setmsg(MSG, LMSG, head + why);
+    }
+}
+
+void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
+    auto& R = RUNCTL;
+    auto& L = LEKRES;
+    const LoopSteps& S = table();
+
+    R.CPUCLO = R.CPUMOM = R.CPUSLV = 0.0f;
+    PLTCTL.TPLOT = R.TIME;
+    R.TCLMAX = std::max(R.TCLMAX, 11400.0f);
+    R.TESTIM = R.TEST0 = 2.0f * R.TCLMAX;
+    int32_t percent = 0;
+
+    for (int32_t k = 1; k <= R.IO; ++k) {
+        R.TSTOP = R.TPEND(k);
+        R.HTMIN = R.HMINP(k);
+        R.HTMAX = R.HMAXP(k);
+        do {
+            if (R.TIME > TLEAK && PVTCOM.GORSTD < 3.5f) {
+                ZEROGOR(MSG, LMSG);
+                return;
+            }
+            int32_t ICUT = 0;
+            S.timpl(ICUT, IERR, MSG, LMSG);
+            if (IERR != 0) return;
+            if (EQUIPM.NLEAK > 0) S.lekflo(IERR, MSG, LMSG);
+            S.prpupd(IERR, MSG, LMSG);
+            if (IERR != 0) return;
+            S.mass(IERR, MSG, LMSG);
+            if (IERR != 0) return;
+
+            const double before = R.TIME;
+            S.tadvdt(ICUT);
+            // A step that collapsed or a state that is no longer a number
+            // would hang the loop or reach the result file.
+            if (!std::isfinite(R.TIME) || !std::isfinite(R.HT) || !(R.TIME > before) ||
+                !(R.HT > 0.0) || R.TIME + R.HT == R.TIME) {
+                refuse(IERR, MSG, LMSG,
+                       "TIME STEP BECAME ZERO OR NOT A NUMBER AT TIME " + clock_text(before) +
+                           " S. THE RUN IS STOPPED.");
+                return;
+            }
+            int32_t where = 0;
+            if (!state_is_finite(where)) {
+                refuse(IERR, MSG, LMSG,
+                       "THE FLOW STATE BECAME NOT A NUMBER" +
+                           (where > 0 ? " IN SECTION " + std::to_string(where) : std::string()) +
+                           " AT TIME " + clock_text(R.TIME) + " S. THE RUN IS STOPPED.");
+                return;
+            }
+            ++R.NINTGR;
+
+            if (R.TIME >= PLTCTL.TPLOT) {
+                S.plttrd(IERR, MSG, LMSG);
+                if (IERR != 0) return;
+            }
+
+            const double est = R.TESTIM;
+            if (est > 0.0) {
+                const double p = std::trunc(100.0 * R.TIME / est);
+                if (p > percent) percent = p < 1.0e9 ? static_cast<int32_t>(p) : 1000000000;
+            }
+            int32_t shown = percent;
+            if (S.calcbk(shown) != 0) {
+                IERR = 9999;
+                setmsg(MSG, LMSG, "SIMULATION ABORTED!");
+                return;
+            }
+
+            if (R.TIME > 11700.0 && R.TIME - L.TCHECK > 0.1 * (R.TIME - TLEAK)) {
+                ENDTST();
+                if (L.time > 0.0f && R.TUSER < 11400.0f) {
+                    const double M = std::trunc(std::max<double>(R.TCLMAX, L.time + TLEAK));
+                    R.TSTOP = M + std::trunc(std::max(300.0, 0.1 * (M - TLEAK)));
+                } else {
+                    R.TSTOP = R.TPEND(4);
+                }
+                // The run never goes past the end of its last period.
+                R.TSTOP = std::min<double>(R.TSTOP, R.TPEND(4));
+            }
+        } while (R.TSTOP > R.TIME);
+    }
+
+    S.plttrd(IERR, MSG, LMSG);
+    if (IERR != 0) return;
+    if (L.time < 1.0e-6f) {
+        L.time = static_cast<float>(R.TIME - TLEAK);
+        setmsg(MSG, LMSG,
+               R.TSTOP >= MAXEND
+                   ? "SIMULATION REACHED MAX TIME (30 DAYS) BUT PIPELINE IS STILL LEAKING!"
+                   : "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+    }
+}
+
+}  // namespace rel

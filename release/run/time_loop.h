@@ -1,0 +1,29 @@
+// The step routines the time loop calls, reachable through one table so that
+// the loop's schedule, stop tests and failure paths can be exercised on their
+// own. The table points at the library's routines; nothing but a test ever
+// changes it.
+#pragma once
+
+#include <cstdint>
+
+namespace rel {
+
+struct LoopSteps {
+    void (*timpl)(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG);
+    void (*lekflo)(int32_t& IERR, char* MSG, int32_t LMSG);
+    void (*prpupd)(int32_t& IERR, char* MSG, int32_t LMSG);
+    void (*mass)(int32_t& IERR, char* MSG, int32_t LMSG);
+    void (*tadvdt)(int32_t ICUT);
+    void (*plttrd)(int32_t& IERR, char* MSG, int32_t LMSG);
+    int32_t (*calcbk)(int32_t& percentage);
+};
+
+// The table in use, and the library's own.
+LoopSteps& loop_steps();
+LoopSteps library_loop_steps();
+
+// Release-end test and simple method (time_loop.cpp).
+void ENDTST();
+void ZEROGOR(char* MSG, int32_t LMSG);
+
+}  // namespace rel

@@ -1,0 +1,352 @@
+// The run schedule, the time loop and its stop tests, with the step routines
+// replaced by a scripted clock: each step advances TIME by HT and takes the
+// period's largest step; the released mass and the leak flow follow a script.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "run/errors.h"
+#include "run/routines.h"
+#include "run/state.h"
+#include "run/time_loop.h"
+
+using namespace rel;
+
+namespace {
+
+struct Script {
+    std::vector<double> rows;           // TIME of every result row
+    std::vector<int32_t> percents;      // what the callback was shown
+    std::vector<std::pair<double, float>> hmax, hmin;  // step limits seen by the implicit step
+    int32_t answer_at = -1;             // callback call (0-based) that answers 1
+    double (*released)(double t) = nullptr;  // released mass over time
+    double (*leakflow)(double t) = nullptr;
+    bool collapse = false;              // the step becomes zero
+    bool poison = false;                // the state becomes NaN
+    double interval = 1.0;              // between result rows, s
+} S;
+
+void timpl(int32_t& ICUT, int32_t&, char*, int32_t) {
+    ICUT = 0;
+    if (S.hmax.empty() || S.hmax.back().second != RUNCTL.HTMAX) S.hmax.push_back({RUNCTL.TIME, RUNCTL.HTMAX});
+    if (S.hmin.empty() || S.hmin.back().second != RUNCTL.HTMIN) S.hmin.push_back({RUNCTL.TIME, RUNCTL.HTMIN});
+}
+void nothing(int32_t&, char*, int32_t) {}
+void mass(int32_t&, char*, int32_t) {
+    const double t = RUNCTL.TIME;
+    if (S.released) LEKRES.ACMASS(1) = S.released(t);
+    if (S.leakflow) LEKRES.LEAKFLOW = static_cast<float>(S.leakflow(t));
+    if (S.poison && t > 500.0) SECVAR.PT(2) = std::nanf("");
+}
+void tadvdt(int32_t) {
+    RUNCTL.TIME += RUNCTL.HT;
+    RUNCTL.HT = S.collapse && RUNCTL.TIME > 100.0 ? 0.0 : RUNCTL.HTMAX;
+}
+void plttrd(int32_t&, char*, int32_t) {
+    S.rows.push_back(RUNCTL.TIME);
+    PLTCTL.TPLOT = RUNCTL.TIME + S.interval;
+}
+int32_t calcbk(int32_t& p) {
+    S.percents.push_back(p);
+    return static_cast<int32_t>(S.percents.size()) - 1 == S.answer_at ? 1 : 0;
+}
+
+// Constant property tables: every lookup gives the same value.
+void constant_tables(float v) {
+    auto& C = PVTCOM;
+    C.NP = C.NT = 2;
+    C.PP(1) = 1.0e5f;
+    C.PP(2) = 1.0e7f;
+    C.TT(1) = 0.0f;
+    C.TT(2) = 100.0f;
+    C.RDP(1) = 1.0f / (C.PP(2) - C.PP(1));
+    C.RDT(1) = 1.0f / (C.TT(2) - C.TT(1));
+    C.MODE = 2;
+    C.PBUB.fill(2.0e21f);
+    C.TAB.fill(v);
+}
+
+class Loop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        S = Script{};
+        saved = loop_steps();
+        loop_steps() = LoopSteps{timpl, nothing, nothing, mass, tadvdt, plttrd, calcbk};
+        INICOM();
+        PIPGEO.NSEC = 3;
+        NETDSC.KSEC(1) = 2;
+        NETDSC.KSEC(3) = -1;
+        PVTCOM.GORSTD = 100.0f;  // a gas-bearing fluid: the full simulation runs
+        std::fill(msg, msg + LMSG, ' ');
+    }
+    void TearDown() override { loop_steps() = saved; }
+    void run(float user_end) {
+        ENDTCHK(user_end, ierr, msg, LMSG);
+        ASSERT_EQ(ierr, 0);
+        TLOOP(ierr, msg, LMSG);
+    }
+    std::string text() const { return msgtext(msg, LMSG); }
+    LoopSteps saved{};
+    int32_t ierr = 0;
+    char msg[LMSG];
+};
+
+}  // namespace
+
+TEST(Endtchk, user_end_time_below_ten_minutes_is_refused) {
+    struct Case {
+        float user;
+        int32_t ierr;
+        float end4, tuser;
+    };
+    const Case cases[] = {
+        {599.0f, 1, 0.0f, 0.0f},
+        {600.0f, 0, 12000.0f, 12000.0f},
+        {0.0f, 0, 2603400.0f, 0.0f},
+        {-5.0f, 0, 2603400.0f, 0.0f},
+        {3.0e6f, 0, 3.0e6f + 11400.0f, 3.0e6f + 11400.0f},
+    };
+    for (const Case& c : cases) {
+        INICOM();
+        int32_t ierr = 0;
+        char msg[LMSG];
+        std::fill(msg, msg + LMSG, ' ');
+        ENDTCHK(c.user, ierr, msg, LMSG);
+        EXPECT_EQ(ierr, c.ierr) << c.user;
+        if (c.ierr) {
+            EXPECT_EQ(msgtext(msg, LMSG), "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
+            continue;
+        }
+        EXPECT_EQ(RUNCTL.IO, 4);
+        EXPECT_FLOAT_EQ(RUNCTL.TPEND(4), c.end4);
+        EXPECT_FLOAT_EQ(RUNCTL.TUSER, c.tuser);
+        EXPECT_EQ(RUNCTL.TIME, 0.0);
+        EXPECT_DOUBLE_EQ(RUNCTL.HT, 0.01);
+        EXPECT_FLOAT_EQ(RUNCTL.TPEND(2), 11369.0f);
+        EXPECT_FLOAT_EQ(RUNCTL.HMINP(2), 0.01f);
+        EXPECT_FLOAT_EQ(RUNCTL.HMAXP(4), 2.0f);
+    }
+}
+
+TEST_F(Loop, periods_set_the_step_limits_and_the_run_ends_at_the_user_end_time) {
+    run(600.0f);
+    EXPECT_EQ(ierr, 0);
+    EXPECT_EQ(text(), "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+    // Largest step per period: 0.5 (warm-up), 2 (settling), 0.5 (opening), 2.
+    ASSERT_EQ(S.hmax.size(), 4u);
+    EXPECT_FLOAT_EQ(S.hmax[1].second, 2.0f);
+    EXPECT_FLOAT_EQ(S.hmax[2].second, 0.5f);
+    EXPECT_FLOAT_EQ(S.hmax[3].second, 2.0f);
+    EXPECT_GE(S.hmax[1].first, 1000.0);
+    EXPECT_LT(S.hmax[1].first, 1000.6);
+    EXPECT_GE(S.hmax[2].first, 11369.0);
+    EXPECT_GE(S.hmax[3].first, 11500.0);
+    ASSERT_EQ(S.hmin.size(), 3u);  // 0.001, 0.01, then 0.001 for the opening and the release
+    EXPECT_FLOAT_EQ(S.hmin[1].second, 0.01f);
+    EXPECT_GE(S.hmin[2].first, 11369.0);
+    EXPECT_GE(RUNCTL.TIME, 12000.0);
+    EXPECT_LT(RUNCTL.TIME, 12002.0);
+    EXPECT_FLOAT_EQ(LEKRES.time, static_cast<float>(RUNCTL.TIME - 11400.0));
+    EXPECT_EQ(static_cast<size_t>(RUNCTL.NINTGR), S.percents.size());
+    // Progress never falls and rests on twice the leak opening time.
+    for (size_t k = 1; k < S.percents.size(); ++k) EXPECT_GE(S.percents[k], S.percents[k - 1]);
+    EXPECT_EQ(S.percents.back(), static_cast<int32_t>(100.0 * RUNCTL.TIME / 22800.0));
+    // A last row after the end of the loop.
+    EXPECT_EQ(S.rows.back(), RUNCTL.TIME);
+    EXPECT_EQ(S.rows[S.rows.size() - 2], RUNCTL.TIME);
+}
+
+TEST_F(Loop, a_callback_that_answers_one_stops_the_run) {
+    S.answer_at = 0;
+    run(600.0f);
+    EXPECT_EQ(ierr, 9999);
+    EXPECT_EQ(text(), "SIMULATION ABORTED!");
+    EXPECT_EQ(S.rows.size(), 1u);  // the row of the first step, no last row
+    EXPECT_EQ(LEKRES.time, 0.0f);
+}
+
+TEST_F(Loop, a_callback_during_the_warm_up_leaves_only_warm_up_rows) {
+    S.answer_at = 100;
+    run(600.0f);
+    EXPECT_EQ(ierr, 9999);
+    ASSERT_FALSE(S.rows.empty());
+    EXPECT_LT(S.rows.back(), 0.0 + 11400.0);
+}
+
+TEST_F(Loop, release_found_ended_moves_the_stop_time_past_it) {
+    // 1 kg/s from the leak opening until 5000 s after it, then nothing.
+    S.released = [](double t) { return std::clamp(t - 11400.0, 0.0, 5000.0); };
+    S.leakflow = [](double t) { return t > 11400.0 && t < 16400.0 ? 1.0 : 0.0; };
+    run(0.0f);
+    EXPECT_EQ(ierr, 0);
+    EXPECT_EQ(text(), "");
+    const double ended = LEKRES.time;
+    // Found at the second check after 5000 s (the first still sees the growth
+    // since the check before it); checks come at least 10 % of the time since
+    // the leak opened apart, so within two such intervals.
+    EXPECT_GT(ended, 5000.0);
+    EXPECT_LT(ended, 5000.0 / 0.81 + 10.0);
+    const double M = std::trunc(ended + 11400.0);
+    EXPECT_DOUBLE_EQ(RUNCTL.TSTOP, M + std::trunc(std::max(300.0, 0.1 * (M - 11400.0))));
+    EXPECT_GE(RUNCTL.TIME, RUNCTL.TSTOP);
+    EXPECT_LT(RUNCTL.TIME, RUNCTL.TSTOP + 2.0);
+}
+
+TEST_F(Loop, the_stop_time_never_passes_the_end_of_the_last_period) {
+    RUNCTL.TCLMAX = 2.7e6f;  // an inlet that closes after 30 days
+    S.released = [](double t) { return std::clamp(t - 11400.0, 0.0, 1000.0); };
+    S.leakflow = [](double t) { return t > 11400.0 && t < 12400.0 ? 1.0 : 0.0; };
+    run(0.0f);
+    EXPECT_EQ(ierr, 0);
+    EXPECT_GT(LEKRES.time, 0.0f);
+    EXPECT_LE(RUNCTL.TSTOP, 2603400.0);
+    EXPECT_LT(RUNCTL.TIME, 2603400.0 + 2.0);
+}
+
+TEST_F(Loop, a_step_that_collapses_ends_the_run_with_an_error) {
+    S.collapse = true;
+    run(600.0f);
+    EXPECT_EQ(ierr, 1);
+    EXPECT_NE(text().find("TIME STEP BECAME ZERO"), std::string::npos) << text();
+    EXPECT_LT(RUNCTL.TIME, 200.0);
+}
+
+TEST_F(Loop, a_state_that_is_not_a_number_never_reaches_a_row) {
+    S.poison = true;
+    run(600.0f);
+    EXPECT_EQ(ierr, 1);
+    EXPECT_NE(text().find("NOT A NUMBER IN SECTION 2"), std::string::npos) << text();
+    for (double t : S.rows) EXPECT_LE(t, 501.0);
+}
+
+TEST_F(Loop, a_fluid_without_gas_takes_the_simple_method_after_the_leak_opens) {
+    PVTCOM.GORSTD = 3.4f;
+    S.interval = 0.0;  // a row after every step
+    constant_tables(790.0f);
+    auto& E = EQUIPM;
+    E.NLEAK = 1;
+    E.ILKSEC(1) = 2;
+    E.DLEAK(1) = 0.1f;
+    E.PLKPB(1, 1) = 1.0e6f;
+    SECVAR.PT(2) = 5.0e6f;
+    SECVAR.ROL(2) = 800.0f;
+    SECVAR.DRLP(2) = 1.0e-6f;
+    SECVAR.TM(2) = 10.0f;
+    run(0.0f);
+    EXPECT_EQ(ierr, 0);
+    EXPECT_EQ(text(),
+              "Simple calculation method used for 0 GOR fluids.          Time estimated is based "
+              "on peak release rate");
+    // Rows up to the first step after the leak opened, none after it.
+    ASSERT_FALSE(S.rows.empty());
+    EXPECT_GT(S.rows.back(), 11400.0);
+    EXPECT_LE(S.rows.back(), 11400.5);
+    EXPECT_LE(S.rows[S.rows.size() - 2], 11400.0);
+}
+
+TEST(Endtst, the_first_check_of_a_run_decides_nothing) {
+    INICOM();
+    RUNCTL.TIME = 12000.0;
+    LEKRES.ACMASS(1) = 5.0e9;  // more than a 32-bit counter holds
+    LEKRES.LEAKFLOW = 0.0f;
+    ENDTST();
+    EXPECT_EQ(LEKRES.time, 0.0f);
+    EXPECT_EQ(RUNCTL.MCHECK, 5000000000LL);
+    RUNCTL.TIME = 13000.0;
+    ENDTST();
+    EXPECT_FLOAT_EQ(LEKRES.time, 1600.0f);
+    // Found ended earlier: a later check keeps the earlier end time.
+    RUNCTL.TIME = 14000.0;
+    ENDTST();
+    EXPECT_FLOAT_EQ(LEKRES.time, 1600.0f);
+    // The leak grows again by 1 % or more: not ended any more.
+    LEKRES.ACMASS(1) = 5.1e9;
+    RUNCTL.TIME = 15000.0;
+    ENDTST();
+    EXPECT_EQ(LEKRES.time, 0.0f);
+}
+
+TEST(Endtst, nothing_released_is_never_an_end) {
+    INICOM();
+    RUNCTL.MCHECK = 0;
+    LEKRES.ACMASS(1) = 0.005;
+    for (double t : {12000.0, 13000.0, 14000.0}) {
+        RUNCTL.TIME = t;
+        ENDTST();
+        EXPECT_EQ(LEKRES.time, 0.0f);
+    }
+}
+
+namespace {
+// The leak of the simple-method case (digest numbers, checked by hand):
+// A = 0.7853981 * 0.1^2 = 0.007853981 m2; orifice rate 0.84 * A *
+// sqrt(2 * 800 * 4e6) = 527.787 kg/s; sonic rate 800 * A / sqrt(1e-6) =
+// 6283 kg/s is larger, so the orifice rate holds; released mass 1e6 - 790 *
+// 1200 = 52000 kg.
+void zerogor_case(float pt, float dia) {
+    INICOM();
+    constant_tables(790.0f);
+    auto& G = PIPGEO;
+    G.NSEC = 3;
+    NETDSC.KSEC(1) = 2;
+    NETDSC.KSEC(3) = -1;
+    G.DX(2) = 1200.0f;
+    G.SECAREA(2) = 1.0f;
+    auto& E = EQUIPM;
+    E.NLEAK = 1;
+    E.ILKSEC(1) = 2;
+    E.DLEAK(1) = dia;
+    E.PLKPB(1, 1) = 1.0e6f;
+    SECVAR.PT(2) = pt;
+    SECVAR.ROL(2) = 800.0f;
+    SECVAR.DRLP(2) = 1.0e-6f;
+    SECVAR.TM(2) = 10.0f;
+    SECVAR.RMLGT = 1.0e6;
+    LEKRES.ROLLK = 790.0f;
+    PVTCOM.ROLST = 850.0f;
+}
+}  // namespace
+
+TEST(Zerogor, release_from_the_liquid_above_the_outside_density_at_the_orifice_rate) {
+    zerogor_case(5.0e6f, 0.1f);
+    char msg[LMSG];
+    ZEROGOR(msg, LMSG);
+    const auto& L = LEKRES;
+    EXPECT_NEAR(L.PKTOT(1), 527.787f, 0.01f);
+    EXPECT_NEAR(L.ACMASS(1), 52000.0, 0.5);
+    EXPECT_NEAR(L.time, 52000.0f / 527.787f, 0.01f);
+    EXPECT_NEAR(L.ACOIL(1), 52000.0 / 790.0, 0.01);
+    EXPECT_NEAR(L.PKOIL(1), 527.787f / 800.0f, 1e-4f);
+    EXPECT_NEAR(L.ACOSTD(1), 52000.0 / 850.0, 0.01);
+    EXPECT_NEAR(L.PKOSTD(1), 527.787f / 850.0f, 1e-4f);
+    EXPECT_EQ(L.ACGAS(1), 0.0);
+    EXPECT_EQ(L.PKGAS(1), 0.0f);
+    const std::string want =
+        "Simple calculation method used for 0 GOR fluids.          Time estimated is based on peak "
+        "release rate";
+    EXPECT_EQ(want.size(), 102u);
+    EXPECT_EQ(msgtext(msg, LMSG), want);
+}
+
+TEST(Zerogor, no_pressure_above_the_back_pressure_or_no_hole_gives_zero_with_a_warning) {
+    struct Case {
+        float pt, dia;
+        const char* why;
+    };
+    for (Case c : {Case{1.0e6f, 0.1f, "back pressure"}, Case{0.9e6f, 0.1f, "back pressure"},
+                   Case{5.0e6f, 0.0f, "no opening"}}) {
+        zerogor_case(c.pt, c.dia);
+        char msg[LMSG];
+        ZEROGOR(msg, LMSG);
+        const auto& L = LEKRES;
+        EXPECT_EQ(L.ACMASS(1), 0.0);
+        EXPECT_EQ(L.PKTOT(1), 0.0f);
+        EXPECT_EQ(L.time, 0.0f);
+        EXPECT_TRUE(std::isfinite(L.time));
+        const std::string m = msgtext(msg, LMSG);
+        EXPECT_EQ(m.rfind("Simple calculation method used for 0 GOR fluids.", 0), 0u) << m;
+        EXPECT_NE(m.find(c.why), std::string::npos) << m;
+    }
+}
