@@ -17,6 +17,7 @@
 #include "release/release.h"
 #include "rt/fortio.h"
 #include "run/errors.h"
+#include "pvt/pvt.h"
 #include "run/farray.h"
 #include "run/routines.h"
 #include "run/setup.h"
@@ -307,6 +308,8 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     // 9: inclinations, unknowns, fluid tables, run schedule.
     SECNUM();
     EQNUM();
+    PVTCHK(pvt, IERR, MSG, LMSG);  // the lookup would read outside a malformed block
+    if (IERR != 0) return;
     UNPACK(pvt);
     PVTRF2(IERR, MSG, LMSG);
     ENDTCHK(ctl.TUSER, IERR, MSG, LMSG);

@@ -74,6 +74,8 @@ void INICOM() {
     // --- mass ---
     PVTCOM.GORSTD = 0.0f;
     // --- deck ---
+    std::memset(RUNCTL.TITLE, ' ', sizeof RUNCTL.TITLE);
+    std::memset(PLTCTL.PRVNAM, ' ', sizeof PLTCTL.PRVNAM);
 }
 
 }  // namespace rel

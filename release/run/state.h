@@ -78,6 +78,8 @@ struct Runctl {
     // --- mass ---
     int64_t MCHECK;       // released mass at the last release-end check, whole kg
     // --- deck ---
+    char TITLE[80];       // title line of an input deck
+    int32_t IHTDK;        // heat-transfer mode given by an input deck
 };
 
 // ---------------------------------------------------------------- NETDSC
@@ -201,14 +203,40 @@ struct Secvar {
     SecF ENTIN;                              // per-section entrainment input
     // --- setup ---
     // --- pvt ---
+    // fluid properties per section written by the property update
+    SecF DRSP;                               // d(gas mass fraction RS)/dP, 1/Pa
+    SecF DRST;                               // d(RS)/dT, 1/K
+    SecF DHGP, DHLP;                         // d(gas, liquid enthalpy)/dP, J/(kg Pa)
+    SecF DRLT;                               // d(liquid density)/dT, kg/(m3 K)
+    SecF CPG, CPL;                           // heat capacities, J/(kg K)
+    SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
+    SecF CONG, CONL;                         // gas and liquid thermal conductivity, W/(m K)
+    SecF PVX1, PVX2;                         // the two optional table properties (always 0)
+    SecF MTOT;                               // total mass MG + MLT, kg/m3
+    SecF DRSDT;                              // (RS - RS of the previous update)/HT, 1/s
+    SecF DRSPB;                              // RS slope between neighbouring sections, 1/Pa
+    SecI ITSEC, IPSEC;                       // temperature and pressure interval of each section
+    // per branch: gas mass fraction across the branch's downstream junction
+    Arr<float, MXBR> RSJIN;                  // RS of the first section behind the junction (flow into it)
+    Arr<float, MXBR> RSJBK;                  // RS of the branch's own last section before the junction (back flow)
     // --- output ---
     // Written by the mass step; declared here until its fields are merged (keep one copy).
     SecF GT;              // total mass flow at each boundary, kg/s
     SecF VOLMX2;          // largest |volume error| of each section since the last result row
     // --- step ---
+    SecF UGO, ULO;                           // velocities before the last accepted solve
+    SecI IDO;                                // regime indicator of the previous step
+    SecF UO;                                 // slip velocity, m/s
+    SecF GRVT1, GRVT2, GRVT3;                // gravity/level forces: gas, droplets, bulk liquid (Pa/m)
+    SecF CONVG, CONVL, CONVD;                // area-change convective coefficients, kg/(m3 s)
+    Arr2<float, 6, MXB> CONVJ;               // junction share of the convective terms
+    SecF SLAIST, SLAGST, SLALST, UGST, HWAVE, ULCLO;  // stratified/annular closure
+    SecI ISTRAT;                             // 0 stratified, 1 gas only, 2 annular
+    SecF SLALG, SLAGL, SLAL0, SLAG0;         // extra closure terms of the intermittent regimes
+    SecF UTB, SGNDRF, UMIXO, UFILM, ALFILM;  // intermittent-regime quantities and memory
+    SecI IREG4;                              // 1 = the boundary is in regime 4
+    float LEVSAV;                            // wave amplitude of the last boundary closed, m
     // --- devices ---
-    SecF CPG, CPL;                           // heat capacities, J/(kg K)
-    SecF DRGT;                               // d(gas density)/dT, kg/(m3 K)
     // --- mass ---
     // interphase transfer work terms, per section
     SecF PSIF, PSIB, PSIA, MTOT;
@@ -298,6 +326,13 @@ struct Equipm {
     // --- pvt ---
     // --- output ---
     // --- step ---
+    // second status word of a branch-end choke: bit 0 exempts it from the
+    // zero velocity of a shut choke at the end of the implicit step
+    Arr<int32_t, MXDEV> ICHXMP;
+    // valve sources: outside pressure and temperature, gas fraction, implicit
+    // fluxes and their pressure slopes, total mass flow
+    Arr<float, MXVSRC> PTSOVA, TMSOVA, XVSRC;
+    Arr<float, MXVSRC> WGSOVA, WLSOVA, DWGSV, DWLSV, GTSOVA;
     // --- devices ---
     // inlet sources, current values besides WGSOUR/WLSOUR
     Arr<float, MXSRC> TSRCUR;                // current source temperature, deg C
@@ -332,6 +367,18 @@ struct Equipm {
     Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
     Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)
     // --- deck ---
+    // valve sources and leakages read from an input deck
+    static constexpr int MXSOVT = 10;        // time points per valve source
+    Arr<float, MXVSRC> RSOVA;               // valve-source gas mass ratio (absolute value)
+    Arr<float, MXVSRC> AFSOVA;               // area factor Cd (d/D)^2
+    Arr<int32_t, MXVSRC> ICTSOV, ICHSOV, IEQSOV, NTSOVA;  // controller, choke-type flag, equilibrium-gas flag, time points
+    Arr2<float, MXSOVT, MXVSRC> TSOVT, PSOVT, TMSOVT;     // time table: time s, pressure Pa, temperature deg C
+    Arr<float, MXLEK> AFLEAK;                // leakage area factor Cd (d/D)^2
+    // void-fraction data of the branch ends (IB 1 left, 2 right) beside the
+    // boundary options of NETDSC: the selector and the bounds of the
+    // controlled gas volume fraction
+    Arr2<int32_t, 2, MXBR> BOUSEL;
+    Arr2<float, 2, MXBR> ALBMIN, ALBMAX;
 };
 
 // ---------------------------------------------------------------- LEKRES
@@ -397,6 +444,25 @@ struct Pltctl {
     // --- devices ---
     // --- mass ---
     // --- deck ---
+    // profile plot of an input deck
+    static constexpr int MXPRV = 260;        // distinct profile variables
+    static constexpr int MXPCEL = 500;       // cells per profile variable (the gatherer's column)
+    static constexpr int MXPRT = 50;         // profile plot time points
+    int32_t NPRVAR;                          // profile variables in the global list
+    char PRVNAM[MXPRV][6];                   // their short names
+    Arr<int32_t, MXPRV> IPRVID;              // their variable ids
+    Arr<int32_t, MXBR> NPRBR;                // profile variables per branch
+    Arr2<int32_t, MXPRV, MXBR> IPRBRI;       // (k, branch): index in the global list
+    Arr<int32_t, MXPRV> NPCELL;              // cells per profile variable
+    Arr2<int32_t, MXPCEL, MXPRV> IPCELL;     // (j, k): the cells
+    int32_t NPRTIM;                          // profile plot time points
+    Arr<float, MXPRT> TPRTIM;                //   and their times, s
+    int32_t NPRPT;                           // profile points
+    Arr<int32_t, MXPCEL> IPRPBR, IPRPSE;     // branch and local section of each point
+    Arr2<float, 6, MXPCEL> XYZPRF;           // midpoint x, y, z, then boundary x, y, z
+    Arr<int32_t, MXNAM> IPLFLG;              // per variable: the default profile keyword (1..4) it is
+    int32_t NDFPOS;                          // default profile positions
+    Arr<int32_t, MXB> IDFCEL;                //   and the cell of each
 };
 
 // ---------------------------------------------------------------- VARTAB / VARNAM
@@ -424,6 +490,7 @@ struct Iounit {
     // --- setup ---
     // --- output ---
     // --- deck ---
+    Arr<int32_t, 40> IGRPFL;  // group-given flags of an input deck
 };
 
 // ---------------------------------------------------------------- CTRTAB
@@ -463,6 +530,10 @@ struct Pvtcom {
     int32_t PVTOPT;
     // --- setup ---
     // --- pvt ---
+    // Table slots of TAB (third index) by property; 17 and 18 stay zero.
+    static constexpr int KCPG = 1, KCPL = 2, KRS = 3, KDRGP = 4, KDRGT = 5, KDRLP = 6,
+                         KDRLT = 7, KHG = 8, KHL = 9, KROG = 10, KROL = 11, KSIG = 12,
+                         KCONG = 13, KCONL = 14, KVISG = 15, KVISL = 16, KPVX1 = 17, KPVX2 = 18;
     // --- mass ---
     float GORSTD;                            // gas-oil ratio at standard conditions, Sm3/Sm3
 };
@@ -472,6 +543,13 @@ struct Bandwk {
     Arr2<double, 7, MXEQ> BAND;              // BAND(d, r): column d (4 = diagonal), row r
     Arr<double, MXEQ> RHS;                   // right-hand side, replaced by the solution
     // --- step ---
+    // Couplings across junction j from incoming slot m (NV x NV, column after column):
+    // BJUNC(j, m, q + 1 + (k - 1) NV): row JGRP(j, m) + q, unknown JOUT(j) + k - 1;
+    // CJUNC(j, m, q NV + i): row JOUT(j) + i - 1, unknown JGRP(j, m) + q.
+    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;
+    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
+    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
+    int32_t NVJUN;                           // unknowns per group of the tables above
     // --- mass ---
     // Junction coupling blocks, NV x NV column after column in words 1..9.
     // (declared here until the solver's region carries them)

@@ -1,0 +1,272 @@
+// The library's copy of the property tables and the lookups in it: UNPACK
+// copies the caller's block into PVTCOM, PVTLUP looks up one point with its
+// range checks, PRECHK updates every ordinary section, PRPUPD runs the
+// property and source update. PVTCHK refuses a block the lookup cannot use.
+//
+// Interpolation is bilinear in the interval (j temperature, i pressure) that
+// TBLOC found, with the reciprocal grid spacings of UNPACK, so no division is
+// done per property. Weights are not clipped: outside the grid the edge
+// interval is extrapolated.
+#include <algorithm>
+#include <cmath>
+
+#include "pvt/pvt.h"
+#include "run/errors.h"
+#include "run/routines.h"
+#include "run/state.h"
+
+namespace rel {
+
+namespace {
+
+// PVTBLK table number of each PVTCOM slot 1..16.
+constexpr int SLOT_TABLE[16] = {10, 11, 7, 3, 5, 4, 6, 12, 13, 1, 2, 16, 14, 15, 8, 9};
+
+using P = Pvtcom;
+
+// Interpolation weights and interval of one point.
+struct Cell {
+    int j, i;      // temperature and pressure interval
+    float wT, wP;  // weights
+};
+
+// a: the value at P(i) and T; b: at P(i+1) and T; value = a + wP (b - a).
+struct Interp {
+    float a, b, v;
+};
+inline Interp interp(const Cell& c, int k) {
+    const auto& t = PVTCOM.TAB;
+    Interp r;
+    r.a = t(c.j, c.i, k) + c.wT * (t(c.j + 1, c.i, k) - t(c.j, c.i, k));
+    r.b = t(c.j, c.i + 1, k) + c.wT * (t(c.j + 1, c.i + 1, k) - t(c.j, c.i + 1, k));
+    r.v = r.a + c.wP * (r.b - r.a);
+    return r;
+}
+
+// The gas mass fraction with the bubble point of the lower grid temperature.
+inline void gas_fraction(const Cell& c, float p, float& RS, float& DRSP) {
+    const Pvtcom& T = PVTCOM;
+    Interp r = interp(c, P::KRS);
+    float a = std::min(std::max(r.a, 0.0f), 1.0f);
+    float b = std::min(std::max(r.b, 0.0f), 1.0f);
+    float pi = T.PP(c.i), pi1 = T.PP(c.i + 1), pb = T.PBUB(c.j);
+    float d = (b - a) * T.RDP(c.i), s = a;
+    if (pb >= pi && pb <= pi1) {
+        if (p <= pb) {
+            d = pb == pi ? (0.0f - a) * T.RDP(c.i) : (0.0f - a) / (pb - pi);
+            s = a;
+        } else {
+            s = 0.0f;
+            d = b * T.RDP(c.i);
+        }
+    }
+    float rs = s + (p - pi) * d;
+    if (p > pb) rs = 0.0f;
+    if (rs >= 1.0f) {
+        rs = 1.0f;
+        d = 0.0f;
+    }
+    rs = std::max(rs, 0.0f);
+    RS = rs;
+    DRSP = rs == 0.0f ? 0.0f : d;
+}
+
+// All outputs but RS, DRSP, X1, X2.
+inline void all_properties(const Cell& c, PvtOut& o) {
+    const Pvtcom& T = PVTCOM;
+    const auto& t = T.TAB;
+    o.ROG = interp(c, P::KROG).v;
+    float rol = interp(c, P::KROL).v;
+    o.ROL = rol > o.ROG ? rol : o.ROG + 1.0e-5f;
+    o.DRGP = interp(c, P::KDRGP).v;
+    o.DRLP = interp(c, P::KDRLP).v;
+    o.VISG = std::max(interp(c, P::KVISG).v, 1.0e-9f);
+    o.VISL = std::max(interp(c, P::KVISL).v, 1.0e-9f);
+    o.CPG = interp(c, P::KCPG).v;
+    o.CPL = interp(c, P::KCPL).v;
+    Interp hl = interp(c, P::KHL), hg = interp(c, P::KHG);
+    o.HL = hl.v;
+    o.HG = hg.v;
+    o.DHLP = (hl.b - hl.a) * T.RDP(c.i);
+    o.DHGP = (hg.b - hg.a) * T.RDP(c.i);
+    o.DRLT = interp(c, P::KDRLT).v;
+    o.DRGT = interp(c, P::KDRGT).v;
+    float c0 = t(c.j, c.i, P::KRS) + c.wP * (t(c.j, c.i + 1, P::KRS) - t(c.j, c.i, P::KRS));
+    float c1 = t(c.j + 1, c.i, P::KRS) +
+               c.wP * (t(c.j + 1, c.i + 1, P::KRS) - t(c.j + 1, c.i, P::KRS));
+    o.DRST = (c1 - c0) * T.RDT(c.j);
+    o.CONG = interp(c, P::KCONG).v;
+    o.CONL = interp(c, P::KCONL).v;
+    o.SIG = std::max(interp(c, P::KSIG).v, 1.0e-5f);
+}
+
+inline Cell cell_of(int j, int i, float p, float t) {
+    Cell c{j, i, 0.0f, 0.0f};
+    c.wT = (t - PVTCOM.TT(j)) * PVTCOM.RDT(j);
+    c.wP = (p - PVTCOM.PP(i)) * PVTCOM.RDP(i);
+    return c;
+}
+
+inline float t_low() { return 1.5f * PVTCOM.TT(1) - 0.5f * PVTCOM.TT(2); }
+inline float t_high() {
+    const int n = PVTCOM.NT;
+    return 1.5f * PVTCOM.TT(n) - 0.5f * PVTCOM.TT(n - 1);
+}
+
+bool ordinary(int s) {
+    int k = NETDSC.KSEC(s);
+    return k >= -1 && k <= 1 && NETDSC.JBND(s) < 1;
+}
+
+}  // namespace
+
+void UNPACK(const PVTBLK& blk) {
+    Pvtcom& T = PVTCOM;
+    T.NP = blk.NP;
+    T.NT = blk.NT;
+    for (int k = 1; k <= 20; ++k) {
+        T.PP(k) = blk.P[k - 1];
+        T.TT(k) = blk.T[k - 1];
+        T.PBUB(k) = blk.PBUB[k - 1];
+        T.TAUX(k) = blk.TAUX[k - 1];
+        T.RDP(k) = 0.0f;
+        T.RDT(k) = 0.0f;
+    }
+    for (int i = 1; i <= std::min(T.NP, MXNP) - 1; ++i) T.RDP(i) = 1.0f / (T.PP(i + 1) - T.PP(i));
+    for (int j = 1; j <= std::min(T.NT, MXNT) - 1; ++j) T.RDT(j) = 1.0f / (T.TT(j + 1) - T.TT(j));
+    T.MODE = 2;
+    for (int s = 1; s <= 16; ++s) {
+        int k = SLOT_TABLE[s - 1];
+        for (int i = 1; i <= MXNP; ++i)
+            for (int j = 1; j <= MXNT; ++j) T.TAB(j, i, s) = blk.TAB[k - 1][i - 1][j - 1];
+    }
+    for (int s = 17; s <= 18; ++s)
+        for (int i = 1; i <= MXNP; ++i)
+            for (int j = 1; j <= MXNT; ++j) T.TAB(j, i, s) = 0.0f;
+    // Enthalpies are shifted so that the smallest used value is 0.
+    const int np = std::min(std::max(T.NP, 0), MXNP), nt = std::min(std::max(T.NT, 0), MXNT);
+    float m = 0.0f;
+    for (int i = 1; i <= np; ++i)
+        for (int j = 1; j <= nt; ++j)
+            m = std::min({m, T.TAB(j, i, P::KHG), T.TAB(j, i, P::KHL)});
+    if (m < 0.0f)
+        for (int i = 1; i <= np; ++i)
+            for (int j = 1; j <= nt; ++j) {
+                T.TAB(j, i, P::KHG) -= m;
+                T.TAB(j, i, P::KHL) -= m;
+            }
+}
+
+void PVTCHK(const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
+    if (blk.NP < 2 || blk.NP > 20)
+        return refuse(IERR, MSG, LMSG,
+                      "PROPERTY TABLE: NUMBER OF PRESSURE POINTS MUST BE BETWEEN 2 AND 20");
+    if (blk.NT < 2 || blk.NT > 20)
+        return refuse(IERR, MSG, LMSG,
+                      "PROPERTY TABLE: NUMBER OF TEMPERATURE POINTS MUST BE BETWEEN 2 AND 20");
+    bool finite = true;
+    for (int i = 0; i < blk.NP; ++i) finite = finite && std::isfinite(blk.P[i]);
+    for (int j = 0; j < blk.NT; ++j)
+        finite = finite && std::isfinite(blk.T[j]) && std::isfinite(blk.PBUB[j]) &&
+                 std::isfinite(blk.TAUX[j]);
+    for (int k = 0; k < 16; ++k)
+        for (int i = 0; i < blk.NP; ++i)
+            for (int j = 0; j < blk.NT; ++j) finite = finite && std::isfinite(blk.TAB[k][i][j]);
+    finite = finite && std::isfinite(blk.WCUT) && std::isfinite(blk.ROGST) &&
+             std::isfinite(blk.ROLST) && std::isfinite(blk.GORST) && std::isfinite(blk.BETAST);
+    if (!finite)
+        return refuse(IERR, MSG, LMSG, "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER");
+    for (int i = 1; i < blk.NP; ++i)
+        if (!(blk.P[i] > blk.P[i - 1]))
+            return refuse(IERR, MSG, LMSG, "PROPERTY TABLE: PRESSURES MUST BE STRICTLY INCREASING");
+    for (int j = 1; j < blk.NT; ++j)
+        if (!(blk.T[j] > blk.T[j - 1]))
+            return refuse(IERR, MSG, LMSG,
+                          "PROPERTY TABLE: TEMPERATURES MUST BE STRICTLY INCREASING");
+}
+
+void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK,
+            int32_t& BELOW, int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG) {
+    const Pvtcom& T = PVTCOM;
+    // Without a table copy the limits themselves would lie outside the grid.
+    if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
+        return refuse(IERR, MSG, LMSG, "PROPERTY TABLES ARE NOT SET UP");
+    // Written so that a NaN point fails a check instead of spreading.
+    if (p < 0.5f * T.PP(1)) {
+        if (is_true(CHECK)) {
+            BELOW = 0;
+            return refuse(IERR, MSG, LMSG, "PRESSURE TOO LOW.");
+        }
+        BELOW = -1;
+    } else {
+        BELOW = 0;
+    }
+    if (!(p <= 1.5f * T.PP(T.NP))) return refuse(IERR, MSG, LMSG, "PRESSURE TOO HIGH.");
+    if (!(t >= t_low())) return refuse(IERR, MSG, LMSG, "TEMPERATURE TOO LOW.");
+    if (!(t <= t_high())) return refuse(IERR, MSG, LMSG, "TEMPERATURE TOO HIGH");
+    // An interval outside the grid would read beyond the tables.
+    if (IT < 1 || IT > T.NT - 1 || IP < 1 || IP > T.NP - 1)
+        return refuse(IERR, MSG, LMSG, "TABLE INTERVAL OUTSIDE THE GRID");
+    Cell c = cell_of(IT, IP, p, t);
+    gas_fraction(c, p, out.RS, out.DRSP);
+    if (MODE == 1 || MODE == 2) {
+        out.X1 = interp(c, P::KPVX1).v;
+        out.X2 = interp(c, P::KPVX2).v;
+    }
+    if (MODE != 2) all_properties(c, out);
+}
+
+void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
+    const Pvtcom& T = PVTCOM;
+    Secvar& S = SECVAR;
+    const int nsec = PIPGEO.NSEC;
+    if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
+        return refuse(IERR, MSG, LMSG, "PROPERTY TABLES ARE NOT SET UP");
+    for (int s = 1; s <= nsec; ++s)
+        if (ordinary(s)) S.ITSEC(s) = TBLOC(S.TM(s), T.TT.data(), T.NT, T.MODE);
+    for (int s = 1; s <= nsec; ++s)
+        if (ordinary(s)) S.IPSEC(s) = TBLOC(S.PT(s), T.PP.data(), T.NP, T.MODE);
+    const float plim = 1.5f * T.PP(T.NP), tlo = t_low(), thi = t_high();
+    const double ht = RUNCTL.HT;
+    float prevp = S.PT(1), prevrs = 0.0f;
+    PvtOut o{};
+    for (int s = 1; s <= nsec; ++s) {
+        if (!ordinary(s)) continue;
+        float oldrs = S.RS(s);
+        float p = S.PT(s);
+        if (p < 0.0f) return refuse(IERR, MSG, LMSG, "PRESSURE TOO LOW. PLEASE CHECK INPUT");
+        if (!(p <= plim)) return refuse(IERR, MSG, LMSG, "PRESSURE TO HIGH. PLEASE CHECK INPUT");
+        float t = std::min(std::max(S.TM(s), tlo), thi);
+        S.TM(s) = t;
+        Cell c = cell_of(S.ITSEC(s), S.IPSEC(s), p, t);
+        gas_fraction(c, p, S.RS(s), S.DRSP(s));
+        all_properties(c, o);
+        S.ROG(s) = o.ROG; S.DRGP(s) = o.DRGP; S.ROL(s) = o.ROL; S.DRLP(s) = o.DRLP;
+        S.VISG(s) = o.VISG; S.VISL(s) = o.VISL; S.CPG(s) = o.CPG; S.CPL(s) = o.CPL;
+        S.HL(s) = o.HL; S.HG(s) = o.HG; S.DHLP(s) = o.DHLP; S.DHGP(s) = o.DHGP;
+        S.DRLT(s) = o.DRLT; S.DRGT(s) = o.DRGT; S.DRST(s) = o.DRST;
+        S.CONG(s) = o.CONG; S.CONL(s) = o.CONL; S.SIG(s) = o.SIG;
+        if (T.PVTOPT == 1) {
+            S.PVX1(s) = interp(c, P::KPVX1).v;
+            S.PVX2(s) = interp(c, P::KPVX2).v;
+        }
+        S.MTOT(s) = S.MG(s) + S.MLT(s);
+        // The first update of a run comes before any step has a length.
+        S.DRSDT(s) = ht > 0.0 ? static_cast<float>((S.RS(s) - oldrs) / ht) : 0.0f;
+        S.DRSPB(s) = prevp == p ? 0.0f : (prevrs - S.RS(s)) / (prevp - p);
+        prevp = p;
+        prevrs = S.RS(s);
+    }
+    if (S.ROG(1) < 0.1f) S.ROG(1) = S.ROG(2);
+    if (S.ROL(1) < 0.1f) S.ROL(1) = S.ROL(2);
+}
+
+void PRPUPD(int32_t& IERR, char* MSG, int32_t LMSG) {
+    // No test of IERR in between: a pressure error is returned together
+    // with what the later updates did.
+    PRECHK(IERR, MSG, LMSG);
+    if (NETDSC.NBR > 1) SECPRP(IERR, MSG, LMSG);
+    if (EQUIPM.NSOUR > 0) SRCTRM(IERR, MSG, LMSG);
+}
+
+}  // namespace rel

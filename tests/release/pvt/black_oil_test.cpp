@@ -1,0 +1,261 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "pvt/pvt.h"
+#include "run/errors.h"
+
+using namespace rel;
+
+namespace {
+
+using BlackoilFn = void (*)(float*, float*, float*, float*, PVTBLK*, int32_t*, char*, int32_t);
+
+// The export as the caller sees it: looked up in the built shared library.
+BlackoilFn exported_blackoil() {
+    static void* lib = dlopen(RELEASE_LIB_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return nullptr;
+    return reinterpret_cast<BlackoilFn>(dlsym(lib, "BLACKOIL"));
+}
+
+// A block whose every word is a recognisable sentinel.
+PVTBLK poisoned() {
+    PVTBLK b;
+    float* w = reinterpret_cast<float*>(&b);
+    for (size_t i = 0; i < sizeof b / 4; ++i) w[i] = -777.0f;
+    return b;
+}
+
+struct Call {
+    int32_t ierr = 0;
+    std::string msg;
+    PVTBLK blk = poisoned();
+};
+
+Call call(float rog, float roo, float gor, float wc, int32_t len = LMSG) {
+    Call c;
+    BlackoilFn f = exported_blackoil();
+    char buf[LMSG + 8];
+    std::memset(buf, 'x', sizeof buf);
+    f(&rog, &roo, &gor, &wc, &c.blk, &c.ierr, buf, len);
+    c.msg = std::string(buf, len);
+    EXPECT_EQ(buf[len], 'x') << "message written past its length";
+    return c;
+}
+
+std::string padded(const char* m) {
+    std::string s(m);
+    s.resize(LMSG, ' ');
+    return s;
+}
+
+const float DEF_ROG = 0.800923f, DEF_ROO = 778.87164f, DEF_GOR = 195.91873f;
+
+}  // namespace
+
+TEST(BlackOil, ExportIsVisibleInTheSharedLibrary) {
+    ASSERT_NE(exported_blackoil(), nullptr) << dlerror();
+    void* lib = dlopen(RELEASE_LIB_PATH, RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(dlsym(lib, "COMPPVT"), nullptr);
+}
+
+TEST(BlackOil, RefusesEachLimitWithItsTextAndAcceptsTheLimitItself) {
+    struct Case {
+        float rog, roo, gor, wc;
+        const char* msg;  // nullptr: accepted
+    };
+    const char* OIL_HI = "OIL DENSITY MUST BE LOWER THAN 8 ppg (16 API, 960 kg/m3)";
+    const char* OIL_LO = "OIL DENSITY MUST BE HIGHER THAN 6 ppg (62 API, 730 kg/m3)";
+    const char* GAS_HI = "GAS DENSITY MUST BE LOWER THAN 0.075 lb/ft3 (1.2 kg/m3)";
+    const char* GAS_LO = "GAS DENSITY MUST BE HIGHER THAN 0.037 lb/ft3 (0.6 kg/m3)";
+    const char* GOR_HI = "GAS OIL RATIO MUST BE LOWER THAN 10000 scf/stb (1800 Sm3/Sm3)";
+    const char* WCUT = "WATERCUT MUST BE BETWEEN 0 and 90 %";
+    const char* GOR_NEG = "GAS OIL RATIO MUST NOT BE NEGATIVE";
+    const char* NONFIN = "BLACK OIL PARAMETERS MUST BE FINITE NUMBERS";
+    const float nan = std::nanf("");
+    const Case cases[] = {
+        {0.8f, 960.0f, 100.0f, 10.0f, nullptr},
+        {0.8f, 960.001f, 100.0f, 10.0f, OIL_HI},
+        {0.8f, 730.0f, 100.0f, 10.0f, nullptr},
+        {0.8f, 729.999f, 100.0f, 10.0f, OIL_LO},
+        {1.2f, 800.0f, 100.0f, 10.0f, nullptr},
+        {1.2001f, 800.0f, 100.0f, 10.0f, GAS_HI},
+        {0.6f, 800.0f, 100.0f, 10.0f, nullptr},
+        {0.5999f, 800.0f, 100.0f, 10.0f, GAS_LO},
+        {0.8f, 800.0f, 1800.0f, 10.0f, nullptr},
+        {0.8f, 800.0f, 1800.01f, 10.0f, GOR_HI},
+        {0.8f, 800.0f, 100.0f, 0.0f, nullptr},
+        {0.8f, 800.0f, 100.0f, 90.0f, nullptr},
+        {0.8f, 800.0f, 100.0f, 90.001f, WCUT},
+        {0.8f, 800.0f, 100.0f, -0.001f, WCUT},
+        {0.8f, 800.0f, -0.001f, 10.0f, GOR_NEG},
+        {0.8f, 800.0f, 0.0f, 10.0f, nullptr},
+        {nan, 800.0f, 100.0f, 10.0f, NONFIN},
+        {0.8f, nan, 100.0f, 10.0f, NONFIN},
+        {0.8f, 800.0f, INFINITY, 10.0f, NONFIN},
+        {0.8f, 800.0f, 100.0f, nan, NONFIN},
+        // only the first failing check reports
+        {2.0f, 970.0f, 100.0f, 10.0f, OIL_HI},
+    };
+    for (const Case& c : cases) {
+        Call r = call(c.rog, c.roo, c.gor, c.wc);
+        SCOPED_TRACE(testing::Message() << c.rog << " " << c.roo << " " << c.gor << " " << c.wc);
+        if (c.msg) {
+            EXPECT_EQ(r.ierr, 1);
+            EXPECT_EQ(r.msg, padded(c.msg));
+            PVTBLK fresh = poisoned();
+            EXPECT_EQ(std::memcmp(&r.blk, &fresh, sizeof fresh), 0) << "refused call wrote the block";
+        } else {
+            EXPECT_EQ(r.ierr, 0);
+            EXPECT_EQ(r.msg, std::string(LMSG, 'x')) << "success touched the message";
+            EXPECT_EQ(r.blk.NP, 20);
+        }
+    }
+}
+
+TEST(BlackOil, MessageIsCutAtTheGivenLength) {
+    Call r = call(0.8f, 970.0f, 100.0f, 10.0f, 11);
+    EXPECT_EQ(r.msg, "OIL DENSITY");
+}
+
+TEST(BlackOil, GridAndUntouchedWords) {
+    Call r = call(DEF_ROG, DEF_ROO, DEF_GOR, 25.0f);
+    const PVTBLK& b = r.blk;
+    ASSERT_EQ(r.ierr, 0);
+    EXPECT_EQ(b.NP, 20);
+    EXPECT_EQ(b.NT, 18);
+    EXPECT_EQ(b.P[0], 1.0e5f);
+    EXPECT_EQ(b.P[19], 1.5e8f);
+    EXPECT_EQ(b.T[0], -30.0f);
+    EXPECT_EQ(b.T[17], 200.0f);
+    EXPECT_EQ(b.WCUT, 25.0f);
+    // the caller's words
+    for (int j = 18; j < 20; ++j) {
+        EXPECT_EQ(b.T[j], -777.0f);
+        EXPECT_EQ(b.PBUB[j], -777.0f);
+        for (int k = 0; k < 16; ++k)
+            for (int i = 0; i < 20; ++i) EXPECT_EQ(b.TAB[k][i][j], -777.0f);
+    }
+    for (int j = 0; j < 20; ++j) EXPECT_EQ(b.TAUX[j], -777.0f);
+    EXPECT_EQ(b.ROGST, -777.0f);
+    EXPECT_EQ(b.ROLST, -777.0f);
+    EXPECT_EQ(b.GORST, -777.0f);
+    EXPECT_EQ(b.BETAST, -777.0f);
+}
+
+TEST(BlackOil, TemperatureIndexRunsFastestInTheBlockWords) {
+    Call r = call(DEF_ROG, DEF_ROO, DEF_GOR, 0.0f);
+    const float* w = reinterpret_cast<const float*>(&r.blk);
+    // table k, temperature i, pressure j at word 82 + 400(k-1) + (i-1) + 20(j-1)
+    const int pts[][3] = {{1, 1, 1}, {2, 18, 20}, {7, 10, 8}, {16, 3, 15}, {9, 12, 2}};
+    for (const auto& p : pts) {
+        int k = p[0], i = p[1], j = p[2];
+        BoPoint bp = BOCORR(DEF_ROG, DEF_ROO, DEF_GOR, r.blk.P[j - 1], r.blk.T[i - 1]);
+        EXPECT_EQ(w[82 + 400 * (k - 1) + (i - 1) + 20 * (j - 1)], bp.tab[k - 1]);
+        EXPECT_EQ(w[42 + (i - 1)], bp.PBUB);
+    }
+}
+
+TEST(BlackOil, DeadOilHasNoBubblePointAndNoFreeGas) {
+    Call r = call(0.8f, 850.0f, 0.0f, 0.0f);
+    for (int i = 0; i < 18; ++i) {
+        EXPECT_EQ(r.blk.PBUB[i], 0.0f);
+        for (int j = 0; j < 20; ++j) EXPECT_EQ(r.blk.TAB[6][j][i], 0.0f);
+    }
+}
+
+TEST(BlackOil, NoFreeGasAboveTheBubblePoint) {
+    Call r = call(DEF_ROG, DEF_ROO, DEF_GOR, 0.0f);
+    int above = 0;
+    for (int i = 0; i < 18; ++i)
+        for (int j = 0; j < 20; ++j)
+            if (r.blk.P[j] > r.blk.PBUB[i]) {
+                EXPECT_EQ(r.blk.TAB[6][j][i], 0.0f);
+                ++above;
+            }
+    EXPECT_GT(above, 0);
+}
+
+TEST(BlackOil, ReferencePointOfTheDefaultFluid) {
+    // Hand calculation of the correlations in double precision (independent
+    // transcription): at 1e7 Pa and 60 C the bubble point is 2.30281e7 Pa,
+    // Rs 408.15 scf/STB, Bo 1.2752, z 0.85908, gas 68.189 and oil 692.81
+    // kg/m3, gas mass fraction 0.112462. Float arithmetic: 2e-4 relative.
+    const double TOL = 2e-4;
+    BoPoint p = BOCORR(DEF_ROG, DEF_ROO, DEF_GOR, 1.0e7f, 60.0f);
+    EXPECT_NEAR(p.PBUB / 2.30281e7, 1.0, TOL);
+    EXPECT_NEAR(p.RS_SCF / 408.15, 1.0, TOL);
+    EXPECT_NEAR(p.BO / 1.2752, 1.0, TOL);
+    EXPECT_NEAR(p.Z / 0.85908, 1.0, TOL);
+    EXPECT_NEAR(p.tab[0] / 68.189, 1.0, TOL);
+    EXPECT_NEAR(p.tab[1] / 692.81, 1.0, TOL);
+    EXPECT_NEAR(p.tab[6] / 0.112462, 1.0, TOL);
+}
+
+TEST(BlackOil, UndersaturatedOilViscosityKeepsThePlusSignBefore0_006517) {
+    // Light default oil at 5e7 Pa, 80 C (above its bubble point). Hand
+    // calculation (Python, double): with +0.006517 the viscosity is
+    // 1.44121e-4 Pa s, with the published -0.006517 it would be 1.42699e-4.
+    BoPoint p = BOCORR(DEF_ROG, DEF_ROO, DEF_GOR, 5.0e7f, 80.0f);
+    EXPECT_NEAR(p.tab[8] / 1.44121e-4, 1.0, 2e-4);
+    EXPECT_GT(std::fabs(p.tab[8] / 1.42699e-4 - 1.0), 5e-3);
+}
+
+TEST(BlackOil, BelowFreezingUsesThe32FahrenheitForms) {
+    // At -30 C (-22 F) the gas viscosity takes its 32 F constants:
+    // (9.4 + 0.02 M) 491.6^1.5 / (19 M + 700.6) and X = 0.01 M + 986/491.6 + 3.5.
+    const float M = 20.0f, rho = 5.0f;
+    EXPECT_FLOAT_EQ(lge_viscosity(M, -22.0f, rho), lge_viscosity(M, 32.0f, rho));
+    EXPECT_NEAR(10899.782, std::pow(491.6, 1.5), 0.01);
+    EXPECT_NEAR(5.5056953 - 3.5, 986.0 / 491.6, 1e-6);
+}
+
+TEST(BlackOil, LeeGonzalezEakinAtAPublishedStylePoint) {
+    // M = 20.85 (gravity 0.72), 600 R (140.4 F), 8.3 lb/ft3: 0.017263 cP
+    // (hand calculation; textbook example about 0.0173 cP).
+    EXPECT_NEAR(lge_viscosity(20.85f, 140.4f, 8.3f) / 0.017263, 1.0, 5e-4);
+}
+
+TEST(BlackOil, ZFactorSearchGivesOneWhenItDoesNotSettle) {
+    // At Ppr 0 the ideal-gas side is 0/0 and never agrees with the equation.
+    EXPECT_EQ(ZFDAK(0.0f, 1.5f), 1.0f);
+}
+
+TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
+    const float fluids[][4] = {{DEF_ROG, DEF_ROO, DEF_GOR, 30.0f},
+                               {1.0f, 900.0f, 100.0f, 60.0f},
+                               {0.6f, 730.0f, 1800.0f, 90.0f}};
+    for (const auto& f : fluids) {
+        PVTBLK b{};
+        float g = f[0], o = f[1], r = f[2], w = f[3];
+        int32_t ierr = 0;
+        char msg[LMSG];
+        exported_blackoil()(&g, &o, &r, &w, &b, &ierr, msg, LMSG);
+        ASSERT_EQ(ierr, 0);
+        const float* words = reinterpret_cast<const float*>(&b);
+        for (int k = 2; k < 6487; ++k) ASSERT_TRUE(std::isfinite(words[k])) << "word " << k;
+        for (int i = 0; i < 18; ++i)
+            for (int j = 0; j < 20; ++j) {
+                SCOPED_TRACE(testing::Message() << "fluid " << o << " P " << b.P[j] << " T " << b.T[i]);
+                EXPECT_GT(b.TAB[0][j][i], 0.0f);
+                EXPECT_GT(b.TAB[1][j][i], 0.0f);
+                EXPECT_GE(b.TAB[6][j][i], 0.0f);
+                EXPECT_LE(b.TAB[6][j][i], 1.0f);
+                if (j > 0) {
+                    // Where free gas exists it is denser at higher pressure.
+                    // Above the bubble point the free-gas gravity of the
+                    // correlation drifts (no free gas is there to carry it).
+                    if (b.P[j] <= b.PBUB[i]) {
+                        EXPECT_GT(b.TAB[0][j][i], b.TAB[0][j - 1][i]);
+                    }
+                    // undersaturated oil is compressed; saturated oil takes up gas
+                    if (b.P[j - 1] > b.PBUB[i]) {
+                        EXPECT_GT(b.TAB[1][j][i], b.TAB[1][j - 1][i]);
+                    }
+                }
+            }
+    }
+}
