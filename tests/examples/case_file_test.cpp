@@ -101,8 +101,8 @@ TEST(CaseFiles, ThreeBranchJunction) {
     EXPECT_EQ(in.bnd.QIN[2], 0.0f);  // starts at the junction
     EXPECT_FLOAT_EQ(in.bnd.TIN[1], 65.0f);
     EXPECT_FLOAT_EQ(in.bnd.TCLIN[0], 600.0f);
-    EXPECT_FLOAT_EQ(in.bnd.TCLIN[1], -1.0f);  // never closes
-    EXPECT_FLOAT_EQ(in.bnd.TCLOUT, -1.0f);
+    EXPECT_FLOAT_EQ(in.bnd.TCLIN[1], 900.0f);
+    EXPECT_FLOAT_EQ(in.bnd.TCLOUT, 600.0f);
     EXPECT_FLOAT_EQ(in.bnd.POUT, 2.5e6f);
     EXPECT_EQ(in.lek.LEKBR, 2);
     EXPECT_FLOAT_EQ(in.lek.LEKX, 800.0f);
