@@ -239,7 +239,7 @@ struct Secvar {
     // --- devices ---
     // --- mass ---
     // interphase transfer work terms, per section
-    SecF PSIF, PSIB, PSIA, MTOT;
+    SecF PSIF, PSIB, PSIA;
     // entrainment and deposition, per boundary (acting on the section upstream)
     SecF ENTK, ENT0, DEPK, DEP0, PSIE, PSID, ENTAUX1, ENTAUX2, DEPAUX;
     // mass and volume flows at boundaries
@@ -259,12 +259,9 @@ struct Secvar {
     double RMLGT, RMTOT0, RMTOT, RMOUT, RMPIPE, RMNET;
     // (ENPIPE is the energy in the pipes; errno.h takes the name EPIPE)
     double RELGT, RETOT0, RETOT, ENPIPE, CPTOT, QWACC, ENET, ETOT;
-    // Fields the property update, the closures and the junction properties
-    // write; declared here until their owners' regions carry them.
-    SecF DRSP, DRLT, DRST;                   // property derivatives (pvt)
-    SecF RGWT;                               // regime weight of the closures, per boundary (step)
-    Arr<float, MXBR> RSJIN;                  // RS of the section behind the branch's junction (pvt, SECPRP)
-    Arr<float, MXBR> RSJBK;                  // RS of the branch's last real section (pvt, SECPRP)
+    // Regime weight of the closures per boundary (entrainment and deposition
+    // read it); declared here until the closures' region carries it.
+    SecF RGWT;
     // --- deck ---
 };
 
@@ -363,8 +360,7 @@ struct Equipm {
     // --- mass ---
     // Fields of the leak and source lists that the set-up and the device
     // routines write; declared here until their owners' regions carry them.
-    Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
-    Arr<float, MXVSRC> WGSOVA, WLSOVA, GTSOVA, HSOVA, RSSOVA;  // valve-source flows (deck, devices)
+    Arr<float, MXVSRC> HSOVA, RSSOVA;        // valve-source energy W/m3 and gas fraction (devices)
     Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)
     // --- deck ---
     // valve sources and leakages read from an input deck
@@ -551,12 +547,6 @@ struct Bandwk {
     Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
     int32_t NVJUN;                           // unknowns per group of the tables above
     // --- mass ---
-    // Junction coupling blocks, NV x NV column after column in words 1..9.
-    // (declared here until the solver's region carries them)
-    Arr3<double, MXJUN, MXBJ - 1, 9> BJUNC, CJUNC;  // (junction, incoming slot, word)
-    Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
-    Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
-    int32_t NVJUN;                           // unknowns per group of the tables above
 };
 
 extern Runctl RUNCTL;
