@@ -8,6 +8,6 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
-cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DRELEASE_SANITIZE=ON
+cmake -S . -B build-san -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRELEASE_SANITIZE=ON
 cmake --build build-san -j"$jobs"
 ctest --test-dir build-san --output-on-failure -j"$jobs"

@@ -358,8 +358,7 @@ struct Equipm {
     // --- mass ---
     // Fields of the leak and source lists that the set-up and the device
     // routines write; declared here until their owners' regions carry them.
-    Arr<int32_t, MXVSRC> IVSOUR;             // valve-source cell (deck)
-    Arr<float, MXVSRC> HSOVA, RSSOVA;        // valve-source energy and gas fraction
+    Arr<float, MXVSRC> HSOVA, RSSOVA;        // valve-source energy W/m3 and gas fraction
     Arr<int32_t, MXDEV> IDVST2;              // second per-device flag (choke state), set to 2 (devices)
     // --- deck ---
     // valve sources and leakages read from an input deck

@@ -143,7 +143,7 @@ int32_t ENEASM() {
         for (int32_t q = 1; q <= E.NSOUR; ++q)
             if (E.ISOUR(q) == i) source(E.WGSOUR(q), E.WLSOUR(q), E.HSOUR(q));
         for (int32_t q = 1; q <= E.NVSRC; ++q)
-            if (E.IVSOUR(q) == i) source(E.WGSOVA(q), E.WLSOVA(q), E.HSOVA(q));
+            if (E.IVSSEC(q) == i) source(E.WGSOVA(q), E.WLSOVA(q), E.HSOVA(q));
         for (int32_t q = 1; q <= E.NLEAK; ++q)
             if (E.ILKSEC(q) == i) source(LEKRES.WGLEAK(q), LEKRES.WLLEAK(q), LEKRES.HLEAK(q));
 

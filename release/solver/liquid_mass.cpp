@@ -116,7 +116,7 @@ int32_t LIQASM() {
         for (int32_t q = 1; q <= E.NSOUR; ++q)
             if (E.ISOUR(q) == i) src += r * E.WLSOUR(q);
         for (int32_t q = 1; q <= E.NVSRC; ++q)
-            if (E.IVSOUR(q) == i) src += r * E.WLSOVA(q);
+            if (E.IVSSEC(q) == i) src += r * E.WLSOVA(q);
         for (int32_t q = 1; q <= E.NLEAK; ++q)
             if (E.ILKSEC(q) == i) src += r * LEKRES.WLLEAK(q);
         W.RHS(a) += sD * src;
@@ -278,7 +278,7 @@ void VOLFRC() {
         en -= double(E.HSOUR(k)) * G.SECAREA(c) * G.DX(c) * t;
     }
     for (int32_t k = 1; k <= E.NVSRC; ++k) {
-        const int32_t c = E.IVSOUR(k);
+        const int32_t c = E.IVSSEC(k);
         en -= double(E.HSOVA(k)) * G.SECAREA(c) * G.DX(c) * t;
     }
     for (int32_t k = 1; k <= E.NLEAK; ++k) {

@@ -171,7 +171,7 @@ int32_t MASPRE() {
         for (int32_t k = 1; k <= E.NSOUR; ++k)
             if (E.ISOUR(k) == s) src += E.WGSOUR(k);
         for (int32_t k = 1; k <= E.NVSRC; ++k)
-            if (E.IVSOUR(k) == s) src += E.WGSOVA(k);
+            if (E.IVSSEC(k) == s) src += E.WGSOVA(k);
         for (int32_t k = 1; k <= E.NLEAK; ++k)
             if (E.ILKSEC(k) == s) src += LEKRES.WGLEAK(k);
         W.RHS(r) = V.MG(s) + ht * V.PSI(s) + t * src;

@@ -77,7 +77,7 @@ void MTRANS() {
             if (E.ISOUR(k) == i && E.WGSOUR(k) > 0.0f && E.WLSOUR(k) > 0.0f)
                 V.PSIF(i) += (V.RS(i) - E.XSOUR(k)) * (E.WLSOUR(k) + E.WGSOUR(k)) / G.DX(i);
         for (int32_t k = 1; k <= E.NVSRC; ++k)
-            if (E.IVSOUR(k) == i && E.WGSOVA(k) > 0.0f && E.WLSOVA(k) > 0.0f)
+            if (E.IVSSEC(k) == i && E.WGSOVA(k) > 0.0f && E.WLSOVA(k) > 0.0f)
                 V.PSIF(i) += (V.RS(i) - E.RSSOVA(k)) * (E.WLSOVA(k) + E.WGSOVA(k)) / G.DX(i);
 
         // Forward inflow through the inlet boundary.
