@@ -215,3 +215,37 @@ TEST(ResultSampler, no_entry_at_the_cell_keeps_the_previous_sample) {
         EXPECT_EQ(PLTCTL.VCURV(k), r.want) << "id " << r.id << " at " << r.cell;
     }
 }
+
+// The sampler serves exactly these ids; every other id keeps the previous
+// sample of its curve.
+TEST(ResultSampler, served_ids_replace_the_sample_and_the_others_keep_it) {
+    auto served = [](int32_t id) {
+        auto in = [id](int32_t a, int32_t b) { return id >= a && id <= b; };
+        return in(2, 30) || in(36, 41) || in(43, 45) || in(49, 54) || in(59, 69) || in(72, 92) ||
+               id == 95 || in(98, 113) || id == 115 || in(118, 123) || in(125, 133) ||
+               in(135, 138) || in(143, 157) || id == 161 || id == 166 || in(184, 191) ||
+               in(197, 200);
+    };
+    // A cell that holds an item for every family: boundary/section 8 is
+    // the leak's section, choke 1 sits in section 8 too, entry and branch 1.
+    auto cell_for = [](int32_t id) {
+        if ((id >= 135 && id <= 161) || id == 49) return 1;
+        if ((id >= 184 && id <= 200) || id == 38 || id == 41 || id == 59 || id == 60) return 1;
+        return 8;
+    };
+    int32_t count = 0;
+    for (int32_t id = 1; id <= MXVAR; ++id) {
+        synthetic_state();
+        EQUIPM.ICHMAP(8) = 1;
+        PLTCTL.NCURV = 1;
+        PLTCTL.IVCURV(1) = id;
+        PLTCTL.NPCURV(1) = 1;
+        PLTCTL.IPCURV(1, 1) = cell_for(id);
+        PLTCTL.VCURV(1) = -777.0f;
+        sample_curves();
+        const bool replaced = PLTCTL.VCURV(1) != -777.0f;
+        EXPECT_EQ(replaced, served(id)) << "id " << id;
+        count += replaced;
+    }
+    EXPECT_EQ(count, 142);  // the size of the served list above, counted by hand
+}
