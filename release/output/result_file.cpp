@@ -51,9 +51,12 @@ const SecF* own_float_array(int32_t id) {
         case 3: return &v.UG;
         case 4: return &v.USL;
         case 5: return &v.USG;
+        case 6: return &v.UO;
         case 7: return &v.DS;
         case 8: return &v.WL;
         case 9: return &v.WG;
+        case 10: return &v.QT;
+        case 11: return &v.QLT;
         case 12: return &v.QL;
         case 13: return &v.QG;
         case 14: return &v.QD;
@@ -66,7 +69,13 @@ const SecF* own_float_array(int32_t id) {
         case 21: return &v.UDO;
         case 22: return &v.WD;
         case 23: return &v.GT;
+        case 24: return &v.GLT;
+        case 25: return &v.GL;
+        case 26: return &v.GG;
+        case 27: return &v.GD;
         case 28: return &v.USD;
+        case 29: return &v.PSID;
+        case 30: return &v.PSIE;
         case 45: return &v.TW;
         case 61: return &v.ROL;
         case 62: return &v.ROG;
@@ -84,13 +93,18 @@ const SecF* own_float_array(int32_t id) {
         case 76: return &v.HG;
         case 77: return &v.VISL;
         case 78: return &v.VISG;
+        case 79: return &v.QM;
         case 80: return &v.DML;
         case 81: return &v.DMG;
         case 82: return &v.DPT;
         case 83: return &v.DPTO;
+        case 84: return &v.DTM;
         case 85: return &v.DPZ;
         case 86: return &v.DRLP;
         case 87: return &v.DRGP;
+        case 88: return &v.DRLT;
+        case 89: return &v.DRGT;
+        case 90: return &v.Q2;
         case 91: return &v.HOL;
         case 92: return &v.VOL;
         case 95: return &v.SIG;
@@ -145,6 +159,92 @@ float global_volume_error() {
     return m;
 }
 
+// Change of a run total against its initial value, in percent; 0 while
+// there is no initial total to compare with.
+float percent_change(double x, double x0) {
+    return x0 > 1e-6 ? static_cast<float>(100.0 * (x - x0) / x0) : 0.0f;
+}
+
+// The accumulators of boundaries, sources and branches keep two sets: the
+// plain name reads the first, the name ending in R the second.
+bool boundary_accumulator(int32_t id, int32_t c, float& value) {
+    if (c < 1 || c > MXB) return false;
+    const int32_t set = (id - 118) % 2 + 1;
+    const auto& a = id <= 119 ? SECVAR.QGACC : id <= 121 ? SECVAR.QLACC : SECVAR.QTACC;
+    value = static_cast<float>(a(c, set));
+    return true;
+}
+
+bool source_accumulator(int32_t id, int32_t k, float& value) {
+    if (k < 1 || k > MXSRC) return false;
+    const Secvar& v = SECVAR;
+    switch (id) {
+        case 143: value = static_cast<float>(v.SRVACC(k, 1)); return true;
+        case 144: value = static_cast<float>(v.SRVACC(k, 2)); return true;
+        case 145: value = static_cast<float>(v.SRGACC(k, 1)); return true;
+        case 146: value = static_cast<float>(v.SRGACC(k, 2)); return true;
+        case 147: value = static_cast<float>(v.SRLACC(k, 1)); return true;
+        case 148: value = static_cast<float>(v.SRLACC(k, 2)); return true;
+        case 149: value = static_cast<float>(v.SRTACC(k, 1)); return true;
+        case 161: value = static_cast<float>(v.SRTACC(k, 2)); return true;
+        default: return false;
+    }
+}
+
+// Inlet and outlet masses of a branch, phase 1 gas, 2 liquid, 3 total.
+bool branch_mass(int32_t id, int32_t b, float& value) {
+    if (b < 1 || b > MXBR) return false;
+    const Secvar& v = SECVAR;
+    auto in = [&](int32_t set, int32_t phase) { value = static_cast<float>(v.BRMIN(b, set, phase)); };
+    auto out = [&](int32_t set, int32_t phase) { value = static_cast<float>(v.BRMOUT(b, set, phase)); };
+    switch (id) {
+        case 184: in(2, 3); return true;   // RMASIN
+        case 185: out(2, 3); return true;  // RMASUT
+        case 186: in(2, 2); return true;   // RLIQIN
+        case 187: out(2, 2); return true;  // RLIQUT
+        case 188: in(2, 1); return true;   // RGASIN
+        case 189: out(2, 1); return true;  // RGASUT
+        case 190: in(1, 3); return true;   // MASSIN
+        case 191: out(1, 3); return true;  // MASOUT
+        case 197: in(1, 1); return true;   // GASIN
+        case 198: out(1, 1); return true;  // GASOUT
+        case 199: in(1, 2); return true;   // LIQIN
+        case 200: out(1, 2); return true;  // LIQOUT
+        default: return false;
+    }
+}
+
+// Throat values of the choke that sits in cell c.
+bool choke_value(int32_t id, int32_t c, float& value) {
+    if (!valid_cell(c)) return false;
+    const int32_t e = EQUIPM.ICHMAP(c);
+    if (e < 1 || e > MXDEV) return false;
+    if (id == 50) value = EQUIPM.PCHOKE(e);
+    if (id == 51) value = EQUIPM.TCHOKE(e);
+    if (id == 52) value = EQUIPM.UCHOKE(e);
+    if (id == 53) value = EQUIPM.WCHOKE(e);
+    return true;
+}
+
+// Valve-source values by entry k; fluxes become flows through the area of
+// the valve source's section, energy sources (W/m3) powers of the section.
+bool valve_source_value(int32_t id, int32_t k, float& value) {
+    if (k < 1 || k > MXVSRC) return false;
+    const Equipm& E = EQUIPM;
+    const int32_t c = E.IVSSEC(k);
+    switch (id) {
+        case 150: value = E.WGSOVA(k) * area(c); return true;
+        case 151: value = E.WLSOVA(k) * area(c); return true;
+        case 152: value = valid_cell(c) ? E.HSOVA(k) * area(c) * PIPGEO.DX(c) : 0.0f; return true;
+        case 153: value = E.PTSOVA(k); return true;
+        case 154: value = E.TMSOVA(k); return true;
+        case 155: value = E.DWGSV(k) * area(c); return true;
+        case 156: value = E.DWLSV(k) * area(c); return true;
+        case 157: value = E.GTSOVA(k); return true;
+        default: return false;
+    }
+}
+
 bool write_row(int unit, int32_t n) {
     std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - LEAK_OPENS));
     for (int32_t k = 1; k <= n && k <= MXCURV; ++k) row += number(PLTCTL.VCURV(k));
@@ -176,6 +276,35 @@ void sample_curves() {
             case 59: if (branch) value = totals.drop[c]; break;
             case 60: if (branch) value = totals.gas[c]; break;
             case 49: if (c >= 1 && c <= MXCTR) value = CTRTAB.CONTR(c); break;
+            case 36: value = static_cast<float>(SECVAR.RMTOT0); break;
+            case 37: value = static_cast<float>(SECVAR.RMTOT); break;
+            case 39: value = static_cast<float>(SECVAR.RMOUT); break;
+            case 125: value = static_cast<float>(SECVAR.RMLGT); break;
+            case 128: value = static_cast<float>(SECVAR.RELGT); break;
+            case 126: value = percent_change(SECVAR.RMTOT, SECVAR.RMTOT0); break;
+            case 127: value = percent_change(SECVAR.RMLGT, SECVAR.RMTOT0); break;
+            case 129: value = percent_change(SECVAR.RETOT, SECVAR.RETOT0); break;
+            case 130: value = percent_change(SECVAR.RELGT, SECVAR.RETOT0); break;
+            case 50: case 51: case 52: case 53: choke_value(id, c, value); break;
+            case 118: case 119: case 120: case 121: case 122: case 123:
+                boundary_accumulator(id, c, value);
+                break;
+            case 143: case 144: case 145: case 146: case 147: case 148: case 149: case 161:
+                source_accumulator(id, c, value);
+                break;
+            case 150: case 151: case 152: case 153: case 154: case 155: case 156: case 157:
+                valve_source_value(id, c, value);
+                break;
+            case 184: case 185: case 186: case 187: case 188: case 189: case 190: case 191:
+            case 197: case 198: case 199: case 200:
+                branch_mass(id, c, value);
+                break;
+            case 137:
+                // W/m3 of the source's section, shown as the section's power.
+                if (c >= 1 && c <= MXSRC && valid_cell(EQUIPM.ISOUR(c)))
+                    value = EQUIPM.HSOUR(c) * area(EQUIPM.ISOUR(c)) * PIPGEO.DX(EQUIPM.ISOUR(c));
+                break;
+            case 138: if (c >= 1 && c <= MXSRC) value = EQUIPM.TSRCUR(c); break;
             case 98: value = LEKRES.ROGLK; break;
             case 99: value = LEKRES.ROLLK; break;
             case 131: value = global_volume_error(); break;
@@ -183,13 +312,21 @@ void sample_curves() {
             case 133: value = static_cast<float>(RUNCTL.HT); break;
             case 135: if (c >= 1 && c <= MXSRC) value = EQUIPM.WGSOUR(c) * area(EQUIPM.ISOUR(c)); break;
             case 136: if (c >= 1 && c <= MXSRC) value = EQUIPM.WLSOUR(c) * area(EQUIPM.ISOUR(c)); break;
-            case 100: case 101: case 102: case 109: case 110: case 111: case 112: case 113: {
+            case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107: case 108:
+            case 109: case 110: case 111: case 112: case 113: {
                 const int32_t e = leak_entry(c);
                 if (e == 0) break;
                 // Flows out of the pipe are stored negative; the file shows them positive.
                 if (id == 100) value = -LEKRES.GTLEAK(e);
                 if (id == 101) value = -LEKRES.WGLEAK(e) * area(c);
                 if (id == 102) value = -LEKRES.WLLEAK(e) * area(c);
+                // W/m3 of the leak section, shown as the section's power.
+                if (id == 103 && valid_cell(c)) value = LEKRES.HLEAK(e) * area(c) * PIPGEO.DX(c);
+                if (id == 104) value = LEKRES.PTLEAK(e);
+                if (id == 105) value = LEKRES.DWGLK(e) * area(c);
+                if (id == 106) value = LEKRES.DWLLK(e) * area(c);
+                if (id == 107) value = static_cast<float>(LEKRES.ACGM(e));
+                if (id == 108) value = static_cast<float>(LEKRES.ACLM(e));
                 if (id == 109) value = static_cast<float>(LEKRES.ACMASS(e));
                 if (id == 110) value = LEKRES.QGLEAK(e);
                 if (id == 111) value = LEKRES.QOLEAK(e);
