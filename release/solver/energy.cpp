@@ -83,10 +83,7 @@ int32_t ENEASM() {
     const float ht = static_cast<float>(RUNCTL.HT);
     const int32_t sw = RUNCTL.ITEMP;
 
-    for (int32_t r = 1; r <= std::min(nsec + 1, MXEQ); ++r)
-        for (int32_t d = -1; d <= 1; ++d) band_off(r, d) = 0.0;
-    for (int32_t j = 1; j <= MXJUN; ++j)
-        for (int32_t m = 1; m <= 4; ++m) W.BJUNC(j, m, 1) = W.CJUNC(j, m, 1) = 0.0;
+    clear_band(nsec + 1, 1);
 
     int32_t k = 0;
     for (int32_t i = 1; i <= nsec; ++i) {

@@ -25,10 +25,7 @@ int32_t LIQASM() {
     const int32_t nsec = G.NSEC;
     const float ht = static_cast<float>(RUNCTL.HT);
 
-    for (int32_t r = 1; r <= std::min(2 * nsec + 1, MXEQ); ++r)
-        for (int32_t d = -2; d <= 2; ++d) band_off(r, d) = 0.0;
-    W.BJUNC.fill(0.0);
-    W.CJUNC.fill(0.0);
+    clear_band(2 * nsec + 1, 2);
 
     int32_t k = 1;
     for (int32_t i = 1; i <= nsec; ++i) {

@@ -2,6 +2,7 @@
 // small junction lookups they share.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "run/state.h"
@@ -66,6 +67,15 @@ int32_t jslot_of_section(int32_t s, int32_t j);
 
 // Band entry of row r for unknown r + d (the diagonal is column 4).
 inline double& band_off(int32_t r, int32_t d) { return BANDWK.BAND(4 + d, r); }
+
+// A clean system before assembly: rows 1..rows of the band within
+// half-width h, and the junction coupling blocks.
+inline void clear_band(int32_t rows, int32_t h) {
+    for (int32_t r = 1; r <= std::min(rows, MXEQ); ++r)
+        for (int32_t d = -h; d <= h; ++d) band_off(r, d) = 0.0;
+    BANDWK.BJUNC.fill(0.0);
+    BANDWK.CJUNC.fill(0.0);
+}
 
 // The junction rows of a mass or energy system with nv unknowns per section
 // that is not a junction node: the group of incoming slot m (the rows of the

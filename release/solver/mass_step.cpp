@@ -122,10 +122,7 @@ int32_t MASPRE() {
     const int32_t nsec = G.NSEC;
     const float ht = static_cast<float>(RUNCTL.HT);
 
-    for (int32_t r = 1; r <= std::min(nsec + 1, MXEQ); ++r)
-        for (int32_t d = -1; d <= 1; ++d) band_off(r, d) = 0.0;
-    for (int32_t j = 1; j <= MXJUN; ++j)
-        for (int32_t m = 1; m <= 4; ++m) W.BJUNC(j, m, 1) = W.CJUNC(j, m, 1) = 0.0;
+    clear_band(nsec + 1, 1);
 
     int32_t r = 0;
     for (int32_t s = 1; s <= nsec; ++s) {
