@@ -263,30 +263,18 @@ void ARATIO() {
 // The flow-restriction table: chokes, then valve sources, then leaks.
 void CHOSET() {
     int row = 0;
-    for (int c = 1; c <= E.NCHKL; ++c) {
+    // One row: the device's section, its flow area (32-bit float arithmetic),
+    // its factor and its flag word.
+    auto add = [&row](int32_t sec, float d, float factor, int32_t flag) {
         ++row;
-        const float d = E.CHDIA(c);
-        E.ICHSEC(row) = E.ICHSEC(c);
+        E.ICHSEC(row) = sec;
         E.CHOAR(row) = 0.7854f * d * d;
-        E.CHOCD(row) = E.CHCON(c);
-        E.CHOFLG(row) = E.ICHFLG(c);
-    }
-    for (int k = 1; k <= E.NVSRC; ++k) {
-        ++row;
-        const float d = E.DVSRC(k);
-        E.ICHSEC(row) = E.IVSSEC(k);
-        E.CHOAR(row) = 0.7854f * d * d;
-        E.CHOCD(row) = E.CDVSRC(k);
-        E.CHOFLG(row) = E.IVSFLG(k);
-    }
-    for (int k = 1; k <= E.NLEAK; ++k) {
-        ++row;
-        const float d = E.DLEAK(k);
-        E.ICHSEC(row) = E.ILKSEC(k);
-        E.CHOAR(row) = 0.7854f * d * d;
-        E.CHOCD(row) = E.CDLEAK(k);
-        E.CHOFLG(row) = E.ILKFLG(k);
-    }
+        E.CHOCD(row) = factor;
+        E.CHOFLG(row) = flag;
+    };
+    for (int c = 1; c <= E.NCHKL; ++c) add(E.ICHSEC(c), E.CHDIA(c), E.CHCON(c), E.ICHFLG(c));
+    for (int k = 1; k <= E.NVSRC; ++k) add(E.IVSSEC(k), E.DVSRC(k), E.CDVSRC(k), E.IVSFLG(k));
+    for (int k = 1; k <= E.NLEAK; ++k) add(E.ILKSEC(k), E.DLEAK(k), E.CDLEAK(k), E.ILKFLG(k));
     E.NCHOKE = row;
 }
 
