@@ -1,8 +1,22 @@
 #!/usr/bin/env bash
 # Installs what building and testing needs on Debian 12 (run as root).
+# The package lists are read only when something is missing.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends \
-  g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
-  python3 python3-numpy python3-scipy >/dev/null
+packages=(
+  g++ clang cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  python3 python3-numpy python3-scipy
+  libglib2.0-dev libxml2-dev
+  qt6-base-dev qt6-charts-dev qt6-qpa-plugins libgl-dev
+  fonts-liberation2 xvfb xauth dbus dbus-x11 poppler-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
