@@ -216,10 +216,23 @@ void frmMain::ApplyScale(int id, const std::vector<double>& values) {
       low -= pad;
       high += pad;
     }
-    axis->setRange(low, high);
-    axis->setTickCount(6);
+    // Of the nice scales with 4 to 8 major divisions, the one that wastes
+    // the least room around the data.
+    double bestMin = low, bestMax = high;
+    int bestTicks = 6;
+    for (int ticks = 5; ticks <= 9; ++ticks) {
+      axis->setRange(low, high);
+      axis->setTickCount(ticks);
+      axis->applyNiceNumbers();
+      if (ticks == 5 || axis->max() - axis->min() < bestMax - bestMin) {
+        bestMin = axis->min();
+        bestMax = axis->max();
+        bestTicks = axis->tickCount();
+      }
+    }
+    axis->setRange(bestMin, bestMax);
+    axis->setTickCount(bestTicks);
     axis->setMinorTickCount(0);
-    axis->applyNiceNumbers();
     state.minimum = axis->min();
     state.maximum = axis->max();
     state.majorDivision = axis->tickCount() - 1;
