@@ -420,6 +420,20 @@ void object_list_move_by(GList *list, const Point *delta)
   }
 }
 
+void diagram_relayout_objects(diagram_data *data)
+{
+  for (guint i = 0; i < data->layers->len; i++)
+    for (GList *o = ((layer *)g_ptr_array_index(data->layers, i))->objects; o; o = o->next) {
+      diagram_object *obj = (diagram_object *)o->data;
+      Point at = obj->position;
+      obj->ops->move(obj, &at);
+    }
+  for (guint i = 0; i < data->layers->len; i++)
+    for (GList *o = ((layer *)g_ptr_array_index(data->layers, i))->objects; o; o = o->next)
+      object_update_connections(data, (diagram_object *)o->data, 1);
+  diagram_update_extents(data);
+}
+
 layer *diagram_object_layer(diagram_data *data, diagram_object *obj)
 {
   for (guint i = 0; i < data->layers->len; i++) {

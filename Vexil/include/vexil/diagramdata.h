@@ -76,6 +76,10 @@ void diagram_selection_to_front(diagram_data *data);
 void selection_detach_external(diagram_data *data);
 void object_list_move_by(GList *list, const Point *delta);
 
+// Lays every object out again (move to its own position) and follows the
+// connections: after a renderer with real font metrics became current.
+void diagram_relayout_objects(diagram_data *data);
+
 // The layer that holds the object, or null.
 layer *diagram_object_layer(diagram_data *data, diagram_object *obj);
 
