@@ -12,55 +12,9 @@
 #include "vexil/diagram_file.h"
 #include "vexil/network_objects.h"
 #include "vexil/render_qt.h"
+#include "qt_canvas.h"
 
 namespace {
-
-// A diagram 0..4 x 0..3 cm drawn on a white 400 x 300 image.
-struct Canvas {
-  explicit Canvas(double w = 4, double h = 3)
-  {
-    data = diagram_data_create();
-    data->extents = {0, 0, h, w};
-    image = QImage((int)(w * 100), (int)(h * 100), QImage::Format_RGB32);
-    image.setDotsPerMeterX(10000);
-    image.setDotsPerMeterY(10000);
-    image.fill(Qt::white);
-    painter = new QPainter(&image);
-    dc = vexil_qt_dc_create(painter, &image);
-    r = renderer_create(data, 1, 1.0);
-    renderer_set_dc(r, data, dc, nullptr, 1, 1.0, 100000, 100000);
-    renderer_set_current(r);
-    r->ops->begin_render(r);
-  }
-  ~Canvas()
-  {
-    renderer_set_current(nullptr);
-    delete painter;
-    renderer_free(r);
-    vexil_qt_dc_free(dc);
-    diagram_data_free(data);
-  }
-  QRgb at(int x, int y)
-  {
-    painter->end();
-    QRgb c = image.pixel(x, y) & 0xffffff;
-    painter->begin(&image);
-    return c;
-  }
-  diagram_object *add(const char *type, double x, double y)
-  {
-    object_handle *h1, *h2;
-    Point p{x, y};
-    diagram_object *obj = type_registry_find(type)->ops->create(&p, nullptr, &h1, &h2);
-    layer_add_object(data->active_layer, obj);
-    return obj;
-  }
-  diagram_data *data;
-  QImage image;
-  QPainter *painter;
-  vexil_dc *dc;
-  renderer *r;
-};
 
 constexpr QRgb WHITE = 0xffffff, BLACK = 0x000000, RED = 0xff0000, CROSS = 0x6666ff;
 
@@ -303,14 +257,3 @@ TEST(RenderQt, picture_of_a_small_network)
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  vexil_startup();
-  register_test_types();
-  int result = RUN_ALL_TESTS();
-  vexil_shutdown();
-  return result;
-}
