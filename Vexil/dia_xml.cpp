@@ -197,24 +197,21 @@ int xml_save_file(const char *filename, xmlDocPtr doc)
 
 // ---- Reading ----
 
-xmlNodePtr xml_first_child(xmlNodePtr node)
+static xmlNodePtr skip_to_element(xmlNodePtr c)
 {
-  if (!node)
-    return nullptr;
-  xmlNodePtr c = node->children;
   while (c && !is_element(c))
     c = c->next;
   return c;
 }
 
+xmlNodePtr xml_first_child(xmlNodePtr node)
+{
+  return node ? skip_to_element(node->children) : nullptr;
+}
+
 xmlNodePtr xml_next_sibling(xmlNodePtr node)
 {
-  if (!node)
-    return nullptr;
-  xmlNodePtr c = node->next;
-  while (c && !is_element(c))
-    c = c->next;
-  return c;
+  return node ? skip_to_element(node->next) : nullptr;
 }
 
 AttributeNode xml_find_attribute(xmlNodePtr obj_node, const char *name)
@@ -259,9 +256,9 @@ int xml_data_type(DataNode data)
   return 0;
 }
 
-static int data_decimal(DataNode data)
+int xml_prop_int(xmlNodePtr node, const char *prop)
 {
-  xmlChar *val = xmlGetProp(data, X("val"));
+  xmlChar *val = xmlGetProp(node, X(prop));
   if (!val)
     return 0;
   gint64 v = g_ascii_strtoll((const char *)val, nullptr, 10);
@@ -279,7 +276,7 @@ int xml_data_int(DataNode data)
     message_error("Taking int value of non-int node.");
     return 0;
   }
-  return data_decimal(data);
+  return xml_prop_int(data, "val");
 }
 
 int xml_data_enum(DataNode data)
@@ -288,7 +285,7 @@ int xml_data_enum(DataNode data)
     message_error("Taking enum value of non-enum node.");
     return 0;
   }
-  return data_decimal(data);
+  return xml_prop_int(data, "val");
 }
 
 double xml_data_real(DataNode data)

@@ -5,15 +5,8 @@
 
 namespace {
 
-class Diagram : public ::testing::Test {
+class Diagram : public DiagramTest {
  protected:
-  void SetUp() override { data = diagram_data_create(); }
-  void TearDown() override { diagram_data_free(data); }
-  diagram_object *add(diagram_object *obj)
-  {
-    layer_add_object(data->active_layer, obj);
-    return obj;
-  }
   std::vector<diagram_object *> order()
   {
     std::vector<diagram_object *> v;
@@ -21,7 +14,6 @@ class Diagram : public ::testing::Test {
       v.push_back((diagram_object *)l->data);
     return v;
   }
-  diagram_data *data;
 };
 
 TEST_F(Diagram, extents_rules)

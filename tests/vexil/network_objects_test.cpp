@@ -57,13 +57,6 @@ struct PitchRenderer {
   renderer *r;
 };
 
-diagram_object *create(const char *type, double x, double y)
-{
-  object_handle *h1 = nullptr, *h2 = nullptr;
-  Point p{x, y};
-  return type_registry_find(type)->ops->create(&p, nullptr, &h1, &h2);
-}
-
 TEST(NetworkObjects, registered_in_order_with_version_one)
 {
   for (const char *name : {"Text", "Pipeline", "PipeJoin", "Junction", "FlowInlet", "FlowOutlet", "SpillPoint"}) {
@@ -77,16 +70,16 @@ TEST(NetworkObjects, registered_in_order_with_version_one)
 TEST(NetworkObjects, defaults_are_the_single_precision_constants)
 {
   GList *all = nullptr;
-  point_object *in = as_point_object(create("FlowInlet", 0, 0));
+  point_object *in = as_point_object(create_object("FlowInlet", 0, 0));
   EXPECT_EQ(in->depth, 0.0);
   EXPECT_EQ(in->flowrate, 0.0);
   EXPECT_EQ(in->temp, (double)21.11111f);
   EXPECT_NE(in->temp, 21.11111);
   EXPECT_EQ(in->closingtime, 300);
-  point_object *out = as_point_object(create("FlowOutlet", 0, 0));
+  point_object *out = as_point_object(create_object("FlowOutlet", 0, 0));
   EXPECT_EQ(out->pressure, 0.0);
   EXPECT_EQ(out->closingtime, -1);
-  pipeline *p = as_pipeline(create("Pipeline", 0, 0));
+  pipeline *p = as_pipeline(create_object("Pipeline", 0, 0));
   EXPECT_EQ(p->length, 0.0);
   EXPECT_EQ(p->diameter, (double)0.508f);
   EXPECT_EQ(p->roughness, (double)4.572e-05f);
@@ -95,7 +88,7 @@ TEST(NetworkObjects, defaults_are_the_single_precision_constants)
   EXPECT_EQ(p->cpl->num_connections, 1);
   EXPECT_EQ(p->conn.endpoints[1].x, 1.0);
   EXPECT_EQ(p->conn.endpoints[1].y, 1.0);
-  spill_point *sp = as_spill_point(create("SpillPoint", 0, 0));
+  spill_point *sp = as_spill_point(create_object("SpillPoint", 0, 0));
   EXPECT_EQ(sp->distance, (double)1.524f);
   EXPECT_EQ(sp->diameter, (double)0.508f);
   EXPECT_EQ(sp->backpressure, 0.0);
@@ -107,7 +100,7 @@ TEST(NetworkObjects, defaults_are_the_single_precision_constants)
 TEST(NetworkObjects, point_object_layout_with_an_empty_label)
 {
   PitchRenderer pitch;
-  diagram_object *obj = create("FlowInlet", 1, 2);
+  diagram_object *obj = create_object("FlowInlet", 1, 2);
   point_object *po = as_point_object(obj);
   EXPECT_DOUBLE_EQ(po->elem.width, 0.6);
   // One line of the label's height, the gap and the symbol.
@@ -132,7 +125,7 @@ TEST(NetworkObjects, point_object_layout_with_an_empty_label)
 TEST(NetworkObjects, a_growing_label_keeps_the_symbol_in_place)
 {
   PitchRenderer pitch;
-  diagram_object *obj = create("Junction", 0, 0);
+  diagram_object *obj = create_object("Junction", 0, 0);
   point_object *po = as_point_object(obj);
   object_set_label(obj, "Junction A");  // 10 characters: 2.0 wide
   EXPECT_DOUBLE_EQ(po->elem.width, 2.0);
@@ -160,7 +153,7 @@ TEST(NetworkObjects, pipeline_label_side_by_direction)
       {{0, 4}, {4, 0}, false},   // up-right
   };
   for (auto &c : cases) {
-    diagram_object *obj = create("Pipeline", 0, 0);
+    diagram_object *obj = create_object("Pipeline", 0, 0);
     pipeline *p = as_pipeline(obj);
     object_set_label(obj, "P1");  // 0.4 wide
     obj->ops->move_handle(obj, obj->handles[0], &c.a, HANDLE_MOVE_USER, 0);
@@ -176,7 +169,7 @@ TEST(NetworkObjects, pipeline_label_side_by_direction)
 
 TEST(NetworkObjects, spill_point_custom_handle_moves_the_whole_object)
 {
-  diagram_object *obj = create("SpillPoint", 0, 0);
+  diagram_object *obj = create_object("SpillPoint", 0, 0);
   spill_point *sp = as_spill_point(obj);
   EXPECT_EQ(obj->num_connections, 0);
   ASSERT_EQ(obj->num_handles, 5);
@@ -202,9 +195,9 @@ struct SmallNetwork {
   SmallNetwork()
   {
     data = diagram_data_create();
-    inlet = create("FlowInlet", 0, 0);
-    pipe = create("Pipeline", 0, 0);
-    leak = create("SpillPoint", 0, 0);
+    inlet = create_object("FlowInlet", 0, 0);
+    pipe = create_object("Pipeline", 0, 0);
+    leak = create_object("SpillPoint", 0, 0);
     for (diagram_object *o : {inlet, pipe, leak})
       layer_add_object(data->active_layer, o);
     Point a{0.3, 0.6}, b{4.3, 0.6};
@@ -245,10 +238,10 @@ TEST(NetworkObjects, scenario_with_every_type_saves_byte_identical)
 {
   ScratchDir tmp;
   SmallNetwork net;
-  diagram_object *out = create("FlowOutlet", 6, 0);
-  diagram_object *jn = create("Junction", 3, 3);
-  diagram_object *pj = create("PipeJoin", 5, 3);
-  diagram_object *txt = create("Text", 1, 5);
+  diagram_object *out = create_object("FlowOutlet", 6, 0);
+  diagram_object *jn = create_object("Junction", 3, 3);
+  diagram_object *pj = create_object("PipeJoin", 5, 3);
+  diagram_object *txt = create_object("Text", 1, 5);
   for (diagram_object *o : {out, jn, pj, txt})
     layer_add_object(net.data->active_layer, o);
   object_set_label(net.inlet, "Br\xc3\xb8nn 4\xc2\xb0");

@@ -55,9 +55,7 @@ struct Canvas {
   }
   diagram_object *add(const char *type, double x, double y)
   {
-    object_handle *h1, *h2;
-    Point p{x, y};
-    diagram_object *obj = type_registry_find(type)->ops->create(&p, nullptr, &h1, &h2);
+    diagram_object *obj = create_object(type, x, y);
     layer_add_object(data->active_layer, obj);
     return obj;
   }

@@ -201,9 +201,7 @@ TEST(RenderQt, handles_within_seven_pixels_are_clicked)
 TEST(RenderQt, relayout_after_attaching_a_renderer_uses_real_metrics)
 {
   diagram_data *data = diagram_data_create();
-  object_handle *h1, *h2;
-  Point at{1, 1};
-  diagram_object *j = junction_type.ops->create(&at, nullptr, &h1, &h2);
+  diagram_object *j = create_object("Junction", 1, 1);
   layer_add_object(data->active_layer, j);
   object_set_label(j, "A rather long junction label");
   point_object *po = as_point_object(j);

@@ -360,3 +360,10 @@ diagram_object *make_line(double x1, double y1, double x2, double y2, int numcp,
     }
   return ::testing::AssertionSuccess();
 }
+
+diagram_object *create_object(const char *type, double x, double y)
+{
+  object_handle *h1 = nullptr, *h2 = nullptr;
+  Point p{x, y};
+  return type_registry_find(type)->ops->create(&p, nullptr, &h1, &h2);
+}

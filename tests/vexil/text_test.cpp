@@ -140,9 +140,7 @@ TEST(Text, bounding_box_and_distance_with_the_fallback_metrics)
 TEST(Text, label_edit_through_an_object_change)
 {
   diagram_data *data = diagram_data_create();
-  object_handle *h1, *h2;
-  Point at{1, 1};
-  diagram_object *inlet = flow_inlet_type.ops->create(&at, nullptr, &h1, &h2);
+  diagram_object *inlet = create_object("FlowInlet", 1, 1);
   layer_add_object(data->active_layer, inlet);
   text_block *label = object_label(inlet);
   text_grab_focus(label, inlet);

@@ -50,6 +50,8 @@ xmlNodePtr xml_find_child(xmlNodePtr node, const char *element_name);
 // non-element nodes are passed over too).
 xmlNodePtr xml_first_child(xmlNodePtr node);
 xmlNodePtr xml_next_sibling(xmlNodePtr node);
+// A decimal XML property (not a typed attribute): 0 when absent, clamped to int.
+int xml_prop_int(xmlNodePtr node, const char *prop);
 int xml_data_type(DataNode data);
 int xml_data_int(DataNode data);
 int xml_data_enum(DataNode data);
