@@ -182,3 +182,42 @@ TEST_F(ModifyScript, the_selection_rectangle_is_an_overlay_without_trails)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModifyScript, a_second_click_on_a_label_starts_editing_but_not_on_the_symbol)
+{
+  diagram_object *inlet = c.add("FlowInlet", 1, 1);
+  object_set_label(inlet, "Well");
+  point_object *po = as_point_object(inlet);
+  double cx = inlet->position.x;
+  press(cx, 1.3);  // first click selects
+  release(cx, 1.3);
+  EXPECT_EQ(focus_get(), nullptr);
+  press(cx, 1.3);  // on the symbol, above the label band
+  release(cx, 1.3);
+  EXPECT_EQ(focus_get(), nullptr);
+  double label_y = po->label->position.y - 0.05;
+  double right_end = cx + po->label->max_width / 2;
+  press(right_end + 0.02, label_y);  // just right of the label: the cursor goes after the last letter
+  release(right_end + 0.02, label_y);
+  ASSERT_EQ(focus_get(), &po->label->focus.record);
+  text_focus *focus = text_focus_of(focus_get());
+  EXPECT_EQ(focus->text->cursor_pos, 4);
+  // Typing goes through an object change, and the symbol stays put.
+  object_change *inner;
+  ASSERT_EQ(focus->key_event(focus, 0, " \xc3\xb8st", 1, &inner), 1);
+  undo_change *change = undo_object_change(c.data, inlet, inner);
+  change->apply(change, c.data);
+  undo_set_transaction_point(c.data->undo);
+  char *s = text_get_string(po->label);
+  EXPECT_STREQ(s, "Well \xc3\xb8st");
+  g_free(s);
+  EXPECT_DOUBLE_EQ(inlet->position.x, cx);
+  // Clicking elsewhere ends editing.
+  press(7, 5);
+  release(7, 5);
+  EXPECT_EQ(focus_get(), nullptr);
+}
+
+}  // namespace
