@@ -255,3 +255,40 @@ TEST(RenderQt, picture_of_a_small_network)
 
 }  // namespace
 
+
+namespace {
+
+TEST(RenderQt, the_text_cursor_is_drawn_only_with_the_focus)
+{
+  Canvas c;
+  diagram_object *obj = c.add("Text", 1, 1.5);
+  text_object *t = as_text_object(obj);
+  t->text->cursor_pos = 4;  // after "Text"
+  double x = 1 + t->text->row_width[0];
+  int px = (int)(x * 100), py = 150;  // on the baseline
+  diagram_render(c.data, c.r, 0);
+  EXPECT_EQ(c.at(px + 2, py - 5), WHITE);
+  text_grab_focus(t->text, obj);
+  diagram_render(c.data, c.r, 0);
+  EXPECT_EQ(c.at(px + 2, py - 5), BLACK);
+  focus_clear();
+}
+
+TEST(RenderQt, a_second_click_on_a_pipeline_label_starts_editing)
+{
+  Canvas c;
+  diagram_object *obj = c.add("Pipeline", 1, 1);
+  object_set_label(obj, "P1");
+  pipeline *p = as_pipeline(obj);
+  Point on_label{p->label->position.x, p->label->position.y - 0.1};
+  Point on_line{1.5, 1.5};
+  obj->ops->select(obj, &on_label, c.r, 1);  // just selected: no editing yet
+  EXPECT_EQ(focus_get(), nullptr);
+  obj->ops->select(obj, &on_line, c.r, 0);  // far from the label
+  EXPECT_EQ(focus_get(), nullptr);
+  obj->ops->select(obj, &on_label, c.r, 0);
+  EXPECT_EQ(focus_get(), &p->label->focus.record);
+  focus_clear();
+}
+
+}  // namespace
