@@ -4,12 +4,21 @@
 
 #include <cstring>
 
+#include "vexil/app_settings.h"
 #include "vexil/dia_xml.h"
 #include "vexil/diagram_file.h"
 #include "vexil/network_objects.h"
 #include "vexil/renderer.h"
 
 namespace {
+
+std::string str_of(text_block *t)
+{
+  char *s = text_get_string(t);
+  std::string r = s;
+  g_free(s);
+  return r;
+}
 
 // A measuring-only renderer: every character 0.2 wide, ascent 0.3, descent 0.1.
 double pitch_width(renderer *, const char *text, const char **, double)
@@ -300,6 +309,35 @@ TEST(NetworkObjects, missing_attributes_take_the_defaults)
   char *s = text_get_string(t->text);
   EXPECT_STREQ(s, "");
   g_free(s);
+  diagram_data_free(d);
+}
+
+int twenty_points(int)
+{
+  return 20;
+}
+
+TEST(NetworkObjects, label_height_comes_from_the_settings_at_load_time)
+{
+  ScratchDir tmp;
+  diagram_data *d = diagram_data_create();
+  diagram_object *j = create_object("Junction", 2, 2);
+  layer_add_object(d->active_layer, j);
+  object_set_label(j, "J");
+  text_block *label = object_label(j);
+  EXPECT_EQ(label->height, (double)(float)(10 * 2.54 / 72));
+  std::string f = tmp.path("h.zef");
+  ASSERT_EQ(diagram_file_save(d, f.c_str(), 0, nullptr), 1);
+  app_set_font_size_provider(twenty_points);
+  diagram_data *back = diagram_data_create();
+  ASSERT_EQ(diagram_file_load(f.c_str(), back, nullptr), 1);
+  app_set_font_size_provider(nullptr);
+  text_block *loaded = object_label((diagram_object *)back->active_layer->objects->data);
+  EXPECT_EQ(loaded->height, (double)(float)(20 * 2.54 / 72));
+  EXPECT_EQ(loaded->alignment, ALIGN_CENTER);
+  EXPECT_EQ(loaded->position.x, label->position.x);
+  EXPECT_EQ(str_of(loaded), "J");
+  diagram_data_free(back);
   diagram_data_free(d);
 }
 
