@@ -435,38 +435,39 @@ char *xml_data_string(DataNode data)
 
 // ---- Convenience readers ----
 
-int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt)
+DataNode xml_find_data(xmlNodePtr obj_node, const char *name)
 {
   AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  return attr ? xml_attribute_data(attr) : nullptr;
+}
+
+int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt)
+{
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_int(data) : dflt;
 }
 
 int xml_attr_enum(xmlNodePtr obj_node, const char *name, int dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_enum(data) : dflt;
 }
 
 double xml_attr_real(xmlNodePtr obj_node, const char *name, double dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_real(data) : dflt;
 }
 
 int xml_attr_boolean(xmlNodePtr obj_node, const char *name, int dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_boolean(data) : dflt;
 }
 
 void xml_attr_point(xmlNodePtr obj_node, const char *name, Point *point, const Point *dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   if (data)
     xml_data_point(data, point);
   else if (dflt)
@@ -475,7 +476,6 @@ void xml_attr_point(xmlNodePtr obj_node, const char *name, Point *point, const P
 
 char *xml_attr_string(xmlNodePtr obj_node, const char *name, const char *dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_string(data) : g_strdup(dflt);
 }

@@ -340,10 +340,8 @@ int diagram_file_load(const char *filename, diagram_data *data, const FileSectio
 
   xmlNodePtr node = xml_first_child(root);
   if (!named(node, "layer")) {
-    AttributeNode attr = xml_find_attribute(node, "scaling");
-    data->scaling = attr && xml_attribute_data(attr) ? (float)xml_data_real(xml_attribute_data(attr)) : 1.0f;
-    attr = xml_find_attribute(node, "xref_max");
-    data->xref_max = attr && xml_attribute_data(attr) ? xml_data_int(xml_attribute_data(attr)) : 0;
+    data->scaling = (float)xml_attr_real(node, "scaling", 1.0);
+    data->xref_max = xml_attr_int(node, "xref_max", 0);
     if (data->xref_max < 0)
       data->xref_max = 0;
     node = xml_next_sibling(node);

@@ -115,14 +115,11 @@ void object_save(diagram_object *obj, xmlNodePtr obj_node)
 
 void object_load(diagram_object *obj, xmlNodePtr obj_node)
 {
-  obj->position = Point{0.0, 0.0};
-  AttributeNode attr = xml_find_attribute(obj_node, "obj_pos");
-  if (attr && xml_attribute_data(attr))
-    xml_data_point(xml_attribute_data(attr), &obj->position);
+  const Point origin{0.0, 0.0};
+  xml_attr_point(obj_node, "obj_pos", &obj->position, &origin);
   obj->bounding_box = Rectangle{0.0, 0.0, 0.0, 0.0};
-  attr = xml_find_attribute(obj_node, "obj_bb");
-  if (attr && xml_attribute_data(attr))
-    xml_data_rectangle(xml_attribute_data(attr), &obj->bounding_box);
+  if (DataNode bb = xml_find_data(obj_node, "obj_bb"))
+    xml_data_rectangle(bb, &obj->bounding_box);
   obj->xref = xml_attr_int(obj_node, "xref", 0);
 }
 

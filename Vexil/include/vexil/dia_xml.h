@@ -62,6 +62,8 @@ void xml_data_rectangle(DataNode data, Rectangle *rect);
 // New UTF-8 text (g_free) or null.
 char *xml_data_string(DataNode data);
 
+// The first data node of the named attribute, or null.
+DataNode xml_find_data(xmlNodePtr obj_node, const char *name);
 // Convenience readers of a named attribute with a default for a missing one.
 int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt);
 int xml_attr_enum(xmlNodePtr obj_node, const char *name, int dflt);
