@@ -5,6 +5,11 @@
 #include <atomic>
 #include <cstring>
 
+#if __has_include(<vexil/app_settings.h>)
+#include <vexil/app_settings.h>
+#define ORVANE_HAVE_VEXIL_SETTINGS 1
+#endif
+
 namespace {
 
 const char ORGANISATION[] = "Holvik";
@@ -106,18 +111,19 @@ QString CSystemSettings::GetAmbientDir() const {
 
 CSystemSettings *AppSettings() { return g_settings.load(); }
 
-void SetAppSettings(CSystemSettings *settings) { g_settings.store(settings); }
+void SetAppSettings(CSystemSettings *settings) {
+    g_settings.store(settings);
+#ifdef ORVANE_HAVE_VEXIL_SETTINGS
+    app_set_font_size_provider(settings ? settings_font_size : nullptr);
+#endif
+}
 
-extern "C" int app_font_size(int which) {
+int settings_font_size(int which) {
     const CSystemSettings *s = AppSettings();
     if (!s) return 10;
     if (which == 0) return s->SizeObjectLabel();
     if (which == 1) return s->SizeText();
     return 10;
-}
-
-extern "C" float app_font_size_cm(int which) {
-    return static_cast<float>(app_font_size(which) * 2.54 / 72.0);
 }
 
 extern "C" int app_backup_enabled(void) {

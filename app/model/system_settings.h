@@ -1,9 +1,10 @@
 // Application-wide settings of Orvane: font sizes, display units, behaviour
 // switches and directories, kept in QSettings under the organisation "Holvik".
 //
-// The diagram library reaches the settings through the plain C functions at
-// the end of this header; they answer with defaults while no settings object
-// has been installed with SetAppSettings().
+// The diagram library reaches the settings through the plain functions at
+// the end of this header and through its font-size provider, which
+// SetAppSettings() installs; they answer with defaults while no settings
+// object has been installed.
 #ifndef ORVANE_MODEL_SYSTEM_SETTINGS_H
 #define ORVANE_MODEL_SYSTEM_SETTINGS_H
 
@@ -62,17 +63,18 @@ private:
 };
 
 // The application's settings object (null before the application installs
-// one). The caller keeps ownership.
+// one). The caller keeps ownership. Installing also makes the diagram
+// library's app_font_size() answer from these settings.
 CSystemSettings *AppSettings();
 void SetAppSettings(CSystemSettings *settings);
+
+// Font size in points: 0 object labels, 1 Text objects; otherwise, or
+// without settings, 10. The diagram library's font-size provider.
+int settings_font_size(int which);
 
 extern "C" {
 #endif
 
-// Font size in points: 0 object labels, 1 Text objects; otherwise 10.
-int app_font_size(int which);
-// The same in centimetres.
-float app_font_size_cm(int which);
 int app_backup_enabled(void);
 int app_diagnostic_mode(void);
 // Full path of the trace file "zeftrace.txt", fixed at the first call.
