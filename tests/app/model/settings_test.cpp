@@ -152,7 +152,7 @@ TEST_F(SettingsTest, library_helpers_answer_defaults_without_settings_and_follow
     EXPECT_EQ(app_diagnostic_mode(), 0);
 
     CSystemSettings s;
-    s.Load("/opt/orvane/orvane", false);
+    s.Load(ORVANE_PROGRAM_DIR "Orvane", false);
     s.SetSizeObjectLabel(8);
     s.SetDiagnosticMode(true);
     SetAppSettings(&s);
@@ -165,9 +165,9 @@ TEST_F(SettingsTest, library_helpers_answer_defaults_without_settings_and_follow
     EXPECT_EQ(app_diagnostic_mode(), 1);
 
     // The trace path is fixed at its first answer.
-    EXPECT_STREQ(app_trace_path(), "/opt/orvane/zeftrace.txt");
+    EXPECT_STREQ(app_trace_path(), ORVANE_PROGRAM_DIR "zeftrace.txt");
     s.Load("/elsewhere/orvane", false);
-    EXPECT_STREQ(app_trace_path(), "/opt/orvane/zeftrace.txt");
+    EXPECT_STREQ(app_trace_path(), ORVANE_PROGRAM_DIR "zeftrace.txt");
 }
 
 }  // namespace
