@@ -5,10 +5,7 @@
 #include <atomic>
 #include <cstring>
 
-#if __has_include(<vexil/app_settings.h>)
 #include <vexil/app_settings.h>
-#define ORVANE_HAVE_VEXIL_SETTINGS 1
-#endif
 
 namespace {
 
@@ -113,9 +110,7 @@ CSystemSettings *AppSettings() { return g_settings.load(); }
 
 void SetAppSettings(CSystemSettings *settings) {
     g_settings.store(settings);
-#ifdef ORVANE_HAVE_VEXIL_SETTINGS
     app_set_font_size_provider(settings ? settings_font_size : nullptr);
-#endif
 }
 
 int settings_font_size(int which) {

@@ -6,13 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#if __has_include(<vexil/app_settings.h>)
 #include <vexil/app_settings.h>
-#else
-// Before the diagram library is linked, its helpers are the provider's answers.
-static int app_font_size(int which) { return settings_font_size(which); }
-static float app_font_size_cm(int which) { return static_cast<float>(app_font_size(which) * 2.54 / 72); }
-#endif
 
 #include <cmath>
 
