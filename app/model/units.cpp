@@ -165,6 +165,16 @@ bool LoadUnitSelections(QString *problem) {
     return LoadUnitSelectionsFrom(dir + QStringLiteral("unitsel.txt"), problem);
 }
 
+bool LoadUnitTables(QString *problem) {
+    const CSystemSettings *s = AppSettings();
+    const QString dir = s ? s->GetProgramDir() : QStringLiteral("./");
+    QString convProblem, selProblem;
+    const bool conv = LoadUnitConversions(dir + QStringLiteral("unitconv.txt"), &convProblem);
+    const bool sel = LoadUnitSelections(&selProblem);
+    if (problem) *problem = (convProblem + QLatin1Char('\n') + selProblem).trimmed();
+    return conv && sel;
+}
+
 void AddUnitConversion(const std::string &from, const std::string &to, UnitConversion conv) {
     std::lock_guard lock(tablesMutex());
     table().insert_or_assign(UnitKey(from, to), conv);

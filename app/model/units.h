@@ -58,6 +58,10 @@ bool LoadUnitConversions(const QString &path, QString *problem = nullptr);
 bool LoadUnitSelections(QString *problem = nullptr);
 bool LoadUnitSelectionsFrom(const QString &path, QString *problem = nullptr);
 
+// Start-up: "unitconv.txt" and "unitsel.txt" from the program directory.
+// True when both loaded whole; otherwise *problem says what went wrong.
+bool LoadUnitTables(QString *problem = nullptr);
+
 // Adds or replaces one conversion (tests and tools).
 void AddUnitConversion(const std::string &from, const std::string &to, UnitConversion conv);
 void ClearUnitTables();

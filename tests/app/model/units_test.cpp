@@ -30,9 +30,8 @@ protected:
         SetAppSettings(nullptr);
     }
     static void LoadShipped() {
-        ASSERT_TRUE(LoadUnitConversions(ORVANE_PROGRAM_DIR "unitconv.txt"));
         QString problem;
-        ASSERT_TRUE(LoadUnitSelections(&problem)) << problem.toStdString();
+        ASSERT_TRUE(LoadUnitTables(&problem)) << problem.toStdString();
     }
     QString Write(const char *name, const QByteArray &text) {
         QString path = dir.filePath(QLatin1String(name));
