@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <locale>
 #include <sstream>
 #include <string>
@@ -58,4 +60,27 @@ std::vector<FluidComponent> ReadFluidCatalogue(const QString &path) {
 QString FluidCataloguePath() {
     const CSystemSettings *s = AppSettings();
     return (s ? s->GetProgramDir() : QStringLiteral("./")) + QStringLiteral("fluidcomps.txt");
+}
+
+std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catalogue,
+                                               const std::vector<FluidComponent> &document) {
+    for (const FluidComponent &d : document) {
+        auto it = std::find_if(catalogue.begin(), catalogue.end(),
+                               [&d](const FluidComponent &c) { return c.compid == d.compid; });
+        if (it == catalogue.end()) {
+            catalogue.push_back(d);
+            continue;
+        }
+        it->mole_weight = d.mole_weight;
+        it->liquid_density = d.liquid_density;
+        it->fraction = d.fraction;
+    }
+    return catalogue;
+}
+
+std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent> &rows) {
+    std::vector<FluidComponent> kept;
+    for (const FluidComponent &c : rows)
+        if (c.IsUsable() && c.fraction > 0) kept.push_back(c);
+    return kept;
 }

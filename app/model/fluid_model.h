@@ -75,4 +75,14 @@ std::vector<FluidComponent> ReadFluidCatalogue(const QString &path);
 // Program directory + "fluidcomps.txt".
 QString FluidCataloguePath();
 
+// The working list of the Gas Properties dialog: the catalogue, where each
+// document component with the same compid copies its mole weight, liquid
+// density and fraction over the catalogue entry; document components the
+// catalogue lacks are appended as they are.
+std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catalogue,
+                                               const std::vector<FluidComponent> &document);
+// What a confirmed composition keeps of the dialog's rows: the usable ones
+// with a fraction above 0, in order.
+std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent> &rows);
+
 #endif

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -193,6 +194,41 @@ TEST(FluidCatalogue, reader_skips_comments_and_malformed_lines) {
     for (const FluidComponent &c : cat) EXPECT_EQ(c.fraction, 0.0f);
     EXPECT_TRUE(ReadFluidCatalogue("").empty());
     EXPECT_TRUE(ReadFluidCatalogue(dir.filePath("missing.txt")).empty());
+}
+
+TEST(FluidModel, document_components_merge_over_the_catalogue_and_confirmation_keeps_usable_ones) {
+    std::vector<FluidComponent> doc = Gas({{"C1", 90}, {"C7+", 10}});
+    doc[1].mole_weight = 160.0f;
+    doc[1].liquid_density = 790.0f;
+    FluidComponent own;  // not in the catalogue
+    own.compid = "MYC";
+    own.model_idx = 22;
+    own.mole_weight = 300;
+    own.liquid_density = 850;
+    own.fraction = 1;
+    doc.push_back(own);
+    const std::vector<FluidComponent> cat = Catalogue();
+    std::vector<FluidComponent> rows = MergeWithCatalogue(cat, doc);
+    ASSERT_EQ(rows.size(), cat.size() + 1);
+    auto find = [&rows](const char *id) {
+        return *std::find_if(rows.begin(), rows.end(), [id](const FluidComponent &c) { return c.compid == id; });
+    };
+    EXPECT_EQ(find("C1").fraction, 90.0f);
+    EXPECT_EQ(find("C7+").mole_weight, 160.0f);
+    EXPECT_EQ(find("C7+").liquid_density, 790.0f);
+    EXPECT_EQ(find("C7+").name, "Plus_fraction_C7+");  // the catalogue's own fields stay
+    EXPECT_EQ(find("C2").fraction, 0.0f);
+    EXPECT_EQ(rows.back().compid, "MYC");
+
+    std::vector<FluidComponent> kept = ConfirmedComponents(rows);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].compid, "C1");
+    EXPECT_EQ(kept[1].compid, "C7+");
+    EXPECT_EQ(kept[2].compid, "MYC");
+    rows = MergeWithCatalogue(cat, Gas({{"C1", 96}, {"C10+", 4}}));  // density still to be entered
+    kept = ConfirmedComponents(rows);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].compid, "C1");
 }
 
 TEST(FluidModel, confirmation_by_fluid_class) {
