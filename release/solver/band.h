@@ -29,6 +29,10 @@ void band_clear(int n);
 // none.
 void band_junctions(int NV, const SecI& nrows);
 
+// Rebuilds the row tables JROWG / JROWO of BANDWK from JGRP, JOUT and
+// NVJUN, so that the junction place of a row is found without a search.
+void band_index_rows();
+
 // Adds v to the coefficient in row r of unknown c, wherever it is stored:
 // in the junction blocks when r and c are the two sides of a junction
 // coupling, else in the band. A coefficient that fits neither throws
