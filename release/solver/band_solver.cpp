@@ -127,7 +127,7 @@ void band_index_rows() {
     }
 }
 
-void band_add(int r, int c, double v) {
+void band_add_coupled(int r, int c, double v) {
     const int nv = BANDWK.NVJUN;
     if (nv > 0 && NETDSC.NJUN > 0 && r >= 1 && r <= MXEQ && c >= 1 && c <= MXEQ) {
         // Row r in group (j, m) against junction j's outgoing unknowns: BJUNC;
