@@ -1,0 +1,18 @@
+# The program's framework layer: commands, documents, frames, dialogs and the
+# property list, driven on the offscreen platform.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets Test)
+add_executable(framework_tests
+  framework/test_main.cpp
+  framework/command_line_test.cpp
+  framework/command_routing_test.cpp
+  framework/dialog_exchange_test.cpp
+  framework/document_test.cpp
+  framework/prop_list_ctrl_test.cpp
+  framework/string_table_test.cpp
+)
+target_link_libraries(framework_tests PRIVATE orvane_framework Qt6::Test GTest::gtest)
+target_compile_options(framework_tests PRIVATE -Wall -Wextra -Wshadow)
+gtest_discover_tests(framework_tests
+  TEST_PREFIX "framework."
+  DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
