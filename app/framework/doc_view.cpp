@@ -8,7 +8,10 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "command_ids.h"
@@ -443,4 +446,31 @@ bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl)
     if (!open && !ext.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += ext;
     return true;
+}
+
+// ------------------------------------------------------------ CEditView
+
+CEditView::CEditView(QWidget* parent) : CView(parent), m_pEdit(new QPlainTextEdit(viewport()))
+{
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* layout = new QVBoxLayout(viewport());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pEdit);
+    m_pEdit->setReadOnly(true);
+    m_pEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setFocusProxy(m_pEdit);
+}
+
+void CEditView::OnDraw(QPainter* painter)
+{
+    // The text edit paints itself on the screen; the printer gets the text.
+    if (!IsPrinting())
+        return;
+    QTextDocument* doc = m_pEdit->document()->clone();
+    doc->setDefaultFont(m_pEdit->font());
+    const QRect page = GetPrinter()->pageLayout().paintRectPixels(GetPrinter()->resolution());
+    doc->setPageSize(QSizeF(page.size()));
+    doc->drawContents(painter);
+    delete doc;
 }

@@ -157,3 +157,17 @@ private:
 using FileNameHandler = std::function<bool(bool open, QString& path, const QString& filter)>;
 FileNameHandler AfxSetFileNameHandler(FileNameHandler handler);
 bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl);
+
+class QPlainTextEdit;
+
+// A view that is a read-only text, printable as it stands.
+class CEditView : public CView {
+    Q_OBJECT
+public:
+    explicit CEditView(QWidget* parent = nullptr);
+    QPlainTextEdit* GetEditCtrl() const { return m_pEdit; }
+    void OnDraw(QPainter* painter) override;
+
+private:
+    QPlainTextEdit* m_pEdit;
+};

@@ -16,3 +16,18 @@ gtest_discover_tests(framework_tests
   TEST_PREFIX "framework."
   DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+
+# The program's windows and dialogs.
+add_executable(orvane_ui_tests
+  framework/test_main.cpp
+  ui/main_frame_test.cpp
+  ui/zoom_dlg_test.cpp
+)
+target_include_directories(orvane_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/framework)
+target_link_libraries(orvane_ui_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
+target_compile_options(orvane_ui_tests PRIVATE -Wall -Wextra -Wshadow)
+target_compile_definitions(orvane_ui_tests PRIVATE ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}")
+gtest_discover_tests(orvane_ui_tests
+  TEST_PREFIX "orvane_ui."
+  DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
