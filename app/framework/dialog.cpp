@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -158,6 +159,68 @@ void DDX_Check(CDataExchange* pDX, int id, int& value)
         value = button->isChecked() ? 1 : 0;
     else
         button->setChecked(value != 0);
+}
+
+void DDX_Radio(CDataExchange* pDX, std::initializer_list<int> ids, int& value)
+{
+    int index = 0;
+    int checked = -1;
+    for (int id : ids) {
+        auto* button = qobject_cast<QAbstractButton*>(pDX->PrepareCtrl(id));
+        if (button) {
+            if (pDX->m_bSaveAndValidate) {
+                if (button->isChecked() && checked < 0)
+                    checked = index;
+            } else {
+                button->setAutoExclusive(false);  // lets the group show "none"
+                button->setChecked(index == value);
+                button->setAutoExclusive(true);
+            }
+        }
+        ++index;
+    }
+    if (pDX->m_bSaveAndValidate)
+        value = checked;
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue)
+{
+    if (pDX->m_bSaveAndValidate && (value < minValue || value > maxValue)) {
+        AfxMessageBox(AfxFormatString2(AFX_IDP_PARSE_INT_RANGE, QString::number(minValue), QString::number(maxValue)),
+                      MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minValue, float maxValue)
+{
+    if (pDX->m_bSaveAndValidate && (value < minValue || value > maxValue || value != value)) {
+        AfxMessageBox(AfxFormatString2(AFX_IDP_PARSE_REAL_RANGE, AfxFormatReal(minValue, 6), AfxFormatReal(maxValue, 6)),
+                      MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+namespace {
+class DigitsOnlyFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        for (QChar c : text)
+            if (c.isPrint() && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+                return true;
+        return false;
+    }
+};
+}  // namespace
+
+void AfxAcceptDigitsOnly(QLineEdit* edit)
+{
+    edit->installEventFilter(new DigitsOnlyFilter(edit));
 }
 
 // -------------------------------------------------------------- CDialog

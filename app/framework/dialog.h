@@ -2,8 +2,10 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class CDialog;
+class QLineEdit;
 
 // Thrown by a failed exchange; caught by UpdateData.
 struct CUserException {};
@@ -41,9 +43,18 @@ void DDX_Text(CDataExchange* pDX, int id, int& value);
 // and fails.
 void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
+// The index of the checked button of a group, -1 for none.
+void DDX_Radio(CDataExchange* pDX, std::initializer_list<int> ids, int& value);
+// Range checks after an exchange (61714 / 61715 when outside).
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue);
+void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minValue, float maxValue);
 // The locale-free reading of a number: white space around, nothing else.
 bool AfxParseReal(const QString& text, double& value);
 QString AfxFormatReal(double value, int digits);
+
+// Lets only digits be typed into the edit (text set by the program may hold
+// anything).
+void AfxAcceptDigitsOnly(QLineEdit* edit);
 
 // A modal dialog with data exchange. Controls carry their control id as
 // objectName; OK is "1", Cancel "2".

@@ -19,6 +19,8 @@ const StringEntry kStrings[] = {
 {AFX_IDP_FAILED_TO_SAVE_DOC, "Failed to save document."},
 {AFX_IDP_PARSE_INT, "Enter an integer."},
 {AFX_IDP_PARSE_REAL, "Enter a number."},
+{AFX_IDP_PARSE_INT_RANGE, "Enter an integer between %1 and %2."},
+{AFX_IDP_PARSE_REAL_RANGE, "Enter a number between %1 and %2."},
 {AFX_IDP_PARSE_STRING_SIZE, "Enter no more than %1 characters."},
 // Messages of the network check, the models and the dialogs.
 {16100, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
@@ -191,6 +193,14 @@ QString AfxFormatText1(QString text, const QString& arg)
     text.replace(QStringLiteral("%1!s!"), arg);
     text.replace(QStringLiteral("%1"), arg);
     return text;
+}
+
+QString AfxFormatString2(int id, const QString& arg1, const QString& arg2)
+{
+    QString text = AfxLoadString(id);
+    text.replace(QStringLiteral("%2!s!"), arg2);
+    text.replace(QStringLiteral("%2"), arg2);
+    return AfxFormatText1(text, arg1);
 }
 
 QString AfxFormatString1(int id, const QString& arg)
