@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -131,4 +132,80 @@ TEST(DialogExchange, CancelAndAnUnfinishedScriptChangeNothing)
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.f, 7.0f);
     CDialog::SetModalHook(old);
+}
+
+namespace {
+
+// Two radio buttons, an integer with a range, a float with a range.
+class RangeDlg : public CDialog {
+public:
+    RangeDlg() : CDialog(901)
+    {
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Tag(new QRadioButton("a"), 200));
+        layout->addWidget(Tag(new QRadioButton("b"), 201));
+        layout->addWidget(Tag(new QLineEdit, 202));
+        layout->addWidget(Tag(new QLineEdit, 203));
+    }
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Radio(pDX, {200, 201}, choice);
+        DDX_Text(pDX, 202, size);
+        DDV_MinMaxInt(pDX, size, 1, 3000);
+        DDX_Text(pDX, 203, cut);
+        DDV_MinMaxFloat(pDX, cut, 0.0f, 100.0f);
+    }
+    int choice = -1;
+    int size = 10;
+    float cut = 0;
+};
+
+}  // namespace
+
+TEST(DialogExchange, RadioGroupMayShowNoChoice)
+{
+    RangeDlg dlg;
+    dlg.UpdateData(false);
+    EXPECT_FALSE(dlg.Item<QRadioButton>(200)->isChecked());
+    EXPECT_FALSE(dlg.Item<QRadioButton>(201)->isChecked());
+    EXPECT_TRUE(dlg.UpdateData(true));
+    EXPECT_EQ(dlg.choice, -1);
+    dlg.Item<QRadioButton>(201)->setChecked(true);
+    EXPECT_TRUE(dlg.UpdateData(true));
+    EXPECT_EQ(dlg.choice, 1);
+}
+
+TEST(DialogExchange, RangeChecksNameTheLimits)
+{
+    const struct {
+        const char* size;
+        const char* cut;
+        const char* message;
+    } cases[] = {
+        {"0", "5", "Enter an integer between 1 and 3000."},
+        {"3001", "5", "Enter an integer between 1 and 3000."},
+        {"12x", "5", "Enter an integer."},
+        {"3000", "100.5", "Enter a number between 0 and 100."},
+        {"1", "-0.1", "Enter a number between 0 and 100."},
+        {"1", "100", ""},
+    };
+    for (const auto& c : cases) {
+        ScriptedMessageBoxes boxes;
+        RangeDlg dlg;
+        dlg.UpdateData(false);
+        dlg.Item<QLineEdit>(202)->setText(c.size);
+        dlg.Item<QLineEdit>(203)->setText(c.cut);
+        EXPECT_EQ(dlg.UpdateData(true), QString(c.message).isEmpty()) << c.size << " " << c.cut;
+        EXPECT_EQ(boxes.Texts().join(""), QString(c.message)) << c.size << " " << c.cut;
+    }
+}
+
+TEST(DialogExchange, DigitsOnlyEditRefusesOtherCharacters)
+{
+    QLineEdit edit;
+    AfxAcceptDigitsOnly(&edit);
+    QTest::keyClicks(&edit, "1-2.a3 ");
+    EXPECT_EQ(edit.text(), "123");
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.text(), "12");
 }
