@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
@@ -276,7 +277,7 @@ void CScenarioView::mouseDoubleClickEvent(QMouseEvent* event)
 void CScenarioView::focusOutEvent(QFocusEvent* event)
 {
     // The mouse went elsewhere in the middle of a drag: forget the drag.
-    if (m_pressedButton != Qt::NoButton && event->reason() != Qt::PopupFocusReason) {
+    if (m_pressedButton != Qt::NoButton) {
         m_pressedButton = Qt::NoButton;
         if (m_pModifyTool)
             modify_tool_reset(m_pModifyTool);
@@ -285,6 +286,20 @@ void CScenarioView::focusOutEvent(QFocusEvent* event)
         viewport()->update();
     }
     CView::focusOutEvent(event);
+}
+
+void CScenarioView::AbandonDrag()
+{
+    if (m_pressedButton == Qt::NoButton || !Diagram())
+        return;
+    m_pressedButton = Qt::NoButton;
+    MakeCurrent();
+    const Point p = GetDocument()->GetLastClickPoint();
+    if (modify_tool* tool = m_pCreateDrag ? m_pCreateDrag : m_pModifyTool)
+        tool->button_release(tool, &p, 0, Diagram());
+    modify_tool_free(m_pCreateDrag);
+    m_pCreateDrag = nullptr;
+    viewport()->update();
 }
 
 void CScenarioView::AddObject(object_type* type, const Point& p)
@@ -474,31 +489,42 @@ void CScenarioView::OnInitialUpdate()
     }
 }
 
-void CScenarioView::OnDraw(QPainter* painter)
+void CScenarioView::RenderDiagram(QPainter* painter, int width, int height, bool printing)
 {
-    CScenarioDoc* doc = GetDocument();
-    if (!doc || !doc->GetDiagram() || !m_pRenderer)
-        return;
-    diagram_data* diagram = doc->GetDiagram();
-    int width, height, flags;
-    if (IsPrinting()) {
-        const QRect page = GetPrinter()->pageLayout().fullRectPixels(GetPrinter()->resolution());
-        width = std::max(1, int(page.width() * 0.8));
-        height = std::max(1, int(page.height() * 0.8));
-        flags = 0;
-    } else {
-        width = GetTotalSize().width();
-        height = GetTotalSize().height();
-        flags = DIAGRAM_RENDER_CONNECTION_POINTS | DIAGRAM_RENDER_HANDLES;
-    }
+    diagram_data* diagram = Diagram();
     vexil_dc* dc = vexil_qt_dc_create(painter, painter->device());
-    renderer_set_dc(m_pRenderer, diagram, dc, nullptr, IsPrinting() ? 0 : 1, diagram->scaling, width, height);
+    renderer_set_dc(m_pRenderer, diagram, dc, nullptr, printing ? 0 : 1, diagram->scaling, width, height);
     renderer_set_current(m_pRenderer);
-    diagram_render(diagram, m_pRenderer, flags);
-    if (!IsPrinting() && m_pModifyTool && m_pModifyTool->box_visible)
+    diagram_render(diagram, m_pRenderer,
+                   printing ? 0 : DIAGRAM_RENDER_CONNECTION_POINTS | DIAGRAM_RENDER_HANDLES);
+    if (!printing && m_pModifyTool && m_pModifyTool->box_visible)
         modify_tool_draw_overlay(m_pModifyTool, m_pRenderer);
     vexil_qt_dc_free(dc);
     AttachClientDC();
+}
+
+void CScenarioView::OnDraw(QPainter* painter)
+{
+    if (!Diagram() || !m_pRenderer)
+        return;
+    if (IsPrinting()) {
+        // Four fifths of the page, so the drawing keeps a margin.
+        const QRect page = GetPrinter()->pageLayout().fullRectPixels(GetPrinter()->resolution());
+        RenderDiagram(painter, std::max(1, int(page.width() * 0.8)), std::max(1, int(page.height() * 0.8)), true);
+    } else {
+        RenderDiagram(painter, GetTotalSize().width(), GetTotalSize().height(), false);
+    }
+}
+
+QImage CScenarioView::RenderImage(bool asPrinted)
+{
+    QImage image(GetTotalSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (Diagram() && m_pRenderer) {
+        QPainter painter(&image);
+        RenderDiagram(&painter, image.width(), image.height(), asPrinted);
+    }
+    return image;
 }
 
 bool CScenarioView::OnPreparePrinting(QPrinter* printer)
@@ -533,6 +559,7 @@ QMenu* CScenarioView::CreateContextMenu()
 
 void CScenarioView::contextMenuEvent(QContextMenuEvent* event)
 {
+    AbandonDrag();
     QMenu* menu = CreateContextMenu();
     menu->exec(event->globalPos());
     delete menu;

@@ -3,6 +3,7 @@
 #include "vexil/geometry.h"
 
 class CScenarioDoc;
+class QImage;
 class QMenu;
 struct diagram_data;
 struct diagram_object;
@@ -44,6 +45,10 @@ public:
     void OnDraw(QPainter* painter) override;
     bool OnPreparePrinting(QPrinter* printer) override;
 
+    // The drawing as the screen shows it (connection points and handles of
+    // the selection) or as it is printed (neither), at the view's size.
+    QImage RenderImage(bool asPrinted);
+
     // The context menu (602), built from the main frame's commands.
     QMenu* CreateContextMenu();
 
@@ -58,6 +63,10 @@ protected:
 
 private:
     void MakeCurrent() const;
+    void RenderDiagram(QPainter* painter, int width, int height, bool printing);
+    // Ends a drag the mouse can no longer finish (a menu took the mouse, the
+    // window lost it): the press gets its release where it started.
+    void AbandonDrag();
     void AttachClientDC();
     object_type* CreationType() const;
     diagram_data* Diagram() const;

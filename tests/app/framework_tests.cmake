@@ -31,3 +31,22 @@ gtest_discover_tests(orvane_ui_tests
   TEST_PREFIX "orvane_ui."
   DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+
+# The whole program driven like a user (needs the model layer and the
+# diagram library's drawing backend).
+if(TARGET orvane_model AND TARGET vexil_qt)
+  add_executable(orvane_program_tests
+    framework/test_main.cpp
+    ui/scenario_test.cpp
+  )
+  target_link_libraries(orvane_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
+  target_compile_options(orvane_program_tests PRIVATE -Wall -Wextra -Wshadow)
+  target_compile_definitions(orvane_program_tests PRIVATE
+    ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
+    ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  add_dependencies(orvane_program_tests Orvane)
+  gtest_discover_tests(orvane_program_tests
+    TEST_PREFIX "orvane_program."
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endif()
