@@ -50,3 +50,10 @@ if(TARGET orvane_model AND TARGET vexil_qt)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endif()
+
+# Draws the example scenarios of examples/scenarios with the program.
+if(TARGET orvane_model AND TARGET vexil_qt)
+  add_executable(orvane_make_examples ui/make_examples.cpp)
+  target_link_libraries(orvane_make_examples PRIVATE orvane_ui)
+  target_compile_definitions(orvane_make_examples PRIVATE ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+endif()
