@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <cmath>
 
 #include "command_ids.h"
@@ -118,7 +119,10 @@ void CGasPropsDlg::MergeDocumentComponents(const std::vector<FluidComponent>& do
 bool CGasPropsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    int q = m_pList->viewport()->width() / 4;
+    // The list's client width once the dialog is laid out (it is not shown yet).
+    layout()->activate();
+    const int client = m_pList->contentsRect().width() - m_pList->verticalScrollBar()->sizeHint().width();
+    int q = client / 4;
     q = q > 20 ? q - 1 : 20;
     QString density = GetUnitLabel("LIQDENSITY", false);
     if (density.isEmpty())

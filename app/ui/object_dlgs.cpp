@@ -62,8 +62,8 @@ void CZefPropsDlg::AddLabelRow()
     auto* edit = Tag(new QLineEdit(this), IDC_LABEL);
     auto* caption = new QLabel(QStringLiteral("&Label:"), this);
     caption->setBuddy(edit);
-    m_pGrid->addWidget(caption, m_pGrid->rowCount(), 0);
-    m_pGrid->addWidget(edit, m_pGrid->rowCount() - 1, 1, 1, 2);
+    m_pGrid->addWidget(caption, 0, 0);
+    m_pGrid->addWidget(edit, 0, 1, 1, 2);
 }
 
 void CZefPropsDlg::Finish()

@@ -482,9 +482,13 @@ void CScenarioView::OnInitialUpdate()
     SetTool(ID_TOOL_SELECT);
     // The frame fits the drawing, as far as the main window leaves room.
     if (CMDIChildWnd* frame = GetParentFrame()) {
-        QSize want = GetTotalSize() + (frame->size() - viewport()->size()) + QSize(2, 2);
-        if (frame->mdiArea())
-            want = want.boundedTo(frame->mdiArea()->viewport()->size());
+        // Room for the frame's title bar and borders around the drawing.
+        QSize want = GetTotalSize() + QSize(16, 44);
+        QMdiArea* area = frame->mdiArea();
+        if (area && area->isVisible())
+            want = want.boundedTo(area->viewport()->size());
+        else if (area && area->window())
+            want = want.boundedTo(area->window()->size() - QSize(40, 160));  // before the first layout
         frame->resize(want.expandedTo(QSize(200, 150)));
     }
 }

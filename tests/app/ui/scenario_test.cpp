@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include "scenario_script.h"
 #include "string_table.h"
 #include "units.h"
+#include "vexil/modify_tool.h"
 #include "vexil/text.h"
 
 namespace {
@@ -285,19 +287,23 @@ TEST_F(Program, ARubberBandSelectionDoesNotOutdateTheScenario)
 TEST_F(Program, DeleteRemovesTheSelectionOrACharacterOfTheFocusedLabel)
 {
     diagram_object* text = s.Add(ID_TOOL_TEXT, {2, 2});
-    // A click on the selected Text puts the cursor into it.
-    s.Click({2, 2});
+    // A click on the selected Text's words (not on its anchor handle) puts
+    // the cursor into it.
+    s.Click({2.4, 1.9});
     ASSERT_NE(focus_get(), nullptr);
-    QTest::keyClicks(s.View(), "ab-.c");  // '-' and '.' are not taken
     text_block* block = object_label(text);
-    char* str = text_get_string(block);
-    EXPECT_STREQ(str, "abc");
-    g_free(str);
+    const auto textOf = [block] {
+        char* str = text_get_string(block);
+        const QString result = QString::fromUtf8(str);
+        g_free(str);
+        return result;
+    };
+    QTest::keyClick(s.View(), Qt::Key_End);
+    QTest::keyClicks(s.View(), "ab-.c");  // '-' and '.' are not taken
+    EXPECT_EQ(textOf(), "Textabc");
     QTest::keyClick(s.View(), Qt::Key_Home);
-    s.Main()->ExecuteCommand(ID_EDIT_CLEAR);  // deletes the 'a'
-    str = text_get_string(block);
-    EXPECT_STREQ(str, "bc");
-    g_free(str);
+    s.Main()->ExecuteCommand(ID_EDIT_CLEAR);  // the character at the cursor
+    EXPECT_EQ(textOf(), "extabc");
     EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 1u);
 
     focus_clear();
@@ -356,8 +362,9 @@ TEST_F(Program, OnlyInletOutletAndJunctionInsistOnALabel)
         }, IDCANCEL);
         EXPECT_EQ(stayedOpen, c.needsLabel) << c.tool;
         EXPECT_EQ(boxes.Texts(), c.needsLabel ? QStringList{"A label must be entered!"} : QStringList{}) << c.tool;
-        if (c.needsLabel)
+        if (c.needsLabel) {
             EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
+        }
     }
 }
 
@@ -417,6 +424,7 @@ TEST_F(Program, LeakBackPressureFollowsTheDepth)
     for (const auto& c : cases) {
         QString shown;
         s.Properties(leak, [&](CDialog* d) {
+            ScenarioScript::SetText(d, IDC_DEPTH, "1");
             ScenarioScript::SetText(d, IDC_PRESSURE, "12345");  // typed by hand: replaced
             ScenarioScript::SetText(d, IDC_DEPTH, c.depth);
             shown = d->Item<QLineEdit>(IDC_PRESSURE)->text();
@@ -445,10 +453,12 @@ TEST_F(Program, CancelChangesNothing)
             g_free(now);
         }
         g_free(oldLabel);
-        if (as_point_object(obj))
+        if (as_point_object(obj)) {
             EXPECT_EQ(as_point_object(obj)->depth, depthBefore);
-        if (as_pipeline(obj))
+        }
+        if (as_pipeline(obj)) {
             EXPECT_NE(as_pipeline(obj)->length, 77.0);
+        }
     }
 }
 
@@ -513,6 +523,7 @@ TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
     ASSERT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
     EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONINFORMATION));
     EXPECT_TRUE(s.Doc()->ReleaseModel().IsValidated());
+    s.Main()->MDIGetActive()->resize(900, 560);
     s.Main()->grab().save(QDir(kArtifacts).filePath("main_frame_network.png"));
 
     const QString path = Path("north.zef");
@@ -589,8 +600,9 @@ TEST_F(Program, SavePromptOfTheLastScenarioWindow)
     s.Main()->MdiArea()->subWindowList().front()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(s.Children(), 0);
+    // The first junction and the connection; the discarded junction is gone.
     ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
-    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 3u);
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u);
 }
 
 TEST_F(Program, VerifyLayoutReportsTheFirstProblem)
@@ -653,4 +665,33 @@ TEST_F(Program, PrintingGivesOnePageWithoutHandlesOrConnectionMarks)
     EXPECT_EQ(countColour(print, connectionCross), 0);
     // The drawing itself is there: black pipe and symbol pixels.
     EXPECT_GT(countColour(print, qRgb(0, 0, 0)), 50);
+}
+
+// ------------------------------------------------------------- pictures
+
+TEST_F(Program, PicturesOfEveryDialog)
+{
+    s.app->GetSettings().SetDisplayUnits(1);
+    Line l = DrawLine();
+    diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {4, 8});
+    diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {8, 8});
+    const auto picture = [](const char* name) {
+        return [name](CDialog* d) {
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(d->grab().save(QDir(kArtifacts).filePath(QString(name) + ".png")) == false) << name;
+        };
+    };
+    s.Properties(l.inlet, picture("dialog_flow_inlet"), IDCANCEL);
+    s.Properties(l.outlet, picture("dialog_flow_outlet"), IDCANCEL);
+    s.Properties(junction, picture("dialog_junction"), IDCANCEL);
+    s.Properties(join, picture("dialog_connection"), IDCANCEL);
+    s.Properties(l.pipe, picture("dialog_pipeline"), IDCANCEL);
+    s.Properties(l.leak, picture("dialog_leakage"), IDCANCEL);
+    s.WithDialog(ID_SCENARIO_FLUID, picture("dialog_fluid_properties"), IDCANCEL);
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, picture("dialog_gas_properties"), IDCANCEL);
+    s.WithDialog(ID_APP_OPTIONS, picture("dialog_options"), IDCANCEL);
+    s.WithDialog(ID_VIEW_ZOOM, picture("dialog_zoom"), IDCANCEL);
+    s.WithDialog(ID_APP_ABOUT, picture("dialog_about"), IDOK);
+    for (const char* name : {"dialog_flow_inlet", "dialog_leakage", "dialog_gas_properties", "dialog_about"})
+        EXPECT_TRUE(QFile::exists(QDir(kArtifacts).filePath(QString(name) + ".png"))) << name;
 }
