@@ -43,7 +43,8 @@ if(TARGET orvane_model AND TARGET vexil_qt)
   target_compile_options(orvane_program_tests PRIVATE -Wall -Wextra -Wshadow)
   target_compile_definitions(orvane_program_tests PRIVATE
     ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
-    ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   add_dependencies(orvane_program_tests Orvane)
   gtest_discover_tests(orvane_program_tests
     TEST_PREFIX "orvane_program."
