@@ -12,7 +12,7 @@
 
 namespace {
 
-// Worked by hand for a leak 100 m deep (H = 110 m, z = 0.909, c1 0.4453636,
+// Worked by hand (and with plume_reference.py) for a leak 100 m deep (H = 110 m, z = 0.909, c1 0.4453636,
 // c2 2.39, c3 0.4132727). The intervals of the release
 //   (0 s, 0 kg, 0 m3/s) (1, 10, 1.0) (2, 20, 1.0) (60, 500, 0.5)
 // give plumes (mean time t, mean rate q, mass m -> arrival Time, R):

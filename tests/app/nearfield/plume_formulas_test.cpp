@@ -88,7 +88,8 @@ double RelErr(double got, double want)
     return std::fabs(got / want - 1.0);
 }
 
-// Worked rows: re-derived with a short python3 script from the formulas
+// Worked rows: re-derived from the formulas with plume_reference.py (beside
+// this file)
 // (H = d + 10, K = 1.4225 / 0.02, U = (q g/pi K/H)^(1/3), W = c2 U,
 // Rtime = H c3 / U, Time = 1.333 Rtime + t, A = 0.2 H c1,
 // R = (1 + 0.29 (W/0.3)^0.68) A sqrt(1 - exp(-3 Time / Rtime))).
