@@ -86,6 +86,8 @@ struct NearFieldSetup {
 
 // What a running computation sees of its caller: where progress goes and
 // whether the user asked to stop. Both may be empty (a run with no display).
+// A worker task passes its own reporting and cancel flag:
+//     model.Run({[this](int p) { ReportProgress(p); }, cancelFlag});
 struct NearFieldRunControl {
     std::function<void(int percent)> progress;
     const std::atomic<bool>* cancel = nullptr;
