@@ -1,10 +1,15 @@
-// Wall time and steps per second of whole discharge runs on the bundled
-// example cases (examples/cases/*.json). One benchmark per case file; each
-// iteration is one RELEASE call on the same input, files written to a
-// scratch directory. Run: build/bench/release_bench [--benchmark_filter=...]
+// Wall time and steps per second of whole discharge runs: the bundled
+// example cases (examples/cases/*.json), one benchmark per case file, and a
+// generated family of networks (single lines of 20 to 199 sections and a
+// 13-branch, 3-junction network of 75 to 199 sections, 1 h and 24 h of
+// release). Each iteration is one RELEASE call on the same input, files
+// written to a scratch directory. The family's rows report microseconds per
+// time step and per section and time step.
+// Run: build/bench/release_bench [--benchmark_filter=family/net199_24h]
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +18,7 @@
 #include <vector>
 
 #include "case_file.h"
+#include "network_family.h"
 #include "release/release.h"
 #include "run/state.h"
 
@@ -97,6 +103,35 @@ std::unique_ptr<Loaded> in_code_case() {
     return l;
 }
 
+// One member of the generated family; besides the wall time it reports the
+// cost of one time step and of one section in one time step.
+void run_member(benchmark::State& state, const family::Member* m) {
+    const fs::path dir = fs::temp_directory_path() / "release_bench";
+    fs::create_directories(dir);
+    const std::string stem = (dir / m->name).string();
+    int64_t steps = 0;
+    double seconds = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        cases::Case c = cases::parse_case(m->json, m->name);
+        state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
+        family::Outcome o = family::run(c, stem);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (o.ierr != 0) {
+            state.SkipWithError(("RELEASE: " + o.message).c_str());
+            return;
+        }
+        steps += o.steps;
+        benchmark::DoNotOptimize(o.summary);
+    }
+    const double per_step = 1e6 * seconds / static_cast<double>(std::max<int64_t>(1, steps));
+    state.counters["sections"] = m->sections;
+    state.counters["steps_per_run"] = static_cast<double>(steps) / std::max<int64_t>(1, state.iterations());
+    state.counters["us_per_step"] = per_step;
+    state.counters["us_per_section_step"] = per_step / m->sections;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +159,13 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(1);
+    static const std::vector<family::Member> members = family::members();
+    for (const auto& m : members)
+        benchmark::RegisterBenchmark(("family/" + m.name).c_str(), run_member, &m)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(1)
+            ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,0 +1,24 @@
+// The scenario file: the drawn network and the program's model sections.
+#pragma once
+
+#include <libxml/tree.h>
+
+struct diagram_data;
+
+// One model section under "models". A null user_data ends a table.
+struct FileSection {
+  void *user_data;
+  const char *name;
+  void (*save)(void *user_data, xmlNodePtr section);
+  void (*load)(void *user_data, xmlNodePtr section);
+};
+
+// The namespace of the file's own elements (prefix "zef").
+extern const char *const ZEF_NAMESPACE_URI;
+
+// 1 on success. The old file is never lost: written to a temporary file in
+// the target's folder first; with backup the previous version goes to "name~".
+int diagram_file_save(diagram_data *data, const char *filename, int backup, const FileSection *sections);
+// 1 on success; `data` is a fresh diagram from diagram_data_create.
+int diagram_file_load(const char *filename, diagram_data *data, const FileSection *sections);
+
