@@ -197,24 +197,21 @@ int xml_save_file(const char *filename, xmlDocPtr doc)
 
 // ---- Reading ----
 
-xmlNodePtr xml_first_child(xmlNodePtr node)
+static xmlNodePtr skip_to_element(xmlNodePtr c)
 {
-  if (!node)
-    return nullptr;
-  xmlNodePtr c = node->children;
   while (c && !is_element(c))
     c = c->next;
   return c;
 }
 
+xmlNodePtr xml_first_child(xmlNodePtr node)
+{
+  return node ? skip_to_element(node->children) : nullptr;
+}
+
 xmlNodePtr xml_next_sibling(xmlNodePtr node)
 {
-  if (!node)
-    return nullptr;
-  xmlNodePtr c = node->next;
-  while (c && !is_element(c))
-    c = c->next;
-  return c;
+  return node ? skip_to_element(node->next) : nullptr;
 }
 
 AttributeNode xml_find_attribute(xmlNodePtr obj_node, const char *name)
@@ -259,9 +256,9 @@ int xml_data_type(DataNode data)
   return 0;
 }
 
-static int data_decimal(DataNode data)
+int xml_prop_int(xmlNodePtr node, const char *prop)
 {
-  xmlChar *val = xmlGetProp(data, X("val"));
+  xmlChar *val = xmlGetProp(node, X(prop));
   if (!val)
     return 0;
   gint64 v = g_ascii_strtoll((const char *)val, nullptr, 10);
@@ -279,7 +276,7 @@ int xml_data_int(DataNode data)
     message_error("Taking int value of non-int node.");
     return 0;
   }
-  return data_decimal(data);
+  return xml_prop_int(data, "val");
 }
 
 int xml_data_enum(DataNode data)
@@ -288,7 +285,7 @@ int xml_data_enum(DataNode data)
     message_error("Taking enum value of non-enum node.");
     return 0;
   }
-  return data_decimal(data);
+  return xml_prop_int(data, "val");
 }
 
 double xml_data_real(DataNode data)
@@ -438,38 +435,39 @@ char *xml_data_string(DataNode data)
 
 // ---- Convenience readers ----
 
-int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt)
+DataNode xml_find_data(xmlNodePtr obj_node, const char *name)
 {
   AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  return attr ? xml_attribute_data(attr) : nullptr;
+}
+
+int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt)
+{
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_int(data) : dflt;
 }
 
 int xml_attr_enum(xmlNodePtr obj_node, const char *name, int dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_enum(data) : dflt;
 }
 
 double xml_attr_real(xmlNodePtr obj_node, const char *name, double dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_real(data) : dflt;
 }
 
 int xml_attr_boolean(xmlNodePtr obj_node, const char *name, int dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_boolean(data) : dflt;
 }
 
 void xml_attr_point(xmlNodePtr obj_node, const char *name, Point *point, const Point *dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   if (data)
     xml_data_point(data, point);
   else if (dflt)
@@ -478,7 +476,6 @@ void xml_attr_point(xmlNodePtr obj_node, const char *name, Point *point, const P
 
 char *xml_attr_string(xmlNodePtr obj_node, const char *name, const char *dflt)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  DataNode data = attr ? xml_attribute_data(attr) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
   return data ? xml_data_string(data) : g_strdup(dflt);
 }

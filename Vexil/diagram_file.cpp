@@ -193,20 +193,6 @@ struct loaded_object {
   diagram_object *obj;
 };
 
-int prop_decimal(xmlNodePtr node, const char *name)
-{
-  xmlChar *val = xmlGetProp(node, X(name));
-  if (!val)
-    return 0;
-  gint64 v = g_ascii_strtoll((const char *)val, nullptr, 10);
-  xmlFree(val);
-  if (v > G_MAXINT)
-    v = G_MAXINT;
-  if (v < G_MININT)
-    v = G_MININT;
-  return (int)v;
-}
-
 bool named(xmlNodePtr node, const char *name)
 {
   return node && strcmp((const char *)node->name, name) == 0;
@@ -236,7 +222,7 @@ void read_objects(xmlNodePtr layer_node, layer *l, const char *filename, GHashTa
     }
     if (type_name)
       xmlFree(type_name);
-    int version = prop_decimal(node, "version");
+    int version = xml_prop_int(node, "version");
     diagram_object *obj = type->ops->load(node, version, filename);
     if (!obj)
       continue;
@@ -273,8 +259,8 @@ void read_connections(const loaded_object *lo, GHashTable *ids)
   if (!conns)
     return;
   for (xmlNodePtr c = xml_first_child(conns); c; c = xml_next_sibling(c)) {
-    int handle = prop_decimal(c, "handle");
-    int conn = prop_decimal(c, "connection");
+    int handle = xml_prop_int(c, "handle");
+    int conn = xml_prop_int(c, "connection");
     xmlChar *to = xmlGetProp(c, X("to"));
     diagram_object *target = to ? (diagram_object *)g_hash_table_lookup(ids, to) : nullptr;
     if (to)
@@ -354,10 +340,8 @@ int diagram_file_load(const char *filename, diagram_data *data, const FileSectio
 
   xmlNodePtr node = xml_first_child(root);
   if (!named(node, "layer")) {
-    AttributeNode attr = xml_find_attribute(node, "scaling");
-    data->scaling = attr && xml_attribute_data(attr) ? (float)xml_data_real(xml_attribute_data(attr)) : 1.0f;
-    attr = xml_find_attribute(node, "xref_max");
-    data->xref_max = attr && xml_attribute_data(attr) ? xml_data_int(xml_attribute_data(attr)) : 0;
+    data->scaling = (float)xml_attr_real(node, "scaling", 1.0);
+    data->xref_max = xml_attr_int(node, "xref_max", 0);
     if (data->xref_max < 0)
       data->xref_max = 0;
     node = xml_next_sibling(node);

@@ -2,15 +2,10 @@
 // attributes, the type registry and the start and exit of the library.
 #include "vexil/object.h"
 
-#include <libxml/xmlversion.h>
-
-#include <cstdio>
 #include <cstring>
 
 #include "vexil/dia_xml.h"
 #include "vexil/message.h"
-#include "vexil/renderer.h"
-#include "vexil_internal.h"
 
 void object_init(diagram_object *obj, int num_handles, int num_connections)
 {
@@ -120,14 +115,11 @@ void object_save(diagram_object *obj, xmlNodePtr obj_node)
 
 void object_load(diagram_object *obj, xmlNodePtr obj_node)
 {
-  obj->position = Point{0.0, 0.0};
-  AttributeNode attr = xml_find_attribute(obj_node, "obj_pos");
-  if (attr && xml_attribute_data(attr))
-    xml_data_point(xml_attribute_data(attr), &obj->position);
+  const Point origin{0.0, 0.0};
+  xml_attr_point(obj_node, "obj_pos", &obj->position, &origin);
   obj->bounding_box = Rectangle{0.0, 0.0, 0.0, 0.0};
-  attr = xml_find_attribute(obj_node, "obj_bb");
-  if (attr && xml_attribute_data(attr))
-    xml_data_rectangle(xml_attribute_data(attr), &obj->bounding_box);
+  if (DataNode bb = xml_find_data(obj_node, "obj_bb"))
+    xml_data_rectangle(bb, &obj->bounding_box);
   obj->xref = xml_attr_int(obj_node, "xref", 0);
 }
 
@@ -151,8 +143,6 @@ int object_connection_index(const diagram_object *obj, const connection_point *c
 
 namespace {
 GHashTable *object_types = nullptr;
-bool app_exit_once = false;
-bool app_started = false;
 }  // namespace
 
 guint type_name_hash(gconstpointer name)
@@ -209,39 +199,3 @@ int type_set_properties(const char *name, int (*properties)(diagram_object *obj)
   return 1;
 }
 
-int vexil_startup()
-{
-  if (app_started)
-    return 1;
-  // The library's own check of the libxml2 it runs with (reported by libxml2).
-  xmlCheckVersion(20410);
-  type_registry_init();
-  register_standard_types();
-  if (!type_registry_find("Text")) {
-    const char *text = "Couldn't find standard objects when looking for object-libs, exiting...\n";
-    message_error("%s", text);
-    fputs(text, stderr);
-    return 0;
-  }
-  app_started = true;
-  app_exit_once = false;
-  return 1;
-}
-
-void vexil_shutdown()
-{
-  if (app_exit_once) {
-    g_log(nullptr, G_LOG_LEVEL_CRITICAL, "file %s: line %d: assertion `%s' failed", "Vexil/app_procs", 82,
-          "!app_exit_once");
-    return;
-  }
-  app_exit_once = true;
-  app_started = false;
-  renderer_free_dummy();
-  type_registry_free();
-}
-
-int vexil_running()
-{
-  return app_started ? 1 : 0;
-}

@@ -525,6 +525,6 @@ text_block *text_load(xmlNodePtr composite, double height)
 
 text_block *text_load_attribute(xmlNodePtr obj_node, const char *name, double height)
 {
-  AttributeNode attr = xml_find_attribute(obj_node, name);
-  return attr ? text_load(xml_attribute_data(attr), height) : nullptr;
+  DataNode data = xml_find_data(obj_node, name);
+  return data ? text_load(data, height) : nullptr;
 }

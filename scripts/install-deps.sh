@@ -8,7 +8,7 @@ packages=(
   python3 python3-numpy python3-scipy
   libglib2.0-dev libxml2-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  fonts-liberation2 xvfb xauth libxtst-dev dbus dbus-x11 poppler-utils
+  locales fonts-liberation2 xvfb xauth libxtst-dev dbus dbus-x11 poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -19,4 +19,11 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# A comma-decimal locale, so the tests can show that files are written and
+# read the same whatever the user's locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
 fi

@@ -8,6 +8,25 @@
 #include "vexil/dia_xml.h"
 #include "vexil/renderer.h"
 
+// A type's engineering values as (attribute name, field) rows, saved and
+// loaded in row order; a missing attribute keeps the field's default.
+struct real_value {
+  const char *name;
+  double *value;
+};
+
+static void save_values(xmlNodePtr node, const real_value *rows, int n)
+{
+  for (int i = 0; i < n; i++)
+    xml_add_real(xml_new_attribute(node, rows[i].name), *rows[i].value);
+}
+
+static void load_values(xmlNodePtr node, const real_value *rows, int n)
+{
+  for (int i = 0; i < n; i++)
+    *rows[i].value = xml_attr_real(node, rows[i].name, *rows[i].value);
+}
+
 double point_object_label_height()
 {
   return app_font_size_cm(APP_FONT_OBJECT_LABEL);
@@ -215,6 +234,23 @@ static diagram_object *point_object_create(object_type *type, const Point *start
   return &po->elem.object;
 }
 
+// The real values of a point type in file order (closingtime, an integer, follows them).
+static int point_object_values(point_object *po, real_value *rows)
+{
+  object_type *type = po->elem.object.type;
+  rows[0] = {"depth", &po->depth};
+  if (type == &flow_inlet_type) {
+    rows[1] = {"flowrate", &po->flowrate};
+    rows[2] = {"temp", &po->temp};
+    return 3;
+  }
+  if (type == &flow_outlet_type) {
+    rows[1] = {"pressure", &po->pressure};
+    return 2;
+  }
+  return 1;
+}
+
 static diagram_object *point_object_load(object_type *type, xmlNodePtr node)
 {
   point_object *po = point_object_new(type);
@@ -225,15 +261,10 @@ static diagram_object *point_object_load(object_type *type, xmlNodePtr node)
   // The symbol centre of the file stays where it was.
   point_object_layout(po, true);
   point_object_defaults(po, type);
-  po->depth = xml_attr_real(node, "depth", po->depth);
-  if (type == &flow_inlet_type) {
-    po->flowrate = xml_attr_real(node, "flowrate", po->flowrate);
-    po->temp = xml_attr_real(node, "temp", po->temp);
+  real_value rows[3];
+  load_values(node, rows, point_object_values(po, rows));
+  if (type == &flow_inlet_type || type == &flow_outlet_type)
     po->closingtime = xml_attr_int(node, "closingtime", po->closingtime);
-  } else if (type == &flow_outlet_type) {
-    po->pressure = xml_attr_real(node, "pressure", po->pressure);
-    po->closingtime = xml_attr_int(node, "closingtime", po->closingtime);
-  }
   return &po->elem.object;
 }
 
@@ -242,15 +273,10 @@ static void point_object_save(diagram_object *obj, xmlNodePtr node, const char *
   point_object *po = (point_object *)obj;
   element_save(&po->elem, node);
   text_save(po->label, node, "label");
-  xml_add_real(xml_new_attribute(node, "depth"), po->depth);
-  if (obj->type == &flow_inlet_type) {
-    xml_add_real(xml_new_attribute(node, "flowrate"), po->flowrate);
-    xml_add_real(xml_new_attribute(node, "temp"), po->temp);
+  real_value rows[3];
+  save_values(node, rows, point_object_values(po, rows));
+  if (obj->type == &flow_inlet_type || obj->type == &flow_outlet_type)
     xml_add_int(xml_new_attribute(node, "closingtime"), po->closingtime);
-  } else if (obj->type == &flow_outlet_type) {
-    xml_add_real(xml_new_attribute(node, "pressure"), po->pressure);
-    xml_add_int(xml_new_attribute(node, "closingtime"), po->closingtime);
-  }
 }
 
 #define POINT_TYPE_OPS(prefix, type)                                                                             \
@@ -275,6 +301,12 @@ object_type junction_type = {JUNCTION_TYPE, 1, nullptr, &junction_type_ops, null
 object_type pipe_join_type = {PIPE_JOIN_TYPE, 1, nullptr, &pipe_join_type_ops, nullptr, nullptr};
 
 // ---- Pipeline ----
+
+#define PIPELINE_VALUES(p)                                                                                        \
+  {                                                                                                               \
+    {"length", &(p)->length}, {"diameter", &(p)->diameter}, {"roughness", &(p)->roughness},                       \
+        {"heat_trans_coeff", &(p)->heat_trans_coeff}, {"amb_temp", &(p)->amb_temp},                               \
+  }
 
 void pipeline_update_data(pipeline *p)
 {
@@ -385,11 +417,8 @@ static diagram_object *pipeline_load(xmlNodePtr node, int, const char *)
   p->label = text_load_attribute(node, "label", point_object_label_height());
   if (!p->label)
     p->label = new_label();
-  p->length = xml_attr_real(node, "length", p->length);
-  p->diameter = xml_attr_real(node, "diameter", p->diameter);
-  p->roughness = xml_attr_real(node, "roughness", p->roughness);
-  p->heat_trans_coeff = xml_attr_real(node, "heat_trans_coeff", p->heat_trans_coeff);
-  p->amb_temp = xml_attr_real(node, "amb_temp", p->amb_temp);
+  const real_value rows[] = PIPELINE_VALUES(p);
+  load_values(node, rows, G_N_ELEMENTS(rows));
   pipeline_update_data(p);
   return &p->conn.object;
 }
@@ -400,17 +429,20 @@ static void pipeline_save(diagram_object *obj, xmlNodePtr node, const char *)
   connection_save(&p->conn, node);
   connpoint_line_save(p->cpl, node, "numcp");
   text_save(p->label, node, "label");
-  xml_add_real(xml_new_attribute(node, "length"), p->length);
-  xml_add_real(xml_new_attribute(node, "diameter"), p->diameter);
-  xml_add_real(xml_new_attribute(node, "roughness"), p->roughness);
-  xml_add_real(xml_new_attribute(node, "heat_trans_coeff"), p->heat_trans_coeff);
-  xml_add_real(xml_new_attribute(node, "amb_temp"), p->amb_temp);
+  const real_value rows[] = PIPELINE_VALUES(p);
+  save_values(node, rows, G_N_ELEMENTS(rows));
 }
 
 static object_type_ops pipeline_type_ops = {pipeline_create, pipeline_load, pipeline_save, nullptr};
 object_type pipeline_type = {PIPELINE_TYPE, 1, nullptr, &pipeline_type_ops, nullptr, nullptr};
 
 // ---- SpillPoint ----
+
+#define SPILL_POINT_VALUES(sp)                                                                                    \
+  {                                                                                                               \
+    {"depth", &(sp)->depth}, {"distance", &(sp)->distance}, {"diameter", &(sp)->diameter},                        \
+        {"backpressure", &(sp)->backpressure},                                                                    \
+  }
 
 void spill_point_update_data(spill_point *sp)
 {
@@ -499,10 +531,8 @@ static diagram_object *spill_point_load(xmlNodePtr node, int, const char *)
   spill_point *sp = spill_point_new();
   element_load(&sp->elem, node);
   spill_point_update_data(sp);
-  sp->depth = xml_attr_real(node, "depth", sp->depth);
-  sp->distance = xml_attr_real(node, "distance", sp->distance);
-  sp->diameter = xml_attr_real(node, "diameter", sp->diameter);
-  sp->backpressure = xml_attr_real(node, "backpressure", sp->backpressure);
+  const real_value rows[] = SPILL_POINT_VALUES(sp);
+  load_values(node, rows, G_N_ELEMENTS(rows));
   return &sp->elem.object;
 }
 
@@ -510,10 +540,8 @@ static void spill_point_save(diagram_object *obj, xmlNodePtr node, const char *)
 {
   spill_point *sp = (spill_point *)obj;
   element_save(&sp->elem, node);
-  xml_add_real(xml_new_attribute(node, "depth"), sp->depth);
-  xml_add_real(xml_new_attribute(node, "distance"), sp->distance);
-  xml_add_real(xml_new_attribute(node, "diameter"), sp->diameter);
-  xml_add_real(xml_new_attribute(node, "backpressure"), sp->backpressure);
+  const real_value rows[] = SPILL_POINT_VALUES(sp);
+  save_values(node, rows, G_N_ELEMENTS(rows));
 }
 
 static object_type_ops spill_point_type_ops = {spill_point_create, spill_point_load, spill_point_save, nullptr};

@@ -81,20 +81,13 @@ TEST(Element, move_handle_rules)
                                                    "Internal error in connection_move_handle.\n"}));
 }
 
-class Connections : public ::testing::Test {
+class Connections : public DiagramTest {
  protected:
-  void SetUp() override { data = diagram_data_create(); }
   void TearDown() override
   {
     EXPECT_TRUE(connections_consistent(data));
-    diagram_data_free(data);
+    DiagramTest::TearDown();
   }
-  diagram_object *add(diagram_object *obj)
-  {
-    layer_add_object(data->active_layer, obj);
-    return obj;
-  }
-  diagram_data *data;
 };
 
 TEST_F(Connections, autoconnect_below_snap_distance_only)

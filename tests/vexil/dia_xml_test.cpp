@@ -165,8 +165,9 @@ TEST_F(DiaXml, point_repairs)
     EXPECT_EQ(p.x, c.expected.x) << c.val;
     EXPECT_EQ(p.y, c.expected.y) << c.val;
     ASSERT_EQ(logs.lines.size(), c.log_lines) << c.val;
-    if (c.log)
+    if (c.log) {
       EXPECT_EQ(logs.lines[0], c.log);
+    }
   }
 }
 

@@ -5,15 +5,8 @@
 
 namespace {
 
-class Diagram : public ::testing::Test {
+class Diagram : public DiagramTest {
  protected:
-  void SetUp() override { data = diagram_data_create(); }
-  void TearDown() override { diagram_data_free(data); }
-  diagram_object *add(diagram_object *obj)
-  {
-    layer_add_object(data->active_layer, obj);
-    return obj;
-  }
   std::vector<diagram_object *> order()
   {
     std::vector<diagram_object *> v;
@@ -21,7 +14,6 @@ class Diagram : public ::testing::Test {
       v.push_back((diagram_object *)l->data);
     return v;
   }
-  diagram_data *data;
 };
 
 TEST_F(Diagram, extents_rules)
@@ -111,18 +103,21 @@ TEST_F(Diagram, unselecting_the_focus_owner_clears_the_focus)
 
 TEST_F(Diagram, detach_external_cuts_every_link_to_unselected_objects)
 {
-  diagram_object *left = add(make_box(0, 0));
-  diagram_object *line = add(make_line(1, 0.5, 4, 0.5));
   diagram_object *right = add(make_box(4, 0));
-  diagram_object *hanger = add(make_line(2.5, 0.5, 2.5, 3));
-  handle_attach(line, line->handles[0], left->connections[2]);
+  diagram_object *line = add(make_line(1, 0.5, 4, 0.5));
+  diagram_object *hanger = add(make_line(2.5, 3, 2.5, 0.5));
+  diagram_object *inside = add(make_line(1, 2, 1, 0.5));
+  // Earlier handles unconnected on both sides: the later ones must still be cut.
   handle_attach(line, line->handles[1], right->connections[1]);
-  handle_attach(hanger, hanger->handles[0], line->connections[0]);
+  handle_attach(hanger, hanger->handles[1], line->connections[0]);
+  handle_attach(inside, inside->handles[1], line->connections[0]);
   diagram_select_object(data, line);
+  diagram_select_object(data, inside);
   selection_detach_external(data);
-  EXPECT_EQ(line->handles[0]->connected_to, nullptr);
   EXPECT_EQ(line->handles[1]->connected_to, nullptr);
-  EXPECT_EQ(hanger->handles[0]->connected_to, nullptr);
+  EXPECT_EQ(hanger->handles[1]->connected_to, nullptr);
+  // A link between two selected objects stays.
+  EXPECT_EQ(inside->handles[1]->connected_to, line->connections[0]);
   EXPECT_TRUE(connections_consistent(data));
 }
 

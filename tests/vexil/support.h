@@ -70,6 +70,23 @@ struct test_line {
 };
 
 void register_test_types();
+
+// A fresh diagram per test.
+class DiagramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { data = diagram_data_create(); }
+  void TearDown() override { diagram_data_free(data); }
+  // Adds to the active layer.
+  diagram_object *add(diagram_object *obj)
+  {
+    layer_add_object(data->active_layer, obj);
+    return obj;
+  }
+  diagram_data *data = nullptr;
+};
+
+// An object of a registered type made by its create operation at (x, y).
+diagram_object *create_object(const char *type, double x, double y);
 diagram_object *make_box(double x, double y, double w = 1.0, double h = 1.0);
 diagram_object *make_line(double x1, double y1, double x2, double y2, int numcp = 1, const char *type = "TestLine");
 // Number of destroyed test objects since the last reset.

@@ -5,17 +5,7 @@
 
 namespace {
 
-class Undo : public ::testing::Test {
- protected:
-  void SetUp() override { data = diagram_data_create(); }
-  void TearDown() override { diagram_data_free(data); }
-  diagram_object *add(diagram_object *obj)
-  {
-    layer_add_object(data->active_layer, obj);
-    return obj;
-  }
-  diagram_data *data;
-};
+class Undo : public DiagramTest {};
 
 TEST_F(Undo, an_empty_transaction_adds_nothing)
 {

@@ -30,6 +30,18 @@ std::vector<std::pair<double, double>> FileColumn(const QString& path, int colum
   return rows;
 }
 
+// Every listed column draws in both unit systems (messages are recorded by
+// the caller's recorder).
+void DrawEveryColumn(ResultData data, const std::vector<VariableEntry>& list) {
+  for (int unitSys : {1, 2}) {
+    data.UnitSys = unitSys;
+    for (const VariableEntry& entry : list) {
+      PlotColumn column;
+      EXPECT_TRUE(BuildPlotColumn(data, entry.column, column)) << entry.text.toStdString() << ", UnitSys " << unitSys;
+    }
+  }
+}
+
 TEST_F(RealResult, OneBranchRunListsAndConvertsEveryCurve) {
   const QString plt = Run(QStringLiteral(TESSEL_EXAMPLE_CASES_DIR "/one_branch_blackoil.json"));
   ASSERT_FALSE(plt.isEmpty());
@@ -63,14 +75,7 @@ TEST_F(RealResult, OneBranchRunListsAndConvertsEveryCurve) {
     EXPECT_DOUBLE_EQ(data.Ydata[2][i], kept[i].second) << i;
   }
 
-  // Every listed column draws in both unit systems without a message.
-  for (int unitSys : {1, 2}) {
-    data.UnitSys = unitSys;
-    for (const VariableEntry& entry : list) {
-      PlotColumn column;
-      EXPECT_TRUE(BuildPlotColumn(data, entry.column, column)) << entry.text.toStdString();
-    }
-  }
+  DrawEveryColumn(data, list);
   EXPECT_TRUE(recorder_.messages().empty()) << recorder_.texts().toStdString();
 }
 
@@ -96,13 +101,7 @@ TEST_F(RealResult, TwelveBranchRunListsEveryCurve) {
   EXPECT_EQ(list[25].text, QStringLiteral("Pressure Branch: *")) << "the outlet branch is branch 12";
   EXPECT_EQ(list[26].text, QStringLiteral("Total Liquid Content in a Branch at Line 1"));
   ASSERT_GE(data.nRow, 2);
-  for (int unitSys : {1, 2}) {
-    data.UnitSys = unitSys;
-    for (const VariableEntry& entry : list) {
-      PlotColumn column;
-      EXPECT_TRUE(BuildPlotColumn(data, entry.column, column)) << entry.text.toStdString();
-    }
-  }
+  DrawEveryColumn(data, list);
   EXPECT_TRUE(recorder_.messages().empty()) << recorder_.texts().toStdString();
 }
 

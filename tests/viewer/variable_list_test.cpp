@@ -22,6 +22,22 @@ class VariableList : public test::ScratchTest {
     return Write("net.plt", text);
   }
 
+  // The 13 leak quantities of a discharge result, all taken at `token`.
+  static void AddLeakGroup(QStringList& names, QStringList& tokens, const QString& token) {
+    for (int k = 1; k <= 13; ++k) {
+      names << QStringLiteral("PT");
+      tokens << token;
+    }
+  }
+
+  // Writes and reads the result and returns the texts of its list.
+  std::vector<QString> ReadAndList(const QStringList& names, const QStringList& tokens) {
+    const QString plt = WriteResult(names, tokens);
+    ResultData data;
+    EXPECT_TRUE(ReadResultFile(data, plt, test::ProgramDir())) << recorder_.texts().toStdString();
+    return Listed(data);
+  }
+
   std::vector<QString> Listed(const ResultData& data) {
     std::vector<QString> texts;
     for (const VariableEntry& e : BuildVariableList(data)) texts.push_back(e.text);
@@ -68,13 +84,9 @@ TEST_F(VariableList, BranchLabelsFromTheBranchNameFile) {
   // branch 1, one further along it, one at a position 0, one on branch 4 that
   // has no entry and one on a branch the writer printed as "*".
   QStringList names, tokens;
-  for (int k = 1; k <= 13; ++k) {
-    names << "PT";
-    tokens << "50S/BR1";
-  }
+  AddLeakGroup(names, tokens, QStringLiteral("50S/BR1"));
   names << "PT" << "PT" << "PT" << "PT" << "PT";
   tokens << "1S/BR1" << "5S/BR1" << "0S/BR2" << "1S/BR4" << "1S/BR*";
-  const QString plt = WriteResult(names, tokens);
   Write("net.brn",
         "BranchNo Name\n"
         "0 First outlet\n"
@@ -83,10 +95,8 @@ TEST_F(VariableList, BranchLabelsFromTheBranchNameFile) {
         "2 Spur again\n"
         "0  Export end  \n"
         "1 Never used\n");
-  ResultData data;
-  ASSERT_TRUE(ReadResultFile(data, plt, test::ProgramDir())) << recorder_.texts().toStdString();
+  const std::vector<QString> listed = ReadAndList(names, tokens);
   EXPECT_TRUE(recorder_.messages().empty()) << recorder_.texts().toStdString();
-  const std::vector<QString> listed = Listed(data);
   ASSERT_EQ(listed.size(), 18u);
   EXPECT_EQ(listed[0], QStringLiteral("Pressure at leak"));
   EXPECT_EQ(listed[12], QStringLiteral("Pressure at leak"));
@@ -99,17 +109,12 @@ TEST_F(VariableList, BranchLabelsFromTheBranchNameFile) {
 
 TEST_F(VariableList, OutletAndRiserAsInTheNetworkExample) {
   QStringList names, tokens;
-  for (int k = 1; k <= 13; ++k) {
-    names << (k == 3 ? "GGLEAK" : "PT");
-    tokens << "50-/BR1";
-  }
+  AddLeakGroup(names, tokens, QStringLiteral("50-/BR1"));
+  names[2] = QStringLiteral("GGLEAK");
   names << "PT" << "PT";
   tokens << "1S/BR1" << "5S/BR1";
-  const QString plt = WriteResult(names, tokens);
   Write("net.brn", test::BranchNames({"Outlet", "Riser"}));
-  ResultData data;
-  ASSERT_TRUE(ReadResultFile(data, plt, test::ProgramDir()));
-  const std::vector<QString> listed = Listed(data);
+  const std::vector<QString> listed = ReadAndList(names, tokens);
   ASSERT_EQ(listed.size(), 15u);
   EXPECT_EQ(listed[2], QStringLiteral("Leakage, Gas Flow Rate at leak"));
   EXPECT_EQ(listed[13], QStringLiteral("Pressure at Riser"));
@@ -131,16 +136,10 @@ TEST_F(VariableList, EntriesBeyondFiftyOneAreIgnored) {
   for (int i = 0; i < 60; ++i) entries << QStringLiteral("Name %1").arg(i);
   Write("net.brn", test::BranchNames(entries));
   QStringList names, tokens;
-  for (int k = 1; k <= 13; ++k) {
-    names << "PT";
-    tokens << "1-/BR1";
-  }
+  AddLeakGroup(names, tokens, QStringLiteral("1-/BR1"));
   names << "PT" << "PT";
   tokens << "1S/BR50" << "1S/BR51";
-  const QString plt = WriteResult(names, tokens);
-  ResultData data;
-  ASSERT_TRUE(ReadResultFile(data, plt, test::ProgramDir()));
-  const std::vector<QString> listed = Listed(data);
+  const std::vector<QString> listed = ReadAndList(names, tokens);
   ASSERT_EQ(listed.size(), 15u);
   EXPECT_EQ(listed[13], QStringLiteral("Pressure at Name 50"));
   EXPECT_EQ(listed[14], QStringLiteral("Pressure Branch: 51"));

@@ -128,6 +128,12 @@ bool frmMain::Form_Load(const QStringList& arguments) {
 }
 
 void frmMain::InitPlotChart() {
+  // A white window: panes, the chart's surroundings and the chart itself.
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  setPalette(palette);
+  pltPlot_->setBackgroundBrush(Qt::white);
   chart_->setBackgroundBrush(Qt::white);
   chart_->legend()->hide();
   chart_->setTitleFont(QFont(QStringLiteral("Arial"), 14));

@@ -50,6 +50,8 @@ xmlNodePtr xml_find_child(xmlNodePtr node, const char *element_name);
 // non-element nodes are passed over too).
 xmlNodePtr xml_first_child(xmlNodePtr node);
 xmlNodePtr xml_next_sibling(xmlNodePtr node);
+// A decimal XML property (not a typed attribute): 0 when absent, clamped to int.
+int xml_prop_int(xmlNodePtr node, const char *prop);
 int xml_data_type(DataNode data);
 int xml_data_int(DataNode data);
 int xml_data_enum(DataNode data);
@@ -60,6 +62,8 @@ void xml_data_rectangle(DataNode data, Rectangle *rect);
 // New UTF-8 text (g_free) or null.
 char *xml_data_string(DataNode data);
 
+// The first data node of the named attribute, or null.
+DataNode xml_find_data(xmlNodePtr obj_node, const char *name);
 // Convenience readers of a named attribute with a default for a missing one.
 int xml_attr_int(xmlNodePtr obj_node, const char *name, int dflt);
 int xml_attr_enum(xmlNodePtr obj_node, const char *name, int dflt);

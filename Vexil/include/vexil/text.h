@@ -14,6 +14,13 @@ struct text_focus {
   int (*key_event)(text_focus *focus, int keycode, const char *str, int has_char, object_change **change);
 };
 
+// The text focus behind a focus record that a text block holds (the record
+// is the text focus's first member); null for null.
+inline text_focus *text_focus_of(focus_record *record)
+{
+  return reinterpret_cast<text_focus *>(record);
+}
+
 struct text_block {
   char **line;
   int numlines;

@@ -1,0 +1,29 @@
+// Fills the fluid-property tables of a release input record through the
+// simulation library: BLACKOIL for a black oil, COMPPVT for a gas
+// composition, and scales the inlet rates (entered per day) to kg/s.
+#ifndef ORVANE_MODEL_FLUID_TABLES_H
+#define ORVANE_MODEL_FLUID_TABLES_H
+
+#include "fluid_model.h"
+#include "model_errors.h"
+#include "release_input.h"
+
+#include <QString>
+
+#include <vector>
+
+// Builds the composition record COMPPVT reads. Components with a model index
+// of 0 or less, a 31st component, or a density still to be entered are
+// refused with IDS_COMPOSITION_ERROR and the reason in warning.
+// Throws ValidationError.
+COMPREC BuildComposition(const std::vector<FluidComponent> &components, QString &warning);
+
+// Writes the standard-condition words, scales the inlet rates and fills the
+// tables for fluid class 0 (black oil) or 1 (composition). A failure throws
+// ValidationError (object 0) after appending the library's message, or the
+// reason, to warning.
+void BuildFluidTables(orvane::ReleaseInput &input, int fluidClass, float gasDensity, float oilDensity,
+                      float gasOilRatio, float waterCut, const std::vector<FluidComponent> &components,
+                      QString &warning);
+
+#endif

@@ -1,0 +1,98 @@
+// The discharge model's front end: the network check that walks the drawn
+// pipeline network from its single outlet upstream, numbers branches and
+// junctions, and builds the release input record, including the fluid
+// tables through the library's BLACKOIL or COMPPVT.
+//
+// Validation runs on the GUI thread. It gives every diagram object an object
+// number first, so the record, the error list and the scenario file refer to
+// objects by number, and sibling branches are visited in number order (the
+// same drawing always numbers its branches the same way).
+#ifndef ORVANE_MODEL_RELEASE_MODEL_H
+#define ORVANE_MODEL_RELEASE_MODEL_H
+
+#include "fluid_model.h"
+#include "model_errors.h"
+#include "release_input.h"
+
+#include <QString>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+struct diagram_data;
+struct diagram_object;
+
+class CReleaseModel {
+public:
+    CReleaseModel();
+    virtual ~CReleaseModel();
+
+    // Checks the network and builds a fresh input record. Densities kg/Sm3,
+    // gas-oil ratio Sm3/Sm3, water cut percent; components for fluid class
+    // 1; resultPath the scenario path with the extension ".$$$". False with
+    // one entry in the error list (and, for the fluid steps, the library's or
+    // the front end's text in the warning).
+    bool ValidateNetwork(diagram_data *diagram, float gasDensity, float oilDensity, float gasOilRatio,
+                         float waterCut, const std::vector<FluidComponent> &components, const char *resultPath);
+
+    // Fluid class: 0 black oil, 1 gas composition. A change clears the
+    // validated and up-to-date flags.
+    void SetFluidClass(int fluidClass);
+    int GetFluidClass() const { return m_fluidClass; }
+
+    bool IsValidated() const { return m_validated; }
+    bool IsUpToDate() const { return m_upToDate; }
+    void SetUpToDate(bool upToDate) { m_upToDate = upToDate; }
+    void ClearValidated() { m_validated = false; }
+
+    // The current record (null before a validation), owned by the model.
+    orvane::ReleaseInput *GetInput() { return m_input.get(); }
+    const orvane::ReleaseInput *GetInput() const { return m_input.get(); }
+    // Replaces the record (the scenario file's loader); frees the old one.
+    void SetInput(std::unique_ptr<orvane::ReleaseInput> input) { m_input = std::move(input); }
+    int GetBranchCount() const { return m_input ? m_input->net.NBR : 0; }
+
+    orvane::ReleaseControl &Control() { return m_control; }
+    const orvane::ReleaseControl &Control() const { return m_control; }
+
+    // At most one entry after a validation: the first error met.
+    const std::vector<ValidationError> &Errors() const { return m_errors; }
+    const QString &Warning() const { return m_warning; }
+    void SetWarning(const QString &warning) { m_warning = warning; }
+
+protected:
+    bool m_validated = false;
+    int m_fluidClass = FLUID_BLACK_OIL;
+    bool m_upToDate = false;
+    std::unique_ptr<orvane::ReleaseInput> m_input;
+    orvane::ReleaseControl m_control;
+    std::vector<ValidationError> m_errors;
+    QString m_warning;
+
+private:
+    // Objects ordered by object number.
+    struct ByXref {
+        bool operator()(const diagram_object *a, const diagram_object *b) const;
+    };
+    using ObjectSet = std::set<diagram_object *, ByXref>;
+
+    int ParseBranch(diagram_object *from, diagram_object *pipe, float x, float depth);
+    int ParseJunction(diagram_object *from, diagram_object *junction, float x, float &depth);
+    int ParseInlet(diagram_object *from, diagram_object *node, float &depth);
+    int AddBranch(int startObj, int nameObj);
+    void ComputeBranchCoordinates(int branch, float x);
+    diagram_object *FindObjectOfType(ObjectSet &set, const char *typeName);
+    int CollectNeighbours(diagram_object *from, diagram_object *obj, ObjectSet &neighbours, int *backLinks = nullptr);
+    int TakeObject(diagram_object *obj);
+    void DumpNetwork() const;
+    void TraceParse(const diagram_object *obj);
+
+    // Walk state of one validation.
+    diagram_data *m_diagram = nullptr;
+    ObjectSet m_pending;
+    int m_traceLevel = 0;
+    bool m_trace = false;
+};
+
+#endif
