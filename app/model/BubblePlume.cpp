@@ -158,7 +158,19 @@ void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak)
 void CBubblePlume::LoadRelease(float /*temperature*/)
 {
     ClearSamples();
-    throw int(NearFieldMsg::ResultFileOpen);
+    enum { Time, MASSLK, QGLEAK };
+    static const ResultColumn columns[] = {
+        {"Time", "s", nullptr},
+        {"MASSLK", "kg", nullptr},
+        {"QGLEAK", "m3/s", nullptr},
+        {nullptr, nullptr, nullptr},
+    };
+    ResultFileReader reader;
+    ResultColumnMap map;
+    OpenResultFile(reader, columns, map);
+    std::vector<float> row;
+    while (reader.ReadRow(map, row))
+        AppendReleaseRow(row[Time], row[MASSLK], row[QGLEAK]);
 }
 
 int CBubblePlume::Compute()

@@ -1,6 +1,12 @@
 #include "NearFieldModel.h"
 
+#include "system_settings.h"
+#include "units.h"
+
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <locale>
 #include <ostream>
 
 int NearFieldResultMessage(int code)
@@ -57,18 +63,25 @@ bool CNearFieldModel::Prepare(const DischargeSummary& summary, const QString& sc
         // The plume rises from below the surface: a depth of 0 is refused too
         // (the computation could not run on it).
         if (!(depth > 0.0f))
-            throw NearFieldError{NearFieldMsg::NotSubsurface, 0};
+            throw ValidationError{NearFieldMsg::NotSubsurface, 0};
         m_depth = depth;
         if (!(diameter > 0.0f))
-            throw NearFieldError{NearFieldMsg::LeakDiameter, 0};
+            throw ValidationError{NearFieldMsg::LeakDiameter, 0};
         m_diameter = diameter;
         m_summary = summary;
         LoadRelease(temperature);
+        if (app_diagnostic_mode()) {
+            std::ofstream trace(app_trace_path(), std::ios::app);
+            trace.imbue(std::locale::classic());
+            PrintReleaseTrace(trace);
+        }
         m_prepared = true;
-    } catch (const NearFieldError& e) {
+    } catch (const ValidationError& e) {
         m_errors.push_back(e);
     } catch (int id) {
-        m_errors.push_back({id, 0});
+        m_errors.push_back({static_cast<unsigned>(id), 0});
+    } catch (const CUnitException&) {
+        m_errors.push_back({NearFieldMsg::UnitConversion, 0});
     } catch (...) {
         m_errors.push_back({NearFieldMsg::InternalError, 0});
     }
@@ -108,9 +121,42 @@ bool CNearFieldModel::IsCancelled() const
     return m_control && m_control->cancel && m_control->cancel->load();
 }
 
-void CNearFieldModel::LoadRelease(float /*temperature*/)
+void CNearFieldModel::OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
+                                     ResultColumnMap& map) const
 {
-    throw int(NearFieldMsg::ResultFileOpen);
+    reader.Open(m_baseName + QStringLiteral(".plt"));
+    if (!reader.ReadHeader(table, map))
+        throw int(NearFieldMsg::ResultFileColumns);
+    // A wanted column missing from the file would read as zeros throughout.
+    size_t wanted = 0;
+    while (table[wanted].name)
+        ++wanted;
+    std::vector<bool> found(wanted, false);
+    for (const ResultColumnMapEntry& e : map)
+        found[static_cast<size_t>(e.table_row)] = true;
+    if (std::find(found.begin(), found.end(), false) != found.end())
+        throw int(NearFieldMsg::ResultFileColumns);
+}
+
+void CNearFieldModel::LoadRelease(float temperature)
+{
+    enum { Time, GGLEAK, GLLEAK, GTLEAK, ROGLK, ROLLK, SIG };
+    static const ResultColumn columns[] = {
+        {"Time", "s", nullptr},      {"GGLEAK", "kg/s", nullptr}, {"GLLEAK", "kg/s", nullptr},
+        {"GTLEAK", "kg/s", nullptr}, {"ROGLK", "kg/m3", nullptr}, {"ROLLK", "kg/m3", nullptr},
+        {"SIG", "N/m", nullptr},     {nullptr, nullptr, nullptr},
+    };
+    ResultFileReader reader;
+    ResultColumnMap map;
+    OpenResultFile(reader, columns, map);
+    std::vector<float> row;
+    while (reader.ReadRow(map, row)) {
+        if (!(row[Time] >= 0.0f))
+            continue;
+        m_release.push_back({row[Time], row[GGLEAK], row[GLLEAK],
+                             row[GTLEAK] - row[GGLEAK] - row[GLLEAK], temperature, row[ROGLK],
+                             row[ROLLK], 0.03f, row[SIG]});
+    }
 }
 
 int CNearFieldModel::Compute()

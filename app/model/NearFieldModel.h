@@ -3,6 +3,9 @@
 // model's computation runs and its result code becomes a message identifier.
 #pragma once
 
+#include "model_errors.h"
+#include "result_file_reader.h"
+
 #include <release/release.h>
 
 #include <QString>
@@ -41,13 +44,6 @@ enum : int { NearFieldDone = 0, NearFieldCancelled = 9999 };
 // The message identifier a computation's result code is shown with; 0 for
 // the two codes that count as success (done, cancelled).
 int NearFieldResultMessage(int code);
-
-// An error recorded by a failed preparation: string identifier and the diagram
-// object it concerns (0 for none).
-struct NearFieldError {
-    int id = 0;
-    int object = 0;
-};
 
 // One row of the discharge time series as the generic near-field models take it.
 struct ReleaseRecord {
@@ -129,7 +125,8 @@ public:
 
     bool IsPrepared() const { return m_prepared; }
     void ClearPrepared() { m_prepared = false; }
-    const std::vector<NearFieldError>& Errors() const { return m_errors; }
+    // Errors recorded by a failed preparation (the first one stops it).
+    const std::vector<ValidationError>& Errors() const { return m_errors; }
     const QString& BaseName() const { return m_baseName; }
     const QString& AmbientDir() const { return m_ambientDir; }
     float Depth() const { return m_depth; }
@@ -146,6 +143,10 @@ protected:
     // (the computation then returns NearFieldCancelled).
     bool ReportProgress(int percent);
     bool IsCancelled() const;
+    // Opens the scenario's result file and maps the table's columns; throws
+    // the identifier of a missing file, or of a header without every column.
+    void OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
+                        ResultColumnMap& map) const;
 
     bool m_prepared = false;
     float m_depth = 0.0f;     // m below the surface
@@ -155,7 +156,7 @@ protected:
     QString m_ambientDir = QStringLiteral("./");
     std::vector<ReleaseRecord> m_release;
     QString m_detail;
-    std::vector<NearFieldError> m_errors;
+    std::vector<ValidationError> m_errors;
     NearFieldSetup m_setup;
 
 private:

@@ -127,7 +127,7 @@ TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
         model.thrown = c.thrown;
         EXPECT_FALSE(model.Prepare(SomeSummary(), "/tmp/x.zef", c.depth, c.diameter, 4.0f, "./"));
         ASSERT_EQ(model.Errors().size(), 1u);
-        EXPECT_EQ(model.Errors()[0].id, c.id);
+        EXPECT_EQ(model.Errors()[0].id, static_cast<unsigned>(c.id));
         EXPECT_FALSE(model.IsPrepared());
         // Running an unprepared model: the discharge "has not been calculated".
         EXPECT_EQ(RunForMessage(model), 16148);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <clocale>
+#include <locale>
 #include <iterator>
 #include <sstream>
 
@@ -227,6 +229,133 @@ TEST_F(PlumeRun, rows_before_the_leak_opened_are_skipped_and_increments_kept)
     EXPECT_EQ(s[1].dMass, 10.0f);
     EXPECT_EQ(s[2].dMass, 15.0f);
     EXPECT_EQ(s[2].QGLEAK, 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// The release read from a result file as the library writes it: warm-up rows
+// with negative times, 15-character columns, upper-case units.
+class ResultFileRelease : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void UseFixture(const char* name)
+    {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NEARFIELD_FIXTURES "/") + name, Path("scen.plt")));
+    }
+    template <class Model>
+    bool Prepare(Model& model, float temperature = 4.0f)
+    {
+        return model.Prepare(SomeSummary(), Path("scen.zef"), 100.0f, 0.1f, temperature, "./");
+    }
+};
+
+TEST_F(ResultFileRelease, the_plume_of_a_result_file_matches_the_golden_file)
+{
+    UseFixture("overtaking.plt");
+    for (int smoothing : {0, 1}) {
+        CBubblePlume plume;
+        plume.set_smooth_massrate(smoothing);
+        ASSERT_TRUE(Prepare(plume));
+        ASSERT_EQ(plume.Samples().size(), 4u);  // the rows from time 0 on
+        EXPECT_EQ(RunForMessage(plume), 0);
+        EXPECT_EQ(ReadAll(Path("scen.dbs")),
+                  std::string(kHeader) + (smoothing ? kGoldenSmoothed : kGoldenUnsmoothed));
+        EXPECT_NEAR(plume.AvgBoilzoneRadius(), kGoldenRadius, 1e-6);
+    }
+}
+
+TEST_F(ResultFileRelease, the_generic_release_records_hold_rates_densities_and_tensions)
+{
+    UseFixture("overtaking.plt");
+    class Base : public CNearFieldModel {
+    } model;
+    ASSERT_TRUE(Prepare(model, 6.5f));
+    const auto& r = model.ReleaseRecords();
+    ASSERT_EQ(r.size(), 4u);
+    // Row at 60 s: GTLEAK 8.5, GGLEAK 7, GLLEAK 1.5, ROGLK 90.1, ROLLK 779.9, SIG 0.022.
+    const ReleaseRecord& last = r.back();
+    EXPECT_EQ(last.Time, 60.0f);
+    EXPECT_EQ(last.Qgas, 7.0f);
+    EXPECT_EQ(last.Qoil, 1.5f);
+    EXPECT_EQ(last.Qwater, 0.0f);
+    EXPECT_EQ(last.Temp, 6.5f);
+    EXPECT_FLOAT_EQ(last.ROG, 90.1f);
+    EXPECT_FLOAT_EQ(last.Roil, 779.9f);
+    EXPECT_FLOAT_EQ(last.SOW, 0.03f);
+    EXPECT_FLOAT_EQ(last.SOG, 0.022f);
+}
+
+TEST_F(ResultFileRelease, a_missing_or_mismatched_result_file_is_refused)
+{
+    struct Case {
+        const char* what;
+        const char* text;  // nullptr: no file
+        int id;
+    };
+    const Case cases[] = {
+        {"no result file", nullptr, 16163},
+        {"empty file", "", 16164},
+        {"two header lines", "Time MASSLK QGLEAK\nS KG M3/S\n", 16164},
+        {"no leaked-mass column",
+         "Time GGLEAK QGLEAK\nS KG/S M3/S\n- 13B/BR1 13B/BR1\n0 0 0\n1 1 1\n", 16164},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(Path("scen.plt"));
+        if (c.text)
+            WriteAll(Path("scen.plt"), c.text);
+        CBubblePlume plume;
+        EXPECT_FALSE(Prepare(plume));
+        ASSERT_EQ(plume.Errors().size(), 1u);
+        EXPECT_EQ(plume.Errors()[0].id, static_cast<unsigned>(c.id));
+        EXPECT_EQ(RunForMessage(plume), 16148);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Files read and written the same whatever the user's locale: a
+// comma-decimal C and C++ locale changes nothing.
+TEST(PlumeLocale, files_are_the_same_under_a_comma_decimal_locale)
+{
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "nb_NO.UTF-8", "fr_FR.UTF-8"};
+    const char* found = nullptr;
+    for (const char* name : names)
+        if (std::setlocale(LC_ALL, name)) {
+            found = name;
+            break;
+        }
+    if (!found)
+        GTEST_SKIP() << "no comma-decimal locale installed on this machine (de_DE.UTF-8 and others absent)";
+    const std::locale previous = std::locale::global(std::locale(found));
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NEARFIELD_FIXTURES "/overtaking.plt"),
+                            dir.filePath("scen.plt")));
+    CBubblePlume plume;
+    plume.set_smooth_massrate(0);
+    plume.Setup().option_Ulv5 = true;
+    plume.Setup().start_year = 2024;
+    plume.Setup().start_month = 1;
+    plume.Setup().start_day = 2;
+    plume.Setup().start_hour = 3;
+    plume.Setup().water_temperature = 4.5f;
+    const bool prepared =
+        plume.Prepare(SomeSummary(), dir.filePath("scen.zef"), 100.0f, 0.1f, 4.0f, "./");
+    const int id = prepared ? RunForMessage(plume) : -1;
+
+    std::locale::global(previous);
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(prepared);
+    EXPECT_EQ(id, 0);
+    EXPECT_EQ(ReadAll(dir.filePath("scen.dbs")), std::string(kHeader) + kGoldenUnsmoothed);
+    // 500 kg in the first hour: 138.889 g/s.
+    EXPECT_EQ(ReadAll(dir.filePath("scen.dat")), "24 2 04  138.889  0.01  277.5\n");
 }
 
 }  // namespace
