@@ -2,6 +2,9 @@
 // and the settings and trace texts.
 #include "nearfield_fixture.h"
 
+#include "system_settings.h"
+#include "units.h"
+
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -108,6 +111,7 @@ TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
         {"negative diameter", 50.0f, -0.1f, 0, 16152},
         {"result file missing", 50.0f, 0.1f, 16163, 16163},
         {"result file columns", 50.0f, 0.1f, 16164, 16164},
+        {"unit conversion", 50.0f, 0.1f, -2, 16162},
         {"something else", 50.0f, 0.1f, -1, 16112},
     };
     class Loader : public CNearFieldModel {
@@ -117,6 +121,8 @@ TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
         {
             if (thrown > 0)
                 throw int(thrown);
+            if (thrown == -2)
+                throw CUnitException();
             if (thrown < 0)
                 throw std::runtime_error("unexpected");
         }
@@ -249,6 +255,27 @@ TEST(NearFieldModel, release_trace_lists_the_summary_and_the_first_record)
               "   - Roil; dens. of oil at spillpoint: 780 kg/m3\n"
               "   - SOW; interfacial tension O-W: 0.03 N/m\n"
               "   - SOG; interfacial tension O-G: 0.02 N/m\n");
+}
+
+// In diagnostic mode a successful preparation appends the release trace to
+// the trace file in the program's folder.
+TEST(NearFieldModel, diagnostic_mode_appends_the_release_trace)
+{
+    QTemporaryDir dir;
+    CSystemSettings settings;
+    settings.Load(dir.filePath("orvane"), false);
+    settings.SetDiagnosticMode(true);
+    SetAppSettings(&settings);
+    CodeModel model;
+    const bool prepared = model.Prepare(SomeSummary(), "/data/leak.zef", 80.0f, 0.15f, 4.5f, "./");
+    const bool refused = !model.Prepare(SomeSummary(), "/data/leak.zef", 0.0f, 0.15f, 4.5f, "./");
+    SetAppSettings(nullptr);
+    ASSERT_TRUE(prepared);
+    EXPECT_TRUE(refused);
+    ASSERT_EQ(QString::fromUtf8(app_trace_path()), dir.filePath("zeftrace.txt"));
+    std::ostringstream expected;
+    model.PrintReleaseTrace(expected);
+    EXPECT_EQ(ReadAll(dir.filePath("zeftrace.txt")), expected.str());  // once: not when refused
 }
 
 }  // namespace
