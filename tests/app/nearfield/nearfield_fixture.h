@@ -28,6 +28,17 @@ public:
     }
 };
 
+// Turns the Ulv/5 file on with a start date (UTC).
+inline void SetUlv5Start(NearFieldSetup& s, int year, int month, int day, int hour, int minute)
+{
+    s.option_Ulv5 = true;
+    s.start_year = static_cast<uint16_t>(year);
+    s.start_month = static_cast<uint8_t>(month);
+    s.start_day = static_cast<uint8_t>(day);
+    s.start_hour = static_cast<uint8_t>(hour);
+    s.start_minute = static_cast<uint8_t>(minute);
+}
+
 inline DischargeSummary SomeSummary()
 {
     DischargeSummary s{};

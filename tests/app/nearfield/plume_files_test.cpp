@@ -199,10 +199,7 @@ TEST_F(PlumeRun, cancel_leaves_the_previous_result_and_no_partial_file)
     for (int cancelAt : {40, 86, 100}) {
         SCOPED_TRACE(cancelAt);
         plume.rows = {{0, 0, 0}, {1, 10, 1.0f}, {2, 20, 1.0f}, {30, 200, 2.0f}, {60, 900, 0.5f}};
-        plume.Setup().option_Ulv5 = true;
-        plume.Setup().start_year = 2024;
-        plume.Setup().start_month = 6;
-        plume.Setup().start_day = 1;
+        SetUlv5Start(plume.Setup(), 2024, 6, 1, 0, 0);
         ASSERT_TRUE(plume.Prepare(SomeSummary(), Path("scen.zef"), 100.0f, 0.1f, 4.0f, "./"));
         std::atomic<bool> cancel{false};
         NearFieldRunControl control;
@@ -339,11 +336,7 @@ TEST(PlumeLocale, files_are_the_same_under_a_comma_decimal_locale)
                             dir.filePath("scen.plt")));
     CBubblePlume plume;
     plume.set_smooth_massrate(0);
-    plume.Setup().option_Ulv5 = true;
-    plume.Setup().start_year = 2024;
-    plume.Setup().start_month = 1;
-    plume.Setup().start_day = 2;
-    plume.Setup().start_hour = 3;
+    SetUlv5Start(plume.Setup(), 2024, 1, 2, 3, 0);
     plume.Setup().water_temperature = 4.5f;
     const bool prepared =
         plume.Prepare(SomeSummary(), dir.filePath("scen.zef"), 100.0f, 0.1f, 4.0f, "./");

@@ -63,12 +63,7 @@ TEST(PlumeOnLibraryResult, leaked_mass_reaches_the_surface_in_the_plume_file)
     ASSERT_GT(summary.total_mass, 0.0f);
 
     CBubblePlume plume;
-    plume.Setup().option_Ulv5 = true;
-    plume.Setup().start_year = 2024;
-    plume.Setup().start_month = 12;
-    plume.Setup().start_day = 31;
-    plume.Setup().start_hour = 23;
-    plume.Setup().start_minute = 55;
+    SetUlv5Start(plume.Setup(), 2024, 12, 31, 23, 55);
     ASSERT_TRUE(plume.Prepare(summary, dir.filePath("flowline.zef"), in.leak_depth, 0.05f,
                               in.leak_amb_temp, "./"));
     EXPECT_EQ(in.leak_depth, static_cast<float>(leakDepth));

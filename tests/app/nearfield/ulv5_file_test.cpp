@@ -54,12 +54,7 @@ TEST(Ulv5Calendar, hourly_mass_is_cut_at_clock_hours_after_the_start_minute)
 NearFieldSetup StartAt(int y, int mo, int d, int h, int mi)
 {
     NearFieldSetup s;
-    s.option_Ulv5 = true;
-    s.start_year = static_cast<uint16_t>(y);
-    s.start_month = static_cast<uint8_t>(mo);
-    s.start_day = static_cast<uint8_t>(d);
-    s.start_hour = static_cast<uint8_t>(h);
-    s.start_minute = static_cast<uint8_t>(mi);
+    SetUlv5Start(s, y, mo, d, h, mi);
     s.water_temperature = 15.0f;
     return s;
 }
