@@ -122,7 +122,7 @@ bool MakePlumeSample(const PlumeState& state, double t, double q, double m, Plum
         throw int(NearFieldMsg::NegativeVolumeRate);
     if (m < -kTiny)
         throw int(NearFieldMsg::NegativeMass);
-    if (m < kTiny || q < kTiny)
+    if (!(m >= kTiny && q >= kTiny && std::isfinite(m) && std::isfinite(q) && std::isfinite(t)))
         return false;
     // Velocity scale U = (g / pi * q * K / H)^(1/3).
     const double buoyancy = q * kGravityOverPi;
@@ -181,7 +181,7 @@ int CBubblePlume::Compute()
 
     if (m_samples.empty())
         throw int(NearFieldMsg::NoDischargeRecords);
-    if (m_setup.water_temperature < -273.0f)
+    if (!(m_setup.water_temperature >= -273.0f))  // NaN included
         throw int(NearFieldMsg::WaterTemperature);
     if (!(m_depth > 0.0f))
         throw int(NearFieldMsg::NotSubsurface);

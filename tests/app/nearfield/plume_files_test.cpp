@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <clocale>
+#include <cmath>
 #include <locale>
 #include <iterator>
 #include <sstream>
@@ -124,6 +125,7 @@ TEST_F(PlumeRun, failures_give_their_message_identifiers)
         {"decreasing leaked mass", {{0, 0, 0}, {1, 10, 1.0f}, {2, 9, 1.0f}}, 15.0f, 16189},
         {"no row after the leak opened", {{-10, 0, 0}, {-5, 0, 0}}, 15.0f, 16153},
         {"water below absolute zero", {{0, 0, 0}, {1, 10, 1.0f}}, -300.0f, 16169},
+        {"water temperature not a number", {{0, 0, 0}, {1, 10, 1.0f}}, std::nanf(""), 16169},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
