@@ -250,7 +250,7 @@ std::vector<Row> rows() {
          (scratch() / std::string(257 - scratch().string().size() - 1, 'p')).string()},
         // Reached after the fluid tables, run schedule and initial state.
         {"leak_beyond_branch", [] { return one([](ReleaseInput& r) { r.lek.LEKX = 131.0f; }); },
-         "Leak outside total length of branch no  1. Must be between 0 and       130.", true},
+         "Leak outside total length of branch no  1. Must be between 0 and 130.00 m", true},
         {"leak_back_pressure_low", [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 99999.0f; }); },
          "LEAK BACKPRESSURE TOO LOW", true},
         {"leak_without_hole", [] { return one([](ReleaseInput& r) { r.lek.LEKDIA = 0.0f; }); },
