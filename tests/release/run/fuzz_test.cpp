@@ -40,7 +40,7 @@ namespace {
 
 // Iterations of a test run: enough to pass through set-up refusals, fluid
 // refusals and a few whole runs; the sanitizer pass keeps it short.
-constexpr int RELEASE_ITERATIONS = 12;
+constexpr int RELEASE_ITERATIONS = 10;
 constexpr int FLUID_ITERATIONS = 200;
 // Steps after which a run is stopped: a run of 600 s after the warm-up fits.
 constexpr int32_t STEP_BUDGET = 15000;

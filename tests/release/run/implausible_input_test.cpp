@@ -83,7 +83,7 @@ TEST_P(FluidRefusal, NamesTheComponentAndValueAndLeavesTheBlock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Comppvt, FluidRefusal, ::testing::ValuesIn(fluid_rows()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // The bounds themselves pass, and the tables they give are finite and
 // positive where they must be.
@@ -196,7 +196,7 @@ TEST_P(ReleaseRefusal, GivesItsMessageAndNoSummary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Release, ReleaseRefusal, ::testing::ValuesIn(release_rows()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A leak at the end of a branch as the user measured it, and a full-bore
 // rupture, pass the set-up: the run starts (and is stopped at its first
