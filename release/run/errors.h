@@ -13,7 +13,8 @@
 
 namespace rel {
 
-constexpr int32_t LMSG = 256;
+// Length of every message text: the exports write exactly this many characters.
+constexpr int32_t MSGLEN = 256;
 
 struct RunFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
