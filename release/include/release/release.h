@@ -22,6 +22,13 @@ extern "C" {
 
 #define RELEASE_API __attribute__((visibility("default")))
 
+/* Constants shared by the library and its callers. */
+#define RELEASE_LEAK_OPENS 11400.0      /* s of simulated time: the warm-up ends, the leak opens */
+#define RELEASE_GRAVITY 9.80665         /* m/s2 */
+#define RELEASE_STD_PRESSURE 101325.0   /* Pa, standard conditions */
+#define RELEASE_STD_TEMPERATURE 15.0    /* deg C, standard conditions */
+#define RELEASE_SEA_WATER_DENSITY 1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
+
 /* Progress callback: percentage by value, non-zero result stops the run. */
 typedef int32_t(RELEASE_CALL *ReleaseProgressFn)(int32_t percentage);
 
