@@ -415,7 +415,7 @@ TEST(ResultFile, warm_up_rows_have_negative_times_and_leak_rows_are_dense) {
 }
 
 TEST(ResultFile, full_disk_sets_the_error_flag) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "missing optional tool of the machine: the full device /dev/full";
     int32_t IERR;
     char MSG[MSGLEN];
     one_branch_run_start("/dev/full", IERR, MSG);
