@@ -11,14 +11,13 @@
 #include "output/plot.h"
 #include "output/variables.h"
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
 
 namespace rel {
 namespace {
-
-constexpr double LEAK_OPENS = 11400.0;  // s on the clock
 
 std::string cat_name(int32_t id) {
     return (id >= 1 && id <= MXVAR) ? std::string(VARTAB.NAME[id - 1], 6) : std::string("****  ");
@@ -166,7 +165,7 @@ bool valve_source_value(int32_t id, int32_t k, float& value) {
 }
 
 bool write_row(int unit, int32_t n) {
-    std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - LEAK_OPENS));
+    std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - TLEAK));
     for (int32_t k = 1; k <= n && k <= MXCURV; ++k) row += number(PLTCTL.VCURV(k));
     return rt::write_line(unit, row);
 }
@@ -317,7 +316,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
         // back pressure at its present rate (kept near the previous estimate).
         double E;
         const int32_t ls = EQUIPM.NLEAK >= 1 ? EQUIPM.ILKSEC(1) : 0;
-        if (RUNCTL.TUSER > LEAK_OPENS) {
+        if (RUNCTL.TUSER > TLEAK) {
             E = RUNCTL.TUSER;
         } else if (RUNCTL.TCLMAX > t && RUNCTL.TCLMAX > 12000.0f) {
             E = 1.5 * RUNCTL.TCLMAX;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/setup.h"
@@ -18,9 +19,7 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-// Times of the run tables: the leak opens at the end of the warm-up, every
-// table ends at TEND.
-constexpr float TLEAK = 11400.0f;
+// Every run table ends at TEND, s.
 constexpr float TEND = 1.0e7f;
 
 int sections_before(int ibr) {

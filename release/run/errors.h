@@ -1,9 +1,9 @@
 // The error channel of the library's routines.
 //
-// Routines that can refuse take IERR and the message text (256 characters,
-// blank-padded). Failures deep inside a step, where the old code would have
-// ended the process, throw RunFailure instead; the exports catch it once and
-// turn it into IERR 1 and its message.
+// Routines that can refuse take IERR and the message text (MSGLEN characters,
+// blank-padded). Failures deep inside a step, which have no error flag to set
+// and must never end the process, throw RunFailure; the exports catch it once
+// and turn it into IERR 1 and its message.
 #pragma once
 
 #include <cstdint>

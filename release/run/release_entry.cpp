@@ -16,6 +16,7 @@
 
 #include "release/release.h"
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "pvt/pvt.h"
 #include "run/farray.h"
@@ -30,7 +31,6 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-constexpr float TLEAK = 11400.0f;  // the leak opens at the end of the warm-up
 constexpr float TEND = 1.0e7f;     // every time table ends here
 
 bool finite(float x) { return std::isfinite(x); }
@@ -150,7 +150,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
     int32_t ntot3 = 0, ntot2 = 0, ntot1 = 0;
     INICOM();
 
-    // 3: the network header.
+    // The network header.
     if (net.NBR < 1 || net.NBR > MXBR) {
         refuse(IERR, MSG, MSGLEN,
                "NETWORK ERROR: ILLEGAL NUMBER OF BRANCHES " + I2CH2(net.NBR) +
@@ -180,13 +180,13 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
         return;
     }
 
-    // 4: the junction lists.
+    // The junction lists.
     if (N.NBR > 1) {
         NETDEF(IERR, MSG, MSGLEN);
         if (IERR != 0) return;
     }
 
-    // 5: branches and pipes.
+    // Branches and pipes.
     for (int b = 1; b <= N.NBR; ++b) {
         const BRREC& br = brdata[b - 1];
         const int32_t t = ITYPE(b);
@@ -226,7 +226,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
         BRSECT(b, ns, t, ntot3, ntot2, ntot1);
     }
 
-    // 6: the network's unknowns.
+    // The network's unknowns.
     G.NEQ = ntot3;
     G.NEQL = ntot2;
     G.NEQG = ntot1;
@@ -305,7 +305,7 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     RDNET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
     if (IERR != 0) return;
 
-    // 9: inclinations, unknowns, fluid tables, run schedule.
+    // Inclinations, unknowns, fluid tables, run schedule.
     SECNUM();
     EQNUM();
     PVTCHK(pvt, IERR, MSG, MSGLEN);  // the lookup would read outside a malformed block
@@ -315,7 +315,7 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     ENDTCHK(ctl.TUSER, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 10: heat transfer and the initial state.
+    // Heat transfer and the initial state.
     BRSETP(IERR, MSG, MSGLEN, brdata, ctl.NOTEMP);
     INITIAL(bnd, pvt, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
@@ -332,17 +332,17 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     CHKLEK(lek, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 14: densities outside the leak and the water in the liquid.
+    // Densities outside the leak and the water in the liquid.
     PVTRF1(IERR, MSG, MSGLEN);
     if (pvt.WCUT > 0.0f) PVTLIM(pvt);
     if (IERR != 0) return;
 
-    // 15: result variables and curves.
+    // Result variables and curves.
     VARCAT();
     PLTDEF(IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 16: boundary checks and devices, then the initial state of the devices.
+    // Boundary checks and devices, then the initial state of the devices.
     // A refused boundary check leaves the maps unbuilt: stop before INISTA.
     BCCHK(IERR, MSG, MSGLEN);
     if (IERR != 0) return;
@@ -405,7 +405,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     if (!rt::close_unit(IOUNIT.IULOG) && msgtext(MSG, MSGLEN).empty())
         setmsg(MSG, MSGLEN, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
 
-    // 23: the summary, the first leak's peaks and totals.
+    // The summary, the first leak's peaks and totals.
     if (summary) {
         const Lekres& L = LEKRES;
         summary->time = L.time;

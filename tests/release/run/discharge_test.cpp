@@ -17,7 +17,10 @@
 #include <vector>
 
 #include "case_file.h"
+#include "deck/deck.h"
+#include "output/plot.h"
 #include "release/release.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -120,6 +123,7 @@ struct Watch {
     double at_time = 0.0, inventory_at = -1.0, released_at = 0.0;
     double open_rate = -1.0, open_p = 0.0, open_rho = 0.0;
     double rate_integral = 0.0;  // of the leak's mass rate over the steps, kg
+    float qt_at = 0.0f, gt_at = 0.0f;  // at at_time, at the outlet boundary of the GT curve
     static Watch* now;
     LoopSteps lib = library_loop_steps();
     Watch() {
@@ -136,6 +140,9 @@ struct Watch {
         if (w.inventory_at < 0.0 && RUNCTL.TIME >= w.at_time && w.at_time > 0.0) {
             w.inventory_at = inventory();
             w.released_at = LEKRES.ACMASS(1);
+            const int cell = PLTCTL.IPCURV(1, PLTCTL.NCURV - 2);
+            w.qt_at = SECVAR.QT(cell);
+            w.gt_at = SECVAR.GT(cell);
         }
         w.lib.timpl(ICUT, IERR, MSG, MSGLEN);
     }
@@ -189,7 +196,7 @@ bool finite_non_negative(const DischargeSummary& s) {
 
 }  // namespace
 
-// Mass balance tolerance: a thousandth of the released mass (the bar).
+// Mass balance tolerance: a thousandth of the released mass.
 constexpr double BALANCE = 1e-3;
 
 class Example : public ::testing::TestWithParam<std::string> {};
@@ -227,6 +234,66 @@ std::vector<std::string> example_names() {
 
 INSTANTIATE_TEST_SUITE_P(Discharge, Example, ::testing::ValuesIn(example_names()),
                          [](const auto& p) { return p.param; });
+
+// Signs of the flows, settled by the physics of a line that flows from its
+// inlet to its outlet (here through the warm-up, before the leak opens): the
+// total volume flow (id 10) and mass flow (id 23) at the outlet boundary are
+// positive in the state and in the result file; the leak rate out of the pipe
+// (id 100) is positive in the result file and never above the summary's
+// peak; the values by id give the size of a flow, so a flow against the
+// branch reads positive there and negative in the file.
+TEST(Discharge, flows_toward_the_outlet_and_out_of_the_leak_are_positive) {
+    json j = example_json("one_branch_blackoil");
+    j["run"]["end_time"] = 600.0;
+    cases::Case c = from_json(j, "signs");
+    Watch w;
+    w.at_time = TLEAK - 600.0;
+    RunResult r = run_release(c, "signs");
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    EXPECT_GT(w.qt_at, 0.0f);
+    EXPECT_GT(w.gt_at, 0.0f);
+
+    // The result file: names in line 1, then rows of 15-character columns.
+    std::istringstream plt(slurp(r.plt));
+    std::string names, line;
+    std::getline(plt, names);
+    for (int k = 0; k < 2; ++k) std::getline(plt, line);
+    auto column = [&](const std::string& name) {
+        std::string token = " " + name;
+        token.resize(7, ' ');
+        const size_t at = names.find(token);
+        return at == std::string::npos ? -1 : static_cast<int>((at + 1 - 11) / 15);
+    };
+    const int gt = column("GT"), leak = column("GTLEAK");
+    ASSERT_GT(gt, 0);
+    ASSERT_GT(leak, 0);
+    float max_leak = 0.0f;
+    while (std::getline(plt, line)) {
+        const float t = std::stof(line.substr(3, 15));
+        const float g = std::stof(line.substr(3 + 15 * gt, 15)), q = std::stof(line.substr(3 + 15 * leak, 15));
+        if (t < -600.0f) {
+            EXPECT_GT(g, 0.0f) << "at " << t << " s";
+        }
+        EXPECT_GE(q, 0.0f);
+        max_leak = std::max(max_leak, q);
+    }
+    EXPECT_GT(max_leak, 0.0f);
+    EXPECT_LE(max_leak, r.sum.peak_total_mass * 1.0001f);
+
+    // A flow against the branch at that boundary: signed in the file, its size by id.
+    const int cell = PLTCTL.IPCURV(1, PLTCTL.NCURV - 2);
+    SECVAR.QT(cell) = -w.qt_at;
+    PLTCTL.NCURV = 1;
+    PLTCTL.IVCURV(1) = 10;
+    PLTCTL.NPCURV(1) = 1;
+    PLTCTL.IPCURV(1, 1) = cell;
+    sample_curves();
+    EXPECT_EQ(PLTCTL.VCURV(1), -w.qt_at);
+    int32_t ierr = 0;
+    char msg[MSGLEN];
+    EXPECT_EQ(GETINP(10, cell, ierr, msg, MSGLEN), w.qt_at);
+    EXPECT_EQ(ierr, 0);
+}
 
 TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure) {
     json j = example_json("gas_pipeline_comppvt");

@@ -280,7 +280,7 @@ TEST(Endtst, nothing_released_is_never_an_end) {
 }
 
 namespace {
-// The leak of the simple-method case (digest numbers, checked by hand):
+// The leak of the simple-method case (checked by hand):
 // A = 0.7853981 * 0.1^2 = 0.007853981 m2; orifice rate 0.84 * A *
 // sqrt(2 * 800 * 4e6) = 527.787 kg/s; sonic rate 800 * A / sqrt(1e-6) =
 // 6283 kg/s is larger, so the orifice rate holds; released mass 1e6 - 790 *

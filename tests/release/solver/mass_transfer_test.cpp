@@ -69,8 +69,8 @@ TEST(Mtrans, transfer_is_limited_so_that_no_phase_goes_negative) {
     struct Case {
         float drsp_dpt, psi;  // DRSP*DPT (1/s) and the expected PSI
     };
-    // MG = MLT = 1, HT = 0.1: raw p = DRSP*DPT*MTOT = +-20 (digest oracle,
-    // checked by hand: -MG/HT = -10, MLT/HT = +10).
+    // MG = MLT = 1, HT = 0.1: raw p = DRSP*DPT*MTOT = +-20, limited to
+    // -MG/HT = -10 and MLT/HT = +10 (by hand).
     for (Case c : {Case{-10.0f, -10.0f}, Case{10.0f, 10.0f}, Case{1.0f, 2.0f}}) {
         one_branch({0.02f, 0.02f, 0.02f, 0.02f});
         RUNCTL.HT = 0.1;
