@@ -274,6 +274,8 @@ bool CDialog::UpdateData(bool saveAndValidate)
 
 void CDialog::EndDialog(int result)
 {
+    if (m_bEnded)
+        return;  // the first ending holds (a late Cancel does not undo an OK)
     m_bEnded = true;
     m_nResult = result;
     done(result);

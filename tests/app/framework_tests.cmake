@@ -37,6 +37,7 @@ gtest_discover_tests(orvane_ui_tests
 if(TARGET orvane_model AND TARGET vexil_qt)
   add_executable(orvane_program_tests
     framework/test_main.cpp
+    ui/fluid_options_test.cpp
     ui/scenario_test.cpp
   )
   target_link_libraries(orvane_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
