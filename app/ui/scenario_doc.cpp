@@ -186,10 +186,7 @@ void CScenarioDoc::OnGasComposition()
     if (dlg.DoModal() != IDOK)
         return;
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
-    m_components.components.clear();
-    for (const FluidComponent& c : dlg.Components())
-        if (c.IsUsable() && c.fraction > 0)
-            m_components.components.push_back(c);
+    m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
     NetworkChanged();
 }

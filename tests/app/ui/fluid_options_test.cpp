@@ -25,17 +25,6 @@ protected:
         s.app->GetSettings().SetDisplayUnits(0);
         s.Main()->show();
     }
-    // Fills the grid's fraction column from (compid, text) pairs, others empty.
-    static void Fractions(CDialog* d, const std::vector<std::pair<QString, QString>>& values)
-    {
-        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            list->SetItemText(row, 1, QString());
-            for (const auto& v : values)
-                if (list->GetItemText(row, 0) == v.first)
-                    list->SetItemText(row, 1, v.second);
-        }
-    }
     static int RowOf(CPropListCtrl* list, const QString& id)
     {
         for (int row = 0; row < list->GetItemCount(); ++row)
@@ -67,7 +56,7 @@ TEST_F(Fluids, GasCompositionChecksOnOk)
         boxes.Clear();
         bool stayedOpen = false;
         s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
-            Fractions(d, c.fractions);
+            ScenarioScript::SetFractions(d, c.fractions);
             auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
             if (*c.noDensity)
                 list->SetItemText(RowOf(list, c.noDensity), 3, QString());

@@ -60,15 +60,7 @@ void leakProps(S& s, diagram_object* o, const char* distance, const char* diamet
 
 void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions)
 {
-    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
-        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            list->SetItemText(row, 1, QString());
-            for (const auto& f : fractions)
-                if (list->GetItemText(row, 0) == f.first)
-                    list->SetItemText(row, 1, f.second);
-        }
-    });
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) { S::SetFractions(d, fractions); });
 }
 
 bool save(S& s, const QString& path)

@@ -44,11 +44,7 @@ protected:
     // A gas of pure methane through the Gas Properties dialog.
     void SetMethane()
     {
-        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
-            auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
-            for (int row = 0; row < list->GetItemCount(); ++row)
-                list->SetItemText(row, 1, list->GetItemText(row, 0) == "C1" ? "100" : "");
-        });
+        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) { ScenarioScript::SetFractions(d, {{"C1", "100"}}); });
     }
 
     // Inlet - pipeline (with the leak) - outlet, left to right.
