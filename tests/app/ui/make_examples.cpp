@@ -88,6 +88,10 @@ bool oilLine(S& s, const QString& path)
         S::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
         S::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
     });
+    // The same live oil as a composition, for runs with the compositional model.
+    composition(s, {{"N2", "0.5"}, {"CO2", "1.5"}, {"C1", "39"}, {"C2", "7"}, {"C3", "6"}, {"iC4", "1.5"},
+                    {"nC4", "3"}, {"iC5", "1.5"}, {"nC5", "2"}, {"C6", "4"}, {"C7", "12"}, {"C8", "12"},
+                    {"C9", "10"}});
     return save(s, path);
 }
 
