@@ -164,6 +164,7 @@ int main(int argc, char** argv)
         return 1;
     s.app->GetSettings().SetDisplayUnits(0);
     s.app->GetSettings().SetToolReset(true);
+    s.app->GetSettings().SetBackupBeforeOverwrite(false);  // no "name~" beside the examples
     s.Main()->show();
     bool ok = oilLine(s, out.filePath("oil_line.zef"));
     ok = twoInlets(s, out.filePath("two_inlets_junction.zef")) && ok;
