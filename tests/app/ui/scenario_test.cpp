@@ -719,3 +719,46 @@ TEST(Examples, TheShippedScenariosOpenAndCheck)
         s.Doc()->SetModifiedFlag(false);
     }
 }
+
+TEST_F(Program, ContextMenuAndDoubleClick)
+{
+    diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {2, 2});
+    s.Select(junction);
+    std::unique_ptr<QMenu> menu(s.View()->CreateContextMenu());
+    EXPECT_EQ(menu->objectName(), "602");
+    QList<int> ids;
+    for (QAction* a : menu->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    EXPECT_EQ(ids, (QList<int>{ID_OBJECT_PROPERTIES, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0,
+                               ID_OBJECT_TO_BACK, ID_OBJECT_TO_FRONT}));
+    EXPECT_EQ(menu->defaultAction(), s.Main()->FindCommand(ID_OBJECT_PROPERTIES));
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
+        EXPECT_FALSE(s.Main()->FindCommand(id)->isEnabled()) << id;
+    EXPECT_TRUE(s.Main()->FindCommand(ID_OBJECT_PROPERTIES)->isEnabled());
+
+    // A double click opens the object's properties.
+    int opened = 0;
+    CDialog::SetModalHook([&](CDialog* d) {
+        ++opened;
+        EXPECT_EQ(d->GetTemplateId(), 612);
+    });
+    const QPointF at = s.View()->DiagramToClient(junction->position);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, s.View()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.View()->viewport(), &dbl);
+    CDialog::SetModalHook({});
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(Program, SendToBackAndBringToFrontReorderAndModify)
+{
+    diagram_object* a = s.Add(ID_TOOL_JUNCTION, {1, 1});
+    diagram_object* b = s.Add(ID_TOOL_PIPEJOIN, {4, 1});
+    s.Doc()->SetModifiedFlag(false);
+    s.Select(b);
+    s.Main()->ExecuteCommand(ID_OBJECT_TO_BACK);
+    EXPECT_EQ(g_list_nth_data(s.Diagram()->active_layer->objects, 0), b);
+    EXPECT_TRUE(s.Doc()->IsModified());
+    s.Main()->ExecuteCommand(ID_OBJECT_TO_FRONT);
+    EXPECT_EQ(g_list_nth_data(s.Diagram()->active_layer->objects, 0), a);
+}
