@@ -8,6 +8,7 @@
 #include "fluid_section.h"
 #include "frames.h"
 #include "win_app.h"
+#include "NearFieldModel.h"
 #include "message_box.h"
 #include "scenario_frame.h"
 #include "string_table.h"
@@ -16,9 +17,8 @@
 
 QString ScenarioBasePath(const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return dot > slash ? path.left(dot) : path;
+    // The same rule as the near-field model's result files.
+    return CNearFieldModel::MakeBaseName(path);
 }
 
 CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
@@ -186,10 +186,7 @@ void CScenarioDoc::OnGasComposition()
     if (dlg.DoModal() != IDOK)
         return;
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
-    m_components.components.clear();
-    for (const FluidComponent& c : dlg.Components())
-        if (c.IsUsable() && c.fraction > 0)
-            m_components.components.push_back(c);
+    m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
     NetworkChanged();
 }

@@ -20,9 +20,17 @@
 #include "scenario_frame.h"
 #include "scenario_view.h"
 #include "units.h"
+#include "message_box.h"
+#include "vexil/message.h"
 #include "vexil/object.h"
 
 namespace {
+
+// The diagram library's messages reach the user as the program's own boxes.
+void showLibraryMessage(message_icon icon, const char* text, void*)
+{
+    AfxMessageBox(QString::fromUtf8(text), icon == MESSAGE_ICON_ERROR ? MB_ICONERROR : MB_ICONEXCLAMATION);
+}
 
 // The About box (606).
 class CAboutDlg : public CDialog {
@@ -109,6 +117,7 @@ bool CZefApp::InitInstance()
         IDR_REPORT, QStringLiteral("\nSummary\n\n\n\nZEF.Report\n"), [] { return new CScenarioDoc; },
         [] { return new CMDIChildWnd; }, [] { return new CReportView; }));
 
+    message_set_sink(showLibraryMessage, nullptr);
     m_bVexilStarted = vexil_startup() != 0;
     if (!m_bVexilStarted) {
         m_nExitCode = 1;
@@ -152,6 +161,7 @@ int CZefApp::ExitInstance()
         vexil_shutdown();
         m_bVexilStarted = false;
     }
+    message_set_sink(nullptr, nullptr);
     CWinApp::ExitInstance();
     return m_nExitCode;
 }
