@@ -1,0 +1,16 @@
+# The discharge road: worker tasks, the discharge run through the library,
+# the "release" file section, the summary report text, result files, the
+# branch-name file and the plot viewer's start (no widgets).
+add_executable(orvane_discharge_tests
+  discharge/discharge_test_main.cpp
+  discharge/discharge_fixture.h
+  discharge/worker_task_test.cpp
+  discharge/release_run_test.cpp
+  discharge/release_section_test.cpp
+  discharge/report_text_test.cpp
+  discharge/plot_launch_test.cpp)
+target_include_directories(orvane_discharge_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/model)
+target_link_libraries(orvane_discharge_tests PRIVATE orvane_model GTest::gtest Qt6::Core)
+target_compile_options(orvane_discharge_tests PRIVATE -Wshadow)
+target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/")
+gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
