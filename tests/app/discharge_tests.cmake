@@ -8,9 +8,13 @@ add_executable(orvane_discharge_tests
   discharge/release_run_test.cpp
   discharge/release_section_test.cpp
   discharge/report_text_test.cpp
-  discharge/plot_launch_test.cpp)
+  discharge/plot_launch_test.cpp
+  discharge/example_scenarios.h
+  discharge/zef_run_test.cpp)
 target_include_directories(orvane_discharge_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/model)
 target_link_libraries(orvane_discharge_tests PRIVATE orvane_model GTest::gtest Qt6::Core)
 target_compile_options(orvane_discharge_tests PRIVATE -Wshadow)
-target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/")
+target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/"
+  ZEF_RUN_PATH="$<TARGET_FILE:zef_run>")
+add_dependencies(orvane_discharge_tests zef_run)
 gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
