@@ -15,6 +15,6 @@ target_include_directories(orvane_discharge_tests PRIVATE ${CMAKE_CURRENT_SOURCE
 target_link_libraries(orvane_discharge_tests PRIVATE orvane_model GTest::gtest Qt6::Core)
 target_compile_options(orvane_discharge_tests PRIVATE -Wshadow)
 target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/"
-  ZEF_RUN_PATH="$<TARGET_FILE:zef_run>")
+  ZEF_RUN_PATH="$<TARGET_FILE:zef_run>" ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 add_dependencies(orvane_discharge_tests zef_run)
 gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)

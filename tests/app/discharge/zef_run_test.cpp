@@ -3,6 +3,7 @@
 #include "example_scenarios.h"
 #include "plot_launch.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -142,6 +143,26 @@ TEST_F(ZefRun, failures_and_their_exit_codes) {
     EXPECT_FALSE(unreadable.err.isEmpty());
     EXPECT_EQ(zefRun({dir.filePath("missing.zef")}).status, 2);
     EXPECT_EQ(zefRun({}).status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ZefRunExamples, shipped_scenarios_run_with_ierr_0) {
+    const QDir shipped(ORVANE_SOURCE_DIR "/examples/scenarios");
+    const QStringList files = shipped.entryList({"*.zef"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 3);
+    QTemporaryDir dir;
+    for (const QString &name : files) {
+        // A copy, so the results do not land in the source tree.
+        const QString zef = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(shipped.filePath(name), zef)) << name.toStdString();
+        const Output o = zefRun({zef});
+        EXPECT_EQ(o.status, 0) << name.toStdString() << ": " << o.err.toStdString();
+        EXPECT_TRUE(o.out.contains("\nIERR 0\n")) << name.toStdString();
+        EXPECT_GT(words(o.out)["total_mass"], 0.0) << name.toStdString();
+    }
 }
 
 }  // namespace
