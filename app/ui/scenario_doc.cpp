@@ -6,6 +6,7 @@
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
+#include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
 #include "message_box.h"
@@ -25,16 +26,17 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
 {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
-    m_sections[1] = {nullptr, nullptr, nullptr, nullptr};
+    m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
+    m_sections[2] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
     OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
     // The model runs, their set-up, results and plots, and the database
     // import are not part of this program yet: present, but disabled.
-    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_DISCHARGE, ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
-                   ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, ID_RESULT_DISCHARGE,
-                   ID_RESULT_RELEASE_PLOT, ID_RESULT_NEARFIELD_PLOT, ID_OBJECT_FROM_DATABASE})
+    RegisterDischargeCommands();
+    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
+                   ID_SCENARIO_NEARFIELD_SETUP, ID_OBJECT_FROM_DATABASE})
         OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
 }
 
