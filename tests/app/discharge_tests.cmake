@@ -18,3 +18,21 @@ target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${
   ZEF_RUN_PATH="$<TARGET_FILE:zef_run>" ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 add_dependencies(orvane_discharge_tests zef_run)
 gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+
+# The discharge road in the program, headless (offscreen), with pictures.
+if(TARGET orvane_ui AND TARGET Orvane)
+  add_executable(orvane_discharge_program_tests
+    framework/test_main.cpp
+    discharge_ui/discharge_program_test.cpp)
+  target_link_libraries(orvane_discharge_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
+  target_compile_options(orvane_discharge_program_tests PRIVATE -Wshadow)
+  target_compile_definitions(orvane_discharge_program_tests PRIVATE
+    ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
+    ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  add_dependencies(orvane_discharge_program_tests Orvane zef_run)
+  gtest_discover_tests(orvane_discharge_program_tests
+    TEST_PREFIX "discharge_program."
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endif()
