@@ -22,7 +22,7 @@ gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_T
 # The discharge road in the program, headless (offscreen), with pictures.
 if(TARGET orvane_ui AND TARGET Orvane)
   add_executable(orvane_discharge_program_tests
-    framework/test_main.cpp
+    discharge_ui/program_test_main.cpp
     discharge_ui/discharge_program_test.cpp)
   target_link_libraries(orvane_discharge_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
   target_compile_options(orvane_discharge_program_tests PRIVATE -Wshadow)
@@ -35,4 +35,14 @@ if(TARGET orvane_ui AND TARGET Orvane)
     TEST_PREFIX "discharge_program."
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endif()
+
+# The same pictures on a real X server, when Xvfb is on the machine.
+find_program(XVFB_RUN xvfb-run)
+if(XVFB_RUN AND TARGET orvane_discharge_program_tests)
+  add_test(NAME discharge_program.pictures_on_xvfb
+           COMMAND ${XVFB_RUN} -a $<TARGET_FILE:orvane_discharge_program_tests>
+                   --gtest_filter=DischargeProgram.pictures_after_calculate_discharge_and_of_the_summary)
+  set_tests_properties(discharge_program.pictures_on_xvfb PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISCHARGE_PICTURE_PREFIX=xvfb_" TIMEOUT 300)
 endif()
