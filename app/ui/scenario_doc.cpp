@@ -6,6 +6,7 @@
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
+#include "plot_launch.h"
 #include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
@@ -17,9 +18,7 @@
 
 QString ScenarioBasePath(const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return dot > slash ? path.left(dot) : path;
+    return ResultBasePath(path);
 }
 
 CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)

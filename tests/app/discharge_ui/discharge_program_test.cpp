@@ -26,6 +26,7 @@
 #include "message_box.h"
 #include "plot_launch.h"
 #include "release_dlgs.h"
+#include "release_section.h"
 #include "report_text.h"
 #include "report_view.h"
 #include "string_table.h"
@@ -246,8 +247,7 @@ TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library
         ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy));
         const auto printed = zefRunWords(copy);
         const float* v = &doc->ReleaseModel().GetSummary()->time;
-        const char* keys[] = {"time", "peak_total_mass", "peak_oil_out", "peak_gas_out", "peak_oil_out_std",
-                              "peak_gas_out_std", "total_mass", "oil_out", "gas_out", "oil_out_std", "gas_out_std"};
+        const char* const* keys = DISCHARGE_SUMMARY_KEYS;
         for (int k = 0; k < 11; ++k) {
             EXPECT_TRUE(std::isfinite(v[k])) << name << " " << keys[k];
             ASSERT_EQ(printed.count(keys[k]), 1u) << name << " " << keys[k];
