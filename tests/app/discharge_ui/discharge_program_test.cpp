@@ -431,3 +431,24 @@ TEST_F(DischargeProgram, copy_all_puts_the_report_on_the_clipboard)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
+{
+    CScenarioDoc* doc = Open("two_inlets_junction.zef");
+    ASSERT_NE(doc, nullptr);
+    s.app->GetSettings().SetAutoResultOpen(true);
+    std::vector<QString> titles;
+    CDialog::SetModalHook([&](CDialog* d) { titles.push_back(d->windowTitle()); });
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    CDialog::SetModalHook({});
+    EXPECT_EQ(titles, (std::vector<QString>{"Calculating discharge...", "Discharge Summary"}));
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
