@@ -83,7 +83,9 @@ CTaskRunner::~CTaskRunner() {
     if (!m_thread) return;
     // The worker may be waiting for this thread to take a progress report:
     // keep handling events until it has returned.
+    // Nobody listens any more: the run only has to end.
     m_cancel = true;
+    disconnect(this, nullptr, nullptr, nullptr);
     while (m_thread && !m_thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     delete m_thread;
     m_thread = nullptr;

@@ -172,3 +172,28 @@ TEST(WorkerTask, a_failure_after_cancel_is_still_a_failure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkerTask, runner_destroyed_during_a_run_cancels_and_waits) {
+    ScriptTask task;
+    std::atomic<bool> stopped{false};
+    task.body = [&](ScriptTask &t) {
+        CurrentTaskGuard current(&t);
+        while (worker_progress_callback(1) == 0) {
+        }
+        stopped = true;
+    };
+    bool doneSeen = false;
+    {
+        CTaskRunner runner;
+        QObject::connect(&runner, &CTaskRunner::done, [&] { doneSeen = true; });
+        runner.Start(&task);
+        QCoreApplication::processEvents();  // a few reports cross
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(doneSeen);
+    EXPECT_EQ(GetCurrentTask(), nullptr);
+}
+
+}  // namespace
