@@ -67,7 +67,9 @@ int usage() {
 // The scenario as the program holds it: the diagram and the models saved
 // with it.
 struct Scenario {
-    Scenario() : fluid(blackOil, components) {}
+    // As in the program, a scenario whose file does not say otherwise
+    // describes its fluid by a gas composition.
+    Scenario() : fluid(blackOil, components) { release.SetFluidClass(FLUID_GAS_COMPOSITION); }
     ~Scenario() {
         if (diagram) diagram_data_free(diagram);
     }
