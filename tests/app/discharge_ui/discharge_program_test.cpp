@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -448,6 +449,31 @@ TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
     CDialog::SetModalHook({});
     EXPECT_EQ(titles, (std::vector<QString>{"Calculating discharge...", "Discharge Summary"}));
     EXPECT_TRUE(boxes.Texts().isEmpty());
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, report_prints_to_a_pdf)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->RunDischarge());
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    ASSERT_TRUE(report->Text().contains("Release Summary:\r\n\r\nTime to get total mass:"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath("report.pdf");
+    printer.setOutputFileName(pdf);
+    EXPECT_TRUE(report->PrintTo(&printer));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+    EXPECT_GT(f.size(), 1000);
     doc->SetModifiedFlag(false);
 }
 
