@@ -51,6 +51,9 @@ public:
     void ReportProgress(int percent);
     // The cancel flag of the run; false outside a run.
     bool IsCancelled() const;
+    // The run's cancel flag itself (null outside a run), for computations
+    // that poll it on their own.
+    const std::atomic<bool> *CancelFlag() const { return m_cancel; }
 
     virtual void Run() = 0;
     virtual void OnSucceeded() {}

@@ -26,7 +26,8 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
     m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
-    m_sections[2] = {nullptr, nullptr, nullptr, nullptr};
+    m_sections[2] = {&m_plume, "nearfield", SaveTaskSection, LoadTaskSection};
+    m_sections[3] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
@@ -34,8 +35,7 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
     // The model runs, their set-up, results and plots, and the database
     // import are not part of this program yet: present, but disabled.
     RegisterDischargeCommands();
-    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
-                   ID_SCENARIO_NEARFIELD_SETUP, ID_OBJECT_FROM_DATABASE})
+    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP, ID_OBJECT_FROM_DATABASE})
         OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
 }
 

@@ -2,6 +2,7 @@
 #include <QSize>
 #include <vector>
 
+#include "BubblePlume.h"
 #include "doc_view.h"
 #include "fluid_model.h"
 #include "release_model.h"
@@ -63,7 +64,13 @@ public:
     // the model under the progress dialog and returns true when the run
     // succeeded.
     bool RunDischarge();
+    // The near-field run from the current discharge result; true after a
+    // successful run.
+    bool RunNearfield(bool askToSave);
     void OnCalculateDischarge();
+    void OnCalculateNearfield();
+    // The near field follows only a discharge run that succeeded.
+    void OnCalculateAll();
     void OnDischargeSetup();
     void OnDischargeSummary();
     void OnReleasePlot() { StartPlotViewer(".plt"); }
@@ -79,6 +86,7 @@ public:
     CBlackOilModel& BlackOil() { return m_blackOil; }
     FluidComponentList& Components() { return m_components; }
     bool IsNearfieldPrepared() const { return m_bNearfieldPrepared; }
+    CBubblePlume& Plume() { return m_plume; }
 
 private:
     void RegisterDischargeCommands();
@@ -89,7 +97,8 @@ private:
     FluidComponentList m_components;
     CFluidModel m_fluid;
     bool m_bNearfieldPrepared = false;
-    FileSection m_sections[3];
+    CBubblePlume m_plume;
+    FileSection m_sections[4];
     Point m_lastClick{0, 0};
     renderer* m_pDisplay = nullptr;
 };

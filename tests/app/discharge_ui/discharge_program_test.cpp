@@ -478,3 +478,56 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, calculate_all_on_an_unsaved_scenario_asks_to_save_first)
+{
+    CScenarioDoc* doc = s.Doc();  // the new scenario of the start
+    ASSERT_NE(doc, nullptr);
+    doc->Components().comps_confirmed = true;
+    doc->SetModifiedFlag(true);
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDNO);
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});  // and nothing about the near field
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, calculate_all_stops_after_a_failed_discharge)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    doc->Plume().SetConfirmed(true);
+    CReleaseModel::SetReleaseEntry(blankRefusal);
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{"Task failed:\n\nUnspecified error from RELEASE module"});
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge)
+{
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+
+    // Unconfirmed near-field settings: asked for after the discharge run.
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDCANCEL);
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16158)});
+    EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+
+    doc->Plume().SetConfirmed(true);
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    // The first run left the scenario modified: it is saved (Yes) and run again.
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});
+    EXPECT_TRUE(doc->IsNearfieldPrepared());
+    EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
