@@ -28,9 +28,22 @@ QString CReportView::BuildText() const
 {
 #ifdef ORVANE_FULL_UI
     auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
-    if (doc)
-        return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(), nullptr,
+    if (doc) {
+        const NearFieldSetup& setup = doc->Plume().Setup();
+        NearfieldReport nearfield;
+        nearfield.prepared = doc->IsNearfieldPrepared();
+        nearfield.waterTemp = setup.water_temperature;
+        nearfield.ulvOutput = setup.option_Ulv5;
+        nearfield.year = setup.start_year;
+        nearfield.month = setup.start_month;
+        nearfield.day = setup.start_day;
+        nearfield.hour = setup.start_hour;
+        nearfield.minute = setup.start_minute;
+        nearfield.hasResult = doc->Plume().HasResult();
+        nearfield.boilingZoneRadius = doc->Plume().ResultValue();
+        return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(), &nearfield,
                                [](unsigned id) { return AfxLoadString(int(id)); });
+    }
 #endif
     return QString();
 }

@@ -527,6 +527,12 @@ TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge)
     EXPECT_TRUE(doc->IsNearfieldPrepared());
     EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->Text().contains("Nearfield Summary:\r\n\r\nWater temperature: 15 °C\r\n"
+                                        "Start time, output to Ulv/5: Disabled\r\n"))
+        << report->Text().toStdString();
     doc->SetModifiedFlag(false);
 }
 
