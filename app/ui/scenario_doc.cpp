@@ -6,6 +6,8 @@
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
+#include "plot_launch.h"
+#include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
 #include "NearFieldModel.h"
@@ -17,24 +19,24 @@
 
 QString ScenarioBasePath(const QString& path)
 {
-    // The same rule as the near-field model's result files.
-    return CNearFieldModel::MakeBaseName(path);
+    return ResultBasePath(path);
 }
 
 CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
 {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
-    m_sections[1] = {nullptr, nullptr, nullptr, nullptr};
+    m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
+    m_sections[2] = {&m_plume, "nearfield", SaveTaskSection, LoadTaskSection};
+    m_sections[3] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
     OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
     // The model runs, their set-up, results and plots, and the database
     // import are not part of this program yet: present, but disabled.
-    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_DISCHARGE, ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
-                   ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, ID_RESULT_DISCHARGE,
-                   ID_RESULT_RELEASE_PLOT, ID_RESULT_NEARFIELD_PLOT, ID_OBJECT_FROM_DATABASE})
+    RegisterDischargeCommands();
+    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP, ID_OBJECT_FROM_DATABASE})
         OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
 }
 
