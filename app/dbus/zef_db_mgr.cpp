@@ -45,6 +45,8 @@ CZefDBMgr::~CZefDBMgr()
 void CZefDBMgr::StartDatabaseManager()
 {
   m_shutdown = false;
+  m_count = 0;
+  m_segments.clear();
   ConnectDatabase();
 }
 
@@ -64,6 +66,7 @@ void CZefDBMgr::ReleaseBusObjects()
   delete m_clientWatch;
   m_clientWatch = nullptr;
   m_clients.clear();
+  m_lastClientGone = nullptr;
   if (m_sinkHost) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected())

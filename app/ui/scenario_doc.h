@@ -56,7 +56,10 @@ public:
     void OnFluidProperties();
     void OnGasComposition();
     void EditFluid(int fluidClass);
-    bool IsDatabaseAvailable() const { return false; }
+    // From Database: places the segments the pipeline database delivered;
+    // enabled while the database is connected.
+    bool IsDatabaseAvailable() const;
+    void ImportFromDatabase();
 
     CReleaseModel& ReleaseModel() { return m_release; }
     CBlackOilModel& BlackOil() { return m_blackOil; }
