@@ -97,6 +97,8 @@ bool CZefDBMgr::ConnectDatabase()
 {
   if (m_connected)
     return true;
+  if (m_shutdown)
+    return false;  // the program is ending: no new link
   if (!ExportSink())
     return false;
   QDBusConnection bus = QDBusConnection::sessionBus();

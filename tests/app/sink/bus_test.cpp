@@ -142,6 +142,10 @@ TEST_F(Bus, a_server_that_leaves_disables_the_import)
   ServerProcess again({});
   EXPECT_TRUE(mgr.ConnectDatabase());
   EXPECT_TRUE(mgr.IsDatabaseAvailable());
+  // Once the program is ending, no new link is made.
+  mgr.StopDatabaseManager();
+  EXPECT_FALSE(mgr.ConnectDatabase());
+  EXPECT_FALSE(mgr.IsSinkExported());
 }
 
 // The method signatures (name, direction, type of every argument) of an
