@@ -204,7 +204,9 @@ void CZefDBMgr::EnableLifetimeWatch(int idleGraceMs)
   if (m_idleTimer)
     return;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  m_clientWatch = new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration);
+  m_clientWatch = new QDBusServiceWatcher;
+  m_clientWatch->setConnection(bus);
+  m_clientWatch->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
   QObject::connect(m_clientWatch, &QDBusServiceWatcher::serviceUnregistered, m_clientWatch,
                    [this](const QString &name) { ClientVanished(name); });
   m_idleTimer = new QTimer;
