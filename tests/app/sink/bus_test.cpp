@@ -24,6 +24,20 @@ namespace {
 
 using namespace sink_test;
 
+TEST(AppPath, the_folder_up_to_the_last_separator_else_a_slash)
+{
+  const std::pair<const char *, const char *> cases[] = {
+      {"/opt/orvane/bin/Orvane", "/opt/orvane/bin/"},
+      {"/Orvane", "/"},
+      {"Orvane", "/"},
+      {"C:\\Program Files\\Orvane.exe", "C:\\Program Files\\"},
+      {"C:Orvane.exe", "C:"},
+      {"/data/a\\b/Orvane", "/data/a\\b/"},
+  };
+  for (const auto &[module, folder] : cases)
+    EXPECT_EQ(AppPathFromModulePath(QString::fromUtf8(module)).toStdString(), folder) << module;
+}
+
 class Bus : public ::testing::Test {
 protected:
   void SetUp() override
