@@ -1,9 +1,14 @@
 #include "BubblePlume.h"
 
+#include <vexil/dia_xml.h>
+
 #include <QSaveFile>
+
+#include <glib.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iomanip>
 #include <locale>
 #include <ostream>
@@ -153,6 +158,66 @@ void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak)
         return;
     const float previous = m_samples.empty() ? 0.0f : m_samples.back().MASSLK;
     m_samples.push_back({time, masslk, qgleak, masslk - previous});
+}
+
+bool CBubblePlume::IsStartDateValid() const
+{
+    const NearFieldSetup& s = m_setup;
+    return s.start_year > 0 && s.start_month >= 1 && s.start_month <= 12 && s.start_day >= 1 &&
+           s.start_day <= 31 && s.start_hour <= 23 && s.start_minute <= 59;
+}
+
+void CBubblePlume::LoadSetup(xmlNodePtr setup)
+{
+    CNearFieldModel::LoadSetup(setup);
+    avg_boilzone_radius = 0.0;
+    m_hasResult = false;
+    // A file without the smoothing keeps the value a new plume starts with.
+    const bool hasSnapshots = setup && xml_find_attribute(setup, "snapshot_count");
+    m_setup.snapshot_count = hasSnapshots ? m_setup.snapshot_count : 4;
+    if (!setup)
+        return;
+    NearFieldSetup& s = m_setup;
+    char* confirmed = xml_attr_string(setup, "gas_confirmed", "");
+    gas_confirmed = confirmed && std::strcmp(confirmed, "true") == 0;
+    g_free(confirmed);
+    s.water_temperature =
+        static_cast<float>(xml_attr_real(setup, "water_temperature", s.water_temperature));
+    s.snapshot_count = xml_attr_int(setup, "smooth_massrate", s.snapshot_count);
+    s.option_Ulv5 = xml_attr_boolean(setup, "option_Ulv5", 0) != 0;
+    // Out-of-range numbers are kept out of range (so the date is refused)
+    // rather than wrapped into a valid-looking date.
+    auto field = [setup](const char* name, int most) {
+        return std::clamp(xml_attr_int(setup, name, 0), 0, most);
+    };
+    s.start_year = static_cast<uint16_t>(field("start_year", 65535));
+    s.start_month = static_cast<uint8_t>(field("start_month", 255));
+    s.start_day = static_cast<uint8_t>(field("start_day", 255));
+    s.start_hour = static_cast<uint8_t>(field("start_hour", 255));
+    s.start_minute = static_cast<uint8_t>(field("start_minute", 255));
+    avg_boilzone_radius = xml_attr_real(setup, "avg_boilzone_radius", 0.0);
+    if (s.option_Ulv5 && !IsStartDateValid())
+        gas_confirmed = false;
+}
+
+void CBubblePlume::SaveSetup(xmlNodePtr setup) const
+{
+    CNearFieldModel::SaveSetup(setup);
+    const NearFieldSetup& s = m_setup;
+    auto integer = [setup](const char* name, int v) { xml_add_int(xml_new_attribute(setup, name), v); };
+    xml_add_string(xml_new_attribute(setup, "gas_confirmed"), gas_confirmed ? "true" : "false");
+    xml_add_real(xml_new_attribute(setup, "water_temperature"), s.water_temperature);
+    integer("smooth_massrate", s.snapshot_count);
+    xml_add_boolean(xml_new_attribute(setup, "option_Ulv5"), s.option_Ulv5);
+    if (s.option_Ulv5) {
+        integer("start_year", s.start_year);
+        integer("start_month", s.start_month);
+        integer("start_day", s.start_day);
+        integer("start_hour", s.start_hour);
+        integer("start_minute", s.start_minute);
+    }
+    if (m_prepared)
+        xml_add_real(xml_new_attribute(setup, "avg_boilzone_radius"), avg_boilzone_radius);
 }
 
 void CBubblePlume::LoadRelease(float /*temperature*/)

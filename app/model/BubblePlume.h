@@ -72,6 +72,8 @@ public:
     void SetConfirmed(bool confirmed) override { gas_confirmed = confirmed; }
     bool HasResult() const override { return m_hasResult; }
     float ResultValue() const override { return static_cast<float>(avg_boilzone_radius); }
+    void LoadSetup(xmlNodePtr setup) override;
+    void SaveSetup(xmlNodePtr setup) const override;
     void LoadRelease(float temperature) override;
     int Compute() override;
     void PrintSettings(std::ostream& os) const override;
@@ -85,6 +87,9 @@ public:
     int smooth_massrate() const { return m_setup.snapshot_count; }
     void set_smooth_massrate(int rows) { m_setup.snapshot_count = rows; }
     double AvgBoilzoneRadius() const { return avg_boilzone_radius; }
+    // The Ulv/5 start date: year > 0, month 1..12, day 1..31, hour 0..23,
+    // minute 0..59.
+    bool IsStartDateValid() const;
 
     bool gas_confirmed = false;
 

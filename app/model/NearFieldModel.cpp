@@ -3,8 +3,13 @@
 #include "system_settings.h"
 #include "units.h"
 
+#include <vexil/dia_xml.h>
+
+#include <glib.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <locale>
 #include <ostream>
@@ -119,6 +124,73 @@ bool CNearFieldModel::ReportProgress(int percent)
 bool CNearFieldModel::IsCancelled() const
 {
     return m_control && m_control->cancel && m_control->cancel->load();
+}
+
+namespace {
+const xmlChar* X(const char* s)
+{
+    return reinterpret_cast<const xmlChar*>(s);
+}
+}  // namespace
+
+void SaveTaskSection(void* user_data, xmlNodePtr section)
+{
+    const auto* model = static_cast<const CNearFieldModel*>(user_data);
+    xmlSetProp(section, X("confirmed"), X(model->IsConfirmed() ? "true" : "false"));
+    model->SaveSetup(xmlNewChild(section, nullptr, X("setup"), nullptr));
+}
+
+void LoadTaskSection(void* user_data, xmlNodePtr section)
+{
+    auto* model = static_cast<CNearFieldModel*>(user_data);
+    xmlChar* confirmed = xmlGetProp(section, X("confirmed"));
+    model->SetConfirmed(confirmed && std::strcmp(reinterpret_cast<char*>(confirmed), "true") == 0);
+    xmlFree(confirmed);
+    model->LoadSetup(xml_find_child(section, "setup"));
+}
+
+void CNearFieldModel::LoadSetup(xmlNodePtr setup)
+{
+    m_prepared = false;
+    m_release.clear();
+    m_detail.clear();
+    m_setup = NearFieldSetup();
+    if (!setup)
+        return;
+    NearFieldSetup& s = m_setup;
+    char* ambient = xml_attr_string(setup, "ambient", "");
+    s.ambient = QString::fromUtf8(ambient);
+    g_free(ambient);
+    s.ambient_start_time = xml_attr_real(setup, "ambient_start_time", s.ambient_start_time);
+    s.plume_tracking = xml_attr_real(setup, "plume_tracking", s.plume_tracking);
+    s.plume_step = xml_attr_real(setup, "plume_step", s.plume_step);
+    s.plume_output = xml_attr_real(setup, "plume_output", s.plume_output);
+    s.snapshot_count = xml_attr_int(setup, "snapshot_count", s.snapshot_count);
+    s.snapshot_interval = xml_attr_real(setup, "snapshot_interval", s.snapshot_interval);
+    s.option_hydrate = xml_attr_boolean(setup, "option_hydrate", s.option_hydrate) != 0;
+    s.option_oceandif = xml_attr_boolean(setup, "option_oceandif", s.option_oceandif) != 0;
+}
+
+void CNearFieldModel::SaveSetup(xmlNodePtr setup) const
+{
+    const NearFieldSetup& s = m_setup;
+    auto real = [setup](const char* name, double v) { xml_add_real(xml_new_attribute(setup, name), v); };
+    const double tiny = 1e-7;
+    if (!s.ambient.isEmpty())
+        xml_add_string(xml_new_attribute(setup, "ambient"), s.ambient.toUtf8().constData());
+    if (std::fabs(s.ambient_start_time) > tiny)
+        real("ambient_start_time", s.ambient_start_time);
+    if (std::fabs(s.plume_tracking) > tiny)
+        real("plume_tracking", s.plume_tracking);
+    if (std::fabs(s.plume_step) > tiny)
+        real("plume_step", std::fabs(s.plume_step));
+    real("plume_output", s.plume_output);
+    if (s.snapshot_count != 0)
+        xml_add_int(xml_new_attribute(setup, "snapshot_count"), s.snapshot_count);
+    if (std::fabs(s.snapshot_interval) > tiny)
+        real("snapshot_interval", s.snapshot_interval);
+    xml_add_boolean(xml_new_attribute(setup, "option_hydrate"), s.option_hydrate);
+    xml_add_boolean(xml_new_attribute(setup, "option_oceandif"), s.option_oceandif);
 }
 
 void CNearFieldModel::OpenResultFile(ResultFileReader& reader, const ResultColumn* table,

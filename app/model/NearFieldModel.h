@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <libxml/tree.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -89,6 +91,12 @@ struct NearFieldRunControl {
     const std::atomic<bool>* cancel = nullptr;
 };
 
+// FileSection callbacks of a task's section ("nearfield"); user_data is the
+// CNearFieldModel. The section's "confirmed" property carries the confirmed
+// flag, its child "setup" the model's settings.
+void SaveTaskSection(void* user_data, xmlNodePtr section);
+void LoadTaskSection(void* user_data, xmlNodePtr section);
+
 class CNearFieldModel {
 public:
     CNearFieldModel();
@@ -114,6 +122,10 @@ public:
     virtual bool HasResult() const { return false; }
     // The model's headline result (0 in the base).
     virtual float ResultValue() const { return 0.0f; }
+    // The "setup" element of the scenario's "nearfield" section (none: the
+    // defaults). Loading also drops the preparation.
+    virtual void LoadSetup(xmlNodePtr setup);
+    virtual void SaveSetup(xmlNodePtr setup) const;
     // Reads the release from the scenario's result file; throws identifiers.
     virtual void LoadRelease(float temperature);
     // The model's computation; returns a result code (see NearFieldResultMessage).

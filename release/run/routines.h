@@ -20,6 +20,9 @@ int32_t NOCBK(int32_t percentage);
 // Fixed-width number texts for messages.
 std::string I2CH2(int32_t n);   // 2 characters, "**" when it does not fit
 std::string I2CH10(float x);    // 10 characters, whole number with its point
+// x in six significant digits ("0.254", "1e+20"), then its unit when one is
+// given: numbers in messages that a user reads as values, not as a layout.
+std::string value_text(double x, const char* unit);
 
 // ------------------------------------------------ initial state and time loop (run/)
 void UNPACK(const PVTBLK& blk);

@@ -5,8 +5,11 @@ add_executable(nearfield_tests
   ${CMAKE_CURRENT_LIST_DIR}/nearfield/plume_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/nearfield/ulv5_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/nearfield/nearfield_model_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nearfield/nearfield_section_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nearfield/nearfield_messages_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/nearfield/plume_library_test.cpp)
-target_link_libraries(nearfield_tests PRIVATE orvane_model GTest::gtest_main)
+# The string table (of the framework) only for the texts of the messages.
+target_link_libraries(nearfield_tests PRIVATE orvane_model orvane_framework GTest::gtest_main)
 target_compile_options(nearfield_tests PRIVATE -Wshadow)
 target_compile_definitions(nearfield_tests PRIVATE
   NEARFIELD_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/nearfield/fixtures"
