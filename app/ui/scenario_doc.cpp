@@ -16,6 +16,8 @@
 #include "string_table.h"
 #include "system_settings.h"
 #include "vexil/diagramdata.h"
+#include "vexil/renderer.h"
+#include "zef_db_mgr.h"
 
 QString ScenarioBasePath(const QString& path)
 {
@@ -33,10 +35,11 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
     OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
-    // The model runs, their set-up, results and plots, and the database
-    // import are not part of this program yet: present, but disabled.
+    OnCommand(ID_OBJECT_FROM_DATABASE, [this] { ImportFromDatabase(); });
+    OnUpdateCommand(ID_OBJECT_FROM_DATABASE, [this](CCmdUI* ui) { ui->Enable(IsDatabaseAvailable()); });
     RegisterDischargeCommands();
-    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP, ID_OBJECT_FROM_DATABASE})
+    // The near-field set-up is not part of this program yet: present, but disabled.
+    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP})
         OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
 }
 
@@ -135,6 +138,24 @@ void CScenarioDoc::SetZoom(int percent)
 {
     if (m_pDiagram)
         m_pDiagram->scaling = float(percent / 100.0);
+}
+
+bool CScenarioDoc::IsDatabaseAvailable() const
+{
+    return theDBMgr.IsDatabaseAvailable();
+}
+
+void CScenarioDoc::ImportFromDatabase()
+{
+    if (m_pDisplay)
+        renderer_set_current(m_pDisplay);  // labels are measured with the view's fonts
+    int placed = 0;
+    if (!m_pDiagram || !theDBMgr.BuildNetworkFromDatabase(m_pDiagram, m_lastClick, &placed)) {
+        AfxMessageBox(QString::fromLatin1(DB_IMPORT_FAILED), MB_ICONEXCLAMATION);
+        return;
+    }
+    if (placed > 0)
+        NetworkChanged();
 }
 
 void CScenarioDoc::NetworkChanged()

@@ -57,7 +57,10 @@ public:
     void OnFluidProperties();
     void OnGasComposition();
     void EditFluid(int fluidClass);
-    bool IsDatabaseAvailable() const { return false; }
+    // From Database: places the segments the pipeline database delivered;
+    // enabled while the database is connected.
+    bool IsDatabaseAvailable() const;
+    void ImportFromDatabase();
 
     // The discharge road (scenario_doc_run.cpp). RunDischarge asks for what
     // a run needs (confirmed fluid, a saved scenario, a valid network), runs
