@@ -19,7 +19,7 @@ done
 wait
 grep -h '^sweep seed' "$out"/*.log | sort -k3n || true
 grep -h -B2 -A6 'Failure$' "$out"/*.log | grep -v 'Google Test trace' | cut -c1-300 || true
-failed=$(grep -h '^\[  FAILED  \] Discharge/Sweep' "$out"/*.log | grep -v 'listed below' | sort -u | wc -l)
+failed=$(grep -h '^\[  FAILED  \] Discharge/Sweep.* (.* ms)$' "$out"/*.log | wc -l)
 ran=$(grep -h '^\[ RUN      \] Discharge/Sweep' "$out"/*.log | wc -l)
 worst=$(grep -h '^sweep seed' "$out"/*.log | sed 's/.*balance error \([^ ]*\).*/\1/' | sort -g | tail -1)
 echo "seeds ${seeds}: ${ran} run, ${failed} failed, worst balance error ${worst:-none} of the released mass"
