@@ -19,8 +19,8 @@ done
 wait
 grep -h '^sweep seed' "$out"/*.log | sort -k3n || true
 grep -h -B2 -A6 'Failure$' "$out"/*.log | grep -v 'Google Test trace' | cut -c1-300 || true
-failed=$(grep -h '^\[  FAILED  \] Discharge/Sweep' "$out"/*.log | grep -v 'listed below' | sort -u | wc -l)
-ran=$(grep -h '^\[ RUN      \] Discharge/Sweep' "$out"/*.log | wc -l)
-worst=$(grep -h '^sweep seed' "$out"/*.log | sed 's/.*balance error \([^ ]*\).*/\1/' | sort -g | tail -1)
+failed=$(grep -h '^\[  FAILED  \] Discharge/Sweep.* (.* ms)$' "$out"/*.log | wc -l || true)
+ran=$(grep -h '^\[ RUN      \] Discharge/Sweep' "$out"/*.log | wc -l || true)
+worst=$(grep -h '^sweep seed' "$out"/*.log | sed 's/.*balance error \([^ ]*\).*/\1/' | sort -g | tail -1 || true)
 echo "seeds ${seeds}: ${ran} run, ${failed} failed, worst balance error ${worst:-none} of the released mass"
 [ "$failed" -eq 0 ]
