@@ -1,5 +1,6 @@
 #include "plot_launch.h"
 
+#include "NearFieldModel.h"
 #include "release_model.h"
 #include "system_settings.h"
 #include "units.h"
@@ -10,12 +11,8 @@
 
 #include <cstdio>
 
-QString ResultBasePath(const QString &scenarioPath) {
-    const qsizetype dot = scenarioPath.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = scenarioPath.lastIndexOf(QLatin1Char('/'));
-    if (dot < 0 || dot < slash) return scenarioPath;
-    return scenarioPath.left(dot);
-}
+// One rule for every result file of a scenario, the near-field model's.
+QString ResultBasePath(const QString &scenarioPath) { return CNearFieldModel::MakeBaseName(scenarioPath); }
 
 QString ResultFilePath(const QString &scenarioPath, const char *ext) {
     return ResultBasePath(scenarioPath) + QLatin1String(ext);

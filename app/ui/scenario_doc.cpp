@@ -6,7 +6,6 @@
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
-#include "plot_launch.h"
 #include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
@@ -21,7 +20,8 @@
 
 QString ScenarioBasePath(const QString& path)
 {
-    return ResultBasePath(path);
+    // The same rule as the near-field model's result files.
+    return CNearFieldModel::MakeBaseName(path);
 }
 
 CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
