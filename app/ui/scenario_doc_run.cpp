@@ -94,6 +94,9 @@ bool CScenarioDoc::RunNearfield(bool askToSave)
         // 1. The near-field settings must have been confirmed (in the set-up
         //    dialog, or as saved with the scenario).
         while (!m_plume.IsConfirmed()) {
+            OnNearfieldSetup();
+            if (m_plume.IsConfirmed())
+                break;
             if (AfxMessageBox(IDS_CONFIRM_NEARFIELD, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
                 return false;
         }

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -12,10 +15,12 @@
 
 #include "../ui/scenario_script.h"
 #include "message_box.h"
+#include "nearfield_dlg.h"
 #include "nearfield_task.h"
 #include "plot_launch.h"
 #include "report_view.h"
 #include "string_table.h"
+#include "units.h"
 
 namespace {
 
@@ -209,6 +214,132 @@ TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenari
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
     EXPECT_TRUE(doc->IsModified());
     EXPECT_GT(QFileInfo(ResultFilePath(path, ".dbs")).size(), 0);
+    doc->SetModifiedFlag(false);
+}
+
+// ------------------------------------------------------------ set-up dialog
+
+TEST(NearFieldModelDlg, month_lengths_follow_the_calendar)
+{
+    const struct {
+        int year, month, days;
+    } cases[] = {{2023, 1, 31}, {2023, 2, 28}, {2024, 2, 29}, {1900, 2, 28}, {2000, 2, 29},
+                 {2023, 4, 30}, {2023, 6, 30}, {2023, 9, 30}, {2023, 11, 30}, {2023, 12, 31}, {2023, 13, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CNearFieldModelDlg::DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+}
+
+class NearFieldDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        for (const char* name : {"North.AHP", "south.ahp", "east.Ahp", "notes.txt", "west.AHP.bak"}) {
+            QFile f(dir.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
+    }
+    // Runs the dialog on the plume; the script gets it initialised.
+    int Run(const std::function<void(CNearFieldModelDlg&)>& script)
+    {
+        CNearFieldModelDlg dlg(&plume, dir.path());
+        const CDialog::ModalHook previous =
+            CDialog::SetModalHook([&](CDialog* d) { script(*static_cast<CNearFieldModelDlg*>(d)); });
+        const int result = dlg.DoModal();
+        CDialog::SetModalHook(previous);
+        return result;
+    }
+    static void SetText(CDialog& d, int id, const QString& text) { d.Item<QLineEdit>(id)->setText(text); }
+
+    QTemporaryDir dir;
+    CBubblePlume plume;
+};
+
+TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_extension)
+{
+    EXPECT_EQ(CNearFieldModelDlg::AmbientFiles(dir.path()), QStringList({"east.Ahp", "North.AHP", "south.ahp"}));
+    plume.Setup().ambient = QStringLiteral("SOUTH");
+    const int result = Run([](CNearFieldModelDlg& d) {
+        auto* combo = d.Item<QComboBox>(CNearFieldModelDlg::IDC_AMBIENT);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("south.ahp"));
+        // Without the Ulv/5 option the date is empty and disabled.
+        EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->text().isEmpty());
+        EXPECT_FALSE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
+        combo->setCurrentIndex(0);
+        SetText(d, CNearFieldModelDlg::IDC_WATER_TEMP, "7.5");
+        SetText(d, CNearFieldModelDlg::IDC_SMOOTHING, "3");
+        d.accept();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(plume.Setup().ambient, QStringLiteral("east"));
+    // Typed in display units, stored in deg C.
+    EXPECT_NEAR(ToDisplayUnits("TEMP", plume.Setup().water_temperature), 7.5, 1e-4);
+    EXPECT_EQ(plume.smooth_massrate(), 3);
+    EXPECT_FALSE(plume.Setup().option_Ulv5);
+    EXPECT_TRUE(plume.IsConfirmed());
+}
+
+TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length)
+{
+    const struct {
+        const char* what;
+        const char* year;
+        const char* day;
+        bool accepted;
+    } cases[] = {{"leap day", "2024", "29", true}, {"no leap day in 2023", "2023", "29", false},
+                 {"year after 2038", "2039", "1", false}};
+    for (const auto& c : cases) {
+        plume.Setup() = NearFieldSetup();
+        plume.gas_confirmed = false;
+        ScriptedMessageBoxes boxes;
+        const int result = Run([&](CNearFieldModelDlg& d) {
+            d.Item<QCheckBox>(CNearFieldModelDlg::IDC_OPTION_ULV5)->setChecked(true);
+            EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
+            SetText(d, CNearFieldModelDlg::IDC_YEAR, c.year);
+            SetText(d, CNearFieldModelDlg::IDC_MONTH, "2");
+            SetText(d, CNearFieldModelDlg::IDC_DAY, c.day);
+            SetText(d, CNearFieldModelDlg::IDC_HOUR, "23");
+            SetText(d, CNearFieldModelDlg::IDC_MINUTE, "30");
+            if (c.accepted) {
+                EXPECT_TRUE(d.grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_setup_dialog.png")));
+            }
+            d.accept();
+        });
+        EXPECT_EQ(result == IDOK, c.accepted) << c.what;
+        EXPECT_EQ(boxes.Texts().isEmpty(), c.accepted) << c.what;
+        EXPECT_EQ(plume.IsConfirmed(), c.accepted) << c.what;
+        if (c.accepted) {
+            EXPECT_TRUE(plume.Setup().option_Ulv5);
+            EXPECT_EQ(plume.Setup().start_year, 2024);
+            EXPECT_EQ(plume.Setup().start_month, 2);
+            EXPECT_EQ(plume.Setup().start_day, 29);
+            EXPECT_EQ(plume.Setup().start_hour, 23);
+            EXPECT_EQ(plume.Setup().start_minute, 30);
+        }
+    }
+}
+
+TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation)
+{
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    ScriptedMessageBoxes boxes;
+    ASSERT_TRUE(doc->RunDischarge());
+    ASSERT_TRUE(doc->RunNearfield(false));
+    ASSERT_TRUE(doc->IsNearfieldPrepared());
+    doc->SetModifiedFlag(false);
+    const CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
+    CDialog::SetModalHook(previous);
+    EXPECT_FALSE(doc->IsNearfieldPrepared());
+    EXPECT_TRUE(doc->IsModified());
+    // The report then leaves out the near-field section.
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_FALSE(report->Text().contains("Nearfield Summary:"));
     doc->SetModifiedFlag(false);
 }
 
