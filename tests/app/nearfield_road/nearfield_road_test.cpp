@@ -192,6 +192,8 @@ TEST_F(NearfieldProgram, calculate_nearfield_needs_a_discharge_then_all_writes_w
     EXPECT_TRUE(report->Text().contains(
         QStringLiteral("Average boiling zone radius: %1 m\r\n").arg(double(doc->Plume().ResultValue()), 0, 'g', 6)))
         << report->Text().toStdString();
+    QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
+    EXPECT_TRUE(s.Main()->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_report.png")));
 
     RecordingLauncher launcher;
     SetPlotLauncher(&launcher);
