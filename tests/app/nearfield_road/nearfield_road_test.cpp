@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,7 +21,6 @@
 #include "plot_launch.h"
 #include "report_view.h"
 #include "string_table.h"
-#include "units.h"
 
 namespace {
 
@@ -231,10 +231,13 @@ TEST(NearFieldModelDlg, month_lengths_follow_the_calendar)
         EXPECT_EQ(CNearFieldModelDlg::DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
 }
 
-class NearFieldDialog : public ::testing::Test {
+// Inside the running program, so that the unit tables and the metric display
+// units are in place.
+class NearFieldDialog : public NearfieldProgram {
 protected:
     void SetUp() override
     {
+        NearfieldProgram::SetUp();
         ASSERT_TRUE(dir.isValid());
         for (const char* name : {"North.AHP", "south.ahp", "east.Ahp", "notes.txt", "west.AHP.bak"}) {
             QFile f(dir.filePath(name));
@@ -254,7 +257,6 @@ protected:
     }
     static void SetText(CDialog& d, int id, const QString& text) { d.Item<QLineEdit>(id)->setText(text); }
 
-    QTemporaryDir dir;
     CBubblePlume plume;
 };
 
@@ -268,6 +270,7 @@ TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_
         // Without the Ulv/5 option the date is empty and disabled.
         EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->text().isEmpty());
         EXPECT_FALSE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
+        EXPECT_TRUE(d.Item<QLabel>(CNearFieldModelDlg::IDC_WATER_TEMP_UNIT)->text().contains("C"));
         combo->setCurrentIndex(0);
         SetText(d, CNearFieldModelDlg::IDC_WATER_TEMP, "7.5");
         SetText(d, CNearFieldModelDlg::IDC_SMOOTHING, "3");
@@ -275,8 +278,7 @@ TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(plume.Setup().ambient, QStringLiteral("east"));
-    // Typed in display units, stored in deg C.
-    EXPECT_NEAR(ToDisplayUnits("TEMP", plume.Setup().water_temperature), 7.5, 1e-4);
+    EXPECT_FLOAT_EQ(plume.Setup().water_temperature, 7.5f);
     EXPECT_EQ(plume.smooth_massrate(), 3);
     EXPECT_FALSE(plume.Setup().option_Ulv5);
     EXPECT_TRUE(plume.IsConfirmed());
