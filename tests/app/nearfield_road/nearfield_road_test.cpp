@@ -88,6 +88,25 @@ TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
     }
 }
 
+TEST(ZefRunNearfield, ulv5_option_also_writes_the_air_emission_file)
+{
+    QTemporaryDir dir;
+    const QString zef = copyExample(
+        dir, "oil_line.zef", "<attribute name=\"option_Ulv5\">\n          <boolean val=\"false\"/>\n        </attribute>",
+        "<attribute name=\"option_Ulv5\"><boolean val=\"true\"/></attribute>"
+        "<attribute name=\"start_year\"><int val=\"2024\"/></attribute>"
+        "<attribute name=\"start_month\"><int val=\"12\"/></attribute>"
+        "<attribute name=\"start_day\"><int val=\"31\"/></attribute>"
+        "<attribute name=\"start_hour\"><int val=\"23\"/></attribute>"
+        "<attribute name=\"start_minute\"><int val=\"30\"/></attribute>");
+    ASSERT_TRUE(readAll(zef).contains("<boolean val=\"true\"/></attribute><attribute name=\"start_year\">"));
+    const Output o = zefRun({"--nearfield", zef});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dbs")).size(), 0);
+    EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dat")).size(), 0);
+    EXPECT_TRUE(o.out.contains("Start time, output to Ulv/5: 2024-12-31 23:30 UTC")) << o.out.toStdString();
+}
+
 TEST(ZefRunNearfield, unconfirmed_settings_exit_1_and_leave_no_plume_file)
 {
     QTemporaryDir dir;
