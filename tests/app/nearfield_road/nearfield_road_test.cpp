@@ -231,6 +231,20 @@ TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenari
     ASSERT_TRUE(doc->RunDischarge());
     doc->DoSave(path);
     ASSERT_FALSE(doc->IsModified());
+
+    // The saved scenario holds an up-to-date result: the headless runner goes
+    // straight to the plume and leaves the discharge files alone.
+    QFile plt(ResultFilePath(path, ".plt"));
+    ASSERT_TRUE(plt.open(QIODevice::ReadWrite));
+    plt.seek(plt.size());
+    ASSERT_EQ(plt.write("\n"), 1);  // a marker a new discharge run would not keep
+    plt.close();
+    const QByteArray marked = readAll(ResultFilePath(path, ".plt"));
+    const Output o = zefRun({"--nearfield", path});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("Average boiling zone radius: "));
+    EXPECT_EQ(readAll(ResultFilePath(path, ".plt")), marked);
+    QFile::remove(ResultFilePath(path, ".dbs"));
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
     EXPECT_TRUE(doc->IsModified());
