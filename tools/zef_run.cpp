@@ -1,6 +1,6 @@
 // zef_run: runs the discharge model of a scenario file without a window.
 //
-//   zef_run [--verify | --record | --save OUT.zef] SCENARIO.zef
+//   zef_run [--verify | --record | --nearfield | --save OUT.zef] SCENARIO.zef
 //
 // Loads the scenario with the diagram library, checks the network and
 // builds the library's input exactly as the program does, then runs the
@@ -14,6 +14,11 @@
 //   --record  print the network words of the built input record, one
 //             "NAME value" per line, and stop
 //   --save    save the loaded scenario to OUT.zef and stop
+//   --nearfield  also run the bubble plume with the scenario's near-field
+//             settings: the discharge runs first unless the scenario holds an
+//             up-to-date result with its .plt; the plume file (.dbs, and the
+//             .dat when the settings ask for it) is written beside the
+//             scenario and the report gains its near-field section
 //
 // Loader messages and the check's message (with the object's number) go to
 // standard error. Exit status: 0 success, 1 the check or the run failed,
@@ -23,6 +28,8 @@
 #include "plot_launch.h"
 #include "release_model.h"
 #include "release_section.h"
+#include "BubblePlume.h"
+#include "nearfield_task.h"
 #include "report_text.h"
 #include "system_settings.h"
 #include "units.h"
@@ -49,6 +56,7 @@ namespace {
 
 constexpr unsigned IDS_NETWORK_VALID = 16101;
 constexpr unsigned IDS_CONFIRM_FLUID = 16196;
+constexpr unsigned IDS_CONFIRM_NEARFIELD = 16158;
 
 QString messageText(unsigned id) {
 #ifdef ORVANE_HAVE_STRING_TABLE
@@ -59,8 +67,18 @@ QString messageText(unsigned id) {
 
 void printErr(const QString &text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
+// Prints why a task failed; true when it succeeded.
+bool taskSucceeded(const TaskResult &result) {
+    if (result.outcome == TaskOutcome::Succeeded) return true;
+    const QString why = result.outcome == TaskOutcome::Cancelled ? QStringLiteral("Cancelled")
+                        : result.errorId                        ? messageText(result.errorId)
+                                                                : result.errorText;
+    printErr(QStringLiteral("Task failed:\n\n%1").arg(why));
+    return false;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: zef_run [--verify | --record | --save OUT.zef] SCENARIO.zef\n");
+    std::fprintf(stderr, "usage: zef_run [--verify | --record | --nearfield | --save OUT.zef] SCENARIO.zef\n");
     return 2;
 }
 
@@ -76,7 +94,8 @@ struct Scenario {
     const FileSection *Sections() {
         sections[0] = {&fluid, "fluid", SaveFluidSection, LoadFluidSection};
         sections[1] = {&release, "release", SaveReleaseSection, LoadReleaseSection};
-        sections[2] = {nullptr, nullptr, nullptr, nullptr};
+        sections[2] = {&plume, "nearfield", SaveTaskSection, LoadTaskSection};
+        sections[3] = {nullptr, nullptr, nullptr, nullptr};
         return sections;
     }
 
@@ -85,7 +104,8 @@ struct Scenario {
     FluidComponentList components;
     CFluidModel fluid;
     CReleaseModel release;
-    FileSection sections[3];
+    CBubblePlume plume;
+    FileSection sections[4];
 };
 
 void printWord(const char *name, double value) { std::printf("%s %.9g\n", name, value); }
@@ -128,12 +148,15 @@ void printRecord(const orvane::ReleaseInput &in) {
 
 int run(int argc, char **argv) {
     enum class Mode { Run, Verify, Record, Save } mode = Mode::Run;
+    bool nearfield = false;
     QString savePath, path;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--verify") == 0) {
             mode = Mode::Verify;
         } else if (std::strcmp(argv[i], "--record") == 0) {
             mode = Mode::Record;
+        } else if (std::strcmp(argv[i], "--nearfield") == 0) {
+            nearfield = true;
         } else if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
             mode = Mode::Save;
             savePath = QString::fromLocal8Bit(argv[++i]);
@@ -177,6 +200,11 @@ int run(int argc, char **argv) {
         printErr(messageText(IDS_CONFIRM_FLUID));
         return 1;
     }
+    // The check below builds a fresh record and so marks the result outdated;
+    // the network itself is the one the saved result was computed for.
+    const QString scenarioPath = QString::fromLocal8Bit(file);
+    const bool haveResult = nearfield && model.HasSummary() && model.IsUpToDate() &&
+                            QFileInfo(ResultFilePath(scenarioPath, ".plt")).size() > 0;
     const QByteArray resultPath = QFile::encodeName(ResultFilePath(QString::fromLocal8Bit(file), ".$$$"));
     const CBlackOilModel &oil = scenario.blackOil;
     if (!model.ValidateNetwork(scenario.diagram, oil.gas_density, oil.oil_density, oil.gas_oil_ratio, oil.water_cut,
@@ -199,17 +227,35 @@ int run(int argc, char **argv) {
 
     QElapsedTimer clock;
     clock.start();
-    const TaskResult result = RunTaskAndWait(model);
-    const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
-    if (result.outcome != TaskOutcome::Succeeded) {
-        const QString why = result.errorId ? messageText(result.errorId) : result.errorText;
-        printErr(QStringLiteral("Task failed:\n\n%1").arg(why));
-        return 1;
+    if (haveResult) {
+        model.SetUpToDate(true);
+    } else {
+        const TaskResult result = RunTaskAndWait(model);
+        if (!taskSucceeded(result)) return 1;
     }
-    WriteBranchNameFile(ResultFilePath(QString::fromLocal8Bit(file), ".brn"), model, scenario.diagram);
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
+    WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, scenario.diagram);
 
-    const QString report =
-        BuildReportText(scenario.diagram, model, scenario.components, nullptr, [](unsigned id) { return messageText(id); });
+    NearfieldReport plumeReport;
+    if (nearfield) {
+        CBubblePlume &plume = scenario.plume;
+        if (!plume.IsConfirmed()) {
+            printErr(messageText(IDS_CONFIRM_NEARFIELD));
+            return 1;
+        }
+        if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(), model.GetLeakDiameter(),
+                           model.GetLeakAmbientTemp(), settings.GetAmbientDir())) {
+            printErr(messageText(plume.Errors().empty() ? IDS_UNKNOWN_ERROR : plume.Errors().front().id));
+            return 1;
+        }
+        CNearFieldTask task(plume);
+        if (!taskSucceeded(RunTaskAndWait(task))) return 1;
+        plumeReport = MakeNearfieldReport(plume, true);
+    }
+
+    const QString report = BuildReportText(scenario.diagram, model, scenario.components,
+                                           nearfield ? &plumeReport : nullptr,
+                                           [](unsigned id) { return messageText(id); });
     std::fputs(report.toUtf8().constData(), stdout);
     std::printf("IERR 0\n");
     const float *v = &model.GetSummary()->time;

@@ -6,3 +6,6 @@ target_sources(orvane_model PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/BubblePlume.h
   ${CMAKE_CURRENT_LIST_DIR}/Ulv5File.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Ulv5File.h)
+target_sources(orvane_model PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/nearfield_task.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nearfield_task.h)

@@ -11,6 +11,7 @@
 #include "command_ids.h"
 
 #ifdef ORVANE_FULL_UI
+#include "nearfield_task.h"
 #include "report_text.h"
 #include "scenario_doc.h"
 #include "string_table.h"
@@ -29,18 +30,7 @@ QString CReportView::BuildText() const
 #ifdef ORVANE_FULL_UI
     auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
     if (doc) {
-        const NearFieldSetup& setup = doc->Plume().Setup();
-        NearfieldReport nearfield;
-        nearfield.prepared = doc->IsNearfieldPrepared();
-        nearfield.waterTemp = setup.water_temperature;
-        nearfield.ulvOutput = setup.option_Ulv5;
-        nearfield.year = setup.start_year;
-        nearfield.month = setup.start_month;
-        nearfield.day = setup.start_day;
-        nearfield.hour = setup.start_hour;
-        nearfield.minute = setup.start_minute;
-        nearfield.hasResult = doc->Plume().HasResult();
-        nearfield.boilingZoneRadius = doc->Plume().ResultValue();
+        const NearfieldReport nearfield = MakeNearfieldReport(doc->Plume(), doc->IsNearfieldPrepared());
         return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(), &nearfield,
                                [](unsigned id) { return AfxLoadString(int(id)); });
     }

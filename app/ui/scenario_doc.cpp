@@ -38,9 +38,7 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
     OnCommand(ID_OBJECT_FROM_DATABASE, [this] { ImportFromDatabase(); });
     OnUpdateCommand(ID_OBJECT_FROM_DATABASE, [this](CCmdUI* ui) { ui->Enable(IsDatabaseAvailable()); });
     RegisterDischargeCommands();
-    // The near-field set-up is not part of this program yet: present, but disabled.
-    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP})
-        OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
+    RegisterNearfieldCommands();
 }
 
 CScenarioDoc::~CScenarioDoc()

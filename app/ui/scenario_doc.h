@@ -78,6 +78,8 @@ public:
     void OnDischargeSummary();
     void OnReleasePlot() { StartPlotViewer(".plt"); }
     void OnNearfieldPlot() { StartPlotViewer(".dbs"); }
+    // The near-field settings dialog (scenario_doc_nearfield.cpp); true on OK.
+    bool OnNearfieldSetup();
     // Writes the branch-name file and starts the plot viewer on the result
     // file with the extension.
     void StartPlotViewer(const char* ext);
@@ -93,6 +95,7 @@ public:
 
 private:
     void RegisterDischargeCommands();
+    void RegisterNearfieldCommands();
 
     diagram_data* m_pDiagram = nullptr;
     CReleaseModel m_release;

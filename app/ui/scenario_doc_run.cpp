@@ -5,6 +5,7 @@
 #include "command_ids.h"
 #include "frames.h"
 #include "message_box.h"
+#include "nearfield_task.h"
 #include "plot_launch.h"
 #include "release_dlgs.h"
 #include "scenario_doc.h"
@@ -23,18 +24,6 @@ enum : int {
     IDS_CONFIRM_FLUID = 16196,
 };
 
-// A near-field model as a task of the progress dialog.
-class CNearFieldTask : public CWorkerTask {
-public:
-    explicit CNearFieldTask(CNearFieldModel& model) : m_model(model) {}
-    void Run() override
-    {
-        m_model.Run({[this](int percent) { ReportProgress(percent); }, CancelFlag()});
-    }
-
-private:
-    CNearFieldModel& m_model;
-};
 }  // namespace
 
 void CScenarioDoc::RegisterDischargeCommands()
@@ -105,6 +94,9 @@ bool CScenarioDoc::RunNearfield(bool askToSave)
         // 1. The near-field settings must have been confirmed (in the set-up
         //    dialog, or as saved with the scenario).
         while (!m_plume.IsConfirmed()) {
+            OnNearfieldSetup();
+            if (m_plume.IsConfirmed())
+                break;
             if (AfxMessageBox(IDS_CONFIRM_NEARFIELD, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
                 return false;
         }

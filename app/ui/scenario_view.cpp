@@ -118,7 +118,7 @@ CScenarioView::CScenarioView()
         UpdateScrollSizes();
     });
     OnUpdateCommand(ID_OBJECT_FROM_DATABASE,
-                    [this](CCmdUI* ui) { ui->Enable(GetDocument()->IsDatabaseAvailable()); });
+                    [this](CCmdUI* ui) { ui->Enable(GetDocument() && GetDocument()->IsDatabaseAvailable()); });
     OnCommand(ID_VIEW_ZOOM, [this] { OnZoom(); });
     OnCommand(ID_VIEW_ZOOM_IN, [this] { OnZoomIn(); });
     OnCommand(ID_VIEW_ZOOM_OUT, [this] { OnZoomOut(); });

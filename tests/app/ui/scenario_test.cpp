@@ -180,7 +180,7 @@ TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
         {ID_SCENARIO_FLUID, "&Fluid Properties...", "", ALWAYS},
         {ID_SCENARIO_GAS_COMPOSITION, "&Gas Composition...", "", ALWAYS},
         {ID_SCENARIO_DISCHARGE_SETUP, "Dis&charge Setup...", "", ALWAYS},
-        {ID_SCENARIO_NEARFIELD_SETUP, "Nearfield &Setup...", "", NEVER_YET},
+        {ID_SCENARIO_NEARFIELD_SETUP, "Nearfield &Setup...", "", ALWAYS},
         {ID_RESULT_DISCHARGE, "&Discharge...", "", NEVER_YET},
         {ID_RESULT_RELEASE_PLOT, "Release &Plot...", "", NEVER_YET},
         {ID_RESULT_NEARFIELD_PLOT, "&Nearfield Plot...", "", NEVER_YET},

@@ -1,0 +1,26 @@
+// The near-field set-up command of the scenario document.
+#include "command_ids.h"
+#include "frames.h"
+#include "nearfield_dlg.h"
+#include "scenario_doc.h"
+#include "system_settings.h"
+#include "win_app.h"
+
+void CScenarioDoc::RegisterNearfieldCommands()
+{
+    OnCommand(ID_SCENARIO_NEARFIELD_SETUP, [this] { OnNearfieldSetup(); });
+}
+
+bool CScenarioDoc::OnNearfieldSetup()
+{
+    const QString ambient = AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
+    CNearFieldModelDlg dlg(&m_plume, ambient, AfxGetMainWnd());
+    if (dlg.DoModal() != IDOK)
+        return false;
+    // New settings: the last preparation no longer describes the next run.
+    m_plume.ClearPrepared();
+    m_bNearfieldPrepared = false;
+    SetModifiedFlag();
+    UpdateAllViews(nullptr);
+    return true;
+}

@@ -1,0 +1,383 @@
+// The near-field road end to end on the real library: tools/zef_run
+// --nearfield on the shipped examples, and the program's Calculate Nearfield,
+// Calculate All and Nearfield Plot driven headless with scripted message
+// boxes; both must write the same plume file.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "../ui/scenario_script.h"
+#include "message_box.h"
+#include "nearfield_dlg.h"
+#include "nearfield_task.h"
+#include "plot_launch.h"
+#include "report_view.h"
+#include "string_table.h"
+
+namespace {
+
+const QString kExamples = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/");
+const char* const kNames[] = {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef"};
+
+struct Output {
+    int status = -1;
+    QString out, err;
+};
+
+Output zefRun(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), args);
+    p.waitForFinished(300000);
+    Output o;
+    o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    o.out = QString::fromUtf8(p.readAllStandardOutput());
+    o.err = QString::fromUtf8(p.readAllStandardError());
+    return o;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A copy of a shipped example in dir, optionally edited as text.
+QString copyExample(const QTemporaryDir& dir, const char* name, const QByteArray& from = {},
+                    const QByteArray& to = {})
+{
+    QByteArray text = readAll(kExamples + name);
+    if (!from.isEmpty())
+        text.replace(from, to);
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+        return QString();
+    return path;
+}
+
+TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
+{
+    for (const char* name : kNames) {
+        QTemporaryDir dir;
+        const QString zef = copyExample(dir, name);
+        ASSERT_FALSE(zef.isEmpty()) << name;
+        const Output o = zefRun({"--nearfield", zef});
+        EXPECT_EQ(o.status, 0) << name << ": " << o.err.toStdString();
+        EXPECT_GT(QFileInfo(ResultFilePath(zef, ".plt")).size(), 0) << name;
+        EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dbs")).size(), 0) << name;
+        // The shipped settings do not ask for the air emission file.
+        EXPECT_FALSE(QFileInfo::exists(ResultFilePath(zef, ".dat"))) << name;
+        const int at = o.out.indexOf("Nearfield Summary:");
+        ASSERT_GE(at, 0) << name << "\n" << o.out.toStdString();
+        const QString section = o.out.mid(at);
+        EXPECT_TRUE(section.contains("Start time, output to Ulv/5: Disabled")) << name;
+        const int radius = section.indexOf("Average boiling zone radius: ");
+        ASSERT_GE(radius, 0) << name;
+        bool ok = false;
+        const double value = section.mid(radius + 29).section(' ', 0, 0).toDouble(&ok);
+        EXPECT_TRUE(ok && value > 0.0) << name << ": " << section.toStdString();
+    }
+}
+
+TEST(ZefRunNearfield, ulv5_option_also_writes_the_air_emission_file)
+{
+    QTemporaryDir dir;
+    const QString zef = copyExample(
+        dir, "oil_line.zef", "<attribute name=\"option_Ulv5\">\n          <boolean val=\"false\"/>\n        </attribute>",
+        "<attribute name=\"option_Ulv5\"><boolean val=\"true\"/></attribute>"
+        "<attribute name=\"start_year\"><int val=\"2024\"/></attribute>"
+        "<attribute name=\"start_month\"><int val=\"12\"/></attribute>"
+        "<attribute name=\"start_day\"><int val=\"31\"/></attribute>"
+        "<attribute name=\"start_hour\"><int val=\"23\"/></attribute>"
+        "<attribute name=\"start_minute\"><int val=\"30\"/></attribute>");
+    ASSERT_TRUE(readAll(zef).contains("<boolean val=\"true\"/></attribute><attribute name=\"start_year\">"));
+    const Output o = zefRun({"--nearfield", zef});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dbs")).size(), 0);
+    EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dat")).size(), 0);
+    EXPECT_TRUE(o.out.contains("Start time, output to Ulv/5: 2024-12-31 23:30 UTC")) << o.out.toStdString();
+}
+
+TEST(ZefRunNearfield, unconfirmed_settings_exit_1_and_leave_no_plume_file)
+{
+    QTemporaryDir dir;
+    const QString zef = copyExample(dir, "oil_line.zef",
+                                    "<attribute name=\"gas_confirmed\">\n          <string>#true#</string>",
+                                    "<attribute name=\"gas_confirmed\">\n          <string>#false#</string>");
+    ASSERT_FALSE(zef.isEmpty());
+    ASSERT_TRUE(readAll(zef).contains("<string>#false#</string>"));
+    const Output o = zefRun({"--nearfield", zef});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(o.err.contains(AfxLoadString(16158))) << o.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(zef, ".dbs")));
+}
+
+TEST(ZefRunNearfield, saving_keeps_the_nearfield_section)
+{
+    QTemporaryDir dir;
+    const QString zef = copyExample(dir, "two_inlets_junction.zef");
+    const QString out = dir.filePath("saved.zef");
+    ASSERT_EQ(zefRun({"--save", out, zef}).status, 0);
+    const QByteArray saved = readAll(out);
+    EXPECT_TRUE(saved.contains("<zef:nearfield confirmed=\"true\">"));
+    EXPECT_TRUE(saved.contains("<attribute name=\"smooth_massrate\">"));
+    // And the saved file runs the same way.
+    EXPECT_EQ(zefRun({"--nearfield", out}).status, 0);
+}
+
+TEST(NearFieldTask, unprepared_model_fails_with_16148_through_the_task)
+{
+    CBubblePlume plume;
+    CNearFieldTask task(plume);
+    const TaskResult r = RunTaskAndWait(task);
+    EXPECT_EQ(r.outcome, TaskOutcome::Failed);
+    EXPECT_EQ(r.errorId, 16148u);
+}
+
+// ------------------------------------------------------------ the program
+
+class RecordingLauncher : public CPlotLauncher {
+public:
+    void Start(const QString& path, const QStringList& args) override
+    {
+        program = path;
+        arguments = args;
+    }
+    QString program;
+    QStringList arguments;
+};
+
+class NearfieldProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(s.Start());
+        s.app->GetSettings().SetDisplayUnits(0);  // Metric
+        s.app->GetSettings().SetAutoResultOpen(false);
+    }
+
+    CScenarioDoc* Open(const char* name, QString* path)
+    {
+        *path = copyExample(dir, name);
+        if (path->isEmpty() || !s.app->OpenDocumentFile(*path))
+            return nullptr;
+        return s.Doc();
+    }
+
+    QTemporaryDir dir;
+    ScenarioScript s;
+};
+
+TEST_F(NearfieldProgram, calculate_nearfield_needs_a_discharge_then_all_writes_what_zef_run_writes)
+{
+    QString path;
+    CScenarioDoc* doc = Open("oil_line.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->Plume().IsConfirmed());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16161)});
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(path, ".dbs")));
+
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(doc->IsNearfieldPrepared());
+    EXPECT_TRUE(doc->Plume().HasResult());
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+
+    // The headless runner on another copy writes the same plume file.
+    QTemporaryDir other;
+    const QString copy = copyExample(other, "oil_line.zef");
+    ASSERT_EQ(zefRun({"--nearfield", copy}).status, 0);
+    const QByteArray programDbs = readAll(ResultFilePath(path, ".dbs"));
+    EXPECT_FALSE(programDbs.isEmpty());
+    EXPECT_EQ(programDbs, readAll(ResultFilePath(copy, ".dbs")));
+
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->Text().contains(
+        QStringLiteral("Average boiling zone radius: %1 m\r\n").arg(double(doc->Plume().ResultValue()), 0, 'g', 6)))
+        << report->Text().toStdString();
+    QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
+    EXPECT_TRUE(s.Main()->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_report.png")));
+
+    RecordingLauncher launcher;
+    SetPlotLauncher(&launcher);
+    s.Main()->ExecuteCommand(ID_RESULT_NEARFIELD_PLOT);
+    SetPlotLauncher(nullptr);
+    EXPECT_EQ(launcher.arguments, QStringList({ResultFilePath(path, ".dbs"), "/unit=1"}));
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenario_modified)
+{
+    QString path;
+    CScenarioDoc* doc = Open("two_inlets_junction.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    ScriptedMessageBoxes boxes;
+    ASSERT_TRUE(doc->RunDischarge());
+    doc->DoSave(path);
+    ASSERT_FALSE(doc->IsModified());
+
+    // The saved scenario holds an up-to-date result: the headless runner goes
+    // straight to the plume and leaves the discharge files alone.
+    QFile plt(ResultFilePath(path, ".plt"));
+    ASSERT_TRUE(plt.open(QIODevice::ReadWrite));
+    plt.seek(plt.size());
+    ASSERT_EQ(plt.write("\n"), 1);  // a marker a new discharge run would not keep
+    plt.close();
+    const QByteArray marked = readAll(ResultFilePath(path, ".plt"));
+    const Output o = zefRun({"--nearfield", path});
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("Average boiling zone radius: "));
+    EXPECT_EQ(readAll(ResultFilePath(path, ".plt")), marked);
+    QFile::remove(ResultFilePath(path, ".dbs"));
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_GT(QFileInfo(ResultFilePath(path, ".dbs")).size(), 0);
+    doc->SetModifiedFlag(false);
+}
+
+// ------------------------------------------------------------ set-up dialog
+
+TEST(NearFieldModelDlg, month_lengths_follow_the_calendar)
+{
+    const struct {
+        int year, month, days;
+    } cases[] = {{2023, 1, 31}, {2023, 2, 28}, {2024, 2, 29}, {1900, 2, 28}, {2000, 2, 29},
+                 {2023, 4, 30}, {2023, 6, 30}, {2023, 9, 30}, {2023, 11, 30}, {2023, 12, 31}, {2023, 13, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CNearFieldModelDlg::DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+}
+
+// Inside the running program, so that the unit tables and the metric display
+// units are in place.
+class NearFieldDialog : public NearfieldProgram {
+protected:
+    void SetUp() override
+    {
+        NearfieldProgram::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        for (const char* name : {"North.AHP", "south.ahp", "east.Ahp", "notes.txt", "west.AHP.bak"}) {
+            QFile f(dir.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
+    }
+    // Runs the dialog on the plume; the script gets it initialised.
+    int Run(const std::function<void(CNearFieldModelDlg&)>& script)
+    {
+        CNearFieldModelDlg dlg(&plume, dir.path());
+        const CDialog::ModalHook previous =
+            CDialog::SetModalHook([&](CDialog* d) { script(*static_cast<CNearFieldModelDlg*>(d)); });
+        const int result = dlg.DoModal();
+        CDialog::SetModalHook(previous);
+        return result;
+    }
+    static void SetText(CDialog& d, int id, const QString& text) { d.Item<QLineEdit>(id)->setText(text); }
+
+    CBubblePlume plume;
+};
+
+TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_extension)
+{
+    EXPECT_EQ(CNearFieldModelDlg::AmbientFiles(dir.path()), QStringList({"east.Ahp", "North.AHP", "south.ahp"}));
+    plume.Setup().ambient = QStringLiteral("SOUTH");
+    const int result = Run([](CNearFieldModelDlg& d) {
+        auto* combo = d.Item<QComboBox>(CNearFieldModelDlg::IDC_AMBIENT);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("south.ahp"));
+        // Without the Ulv/5 option the date is empty and disabled.
+        EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->text().isEmpty());
+        EXPECT_FALSE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
+        EXPECT_TRUE(d.Item<QLabel>(CNearFieldModelDlg::IDC_WATER_TEMP_UNIT)->text().contains("C"));
+        combo->setCurrentIndex(0);
+        SetText(d, CNearFieldModelDlg::IDC_WATER_TEMP, "7.5");
+        SetText(d, CNearFieldModelDlg::IDC_SMOOTHING, "3");
+        d.accept();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(plume.Setup().ambient, QStringLiteral("east"));
+    EXPECT_FLOAT_EQ(plume.Setup().water_temperature, 7.5f);
+    EXPECT_EQ(plume.smooth_massrate(), 3);
+    EXPECT_FALSE(plume.Setup().option_Ulv5);
+    EXPECT_TRUE(plume.IsConfirmed());
+}
+
+TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length)
+{
+    const struct {
+        const char* what;
+        const char* year;
+        const char* day;
+        bool accepted;
+    } cases[] = {{"leap day", "2024", "29", true}, {"no leap day in 2023", "2023", "29", false},
+                 {"year after 2038", "2039", "1", false}};
+    for (const auto& c : cases) {
+        plume.Setup() = NearFieldSetup();
+        plume.gas_confirmed = false;
+        ScriptedMessageBoxes boxes;
+        const int result = Run([&](CNearFieldModelDlg& d) {
+            d.Item<QCheckBox>(CNearFieldModelDlg::IDC_OPTION_ULV5)->setChecked(true);
+            EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
+            SetText(d, CNearFieldModelDlg::IDC_YEAR, c.year);
+            SetText(d, CNearFieldModelDlg::IDC_MONTH, "2");
+            SetText(d, CNearFieldModelDlg::IDC_DAY, c.day);
+            SetText(d, CNearFieldModelDlg::IDC_HOUR, "23");
+            SetText(d, CNearFieldModelDlg::IDC_MINUTE, "30");
+            if (c.accepted) {
+                EXPECT_TRUE(d.grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_setup_dialog.png")));
+            }
+            d.accept();
+        });
+        EXPECT_EQ(result == IDOK, c.accepted) << c.what;
+        EXPECT_EQ(boxes.Texts().isEmpty(), c.accepted) << c.what;
+        EXPECT_EQ(plume.IsConfirmed(), c.accepted) << c.what;
+        if (c.accepted) {
+            EXPECT_TRUE(plume.Setup().option_Ulv5);
+            EXPECT_EQ(plume.Setup().start_year, 2024);
+            EXPECT_EQ(plume.Setup().start_month, 2);
+            EXPECT_EQ(plume.Setup().start_day, 29);
+            EXPECT_EQ(plume.Setup().start_hour, 23);
+            EXPECT_EQ(plume.Setup().start_minute, 30);
+        }
+    }
+}
+
+TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation)
+{
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    ScriptedMessageBoxes boxes;
+    ASSERT_TRUE(doc->RunDischarge());
+    ASSERT_TRUE(doc->RunNearfield(false));
+    ASSERT_TRUE(doc->IsNearfieldPrepared());
+    doc->SetModifiedFlag(false);
+    const CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
+    CDialog::SetModalHook(previous);
+    EXPECT_FALSE(doc->IsNearfieldPrepared());
+    EXPECT_TRUE(doc->IsModified());
+    // The report then leaves out the near-field section.
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_FALSE(report->Text().contains("Nearfield Summary:"));
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
