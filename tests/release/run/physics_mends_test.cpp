@@ -79,7 +79,84 @@ std::string overdraw_case() {
 })";
 }
 
+// Values of one named column of a result file, every row.
+std::vector<double> column(const std::string& plt, const std::string& name) {
+    std::istringstream in(plt);
+    std::string line;
+    std::getline(in, line);
+    std::istringstream head(line);
+    std::vector<std::string> names;
+    for (std::string w; head >> w;) names.push_back(w);
+    size_t at = names.size();
+    for (size_t k = 0; k < names.size(); ++k)
+        if (names[k] == name) at = k;
+    std::vector<double> values;
+    if (at == names.size()) return values;
+    std::getline(in, line);  // units
+    std::getline(in, line);  // positions
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        std::string w;
+        for (size_t k = 0; k <= at && row >> w; ++k) {
+        }
+        values.push_back(std::stod(w));
+    }
+    return values;
+}
+
+std::string example_text(const std::string& stem) {
+    std::ifstream in(fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / (stem + ".json"));
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A 1 km gas line of the bundled example's gas, shut at both ends when the
+// leak opens, with the leak next to the outlet: all it releases comes from
+// what it holds, and it stays above -15 C.
+std::string isolated_gas_line() {
+    return R"({
+  "network": {"branches": [{
+    "start": {"x": -1000.0, "depth": 120.0},
+    "pipe_defaults": {"diameter": 0.3, "roughness": 4.5e-5, "heat_transfer": 30.0, "ambient_temperature": 6.0},
+    "pipes": [{"end": {"x": -500.0, "depth": 110.0}}, {"end": {"x": 0.0, "depth": 100.0}}]}]},
+  "inlets": [{"branch": 1, "rate": 0.0, "temperature": 20.0, "closing_time": 0.0}],
+  "outlet": {"pressure": 6.0e6, "closing_time": 1.0},
+  "leak": {"branch": 1, "position": 950.0, "diameter": 0.03, "back_pressure": 1.2e6},
+  "fluid": {"composition": [
+    {"model": 4, "mole_percent": 92.0, "mole_weight": 16.043},
+    {"model": 5, "mole_percent": 4.0, "mole_weight": 30.07},
+    {"model": 6, "mole_percent": 1.5, "mole_weight": 44.097},
+    {"model": 1, "mole_percent": 1.5, "mole_weight": 28.013},
+    {"model": 2, "mole_percent": 1.0, "mole_weight": 44.01}]},
+  "run": {"end_time": 600.0}
+})";
+}
+
 }  // namespace
+
+TEST_F(PhysicsRun, DryGasShowsNoLiquidAndReleasesNoOil) {
+    // The gas is single-phase at every state the runs reach (above about
+    // -55 C), so no row may show liquid in the line or liquid out of the
+    // leak, and no oil may be released.
+    for (const auto& [name, json] : {std::pair{std::string("gas_pipeline_comppvt"),
+                                               example_text("gas_pipeline_comppvt")},
+                                     std::pair{std::string("isolated_gas"), isolated_gas_line()}}) {
+        SCOPED_TRACE(name);
+        const family::Outcome o = run(json, name);
+        ASSERT_EQ(o.ierr, 0) << o.message;
+        const std::string plt = file(name + ".plt");
+        for (const char* liquid : {"LIQC", "GLLEAK", "QLLEAK", "QLSTLK"}) {
+            const std::vector<double> v = column(plt, liquid);
+            ASSERT_FALSE(v.empty()) << liquid;
+            for (size_t r = 0; r < v.size(); ++r) ASSERT_EQ(v[r], 0.0) << liquid << " row " << r + 1;
+        }
+        EXPECT_GT(o.summary.total_mass, 0.0f);
+        EXPECT_EQ(o.summary.oil_out, 0.0f);
+        EXPECT_EQ(o.summary.oil_out_std, 0.0f);
+        EXPECT_EQ(o.summary.peak_oil_out, 0.0f);
+    }
+}
 
 TEST_F(PhysicsRun, LeakNextToANearlyEmptySectionReleasesWhatTheLineLost) {
     const family::Outcome o = run(overdraw_case(), "overdraw");
