@@ -71,6 +71,12 @@ struct Runctl {
     int32_t ITEMP;        // temperature-calculation switch
     // --- setup ---
     // --- pvt ---
+    // The first time a section's temperature was held at the property
+    // tables' limits: simulation time (s), section (0: never), the
+    // temperature it had and the limit it was held at (deg C).
+    double TLIMIT;
+    int32_t ILIMIT;
+    float TMLIM0, TMLIM;
     // --- output ---
     float ROWPH3;         // rows written in the last plot phase (at most 199)
     // --- step ---

@@ -133,7 +133,44 @@ std::string isolated_gas_line() {
 })";
 }
 
+// The same line shut in at 25 MPa without heat transfer, with a hole nearly
+// as wide as the pipe to 2 bar outside: the expanding gas cools down to the
+// property tables' lowest temperature (-180 C) within a minute.
+std::string cold_gas_line() {
+    std::string j = isolated_gas_line();
+    for (const auto& [from, to] : {std::pair{std::string("\"heat_transfer\": 30.0"), std::string("\"heat_transfer\": 0.0")},
+                                   std::pair{std::string("\"pressure\": 6.0e6"), std::string("\"pressure\": 2.5e7")},
+                                   std::pair{std::string("\"diameter\": 0.03"), std::string("\"diameter\": 0.28")},
+                                   std::pair{std::string("\"back_pressure\": 1.2e6"), std::string("\"back_pressure\": 2.0e5")}}) {
+        const size_t at = j.find(from);
+        if (at != std::string::npos) j.replace(at, from.size(), to);
+    }
+    return j;
+}
+
 }  // namespace
+
+TEST_F(PhysicsRun, TemperatureHeldAtTheTableLimitIsReported) {
+    const family::Outcome o = run(cold_gas_line(), "cold");
+    ASSERT_EQ(o.ierr, 0) << o.message;
+    const std::string warning = "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
+    EXPECT_NE(o.message.find(warning), std::string::npos) << o.message;
+    EXPECT_EQ(RUNCTL.TMLIM, -180.0f);
+    EXPECT_LT(RUNCTL.TMLIM0, -180.0f);
+    EXPECT_GT(RUNCTL.TLIMIT, 11400.0);  // during the release
+    const std::string log = file("cold.log");
+    const std::string line = " TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
+    const size_t at = log.find(line);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log.find("IN SECTION " + std::to_string(RUNCTL.ILIMIT), at), std::string::npos);
+    EXPECT_LT(at, log.find("ENDTime(s)"));
+
+    // A line that stays well inside the tables carries no such warning.
+    const family::Outcome warm = run(isolated_gas_line(), "warm");
+    ASSERT_EQ(warm.ierr, 0) << warm.message;
+    EXPECT_EQ(RUNCTL.ILIMIT, 0);
+    EXPECT_EQ(warm.message.find("WARNING"), std::string::npos) << warm.message;
+}
 
 TEST_F(PhysicsRun, DryGasShowsNoLiquidAndReleasesNoOil) {
     // The gas is single-phase at every state the runs reach (above about
