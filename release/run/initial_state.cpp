@@ -121,6 +121,7 @@ void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG) {
 void PVTLIM(const PVTBLK& blk) {
     auto& C = PVTCOM;
     const float w = blk.WCUT / 100.0f;
+    C.WCUTV = std::min(std::max(w, 0.0f), 1.0f);
     if (!(w > 0.0f)) {
         C.WFST = 0.0f;
     } else if (w >= 1.0f) {

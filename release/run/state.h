@@ -530,6 +530,7 @@ struct Pvtcom {
     int32_t PVTOPT;
     // --- setup ---
     // --- pvt ---
+    float WCUTV;                             // water volume fraction of the liquid (PVTLIM)
     // Table slots of TAB (third index) by property; 17 and 18 stay zero.
     static constexpr int KCPG = 1, KCPL = 2, KRS = 3, KDRGP = 4, KDRGT = 5, KDRLP = 6,
                          KDRLT = 7, KHG = 8, KHL = 9, KROG = 10, KROL = 11, KSIG = 12,
