@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "case_file.h"
+#include "release/run/balance.h"
 #include "release/release.h"
 #include "run/errors.h"
 #include "run/routines.h"
@@ -165,16 +166,7 @@ struct Watch {
 };
 Watch* Watch::now = nullptr;
 
-// The run's balance from its own accumulators: initial + in - out - released - final.
-double balance_residual() {
-    double in = 0.0, out = 0.0;
-    for (int k = 1; k <= EQUIPM.NSOUR; ++k) in += SECVAR.SRTACC(k, 1);
-    for (int b = 1; b <= NETDSC.NBR; ++b) {
-        in += SECVAR.BRMIN(b, 1, 3);
-        out += SECVAR.BRMOUT(b, 1, 3);
-    }
-    return SECVAR.RMTOT0 + in - out - LEKRES.ACMASS(1) - SECVAR.RMPIPE;
-}
+using testrun::balance_residual;
 
 bool finite_non_negative(const DischargeSummary& s) {
     const float* w = &s.time;

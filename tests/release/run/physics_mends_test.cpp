@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "case_file.h"
+#include "release/run/balance.h"
 #include "network_family.h"
 #include "run/state.h"
 
@@ -48,18 +49,7 @@ protected:
     fs::path dir_;
 };
 
-// Mass that came in through the inlets and left at the outlet since the run
-// started, and the balance of the run's own accumulators: initial inventory
-// + in - out - released - final inventory, kg.
-double balance_residual() {
-    double in = 0.0, out = 0.0;
-    for (int k = 1; k <= EQUIPM.NSOUR; ++k) in += SECVAR.SRTACC(k, 1);
-    for (int b = 1; b <= NETDSC.NBR; ++b) {
-        in += SECVAR.BRMIN(b, 1, 3);
-        out += SECVAR.BRMOUT(b, 1, 3);
-    }
-    return SECVAR.RMTOT0 + in - out - LEKRES.ACMASS(1) - SECVAR.RMPIPE;
-}
+using testrun::balance_residual;
 
 // A short gas line cut into 10 m sections, with a hole nearly as wide as the
 // pipe in the section before the outlet's: at the longest steps the hole's
