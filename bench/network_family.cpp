@@ -59,14 +59,19 @@ std::string duration(float end_time) {
 
 constexpr double kSectionLength = 150.0;  // m, about, in every member
 
+Member named(const std::string& kind, int sections, int branches, float end_time) {
+    Member m;
+    m.name = kind + std::to_string(sections) + "_" + duration(end_time);
+    m.sections = sections;
+    m.branches = branches;
+    m.end_time = end_time;
+    return m;
+}
+
 }  // namespace
 
 Member line(int sections, float end_time) {
-    Member m;
-    m.name = "line" + std::to_string(sections) + "_" + duration(end_time);
-    m.sections = sections;
-    m.branches = 1;
-    m.end_time = end_time;
+    Member m = named("line", sections, 1, end_time);
     // Five pipes of about equal section counts, rising and falling along the
     // sea bed. The library adds an inlet and an end section to the branch.
     const int npipe = 5;
@@ -98,11 +103,7 @@ Member line(int sections, float end_time) {
 }
 
 Member network(int sections, float end_time) {
-    Member m;
-    m.name = "net" + std::to_string(sections) + "_" + duration(end_time);
-    m.sections = sections;
-    m.branches = 13;
-    m.end_time = end_time;
+    Member m = named("net", sections, 13, end_time);
     // Junction j (1..3) gathers four branches: three inlet branches and the
     // branch leaving junction j - 1 (for junction 1, a fourth inlet branch).
     // Branches 5 and 9 join the junctions, 13 runs to the outlet. The

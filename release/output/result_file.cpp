@@ -6,6 +6,7 @@
 // release, which it also revises for the progress percentage.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "output/plot.h"
@@ -429,7 +430,21 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
         PLTCTL.PHLAST = I;
     }
 
-    // 4. The row, at the clock of the sample.
+    // 4. The row, at the clock of the sample. A value that is not a number
+    // ends the run here, naming where it appeared, instead of reaching the file.
+    const int32_t ncurves = std::clamp<int32_t>(PLTCTL.NCPLT, 0, MXCURV);
+    for (int32_t k = 1; k <= ncurves; ++k) {
+        if (std::isfinite(PLTCTL.VCURV(k))) continue;
+        std::string name = cat_name(PLTCTL.IVCURV(k));
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "RESULT VARIABLE %s (CURVE %d, BRANCH %d, POSITION %d) IS NOT A FINITE "
+                      "NUMBER AT TIME %.3f S. THE RUN IS STOPPED.",
+                      name.c_str(), static_cast<int>(k), static_cast<int>(PLTCTL.IBCURV(k)),
+                      static_cast<int>(PLTCTL.ICCURV(k)), t - LEAK_OPENS);
+        return refuse(IERR, MSG, LMSG, text);
+    }
     const int32_t files = PLTCTL.NPLTF;
     for (int32_t f = 1; f <= files && f <= 1; ++f)
         if (!write_row(PLTCTL.IUPLT, std::clamp<int32_t>(PLTCTL.NCPLT, 0, MXCURV)))

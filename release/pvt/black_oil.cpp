@@ -244,6 +244,10 @@ extern "C" RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil
                 for (int k = 1; k <= 16; ++k) blk.TAB[k - 1][j - 1][i - 1] = pt.tab[k - 1];
             }
         }
+        // The correlations are trusted only where they give a physical fluid.
+        const std::string fault = PVTPHY(blk, false);
+        if (!fault.empty())
+            return refuse(*IERR, MSG, msg_len, "BLACK OIL TABLES NOT PHYSICAL: " + fault);
         *pvtblk = blk;
     } catch (const std::exception& e) {
         refuse(*IERR, MSG, msg_len, e.what());

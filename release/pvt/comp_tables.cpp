@@ -8,9 +8,11 @@
 // leaves the caller's block as it was.
 #include <cmath>
 #include <exception>
+#include <string>
 
 #include "pvt/pvt.h"
 #include "run/errors.h"
+#include "run/routines.h"
 
 namespace rel {
 
@@ -30,6 +32,12 @@ constexpr double KSTART_MAX = 1.0e10;
 // The equation of state works in the unit of the catalogue's critical
 // pressures (atm, with R = 0.0820578 L atm/(mol K)): Pa per atm.
 constexpr double PA_PER_ATM = 101325.0;
+
+// Bounds of a heavy fraction that the characterisation serves: at least the
+// mole weight of hexane, and the liquid density of an oil, kg/m3.
+constexpr float HEAVY_MW_MIN = 86.178f;
+constexpr float HEAVY_DENSITY_MIN = 500.0f;
+constexpr float HEAVY_DENSITY_MAX = 1300.0f;
 
 // Catalogue row of a model index (0 when the index is not known).
 int catalogue_row(int model) {
@@ -336,6 +344,23 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
                     (characterise && (!(d > 0.0f) || !std::isfinite(d))))
                     return refuse(*IERR, MSG, msg_len,
                                   "HEAVY COMPONENT NEEDS A POSITIVE MOLE WEIGHT AND LIQUID DENSITY");
+                // The characterisation holds for plus fractions heavier than
+                // hexane with the liquid density of an oil; outside that it
+                // gives critical data no fluid has.
+                const std::string which = "HEAVY COMPONENT " + I2CH2(k + 1) + " (MODEL " +
+                                          std::to_string(model) + "): ";
+                if (M < HEAVY_MW_MIN)
+                    return refuse(*IERR, MSG, msg_len,
+                                  which + "MOLE WEIGHT " + value_text(M, "g/mol") +
+                                      " IS BELOW THAT OF HEXANE (86.178 g/mol)");
+                if (characterise && !(d >= HEAVY_DENSITY_MIN && d <= HEAVY_DENSITY_MAX)) {
+                    std::string text = which + "LIQUID DENSITY " + value_text(d, "kg/m3") +
+                                       " IS OUTSIDE 500-1300 kg/m3";
+                    if (d >= HEAVY_DENSITY_MIN / 1000.0f && d <= HEAVY_DENSITY_MAX / 1000.0f)
+                        text += " (GIVEN IN g/cm3? " + value_text(d, "g/cm3") + " IS " +
+                                value_text(1000.0 * d, "kg/m3") + ")";
+                    return refuse(*IERR, MSG, msg_len, text);
+                }
                 // Two heavy fractions on one catalogue row would share one
                 // characterisation: the last would overwrite the first.
                 if (heavy_seen[model])
@@ -352,13 +377,23 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
             blk.P[i] = PGRID_C[i];
             blk.T[i] = TGRID_C[i];
         }
-        COMPTB(c, blk, *IERR, MSG, msg_len);
+        int32_t ierr = 0;
+        COMPTB(c, blk, ierr, MSG, msg_len);
+        if (ierr != 0) *IERR = ierr;
+        // A composition whose tables break down somewhere on the grid is not
+        // a fluid the run can use; the caller's block stays as it was.
+        std::string fault = ierr == 0 ? PVTPHY(blk, false) : std::string();
+        if (!fault.empty())
+            return refuse(*IERR, MSG, msg_len, "COMPOSITION TABLES NOT PHYSICAL: " + fault);
         float x = blk.TAB[6][1][10], rog = blk.TAB[0][1][10], rol = blk.TAB[1][1][10];
         blk.BETAST = x;
         blk.T[0] = -150.0f;
         blk.GORST = x >= 0.99999f ? 999999.0f : (x / rog) / ((1.0f - x) / rol);
         blk.ROGST = std::max(rog, 0.0f);
         blk.ROLST = std::max(rol, 0.0f);
+        fault = ierr == 0 ? PVTPHY(blk, true) : std::string();
+        if (!fault.empty())
+            return refuse(*IERR, MSG, msg_len, "COMPOSITION TABLES NOT PHYSICAL: " + fault);
         *pvtblk = blk;
     } catch (const std::exception& e) {
         refuse(*IERR, MSG, msg_len, e.what());

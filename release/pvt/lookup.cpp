@@ -222,10 +222,18 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
     const int nsec = PIPGEO.NSEC;
     if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
         return refuse(IERR, MSG, LMSG, "PROPERTY TABLES ARE NOT SET UP");
+    // Each section starts its search from its interval of the previous
+    // step, which mostly is the answer (grids that fall somewhere are
+    // scanned whole).
+    const bool tup = grid_ascending(T.TT.data(), T.NT), pup = grid_ascending(T.PP.data(), T.NP);
     for (int s = 1; s <= nsec; ++s)
-        if (ordinary(s)) S.ITSEC(s) = TBLOC(S.TM(s), T.TT.data(), T.NT, T.MODE);
+        if (ordinary(s))
+            S.ITSEC(s) = tup ? tbloc_from(S.TM(s), T.TT.data(), T.NT, S.ITSEC(s))
+                             : TBLOC(S.TM(s), T.TT.data(), T.NT, T.MODE);
     for (int s = 1; s <= nsec; ++s)
-        if (ordinary(s)) S.IPSEC(s) = TBLOC(S.PT(s), T.PP.data(), T.NP, T.MODE);
+        if (ordinary(s))
+            S.IPSEC(s) = pup ? tbloc_from(S.PT(s), T.PP.data(), T.NP, S.IPSEC(s))
+                             : TBLOC(S.PT(s), T.PP.data(), T.NP, T.MODE);
     const float plim = 1.5f * T.PP(T.NP), tlo = t_low(), thi = t_high();
     const double ht = RUNCTL.HT;
     float prevp = S.PT(1), prevrs = 0.0f;

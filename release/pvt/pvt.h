@@ -21,6 +21,12 @@ namespace rel {
 // non-finite value in its used part (grids, bubble points, the used entries of
 // the 16 tables, water cut and the four standard-condition words).
 void PVTCHK(const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG);
+// The first value of the used part of the 16 tables that is not a number, or
+// not above 0 in a table of densities, viscosities, heat capacities or
+// conductivities, described with its grid point ("GAS HEAT CAPACITY IS -16.92
+// J/(kg K) AT 1e+05 Pa AND -100 C; IT MUST BE ABOVE 0"); with standard_words
+// also a non-finite standard-condition word. Empty when the block is sound.
+std::string PVTPHY(const PVTBLK& blk, bool standard_words);
 
 // ------------------------------------------------ black oil
 // The 16 table values of one grid point and its bubble-point pressure.

@@ -3,6 +3,7 @@
 // and the flow-restriction table that the choke and leak models read.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "rt/fortio.h"
@@ -22,6 +23,8 @@ Equipm& E = EQUIPM;
 // table ends at TEND.
 constexpr float TLEAK = 11400.0f;
 constexpr float TEND = 1.0e7f;
+// How far a leak position may lie beyond a branch end and still be at it, m.
+constexpr float LEAK_END_TOLERANCE = 0.001f;
 
 int sections_before(int ibr) {
     int n = 0;
@@ -135,31 +138,47 @@ bool CTRDEF(int32_t ITAB, int32_t IECHO, int32_t IUIN, int32_t IUOUT, int32_t KI
 // opener and its back pressure.
 void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
     const int b = lek.LEKBR;
-    int found = 0;
+    int found = 0, last = 0;
     float sum = 0.0f;
     if (b >= 1 && b <= N.NBR) {
         const int n = N.NSECBR(b);
         const int t = N.ITYPBR(b);
         const int f = (t == 0 || t == 1) ? 2 : 1;
         const int s0 = sections_before(b);
+        // The whole counted length goes on for the message.
         for (int p = f; p <= f + n - 3; ++p) {
+            last = s0 + p;
             sum += G.DX(s0 + p);
-            if (!(sum < lek.LEKX)) {
-                found = s0 + p;
-                break;
-            }
+            if (found == 0 && !(sum < lek.LEKX)) found = s0 + p;
         }
     }
+    // The summed section lengths carry the rounding of 32-bit lengths: a
+    // leak placed at a branch end, as the user measured it, may lie a little
+    // beyond them, or before 0. Within 1 mm it is at that end.
+    if (found != 0 && lek.LEKX < -LEAK_END_TOLERANCE) found = 0;
+    if (found == 0 && last != 0 && lek.LEKX >= -LEAK_END_TOLERANCE &&
+        lek.LEKX <= sum + LEAK_END_TOLERANCE)
+        found = last;
     if (found == 0) {
+        char len[40];
+        std::snprintf(len, sizeof len, "%.2f m", static_cast<double>(sum));
         refuse(IERR, MSG, LMSG,
                "Leak outside total length of branch no " + I2CH2(lek.LEKBR) +
-                   ". Must be between 0 and " + I2CH10(sum));
+                   ". Must be between 0 and " + len);
         return;
     }
     // A hole of no area lets nothing out: the release would come back as a
     // success with no numbers behind it.
     if (!(lek.LEKDIA > 0.0f)) {
         refuse(IERR, MSG, LMSG, "LEAK DIAMETER MUST BE GREATER THAN 0");
+        return;
+    }
+    // A full-bore rupture is the largest hole a pipe can have.
+    if (lek.LEKDIA > G.DSEC(found)) {
+        refuse(IERR, MSG, LMSG,
+               "LEAK DIAMETER " + value_text(lek.LEKDIA, "m") +
+                   " IS LARGER THAN THE PIPE'S INNER DIAMETER " + value_text(G.DSEC(found), "m") +
+                   " AT THE LEAK");
         return;
     }
     E.NLEAK = 1;

@@ -30,4 +30,12 @@ std::string I2CH10(float x) {
     return buf;
 }
 
+std::string value_text(double x, const char* unit) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.6g", x);
+    std::string s = buf;
+    if (unit && *unit) s += std::string(" ") + unit;
+    return s;
+}
+
 }  // namespace rel

@@ -23,6 +23,7 @@
 #include "run/routines.h"
 #include "run/setup.h"
 #include "run/state.h"
+#include "run/time_loop.h"
 
 namespace rel {
 
@@ -332,6 +333,10 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     EQNUM();
     PVTCHK(pvt, IERR, MSG, LMSG);  // the lookup would read outside a malformed block
     if (IERR != 0) return;
+    if (const std::string fault = PVTPHY(pvt, false); !fault.empty()) {
+        refuse(IERR, MSG, LMSG, "PROPERTY TABLE NOT PHYSICAL: " + fault);
+        return;
+    }
     UNPACK(pvt);
     PVTRF2(IERR, MSG, LMSG);
     ENDTCHK(ctl.TUSER, IERR, MSG, LMSG);
@@ -422,6 +427,17 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
         return;
     }
 
+    // No result word leaves the library that is not a number at or above 0.
+    const DischargeSummary words = summary_words();
+    if (const SummaryFault f = summary_fault(words, true); f.name) {
+        rt::close_unit(IOUNIT.IULOG);
+        refuse(IERR, MSG, LMSG,
+               std::string("DISCHARGE SUMMARY VALUE ") + f.name + " = " +
+                   value_text(f.value, nullptr) +
+                   " IS NOT A FINITE NUMBER AT OR ABOVE 0 AT THE END OF THE RUN");
+        return;
+    }
+
     // 24-25: the log tail.
     logline(rt::list(std::string_view("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)")));
     logline(rt::list(RUNCTL.TSTOP, LEKRES.LEAKFLOW, SECVAR.MAXERR));
@@ -429,20 +445,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
         setmsg(MSG, LMSG, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
 
     // 23: the summary, the first leak's peaks and totals.
-    if (summary) {
-        const Lekres& L = LEKRES;
-        summary->time = L.time;
-        summary->peak_total_mass = L.PKTOT(1);
-        summary->peak_oil_out = L.PKOIL(1);
-        summary->peak_gas_out = L.PKGAS(1);
-        summary->peak_oil_out_std = L.PKOSTD(1);
-        summary->peak_gas_out_std = L.PKGSTD(1);
-        summary->total_mass = static_cast<float>(L.ACMASS(1));
-        summary->oil_out = static_cast<float>(L.ACOIL(1));
-        summary->gas_out = static_cast<float>(L.ACGAS(1));
-        summary->oil_out_std = static_cast<float>(L.ACOSTD(1));
-        summary->gas_out_std = static_cast<float>(L.ACGSTD(1));
-    }
+    if (summary) *summary = words;
 }
 
 void fail(int32_t& IERR, char* MSG, const std::string& text) {

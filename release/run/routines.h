@@ -20,6 +20,9 @@ int32_t NOCBK(int32_t percentage);
 // Fixed-width number texts for messages.
 std::string I2CH2(int32_t n);   // 2 characters, "**" when it does not fit
 std::string I2CH10(float x);    // 10 characters, whole number with its point
+// x in six significant digits ("0.254", "1e+20"), then its unit when one is
+// given: numbers in messages that a user reads as values, not as a layout.
+std::string value_text(double x, const char* unit);
 
 // ------------------------------------------------ initial state and time loop (run/)
 void UNPACK(const PVTBLK& blk);
@@ -45,6 +48,12 @@ void PRTRES();
 // Interval search: with mode 2 the largest k in 1..n-1 with grid(k) <= x
 // (1 below the grid). grid points at grid(1).
 int32_t TBLOC(float x, const float* grid, int32_t n, int32_t mode);
+// TBLOC's answer on a grid that never falls (grid_ascending), found by
+// walking from interval `start` (the answer for a nearby x) instead of
+// scanning the whole grid.
+int32_t tbloc_from(float x, const float* grid, int32_t n, int32_t start);
+// True when the n >= 2 grid points never fall (and none is NaN).
+bool grid_ascending(const float* grid, int32_t n);
 
 // Outputs 5..26 of the table lookup, in their order.
 struct PvtOut {

@@ -551,6 +551,10 @@ struct Bandwk {
     Arr2<int32_t, MXJUN, MXBJ - 1> JGRP;     // first row of slot m's junction group
     Arr<int32_t, MXJUN> JOUT;                // first row of the branch leaving junction j
     int32_t NVJUN;                           // unknowns per group of the tables above
+    // The same tables by row, rebuilt whenever they are set (band_index_rows):
+    // JROWG(r) = 8 j + m for a row of junction group (j, m), else 0;
+    // JROWO(r) = j for one of the first NVJUN rows of junction j's outgoing branch.
+    Arr<int32_t, MXEQ> JROWG, JROWO;
     // --- mass ---
 };
 

@@ -43,12 +43,81 @@ bool state_is_finite(int32_t& where) {
     return std::isfinite(LEKRES.LEAKFLOW) && std::isfinite(static_cast<float>(LEKRES.ACMASS(1)));
 }
 
+// Pressure difference below which the leak models let nothing through, Pa.
+constexpr float LEAK_DP_MIN = 0.1f;
+// A leak that has not flowed this long after opening, held shut by its back
+// pressure, never will: the run ends there.
+constexpr double MIN_RELEASE = 600.0;
+
+// Watches the leak from its opening: whether it ever carried flow, and
+// whether the back pressure outside it stayed at or above the pipeline
+// pressure at the leak all the time.
+struct LeakWatch {
+    bool flowed = false;
+    bool held_shut = true;
+    void step(double time) {
+        if (EQUIPM.NLEAK < 1) return;
+        if (LEKRES.LEAKFLOW != 0.0f) flowed = true;
+        if (time < TLEAK) return;
+        const int32_t s = EQUIPM.ILKSEC(1);
+        if (s < 1 || s > PIPGEO.NSEC || SECVAR.PT(s) > LEKRES.PTLEAK(1) + LEAK_DP_MIN)
+            held_shut = false;
+    }
+    bool never_opens(double time) const {
+        return EQUIPM.NLEAK >= 1 && !flowed && held_shut && time >= TLEAK + MIN_RELEASE;
+    }
+};
+
 std::string clock_text(double t) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.3f", t - TLEAK);
     return buf;
 }
 }  // namespace
+
+const char* const LEAK_SHUT_TEXT =
+    "THE LEAK DOES NOT FLOW: THE BACK PRESSURE OUTSIDE IT IS NOT BELOW THE PIPELINE PRESSURE AT "
+    "THE LEAK. NOTHING IS RELEASED.";
+
+DischargeSummary summary_words() {
+    const Lekres& L = LEKRES;
+    DischargeSummary s;
+    s.time = L.time;
+    s.peak_total_mass = L.PKTOT(1);
+    s.peak_oil_out = L.PKOIL(1);
+    s.peak_gas_out = L.PKGAS(1);
+    s.peak_oil_out_std = L.PKOSTD(1);
+    s.peak_gas_out_std = L.PKGSTD(1);
+    s.total_mass = static_cast<float>(L.ACMASS(1));
+    s.oil_out = static_cast<float>(L.ACOIL(1));
+    s.gas_out = static_cast<float>(L.ACGAS(1));
+    s.oil_out_std = static_cast<float>(L.ACOSTD(1));
+    s.gas_out_std = static_cast<float>(L.ACGSTD(1));
+    return s;
+}
+
+SummaryFault summary_fault(const DischargeSummary& s, bool non_negative) {
+    using D = DischargeSummary;
+    static const struct {
+        float D::*word;
+        const char* name;
+    } WORDS[11] = {{&D::time, "time"},
+                   {&D::peak_total_mass, "peak_total_mass"},
+                   {&D::peak_oil_out, "peak_oil_out"},
+                   {&D::peak_gas_out, "peak_gas_out"},
+                   {&D::peak_oil_out_std, "peak_oil_out_std"},
+                   {&D::peak_gas_out_std, "peak_gas_out_std"},
+                   {&D::total_mass, "total_mass"},
+                   {&D::oil_out, "oil_out"},
+                   {&D::gas_out, "gas_out"},
+                   {&D::oil_out_std, "oil_out_std"},
+                   {&D::gas_out_std, "gas_out_std"}};
+    for (const auto& w : WORDS) {
+        const float v = s.*w.word;
+        if (!std::isfinite(v) || (non_negative && v < 0.0f)) return {w.name, v};
+    }
+    return {};
+}
 
 LoopSteps library_loop_steps() {
     return LoopSteps{TIMPL, LEKFLO, PRPUPD, MASS, library_tadvdt, PLTTRD, CALCBK};
@@ -252,8 +321,10 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
     R.TCLMAX = std::max(R.TCLMAX, 11400.0f);
     R.TESTIM = R.TEST0 = 2.0f * R.TCLMAX;
     int32_t percent = 0;
+    LeakWatch watch;
+    bool shut = false;
 
-    for (int32_t k = 1; k <= R.IO; ++k) {
+    for (int32_t k = 1; k <= R.IO && !shut; ++k) {
         R.TSTOP = R.TPEND(k);
         R.HTMIN = R.HMINP(k);
         R.HTMAX = R.HMAXP(k);
@@ -270,6 +341,7 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
             if (IERR != 0) return;
             S.mass(IERR, MSG, LMSG);
             if (IERR != 0) return;
+            watch.step(R.TIME);
 
             const double before = R.TIME;
             S.tadvdt(ICUT);
@@ -288,6 +360,13 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
                        "THE FLOW STATE BECAME NOT A NUMBER" +
                            (where > 0 ? " IN SECTION " + std::to_string(where) : std::string()) +
                            " AT TIME " + clock_text(R.TIME) + " S. THE RUN IS STOPPED.");
+                return;
+            }
+            if (const SummaryFault f = summary_fault(summary_words(), false); f.name) {
+                refuse(IERR, MSG, LMSG,
+                       std::string("DISCHARGE SUMMARY VALUE ") + f.name +
+                           " BECAME NOT A NUMBER AT TIME " + clock_text(R.TIME) +
+                           " S. THE RUN IS STOPPED.");
                 return;
             }
             ++R.NINTGR;
@@ -320,12 +399,19 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
                 // The run never goes past the end of its last period.
                 R.TSTOP = std::min<double>(R.TSTOP, R.TPEND(4));
             }
+            if (watch.never_opens(R.TIME)) {
+                shut = true;
+                R.TSTOP = R.TIME;
+            }
         } while (R.TSTOP > R.TIME);
     }
 
     S.plttrd(IERR, MSG, LMSG);
     if (IERR != 0) return;
-    if (L.time < 1.0e-6f) {
+    if (shut) {
+        L.time = 0.0f;
+        setmsg(MSG, LMSG, LEAK_SHUT_TEXT);
+    } else if (L.time < 1.0e-6f) {
         L.time = static_cast<float>(R.TIME - TLEAK);
         setmsg(MSG, LMSG,
                R.TSTOP >= MAXEND

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "release/release.h"
+
 namespace rel {
 
 struct LoopSteps {
@@ -25,5 +27,19 @@ LoopSteps library_loop_steps();
 // Release-end test and simple method (time_loop.cpp).
 void ENDTST();
 void ZEROGOR(char* MSG, int32_t LMSG);
+
+// The 11 words of the discharge summary as the leak results hold them now,
+// and the first word that is not a finite number (with non_negative: not a
+// finite number at or above 0); name nullptr when all are.
+struct SummaryFault {
+    const char* name = nullptr;
+    float value = 0.0f;
+};
+DischargeSummary summary_words();
+SummaryFault summary_fault(const DischargeSummary& s, bool non_negative);
+
+// The warning of a run whose leak never flowed because the back pressure
+// outside it was not below the pipeline pressure at the leak.
+extern const char* const LEAK_SHUT_TEXT;
 
 }  // namespace rel

@@ -29,10 +29,23 @@ void band_clear(int n);
 // none.
 void band_junctions(int NV, const SecI& nrows);
 
+// Rebuilds the row tables JROWG / JROWO of BANDWK from JGRP, JOUT and
+// NVJUN, so that the junction place of a row is found without a search.
+void band_index_rows();
+
 // Adds v to the coefficient in row r of unknown c, wherever it is stored:
 // in the junction blocks when r and c are the two sides of a junction
 // coupling, else in the band. A coefficient that fits neither throws
 // RunFailure (an assembly fault, never an input condition).
-void band_add(int r, int c, double v);
+void band_add_coupled(int r, int c, double v);
+inline void band_add(int r, int c, double v) {
+    // Most rows are no junction row: straight into the band.
+    if (r >= 1 && r <= MXEQ && c >= 1 && c <= MXEQ && c - r >= -3 && c - r <= 3 &&
+        BANDWK.JROWG(r) == 0 && BANDWK.JROWO(r) == 0) {
+        band(r, c) += v;
+        return;
+    }
+    band_add_coupled(r, c, v);
+}
 
 }  // namespace rel

@@ -6,6 +6,7 @@
 // right-hand side. Neither ends the run by itself: a singular pivot, a
 // junction table that does not match the system or a solution that is not
 // finite sets IERR 1 with a message, and the caller leaves the step.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -39,21 +40,20 @@ bool solution_finite(int32_t n) {
 }
 
 // The junction group (j, m) that row r belongs to, with its place q in the
-// group; false for an ordinary row.
+// group; false for an ordinary row. Reads the row tables of band_index_rows.
 struct Group {
     int j = 0, m = 0, q = 0;
 };
 
-bool group_of(int r, int nv, Group& g) {
-    for (int j = 1; j <= NETDSC.NJUN; ++j)
-        for (int m = 1; m <= NETDSC.NBJ(j) - 1; ++m) {
-            int first = BANDWK.JGRP(j, m);
-            if (r >= first && r < first + nv) {
-                g = {j, m, r - first};
-                return true;
-            }
-        }
-    return false;
+constexpr int kSlots = 8;  // JROWG(r) = kSlots j + m
+
+bool group_of(int r, Group& g) {
+    const int code = BANDWK.JROWG(r);
+    if (code == 0) return false;
+    g.j = code / kSlots;
+    g.m = code % kSlots;
+    g.q = r - BANDWK.JGRP(g.j, g.m);
+    return true;
 }
 
 // Word of BJUNC/CJUNC: row JGRP + q against unknown JOUT + k - 1 (k, q from 0).
@@ -103,22 +103,51 @@ void band_junctions(int NV, const SecI& nrows) {
                              " HAS NO OUTGOING UNKNOWNS");
         BANDWK.JOUT(j) = first(bo);
     }
+    band_index_rows();
 }
 
-void band_add(int r, int c, double v) {
+void band_index_rows() {
+    auto& W = BANDWK;
+    W.JROWG.fill(0);
+    W.JROWO.fill(0);
+    const int nv = W.NVJUN;
+    if (nv <= 0) return;
+    // Backwards, so that where two groups claim a row the first one in
+    // junction and slot order keeps it.
+    for (int j = std::min<int>(NETDSC.NJUN, MXJUN); j >= 1; --j) {
+        for (int m = std::min<int>(NETDSC.NBJ(j), MXBJ) - 1; m >= 1; --m)
+            for (int q = 0; q < nv; ++q) {
+                const int r = W.JGRP(j, m) + q;
+                if (r >= 1 && r <= MXEQ) W.JROWG(r) = kSlots * j + m;
+            }
+        for (int i = 0; i < nv; ++i) {
+            const int r = W.JOUT(j) + i;
+            if (r >= 1 && r <= MXEQ) W.JROWO(r) = j;
+        }
+    }
+}
+
+void band_add_coupled(int r, int c, double v) {
     const int nv = BANDWK.NVJUN;
-    for (int j = 1; j <= NETDSC.NJUN && nv > 0; ++j) {
-        int out = BANDWK.JOUT(j);
-        for (int m = 1; m <= NETDSC.NBJ(j) - 1; ++m) {
-            int g = BANDWK.JGRP(j, m);
-            if (r >= g && r < g + nv && c >= out && c < out + nv) {
-                BANDWK.BJUNC(j, m, bword(r - g, c - out, nv)) += v;
-                return;
-            }
-            if (r >= out && r < out + nv && c >= g && c < g + nv) {
-                BANDWK.CJUNC(j, m, cword(c - g, r - out, nv)) += v;
-                return;
-            }
+    if (nv > 0 && NETDSC.NJUN > 0 && r >= 1 && r <= MXEQ && c >= 1 && c <= MXEQ) {
+        // Row r in group (j, m) against junction j's outgoing unknowns: BJUNC;
+        // row r among junction j's outgoing rows against group (j, m): CJUNC.
+        // Should both fit, the lower (j, m) wins, BJUNC before CJUNC.
+        int bkey = 0, ckey = 0;
+        Group gr, gc;
+        if (group_of(r, gr)) {
+            const int out = BANDWK.JOUT(gr.j);
+            if (c >= out && c < out + nv) bkey = kSlots * gr.j + gr.m;
+        }
+        const int jo = BANDWK.JROWO(r);
+        if (jo > 0 && group_of(c, gc) && gc.j == jo) ckey = kSlots * gc.j + gc.m;
+        if (bkey > 0 && (ckey == 0 || bkey <= ckey)) {
+            BANDWK.BJUNC(gr.j, gr.m, bword(gr.q, c - BANDWK.JOUT(gr.j), nv)) += v;
+            return;
+        }
+        if (ckey > 0) {
+            BANDWK.CJUNC(gc.j, gc.m, cword(gc.q, r - BANDWK.JOUT(gc.j), nv)) += v;
+            return;
         }
     }
     if (r < 1 || r > MXEQ || c < 1 || c > MXEQ || c - r < -3 || c - r > 3)
@@ -252,6 +281,7 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
         if (is_end[r]) last = r;
         seglast[r] = last;
     }
+    band_index_rows();
 
     auto& BJ = BANDWK.BJUNC;
     auto& CJ = BANDWK.CJUNC;
@@ -263,7 +293,7 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
             return;
         }
         Group gk;
-        bool grp = group_of(K, NV, gk);
+        bool grp = group_of(K, gk);
         int last = seglast[K];
         int cmax = K + HALF < last ? K + HALF : last;
         for (int I = K + 1; I <= cmax; ++I) {
@@ -299,7 +329,7 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
         double s = x[K];
         for (int c = K + 1; c <= cmax; ++c) s -= band(K, c) * x[c];
         Group gk;
-        if (group_of(K, NV, gk)) {
+        if (group_of(K, gk)) {
             int out = BANDWK.JOUT(gk.j);
             for (int k = 0; k < NV; ++k) s -= BJ(gk.j, gk.m, bword(gk.q, k, NV)) * x[out + k];
         }

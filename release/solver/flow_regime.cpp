@@ -193,6 +193,13 @@ void FLOREG() {
         bool failed = false;
         int n = 1;
         const float k = 0.5f / D;
+        // Terms of the wave height and of the interfacial friction that stay
+        // the same in every pass.
+        const bool vertical = std::fabs(cn) <= 1.0e-6f;
+        const float w = vertical ? 0.0f : 1.0f / (std::fabs(cn) * (rhoLg - rhoG) * GRAV);
+        const float half_rhoG = rhoG / 2.0f, four_sig_w = 4.0f * sig * w;
+        const float hmin = vertical ? 0.0f : 0.001f / std::fabs(cn);
+        const float wave_drag = 75.0f * sn * sn + 690.0f * std::sqrt(sig / (drho * GRAV)) / D * cn * cn;
         for (;;) {
             float Aprev = A;
             if (Ut != T) A = (Um + q - T) / (Ut - T);
@@ -204,13 +211,12 @@ void FLOREG() {
             float dH = -(1.0f - A) / aT;
             float si = std::sin(PI_ * x) / PI_;
             float h;
-            if (std::fabs(cn) <= 1.0e-6f) {
+            if (vertical) {
                 h = 1000.00006f;
             } else {
-                float w = 1.0f / (std::fabs(cn) * (rhoLg - rhoG) * GRAV);
-                float h2 = sq((rhoG / 2.0f) * sq(Ugt - T) * w) - 4.0f * sig * w;
+                float h2 = sq(half_rhoG * sq(Ugt - T) * w) - four_sig_w;
                 h = h2 > 0.0f ? std::sqrt(h2) : h2;
-                h = std::max(h, 0.001f / std::fabs(cn));
+                h = std::max(h, hmin);
             }
             xw = std::min(x + h / D, 1.0f);
             xg = 1.0f - xw;
@@ -225,10 +231,7 @@ void FLOREG() {
             if (v == 0.0f) {
                 lamI = 64.0f * muG / (DG * rhoG);
             } else {
-                float fi = std::min(0.02f * (1.0f + (75.0f * sn * sn +
-                                                     690.0f * std::sqrt(sig / (drho * GRAV)) / D * cn * cn) *
-                                                        (1.0f - A)),
-                                    h / DG);
+                float fi = std::min(0.02f * (1.0f + wave_drag * (1.0f - A)), h / DG);
                 lamI = std::max(fi, FRICF(FRGAS, RETR, v * rhoG * DG / muG, 0.0f)) * v;
             }
             float R = A * k * lamL * rhoL * xw * T - k * (Ugt - T) * lamI * rhoG * s +

@@ -1,6 +1,7 @@
 // Exchange between the phases in the mass step: gas leaving or entering
 // solution (MTRANS), entrainment of bulk liquid into droplets (ENTRAT) and
 // deposition of droplets back onto the bulk liquid (DEPRAT).
+#include <algorithm>
 #include <cmath>
 
 #include "rt/fortio.h"
@@ -38,13 +39,12 @@ int32_t jslot_of_section(int32_t s, int32_t j) {
 void junction_rows(int32_t nv) {
     auto& N = NETDSC;
     auto& W = BANDWK;
-    // First row of every section that carries unknowns.
-    auto row_of = [&](int32_t s) {
-        int32_t r = 1;
-        for (int32_t k = 1; k < s; ++k)
-            if (N.JBND(k) <= 0) r += nv;
-        return r;
-    };
+    // First row of every section that carries unknowns: nv rows for each
+    // section before it that is not the end of a branch entering a junction.
+    int32_t before[MXB + 2];
+    before[1] = 0;
+    for (int32_t k = 1; k <= MXB; ++k) before[k + 1] = before[k] + (N.JBND(k) <= 0 ? 1 : 0);
+    auto row_of = [&](int32_t s) { return s <= 1 ? 1 : 1 + nv * before[std::min(s, MXB + 1)]; };
     W.NVJUN = nv;
     for (int32_t j = 1; j <= N.NJUN; ++j) {
         W.JOUT(j) = row_of(jdown(j));

@@ -10,8 +10,20 @@ namespace rel {
 
 int junction_section(int j) {
     if (j <= 0) return 0;
+    // The network set-up marks one section per junction, so the section found
+    // last time is the answer while it still carries the mark: the search
+    // over all sections runs once per network, not at every junction
+    // boundary of every routine in every step.
+    static int found[MXJUN + 1] = {};
+    if (j <= MXJUN) {
+        const int s = found[j];
+        if (s >= 1 && s <= PIPGEO.NSEC && NETDSC.JBND(s) == -j) return s;
+    }
     for (int s = 1; s <= PIPGEO.NSEC; ++s)
-        if (NETDSC.JBND(s) == -j) return s;
+        if (NETDSC.JBND(s) == -j) {
+            if (j <= MXJUN) found[j] = s;
+            return s;
+        }
     return 0;
 }
 

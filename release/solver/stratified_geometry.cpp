@@ -40,6 +40,18 @@ float centre_elevation(int s) {
 void STRGEO() {
     auto& S = SECVAR;
     const int NSEC = PIPGEO.NSEC;
+    // The liquid height of a section serves the boundaries on both its
+    // sides: worked out once per call.
+    float height[MXSEC + 1];
+    bool have[MXSEC + 1] = {};
+    auto level = [&](int s) {
+        if (s < 0 || s > MXSEC) return level_height(S.BE(s), PIPGEO.SECAREA(s));
+        if (!have[s]) {
+            height[s] = level_height(S.BE(s), PIPGEO.SECAREA(s));
+            have[s] = true;
+        }
+        return height[s];
+    };
     for (int i = 1; i <= NSEC; ++i) {
         S.CONVG(i) = S.CONVL(i) = S.CONVD(i) = 0.0f;
         S.GRVT1(i) = S.GRVT2(i) = S.GRVT3(i) = 0.0f;
@@ -80,8 +92,8 @@ void STRGEO() {
         // A large jump in level (more than 1 % of the summed heights) is
         // halved, taken off the higher side, to keep a front from being
         // driven by a force that one explicit step cannot follow.
-        float h1 = level_height(S.BE(i - 1), PIPGEO.SECAREA(i - 1));
-        float h2 = level_height(S.BE(d), PIPGEO.SECAREA(d));
+        float h1 = level(i - 1);
+        float h2 = level(d);
         float dh = h2 - h1;
         if (h1 + h2 > 0.0f && std::fabs(dh) / (h1 + h2) > 0.01f) dh *= 0.5f;
         const float cosb = 0.5f * (PIPGEO.COSANG(i - 1) + PIPGEO.COSANG(d));

@@ -23,6 +23,24 @@ int32_t TBLOC(float x, const float* grid, int32_t n, int32_t mode) {
     return std::max(index, 1);
 }
 
+// On a grid that never falls the points not above x are the first k, and
+// TBLOC answers k within 1 .. n-1. The walk stops where the interval's lower
+// point is not above x (or at 1) and its upper point is above x (or at n-1),
+// which is that answer; a NaN x finds no point below it and ends at 1.
+int32_t tbloc_from(float x, const float* grid, int32_t n, int32_t start) {
+    int32_t i = std::clamp(start, 1, std::max(n - 1, 1));
+    while (i < n - 1 && grid[i] <= x) ++i;
+    while (i > 1 && !(grid[i - 1] <= x)) --i;
+    return i;
+}
+
+bool grid_ascending(const float* grid, int32_t n) {
+    if (n < 2) return false;
+    for (int32_t i = 1; i < n; ++i)
+        if (!(grid[i - 1] <= grid[i])) return false;
+    return true;
+}
+
 void TBINT(const float* table, int32_t ld, int32_t n, int32_t k, float time, int32_t& index,
            float& weight, float& fraction) {
     auto t = [&](int i) { return table[(k - 1) + ld * (i - 1)]; };

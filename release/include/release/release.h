@@ -63,7 +63,11 @@ typedef struct BNDDAT {
     float TCLOUT;     /* s after the leak opens; 0 or less = never closes */
 } BNDDAT;
 
-/* Leak record: 5 words. */
+/* Leak record: 5 words.
+   LEKX lies between 0 and the branch's length as its sections add up; a
+   position within 1 mm beyond either end is taken as that end. LEKDIA is
+   above 0 and at most the pipe's inner diameter at the leak (a full-bore
+   rupture is the largest hole). LEKPB is at least 100000 Pa. */
 typedef struct LEKDAT {
     int32_t LEKTYP;  /* 0 = plain leak */
     int32_t LEKBR;   /* branch of the leak */
@@ -90,13 +94,18 @@ typedef struct PVTBLK {
     float BETAST;     /* gas mass fraction at standard conditions */
 } PVTBLK;
 
-/* Gas composition for COMPPVT. */
+/* Gas composition for COMPPVT.
+   A pseudo-component (model index 12..29, a plus fraction) has a mole weight
+   of at least 86.178 g/mol (hexane). When its mole weight differs from the
+   catalogue's by more than 1 g/mol it is characterised from its mole weight
+   and liquid density, and the density must lie between 500 and 1300 kg/m3
+   (a value between 0.5 and 1.3 is reported as probably given in g/cm3). */
 typedef struct COMPREC {
     int32_t NCOMP;        /* 1..30 */
     int32_t MODEL[30];    /* model index of component k */
-    float MOLEPCT[30];    /* mole fraction, % */
+    float MOLEPCT[30];    /* mole fraction, %; the fractions sum to 100 +- 0.01 */
     float MOLWT[30];      /* mole weight, g/mol (pseudo-components) */
-    float LIQDEN[30];     /* liquid density (pseudo-components; 0 = none) */
+    float LIQDEN[30];     /* liquid density, kg/m3 (pseudo-components; 0 = none) */
 } COMPREC;
 
 /* Run options: 101 words; the library reads words 1 and 2. */
@@ -144,12 +153,29 @@ typedef struct ReleaseInput {
     int32_t result_path_capacity;
 } ReleaseInput;
 
+/* RELEASE: one discharge run. IERR comes back 0 (success, MSG blank or a
+   warning), 1 (refused input or a failed run, MSG says why) or 9999 (stopped
+   by the callback, "SIMULATION ABORTED!"). On IERR 0 every summary word is a
+   finite number at or above 0 and every number in the result file is finite:
+   a value that is not a number ends the run with IERR 1 and a message naming
+   where it first appeared. Property tables with a density, viscosity, heat
+   capacity or conductivity at or below 0 are refused. A leak that has carried
+   no flow 600 s after it opened, because the back pressure outside it was
+   never below the pipeline pressure at the leak, ends the run there with
+   IERR 0 and the warning "THE LEAK DOES NOT FLOW: ..."; otherwise a run ends
+   at the user's end time or, at the latest, 30 days after the leak opened. */
 RELEASE_API void RELEASE_CALL RELEASE(NETHDR *nethdr, BRREC *brdata, BNDDAT *bnddat,
                                       LEKDAT *lekdat, PVTBLK *pvtblk, ReleaseControl *ctl,
                                       DischargeSummary *summary, const char *path,
                                       int32_t path_len, ReleaseProgressFn *callback,
                                       int32_t *IERR, char *MSG, int32_t msg_len);
 
+/* BLACKOIL and COMPPVT fill the property tables of a fluid, or refuse it
+   with IERR 1 and a message naming the parameter or component and its value.
+   They never answer 0 with a table value that is not a finite number, or
+   with a density, viscosity, heat capacity or conductivity at or below 0 (the
+   message then names the quantity, its value and its grid point). A refusal
+   leaves the block as it was; on success IERR and MSG are left untouched. */
 RELEASE_API void RELEASE_CALL BLACKOIL(float *gas_density, float *oil_density, float *gor,
                                        float *water_cut, PVTBLK *pvtblk, int32_t *IERR,
                                        char *MSG, int32_t msg_len);

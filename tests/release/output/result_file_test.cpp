@@ -453,6 +453,31 @@ TEST(ResultFile, header_into_a_full_disk_or_closed_unit_sets_the_error_flag) {
     }
 }
 
+// A value that is not a number never reaches the file: the row is not
+// written and the message names the variable, its place and the time.
+TEST(ResultFile, a_value_that_is_not_a_number_stops_the_run_before_its_row) {
+    const fs::path dir = scratch_dir("nan");
+    int32_t IERR;
+    char MSG[LMSG];
+    one_branch_run_start(dir / "case.plt", IERR, MSG);
+    ASSERT_EQ(IERR, 0);
+    RUNCTL.TIME = 11405.0;
+    PLTTRD(IERR, MSG, LMSG);
+    ASSERT_EQ(IERR, 0);
+    SECVAR.PT.fill(std::nanf(""));
+    RUNCTL.TIME = 11410.0;
+    PLTTRD(IERR, MSG, LMSG);
+    EXPECT_EQ(IERR, 1);
+    EXPECT_EQ(msgtext(MSG, LMSG),
+              "RESULT VARIABLE PT (CURVE 11, BRANCH 1, POSITION 7) IS NOT A FINITE NUMBER AT TIME "
+              "10.000 S. THE RUN IS STOPPED.");
+    ASSERT_TRUE(rt::close_unit(30));
+    const auto l = lines_of(slurp(dir / "case.plt"));
+    EXPECT_EQ(l.size(), 4u);  // the header and the first row
+    for (const std::string& row : l) EXPECT_EQ(row.find("NaN"), std::string::npos) << row;
+    fs::remove_all(dir);
+}
+
 TEST(ResultFile, row_into_a_closed_unit_sets_the_error_flag) {
     const fs::path dir = scratch_dir("closed");
     int32_t IERR;

@@ -1,6 +1,8 @@
 // Numbered units: open failures, lost writes, held lines, reading back.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include <fcntl.h>
 #include <cstdio>
 #include <unistd.h>
@@ -231,6 +233,29 @@ TEST(ProcessorTime, NeverRunsBackwards) {
     float t1 = rel::CPUTIM();
     EXPECT_GE(t0, 0.0f);
     EXPECT_GE(t1, t0);
+}
+
+// The readings between two reads of the processor clock follow the
+// monotonic clock; they may differ from the processor clock by the read
+// interval (10 ms) at most, whatever the load of the machine.
+TEST(ProcessorTime, StaysWithinTheReadIntervalOfTheProcessorClock) {
+    auto cpu = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+    };
+    volatile double x = 0;
+    float last = 0.0f;
+    for (int i = 0; i < 20000; ++i) {
+        for (int k = 0; k < 200; ++k) x = x + 1e-9 * k;
+        const double before = cpu();
+        const float t = rt::cputime();
+        const double after = cpu();
+        ASSERT_GE(t, last);
+        ASSERT_LE(t, after + 0.0101 + 1e-6 * after) << "reading " << i;
+        ASSERT_GE(t, before - 0.0101 - 1e-6 * before) << "reading " << i;
+        last = t;
+    }
 }
 
 }  // namespace

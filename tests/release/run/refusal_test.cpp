@@ -11,54 +11,17 @@
 #include <limits>
 #include <string>
 
+#include "exported.h"
 #include "networks.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using ReleaseFn = decltype(&RELEASE);
-using BlackoilFn = decltype(&BLACKOIL);
-
-struct Lib {
-    void* h = nullptr;
-    ReleaseFn release = nullptr;
-    BlackoilFn blackoil = nullptr;
-    Lib() {
-        h = dlopen(RELEASE_LIB_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (!h) return;
-        release = reinterpret_cast<ReleaseFn>(dlsym(h, "RELEASE"));
-        blackoil = reinterpret_cast<BlackoilFn>(dlsym(h, "BLACKOIL"));
-    }
-};
-Lib& lib() {
-    static Lib l;
-    return l;
-}
-
-std::string trimmed(const char* m, int n) {
-    while (n > 0 && m[n - 1] == ' ') --n;
-    return std::string(m, n);
-}
-
-struct Call {
-    int32_t IERR = -7;
-    std::string msg;
-    bool msg_overrun = false;
-};
+using namespace exported;
 
 Call call_release(nets::Input& in, const std::string& path) {
-    Call c;
-    char MSG[300];
-    std::memset(MSG, '#', sizeof MSG);
-    DischargeSummary sum{};
-    ReleaseProgressFn none = nullptr;
-    ReleaseInput& r = in.rec;
-    lib().release(&r.net, r.br, &r.bnd, &r.lek, &r.pvt, &in.ctl, &sum, path.c_str(),
-                  static_cast<int32_t>(path.size()), &none, &c.IERR, MSG, 300);
-    c.msg = trimmed(MSG, 256);
-    for (int i = 256; i < 300; ++i) c.msg_overrun = c.msg_overrun || MSG[i] != '#';
-    return c;
+    return exported::call_release(in.rec, in.ctl, path);
 }
 
 // The fluid tables of a plain black oil, when the library can make them.
@@ -250,7 +213,7 @@ std::vector<Row> rows() {
          (scratch() / std::string(257 - scratch().string().size() - 1, 'p')).string()},
         // Reached after the fluid tables, run schedule and initial state.
         {"leak_beyond_branch", [] { return one([](ReleaseInput& r) { r.lek.LEKX = 131.0f; }); },
-         "Leak outside total length of branch no  1. Must be between 0 and       130.", true},
+         "Leak outside total length of branch no  1. Must be between 0 and 130.00 m", true},
         {"leak_back_pressure_low", [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 99999.0f; }); },
          "LEAK BACKPRESSURE TOO LOW", true},
         {"leak_without_hole", [] { return one([](ReleaseInput& r) { r.lek.LEKDIA = 0.0f; }); },

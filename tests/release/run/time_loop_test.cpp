@@ -25,6 +25,7 @@ struct Script {
     double (*leakflow)(double t) = nullptr;
     bool collapse = false;              // the step becomes zero
     bool poison = false;                // the state becomes NaN
+    bool poison_peak = false;           // a peak of the summary becomes infinite
     double interval = 1.0;              // between result rows, s
 } S;
 
@@ -39,6 +40,7 @@ void mass(int32_t&, char*, int32_t) {
     if (S.released) LEKRES.ACMASS(1) = S.released(t);
     if (S.leakflow) LEKRES.LEAKFLOW = static_cast<float>(S.leakflow(t));
     if (S.poison && t > 500.0) SECVAR.PT(2) = std::nanf("");
+    if (S.poison_peak && t > 12000.0) LEKRES.PKGAS(1) = HUGE_VALF;
 }
 void tadvdt(int32_t) {
     RUNCTL.TIME += RUNCTL.HT;
@@ -219,6 +221,56 @@ TEST_F(Loop, a_state_that_is_not_a_number_never_reaches_a_row) {
     EXPECT_EQ(ierr, 1);
     EXPECT_NE(text().find("NOT A NUMBER IN SECTION 2"), std::string::npos) << text();
     for (double t : S.rows) EXPECT_LE(t, 501.0);
+}
+
+TEST_F(Loop, a_summary_word_that_is_not_a_number_ends_the_run_where_it_appeared) {
+    S.poison_peak = true;
+    run(3600.0f);
+    EXPECT_EQ(ierr, 1);
+    EXPECT_EQ(text(), "DISCHARGE SUMMARY VALUE peak_gas_out BECAME NOT A NUMBER AT TIME 602.510 S. "
+                      "THE RUN IS STOPPED.");
+    for (double t : S.rows) EXPECT_LE(t, 12001.0);
+}
+
+// The leak never flows and the back pressure stays at or above the pipeline
+// pressure at the leak: the run ends 600 s after the leak opened. Zero flow
+// with the pipeline pressure above the back pressure (a hole too small to
+// carry flow), or a leak that flowed at some time, runs on.
+TEST_F(Loop, a_leak_held_shut_by_its_back_pressure_ends_after_600_s) {
+    struct Case {
+        const char* what;
+        float line, back;
+        double (*flow)(double);
+        bool ends_early;
+    };
+    const Case cases[] = {
+        {"held shut", 3.0e5f, 5.0e6f, [](double) { return 0.0; }, true},
+        {"equal pressures", 5.0e6f, 5.0e6f, [](double) { return 0.0; }, true},
+        {"no flow through a tiny hole", 6.0e6f, 5.0e6f, [](double) { return 0.0; }, false},
+        {"flowed for a while",  3.0e5f, 5.0e6f,
+         [](double t) { return t > 11450.0 && t < 11460.0 ? -1.0 : 0.0; }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        EQUIPM.NLEAK = 1;
+        EQUIPM.ILKSEC(1) = 2;
+        SECVAR.PT(2) = c.line;
+        LEKRES.PTLEAK(1) = c.back;
+        S.leakflow = c.flow;
+        run(1800.0f);
+        EXPECT_EQ(ierr, 0);
+        if (c.ends_early) {
+            EXPECT_EQ(text(), LEAK_SHUT_TEXT);
+            EXPECT_GE(RUNCTL.TIME, 12000.0);
+            EXPECT_LE(RUNCTL.TIME, 12002.0);
+            EXPECT_EQ(LEKRES.time, 0.0f);
+        } else {
+            EXPECT_EQ(text(),
+                      "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+            EXPECT_GE(RUNCTL.TIME, 13200.0);
+        }
+    }
 }
 
 TEST_F(Loop, a_fluid_without_gas_takes_the_simple_method_after_the_leak_opens) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "run/errors.h"
 #include "run/routines.h"
@@ -18,6 +20,29 @@ TEST(TableSearch, IntervalOfAPointOnAndOffTheGrid) {
     for (const Case& c : cases) EXPECT_EQ(TBLOC(c.x, g, 5, 2), c.want) << c.x;
     EXPECT_EQ(TBLOC(5.0f, g, 0, 2), 1);
     EXPECT_EQ(TBLOC(5.0f, g, 1, 2), 1);
+}
+
+// The search that starts from the previous interval answers what the full
+// scan answers, from every start, for points on, between, beyond and around
+// the grid points (repeated points included) and for NaN.
+TEST(TableSearch, SearchFromAStartIntervalAgreesWithTheScan) {
+    const std::vector<std::vector<float>> grids = {
+        {1, 2}, {1, 2, 4}, {1, 2, 4, 8, 16}, {-5, 0, 0, 3, 3, 3, 7}, {0, 1e5f, 2e5f, 5e5f, 1e6f, 2e7f}};
+    for (const auto& g : grids) {
+        const int n = static_cast<int>(g.size());
+        ASSERT_TRUE(grid_ascending(g.data(), n));
+        std::vector<float> xs = {std::nanf(""), -1e30f, 1e30f};
+        for (float p : g)
+            for (float d : {-1.0f, -1e-3f, 0.0f, 1e-3f, 1.0f}) xs.push_back(p + d * (1.0f + std::fabs(p)));
+        for (float x : xs)
+            for (int start = -1; start <= n + 1; ++start)
+                EXPECT_EQ(tbloc_from(x, g.data(), n, start), TBLOC(x, g.data(), n, 2))
+                    << "x " << x << " start " << start << " grid of " << n;
+    }
+    const float falling[3] = {1, 3, 2}, with_nan[3] = {1, std::nanf(""), 3};
+    EXPECT_FALSE(grid_ascending(falling, 3));
+    EXPECT_FALSE(grid_ascending(with_nan, 3));
+    EXPECT_FALSE(grid_ascending(falling, 1));
 }
 
 TEST(TableSearch, TimeTableWeightsInOneColumn) {

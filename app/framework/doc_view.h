@@ -1,0 +1,173 @@
+#pragma once
+#include <QAbstractScrollArea>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "cmd_target.h"
+
+class CDocTemplate;
+class CDocument;
+class CMDIChildWnd;
+class QPainter;
+class QPrinter;
+
+// A view: a scrolling window on a document. Views draw through OnDraw, on
+// the screen and on the printer alike.
+class CView : public QAbstractScrollArea, public CCmdTarget {
+    Q_OBJECT
+public:
+    explicit CView(QWidget* parent = nullptr);
+    ~CView() override;
+
+    CDocument* GetDocument() const { return m_pDocument; }
+    CMDIChildWnd* GetParentFrame() const;
+
+    virtual void OnInitialUpdate();
+    virtual void OnUpdate(CView* sender, long hint);
+    virtual void OnDraw(QPainter* painter) = 0;
+
+    // Printing: the framework's Print, Print Preview and direct print
+    // commands run these around OnDraw; PrintTo prints onto a given printer.
+    virtual bool OnPreparePrinting(QPrinter* printer);
+    virtual void OnBeginPrinting(QPrinter* printer) {}
+    virtual void OnEndPrinting(QPrinter* printer) {}
+    bool PrintTo(QPrinter* printer);
+    bool IsPrinting() const { return m_pPrinter != nullptr; }
+    QPrinter* GetPrinter() const { return m_pPrinter; }
+
+    // Scrolling: the total size of the drawing in pixels.
+    void SetScrollSizes(QSize total, QSize page = QSize(), QSize line = QSize());
+    QSize GetTotalSize() const { return m_totalSize; }
+    QPoint GetScrollPosition() const;
+    void ScrollToPosition(QPoint pos);
+
+    bool OnCmdMsg(int id, CCmdUI* ui) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    void OnFilePrint(bool withDialog);
+    void OnFilePrintPreview();
+
+private:
+    friend class CDocument;
+    void UpdateScrollBars();
+
+    CDocument* m_pDocument = nullptr;
+    QPrinter* m_pPrinter = nullptr;
+    QSize m_totalSize{0, 0};
+    QSize m_pageSize;
+    QSize m_lineSize;
+};
+
+// A document: the data behind one or more views, with the modified flag,
+// its file path and the save prompt.
+class CDocument : public CCmdTarget {
+public:
+    CDocument();
+    ~CDocument() override;
+
+    const QString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const QString& title);
+    const QString& GetPathName() const { return m_strPathName; }
+    virtual void SetPathName(const QString& path, bool addToMRU = true);
+    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    const std::vector<CView*>& GetViews() const { return m_views; }
+    void UpdateAllViews(CView* sender, long hint = 0);
+    // Frames that show this document, in the order of their views.
+    std::vector<CMDIChildWnd*> GetFrames() const;
+
+    virtual bool OnNewDocument();
+    virtual bool OnOpenDocument(const QString& path);
+    virtual bool OnSaveDocument(const QString& path);
+    virtual void DeleteContents() {}
+    // Closes every frame of the document and deletes it.
+    virtual void OnCloseDocument();
+    virtual bool CanCloseFrame(CMDIChildWnd* frame);
+    // Called after a frame of this document was closed; without views left
+    // the document closes.
+    virtual void OnFrameClosed(CMDIChildWnd* frame);
+    // Asks to save a modified document: Yes saves, No discards, Cancel keeps.
+    virtual bool SaveModified();
+
+    // Saves under path (an empty path asks for a name); replace makes that
+    // the document's path.
+    bool DoSave(const QString& path, bool replace = true);
+    bool DoFileSave();
+
+    bool OnCmdMsg(int id, CCmdUI* ui) override;
+
+private:
+    friend class CDocTemplate;
+    QString m_strTitle;
+    QString m_strPathName;
+    bool m_bModified = false;
+    bool m_bClosing = false;
+    CDocTemplate* m_pDocTemplate = nullptr;
+    std::vector<CView*> m_views;
+};
+
+// A document template: which document, frame and view classes make up one
+// kind of window, and its document string (fields separated by "\n").
+class CDocTemplate : public CCmdTarget {
+public:
+    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+    using DocFactory = std::function<CDocument*()>;
+    using FrameFactory = std::function<CMDIChildWnd*()>;
+    using ViewFactory = std::function<CView*()>;
+
+    CDocTemplate(int resourceId, const QString& docString, DocFactory newDoc, FrameFactory newFrame,
+                 ViewFactory newView);
+    ~CDocTemplate() override;
+
+    int GetResourceId() const { return m_nResourceId; }
+    QString GetDocString(DocStringIndex index) const;
+
+    // An empty path makes a new document.
+    CDocument* OpenDocumentFile(const QString& path, bool makeVisible = true);
+    CMDIChildWnd* CreateNewFrame(CDocument* doc, CMDIChildWnd* other);
+    void InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool makeVisible = true);
+
+    const std::vector<CDocument*>& GetDocuments() const { return m_docs; }
+    void AddDocument(CDocument* doc);
+    void RemoveDocument(CDocument* doc);
+    void CloseAllDocuments();
+
+private:
+    int m_nResourceId;
+    QString m_strDocString;
+    DocFactory m_newDoc;
+    FrameFactory m_newFrame;
+    ViewFactory m_newView;
+    std::vector<CDocument*> m_docs;
+    int m_nUntitledCount = 0;
+};
+
+// Asks for a file name (open or save) with the template's filter. Tests
+// install their own answer.
+using FileNameHandler = std::function<bool(bool open, QString& path, const QString& filter)>;
+FileNameHandler AfxSetFileNameHandler(FileNameHandler handler);
+bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl);
+
+class QPlainTextEdit;
+
+// A view that is a read-only text, printable as it stands.
+class CEditView : public CView {
+    Q_OBJECT
+public:
+    explicit CEditView(QWidget* parent = nullptr);
+    QPlainTextEdit* GetEditCtrl() const { return m_pEdit; }
+    void OnDraw(QPainter* painter) override;
+
+private:
+    QPlainTextEdit* m_pEdit;
+};

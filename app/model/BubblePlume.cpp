@@ -1,0 +1,397 @@
+#include "BubblePlume.h"
+
+#include <vexil/dia_xml.h>
+
+#include <QSaveFile>
+
+#include <glib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <locale>
+#include <ostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Entrainment coefficient alpha = 0.1 and relative width of the gas core
+// lambda = 0.65 (lambda^2 = 0.4225) enter the velocity scale through
+// K = (1 + lambda^2) / (2 alpha^2).
+constexpr double kPlumeK = (0.4225 + 1.0) / (2.0 * 0.01);
+// g / pi with g = 9.80665 m/s2.
+constexpr double kGravityOverPi = 3.121553645344271;
+// The plume front travels slower than the steady centreline: its arrival time
+// is 1.333 transit times after the gas left the leak.
+constexpr double kFrontDelay = 1.333;
+constexpr double kTiny = 1e-7;
+constexpr double kTableStep = 0.06;
+
+struct TableValues {
+    double z, c1, c2, c3;
+};
+// Surface values of the self-similar plume over the relative height z.
+constexpr TableValues kTableValues[17] = {
+    {0.02, 0.012, 4.73, 0.004}, {0.08, 0.048, 3.03, 0.020}, {0.14, 0.083, 2.56, 0.042},
+    {0.20, 0.118, 2.32, 0.067}, {0.26, 0.152, 2.18, 0.093}, {0.32, 0.186, 2.08, 0.122},
+    {0.38, 0.220, 2.01, 0.151}, {0.44, 0.252, 1.97, 0.181}, {0.50, 0.284, 1.94, 0.212},
+    {0.56, 0.314, 1.93, 0.243}, {0.62, 0.344, 1.94, 0.274}, {0.68, 0.372, 1.97, 0.304},
+    {0.74, 0.397, 2.01, 0.335}, {0.80, 0.420, 2.09, 0.364}, {0.86, 0.438, 2.21, 0.392},
+    {0.92, 0.447, 2.43, 0.418}, {0.98, 0.427, 3.04, 0.440},
+};
+
+constexpr std::array<PlumeTableRow, 17> BuildTable()
+{
+    std::array<PlumeTableRow, 17> rows{};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const TableValues& v = kTableValues[i];
+        const TableValues& p = kTableValues[i == 0 ? 0 : i - 1];
+        rows[i] = {v.z, v.c1, v.c1 - p.c1, v.c2, v.c2 - p.c2, v.c3, v.c3 - p.c3};
+    }
+    return rows;
+}
+constexpr std::array<PlumeTableRow, 17> kTable = BuildTable();
+
+// One value of the plume result file: 8 characters, left-aligned, six
+// significant digits with the decimal point always shown (C's "%-8#.6g"),
+// independent of the process locale.
+void PutDbsValue(std::ostream& os, double v)
+{
+    os << std::left << std::setw(8) << v;
+}
+
+std::string FormatDbsRow(const PlumeSample& p)
+{
+    std::ostringstream os;
+    os.imbue(std::locale::classic());
+    os << std::showpoint << std::setprecision(6);
+    const double values[7] = {p.Time, p.Vgas0, p.Macc, p.W, p.Rtime, p.Qgas, p.R};
+    for (int i = 0; i < 7; ++i) {
+        if (i > 0)
+            os << ' ';
+        PutDbsValue(os, values[i]);
+    }
+    os << '\n';
+    return os.str();
+}
+
+const char kDbsHeader[] =
+    "Time     Vgas0    Macc     W        Rtime    Qgas     R\n"
+    "s        m3/s     kg       m/s      s        kg/s     m\n"
+    "-        -        -        -        -        -        -\n";
+
+bool WriteText(QSaveFile& file, const std::string& text)
+{
+    return file.write(text.data(), static_cast<qint64>(text.size())) ==
+               static_cast<qint64>(text.size()) &&
+           file.flush();
+}
+
+}  // namespace
+
+const std::array<PlumeTableRow, 17>& PlumeCoefficientTable()
+{
+    return kTable;
+}
+
+PlumeCoefficients LookupPlumeCoefficients(double z)
+{
+    auto it = std::lower_bound(kTable.begin(), kTable.end(), z,
+                               [](const PlumeTableRow& row, double v) { return row.z < v; });
+    if (it == kTable.end()) {
+        const PlumeTableRow& last = kTable.back();
+        return {last.c1, last.c2, last.c3};
+    }
+    if (it == kTable.begin())
+        return {it->c1, it->c2, it->c3};
+    const double a = (it->z - z) / kTableStep;
+    return {it->c1 - a * it->dc1, it->c2 - a * it->dc2, it->c3 - a * it->dc3};
+}
+
+PlumeState PlumeState::Build(double depth)
+{
+    PlumeState s{};
+    s.H = depth + 10.0;
+    s.c = LookupPlumeCoefficients(depth / s.H);
+    s.A = 0.2 * s.H * s.c.c1;
+    s.B = kPlumeK / s.H;
+    s.C = s.H * s.c.c3;
+    return s;
+}
+
+bool MakePlumeSample(const PlumeState& state, double t, double q, double m, PlumeSample& out)
+{
+    if (q < -kTiny)
+        throw int(NearFieldMsg::NegativeVolumeRate);
+    if (m < -kTiny)
+        throw int(NearFieldMsg::NegativeMass);
+    if (!(m >= kTiny && q >= kTiny && std::isfinite(m) && std::isfinite(q) && std::isfinite(t)))
+        return false;
+    // Velocity scale U = (g / pi * q * K / H)^(1/3).
+    const double buoyancy = q * kGravityOverPi;
+    const double U = std::cbrt(buoyancy * state.B);
+    if (buoyancy <= 0.0 || U <= 0.0)
+        return false;
+    out.Vgas0 = q;
+    out.W = state.c.c2 * U;
+    out.Rtime = state.C / U;
+    out.Time = kFrontDelay * out.Rtime + t;
+    out.Qgas = q;
+    out.Macc = m;
+    // Surface radius widened by the boil's outward flow, growing towards its
+    // steady value as the plume establishes itself.
+    out.R = (1.0 + 0.29 * std::pow(out.W / 0.3, 0.68)) * state.A *
+            std::sqrt(1.0 - std::exp(-3.0 * out.Time / out.Rtime));
+    return true;
+}
+
+CBubblePlume::CBubblePlume()
+{
+    m_setup.snapshot_count = 4;
+}
+
+void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak)
+{
+    if (!(time >= 0.0f))
+        return;
+    const float previous = m_samples.empty() ? 0.0f : m_samples.back().MASSLK;
+    m_samples.push_back({time, masslk, qgleak, masslk - previous});
+}
+
+bool CBubblePlume::IsStartDateValid() const
+{
+    const NearFieldSetup& s = m_setup;
+    return s.start_year > 0 && s.start_month >= 1 && s.start_month <= 12 && s.start_day >= 1 &&
+           s.start_day <= 31 && s.start_hour <= 23 && s.start_minute <= 59;
+}
+
+void CBubblePlume::LoadSetup(xmlNodePtr setup)
+{
+    CNearFieldModel::LoadSetup(setup);
+    avg_boilzone_radius = 0.0;
+    m_hasResult = false;
+    // A file without the smoothing keeps the value a new plume starts with.
+    const bool hasSnapshots = setup && xml_find_attribute(setup, "snapshot_count");
+    m_setup.snapshot_count = hasSnapshots ? m_setup.snapshot_count : 4;
+    if (!setup)
+        return;
+    NearFieldSetup& s = m_setup;
+    char* confirmed = xml_attr_string(setup, "gas_confirmed", "");
+    gas_confirmed = confirmed && std::strcmp(confirmed, "true") == 0;
+    g_free(confirmed);
+    s.water_temperature =
+        static_cast<float>(xml_attr_real(setup, "water_temperature", s.water_temperature));
+    s.snapshot_count = xml_attr_int(setup, "smooth_massrate", s.snapshot_count);
+    s.option_Ulv5 = xml_attr_boolean(setup, "option_Ulv5", 0) != 0;
+    // Out-of-range numbers are kept out of range (so the date is refused)
+    // rather than wrapped into a valid-looking date.
+    auto field = [setup](const char* name, int most) {
+        return std::clamp(xml_attr_int(setup, name, 0), 0, most);
+    };
+    s.start_year = static_cast<uint16_t>(field("start_year", 65535));
+    s.start_month = static_cast<uint8_t>(field("start_month", 255));
+    s.start_day = static_cast<uint8_t>(field("start_day", 255));
+    s.start_hour = static_cast<uint8_t>(field("start_hour", 255));
+    s.start_minute = static_cast<uint8_t>(field("start_minute", 255));
+    avg_boilzone_radius = xml_attr_real(setup, "avg_boilzone_radius", 0.0);
+    if (s.option_Ulv5 && !IsStartDateValid())
+        gas_confirmed = false;
+}
+
+void CBubblePlume::SaveSetup(xmlNodePtr setup) const
+{
+    CNearFieldModel::SaveSetup(setup);
+    const NearFieldSetup& s = m_setup;
+    auto integer = [setup](const char* name, int v) { xml_add_int(xml_new_attribute(setup, name), v); };
+    xml_add_string(xml_new_attribute(setup, "gas_confirmed"), gas_confirmed ? "true" : "false");
+    xml_add_real(xml_new_attribute(setup, "water_temperature"), s.water_temperature);
+    integer("smooth_massrate", s.snapshot_count);
+    xml_add_boolean(xml_new_attribute(setup, "option_Ulv5"), s.option_Ulv5);
+    if (s.option_Ulv5) {
+        integer("start_year", s.start_year);
+        integer("start_month", s.start_month);
+        integer("start_day", s.start_day);
+        integer("start_hour", s.start_hour);
+        integer("start_minute", s.start_minute);
+    }
+    if (m_prepared)
+        xml_add_real(xml_new_attribute(setup, "avg_boilzone_radius"), avg_boilzone_radius);
+}
+
+void CBubblePlume::LoadRelease(float /*temperature*/)
+{
+    ClearSamples();
+    enum { Time, MASSLK, QGLEAK };
+    static const ResultColumn columns[] = {
+        {"Time", "s", nullptr},
+        {"MASSLK", "kg", nullptr},
+        {"QGLEAK", "m3/s", nullptr},
+        {nullptr, nullptr, nullptr},
+    };
+    ResultFileReader reader;
+    ResultColumnMap map;
+    OpenResultFile(reader, columns, map);
+    std::vector<float> row;
+    while (reader.ReadRow(map, row))
+        AppendReleaseRow(row[Time], row[MASSLK], row[QGLEAK]);
+}
+
+int CBubblePlume::Compute()
+{
+    // A new run starts without a result; the radius is stored only on success.
+    avg_boilzone_radius = 0.0;
+    m_hasResult = false;
+
+    if (m_samples.empty())
+        throw int(NearFieldMsg::NoDischargeRecords);
+    if (!(m_setup.water_temperature >= -273.0f))  // NaN included
+        throw int(NearFieldMsg::WaterTemperature);
+    if (!(m_depth > 0.0f))
+        throw int(NearFieldMsg::NotSubsurface);
+    const PlumeState state = PlumeState::Build(m_depth);
+
+    // Each interval between two kept rows releases its mass at the mean time and
+    // mean gas rate of its ends (the leak opens at time 0 with nothing released).
+    const size_t n = m_samples.size();
+    std::vector<PlumeSample> plume;
+    plume.reserve(n);
+    double prevTime = 0.0, prevRate = 0.0, prevMass = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        if (ReportProgress(static_cast<int>(80 * i / n)))
+            return NearFieldCancelled;
+        const ReleaseSample& r = m_samples[i];
+        const double t = 0.5 * (prevTime + r.Time);
+        const double q = 0.5 * (prevRate + r.QGLEAK);
+        const double m = static_cast<double>(r.MASSLK) - prevMass;
+        PlumeSample p{};
+        if (MakePlumeSample(state, t, q, m, p))
+            plume.push_back(p);
+        prevTime = r.Time;
+        prevRate = r.QGLEAK;
+        prevMass = r.MASSLK;
+    }
+
+    // A later release with a stronger plume can overtake an earlier one; equal
+    // arrival times keep the release order.
+    std::stable_sort(plume.begin(), plume.end(),
+                     [](const PlumeSample& a, const PlumeSample& b) { return a.Time < b.Time; });
+    if (ReportProgress(85))
+        return NearFieldCancelled;
+
+    double radius = 0.0;
+    const int code = WriteResults(plume, radius);
+    if (code == NearFieldDone) {
+        avg_boilzone_radius = radius;
+        m_hasResult = true;
+    }
+    return code;
+}
+
+// Bins the arrivals by whole seconds and writes the plume result file (and the
+// Ulv/5 file) to temporary files that replace the previous results only when
+// everything was written; a cancel or a failure leaves the previous files.
+int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& radius)
+{
+    QSaveFile dbs(m_baseName + QStringLiteral(".dbs"));
+    if (!dbs.open(QIODevice::WriteOnly))
+        return 12;
+    if (!WriteText(dbs, kDbsHeader))
+        return 13;
+
+    const int smoothing = smooth_massrate();
+    const bool ulv5 = m_setup.option_Ulv5;
+    std::vector<PlumeSample> kept;  // rows waiting for the smoothing
+    std::vector<MassAtTime> arrived;  // cumulative mass at the surface, for Ulv/5
+
+    // The open bin: its second, its distance from the previous bin and the mass
+    // that has arrived up to it.
+    PlumeSample bin{};
+    double binSecond = 0.0, binLength = 0.0, arrivedMass = 0.0;
+    double radiusSum = 0.0;
+    auto closeBin = [&]() {
+        radiusSum += bin.R * binLength;
+        bin.Macc = arrivedMass;
+        if (std::fabs(binLength) > kTiny)
+            bin.Qgas /= binLength;  // mass of the bin -> mean rate since the previous bin
+        if (smoothing >= 1) {
+            kept.push_back(bin);
+            return true;
+        }
+        if (ulv5)
+            arrived.push_back({bin.Time, arrivedMass});
+        return WriteText(dbs, FormatDbsRow(bin));
+    };
+
+    const size_t count = sorted.size();
+    for (size_t k = 0; k < count; ++k) {
+        if (ReportProgress(static_cast<int>(85 + 15 * k / count)))
+            return NearFieldCancelled;
+        const PlumeSample& p = sorted[k];
+        const double second = std::trunc(p.Time);
+        if (second > binSecond) {
+            if (!closeBin())
+                return 13;
+            bin = PlumeSample{};
+            bin.Time = second;
+            binLength = second - binSecond;
+        }
+        bin.Vgas0 = p.Vgas0;
+        bin.W = p.W;
+        bin.Rtime = p.Rtime;
+        bin.R = p.R;
+        bin.Qgas += p.Macc;
+        arrivedMass += p.Macc;
+        binSecond = second;
+    }
+    if (!closeBin())
+        return 13;
+    if (bin.Time > 1.0)
+        radiusSum /= bin.Time;
+
+    if (smoothing >= 1) {
+        // Centred difference of the cumulative mass over +-smoothing rows.
+        const size_t last = kept.size() - 1;
+        for (size_t k = 0; k <= last; ++k) {
+            const size_t lead = std::min(k + smoothing, last);
+            const size_t trail = k >= static_cast<size_t>(smoothing) ? k - smoothing : 0;
+            const double span = kept[lead].Time - kept[trail].Time;
+            if (span > 1e-8)
+                kept[k].Qgas = (kept[lead].Macc - kept[trail].Macc) / span;
+        }
+        for (const PlumeSample& row : kept) {
+            if (!WriteText(dbs, FormatDbsRow(row)))
+                return 13;
+            if (ulv5)
+                arrived.push_back({row.Time, row.Macc});
+        }
+    }
+
+    QSaveFile dat(m_baseName + QStringLiteral(".dat"));
+    if (ulv5) {
+        std::ostringstream text;
+        text.imbue(std::locale::classic());
+        if (!dat.open(QIODevice::WriteOnly) || !WriteUlv5Rows(text, arrived, m_setup) ||
+            !WriteText(dat, text.str()))
+            throw int(NearFieldMsg::Ulv5Write);
+    }
+    if (ReportProgress(100))
+        return NearFieldCancelled;
+    if (!dbs.commit())
+        return 13;
+    if (ulv5 && !dat.commit())
+        throw int(NearFieldMsg::Ulv5Write);
+    radius = radiusSum;
+    return NearFieldDone;
+}
+
+void CBubblePlume::PrintSettings(std::ostream& os) const
+{
+    const NearFieldSetup& s = m_setup;
+    os << "Water temperature: " << s.water_temperature << " deg.C\n";
+    os << "Mass rate smoothing: " << s.snapshot_count << " timesteps before/after\n";
+    os << "Start date and time: " << s.start_year << ", " << int(s.start_month) << ", "
+       << int(s.start_day) << ", " << int(s.start_hour) << ", " << int(s.start_minute)
+       << " UTC\n";
+}

@@ -1,0 +1,176 @@
+// The near-field models' common base: prepared on the GUI thread from the
+// discharge results and the leak's data, run on the worker thread, where the
+// model's computation runs and its result code becomes a message identifier.
+#pragma once
+
+#include "model_errors.h"
+#include "result_file_reader.h"
+
+#include <release/release.h>
+
+#include <QString>
+
+#include <libxml/tree.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <vector>
+
+// Message identifiers the near-field models raise (texts in the string table).
+namespace NearFieldMsg {
+enum : int {
+    InternalError = 16112,        // "An internal error occurred - Unable to finish network check!"
+    NearfieldInternal = 16128,    // result code 1
+    PlumeSummaryCreate = 16134,   // result code 12
+    PlumeSummaryWrite = 16135,    // result code 13
+    NotCalculated = 16148,        // "Leakage discharge has not been calculated, ..."
+    LeakDiameter = 16152,         // "The Leakage point's diameter must be a positive value. ..."
+    NoDischargeRecords = 16153,   // "The RELEASE result did not contain any discharge data records."
+    UnspecifiedError = 16155,     // "Unspecified error from NEARFIELD module"
+    UnitConversion = 16162,       // "Problem with unit conversion parameters"
+    ResultFileOpen = 16163,       // "Could not open scenario's result file (.PLT)!"
+    ResultFileColumns = 16164,    // "There was a mismatch between expected data columns ..."
+    WaterTemperature = 16169,     // "Water temperature value was below -273 °C!"
+    NegativeMass = 16189,         // "Anti-matter or negative mass detected!"
+    NotSubsurface = 16187,        // "The Nearfield (plume) calculations can only handle sub-surface ..."
+    NegativeVolumeRate = 16193,   // "Volume rate was negative!"
+    Ulv5Write = 16194,            // "Unable to create or write to Ulv/5 data file!"
+};
+}
+
+// Result codes of a near-field computation that are not failures.
+enum : int { NearFieldDone = 0, NearFieldCancelled = 9999 };
+
+// The message identifier a computation's result code is shown with; 0 for
+// the two codes that count as success (done, cancelled).
+int NearFieldResultMessage(int code);
+
+// One row of the discharge time series as the generic near-field models take it.
+struct ReleaseRecord {
+    float Time;    // s since the leak opened
+    float Qgas;    // kg/s
+    float Qoil;    // kg/s
+    float Qwater;  // kg/s
+    float Temp;    // deg.C, ambient temperature at the leak
+    float ROG;     // kg/m3, gas density at the spill point
+    float Roil;    // kg/m3, oil density at the spill point
+    float SOW;     // N/m, oil-water interfacial tension
+    float SOG;     // N/m, oil-gas interfacial tension
+};
+
+// The settings record of the near-field models (the "setup" element).
+struct NearFieldSetup {
+    QString ambient;                 // name of the ambient profile file
+    double ambient_start_time = 0;   // hours
+    double plume_tracking = 0;       // s
+    double plume_step = -0.5;        // s (saved as its magnitude)
+    double plume_output = 0;         // s
+    // Snapshot count; the bubble plume uses the same field as its mass-rate
+    // smoothing half-width (rows before and after).
+    int snapshot_count = 0;
+    double snapshot_interval = 0;    // hours
+    bool option_hydrate = false;
+    bool option_oceandif = false;
+    float water_temperature = 15.0f; // deg.C
+    bool option_Ulv5 = false;
+    uint16_t start_year = 0;         // discharge start, UTC
+    uint8_t start_month = 0;
+    uint8_t start_day = 0;
+    uint8_t start_hour = 0;
+    uint8_t start_minute = 0;
+};
+
+// What a running computation sees of its caller: where progress goes and
+// whether the user asked to stop. Both may be empty (a run with no display).
+// A worker task passes its own reporting and cancel flag:
+//     model.Run({[this](int p) { ReportProgress(p); }, cancelFlag});
+struct NearFieldRunControl {
+    std::function<void(int percent)> progress;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// FileSection callbacks of a task's section ("nearfield"); user_data is the
+// CNearFieldModel. The section's "confirmed" property carries the confirmed
+// flag, its child "setup" the model's settings.
+void SaveTaskSection(void* user_data, xmlNodePtr section);
+void LoadTaskSection(void* user_data, xmlNodePtr section);
+
+class CNearFieldModel {
+public:
+    CNearFieldModel();
+    virtual ~CNearFieldModel();
+    CNearFieldModel(const CNearFieldModel&) = delete;
+    CNearFieldModel& operator=(const CNearFieldModel&) = delete;
+
+    // The scenario path without its extension; see the definition for the rule.
+    static QString MakeBaseName(const QString& path);
+
+    // GUI thread: takes the discharge results and the leak's data and loads the
+    // release. Returns the prepared flag; on false Errors() holds the reason.
+    bool Prepare(const DischargeSummary& summary, const QString& scenarioPath, float depth,
+                 float diameter, float temperature, const QString& ambientDir);
+
+    // The task body (worker thread): runs Compute and throws the message
+    // identifier of a failed result code. A cancelled run returns quietly.
+    void Run(const NearFieldRunControl& control = {});
+
+    virtual bool IsConfirmed() const { return false; }
+    virtual void SetConfirmed(bool) {}
+    // True once a computation has finished with a result (false in the base).
+    virtual bool HasResult() const { return false; }
+    // The model's headline result (0 in the base).
+    virtual float ResultValue() const { return 0.0f; }
+    // The "setup" element of the scenario's "nearfield" section (none: the
+    // defaults). Loading also drops the preparation.
+    virtual void LoadSetup(xmlNodePtr setup);
+    virtual void SaveSetup(xmlNodePtr setup) const;
+    // Reads the release from the scenario's result file; throws identifiers.
+    virtual void LoadRelease(float temperature);
+    // The model's computation; returns a result code (see NearFieldResultMessage).
+    virtual int Compute();
+    virtual void PrintSettings(std::ostream& os) const;
+
+    // The release summary written to the trace file after a preparation.
+    void PrintReleaseTrace(std::ostream& os) const;
+
+    bool IsPrepared() const { return m_prepared; }
+    void ClearPrepared() { m_prepared = false; }
+    // Errors recorded by a failed preparation (the first one stops it).
+    const std::vector<ValidationError>& Errors() const { return m_errors; }
+    const QString& BaseName() const { return m_baseName; }
+    const QString& AmbientDir() const { return m_ambientDir; }
+    float Depth() const { return m_depth; }
+    float Diameter() const { return m_diameter; }
+    const DischargeSummary& Summary() const { return m_summary; }
+    const std::vector<ReleaseRecord>& ReleaseRecords() const { return m_release; }
+    const QString& DetailText() const { return m_detail; }
+
+    NearFieldSetup& Setup() { return m_setup; }
+    const NearFieldSetup& Setup() const { return m_setup; }
+
+protected:
+    // Sends a percentage to the caller of Run; true when the user has cancelled
+    // (the computation then returns NearFieldCancelled).
+    bool ReportProgress(int percent);
+    bool IsCancelled() const;
+    // Opens the scenario's result file and maps the table's columns; throws
+    // the identifier of a missing file, or of a header without every column.
+    void OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
+                        ResultColumnMap& map) const;
+
+    bool m_prepared = false;
+    float m_depth = 0.0f;     // m below the surface
+    float m_diameter = 0.0f;  // m
+    DischargeSummary m_summary{};
+    QString m_baseName;
+    QString m_ambientDir = QStringLiteral("./");
+    std::vector<ReleaseRecord> m_release;
+    QString m_detail;
+    std::vector<ValidationError> m_errors;
+    NearFieldSetup m_setup;
+
+private:
+    const NearFieldRunControl* m_control = nullptr;
+};

@@ -1,0 +1,236 @@
+#include "fluid_dlgs.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <cmath>
+
+#include "command_ids.h"
+#include "message_box.h"
+#include "prop_list_ctrl.h"
+#include "string_table.h"
+#include "unit_dialog.h"
+#include "units.h"
+
+// ------------------------------------------------------- CFluidPropsDlg
+
+CFluidPropsDlg::CFluidPropsDlg(QWidget* parent) : CDialog(0, parent)
+{
+    setObjectName(QStringLiteral("Fluid Properties"));
+    setWindowTitle(QStringLiteral("Fluid Properties"));
+    auto* grid = new QGridLayout(this);
+    AddUnitRow(this, grid, 0, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY, IDC_GAS_DENSITY_UNIT);
+    AddUnitRow(this, grid, 1, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY, IDC_OIL_DENSITY_UNIT);
+    AddUnitRow(this, grid, 2, QStringLiteral("Gas/oil &ratio:"), IDC_GOR, IDC_GOR_UNIT);
+    AddUnitRow(this, grid, 3, QStringLiteral("&Water cut:"), IDC_WATER_CUT, 0, QStringLiteral("%"));
+    grid->addWidget(MakeOkCancelRow(), 4, 0, 1, 3);
+}
+
+void CFluidPropsDlg::DoDataExchange(CDataExchange* pDX)
+{
+    const UnitField table[] = {{"GASDENSITY", IDC_GAS_DENSITY, IDC_GAS_DENSITY_UNIT, &m_gasDensity},
+                               {"OILDENSITY", IDC_OIL_DENSITY, IDC_OIL_DENSITY_UNIT, &m_oilDensity},
+                               {"GOR", IDC_GOR, IDC_GOR_UNIT, &m_gasOilRatio},
+                               {nullptr, 0, 0, nullptr}};
+    UnitExchangeBegin(pDX, table);
+    DDX_Text(pDX, IDC_GAS_DENSITY, m_gasDensity);
+    DDX_Text(pDX, IDC_OIL_DENSITY, m_oilDensity);
+    DDX_Text(pDX, IDC_GOR, m_gasOilRatio);
+    DDX_Text(pDX, IDC_WATER_CUT, m_waterCut);
+    DDV_MinMaxFloat(pDX, m_waterCut, 0.0f, 100.0f);
+    UnitExchangeEnd(pDX, table);
+}
+
+// --------------------------------------------------------- CGasPropsDlg
+
+namespace {
+
+// The number a text begins with; 0 when it begins with none.
+double leadingNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)"));
+    const QRegularExpressionMatch m = number.match(text);
+    return m.hasMatch() ? QLocale::c().toDouble(m.captured(0).trimmed()) : 0.0;
+}
+
+// Refreshes the dialog's total after each edit of a fraction.
+class FFractionChanged : public FEditableListCtrlCallback {
+public:
+    explicit FFractionChanged(CGasPropsDlg* dlg) : m_pDlg(dlg) {}
+    void Changed(CPropListCtrl*, int, int) override { m_pDlg->RefreshTotal(); }
+
+private:
+    CGasPropsDlg* m_pDlg;
+};
+
+bool errorBox(int id, const QString& arg = QString())
+{
+    AfxMessageBox(arg.isNull() ? AfxLoadString(id) : AfxFormatString1(id, arg), MB_ICONERROR);
+    return false;
+}
+
+}  // namespace
+
+CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, QWidget* parent)
+    : CDialog(0, parent), m_cataloguePath(cataloguePath)
+{
+    setObjectName(QStringLiteral("Gas Properties"));
+    setWindowTitle(QStringLiteral("Gas Properties"));
+    resize(560, 420);
+    auto* layout = new QVBoxLayout(this);
+    m_pList = Tag(new CPropListCtrl(this), IDC_COMPONENTS);
+    layout->addWidget(m_pList, 1);
+    auto* row = new QHBoxLayout;
+    auto* defaults = Tag(new QPushButton(QStringLiteral("&Defaults"), this), IDC_DEFAULTS);
+    row->addWidget(defaults);
+    row->addStretch(1);
+    row->addWidget(new QLabel(QStringLiteral("Total:"), this));
+    m_pTotal = Tag(new QLineEdit(this), IDC_TOTAL);
+    m_pTotal->setReadOnly(true);
+    m_pTotal->setAlignment(Qt::AlignRight);
+    m_pTotal->setMaximumWidth(90);
+    row->addWidget(m_pTotal);
+    row->addWidget(new QLabel(QStringLiteral("%"), this));
+    layout->addLayout(row);
+    layout->addWidget(MakeOkCancelRow());
+    connect(defaults, &QPushButton::clicked, this, [this] { OnDefaults(); });
+}
+
+void CGasPropsDlg::MergeDocumentComponents(const std::vector<FluidComponent>& docComponents)
+{
+    m_components = ReadFluidCatalogue(m_cataloguePath);
+    for (const FluidComponent& doc : docComponents) {
+        auto it = std::find_if(m_components.begin(), m_components.end(),
+                               [&](const FluidComponent& c) { return c.compid == doc.compid; });
+        if (it == m_components.end()) {
+            m_components.push_back(doc);
+            continue;
+        }
+        it->mole_weight = doc.mole_weight;
+        it->liquid_density = doc.liquid_density;
+        it->fraction = doc.fraction;
+    }
+}
+
+bool CGasPropsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    // The list's client width once the dialog is laid out (it is not shown yet).
+    layout()->activate();
+    const int client = m_pList->contentsRect().width() - m_pList->verticalScrollBar()->sizeHint().width();
+    int q = client / 4;
+    q = q > 20 ? q - 1 : 20;
+    QString density = GetUnitLabel("LIQDENSITY", false);
+    if (density.isEmpty())
+        density = QStringLiteral("g/cm3");
+    m_pList->InsertColumn(0, AfxLoadString(16171), Qt::AlignLeft, q);
+    m_pList->InsertColumn(1, AfxLoadString(16172), Qt::AlignRight, q - q / 4);
+    m_pList->InsertColumn(2, AfxFormatString1(16173, QStringLiteral("g/mol")), Qt::AlignRight, q);
+    m_pList->InsertColumn(3, AfxFormatString1(16174, density), Qt::AlignRight, q + q / 4);
+    m_pList->SetValidator(1, new FNumericValidater("%.3f"));
+    m_pList->SetValidator(2, new FNumericValidater("%.3f"));
+    m_pList->SetValidator(3, new FNumericValidater("%.4f"));
+    FillRows();
+    return true;
+}
+
+void CGasPropsDlg::FillRows()
+{
+    m_pList->SetChangedCallback(1, nullptr);
+    m_pList->setRowCount(0);
+    for (size_t i = 0; i < m_components.size(); ++i) {
+        const FluidComponent& c = m_components[i];
+        const int row = m_pList->InsertItem(int(i), c.compid);
+        m_pList->SetItemData(row, qintptr(i));
+        m_pList->SetItemText(row, 1, c.fraction > 0 ? QString::asprintf("%.3f", c.fraction) : QString());
+        m_pList->SetItemText(row, 2, QString::asprintf("%.3f", c.mole_weight));
+        const bool hasDensity = c.HasLiquidDensity() && c.liquid_density > 0;
+        m_pList->SetItemText(row, 3, hasDensity ? QString::asprintf("%.4f", ToDisplayUnits("LIQDENSITY", c.liquid_density))
+                                               : QString());
+        m_pList->SetLastEditableColumn(row, c.HasLiquidDensity() ? 3 : 2);
+    }
+    RefreshTotal();
+    m_pList->SetChangedCallback(1, new FFractionChanged(this));
+}
+
+void CGasPropsDlg::RefreshTotal()
+{
+    double total = 0;
+    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+        total += leadingNumber(m_pList->GetItemText(row, 1));
+    m_pTotal->setText(QString::asprintf("%.3f", total));
+}
+
+void CGasPropsDlg::OnDefaults()
+{
+    std::vector<FluidComponent> fresh = ReadFluidCatalogue(m_cataloguePath);
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        const QString id = m_pList->GetItemText(row, 0);
+        const double fraction = leadingNumber(m_pList->GetItemText(row, 1));
+        for (FluidComponent& c : fresh)
+            if (c.compid == id)
+                c.fraction = fraction > 0 ? float(fraction) : 0.0f;
+    }
+    m_components = std::move(fresh);
+    FillRows();
+}
+
+bool CGasPropsDlg::CheckRows()
+{
+    double total = 0;
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        const qintptr index = m_pList->GetItemData(row);
+        if (index < 0 || size_t(index) >= m_components.size())
+            continue;
+        FluidComponent& c = m_components[size_t(index)];
+        const QString fractionText = m_pList->GetItemText(row, 1);
+        double value = 0;
+        const bool hasFraction = !fractionText.isEmpty() && AfxParseReal(fractionText, value);
+        if (hasFraction && value < 0)
+            return errorBox(16175);
+        const bool used = hasFraction && value > 0;
+        c.fraction = used ? float(value) : 0.0f;
+        const QString weightText = m_pList->GetItemText(row, 2);
+        double weight = 0;
+        const bool hasWeight = !weightText.isEmpty() && AfxParseReal(weightText, weight);
+        if (!used) {
+            if (hasWeight && weight > 0)
+                c.mole_weight = float(weight);
+            continue;
+        }
+        total += value;
+        if (weightText.isEmpty())
+            return errorBox(16176);
+        if (!hasWeight || weight <= 0)
+            return errorBox(16177);
+        c.mole_weight = float(weight);
+        if (c.HasLiquidDensity()) {
+            const QString densityText = m_pList->GetItemText(row, 3);
+            double density = 0;
+            if (densityText.isEmpty())
+                return errorBox(16179, c.compid);
+            if (!AfxParseReal(densityText, density) || density <= 0)
+                return errorBox(16178);
+            c.liquid_density = FromDisplayUnits("LIQDENSITY", float(density));
+        }
+    }
+    if (total > 100.001)
+        return errorBox(16180);
+    if (total < 99.999)
+        return errorBox(16181);
+    return true;
+}
+
+void CGasPropsDlg::OnOK()
+{
+    if (!m_pList->CommitEdit()) {
+        errorBox(16182);
+        return;
+    }
+    if (CheckRows())
+        EndDialog(IDOK);
+}

@@ -1,0 +1,168 @@
+#include "object_properties.h"
+
+#include <glib.h>
+
+#include "command_ids.h"
+#include "object_dlgs.h"
+#include "vexil/network_objects.h"
+#include "win_app.h"
+#include "frames.h"
+
+namespace {
+
+QString labelOf(diagram_object* obj)
+{
+    text_block* label = object_label(obj);
+    if (!label)
+        return {};
+    char* text = text_get_string(label);
+    const QString result = QString::fromUtf8(text);
+    g_free(text);
+    return result;
+}
+
+void setLabel(diagram_object* obj, const QString& text)
+{
+    object_set_label(obj, text.toUtf8().constData());
+}
+
+// Runs a dialog that carries a label: fill, show, and on OK store the label
+// and let store() take the values.
+template <class Dlg, class Fill, class Store>
+int runWithLabel(diagram_object* obj, Fill fill, Store store)
+{
+    if (!obj)
+        return 0;
+    Dlg dlg(AfxGetMainWnd());
+    dlg.m_strLabel = labelOf(obj);
+    fill(dlg);
+    if (dlg.DoModal() != IDOK)
+        return 0;
+    store(dlg);
+    setLabel(obj, dlg.m_strLabel);
+    return 1;
+}
+
+}  // namespace
+
+int flow_inlet_properties(diagram_object* obj)
+{
+    point_object* po = obj ? as_point_object(obj) : nullptr;
+    if (!po)
+        return 0;
+    return runWithLabel<CZefFlowInletPropsDlg>(
+        obj,
+        [po](CZefFlowInletPropsDlg& d) {
+            d.m_depth = float(po->depth);
+            d.m_flowrate = float(po->flowrate);
+            d.m_temp = float(po->temp);
+            d.m_closingtime = float(po->closingtime);
+        },
+        [po](CZefFlowInletPropsDlg& d) {
+            po->depth = d.m_depth;
+            po->flowrate = d.m_flowrate;
+            po->temp = d.m_temp;
+            po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
+            point_object_update_data(po);
+        });
+}
+
+int flow_outlet_properties(diagram_object* obj)
+{
+    point_object* po = obj ? as_point_object(obj) : nullptr;
+    if (!po)
+        return 0;
+    return runWithLabel<CZefFlowOutletPropsDlg>(
+        obj,
+        [po](CZefFlowOutletPropsDlg& d) {
+            d.m_depth = float(po->depth);
+            d.m_pressure = float(po->pressure);
+            d.m_closingtime = float(po->closingtime);
+        },
+        [po](CZefFlowOutletPropsDlg& d) {
+            po->depth = d.m_depth;
+            po->pressure = d.m_pressure;
+            po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
+            point_object_update_data(po);
+        });
+}
+
+namespace {
+template <class Dlg>
+int depthOnly(diagram_object* obj)
+{
+    point_object* po = obj ? as_point_object(obj) : nullptr;
+    if (!po)
+        return 0;
+    return runWithLabel<Dlg>(
+        obj, [po](Dlg& d) { d.m_depth = float(po->depth); },
+        [po](Dlg& d) {
+            po->depth = d.m_depth;
+            point_object_update_data(po);
+        });
+}
+}  // namespace
+
+int junction_properties(diagram_object* obj)
+{
+    return depthOnly<CZefJunctionPropsDlg>(obj);
+}
+
+int pipe_join_properties(diagram_object* obj)
+{
+    return depthOnly<CZefPipejoinPropsDlg>(obj);
+}
+
+int pipeline_properties(diagram_object* obj)
+{
+    pipeline* pl = obj ? as_pipeline(obj) : nullptr;
+    if (!pl)
+        return 0;
+    return runWithLabel<CZefPipelinePropsDlg>(
+        obj,
+        [pl](CZefPipelinePropsDlg& d) {
+            d.m_length = float(pl->length);
+            d.m_diameter = float(pl->diameter);
+            d.m_roughness = float(pl->roughness);
+            d.m_heatTransCoeff = float(pl->heat_trans_coeff);
+            d.m_ambTemp = float(pl->amb_temp);
+        },
+        [pl](CZefPipelinePropsDlg& d) {
+            pl->length = d.m_length;
+            pl->diameter = d.m_diameter;
+            pl->roughness = d.m_roughness;
+            pl->heat_trans_coeff = d.m_heatTransCoeff;
+            pl->amb_temp = d.m_ambTemp;
+            pipeline_update_data(pl);
+        });
+}
+
+int spill_point_properties(diagram_object* obj)
+{
+    spill_point* sp = obj ? as_spill_point(obj) : nullptr;
+    if (!sp)
+        return 0;
+    CZefSpillPointPropsDlg dlg(AfxGetMainWnd());
+    dlg.m_depth = float(sp->depth);
+    dlg.m_distance = float(sp->distance);
+    dlg.m_diameter = float(sp->diameter);
+    dlg.m_backpressure = float(sp->backpressure);
+    if (dlg.DoModal() != IDOK)
+        return 0;
+    sp->depth = dlg.m_depth;
+    sp->distance = dlg.m_distance;
+    sp->diameter = dlg.m_diameter;
+    sp->backpressure = dlg.m_backpressure;
+    spill_point_update_data(sp);
+    return 1;
+}
+
+void RegisterPropertyDialogs()
+{
+    type_set_properties(FLOW_INLET_TYPE, flow_inlet_properties);
+    type_set_properties(FLOW_OUTLET_TYPE, flow_outlet_properties);
+    type_set_properties(JUNCTION_TYPE, junction_properties);
+    type_set_properties(PIPE_JOIN_TYPE, pipe_join_properties);
+    type_set_properties(PIPELINE_TYPE, pipeline_properties);
+    type_set_properties(SPILL_POINT_TYPE, spill_point_properties);
+}

@@ -1,0 +1,203 @@
+#include "scenario_doc.h"
+
+#include <QFile>
+#include <cmath>
+
+#include "command_ids.h"
+#include "fluid_dlgs.h"
+#include "fluid_section.h"
+#include "frames.h"
+#include "win_app.h"
+#include "message_box.h"
+#include "scenario_frame.h"
+#include "string_table.h"
+#include "system_settings.h"
+#include "vexil/diagramdata.h"
+
+QString ScenarioBasePath(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return dot > slash ? path.left(dot) : path;
+}
+
+CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
+{
+    m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
+    m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
+    m_sections[1] = {nullptr, nullptr, nullptr, nullptr};
+
+    OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
+    OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
+    OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
+    // The model runs, their set-up, results and plots, and the database
+    // import are not part of this program yet: present, but disabled.
+    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_DISCHARGE, ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
+                   ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, ID_RESULT_DISCHARGE,
+                   ID_RESULT_RELEASE_PLOT, ID_RESULT_NEARFIELD_PLOT, ID_OBJECT_FROM_DATABASE})
+        OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
+}
+
+CScenarioDoc::~CScenarioDoc()
+{
+    diagram_data_free(m_pDiagram);
+}
+
+bool CScenarioDoc::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return false;
+    diagram_data_free(m_pDiagram);
+    m_pDiagram = diagram_data_create();
+    return m_pDiagram != nullptr;
+}
+
+bool CScenarioDoc::OnOpenDocument(const QString& path)
+{
+    DeleteContents();
+    m_pDiagram = diagram_data_create();
+    if (!m_pDiagram || !diagram_file_load(QFile::encodeName(path).constData(), m_pDiagram, m_sections))
+        return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CScenarioDoc::OnSaveDocument(const QString& path)
+{
+    if (!m_pDiagram)
+        return false;
+    const bool backup = AppSettings() ? AppSettings()->BackupBeforeOverwrite() : true;
+    if (!diagram_file_save(m_pDiagram, QFile::encodeName(path).constData(), backup ? 1 : 0, m_sections))
+        return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CScenarioDoc::DeleteContents()
+{
+    diagram_data_free(m_pDiagram);
+    m_pDiagram = nullptr;
+    m_release.SetUpToDate(false);
+    m_release.ClearValidated();
+    m_bNearfieldPrepared = false;
+    SetModifiedFlag(false);
+}
+
+namespace {
+bool isScenarioFrame(CMDIChildWnd* frame)
+{
+    return qobject_cast<CScenarioFrame*>(frame) != nullptr;
+}
+}  // namespace
+
+bool CScenarioDoc::CanCloseFrame(CMDIChildWnd* frame)
+{
+    bool otherFrames = false;
+    bool otherScenarioFrames = false;
+    for (CMDIChildWnd* other : GetFrames()) {
+        if (other == frame)
+            continue;
+        otherFrames = true;
+        otherScenarioFrames = otherScenarioFrames || isScenarioFrame(other);
+    }
+    if (isScenarioFrame(frame) ? otherScenarioFrames : otherFrames)
+        return true;
+    return SaveModified();
+}
+
+void CScenarioDoc::OnFrameClosed(CMDIChildWnd* frame)
+{
+    bool diagramLeft = false;
+    for (CMDIChildWnd* other : GetFrames())
+        diagramLeft = diagramLeft || isScenarioFrame(other);
+    if (!diagramLeft && isScenarioFrame(frame))
+        OnCloseDocument();
+    else
+        CDocument::OnFrameClosed(frame);
+}
+
+QSize CScenarioDoc::GetDiagramExtent() const
+{
+    if (!m_pDiagram)
+        return {1000, 1000};
+    const Rectangle& e = m_pDiagram->extents;
+    return {int(std::ceil((e.right - e.left) * 100.0)), int(std::ceil((e.bottom - e.top) * 100.0))};
+}
+
+int CScenarioDoc::GetZoom() const
+{
+    return m_pDiagram ? int(std::lround(m_pDiagram->scaling * 100.0)) : 100;
+}
+
+void CScenarioDoc::SetZoom(int percent)
+{
+    if (m_pDiagram)
+        m_pDiagram->scaling = float(percent / 100.0);
+}
+
+void CScenarioDoc::NetworkChanged()
+{
+    m_release.SetUpToDate(false);
+    m_release.ClearValidated();
+    m_bNearfieldPrepared = false;
+    SetModifiedFlag();
+    UpdateAllViews(nullptr);
+}
+
+bool CScenarioDoc::VerifyLayout(bool showSuccess)
+{
+    const QByteArray resultPath = QFile::encodeName(ScenarioBasePath(GetPathName()) + QStringLiteral(".$$$"));
+    NetworkChanged();
+    if (m_release.ValidateNetwork(m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density,
+                                  m_blackOil.gas_oil_ratio, m_blackOil.water_cut, m_components.components,
+                                  resultPath.constData())) {
+        if (showSuccess)
+            AfxMessageBox(16101, MB_ICONINFORMATION);
+        return true;
+    }
+    const std::vector<ValidationError>& errors = m_release.Errors();
+    if (errors.empty())
+        AfxMessageBox(16110, MB_ICONERROR);
+    else if (!m_release.Warning().isEmpty())
+        AfxMessageBox(AfxLoadString(int(errors.front().id)) + QStringLiteral("\n\n") + m_release.Warning(),
+                      MB_ICONINFORMATION);
+    else
+        AfxMessageBox(int(errors.front().id), MB_ICONINFORMATION);
+    return false;
+}
+
+void CScenarioDoc::OnFluidProperties()
+{
+    CFluidPropsDlg dlg(AfxGetMainWnd());
+    dlg.m_gasDensity = m_blackOil.gas_density;
+    dlg.m_oilDensity = m_blackOil.oil_density;
+    dlg.m_gasOilRatio = m_blackOil.gas_oil_ratio;
+    dlg.m_waterCut = m_blackOil.water_cut;
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_blackOil.Set(dlg.m_gasDensity, dlg.m_oilDensity, dlg.m_gasOilRatio, dlg.m_waterCut);
+    NetworkChanged();
+}
+
+void CScenarioDoc::OnGasComposition()
+{
+    CGasPropsDlg dlg(FluidCataloguePath(), AfxGetMainWnd());
+    dlg.MergeDocumentComponents(m_components.components);
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
+    m_components.components.clear();
+    for (const FluidComponent& c : dlg.Components())
+        if (c.IsUsable() && c.fraction > 0)
+            m_components.components.push_back(c);
+    m_components.comps_confirmed = true;
+    NetworkChanged();
+}
+
+void CScenarioDoc::EditFluid(int fluidClass)
+{
+    if (fluidClass == FLUID_BLACK_OIL)
+        OnFluidProperties();
+    else if (fluidClass == FLUID_GAS_COMPOSITION)
+        OnGasComposition();
+}

@@ -1,0 +1,76 @@
+#pragma once
+#include <QSize>
+#include <vector>
+
+#include "doc_view.h"
+#include "fluid_model.h"
+#include "release_model.h"
+#include "vexil/diagram_file.h"
+#include "vexil/geometry.h"
+
+struct diagram_data;
+struct renderer;
+class CMDIChildWnd;
+
+// The part of a scenario path before its extension: cut at the last "."
+// that comes after the last "/", else the whole path
+// ("/data/run.v2/net" stays whole, "/data/net.zef" gives "/data/net").
+QString ScenarioBasePath(const QString& path);
+
+// One scenario: the drawn network, the fluid set-up and the models, saved
+// together in one file.
+class CScenarioDoc : public CDocument {
+public:
+    CScenarioDoc();
+    ~CScenarioDoc() override;
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const QString& path) override;
+    bool OnSaveDocument(const QString& path) override;
+    void DeleteContents() override;
+    // Only the last diagram window of a scenario asks to save (or the very
+    // last window, whatever it shows).
+    bool CanCloseFrame(CMDIChildWnd* frame) override;
+    // Without a diagram window left the scenario closes, summary windows too.
+    void OnFrameClosed(CMDIChildWnd* frame) override;
+
+    diagram_data* GetDiagram() const { return m_pDiagram; }
+    // Width and height in hundredths of a diagram unit, rounded up
+    // (10 x 10 units without a diagram).
+    QSize GetDiagramExtent() const;
+    // Diagram scale in percent, rounded (100 without a diagram).
+    int GetZoom() const;
+    void SetZoom(int percent);
+    Point GetLastClickPoint() const { return m_lastClick; }
+    void SetLastClickPoint(const Point& p) { m_lastClick = p; }
+    renderer* GetDisplay() const { return m_pDisplay; }
+    void SetDisplay(renderer* display) { m_pDisplay = display; }
+
+    // After every edit of the network or the discharge settings: the model
+    // results are outdated, the scenario is modified, the views repaint.
+    void NetworkChanged();
+    // Checks the network; a problem is shown with its message, success
+    // only when asked.
+    bool VerifyLayout(bool showSuccess);
+
+    void OnFluidProperties();
+    void OnGasComposition();
+    void EditFluid(int fluidClass);
+    bool IsDatabaseAvailable() const { return false; }
+
+    CReleaseModel& ReleaseModel() { return m_release; }
+    CBlackOilModel& BlackOil() { return m_blackOil; }
+    FluidComponentList& Components() { return m_components; }
+    bool IsNearfieldPrepared() const { return m_bNearfieldPrepared; }
+
+private:
+    diagram_data* m_pDiagram = nullptr;
+    CReleaseModel m_release;
+    CBlackOilModel m_blackOil;
+    FluidComponentList m_components;
+    CFluidModel m_fluid;
+    bool m_bNearfieldPrepared = false;
+    FileSection m_sections[2];
+    Point m_lastClick{0, 0};
+    renderer* m_pDisplay = nullptr;
+};

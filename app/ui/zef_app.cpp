@@ -1,0 +1,180 @@
+#include "zef_app.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "command_ids.h"
+#include "doc_view.h"
+#include "dialog.h"
+#include "main_frame.h"
+#include "object_properties.h"
+#include "options_dlg.h"
+#include "report_view.h"
+#include "scenario_doc.h"
+#include "scenario_frame.h"
+#include "scenario_view.h"
+#include "units.h"
+#include "vexil/object.h"
+
+namespace {
+
+// The About box (606).
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(QWidget* parent) : CDialog(IDD_ABOUTBOX, parent)
+    {
+        setWindowTitle(QStringLiteral("About Orvane"));
+        auto* layout = new QVBoxLayout(this);
+        auto* icon = new QLabel(this);
+        icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+        layout->addWidget(icon);
+        auto* title = new QLabel(QStringLiteral("<b>Orvane</b> - leak discharge from subsea pipeline networks"), this);
+        layout->addWidget(title);
+        layout->addWidget(new QLabel(QStringLiteral("Version 1.0"), this));
+        auto* licence = new QLabel(
+            QStringLiteral("Licensed to the user for engineering studies of pipeline leaks. The results are estimates "
+                           "and must be judged by a qualified engineer."),
+            this);
+        licence->setWordWrap(true);
+        layout->addWidget(licence);
+        auto* origin = new QLabel(
+            QStringLiteral("The network diagram is drawn with the Vexil diagram library, a procedural library of "
+                           "typed objects with handles, connection points and an XML file format."),
+            this);
+        origin->setWordWrap(true);
+        layout->addWidget(origin);
+        auto* close = Tag(new QPushButton(QStringLiteral("Close"), this), IDOK);
+        connect(close, &QPushButton::clicked, this, [this] { EndDialog(IDOK); });
+        layout->addWidget(close, 0, Qt::AlignRight);
+    }
+};
+
+}  // namespace
+
+CZefApp::CZefApp() : CWinApp(QStringLiteral("Orvane"))
+{
+    OnCommand(ID_APP_ABOUT, [this] { OnAbout(); });
+    OnCommand(ID_APP_OPTIONS, [this] { OnOptions(); });
+}
+
+CZefApp::~CZefApp()
+{
+    if (AppSettings() == &m_settings)
+        SetAppSettings(nullptr);
+}
+
+CMainFrame* CZefApp::MainFrame() const
+{
+    return static_cast<CMainFrame*>(m_pMainWnd);
+}
+
+bool CZefApp::InitComServer(const CCommandLineInfo& info)
+{
+    if (info.m_nShellCommand != CCommandLineInfo::AppRegister &&
+        info.m_nShellCommand != CCommandLineInfo::AppUnregister)
+        return true;
+    // Registering the automation service is the pipeline-database link's
+    // job, which this build does not carry.
+    std::fprintf(stderr, "Orvane: the automation service cannot be %s by this build.\n",
+                 info.m_nShellCommand == CCommandLineInfo::AppRegister ? "registered" : "unregistered");
+    m_nExitCode = 1;
+    return false;
+}
+
+bool CZefApp::InitInstance()
+{
+    if (m_strModulePath.isEmpty())
+        m_strModulePath = QCoreApplication::applicationFilePath();
+    if (!m_bArgsSet)
+        m_args = QCoreApplication::arguments().mid(1);
+    CCommandLineInfo info;
+    info.ParseCommandLine(m_args);
+    if (!InitComServer(info))
+        return false;
+
+    SetRegistryKey(QStringLiteral("Holvik"));
+    LoadStdProfileSettings(9);
+
+    AddDocTemplate(new CDocTemplate(
+        IDR_SCENARIO,
+        QStringLiteral("Orvane\nScenario\nScenario\nZEF Scenario (*.zef)\n.zef\nZEF.Document\nZEF Document"),
+        [] { return new CScenarioDoc; }, [] { return new CScenarioFrame; }, [] { return new CScenarioView; }));
+    AddDocTemplate(new CDocTemplate(
+        IDR_REPORT, QStringLiteral("\nSummary\n\n\n\nZEF.Report\n"), [] { return new CScenarioDoc; },
+        [] { return new CMDIChildWnd; }, [] { return new CReportView; }));
+
+    m_bVexilStarted = vexil_startup() != 0;
+    if (!m_bVexilStarted) {
+        m_nExitCode = 1;
+        return false;
+    }
+    RegisterPropertyDialogs();
+
+    m_settings.Load(m_strModulePath, true);
+    SetAppSettings(&m_settings);
+    LoadUnitConversions(m_settings.GetProgramDir() + QStringLiteral("unitconv.txt"));
+    LoadUnitSelections();
+
+    auto* main = new CMainFrame;
+    m_pMainWnd = main;
+    if (main->OnCreate() == -1) {
+        delete main;
+        m_pMainWnd = nullptr;
+        m_nExitCode = 1;
+        return false;
+    }
+    main->resize(1000, 720);
+    QObject::connect(main->MdiArea(), &QMdiArea::subWindowActivated, main, [this] { OnActiveFrameChanged(); });
+
+    if (info.m_bRunAutomated || info.m_bRunEmbedded)
+        return true;  // no window: the automation client drives the program
+    if (!ProcessShellCommand(info)) {
+        m_nExitCode = 1;
+        return false;
+    }
+    main->show();
+    OnActiveFrameChanged();
+    return true;
+}
+
+int CZefApp::ExitInstance()
+{
+    CloseAllDocuments();
+    delete m_pMainWnd;
+    m_pMainWnd = nullptr;
+    if (m_bVexilStarted) {
+        vexil_shutdown();
+        m_bVexilStarted = false;
+    }
+    CWinApp::ExitInstance();
+    return m_nExitCode;
+}
+
+void CZefApp::OnActiveFrameChanged()
+{
+    CMainFrame* main = MainFrame();
+    if (!main)
+        return;
+    CDocument* doc = main->GetActiveDocument();
+    main->setWindowTitle(doc ? QStringLiteral("Orvane - %1").arg(doc->GetTitle()) : QStringLiteral("Orvane"));
+}
+
+void CZefApp::OnAbout()
+{
+    CAboutDlg dlg(m_pMainWnd);
+    dlg.DoModal();
+}
+
+void CZefApp::OnOptions()
+{
+    CSystemSettingsDlg dlg(m_pMainWnd);
+    dlg.ReadFrom(m_settings);
+    if (dlg.DoModal() == IDOK)
+        dlg.WriteTo(m_settings);
+}

@@ -1,0 +1,178 @@
+// Draws the example scenarios with the program, the way a user would, and
+// saves them into the folder given on the command line.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "fluid_dlgs.h"
+#include "message_box.h"
+#include "object_dlgs.h"
+#include "prop_list_ctrl.h"
+#include "scenario_script.h"
+
+namespace {
+
+using S = ScenarioScript;
+
+void label(CDialog* d, const char* text)
+{
+    S::SetText(d, IDC_LABEL, text);
+}
+
+void inletProps(S& s, diagram_object* o, const char* name, const char* depth, const char* rate, const char* temp)
+{
+    s.Properties(o, [&](CDialog* d) {
+        label(d, name);
+        S::SetText(d, IDC_DEPTH, depth);
+        S::SetText(d, IDC_FLOWRATE, rate);
+        S::SetText(d, IDC_TEMP, temp);
+        S::SetText(d, IDC_CLOSINGTIME, "300");
+    });
+}
+
+void pipeProps(S& s, diagram_object* o, const char* name, const char* length, const char* diameter)
+{
+    s.Properties(o, [&](CDialog* d) {
+        label(d, name);
+        S::SetText(d, IDC_LENGTH, length);
+        S::SetText(d, IDC_DIAMETER, diameter);
+    });
+}
+
+void outletProps(S& s, diagram_object* o, const char* name, const char* depth, const char* pressure)
+{
+    s.Properties(o, [&](CDialog* d) {
+        label(d, name);
+        S::SetText(d, IDC_DEPTH, depth);
+        S::SetText(d, IDC_PRESSURE, pressure);
+    });
+}
+
+void leakProps(S& s, diagram_object* o, const char* distance, const char* diameter, const char* depth)
+{
+    s.Properties(o, [&](CDialog* d) {
+        S::SetText(d, IDC_DISTANCE, distance);
+        S::SetText(d, IDC_DIAMETER, diameter);
+        S::SetText(d, IDC_DEPTH, depth);
+    });
+}
+
+void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions)
+{
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            list->SetItemText(row, 1, QString());
+            for (const auto& f : fractions)
+                if (list->GetItemText(row, 0) == f.first)
+                    list->SetItemText(row, 1, f.second);
+        }
+    });
+}
+
+bool save(S& s, const QString& path)
+{
+    const bool ok = s.Doc()->DoSave(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// A single oil line from a wellhead to a platform, leaking half way.
+bool oilLine(S& s, const QString& path)
+{
+    s.app->OnFileNew();
+    diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
+    diagram_object* out = s.Add(ID_TOOL_OUTLET, {12, 2});
+    diagram_object* pipe = s.AddPipeline(S::CpOf(in, S::RIGHT), S::CpOf(out, S::LEFT));
+    diagram_object* leak = s.AddLeak({6, 5}, pipe);
+    inletProps(s, in, "Wellhead", "120", "500000", "60");
+    pipeProps(s, pipe, "Oil line", "8000", "254");
+    outletProps(s, out, "Platform", "120", "20");
+    leakProps(s, leak, "4000", "50", "120");
+    s.WithDialog(ID_SCENARIO_FLUID, [](CDialog* d) {
+        S::SetText(d, CFluidPropsDlg::IDC_GAS_DENSITY, "0.85");
+        S::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "850");
+        S::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
+        S::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
+    });
+    return save(s, path);
+}
+
+// Two inlets meeting at a junction, one line on to the outlet.
+bool twoInlets(S& s, const QString& path)
+{
+    s.app->OnFileNew();
+    diagram_object* north = s.Add(ID_TOOL_INLET, {1, 1});
+    diagram_object* south = s.Add(ID_TOOL_INLET, {1, 7});
+    diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {6, 4});
+    diagram_object* out = s.Add(ID_TOOL_OUTLET, {12, 4});
+    diagram_object* p1 = s.AddPipeline(S::CpOf(north, S::RIGHT), S::CpOf(junction, S::TOP));
+    diagram_object* p2 = s.AddPipeline(S::CpOf(south, S::RIGHT), S::CpOf(junction, S::BOTTOM));
+    diagram_object* p3 = s.AddPipeline(S::CpOf(junction, S::RIGHT), S::CpOf(out, S::LEFT));
+    diagram_object* leak = s.AddLeak({9, 7}, p3);
+    inletProps(s, north, "North", "150", "2000000", "50");
+    inletProps(s, south, "South", "140", "1500000", "45");
+    s.Properties(junction, [](CDialog* d) {
+        label(d, "J1");
+        S::SetText(d, IDC_DEPTH, "130");
+    });
+    pipeProps(s, p1, "North flowline", "3000", "203.2");
+    pipeProps(s, p2, "South flowline", "2500", "203.2");
+    pipeProps(s, p3, "Trunk", "6000", "304.8");
+    outletProps(s, out, "Riser base", "110", "30");
+    leakProps(s, leak, "1500", "25", "120");
+    composition(s, {{"C1", "88"}, {"C2", "6"}, {"C3", "3"}, {"N2", "2"}, {"CO2", "1"}});
+    return save(s, path);
+}
+
+// A gas export line in two segments joined by a connection.
+bool gasExport(S& s, const QString& path)
+{
+    s.app->OnFileNew();
+    diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
+    diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {7, 2});
+    diagram_object* out = s.Add(ID_TOOL_OUTLET, {13, 2});
+    diagram_object* p1 = s.AddPipeline(S::CpOf(in, S::RIGHT), S::CpOf(join, S::LEFT));
+    diagram_object* p2 = s.AddPipeline(S::CpOf(join, S::RIGHT), S::CpOf(out, S::LEFT));
+    diagram_object* leak = s.AddLeak({10, 5}, p2);
+    inletProps(s, in, "Gas platform", "80", "10000000", "40");
+    s.Properties(join, [](CDialog* d) {
+        label(d, "Tie-in");
+        S::SetText(d, IDC_DEPTH, "200");
+    });
+    pipeProps(s, p1, "Export 1", "20000", "711.2");
+    pipeProps(s, p2, "Export 2", "30000", "711.2");
+    outletProps(s, out, "Landfall", "0", "70");
+    leakProps(s, leak, "10000", "100", "250");
+    composition(s, {{"C1", "90.5"}, {"C2", "5"}, {"C3", "2"}, {"iC4", "0.5"}, {"nC4", "0.5"}, {"N2", "1"},
+                    {"CO2", "0.5"}});
+    return save(s, path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication qapp(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+    if (!s.Start())
+        return 1;
+    s.app->GetSettings().SetDisplayUnits(0);
+    s.app->GetSettings().SetToolReset(true);
+    s.Main()->show();
+    bool ok = oilLine(s, out.filePath("oil_line.zef"));
+    ok = twoInlets(s, out.filePath("two_inlets_junction.zef")) && ok;
+    ok = gasExport(s, out.filePath("gas_export.zef")) && ok;
+    for (const QString& t : boxes.Texts())
+        std::printf("message: %s\n", qPrintable(t));
+    return ok ? 0 : 1;
+}

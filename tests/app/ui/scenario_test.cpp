@@ -1,0 +1,726 @@
+// The program driven like a user: start-up, commands, drawing, property
+// dialogs, verification, saving and reopening, printing.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QTest>
+#include <cmath>
+
+#include "fluid_dlgs.h"
+#include "message_box.h"
+#include "object_dlgs.h"
+#include "prop_list_ctrl.h"
+#include "report_view.h"
+#include "scenario_frame.h"
+#include "scenario_script.h"
+#include "string_table.h"
+#include "units.h"
+#include "vexil/modify_tool.h"
+#include "vexil/text.h"
+
+namespace {
+
+const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(s.Start());
+        s.app->GetSettings().SetToolReset(true);
+        s.app->GetSettings().SetDisplayUnits(0);
+        s.Main()->show();
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // A gas of pure methane through the Gas Properties dialog.
+    void SetMethane()
+    {
+        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
+            auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+            for (int row = 0; row < list->GetItemCount(); ++row)
+                list->SetItemText(row, 1, list->GetItemText(row, 0) == "C1" ? "100" : "");
+        });
+    }
+
+    // Inlet - pipeline (with the leak) - outlet, left to right.
+    struct Line {
+        diagram_object *inlet, *pipe, *outlet, *leak;
+    };
+    Line DrawLine()
+    {
+        Line l{};
+        l.inlet = s.Add(ID_TOOL_INLET, {1, 1});
+        l.outlet = s.Add(ID_TOOL_OUTLET, {9, 1});
+        l.pipe = s.AddPipeline(ScenarioScript::CpOf(l.inlet, ScenarioScript::RIGHT),
+                               ScenarioScript::CpOf(l.outlet, ScenarioScript::LEFT));
+        l.leak = s.AddLeak({5, 4}, l.pipe);
+        return l;
+    }
+    void SaveAs(const QString& path)
+    {
+        AfxSetFileNameHandler([path](bool, QString& p, const QString&) {
+            p = path;
+            return true;
+        });
+        s.Main()->ExecuteCommand(ID_FILE_SAVE_AS);
+        AfxSetFileNameHandler({});
+    }
+
+    QTemporaryDir dir;
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+};
+
+bool connectedTo(diagram_object* obj, int handleIndex, diagram_object* other)
+{
+    connection_point* cp = obj->handles[handleIndex]->connected_to;
+    return cp && cp->object == other;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ start-up
+
+TEST_F(Program, StartsWithOneScenarioWindow)
+{
+    EXPECT_EQ(s.Children(), 1);
+    ASSERT_NE(s.View(), nullptr);
+    EXPECT_EQ(s.Doc()->GetTitle(), "Scenario1");
+    EXPECT_EQ(s.Main()->windowTitle(), "Orvane - Scenario1");
+    EXPECT_EQ(s.View()->GetTool(), ID_TOOL_SELECT);
+}
+
+TEST_F(Program, OpensAScenarioAndItsSummaryWindow)
+{
+    DrawLine();
+    const QString path = Path("line.zef");
+    SaveAs(path);
+    s.app->ExitInstance();
+
+    ScenarioScript again;
+    ASSERT_TRUE(again.Start({path}));
+    ASSERT_EQ(again.Children(), 1);
+    ASSERT_NE(again.View(), nullptr);
+    CScenarioDoc* doc = again.Doc();
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_TRUE(again.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY));
+    ASSERT_EQ(again.Children(), 2);
+    auto* report = dynamic_cast<CReportView*>(again.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->GetDocument(), doc);
+    s.app.reset();
+}
+
+TEST(ProgramStart, RegistrationSwitchesEndWithoutAWindow)
+{
+    for (const char* sw : {"-RegServer", "/unregserver"}) {
+        ScenarioScript s;
+        EXPECT_FALSE(s.Start({sw})) << sw;
+        EXPECT_EQ(s.app->MainFrame(), nullptr) << sw;
+        s.app->ExitInstance();
+        s.app.reset();
+    }
+}
+
+TEST(ProgramStart, AScenarioNamedLikeASwitchOpensAsAFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("regserver");
+    {
+        ScenarioScript s;
+        ASSERT_TRUE(s.Start());
+        s.Add(ID_TOOL_JUNCTION, {2, 2});
+        ASSERT_TRUE(s.Doc()->DoSave(path));
+    }
+    ScenarioScript s;
+    ASSERT_TRUE(s.Start({path}));
+    EXPECT_EQ(s.Children(), 1);
+    EXPECT_EQ(s.Doc()->GetPathName(), path);
+}
+
+// -------------------------------------------------------- command table
+
+TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
+{
+    enum Rule { ALWAYS, SELECTION, ONE_WITH_PROPERTIES, FOCUS_OR_SELECTION, NEVER_YET };
+    const struct {
+        int id;
+        const char* text;
+        const char* accel;
+        Rule rule;
+    } table[] = {
+        {ID_TOOL_SELECT, "&Select", "", ALWAYS},
+        {ID_TOOL_PIPELINE, "&Pipeline", "", ALWAYS},
+        {ID_TOOL_PIPEJOIN, "&Connection", "", ALWAYS},
+        {ID_TOOL_JUNCTION, "&Junction", "", ALWAYS},
+        {ID_TOOL_INLET, "&Inlet", "", ALWAYS},
+        {ID_TOOL_OUTLET, "&Outlet", "", ALWAYS},
+        {ID_TOOL_LEAKAGE, "&Leakage", "", ALWAYS},
+        {ID_TOOL_TEXT, "&Text", "", ALWAYS},
+        {ID_OBJECT_FROM_DATABASE, "From &Database...", "", NEVER_YET},
+        {ID_EDIT_CLEAR, "&Delete", "Del", FOCUS_OR_SELECTION},
+        {ID_OBJECT_PROPERTIES, "P&roperties", "", ONE_WITH_PROPERTIES},
+        {ID_OBJECT_TO_BACK, "Send to &Back", "", SELECTION},
+        {ID_OBJECT_TO_FRONT, "Bring to &Front", "", SELECTION},
+        {ID_VIEW_ZOOM, "&Zoom...", "", ALWAYS},
+        {ID_VIEW_ZOOM_IN, "Zoom &In", "F9", ALWAYS},
+        {ID_VIEW_ZOOM_OUT, "Zoom &Out", "F10", ALWAYS},
+        {ID_FILE_PRINT, "&Print...", "Ctrl+P", ALWAYS},
+        {ID_FILE_PRINT_DIRECT, "Print &Direct", "", ALWAYS},
+        {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", ALWAYS},
+        {ID_SCENARIO_VERIFY, "&Verify Layout", "F7", ALWAYS},
+        {ID_SCENARIO_CALC_DISCHARGE, "Calculate &Discharge", "", NEVER_YET},
+        {ID_SCENARIO_CALC_NEARFIELD, "Calculate &Nearfield", "", NEVER_YET},
+        {ID_SCENARIO_CALC_ALL, "Calculate &All", "F5", NEVER_YET},
+        {ID_SCENARIO_FLUID, "&Fluid Properties...", "", ALWAYS},
+        {ID_SCENARIO_GAS_COMPOSITION, "&Gas Composition...", "", ALWAYS},
+        {ID_SCENARIO_DISCHARGE_SETUP, "Dis&charge Setup...", "", NEVER_YET},
+        {ID_SCENARIO_NEARFIELD_SETUP, "Nearfield &Setup...", "", NEVER_YET},
+        {ID_RESULT_DISCHARGE, "&Discharge...", "", NEVER_YET},
+        {ID_RESULT_RELEASE_PLOT, "Release &Plot...", "", NEVER_YET},
+        {ID_RESULT_NEARFIELD_PLOT, "&Nearfield Plot...", "", NEVER_YET},
+        {ID_WINDOW_NEW_SUMMARY, "New &Summary Window", "", ALWAYS},
+        {ID_APP_OPTIONS, "O&ptions...", "", ALWAYS},
+        {ID_VIEW_SCENARIO_BAR, "S&cenario Bar", "", ALWAYS},
+    };
+    CMainFrame* main = s.Main();
+    diagram_object* inlet = s.Add(ID_TOOL_INLET, {1, 1});
+    diagram_object* text = s.Add(ID_TOOL_TEXT, {4, 4});
+    focus_clear();
+
+    const auto enabled = [main](int id) {
+        main->UpdateCmdUI();
+        return main->FindCommand(id)->isEnabled();
+    };
+    for (const auto& row : table) {
+        QAction* action = main->FindCommand(row.id);
+        ASSERT_NE(action, nullptr) << row.id;
+        EXPECT_EQ(action->text(), QString(row.text)) << row.id;
+        EXPECT_EQ(action->data().toInt(), row.id);
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString(row.accel))) << row.id;
+
+        diagram_unselect_all(s.Diagram());
+        const bool none = enabled(row.id);
+        s.Select(inlet);
+        const bool one = enabled(row.id);
+        s.Select(text);
+        const bool oneText = enabled(row.id);
+        switch (row.rule) {
+        case ALWAYS: EXPECT_TRUE(none && one && oneText) << row.id; break;
+        case NEVER_YET: EXPECT_FALSE(none || one || oneText) << row.id; break;
+        case SELECTION:
+        case FOCUS_OR_SELECTION: EXPECT_TRUE(!none && one && oneText) << row.id; break;
+        case ONE_WITH_PROPERTIES: EXPECT_TRUE(!none && one && !oneText) << row.id; break;
+        }
+    }
+    // Without any scenario the view and document commands are off.
+    s.app->CloseAllDocuments();
+    EXPECT_FALSE(enabled(ID_SCENARIO_VERIFY));
+    EXPECT_FALSE(enabled(ID_TOOL_PIPELINE));
+    EXPECT_TRUE(enabled(ID_FILE_NEW));
+}
+
+// ------------------------------------------------------------- drawing
+
+TEST_F(Program, ToolResetDecidesWhetherTheToolStays)
+{
+    s.Add(ID_TOOL_PIPEJOIN, {1, 1});
+    EXPECT_EQ(s.View()->GetTool(), ID_TOOL_SELECT);
+
+    s.app->GetSettings().SetToolReset(false);
+    s.Main()->ExecuteCommand(ID_TOOL_PIPELINE);
+    s.Drag({1, 4}, {3, 6});
+    s.Drag({4, 4}, {6, 6});
+    EXPECT_EQ(s.View()->GetTool(), ID_TOOL_PIPELINE);
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 3u);
+    // Moving with a creation tool and no button held does nothing.
+    s.Mouse(QEvent::MouseMove, {7, 7}, Qt::NoButton);
+    s.Main()->UpdateCmdUI();
+    EXPECT_TRUE(s.Main()->FindCommand(ID_TOOL_PIPELINE)->isChecked());
+    EXPECT_FALSE(s.Main()->FindCommand(ID_TOOL_SELECT)->isChecked());
+}
+
+TEST_F(Program, ANewPipelineSnapsToItsStartAndIsDrawnOutToTheRelease)
+{
+    Line l = DrawLine();
+    auto* pipe = as_pipeline(l.pipe);
+    EXPECT_TRUE(connectedTo(l.pipe, 0, l.inlet));
+    EXPECT_TRUE(connectedTo(l.pipe, 1, l.outlet));
+    const Point end = ScenarioScript::CpOf(l.outlet, ScenarioScript::LEFT);
+    EXPECT_NEAR(pipe->conn.endpoints[1].x, end.x, 1e-9);
+    EXPECT_NEAR(pipe->conn.endpoints[1].y, end.y, 1e-9);
+    // The leak hangs on the pipeline's middle point.
+    connection_point* cp = as_spill_point(l.leak)->custom_handle.connected_to;
+    ASSERT_NE(cp, nullptr);
+    EXPECT_EQ(cp->object, l.pipe);
+    EXPECT_TRUE(s.Doc()->IsModified());
+}
+
+TEST_F(Program, RightButtonDragsLikeTheLeftAndAlwaysEnds)
+{
+    diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {2, 2});
+    const Point before = join->position;
+    s.Drag({before.x, before.y}, {before.x + 2, before.y + 1}, Qt::RightButton);
+    EXPECT_NEAR(join->position.x, before.x + 2, 0.05);
+    EXPECT_EQ(s.View()->GetModifyTool()->state, STATE_NONE);
+}
+
+TEST_F(Program, ARubberBandSelectionDoesNotOutdateTheScenario)
+{
+    Line l = DrawLine();
+    (void)l;
+    s.Doc()->SetModifiedFlag(false);
+    s.Drag({12, 6}, {0.2, 0.2});
+    EXPECT_FALSE(s.Doc()->IsModified());
+    EXPECT_GE(s.Diagram()->selected_count, 3);
+}
+
+TEST_F(Program, DeleteRemovesTheSelectionOrACharacterOfTheFocusedLabel)
+{
+    diagram_object* text = s.Add(ID_TOOL_TEXT, {2, 2});
+    // A click on the selected Text's words (not on its anchor handle) puts
+    // the cursor into it.
+    s.Click({2.4, 1.9});
+    ASSERT_NE(focus_get(), nullptr);
+    text_block* block = object_label(text);
+    const auto textOf = [block] {
+        char* str = text_get_string(block);
+        const QString result = QString::fromUtf8(str);
+        g_free(str);
+        return result;
+    };
+    QTest::keyClick(s.View(), Qt::Key_End);
+    QTest::keyClicks(s.View(), "ab-.c");  // '-' and '.' are not taken
+    EXPECT_EQ(textOf(), "Textabc");
+    QTest::keyClick(s.View(), Qt::Key_Home);
+    s.Main()->ExecuteCommand(ID_EDIT_CLEAR);  // the character at the cursor
+    EXPECT_EQ(textOf(), "extabc");
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 1u);
+
+    focus_clear();
+    s.Select(text);
+    s.Main()->ExecuteCommand(ID_EDIT_CLEAR);
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 0u);
+    EXPECT_EQ(s.Diagram()->selected_count, 0);
+}
+
+TEST_F(Program, ZoomStepsAndTheZoomDialog)
+{
+    const struct {
+        int from;
+        int command;
+        int to;
+    } cases[] = {{10, ID_VIEW_ZOOM_IN, 11},    {100, ID_VIEW_ZOOM_IN, 110}, {1000, ID_VIEW_ZOOM_IN, 1000},
+                 {100, ID_VIEW_ZOOM_OUT, 91},  {10, ID_VIEW_ZOOM_OUT, 10},  {50, ID_VIEW_ZOOM_OUT, 45}};
+    for (const auto& c : cases) {
+        s.Doc()->SetZoom(c.from);
+        s.Main()->ExecuteCommand(c.command);
+        EXPECT_EQ(s.Doc()->GetZoom(), c.to) << c.from << " " << c.command;
+    }
+    s.Doc()->SetZoom(100);
+    s.WithDialog(ID_VIEW_ZOOM, [](CDialog* d) {
+        auto* edit = d->Item<QComboBox>(45586)->lineEdit();
+        edit->clear();
+        QTest::keyClicks(edit, "5000");
+    });
+    EXPECT_EQ(s.Doc()->GetZoom(), 5000);  // the dialog does not clamp
+    // The drawing grows with the zoom.
+    const QSize big = s.View()->GetTotalSize();
+    s.Doc()->SetZoom(100);
+    s.View()->UpdateScrollSizes();
+    EXPECT_GT(big.width(), s.View()->GetTotalSize().width());
+}
+
+// ------------------------------------------------------------- dialogs
+
+TEST_F(Program, OnlyInletOutletAndJunctionInsistOnALabel)
+{
+    const struct {
+        int tool;
+        bool needsLabel;
+    } cases[] = {{ID_TOOL_INLET, true}, {ID_TOOL_OUTLET, true}, {ID_TOOL_JUNCTION, true},
+                 {ID_TOOL_PIPEJOIN, false}, {ID_TOOL_PIPELINE, false}};
+    double x = 1;
+    for (const auto& c : cases) {
+        diagram_object* obj = c.tool == ID_TOOL_PIPELINE ? s.AddPipeline({x, 6}, {x + 1, 7}) : s.Add(c.tool, {x, 1});
+        x += 2;
+        boxes.Clear();
+        bool stayedOpen = false;
+        s.Properties(obj, [&](CDialog* d) {
+            ScenarioScript::SetText(d, IDC_LABEL, "");
+            d->Item<QPushButton>(IDOK)->click();
+            stayedOpen = !d->IsEnded();
+        }, IDCANCEL);
+        EXPECT_EQ(stayedOpen, c.needsLabel) << c.tool;
+        EXPECT_EQ(boxes.Texts(), c.needsLabel ? QStringList{"A label must be entered!"} : QStringList{}) << c.tool;
+        if (c.needsLabel) {
+            EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
+        }
+    }
+}
+
+TEST_F(Program, ClosingTimeTakenFromTheInletDialog)
+{
+    const struct {
+        const char* typed;
+        int stored;
+    } cases[] = {{"12.5", 13}, {"-1", -1}, {"-7", -1}, {"-0.5", 0}, {"0", 0}, {"299.4", 299}};
+    diagram_object* inlet = s.Add(ID_TOOL_INLET, {1, 1});
+    for (const auto& c : cases) {
+        s.Properties(inlet, [&](CDialog* d) {
+            ScenarioScript::SetText(d, IDC_LABEL, "In");
+            ScenarioScript::SetText(d, IDC_CLOSINGTIME, c.typed);
+        });
+        EXPECT_EQ(as_point_object(inlet)->closingtime, c.stored) << c.typed;
+    }
+    EXPECT_EQ(ClosingTimeFromDialog(12.5f), 13);
+}
+
+TEST_F(Program, OutletClosingToggle)
+{
+    diagram_object* outlet = s.Add(ID_TOOL_OUTLET, {1, 1});
+    ASSERT_EQ(as_point_object(outlet)->closingtime, -1);
+    s.Properties(outlet, [](CDialog* d) {
+        auto* box = d->Item<QCheckBox>(IDC_ENABLE_CLOSING);
+        auto* edit = d->Item<QLineEdit>(IDC_CLOSINGTIME);
+        ScenarioScript::SetText(d, IDC_LABEL, "Out");
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_TRUE(edit->text().isEmpty());
+        EXPECT_FALSE(edit->isEnabled());
+        box->click();
+        EXPECT_EQ(edit->text(), "0");
+        EXPECT_TRUE(edit->isEnabled());
+        edit->setText("45.7");
+        box->click();  // unchecked: the edit empties, the value is kept whole
+        EXPECT_TRUE(edit->text().isEmpty());
+        box->click();
+        EXPECT_EQ(edit->text(), "45");
+        edit->setText("120");
+    });
+    EXPECT_EQ(as_point_object(outlet)->closingtime, 120);
+    s.Properties(outlet, [](CDialog* d) {
+        EXPECT_TRUE(d->Item<QCheckBox>(IDC_ENABLE_CLOSING)->isChecked());
+        d->Item<QCheckBox>(IDC_ENABLE_CLOSING)->click();
+    });
+    EXPECT_EQ(as_point_object(outlet)->closingtime, -1);
+}
+
+TEST_F(Program, LeakBackPressureFollowsTheDepth)
+{
+    const struct {
+        const char* depth;
+        double pressure;  // 1030 kg/m3 x 9.80665 m/s2 x depth + 101325 Pa
+    } cases[] = {{"0", 101325.0}, {"100", 1111409.95}};
+    diagram_object* leak = s.Add(ID_TOOL_LEAKAGE, {1, 1});
+    for (const auto& c : cases) {
+        QString shown;
+        s.Properties(leak, [&](CDialog* d) {
+            ScenarioScript::SetText(d, IDC_DEPTH, "1");
+            ScenarioScript::SetText(d, IDC_PRESSURE, "12345");  // typed by hand: replaced
+            ScenarioScript::SetText(d, IDC_DEPTH, c.depth);
+            shown = d->Item<QLineEdit>(IDC_PRESSURE)->text();
+        });
+        // Metric display: bar, six digits.
+        EXPECT_EQ(shown, AfxFormatReal(float(c.pressure / 1e5), 6)) << c.depth;
+        EXPECT_NEAR(as_spill_point(leak)->backpressure, c.pressure, c.pressure * 1e-6) << c.depth;
+    }
+    EXPECT_EQ(AfxFormatReal(float(HydrostaticPressure(100)), 6), "1.11141e+06");
+}
+
+TEST_F(Program, CancelChangesNothing)
+{
+    Line l = DrawLine();
+    for (diagram_object* obj : {l.inlet, l.outlet, l.pipe, l.leak}) {
+        text_block* label = object_label(obj);
+        char* oldLabel = label ? text_get_string(label) : nullptr;
+        double depthBefore = as_point_object(obj) ? as_point_object(obj)->depth : 0;
+        s.Properties(obj, [](CDialog* d) {
+            for (int id : {IDC_LABEL, IDC_DEPTH, IDC_LENGTH, IDC_DIAMETER, IDC_PRESSURE})
+                ScenarioScript::SetText(d, id, "77");
+        }, IDCANCEL);
+        if (label) {
+            char* now = text_get_string(label);
+            EXPECT_STREQ(now, oldLabel);
+            g_free(now);
+        }
+        g_free(oldLabel);
+        if (as_point_object(obj)) {
+            EXPECT_EQ(as_point_object(obj)->depth, depthBefore);
+        }
+        if (as_pipeline(obj)) {
+            EXPECT_NE(as_pipeline(obj)->length, 77.0);
+        }
+    }
+}
+
+TEST_F(Program, UnitLabelsFollowTheDisplayUnits)
+{
+    diagram_object* pipe = s.AddPipeline({1, 1}, {4, 1});
+    QStringList metric, english;
+    for (int units : {0, 1}) {
+        s.app->GetSettings().SetDisplayUnits(units);
+        QStringList& labels = units == 0 ? metric : english;
+        s.Properties(pipe, [&](CDialog* d) {
+            for (int id : {IDC_LENGTH_UNIT, IDC_DIAMETER_UNIT, IDC_ROUGHNESS_UNIT, IDC_HEATTRANS_UNIT, IDC_TEMP_UNIT})
+                labels << AfxGetControlText(d->GetDlgItem(id));
+            d->grab().save(QDir(kArtifacts).filePath(units ? "pipeline_dialog_english.png" : "pipeline_dialog_metric.png"));
+        }, IDCANCEL);
+    }
+    EXPECT_EQ(metric, (QStringList{"m", "mm", "mm", "W/m2K", "\u00B0C"}));
+    EXPECT_EQ(english, (QStringList{"ft", "in", "in", "Btu/hft2F", "\u00B0F"}));
+}
+
+// ------------------------------------------- editing, checking, saving
+
+TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
+{
+    s.app->GetSettings().SetDisplayUnits(1);
+    Line l = DrawLine();
+    s.Properties(l.inlet, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LABEL, "North");
+        ScenarioScript::SetText(d, IDC_DEPTH, "328.084");   // ft
+        ScenarioScript::SetText(d, IDC_FLOWRATE, "3.5e7");  // scf/d
+        ScenarioScript::SetText(d, IDC_TEMP, "122");        // degF
+        ScenarioScript::SetText(d, IDC_CLOSINGTIME, "600");
+    });
+    s.Properties(l.pipe, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LABEL, "Export");
+        ScenarioScript::SetText(d, IDC_LENGTH, "32808.4");  // ft
+        ScenarioScript::SetText(d, IDC_DIAMETER, "20");     // in
+    });
+    s.Properties(l.outlet, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LABEL, "Platform");
+        ScenarioScript::SetText(d, IDC_DEPTH, "328.084");
+        ScenarioScript::SetText(d, IDC_PRESSURE, "725.189");  // psi
+    });
+    s.Properties(l.leak, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_DISTANCE, "16404.2");
+        ScenarioScript::SetText(d, IDC_DIAMETER, "4");
+        ScenarioScript::SetText(d, IDC_DEPTH, "328.084");
+    });
+    // Internal units: metres, pascals, degrees Celsius.
+    EXPECT_NEAR(as_point_object(l.inlet)->depth, 100.0, 1e-3);
+    EXPECT_NEAR(as_point_object(l.inlet)->temp, 50.0, 1e-3);
+    EXPECT_NEAR(as_pipeline(l.pipe)->length, 10000.0, 0.01);
+    EXPECT_NEAR(as_pipeline(l.pipe)->diameter, 0.508, 1e-6);
+    EXPECT_NEAR(as_point_object(l.outlet)->pressure, 5.0e6, 5.0);
+    EXPECT_NEAR(as_spill_point(l.leak)->distance, 5000.0, 0.01);
+    EXPECT_NEAR(as_spill_point(l.leak)->diameter, 0.1016, 1e-6);
+    SetMethane();
+    ASSERT_TRUE(s.Doc()->Components().comps_confirmed);
+
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    ASSERT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+    EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONINFORMATION));
+    EXPECT_TRUE(s.Doc()->ReleaseModel().IsValidated());
+    s.Main()->MDIGetActive()->resize(900, 560);
+    s.Main()->grab().save(QDir(kArtifacts).filePath("main_frame_network.png"));
+
+    const QString path = Path("north.zef");
+    SaveAs(path);
+    EXPECT_FALSE(s.Doc()->IsModified());
+    EXPECT_EQ(s.Doc()->GetTitle(), "north.zef");
+    boxes.Clear();
+    s.Main()->MDIGetActive()->close();
+    EXPECT_TRUE(boxes.Texts().isEmpty());  // saved: no prompt
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(s.Children(), 0);
+
+    ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
+    GList* objects = s.Diagram()->active_layer->objects;
+    ASSERT_EQ(g_list_length(objects), 4u);
+    diagram_object *inlet = nullptr, *pipe = nullptr, *outlet = nullptr, *leak = nullptr;
+    for (GList* i = objects; i; i = i->next) {
+        auto* o = static_cast<diagram_object*>(i->data);
+        const QString type = o->type->name;
+        (type == FLOW_INLET_TYPE ? inlet : type == PIPELINE_TYPE ? pipe : type == FLOW_OUTLET_TYPE ? outlet : leak) = o;
+    }
+    ASSERT_TRUE(inlet && pipe && outlet && leak);
+    EXPECT_EQ(as_point_object(inlet)->closingtime, 600);
+    EXPECT_NEAR(as_point_object(inlet)->depth, 100.0, 1e-3);
+    EXPECT_NEAR(as_pipeline(pipe)->length, 10000.0, 0.01);
+    EXPECT_NEAR(as_point_object(outlet)->pressure, 5.0e6, 5.0);
+    EXPECT_NEAR(as_spill_point(leak)->diameter, 0.1016, 1e-6);
+    char* label = text_get_string(object_label(inlet));
+    EXPECT_STREQ(label, "North");
+    g_free(label);
+    EXPECT_TRUE(connectedTo(pipe, 0, inlet));
+    EXPECT_TRUE(connectedTo(pipe, 1, outlet));
+    EXPECT_EQ(as_spill_point(leak)->custom_handle.connected_to->object, pipe);
+    ASSERT_EQ(s.Doc()->Components().components.size(), 1u);
+    EXPECT_EQ(s.Doc()->Components().components[0].compid, "C1");
+    EXPECT_FALSE(s.Doc()->IsModified());
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+}
+
+TEST_F(Program, SavePromptOfTheLastScenarioWindow)
+{
+    const QString path = Path("prompt.zef");
+    s.Add(ID_TOOL_JUNCTION, {1, 1});
+    SaveAs(path);
+    const QByteArray saved = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    s.Add(ID_TOOL_JUNCTION, {4, 1});
+    ASSERT_TRUE(s.Doc()->IsModified());
+    // A summary window does not keep the scenario alive without its diagram.
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    s.Main()->MDIActivate(qobject_cast<CMDIChildWnd*>(s.Main()->MdiArea()->subWindowList().front()));
+
+    boxes.Answer(IDCANCEL);
+    s.Main()->MdiArea()->subWindowList().front()->close();
+    EXPECT_EQ(s.Children(), 2);
+    EXPECT_EQ(boxes.Texts(), QStringList{"Save changes to prompt.zef?"});
+
+    boxes.Answer(IDNO);
+    s.Main()->MdiArea()->subWindowList().front()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.Children(), 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), saved);
+
+    ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
+    s.Add(ID_TOOL_PIPEJOIN, {6, 1});
+    boxes.Answer(IDYES);
+    s.Main()->MdiArea()->subWindowList().front()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.Children(), 0);
+    // The first junction and the connection; the discarded junction is gone.
+    ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u);
+}
+
+TEST_F(Program, VerifyLayoutReportsTheFirstProblem)
+{
+    s.Add(ID_TOOL_INLET, {1, 1});
+    SetMethane();
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONINFORMATION));
+    EXPECT_NE(boxes.Texts()[0], AfxLoadString(16101));
+    EXPECT_FALSE(boxes.Texts()[0].isEmpty());
+    EXPECT_FALSE(s.Doc()->ReleaseModel().IsValidated());
+}
+
+TEST(ScenarioPaths, BaseCutsOnlyTheFileExtension)
+{
+    const struct {
+        const char* path;
+        const char* base;
+    } cases[] = {{"/data/net.zef", "/data/net"}, {"/data/run.v2/net", "/data/run.v2/net"},
+                 {"/data/net.1.zef", "/data/net.1"}, {"net", "net"}, {"", ""}, {"/a/.zef", "/a/"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ScenarioBasePath(c.path), QString(c.base)) << c.path;
+}
+
+// ------------------------------------------------------------ printing
+
+TEST_F(Program, PrintingGivesOnePageWithoutHandlesOrConnectionMarks)
+{
+    Line l = DrawLine();
+    s.Select(l.pipe);
+    const QString pdf = Path("print.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    ASSERT_TRUE(s.View()->PrintTo(&printer));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    EXPECT_EQ(QString::fromLatin1(bytes).count(page), 1);
+
+    const auto countColour = [](const QImage& img, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += (img.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+        return n;
+    };
+    const QRgb handleGreen = qRgb(0, 255, 0);
+    const QRgb connectionCross = qRgb(102, 102, 255);
+    QImage screen = s.View()->RenderImage(false);
+    QImage print = s.View()->RenderImage(true);
+    screen.save(QDir(kArtifacts).filePath("view_screen.png"));
+    print.save(QDir(kArtifacts).filePath("view_print.png"));
+    EXPECT_GT(countColour(screen, handleGreen) + countColour(screen, qRgb(255, 0, 0)), 0);
+    EXPECT_GT(countColour(screen, connectionCross), 0);
+    EXPECT_EQ(countColour(print, handleGreen), 0);
+    EXPECT_EQ(countColour(print, connectionCross), 0);
+    // The drawing itself is there: black pipe and symbol pixels.
+    EXPECT_GT(countColour(print, qRgb(0, 0, 0)), 50);
+}
+
+// ------------------------------------------------------------- pictures
+
+TEST_F(Program, PicturesOfEveryDialog)
+{
+    s.app->GetSettings().SetDisplayUnits(1);
+    Line l = DrawLine();
+    diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {4, 8});
+    diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {8, 8});
+    const auto picture = [](const char* name) {
+        return [name](CDialog* d) {
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(d->grab().save(QDir(kArtifacts).filePath(QString(name) + ".png")) == false) << name;
+        };
+    };
+    s.Properties(l.inlet, picture("dialog_flow_inlet"), IDCANCEL);
+    s.Properties(l.outlet, picture("dialog_flow_outlet"), IDCANCEL);
+    s.Properties(junction, picture("dialog_junction"), IDCANCEL);
+    s.Properties(join, picture("dialog_connection"), IDCANCEL);
+    s.Properties(l.pipe, picture("dialog_pipeline"), IDCANCEL);
+    s.Properties(l.leak, picture("dialog_leakage"), IDCANCEL);
+    s.WithDialog(ID_SCENARIO_FLUID, picture("dialog_fluid_properties"), IDCANCEL);
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, picture("dialog_gas_properties"), IDCANCEL);
+    s.WithDialog(ID_APP_OPTIONS, picture("dialog_options"), IDCANCEL);
+    s.WithDialog(ID_VIEW_ZOOM, picture("dialog_zoom"), IDCANCEL);
+    s.WithDialog(ID_APP_ABOUT, picture("dialog_about"), IDOK);
+    for (const char* name : {"dialog_flow_inlet", "dialog_leakage", "dialog_gas_properties", "dialog_about"})
+        EXPECT_TRUE(QFile::exists(QDir(kArtifacts).filePath(QString(name) + ".png"))) << name;
+}
+
+// ------------------------------------------------------------- examples
+
+TEST(Examples, TheShippedScenariosOpenAndCheck)
+{
+    const struct {
+        const char* file;
+        unsigned objects;
+        bool composition;
+    } cases[] = {{"oil_line.zef", 4, false}, {"two_inlets_junction.zef", 8, true}, {"gas_export.zef", 6, true}};
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+    ASSERT_TRUE(s.Start());
+    for (const auto& c : cases) {
+        const QString path = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + c.file;
+        ASSERT_NE(s.app->OpenDocumentFile(path), nullptr) << c.file;
+        EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), c.objects) << c.file;
+        if (c.composition) {
+            EXPECT_TRUE(s.Doc()->Components().comps_confirmed) << c.file;
+            boxes.Clear();
+            s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+            EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)}) << c.file;
+        } else {
+            EXPECT_TRUE(s.Doc()->BlackOil().confirmed) << c.file;
+            EXPECT_FLOAT_EQ(s.Doc()->BlackOil().oil_density, 850.0f) << c.file;
+        }
+        s.Doc()->SetModifiedFlag(false);
+    }
+}
