@@ -1,7 +1,9 @@
 // Runs the library on case files: for each file given on the command line,
 // fills the fluid-property tables (BLACKOIL or COMPPVT), calls RELEASE with
 // the result path "<case-stem>.$$$" in the current directory and prints what
-// came back. Exit status 1 when a case file could not be read, else 0.
+// came back. Exit status 1 when any case could not be read, its fluid tables
+// could not be filled or RELEASE returned an error (IERR not 0), else 0; a
+// warning in MSG with IERR 0 is a success.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -54,9 +56,10 @@ bool fill_fluid(cases::Case& c) {
     return true;
 }
 
-void run_case(cases::Case& c, const std::string& path) {
+// Runs one case; false when it did not succeed.
+bool run_case(cases::Case& c, const std::string& path) {
     if (!c.description.empty()) std::printf("  %s\n", c.description.c_str());
-    if (!fill_fluid(c)) return;
+    if (!fill_fluid(c)) return false;
     std::string result = std::filesystem::path(path).stem().string() + ".$$$";
     DischargeSummary summary;
     std::memset(&summary, 0, sizeof summary);
@@ -68,10 +71,11 @@ void run_case(cases::Case& c, const std::string& path) {
     RELEASE(&in.net, in.br, &in.bnd, &in.lek, &in.pvt, &c.control, &summary, result.c_str(),
             static_cast<int32_t>(result.size()), &no_callback, &ierr, msg, 256);
     std::printf("  IERR = %d\n  MSG  = %s\n", ierr, trimmed(msg, 256).c_str());
-    if (ierr != 0) return;
+    if (ierr != 0) return false;
     const float* words = &summary.time;
     for (int i = 0; i < 11; ++i)
         std::printf("  %-17s %14.6g %s\n", kSummary[i].name, static_cast<double>(words[i]), kSummary[i].unit);
+    return true;
 }
 
 }  // namespace
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
         std::printf("case %s\n", argv[i]);
         try {
             cases::Case c = cases::load_case(argv[i]);
-            run_case(c, argv[i]);
+            if (!run_case(c, argv[i])) status = 1;
         } catch (const cases::CaseError& e) {
             std::printf("  cannot use the case file: %s\n", e.what());
             status = 1;

@@ -58,7 +58,7 @@ void print_block(const PVTBLK& b) {
 }
 
 int fail(int32_t ierr, const char* msg) {
-    std::fprintf(stderr, "IERR %d: %s\n", ierr, msgtext(msg, LMSG).c_str());
+    std::fprintf(stderr, "IERR %d: %s\n", ierr, msgtext(msg, MSGLEN).c_str());
     return 1;
 }
 
@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
             b.GORST = r;
             b.BETAST = 0.0f;
             int32_t ierr = 0;
-            char msg[LMSG];
-            setmsg(msg, LMSG, "");
-            BLACKOIL(&g, &o, &r, &w, &b, &ierr, msg, LMSG);
+            char msg[MSGLEN];
+            setmsg(msg, MSGLEN, "");
+            BLACKOIL(&g, &o, &r, &w, &b, &ierr, msg, MSGLEN);
             if (ierr != 0) return fail(ierr, msg);
             print_block(b);
             return 0;
@@ -138,9 +138,9 @@ int main(int argc, char** argv) {
             if (!composition(1, c)) return usage();
             PVTBLK b{};
             int32_t ierr = 0;
-            char msg[LMSG];
-            setmsg(msg, LMSG, "");
-            COMPPVT(&c, &b, &ierr, msg, LMSG);
+            char msg[MSGLEN];
+            setmsg(msg, MSGLEN, "");
+            COMPPVT(&c, &b, &ierr, msg, MSGLEN);
             if (ierr != 0) return fail(ierr, msg);
             print_block(b);
             return 0;

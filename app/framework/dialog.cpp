@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "command_ids.h"
@@ -74,6 +75,13 @@ bool AfxParseReal(const QString& text, double& value)
         return false;
     value = v;
     return true;
+}
+
+double AfxLeadingReal(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)"));
+    const QRegularExpressionMatch m = number.match(text);
+    return m.hasMatch() ? QLocale::c().toDouble(m.captured(0).trimmed()) : 0.0;
 }
 
 QString AfxFormatReal(double value, int digits)
@@ -274,6 +282,8 @@ bool CDialog::UpdateData(bool saveAndValidate)
 
 void CDialog::EndDialog(int result)
 {
+    if (m_bEnded)
+        return;  // the first ending holds (a late Cancel does not undo an OK)
     m_bEnded = true;
     m_nResult = result;
     done(result);

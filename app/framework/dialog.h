@@ -51,6 +51,9 @@ void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minValue, float maxV
 // The locale-free reading of a number: white space around, nothing else.
 bool AfxParseReal(const QString& text, double& value);
 QString AfxFormatReal(double value, int digits);
+// The number a text begins with (as the C library's atof reads it), 0 when
+// it begins with none.
+double AfxLeadingReal(const QString& text);
 
 // Lets only digits be typed into the edit (text set by the program may hold
 // anything).

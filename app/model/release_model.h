@@ -7,12 +7,17 @@
 // number first, so the record, the error list and the scenario file refer to
 // objects by number, and sibling branches are visited in number order (the
 // same drawing always numbers its branches the same way).
+//
+// The discharge run itself is a worker task: Run calls the library's
+// RELEASE on the worker thread with the validated record and keeps the
+// run's summary, up-to-date flag and warning.
 #ifndef ORVANE_MODEL_RELEASE_MODEL_H
 #define ORVANE_MODEL_RELEASE_MODEL_H
 
 #include "fluid_model.h"
 #include "model_errors.h"
 #include "release_input.h"
+#include "worker_task.h"
 
 #include <QString>
 
@@ -22,11 +27,52 @@
 
 struct diagram_data;
 struct diagram_object;
+struct _xmlNode;
 
-class CReleaseModel {
+// String-table ids the discharge run raises.
+enum : unsigned {
+    IDS_NETWORK_INVALID = 16109,
+    IDS_RELEASE_UNSPECIFIED = 16154,
+    IDS_LEAK_DEPTH_UNAVAILABLE = 16159,
+    IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
+    IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
+};
+
+class CReleaseModel : public CWorkerTask {
 public:
     CReleaseModel();
-    virtual ~CReleaseModel();
+    ~CReleaseModel() override;
+
+    // Worker thread. Throws 16109 when the network was not validated. Calls
+    // RELEASE with the record's five blocks, the run options, a zeroed
+    // summary, the result path and the progress callback. A cancelled run
+    // keeps no summary; a refused or failed run keeps none either and throws
+    // the library's message (16154 when it is blank); a successful run keeps
+    // the summary, marks it up to date and keeps the library's warning text.
+    void Run() override;
+
+    // The last successful run's 11 numbers, or none.
+    const DischargeSummary *GetSummary() const { return m_summary.get(); }
+    bool HasSummary() const { return m_summary != nullptr; }
+    // Replaces the summary (the scenario file's loader); null removes it.
+    void SetSummary(std::unique_ptr<DischargeSummary> summary) { m_summary = std::move(summary); }
+
+    // The leak of the validated record; 16159, 16160 or 16165 is thrown when
+    // the network has not been validated since the scenario was opened or
+    // changed (a fresh record holds no leak).
+    float GetLeakDepth() const;
+    float GetLeakDiameter() const;
+    float GetLeakAmbientTemp() const;
+
+    // The label of the outlet (i = 0) or of branch i (1..NBR) of the current
+    // record: the first non-empty line of the label of the object that names
+    // it. False without a record, for i out of range, or without a label.
+    bool GetBranchName(diagram_data *diagram, int i, QString &name) const;
+
+    // Tests: replaces the library entry that Run calls (null restores
+    // RELEASE), to reach failures the library cannot be made to give.
+    using ReleaseEntry = decltype(&RELEASE);
+    static void SetReleaseEntry(ReleaseEntry entry);
 
     // Checks the network and builds a fresh input record. Densities kg/Sm3,
     // gas-oil ratio Sm3/Sm3, water cut percent; components for fluid class
@@ -62,6 +108,9 @@ public:
     void SetWarning(const QString &warning) { m_warning = warning; }
 
 protected:
+    // The scenario file's "release" section restores the flags as saved.
+    friend void LoadReleaseSection(void *user_data, _xmlNode *section);
+
     bool m_validated = false;
     int m_fluidClass = FLUID_BLACK_OIL;
     bool m_upToDate = false;
@@ -69,6 +118,7 @@ protected:
     orvane::ReleaseControl m_control;
     std::vector<ValidationError> m_errors;
     QString m_warning;
+    std::unique_ptr<DischargeSummary> m_summary;
 
 private:
     // Objects ordered by object number.

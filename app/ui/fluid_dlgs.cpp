@@ -49,14 +49,6 @@ void CFluidPropsDlg::DoDataExchange(CDataExchange* pDX)
 
 namespace {
 
-// The number a text begins with; 0 when it begins with none.
-double leadingNumber(const QString& text)
-{
-    static const QRegularExpression number(QStringLiteral(R"(^\s*[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)"));
-    const QRegularExpressionMatch m = number.match(text);
-    return m.hasMatch() ? QLocale::c().toDouble(m.captured(0).trimmed()) : 0.0;
-}
-
 // Refreshes the dialog's total after each edit of a fraction.
 class FFractionChanged : public FEditableListCtrlCallback {
 public:
@@ -102,18 +94,7 @@ CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, QWidget* parent)
 
 void CGasPropsDlg::MergeDocumentComponents(const std::vector<FluidComponent>& docComponents)
 {
-    m_components = ReadFluidCatalogue(m_cataloguePath);
-    for (const FluidComponent& doc : docComponents) {
-        auto it = std::find_if(m_components.begin(), m_components.end(),
-                               [&](const FluidComponent& c) { return c.compid == doc.compid; });
-        if (it == m_components.end()) {
-            m_components.push_back(doc);
-            continue;
-        }
-        it->mole_weight = doc.mole_weight;
-        it->liquid_density = doc.liquid_density;
-        it->fraction = doc.fraction;
-    }
+    m_components = MergeWithCatalogue(ReadFluidCatalogue(m_cataloguePath), docComponents);
 }
 
 bool CGasPropsDlg::OnInitDialog()
@@ -161,7 +142,7 @@ void CGasPropsDlg::RefreshTotal()
 {
     double total = 0;
     for (int row = 0; row < m_pList->GetItemCount(); ++row)
-        total += leadingNumber(m_pList->GetItemText(row, 1));
+        total += AfxLeadingReal(m_pList->GetItemText(row, 1));
     m_pTotal->setText(QString::asprintf("%.3f", total));
 }
 
@@ -170,7 +151,7 @@ void CGasPropsDlg::OnDefaults()
     std::vector<FluidComponent> fresh = ReadFluidCatalogue(m_cataloguePath);
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         const QString id = m_pList->GetItemText(row, 0);
-        const double fraction = leadingNumber(m_pList->GetItemText(row, 1));
+        const double fraction = AfxLeadingReal(m_pList->GetItemText(row, 1));
         for (FluidComponent& c : fresh)
             if (c.compid == id)
                 c.fraction = fraction > 0 ? float(fraction) : 0.0f;

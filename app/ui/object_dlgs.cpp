@@ -26,14 +26,6 @@ float wholeNumberOf(const QString& text)
     return m.hasMatch() ? float(m.captured(0).trimmed().toLongLong()) : 0.0f;
 }
 
-// The number a text begins with, 0 without one.
-double leadingReal(const QString& text)
-{
-    static const QRegularExpression number(QStringLiteral(R"(^\s*[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)"));
-    const QRegularExpressionMatch m = number.match(text);
-    return m.hasMatch() ? QLocale::c().toDouble(m.captured(0).trimmed()) : 0.0;
-}
-
 }  // namespace
 
 int ClosingTimeFromDialog(float v)
@@ -302,7 +294,7 @@ void CZefSpillPointPropsDlg::UpdateBackPressure()
 {
     auto* depth = Item<QLineEdit>(IDC_DEPTH);
     auto* pressure = Item<QLineEdit>(IDC_PRESSURE);
-    const float metres = FromDisplayUnits("DEPTH", float(leadingReal(depth->text())));
+    const float metres = FromDisplayUnits("DEPTH", float(AfxLeadingReal(depth->text())));
     const double pa = HydrostaticPressure(metres);
     pressure->setText(AfxFormatReal(ToDisplayUnits("PRESSURE", float(pa)), 6));
 }

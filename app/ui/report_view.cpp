@@ -4,20 +4,66 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 #include "command_ids.h"
+
+#ifdef ORVANE_FULL_UI
+#include "report_text.h"
+#include "scenario_doc.h"
+#include "string_table.h"
+#endif
 
 CReportView::CReportView()
 {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     GetEditCtrl()->setFont(fixed);
     OnCommand(ID_EDIT_COPY_ALL, [this] { OnCopyAll(); });
+    OnUpdateCommand(ID_EDIT_COPY_ALL, [](CCmdUI* ui) { ui->Enable(true); });
+}
+
+QString CReportView::BuildText() const
+{
+#ifdef ORVANE_FULL_UI
+    auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
+    if (doc) {
+        const NearFieldSetup& setup = doc->Plume().Setup();
+        NearfieldReport nearfield;
+        nearfield.prepared = doc->IsNearfieldPrepared();
+        nearfield.waterTemp = setup.water_temperature;
+        nearfield.ulvOutput = setup.option_Ulv5;
+        nearfield.year = setup.start_year;
+        nearfield.month = setup.start_month;
+        nearfield.day = setup.start_day;
+        nearfield.hour = setup.start_hour;
+        nearfield.minute = setup.start_minute;
+        nearfield.hasResult = doc->Plume().HasResult();
+        nearfield.boilingZoneRadius = doc->Plume().ResultValue();
+        return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(), &nearfield,
+                               [](unsigned id) { return AfxLoadString(int(id)); });
+    }
+#endif
+    return QString();
 }
 
 void CReportView::OnUpdate(CView*, long)
 {
-    // The report's text is built by the document's report writer.
+    QPlainTextEdit* edit = GetEditCtrl();
+    edit->setUpdatesEnabled(false);
+    const int caretLine = edit->textCursor().blockNumber();
+    const int scroll = edit->verticalScrollBar()->value();
+    // The text keeps its CR LF line ends for the clipboard and the printer;
+    // the control shows them as plain line breaks.
+    m_text = BuildText();
+    edit->setPlainText(QString(m_text).remove(QLatin1Char('\r')));
+    QTextCursor cursor(edit->document());
+    const QTextBlock block = edit->document()->findBlockByNumber(caretLine);
+    cursor.setPosition(block.isValid() ? block.position() : edit->document()->characterCount() - 1);
+    edit->setTextCursor(cursor);
+    edit->verticalScrollBar()->setValue(scroll);
+    edit->setUpdatesEnabled(true);
 }
 
 void CReportView::OnCopyAll()
@@ -25,6 +71,6 @@ void CReportView::OnCopyAll()
     QPlainTextEdit* edit = GetEditCtrl();
     const QTextCursor kept = edit->textCursor();
     edit->selectAll();
-    edit->copy();
+    QGuiApplication::clipboard()->setText(m_text.isEmpty() ? edit->toPlainText() : m_text);
     edit->setTextCursor(kept);
 }

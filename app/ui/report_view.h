@@ -8,6 +8,14 @@ class CReportView : public CEditView {
 public:
     CReportView();
     void OnUpdate(CView* sender, long hint) override;
-    // Puts the whole text on the clipboard, leaving caret and selection.
+    // Puts the whole text on the clipboard (with its CR LF line ends),
+    // leaving caret and selection.
     void OnCopyAll();
+    // The report as built, with CR LF line ends.
+    const QString& Text() const { return m_text; }
+
+private:
+    QString BuildText() const;
+
+    QString m_text;
 };

@@ -6,35 +6,40 @@
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
+#include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
+#include "NearFieldModel.h"
 #include "message_box.h"
 #include "scenario_frame.h"
 #include "string_table.h"
 #include "system_settings.h"
 #include "vexil/diagramdata.h"
+#include "vexil/renderer.h"
+#include "zef_db_mgr.h"
 
 QString ScenarioBasePath(const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return dot > slash ? path.left(dot) : path;
+    // The same rule as the near-field model's result files.
+    return CNearFieldModel::MakeBaseName(path);
 }
 
 CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
 {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
-    m_sections[1] = {nullptr, nullptr, nullptr, nullptr};
+    m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
+    m_sections[2] = {&m_plume, "nearfield", SaveTaskSection, LoadTaskSection};
+    m_sections[3] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
     OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
-    // The model runs, their set-up, results and plots, and the database
-    // import are not part of this program yet: present, but disabled.
-    for (int id : std::initializer_list<int>{ID_SCENARIO_CALC_DISCHARGE, ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL,
-                   ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, ID_RESULT_DISCHARGE,
-                   ID_RESULT_RELEASE_PLOT, ID_RESULT_NEARFIELD_PLOT, ID_OBJECT_FROM_DATABASE})
+    OnCommand(ID_OBJECT_FROM_DATABASE, [this] { ImportFromDatabase(); });
+    OnUpdateCommand(ID_OBJECT_FROM_DATABASE, [this](CCmdUI* ui) { ui->Enable(IsDatabaseAvailable()); });
+    RegisterDischargeCommands();
+    // The near-field set-up is not part of this program yet: present, but disabled.
+    for (int id : std::initializer_list<int>{ID_SCENARIO_NEARFIELD_SETUP})
         OnUpdateCommand(id, [](CCmdUI* ui) { ui->Enable(false); });
 }
 
@@ -135,6 +140,24 @@ void CScenarioDoc::SetZoom(int percent)
         m_pDiagram->scaling = float(percent / 100.0);
 }
 
+bool CScenarioDoc::IsDatabaseAvailable() const
+{
+    return theDBMgr.IsDatabaseAvailable();
+}
+
+void CScenarioDoc::ImportFromDatabase()
+{
+    if (m_pDisplay)
+        renderer_set_current(m_pDisplay);  // labels are measured with the view's fonts
+    int placed = 0;
+    if (!m_pDiagram || !theDBMgr.BuildNetworkFromDatabase(m_pDiagram, m_lastClick, &placed)) {
+        AfxMessageBox(QString::fromLatin1(DB_IMPORT_FAILED), MB_ICONEXCLAMATION);
+        return;
+    }
+    if (placed > 0)
+        NetworkChanged();
+}
+
 void CScenarioDoc::NetworkChanged()
 {
     m_release.SetUpToDate(false);
@@ -186,10 +209,7 @@ void CScenarioDoc::OnGasComposition()
     if (dlg.DoModal() != IDOK)
         return;
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
-    m_components.components.clear();
-    for (const FluidComponent& c : dlg.Components())
-        if (c.IsUsable() && c.fraction > 0)
-            m_components.components.push_back(c);
+    m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
     NetworkChanged();
 }

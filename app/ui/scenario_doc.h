@@ -2,6 +2,7 @@
 #include <QSize>
 #include <vector>
 
+#include "BubblePlume.h"
 #include "doc_view.h"
 #include "fluid_model.h"
 #include "release_model.h"
@@ -56,21 +57,51 @@ public:
     void OnFluidProperties();
     void OnGasComposition();
     void EditFluid(int fluidClass);
-    bool IsDatabaseAvailable() const { return false; }
+    // From Database: places the segments the pipeline database delivered;
+    // enabled while the database is connected.
+    bool IsDatabaseAvailable() const;
+    void ImportFromDatabase();
+
+    // The discharge road (scenario_doc_run.cpp). RunDischarge asks for what
+    // a run needs (confirmed fluid, a saved scenario, a valid network), runs
+    // the model under the progress dialog and returns true when the run
+    // succeeded.
+    bool RunDischarge();
+    // The near-field run from the current discharge result; true after a
+    // successful run.
+    bool RunNearfield(bool askToSave);
+    void OnCalculateDischarge();
+    void OnCalculateNearfield();
+    // The near field follows only a discharge run that succeeded.
+    void OnCalculateAll();
+    void OnDischargeSetup();
+    void OnDischargeSummary();
+    void OnReleasePlot() { StartPlotViewer(".plt"); }
+    void OnNearfieldPlot() { StartPlotViewer(".dbs"); }
+    // Writes the branch-name file and starts the plot viewer on the result
+    // file with the extension.
+    void StartPlotViewer(const char* ext);
+    // The result file with the extension exists beside the scenario and is
+    // not empty.
+    bool HasResultFile(const char* ext) const;
 
     CReleaseModel& ReleaseModel() { return m_release; }
     CBlackOilModel& BlackOil() { return m_blackOil; }
     FluidComponentList& Components() { return m_components; }
     bool IsNearfieldPrepared() const { return m_bNearfieldPrepared; }
+    CBubblePlume& Plume() { return m_plume; }
 
 private:
+    void RegisterDischargeCommands();
+
     diagram_data* m_pDiagram = nullptr;
     CReleaseModel m_release;
     CBlackOilModel m_blackOil;
     FluidComponentList m_components;
     CFluidModel m_fluid;
     bool m_bNearfieldPrepared = false;
-    FileSection m_sections[2];
+    CBubblePlume m_plume;
+    FileSection m_sections[4];
     Point m_lastClick{0, 0};
     renderer* m_pDisplay = nullptr;
 };

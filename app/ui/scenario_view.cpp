@@ -112,6 +112,13 @@ CScenarioView::CScenarioView()
             diagram_data* diagram = Diagram();
             ui->Enable(diagram && diagram->selected_count > 0);
         });
+    OnCommand(ID_OBJECT_FROM_DATABASE, [this] {
+        MakeCurrent();
+        GetDocument()->ImportFromDatabase();
+        UpdateScrollSizes();
+    });
+    OnUpdateCommand(ID_OBJECT_FROM_DATABASE,
+                    [this](CCmdUI* ui) { ui->Enable(GetDocument()->IsDatabaseAvailable()); });
     OnCommand(ID_VIEW_ZOOM, [this] { OnZoom(); });
     OnCommand(ID_VIEW_ZOOM_IN, [this] { OnZoomIn(); });
     OnCommand(ID_VIEW_ZOOM_OUT, [this] { OnZoomOut(); });

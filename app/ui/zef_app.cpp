@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "automation.h"
 #include "command_ids.h"
 #include "doc_view.h"
 #include "dialog.h"
@@ -20,9 +21,18 @@
 #include "scenario_frame.h"
 #include "scenario_view.h"
 #include "units.h"
+#include "message_box.h"
+#include "vexil/message.h"
 #include "vexil/object.h"
+#include "zef_db_mgr.h"
 
 namespace {
+
+// The diagram library's messages reach the user as the program's own boxes.
+void showLibraryMessage(message_icon icon, const char* text, void*)
+{
+    AfxMessageBox(QString::fromUtf8(text), icon == MESSAGE_ICON_ERROR ? MB_ICONERROR : MB_ICONEXCLAMATION);
+}
 
 // The About box (606).
 class CAboutDlg : public CDialog {
@@ -76,15 +86,32 @@ CMainFrame* CZefApp::MainFrame() const
 
 bool CZefApp::InitComServer(const CCommandLineInfo& info)
 {
-    if (info.m_nShellCommand != CCommandLineInfo::AppRegister &&
-        info.m_nShellCommand != CCommandLineInfo::AppUnregister)
-        return true;
-    // Registering the automation service is the pipeline-database link's
-    // job, which this build does not carry.
-    std::fprintf(stderr, "Orvane: the automation service cannot be %s by this build.\n",
-                 info.m_nShellCommand == CCommandLineInfo::AppRegister ? "registered" : "unregistered");
-    m_nExitCode = 1;
-    return false;
+    ComServerAction action = ComServerAction::Run;
+    if (info.m_nShellCommand == CCommandLineInfo::AppRegister)
+        action = ComServerAction::Register;
+    else if (info.m_nShellCommand == CCommandLineInfo::AppUnregister)
+        action = ComServerAction::Unregister;
+    bool run = true;
+    m_nExitCode = ::InitComServer(action, m_strModulePath, run);
+    return run;
+}
+
+void CZefApp::WatchAutomationClients()
+{
+    // An automation start has no window to close: it ends when its last bus
+    // client has gone and no scenario is open.
+    theDBMgr.SetLastClientGoneHandler([this] {
+        CMainFrame* main = MainFrame();
+        if (!main || main->MdiArea()->subWindowList().isEmpty())
+            QCoreApplication::quit();
+    });
+    theDBMgr.EnableLifetimeWatch(kAutomationIdleGraceMs);
+}
+
+void CZefApp::StopAutomation()
+{
+    theDBMgr.StopDatabaseManager();
+    ::TermComServer();
 }
 
 bool CZefApp::InitInstance()
@@ -97,6 +124,7 @@ bool CZefApp::InitInstance()
     info.ParseCommandLine(m_args);
     if (!InitComServer(info))
         return false;
+    theDBMgr.StartDatabaseManager();  // without a server the import stays disabled
 
     SetRegistryKey(QStringLiteral("Holvik"));
     LoadStdProfileSettings(9);
@@ -109,6 +137,7 @@ bool CZefApp::InitInstance()
         IDR_REPORT, QStringLiteral("\nSummary\n\n\n\nZEF.Report\n"), [] { return new CScenarioDoc; },
         [] { return new CMDIChildWnd; }, [] { return new CReportView; }));
 
+    message_set_sink(showLibraryMessage, nullptr);
     m_bVexilStarted = vexil_startup() != 0;
     if (!m_bVexilStarted) {
         m_nExitCode = 1;
@@ -132,8 +161,10 @@ bool CZefApp::InitInstance()
     main->resize(1000, 720);
     QObject::connect(main->MdiArea(), &QMdiArea::subWindowActivated, main, [this] { OnActiveFrameChanged(); });
 
-    if (info.m_bRunAutomated || info.m_bRunEmbedded)
+    if (info.m_bRunAutomated || info.m_bRunEmbedded) {
+        WatchAutomationClients();
         return true;  // no window: the automation client drives the program
+    }
     if (!ProcessShellCommand(info)) {
         m_nExitCode = 1;
         return false;
@@ -145,6 +176,7 @@ bool CZefApp::InitInstance()
 
 int CZefApp::ExitInstance()
 {
+    StopAutomation();  // the bus objects go while the application still exists
     CloseAllDocuments();
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
@@ -152,6 +184,7 @@ int CZefApp::ExitInstance()
         vexil_shutdown();
         m_bVexilStarted = false;
     }
+    message_set_sink(nullptr, nullptr);
     CWinApp::ExitInstance();
     return m_nExitCode;
 }

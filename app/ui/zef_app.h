@@ -8,6 +8,9 @@ class CMainFrame;
 // templates, the main frame and the start from the command line.
 class CZefApp : public CWinApp {
 public:
+    // How long an automation start waits for its first client.
+    static constexpr int kAutomationIdleGraceMs = 60000;
+
     CZefApp();
     ~CZefApp() override;
 
@@ -32,6 +35,10 @@ private:
     // The automation module's start: false when the command line asked only
     // to register or unregister it.
     bool InitComServer(const CCommandLineInfo& info);
+    // The quit rule of an automation start.
+    void WatchAutomationClients();
+    // Ends the database link and gives the automation service's bus name back.
+    void StopAutomation();
     void OnActiveFrameChanged();
 
     CSystemSettings m_settings;

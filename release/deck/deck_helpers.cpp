@@ -6,6 +6,7 @@
 
 #include "deck/deck.h"
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/state.h"
 
 namespace rel {
@@ -80,7 +81,7 @@ int32_t SRCIDX(int32_t ID, int32_t IBR, int32_t N) {
 }
 
 float PIPFLO(float P, float RHO, float F, float D, float H, float L, float A) {
-    const float head = std::max(0.0f, P - 9.80665f * RHO * H);
+    const float head = std::max(0.0f, P - GRAV * RHO * H);
     return A * RHO * std::sqrt(head / (0.5f * RHO * (1.0f + 4.0f * F * L / D)));
 }
 

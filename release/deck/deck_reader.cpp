@@ -78,7 +78,7 @@ int32_t RDSOUR(int32_t IBFLG, int32_t NNEW, int32_t ISEC0, int32_t NSECB, int32_
             IERR = 1;
             ntp_ok = false;
         } else if (ntp > MXSRCT) {
-            // The source tables hold fewer points than the old limit allowed.
+            // More time points than the source tables hold.
             report({head + "NUMBER OF TIME",
                     "POINTS FOR SOURCE NO." + fI(k, 4) + " IS MORE THAN THE TABLES HOLD,",
                     "IT MUST BE A NUMBER BETWEEN 1 AND" + fI(MXSRCT, 3) + ", NOT :" + fI(ntp, 4)});

@@ -5,7 +5,7 @@
 
 namespace rel::deck {
 
-enum class Got_t { value, undefined, absent, bad_index };
+enum class Got_t { value, undefined, bad_index };
 
 // Value of variable ID at cell or item I. With gather set, the arrays only
 // the profile gatherer serves (29, 30, 54, 95, 115) are read too.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "output/listing.h"
+#include "output/variables.h"
 #include "rt/fortio.h"
 #include "run/errors.h"
 #include "run/routines.h"
@@ -115,65 +116,10 @@ const SecF& zeros() {
     return z;
 }
 
-const SecF& boundary_array(int32_t id) {
-    Secvar& v = SECVAR;
-    switch (id) {
-        case 2: return v.UL;
-        case 3: return v.UG;
-        case 4: return v.USL;
-        case 5: return v.USG;
-        case 7: return v.DS;
-        case 8: return v.WL;
-        case 9: return v.WG;
-        case 12: return v.QL;
-        case 13: return v.QG;
-        case 14: return v.QD;
-        case 15: return v.DUL;
-        case 16: return v.DUG;
-        case 17: return v.SLAI;
-        case 18: return v.SLAL;
-        case 19: return v.SLAG;
-        case 20: return v.UD;
-        case 21: return v.UDO;
-        case 22: return v.WD;
-        case 23: return v.GT;
-        case 28: return v.USD;
-        default: return zeros();
-    }
-}
-
-const SecF& section_array(int32_t id) {
-    Secvar& v = SECVAR;
-    switch (id) {
-        case 61: return v.ROL;
-        case 62: return v.ROG;
-        case 63: return v.AL;
-        case 64: return v.BE;
-        case 65: return v.GA;
-        case 66: return v.ML;
-        case 67: return v.MG;
-        case 68: return v.MD;
-        case 69: return v.PSI;
-        case 72: return v.RS;
-        case 73: return v.TM;
-        case 74: return v.PT;
-        case 75: return v.HL;
-        case 76: return v.HG;
-        case 77: return v.VISL;
-        case 78: return v.VISG;
-        case 80: return v.DML;
-        case 81: return v.DMG;
-        case 82: return v.DPT;
-        case 83: return v.DPTO;
-        case 85: return v.DPZ;
-        case 86: return v.DRLP;
-        case 87: return v.DRGP;
-        case 91: return v.HOL;
-        case 92: return v.VOL;
-        case 95: return v.SIG;
-        case 115: return v.VOLMX2;
-        default: return zeros();
-    }
+// The state array of a listed variable; zeros for one that has none.
+const SecF& listed_array(int32_t id) {
+    const SecF* a = real_array(id);
+    return a ? *a : zeros();
 }
 
 void source_end_flows() {
@@ -314,11 +260,11 @@ void PRTRES() {
 
     const int32_t n = nsec();
     int32_t width = MAXCOL;
-    for (int32_t id = 2; id <= 30; ++id) PLTSTO(id, width, n, boundary_array(id).data());
+    for (int32_t id = 2; id <= 30; ++id) PLTSTO(id, width, n, listed_array(id).data());
     width = MAXCOL;
     for (int32_t id = 61; id <= 97; ++id)
-        if (id != 70 && id != 71) PLTSTO(id, width, n, section_array(id).data());
-    PLTSTO(115, width, n, section_array(115).data());
+        if (id != 70 && id != 71) PLTSTO(id, width, n, listed_array(id).data());
+    PLTSTO(115, width, n, listed_array(115).data());
     PLTSTO(260, width, n, zeros().data());
 
     if (selected(38) || selected(41) || selected(59) || selected(60)) {

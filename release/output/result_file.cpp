@@ -10,15 +10,15 @@
 #include <string>
 
 #include "output/plot.h"
+#include "output/variables.h"
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
 
 namespace rel {
 namespace {
-
-constexpr double LEAK_OPENS = 11400.0;  // s on the clock
 
 std::string cat_name(int32_t id) {
     return (id >= 1 && id <= MXVAR) ? std::string(VARTAB.NAME[id - 1], 6) : std::string("****  ");
@@ -43,87 +43,6 @@ int32_t leak_entry(int32_t sec) {
 
 bool valid_cell(int32_t c) { return c >= 0 && c <= MXB; }
 float area(int32_t c) { return valid_cell(c) ? PIPGEO.SECAREA(c) : 0.0f; }
-
-// The state array that holds variable id by section or boundary, if any.
-const SecF* own_float_array(int32_t id) {
-    Secvar& v = SECVAR;
-    switch (id) {
-        case 2: return &v.UL;
-        case 3: return &v.UG;
-        case 4: return &v.USL;
-        case 5: return &v.USG;
-        case 6: return &v.UO;
-        case 7: return &v.DS;
-        case 8: return &v.WL;
-        case 9: return &v.WG;
-        case 10: return &v.QT;
-        case 11: return &v.QLT;
-        case 12: return &v.QL;
-        case 13: return &v.QG;
-        case 14: return &v.QD;
-        case 15: return &v.DUL;
-        case 16: return &v.DUG;
-        case 17: return &v.SLAI;
-        case 18: return &v.SLAL;
-        case 19: return &v.SLAG;
-        case 20: return &v.UD;
-        case 21: return &v.UDO;
-        case 22: return &v.WD;
-        case 23: return &v.GT;
-        case 24: return &v.GLT;
-        case 25: return &v.GL;
-        case 26: return &v.GG;
-        case 27: return &v.GD;
-        case 28: return &v.USD;
-        case 29: return &v.PSID;
-        case 30: return &v.PSIE;
-        case 45: return &v.TW;
-        case 61: return &v.ROL;
-        case 62: return &v.ROG;
-        case 63: return &v.AL;
-        case 64: return &v.BE;
-        case 65: return &v.GA;
-        case 66: return &v.ML;
-        case 67: return &v.MG;
-        case 68: return &v.MD;
-        case 69: return &v.PSI;
-        case 72: return &v.RS;
-        case 73: return &v.TM;
-        case 74: return &v.PT;
-        case 75: return &v.HL;
-        case 76: return &v.HG;
-        case 77: return &v.VISL;
-        case 78: return &v.VISG;
-        case 79: return &v.QM;
-        case 80: return &v.DML;
-        case 81: return &v.DMG;
-        case 82: return &v.DPT;
-        case 83: return &v.DPTO;
-        case 84: return &v.DTM;
-        case 85: return &v.DPZ;
-        case 86: return &v.DRLP;
-        case 87: return &v.DRGP;
-        case 88: return &v.DRLT;
-        case 89: return &v.DRGT;
-        case 90: return &v.Q2;
-        case 91: return &v.HOL;
-        case 92: return &v.VOL;
-        case 95: return &v.SIG;
-        case 115: return &v.VOLMX2;
-        case 166: return &v.GT;
-        default: return nullptr;
-    }
-}
-
-const SecI* own_int_array(int32_t id) {
-    switch (id) {
-        case 40: return &SECVAR.ID;
-        case 43: return &SECVAR.JUL;
-        case 44: return &SECVAR.JUG;
-        case 54: return &SECVAR.JUD;
-        default: return nullptr;
-    }
-}
 
 // Phase volumes per branch: liquid (bulk and droplets), bulk liquid, droplets
 // and gas. A section that feeds a junction closes its branch and is not
@@ -247,7 +166,7 @@ bool valve_source_value(int32_t id, int32_t k, float& value) {
 }
 
 bool write_row(int unit, int32_t n) {
-    std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - LEAK_OPENS));
+    std::string row = "   " + number(static_cast<float>(RUNCTL.TIME - TLEAK));
     for (int32_t k = 1; k <= n && k <= MXCURV; ++k) row += number(PLTCTL.VCURV(k));
     return rt::write_line(unit, row);
 }
@@ -262,11 +181,11 @@ void sample_curves() {
         const int32_t c = PLTCTL.IPCURV(1, k);
         float& value = PLTCTL.VCURV(k);
 
-        if (const SecF* a = own_float_array(id)) {
+        if (const SecF* a = real_array(id)) {
             if (valid_cell(c)) value = (*a)(c);
             continue;
         }
-        if (const SecI* a = own_int_array(id)) {
+        if (const SecI* a = whole_array(id)) {
             if (valid_cell(c)) value = static_cast<float>((*a)(c));
             continue;
         }
@@ -306,6 +225,7 @@ void sample_curves() {
                     value = EQUIPM.HSOUR(c) * area(EQUIPM.ISOUR(c)) * PIPGEO.DX(EQUIPM.ISOUR(c));
                 break;
             case 138: if (c >= 1 && c <= MXSRC) value = EQUIPM.TSRCUR(c); break;
+            case 166: if (valid_cell(c)) value = SECVAR.GT(c); break;  // the total flow at the boundary
             case 98: value = LEKRES.ROGLK; break;
             case 99: value = LEKRES.ROLLK; break;
             case 131: value = global_volume_error(); break;
@@ -397,7 +317,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
         // back pressure at its present rate (kept near the previous estimate).
         double E;
         const int32_t ls = EQUIPM.NLEAK >= 1 ? EQUIPM.ILKSEC(1) : 0;
-        if (RUNCTL.TUSER > LEAK_OPENS) {
+        if (RUNCTL.TUSER > TLEAK) {
             E = RUNCTL.TUSER;
         } else if (RUNCTL.TCLMAX > t && RUNCTL.TCLMAX > 12000.0f) {
             E = 1.5 * RUNCTL.TCLMAX;
@@ -442,7 +362,7 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
                       "RESULT VARIABLE %s (CURVE %d, BRANCH %d, POSITION %d) IS NOT A FINITE "
                       "NUMBER AT TIME %.3f S. THE RUN IS STOPPED.",
                       name.c_str(), static_cast<int>(k), static_cast<int>(PLTCTL.IBCURV(k)),
-                      static_cast<int>(PLTCTL.ICCURV(k)), t - LEAK_OPENS);
+                      static_cast<int>(PLTCTL.ICCURV(k)), t - TLEAK);
         return refuse(IERR, MSG, LMSG, text);
     }
     const int32_t files = PLTCTL.NPLTF;

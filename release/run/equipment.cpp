@@ -7,6 +7,7 @@
 #include <string>
 
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/setup.h"
@@ -19,9 +20,7 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-// Times of the run tables: the leak opens at the end of the warm-up, every
-// table ends at TEND.
-constexpr float TLEAK = 11400.0f;
+// Every run table ends at TEND, s.
 constexpr float TEND = 1.0e7f;
 // How far a leak position may lie beyond a branch end and still be at it, m.
 constexpr float LEAK_END_TOLERANCE = 0.001f;

@@ -1,9 +1,9 @@
 // The error channel of the library's routines.
 //
-// Routines that can refuse take IERR and the message text (256 characters,
-// blank-padded). Failures deep inside a step, where the old code would have
-// ended the process, throw RunFailure instead; the exports catch it once and
-// turn it into IERR 1 and its message.
+// Routines that can refuse take IERR and the message text (MSGLEN characters,
+// blank-padded). Failures deep inside a step, which have no error flag to set
+// and must never end the process, throw RunFailure; the exports catch it once
+// and turn it into IERR 1 and its message.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,8 @@
 
 namespace rel {
 
-constexpr int32_t LMSG = 256;
+// Length of every message text: the exports write exactly this many characters.
+constexpr int32_t MSGLEN = 256;
 
 struct RunFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -21,8 +22,9 @@ struct RunFailure : std::runtime_error {
 
 // MSG = text, blank-padded or cut to len characters.
 inline void setmsg(char* MSG, int32_t len, std::string_view text) {
-    for (int32_t i = 0; i < len; ++i)
-        MSG[i] = i < static_cast<int32_t>(text.size()) ? text[i] : ' ';
+    const int32_t n = len > 0 && text.size() < static_cast<size_t>(len) ? static_cast<int32_t>(text.size()) : len;
+    for (int32_t i = 0; i < n; ++i) MSG[i] = text[static_cast<size_t>(i)];
+    for (int32_t i = n > 0 ? n : 0; i < len; ++i) MSG[i] = ' ';
 }
 
 // IERR = 1 and MSG = text.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "run/constants.h"
 #include "run/initial_state.h"
 #include "run/errors.h"
 #include "run/routines.h"
@@ -14,7 +15,6 @@
 namespace rel {
 
 namespace {
-constexpr float GRAV = 9.80665f;
 // Slots of PVTCOM's tables that the water blend changes: the liquid density
 // and the free-gas mass fraction (the lookup's KROL and KRS).
 constexpr int SLOT_ROL = 11, SLOT_RS = 3;
@@ -41,7 +41,7 @@ bool starts_at_inlet(int32_t b) { return NETDSC.ITYPBR(b) == 0 || NETDSC.ITYPBR(
 // Standard conditions: 15 deg C and 101325 Pa.
 void PVTRF2(int32_t& IERR, char* MSG, int32_t LMSG) {
     PvtOut o{};
-    if (!lookup(101325.0f, 15.0f, o, IERR, MSG, LMSG)) return;
+    if (!lookup(PSTD, TSTD, o, IERR, MSG, LMSG)) return;
     auto& C = PVTCOM;
     C.ROGST = o.ROG;
     C.ROLST = o.ROL;
@@ -98,7 +98,7 @@ void INITIAL(const BNDDAT& bnd, const PVTBLK& blk, int32_t& IERR, char* MSG, int
         for (int32_t s = f; s <= o0 + n - 1; ++s) {
             V.AL(s) = a;
             V.TM(s) = 10.0f;
-            V.PT(s) = std::max(P0 + rm * 9.8066f * (zref - G.ZSEC(s)), 500000.0f);
+            V.PT(s) = std::max(P0 + rm * GRAV_START * (zref - G.ZSEC(s)), 500000.0f);
         }
         const float g = bnd.QIN[b - 1] > 0.0f ? bnd.QIN[b - 1] : JUNFLO(b);
         for (int32_t s = f; s <= o0 + n; ++s) V.GT(s) = std::max(g, G.SECAREA(s) * rm);
@@ -117,7 +117,10 @@ void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG) {
     LEKRES.RSLK = o.RS;
 }
 
-// Water (1020 kg/m3) mixed into the liquid tables by the water cut.
+// Produced water mixed into the liquid tables by the water cut, kg/m3.
+constexpr float RHO_WATER = 1020.0f;
+
+// Water mixed into the liquid tables by the water cut.
 void PVTLIM(const PVTBLK& blk) {
     auto& C = PVTCOM;
     const float w = blk.WCUT / 100.0f;
@@ -127,13 +130,13 @@ void PVTLIM(const PVTBLK& blk) {
     } else if (w >= 1.0f) {
         C.WFST = 1.0f;  // all water: the oil-based ratios below have no value
     } else {
-        const float R = 1.0f / ((1.0f / w - 1.0f) * C.ROLST / 1020.0f);
+        const float R = 1.0f / ((1.0f / w - 1.0f) * C.ROLST / RHO_WATER);
         const float Gm = C.BETAST > 0.0f ? 1.0f / (1.0f / C.BETAST - 1.0f) : 0.0f;
         C.WFST = std::isfinite(Gm) ? R / (1.0f + Gm + R) : 0.0f;
     }
     for (int32_t i = 1; i <= C.NP; ++i)
         for (int32_t j = 1; j <= C.NT; ++j) {
-            C.TAB(j, i, SLOT_ROL) = C.TAB(j, i, SLOT_ROL) * (1.0f - w) + 1020.0f * w;
+            C.TAB(j, i, SLOT_ROL) = C.TAB(j, i, SLOT_ROL) * (1.0f - w) + RHO_WATER * w;
             C.TAB(j, i, SLOT_RS) = C.TAB(j, i, SLOT_RS) * (1.0f - w);
         }
 }

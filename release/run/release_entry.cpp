@@ -17,6 +17,7 @@
 
 #include "release/release.h"
 #include "rt/fortio.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "pvt/pvt.h"
 #include "run/farray.h"
@@ -32,7 +33,6 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-constexpr float TLEAK = 11400.0f;  // the leak opens at the end of the warm-up
 constexpr float TEND = 1.0e7f;     // every time table ends here
 
 bool finite(float x) { return std::isfinite(x); }
@@ -86,11 +86,11 @@ std::string pipe_text(int g, int b) {
 // rest refuse at once (true).
 bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     if (ps.NSECT < 0) {
-        refuse(IERR, MSG, LMSG, "NUMBER OF SECTIONS CANNOT BE NEGATIVE!" + pipe_text(g, b));
+        refuse(IERR, MSG, MSGLEN, "NUMBER OF SECTIONS CANNOT BE NEGATIVE!" + pipe_text(g, b));
         return true;
     }
     if (!(ps.DIAM > 0.0f)) {
-        refuse(IERR, MSG, LMSG, "PIPE DIAMETER SHOULD BE GREATER THAN 0!" + pipe_text(g, b));
+        refuse(IERR, MSG, MSGLEN, "PIPE DIAMETER SHOULD BE GREATER THAN 0!" + pipe_text(g, b));
         return true;
     }
     G.DIAM(g) = ps.DIAM;
@@ -104,10 +104,10 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     float r = ps.ROUGH;
     if (r == 1.0f) r = 5.0e-5f;
     if (0.5f * ps.DIAM < r) {
-        refuse(IERR, MSG, LMSG,
+        refuse(IERR, MSG, MSGLEN,
                "ROUGHNESS CANNOT BE HIGHER THAN HALF THE PIPE DIAMETER. CHECK INPUT!");
     } else if (r < 0.0f) {
-        refuse(IERR, MSG, LMSG, "ROUGHNESS SHOULD BE GREATER THAN 0");
+        refuse(IERR, MSG, MSGLEN, "ROUGHNESS SHOULD BE GREATER THAN 0");
     } else {
         G.ROUGH(g) = r == 0.0f ? 5.0e-5f : r;
     }
@@ -118,7 +118,7 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     G.PLEN(g) = len;
     G.SLOPE(g) = len > 0.0f ? -dz / len : 0.0f;
     if (len < 10.0f)
-        refuse(IERR, MSG, LMSG, "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
+        refuse(IERR, MSG, MSGLEN, "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
     if (ps.NSECT == 0) {
         G.NSECPP(g) = len / 20.0f >= 25.0f
                           ? 20
@@ -139,15 +139,15 @@ void table_limit_warning(char* MSG) {
     if (R.ILIMIT == 0) return;
     char when[160];
     std::snprintf(when, sizeof when, "%.1f C FROM %.1f S AFTER THE LEAK OPENED IN SECTION %d",
-                  static_cast<double>(R.TMLIM), R.TLIMIT - 11400.0, R.ILIMIT);
+                  static_cast<double>(R.TMLIM), R.TLIMIT - TLEAK, R.ILIMIT);
     const std::string side = R.TMLIM0 < R.TMLIM ? "LOWER" : "UPPER";
     char was[64];
     std::snprintf(was, sizeof was, " (IT WOULD HAVE BEEN %.1f C)", static_cast<double>(R.TMLIM0));
     logline(" TEMPERATURE HELD AT THE PROPERTY TABLES' " + side + " LIMIT " + when + was);
     const std::string text = "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' " + side +
                              " LIMIT " + when + "; LATER RESULTS THERE ARE NOT RELIABLE.";
-    const std::string before = msgtext(MSG, LMSG);
-    setmsg(MSG, LMSG, before.empty() ? text : before + " " + text);
+    const std::string before = msgtext(MSG, MSGLEN);
+    setmsg(MSG, MSGLEN, before.empty() ? text : before + " " + text);
 }
 }  // namespace
 
@@ -162,20 +162,20 @@ bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& l
     const std::string base = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
     plt = base + "plt";
     log = base + "log";
-    return plt.size() <= static_cast<size_t>(LMSG);
+    return plt.size() <= static_cast<size_t>(MSGLEN);
 }
 
 void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
            const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG) {
     // 1-2: a fresh state.
     IERR = 0;
-    setmsg(MSG, LMSG, "");
+    setmsg(MSG, MSGLEN, "");
     int32_t ntot3 = 0, ntot2 = 0, ntot1 = 0;
     INICOM();
 
-    // 3: the network header.
+    // The network header.
     if (net.NBR < 1 || net.NBR > MXBR) {
-        refuse(IERR, MSG, LMSG,
+        refuse(IERR, MSG, MSGLEN,
                "NETWORK ERROR: ILLEGAL NUMBER OF BRANCHES " + I2CH2(net.NBR) +
                    ". MUST BE BETWEEN 1 AND 15");
         return;
@@ -183,7 +183,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
     N.NBR = net.NBR;
     N.NJUN = N.NBR > 1 ? net.NJUN : 0;
     if (N.NJUN < 0 || N.NJUN > MXJUN) {
-        refuse(IERR, MSG, LMSG,
+        refuse(IERR, MSG, MSGLEN,
                "NETWORK ERROR: ILLEGAL NUMBER OF JUNCTIONS " + I2CH2(N.NJUN) +
                    ". MUST BE BETWEEN 0 AND 3");
         return;
@@ -194,38 +194,38 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
     }
     const std::string bad = nonfinite_input(net, brdata, bnd, lek, pvt, ctl);
     if (!bad.empty()) {
-        refuse(IERR, MSG, LMSG, bad);
+        refuse(IERR, MSG, MSGLEN, bad);
         return;
     }
     if (lek.LEKTYP != 0) {
-        refuse(IERR, MSG, LMSG,
+        refuse(IERR, MSG, MSGLEN,
                "LEAK TYPE " + I2CH2(lek.LEKTYP) + " NOT SUPPORTED. ONLY A PLAIN LEAK (TYPE 0) IS ALLOWED");
         return;
     }
 
-    // 4: the junction lists.
+    // The junction lists.
     if (N.NBR > 1) {
-        NETDEF(IERR, MSG, LMSG);
+        NETDEF(IERR, MSG, MSGLEN);
         if (IERR != 0) return;
     }
 
-    // 5: branches and pipes.
+    // Branches and pipes.
     for (int b = 1; b <= N.NBR; ++b) {
         const BRREC& br = brdata[b - 1];
         const int32_t t = ITYPE(b);
         N.ITYPBR(b) = t;
         const int32_t np = br.NPIPE;
         if (np == 0) {
-            refuse(IERR, MSG, LMSG, "No pipes specified for branch " + I2CH2(b) + " !");
+            refuse(IERR, MSG, MSGLEN, "No pipes specified for branch " + I2CH2(b) + " !");
             return;
         }
         if (np < 0 || np > MXPB) {
-            refuse(IERR, MSG, LMSG,
+            refuse(IERR, MSG, MSGLEN,
                    "ILLEGAL NUMBER OF PIPES FOR BRANCH " + I2CH2(b) + ". MUST BE BETWEEN 1 AND 100 !");
             return;
         }
         if (G.NPIPE + np > MXPIPE) {
-            refuse(IERR, MSG, LMSG, "NETWORK ERROR: MORE THAN 200 PIPES IN THE NETWORK");
+            refuse(IERR, MSG, MSGLEN, "NETWORK ERROR: MORE THAN 200 PIPES IN THE NETWORK");
             return;
         }
         N.XYZBR(1, b) = br.XBR0;
@@ -241,7 +241,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
         G.NSECPP(g0 + np) += 1;
         if (t == 0 || t == 1) G.NSECPP(g0 + 1) += 1;
         int32_t ns = 0, ierr_grid = 0;
-        RDGRID(b, np, t, ns, ierr_grid, MSG, LMSG);
+        RDGRID(b, np, t, ns, ierr_grid, MSG, MSGLEN);
         if (ierr_grid != 0) {
             IERR = 1;
             return;
@@ -249,7 +249,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
         BRSECT(b, ns, t, ntot3, ntot2, ntot1);
     }
 
-    // 6: the network's unknowns.
+    // The network's unknowns.
     G.NEQ = ntot3;
     G.NEQL = ntot2;
     G.NEQG = ntot1;
@@ -258,7 +258,7 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
 
     // 7-8: junction roles and the coupling check.
     TOPCLR();
-    NETCHK(IERR, MSG, LMSG);
+    NETCHK(IERR, MSG, MSGLEN);
 }
 
 void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
@@ -271,7 +271,7 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
         BNDTYP(b, t, ioff, ns, IERR, bnd);
         if (t == 0 || t == 1) {
             if (E.NSOUR >= MXSRC) {
-                refuse(IERR, MSG, LMSG, "NETWORK ERROR: MORE THAN 10 INLET BRANCHES");
+                refuse(IERR, MSG, MSGLEN, "NETWORK ERROR: MORE THAN 10 INLET BRANCHES");
                 return;
             }
             const int i = ++E.NSOUR;
@@ -312,7 +312,7 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
             E.W3SOUR(i) = 0.0f;
             N.INLFLG(b) = 1;
             if (E.LSOUR(1, i) / 1000.0f > 20.0f) {
-                refuse(IERR, MSG, LMSG, "INLET FLOW RATE TO HIGH FOR BRANCH " + I2CH2(b) + " !");
+                refuse(IERR, MSG, MSGLEN, "INLET FLOW RATE TO HIGH FOR BRANCH " + I2CH2(b) + " !");
                 return;
             }
             liquid += E.LSOUR(1, i) * a;
@@ -320,7 +320,7 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
         ioff += ns;
     }
     if (G.NSEC >= 2 && liquid / (1000.0f * G.SECAREA(G.NSEC - 1)) > 20.0f)
-        refuse(IERR, MSG, LMSG, "TOTAL ACCUMULATED FLOW RATE TO HIGH FOR OUTLET BRANCH!");
+        refuse(IERR, MSG, MSGLEN, "TOTAL ACCUMULATED FLOW RATE TO HIGH FOR OUTLET BRANCH!");
 }
 
 void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
@@ -328,52 +328,52 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
     RDNET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
     if (IERR != 0) return;
 
-    // 9: inclinations, unknowns, fluid tables, run schedule.
+    // Inclinations, unknowns, fluid tables, run schedule.
     SECNUM();
     EQNUM();
-    PVTCHK(pvt, IERR, MSG, LMSG);  // the lookup would read outside a malformed block
+    PVTCHK(pvt, IERR, MSG, MSGLEN);  // the lookup would read outside a malformed block
     if (IERR != 0) return;
     if (const std::string fault = PVTPHY(pvt, false); !fault.empty()) {
-        refuse(IERR, MSG, LMSG, "PROPERTY TABLE NOT PHYSICAL: " + fault);
+        refuse(IERR, MSG, MSGLEN, "PROPERTY TABLE NOT PHYSICAL: " + fault);
         return;
     }
     UNPACK(pvt);
-    PVTRF2(IERR, MSG, LMSG);
-    ENDTCHK(ctl.TUSER, IERR, MSG, LMSG);
+    PVTRF2(IERR, MSG, MSGLEN);
+    ENDTCHK(ctl.TUSER, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 10: heat transfer and the initial state.
-    BRSETP(IERR, MSG, LMSG, brdata, ctl.NOTEMP);
-    INITIAL(bnd, pvt, IERR, MSG, LMSG);
+    // Heat transfer and the initial state.
+    BRSETP(IERR, MSG, MSGLEN, brdata, ctl.NOTEMP);
+    INITIAL(bnd, pvt, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
     // 11-13: boundaries and inlets, outlet choke, check valves, boundary
     // flags, controller, leak.
     INLSET(bnd, IERR, MSG);
     if (IERR != 0) return;
-    CHKCHO(bnd.TCLOUT, IERR, MSG, LMSG);
+    CHKCHO(bnd.TCLOUT, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
     VALLST(IERR);
     SECSET(IERR);
     CTRSET(IOUNIT.IECHO, IOUNIT.IUIN, IOUNIT.IULOG, IERR);
-    CHKLEK(lek, IERR, MSG, LMSG);
+    CHKLEK(lek, IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 14: densities outside the leak and the water in the liquid.
-    PVTRF1(IERR, MSG, LMSG);
+    // Densities outside the leak and the water in the liquid.
+    PVTRF1(IERR, MSG, MSGLEN);
     if (pvt.WCUT > 0.0f) PVTLIM(pvt);
     if (IERR != 0) return;
 
-    // 15: result variables and curves.
+    // Result variables and curves.
     VARCAT();
-    PLTDEF(IERR, MSG, LMSG);
+    PLTDEF(IERR, MSG, MSGLEN);
     if (IERR != 0) return;
 
-    // 16: boundary checks and devices, then the initial state of the devices.
+    // Boundary checks and devices, then the initial state of the devices.
     // A refused boundary check leaves the maps unbuilt: stop before INISTA.
-    BCCHK(IERR, MSG, LMSG);
+    BCCHK(IERR, MSG, MSGLEN);
     if (IERR != 0) return;
-    INISTA(IERR, MSG, LMSG);
+    INISTA(IERR, MSG, MSGLEN);
 }
 
 namespace {
@@ -383,7 +383,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     std::string plt, log;
     if (!FILNAM(path, path_len, plt, log)) {
         // A cut name could be the name of an unrelated file.
-        refuse(IERR, MSG, LMSG, "RESULT FILE NAMES WOULD BE LONGER THAN 256 CHARACTERS");
+        refuse(IERR, MSG, MSGLEN, "RESULT FILE NAMES WOULD BE LONGER THAN 256 CHARACTERS");
         return;
     }
     RELSET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
@@ -394,24 +394,24 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     PLTCTL.NPLTF = 1;
     PLTCTL.IUPLT = 30;
     if (!rt::open_unit(30, plt)) {
-        refuse(IERR, MSG, LMSG, "CANNOT CREATE RESULT FILE " + plt);
+        refuse(IERR, MSG, MSGLEN, "CANNOT CREATE RESULT FILE " + plt);
         return;
     }
     if (!rt::open_unit(IOUNIT.IULOG, log)) {
         rt::close_unit(30);
-        refuse(IERR, MSG, LMSG, "CANNOT CREATE LOG FILE " + log);
+        refuse(IERR, MSG, MSGLEN, "CANNOT CREATE LOG FILE " + log);
         return;
     }
 
     // 19-20: the header, then the time loop with the callback registered.
-    PLTLAB(IERR, MSG, LMSG);
+    PLTLAB(IERR, MSG, MSGLEN);
     if (IERR != 0) {
         rt::close_unit(30);
         rt::close_unit(IOUNIT.IULOG);
         return;
     }
     SETCBK(callback);
-    TLOOP(IERR, MSG, LMSG);
+    TLOOP(IERR, MSG, MSGLEN);
     SETCBK(nullptr);
     if (IERR == 0) table_limit_warning(MSG);
 
@@ -423,7 +423,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     }
     if (!plt_ok) {
         rt::close_unit(IOUNIT.IULOG);
-        refuse(IERR, MSG, LMSG, "RESULT FILE COULD NOT BE WRITTEN COMPLETELY: " + plt);
+        refuse(IERR, MSG, MSGLEN, "RESULT FILE COULD NOT BE WRITTEN COMPLETELY: " + plt);
         return;
     }
 
@@ -431,7 +431,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     const DischargeSummary words = summary_words();
     if (const SummaryFault f = summary_fault(words, true); f.name) {
         rt::close_unit(IOUNIT.IULOG);
-        refuse(IERR, MSG, LMSG,
+        refuse(IERR, MSG, MSGLEN,
                std::string("DISCHARGE SUMMARY VALUE ") + f.name + " = " +
                    value_text(f.value, nullptr) +
                    " IS NOT A FINITE NUMBER AT OR ABOVE 0 AT THE END OF THE RUN");
@@ -441,15 +441,15 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     // 24-25: the log tail.
     logline(rt::list(std::string_view("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)")));
     logline(rt::list(RUNCTL.TSTOP, LEKRES.LEAKFLOW, SECVAR.MAXERR));
-    if (!rt::close_unit(IOUNIT.IULOG) && msgtext(MSG, LMSG).empty())
-        setmsg(MSG, LMSG, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
+    if (!rt::close_unit(IOUNIT.IULOG) && msgtext(MSG, MSGLEN).empty())
+        setmsg(MSG, MSGLEN, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
 
-    // 23: the summary, the first leak's peaks and totals.
+    // The summary, the first leak's peaks and totals.
     if (summary) *summary = words;
 }
 
 void fail(int32_t& IERR, char* MSG, const std::string& text) {
-    refuse(IERR, MSG, LMSG, text);
+    refuse(IERR, MSG, MSGLEN, text);
     rt::close_unit(30);
     rt::close_unit(IOUNIT.IULOG ? IOUNIT.IULOG : 77);
     SETCBK(nullptr);
@@ -465,15 +465,15 @@ extern "C" RELEASE_API void RELEASE_CALL RELEASE(NETHDR* nethdr, BRREC* brdata, 
                                                  ReleaseProgressFn* callback, int32_t* IERR,
                                                  char* MSG, int32_t msg_len) {
     using namespace rel;
-    char msg[LMSG];
+    char msg[MSGLEN];
     int32_t ierr = 0;
-    setmsg(msg, LMSG, "");
+    setmsg(msg, MSGLEN, "");
     try {
         // Set-up lines for the log are kept until the log opens.
         rt::reset_units();
         rt::hold_unit(77);
         if (!nethdr || !brdata || !bnddat || !lekdat || !pvtblk || !ctl)
-            refuse(ierr, msg, LMSG, "INPUT BLOCK MISSING");
+            refuse(ierr, msg, MSGLEN, "INPUT BLOCK MISSING");
         else
             run(*nethdr, brdata, *bnddat, *lekdat, *pvtblk, *ctl, summary, path, path_len,
                 callback, ierr, msg);
@@ -487,5 +487,5 @@ extern "C" RELEASE_API void RELEASE_CALL RELEASE(NETHDR* nethdr, BRREC* brdata, 
         fail(ierr, msg, "INTERNAL ERROR");
     }
     if (IERR) *IERR = ierr;
-    if (MSG) std::memcpy(MSG, msg, static_cast<size_t>(std::clamp<int32_t>(msg_len, 0, LMSG)));
+    if (MSG) std::memcpy(MSG, msg, static_cast<size_t>(std::clamp<int32_t>(msg_len, 0, MSGLEN)));
 }

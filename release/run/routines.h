@@ -1,6 +1,6 @@
 // The routines of the library that are called across its folders.
 //
-// Conventions: IERR is set to 1 (with MSG, LMSG characters, blank-padded) on
+// Conventions: IERR is set to 1 (with MSG, LMSG characters, blank-padded; RELEASE passes MSGLEN) on
 // a refusal and left alone otherwise; callers test it and return at once.
 // Routines whose failure used to end the process throw rel::RunFailure.
 // Everything else a routine reads or writes lives in the state areas.

@@ -14,15 +14,15 @@
 namespace rel {
 
 // ------------------------------------------------ the order of work
-// Steps 1-16 of a run: everything before the result files open. MSG holds
-// LMSG characters.
+// Everything of a run before the result files open. MSG holds MSGLEN
+// characters.
 void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
             const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG);
-// Steps 1-8: reset, header and input checks, branch and pipe records, grid,
+// The first part of it: reset, header and input checks, branch and pipe records, grid,
 // junction numbering and the coupling check.
 void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
            const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG);
-// Step 11: boundary types of every branch and one inlet source per inlet branch.
+// Boundary types of every branch and one inlet source per inlet branch.
 void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG);
 // The two result-file names of a path: its characters up to the first NUL,
 // less the last three, followed by "plt" and "log". False when a name would

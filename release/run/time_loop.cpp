@@ -1,5 +1,5 @@
 // The run schedule and the time loop: a warm-up with the leak closed, the
-// leak opening at 11400 s, and the release until it has ended, the user's end
+// leak opening at TLEAK, and the release until it has ended, the user's end
 // time or 30 days after the leak opened.
 #include "run/time_loop.h"
 
@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -17,7 +18,6 @@
 namespace rel {
 
 namespace {
-constexpr double TLEAK = 11400.0;        // the leak opens, s of simulated time
 constexpr float MAXEND = 2603400.0f;     // 30 days after the leak opened
 
 void library_tadvdt(int32_t ICUT) {
@@ -142,7 +142,7 @@ void ENDTCHK(float TUSER, int32_t& IERR, char* MSG, int32_t LMSG) {
         return;
     }
     if (TUSER > 0.0f) {
-        R.TUSER = TUSER + 11400.0f;
+        R.TUSER = TUSER + static_cast<float>(TLEAK);
         R.TPEND(4) = R.TUSER;
     } else {
         R.TUSER = 0.0f;
@@ -318,7 +318,7 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
 
     R.CPUCLO = R.CPUMOM = R.CPUSLV = 0.0f;
     PLTCTL.TPLOT = R.TIME;
-    R.TCLMAX = std::max(R.TCLMAX, 11400.0f);
+    R.TCLMAX = std::max(R.TCLMAX, static_cast<float>(TLEAK));
     R.TESTIM = R.TEST0 = 2.0f * R.TCLMAX;
     int32_t percent = 0;
     LeakWatch watch;
@@ -390,7 +390,7 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
 
             if (R.TIME > 11700.0 && R.TIME - L.TCHECK > 0.1 * (R.TIME - TLEAK)) {
                 ENDTST();
-                if (L.time > 0.0f && R.TUSER < 11400.0f) {
+                if (L.time > 0.0f && R.TUSER < TLEAK) {
                     const double M = std::trunc(std::max<double>(R.TCLMAX, L.time + TLEAK));
                     R.TSTOP = M + std::trunc(std::max(300.0, 0.1 * (M - TLEAK)));
                 } else {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "run/constants.h"
 #include "run/routines.h"
 #include "run/state.h"
 #include "solver/mass.h"
@@ -14,7 +15,6 @@
 namespace rel {
 
 namespace {
-constexpr float GRAV = 9.80665f;
 
 // Velocity of a phase inside a section from those at its two faces.
 float section_velocity(float u1, float u2) {

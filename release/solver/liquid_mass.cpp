@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "run/constants.h"
 #include "run/routines.h"
 #include "run/state.h"
 #include "solver/mass.h"
@@ -141,7 +142,7 @@ void VOLFRC() {
     auto& P = PVTCOM;
     const int32_t nsec = G.NSEC;
     const double t = RUNCTL.HT;
-    const float g = 9.80665f;
+    const float g = GRAV;
 
     auto counted = [&](int32_t i) { return N.JBND(i) < 1 && N.KSEC(i) == 0; };
 

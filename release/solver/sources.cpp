@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
@@ -16,7 +17,6 @@
 namespace rel {
 namespace {
 
-constexpr double G_ACC = 9.80665;   // m/s2
 constexpr float TINY_FLUX = 1.0e-13f;
 
 // Volume flow out of the pipe of the mass flow w (negative out), 0 where the
@@ -77,7 +77,7 @@ void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG) {
         EQUIPM.XSOUR(i) = x;
         const double dx = PIPGEO.DX(s);
         EQUIPM.HSOUR(i) =
-            dx > 0.0 ? static_cast<float>((PIPGEO.ZSEC(s) * G_ACC * (double(gas) + liq) +
+            dx > 0.0 ? static_cast<float>((PIPGEO.ZSEC(s) * GRAVITY * (double(gas) + liq) +
                                            double(pv.HG) * gas + double(pv.HL) * liq) /
                                           dx)
                      : 0.0f;
@@ -123,7 +123,7 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
                 }
                 GT = Apipe * (wg + wl);
                 H = dx > 0.0 ? (wl * SECVAR.HL(s) + wg * SECVAR.HG(s) +
-                                (wg + wl) * PIPGEO.ZSEC(s) * G_ACC) /
+                                (wg + wl) * PIPGEO.ZSEC(s) * GRAVITY) /
                                    dx
                              : 0.0;
             }

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
+#include "run/constants.h"
 #include "run/state.h"
 
 namespace rel {
 
-constexpr float GRAV = 9.80665f;
 constexpr float PI_ = 3.141593f;
 
 // Wall friction factor at Reynolds number RE and relative roughness ED; F

@@ -37,6 +37,7 @@ gtest_discover_tests(orvane_ui_tests
 if(TARGET orvane_model AND TARGET vexil_qt)
   add_executable(orvane_program_tests
     framework/test_main.cpp
+    ui/fluid_options_test.cpp
     ui/scenario_test.cpp
   )
   target_link_libraries(orvane_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
@@ -50,6 +51,16 @@ if(TARGET orvane_model AND TARGET vexil_qt)
     TEST_PREFIX "orvane_program."
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  # The pictures of the main window and the dialogs once more on a real X
+  # server (a virtual one), as a user's desktop draws them.
+  find_program(ORVANE_XVFB_RUN xvfb-run)
+  if(ORVANE_XVFB_RUN)
+    add_test(NAME orvane_program.pictures_under_xvfb
+             COMMAND ${ORVANE_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:orvane_program_tests>
+                     --gtest_filter=Program.PicturesOfEveryDialog:Program.ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
+    set_tests_properties(orvane_program.pictures_under_xvfb PROPERTIES
+                         TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+  endif()
 endif()
 
 # Draws the example scenarios of examples/scenarios with the program.

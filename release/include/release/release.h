@@ -4,6 +4,22 @@
 // reference (a pointer), except text lengths, which pass by value as 32-bit
 // integers right after their text. The blocks below describe the caller's
 // input record word by word: all words are four bytes, INTEGER*4 or REAL*4.
+//
+// Errors: every entry sets its IERR to 0 on success; 1 means refused input
+// or a failed run, with the reason in MSG; RELEASE also returns 9999 when the
+// progress callback stopped the run ("SIMULATION ABORTED!"). On success MSG
+// is blank or holds a warning (for example a release still going at the
+// user's end time). No entry ever ends the calling process.
+//
+// Texts: each entry writes MSG blank-padded up to its length argument and
+// never beyond it (RELEASE writes at most 256 characters); 256 characters
+// hold every message.
+// The result path passes with its length (at most 256 characters, no
+// terminating zero needed); RELEASE replaces its last three characters by
+// "plt" and "log" for the result time series and the run log it writes.
+//
+// Threads: RELEASE keeps its state in the process; one call at a time per
+// process, on any one thread, which also runs the callback.
 #ifndef RELEASE_RELEASE_H
 #define RELEASE_RELEASE_H
 
@@ -22,7 +38,19 @@ extern "C" {
 
 #define RELEASE_API __attribute__((visibility("default")))
 
-/* Progress callback: percentage by value, non-zero result stops the run. */
+/* Constants shared by the library and its callers. */
+#define RELEASE_LEAK_OPENS 11400.0      /* s of simulated time: the warm-up ends, the leak opens */
+#define RELEASE_GRAVITY 9.80665         /* m/s2 */
+#define RELEASE_STD_PRESSURE 101325.0   /* Pa, standard conditions */
+#define RELEASE_STD_TEMPERATURE 15.0    /* deg C, standard conditions */
+#define RELEASE_SEA_WATER_DENSITY 1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
+
+/* Progress callback: called by RELEASE once per time step of the run, on the
+   calling thread, with the progress so far in percent (0 to about 100,
+   never decreasing; the run's end is an estimate that moves). A result of 0 lets the run go on;
+   any other value stops it at once with IERR 9999. The callback must not call
+   the library. RELEASE passes a pointer to a variable holding the callback;
+   a variable holding 0 means no callback. */
 typedef int32_t(RELEASE_CALL *ReleaseProgressFn)(int32_t percentage);
 
 /* Network header: 20 words. */
@@ -76,14 +104,24 @@ typedef struct LEKDAT {
     float LEKPB;     /* Pa, pressure outside the leak */
 } LEKDAT;
 
-/* Fluid-property table block: 6487 words.
+/* Fluid-property table block: 6487 words, filled by BLACKOIL or COMPPVT.
    Table k (1..16) at pressure i, temperature j: TAB[k-1][i-1][j-1]
-   (temperature index fastest). */
+   (temperature index fastest); points beyond NP and NT are not defined.
+   The tables, SI units, temperatures in deg C:
+      1 gas density, kg/m3                  2 liquid density, kg/m3
+      3 d(gas density)/dp, kg/m3 per Pa     4 d(liquid density)/dp, kg/m3 per Pa
+      5 d(gas density)/dT, kg/m3 per C      6 d(liquid density)/dT, kg/m3 per C
+      7 free-gas mass fraction, 0..1        8 gas viscosity, Pa s
+      9 liquid viscosity, Pa s             10 gas heat capacity, J/(kg K)
+     11 liquid heat capacity, J/(kg K)     12 gas specific enthalpy, J/kg
+     13 liquid specific enthalpy, J/kg     14 gas thermal conductivity, W/(m K)
+     15 liquid thermal conductivity, W/(m K)  16 gas-liquid surface tension, N/m
+   The tables describe oil and gas; water enters the run through WCUT. */
 typedef struct PVTBLK {
-    int32_t NP;
-    int32_t NT;
-    float P[20];      /* Pa */
-    float T[20];      /* deg C */
+    int32_t NP;       /* pressure points in use, at most 20 */
+    int32_t NT;       /* temperature points in use, at most 20 */
+    float P[20];      /* Pa, increasing */
+    float T[20];      /* deg C, increasing */
     float PBUB[20];   /* bubble-point pressure per temperature, Pa */
     float TAUX[20];   /* second per-temperature array */
     float TAB[16][20][20];
@@ -116,19 +154,22 @@ typedef struct ReleaseControl {
     int32_t unused[98];
 } ReleaseControl;
 
-/* Result block: 11 words, written on success only. */
+/* Result block: 11 words of the (first) leak, written only when RELEASE
+   returns IERR 0; on any error the caller's block keeps what it held. Rates
+   and amounts out of the pipe are positive; the "std" words are at standard
+   conditions (RELEASE_STD_PRESSURE, RELEASE_STD_TEMPERATURE). */
 typedef struct DischargeSummary {
-    float time;
-    float peak_total_mass;
-    float peak_oil_out;
-    float peak_gas_out;
-    float peak_oil_out_std;
-    float peak_gas_out_std;
-    float total_mass;
-    float oil_out;
-    float gas_out;
-    float oil_out_std;
-    float gas_out_std;
+    float time;              /* s after the leak opened: when the release ended (or the run's end) */
+    float peak_total_mass;   /* kg/s, peak mass rate through the leak */
+    float peak_oil_out;      /* m3/s, peak oil rate */
+    float peak_gas_out;      /* m3/s, peak gas rate */
+    float peak_oil_out_std;  /* Sm3/s, peak oil rate */
+    float peak_gas_out_std;  /* Sm3/s, peak gas rate */
+    float total_mass;        /* kg released */
+    float oil_out;           /* m3 of oil released */
+    float gas_out;           /* m3 of gas released */
+    float oil_out_std;       /* Sm3 of oil released */
+    float gas_out_std;       /* Sm3 of gas released */
 } DischargeSummary;
 
 /* The whole release input record. The first 20104 words are the library's
@@ -153,6 +194,10 @@ typedef struct ReleaseInput {
     int32_t result_path_capacity;
 } ReleaseInput;
 
+/* One discharge run of the network: the leak opens RELEASE_LEAK_OPENS s into
+   the simulation (after a warm-up), and the run goes on until the release has
+   ended or until the user's end time. Writes the result time series and the
+   run log beside path (see Texts above) and, on success, the summary. */
 /* RELEASE: one discharge run. IERR comes back 0 (success, MSG blank or a
    warning), 1 (refused input or a failed run, MSG says why) or 9999 (stopped
    by the callback, "SIMULATION ABORTED!"). On IERR 0 every summary word is a
@@ -170,6 +215,8 @@ RELEASE_API void RELEASE_CALL RELEASE(NETHDR *nethdr, BRREC *brdata, BNDDAT *bnd
                                       int32_t path_len, ReleaseProgressFn *callback,
                                       int32_t *IERR, char *MSG, int32_t msg_len);
 
+/* Fills the property block of a black oil: gas density (kg/Sm3), oil density
+   (kg/Sm3), gas-oil ratio (Sm3/Sm3) and water cut (percent). */
 /* BLACKOIL and COMPPVT fill the property tables of a fluid, or refuse it
    with IERR 1 and a message naming the parameter or component and its value.
    They never answer 0 with a table value that is not a finite number, or
@@ -180,6 +227,8 @@ RELEASE_API void RELEASE_CALL BLACKOIL(float *gas_density, float *oil_density, f
                                        float *water_cut, PVTBLK *pvtblk, int32_t *IERR,
                                        char *MSG, int32_t msg_len);
 
+/* Fills the property block of a gas composition, including its standard
+   densities, gas-oil ratio and gas mass fraction. */
 RELEASE_API void RELEASE_CALL COMPPVT(COMPREC *comp, PVTBLK *pvtblk, int32_t *IERR, char *MSG,
                                       int32_t msg_len);
 

@@ -81,6 +81,16 @@ TEST(DialogExchange, ReadsNumbersLocaleFree)
     }
 }
 
+TEST(DialogExchange, LeadingNumberOfAText)
+{
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {{"12.5 m", 12.5}, {"  -3e2x", -300}, {".5", 0.5}, {"abc", 0}, {"", 0}, {"7.", 7}, {"1e", 1}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(AfxLeadingReal(c.text), c.value) << c.text;
+}
+
 TEST(DialogExchange, NotANumberShowsTheMessageAndKeepsTheDialogOpen)
 {
     ScriptedMessageBoxes boxes;

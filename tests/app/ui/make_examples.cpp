@@ -60,15 +60,7 @@ void leakProps(S& s, diagram_object* o, const char* distance, const char* diamet
 
 void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions)
 {
-    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
-        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            list->SetItemText(row, 1, QString());
-            for (const auto& f : fractions)
-                if (list->GetItemText(row, 0) == f.first)
-                    list->SetItemText(row, 1, f.second);
-        }
-    });
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) { S::SetFractions(d, fractions); });
 }
 
 bool save(S& s, const QString& path)
@@ -96,6 +88,10 @@ bool oilLine(S& s, const QString& path)
         S::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
         S::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
     });
+    // The same live oil as a composition, for runs with the compositional model.
+    composition(s, {{"N2", "0.5"}, {"CO2", "1.5"}, {"C1", "39"}, {"C2", "7"}, {"C3", "6"}, {"iC4", "1.5"},
+                    {"nC4", "3"}, {"iC5", "1.5"}, {"nC5", "2"}, {"C6", "4"}, {"C7", "12"}, {"C8", "12"},
+                    {"C9", "10"}});
     return save(s, path);
 }
 
@@ -168,6 +164,7 @@ int main(int argc, char** argv)
         return 1;
     s.app->GetSettings().SetDisplayUnits(0);
     s.app->GetSettings().SetToolReset(true);
+    s.app->GetSettings().SetBackupBeforeOverwrite(false);  // no "name~" beside the examples
     s.Main()->show();
     bool ok = oilLine(s, out.filePath("oil_line.zef"));
     ok = twoInlets(s, out.filePath("two_inlets_junction.zef")) && ok;

@@ -8,9 +8,13 @@
 #include <QPushButton>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "command_ids.h"
 #include "dialog.h"
+#include "fluid_dlgs.h"
+#include "prop_list_ctrl.h"
 #include "main_frame.h"
 #include "scenario_doc.h"
 #include "scenario_view.h"
@@ -124,6 +128,18 @@ struct ScenarioScript {
     {
         Select(obj);
         WithDialog(ID_OBJECT_PROPERTIES, fill, button);
+    }
+    // The Gas Properties grid's fractions: the listed components get theirs,
+    // every other row none.
+    static void SetFractions(CDialog* d, const std::vector<std::pair<QString, QString>>& fractions)
+    {
+        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            list->SetItemText(row, 1, QString());
+            for (const auto& f : fractions)
+                if (list->GetItemText(row, 0) == f.first)
+                    list->SetItemText(row, 1, f.second);
+        }
     }
     static void SetText(CDialog* d, int id, const QString& text)
     {

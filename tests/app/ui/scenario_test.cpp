@@ -44,11 +44,7 @@ protected:
     // A gas of pure methane through the Gas Properties dialog.
     void SetMethane()
     {
-        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
-            auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
-            for (int row = 0; row < list->GetItemCount(); ++row)
-                list->SetItemText(row, 1, list->GetItemText(row, 0) == "C1" ? "100" : "");
-        });
+        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) { ScenarioScript::SetFractions(d, {{"C1", "100"}}); });
     }
 
     // Inlet - pipeline (with the leak) - outlet, left to right.
@@ -178,12 +174,12 @@ TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
         {ID_FILE_PRINT_DIRECT, "Print &Direct", "", ALWAYS},
         {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", ALWAYS},
         {ID_SCENARIO_VERIFY, "&Verify Layout", "F7", ALWAYS},
-        {ID_SCENARIO_CALC_DISCHARGE, "Calculate &Discharge", "", NEVER_YET},
-        {ID_SCENARIO_CALC_NEARFIELD, "Calculate &Nearfield", "", NEVER_YET},
-        {ID_SCENARIO_CALC_ALL, "Calculate &All", "F5", NEVER_YET},
+        {ID_SCENARIO_CALC_DISCHARGE, "Calculate &Discharge", "", ALWAYS},
+        {ID_SCENARIO_CALC_NEARFIELD, "Calculate &Nearfield", "", ALWAYS},
+        {ID_SCENARIO_CALC_ALL, "Calculate &All", "F5", ALWAYS},
         {ID_SCENARIO_FLUID, "&Fluid Properties...", "", ALWAYS},
         {ID_SCENARIO_GAS_COMPOSITION, "&Gas Composition...", "", ALWAYS},
-        {ID_SCENARIO_DISCHARGE_SETUP, "Dis&charge Setup...", "", NEVER_YET},
+        {ID_SCENARIO_DISCHARGE_SETUP, "Dis&charge Setup...", "", ALWAYS},
         {ID_SCENARIO_NEARFIELD_SETUP, "Nearfield &Setup...", "", NEVER_YET},
         {ID_RESULT_DISCHARGE, "&Discharge...", "", NEVER_YET},
         {ID_RESULT_RELEASE_PLOT, "Release &Plot...", "", NEVER_YET},
@@ -703,8 +699,8 @@ TEST(Examples, TheShippedScenariosOpenAndCheck)
     const struct {
         const char* file;
         unsigned objects;
-        bool composition;
-    } cases[] = {{"oil_line.zef", 4, false}, {"two_inlets_junction.zef", 8, true}, {"gas_export.zef", 6, true}};
+        bool blackOil;
+    } cases[] = {{"oil_line.zef", 4, true}, {"two_inlets_junction.zef", 8, false}, {"gas_export.zef", 6, false}};
     ScriptedMessageBoxes boxes;
     ScenarioScript s;
     ASSERT_TRUE(s.Start());
@@ -712,15 +708,57 @@ TEST(Examples, TheShippedScenariosOpenAndCheck)
         const QString path = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + c.file;
         ASSERT_NE(s.app->OpenDocumentFile(path), nullptr) << c.file;
         EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), c.objects) << c.file;
-        if (c.composition) {
-            EXPECT_TRUE(s.Doc()->Components().comps_confirmed) << c.file;
-            boxes.Clear();
-            s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
-            EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)}) << c.file;
-        } else {
+        EXPECT_TRUE(s.Doc()->Components().comps_confirmed) << c.file;
+        boxes.Clear();
+        s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+        EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)}) << c.file;
+        if (c.blackOil) {
             EXPECT_TRUE(s.Doc()->BlackOil().confirmed) << c.file;
             EXPECT_FLOAT_EQ(s.Doc()->BlackOil().oil_density, 850.0f) << c.file;
         }
         s.Doc()->SetModifiedFlag(false);
     }
+}
+
+TEST_F(Program, ContextMenuAndDoubleClick)
+{
+    diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {2, 2});
+    s.Select(junction);
+    std::unique_ptr<QMenu> menu(s.View()->CreateContextMenu());
+    EXPECT_EQ(menu->objectName(), "602");
+    QList<int> ids;
+    for (QAction* a : menu->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    EXPECT_EQ(ids, (QList<int>{ID_OBJECT_PROPERTIES, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0,
+                               ID_OBJECT_TO_BACK, ID_OBJECT_TO_FRONT}));
+    EXPECT_EQ(menu->defaultAction(), s.Main()->FindCommand(ID_OBJECT_PROPERTIES));
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
+        EXPECT_FALSE(s.Main()->FindCommand(id)->isEnabled()) << id;
+    EXPECT_TRUE(s.Main()->FindCommand(ID_OBJECT_PROPERTIES)->isEnabled());
+
+    // A double click opens the object's properties.
+    int opened = 0;
+    CDialog::SetModalHook([&](CDialog* d) {
+        ++opened;
+        EXPECT_EQ(d->GetTemplateId(), 612);
+    });
+    const QPointF at = s.View()->DiagramToClient(junction->position);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, s.View()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.View()->viewport(), &dbl);
+    CDialog::SetModalHook({});
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(Program, SendToBackAndBringToFrontReorderAndModify)
+{
+    diagram_object* a = s.Add(ID_TOOL_JUNCTION, {1, 1});
+    diagram_object* b = s.Add(ID_TOOL_PIPEJOIN, {4, 1});
+    s.Doc()->SetModifiedFlag(false);
+    s.Select(b);
+    s.Main()->ExecuteCommand(ID_OBJECT_TO_BACK);
+    EXPECT_EQ(g_list_nth_data(s.Diagram()->active_layer->objects, 0), b);
+    EXPECT_TRUE(s.Doc()->IsModified());
+    s.Main()->ExecuteCommand(ID_OBJECT_TO_FRONT);
+    EXPECT_EQ(g_list_nth_data(s.Diagram()->active_layer->objects, 0), a);
 }

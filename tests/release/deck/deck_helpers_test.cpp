@@ -93,10 +93,10 @@ TEST(CurvePositions, ByClassOfTheVariable) {
 
 TEST(DefaultProfile, KeywordsMarkTheirVariablesAndPositionsCoverTheNetwork) {
     decktest::small_network();
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
     PLTCTL.IPCURV(1, 3) = 5;
-    PRFNET(IERR, MSG, LMSG);
+    PRFNET(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_EQ(PLTCTL.IPLFLG(74), 1);  // PT
     EXPECT_EQ(PLTCTL.IPLFLG(23), 2);  // GT

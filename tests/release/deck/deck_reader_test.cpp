@@ -199,4 +199,4 @@ TEST_P(ReaderCase, LogResultFlagAndPosition) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Deck, ReaderCase, ::testing::ValuesIn(cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });

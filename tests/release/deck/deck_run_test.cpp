@@ -19,11 +19,11 @@ struct Result {
 
 Result deckrun(const std::string& deck_path, const std::string& name) {
     Result r;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     const auto lst = (decktest::scratch_dir() / (name + ".lst")).string();
     const auto net = (decktest::scratch_dir() / (name + ".net")).string();
-    DECKRUN(deck_path.c_str(), lst.c_str(), net.c_str(), r.IERR, MSG, LMSG);
-    r.msg = msgtext(MSG, LMSG);
+    DECKRUN(deck_path.c_str(), lst.c_str(), net.c_str(), r.IERR, MSG, MSGLEN);
+    r.msg = msgtext(MSG, MSGLEN);
     r.listing = decktest::lines_of(decktest::read_file(lst));
     r.net = decktest::lines_of(decktest::read_file(net));
     return r;
@@ -122,10 +122,10 @@ TEST(DeckRun, RefusalsComeBackAsAMessage) {
 }
 
 TEST(DeckRun, AMissingDeckIsRefused) {
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
     const auto lst = (decktest::scratch_dir() / "missing.lst").string();
-    DECKRUN("/nonexistent/deck", lst.c_str(), "", IERR, MSG, LMSG);
+    DECKRUN("/nonexistent/deck", lst.c_str(), "", IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
-    EXPECT_EQ(msgtext(MSG, LMSG), "Input deck: cannot read /nonexistent/deck");
+    EXPECT_EQ(msgtext(MSG, MSGLEN), "Input deck: cannot read /nonexistent/deck");
 }

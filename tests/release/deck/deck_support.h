@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "release/scratch.h"
+
 namespace decktest {
 
-inline std::filesystem::path scratch_dir() {
-    auto d = std::filesystem::temp_directory_path() / ("deck_tests_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(d);
-    return d;
-}
+inline std::filesystem::path scratch_dir() { return testrun::scratch("deck"); }
 
 inline std::string write_file(const std::string& name, const std::string& text) {
     auto p = scratch_dir() / name;

@@ -144,7 +144,7 @@ TEST(DeckProfile, BoundaryVariablesTakeOneCellMoreThanSectionVariables) {
         int32_t IERR = 0;
         EXPECT_EQ(CHKPROF(1, 2, 7, 10, IERR), r.result) << r.name;
         EXPECT_EQ(PLTCTL.NPCELL(1), r.cells) << r.name;
-        if (r.cells) EXPECT_EQ(PLTCTL.IPCELL(1, 1), 12);
+        if (r.cells) { EXPECT_EQ(PLTCTL.IPCELL(1, 1), 12); }
         if (r.result) {
             EXPECT_EQ(IERR, 1);
             EXPECT_EQ(Units::next_record(), "first");  // stepped back
@@ -204,7 +204,7 @@ TEST(DeckRecords, ValuesOfOneRecordOnly) {
         float x = 0;
         char name[6];
         EXPECT_EQ(deck::read_rec({deck::as_int(i), deck::as_real(x), deck::as_text(name, 6)}), r.ok) << r.rec;
-        if (!r.ok) EXPECT_EQ(Units::next_record(), r.rec) << r.rec;
+        if (!r.ok) { EXPECT_EQ(Units::next_record(), r.rec) << r.rec; }
     }
 }
 

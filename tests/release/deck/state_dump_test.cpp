@@ -45,12 +45,12 @@ TEST(StateDump, ProfileTableAndDumpMatchTheGoldenFile) {
     rt::reset_units();
     const auto path = (decktest::scratch_dir() / "dump.txt").string();
     ASSERT_TRUE(rt::open_unit(19, path));
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
-    PLTGAT(IERR, MSG, LMSG);
-    ASSERT_EQ(IERR, 0) << msgtext(MSG, LMSG);
-    DUMPST(IERR, MSG, LMSG);
-    ASSERT_EQ(IERR, 0) << msgtext(MSG, LMSG);
+    PLTGAT(IERR, MSG, MSGLEN);
+    ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
+    DUMPST(IERR, MSG, MSGLEN);
+    ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(19));
     EXPECT_EQ(decktest::read_file(path), decktest::read_file(decktest::fixture("state_dump.golden")));
     // The largest volume errors start again from sections 2 on.
@@ -65,9 +65,9 @@ TEST(StateDump, WithoutProfileVariablesOnlyTheTimeAndTheReset) {
     rt::reset_units();
     const auto path = (decktest::scratch_dir() / "dump0.txt").string();
     ASSERT_TRUE(rt::open_unit(19, path));
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
-    DUMPST(IERR, MSG, LMSG);
+    DUMPST(IERR, MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(19));
     EXPECT_EQ(IERR, 0);
     EXPECT_EQ(decktest::lines_of(decktest::read_file(path)), std::vector<std::string>{rt::list(11400.5)});
@@ -77,9 +77,9 @@ TEST(StateDump, WithoutProfileVariablesOnlyTheTimeAndTheReset) {
 TEST(StateDump, AClosedDumpUnitIsAnError) {
     dump_state();
     rt::reset_units();
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
-    DUMPST(IERR, MSG, LMSG);
+    DUMPST(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
-    EXPECT_EQ(msgtext(MSG, LMSG), "Cannot write to unit 19");
+    EXPECT_EQ(msgtext(MSG, MSGLEN), "Cannot write to unit 19");
 }

@@ -61,10 +61,10 @@ TEST(ValuesById, StepResultsGiveTheirStoredValues) {
     };
     for (const Row& r : rows) {
         step_state();
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         int32_t IERR = 0;
-        const float v = GETINP(r.id, r.i, IERR, MSG, LMSG);
-        EXPECT_EQ(IERR, 0) << r.what << ": " << msgtext(MSG, LMSG);
+        const float v = GETINP(r.id, r.i, IERR, MSG, MSGLEN);
+        EXPECT_EQ(IERR, 0) << r.what << ": " << msgtext(MSG, MSGLEN);
         EXPECT_FLOAT_EQ(v, r.want) << r.what;
     }
 }

@@ -69,27 +69,27 @@ TEST(ValuesById, EachKindGivesItsHandValue) {
     };
     for (const Row& r : rows) {
         fixed_state();
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         int32_t IERR = 0;
-        const float v = GETINP(r.id, r.i, IERR, MSG, LMSG);
-        EXPECT_EQ(IERR, 0) << r.what << ": " << msgtext(MSG, LMSG);
+        const float v = GETINP(r.id, r.i, IERR, MSG, MSGLEN);
+        EXPECT_EQ(IERR, 0) << r.what << ": " << msgtext(MSG, MSGLEN);
         EXPECT_NEAR(v, r.want, std::fabs(r.want) * TOL) << r.what;
     }
 }
 
 TEST(ValuesById, TotalMassIsOneValueForEveryCell) {
     fixed_state();
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     int32_t IERR = 0;
     // The total is kept by the mass step; a build without it has no value.
     [&](auto& S) {
         if constexpr (requires { S.RMTOT; }) {
             S.RMTOT = 1234.0;
-            EXPECT_EQ(GETINP(37, 1, IERR, MSG, LMSG), 1234.0f);
-            EXPECT_EQ(GETINP(37, 150, IERR, MSG, LMSG), 1234.0f);
+            EXPECT_EQ(GETINP(37, 1, IERR, MSG, MSGLEN), 1234.0f);
+            EXPECT_EQ(GETINP(37, 150, IERR, MSG, MSGLEN), 1234.0f);
             EXPECT_EQ(IERR, 0);
         } else {
-            GETINP(37, 1, IERR, MSG, LMSG);
+            GETINP(37, 1, IERR, MSG, MSGLEN);
             EXPECT_EQ(IERR, 1);
         }
     }(SECVAR);
@@ -100,20 +100,20 @@ TEST(ValuesById, UndefinedIdsAndBadIndicesAreErrors) {
     for (int32_t id : undefined) {
         fixed_state();
         decktest::Units u("");
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         int32_t IERR = 0;
-        EXPECT_EQ(GETINP(id, 3, IERR, MSG, LMSG), 0.0f);
+        EXPECT_EQ(GETINP(id, 3, IERR, MSG, MSGLEN), 0.0f);
         EXPECT_EQ(IERR, 1) << id;
-        EXPECT_EQ(msgtext(MSG, LMSG), "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(id));
+        EXPECT_EQ(msgtext(MSG, MSGLEN), "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(id));
         EXPECT_EQ(u.finish(), std::vector<std::string>{" ERROR: VARIABLE ID NOT DEFINED (GETINP)"});
     }
     struct Bad { int32_t id, i; };
     const Bad bad[] = {{2, 201}, {2, -1}, {49, 16}, {100, 6}, {135, 0}, {1, 999}};
     for (const Bad& b : bad) {
         fixed_state();
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         int32_t IERR = 0;
-        GETINP(b.id, b.i, IERR, MSG, LMSG);
+        GETINP(b.id, b.i, IERR, MSG, MSGLEN);
         EXPECT_EQ(IERR, 1) << b.id << " at " << b.i;
     }
 }

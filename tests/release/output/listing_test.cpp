@@ -14,6 +14,7 @@
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
+#include "release/scratch.h"
 
 namespace rel {
 namespace {
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 struct LogFile {
     fs::path dir, path;
     LogFile() {
-        dir = fs::temp_directory_path() / ("release_listing_" + std::to_string(getpid()));
+        dir = testrun::scratch_root() / "listing";
         fs::remove_all(dir);
         fs::create_directories(dir);
         path = dir / "case.log";

@@ -14,6 +14,7 @@
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
+#include "release/scratch.h"
 
 namespace rel {
 namespace {
@@ -29,12 +30,12 @@ struct Label {
 void define(int32_t& IERR, char* MSG) {
     VARCAT();
     IERR = 0;
-    setmsg(MSG, LMSG, "");
-    PLTDEF(IERR, MSG, LMSG);
+    setmsg(MSG, MSGLEN, "");
+    PLTDEF(IERR, MSG, MSGLEN);
 }
 
 fs::path scratch_dir(const std::string& name) {
-    fs::path d = fs::temp_directory_path() / ("release_output_" + name + "_" + std::to_string(getpid()));
+    fs::path d = testrun::scratch_root() / ("output_" + name);
     fs::remove_all(d);
     fs::create_directories(d);
     return d;
@@ -50,12 +51,12 @@ std::string slurp(const fs::path& p) {
 TEST(PlotCurves, one_branch_with_leak_at_position_seven) {
     test::make_network({{0, 20}}, 1, 7);
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
-    ASSERT_EQ(IERR, 0) << msgtext(MSG, LMSG);
+    ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
     ASSERT_EQ(PLTCTL.NCURV, 19);
     test::plot_file_on_unit_30();
-    PLTLAB(IERR, MSG, LMSG);  // unit 30 not open: only the labels matter here
+    PLTLAB(IERR, MSG, MSGLEN);  // unit 30 not open: only the labels matter here
 
     // (cell label, kind letter, branch label) per curve.
     const Label WANT[19] = {{7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1},
@@ -80,11 +81,11 @@ TEST(PlotCurves, leak_in_branch_three_stores_its_global_section) {
     // Branches 1, 2 of type 1 (inlets into a junction), 3 of type 3 (outlet).
     test::make_network({{1, 6}, {1, 8}, {3, 12}}, 3, 7);
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
-    ASSERT_EQ(IERR, 0) << msgtext(MSG, LMSG);
+    ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
     EXPECT_EQ(PLTCTL.NCURV, 23);
-    PLTLAB(IERR, MSG, LMSG);
+    PLTLAB(IERR, MSG, MSGLEN);
     for (int k = 1; k <= 13; ++k) {
         EXPECT_EQ(PLTCTL.IPCURV(1, k), 14 + 7) << k;  // offset 14, type 3 counts from its first section
         EXPECT_EQ(PLTCTL.ICCURV(k), 7) << k;
@@ -110,7 +111,7 @@ TEST(PlotCurves, outlet_of_type_zero_and_three_point_at_the_same_physical_cells)
         const int nsec = type == 0 ? 21 : 20;
         test::make_network({{type, nsec}}, 1, 3);
         int32_t IERR;
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         define(IERR, MSG);
         ASSERT_EQ(IERR, 0);
         // Curve 15: second-last section, curve 17: last boundary, both global.
@@ -123,10 +124,10 @@ TEST(PlotCurves, too_many_branches_are_refused_before_any_curve) {
     test::make_network({{0, 5}}, 1, 1);
     NETDSC.NBR = 17;  // 2*17 + 17 = 51 curves
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
     EXPECT_EQ(IERR, 1);
-    EXPECT_EQ(msgtext(MSG, LMSG), "ATTEMPTS TO PLOT TOO MANY CURVES");
+    EXPECT_EQ(msgtext(MSG, MSGLEN), "ATTEMPTS TO PLOT TOO MANY CURVES");
     EXPECT_EQ(PLTCTL.NPCURV(1), 0);
     EXPECT_EQ(PLTCTL.IVCURV(1), 0);
 }
@@ -136,15 +137,15 @@ TEST(PlotCurves, fifteen_branches_give_47_curves_with_starred_branch_labels) {
     br.push_back({3, 5});
     test::make_network(br, 12, 2);
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
-    ASSERT_EQ(IERR, 0) << msgtext(MSG, LMSG);
+    ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
     ASSERT_EQ(PLTCTL.NCURV, 47);
     test::plot_file_on_unit_30();
 
     const fs::path dir = scratch_dir("fifteen");
     ASSERT_TRUE(rt::open_unit(30, (dir / "case.plt").string()));
-    PLTLAB(IERR, MSG, LMSG);
+    PLTLAB(IERR, MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(30));
     ASSERT_EQ(IERR, 0);
     // Expected lines written from the layout rules (see the fixture).
@@ -159,7 +160,7 @@ TEST(PlotCurves, failed_position_check_writes_log_block_and_keeps_going) {
     rt::reset_units();
     ASSERT_TRUE(rt::open_unit(77, (dir / "case.log").string()));
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
     ASSERT_TRUE(rt::close_unit(77));
     EXPECT_EQ(IERR, 1);
@@ -170,7 +171,7 @@ TEST(PlotCurves, failed_position_check_writes_log_block_and_keeps_going) {
                        "       0 IS AN INVALID SECTION NUMBER FOR THIS BRANCH\n"),
               std::string::npos)
         << log;
-    EXPECT_EQ(msgtext(MSG, LMSG), "ERROR IN PLOT DEF. FOR SIG");
+    EXPECT_EQ(msgtext(MSG, MSGLEN), "ERROR IN PLOT DEF. FOR SIG");
     // All curves were processed: the pressure curves after the leak ones are fine.
     EXPECT_EQ(PLTCTL.NPCURV(14), 1);
     EXPECT_EQ(PLTCTL.NPCURV(2), 0);
@@ -184,17 +185,17 @@ TEST(PlotCurves, leak_curve_on_a_section_without_leak_is_refused) {
     // Curves ask for the leak's branch position, computed from the leak cell,
     // so move the leak after the definition instead: check one curve directly.
     int32_t IERR = 0;
-    char MSG[LMSG];
-    setmsg(MSG, LMSG, "");
+    char MSG[MSGLEN];
+    setmsg(MSG, MSGLEN, "");
     VARCAT();
     PLTCTL.IVCURV(1) = 100;
     PLTCTL.NPCURV(1) = 0;
-    PLTCHK(1, 1, 7, 0, 20, 0, IERR, MSG, LMSG);
+    PLTCHK(1, 1, 7, 0, 20, 0, IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(PLTCTL.NPCURV(1), 0);
-    EXPECT_EQ(msgtext(MSG, LMSG), "");  // only the general rule writes a message
+    EXPECT_EQ(msgtext(MSG, MSGLEN), "");  // only the general rule writes a message
     IERR = 0;
-    PLTCHK(1, 1, 8, 0, 20, 0, IERR, MSG, LMSG);
+    PLTCHK(1, 1, 8, 0, 20, 0, IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 0);
     EXPECT_EQ(PLTCTL.NPCURV(1), 1);
     EXPECT_EQ(PLTCTL.IPCURV(1, 1), 9);
@@ -208,7 +209,7 @@ TEST(PlotCurves, log_lines_before_the_log_opens_create_no_file) {
     test::make_network({{0, 20}}, 1, 7);
     EQUIPM.ILKSEC(1) = 1;
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     define(IERR, MSG);
     EXPECT_EQ(IERR, 1);
     EXPECT_TRUE(fs::is_empty(dir));

@@ -16,6 +16,7 @@
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
+#include "release/scratch.h"
 
 namespace rel {
 namespace {
@@ -23,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path scratch_dir(const std::string& name) {
-    fs::path d = fs::temp_directory_path() / ("release_result_" + name + "_" + std::to_string(getpid()));
+    fs::path d = testrun::scratch_root() / ("result_" + name);
     fs::remove_all(d);
     fs::create_directories(d);
     return d;
@@ -49,13 +50,13 @@ void one_branch_run_start(const fs::path& path, int32_t& IERR, char* MSG) {
     test::make_network({{0, 20}}, 1, 7);
     VARCAT();
     IERR = 0;
-    setmsg(MSG, LMSG, "");
-    PLTDEF(IERR, MSG, LMSG);
+    setmsg(MSG, MSGLEN, "");
+    PLTDEF(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     test::plot_file_on_unit_30();
     rt::reset_units();
     ASSERT_TRUE(rt::open_unit(30, path.string()));
-    PLTLAB(IERR, MSG, LMSG);
+    PLTLAB(IERR, MSG, MSGLEN);
 }
 
 // A time loop on a synthetic clock: the leak opens at 11400 s and its rate
@@ -81,15 +82,15 @@ void synthetic_loop(double end, int32_t& IERR, char* MSG) {
         LEKRES.ACMASS(1) += -rate * RUNCTL.HT;
         SECVAR.PT(ls) = static_cast<float>(8.0e6 - 1000.0 * std::max(since, 0.0));
         SECVAR.DPT(ls) = SECVAR.DPTO(ls) = since > 0 ? -1000.0f : 0.0f;
-        if (RUNCTL.TIME >= PLTCTL.TPLOT) PLTTRD(IERR, MSG, LMSG);
+        if (RUNCTL.TIME >= PLTCTL.TPLOT) PLTTRD(IERR, MSG, MSGLEN);
     }
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
 }
 
 TEST(ResultFile, golden_header_for_one_branch_with_a_leak) {
     const fs::path dir = scratch_dir("golden");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     ASSERT_TRUE(rt::close_unit(30));
     ASSERT_EQ(IERR, 0);
@@ -107,7 +108,7 @@ TEST(ResultFile, golden_header_for_one_branch_with_a_leak) {
 TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
     const fs::path dir = scratch_dir("rows");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     const int ls = EQUIPM.ILKSEC(1);
     // One row at 12.345 s after the leak opened with chosen values.
@@ -120,7 +121,7 @@ TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
     SECVAR.PT(ls) = -11400.0f;
     SECVAR.TM(ls) = 0.5f;
     PLTCTL.IPHASE = 2;
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(30));
     ASSERT_EQ(IERR, 0);
     const auto l = lines_of(slurp(dir / "case.plt"));
@@ -143,7 +144,7 @@ TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
 TEST(ResultFile, sampled_values_of_the_fixed_curves) {
     const fs::path dir = scratch_dir("sample");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     const int ls = EQUIPM.ILKSEC(1);  // global section 8, area 0.05 m2
     LEKRES.WGLEAK(1) = -40.0f;      // kg/(m2 s): 2 kg/s out
@@ -164,7 +165,7 @@ TEST(ResultFile, sampled_values_of_the_fixed_curves) {
     SECVAR.VOLMX2(5) = 0.02f;
     SECVAR.VOLMX2(1) = 0.9f;     // an inlet section does not count
     RUNCTL.NINTGR = 42;
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_FLOAT_EQ(PLTCTL.VCURV(3), 2.0f);   // GGLEAK = -flux * area
     EXPECT_FLOAT_EQ(PLTCTL.VCURV(4), 5.0f);   // GLLEAK
@@ -190,16 +191,16 @@ struct Clock {
         test::make_network({{0, 20}}, 1, 7);
         VARCAT();
         int32_t IERR = 0;
-        char MSG[LMSG];
-        PLTDEF(IERR, MSG, LMSG);
+        char MSG[MSGLEN];
+        PLTDEF(IERR, MSG, MSGLEN);
         PLTCTL.NPLTF = 0;  // the schedule alone, no file
     }
     // One row at clock t; returns the next plot time.
     double row_at(double t) {
         RUNCTL.TIME = t;
         int32_t IERR = 0;
-        char MSG[LMSG];
-        PLTTRD(IERR, MSG, LMSG);
+        char MSG[MSGLEN];
+        PLTTRD(IERR, MSG, MSGLEN);
         return PLTCTL.TPLOT;
     }
 };
@@ -374,7 +375,7 @@ TEST(ResultFile, same_input_twice_in_one_process_gives_identical_bytes) {
     std::string first;
     for (int run = 1; run <= 2; ++run) {
         int32_t IERR;
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         one_branch_run_start(dir / "case.plt", IERR, MSG);
         synthetic_loop(14400.0, IERR, MSG);
         ASSERT_TRUE(rt::close_unit(30));
@@ -394,7 +395,7 @@ TEST(ResultFile, same_input_twice_in_one_process_gives_identical_bytes) {
 TEST(ResultFile, warm_up_rows_have_negative_times_and_leak_rows_are_dense) {
     const fs::path dir = scratch_dir("times");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     synthetic_loop(14400.0, IERR, MSG);
     ASSERT_TRUE(rt::close_unit(30));
@@ -414,17 +415,17 @@ TEST(ResultFile, warm_up_rows_have_negative_times_and_leak_rows_are_dense) {
 }
 
 TEST(ResultFile, full_disk_sets_the_error_flag) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "missing optional tool of the machine: the full device /dev/full";
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start("/dev/full", IERR, MSG);
     // However the unit buffers, a few hundred rows cannot all be held back.
     for (int i = 0; i < 2000 && IERR == 0; ++i) {
         RUNCTL.TIME = i;
-        PLTTRD(IERR, MSG, LMSG);
+        PLTTRD(IERR, MSG, MSGLEN);
     }
     EXPECT_EQ(IERR, 1);
-    const std::string msg = msgtext(MSG, LMSG);
+    const std::string msg = msgtext(MSG, MSGLEN);
     EXPECT_TRUE(msg == "ERROR WRITING THE RESULT FILE" || msg == "ERROR WRITING THE HEADER OF THE RESULT FILE")
         << msg;
     rt::close_unit(30);
@@ -436,17 +437,17 @@ TEST(ResultFile, header_into_a_full_disk_or_closed_unit_sets_the_error_flag) {
         test::make_network({{0, 20}}, 1, 7);
         VARCAT();
         int32_t IERR = 0;
-        char MSG[LMSG];
-        PLTDEF(IERR, MSG, LMSG);
+        char MSG[MSGLEN];
+        PLTDEF(IERR, MSG, MSGLEN);
         test::plot_file_on_unit_30();
         rt::reset_units();
         if (std::string(where) == "/dev/full") {
             ASSERT_TRUE(rt::open_unit(30, "/dev/full"));
             // A header line of 300 characters; a 47-curve header is longer. Repeat
             // it so any buffering of the unit is exhausted.
-            for (int i = 0; i < 200 && IERR == 0; ++i) PLTLAB(IERR, MSG, LMSG);
+            for (int i = 0; i < 200 && IERR == 0; ++i) PLTLAB(IERR, MSG, MSGLEN);
         } else {
-            PLTLAB(IERR, MSG, LMSG);
+            PLTLAB(IERR, MSG, MSGLEN);
         }
         EXPECT_EQ(IERR, 1);
         rt::close_unit(30);
@@ -458,17 +459,17 @@ TEST(ResultFile, header_into_a_full_disk_or_closed_unit_sets_the_error_flag) {
 TEST(ResultFile, a_value_that_is_not_a_number_stops_the_run_before_its_row) {
     const fs::path dir = scratch_dir("nan");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     ASSERT_EQ(IERR, 0);
     RUNCTL.TIME = 11405.0;
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     SECVAR.PT.fill(std::nanf(""));
     RUNCTL.TIME = 11410.0;
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
-    EXPECT_EQ(msgtext(MSG, LMSG),
+    EXPECT_EQ(msgtext(MSG, MSGLEN),
               "RESULT VARIABLE PT (CURVE 11, BRANCH 1, POSITION 7) IS NOT A FINITE NUMBER AT TIME "
               "10.000 S. THE RUN IS STOPPED.");
     ASSERT_TRUE(rt::close_unit(30));
@@ -481,12 +482,12 @@ TEST(ResultFile, a_value_that_is_not_a_number_stops_the_run_before_its_row) {
 TEST(ResultFile, row_into_a_closed_unit_sets_the_error_flag) {
     const fs::path dir = scratch_dir("closed");
     int32_t IERR;
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     ASSERT_EQ(IERR, 0);
     ASSERT_TRUE(rt::close_unit(30));
     RUNCTL.TIME = 5.0;
-    PLTTRD(IERR, MSG, LMSG);
+    PLTTRD(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     fs::remove_all(dir);
 }

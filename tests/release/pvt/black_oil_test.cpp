@@ -37,10 +37,10 @@ struct Call {
     PVTBLK blk = poisoned();
 };
 
-Call call(float rog, float roo, float gor, float wc, int32_t len = LMSG) {
+Call call(float rog, float roo, float gor, float wc, int32_t len = MSGLEN) {
     Call c;
     BlackoilFn f = exported_blackoil();
-    char buf[LMSG + 8];
+    char buf[MSGLEN + 8];
     std::memset(buf, 'x', sizeof buf);
     f(&rog, &roo, &gor, &wc, &c.blk, &c.ierr, buf, len);
     c.msg = std::string(buf, len);
@@ -50,7 +50,7 @@ Call call(float rog, float roo, float gor, float wc, int32_t len = LMSG) {
 
 std::string padded(const char* m) {
     std::string s(m);
-    s.resize(LMSG, ' ');
+    s.resize(MSGLEN, ' ');
     return s;
 }
 
@@ -112,7 +112,7 @@ TEST(BlackOil, RefusesEachLimitWithItsTextAndAcceptsTheLimitItself) {
             EXPECT_EQ(std::memcmp(&r.blk, &fresh, sizeof fresh), 0) << "refused call wrote the block";
         } else {
             EXPECT_EQ(r.ierr, 0);
-            EXPECT_EQ(r.msg, std::string(LMSG, 'x')) << "success touched the message";
+            EXPECT_EQ(r.msg, std::string(MSGLEN, 'x')) << "success touched the message";
             EXPECT_EQ(r.blk.NP, 20);
         }
     }
@@ -235,8 +235,8 @@ TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
         PVTBLK b{};
         float g = f[0], o = f[1], r = f[2], w = f[3];
         int32_t ierr = 0;
-        char msg[LMSG];
-        exported_blackoil()(&g, &o, &r, &w, &b, &ierr, msg, LMSG);
+        char msg[MSGLEN];
+        exported_blackoil()(&g, &o, &r, &w, &b, &ierr, msg, MSGLEN);
         ASSERT_EQ(ierr, 0);
         const float* words = reinterpret_cast<const float*>(&b);
         for (int k = 2; k < 6487; ++k) ASSERT_TRUE(std::isfinite(words[k])) << "word " << k;

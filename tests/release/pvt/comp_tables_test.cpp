@@ -37,10 +37,10 @@ struct Result {
 
 Result build(COMPREC c) {
     Result r;
-    char buf[LMSG];
-    setmsg(buf, LMSG, "");
-    COMPPVT(&c, &r.blk, &r.ierr, buf, LMSG);
-    r.msg = msgtext(buf, LMSG);
+    char buf[MSGLEN];
+    setmsg(buf, MSGLEN, "");
+    COMPPVT(&c, &r.blk, &r.ierr, buf, MSGLEN);
+    r.msg = msgtext(buf, MSGLEN);
     return r;
 }
 

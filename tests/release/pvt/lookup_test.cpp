@@ -50,12 +50,12 @@ struct Lookup {
 
 Lookup lookup(float p, float t, int32_t check = TRUE_, int32_t mode = 0) {
     Lookup r;
-    char buf[LMSG];
-    setmsg(buf, LMSG, "");
+    char buf[MSGLEN];
+    setmsg(buf, MSGLEN, "");
     int32_t it = TBLOC(t, PVTCOM.TT.data(), PVTCOM.NT, 2);
     int32_t ip = TBLOC(p, PVTCOM.PP.data(), PVTCOM.NP, 2);
-    PVTLUP(it, ip, p, t, r.o, check, r.below, mode, r.ierr, buf, LMSG);
-    r.msg = msgtext(buf, LMSG);
+    PVTLUP(it, ip, p, t, r.o, check, r.below, mode, r.ierr, buf, MSGLEN);
+    r.msg = msgtext(buf, MSGLEN);
     return r;
 }
 
@@ -169,10 +169,10 @@ TEST_F(PvtLookup, ModeTwoWritesOnlyTheGasFraction) {
     Lookup r;
     r.o.ROG = -1.0f;
     r.o.HL = -2.0f;
-    char buf[LMSG];
+    char buf[MSGLEN];
     int32_t it = TBLOC(20.0f, PVTCOM.TT.data(), PVTCOM.NT, 2);
     int32_t ip = TBLOC(2.0e6f, PVTCOM.PP.data(), PVTCOM.NP, 2);
-    PVTLUP(it, ip, 2.0e6f, 20.0f, r.o, TRUE_, r.below, 2, r.ierr, buf, LMSG);
+    PVTLUP(it, ip, 2.0e6f, 20.0f, r.o, TRUE_, r.below, 2, r.ierr, buf, MSGLEN);
     EXPECT_EQ(r.o.ROG, -1.0f);
     EXPECT_EQ(r.o.HL, -2.0f);
     EXPECT_GT(r.o.RS, 0.0f);
@@ -238,19 +238,19 @@ TEST_F(PvtLookup, TableCheckRefusesWhatTheLookupCannotUse) {
         PVTBLK b = bilinear_block();
         c.edit(b);
         int32_t ierr = 0;
-        char buf[LMSG];
-        setmsg(buf, LMSG, "");
-        PVTCHK(b, ierr, buf, LMSG);
+        char buf[MSGLEN];
+        setmsg(buf, MSGLEN, "");
+        PVTCHK(b, ierr, buf, MSGLEN);
         EXPECT_EQ(ierr, c.msg[0] ? 1 : 0) << c.msg;
-        EXPECT_EQ(msgtext(buf, LMSG), c.msg);
+        EXPECT_EQ(msgtext(buf, MSGLEN), c.msg);
     }
     // A black-oil and a compositional block pass.
     PVTBLK bo{};
     float g = 0.8f, o = 800.0f, r = 100.0f, w = 10.0f;
     int32_t ierr = 0;
-    char buf[LMSG];
-    BLACKOIL(&g, &o, &r, &w, &bo, &ierr, buf, LMSG);
-    PVTCHK(bo, ierr, buf, LMSG);
+    char buf[MSGLEN];
+    BLACKOIL(&g, &o, &r, &w, &bo, &ierr, buf, MSGLEN);
+    PVTCHK(bo, ierr, buf, MSGLEN);
     EXPECT_EQ(ierr, 0);
 }
 
@@ -271,8 +271,8 @@ TEST_F(PvtLookup, SectionUpdateChecksClampsAndChains) {
     SECVAR.RS(1) = 0.0f;
     RUNCTL.HT = 0.5;
     int32_t ierr = 0;
-    char buf[LMSG];
-    PRECHK(ierr, buf, LMSG);
+    char buf[MSGLEN];
+    PRECHK(ierr, buf, MSGLEN);
     ASSERT_EQ(ierr, 0);
     EXPECT_EQ(SECVAR.TM(2), -20.0f);
     EXPECT_NEAR(SECVAR.ROG(2) / exact(1, 2.0e6, -20.0), 1.0, 1e-5);
@@ -285,14 +285,14 @@ TEST_F(PvtLookup, SectionUpdateChecksClampsAndChains) {
     // A negative pressure stops at that section; later sections keep theirs.
     SECVAR.PT(2) = -1.0f;
     SECVAR.ROG(3) = -5.0f;
-    PRECHK(ierr, buf, LMSG);
+    PRECHK(ierr, buf, MSGLEN);
     EXPECT_EQ(ierr, 1);
-    EXPECT_EQ(msgtext(buf, LMSG), "PRESSURE TOO LOW. PLEASE CHECK INPUT");
+    EXPECT_EQ(msgtext(buf, MSGLEN), "PRESSURE TOO LOW. PLEASE CHECK INPUT");
     EXPECT_EQ(SECVAR.ROG(3), -5.0f);
     ierr = 0;
     SECVAR.PT(2) = 1.51e7f;
-    PRECHK(ierr, buf, LMSG);
-    EXPECT_EQ(msgtext(buf, LMSG), "PRESSURE TO HIGH. PLEASE CHECK INPUT");
+    PRECHK(ierr, buf, MSGLEN);
+    EXPECT_EQ(msgtext(buf, MSGLEN), "PRESSURE TO HIGH. PLEASE CHECK INPUT");
 }
 
 TEST_F(PvtLookup, FirstSectionDensityFloor) {
@@ -305,7 +305,7 @@ TEST_F(PvtLookup, FirstSectionDensityFloor) {
     SECVAR.TM(2) = 20.0f;
     SECVAR.ROG(1) = 0.05f;
     int32_t ierr = 0;
-    char buf[LMSG];
-    PRECHK(ierr, buf, LMSG);
+    char buf[MSGLEN];
+    PRECHK(ierr, buf, MSGLEN);
     EXPECT_EQ(SECVAR.ROG(1), SECVAR.ROG(2));
 }

@@ -14,6 +14,7 @@
 
 #include "rt/fortio.h"
 #include "run/routines.h"
+#include "release/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -23,8 +24,7 @@ class Units : public ::testing::Test {
 protected:
     void SetUp() override {
         rt::reset_units();
-        dir = fs::temp_directory_path() / ("rt_units_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = testrun::scratch_root() / ("rt_units_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }

@@ -1,11 +1,13 @@
 // Whole discharge runs through RELEASE on the bundled example cases and on
-// variants of them. These need the whole library; while a part of the run
-// still answers "not available yet" they are skipped with that reason.
+// variants of them.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,12 +17,16 @@
 #include <vector>
 
 #include "case_file.h"
+#include "deck/deck.h"
+#include "output/plot.h"
 #include "release/run/balance.h"
 #include "release/release.h"
+#include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
 #include "run/time_loop.h"
+#include "release/scratch.h"
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
@@ -28,15 +34,9 @@ using namespace rel;
 
 namespace {
 
-const std::string kPending = "not available yet";
-
 std::string trimmed(const char* msg, int len) { return msgtext(msg, len); }
 
-fs::path scratch() {
-    fs::path d = fs::path(::testing::TempDir()) / "discharge";
-    fs::create_directories(d);
-    return d;
-}
+fs::path scratch() { return testrun::scratch("discharge"); }
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -46,8 +46,6 @@ std::string slurp(const fs::path& p) {
 }
 
 struct RunResult {
-    bool pending = false;  // a part of the library is not there yet
-    std::string why;
     int32_t ierr = -1;
     std::string msg;
     DischargeSummary sum{};
@@ -56,21 +54,19 @@ struct RunResult {
 
 // Fills the property tables as the front end does before a run.
 bool fill_fluid(cases::Case& c, RunResult& r) {
-    char msg[LMSG];
+    char msg[MSGLEN];
     std::memset(msg, ' ', sizeof msg);
     int32_t ierr = 0;
     cases::Fluid& f = c.fluid;
     if (f.kind == cases::Fluid::Kind::BlackOil) {
-        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg, LMSG);
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg, MSGLEN);
     } else {
         COMPREC comp = cases::make_comprec(f);
-        COMPPVT(&comp, &c.input->pvt, &ierr, msg, LMSG);
+        COMPPVT(&comp, &c.input->pvt, &ierr, msg, MSGLEN);
     }
     if (ierr == 0) return true;
-    r.why = trimmed(msg, LMSG);
-    r.pending = r.why.find(kPending) != std::string::npos;
     r.ierr = ierr;
-    r.msg = r.why;
+    r.msg = trimmed(msg, MSGLEN);
     return false;
 }
 
@@ -84,24 +80,17 @@ RunResult run_release(cases::Case& c, const std::string& stem, ReleaseProgressFn
     fs::remove(r.plt);
     fs::remove(r.log);
     if (preset) r.sum = *preset;
-    char msg[LMSG];
+    char msg[MSGLEN];
     std::memset(msg, ' ', sizeof msg);
     int32_t ierr = 0;
     ReleaseInput& in = *c.input;
     ReleaseProgressFn holder = cb;
     RELEASE(&in.net, in.br, &in.bnd, &in.lek, &in.pvt, &c.control, &r.sum, path.c_str(),
-            static_cast<int32_t>(path.size()), &holder, &ierr, msg, LMSG);
+            static_cast<int32_t>(path.size()), &holder, &ierr, msg, MSGLEN);
     r.ierr = ierr;
-    r.msg = trimmed(msg, LMSG);
-    if (r.msg.find(kPending) != std::string::npos) {
-        r.pending = true;
-        r.why = r.msg;
-    }
+    r.msg = trimmed(msg, MSGLEN);
     return r;
 }
-
-#define SKIP_IF_PENDING(r) \
-    if ((r).pending) GTEST_SKIP() << "needs the rest of the library: " << (r).why
 
 std::vector<fs::path> example_files() {
     std::vector<fs::path> files;
@@ -134,28 +123,33 @@ struct Watch {
     double first = -1.0;
     double at_time = 0.0, inventory_at = -1.0, released_at = 0.0;
     double open_rate = -1.0, open_p = 0.0, open_rho = 0.0;
+    double rate_integral = 0.0;  // of the leak's mass rate over the steps, kg
+    float qt_at = 0.0f, gt_at = 0.0f;  // at at_time, at the outlet boundary of the GT curve
     static Watch* now;
     LoopSteps lib = library_loop_steps();
     Watch() {
         now = this;
-        loop_steps() = LoopSteps{timpl, lekflo, lib.prpupd, lib.mass, lib.tadvdt, lib.plttrd, lib.calcbk};
+        loop_steps() = LoopSteps{timpl, lekflo, lib.prpupd, mass, lib.tadvdt, lib.plttrd, lib.calcbk};
     }
     ~Watch() {
         loop_steps() = library_loop_steps();
         now = nullptr;
     }
-    static void timpl(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
+    static void timpl(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t MSGLEN) {
         Watch& w = *now;
         if (w.first < 0.0) w.first = inventory();
         if (w.inventory_at < 0.0 && RUNCTL.TIME >= w.at_time && w.at_time > 0.0) {
             w.inventory_at = inventory();
             w.released_at = LEKRES.ACMASS(1);
+            const int cell = PLTCTL.IPCURV(1, PLTCTL.NCURV - 2);
+            w.qt_at = SECVAR.QT(cell);
+            w.gt_at = SECVAR.GT(cell);
         }
-        w.lib.timpl(ICUT, IERR, MSG, LMSG);
+        w.lib.timpl(ICUT, IERR, MSG, MSGLEN);
     }
-    static void lekflo(int32_t& IERR, char* MSG, int32_t LMSG) {
+    static void lekflo(int32_t& IERR, char* MSG, int32_t MSGLEN) {
         Watch& w = *now;
-        w.lib.lekflo(IERR, MSG, LMSG);
+        w.lib.lekflo(IERR, MSG, MSGLEN);
         if (w.open_rate < 0.0 && CTRVAL(99) >= 1.0f - 1e-6f) {
             const int c = EQUIPM.ILKSEC(1);
             w.open_rate = std::fabs(LEKRES.GTLEAK(1));
@@ -163,10 +157,19 @@ struct Watch {
             w.open_rho = SECVAR.ROG(c);
         }
     }
+    // The leak's rate as the step found it (stored negative out of the pipe),
+    // over the step's length.
+    static void mass(int32_t& IERR, char* MSG, int32_t n) {
+        Watch& w = *now;
+        w.rate_integral -= double(LEKRES.GTLEAK(1)) * RUNCTL.HT;
+        w.lib.mass(IERR, MSG, n);
+    }
 };
 Watch* Watch::now = nullptr;
 
 using testrun::balance_residual;
+using testrun::through;
+using testrun::Through;
 
 bool finite_non_negative(const DischargeSummary& s) {
     const float* w = &s.time;
@@ -177,7 +180,7 @@ bool finite_non_negative(const DischargeSummary& s) {
 
 }  // namespace
 
-// Mass balance tolerance: a thousandth of the released mass (the bar).
+// Mass balance tolerance: a thousandth of the released mass.
 constexpr double BALANCE = 1e-3;
 
 class Example : public ::testing::TestWithParam<std::string> {};
@@ -193,7 +196,6 @@ TEST_P(Example, finishes_and_keeps_its_mass_balance) {
         if (c.input->bnd.QIN[b] > 0.0f && c.input->bnd.TCLIN[b] < 0.0f) c.control.TUSER = 7200.0f;
     Watch w;
     RunResult r = run_release(c, GetParam());
-    SKIP_IF_PENDING(r);
     ASSERT_EQ(r.ierr, 0) << r.msg;
     EXPECT_TRUE(finite_non_negative(r.sum));
     EXPECT_GT(r.sum.peak_total_mass, 0.0f);
@@ -202,13 +204,8 @@ TEST_P(Example, finishes_and_keeps_its_mass_balance) {
     // From the accumulators ...
     EXPECT_LT(std::fabs(balance_residual()), BALANCE * released);
     // ... and from the section masses at the start and the end.
-    double in = 0.0, out = 0.0;
-    for (int k = 1; k <= EQUIPM.NSOUR; ++k) in += SECVAR.SRTACC(k, 1);
-    for (int b = 1; b <= NETDSC.NBR; ++b) {
-        in += SECVAR.BRMIN(b, 1, 3);
-        out += SECVAR.BRMOUT(b, 1, 3);
-    }
-    EXPECT_LT(std::fabs(w.first + in - out - released - inventory()), BALANCE * released);
+    const Through t = through();
+    EXPECT_LT(std::fabs(w.first + t.in - t.out - released - inventory()), BALANCE * released);
 }
 
 namespace {
@@ -220,7 +217,67 @@ std::vector<std::string> example_names() {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Discharge, Example, ::testing::ValuesIn(example_names()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& p) { return p.param; });
+
+// Signs of the flows, settled by the physics of a line that flows from its
+// inlet to its outlet (here through the warm-up, before the leak opens): the
+// total volume flow (id 10) and mass flow (id 23) at the outlet boundary are
+// positive in the state and in the result file; the leak rate out of the pipe
+// (id 100) is positive in the result file and never above the summary's
+// peak; the values by id give the size of a flow, so a flow against the
+// branch reads positive there and negative in the file.
+TEST(Discharge, flows_toward_the_outlet_and_out_of_the_leak_are_positive) {
+    json j = example_json("one_branch_blackoil");
+    j["run"]["end_time"] = 600.0;
+    cases::Case c = from_json(j, "signs");
+    Watch w;
+    w.at_time = TLEAK - 600.0;
+    RunResult r = run_release(c, "signs");
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    EXPECT_GT(w.qt_at, 0.0f);
+    EXPECT_GT(w.gt_at, 0.0f);
+
+    // The result file: names in line 1, then rows of 15-character columns.
+    std::istringstream plt(slurp(r.plt));
+    std::string names, line;
+    std::getline(plt, names);
+    for (int k = 0; k < 2; ++k) std::getline(plt, line);
+    auto column = [&](const std::string& name) {
+        std::string token = " " + name;
+        token.resize(7, ' ');
+        const size_t at = names.find(token);
+        return at == std::string::npos ? -1 : static_cast<int>((at + 1 - 11) / 15);
+    };
+    const int gt = column("GT"), leak = column("GTLEAK");
+    ASSERT_GT(gt, 0);
+    ASSERT_GT(leak, 0);
+    float max_leak = 0.0f;
+    while (std::getline(plt, line)) {
+        const float t = std::stof(line.substr(3, 15));
+        const float g = std::stof(line.substr(3 + 15 * gt, 15)), q = std::stof(line.substr(3 + 15 * leak, 15));
+        if (t < -600.0f) {
+            EXPECT_GT(g, 0.0f) << "at " << t << " s";
+        }
+        EXPECT_GE(q, 0.0f);
+        max_leak = std::max(max_leak, q);
+    }
+    EXPECT_GT(max_leak, 0.0f);
+    EXPECT_LE(max_leak, r.sum.peak_total_mass * 1.0001f);
+
+    // A flow against the branch at that boundary: signed in the file, its size by id.
+    const int cell = PLTCTL.IPCURV(1, PLTCTL.NCURV - 2);
+    SECVAR.QT(cell) = -w.qt_at;
+    PLTCTL.NCURV = 1;
+    PLTCTL.IVCURV(1) = 10;
+    PLTCTL.NPCURV(1) = 1;
+    PLTCTL.IPCURV(1, 1) = cell;
+    sample_curves();
+    EXPECT_EQ(PLTCTL.VCURV(1), -w.qt_at);
+    int32_t ierr = 0;
+    char msg[MSGLEN];
+    EXPECT_EQ(GETINP(10, cell, ierr, msg, MSGLEN), w.qt_at);
+    EXPECT_EQ(ierr, 0);
+}
 
 TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure) {
     json j = example_json("gas_pipeline_comppvt");
@@ -231,7 +288,6 @@ TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure
     Watch w;
     w.at_time = 11411.0;  // from here on the line is closed at both ends
     RunResult r = run_release(c, "blowdown");
-    SKIP_IF_PENDING(r);
     ASSERT_EQ(r.ierr, 0) << r.msg;
     EXPECT_EQ(r.msg, "");  // ended, no still-leaking warning
     EXPECT_GT(LEKRES.time, 0.0f);
@@ -248,10 +304,10 @@ TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure
     const float pb = c.input->lek.LEKPB, tm = static_cast<float>(tsum / n);
     PvtOut o{};
     int32_t ierr = 0, below = 0;
-    char msg[LMSG];
+    char msg[MSGLEN];
     PVTLUP(TBLOC(tm, PVTCOM.TT.data(), PVTCOM.NT, PVTCOM.MODE),
            TBLOC(pb, PVTCOM.PP.data(), PVTCOM.NP, PVTCOM.MODE), pb, tm, o, FALSE_, below, 0, ierr, msg,
-           LMSG);
+           MSGLEN);
     ASSERT_EQ(ierr, 0);
     const double expected = w.inventory_at - o.ROG * vol;
     const double released = LEKRES.ACMASS(1) - w.released_at;
@@ -263,7 +319,6 @@ TEST(Discharge, first_leak_rate_after_full_opening_is_the_choked_orifice_rate) {
         (fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "gas_pipeline_comppvt.json").string());
     Watch w;
     RunResult r = run_release(c, "first_rate");
-    SKIP_IF_PENDING(r);
     ASSERT_EQ(r.ierr, 0) << r.msg;
     ASSERT_GT(w.open_rate, 0.0);
     // Isentropic choked flow of a gas (ideal-gas relation, k = 1.3 for a
@@ -278,7 +333,6 @@ TEST(Discharge, a_rerun_in_the_same_process_writes_the_same_files) {
     const auto file = fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "one_branch_blackoil.json";
     cases::Case c1 = cases::load_case(file.string());
     RunResult a = run_release(c1, "rerun");
-    SKIP_IF_PENDING(a);
     ASSERT_EQ(a.ierr, 0) << a.msg;
     const std::string plt = slurp(a.plt), log = slurp(a.log);
     cases::Case c2 = cases::load_case(file.string());
@@ -294,14 +348,12 @@ TEST(Discharge, user_end_time_of_599_s_is_refused_and_600_s_accepted) {
     j["run"]["end_time"] = 599.0;
     cases::Case c = from_json(j, "599");
     RunResult r = run_release(c, "end599");
-    SKIP_IF_PENDING(r);
     EXPECT_EQ(r.ierr, 1);
     EXPECT_EQ(r.msg, "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
     EXPECT_FALSE(fs::exists(r.plt));
     j["run"]["end_time"] = 600.0;
     cases::Case c6 = from_json(j, "600");
     RunResult r6 = run_release(c6, "end600");
-    SKIP_IF_PENDING(r6);
     EXPECT_EQ(r6.ierr, 0) << r6.msg;
     EXPECT_LE(RUNCTL.TSTOP, 12000.0);
     EXPECT_GE(RUNCTL.TIME, RUNCTL.TSTOP);
@@ -317,7 +369,6 @@ TEST(Discharge, a_callback_that_answers_one_aborts_with_the_rows_so_far_and_no_s
     DischargeSummary preset;
     std::memset(&preset, 0x5a, sizeof preset);
     RunResult r = run_release(c, "aborted", stop_at_once, &preset);
-    SKIP_IF_PENDING(r);
     EXPECT_EQ(r.ierr, 9999);
     EXPECT_EQ(r.msg, "SIMULATION ABORTED!");
     EXPECT_EQ(std::memcmp(&r.sum, &preset, sizeof preset), 0);
@@ -335,7 +386,6 @@ TEST(Discharge, a_fluid_with_a_gas_oil_ratio_of_3_4_takes_the_simple_method) {
     j["fluid"]["black_oil"]["water_cut"] = 0.0;
     cases::Case c = from_json(j, "gor34");
     RunResult r = run_release(c, "gor34");
-    SKIP_IF_PENDING(r);
     ASSERT_EQ(r.ierr, 0) << r.msg;
     EXPECT_LT(PVTCOM.GORSTD, 3.5f);
     EXPECT_EQ(r.msg,
@@ -346,45 +396,76 @@ TEST(Discharge, a_fluid_with_a_gas_oil_ratio_of_3_4_takes_the_simple_method) {
 }
 
 namespace {
-// A random network within the front end's limits: a tree of at most 3
-// junctions with at most 5 branches each, pipes of at least 30 m, ends that
-// meet at their junctions.
+// Random networks inside the envelope an engineer draws for a subsea
+// gathering system and types into the program's dialogs:
+// - a tree of at most 3 junctions, at most 7 branches and 9 pipes in all
+//   (so that the sections stay below the library's 199), 1 to 3 pipes of
+//   200 m to 2.5 km per branch, laid on a seabed 30 m to 400 m deep with
+//   slopes within 4 %; the branches meet end to end at their junctions;
+// - bores of 4" to 20" (0.1 m to 0.5 m), steel roughness 45 um, and a branch
+//   after a junction at least as wide as its feeders together, so that
+//   merging never raises the mass flux;
+// - inlet rates of 100 to 1500 kg/(m2 s) of the inlet's bore (1 to 2 m/s of
+//   oil, up to about 20 m/s of gas) at 30 C to 80 C, half of them closing
+//   within half an hour of the leak; an arrival pressure of 20 to 100 bar,
+//   at least 3 bar above the sea pressure at the leak, the outlet closing
+//   within ten minutes in half the cases;
+// - a hole of 10 mm up to half the bore anywhere along its branch, whose back
+//   pressure is the sea's at the hole's depth (as the program computes it);
+// - a black oil of 0.65 to 1.0 kg/Sm3 gas, 750 to 950 kg/Sm3 oil, gas-oil
+//   ratios of 20 to 1000 Sm3/Sm3 and water cuts up to 60 %.
+// Every run lasts the warm-up and ten minutes of release.
 struct Net {
     std::mt19937 rng;
     json branches = json::array(), junctions = json::array(), inlets = json::array();
-    int njun = 0, nbr = 0;
+    std::vector<double> lengths, bores, top_depth;
+    int njun = 0, nbr = 0, npipes = 0;
     double uni(double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); }
     int pick(int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); }
 
     // Builds the branch that ends at (x, depth); returns its number.
     int branch(double x, double depth, int level) {
-        const int npipe = pick(1, 2);
+        const int npipe = std::min(pick(1, 3), 9 - npipes - (7 - nbr - 1 < 2 ? 0 : 1));
+        npipes += std::max(npipe, 1);
         std::vector<std::pair<double, double>> pts{{x, depth}};
-        for (int p = 0; p < npipe; ++p) {
-            const double L = uni(30.0, 700.0);
-            pts.push_back({pts.back().first - L, std::max(20.0, pts.back().second + uni(-10.0, 10.0))});
+        for (int p = 0; p < std::max(npipe, 1); ++p) {
+            const double L = uni(200.0, 2500.0);
+            const double d = std::clamp(pts.back().second + uni(-0.04, 0.04) * L, 30.0, 400.0);
+            pts.push_back({pts.back().first - L, d});
         }
         std::reverse(pts.begin(), pts.end());
         std::vector<int> feeders;
-        if (njun < 3 && level < 3 && uni(0.0, 1.0) < 0.5) {
+        double feeder_area = 0.0;
+        if (njun < 3 && level < 3 && nbr < 4 && npipes < 7 && uni(0.0, 1.0) < 0.5) {
             ++njun;
-            const int k = pick(1, 3);
-            for (int f = 0; f < k && nbr + k < 14; ++f) feeders.push_back(branch(pts[0].first, pts[0].second, level + 1));
+            const int k = pick(2, 3);
+            for (int f = 0; f < k && nbr + 1 < 7 && npipes < 9; ++f) {
+                const int b = branch(pts[0].first, pts[0].second, level + 1);
+                feeders.push_back(b);
+                feeder_area += bores[b - 1] * bores[b - 1];
+            }
         }
         const int me = ++nbr;
-        const double dia = uni(0.05, 0.6);
+        const double dia = std::min(0.6, std::max(uni(0.1, 0.5), std::sqrt(feeder_area)));
+        double len = 0.0;
+        for (size_t p = 1; p < pts.size(); ++p) len += std::hypot(pts[p].first - pts[p - 1].first, pts[p].second - pts[p - 1].second);
+        lengths.resize(me), bores.resize(me), top_depth.resize(me);
+        lengths[me - 1] = len;
+        bores[me - 1] = dia;
+        top_depth[me - 1] = pts[0].second;
         json b = {{"name", "b" + std::to_string(me)},
                   {"start", {{"x", pts[0].first}, {"depth", pts[0].second}}},
                   {"pipe_defaults",
-                   {{"diameter", dia}, {"roughness", 5.0e-5}, {"heat_transfer", uni(0.0, 30.0)},
-                    {"ambient_temperature", uni(2.0, 10.0)}}},
+                   {{"diameter", dia}, {"roughness", 4.5e-5}, {"heat_transfer", uni(0.0, 20.0)},
+                    {"ambient_temperature", uni(4.0, 10.0)}}},
                   {"pipes", json::array()}};
         for (size_t p = 1; p < pts.size(); ++p)
             b["pipes"].push_back({{"end", {{"x", pts[p].first}, {"depth", pts[p].second}}}});
         branches.push_back(b);
         if (feeders.empty()) {
-            json in = {{"branch", me}, {"rate", uni(0.0, 30.0)}, {"temperature", uni(20.0, 80.0)}};
-            if (uni(0.0, 1.0) < 0.5) in["closing_time"] = uni(0.0, 900.0);
+            const double area = 0.7853981634 * dia * dia;
+            json in = {{"branch", me}, {"rate", uni(100.0, 1500.0) * area}, {"temperature", uni(30.0, 80.0)}};
+            if (uni(0.0, 1.0) < 0.5) in["closing_time"] = uni(0.0, 1800.0);
             inlets.push_back(in);
         } else {
             junctions.push_back({{"in", feeders}, {"out", me}});
@@ -393,72 +474,97 @@ struct Net {
     }
 };
 
+// Sea pressure at a depth, Pa: what the program enters as a leak's back pressure.
+double sea_pressure(double depth) { return RELEASE_STD_PRESSURE + RELEASE_SEA_WATER_DENSITY * RELEASE_GRAVITY * depth; }
+
 json random_case(unsigned seed) {
-    Net n{std::mt19937(seed)};
-    n.branch(0.0, n.uni(50.0, 300.0), 0);
+    Net n;
+    n.rng.seed(seed);
+    n.branch(0.0, n.uni(30.0, 400.0), 0);
     // Branches were numbered as they were finished: feeders before the branch they feed.
     json net = {{"branches", n.branches}};
     if (n.njun > 0) net["junctions"] = n.junctions;
     const int lb = n.pick(1, n.nbr);
     const json& br = n.branches[lb - 1];
-    double len = 0.0;
-    double x0 = br["start"]["x"];
-    for (const auto& p : br["pipes"]) len += std::fabs(double(p["end"]["x"]) - x0), x0 = p["end"]["x"];
+    // The hole's position along the branch's horizontal run, and its depth there.
+    std::vector<std::pair<double, double>> pts{{br["start"]["x"], br["start"]["depth"]}};
+    for (const auto& p : br["pipes"]) pts.push_back({p["end"]["x"], p["end"]["depth"]});
+    const double run = pts.back().first - pts.front().first;
+    const double at = n.uni(0.02, 0.98) * run;
+    double depth = pts.back().second;
+    for (size_t p = 1; p < pts.size(); ++p)
+        if (pts[p].first - pts.front().first >= at) {
+            const double f = (at - (pts[p - 1].first - pts.front().first)) / (pts[p].first - pts[p - 1].first);
+            depth = pts[p - 1].second + f * (pts[p].second - pts[p - 1].second);
+            break;
+        }
+    const double pb = sea_pressure(depth);
     const double dia = br["pipe_defaults"]["diameter"];
     json j = {{"description", "random network " + std::to_string(seed)},
               {"network", net},
               {"inlets", n.inlets},
-              {"outlet", {{"pressure", n.uni(1.0e6, 1.0e7)}}},
+              {"outlet", {{"pressure", n.uni(std::max(2.0e6, pb + 3.0e5), 1.0e7)}}},
               {"leak",
-               {{"branch", lb}, {"position", n.uni(0.0, 0.9 * len)}, {"diameter", n.uni(0.005, 0.5 * dia)},
-                {"back_pressure", n.uni(1.0e5, 3.0e6)}}},
+               {{"branch", lb}, {"position", at}, {"diameter", n.uni(0.01, 0.5 * dia)}, {"back_pressure", pb}}},
               {"fluid",
                {{"black_oil",
-                 {{"gas_density", n.uni(0.6, 1.2)}, {"oil_density", n.uni(730.0, 960.0)},
-                  {"gor", n.uni(0.0, 1800.0)}, {"water_cut", n.uni(0.0, 90.0)}}}}},
+                 {{"gas_density", n.uni(0.65, 1.0)}, {"oil_density", n.uni(750.0, 950.0)},
+                  {"gor", n.uni(20.0, 1000.0)}, {"water_cut", n.uni(0.0, 60.0)}}}}},
               {"run", {{"end_time", 600.0}, {"temperature_calculation", n.uni(0.0, 1.0) < 0.5}}}};
     if (n.uni(0.0, 1.0) < 0.5) j["outlet"]["closing_time"] = n.uni(0.0, 600.0);
     return j;
 }
+
+// The seeds a run of the test program covers: a fixed handful of networks of
+// one to five branches that each run in a few seconds, or the ones named by
+// RELEASE_SWEEP_SEEDS ("first-last") for the full sweep (scripts/sweep.sh).
+std::vector<unsigned> sweep_seeds() {
+    unsigned first = 0, last = 0;
+    const char* named = std::getenv("RELEASE_SWEEP_SEEDS");
+    if (!named || std::sscanf(named, "%u-%u", &first, &last) != 2 || last < first) return {1, 3, 6, 7, 16, 19};
+    std::vector<unsigned> seeds;
+    for (unsigned k = first; k <= last; ++k) seeds.push_back(k);
+    return seeds;
+}
 }  // namespace
 
-// 200 seeds in blocks of 5, so that each block is one test of its own and the
-// blocks spread over the test runner's jobs.
+// Mass balance tolerances of a sweep run: the leak's accumulated mass against
+// the time integral of its rate, and the line's start inventory plus what came
+// in, less what went out and was released, against its end inventory. Both
+// within a thousandth of the released mass, plus 2e-5 of the mass the line
+// held and took in, for the rounding of its single-precision section masses
+// and fluxes over some ten thousand steps.
+constexpr double SWEEP_RELEASED = 1e-3, SWEEP_THROUGH = 2e-5;
+
 class Sweep : public ::testing::TestWithParam<unsigned> {};
 
-TEST_P(Sweep, random_networks_end_cleanly) {
-    const unsigned first = GetParam() * 5 + 1;
-    int finished = 0, warned = 0, refused = 0;
-    std::string refusals;
-    for (unsigned seed = first; seed < first + 5; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        json j = random_case(seed);
-        cases::Case c;
-        try {
-            c = from_json(j, "sweep");
-        } catch (const cases::CaseError& e) {
-            ADD_FAILURE() << "generator made an invalid case: " << e.what() << "\n" << j.dump();
-            continue;
-        }
-        // One file name per seed: blocks run side by side in one scratch folder.
-        RunResult r = run_release(c, "sweep_" + std::to_string(seed));
-        SKIP_IF_PENDING(r);
-        EXPECT_TRUE(r.ierr == 0 || r.ierr == 1) << r.ierr << " " << r.msg;
-        if (r.ierr == 0) {
-            ++(r.msg.empty() ? finished : warned);
-            EXPECT_TRUE(finite_non_negative(r.sum)) << j.dump();
-            const std::string plt = slurp(r.plt);
-            EXPECT_EQ(plt.find("nan"), std::string::npos);
-            EXPECT_EQ(plt.find("NaN"), std::string::npos);
-        } else {
-            ++refused;
-            refusals += "\n  seed " + std::to_string(seed) + ": " + r.msg.substr(0, 90);
-            EXPECT_FALSE(r.msg.empty()) << j.dump();
-        }
-    }
-    // What the block exercised, for whoever reads the test log.
-    std::printf("seeds %u..%u: %d ended, %d still leaking, %d refused%s\n", first, first + 4,
-                finished, warned, refused, refusals.c_str());
+TEST_P(Sweep, random_network_ends_and_keeps_its_mass_balance) {
+    const unsigned seed = GetParam();
+    const json j = random_case(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed) + ": " + j.dump());
+    cases::Case c = from_json(j, "sweep");
+    Watch w;
+    RunResult r = run_release(c, "sweep_" + std::to_string(seed));
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    EXPECT_TRUE(finite_non_negative(r.sum));
+    const std::string plt = slurp(r.plt);
+    for (const char* bad : {"nan", "NaN", "inf", "Inf", "***"}) EXPECT_EQ(plt.find(bad), std::string::npos) << bad;
+
+    const double released = LEKRES.ACMASS(1), end = inventory();
+    const auto [in, out] = through();
+    const double tol = SWEEP_RELEASED * released + SWEEP_THROUGH * (w.first + in);
+    const double rate_error = std::fabs(released - w.rate_integral);
+    const double line_error = std::fabs(w.first + in - out - released - end);
+    EXPECT_NEAR(r.sum.total_mass, released, 1e-6 * released + 1e-3);
+    EXPECT_LE(rate_error, tol) << "released " << released << " kg, integral of the leak rate " << w.rate_integral;
+    EXPECT_LE(line_error, tol) << "inventory " << w.first << " -> " << end << " kg, in " << in << ", out " << out
+                               << ", released " << released;
+    // One line per seed for the sweep's summary (scripts/sweep.sh).
+    std::printf("sweep seed %u: IERR %d, %d branches, %d sections, %d steps, released %.6g kg, rate error %.3g, "
+                "balance error %.3g (of the released mass)\n",
+                seed, r.ierr, NETDSC.NBR, PIPGEO.NSEC, RUNCTL.NINTGR, released, released > 0 ? rate_error / released : 0.0,
+                released > 0 ? line_error / released : 0.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Discharge, Sweep, ::testing::Range(0u, 40u));
+INSTANTIATE_TEST_SUITE_P(Discharge, Sweep, ::testing::ValuesIn(sweep_seeds()),
+                         [](const auto& p) { return "seed_" + std::to_string(p.param); });

@@ -11,6 +11,7 @@
 #include "run/errors.h"
 #include "run/setup.h"
 #include "run/state.h"
+#include "release/scratch.h"
 
 using namespace rel;
 
@@ -22,7 +23,7 @@ struct Result {
 
 // The set-up up to the leak, in the order of a run.
 Result up_to_leak(nets::Input& in) {
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     Result r;
     const ReleaseInput& x = in.rec;
     RDNET(x.net, x.br, x.bnd, x.lek, x.pvt, in.ctl, r.IERR, MSG);
@@ -31,14 +32,14 @@ Result up_to_leak(nets::Input& in) {
         EQNUM();
         INLSET(x.bnd, r.IERR, MSG);
     }
-    if (r.IERR == 0) CHKCHO(x.bnd.TCLOUT, r.IERR, MSG, LMSG);
+    if (r.IERR == 0) CHKCHO(x.bnd.TCLOUT, r.IERR, MSG, MSGLEN);
     if (r.IERR == 0) {
         VALLST(r.IERR);
         SECSET(r.IERR);
         CTRSET(0, 10, 77, r.IERR);
-        CHKLEK(x.lek, r.IERR, MSG, LMSG);
+        CHKLEK(x.lek, r.IERR, MSG, MSGLEN);
     }
-    r.msg = msgtext(MSG, LMSG);
+    r.msg = msgtext(MSG, MSGLEN);
     return r;
 }
 
@@ -102,7 +103,7 @@ TEST(Leak, SectionFromDistanceAndRefusals) {
         const Result r = up_to_leak(*in);
         EXPECT_EQ(r.IERR, c.ierr) << c.x;
         EXPECT_EQ(r.msg, c.msg) << c.x;
-        if (c.sec) EXPECT_EQ(EQUIPM.ILKSEC(1), c.sec) << c.x;
+        if (c.sec) { EXPECT_EQ(EQUIPM.ILKSEC(1), c.sec) << c.x; }
     }
 }
 
@@ -118,24 +119,23 @@ TEST(BoundaryCheck, TablesMustReachTheEndOfTheRun) {
         ASSERT_EQ(r.IERR, 0) << r.msg;
         RUNCTL.IO = 4;
         RUNCTL.TPEND(4) = tend;
-        char MSG[LMSG];
-        setmsg(MSG, LMSG, "");
-        BCCHK(r.IERR, MSG, LMSG);
-        const auto dir = std::filesystem::temp_directory_path() / "release_bcchk_test";
-        std::filesystem::create_directories(dir);
+        char MSG[MSGLEN];
+        setmsg(MSG, MSGLEN, "");
+        BCCHK(r.IERR, MSG, MSGLEN);
+        const auto dir = testrun::scratch("bcchk");
         const auto log = dir / "run.log";
         ASSERT_TRUE(rt::open_unit(77, log.string()));
         ASSERT_TRUE(rt::close_unit(77));
         const auto lines = lines_of(log);
         if (tend == 1.0e7f) {
             EXPECT_EQ(r.IERR, 0);
-            EXPECT_EQ(msgtext(MSG, LMSG), "");
+            EXPECT_EQ(msgtext(MSG, MSGLEN), "");
             EXPECT_TRUE(lines.empty());
             EXPECT_EQ(EQUIPM.NCHOKE, 2);  // the device table was built
             continue;
         }
         EXPECT_EQ(r.IERR, 1);
-        EXPECT_EQ(msgtext(MSG, LMSG),
+        EXPECT_EQ(msgtext(MSG, MSGLEN),
                   "ERROR IN GROUP BOUNDARY COND. - TIME SERIES OF RIGHT BOUNDARY PRESSURES HAS A "
                   "LOWER LIMIT THAN THE END TIME OF THE SIMULATION (    0.100E+08 SECONDS "
                   "COMPARED TO   0.100E+08 SECONDS )");
@@ -165,8 +165,7 @@ TEST(BoundaryCheck, GeometryReportIsKeptForTheLog) {
     rt::hold_unit(77);
     const Result r = up_to_leak(*in);
     EXPECT_EQ(r.IERR, 1);
-    const auto dir = std::filesystem::temp_directory_path() / "release_bcchk_test";
-    std::filesystem::create_directories(dir);
+    const auto dir = testrun::scratch("bcchk");
     const auto log = dir / "grid.log";
     ASSERT_TRUE(rt::open_unit(77, log.string()));
     ASSERT_TRUE(rt::close_unit(77));

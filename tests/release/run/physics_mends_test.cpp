@@ -5,8 +5,6 @@
 // and a temperature held at the property tables' limit is reported.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +14,7 @@
 
 #include "case_file.h"
 #include "release/run/balance.h"
+#include "release/scratch.h"
 #include "network_family.h"
 #include "run/state.h"
 
@@ -26,15 +25,7 @@ namespace {
 
 class PhysicsRun : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string templ = (fs::path(::testing::TempDir()) / "physics_XXXXXX").string();
-        ASSERT_NE(mkdtemp(templ.data()), nullptr);
-        dir_ = templ;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
+    void SetUp() override { dir_ = testrun::scratch("physics"); }
     // One RELEASE run of a case text; the library's state stays for the checks.
     family::Outcome run(const std::string& json, const std::string& name) {
         cases::Case c = cases::parse_case(json, name);

@@ -31,25 +31,25 @@ struct Result {
 };
 
 Result set_up(nets::Input& in) {
-    char MSG[LMSG];
+    char MSG[MSGLEN];
     Result r;
     const ReleaseInput& x = in.rec;
     RDNET(x.net, x.br, x.bnd, x.lek, x.pvt, in.ctl, r.IERR, MSG);
     if (r.IERR == 0) {
         SECNUM();
         EQNUM();
-        BRSETP(r.IERR, MSG, LMSG, x.br, in.ctl.NOTEMP);
+        BRSETP(r.IERR, MSG, MSGLEN, x.br, in.ctl.NOTEMP);
     }
     if (r.IERR == 0) INLSET(x.bnd, r.IERR, MSG);
-    if (r.IERR == 0) CHKCHO(x.bnd.TCLOUT, r.IERR, MSG, LMSG);
+    if (r.IERR == 0) CHKCHO(x.bnd.TCLOUT, r.IERR, MSG, MSGLEN);
     if (r.IERR == 0) {
         VALLST(r.IERR);
         SECSET(r.IERR);
         CTRSET(IOUNIT.IECHO, IOUNIT.IUIN, IOUNIT.IULOG, r.IERR);
-        CHKLEK(x.lek, r.IERR, MSG, LMSG);
+        CHKLEK(x.lek, r.IERR, MSG, MSGLEN);
     }
-    if (r.IERR == 0) BCCHK(r.IERR, MSG, LMSG);
-    r.msg = msgtext(MSG, LMSG);
+    if (r.IERR == 0) BCCHK(r.IERR, MSG, MSGLEN);
+    r.msg = msgtext(MSG, MSGLEN);
     return r;
 }
 
@@ -378,15 +378,15 @@ TEST(SetupSections, AtMost199Sections) {
         br.NPIPE = 1;
         nets::pipe(br, 1, 0.3f, 0.0f, -100.0f, 5000.0f, -100.0f);
         br.PIPE[0].NSECT = nsect;
-        char MSG[LMSG];
+        char MSG[MSGLEN];
         int32_t IERR = 0;
         RDNET(in->rec.net, in->rec.br, in->rec.bnd, in->rec.lek, in->rec.pvt, in->ctl, IERR, MSG);
         if (nsect == 197) {
-            EXPECT_EQ(IERR, 0) << msgtext(MSG, LMSG);
+            EXPECT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
             EXPECT_EQ(PIPGEO.NSEC, 199);
         } else {
             EXPECT_EQ(IERR, 1);
-            EXPECT_EQ(msgtext(MSG, LMSG),
+            EXPECT_EQ(msgtext(MSG, MSGLEN),
                       "ERROR IN GROUP GEOMETRY - TOTAL NUMBER OF SECTIONS CAN NOT BE GREATER "
                       "THAN  199 YOUR PIPELINE SYSTEM GIVES  200 SECTIONS");
         }

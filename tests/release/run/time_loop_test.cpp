@@ -81,18 +81,18 @@ class Loop : public ::testing::Test {
         NETDSC.KSEC(1) = 2;
         NETDSC.KSEC(3) = -1;
         PVTCOM.GORSTD = 100.0f;  // a gas-bearing fluid: the full simulation runs
-        std::fill(msg, msg + LMSG, ' ');
+        std::fill(msg, msg + MSGLEN, ' ');
     }
     void TearDown() override { loop_steps() = saved; }
     void run(float user_end) {
-        ENDTCHK(user_end, ierr, msg, LMSG);
+        ENDTCHK(user_end, ierr, msg, MSGLEN);
         ASSERT_EQ(ierr, 0);
-        TLOOP(ierr, msg, LMSG);
+        TLOOP(ierr, msg, MSGLEN);
     }
-    std::string text() const { return msgtext(msg, LMSG); }
+    std::string text() const { return msgtext(msg, MSGLEN); }
     LoopSteps saved{};
     int32_t ierr = 0;
-    char msg[LMSG];
+    char msg[MSGLEN];
 };
 
 }  // namespace
@@ -113,12 +113,12 @@ TEST(Endtchk, user_end_time_below_ten_minutes_is_refused) {
     for (const Case& c : cases) {
         INICOM();
         int32_t ierr = 0;
-        char msg[LMSG];
-        std::fill(msg, msg + LMSG, ' ');
-        ENDTCHK(c.user, ierr, msg, LMSG);
+        char msg[MSGLEN];
+        std::fill(msg, msg + MSGLEN, ' ');
+        ENDTCHK(c.user, ierr, msg, MSGLEN);
         EXPECT_EQ(ierr, c.ierr) << c.user;
         if (c.ierr) {
-            EXPECT_EQ(msgtext(msg, LMSG), "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
+            EXPECT_EQ(msgtext(msg, MSGLEN), "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
             continue;
         }
         EXPECT_EQ(RUNCTL.IO, 4);
@@ -332,7 +332,7 @@ TEST(Endtst, nothing_released_is_never_an_end) {
 }
 
 namespace {
-// The leak of the simple-method case (digest numbers, checked by hand):
+// The leak of the simple-method case (checked by hand):
 // A = 0.7853981 * 0.1^2 = 0.007853981 m2; orifice rate 0.84 * A *
 // sqrt(2 * 800 * 4e6) = 527.787 kg/s; sonic rate 800 * A / sqrt(1e-6) =
 // 6283 kg/s is larger, so the orifice rate holds; released mass 1e6 - 790 *
@@ -363,8 +363,8 @@ void zerogor_case(float pt, float dia) {
 
 TEST(Zerogor, release_from_the_liquid_above_the_outside_density_at_the_orifice_rate) {
     zerogor_case(5.0e6f, 0.1f);
-    char msg[LMSG];
-    ZEROGOR(msg, LMSG);
+    char msg[MSGLEN];
+    ZEROGOR(msg, MSGLEN);
     const auto& L = LEKRES;
     EXPECT_NEAR(L.PKTOT(1), 527.787f, 0.01f);
     EXPECT_NEAR(L.ACMASS(1), 52000.0, 0.5);
@@ -379,7 +379,7 @@ TEST(Zerogor, release_from_the_liquid_above_the_outside_density_at_the_orifice_r
         "Simple calculation method used for 0 GOR fluids.          Time estimated is based on peak "
         "release rate";
     EXPECT_EQ(want.size(), 102u);
-    EXPECT_EQ(msgtext(msg, LMSG), want);
+    EXPECT_EQ(msgtext(msg, MSGLEN), want);
 }
 
 TEST(Zerogor, no_pressure_above_the_back_pressure_or_no_hole_gives_zero_with_a_warning) {
@@ -390,14 +390,14 @@ TEST(Zerogor, no_pressure_above_the_back_pressure_or_no_hole_gives_zero_with_a_w
     for (Case c : {Case{1.0e6f, 0.1f, "back pressure"}, Case{0.9e6f, 0.1f, "back pressure"},
                    Case{5.0e6f, 0.0f, "no opening"}}) {
         zerogor_case(c.pt, c.dia);
-        char msg[LMSG];
-        ZEROGOR(msg, LMSG);
+        char msg[MSGLEN];
+        ZEROGOR(msg, MSGLEN);
         const auto& L = LEKRES;
         EXPECT_EQ(L.ACMASS(1), 0.0);
         EXPECT_EQ(L.PKTOT(1), 0.0f);
         EXPECT_EQ(L.time, 0.0f);
         EXPECT_TRUE(std::isfinite(L.time));
-        const std::string m = msgtext(msg, LMSG);
+        const std::string m = msgtext(msg, MSGLEN);
         EXPECT_EQ(m.rfind("Simple calculation method used for 0 GOR fluids.", 0), 0u) << m;
         EXPECT_NE(m.find(c.why), std::string::npos) << m;
     }

@@ -119,7 +119,7 @@ void random_system(std::mt19937& gen, int nb, const std::vector<int>& rows, Dens
     }
 }
 
-char msg[LMSG];
+char msg[MSGLEN];
 
 }  // namespace
 
@@ -141,8 +141,8 @@ TEST(BandSolvers, SingleBranchAgreesWithDenseSolve) {
             }
             std::vector<double> x = dense_solve(a, b);
             int32_t ierr = 0;
-            BANDLU(n, nb, ierr, msg, LMSG);
-            ASSERT_EQ(ierr, 0) << msgtext(msg, LMSG);
+            BANDLU(n, nb, ierr, msg, MSGLEN);
+            ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
             EXPECT_LT(rel_error(x), kRelTol) << "width " << nb << " rows " << n;
         }
 }
@@ -157,8 +157,8 @@ TEST(BandSolvers, NetsolverWithoutJunctionsIsAPlainBandSolve) {
         random_system(gen, nb, {25}, a, b);
         std::vector<double> x = dense_solve(a, b);
         int32_t ierr = 0;
-        NETSLV(25, nb, (nb - 1) / 2, ierr, msg, LMSG);
-        ASSERT_EQ(ierr, 0) << msgtext(msg, LMSG);
+        NETSLV(25, nb, (nb - 1) / 2, ierr, msg, MSGLEN);
+        ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
         EXPECT_LT(rel_error(x), kRelTol);
     }
 }
@@ -195,8 +195,8 @@ TEST(BandSolvers, JunctionCoupledNetworksAgreeWithDenseSolve) {
                 std::vector<double> x = dense_solve(a, b);
                 int n = static_cast<int>(b.size());
                 int32_t ierr = 0;
-                NETSLV(n, nb, nv, ierr, msg, LMSG);
-                ASSERT_EQ(ierr, 0) << msgtext(msg, LMSG);
+                NETSLV(n, nb, nv, ierr, msg, MSGLEN);
+                ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
                 EXPECT_LT(rel_error(x), kRelTol) << "width " << nb << " junctions " << njun;
                 ++cases;
             }
@@ -207,12 +207,12 @@ TEST(BandSolvers, EmptySystemIsSkippedAndOneRowIsDivided) {
     INICOM();
     int32_t ierr = 0;
     BANDWK.RHS(1) = 5.0;
-    BANDLU(0, 7, ierr, msg, LMSG);
-    NETSLV(0, 7, 3, ierr, msg, LMSG);
+    BANDLU(0, 7, ierr, msg, MSGLEN);
+    NETSLV(0, 7, 3, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 0);
     EXPECT_EQ(BANDWK.RHS(1), 5.0);
     band(1, 1) = 2.0;
-    BANDLU(1, 7, ierr, msg, LMSG);
+    BANDLU(1, 7, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 0);
     EXPECT_EQ(BANDWK.RHS(1), 2.5);
 }
@@ -226,9 +226,9 @@ TEST(BandSolvers, ZeroPivotIsReportedNotReplaced) {
     }
     band(1, 2) = 1.0;
     int32_t ierr = 0;
-    BANDLU(4, 3, ierr, msg, LMSG);
+    BANDLU(4, 3, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 1);
-    EXPECT_EQ(msgtext(msg, LMSG), "BANDLU: ZERO PIVOT IN ROW 1");
+    EXPECT_EQ(msgtext(msg, MSGLEN), "BANDLU: ZERO PIVOT IN ROW 1");
 
     // NETSLV: a zero diagonal after elimination (rows 1 and 2 equal).
     set_network({3}, {});
@@ -237,9 +237,9 @@ TEST(BandSolvers, ZeroPivotIsReportedNotReplaced) {
     band(2, 1) = 1; band(2, 2) = 1;
     band(3, 3) = 1;
     ierr = 0;
-    NETSLV(3, 3, 1, ierr, msg, LMSG);
+    NETSLV(3, 3, 1, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 1);
-    EXPECT_EQ(msgtext(msg, LMSG), "NETSLV: ZERO PIVOT IN ROW 2");
+    EXPECT_EQ(msgtext(msg, MSGLEN), "NETSLV: ZERO PIVOT IN ROW 2");
     for (int r = 1; r <= 3; ++r) EXPECT_TRUE(std::isfinite(BANDWK.RHS(r)));
 }
 
@@ -253,19 +253,19 @@ TEST(BandSolvers, BadJunctionTablesAreReported) {
 
     int32_t ierr = 0;
     BANDWK.JGRP(1, 2) = 9;  // a group that is not the end of its branch
-    NETSLV(18, 7, 3, ierr, msg, LMSG);
+    NETSLV(18, 7, 3, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 1);
-    EXPECT_EQ(msgtext(msg, LMSG).rfind("     COLUMN NOT FOUND, ERROR IN NETSLV :", 0), 0u);
+    EXPECT_EQ(msgtext(msg, MSGLEN).rfind("     COLUMN NOT FOUND, ERROR IN NETSLV :", 0), 0u);
 
     ierr = 0;
     BANDWK.JGRP(1, 2) = 10;
     BANDWK.JOUT(1) = 20;  // beyond the system
-    NETSLV(18, 7, 3, ierr, msg, LMSG);
+    NETSLV(18, 7, 3, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 1);
 
     ierr = 0;
     band_junctions(2, row_counts({6, 6, 6}));  // tables of the 5-wide system
-    NETSLV(18, 7, 3, ierr, msg, LMSG);
+    NETSLV(18, 7, 3, ierr, msg, MSGLEN);
     EXPECT_EQ(ierr, 1);
 
     // A branch missing from a junction's list, and a branch too short for

@@ -11,7 +11,7 @@ using namespace devtest;
 
 namespace {
 
-char MSG[LMSG];
+char MSG[MSGLEN];
 
 // Outlet pressure table as the boundary set-up builds it for POUT.
 void outlet(float POUT) {
@@ -38,7 +38,10 @@ void outlet(float POUT) {
 
 }  // namespace
 
-TEST(BoundaryUpdate, outlet_pressure_follows_its_table_with_the_ramp_below_500000_pa) {
+class BoundaryUpdate : public devtest::DeviceTest {};
+class BoundaryVoid : public devtest::DeviceTest {};
+
+TEST_F(BoundaryUpdate, outlet_pressure_follows_its_table_with_the_ramp_below_500000_pa) {
     struct { float POUT; double t; float P; } rows[] = {
         {3.0e5f, 0.0, 5.0e5f},    {3.0e5f, 1000.0, 5.0e5f}, {3.0e5f, 2000.0, 5.0e5f},
         {3.0e5f, 2500.0, 4.0e5f}, {3.0e5f, 3000.0, 3.0e5f}, {3.0e5f, 12000.0, 3.0e5f},
@@ -48,7 +51,7 @@ TEST(BoundaryUpdate, outlet_pressure_follows_its_table_with_the_ramp_below_50000
         outlet(r.POUT);
         RUNCTL.TIME = r.t;
         int32_t IERR = 0;
-        BOUUPD(IERR, MSG, LMSG);
+        BOUUPD(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0) << message(MSG);
         EXPECT_NEAR(SECVAR.PT(5), r.P, 1e-2) << r.POUT << " " << r.t;
         // Equilibrium at the imposed pressure with the kept gas fraction.
@@ -64,19 +67,19 @@ TEST(BoundaryUpdate, outlet_pressure_follows_its_table_with_the_ramp_below_50000
     }
 }
 
-TEST(BoundaryUpdate, failed_lookup_returns_at_once) {
+TEST_F(BoundaryUpdate, failed_lookup_returns_at_once) {
     outlet(3.0e5f);
     fluid.PMIN = 1.0e6f;
     const float MG = SECVAR.MG(5);
     int32_t IERR = 0;
-    BOUUPD(IERR, MSG, LMSG);
+    BOUUPD(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "PRESSURE TOO LOW.");
     EXPECT_EQ(SECVAR.MG(5), MG);
     EXPECT_EQ(SECVAR.MD(5), 3.0f);
 }
 
-TEST(BoundaryUpdate, left_pressure_boundary_sets_the_equilibrium_gas_fraction) {
+TEST_F(BoundaryUpdate, left_pressure_boundary_sets_the_equilibrium_gas_fraction) {
     outlet(6.0e5f);
     NETDSC.IBCODE(1, 1) = 1;
     NETDSC.NPLEFT(1) = 2;
@@ -84,7 +87,7 @@ TEST(BoundaryUpdate, left_pressure_boundary_sets_the_equilibrium_gas_fraction) {
     NETDSC.TPLEFT(2, 1) = 1.0e7f;
     NETDSC.PPLEFT(1, 1) = NETDSC.PPLEFT(2, 1) = 2.0e6f;
     int32_t IERR = 0;
-    BOUUPD(IERR, MSG, LMSG);
+    BOUUPD(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_FLOAT_EQ(SECVAR.PT(1), 2.0e6f);
     // x = 0.3: AL = rho_l x / ((1 - x) rho_g + rho_l x)
@@ -94,7 +97,7 @@ TEST(BoundaryUpdate, left_pressure_boundary_sets_the_equilibrium_gas_fraction) {
     EXPECT_NEAR(SECVAR.MG(1), rg * AL, 1e-4);
 }
 
-TEST(BoundaryVoid, void_table_gives_the_outlet_gas_fraction) {
+TEST_F(BoundaryVoid, void_table_gives_the_outlet_gas_fraction) {
     outlet(6.0e5f);
     NETDSC.IVDFLG(2, 1) = 1;
     NETDSC.IVDMOD(2, 1) = 0;
@@ -105,12 +108,12 @@ TEST(BoundaryVoid, void_table_gives_the_outlet_gas_fraction) {
     NETDSC.AVDT(2, 2, 1) = 1.0f;
     RUNCTL.TIME = 2500.0;
     int32_t IERR = 0;
-    BOUUPD(IERR, MSG, LMSG);
+    BOUUPD(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_NEAR(SECVAR.AL(5), 0.25f, 1e-6);
 }
 
-TEST(BoundaryVoid, time_outside_the_void_table_ends_the_run_with_a_message) {
+TEST_F(BoundaryVoid, time_outside_the_void_table_ends_the_run_with_a_message) {
     outlet(6.0e5f);
     NETDSC.IVDFLG(2, 1) = 1;
     NETDSC.NVDT(2, 1) = 2;
@@ -118,7 +121,7 @@ TEST(BoundaryVoid, time_outside_the_void_table_ends_the_run_with_a_message) {
     NETDSC.TVDT(2, 2, 1) = 1000.0f;
     RUNCTL.TIME = 2000.0;
     int32_t IERR = 0;
-    BOUUPD(IERR, MSG, LMSG);
+    BOUUPD(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     const std::string m = message(MSG);
     EXPECT_EQ(m.substr(0, 60),
@@ -127,7 +130,7 @@ TEST(BoundaryVoid, time_outside_the_void_table_ends_the_run_with_a_message) {
     EXPECT_NE(m.find("RANGE IS 0 1000"), std::string::npos) << m;
 }
 
-TEST(BoundaryVoid, controller_mode_is_open_only_while_every_listed_output_is_full) {
+TEST_F(BoundaryVoid, controller_mode_is_open_only_while_every_listed_output_is_full) {
     struct { float out; int32_t check; float AL; } cases[] = {
         {1.0f, 0, 0.9f}, {0.99f, 0, 0.1f}, {0.99f, 1, 0.9f}};
     for (auto c : cases) {
@@ -141,7 +144,7 @@ TEST(BoundaryVoid, controller_mode_is_open_only_while_every_listed_output_is_ful
         NETDSC.ALVCLS(2, 1) = 0.1f;
         CTRTAB.CONTR(1) = c.out;
         int32_t IERR = 0;
-        BOUUPD(IERR, MSG, LMSG);
+        BOUUPD(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
         EXPECT_FLOAT_EQ(SECVAR.AL(5), c.AL) << c.out << " " << c.check;
     }

@@ -10,7 +10,7 @@ using namespace devtest;
 
 namespace {
 
-char MSG[LMSG];
+char MSG[MSGLEN];
 
 // Isentropic (here polytropic) nozzle of a perfect gas, choked at its throat:
 //   p*/p0 = (2/(n+1))^(n/(n-1)),
@@ -41,7 +41,13 @@ void small_hole() {
 
 }  // namespace
 
-TEST(ChokeCriticalFlow, dry_ideal_gas_chokes_at_the_nozzle_ratio_and_flux) {
+class ChokeArea : public devtest::DeviceTest {};
+class ChokeCriticalFlow : public devtest::DeviceTest {};
+class ChokeFailures : public devtest::DeviceTest {};
+class ChokeOpening : public devtest::DeviceTest {};
+class ChokeThroatState : public devtest::DeviceTest {};
+
+TEST_F(ChokeCriticalFlow, dry_ideal_gas_chokes_at_the_nozzle_ratio_and_flux) {
     for (const GasCase& c : kGas) {
         SCOPED_TRACE(testing::Message() << "n " << c.n << " start " << c.y_start);
         base_state();
@@ -49,7 +55,7 @@ TEST(ChokeCriticalFlow, dry_ideal_gas_chokes_at_the_nozzle_ratio_and_flux) {
         dry_ideal_gas(c.n);
         EQUIPM.CHOY(LEAK_ROW) = c.y_start;
         int32_t IERR = 0;
-        CHOFLO(IERR, MSG, LMSG);
+        CHOFLO(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0) << message(MSG);
         EXPECT_NEAR(EQUIPM.CHOPN(LEAK_ROW), c.n, 1e-4);
         EXPECT_NEAR(EQUIPM.CHOY(LEAK_ROW), c.y_ref, kRatioTol);
@@ -63,7 +69,7 @@ TEST(ChokeCriticalFlow, dry_ideal_gas_chokes_at_the_nozzle_ratio_and_flux) {
     }
 }
 
-TEST(ChokeCriticalFlow, polytropic_exponent_is_kept_between_its_limits) {
+TEST_F(ChokeCriticalFlow, polytropic_exponent_is_kept_between_its_limits) {
     // n = ROG / (P0 DRGP) when DRGT is 0.
     struct { float n_raw; float n_used; } cases[] = {
         {1.7f, 1.6f}, {0.9f, 1.05f}, {-2.0f, 1.6f}, {1.25f, 1.25f}};
@@ -73,7 +79,7 @@ TEST(ChokeCriticalFlow, polytropic_exponent_is_kept_between_its_limits) {
         SECVAR.DRGT(LEAK_SEC) = 0.0f;
         SECVAR.DRGP(LEAK_SEC) = SECVAR.ROG(LEAK_SEC) / (c.n_raw * SECVAR.PT(LEAK_SEC));
         int32_t IERR = 0;
-        CHOFLO(IERR, MSG, LMSG);
+        CHOFLO(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
         EXPECT_NEAR(EQUIPM.CHOPN(LEAK_ROW), c.n_used, 1e-5) << c.n_raw;
     }
@@ -83,20 +89,20 @@ TEST(ChokeCriticalFlow, polytropic_exponent_is_kept_between_its_limits) {
     SECVAR.DRGT(LEAK_SEC) = 0.0f;
     SECVAR.DRGP(LEAK_SEC) = 0.0f;
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 0);
     EXPECT_FLOAT_EQ(EQUIPM.CHOPN(LEAK_ROW), 1.6f);
     EXPECT_TRUE(std::isfinite(EQUIPM.CHOGC(LEAK_ROW)));
 }
 
-TEST(ChokeCriticalFlow, two_phase_mixture_converges_to_its_fixed_point) {
+TEST_F(ChokeCriticalFlow, two_phase_mixture_converges_to_its_fixed_point) {
     base_state();
     small_hole();
     const int s = LEAK_SEC;
     SECVAR.MG(s) = 40.0f;  // x = 0.5 by mass
     SECVAR.ML(s) = 40.0f;
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0) << message(MSG);
     const double y = EQUIPM.CHOY(LEAK_ROW);
     EXPECT_GT(y, 0.0);
@@ -115,10 +121,10 @@ TEST(ChokeCriticalFlow, two_phase_mixture_converges_to_its_fixed_point) {
     EXPECT_LT(EQUIPM.CHOGC(LEAK_ROW), 8.0e5f);
 }
 
-TEST(ChokeCriticalFlow, liquid_chokes_at_its_sound_speed) {
+TEST_F(ChokeCriticalFlow, liquid_chokes_at_its_sound_speed) {
     base_state();  // liquid of 800 kg/m3, DRLP 1e-6 s2/m2: c = 1000 m/s
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_FLOAT_EQ(EQUIPM.CHOGC(LEAK_ROW), 8.0e5f);  // rho c
     EXPECT_FLOAT_EQ(EQUIPM.CHOUC(LEAK_ROW), 1000.0f);
@@ -127,7 +133,7 @@ TEST(ChokeCriticalFlow, liquid_chokes_at_its_sound_speed) {
     EXPECT_FLOAT_EQ(EQUIPM.CHOPC(LEAK_ROW), 0.0f);
 }
 
-TEST(ChokeCriticalFlow, shut_dry_and_back_pressured_leaks_give_zero_flow) {
+TEST_F(ChokeCriticalFlow, shut_dry_and_back_pressured_leaks_give_zero_flow) {
     struct Case {
         const char* what;
         void (*make)();
@@ -152,7 +158,7 @@ TEST(ChokeCriticalFlow, shut_dry_and_back_pressured_leaks_give_zero_flow) {
         EQUIPM.ICHMRK(LEAK_ROW) = 5;
         c.make();
         int32_t IERR = 0;
-        CHOFLO(IERR, MSG, LMSG);
+        CHOFLO(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
         const float P0 = SECVAR.PT(LEAK_SEC);
         EXPECT_FLOAT_EQ(EQUIPM.CHOY(LEAK_ROW), c.y);
@@ -170,12 +176,12 @@ TEST(ChokeCriticalFlow, shut_dry_and_back_pressured_leaks_give_zero_flow) {
     }
 }
 
-TEST(ChokeOpening, leak_opening_is_the_mean_of_the_controller_outputs_capped_below_the_pipe) {
+TEST_F(ChokeOpening, leak_opening_is_the_mean_of_the_controller_outputs_capped_below_the_pipe) {
     base_state();
     CTRTAB.CONTR(1) = 0.2f;
     CTRTAB.CTROLD(1) = 0.1f;
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     const double full = 0.7854 * 0.05 * 0.05;
     EXPECT_NEAR(EQUIPM.CHOPEN(LEAK_ROW), std::sqrt(0.02) * full, 1e-6 * full);
     // K refers the throat head to the pipe velocity: 1/2 (A_pipe/(Cd A))^2.
@@ -184,19 +190,19 @@ TEST(ChokeOpening, leak_opening_is_the_mean_of_the_controller_outputs_capped_bel
     // A hole wider than the pipe opens no further than 0.99 of the pipe area.
     base_state();
     EQUIPM.CHOAR(LEAK_ROW) = 1.0f;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EXPECT_NEAR(EQUIPM.CHOPEN(LEAK_ROW), 0.99 * Ap, 1e-6);
 }
 
-TEST(ChokeThroatState, flux_above_critical_is_reported_at_the_critical_state) {
+TEST_F(ChokeThroatState, flux_above_critical_is_reported_at_the_critical_state) {
     base_state();
     dry_ideal_gas(1.3f);
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     LEKRES.GTLEAK(1) = -2.0f * EQUIPM.CHOWC(LEAK_ROW);
     EQUIPM.ICHMOD(LEAK_ROW) = 2;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0) << message(MSG);
     EXPECT_FLOAT_EQ(EQUIPM.WCHOKE(LEAK_ROW), -EQUIPM.CHOGC(LEAK_ROW));
     EXPECT_NEAR(EQUIPM.PCHOKE(LEAK_ROW), EQUIPM.CHOPC(LEAK_ROW), 1e-3 * EQUIPM.CHOPC(LEAK_ROW));
@@ -205,28 +211,28 @@ TEST(ChokeThroatState, flux_above_critical_is_reported_at_the_critical_state) {
     EXPECT_EQ(EQUIPM.ICHMOD(LEAK_ROW), 2);  // the mode word stays
 }
 
-TEST(ChokeThroatState, subcritical_gas_throat_lies_between_critical_and_upstream_pressure) {
+TEST_F(ChokeThroatState, subcritical_gas_throat_lies_between_critical_and_upstream_pressure) {
     base_state();
     dry_ideal_gas(1.3f);
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     LEKRES.GTLEAK(1) = -0.5f * EQUIPM.CHOWC(LEAK_ROW);
     EQUIPM.ICHMOD(LEAK_ROW) = 2;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0) << message(MSG);
     EXPECT_GT(EQUIPM.PCHOKE(LEAK_ROW), EQUIPM.CHOPC(LEAK_ROW));
     EXPECT_LT(EQUIPM.PCHOKE(LEAK_ROW), 1.0e7f);
     EXPECT_NEAR(EQUIPM.WCHOKE(LEAK_ROW), -0.5 * EQUIPM.CHOGC(LEAK_ROW), 1e-3 * EQUIPM.CHOGC(LEAK_ROW));
 }
 
-TEST(ChokeThroatState, liquid_throat_pressure_follows_bernoulli) {
+TEST_F(ChokeThroatState, liquid_throat_pressure_follows_bernoulli) {
     base_state();
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     const double CdA = EQUIPM.CHOCDA(LEAK_ROW), W = 40.0;
     LEKRES.GTLEAK(1) = -W;
     EQUIPM.ICHMOD(LEAK_ROW) = 2;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     const double G = W / CdA;  // hand: p2 = p0 - G^2/(2 rho)
     EXPECT_NEAR(EQUIPM.PCHOKE(LEAK_ROW), 1.0e7 - G * G / 1600.0, 1.0);
@@ -234,35 +240,35 @@ TEST(ChokeThroatState, liquid_throat_pressure_follows_bernoulli) {
     EXPECT_NEAR(EQUIPM.UCHOKE(LEAK_ROW), -G / 800.0, 1e-4 * G / 800.0);
 }
 
-TEST(ChokeFailures, iterations_that_do_not_converge_end_the_run_with_a_message) {
+TEST_F(ChokeFailures, iterations_that_do_not_converge_end_the_run_with_a_message) {
     base_state();
     dry_ideal_gas(1.3f);
     EQUIPM.CHOY(LEAK_ROW) = 0.99f;
     choke_iteration_limit = 1;
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "No convergence on critical pressure ratio");
 
     base_state();
     dry_ideal_gas(1.3f);
     IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     LEKRES.GTLEAK(1) = -0.5f * EQUIPM.CHOWC(LEAK_ROW);
     EQUIPM.ICHMOD(LEAK_ROW) = 2;
     choke_iteration_limit = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "NO CONVERGENCE ON PRESSURE RATIO FOR CHOKE");
     choke_iteration_limit = 100;
 }
 
-TEST(ChokeFailures, time_outside_a_device_table_ends_the_run_with_a_message) {
+TEST_F(ChokeFailures, time_outside_a_device_table_ends_the_run_with_a_message) {
     base_state();
     RUNCTL.TIME = 1.0e7;  // t = TIME + HT lies past the opening table
     int32_t IERR = 0;
-    CHOARE(IERR, MSG, LMSG);
+    CHOARE(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG),
               "TIME OUTSIDE RANGE OF TIME POINT ARRAY FOR CHOKE FLOW AREA, CHOKE NO. 1");
@@ -270,18 +276,18 @@ TEST(ChokeFailures, time_outside_a_device_table_ends_the_run_with_a_message) {
     base_state();
     RUNCTL.TIME = -5.0;
     IERR = 0;
-    CHOARE(IERR, MSG, LMSG);
+    CHOARE(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
 
     base_state();
     RUNCTL.TIME = 2.0e7;  // past the back-pressure table of the leak
     IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "TIME OUTSIDE RANGE OF BACK PRESSURE TABLE FOR LEAK NO. 1");
 }
 
-TEST(ChokeArea, outlet_choke_closes_linearly_over_ten_seconds_from_its_closing_time) {
+TEST_F(ChokeArea, outlet_choke_closes_linearly_over_ten_seconds_from_its_closing_time) {
     // Opening table of a closing time of 600 s: 1 until 12000 s, 0 from 12010 s.
     // The area of a step is the geometric mean of the openings at its two ends;
     // K = 1/2 (A/(Cd A_open))^2 - 1/2 with Cd 1 and the face area A.
@@ -300,36 +306,36 @@ TEST(ChokeArea, outlet_choke_closes_linearly_over_ten_seconds_from_its_closing_t
     for (const auto& r : rows) {
         // One step of 1 s ending at r.t, after the step ending at r.t - 1.
         RUNCTL.TIME = r.t - 2.0;
-        CHOARE(IERR, MSG, LMSG);
+        CHOARE(IERR, MSG, MSGLEN);
         RUNCTL.TIME = r.t - 1.0;
-        CHOARE(IERR, MSG, LMSG);
+        CHOARE(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
         EXPECT_NEAR(EQUIPM.CHOPEN(1) / A, r.open, 1e-5) << r.t;
         EXPECT_NEAR(EQUIPM.CHOKL(1), r.K, 1e-4 * std::max(1.0, r.K)) << r.t;
     }
 }
 
-TEST(ChokeArea, outlet_that_never_closes_stays_open) {
+TEST_F(ChokeArea, outlet_that_never_closes_stays_open) {
     base_state();
     for (int k = 1; k <= 4; ++k) EQUIPM.OCHOT(k, 1) = 1.0f;  // closing time -1
     int32_t IERR = 0;
     for (double t : {0.0, 11401.0, 12005.0, 9.0e6}) {
         RUNCTL.TIME = t;
-        CHOARE(IERR, MSG, LMSG);
+        CHOARE(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
         EXPECT_FLOAT_EQ(EQUIPM.CHOPEN(1), EQUIPM.CHOAR(1));
         EXPECT_FLOAT_EQ(EQUIPM.CHOKL(1), 0.0f);
     }
 }
 
-TEST(ChokeArea, choke_routines_serve_only_their_own_rows) {
+TEST_F(ChokeArea, choke_routines_serve_only_their_own_rows) {
     base_state();
     EQUIPM.CHOFLG(LEAK_ROW) = TRUE_;  // a leak row with bit 0 set
     EQUIPM.CHOPEN(LEAK_ROW) = 7.0f;
     EQUIPM.CHOKL(LEAK_ROW) = 7.0f;
     int32_t IERR = 0;
-    CHOARE(IERR, MSG, LMSG);
-    CHOFLO(IERR, MSG, LMSG);
+    CHOARE(IERR, MSG, MSGLEN);
+    CHOFLO(IERR, MSG, MSGLEN);
     CHOKCO();
     EXPECT_EQ(IERR, 0);
     EXPECT_EQ(EQUIPM.CHOPEN(LEAK_ROW), 7.0f);

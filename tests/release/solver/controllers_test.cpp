@@ -19,7 +19,11 @@ void leak_controller() {
 
 }  // namespace
 
-TEST(ControllerSetPoint, set_point_table_is_a_step_table) {
+class ControllerSetPoint : public devtest::DeviceTest {};
+class ControllerSignal : public devtest::DeviceTest {};
+class ControllerUpdate : public devtest::DeviceTest {};
+
+TEST_F(ControllerSetPoint, set_point_table_is_a_step_table) {
     leak_controller();
     struct { double t; float s; } rows[] = {
         {-1.0, 0.0f}, {0.0, 0.0f}, {11390.0, 0.0f}, {11399.99, 0.0f},
@@ -28,7 +32,7 @@ TEST(ControllerSetPoint, set_point_table_is_a_step_table) {
     for (auto r : rows) EXPECT_EQ(SETPNT(1, r.t), r.s) << r.t;
 }
 
-TEST(ControllerSignal, previous_output_by_number_and_zero_for_an_unknown_number) {
+TEST_F(ControllerSignal, previous_output_by_number_and_zero_for_an_unknown_number) {
     leak_controller();
     CTRTAB.CTROLD(1) = 0.25f;
     CTRTAB.CONTR(1) = 0.5f;
@@ -38,7 +42,7 @@ TEST(ControllerSignal, previous_output_by_number_and_zero_for_an_unknown_number)
     EXPECT_EQ(ctr_output(98), 0.0f);
 }
 
-TEST(ControllerUpdate, leak_opening_sequence_follows_the_set_point_at_its_rate_limit) {
+TEST_F(ControllerUpdate, leak_opening_sequence_follows_the_set_point_at_its_rate_limit) {
     // Controller 99: set point 0 until 11400 s, then 1; tau 5 s, so with steps
     // of 0.5 s the output rises by 0.1 per step. The leak opening is the root
     // of the current and the previous output (one step behind at the start).
@@ -71,7 +75,7 @@ TEST(ControllerUpdate, leak_opening_sequence_follows_the_set_point_at_its_rate_l
     }
 }
 
-TEST(ControllerUpdate, large_change_shortens_the_step) {
+TEST_F(ControllerUpdate, large_change_shortens_the_step) {
     // From output 0 at the opening time; a change of at least 0.2 in one step
     // cuts the step to max(HT x 0.75, HTMIN) when HTMIN is below HT, and the
     // output is limited again with the new step (tau 5 s).
@@ -94,7 +98,7 @@ TEST(ControllerUpdate, large_change_shortens_the_step) {
     }
 }
 
-TEST(ControllerUpdate, types_follow_or_are_limited_as_their_kind_says) {
+TEST_F(ControllerUpdate, types_follow_or_are_limited_as_their_kind_says) {
     // Three controllers jump from 0 to a set point of 1 in a step of 1 s that the
     // type-5 one cuts to 0.75 s: type 6 keeps its set point, type 10 follows it
     // and is then limited with the new step, type 5 is limited.
@@ -119,7 +123,7 @@ TEST(ControllerUpdate, types_follow_or_are_limited_as_their_kind_says) {
     EXPECT_NEAR(CTRTAB.CONTR(3), 0.15f, 1e-6);
 }
 
-TEST(ControllerUpdate, restart_takes_the_set_point_at_once) {
+TEST_F(ControllerUpdate, restart_takes_the_set_point_at_once) {
     leak_controller();
     CTRTAB.IRESTR(1) = TRUE_;
     double HT = 1.0;
@@ -147,7 +151,7 @@ TEST(ControllerUpdate, restart_takes_the_set_point_at_once) {
     EXPECT_EQ(CTRTAB.CTROLD(2), 1.0f);
 }
 
-TEST(ControllerUpdate, zero_time_constant_follows_at_once_without_nan) {
+TEST_F(ControllerUpdate, zero_time_constant_follows_at_once_without_nan) {
     leak_controller();
     CTRTAB.CTRTC(1) = 0.0f;
     double HT = 0.5;

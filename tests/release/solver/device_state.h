@@ -3,6 +3,8 @@
 // in section 3 (row 2) on controller 99, and a fluid the test defines.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <string>
 
@@ -31,12 +33,12 @@ struct FakeFluid {
 };
 inline FakeFluid fluid;
 
-inline void fake_lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t LMSG) {
+inline void fake_lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t MSGLEN) {
     ++fluid.calls;
     fluid.lastP = P;
     fluid.lastT = T;
     if (P < fluid.PMIN) {
-        refuse(IERR, MSG, LMSG, "PRESSURE TOO LOW.");
+        refuse(IERR, MSG, MSGLEN, "PRESSURE TOO LOW.");
         return;
     }
     const float TK = T + 273.15f;
@@ -56,7 +58,22 @@ inline void fake_lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG,
     out.VISL = 1.0e-3f;
 }
 
-inline std::string message(const char* MSG) { return msgtext(MSG, LMSG); }
+// Fixture of the device tests: whatever fluid and iteration limit a test puts
+// in, the library's own are back in place when it ends, so that tests that
+// run after it in the same process see the library as it is.
+class DeviceTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        device_lookup = lookup_;
+        choke_iteration_limit = limit_;
+    }
+
+private:
+    PointLookup lookup_ = device_lookup;
+    int32_t limit_ = choke_iteration_limit;
+};
+
+inline std::string message(const char* MSG) { return msgtext(MSG, MSGLEN); }
 
 // The state after set-up, with the leak fully open (controller output 1 at both
 // ends of the step) and the section full of liquid at 1e7 Pa over a back

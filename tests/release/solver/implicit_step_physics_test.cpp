@@ -12,7 +12,7 @@ using namespace fixture;
 
 namespace {
 
-char msg[LMSG];
+char msg[MSGLEN];
 
 constexpr float kStill = 1.0e-6f;      // m/s: a fluid at rest stays below this
 constexpr double kHydroTol = 1.0e-3;   // relative, on each pressure step rho g dz
@@ -47,7 +47,7 @@ TEST(ImplicitStepPhysics, StillInclinedPipeStaysStill) {
         hydrostatic(c.al, c.pout);
         int32_t ierr = 0;
         for (int step = 0; step < 50; ++step) {
-            ASSERT_TRUE(core_step(1.0, ierr, msg)) << msgtext(msg, LMSG);
+            ASSERT_TRUE(core_step(1.0, ierr, msg)) << msgtext(msg, MSGLEN);
             refresh_properties();
         }
         SCOPED_TRACE(c.al == 0.0f ? "liquid" : "gas");
@@ -75,7 +75,7 @@ TEST(ImplicitStepPhysics, SteadyFlowHasTheDarcyWeisbachPressureDrop) {
         (c.al > 0.5f ? EQUIPM.WGSOUR(1) : EQUIPM.WLSOUR(1)) = static_cast<float>(c.G);
         int32_t ierr = 0;
         for (int step = 0; step < 3000; ++step) {
-            ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, LMSG);
+            ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, MSGLEN);
             refresh_properties();
         }
         // Between the centres of sections 4 and 10 (6 section lengths).
@@ -116,7 +116,7 @@ TEST(ImplicitStepPhysics, ClosedValveOrShutChokeHoldsZeroVelocity) {
         }
         int32_t ierr = 0;
         for (int step = 0; step < 5; ++step) {
-            ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, LMSG);
+            ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, MSGLEN);
             EXPECT_EQ(SECVAR.UG(b), 0.0f) << (kind == 0 ? "valve" : "choke");
             EXPECT_EQ(SECVAR.UL(b), 0.0f);
         }
@@ -141,7 +141,7 @@ TEST(ImplicitStepPhysics, RandomStateStaysFinite) {
         }
         int32_t ierr = 0;
         for (int step = 0; step < 1000; ++step) {
-            ASSERT_TRUE(core_step(0.02, ierr, msg)) << msgtext(msg, LMSG) << " step " << step;
+            ASSERT_TRUE(core_step(0.02, ierr, msg)) << msgtext(msg, MSGLEN) << " step " << step;
             for (int s = 1; s <= PIPGEO.NSEC; ++s) fill(s, SECVAR.AL(s), std::max(SECVAR.PT(s), 1.0e5f));
         }
         const SecF* arrays[] = {&SECVAR.UG, &SECVAR.UL, &SECVAR.UD, &SECVAR.DUG, &SECVAR.DUL,
@@ -168,7 +168,7 @@ TEST(ImplicitStepPhysics, CriticalChokeHoldsItsLimit) {
     EQUIPM.CHLIM(1) = 7.5f;
     int32_t ierr = 0;
     for (int step = 0; step < 3; ++step) {
-        ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, LMSG);
+        ASSERT_TRUE(core_step(0.05, ierr, msg)) << msgtext(msg, MSGLEN);
         EXPECT_NEAR(SECVAR.UG(b), 7.5f, 1e-4f);
     }
 }

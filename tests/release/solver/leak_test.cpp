@@ -10,7 +10,7 @@ using namespace devtest;
 
 namespace {
 
-char MSG[LMSG];
+char MSG[MSGLEN];
 
 // The implicit step has let the leak flow (its fluxes are not both zero).
 void flowing() {
@@ -19,15 +19,17 @@ void flowing() {
 }
 
 void chokes_then_leak(int32_t& IERR) {
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0) << message(MSG);
     flowing();
-    LEKFLO(IERR, MSG, LMSG);
+    LEKFLO(IERR, MSG, MSGLEN);
 }
 
 }  // namespace
 
-TEST(LeakFlow, subcritical_liquid_leak_follows_the_orifice_equation) {
+class LeakFlow : public devtest::DeviceTest {};
+
+TEST_F(LeakFlow, subcritical_liquid_leak_follows_the_orifice_equation) {
     // Cd A sqrt(2 rho dp): 0.84 x 0.7854 x 0.05^2 x sqrt(2 x 800 x 1e6)
     // = 65.9736 kg/s (hand calculation, checked in Python).
     base_state();
@@ -50,7 +52,7 @@ TEST(LeakFlow, subcritical_liquid_leak_follows_the_orifice_equation) {
     EXPECT_FLOAT_EQ(LEKRES.LEAKFLOW, LEKRES.GTLEAK(1));
 }
 
-TEST(LeakFlow, gas_leak_is_capped_at_the_critical_flow) {
+TEST_F(LeakFlow, gas_leak_is_capped_at_the_critical_flow) {
     base_state();
     dry_ideal_gas(1.3f);
     EQUIPM.PLKPB(1, 1) = EQUIPM.PLKPB(2, 1) = 1.0e6f;
@@ -68,21 +70,21 @@ TEST(LeakFlow, gas_leak_is_capped_at_the_critical_flow) {
     EXPECT_FLOAT_EQ(LEKRES.WLLEAK(1), 0.0f);
 }
 
-TEST(LeakFlow, leak_without_critical_limit_follows_the_orifice_only) {
+TEST_F(LeakFlow, leak_without_critical_limit_follows_the_orifice_only) {
     base_state();
     dry_ideal_gas(1.3f);
     EQUIPM.PLKPB(1, 1) = EQUIPM.PLKPB(2, 1) = 1.0e6f;
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     EQUIPM.CHOFLG(LEAK_ROW) = TRUE_;
     flowing();
-    LEKFLO(IERR, MSG, LMSG);
+    LEKFLO(IERR, MSG, MSGLEN);
     const double CdA = 0.84 * 0.7854 * 0.05 * 0.05;
     const double rho = SECVAR.ROG(LEAK_SEC);
     EXPECT_NEAR(-LEKRES.GTLEAK(1) / (CdA * std::sqrt(2.0 * rho * 9.0e6)), 1.0, 1e-5);
 }
 
-TEST(LeakFlow, no_flow_cases_release_nothing_and_keep_the_peaks) {
+TEST_F(LeakFlow, no_flow_cases_release_nothing_and_keep_the_peaks) {
     struct Case {
         const char* what;
         void (*make)();
@@ -101,7 +103,7 @@ TEST(LeakFlow, no_flow_cases_release_nothing_and_keep_the_peaks) {
         SCOPED_TRACE(c.what);
         base_state();
         int32_t IERR = 0;
-        CHOFLO(IERR, MSG, LMSG);
+        CHOFLO(IERR, MSG, MSGLEN);
         flowing();
         LEKRES.PKTOT(1) = 11.0f;
         LEKRES.PKGAS(1) = 12.0f;
@@ -109,7 +111,7 @@ TEST(LeakFlow, no_flow_cases_release_nothing_and_keep_the_peaks) {
         LEKRES.PKGSTD(1) = 14.0f;
         LEKRES.PKOSTD(1) = 15.0f;
         c.make();
-        LEKFLO(IERR, MSG, LMSG);
+        LEKFLO(IERR, MSG, MSGLEN);
         EXPECT_EQ(IERR, 0);
         for (float v : {LEKRES.GTLEAK(1), LEKRES.WGLEAK(1), LEKRES.WLLEAK(1), LEKRES.HLEAK(1),
                         LEKRES.QGLEAK(1), LEKRES.QOLEAK(1), LEKRES.QGLKST(1), LEKRES.QOLKST(1)})
@@ -122,7 +124,7 @@ TEST(LeakFlow, no_flow_cases_release_nothing_and_keep_the_peaks) {
     }
 }
 
-TEST(LeakFlow, scripted_history_gives_the_five_peak_words) {
+TEST_F(LeakFlow, scripted_history_gives_the_five_peak_words) {
     // Orifice only (bit 0 set) with K = 50 in a 0.3 m pipe (A = 0.070686 m2),
     // phases of 80 and 800 kg/m3 mixed by mass: rho_m = (1-x) 800 + x 80,
     // G = sqrt(rho_m dp / K). Reference densities 60 / 820 kg/m3, standard
@@ -147,7 +149,7 @@ TEST(LeakFlow, scripted_history_gives_the_five_peak_words) {
         SECVAR.MG(LEAK_SEC) = st.x * 100.0f;
         SECVAR.ML(LEAK_SEC) = (1.0f - st.x) * 100.0f;
         flowing();
-        LEKFLO(IERR, MSG, LMSG);
+        LEKFLO(IERR, MSG, MSGLEN);
         ASSERT_EQ(IERR, 0);
     }
     constexpr double tol = 1e-5;  // relative
@@ -157,14 +159,14 @@ TEST(LeakFlow, scripted_history_gives_the_five_peak_words) {
     for (int w = 0; w < 5; ++w) EXPECT_NEAR(words[w] / ref[w], 1.0, tol) << "word " << w + 1;
 }
 
-TEST(LeakFlow, failed_outside_lookup_leaves_the_flag_and_the_flows) {
+TEST_F(LeakFlow, failed_outside_lookup_leaves_the_flag_and_the_flows) {
     base_state();
     EQUIPM.PLKPB(1, 1) = EQUIPM.PLKPB(2, 1) = 1.0e4f;  // below the fluid's range
     int32_t IERR = 0;
-    CHOFLO(IERR, MSG, LMSG);
+    CHOFLO(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     flowing();
-    LEKFLO(IERR, MSG, LMSG);
+    LEKFLO(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "PRESSURE TOO LOW.");
     EXPECT_LT(LEKRES.GTLEAK(1), 0.0f);

@@ -115,7 +115,7 @@ TEST(Mflux, upwind_fluxes_and_flows_at_the_boundaries) {
     int32_t ierr = 0;
     char msg[256];
     MFLUX(0, ierr, msg, 256);
-    // UG 2 with MG(donor 1) 10 over 0.5 m2 (digest oracle, by hand): WG 20, GG 10.
+    // UG 2 with MG(donor 1) 10 over 0.5 m2 (by hand): WG 20, GG 10.
     EXPECT_FLOAT_EQ(V.WG(2), 20.0f);
     EXPECT_FLOAT_EQ(V.GG(2), 10.0f);
     // Reverse flow takes the downstream donor: -2 * MG(3) = -60.

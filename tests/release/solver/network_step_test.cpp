@@ -12,7 +12,7 @@ using namespace rel;
 using namespace fixture;
 
 namespace {
-char msg[LMSG];
+char msg[MSGLEN];
 }
 
 // One 100 m pipe: 5 sections of 20 m plus the inlet and the end cell, 7 in
@@ -61,7 +61,7 @@ TEST(NetworkStep, FlowsMergeAtTheJunction) {
     EQUIPM.WLSOUR(2) = 500.0f;
     int32_t ierr = 0;
     for (int step = 0; step < 600; ++step) {
-        ASSERT_TRUE(core_step(0.1, ierr, msg)) << msgtext(msg, LMSG);
+        ASSERT_TRUE(core_step(0.1, ierr, msg)) << msgtext(msg, MSGLEN);
         refresh_properties();
     }
     constexpr float kTol = 0.01f;  // relative, after 60 s of simulated time
@@ -83,7 +83,7 @@ TEST(NetworkStep, StillNetworkStaysStill) {
     hydrostatic(0.0f, 2.0e6);
     int32_t ierr = 0;
     for (int step = 0; step < 50; ++step) {
-        ASSERT_TRUE(core_step(0.5, ierr, msg)) << msgtext(msg, LMSG);
+        ASSERT_TRUE(core_step(0.5, ierr, msg)) << msgtext(msg, MSGLEN);
         refresh_properties();
     }
     for (int i = 2; i <= PIPGEO.NSEC; ++i) {
@@ -106,18 +106,18 @@ int32_t set_up(nets::Input& in, std::string& text) {
     if (ierr == 0) {
         SECNUM();
         EQNUM();
-        BRSETP(ierr, msg, LMSG, x.br, in.ctl.NOTEMP);
+        BRSETP(ierr, msg, MSGLEN, x.br, in.ctl.NOTEMP);
     }
     if (ierr == 0) INLSET(x.bnd, ierr, msg);
-    if (ierr == 0) CHKCHO(x.bnd.TCLOUT, ierr, msg, LMSG);
+    if (ierr == 0) CHKCHO(x.bnd.TCLOUT, ierr, msg, MSGLEN);
     if (ierr == 0) {
         VALLST(ierr);
         SECSET(ierr);
         CTRSET(IOUNIT.IECHO, IOUNIT.IUIN, IOUNIT.IULOG, ierr);
-        CHKLEK(x.lek, ierr, msg, LMSG);
+        CHKLEK(x.lek, ierr, msg, MSGLEN);
     }
-    if (ierr == 0) BCCHK(ierr, msg, LMSG);
-    text = msgtext(msg, LMSG);
+    if (ierr == 0) BCCHK(ierr, msg, MSGLEN);
+    text = msgtext(msg, MSGLEN);
     return ierr;
 }
 
@@ -128,9 +128,9 @@ void expect_numbering_of_set_up() {
     PvRows R = pv_rows();
     EXPECT_EQ(R.neq, PIPGEO.NEQ);
     for (int s = 1; s <= PIPGEO.NSEC; ++s) {
-        if (R.n(s) >= 2) EXPECT_EQ(R.first(s), NETDSC.IBEQ(s)) << "section " << s;
-        if (R.n(s) == 3) EXPECT_EQ(R.first(s) + 2, NETDSC.ISEQ(s)) << "section " << s;
-        if (R.n(s) == 1) EXPECT_EQ(R.first(s), NETDSC.ISEQ(s)) << "section " << s;
+        if (R.n(s) >= 2) { EXPECT_EQ(R.first(s), NETDSC.IBEQ(s)) << "section " << s; }
+        if (R.n(s) == 3) { EXPECT_EQ(R.first(s) + 2, NETDSC.ISEQ(s)) << "section " << s; }
+        if (R.n(s) == 1) { EXPECT_EQ(R.first(s), NETDSC.ISEQ(s)) << "section " << s; }
     }
     band_junctions(3, R.n);
     for (int j = 1; j <= NETDSC.NJUN; ++j) {
@@ -202,12 +202,13 @@ TEST(NetworkStep, SetUpTreeAtRestStaysAtRest) {
     const double kHydroTol = 1.0e-3 * kRhoL * GRAV * 12.0;
     int32_t ierr = 0;
     for (int step = 0; step < 20; ++step) {
-        ASSERT_TRUE(core_step(0.5, ierr, msg)) << msgtext(msg, LMSG);
+        ASSERT_TRUE(core_step(0.5, ierr, msg)) << msgtext(msg, MSGLEN);
         refresh_properties();
     }
     for (int i = 2; i <= NSEC; ++i) {
         EXPECT_LT(std::fabs(SECVAR.UL(i)), 1.0e-6f) << i;
-        if (NETDSC.JBND(i) <= 0 && NETDSC.KSEC(i) == 0)
+        if (NETDSC.JBND(i) <= 0 && NETDSC.KSEC(i) == 0) {
             EXPECT_NEAR(SECVAR.PT(i), p[i], kHydroTol) << i;
+        }
     }
 }

@@ -10,7 +10,7 @@ using namespace devtest;
 
 namespace {
 
-char MSG[LMSG];
+char MSG[MSGLEN];
 
 // One inlet source in section 2 of 5 kg/s into 0.01 m2, as the set-up builds
 // it: gas table V, V, Q, Q, 0, 0 over 0, 1000, 1100, T, T + 10, 1e7 s with
@@ -36,14 +36,16 @@ void inlet(float T_close) {
 float gas_flux_at(double t) {
     RUNCTL.TIME = t;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 0) << message(MSG);
     return EQUIPM.WGSOUR(1) + EQUIPM.WLSOUR(1);
 }
 
 }  // namespace
 
-TEST(InletSource, inlet_follows_its_table_and_closes_over_ten_seconds) {
+class InletSource : public devtest::DeviceTest {};
+
+TEST_F(InletSource, inlet_follows_its_table_and_closes_over_ten_seconds) {
     inlet(12000.0f);  // closing time 600 s after the leak opens
     struct { double t; float total; } rows[] = {
         {500.0, 600.0f}, {1050.0, 550.0f}, {11400.0, 500.0f}, {12000.0, 500.0f},
@@ -51,7 +53,7 @@ TEST(InletSource, inlet_follows_its_table_and_closes_over_ten_seconds) {
     for (auto r : rows) EXPECT_NEAR(gas_flux_at(r.t), r.total, 1e-3) << r.t;
 }
 
-TEST(InletSource, inlet_that_never_closes_keeps_delivering) {
+TEST_F(InletSource, inlet_that_never_closes_keeps_delivering) {
     // A negative closing time: the source keeps its rate to the end of its table.
     inlet(0.0f);
     EQUIPM.NTSOUR(1) = 4;
@@ -65,12 +67,12 @@ TEST(InletSource, inlet_that_never_closes_keeps_delivering) {
         EXPECT_NEAR(gas_flux_at(time), 500.0f, 1e-3) << time;
 }
 
-TEST(InletSource, single_phase_source_is_split_by_the_equilibrium_gas_fraction) {
+TEST_F(InletSource, single_phase_source_is_split_by_the_equilibrium_gas_fraction) {
     inlet(12000.0f);
     RUNCTL.TIME = 500.0;
     PIPGEO.ZSEC(2) = 10.0f;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     // RS 0.3 of the fluid: 0.3 x 600 gas, the rest liquid.
     EXPECT_NEAR(EQUIPM.WGSOUR(1), 180.0f, 1e-3);
@@ -85,7 +87,7 @@ TEST(InletSource, single_phase_source_is_split_by_the_equilibrium_gas_fraction) 
     EXPECT_FLOAT_EQ(fluid.lastP, 1.01e7f);
 }
 
-TEST(InletSource, sink_takes_the_section_mixture_and_temperature) {
+TEST_F(InletSource, sink_takes_the_section_mixture_and_temperature) {
     inlet(12000.0f);
     for (int k = 1; k <= 6; ++k) EQUIPM.GSOUR(k, 1) = -100.0f;
     SECVAR.MG(2) = 20.0f;
@@ -93,7 +95,7 @@ TEST(InletSource, sink_takes_the_section_mixture_and_temperature) {
     SECVAR.TM(2) = 35.0f;
     RUNCTL.TIME = 500.0;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
     EXPECT_NEAR(EQUIPM.WGSOUR(1), -25.0f, 1e-4);  // x = 20/80
     EXPECT_NEAR(EQUIPM.WLSOUR(1), -75.0f, 1e-4);
@@ -101,19 +103,19 @@ TEST(InletSource, sink_takes_the_section_mixture_and_temperature) {
     EXPECT_FLOAT_EQ(fluid.lastT, 35.0f);
 }
 
-TEST(InletSource, two_phase_source_keeps_both_fluxes) {
+TEST_F(InletSource, two_phase_source_keeps_both_fluxes) {
     inlet(12000.0f);
     for (int k = 1; k <= 6; ++k) EQUIPM.LSOUR(k, 1) = 50.0f;
     SECVAR.RS(2) = 0.4f;
     RUNCTL.TIME = 500.0;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     EXPECT_FLOAT_EQ(EQUIPM.WGSOUR(1), 600.0f);
     EXPECT_FLOAT_EQ(EQUIPM.WLSOUR(1), 50.0f);
     EXPECT_FLOAT_EQ(EQUIPM.XSOUR(1), 0.4f);
 }
 
-TEST(InletSource, times_outside_the_table_extrapolate_its_end_intervals) {
+TEST_F(InletSource, times_outside_the_table_extrapolate_its_end_intervals) {
     inlet(12000.0f);
     EQUIPM.NTSOUR(1) = 2;
     EQUIPM.TSOUR(1, 1) = 0.0f;
@@ -124,7 +126,7 @@ TEST(InletSource, times_outside_the_table_extrapolate_its_end_intervals) {
     EXPECT_NEAR(gas_flux_at(-5.0), 50.0f, 1e-3);
 }
 
-TEST(InletSource, equal_table_times_act_as_a_step) {
+TEST_F(InletSource, equal_table_times_act_as_a_step) {
     inlet(1100.0f);  // closing point on top of the 1100 s point
     for (double t : {1099.0, 1100.0, 1105.0, 1115.0}) EXPECT_TRUE(std::isfinite(gas_flux_at(t)));
     EXPECT_NEAR(gas_flux_at(1099.0), 501.0f, 1e-2);  // 600 - 0.99 x 100
@@ -132,19 +134,19 @@ TEST(InletSource, equal_table_times_act_as_a_step) {
     EXPECT_NEAR(gas_flux_at(1105.0), 250.0f, 1e-2);
 }
 
-TEST(InletSource, low_pressure_is_raised_for_the_lookup_only) {
+TEST_F(InletSource, low_pressure_is_raised_for_the_lookup_only) {
     inlet(12000.0f);
     NETDSC.KSEC(1) = 0;
     SECVAR.PT(2) = 5.0e4f;
     RUNCTL.TIME = 500.0;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 0);
     EXPECT_FLOAT_EQ(fluid.lastP, 1.0e5f);
     EXPECT_FLOAT_EQ(SECVAR.PT(2), 5.0e4f);
 }
 
-TEST(InletSource, failed_lookup_returns_at_the_first_failing_source) {
+TEST_F(InletSource, failed_lookup_returns_at_the_first_failing_source) {
     inlet(12000.0f);
     EQUIPM.NSOUR = 2;
     EQUIPM.ISOUR(2) = 4;
@@ -154,7 +156,7 @@ TEST(InletSource, failed_lookup_returns_at_the_first_failing_source) {
     fluid.PMIN = 2.0e7f;  // every point fails
     RUNCTL.TIME = 500.0;
     int32_t IERR = 0;
-    SRCTRM(IERR, MSG, LMSG);
+    SRCTRM(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     EXPECT_EQ(message(MSG), "PRESSURE TOO LOW.");
     EXPECT_EQ(fluid.calls, 1);

@@ -122,8 +122,8 @@ TEST(SectionProperties, JunctionWithThreeIncomingBranches) {
     for (int b = 1; b <= 3; ++b) NETDSC.JBND(3 * b) = 1;
     NETDSC.JBND(10) = -1;
     int32_t ierr = 0;
-    char buf[LMSG];
-    SECPRP(ierr, buf, LMSG);
+    char buf[MSGLEN];
+    SECPRP(ierr, buf, MSGLEN);
     for (int b = 1; b <= 3; ++b) {
         EXPECT_FLOAT_EQ(SECVAR.RSJIN(b), 0.10f);                // first section behind the junction
         EXPECT_FLOAT_EQ(SECVAR.RSJBK(b), 0.01f * (3 * b - 1));  // own last section before it

@@ -1,0 +1,71 @@
+#include "plot_launch.h"
+
+#include "NearFieldModel.h"
+#include "release_model.h"
+#include "system_settings.h"
+#include "units.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+
+// One rule for every result file of a scenario, the near-field model's.
+QString ResultBasePath(const QString &scenarioPath) { return CNearFieldModel::MakeBaseName(scenarioPath); }
+
+QString ResultFilePath(const QString &scenarioPath, const char *ext) {
+    return ResultBasePath(scenarioPath) + QLatin1String(ext);
+}
+
+bool HasResultFile(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile() && info.size() > 0;
+}
+
+bool WriteBranchNameFile(const QString &path, const CReleaseModel &model, diagram_data *diagram) {
+    // Each line is flushed as it is written, so a reader sees whole lines.
+    FILE *f = std::fopen(QFile::encodeName(path).constData(), "w");
+    if (!f) return false;
+    bool ok = std::fputs("BranchNo Name\n", f) >= 0 && std::fflush(f) == 0;
+    const int count = model.GetBranchCount();
+    for (int i = 0; ok && i <= count; ++i) {
+        QString name;
+        if (!model.GetBranchName(diagram, i, name)) name = QStringLiteral("<branch-%1>").arg(i);
+        const QByteArray line = QByteArray::number(i) + ' ' + name.toUtf8() + '\n';
+        ok = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), f) ==
+                 static_cast<size_t>(line.size()) &&
+             std::fflush(f) == 0;
+    }
+    return std::fclose(f) == 0 && ok;
+}
+
+void CProcessLauncher::Start(const QString &program, const QStringList &arguments) {
+    QProcess::startDetached(program, arguments);
+}
+
+namespace {
+CPlotLauncher *g_launcher = nullptr;
+}
+
+CPlotLauncher &PlotLauncher() {
+    static CProcessLauncher processLauncher;
+    return g_launcher ? *g_launcher : processLauncher;
+}
+
+void SetPlotLauncher(CPlotLauncher *launcher) { g_launcher = launcher; }
+
+QString PlotViewerPath() {
+    const CSystemSettings *settings = AppSettings();
+    const QString dir = settings ? settings->GetProgramDir() : QStringLiteral("./");
+    return dir + QStringLiteral("Tessel");
+}
+
+void StartPlotViewer(const QString &scenarioPath, const char *ext, const CReleaseModel &model,
+                     diagram_data *diagram, int displayUnits) {
+    // A branch-name file that cannot be written only costs the viewer its
+    // names; the viewer starts all the same.
+    WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, diagram);
+    const QString unitSwitch = QStringLiteral("/unit=%1").arg(DisplayUnitIndex(displayUnits));
+    PlotLauncher().Start(PlotViewerPath(), {ResultFilePath(scenarioPath, ext), unitSwitch});
+}

@@ -1,0 +1,60 @@
+// Result files beside a scenario and the start of the plot viewer on them.
+//
+// The results of a scenario "/data/net.zef" lie beside it under the same
+// base path: "/data/net.$$$" is handed to the library, which writes
+// "/data/net.plt" and "/data/net.log"; the program writes "/data/net.brn"
+// (branch names for the viewer) and the near-field model "/data/net.dbs".
+#ifndef ORVANE_MODEL_PLOT_LAUNCH_H
+#define ORVANE_MODEL_PLOT_LAUNCH_H
+
+#include <QString>
+#include <QStringList>
+
+struct diagram_data;
+class CReleaseModel;
+
+// The path up to its extension: cut at the last "." that follows the last
+// "/" (a dot in a folder name is no extension), else the whole path.
+QString ResultBasePath(const QString &scenarioPath);
+// The base path followed by ext (".$$$", ".plt", ".brn", ...).
+QString ResultFilePath(const QString &scenarioPath, const char *ext);
+
+// True when the file exists and is not empty.
+bool HasResultFile(const QString &path);
+
+// Writes the branch-name file: "BranchNo Name", then one line per entry
+// 0 .. NBR of the model's record (only 0 without one): the number, a blank
+// and the name (GetBranchName, else "<branch-i>"). Lines end with "\n".
+// False when the file could not be written completely.
+bool WriteBranchNameFile(const QString &path, const CReleaseModel &model, diagram_data *diagram);
+
+// Starts the plot viewer as a separate process. The program replaces it by
+// the real start; tests by one that records the calls.
+class CPlotLauncher {
+public:
+    virtual ~CPlotLauncher() = default;
+    virtual void Start(const QString &program, const QStringList &arguments) = 0;
+};
+
+// Starts the process without waiting for it; the result is not checked.
+class CProcessLauncher : public CPlotLauncher {
+public:
+    void Start(const QString &program, const QStringList &arguments) override;
+};
+
+// The launcher in use (a CProcessLauncher unless one was installed). The
+// caller keeps ownership of an installed launcher; null restores the default.
+CPlotLauncher &PlotLauncher();
+void SetPlotLauncher(CPlotLauncher *launcher);
+
+// The viewer beside the program: the program directory + "Tessel".
+QString PlotViewerPath();
+
+// Writes the branch-name file beside the scenario, then starts the viewer
+// with the result file (base path + ext) as one argument and "/unit=N" as
+// the next (N = 1 Metric, 2 English (US), 0 otherwise, from displayUnits,
+// the settings value).
+void StartPlotViewer(const QString &scenarioPath, const char *ext, const CReleaseModel &model,
+                     diagram_data *diagram, int displayUnits);
+
+#endif

@@ -1,0 +1,105 @@
+// The discharge run of CReleaseModel and the services that read the
+// validated record (leak values, branch names).
+#include "release_model.h"
+
+#include "network_values.h"
+
+#include <vexil/diagramdata.h>
+#include <vexil/network_objects.h>
+#include <vexil/object.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+std::atomic<CReleaseModel::ReleaseEntry> g_releaseEntry{nullptr};
+
+// The library writes a fixed-length text padded with blanks; the buffer
+// starts empty and ends with a NUL behind its last character.
+QString trimmedMessage(const char *buffer, size_t size) {
+    size_t n = strnlen(buffer, size);
+    while (n > 0 && (buffer[n - 1] == ' ' || buffer[n - 1] == '\0')) --n;
+    return QString::fromUtf8(buffer, static_cast<qsizetype>(n));
+}
+
+}  // namespace
+
+void CReleaseModel::SetReleaseEntry(ReleaseEntry entry) { g_releaseEntry = entry; }
+
+void CReleaseModel::Run() {
+    if (!m_validated || !m_input) throw static_cast<int>(IDS_NETWORK_INVALID);
+    m_warning.clear();
+    ReportProgress(0);
+    m_upToDate = false;
+    CurrentTaskGuard current(this);
+
+    // The summary of a run is kept only when the run succeeds.
+    m_summary.reset();
+    DischargeSummary summary;
+    std::memset(&summary, 0, sizeof summary);
+
+    int32_t pathLength = 0;
+    const char *path = m_input->GetResultFileName(&pathLength);
+
+    constexpr int32_t MESSAGE_LENGTH = 1024;
+    char message[MESSAGE_LENGTH + 1];
+    std::memset(message, ' ', sizeof message);
+    message[0] = '\0';
+    message[MESSAGE_LENGTH] = '\0';
+    int32_t ierr = 0;
+    ReleaseProgressFn callback = worker_progress_callback;
+
+    ReleaseEntry entry = g_releaseEntry;
+    if (!entry) entry = &RELEASE;
+    orvane::ReleaseInput &in = *m_input;
+    entry(in.NetHeader(), in.BranchData(), in.BoundaryData(), in.LeakData(), in.PvtBlock(), m_control.Words(),
+          &summary, path, pathLength, &callback, &ierr, message, MESSAGE_LENGTH);
+
+    if (IsCancelled()) return;
+
+    m_warning = trimmedMessage(message, MESSAGE_LENGTH);
+    if (ierr != 0) {
+        if (!m_warning.isEmpty()) throw m_warning;
+        throw static_cast<int>(IDS_RELEASE_UNSPECIFIED);
+    }
+    m_summary = std::make_unique<DischargeSummary>(summary);
+    m_upToDate = true;
+    ReportProgress(100);
+}
+
+float CReleaseModel::GetLeakDepth() const {
+    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_DEPTH_UNAVAILABLE);
+    return m_input->leak_depth;
+}
+
+float CReleaseModel::GetLeakDiameter() const {
+    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_DIAMETER_UNAVAILABLE);
+    return m_input->lek.LEKDIA;
+}
+
+float CReleaseModel::GetLeakAmbientTemp() const {
+    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE);
+    return m_input->leak_amb_temp;
+}
+
+bool CReleaseModel::GetBranchName(diagram_data *diagram, int i, QString &name) const {
+    if (!m_input || !diagram || i < 0 || i > m_input->net.NBR || i >= 16) return false;
+    const int xref = i == 0 ? m_input->outlet_obj : m_input->branch_name_obj[i - 1];
+    if (xref <= 0) return false;
+    diagram_object *obj = object_find_by_xref(diagram, xref);
+    if (!obj) return false;
+    using namespace network;
+    if (!IsType(obj, JUNCTION) && !IsType(obj, PIPE_JOIN) && !IsType(obj, FLOW_INLET) && !IsType(obj, FLOW_OUTLET) &&
+        !IsType(obj, PIPELINE))
+        return false;
+    const text_block *label = object_label(obj);
+    if (!label) return false;
+    for (int row = 0; row < label->numlines; ++row) {
+        if (label->line[row] && label->strlen[row] > 0) {
+            name = QString::fromUtf8(label->line[row], label->strlen[row]);
+            return true;
+        }
+    }
+    return false;
+}

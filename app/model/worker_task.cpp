@@ -1,0 +1,193 @@
+#include "worker_task.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <string>
+
+namespace {
+
+std::atomic<CWorkerTask *> g_currentTask{nullptr};
+
+CTaskRunner::ThreadStarter &threadStarter() {
+    static CTaskRunner::ThreadStarter starter;
+    return starter;
+}
+
+// A thread that failed to start is neither running nor finished.
+bool startThread(QThread *thread) {
+    thread->start();
+    return thread->isRunning() || thread->isFinished();
+}
+
+}  // namespace
+
+CWorkerTask::~CWorkerTask() {
+    CWorkerTask *self = this;
+    g_currentTask.compare_exchange_strong(self, nullptr);
+}
+
+void CWorkerTask::Execute(CTaskRunner *window, std::atomic<bool> *cancelFlag) {
+    m_window = window;
+    m_cancel = cancelFlag;
+    try {
+        ReportProgress(0);
+        Run();
+        if (IsCancelled()) {
+            OnCancelled();
+        } else {
+            ReportProgress(100);
+            OnSucceeded();
+        }
+    } catch (...) {
+        OnFailed();
+        m_window = nullptr;
+        m_cancel = nullptr;
+        throw;
+    }
+    m_window = nullptr;
+    m_cancel = nullptr;
+}
+
+void CWorkerTask::ReportProgress(int percent) {
+    CTaskRunner *window = m_window;
+    if (!window) return;
+    if (QThread::currentThread() == window->thread()) {
+        window->TaskProgress(percent);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        window, [window, percent] { window->TaskProgress(percent); }, Qt::BlockingQueuedConnection);
+}
+
+bool CWorkerTask::IsCancelled() const {
+    std::atomic<bool> *flag = m_cancel;
+    return flag && *flag;
+}
+
+void SetCurrentTask(CWorkerTask *task) { g_currentTask = task; }
+CWorkerTask *GetCurrentTask() { return g_currentTask; }
+void ClearCurrentTask() { g_currentTask = nullptr; }
+
+extern "C" int32_t worker_progress_callback(int32_t percent) {
+    CWorkerTask *task = g_currentTask;
+    if (!task) return 0;
+    task->ReportProgress(percent);
+    return task->IsCancelled() ? 1 : 0;
+}
+
+CTaskRunner::CTaskRunner(QObject *parent) : QObject(parent) {}
+
+CTaskRunner::~CTaskRunner() {
+    if (!m_thread) return;
+    // The worker may be waiting for this thread to take a progress report:
+    // keep handling events until it has returned.
+    // Nobody listens any more: the run only has to end.
+    m_cancel = true;
+    disconnect(this, nullptr, nullptr, nullptr);
+    while (m_thread && !m_thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    delete m_thread;
+    m_thread = nullptr;
+}
+
+void CTaskRunner::SetThreadStarter(ThreadStarter starter) { threadStarter() = std::move(starter); }
+
+void CTaskRunner::Start(CWorkerTask *task) {
+    if (m_running) return;
+    m_task = task;
+    m_failed = false;
+    m_errorId = IDS_UNKNOWN_ERROR;
+    m_errorText.clear();
+    m_cancel = false;
+    m_running = true;
+    delete m_thread;
+    m_thread = QThread::create([this] { ThreadProc(); });
+    const ThreadStarter &starter = threadStarter();
+    const bool started = starter ? starter(m_thread) : startThread(m_thread);
+    if (!started) {
+        Fail(IDS_UNABLE_TO_START_JOB, QString());
+        delete m_thread;
+        m_thread = nullptr;
+        QMetaObject::invokeMethod(this, &CTaskRunner::TaskDone, Qt::QueuedConnection);
+    }
+}
+
+void CTaskRunner::Fail(unsigned id, const QString &text) {
+    m_errorId = id;
+    m_errorText = text;
+    m_failed = true;
+}
+
+// Worker thread. The failed flag and the failure are written before the
+// end is posted and read by the GUI thread only after it arrived.
+void CTaskRunner::ThreadProc() {
+    if (m_task) {
+        try {
+            m_task->Execute(this, &m_cancel);
+        } catch (const QString &text) {
+            Fail(0, text);
+        } catch (const std::string &text) {
+            Fail(0, QString::fromStdString(text));
+        } catch (const char *text) {
+            Fail(0, QString::fromUtf8(text ? text : ""));
+        } catch (int id) {
+            Fail(static_cast<unsigned>(id), QString());
+        } catch (unsigned id) {
+            Fail(id, QString());
+        } catch (long id) {
+            Fail(static_cast<unsigned>(id), QString());
+        } catch (unsigned long id) {
+            Fail(static_cast<unsigned>(id), QString());
+        } catch (...) {
+            Fail(IDS_UNKNOWN_ERROR, QString());
+        }
+    }
+    QMetaObject::invokeMethod(this, &CTaskRunner::TaskDone, Qt::QueuedConnection);
+}
+
+void CTaskRunner::TaskProgress(int percent) {
+    if (percent < 0) percent = 0;
+    if (percent > 100) percent = 100;
+    emit progress(percent);
+}
+
+void CTaskRunner::TaskDone() {
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+        m_thread = nullptr;
+    }
+    m_running = false;
+    m_task = nullptr;
+    emit done();
+}
+
+QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)> &strings) const {
+    if (m_errorId == 0) return m_errorText;
+    return strings ? strings(m_errorId) : QString::number(m_errorId);
+}
+
+TaskResult RunTaskAndWait(CWorkerTask &task, const std::function<void(int)> &onProgress,
+                          const std::function<bool(int)> &cancelWhen) {
+    CTaskRunner runner;
+    QEventLoop loop;
+    QObject::connect(&runner, &CTaskRunner::progress, &runner, [&](int percent) {
+        if (onProgress) onProgress(percent);
+        if (cancelWhen && cancelWhen(percent)) runner.RequestCancel();
+    });
+    QObject::connect(&runner, &CTaskRunner::done, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    runner.Start(&task);
+    if (runner.IsRunning()) loop.exec();
+
+    TaskResult result;
+    if (runner.Failed()) {
+        result.outcome = TaskOutcome::Failed;
+        result.errorId = runner.ErrorId();
+        result.errorText = runner.ErrorText();
+    } else {
+        result.outcome = runner.IsCancelRequested() ? TaskOutcome::Cancelled : TaskOutcome::Succeeded;
+        result.errorId = 0;
+    }
+    return result;
+}

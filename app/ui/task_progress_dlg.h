@@ -1,0 +1,39 @@
+#pragma once
+#include "dialog.h"
+#include "worker_task.h"
+
+class QProgressBar;
+
+// "Working...": runs one task on a worker thread while the window stays
+// responsive, shows its progress and offers Cancel. Cancel, Escape and the
+// close box only ask the task to stop; the dialog ends when the task has.
+// IDOK when the task succeeded; IDCANCEL when it was cancelled or failed (a
+// failure is shown first as "Task failed:" and its message).
+class CTaskProgressDlg : public CDialog {
+    Q_OBJECT
+public:
+    enum { IDD = 625, IDC_PROGRESS = 45519 };
+
+    CTaskProgressDlg(CWorkerTask* task, int captionId, QWidget* parent = nullptr);
+
+    // With a modal hook (scripted runs) the hook sees the running dialog;
+    // the dialog then waits for the task all the same.
+    int DoModal() override;
+    bool OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override;
+
+    CTaskRunner& Runner() { return m_runner; }
+    QProgressBar* ProgressBar() const { return m_bar; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnTaskDone();
+
+    CWorkerTask* m_task;
+    QString m_caption;
+    CTaskRunner m_runner;
+    QProgressBar* m_bar;
+};

@@ -1,0 +1,134 @@
+// The "release" section of the scenario file: what is saved, what a load
+// restores (and clears), and that a damaged branch count stays inside the
+// branch tables.
+#include "discharge_fixture.h"
+#include "release_section.h"
+
+#include <vexil/dia_xml.h>
+
+#include <gtest/gtest.h>
+
+#include <libxml/parser.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace discharge_test;
+
+struct XmlDoc {
+    explicit XmlDoc(const char *text) : doc(xmlReadMemory(text, static_cast<int>(std::strlen(text)), "t.xml", nullptr, 0)) {}
+    XmlDoc() : doc(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0"))) {
+        xmlDocSetRootElement(doc, xmlNewNode(nullptr, reinterpret_cast<const xmlChar *>("release")));
+    }
+    ~XmlDoc() { xmlFreeDoc(doc); }
+    xmlNodePtr root() const { return xmlDocGetRootElement(doc); }
+    xmlDocPtr doc;
+};
+
+void setSummary(CReleaseModel &model) {
+    auto s = std::make_unique<DischargeSummary>();
+    float *v = &s->time;
+    for (int k = 0; k < 11; ++k) v[k] = 0.5f + static_cast<float>(k);
+    model.SetSummary(std::move(s));
+}
+
+TEST(ReleaseSection, round_trip_keeps_options_names_and_result) {
+    QTemporaryDir dir;
+    Network net;
+    DrawTwoInlets(net);
+    CReleaseModel saved;
+    ASSERT_TRUE(Validate(saved, net, dir));
+    saved.SetFluidClass(FLUID_GAS_COMPOSITION);  // clears the flags; keep the record
+    saved.Control().TUSER = 7200.0f;
+    saved.Control().NOTEMP = 1;
+    setSummary(saved);
+    saved.SetUpToDate(true);
+    saved.SetWarning("RELEASE NOT FINISHED");
+
+    XmlDoc doc;
+    SaveReleaseSection(&saved, doc.root());
+
+    CReleaseModel loaded;
+    loaded.SetFluidClass(FLUID_BLACK_OIL);
+    LoadReleaseSection(&loaded, doc.root());
+    EXPECT_EQ(loaded.GetFluidClass(), FLUID_GAS_COMPOSITION);
+    EXPECT_FLOAT_EQ(loaded.Control().TUSER, 7200.0f);
+    EXPECT_EQ(loaded.Control().NOTEMP, 1);
+    EXPECT_FALSE(loaded.IsValidated());
+    ASSERT_NE(loaded.GetInput(), nullptr);
+    EXPECT_EQ(loaded.GetBranchCount(), 3);
+    EXPECT_EQ(loaded.GetInput()->outlet_obj, saved.GetInput()->outlet_obj);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(loaded.GetInput()->branch_name_obj[i], saved.GetInput()->branch_name_obj[i]) << i;
+    ASSERT_TRUE(loaded.HasSummary());
+    EXPECT_TRUE(loaded.IsUpToDate());
+    EXPECT_EQ(loaded.Warning(), "RELEASE NOT FINISHED");
+    EXPECT_EQ(std::memcmp(loaded.GetSummary(), saved.GetSummary(), sizeof(DischargeSummary)), 0);
+}
+
+TEST(ReleaseSection, outdated_result_is_saved_without_its_warning) {
+    CReleaseModel saved;
+    setSummary(saved);
+    saved.SetUpToDate(false);
+    saved.SetWarning("stale");
+    XmlDoc doc;
+    SaveReleaseSection(&saved, doc.root());
+    xmlNodePtr result = xml_find_child(doc.root(), "result");
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(xml_find_attribute(result, "warning"), nullptr);
+    EXPECT_EQ(xml_find_child(doc.root(), "xref"), nullptr);  // no record, no names
+
+    CReleaseModel loaded;
+    loaded.SetWarning("old");
+    LoadReleaseSection(&loaded, doc.root());
+    EXPECT_TRUE(loaded.HasSummary());
+    EXPECT_FALSE(loaded.IsUpToDate());
+    EXPECT_TRUE(loaded.Warning().isEmpty());
+}
+
+TEST(ReleaseSection, load_rules_for_written_files) {
+    struct Case {
+        const char *what;
+        const char *xml;
+        int fluidClass;
+        int branches;
+        bool summary;
+    };
+    const Case cases[] = {
+        {"fluid class compared without case",
+         R"(<release><control><attribute name="fluid_class"><string>#GAS#</string></attribute></control></release>)",
+         FLUID_GAS_COMPOSITION, 0, false},
+        {"unknown fluid class is black oil",
+         R"(<release><control><attribute name="fluid_class"><string>#steam#</string></attribute></control></release>)",
+         FLUID_BLACK_OIL, 0, false},
+        {"branch count above the tables is cut to 15",
+         R"(<release><xref><attribute name="num_branches"><int val="99"/></attribute></xref></release>)",
+         FLUID_BLACK_OIL, 15, false},
+        {"negative branch count is none",
+         R"(<release><xref><attribute name="num_branches"><int val="-4"/></attribute></xref></release>)",
+         FLUID_BLACK_OIL, 0, false},
+        {"result without values is zeroed",
+         R"(<release><result><attribute name="uptodate"><boolean val="true"/></attribute></result></release>)",
+         FLUID_BLACK_OIL, 0, true},
+        {"empty section", "<release/>", FLUID_BLACK_OIL, 0, false},
+    };
+    for (const Case &c : cases) {
+        XmlDoc doc(c.xml);
+        ASSERT_NE(doc.doc, nullptr) << c.what;
+        CReleaseModel model;
+        model.SetFluidClass(FLUID_GAS_COMPOSITION);
+        setSummary(model);
+        LoadReleaseSection(&model, doc.root());
+        EXPECT_EQ(model.GetFluidClass(), c.fluidClass) << c.what;
+        EXPECT_EQ(model.GetBranchCount(), c.branches) << c.what;
+        EXPECT_EQ(model.HasSummary(), c.summary) << c.what;
+        if (c.summary) {
+            EXPECT_EQ(model.GetSummary()->total_mass, 0.0f) << c.what;
+        }
+        EXPECT_FLOAT_EQ(model.Control().TUSER, 0.0f) << c.what;
+    }
+}
+
+}  // namespace

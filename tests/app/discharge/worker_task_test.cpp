@@ -1,0 +1,199 @@
+// Worker tasks on a real worker thread: progress crosses by a blocking call,
+// the end by a queued one; failures come back as ids or texts; cancel only
+// asks the task to stop.
+#include "worker_task.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A task whose body is given by the test; it records the order of the
+// operations the base calls.
+class ScriptTask : public CWorkerTask {
+public:
+    std::function<void(ScriptTask &)> body;
+    std::vector<std::string> calls;
+
+    void Run() override {
+        calls.push_back("Run");
+        if (body) body(*this);
+    }
+    void OnSucceeded() override { calls.push_back("OnSucceeded"); }
+    void OnCancelled() override { calls.push_back("OnCancelled"); }
+    void OnFailed() override { calls.push_back("OnFailed"); }
+};
+
+TEST(WorkerTask, progress_is_clamped_and_framed_by_0_and_100) {
+    ScriptTask task;
+    task.body = [](ScriptTask &t) {
+        t.ReportProgress(-5);
+        t.ReportProgress(42);
+        t.ReportProgress(150);
+    };
+    std::vector<int> seen;
+    const TaskResult r = RunTaskAndWait(task, [&](int p) { seen.push_back(p); });
+    EXPECT_EQ(r.outcome, TaskOutcome::Succeeded);
+    EXPECT_EQ(seen, (std::vector<int>{0, 0, 42, 100, 100}));
+    EXPECT_EQ(task.calls, (std::vector<std::string>{"Run", "OnSucceeded"}));
+}
+
+TEST(WorkerTask, progress_report_waits_until_the_gui_thread_took_it) {
+    ScriptTask task;
+    QThread *gui = QThread::currentThread();
+    std::atomic<int> taken{-1};
+    bool orderKept = true;
+    bool ranOnWorker = false;
+    task.body = [&](ScriptTask &t) {
+        ranOnWorker = QThread::currentThread() != gui;
+        for (int p = 1; p <= 20; ++p) {
+            t.ReportProgress(p);
+            if (taken != p) orderKept = false;  // the report returned before it was handled
+        }
+    };
+    RunTaskAndWait(task, [&](int p) {
+        EXPECT_EQ(QThread::currentThread(), gui);
+        taken = p;
+    });
+    EXPECT_TRUE(ranOnWorker);
+    EXPECT_TRUE(orderKept);
+}
+
+TEST(WorkerTask, failures_become_ids_or_texts) {
+    struct Case {
+        const char *what;
+        std::function<void()> fail;
+        unsigned id;
+        QString text;
+    };
+    const Case cases[] = {
+        {"signed id", [] { throw 16154; }, 16154, {}},
+        {"unsigned id", [] { throw 16109u; }, 16109, {}},
+        {"long id", [] { throw 16111L; }, 16111, {}},
+        {"QString", [] { throw QStringLiteral("ROUGHNESS SHOULD BE GREATER THAN 0"); }, 0,
+         "ROUGHNESS SHOULD BE GREATER THAN 0"},
+        {"std::string", [] { throw std::string("from a std::string"); }, 0, "from a std::string"},
+        {"char pointer", [] { throw "from a char pointer"; }, 0, "from a char pointer"},
+        {"other exception", [] { throw std::runtime_error("not shown"); }, 16110, {}},
+        {"double", [] { throw 3.5; }, 16110, {}},
+    };
+    for (const Case &c : cases) {
+        ScriptTask task;
+        task.body = [&](ScriptTask &) { c.fail(); };
+        const TaskResult r = RunTaskAndWait(task);
+        EXPECT_EQ(r.outcome, TaskOutcome::Failed) << c.what;
+        EXPECT_EQ(r.errorId, c.id) << c.what;
+        EXPECT_EQ(r.errorText, c.text) << c.what;
+        EXPECT_EQ(task.calls, (std::vector<std::string>{"Run", "OnFailed"})) << c.what;
+    }
+}
+
+TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
+    ScriptTask task;
+    task.body = [](ScriptTask &) { throw 16154; };
+    CTaskRunner runner;
+    bool done = false;
+    QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
+    runner.Start(&task);
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_EQ(runner.ErrorMessage([](unsigned id) { return QStringLiteral("text of %1").arg(id); }),
+              "text of 16154");
+}
+
+TEST(WorkerTask, cancel_stops_the_callback_loop_and_skips_success) {
+    ScriptTask task;
+    int reports = 0;
+    task.body = [&](ScriptTask &t) {
+        CurrentTaskGuard current(&t);
+        // The library's time loop: one report per step until told to stop.
+        for (int step = 0; step < 100000; ++step) {
+            ++reports;
+            if (worker_progress_callback(step / 1000) != 0) return;
+        }
+    };
+    std::vector<int> seen;
+    const TaskResult r = RunTaskAndWait(
+        task, [&](int p) { seen.push_back(p); }, [&](int) { return seen.size() >= 5; });
+    EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
+    EXPECT_EQ(task.calls, (std::vector<std::string>{"Run", "OnCancelled"}));
+    EXPECT_EQ(reports, 4);  // the report after the one that asked to cancel returned 1
+    EXPECT_EQ(seen.back(), 0);  // no closing 100 after a cancel
+    EXPECT_EQ(GetCurrentTask(), nullptr);
+}
+
+TEST(WorkerTask, callback_without_a_current_task_returns_0_and_sends_nothing) {
+    ScriptTask task;
+    int callbackResult = -1;
+    task.body = [&](ScriptTask &) { callbackResult = worker_progress_callback(50); };
+    std::vector<int> seen;
+    RunTaskAndWait(task, [&](int p) { seen.push_back(p); }, [](int) { return true; });
+    EXPECT_EQ(callbackResult, 0);
+    EXPECT_EQ(seen, (std::vector<int>{0}));  // only the frame's own 0
+}
+
+TEST(WorkerTask, reports_outside_a_run_go_nowhere) {
+    ScriptTask task;
+    task.ReportProgress(50);  // no window: nothing to wait for
+    EXPECT_FALSE(task.IsCancelled());
+    SetCurrentTask(&task);
+    EXPECT_EQ(worker_progress_callback(10), 0);
+    ClearCurrentTask();
+}
+
+TEST(WorkerTask, a_thread_that_cannot_start_fails_with_16111) {
+    CTaskRunner::SetThreadStarter([](QThread *) { return false; });
+    ScriptTask task;
+    const TaskResult r = RunTaskAndWait(task);
+    CTaskRunner::SetThreadStarter(nullptr);
+    EXPECT_EQ(r.outcome, TaskOutcome::Failed);
+    EXPECT_EQ(r.errorId, IDS_UNABLE_TO_START_JOB);
+    EXPECT_TRUE(task.calls.empty());
+
+    // The next run starts normally.
+    EXPECT_EQ(RunTaskAndWait(task).outcome, TaskOutcome::Succeeded);
+}
+
+TEST(WorkerTask, a_failure_after_cancel_is_still_a_failure) {
+    ScriptTask task;
+    task.body = [](ScriptTask &t) {
+        t.ReportProgress(10);  // the runner cancels here
+        if (t.IsCancelled()) throw 16154;
+    };
+    const TaskResult r = RunTaskAndWait(task, {}, [](int p) { return p >= 10; });
+    EXPECT_EQ(r.outcome, TaskOutcome::Failed);
+    EXPECT_EQ(r.errorId, 16154u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorkerTask, runner_destroyed_during_a_run_cancels_and_waits) {
+    ScriptTask task;
+    std::atomic<bool> stopped{false};
+    task.body = [&](ScriptTask &t) {
+        CurrentTaskGuard current(&t);
+        while (worker_progress_callback(1) == 0) {
+        }
+        stopped = true;
+    };
+    bool doneSeen = false;
+    {
+        CTaskRunner runner;
+        QObject::connect(&runner, &CTaskRunner::done, [&] { doneSeen = true; });
+        runner.Start(&task);
+        QCoreApplication::processEvents();  // a few reports cross
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(doneSeen);
+    EXPECT_EQ(GetCurrentTask(), nullptr);
+}
+
+}  // namespace

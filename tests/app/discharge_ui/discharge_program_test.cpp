@@ -1,0 +1,539 @@
+// The discharge road in the program, driven headless: the progress dialog on
+// a real worker thread, Calculate Discharge on the shipped examples through
+// the library, cancel, failure, the summary dialog, the report view and the
+// plot commands.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "../ui/scenario_script.h"
+#include "message_box.h"
+#include "plot_launch.h"
+#include "release_dlgs.h"
+#include "release_section.h"
+#include "report_text.h"
+#include "report_view.h"
+#include "string_table.h"
+#include "task_progress_dlg.h"
+
+namespace {
+
+const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
+
+// Pictures taken on a real X server (Xvfb) get their own names.
+QString picture(const char* name)
+{
+    return kArtifacts + "/" + qEnvironmentVariable("DISCHARGE_PICTURE_PREFIX") + name + ".png";
+}
+
+// ------------------------------------------------------------ progress dialog
+
+class ScriptTask : public CWorkerTask {
+public:
+    std::function<void(ScriptTask&)> body;
+    void Run() override
+    {
+        if (body)
+            body(*this);
+    }
+};
+
+// Runs the dialog on the task; during the run the hook gets the dialog.
+int runDialog(CWorkerTask& task, const std::function<void(CTaskProgressDlg*)>& during = {})
+{
+    CTaskProgressDlg dlg(&task, 16150);
+    CDialog::SetModalHook([&](CDialog* d) {
+        if (during)
+            during(static_cast<CTaskProgressDlg*>(d));
+    });
+    const int result = dlg.DoModal();
+    CDialog::SetModalHook({});
+    return result;
+}
+
+// The library's time loop: reports until told to stop.
+void callbackLoop(ScriptTask& t)
+{
+    CurrentTaskGuard current(&t);
+    for (int step = 0; step < 1000000; ++step)
+        if (worker_progress_callback(step / 10000) != 0)
+            return;
+}
+
+void waitUntil(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 20000 && !condition(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+TEST(ProgressDialog, bar_is_clamped_and_ends_full)
+{
+    ScriptTask task;
+    task.body = [](ScriptTask& t) {
+        t.ReportProgress(-5);
+        t.ReportProgress(50);
+        t.ReportProgress(150);
+    };
+    std::vector<int> reported, shown;
+    ScriptedMessageBoxes boxes;
+    const int result = runDialog(task, [&](CTaskProgressDlg* d) {
+        // The worker waits for this thread, so nothing has arrived yet.
+        shown.push_back(d->ProgressBar()->value());
+        QObject::connect(&d->Runner(), &CTaskRunner::progress, [&, d](int v) {
+            reported.push_back(v);
+            shown.push_back(d->ProgressBar()->value());
+        });
+        EXPECT_EQ(d->windowTitle(), "Calculating discharge...");
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    EXPECT_EQ(reported, (std::vector<int>{0, 0, 50, 100, 100}));
+    EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 50, 100, 100}));
+}
+
+TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> fail;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"string id", [] { throw 16154; }, "Unspecified error from RELEASE module"},
+        {"text", [] { throw QStringLiteral("PRESSURE TOO HIGH."); }, "PRESSURE TOO HIGH."},
+        {"other exception", [] { throw std::bad_alloc(); }, "Unknown error"},
+    };
+    for (const Case& c : cases) {
+        ScriptTask task;
+        task.body = [&](ScriptTask&) { c.fail(); };
+        ScriptedMessageBoxes boxes;
+        EXPECT_EQ(runDialog(task), IDCANCEL) << c.what;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << c.what;
+        EXPECT_EQ(boxes.Boxes()[0].text, "Task failed:\n\n" + c.shown) << c.what;
+        EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR)) << c.what;
+    }
+}
+
+TEST(ProgressDialog, cancel_escape_and_close_only_ask_the_task_to_stop)
+{
+    const struct {
+        const char* what;
+        std::function<void(CTaskProgressDlg*)> ask;
+    } ways[] = {
+        {"Cancel button", [](CTaskProgressDlg* d) { d->Item<QPushButton>(IDCANCEL)->click(); }},
+        {"Escape", [](CTaskProgressDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+        {"close box", [](CTaskProgressDlg* d) { d->close(); }},
+    };
+    for (const auto& way : ways) {
+        ScriptTask task;
+        task.body = callbackLoop;
+        ScriptedMessageBoxes boxes;
+        bool stillOpen = false;
+        const int result = runDialog(task, [&](CTaskProgressDlg* d) {
+            d->show();
+            waitUntil([&] { return d->Runner().IsRunning() && d->ProgressBar()->value() >= 0; });
+            way.ask(d);
+            stillOpen = d->isVisible() && !d->IsEnded();
+        });
+        EXPECT_TRUE(stillOpen) << way.what;  // the dialog waits for the task
+        EXPECT_EQ(result, IDCANCEL) << way.what;
+        EXPECT_TRUE(boxes.Texts().isEmpty()) << way.what;
+    }
+}
+
+TEST(ProgressDialog, thread_that_cannot_start_shows_16111)
+{
+    CTaskRunner::SetThreadStarter([](QThread*) { return false; });
+    ScriptTask task;
+    ScriptedMessageBoxes boxes;
+    const int result = runDialog(task);
+    CTaskRunner::SetThreadStarter(nullptr);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(boxes.Texts(), QStringList{"Task failed:\n\nUnable to start job"});
+}
+
+// ------------------------------------------------------------ the program
+
+std::map<QString, double> zefRunWords(const QString& zef)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {zef});
+    p.waitForFinished(300000);
+    std::map<QString, double> w;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+        const QStringList parts = line.split(' ');
+        bool ok = false;
+        const double v = parts.size() == 2 ? parts[1].toDouble(&ok) : 0;
+        if (ok)
+            w[parts[0]] = v;
+    }
+    return w;
+}
+
+class RecordingLauncher : public CPlotLauncher {
+public:
+    void Start(const QString& path, const QStringList& args) override
+    {
+        program = path;
+        arguments = args;
+    }
+    QString program;
+    QStringList arguments;
+};
+
+class DischargeProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(s.Start());
+        s.app->GetSettings().SetDisplayUnits(0);  // Metric
+        s.app->GetSettings().SetAutoResultOpen(false);
+        QDir().mkpath(kArtifacts);
+    }
+    void TearDown() override { CReleaseModel::SetReleaseEntry(nullptr); }
+
+    // A copy of a shipped example in the test's own folder, opened.
+    CScenarioDoc* Open(const char* name, QString* path = nullptr)
+    {
+        const QString copy = dir.filePath(name);
+        if (!QFile::exists(copy) && !QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy))
+            return nullptr;
+        if (path)
+            *path = copy;
+        if (!s.app->OpenDocumentFile(copy))
+            return nullptr;
+        return s.Doc();
+    }
+
+    QTemporaryDir dir;
+    ScenarioScript s;
+};
+
+TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library)
+{
+    for (const char* name : {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef"}) {
+        QString path;
+        CScenarioDoc* doc = Open(name, &path);
+        ASSERT_NE(doc, nullptr) << name;
+        ScriptedMessageBoxes boxes;
+        ASSERT_TRUE(s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE)) << name;
+        EXPECT_TRUE(boxes.Texts().isEmpty()) << name << ": " << boxes.Texts().join("|").toStdString();
+        const QString base = ResultBasePath(path);
+        EXPECT_GT(QFileInfo(base + ".plt").size(), 0) << name;
+        EXPECT_GT(QFileInfo(base + ".log").size(), 0) << name;
+        ASSERT_TRUE(doc->ReleaseModel().HasSummary()) << name;
+        EXPECT_TRUE(doc->ReleaseModel().IsUpToDate()) << name;
+        EXPECT_TRUE(doc->IsModified()) << name;
+
+        // The same numbers as the headless runner prints for the same file.
+        QTemporaryDir other;
+        const QString copy = other.filePath(name);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy));
+        const auto printed = zefRunWords(copy);
+        const float* v = &doc->ReleaseModel().GetSummary()->time;
+        const char* const* keys = DISCHARGE_SUMMARY_KEYS;
+        for (int k = 0; k < 11; ++k) {
+            EXPECT_TRUE(std::isfinite(v[k])) << name << " " << keys[k];
+            ASSERT_EQ(printed.count(keys[k]), 1u) << name << " " << keys[k];
+            EXPECT_EQ(v[k], float(printed.at(keys[k]))) << name << " " << keys[k];
+        }
+
+        // The report view shows the summary.
+        s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+        auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+        ASSERT_NE(report, nullptr) << name;
+        EXPECT_TRUE(report->Text().contains("Time to get total mass: " + ReportDuration(v[0]))) << name;
+        EXPECT_TRUE(report->GetEditCtrl()->toPlainText().contains("Release Summary:")) << name;
+        doc->SetModifiedFlag(false);
+        doc->OnCloseDocument();
+    }
+}
+
+TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    s.Main()->show();
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE);
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    s.Main()->MdiArea()->tileSubWindows();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(s.Main()->grab().save(picture("discharge_main_window")));
+
+    bool shown = false;
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        shown = true;
+        EXPECT_FALSE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)),
+                  QString::asprintf("%.3g", double(doc->ReleaseModel().GetSummary()->peak_total_mass)));
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45542)), "kg/s");
+        EXPECT_TRUE(d->grab().save(picture("discharge_summary")));
+    });
+    EXPECT_TRUE(shown);
+
+    // After an edit the summary is outdated.
+    doc->NetworkChanged();
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        EXPECT_TRUE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
+    });
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, cancel_midway_leaves_no_summary_and_the_next_run_works)
+{
+    CScenarioDoc* doc = Open("gas_export.zef");
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 0;  // until the release has ended: a long run
+    ScriptedMessageBoxes boxes;
+    bool cancelled = false;
+    CDialog::SetModalHook([&](CDialog* d) {
+        auto* dlg = dynamic_cast<CTaskProgressDlg*>(d);
+        if (!dlg)
+            return;
+        waitUntil([&] { return dlg->ProgressBar()->value() >= 1 || !dlg->Runner().IsRunning(); });
+        cancelled = dlg->Runner().IsRunning();
+        dlg->Item<QPushButton>(IDCANCEL)->click();
+    });
+    EXPECT_FALSE(doc->RunDischarge());
+    CDialog::SetModalHook({});
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(doc->ReleaseModel().HasSummary());
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+
+    doc->ReleaseModel().Control().TUSER = 600;
+    EXPECT_TRUE(doc->RunDischarge());
+    EXPECT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    doc->SetModifiedFlag(false);
+}
+
+void blankRefusal(NETHDR*, BRREC*, BNDDAT*, LEKDAT*, PVTBLK*, ReleaseControl*, DischargeSummary*, const char*, int32_t,
+                  ReleaseProgressFn*, int32_t* ierr, char* msg, int32_t)
+{
+    std::memset(msg, ' ', 256);
+    *ierr = 1;
+}
+
+TEST_F(DischargeProgram, blank_refusal_shows_16154_and_disables_the_summary)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->RunDischarge());
+    ASSERT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    doc->NetworkChanged();  // forces a new run
+    doc->SetModifiedFlag(false);
+    CReleaseModel::SetReleaseEntry(blankRefusal);
+    ScriptedMessageBoxes boxes;
+    EXPECT_FALSE(doc->RunDischarge());
+    EXPECT_EQ(boxes.Texts(), QStringList{"Task failed:\n\nUnspecified error from RELEASE module"});
+    EXPECT_FALSE(doc->ReleaseModel().HasSummary());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, unsaved_changes_ask_first_and_no_runs_nothing)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    doc->SetModifiedFlag(true);
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDNO);
+    bool dialogShown = false;
+    CDialog::SetModalHook([&](CDialog*) { dialogShown = true; });
+    EXPECT_FALSE(doc->RunDischarge());
+    CDialog::SetModalHook({});
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});
+    EXPECT_FALSE(dialogShown);
+    EXPECT_FALSE(doc->ReleaseModel().HasSummary());
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, discharge_setup_stores_the_end_time_in_seconds)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    s.WithDialog(ID_SCENARIO_DISCHARGE_SETUP, [](CDialog* d) {
+        d->Item<QCheckBox>(CReleaseModelDlg::IDC_SET_END_TIME)->setChecked(true);
+        ScenarioScript::SetText(d, CReleaseModelDlg::IDC_END_TIME, "2");
+        d->Item<QComboBox>(CReleaseModelDlg::IDC_END_TIME_UNIT)->setCurrentIndex(2);  // hours
+        d->Item<QCheckBox>(CReleaseModelDlg::IDC_DISABLE_TEMP)->setChecked(true);
+    });
+    EXPECT_FLOAT_EQ(doc->ReleaseModel().Control().TUSER, 7200.0f);
+    EXPECT_EQ(doc->ReleaseModel().Control().NOTEMP, 1);
+    EXPECT_TRUE(doc->IsModified());
+    s.WithDialog(ID_SCENARIO_DISCHARGE_SETUP, [](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CReleaseModelDlg::IDC_END_TIME)), "7200");
+        d->Item<QCheckBox>(CReleaseModelDlg::IDC_SET_END_TIME)->setChecked(false);
+        EXPECT_FALSE(d->GetDlgItem(CReleaseModelDlg::IDC_END_TIME)->isEnabled());
+    });
+    EXPECT_FLOAT_EQ(doc->ReleaseModel().Control().TUSER, 0.0f);
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, plot_commands_need_a_result_file_and_start_the_viewer)
+{
+    QString path;
+    CScenarioDoc* doc = Open("two_inlets_junction.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    QFile empty(ResultFilePath(path, ".dbs"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_TRUE(doc->RunDischarge());
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+
+    RecordingLauncher launcher;
+    SetPlotLauncher(&launcher);
+    s.Main()->ExecuteCommand(ID_RESULT_RELEASE_PLOT);
+    SetPlotLauncher(nullptr);
+    EXPECT_EQ(launcher.program, QStringLiteral(ORVANE_BIN_DIR "/Tessel"));
+    EXPECT_EQ(launcher.arguments, QStringList({ResultFilePath(path, ".plt"), "/unit=1"}));
+    QFile brn(ResultFilePath(path, ".brn"));
+    ASSERT_TRUE(brn.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(brn.readAll().startsWith("BranchNo Name\n0 "));
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, copy_all_puts_the_report_on_the_clipboard)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    QGuiApplication::clipboard()->clear();
+    ASSERT_TRUE(s.Main()->ExecuteCommand(ID_EDIT_COPY_ALL));
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith("Inlets:\r\n\r\nLabel")) << copied.left(40).toStdString();
+    EXPECT_EQ(copied, report->Text());
+    EXPECT_FALSE(report->GetEditCtrl()->textCursor().hasSelection());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
+{
+    CScenarioDoc* doc = Open("two_inlets_junction.zef");
+    ASSERT_NE(doc, nullptr);
+    s.app->GetSettings().SetAutoResultOpen(true);
+    std::vector<QString> titles;
+    CDialog::SetModalHook([&](CDialog* d) { titles.push_back(d->windowTitle()); });
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    CDialog::SetModalHook({});
+    EXPECT_EQ(titles, (std::vector<QString>{"Calculating discharge...", "Discharge Summary"}));
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, report_prints_to_a_pdf)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->RunDischarge());
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    ASSERT_TRUE(report->Text().contains("Release Summary:\r\n\r\nTime to get total mass:"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath("report.pdf");
+    printer.setOutputFileName(pdf);
+    EXPECT_TRUE(report->PrintTo(&printer));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+    EXPECT_GT(f.size(), 1000);
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, calculate_all_on_an_unsaved_scenario_asks_to_save_first)
+{
+    CScenarioDoc* doc = s.Doc();  // the new scenario of the start
+    ASSERT_NE(doc, nullptr);
+    doc->Components().comps_confirmed = true;
+    doc->SetModifiedFlag(true);
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDNO);
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});  // and nothing about the near field
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, calculate_all_stops_after_a_failed_discharge)
+{
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    doc->Plume().SetConfirmed(true);
+    CReleaseModel::SetReleaseEntry(blankRefusal);
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{"Task failed:\n\nUnspecified error from RELEASE module"});
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge)
+{
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+
+    // Unconfirmed near-field settings: asked for after the discharge run.
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDCANCEL);
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16158)});
+    EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+
+    doc->Plume().SetConfirmed(true);
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    // The first run left the scenario modified: it is saved (Yes) and run again.
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});
+    EXPECT_TRUE(doc->IsNearfieldPrepared());
+    EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->Text().contains("Nearfield Summary:\r\n\r\nWater temperature: 15 °C\r\n"
+                                        "Start time, output to Ulv/5: Disabled\r\n"))
+        << report->Text().toStdString();
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace

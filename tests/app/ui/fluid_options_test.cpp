@@ -1,0 +1,195 @@
+// The fluid set-up dialogs and the Options dialog inside the running program.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fluid_dlgs.h"
+#include "message_box.h"
+#include "options_dlg.h"
+#include "prop_list_ctrl.h"
+#include "scenario_script.h"
+#include "string_table.h"
+
+namespace {
+
+class Fluids : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(s.Start());
+        s.app->GetSettings().SetDisplayUnits(0);
+        s.Main()->show();
+    }
+    static int RowOf(CPropListCtrl* list, const QString& id)
+    {
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            if (list->GetItemText(row, 0) == id)
+                return row;
+        return -1;
+    }
+
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+};
+
+}  // namespace
+
+TEST_F(Fluids, GasCompositionChecksOnOk)
+{
+    const struct {
+        std::vector<std::pair<QString, QString>> fractions;
+        int message;  // 0: accepted
+        const char* noDensity;
+    } cases[] = {
+        {{{"C1", "100.002"}}, 16180, ""},
+        {{{"C1", "90"}, {"C2", "9.99"}}, 16181, ""},
+        {{{"C1", "101"}, {"C2", "-1"}}, 16175, ""},
+        {{{"C1", "95"}, {"C7", "5"}}, 16179, "C7"},  // a heavy component needs its liquid density
+        {{{"C1", "99.9995"}}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        boxes.Clear();
+        bool stayedOpen = false;
+        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+            ScenarioScript::SetFractions(d, c.fractions);
+            auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+            if (*c.noDensity)
+                list->SetItemText(RowOf(list, c.noDensity), 3, QString());
+            d->Item<QPushButton>(IDOK)->click();
+            stayedOpen = !d->IsEnded();
+        }, IDCANCEL);
+        const QString expected = c.message == 16179 ? AfxFormatString1(16179, "C7") : AfxLoadString(c.message);
+        EXPECT_EQ(stayedOpen, c.message != 0) << c.message;
+        EXPECT_EQ(boxes.Texts(), c.message ? QStringList{expected} : QStringList{}) << c.message;
+        if (c.message) {
+            EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
+        }
+    }
+    // The accepted run kept only the used component, confirmed.
+    ASSERT_EQ(s.Doc()->Components().components.size(), 1u);
+    EXPECT_FLOAT_EQ(s.Doc()->Components().components[0].fraction, 99.9995f);
+    EXPECT_TRUE(s.Doc()->Components().comps_confirmed);
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+}
+
+TEST_F(Fluids, GasGridShowsTotalsDensitiesAndRefusesAPendingBadValue)
+{
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+        auto* total = d->Item<QLineEdit>(CGasPropsDlg::IDC_TOTAL);
+        const int c1 = RowOf(list, "C1");
+        const int c7 = RowOf(list, "C7");
+        ASSERT_GE(c1, 0);
+        ASSERT_GE(c7, 0);
+        EXPECT_EQ(list->GetLastEditableColumn(c1), 2);  // no liquid density for methane
+        EXPECT_EQ(list->GetLastEditableColumn(c7), 3);
+        EXPECT_EQ(list->GetItemText(c7, 3), "0.6840");  // g/cm3 in Metric units
+        list->StartEdit(c1, 1);
+        QTest::keyClicks(list->GetEdit(), "60");
+        QTest::keyClick(list->GetEdit(), Qt::Key_Down);  // commits, total follows
+        EXPECT_EQ(total->text(), "60.000");
+        list->StartEdit(c1, 1);
+        list->GetEdit()->setText("abc");
+        boxes.Clear();
+        d->Item<QPushButton>(IDOK)->click();
+        EXPECT_FALSE(d->IsEnded());
+        EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16182)});
+        // Defaults bring the catalogue back but keep typed fractions.
+        list->GetEdit()->setText("55");
+        QTest::keyClick(list->GetEdit(), Qt::Key_Return);
+        list->SetItemText(RowOf(list, "C2"), 2, "99.000");
+        d->Item<QPushButton>(CGasPropsDlg::IDC_DEFAULTS)->click();
+        EXPECT_EQ(list->GetItemText(RowOf(list, "C1"), 1), "55.000");
+        EXPECT_EQ(list->GetItemText(RowOf(list, "C2"), 2), "30.070");
+        EXPECT_EQ(total->text(), "55.000");
+    }, IDCANCEL);
+    EXPECT_FALSE(s.Doc()->Components().comps_confirmed);
+}
+
+TEST_F(Fluids, AComponentOutsideTheCatalogueSurvives)
+{
+    FluidComponent own;
+    own.compid = "XYZ";
+    own.name = "Own";
+    own.model_idx = 4;
+    own.mole_weight = 17.5f;
+    own.fraction = 40;
+    s.Doc()->Components().components = {own};
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+        auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+        EXPECT_EQ(list->GetItemText(list->GetItemCount() - 1, 0), "XYZ");
+        EXPECT_EQ(list->GetItemText(list->GetItemCount() - 1, 1), "40.000");
+        list->SetItemText(RowOf(list, "C1"), 1, "60");
+    });
+    ASSERT_EQ(s.Doc()->Components().components.size(), 2u);
+    EXPECT_EQ(s.Doc()->Components().components[1].compid, "XYZ");
+}
+
+TEST_F(Fluids, BlackOilDialogConvertsAndChecksTheWaterCut)
+{
+    s.app->GetSettings().SetDisplayUnits(1);
+    s.Doc()->SetModifiedFlag(false);
+    s.WithDialog(ID_SCENARIO_FLUID, [&](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CFluidPropsDlg::IDC_GAS_DENSITY_UNIT)), "lb/scf");
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "100.5");
+        d->Item<QPushButton>(IDOK)->click();
+        EXPECT_FALSE(d->IsEnded());
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "20");
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "53.0");  // lb/scf
+    });
+    EXPECT_EQ(boxes.Texts(), QStringList{"Enter a number between 0 and 100."});
+    const CBlackOilModel& oil = s.Doc()->BlackOil();
+    EXPECT_TRUE(oil.confirmed);
+    EXPECT_FLOAT_EQ(oil.water_cut, 20.0f);
+    EXPECT_NEAR(oil.oil_density, 53.0 * 16.0184634, 0.01);  // lb/ft3 to kg/m3
+    EXPECT_TRUE(s.Doc()->IsModified());
+}
+
+TEST_F(Fluids, OptionsDialogReadsAndWritesTheSettings)
+{
+    CSystemSettings& settings = s.app->GetSettings();
+    settings.SetDisplayUnits(2);  // internal units: neither button
+    settings.SetSizeText(14);
+    s.WithDialog(ID_APP_OPTIONS, [&](CDialog* d) {
+        EXPECT_FALSE(d->Item<QRadioButton>(CSystemSettingsDlg::IDC_UNITS_METRIC)->isChecked());
+        EXPECT_FALSE(d->Item<QRadioButton>(CSystemSettingsDlg::IDC_UNITS_ENGLISH)->isChecked());
+        EXPECT_EQ(d->Item<QLineEdit>(CSystemSettingsDlg::IDC_SIZE_TEXT)->text(), "14");
+        ScenarioScript::SetText(d, CSystemSettingsDlg::IDC_SIZE_OBJECT_LABEL, "3001");
+        d->Item<QPushButton>(IDOK)->click();
+        EXPECT_FALSE(d->IsEnded());
+        ScenarioScript::SetText(d, CSystemSettingsDlg::IDC_SIZE_OBJECT_LABEL, "9");
+        d->Item<QCheckBox>(CSystemSettingsDlg::IDC_DIAGNOSTIC)->setChecked(true);
+    });
+    EXPECT_EQ(boxes.Texts(), QStringList{"Enter an integer between 1 and 3000."});
+    EXPECT_EQ(settings.SizeObjectLabel(), 9);
+    EXPECT_EQ(settings.DisplayUnits(), 2);  // no button chosen: kept
+    EXPECT_TRUE(settings.DiagnosticMode());
+    s.WithDialog(ID_APP_OPTIONS, [](CDialog* d) {
+        d->Item<QRadioButton>(CSystemSettingsDlg::IDC_UNITS_METRIC)->setChecked(true);
+        ScenarioScript::SetText(d, CSystemSettingsDlg::IDC_SIZE_OBJECT_LABEL, "20");
+    }, IDCANCEL);
+    EXPECT_EQ(settings.SizeObjectLabel(), 9);
+    EXPECT_EQ(settings.DisplayUnits(), 2);
+    settings.SetDiagnosticMode(false);
+}
+
+TEST_F(Fluids, ABrokenScenarioFileIsReportedAndOpensNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("broken.zef");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\"?><zef:diagram xmlns:zef=\"urn:x-holvik:zef\"><zef:layer");
+    f.close();
+    const int before = s.Children();
+    boxes.Clear();
+    EXPECT_EQ(s.app->OpenDocumentFile(path), nullptr);
+    EXPECT_EQ(s.Children(), before);
+    ASSERT_FALSE(boxes.Texts().isEmpty());
+    EXPECT_EQ(boxes.Texts().back(), AfxLoadString(AFX_IDP_FAILED_TO_OPEN_DOC));
+}
