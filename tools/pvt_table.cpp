@@ -3,8 +3,12 @@
 //
 //   pvt_table blackoil RHOG RHOO GOR WCUT        black-oil block
 //   pvt_table comp MODEL:PCT[:MW:DENS] ...       compositional block
-//   pvt_table flash T_K P_BAR ROW:Z ...          one flash (catalogue rows)
-//   pvt_table psat ROW T_K                       saturation pressure, bar
+//   pvt_table comppoint P_PA T_C MODEL:PCT[:MW:DENS] ...
+//                                                the 16 table values that the
+//                                                compositional table builder
+//                                                stores at one point
+//   pvt_table flash T_K P_ATM ROW:Z ...          one flash (catalogue rows)
+//   pvt_table psat ROW T_K                       saturation pressure, atm
 //   pvt_table zfactor PPR TPR                    black-oil z-factor search
 //   pvt_table bocorr RHOG RHOO GOR P_PA T_C      black-oil point
 //
@@ -30,7 +34,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: pvt_table blackoil RHOG RHOO GOR WCUT\n"
                  "       pvt_table comp MODEL:PCT[:MW:DENS] ...\n"
-                 "       pvt_table flash T_K P_BAR ROW:Z ...\n"
+                 "       pvt_table comppoint P_PA T_C MODEL:PCT[:MW:DENS] ...\n"
+                 "       pvt_table flash T_K P_ATM ROW:Z ...\n"
                  "       pvt_table psat ROW T_K\n"
                  "       pvt_table zfactor PPR TPR\n"
                  "       pvt_table bocorr RHOG RHOO GOR P_PA T_C\n");
@@ -86,19 +91,51 @@ int main(int argc, char** argv) {
             print_block(b);
             return 0;
         }
-        if (cmd == "comp" && a.size() >= 2) {
-            COMPREC c{};
-            c.NCOMP = static_cast<int32_t>(a.size() - 1);
+        // Components from argument `first` on into a composition record.
+        auto composition = [&](size_t first, COMPREC& c) {
+            c.NCOMP = static_cast<int32_t>(a.size() - first);
             if (c.NCOMP > 30) c.NCOMP = 31;
             for (int k = 0; k < c.NCOMP && k < 30; ++k) {
                 double v[4] = {0, 0, 0, 0};
-                int n = std::sscanf(a[k + 1].c_str(), "%lf:%lf:%lf:%lf", &v[0], &v[1], &v[2], &v[3]);
-                if (n < 2) return usage();
+                int n = std::sscanf(a[k + first].c_str(), "%lf:%lf:%lf:%lf", &v[0], &v[1], &v[2],
+                                    &v[3]);
+                if (n < 2) return false;
                 c.MODEL[k] = static_cast<int32_t>(v[0]);
                 c.MOLEPCT[k] = static_cast<float>(v[1]);
                 c.MOLWT[k] = static_cast<float>(v[2]);
                 c.LIQDEN[k] = static_cast<float>(v[3]);
             }
+            return true;
+        };
+        if (cmd == "comppoint" && a.size() >= 4) {
+            // The table builder on its own grid with the nearest pressure and
+            // temperature replaced by the point's (the order stays increasing
+            // for points inside the grid).
+            COMPREC c{};
+            if (!composition(3, c)) return usage();
+            const float p = static_cast<float>(num(1)), t = static_cast<float>(num(2));
+            PVTBLK b{};
+            int32_t ierr = 0;
+            char msg[LMSG];
+            setmsg(msg, LMSG, "");
+            COMPPVT(&c, &b, &ierr, msg, LMSG);  // the grid
+            if (ierr != 0) return fail(ierr, msg);
+            b.T[0] = -100.0f;
+            int ip = 0, it = 0;
+            for (int i = 1; i < 20; ++i) {
+                if (std::fabs(b.P[i] - p) < std::fabs(b.P[ip] - p)) ip = i;
+                if (std::fabs(b.T[i] - t) < std::fabs(b.T[it] - t)) it = i;
+            }
+            b.P[ip] = p;
+            b.T[it] = t;
+            COMPTB(c, b, ierr, msg, LMSG);
+            if (ierr != 0) return fail(ierr, msg);
+            for (int k = 0; k < 16; ++k) std::printf("TAB %d %.9g\n", k + 1, b.TAB[k][ip][it]);
+            return 0;
+        }
+        if (cmd == "comp" && a.size() >= 2) {
+            COMPREC c{};
+            if (!composition(1, c)) return usage();
             PVTBLK b{};
             int32_t ierr = 0;
             char msg[MSGLEN];

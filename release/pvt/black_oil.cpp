@@ -2,10 +2,8 @@
 // fills the table block point by point through BOCORR.
 //
 // The correlations work in field units (psia, deg F, lb/ft3, scf/STB, cP) and
-// in 32-bit floats, and convert to SI on output. Their constants are kept as
-// this system has always used them, also where they differ from the published
-// form of a correlation (the sign before 0.006517 in the undersaturated oil
-// viscosity is one such place).
+// in 32-bit floats, and convert to SI on output. The undersaturated oil
+// viscosity is the published Kartoatmodjo-Schmidt form (-0.006517 mu^1.8148).
 #include <cmath>
 #include <exception>
 
@@ -109,8 +107,12 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     float Bo = saturated ? Bsat : std::max(1.0f, Bob * std::exp(-co * (p_psi - pb)));
     // 7. gas gravities
     float gd = std::max(0.56f, 0.25f + 0.02f * API + Rs * (-3.571357e-6f * API - 2.8571e-9f));
+    // Free gas below the bubble point from the gas balance; above it there is
+    // no free gas to balance and the gas is the whole gas (the gravity the oil
+    // density takes there as well).
     float gf = (Rsb != Rs) ? (g * Rsb - Rs * gd) / (Rsb - Rs) : g;
     gf = std::max(std::min(gf, g), 0.56f);
+    if (!saturated) gf = std::max(g, 0.56f);
     gd = std::max(gd, g);
     // 8. oil density and derivatives, lb/ft3
     float rho_o, drodT;
@@ -149,7 +151,7 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     float mu_o = mu_ob;
     if (!saturated)
         mu_o = 1.00081f * mu_ob + 0.001127f * (p_psi - pb) *
-                                      (0.006517f * std::pow(mu_ob, 1.8148f) +
+                                      (-0.006517f * std::pow(mu_ob, 1.8148f) +
                                        0.038f * std::pow(mu_ob, 1.59f));
     // 13. surface tension, dyn/cm
     float sigma = (42.5f - 0.2612f * API - 0.05f * t_f) * std::exp(-0.00073f * p_psi);

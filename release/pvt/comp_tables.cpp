@@ -29,6 +29,9 @@ const float TGRID_C[20] = {-100.f, -90.f, -75.f, -50.f, -25.f, -10.f, -5.f, 0.f,
 constexpr double WILSON_REDO = 0.1;
 // Largest start value of K.
 constexpr double KSTART_MAX = 1.0e10;
+// The equation of state works in the unit of the catalogue's critical
+// pressures (atm, with R = 0.0820578 L atm/(mol K)): Pa per atm.
+constexpr double PA_PER_ATM = 101325.0;
 
 // Bounds of a heavy fraction that the characterisation serves: at least the
 // mole weight of hexane, and the liquid density of an oil, kg/m3.
@@ -78,7 +81,7 @@ void flash_from(double* lnk) {
 // Density of a phase of composition w and molar volume V, with its
 // derivatives at fixed composition from the equation of state.
 struct PhaseDensity {
-    double rho, drdp_bar, drdt;
+    double rho, drdp_atm, drdt;
 };
 PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     Flscom& F = FLSCOM;
@@ -93,7 +96,7 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     double dpdt = R / (V - b) - F.DADT / den;
     PhaseDensity d;
     d.rho = M / V;
-    d.drdp_bar = -(d.rho / V) / dpdv;
+    d.drdp_atm = -(d.rho / V) / dpdv;
     d.drdt = -(d.rho / V) * (-dpdt / dpdv);
     return d;
 }
@@ -166,7 +169,7 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                next[MXCOMP + 1] = {0.0};
         double rog_prev = 0.0, rol_prev = 0.0;
         for (int i = 1; i <= 20; ++i) {
-            F.P = blk.P[i - 1] / 1.0e5;
+            F.P = blk.P[i - 1] / PA_PER_ATM;
             // start values
             if (i == 1) {
                 for (int c = 1; c <= n; ++c) lnk[c] = wilson(c);
@@ -226,11 +229,11 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
 
             F.VISG = visg; F.VISL = visl; F.CONG = cong; F.CONL = conl;
             F.HG = hg; F.HL = hl; F.CPG = cpg; F.CPL = cpl;
-            F.DRGP = g.drdp_bar; F.DRLP = l.drdp_bar; F.DRGT = g.drdt; F.DRLT = l.drdt;
+            F.DRGP = g.drdp_atm; F.DRLP = l.drdp_atm; F.DRGT = g.drdt; F.DRLT = l.drdt;
             F.SIGMA = sigma; F.BETA = beta; F.ALPHA = alpha;
 
-            const double v[16] = {g.rho,           l.rho,   g.drdp_bar / 1.0e5,
-                                  l.drdp_bar / 1.0e5, g.drdt, l.drdt,
+            const double v[16] = {g.rho,           l.rho,   g.drdp_atm / PA_PER_ATM,
+                                  l.drdp_atm / PA_PER_ATM, g.drdt, l.drdt,
                                   beta,            visg,    visl,
                                   cpg,             cpl,     hg,
                                   std::min(hl, hg), cong,   conl,
@@ -265,7 +268,7 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
     }
 }
 
-FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double T_K, double P_bar) {
+FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double T_K, double P_atm) {
     flash_reset();
     Flscom& F = FLSCOM;
     F.NC = nc;
@@ -275,7 +278,7 @@ FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double 
     }
     symmetric_interactions();
     F.T = T_K;
-    F.P = P_bar;
+    F.P = P_atm;
     PRPAR(T_K);
     double lnk[MXCOMP + 1];
     for (int i = 1; i <= nc; ++i) lnk[i] = wilson(i);

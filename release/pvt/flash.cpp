@@ -16,6 +16,11 @@ namespace {
 
 constexpr float KMAX = 5.5406225e34f;
 constexpr float KMIN = 1.8048513e-35f;
+// The residual enthalpy of the equation of state comes in L atm/mol (its
+// pressure and R are in atm): x 101.325 J/(L atm) x 1000 g/kg, so that
+// divided by the molar mass in g/mol it gives J/kg.
+constexpr double RESIDUAL_TO_J = 101325.0;
+constexpr double BAR_PER_ATM = 1.01325;
 
 // Vapour fraction of the unbounded Rachford-Rice unknown s, and its slope.
 double rr_beta(double s, double& dbeta) {
@@ -162,8 +167,8 @@ void FLASH2(int32_t& N, const double* X, double* Fres) {
     EOSROOT(F.P, F.VG, F.T, a, b);
     F.ZG = F.P * F.VG / RT;
     PRFUG(a, b, F.ZG, F.T, F.PHIG);
-    F.HRG = F.HR * 100000.0;
-    F.DHRGDT = F.DHRDT * 100000.0;
+    F.HRG = F.HR * RESIDUAL_TO_J;
+    F.DHRGDT = F.DHRDT * RESIDUAL_TO_J;
     // liquid
     PRMIX(F.T, F.P, F.X, a, b);
     F.IROOT = 1;
@@ -171,8 +176,8 @@ void FLASH2(int32_t& N, const double* X, double* Fres) {
     if (F.VL <= b) F.VL = b + 1.0e-6;
     F.ZL = F.P * F.VL / RT;
     PRFUG(a, b, F.ZL, F.T, F.PHIL);
-    F.HRL = F.HR * 100000.0;
-    F.DHRLDT = F.DHRDT * 100000.0;
+    F.HRL = F.HR * RESIDUAL_TO_J;
+    F.DHRLDT = F.DHRDT * RESIDUAL_TO_J;
 
     double dk = 0.0, mg = 0.0, ml = 0.0;
     for (int i = 1; i <= n; ++i) {
@@ -335,7 +340,7 @@ void NEWTWK(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, int32
 void FLSREP() {
     const Flscom& F = FLSCOM;
     char line[160];
-    std::snprintf(line, sizeof line, "PRESSURE   %13.5E BAR", F.P);
+    std::snprintf(line, sizeof line, "PRESSURE   %13.5E BAR", F.P * BAR_PER_ATM);
     flash_line(line);
     std::snprintf(line, sizeof line, "TEMPERATURE%13.5E K", F.T);
     flash_line(line);

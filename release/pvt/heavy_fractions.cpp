@@ -2,9 +2,10 @@
 // fraction from its molar mass, specific gravity and boiling point, and the
 // ideal-gas enthalpy and heat capacity of a mixture.
 //
-// The characterisation keeps this system's constants (554.4 in the critical
-// temperature, 14.53 for psia to atm, 0.42748 and 492 in the acentric factor)
-// where they differ from the published correlations.
+// The characterisation keeps this system's constants (14.53 for psia to atm,
+// 0.42748 and 492 in the acentric factor) where they differ from the
+// published correlations; the critical temperature is the published
+// Riazi-Daubert (1980) one, 544.4 M^0.2998 SG^1.0555 exp(...) in degrees R.
 #include <cmath>
 
 #include "pvt/pvt.h"
@@ -12,6 +13,8 @@
 namespace rel {
 
 namespace {
+// Molar mass, g/mol, up to which the boiling point follows Riazi-Daubert.
+constexpr double HEAVY_BP_SPLIT = 625.0;
 // theta = a M^b SG^c exp(d M + e SG + f M SG)
 double rd(double M, double SG, double a, double b, double c, double d, double e, double f) {
     return a * std::pow(M, b) * std::pow(SG, c) * std::exp(d * M + e * SG + f * M * SG);
@@ -20,7 +23,7 @@ double rd(double M, double SG, double a, double b, double c, double d, double e,
 
 void PSEUDO(double M, double SG, double TB, double& TC, double& PC, double& VC, double& ZC,
             double& OMEGA) {
-    double tc_r = rd(M, SG, 554.4, 0.2998, 1.0555, -1.3478e-4, -0.61641, 0.0);
+    double tc_r = rd(M, SG, 544.4, 0.2998, 1.0555, -1.3478e-4, -0.61641, 0.0);
     double pc_psia = rd(M, SG, 45203.0, -0.8063, 1.6015, -1.8078e-3, -0.3084, 0.0);
     double vc_ft3lb = rd(M, SG, 0.01206, 0.20378, -1.3036, -2.657e-3, 0.5287, 2.6012e-3);
     TC = ((tc_r - 460.0) - 32.0) / 1.8 + 273.15;
@@ -33,9 +36,14 @@ void PSEUDO(double M, double SG, double TB, double& TC, double& PC, double& VC, 
 }
 
 double heavy_boiling_point(double M, double SG) {
-    // Power law in molar mass and specific gravity, K. It serves the whole
-    // range of molar masses: it rises with M and stays below the critical
-    // temperature of the characterisation.
+    // Normal boiling point, K. Up to a molar mass of 625 the published
+    // Riazi-Daubert (1987) correlation of boiling point from molar mass and
+    // specific gravity (fitted over 70-700 g/mol; n-heptane to n-eicosane
+    // within 2 %); above it a power law in M and SG, which stays below the
+    // critical temperature of the characterisation.
+    if (M <= HEAVY_BP_SPLIT)
+        return 3.76587 * std::exp(3.7741e-3 * M + 2.98404 * SG - 4.25288e-3 * M * SG) *
+               std::pow(M, 0.40167) * std::pow(SG, -1.58262);
     return 97.58 * std::pow(M, 0.3323) * std::pow(SG, 0.04609);
 }
 

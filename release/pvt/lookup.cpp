@@ -245,6 +245,12 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
         if (p < 0.0f) return refuse(IERR, MSG, LMSG, "PRESSURE TOO LOW. PLEASE CHECK INPUT");
         if (!(p <= plim)) return refuse(IERR, MSG, LMSG, "PRESSURE TO HIGH. PLEASE CHECK INPUT");
         float t = std::min(std::max(S.TM(s), tlo), thi);
+        if (t != S.TM(s) && RUNCTL.ILIMIT == 0) {
+            RUNCTL.TLIMIT = RUNCTL.TIME;
+            RUNCTL.ILIMIT = s;
+            RUNCTL.TMLIM0 = S.TM(s);
+            RUNCTL.TMLIM = t;
+        }
         S.TM(s) = t;
         Cell c = cell_of(S.ITSEC(s), S.IPSEC(s), p, t);
         gas_fraction(c, p, S.RS(s), S.DRSP(s));

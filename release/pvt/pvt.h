@@ -74,7 +74,7 @@ struct Flscom {
     int32_t ICAT[MXCOMP + 1];           // catalogue index per component
     double Z[MXCOMP + 1];               // feed mole fractions
     float K[MXCOMP + 1];                // equilibrium factors y/x
-    double P, T;                        // bar, K
+    double P, T;                        // atm (the unit of the critical pressures), K
     double R;                           // 0.0820578
     double TOL, RRTOL;                  // Newton and Rachford-Rice tolerances
     int32_t NITMAX, RRMAX;              // iteration limits
@@ -83,7 +83,7 @@ struct Flscom {
     double X[MXCOMP + 1], Y[MXCOMP + 1];
     double VG, VL, ZG, ZL, ROGAS, ROLIQ;
     double PHIG[MXCOMP + 1], PHIL[MXCOMP + 1];
-    double HRG, HRL, DHRGDT, DHRLDT;    // residual enthalpies (x 1e5) and T-derivatives
+    double HRG, HRL, DHRGDT, DHRLDT;    // residual enthalpies and T-derivatives, J/kg x molar mass (g/mol)
     double FLAST[MXCOMP + 1];           // residuals of the last flash evaluation
     // per component at the current temperature
     double A[MXCOMP + 1], B[MXCOMP + 1], KAPPA[MXCOMP + 1], TR[MXCOMP + 1];
@@ -96,7 +96,7 @@ struct Flscom {
     // per-phase results that the table builder stores
     double VISG, VISL, CONG, CONL;      // Pa s, W/(m K)
     double HG, HL, CPG, CPL;            // J/kg, J/(kg K)
-    double DRGP, DRLP, DRGT, DRLT;      // kg/m3 per bar, per K
+    double DRGP, DRLP, DRGT, DRLT;      // kg/m3 per atm, per K
     double SIGMA, BETA, ALPHA;          // N/m, gas mass fraction, void fraction
     double PHI[MXCOMP + 1][MXCOMP + 1]; // viscosity mixing matrix of the last GOLDEN
 };
@@ -159,8 +159,8 @@ struct FlashPoint {
     double V, L, ZG, ZL, ROG, ROL;
     double x[MXCOMP + 1], y[MXCOMP + 1];
 };
-FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double T_K, double P_bar);
-// Pressure (bar) at which liquid and vapour of one catalogue component have
+FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double T_K, double P_atm);
+// Pressure (atm) at which liquid and vapour of one catalogue component have
 // equal fugacity at T_K (below its critical temperature).
 double saturation_pressure(int32_t icat, double T_K);
 

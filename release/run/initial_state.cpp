@@ -124,6 +124,7 @@ constexpr float RHO_WATER = 1020.0f;
 void PVTLIM(const PVTBLK& blk) {
     auto& C = PVTCOM;
     const float w = blk.WCUT / 100.0f;
+    C.WCUTV = std::min(std::max(w, 0.0f), 1.0f);
     if (!(w > 0.0f)) {
         C.WFST = 0.0f;
     } else if (w >= 1.0f) {
@@ -151,6 +152,10 @@ void INISTA(int32_t& IERR, char* MSG, int32_t LMSG) {
 
     for (int32_t i = 1; i <= nsec; ++i) {
         if (N.KSEC(i) == 1) V.AL(i) = V.AL(i + 1);
+        // The outlet section holds the fluid in equilibrium at its own
+        // pressure and temperature, like the boundary update keeps it: a gas
+        // has no liquid there that no flash makes.
+        if (N.KSEC(i) == -1) V.AL(i) = equilibrium_void(V.RS(i), V.ROG(i), V.ROL(i));
         V.GA(i) = 0.0f;
         V.DS(i) = 1.0f;
         V.BE(i) = V.HOL(i) = 1.0f - V.AL(i);

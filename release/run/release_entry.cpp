@@ -9,6 +9,7 @@
 // the calling process.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -128,6 +129,27 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
 }  // namespace
 
 void logline(const std::string& line) { rt::write_line(IOUNIT.IULOG, line); }
+
+namespace {
+// A run in which a section's temperature was held at the property tables'
+// limits ends as any other, but says so: a log line with when and where it
+// first happened, and a warning in MSG behind what the loop left there.
+void table_limit_warning(char* MSG) {
+    const Runctl& R = RUNCTL;
+    if (R.ILIMIT == 0) return;
+    char when[160];
+    std::snprintf(when, sizeof when, "%.1f C FROM %.1f S AFTER THE LEAK OPENED IN SECTION %d",
+                  static_cast<double>(R.TMLIM), R.TLIMIT - TLEAK, R.ILIMIT);
+    const std::string side = R.TMLIM0 < R.TMLIM ? "LOWER" : "UPPER";
+    char was[64];
+    std::snprintf(was, sizeof was, " (IT WOULD HAVE BEEN %.1f C)", static_cast<double>(R.TMLIM0));
+    logline(" TEMPERATURE HELD AT THE PROPERTY TABLES' " + side + " LIMIT " + when + was);
+    const std::string text = "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' " + side +
+                             " LIMIT " + when + "; LATER RESULTS THERE ARE NOT RELIABLE.";
+    const std::string before = msgtext(MSG, MSGLEN);
+    setmsg(MSG, MSGLEN, before.empty() ? text : before + " " + text);
+}
+}  // namespace
 
 bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& log) {
     int32_t len = 0;
@@ -391,6 +413,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     SETCBK(callback);
     TLOOP(IERR, MSG, MSGLEN);
     SETCBK(nullptr);
+    if (IERR == 0) table_limit_warning(MSG);
 
     // 21-22.
     const bool plt_ok = rt::close_unit(30);

@@ -97,6 +97,9 @@ void CTRUPD(double TIME, double& HT, float HTMIN, float HTSAF, int32_t& IFLAG);
 void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG);
 void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG);
 void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG);
+// Gas volume fraction of a fluid in phase equilibrium with gas mass fraction
+// x and phase densities ROG, ROL.
+float equilibrium_void(double x, double ROG, double ROL);
 
 // ------------------------------------------------ mass and energy step (solver/)
 void MASS(int32_t& IERR, char* MSG, int32_t LMSG);

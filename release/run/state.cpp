@@ -34,7 +34,7 @@ void INICOM() {
     std::memset(&CTRTAB, 0, sizeof CTRTAB);
     std::memset(&BANDWK, 0, sizeof BANDWK);
     std::memset(&VARTAB, ' ', sizeof VARTAB);
-    PVTCOM.ROGST = PVTCOM.ROLST = PVTCOM.BETAST = PVTCOM.WFST = 0.0f;
+    PVTCOM.ROGST = PVTCOM.ROLST = PVTCOM.BETAST = PVTCOM.WFST = PVTCOM.WCUTV = 0.0f;
     PVTCOM.PVTOPT = 0;
 
     RUNCTL.IO = 1;

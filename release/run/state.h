@@ -71,6 +71,12 @@ struct Runctl {
     int32_t ITEMP;        // temperature-calculation switch
     // --- setup ---
     // --- pvt ---
+    // The first time a section's temperature was held at the property
+    // tables' limits: simulation time (s), section (0: never), the
+    // temperature it had and the limit it was held at (deg C).
+    double TLIMIT;
+    int32_t ILIMIT;
+    float TMLIM0, TMLIM;
     // --- output ---
     float ROWPH3;         // rows written in the last plot phase (at most 199)
     // --- step ---
@@ -524,6 +530,7 @@ struct Pvtcom {
     int32_t PVTOPT;
     // --- setup ---
     // --- pvt ---
+    float WCUTV;                             // water volume fraction of the liquid (PVTLIM)
     // Table slots of TAB (third index) by property; 17 and 18 stay zero.
     static constexpr int KCPG = 1, KCPL = 2, KRS = 3, KDRGP = 4, KDRGT = 5, KDRLP = 6,
                          KDRLT = 7, KHG = 8, KHL = 9, KROG = 10, KROL = 11, KSIG = 12,

@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
 #include "run/state.h"
+#include "solver/devices.h"
 
 namespace rel {
 
@@ -174,9 +176,52 @@ void ENDTST() {
     R.MCHECK = std::isfinite(whole) && whole < 9.0e18 && whole > -9.0e18 ? static_cast<int64_t>(whole) : 0;
 }
 
+namespace {
+// Isothermal compressibility of the water in the liquid, 1/Pa (sea water
+// near 10 C); the property tables hold the water at a fixed 1020 kg/m3.
+constexpr double WATER_COMPRESSIBILITY = 4.5e-10;
+constexpr double WATER_DENSITY = 1020.0;
+
+// What the inlet sources deliver between the leak's opening and the end of
+// the run (their time tables integrated exactly: they are piecewise linear),
+// kg, and the last time within that span at which any of them still
+// delivers, s of simulated time (TLEAK when none does).
+struct Delivery {
+    double mass = 0.0;
+    double until = TLEAK;
+};
+Delivery inlet_delivery_after_opening() {
+    const auto& E = EQUIPM;
+    const double t0 = TLEAK, t1 = RUNCTL.TPEND(4);
+    Delivery d;
+    for (int32_t k = 1; k <= std::min<int32_t>(E.NSOUR, MXSRC); ++k) {
+        const int32_t n = std::min<int32_t>(E.NTSOUR(k), MXSRCT), c = E.ISOUR(k);
+        if (c < 1 || c > PIPGEO.NSEC) continue;
+        const float* tt = &E.TSOUR(1, k);
+        auto flux = [&](double t) {
+            return double(time_interp(tt, &E.GSOUR(1, k), n, t)) + time_interp(tt, &E.LSOUR(1, k), n, t);
+        };
+        std::vector<double> at{t0};
+        for (int32_t j = 1; j <= n; ++j)
+            if (tt[j - 1] > t0 && tt[j - 1] < t1) at.push_back(tt[j - 1]);
+        at.push_back(t1);
+        std::sort(at.begin(), at.end());
+        double m = 0.0;
+        for (size_t j = 1; j < at.size(); ++j) {
+            const double a = flux(at[j - 1]), b = flux(at[j]);
+            m += 0.5 * (a + b) * (at[j] - at[j - 1]);
+            if (a > 0.0 || b > 0.0) d.until = std::max(d.until, b > 0.0 ? at[j] : at[j - 1]);
+        }
+        d.mass += std::max(0.0, m) * PIPGEO.SECAREA(c);
+    }
+    return d;
+}
+}  // namespace
+
 // The simple method for fluids without gas: the whole release from the
-// liquid the pipeline holds above what stays at the outside density, at the
-// peak rate of the hole.
+// liquid the pipeline holds above what stays at the outside density (with
+// the water's compressibility), and what the inlets deliver after the leak
+// opens, at the peak rate of the hole.
 void ZEROGOR(char* MSG, int32_t LMSG) {
     auto& V = SECVAR;
     auto& G = PIPGEO;
@@ -185,12 +230,18 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     auto& L = LEKRES;
     auto& C = PVTCOM;
 
-    double vol = 0.0;
-    for (int32_t i = 1; i <= G.NSEC; ++i)
-        if (N.JBND(i) <= 0 && N.KSEC(i) == 0) vol += double(G.DX(i)) * G.SECAREA(i);
-
     const int32_t c = E.NLEAK >= 1 ? E.ILKSEC(1) : 0;
     const double pb = E.NLEAK >= 1 ? E.PLKPB(1, 1) : 0.0;
+    double vol = 0.0, water = 0.0;
+    for (int32_t i = 1; i <= G.NSEC; ++i)
+        if (N.JBND(i) <= 0 && N.KSEC(i) == 0) {
+            const double v = double(G.DX(i)) * G.SECAREA(i);
+            vol += v;
+            // The water of the liquid expands from the section's pressure to
+            // the back pressure.
+            water += C.WCUTV * (1.0 - V.AL(i)) * v * WATER_DENSITY * WATER_COMPRESSIBILITY *
+                     std::max(0.0, double(V.PT(i)) - pb);
+        }
     if (c >= 1) {
         // The outside density; a failed lookup keeps the earlier value.
         int32_t ierr = 0, below = 0;
@@ -208,7 +259,8 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     }
 
     const double rolk = L.ROLLK;
-    double M = std::max(0.0, V.RMLGT - rolk * vol);
+    const Delivery in = inlet_delivery_after_opening();
+    double M = std::max(0.0, V.RMLGT - rolk * vol + water) + in.mass;
     const double dia = E.NLEAK >= 1 ? E.DLEAK(1) : 0.0;
     const double A = 0.7853981 * dia * dia;
     const double rho = c >= 1 ? V.ROL(c) : 0.0;
@@ -237,13 +289,16 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
         L.ACGAS(k) = L.ACGSTD(k) = 0.0;
     }
     if (W > 0.0) {
+        // Oil volumes without the water, as the full simulation counts them;
+        // the release lasts at least while the inlets deliver.
+        const double oil = 1.0 - C.WFST;
         L.ACMASS(1) = M;
         L.PKTOT(1) = static_cast<float>(W);
-        L.time = static_cast<float>(M / W);
-        L.ACOIL(1) = rolk > 0.0 ? M / rolk : 0.0;
-        L.PKOIL(1) = rho > 0.0 ? static_cast<float>(W / rho) : 0.0f;
-        L.ACOSTD(1) = C.ROLST > 0.0f ? M / C.ROLST : 0.0;
-        L.PKOSTD(1) = C.ROLST > 0.0f ? static_cast<float>(W / C.ROLST) : 0.0f;
+        L.time = static_cast<float>(std::max(M / W, in.until - TLEAK));
+        L.ACOIL(1) = rolk > 0.0 ? M * oil / rolk : 0.0;
+        L.PKOIL(1) = rho > 0.0 ? static_cast<float>(W * oil / rho) : 0.0f;
+        L.ACOSTD(1) = C.ROLST > 0.0f ? M * oil / C.ROLST : 0.0;
+        L.PKOSTD(1) = C.ROLST > 0.0f ? static_cast<float>(W * oil / C.ROLST) : 0.0f;
         setmsg(MSG, LMSG, head + "Time estimated is based on peak release rate");
     } else {
         M = 0.0;

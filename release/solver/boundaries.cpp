@@ -90,6 +90,13 @@ void BOUCON(int32_t IEND, int32_t IBR, int32_t /*ISEC*/, float& AL, int32_t& IER
     AL = open ? NETDSC.ALVOPN(IEND, IBR) : NETDSC.ALVCLS(IEND, IBR);
 }
 
+float equilibrium_void(double x, double ROG, double ROL) {
+    if (x < 1.0e-9) return 0.0f;
+    if (x > 1.0) return 1.0f;
+    const double den = (1.0 - x) * ROG + ROL * x;
+    return static_cast<float>(den > 0.0 ? ROL * x / den : x);
+}
+
 void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG) {
     const double t = RUNCTL.TIME;
     const int nbr = std::clamp<int32_t>(NETDSC.NBR, 0, MXBR);
@@ -100,18 +107,7 @@ void BOUUPD(int32_t& IERR, char* MSG, int32_t LMSG) {
         const int n = std::clamp<int32_t>(NETDSC.NPLEFT(b), 0, 10);
         SECVAR.PT(s) = time_interp(&NETDSC.TPLEFT(1, b), &NETDSC.PPLEFT(1, b), n, t);
         if (!lookup_into(s, IERR, MSG, LMSG)) return;
-        const double x = SECVAR.RS(s);
-        const double ROG = SECVAR.ROG(s), ROL = SECVAR.ROL(s);
-        double AL;
-        if (x < 1.0e-9)
-            AL = 0.0;
-        else if (x > 1.0)
-            AL = 1.0;
-        else {
-            const double den = (1.0 - x) * ROG + ROL * x;
-            AL = den > 0.0 ? ROL * x / den : x;
-        }
-        SECVAR.AL(s) = static_cast<float>(AL);
+        SECVAR.AL(s) = equilibrium_void(SECVAR.RS(s), SECVAR.ROG(s), SECVAR.ROL(s));
         if (NETDSC.IVDFLG(1, b) == 1) {
             int32_t ierr = 0;
             BOUCON(1, b, s, SECVAR.AL(s), ierr, MSG, LMSG);

@@ -109,16 +109,19 @@ int32_t LIQASM() {
         W.RHS(a) = V.MD(i) + ht * (wD * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
         W.RHS(a + 1) = V.ML(i) + ht * (wB * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
 
-        // Liquid parts of sources, valve sources and leaks (leaks negative).
+        // Liquid parts of sources and valve sources; the leak (negative) takes
+        // droplets and bulk liquid as the section holds them, so that it
+        // never draws more of either than is there.
         float src = 0.0f;
         for (int32_t q = 1; q <= E.NSOUR; ++q)
             if (E.ISOUR(q) == i) src += r * E.WLSOUR(q);
         for (int32_t q = 1; q <= E.NVSRC; ++q)
             if (E.IVSSEC(q) == i) src += r * E.WLSOVA(q);
+        float leak = 0.0f;
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILKSEC(q) == i) src += r * LEKRES.WLLEAK(q);
-        W.RHS(a) += sD * src;
-        W.RHS(a + 1) += sB * src;
+            if (E.ILKSEC(q) == i) leak += r * LEKRES.WLLEAK(q);
+        W.RHS(a) += sD * src + wD * leak;
+        W.RHS(a + 1) += sB * src + wB * leak;
     }
     return 2 * (k - 1);
 }

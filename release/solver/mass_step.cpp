@@ -24,6 +24,25 @@ void solve(int32_t neq, int32_t nband, int32_t nunk, int32_t& IERR, char* MSG, i
     else
         BANDLU(neq, nband, IERR, MSG, LMSG);
 }
+
+// The phase transfer of a leak's section is limited against what the leak
+// leaves of each phase in this step, so that the two together never take
+// more than the section holds (the transfer's own limit counts the
+// section's content only).
+void limit_transfer_after_leaks(float ht) {
+    auto& V = SECVAR;
+    auto& E = EQUIPM;
+    for (int32_t k = 1; k <= E.NLEAK; ++k) {
+        const int32_t i = E.ILKSEC(k);
+        if (i < 1 || i > PIPGEO.NSEC) continue;
+        const float t = ht / PIPGEO.DX(i);
+        const float mg = std::max(0.0f, V.MG(i) + t * LEKRES.WGLEAK(k));
+        const float ml = std::max(0.0f, V.MLT(i) + t * LEKRES.WLLEAK(k));
+        float p = V.PSI(i);
+        if (mg + ht * p < 0.0f) p = -mg / ht;
+        V.PSI(i) = ml - ht * p >= 0.0f ? p : ml / ht;
+    }
+}
 }  // namespace
 
 void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
@@ -36,6 +55,7 @@ void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
 
     for (int32_t s = 1; s <= nsec; ++s) V.PSIO(s) = V.PSI(s);
     MTRANS();
+    limit_transfer_after_leaks(ht);
     // The liquid system is built with the liquid's sign of the transfer.
     for (int32_t s = 1; s <= nsec; ++s) V.PSI(s) = -V.PSI(s);
 

@@ -112,11 +112,19 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
                 const double flux = -G;
                 wg = x * flux;
                 wl = (1.0 - x) * flux;
-                GT = Apipe * flux;
+                // A leak never takes more of a phase in one step than the
+                // section holds: a flux (per unit of flow area) over the step
+                // HT moves flux * HT / DX of mass per unit of section volume.
                 const double dx = PIPGEO.DX(s);
-                H = dx > 0.0 ? ((1.0 - x) * SECVAR.HL(s) + x * SECVAR.HG(s) +
-                                PIPGEO.ZSEC(s) * GRAVITY) *
-                                   flux / dx
+                const double ht = static_cast<float>(RUNCTL.HT);
+                if (ht > 0.0 && dx > 0.0) {
+                    wg = std::max(wg, -double(SECVAR.MG(s)) * dx / ht);
+                    wl = std::max(wl, -(double(SECVAR.ML(s)) + SECVAR.MD(s)) * dx / ht);
+                }
+                GT = Apipe * (wg + wl);
+                H = dx > 0.0 ? (wl * SECVAR.HL(s) + wg * SECVAR.HG(s) +
+                                (wg + wl) * PIPGEO.ZSEC(s) * GRAVITY) /
+                                   dx
                              : 0.0;
             }
             // Volume flows out of the pipe (positive), at the leak's reference

@@ -1,9 +1,11 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "pvt/pvt.h"
 #include "run/errors.h"
@@ -195,13 +197,14 @@ TEST(BlackOil, ReferencePointOfTheDefaultFluid) {
     EXPECT_NEAR(p.tab[6] / 0.112462, 1.0, TOL);
 }
 
-TEST(BlackOil, UndersaturatedOilViscosityKeepsThePlusSignBefore0_006517) {
+TEST(BlackOil, UndersaturatedOilViscosityIsThePublishedKartoatmodjoSchmidtForm) {
     // Light default oil at 5e7 Pa, 80 C (above its bubble point). Hand
-    // calculation (Python, double): with +0.006517 the viscosity is
-    // 1.44121e-4 Pa s, with the published -0.006517 it would be 1.42699e-4.
+    // calculation (Python, double) of 1.00081 mu_ob + 0.001127 (p - pb)
+    // (-0.006517 mu_ob^1.8148 + 0.038 mu_ob^1.59): 1.42699e-4 Pa s; a plus
+    // sign before 0.006517 would give 1.44121e-4.
     BoPoint p = BOCORR(DEF_ROG, DEF_ROO, DEF_GOR, 5.0e7f, 80.0f);
-    EXPECT_NEAR(p.tab[8] / 1.44121e-4, 1.0, 2e-4);
-    EXPECT_GT(std::fabs(p.tab[8] / 1.42699e-4 - 1.0), 5e-3);
+    EXPECT_NEAR(p.tab[8] / 1.42699e-4, 1.0, 2e-4);
+    EXPECT_GT(std::fabs(p.tab[8] / 1.44121e-4 - 1.0), 5e-3);
 }
 
 TEST(BlackOil, BelowFreezingUsesThe32FahrenheitForms) {
@@ -246,8 +249,6 @@ TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
                 EXPECT_LE(b.TAB[6][j][i], 1.0f);
                 if (j > 0) {
                     // Where free gas exists it is denser at higher pressure.
-                    // Above the bubble point the free-gas gravity of the
-                    // correlation drifts (no free gas is there to carry it).
                     if (b.P[j] <= b.PBUB[i]) {
                         EXPECT_GT(b.TAB[0][j][i], b.TAB[0][j - 1][i]);
                     }
@@ -258,4 +259,35 @@ TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
                 }
             }
     }
+}
+
+TEST(BlackOil, GasDensityRisesWithPressureAcrossAndAboveTheBubblePoint) {
+    // Above the bubble point the gas is the whole gas of gravity max(g, 0.56):
+    // no column may lose gas density with rising pressure there, for the
+    // default fluid, the bundled example fluids and a sweep of gravities
+    // (0.55-1.2) and gas-oil ratios (10-1000).
+    const Call grid = call(DEF_ROG, DEF_ROO, DEF_GOR, 0.0f);
+    ASSERT_EQ(grid.ierr, 0);
+    std::vector<std::array<float, 3>> fluids = {
+        {DEF_ROG, DEF_ROO, DEF_GOR}, {0.85f, 850.0f, 100.0f}, {0.9f, 820.0f, 150.0f}};
+    for (float gravity : {0.55f, 0.7f, 0.85f, 1.0f, 1.2f})
+        for (float gor : {10.0f, 50.0f, 150.0f, 400.0f, 1000.0f})
+            for (float oil : {750.0f, 850.0f, 950.0f}) fluids.push_back({gravity * 1.2337f, oil, gor});
+    int above = 0;
+    for (const auto& f : fluids)
+        for (int i = 0; i < 18; ++i) {
+            const float t = grid.blk.T[i];
+            float prev = BOCORR(f[0], f[1], f[2], grid.blk.P[0], t).tab[0];
+            for (int j = 1; j < 20; ++j) {
+                const BoPoint p = BOCORR(f[0], f[1], f[2], grid.blk.P[j], t);
+                if (grid.blk.P[j] > p.PBUB) {
+                    ++above;
+                    EXPECT_GT(p.tab[0], prev) << "gas density " << f[0] << ", oil " << f[1]
+                                              << ", GOR " << f[2] << " at " << grid.blk.P[j]
+                                              << " Pa, " << t << " C";
+                }
+                prev = p.tab[0];
+            }
+        }
+    EXPECT_GT(above, 1000);
 }

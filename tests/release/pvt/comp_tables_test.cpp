@@ -115,22 +115,22 @@ TEST(CompPvt, PureMethaneGridAndStandardWords) {
     }
     EXPECT_EQ(b.GORST, 999999.0f);
     EXPECT_GE(b.BETAST, 0.99999f);
-    // The equation of state takes the bar value where it expects atm, so the
-    // standard gas density is 0.68922 kg/m3 (hand calculation, Peng-Robinson
-    // at 288.15 K with P = 1.01325 in the atm equation), not the 0.68019 of
-    // consistent units. Kept as the system has it.
-    EXPECT_NEAR(b.ROGST / 0.68922, 1.0, 1e-3);
-    EXPECT_GT(std::fabs(b.ROGST / 0.68019 - 1.0), 1e-2);
+    // Peng-Robinson at 288.15 K and 1 atm in the catalogue's units (hand
+    // calculation): 0.68019 kg/m3; the bar value entered as atm would give
+    // 0.68922.
+    EXPECT_NEAR(b.ROGST / 0.68019, 1.0, 1e-3);
+    EXPECT_GT(std::fabs(b.ROGST / 0.68922 - 1.0), 1e-2);
 }
 
 TEST(CompPvt, FirstColumnHoldsTheValuesOfMinus100Degrees) {
     Result r = build(record(NATURAL_GAS));
     ASSERT_EQ(r.ierr, 0);
     // A single flash of the same feed at -100 C and 1.5 MPa (catalogue rows,
-    // mole fractions) gives the gas density stored in the first column.
+    // mole fractions, pressure in atm) gives the gas density stored in the
+    // first column.
     const int32_t rows[] = {2, 3, 4, 6, 7, 8, 9, 10, 11};
     const double z[] = {0.02, 0.01, 0.85, 0.07, 0.03, 0.008, 0.007, 0.003, 0.002};
-    FlashPoint f = flash_point(9, rows, z, 173.15, 15.0);
+    FlashPoint f = flash_point(9, rows, z, 173.15, 1.5e6 / 101325.0);
     EXPECT_NEAR(r.blk.TAB[0][8][0] / f.ROG, 1.0, 1e-3);
     EXPECT_NEAR(r.blk.TAB[1][8][0] / f.ROL, 1.0, 1e-3);
 }
@@ -195,4 +195,19 @@ TEST(CompPvt, PressureDerivativeOfGasDensityMatchesTheTable) {
             double fd = (b.TAB[0][i + 1][j] - b.TAB[0][i - 1][j]) / (b.P[i + 1] - b.P[i - 1]);
             EXPECT_NEAR(b.TAB[2][i][j] / fd, 1.0, 0.03) << "P " << b.P[i] << " T " << b.T[j];
         }
+}
+
+TEST(CompPvt, LightHeavyFractionStaysAGasLikeTheCatalogueHeptane) {
+    // 3 % of a C7 fraction of 101.3 g/mol (characterised: it differs from the
+    // catalogue's 100.205 by more than 1) in methane is single-phase gas at
+    // standard conditions, as the same gas with the catalogue heptane is.
+    Result pseudo = build(record({{4, 97.0f}, {12, 3.0f, 101.3f, 690.0f}}));
+    Result catalogue = build(record({{4, 97.0f}, {12, 3.0f, 100.205f, 0.0f}}));
+    ASSERT_EQ(pseudo.ierr, 0) << pseudo.msg;
+    ASSERT_EQ(catalogue.ierr, 0) << catalogue.msg;
+    EXPECT_EQ(catalogue.blk.BETAST, 1.0f);
+    EXPECT_EQ(pseudo.blk.BETAST, 1.0f);
+    // Its characterisation lands near the catalogue's n-heptane.
+    EXPECT_NEAR(CMPCAT.E[12].OMEGA, 0.351, 0.1);
+    EXPECT_NEAR(CMPCAT.E[12].TC / 540.2, 1.0, 0.03);
 }

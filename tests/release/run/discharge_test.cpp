@@ -19,6 +19,7 @@
 #include "case_file.h"
 #include "deck/deck.h"
 #include "output/plot.h"
+#include "release/run/balance.h"
 #include "release/release.h"
 #include "run/constants.h"
 #include "run/errors.h"
@@ -166,26 +167,9 @@ struct Watch {
 };
 Watch* Watch::now = nullptr;
 
-// Mass that came into the line (sources and branch inlets) and left it at
-// its branch outlets since the run started, kg.
-struct Through {
-    double in = 0.0, out = 0.0;
-};
-Through through() {
-    Through t;
-    for (int k = 1; k <= EQUIPM.NSOUR; ++k) t.in += SECVAR.SRTACC(k, 1);
-    for (int b = 1; b <= NETDSC.NBR; ++b) {
-        t.in += SECVAR.BRMIN(b, 1, 3);
-        t.out += SECVAR.BRMOUT(b, 1, 3);
-    }
-    return t;
-}
-
-// The run's balance from its own accumulators: initial + in - out - released - final.
-double balance_residual() {
-    const Through t = through();
-    return SECVAR.RMTOT0 + t.in - t.out - LEKRES.ACMASS(1) - SECVAR.RMPIPE;
-}
+using testrun::balance_residual;
+using testrun::through;
+using testrun::Through;
 
 bool finite_non_negative(const DischargeSummary& s) {
     const float* w = &s.time;

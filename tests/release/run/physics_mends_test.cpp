@@ -1,0 +1,226 @@
+// Whole runs through RELEASE on small hand-built lines, each checked against
+// a balance worked out by hand or against what the fluid can physically do:
+// a leak never takes more than a section holds, the simple method for fluids
+// without gas counts what the inlets deliver, a dry gas never shows liquid,
+// and a temperature held at the property tables' limit is reported.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "case_file.h"
+#include "release/run/balance.h"
+#include "release/scratch.h"
+#include "network_family.h"
+#include "run/state.h"
+
+namespace fs = std::filesystem;
+using namespace rel;
+
+namespace {
+
+class PhysicsRun : public ::testing::Test {
+protected:
+    void SetUp() override { dir_ = testrun::scratch("physics"); }
+    // One RELEASE run of a case text; the library's state stays for the checks.
+    family::Outcome run(const std::string& json, const std::string& name) {
+        cases::Case c = cases::parse_case(json, name);
+        return family::run(c, (dir_ / name).string());
+    }
+    std::string file(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    fs::path dir_;
+};
+
+using testrun::balance_residual;
+
+// A short gas line cut into 10 m sections, with a hole nearly as wide as the
+// pipe in the section before the outlet's: at the longest steps the hole's
+// orifice flux would empty that section many times over in one step.
+std::string overdraw_case() {
+    return R"({
+  "network": {"branches": [{
+    "start": {"x": -200.0, "depth": 100.0},
+    "pipe_defaults": {"diameter": 0.3, "roughness": 5e-5, "heat_transfer": 10.0,
+                      "ambient_temperature": 5.0, "sections": 10},
+    "pipes": [{"end": {"x": -100.0, "depth": 100.0}}, {"end": {"x": 0.0, "depth": 100.0}}]}]},
+  "inlets": [{"branch": 1, "rate": 0.0, "temperature": 20.0, "closing_time": 0.0}],
+  "outlet": {"pressure": 8.0e6, "closing_time": 1.0},
+  "leak": {"branch": 1, "position": 185.0, "diameter": 0.29, "back_pressure": 1.0e6},
+  "fluid": {"black_oil": {"gas_density": 0.8, "oil_density": 800.0, "gor": 1500.0, "water_cut": 0.0}},
+  "run": {"end_time": 600.0}
+})";
+}
+
+// Values of one named column of a result file, every row.
+std::vector<double> column(const std::string& plt, const std::string& name) {
+    std::istringstream in(plt);
+    std::string line;
+    std::getline(in, line);
+    std::istringstream head(line);
+    std::vector<std::string> names;
+    for (std::string w; head >> w;) names.push_back(w);
+    size_t at = names.size();
+    for (size_t k = 0; k < names.size(); ++k)
+        if (names[k] == name) at = k;
+    std::vector<double> values;
+    if (at == names.size()) return values;
+    std::getline(in, line);  // units
+    std::getline(in, line);  // positions
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        std::string w;
+        for (size_t k = 0; k <= at && row >> w; ++k) {
+        }
+        values.push_back(std::stod(w));
+    }
+    return values;
+}
+
+std::string example_text(const std::string& stem) {
+    std::ifstream in(fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / (stem + ".json"));
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A 1 km gas line of the bundled example's gas, shut at both ends when the
+// leak opens, with the leak next to the outlet: all it releases comes from
+// what it holds, and it stays above -15 C.
+std::string isolated_gas_line() {
+    return R"({
+  "network": {"branches": [{
+    "start": {"x": -1000.0, "depth": 120.0},
+    "pipe_defaults": {"diameter": 0.3, "roughness": 4.5e-5, "heat_transfer": 30.0, "ambient_temperature": 6.0},
+    "pipes": [{"end": {"x": -500.0, "depth": 110.0}}, {"end": {"x": 0.0, "depth": 100.0}}]}]},
+  "inlets": [{"branch": 1, "rate": 0.0, "temperature": 20.0, "closing_time": 0.0}],
+  "outlet": {"pressure": 6.0e6, "closing_time": 1.0},
+  "leak": {"branch": 1, "position": 950.0, "diameter": 0.03, "back_pressure": 1.2e6},
+  "fluid": {"composition": [
+    {"model": 4, "mole_percent": 92.0, "mole_weight": 16.043},
+    {"model": 5, "mole_percent": 4.0, "mole_weight": 30.07},
+    {"model": 6, "mole_percent": 1.5, "mole_weight": 44.097},
+    {"model": 1, "mole_percent": 1.5, "mole_weight": 28.013},
+    {"model": 2, "mole_percent": 1.0, "mole_weight": 44.01}]},
+  "run": {"end_time": 600.0}
+})";
+}
+
+// The same line shut in at 25 MPa without heat transfer, with a hole nearly
+// as wide as the pipe to 2 bar outside: the expanding gas cools down to the
+// property tables' lowest temperature (-180 C) within a minute.
+std::string cold_gas_line() {
+    std::string j = isolated_gas_line();
+    for (const auto& [from, to] : {std::pair{std::string("\"heat_transfer\": 30.0"), std::string("\"heat_transfer\": 0.0")},
+                                   std::pair{std::string("\"pressure\": 6.0e6"), std::string("\"pressure\": 2.5e7")},
+                                   std::pair{std::string("\"diameter\": 0.03"), std::string("\"diameter\": 0.28")},
+                                   std::pair{std::string("\"back_pressure\": 1.2e6"), std::string("\"back_pressure\": 2.0e5")}}) {
+        const size_t at = j.find(from);
+        if (at != std::string::npos) j.replace(at, from.size(), to);
+    }
+    return j;
+}
+
+// The bundled 5 km oil line with the outlet shut a second after the leak
+// opens, so that all the inlet's 20 kg/s until it closes 600 s after the
+// opening goes out of the leak, and a gas-oil ratio of its own.
+std::string oil_line(float gor) {
+    std::string j = example_text("one_branch_blackoil");
+    for (const auto& [from, to] :
+         {std::pair{std::string("\"gor\": 100.0"), "\"gor\": " + std::to_string(gor)},
+          std::pair{std::string("\"closing_time\": 300.0"), std::string("\"closing_time\": 1.0")}}) {
+        const size_t at = j.find(from);
+        if (at != std::string::npos) j.replace(at, from.size(), to);
+    }
+    return j;
+}
+
+}  // namespace
+
+TEST_F(PhysicsRun, SimpleMethodCountsWhatTheInletDeliversAfterTheLeakOpens) {
+    // Hand balance: the inlet's 20 kg/s for 600 s and half of its 10 s ramp
+    // down, 12100 kg, plus the pipe content's expansion to the back pressure:
+    // 253.4 m3 (0.254 m over 5 km) of liquid at about 850 kg/m3 with a
+    // compressibility of about 1e-9 1/Pa over some 0.8 MPa, about 170 kg.
+    const double inlet = 20.0 * (600.0 + 5.0);
+    const double expansion = 0.25 * M_PI * 0.254 * 0.254 * 5000.0 * 850.0 * 1.0e-9 * 0.8e6;
+    const double hand = inlet + expansion;
+
+    const family::Outcome simple = run(oil_line(2.0f), "gor2");
+    ASSERT_EQ(simple.ierr, 0) << simple.message;
+    EXPECT_NE(simple.message.find("Simple calculation method"), std::string::npos) << simple.message;
+    const family::Outcome full = run(oil_line(4.0f), "gor4");
+    ASSERT_EQ(full.ierr, 0) << full.message;
+    EXPECT_EQ(full.message.find("Simple calculation method"), std::string::npos) << full.message;
+
+    EXPECT_NEAR(simple.summary.total_mass / hand, 1.0, 0.1) << simple.summary.total_mass;
+    EXPECT_NEAR(full.summary.total_mass / hand, 1.0, 0.1) << full.summary.total_mass;
+    EXPECT_NEAR(simple.summary.total_mass / full.summary.total_mass, 1.0, 0.1);
+    // Oil volumes without the water (10 % water cut), as the full simulation
+    // counts them, and a release that lasts at least while the inlet delivers.
+    EXPECT_NEAR(simple.summary.oil_out / full.summary.oil_out, 1.0, 0.1);
+    EXPECT_GE(simple.summary.time, 600.0f);
+}
+
+TEST_F(PhysicsRun, TemperatureHeldAtTheTableLimitIsReported) {
+    const family::Outcome o = run(cold_gas_line(), "cold");
+    ASSERT_EQ(o.ierr, 0) << o.message;
+    const std::string warning = "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
+    EXPECT_NE(o.message.find(warning), std::string::npos) << o.message;
+    EXPECT_EQ(RUNCTL.TMLIM, -180.0f);
+    EXPECT_LT(RUNCTL.TMLIM0, -180.0f);
+    EXPECT_GT(RUNCTL.TLIMIT, 11400.0);  // during the release
+    const std::string log = file("cold.log");
+    const std::string line = " TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
+    const size_t at = log.find(line);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log.find("IN SECTION " + std::to_string(RUNCTL.ILIMIT), at), std::string::npos);
+    EXPECT_LT(at, log.find("ENDTime(s)"));
+
+    // A line that stays well inside the tables carries no such warning.
+    const family::Outcome warm = run(isolated_gas_line(), "warm");
+    ASSERT_EQ(warm.ierr, 0) << warm.message;
+    EXPECT_EQ(RUNCTL.ILIMIT, 0);
+    EXPECT_EQ(warm.message.find("WARNING"), std::string::npos) << warm.message;
+}
+
+TEST_F(PhysicsRun, DryGasShowsNoLiquidAndReleasesNoOil) {
+    // The gas is single-phase at every state the runs reach (above about
+    // -55 C), so no row may show liquid in the line or liquid out of the
+    // leak, and no oil may be released.
+    for (const auto& [name, json] : {std::pair{std::string("gas_pipeline_comppvt"),
+                                               example_text("gas_pipeline_comppvt")},
+                                     std::pair{std::string("isolated_gas"), isolated_gas_line()}}) {
+        SCOPED_TRACE(name);
+        const family::Outcome o = run(json, name);
+        ASSERT_EQ(o.ierr, 0) << o.message;
+        const std::string plt = file(name + ".plt");
+        for (const char* liquid : {"LIQC", "GLLEAK", "QLLEAK", "QLSTLK"}) {
+            const std::vector<double> v = column(plt, liquid);
+            ASSERT_FALSE(v.empty()) << liquid;
+            for (size_t r = 0; r < v.size(); ++r) ASSERT_EQ(v[r], 0.0) << liquid << " row " << r + 1;
+        }
+        EXPECT_GT(o.summary.total_mass, 0.0f);
+        EXPECT_EQ(o.summary.oil_out, 0.0f);
+        EXPECT_EQ(o.summary.oil_out_std, 0.0f);
+        EXPECT_EQ(o.summary.peak_oil_out, 0.0f);
+    }
+}
+
+TEST_F(PhysicsRun, LeakNextToANearlyEmptySectionReleasesWhatTheLineLost) {
+    const family::Outcome o = run(overdraw_case(), "overdraw");
+    ASSERT_EQ(o.ierr, 0) << o.message;
+    const double released = LEKRES.ACMASS(1);
+    ASSERT_GT(released, 0.0);
+    EXPECT_NEAR(balance_residual() / released, 0.0, 1e-4)
+        << "released " << released << " kg, line " << SECVAR.RMTOT0 << " -> " << SECVAR.RMPIPE;
+    EXPECT_NEAR(o.summary.total_mass / released, 1.0, 1e-6);
+}
