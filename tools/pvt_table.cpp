@@ -116,9 +116,9 @@ int main(int argc, char** argv) {
             const float p = static_cast<float>(num(1)), t = static_cast<float>(num(2));
             PVTBLK b{};
             int32_t ierr = 0;
-            char msg[LMSG];
-            setmsg(msg, LMSG, "");
-            COMPPVT(&c, &b, &ierr, msg, LMSG);  // the grid
+            char msg[MSGLEN];
+            setmsg(msg, MSGLEN, "");
+            COMPPVT(&c, &b, &ierr, msg, MSGLEN);  // the grid
             if (ierr != 0) return fail(ierr, msg);
             b.T[0] = -100.0f;
             int ip = 0, it = 0;
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
             }
             b.P[ip] = p;
             b.T[it] = t;
-            COMPTB(c, b, ierr, msg, LMSG);
+            COMPTB(c, b, ierr, msg, MSGLEN);
             if (ierr != 0) return fail(ierr, msg);
             for (int k = 0; k < 16; ++k) std::printf("TAB %d %.9g\n", k + 1, b.TAB[k][ip][it]);
             return 0;
