@@ -15,173 +15,182 @@
 #include "vexil/diagramdata.h"
 #include "vexil/message.h"
 
-const char *const ZEF_NAMESPACE_URI = "urn:x-holvik:zef";
+const char* const ZEF_NAMESPACE_URI = "urn:x-holvik:zef";
 
 namespace {
 
-xmlChar *X(const char *s)
-{
-  return (xmlChar *)s;
-}
+xmlChar* X(const char* s) { return (xmlChar*)s; }
 
 // A child without namespace (xmlNewChild would take the parent's).
-xmlNodePtr new_child(xmlNodePtr parent, const char *name)
-{
-  return xmlAddChild(parent, xmlNewDocNode(parent->doc, nullptr, X(name), nullptr));
+xmlNodePtr new_child(xmlNodePtr parent, const char* name) {
+    return xmlAddChild(parent, xmlNewDocNode(parent->doc, nullptr, X(name), nullptr));
 }
 
 // ---- Saving ----
 
 // Writes the "connections" element of one object; 0 when a point of the
 // connection cannot be found on its owner.
-int write_connections(xmlNodePtr obj_node, diagram_object *obj, GHashTable *numbers)
-{
-  xmlNodePtr conns = nullptr;
-  for (int h = 0; h < obj->num_handles; h++) {
-    connection_point *cp = obj->handles[h]->connected_to;
-    if (!cp)
-      continue;
-    diagram_object *other = cp->object;
-    int con_point_nr = object_connection_index(other, cp);
-    gpointer number;
-    if (con_point_nr < 0 || !g_hash_table_lookup_extended(numbers, other, nullptr, &number)) {
-      message_error("Internal error saving diagram\n con_point_nr >= other_obj->num_connections\n");
-      return 0;
+int write_connections(xmlNodePtr obj_node, diagram_object* obj, GHashTable* numbers) {
+    xmlNodePtr conns = nullptr;
+    for (int h = 0; h < obj->num_handles; h++) {
+        connection_point* cp = obj->handles[h]->connected_to;
+        if (!cp) continue;
+        diagram_object* other = cp->object;
+        int con_point_nr = object_connection_index(other, cp);
+        gpointer number;
+        if (con_point_nr < 0 || !g_hash_table_lookup_extended(numbers, other, nullptr, &number)) {
+            message_error(
+                "Internal error saving diagram\n con_point_nr >= other_obj->num_connections\n");
+            return 0;
+        }
+        if (!conns) conns = new_child(obj_node, "connections");
+        xmlNodePtr c = new_child(conns, "connection");
+        char buf[32];
+        g_snprintf(buf, sizeof buf, "%d", h);
+        xmlSetProp(c, X("handle"), X(buf));
+        g_snprintf(buf, sizeof buf, "O%d", GPOINTER_TO_INT(number));
+        xmlSetProp(c, X("to"), X(buf));
+        g_snprintf(buf, sizeof buf, "%d", con_point_nr);
+        xmlSetProp(c, X("connection"), X(buf));
     }
-    if (!conns)
-      conns = new_child(obj_node, "connections");
-    xmlNodePtr c = new_child(conns, "connection");
-    char buf[32];
-    g_snprintf(buf, sizeof buf, "%d", h);
-    xmlSetProp(c, X("handle"), X(buf));
-    g_snprintf(buf, sizeof buf, "O%d", GPOINTER_TO_INT(number));
-    xmlSetProp(c, X("to"), X(buf));
-    g_snprintf(buf, sizeof buf, "%d", con_point_nr);
-    xmlSetProp(c, X("connection"), X(buf));
-  }
-  return 1;
+    return 1;
 }
 
-xmlDocPtr build_document(diagram_data *data, const char *filename, const FileSection *sections)
-{
-  xmlDocPtr doc = xmlNewDoc(X("1.0"));
-  xmlNodePtr root = xmlNewDocNode(doc, nullptr, X("diagram"), nullptr);
-  xmlDocSetRootElement(doc, root);
-  xmlNsPtr ns = xmlNewNs(root, X(ZEF_NAMESPACE_URI), X("zef"));
-  xmlSetNs(root, ns);
+xmlDocPtr build_document(diagram_data* data, const char* filename, const FileSection* sections) {
+    xmlDocPtr doc = xmlNewDoc(X("1.0"));
+    xmlNodePtr root = xmlNewDocNode(doc, nullptr, X("diagram"), nullptr);
+    xmlDocSetRootElement(doc, root);
+    xmlNsPtr ns = xmlNewNs(root, X(ZEF_NAMESPACE_URI), X("zef"));
+    xmlSetNs(root, ns);
 
-  xmlNodePtr dd = xmlNewChild(root, ns, X("diagramdata"), nullptr);
-  xml_add_real(xml_new_attribute(dd, "scaling"), data->scaling);
-  xml_add_int(xml_new_attribute(dd, "xref_max"), data->xref_max);
+    xmlNodePtr dd = xmlNewChild(root, ns, X("diagramdata"), nullptr);
+    xml_add_real(xml_new_attribute(dd, "scaling"), data->scaling);
+    xml_add_int(xml_new_attribute(dd, "xref_max"), data->xref_max);
 
-  // Every object of every layer is numbered first, so a connection may point
-  // to an object of any layer.
-  GHashTable *numbers = g_hash_table_new(g_direct_hash, g_direct_equal);
-  int n = 0;
-  for (guint i = 0; i < data->layers->len; i++)
-    for (GList *o = ((layer *)g_ptr_array_index(data->layers, i))->objects; o; o = o->next)
-      g_hash_table_insert(numbers, o->data, GINT_TO_POINTER(n++));
+    // Every object of every layer is numbered first, so a connection may point
+    // to an object of any layer.
+    GHashTable* numbers = g_hash_table_new(g_direct_hash, g_direct_equal);
+    int n = 0;
+    for (guint i = 0; i < data->layers->len; i++)
+        for (GList* o = ((layer*)g_ptr_array_index(data->layers, i))->objects; o; o = o->next)
+            g_hash_table_insert(numbers, o->data, GINT_TO_POINTER(n++));
 
-  bool ok = true;
-  for (guint i = 0; i < data->layers->len && ok; i++) {
-    layer *l = (layer *)g_ptr_array_index(data->layers, i);
-    xmlNodePtr layer_node = xmlNewChild(root, ns, X("layer"), nullptr);
-    char *name = text_locale_to_utf8(l->name);
-    xmlSetProp(layer_node, X("name"), X(name ? name : ""));
-    g_free(name);
-    xmlSetProp(layer_node, X("visible"), X(l->visible ? "true" : "false"));
-    GPtrArray *nodes = g_ptr_array_new();
-    for (GList *o = l->objects; o; o = o->next) {
-      diagram_object *obj = (diagram_object *)o->data;
-      xmlNodePtr obj_node = new_child(layer_node, "object");
-      xmlSetProp(obj_node, X("type"), X(obj->type->name));
-      char buf[32];
-      g_snprintf(buf, sizeof buf, "%d", obj->type->version);
-      xmlSetProp(obj_node, X("version"), X(buf));
-      g_snprintf(buf, sizeof buf, "O%d", GPOINTER_TO_INT(g_hash_table_lookup(numbers, obj)));
-      xmlSetProp(obj_node, X("id"), X(buf));
-      obj->type->ops->save(obj, obj_node, filename);
-      g_ptr_array_add(nodes, obj_node);
+    bool ok = true;
+    for (guint i = 0; i < data->layers->len && ok; i++) {
+        layer* l = (layer*)g_ptr_array_index(data->layers, i);
+        xmlNodePtr layer_node = xmlNewChild(root, ns, X("layer"), nullptr);
+        char* name = text_locale_to_utf8(l->name);
+        xmlSetProp(layer_node, X("name"), X(name ? name : ""));
+        g_free(name);
+        xmlSetProp(layer_node, X("visible"), X(l->visible ? "true" : "false"));
+        GPtrArray* nodes = g_ptr_array_new();
+        for (GList* o = l->objects; o; o = o->next) {
+            diagram_object* obj = (diagram_object*)o->data;
+            xmlNodePtr obj_node = new_child(layer_node, "object");
+            xmlSetProp(obj_node, X("type"), X(obj->type->name));
+            char buf[32];
+            g_snprintf(buf, sizeof buf, "%d", obj->type->version);
+            xmlSetProp(obj_node, X("version"), X(buf));
+            g_snprintf(buf, sizeof buf, "O%d", GPOINTER_TO_INT(g_hash_table_lookup(numbers, obj)));
+            xmlSetProp(obj_node, X("id"), X(buf));
+            obj->type->ops->save(obj, obj_node, filename);
+            g_ptr_array_add(nodes, obj_node);
+        }
+        guint k = 0;
+        for (GList* o = l->objects; o && ok; o = o->next, k++)
+            ok = write_connections((xmlNodePtr)g_ptr_array_index(nodes, k),
+                                   (diagram_object*)o->data, numbers) != 0;
+        g_ptr_array_free(nodes, TRUE);
     }
-    guint k = 0;
-    for (GList *o = l->objects; o && ok; o = o->next, k++)
-      ok = write_connections((xmlNodePtr)g_ptr_array_index(nodes, k), (diagram_object *)o->data, numbers) != 0;
-    g_ptr_array_free(nodes, TRUE);
-  }
-  g_hash_table_destroy(numbers);
-  if (!ok) {
-    xmlFreeDoc(doc);
-    return nullptr;
-  }
+    g_hash_table_destroy(numbers);
+    if (!ok) {
+        xmlFreeDoc(doc);
+        return nullptr;
+    }
 
-  xmlNodePtr models = xmlNewChild(root, ns, X("models"), nullptr);
-  for (const FileSection *s = sections; s && s->user_data; s++) {
-    xmlNodePtr section = xmlNewChild(models, ns, X(s->name), nullptr);
-    if (s->save)
-      s->save(s->user_data, section);
-  }
-  return doc;
+    xmlNodePtr models = xmlNewChild(root, ns, X("models"), nullptr);
+    for (const FileSection* s = sections; s && s->user_data; s++) {
+        xmlNodePtr section = xmlNewChild(models, ns, X(s->name), nullptr);
+        if (s->save) s->save(s->user_data, section);
+    }
+    return doc;
 }
 
 }  // namespace
 
-int diagram_file_save(diagram_data *data, const char *filename, int backup, const FileSection *sections)
-{
-  const char *slash = strrchr(filename, '/');
-  char *dir = slash ? g_strndup(filename, (gsize)(slash - filename + 1)) : g_strdup("./");
-  char *tmpname = g_strconcat(dir, "__zefXXXXXX", nullptr);
-  g_free(dir);
-  char *bakname = g_strconcat(filename, "~", nullptr);
+namespace {
 
-  // Created exclusively with a unique name.
-  int fd = g_mkstemp_full(tmpname, O_WRONLY | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    message_error("Couldn't open: '%s' for writing.\n", tmpname);
+file_rename_fn rename_function = nullptr;
+
+int rename_file(const char* from, const char* to) {
+    return rename_function ? rename_function(from, to) : g_rename(from, to);
+}
+
+}  // namespace
+
+void diagram_file_set_rename_function(file_rename_fn fn) { rename_function = fn; }
+
+// Every failure names the file, the step and the system's reason.
+int diagram_file_save(diagram_data* data, const char* filename, int backup,
+                      const FileSection* sections) {
+    const char* slash = strrchr(filename, '/');
+    char* dir = slash ? g_strndup(filename, (gsize)(slash - filename + 1)) : g_strdup("./");
+    char* tmpname = g_strconcat(dir, "__zefXXXXXX", nullptr);
+    g_free(dir);
+    char* bakname = g_strconcat(filename, "~", nullptr);
+
+    // Created exclusively with a unique name.
+    int fd = g_mkstemp_full(tmpname, O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        int error = errno;
+        message_error("Couldn't open: '%s' for writing: %s.\n", tmpname, g_strerror(error));
+        g_free(tmpname);
+        g_free(bakname);
+        return 0;
+    }
+    close(fd);
+
+    int result = 0;
+    xmlDocPtr doc = build_document(data, filename, sections);
+    if (!doc) {
+        g_unlink(tmpname);
+    } else {
+        xmlSetDocCompressMode(doc, 0);
+        int written = xml_save_file(tmpname, doc);
+        int write_error = errno;
+        xmlFreeDoc(doc);
+        if (written < 0) {
+            g_unlink(tmpname);
+            message_error("Couldn't write: '%s': %s.\n", filename, g_strerror(write_error));
+        } else {
+            // The target is replaced in one rename; with backup it first moves to
+            // "name~" and comes back when the final rename fails.
+            bool have_target = g_file_test(filename, G_FILE_TEST_EXISTS);
+            bool backed_up = false;
+            bool ok = true;
+            if (backup && have_target) {
+                g_unlink(bakname);
+                if (rename_file(filename, bakname) == 0) {
+                    backed_up = true;
+                } else {
+                    ok = false;
+                    message_error("Couldn't rename: '%s' to '%s': %s.\n", filename, bakname,
+                                  g_strerror(errno));
+                }
+            }
+            if (ok && rename_file(tmpname, filename) != 0) {
+                ok = false;
+                message_error("Couldn't rename: '%s' to '%s': %s.\n", tmpname, filename,
+                              g_strerror(errno));
+                if (backed_up) g_rename(bakname, filename);
+            }
+            if (!ok) g_unlink(tmpname);
+            result = ok ? 1 : 0;
+        }
+    }
     g_free(tmpname);
     g_free(bakname);
-    return 0;
-  }
-  close(fd);
-
-  int result = 0;
-  xmlDocPtr doc = build_document(data, filename, sections);
-  if (!doc) {
-    g_unlink(tmpname);
-  } else {
-    xmlSetDocCompressMode(doc, 0);
-    int written = xml_save_file(tmpname, doc);
-    xmlFreeDoc(doc);
-    if (written < 0) {
-      g_unlink(tmpname);
-      message_error("Couldn't open: '%s' for writing.\n", filename);
-    } else {
-      // The target is replaced in one rename; with backup it first moves to
-      // "name~" and comes back when the final rename fails.
-      bool have_target = g_file_test(filename, G_FILE_TEST_EXISTS);
-      bool backed_up = false;
-      bool ok = true;
-      if (backup && have_target) {
-        g_unlink(bakname);
-        if (g_rename(filename, bakname) == 0)
-          backed_up = true;
-        else
-          ok = false;
-      }
-      if (ok && g_rename(tmpname, filename) != 0) {
-        ok = false;
-        if (backed_up)
-          g_rename(bakname, filename);
-      }
-      if (!ok) {
-        g_unlink(tmpname);
-        message_error("Couldn't open: '%s' for writing.\n", filename);
-      }
-      result = ok ? 1 : 0;
-    }
-  }
-  g_free(tmpname);
-  g_free(bakname);
-  return result;
+    return result;
 }
 
 // ---- Loading ----
@@ -189,199 +198,239 @@ int diagram_file_save(diagram_data *data, const char *filename, int backup, cons
 namespace {
 
 struct loaded_object {
-  xmlNodePtr node;
-  diagram_object *obj;
+    xmlNodePtr node;
+    diagram_object* obj;
 };
 
-bool named(xmlNodePtr node, const char *name)
-{
-  return node && strcmp((const char *)node->name, name) == 0;
+bool named(xmlNodePtr node, const char* name) {
+    return node && strcmp((const char*)node->name, name) == 0;
 }
 
-void read_objects(xmlNodePtr layer_node, layer *l, const char *filename, GHashTable *ids, GArray *loaded)
-{
-  GPtrArray *unknown = g_ptr_array_new_with_free_func(g_free);
-  for (xmlNodePtr node = xml_first_child(layer_node); node; node = xml_next_sibling(node)) {
-    if (!named(node, "object")) {
-      message_error("Error reading diagram file\n");
-      continue;
-    }
-    xmlChar *type_name = xmlGetProp(node, X("type"));
-    object_type *type = type_registry_find(type_name ? (const char *)type_name : "");
-    if (!type) {
-      const char *name = type_name ? (const char *)type_name : "";
-      bool seen = false;
-      for (guint i = 0; i < unknown->len; i++)
-        if (strcmp((const char *)g_ptr_array_index(unknown, i), name) == 0)
-          seen = true;
-      if (!seen)
-        g_ptr_array_add(unknown, g_strdup(name));
-      if (type_name)
-        xmlFree(type_name);
-      continue;
-    }
-    if (type_name)
-      xmlFree(type_name);
-    int version = xml_prop_int(node, "version");
-    diagram_object *obj = type->ops->load(node, version, filename);
-    if (!obj)
-      continue;
-    layer_add_object(l, obj);
-    xmlChar *id = xmlGetProp(node, X("id"));
-    if (id) {
-      if (g_hash_table_contains(ids, id)) {
-        message_warning("Warning:\nDuplicate object id %s found -- links go to the first object.", (char *)id);
-        xmlFree(id);
-      } else {
-        g_hash_table_insert(ids, g_strdup((const char *)id), obj);
-        xmlFree(id);
-      }
-    }
-    loaded_object lo = {node, obj};
-    g_array_append_val(loaded, lo);
-  }
-  if (unknown->len > 0) {
-    GString *msg = g_string_new("Unknown types while reading diagram file");
-    for (guint i = 0; i < unknown->len; i++) {
-      g_string_append_c(msg, '\n');
-      g_string_append(msg, (const char *)g_ptr_array_index(unknown, i));
-    }
-    message_error("%s", msg->str);
-    g_string_free(msg, TRUE);
-  }
-  g_ptr_array_free(unknown, TRUE);
-}
-
-void read_connections(const loaded_object *lo, GHashTable *ids)
-{
-  diagram_object *obj = lo->obj;
-  xmlNodePtr conns = xml_find_child(lo->node, "connections");
-  if (!conns)
-    return;
-  for (xmlNodePtr c = xml_first_child(conns); c; c = xml_next_sibling(c)) {
-    int handle = xml_prop_int(c, "handle");
-    int conn = xml_prop_int(c, "connection");
-    xmlChar *to = xmlGetProp(c, X("to"));
-    diagram_object *target = to ? (diagram_object *)g_hash_table_lookup(ids, to) : nullptr;
-    if (to)
-      xmlFree(to);
-    if (!target) {
-      message_error("Error loading diagram.\nLinked object not found in document.");
-      continue;
-    }
-    if (conn >= target->num_connections && target->num_connections > 0) {
-      message_warning("Warning:\nConnection to missing connection point\nfound -- corrected.");
-      conn %= target->num_connections;
-    }
-    if (handle >= obj->num_handles && obj->num_handles > 0) {
-      int n = obj->num_handles;
-      for (int k = 0; k < n; k++) {
-        int h = (handle % n + k) % n;
-        if (obj->handles[h]->connect_type == HANDLE_CONNECTABLE) {
-          message_warning("Warning:\nConnection with non-existing connection\nhandle found -- corrected.");
-          handle = h;
-          break;
+void read_objects(xmlNodePtr layer_node, layer* l, const char* filename, GHashTable* ids,
+                  GArray* loaded) {
+    GPtrArray* unknown = g_ptr_array_new_with_free_func(g_free);
+    for (xmlNodePtr node = xml_first_child(layer_node); node; node = xml_next_sibling(node)) {
+        if (!named(node, "object")) {
+            message_error("Error reading diagram file\n");
+            continue;
         }
-      }
+        xmlChar* type_name = xmlGetProp(node, X("type"));
+        object_type* type = type_registry_find(type_name ? (const char*)type_name : "");
+        if (!type) {
+            const char* name = type_name ? (const char*)type_name : "";
+            bool seen = false;
+            for (guint i = 0; i < unknown->len; i++)
+                if (strcmp((const char*)g_ptr_array_index(unknown, i), name) == 0) seen = true;
+            if (!seen) g_ptr_array_add(unknown, g_strdup(name));
+            if (type_name) xmlFree(type_name);
+            continue;
+        }
+        if (type_name) xmlFree(type_name);
+        int version = xml_prop_int(node, "version");
+        diagram_object* obj = type->ops->load(node, version, filename);
+        if (!obj) continue;
+        layer_add_object(l, obj);
+        xmlChar* id = xmlGetProp(node, X("id"));
+        if (id) {
+            if (g_hash_table_contains(ids, id)) {
+                message_warning(
+                    "Warning:\nDuplicate object id %s found -- links go to the first object.",
+                    (char*)id);
+                xmlFree(id);
+            } else {
+                g_hash_table_insert(ids, g_strdup((const char*)id), obj);
+                xmlFree(id);
+            }
+        }
+        loaded_object lo = {node, obj};
+        g_array_append_val(loaded, lo);
     }
-    if (conn < 0 || conn >= target->num_connections) {
-      message_error("Error loading diagram.\nConnection point does not exist.");
-    } else if (handle >= 0 && handle < obj->num_handles) {
-      object_handle *hd = obj->handles[handle];
-      connection_point *cp = target->connections[conn];
-      // A handle hangs on one point only; a second link in a damaged file replaces the first.
-      if (hd->connected_to)
-        handle_detach(obj, hd);
-      if (handle_attach(obj, hd, cp)) {
-        Point to_pos = cp->pos;
-        obj->ops->move_handle(obj, hd, &to_pos, 2, 0);
-      }
-    } else {
-      message_error("Error loading diagram.\nConnection handle does not exist.");
+    if (unknown->len > 0) {
+        GString* msg = g_string_new("Unknown types while reading diagram file");
+        for (guint i = 0; i < unknown->len; i++) {
+            g_string_append_c(msg, '\n');
+            g_string_append(msg, (const char*)g_ptr_array_index(unknown, i));
+        }
+        message_error("%s", msg->str);
+        g_string_free(msg, TRUE);
     }
-  }
+    g_ptr_array_free(unknown, TRUE);
+}
+
+void read_connections(const loaded_object* lo, GHashTable* ids) {
+    diagram_object* obj = lo->obj;
+    xmlNodePtr conns = xml_find_child(lo->node, "connections");
+    if (!conns) return;
+    for (xmlNodePtr c = xml_first_child(conns); c; c = xml_next_sibling(c)) {
+        int handle = xml_prop_int(c, "handle");
+        int conn = xml_prop_int(c, "connection");
+        xmlChar* to = xmlGetProp(c, X("to"));
+        diagram_object* target = to ? (diagram_object*)g_hash_table_lookup(ids, to) : nullptr;
+        if (to) xmlFree(to);
+        if (!target) {
+            message_error("Error loading diagram.\nLinked object not found in document.");
+            continue;
+        }
+        if (conn >= target->num_connections && target->num_connections > 0) {
+            message_warning(
+                "Warning:\nConnection to missing connection point\nfound -- corrected.");
+            conn %= target->num_connections;
+        }
+        if (handle >= obj->num_handles && obj->num_handles > 0) {
+            int n = obj->num_handles;
+            for (int k = 0; k < n; k++) {
+                int h = (handle % n + k) % n;
+                if (obj->handles[h]->connect_type == HANDLE_CONNECTABLE) {
+                    message_warning(
+                        "Warning:\nConnection with non-existing connection\nhandle found -- "
+                        "corrected.");
+                    handle = h;
+                    break;
+                }
+            }
+        }
+        if (conn < 0 || conn >= target->num_connections) {
+            message_error("Error loading diagram.\nConnection point does not exist.");
+        } else if (handle >= 0 && handle < obj->num_handles) {
+            object_handle* hd = obj->handles[handle];
+            connection_point* cp = target->connections[conn];
+            // A handle hangs on one point only; a second link in a damaged file replaces the first.
+            if (hd->connected_to) handle_detach(obj, hd);
+            if (handle_attach(obj, hd, cp)) {
+                Point to_pos = cp->pos;
+                obj->ops->move_handle(obj, hd, &to_pos, 2, 0);
+            }
+        } else {
+            message_error("Error loading diagram.\nConnection handle does not exist.");
+        }
+    }
+}
+
+// Object numbers name objects in messages and in the model sections, so each
+// must be unique and in range, and the counter above all of them: a number
+// that repeats (after its first holder) or lies outside gets a new one, and a
+// counter out of range or below a number in use is corrected.
+void renumber_objects(diagram_data* data, GArray* loaded) {
+    GHashTable* seen = g_hash_table_new(g_direct_hash, g_direct_equal);
+    GArray* renumber = g_array_new(FALSE, FALSE, sizeof(guint));
+    int highest = 0;
+    for (guint i = 0; i < loaded->len; i++) {
+        diagram_object* obj = g_array_index(loaded, loaded_object, i).obj;
+        if (obj->xref == 0) continue;
+        if (obj->xref < 0 || obj->xref > OBJECT_NUMBER_MAX ||
+            g_hash_table_contains(seen, GINT_TO_POINTER(obj->xref))) {
+            g_array_append_val(renumber, i);
+            continue;
+        }
+        g_hash_table_add(seen, GINT_TO_POINTER(obj->xref));
+        highest = MAX(highest, obj->xref);
+    }
+    g_hash_table_destroy(seen);
+
+    GString* lines = g_string_new(nullptr);
+    if (data->xref_max < highest || data->xref_max > OBJECT_NUMBER_MAX) {
+        g_string_append_printf(lines, "\nxref_max %d -> %d", data->xref_max, highest);
+        data->xref_max = highest;
+    }
+    for (guint k = 0; k < renumber->len; k++) {
+        const loaded_object& lo =
+            g_array_index(loaded, loaded_object, g_array_index(renumber, guint, k));
+        int old_number = lo.obj->xref;
+        lo.obj->xref = 0;
+        object_assign_xref(data, lo.obj);
+        if (k < 20) {
+            char* desc = xml_object_description(lo.node);
+            g_string_append_printf(lines, "\n%s: %d -> %d", desc, old_number, lo.obj->xref);
+            g_free(desc);
+        }
+    }
+    if (renumber->len > 20) g_string_append_printf(lines, "\n... and %u more", renumber->len - 20);
+    if (lines->len > 0)
+        message_warning(
+            "Warning:\nObject numbers that repeat or are out of range were renumbered:%s",
+            lines->str);
+    g_string_free(lines, TRUE);
+    g_array_free(renumber, TRUE);
 }
 
 }  // namespace
 
-int diagram_file_load(const char *filename, diagram_data *data, const FileSection *sections)
-{
-  FILE *f = fopen(filename, "rb");
-  if (!f) {
-    message_error("Couldn't open: '%s' for reading.\n", filename);
-    return 0;
-  }
-  fclose(f);
-  if (g_file_test(filename, G_FILE_TEST_IS_DIR)) {
-    message_error("You must specify a file, not a directory.\n");
-    return 0;
-  }
-  // No network, no external entities or DTDs: the file may come from anyone.
-  xmlDocPtr doc = xmlReadFile(filename, nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  xmlNodePtr root = doc ? xmlDocGetRootElement(doc) : nullptr;
-  if (!root || !xml_first_child(root)) {
-    message_error("Error loading diagram %s.\nUnknown file type.", filename);
-    if (doc)
-      xmlFreeDoc(doc);
-    return 0;
-  }
-  if (!named(root, "diagram") || !xmlSearchNs(doc, root, X("zef"))) {
-    message_error("Error loading diagram %s.\nNot a ZEF Scenario file.", filename);
+int diagram_file_load(const char* filename, diagram_data* data, const FileSection* sections) {
+    FILE* f = fopen(filename, "rb");
+    if (!f) {
+        message_error("Couldn't open: '%s' for reading.\n", filename);
+        return 0;
+    }
+    fclose(f);
+    if (g_file_test(filename, G_FILE_TEST_IS_DIR)) {
+        message_error("You must specify a file, not a directory.\n");
+        return 0;
+    }
+    // No network, no external entities or DTDs: the file may come from anyone.
+    xmlDocPtr doc =
+        xmlReadFile(filename, nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlNodePtr root = doc ? xmlDocGetRootElement(doc) : nullptr;
+    if (!root || !xml_first_child(root)) {
+        message_error("Error loading diagram %s.\nUnknown file type.", filename);
+        if (doc) xmlFreeDoc(doc);
+        return 0;
+    }
+    if (!named(root, "diagram") || !xmlSearchNs(doc, root, X("zef"))) {
+        message_error("Error loading diagram %s.\nNot a ZEF Scenario file.", filename);
+        xmlFreeDoc(doc);
+        return 0;
+    }
+
+    // The default layer gives way to the file's layers.
+    for (guint i = 0; i < data->layers->len; i++)
+        layer_free((layer*)g_ptr_array_index(data->layers, i));
+    g_ptr_array_set_size(data->layers, 0);
+    data->active_layer = nullptr;
+    diagram_selected_clear(data);
+
+    xml_damage_begin();
+    xmlNodePtr node = xml_first_child(root);
+    if (!named(node, "layer")) {
+        data->scaling = (float)xml_attr_single(node, "scaling", 1.0);
+        data->xref_max = xml_attr_int(node, "xref_max", 0);
+        node = xml_next_sibling(node);
+    }
+
+    GHashTable* ids = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, nullptr);
+    GArray* loaded = g_array_new(FALSE, FALSE, sizeof(loaded_object));
+    for (; named(node, "layer"); node = xml_next_sibling(node)) {
+        xmlChar* name = xmlGetProp(node, X("name"));
+        char* local = name ? text_utf8_to_locale((const char*)name) : nullptr;
+        if (name) xmlFree(name);
+        layer* l = layer_create(local ? local : g_strdup(""));
+        xmlChar* visible = xmlGetProp(node, X("visible"));
+        l->visible = visible && strcmp((const char*)visible, "true") == 0;
+        if (visible) xmlFree(visible);
+        read_objects(node, l, filename, ids, loaded);
+        g_ptr_array_add(data->layers, l);
+    }
+    // Connections after every layer is read.
+    for (guint i = 0; i < loaded->len; i++)
+        read_connections(&g_array_index(loaded, loaded_object, i), ids);
+    renumber_objects(data, loaded);
+    g_array_free(loaded, TRUE);
+    g_hash_table_destroy(ids);
+
+    for (; node && !named(node, "models"); node = xml_next_sibling(node)) {
+    }
+    if (node)
+        for (xmlNodePtr section = xml_first_child(node); section;
+             section = xml_next_sibling(section))
+            for (const FileSection* s = sections; s && s->user_data; s++)
+                if (strcmp((const char*)section->name, s->name) == 0 && s->load)
+                    s->load(s->user_data, section);
+
+    if (data->layers->len == 0) g_ptr_array_add(data->layers, layer_create(g_strdup("Background")));
+    data->active_layer = (layer*)g_ptr_array_index(data->layers, 0);
+    for (guint i = 0; i < data->layers->len; i++)
+        layer_update_extents((layer*)g_ptr_array_index(data->layers, i));
+    diagram_update_extents(data);
+    xml_damage_end();
     xmlFreeDoc(doc);
-    return 0;
-  }
-
-  // The default layer gives way to the file's layers.
-  for (guint i = 0; i < data->layers->len; i++)
-    layer_free((layer *)g_ptr_array_index(data->layers, i));
-  g_ptr_array_set_size(data->layers, 0);
-  data->active_layer = nullptr;
-  diagram_selected_clear(data);
-
-  xmlNodePtr node = xml_first_child(root);
-  if (!named(node, "layer")) {
-    data->scaling = (float)xml_attr_real(node, "scaling", 1.0);
-    data->xref_max = xml_attr_int(node, "xref_max", 0);
-    if (data->xref_max < 0)
-      data->xref_max = 0;
-    node = xml_next_sibling(node);
-  }
-
-  GHashTable *ids = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, nullptr);
-  GArray *loaded = g_array_new(FALSE, FALSE, sizeof(loaded_object));
-  for (; named(node, "layer"); node = xml_next_sibling(node)) {
-    xmlChar *name = xmlGetProp(node, X("name"));
-    char *local = name ? text_utf8_to_locale((const char *)name) : nullptr;
-    if (name)
-      xmlFree(name);
-    layer *l = layer_create(local ? local : g_strdup(""));
-    xmlChar *visible = xmlGetProp(node, X("visible"));
-    l->visible = visible && strcmp((const char *)visible, "true") == 0;
-    if (visible)
-      xmlFree(visible);
-    read_objects(node, l, filename, ids, loaded);
-    g_ptr_array_add(data->layers, l);
-  }
-  // Connections after every layer is read.
-  for (guint i = 0; i < loaded->len; i++)
-    read_connections(&g_array_index(loaded, loaded_object, i), ids);
-  g_array_free(loaded, TRUE);
-  g_hash_table_destroy(ids);
-
-  for (; node && !named(node, "models"); node = xml_next_sibling(node)) {
-  }
-  if (node)
-    for (xmlNodePtr section = xml_first_child(node); section; section = xml_next_sibling(section))
-      for (const FileSection *s = sections; s && s->user_data; s++)
-        if (strcmp((const char *)section->name, s->name) == 0 && s->load)
-          s->load(s->user_data, section);
-
-  if (data->layers->len == 0)
-    g_ptr_array_add(data->layers, layer_create(g_strdup("Background")));
-  data->active_layer = (layer *)g_ptr_array_index(data->layers, 0);
-  for (guint i = 0; i < data->layers->len; i++)
-    layer_update_extents((layer *)g_ptr_array_index(data->layers, i));
-  diagram_update_extents(data);
-  xmlFreeDoc(doc);
-  return 1;
+    return 1;
 }

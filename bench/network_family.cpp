@@ -38,23 +38,28 @@ std::string branch(const std::string& name, Point start, Point end, int sections
         const Point mid{0.5 * (start.x + end.x), 0.5 * (start.depth + end.depth) + 10.0};
         pipes = pipe(mid, sections / 2) + ", " + pipe(end, sections - sections / 2);
     }
-    return "{\"name\": \"" + name + "\", \"start\": {\"x\": " + num(start.x) + ", \"depth\": " +
-           num(start.depth) + "}, \"pipe_defaults\": {\"diameter\": " + num(diameter) +
+    return "{\"name\": \"" + name + "\", \"start\": {\"x\": " + num(start.x) +
+           ", \"depth\": " + num(start.depth) +
+           "}, \"pipe_defaults\": {\"diameter\": " + num(diameter) +
            ", \"roughness\": 5.0e-5, \"heat_transfer\": 15.0, \"ambient_temperature\": 5.0}, "
-           "\"pipes\": [" + pipes + "]}";
+           "\"pipes\": [" +
+           pipes + "]}";
 }
 
 // Outlet closing 10 min after the leak opens, inlets never closing, black
 // oil with gas: the leak is the only way out and it never runs dry.
 std::string tail(float end_time) {
     return "\"outlet\": {\"pressure\": 2.5e6, \"closing_time\": 600.0},"
-           "\"fluid\": {\"black_oil\": {\"gas_density\": 0.85, \"oil_density\": 850.0, \"gor\": 100.0,"
+           "\"fluid\": {\"black_oil\": {\"gas_density\": 0.85, \"oil_density\": 850.0, \"gor\": "
+           "100.0,"
            " \"water_cut\": 10.0}},"
-           "\"run\": {\"end_time\": " + num(end_time) + ", \"temperature_calculation\": true}}";
+           "\"run\": {\"end_time\": " +
+           num(end_time) + ", \"temperature_calculation\": true}}";
 }
 
 std::string duration(float end_time) {
-    return end_time >= 86400.0f ? "24h" : std::to_string(static_cast<int>(end_time / 3600.0f)) + "h";
+    return end_time >= 86400.0f ? "24h"
+                                : std::to_string(static_cast<int>(end_time / 3600.0f)) + "h";
 }
 
 constexpr double kSectionLength = 150.0;  // m, about, in every member
@@ -93,12 +98,17 @@ Member line(int sections, float end_time) {
         length += xs[p + 1] - xs[p];
     }
     m.json = "{\"description\": \"generated line of " + std::to_string(sections) +
-             " sections\", \"network\": {\"branches\": [{\"name\": \"Line\", \"start\": {\"x\": " + num(x0) +
+             " sections\", \"network\": {\"branches\": [{\"name\": \"Line\", \"start\": {\"x\": " +
+             num(x0) +
              ", \"depth\": 150.0}, \"pipe_defaults\": {\"diameter\": 0.2032, \"roughness\": 5.0e-5,"
-             " \"heat_transfer\": 15.0, \"ambient_temperature\": 5.0}, \"pipes\": [" + pipes + "]}]},"
-             "\"inlets\": [{\"branch\": 1, \"rate\": 15.0, \"temperature\": 55.0, \"closing_time\": -1.0}],"
-             "\"leak\": {\"branch\": 1, \"position\": " + num(std::round(0.5 * length)) +
-             ", \"diameter\": 0.05, \"back_pressure\": 1.5e6}," + tail(end_time);
+             " \"heat_transfer\": 15.0, \"ambient_temperature\": 5.0}, \"pipes\": [" +
+             pipes +
+             "]}]},"
+             "\"inlets\": [{\"branch\": 1, \"rate\": 15.0, \"temperature\": 55.0, "
+             "\"closing_time\": -1.0}],"
+             "\"leak\": {\"branch\": 1, \"position\": " +
+             num(std::round(0.5 * length)) + ", \"diameter\": 0.05, \"back_pressure\": 1.5e6}," +
+             tail(end_time);
     return m;
 }
 
@@ -124,22 +134,27 @@ Member network(int sections, float end_time) {
             const int n = count[b];
             const Point start{junction[j].x - n * kSectionLength, junction[j].depth + 8.0 * k};
             if (b > 0) branches += ", ";
-            branches += branch("Inlet " + std::to_string(b + 1), start, junction[j], n, inlet_diameter);
+            branches +=
+                branch("Inlet " + std::to_string(b + 1), start, junction[j], n, inlet_diameter);
             if (!inlets.empty()) inlets += ", ";
-            inlets += "{\"branch\": " + std::to_string(b + 1) + ", \"rate\": " + num(3.0 + 0.5 * k) +
+            inlets += "{\"branch\": " + std::to_string(b + 1) +
+                      ", \"rate\": " + num(3.0 + 0.5 * k) +
                       ", \"temperature\": " + num(50.0 + 3.0 * k) + ", \"closing_time\": -1.0}";
             ++b;
         }
-        branches += ", " + branch("Trunk " + std::to_string(j + 1), junction[j], junction[j + 1], count[b],
-                                  trunk_diameter[j]);
+        branches += ", " + branch("Trunk " + std::to_string(j + 1), junction[j], junction[j + 1],
+                                  count[b], trunk_diameter[j]);
         ++b;
     }
-    const std::string junctions = "{\"in\": [1, 2, 3, 4], \"out\": 5}, {\"in\": [5, 6, 7, 8], \"out\": 9}, "
-                                  "{\"in\": [9, 10, 11, 12], \"out\": 13}";
+    const std::string junctions =
+        "{\"in\": [1, 2, 3, 4], \"out\": 5}, {\"in\": [5, 6, 7, 8], \"out\": 9}, "
+        "{\"in\": [9, 10, 11, 12], \"out\": 13}";
     m.json = "{\"description\": \"generated 13-branch network of " + std::to_string(sections) +
-             " sections\", \"network\": {\"branches\": [" + branches + "], \"junctions\": [" + junctions +
-             "]}, \"inlets\": [" + inlets + "],"
-             "\"leak\": {\"branch\": 9, \"position\": 1500.0, \"diameter\": 0.05, \"back_pressure\": 1.4e6}," +
+             " sections\", \"network\": {\"branches\": [" + branches + "], \"junctions\": [" +
+             junctions + "]}, \"inlets\": [" + inlets +
+             "],"
+             "\"leak\": {\"branch\": 9, \"position\": 1500.0, \"diameter\": 0.05, "
+             "\"back_pressure\": 1.4e6}," +
              tail(end_time);
     return m;
 }
@@ -167,7 +182,8 @@ Outcome run(cases::Case& c, const std::string& stem) {
     int32_t ierr = 0;
     cases::Fluid& f = c.fluid;
     if (f.kind == cases::Fluid::Kind::BlackOil) {
-        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg, 256);
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg,
+                 256);
     } else {
         COMPREC comp = cases::make_comprec(f);
         COMPPVT(&comp, &c.input->pvt, &ierr, msg, 256);

@@ -15,11 +15,11 @@
 namespace family {
 
 struct Member {
-    std::string name;      // e.g. "line199_24h", "net199_1h"
-    int sections = 0;      // sections of the whole network
+    std::string name;  // e.g. "line199_24h", "net199_1h"
+    int sections = 0;  // sections of the whole network
     int branches = 0;
-    float end_time = 0;    // s after the leak opens
-    std::string json;      // the case file
+    float end_time = 0;  // s after the leak opens
+    std::string json;    // the case file
 };
 
 // All members, lines first, then the networks; 1 h before 24 h.
@@ -38,7 +38,7 @@ struct Outcome {
     std::string message;  // trailing blanks removed
     bool fluid_refused = false;
     DischargeSummary summary{};
-    int64_t steps = 0;    // completed time steps of the run
+    int64_t steps = 0;  // completed time steps of the run
 };
 Outcome run(cases::Case& c, const std::string& stem);
 

@@ -5,6 +5,8 @@
 // release). Each iteration is one RELEASE call on the same input, files
 // written to a scratch directory. The family's rows report microseconds per
 // time step and per section and time step.
+// The composition cases' property tables are timed on their own (tables/...),
+// with a gas condensate besides, as COMPPVT builds them for the front end.
 // Run: build/bench/release_bench [--benchmark_filter=family/net199_24h]
 #include <benchmark/benchmark.h>
 
@@ -45,7 +47,8 @@ void fill_fluid(Loaded& l) {
     int32_t ierr = 0;
     cases::Fluid& f = l.c.fluid;
     if (f.kind == cases::Fluid::Kind::BlackOil) {
-        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &l.c.input->pvt, &ierr, msg, 256);
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &l.c.input->pvt, &ierr, msg,
+                 256);
     } else {
         COMPREC comp = cases::make_comprec(f);
         COMPPVT(&comp, &l.c.input->pvt, &ierr, msg, 256);
@@ -78,9 +81,10 @@ void run_case(benchmark::State& state, Loaded* l) {
         steps += rel::RUNCTL.NINTGR;
         benchmark::DoNotOptimize(summary);
     }
-    state.counters["steps_per_run"] = benchmark::Counter(
-        static_cast<double>(steps) / std::max<int64_t>(1, state.iterations()));
-    state.counters["steps_per_s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
+    state.counters["steps_per_run"] =
+        benchmark::Counter(static_cast<double>(steps) / std::max<int64_t>(1, state.iterations()));
+    state.counters["steps_per_s"] =
+        benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
 }
 
 // A tiny network built in code, for when no case file is at hand: one 500 m
@@ -127,9 +131,44 @@ void run_member(benchmark::State& state, const family::Member* m) {
     }
     const double per_step = 1e6 * seconds / static_cast<double>(std::max<int64_t>(1, steps));
     state.counters["sections"] = m->sections;
-    state.counters["steps_per_run"] = static_cast<double>(steps) / std::max<int64_t>(1, state.iterations());
+    state.counters["steps_per_run"] =
+        static_cast<double>(steps) / std::max<int64_t>(1, state.iterations());
     state.counters["us_per_step"] = per_step;
     state.counters["us_per_section_step"] = per_step / m->sections;
+}
+
+// One COMPPVT table build per iteration.
+void run_tables(benchmark::State& state, const COMPREC* comp) {
+    PVTBLK blk{};
+    for (auto _ : state) {
+        COMPREC c = *comp;
+        char msg[256];
+        std::memset(msg, ' ', sizeof msg);
+        int32_t ierr = 0;
+        COMPPVT(&c, &blk, &ierr, msg, 256);
+        if (ierr != 0) {
+            state.SkipWithError(("COMPPVT: " + trimmed(msg, 256)).c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(blk);
+    }
+}
+
+// A gas condensate with two plus fractions (model, mole percent, M, density).
+COMPREC condensate() {
+    const float rows[][4] = {{1, 0.5f, 0, 0},         {2, 2.5f, 0, 0},           {4, 70.0f, 0, 0},
+                             {5, 8.0f, 0, 0},         {6, 5.0f, 0, 0},           {7, 1.5f, 0, 0},
+                             {8, 2.0f, 0, 0},         {9, 1.5f, 0, 0},           {11, 1.5f, 0, 0},
+                             {12, 2.5f, 100.205f, 0}, {16, 5.0f, 180.0f, 800.0f}};
+    COMPREC c{};
+    for (const auto& r : rows) {
+        c.MODEL[c.NCOMP] = static_cast<int32_t>(r[0]);
+        c.MOLEPCT[c.NCOMP] = r[1];
+        c.MOLWT[c.NCOMP] = r[2];
+        c.LIQDEN[c.NCOMP] = r[3];
+        ++c.NCOMP;
+    }
+    return c;
 }
 
 }  // namespace
@@ -159,6 +198,14 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(1);
+    static std::vector<std::pair<std::string, COMPREC>> compositions;
+    for (auto& l : loaded)
+        if (l->c.fluid.kind != cases::Fluid::Kind::BlackOil)
+            compositions.emplace_back(l->name, cases::make_comprec(l->c.fluid));
+    compositions.emplace_back("condensate", condensate());
+    for (const auto& [name, comp] : compositions)
+        benchmark::RegisterBenchmark(("tables/" + name).c_str(), run_tables, &comp)
+            ->Unit(benchmark::kMillisecond);
     static const std::vector<family::Member> members = family::members();
     for (const auto& m : members)
         benchmark::RegisterBenchmark(("family/" + m.name).c_str(), run_member, &m)

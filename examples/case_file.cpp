@@ -38,7 +38,8 @@ public:
 
     // Every key of obj must be one of `known`: a misspelt key would else be
     // silently ignored and the run would use a default instead.
-    void keys(const json& obj, const std::string& where, std::initializer_list<const char*> known) const {
+    void keys(const json& obj, const std::string& where,
+              std::initializer_list<const char*> known) const {
         object(obj, where);
         for (auto it = obj.begin(); it != obj.end(); ++it) {
             bool ok = false;
@@ -78,7 +79,8 @@ public:
     int32_t integer(const json& obj, const char* key, const std::string& where) const {
         return integer(need(obj, key, where), where + "." + key);
     }
-    int32_t integer_or(const json& obj, const char* key, const std::string& where, int32_t dflt) const {
+    int32_t integer_or(const json& obj, const char* key, const std::string& where,
+                       int32_t dflt) const {
         auto it = obj.find(key);
         return it == obj.end() ? dflt : integer(*it, where + "." + key);
     }
@@ -135,7 +137,8 @@ PipeValues pipe_values(const Reader& r, const json& obj, const std::string& wher
 }
 
 // A point {"x": m, "depth": m}; elevation is minus the depth.
-void point(const Reader& r, const json& obj, const char* key, const std::string& where, float& x, float& z) {
+void point(const Reader& r, const json& obj, const char* key, const std::string& where, float& x,
+           float& z) {
     std::string at = where + "." + key;
     const json& p = r.need(obj, key, where);
     r.keys(p, at, {"x", "depth"});
@@ -178,9 +181,11 @@ void read_network(const Reader& r, const json& root, Case& c) {
         for (int p = 0; p < np; ++p) {
             std::string at = where + ".pipes[" + std::to_string(p) + "]";
             r.keys(pipes[p], at,
-                   {"end", "diameter", "roughness", "heat_transfer", "ambient_temperature", "sections"});
+                   {"end", "diameter", "roughness", "heat_transfer", "ambient_temperature",
+                    "sections"});
             PipeValues v = pipe_values(r, pipes[p], at, defaults);
-            if (!v.has_diameter) r.fail(at, "missing \"diameter\" (neither here nor in pipe_defaults)");
+            if (!v.has_diameter)
+                r.fail(at, "missing \"diameter\" (neither here nor in pipe_defaults)");
             PIPSEG& seg = rec.PIPE[p];
             seg.NSECT = v.sections;
             seg.DIAM = v.diameter;
@@ -201,8 +206,10 @@ void read_network(const Reader& r, const json& root, Case& c) {
         const json& js = r.array(net, "junctions", "network");
         int njun = static_cast<int>(js.size());
         if (njun > kMaxJunctions)
-            r.fail("network.junctions", std::to_string(njun) + " junctions; the record holds at most 3");
-        if (njun > 0 && nbr == 1) r.fail("network.junctions", "a network of one branch has no junctions");
+            r.fail("network.junctions",
+                   std::to_string(njun) + " junctions; the record holds at most 3");
+        if (njun > 0 && nbr == 1)
+            r.fail("network.junctions", "a network of one branch has no junctions");
         in.net.NJUN = njun;
         for (int j = 0; j < njun; ++j) {
             std::string where = "network.junctions[" + std::to_string(j) + "]";
@@ -233,8 +240,11 @@ void read_network(const Reader& r, const json& root, Case& c) {
         r.keys(inlets[i], where, {"branch", "rate", "temperature", "closing_time"});
         int32_t b = r.branch(r.need(inlets[i], "branch", where), where + ".branch", nbr);
         for (int o : outs)
-            if (o == b) r.fail(where, "branch " + std::to_string(b) + " starts at a junction, not at an inlet");
-        if (!with_inlet.insert(b).second) r.fail(where, "branch " + std::to_string(b) + " has a second inlet");
+            if (o == b)
+                r.fail(where,
+                       "branch " + std::to_string(b) + " starts at a junction, not at an inlet");
+        if (!with_inlet.insert(b).second)
+            r.fail(where, "branch " + std::to_string(b) + " has a second inlet");
         in.bnd.QIN[b - 1] = r.real(inlets[i], "rate", where);
         in.bnd.TIN[b - 1] = r.real(inlets[i], "temperature", where);
         in.bnd.TCLIN[b - 1] = r.real_or(inlets[i], "closing_time", where, -1.0f);
@@ -243,7 +253,8 @@ void read_network(const Reader& r, const json& root, Case& c) {
         bool is_out = false;
         for (int o : outs) is_out = is_out || o == b;
         if (!is_out && !with_inlet.count(b))
-            r.fail("inlets", "branch " + std::to_string(b) + " starts at an inlet but has no entry here");
+            r.fail("inlets",
+                   "branch " + std::to_string(b) + " starts at an inlet but has no entry here");
     }
 
     const json& outlet = r.need(root, "outlet", "");

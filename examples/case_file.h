@@ -20,8 +20,8 @@ struct CaseError : std::runtime_error {
 };
 
 struct Component {
-    std::string name;       // for people only
-    int32_t model = 0;      // model index of the component catalogue, 1 or more
+    std::string name;   // for people only
+    int32_t model = 0;  // model index of the component catalogue, 1 or more
     float mole_percent = 0;
     float mole_weight = 0;     // g/mol, read for pseudo-components
     float liquid_density = 0;  // kg/m3, read for pseudo-components; 0 = none
@@ -40,7 +40,7 @@ struct Fluid {
 };
 
 struct Case {
-    std::string source;       // file name, or the name given to parse_case
+    std::string source;  // file name, or the name given to parse_case
     std::string description;
     std::vector<std::string> branch_names;  // by branch number - 1
     // The whole record as the front end builds it: fresh-record defaults,

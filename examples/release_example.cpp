@@ -26,10 +26,17 @@ struct Word {
 };
 // The 11 words of the discharge summary, in their order.
 const Word kSummary[11] = {
-    {"time", "s"},           {"peak_total_mass", "kg/s"}, {"peak_oil_out", "m3/s"},
-    {"peak_gas_out", "m3/s"}, {"peak_oil_out_std", "Sm3/s"}, {"peak_gas_out_std", "Sm3/s"},
-    {"total_mass", "kg"},    {"oil_out", "m3"},           {"gas_out", "m3"},
-    {"oil_out_std", "Sm3"},  {"gas_out_std", "Sm3"},
+    {"time", "s"},
+    {"peak_total_mass", "kg/s"},
+    {"peak_oil_out", "m3/s"},
+    {"peak_gas_out", "m3/s"},
+    {"peak_oil_out_std", "Sm3/s"},
+    {"peak_gas_out_std", "Sm3/s"},
+    {"total_mass", "kg"},
+    {"oil_out", "m3"},
+    {"gas_out", "m3"},
+    {"oil_out_std", "Sm3"},
+    {"gas_out_std", "Sm3"},
 };
 
 // Fills the property block; false (and the library's message) on a refusal.
@@ -42,7 +49,8 @@ bool fill_fluid(cases::Case& c) {
     const char* who;
     if (f.kind == cases::Fluid::Kind::BlackOil) {
         who = "BLACKOIL";
-        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg, kLen);
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg,
+                 kLen);
     } else {
         who = "COMPPVT";
         COMPREC comp = cases::make_comprec(f);
@@ -74,7 +82,8 @@ bool run_case(cases::Case& c, const std::string& path) {
     if (ierr != 0) return false;
     const float* words = &summary.time;
     for (int i = 0; i < 11; ++i)
-        std::printf("  %-17s %14.6g %s\n", kSummary[i].name, static_cast<double>(words[i]), kSummary[i].unit);
+        std::printf("  %-17s %14.6g %s\n", kSummary[i].name, static_cast<double>(words[i]),
+                    kSummary[i].unit);
     return true;
 }
 

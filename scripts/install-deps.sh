@@ -4,11 +4,11 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
-  g++ clang cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  g++ clang clang-format cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   python3 python3-numpy python3-scipy
   libglib2.0-dev libxml2-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  locales fonts-liberation2 xvfb xauth libxtst-dev dbus dbus-x11 poppler-utils
+  locales fonts-liberation2 xvfb xauth x11-utils libxtst-dev dbus dbus-x11 poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

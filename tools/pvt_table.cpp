@@ -53,8 +53,8 @@ void print_block(const PVTBLK& b) {
         for (int i = 0; i < np; ++i)
             for (int j = 0; j < nt; ++j)
                 std::printf("TAB %d %d %d %.9g\n", k + 1, i + 1, j + 1, b.TAB[k][i][j]);
-    std::printf("WCUT %.9g\nROGST %.9g\nROLST %.9g\nGORST %.9g\nBETAST %.9g\n", b.WCUT,
-                b.ROGST, b.ROLST, b.GORST, b.BETAST);
+    std::printf("WCUT %.9g\nROGST %.9g\nROLST %.9g\nGORST %.9g\nBETAST %.9g\n", b.WCUT, b.ROGST,
+                b.ROLST, b.GORST, b.BETAST);
 }
 
 int fail(int32_t ierr, const char* msg) {

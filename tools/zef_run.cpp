@@ -6,7 +6,9 @@
 // builds the library's input exactly as the program does, then runs the
 // discharge on a worker thread through the same model classes. The result
 // time series (.plt), the run log (.log) and the branch-name file (.brn) are
-// written beside the scenario; the summary report is printed, followed by
+// written beside the scenario (aside first, replacing the previous files only
+// when the run succeeded; a second run of the same scenario is refused while
+// one runs); the summary report is printed, followed by
 // "IERR 0", the 11 summary values at full precision ("time 1234.5", ...)
 // and the library's own run time ("release_seconds 0.53").
 //
@@ -20,28 +22,31 @@
 //             .dat when the settings ask for it) is written beside the
 //             scenario and the report gains its near-field section
 //
-// Loader messages and the check's message (with the object's number) go to
-// standard error. Exit status: 0 success, 1 the check or the run failed,
-// 2 the file could not be loaded (or a usage error).
+// Loader messages and the check's message (with the object's number, and on
+// a second line its type and label) go to standard error. Exit status: 0
+// success, 1 the check, the discharge or the near-field run failed or another
+// run of the scenario is in progress (the message on standard error), 2 the
+// file could not be loaded (or a usage error).
 #include "fluid_model.h"
 #include "fluid_section.h"
 #include "plot_launch.h"
 #include "release_model.h"
 #include "release_section.h"
-#include "BubblePlume.h"
+#include "bubble_plume.h"
 #include "nearfield_task.h"
 #include "report_text.h"
+#include "result_files.h"
 #include "system_settings.h"
 #include "units.h"
 #include "worker_task.h"
-
-#ifdef ORVANE_HAVE_STRING_TABLE
+#include "message_ids.h"
 #include "string_table.h"
-#endif
 
 #include <vexil/diagram_file.h>
 #include <vexil/diagramdata.h>
+#include <vexil/network_objects.h>
 #include <vexil/object.h>
+#include <vexil/text.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -50,35 +55,47 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
 
-constexpr unsigned IDS_NETWORK_VALID = 16101;
-constexpr unsigned IDS_CONFIRM_FLUID = 16196;
-constexpr unsigned IDS_CONFIRM_NEARFIELD = 16158;
-
 QString messageText(unsigned id) {
-#ifdef ORVANE_HAVE_STRING_TABLE
     if (AfxHasString(static_cast<int>(id))) return AfxLoadString(static_cast<int>(id));
-#endif
     return QStringLiteral("Message %1").arg(id);
 }
 
-void printErr(const QString &text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+// How a message names a diagram object: its type and label, as in
+// 'Pipeline "Export"' (the type alone for an object without a label).
+QString ObjectName(diagram_data* diagram, int xref) {
+    diagram_object* obj = object_find_by_xref(diagram, xref);
+    if (!obj) return QStringLiteral("Object");
+    QString name = QString::fromUtf8(obj->type->name);
+    if (text_block* label = object_label(obj)) {
+        char* text = text_get_string(label);
+        const QString labelText = QString::fromUtf8(text);
+        g_free(text);
+        if (!labelText.isEmpty()) name += QStringLiteral(" \"%1\"").arg(labelText);
+    }
+    return name;
+}
+
+void printErr(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
 // Prints why a task failed; true when it succeeded.
-bool taskSucceeded(const TaskResult &result) {
+bool taskSucceeded(const TaskResult& result) {
     if (result.outcome == TaskOutcome::Succeeded) return true;
     const QString why = result.outcome == TaskOutcome::Cancelled ? QStringLiteral("Cancelled")
-                        : result.errorId                        ? messageText(result.errorId)
-                                                                : result.errorText;
+                        : result.errorId                         ? messageText(result.errorId)
+                                                                 : result.errorText;
     printErr(QStringLiteral("Task failed:\n\n%1").arg(why));
     return false;
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: zef_run [--verify | --record | --nearfield | --save OUT.zef] SCENARIO.zef\n");
+    std::fprintf(
+        stderr,
+        "usage: zef_run [--verify | --record | --nearfield | --save OUT.zef] SCENARIO.zef\n");
     return 2;
 }
 
@@ -91,7 +108,7 @@ struct Scenario {
     ~Scenario() {
         if (diagram) diagram_data_free(diagram);
     }
-    const FileSection *Sections() {
+    const FileSection* Sections() {
         sections[0] = {&fluid, "fluid", SaveFluidSection, LoadFluidSection};
         sections[1] = {&release, "release", SaveReleaseSection, LoadReleaseSection};
         sections[2] = {&plume, "nearfield", SaveTaskSection, LoadTaskSection};
@@ -99,7 +116,7 @@ struct Scenario {
         return sections;
     }
 
-    diagram_data *diagram = nullptr;
+    diagram_data* diagram = nullptr;
     CBlackOilModel blackOil;
     FluidComponentList components;
     CFluidModel fluid;
@@ -108,25 +125,27 @@ struct Scenario {
     FileSection sections[4];
 };
 
-void printWord(const char *name, double value) { std::printf("%s %.9g\n", name, value); }
-void printWord(const std::string &name, double value) { printWord(name.c_str(), value); }
+void printWord(const char* name, double value) { std::printf("%s %.9g\n", name, value); }
+void printWord(const std::string& name, double value) { printWord(name.c_str(), value); }
 
-std::string indexed(const char *name, int i) { return std::string(name) + "(" + std::to_string(i) + ")"; }
-std::string indexed(const char *name, int i, int j) {
+std::string indexed(const char* name, int i) {
+    return std::string(name) + "(" + std::to_string(i) + ")";
+}
+std::string indexed(const char* name, int i, int j) {
     return std::string(name) + "(" + std::to_string(i) + "," + std::to_string(j) + ")";
 }
 
-void printRecord(const orvane::ReleaseInput &in) {
+void printRecord(const orvane::ReleaseInput& in) {
     printWord("NBR", in.net.NBR);
     printWord("NJUN", in.net.NJUN);
     for (int j = 0; j < orvane::MAX_JUNCTIONS; ++j) printWord(indexed("NBJ", j + 1), in.net.NBJ[j]);
     for (int k = 0; k < 15; ++k) printWord(indexed("IBJ", k + 1), in.net.IBJ[k]);
     for (int b = 0; b < in.net.NBR; ++b) {
-        const BRREC &br = in.br[b];
+        const BRREC& br = in.br[b];
         printWord(indexed("XBR0", b + 1), br.XBR0);
         printWord(indexed("ZBR0", b + 1), br.ZBR0);
         for (int p = 0; p < br.NPIPE && p < orvane::MAX_SEGMENTS; ++p) {
-            const PIPSEG &s = br.PIPE[p];
+            const PIPSEG& s = br.PIPE[p];
             printWord(indexed("DIAM", b + 1, p + 1), s.DIAM);
             printWord(indexed("XSTA", b + 1, p + 1), s.XSTA);
             printWord(indexed("ZSTA", b + 1, p + 1), s.ZSTA);
@@ -146,7 +165,7 @@ void printRecord(const orvane::ReleaseInput &in) {
     printWord("LEKPB", in.lek.LEKPB);
 }
 
-int run(int argc, char **argv) {
+int run(int argc, char** argv) {
     enum class Mode { Run, Verify, Record, Save } mode = Mode::Run;
     bool nearfield = false;
     QString savePath, path;
@@ -180,7 +199,8 @@ int run(int argc, char **argv) {
     Scenario scenario;
     scenario.diagram = diagram_data_create();
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    if (!QFileInfo(path).isFile() || !diagram_file_load(file.constData(), scenario.diagram, scenario.Sections())) {
+    if (!QFileInfo(path).isFile() ||
+        !diagram_file_load(file.constData(), scenario.diagram, scenario.Sections())) {
         printErr(QStringLiteral("%1: cannot be loaded").arg(path));
         return 2;
     }
@@ -194,25 +214,41 @@ int run(int argc, char **argv) {
         return 0;
     }
 
-    CReleaseModel &model = scenario.release;
+    CReleaseModel& model = scenario.release;
     const int fluidClass = model.GetFluidClass();
     if (mode == Mode::Run && !scenario.fluid.IsConfirmed(fluidClass)) {
         printErr(messageText(IDS_CONFIRM_FLUID));
         return 1;
     }
+    const QString scenarioPath = QString::fromLocal8Bit(file);
+    // One run at a time writes the scenario's results: the lock is held over
+    // the discharge, the branch names and the near field together.
+    std::optional<CResultFiles> results;
+    if (mode == Mode::Run) {
+        results.emplace(ResultBasePath(scenarioPath));
+        if (!results->IsLocked()) {
+            printErr(results->Error());
+            return 1;
+        }
+    }
     // The check below builds a fresh record and so marks the result outdated;
     // the network itself is the one the saved result was computed for.
-    const QString scenarioPath = QString::fromLocal8Bit(file);
     const bool haveResult = nearfield && model.HasSummary() && model.IsUpToDate() &&
                             QFileInfo(ResultFilePath(scenarioPath, ".plt")).size() > 0;
-    const QByteArray resultPath = QFile::encodeName(ResultFilePath(QString::fromLocal8Bit(file), ".$$$"));
-    const CBlackOilModel &oil = scenario.blackOil;
-    if (!model.ValidateNetwork(scenario.diagram, oil.gas_density, oil.oil_density, oil.gas_oil_ratio, oil.water_cut,
-                               scenario.components.components, resultPath.constData())) {
-        const ValidationError e = model.Errors().empty() ? ValidationError{16110, 0} : model.Errors().front();
-        QString text = messageText(e.id);
+    const QByteArray resultPath =
+        QFile::encodeName(ResultFilePath(QString::fromLocal8Bit(file), ".$$$"));
+    const CBlackOilModel& oil = scenario.blackOil;
+    if (!model.ValidateNetwork(scenario.diagram, oil.gas_density, oil.oil_density,
+                               oil.gas_oil_ratio, oil.water_cut, scenario.components.components,
+                               resultPath.constData())) {
+        const ValidationError e =
+            model.Errors().empty() ? ValidationError{IDS_UNKNOWN_ERROR, 0} : model.Errors().front();
+        QString text = FormatValidationMessage(messageText(e.id), e);
         if (!model.Warning().isEmpty()) text += QStringLiteral("\n\n") + model.Warning();
-        if (e.xref > 0) text += QStringLiteral(" (object %1)").arg(e.xref);
+        if (e.xref > 0)
+            text += QStringLiteral(" (object %1)\n  object: %2")
+                        .arg(e.xref)
+                        .arg(ObjectName(scenario.diagram, e.xref));
         printErr(text);
         return 1;
     }
@@ -234,18 +270,24 @@ int run(int argc, char **argv) {
         if (!taskSucceeded(result)) return 1;
     }
     const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
-    WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, scenario.diagram);
+    if (!WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, scenario.diagram)) {
+        printErr(QStringLiteral("%1: the branch-name file could not be written")
+                     .arg(ResultFilePath(scenarioPath, ".brn")));
+        return 1;
+    }
 
     NearfieldReport plumeReport;
     if (nearfield) {
-        CBubblePlume &plume = scenario.plume;
+        CBubblePlume& plume = scenario.plume;
         if (!plume.IsConfirmed()) {
             printErr(messageText(IDS_CONFIRM_NEARFIELD));
             return 1;
         }
-        if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(), model.GetLeakDiameter(),
-                           model.GetLeakAmbientTemp(), settings.GetAmbientDir())) {
-            printErr(messageText(plume.Errors().empty() ? IDS_UNKNOWN_ERROR : plume.Errors().front().id));
+        if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(),
+                           model.GetLeakDiameter(), model.GetLeakAmbientTemp(),
+                           settings.GetAmbientDir())) {
+            printErr(messageText(plume.Errors().empty() ? IDS_UNKNOWN_ERROR
+                                                        : plume.Errors().front().id));
             return 1;
         }
         CNearFieldTask task(plume);
@@ -258,7 +300,7 @@ int run(int argc, char **argv) {
                                            [](unsigned id) { return messageText(id); });
     std::fputs(report.toUtf8().constData(), stdout);
     std::printf("IERR 0\n");
-    const float *v = &model.GetSummary()->time;
+    const float* v = &model.GetSummary()->time;
     for (int k = 0; k < 11; ++k) printWord(DISCHARGE_SUMMARY_KEYS[k], v[k]);
     std::printf("release_seconds %.3f\n", seconds);
     return 0;
@@ -266,7 +308,7 @@ int run(int argc, char **argv) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int status = run(argc, argv);
     SetAppSettings(nullptr);

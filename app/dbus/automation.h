@@ -12,18 +12,18 @@ enum class ComServerAction { Run, Register, Unregister };
 QString ActivationFilePath();
 // The activation file's text: the sink's bus name and `programPath` started
 // with the automation switch.
-QString ActivationFileText(const QString &programPath);
+QString ActivationFileText(const QString& programPath);
 // Writes the activation file (creating its folders); false with a reason.
-bool RegisterAutomationServer(const QString &programPath, QString *error = nullptr);
+bool RegisterAutomationServer(const QString& programPath, QString* error = nullptr);
 // Removes the activation file; a missing file is success.
-bool UnregisterAutomationServer(QString *error = nullptr);
+bool UnregisterAutomationServer(QString* error = nullptr);
 
 // The automation module's start. Register / Unregister write or remove the
 // activation file, clear `run` and return 0 on success, 1 on failure (the
 // reason goes to standard error). Run puts the sink on the bus under its
 // well-known name, so that a database program reaches this instance, and
 // returns 0; a missing bus or a name another instance holds is no failure.
-int InitComServer(ComServerAction action, const QString &programPath, bool &run);
+int InitComServer(ComServerAction action, const QString& programPath, bool& run);
 // Gives the well-known name back (the sink itself goes with
 // CZefDBMgr::StopDatabaseManager).
 void TermComServer();

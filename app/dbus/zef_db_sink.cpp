@@ -3,97 +3,125 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <cmath>
-#include <limits>
 
+#include "field_bounds.h"
 #include "vexil/network_objects.h"
 #include "zef_db_mgr.h"
 
 namespace {
 
-bool FitsFloat(double v)
-{
-  return std::isfinite(v) && std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
+// What the Pipeline and PipeJoin dialogs accept (field_bounds.h), in the
+// internal units the database delivers.
+struct SinkField {
+    const char* name;
+    const char* key;  // quantity key of the unit tables
+};
+
+constexpr SinkField kLength{"length", "LENGTH"};
+constexpr SinkField kDiameter{"diameter", "DIAMETER"};
+constexpr SinkField kRoughness{"roughness", "ROUGHNESS"};
+constexpr SinkField kHeatTrans{"heat transfer coefficient", "HEATTRANS"};
+constexpr SinkField kTemp{"temperature", "TEMP"};
+constexpr SinkField kStartDepth{"start depth", "DEPTH"};
+constexpr SinkField kEndDepth{"end depth", "DEPTH"};
+
+// The longest label the label field takes (its edit's limit).
+constexpr qsizetype kMaxLabelLength = 32767;
+
+// Why the value is refused, or an empty text.
+QString Refusal(const SinkField& field, double v) {
+    if (IsAcceptableValue(field.key, v)) return QString();
+    const QString what =
+        QStringLiteral("The pipeline's %1 %2 ").arg(QLatin1String(field.name)).arg(v, 0, 'g', 9);
+    if (!IsRepresentableValue(field.key, v))
+        return what + QStringLiteral("is not a normal single-precision number in range.");
+    switch (BoundOfQuantity(field.key)) {
+        case FieldBound::Positive:
+            return what + QStringLiteral("is not above 0.");
+        case FieldBound::AboveAbsoluteZero:
+            return what + QStringLiteral("is below %1.").arg(ABSOLUTE_ZERO_CELSIUS);
+        default:
+            return what + QStringLiteral("is below 0.");
+    }
 }
 
 }  // namespace
 
-CZefDBSink::CZefDBSink(CZefDBSinkHost *host, CZefDBMgr *mgr) : QDBusAbstractAdaptor(host), m_host(host), m_mgr(mgr)
-{
+CZefDBSink::CZefDBSink(CZefDBSinkHost* host, CZefDBMgr* mgr)
+    : QDBusAbstractAdaptor(host), m_host(host), m_mgr(mgr) {}
+
+void CZefDBSink::NoteCaller() {
+    if (m_host->calledFromDBus()) m_mgr->NoteClient(m_host->message().service());
 }
 
-void CZefDBSink::NoteCaller()
-{
-  if (m_host->calledFromDBus())
-    m_mgr->NoteClient(m_host->message().service());
+int CZefDBSink::Record(const QString& name, std::initializer_list<double> values, bool hasDepths,
+                       double startDepth, double endDepth, bool connected, int connectTo) {
+    NoteCaller();
+    const SinkField* fields[] = {&kLength, &kDiameter, &kRoughness, &kHeatTrans, &kTemp};
+    QString refusal;
+    if (name.size() > kMaxLabelLength)
+        refusal = QStringLiteral("The pipeline's name is longer than %1 characters.")
+                      .arg(kMaxLabelLength);
+    const double* v = values.begin();
+    for (size_t i = 0; i < values.size() && refusal.isEmpty(); i++)
+        refusal = Refusal(*fields[i], v[i]);
+    if (hasDepths && refusal.isEmpty()) refusal = Refusal(kStartDepth, startDepth);
+    if (hasDepths && refusal.isEmpty()) refusal = Refusal(kEndDepth, endDepth);
+    if (!refusal.isEmpty()) {
+        if (m_host->calledFromDBus()) m_host->sendErrorReply(QDBusError::InvalidArgs, refusal);
+        return 0;
+    }
+    PipelineSegment seg;
+    seg.name = name.toStdString();
+    seg.length = static_cast<float>(v[0]);
+    seg.diameter = static_cast<float>(v[1]);
+    seg.roughness = static_cast<float>(v[2]);
+    seg.heatTransCoeff = static_cast<float>(v[3]);
+    seg.temp = static_cast<float>(v[4]);
+    seg.hasDepths = hasDepths;
+    seg.startDepth = hasDepths ? static_cast<float>(startDepth) : 0.0f;
+    seg.endDepth = hasDepths ? static_cast<float>(endDepth) : 0.0f;
+    seg.connected = connected;
+    seg.connectToId = connected ? connectTo : 0;
+    return m_mgr->RecordSegment(std::move(seg));
 }
 
-int CZefDBSink::Record(const QString &name, std::initializer_list<double> values, bool hasDepths, double startDepth,
-                       double endDepth, bool connected, int connectTo)
-{
-  NoteCaller();
-  bool ok = FitsFloat(startDepth) && FitsFloat(endDepth);
-  for (double v : values)
-    ok = ok && FitsFloat(v);
-  if (!ok) {
-    if (m_host->calledFromDBus())
-      m_host->sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("A pipeline value is not a finite single-precision number."));
-    return 0;
-  }
-  PipelineSegment seg;
-  seg.name = name.toStdString();
-  const double *v = values.begin();
-  seg.length = static_cast<float>(v[0]);
-  seg.diameter = static_cast<float>(v[1]);
-  seg.roughness = static_cast<float>(v[2]);
-  seg.heatTransCoeff = static_cast<float>(v[3]);
-  seg.temp = static_cast<float>(v[4]);
-  seg.hasDepths = hasDepths;
-  seg.startDepth = hasDepths ? static_cast<float>(startDepth) : 0.0f;
-  seg.endDepth = hasDepths ? static_cast<float>(endDepth) : 0.0f;
-  seg.connected = connected;
-  seg.connectToId = connected ? connectTo : 0;
-  return m_mgr->RecordSegment(std::move(seg));
+int CZefDBSink::AddPipeline(const QString& sName, double fLength, double fDiameter,
+                            double fRoughness, double fHeatTransCoeff, double fTemp) {
+    return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, false, 0, 0,
+                  false, 0);
 }
 
-int CZefDBSink::AddPipeline(const QString &sName, double fLength, double fDiameter, double fRoughness,
-                            double fHeatTransCoeff, double fTemp)
-{
-  return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, false, 0, 0, false, 0);
+int CZefDBSink::AddPipelineSE(const QString& sName, double fLength, double fDiameter,
+                              double fRoughness, double fHeatTransCoeff, double fTemp,
+                              double fStartDepth, double fEndDepth) {
+    return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, true,
+                  fStartDepth, fEndDepth, false, 0);
 }
 
-int CZefDBSink::AddPipelineSE(const QString &sName, double fLength, double fDiameter, double fRoughness,
-                              double fHeatTransCoeff, double fTemp, double fStartDepth, double fEndDepth)
-{
-  return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, true, fStartDepth, fEndDepth, false,
-                0);
+int CZefDBSink::AddConnectedPipeline(const QString& sName, double fLength, double fDiameter,
+                                     double fRoughness, double fHeatTransCoeff, double fTemp,
+                                     int lConnectToID) {
+    return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, false, 0, 0,
+                  true, lConnectToID);
 }
 
-int CZefDBSink::AddConnectedPipeline(const QString &sName, double fLength, double fDiameter, double fRoughness,
-                                     double fHeatTransCoeff, double fTemp, int lConnectToID)
-{
-  return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, false, 0, 0, true, lConnectToID);
+int CZefDBSink::AddConnectedPipelineSE(const QString& sName, double fLength, double fDiameter,
+                                       double fRoughness, double fHeatTransCoeff, double fTemp,
+                                       double fStartDepth, double fEndDepth, int lConnectToID) {
+    return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, true,
+                  fStartDepth, fEndDepth, true, lConnectToID);
 }
 
-int CZefDBSink::AddConnectedPipelineSE(const QString &sName, double fLength, double fDiameter, double fRoughness,
-                                       double fHeatTransCoeff, double fTemp, double fStartDepth, double fEndDepth,
-                                       int lConnectToID)
-{
-  return Record(sName, {fLength, fDiameter, fRoughness, fHeatTransCoeff, fTemp}, true, fStartDepth, fEndDepth, true,
-                lConnectToID);
+QString CZefDBSink::GetAppPath() {
+    NoteCaller();
+    return AppPathFromModulePath(QCoreApplication::applicationFilePath());
 }
 
-QString CZefDBSink::GetAppPath()
-{
-  NoteCaller();
-  return AppPathFromModulePath(QCoreApplication::applicationFilePath());
-}
-
-double CZefDBSink::GetDefaultValues(double &pfRoughness, double &pfHeatTransCoeff, double &pfTemp)
-{
-  NoteCaller();
-  pfRoughness = PIPELINE_DEFAULT_ROUGHNESS;
-  pfHeatTransCoeff = PIPELINE_DEFAULT_HEAT_TRANS;
-  pfTemp = PIPELINE_DEFAULT_AMB_TEMP;
-  return PIPELINE_DEFAULT_DIAMETER;
+double CZefDBSink::GetDefaultValues(double& pfRoughness, double& pfHeatTransCoeff, double& pfTemp) {
+    NoteCaller();
+    pfRoughness = PIPELINE_DEFAULT_ROUGHNESS;
+    pfHeatTransCoeff = PIPELINE_DEFAULT_HEAT_TRANS;
+    pfTemp = PIPELINE_DEFAULT_AMB_TEMP;
+    return PIPELINE_DEFAULT_DIAMETER;
 }

@@ -1,7 +1,13 @@
 #include "cmd_target.h"
 
-bool CCmdTarget::OnCmdMsg(int id, CCmdUI* ui)
-{
+#include <QtGlobal>
+
+void AfxUnknownId(const char* kind, int id, const char* where) {
+    qCritical("%s: unknown %s id %d", where, kind, id);
+    Q_ASSERT_X(false, where, "unknown id");
+}
+
+bool CCmdTarget::OnCmdMsg(int id, CCmdUI* ui) {
     if (ui) {
         if (auto u = m_updates.find(id); u != m_updates.end()) {
             // An update handler that says nothing about it leaves the item enabled.
@@ -25,24 +31,18 @@ bool CCmdTarget::OnCmdMsg(int id, CCmdUI* ui)
     return false;
 }
 
-void CCmdTarget::OnCommand(int id, std::function<void()> handler)
-{
+void CCmdTarget::OnCommand(int id, std::function<void()> handler) {
     m_commands[id] = [h = std::move(handler)](int) { h(); };
 }
 
-void CCmdTarget::OnCommandRange(int first, int last, std::function<void(int)> handler)
-{
-    for (int id = first; id <= last; ++id)
-        m_commands[id] = handler;
+void CCmdTarget::OnCommandRange(int first, int last, std::function<void(int)> handler) {
+    for (int id = first; id <= last; ++id) m_commands[id] = handler;
 }
 
-void CCmdTarget::OnUpdateCommand(int id, std::function<void(CCmdUI*)> handler)
-{
+void CCmdTarget::OnUpdateCommand(int id, std::function<void(CCmdUI*)> handler) {
     m_updates[id] = std::move(handler);
 }
 
-void CCmdTarget::OnUpdateCommandRange(int first, int last, std::function<void(CCmdUI*)> handler)
-{
-    for (int id = first; id <= last; ++id)
-        m_updates[id] = handler;
+void CCmdTarget::OnUpdateCommandRange(int first, int last, std::function<void(CCmdUI*)> handler) {
+    for (int id = first; id <= last; ++id) m_updates[id] = handler;
 }

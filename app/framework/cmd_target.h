@@ -2,13 +2,24 @@
 #include <functional>
 #include <map>
 
+// A control, command or message id that the program does not know is a
+// programming error: a debug build stops on it, any other build logs it as
+// critical ("<where>: unknown <kind> id <id>"). Never a silent no-op.
+void AfxUnknownId(const char* kind, int id, const char* where);
+
 // State of one command's user-interface items, filled in by update handlers
 // (run when a menu is shown and when the program is idle).
 class CCmdUI {
 public:
     explicit CCmdUI(int id) : m_nID(id) {}
-    void Enable(bool on = true) { m_bEnabled = on; m_bEnableSet = true; }
-    void SetCheck(int check = 1) { m_nCheck = check; m_bCheckSet = true; }
+    void Enable(bool on = true) {
+        m_bEnabled = on;
+        m_bEnableSet = true;
+    }
+    void SetCheck(int check = 1) {
+        m_nCheck = check;
+        m_bCheckSet = true;
+    }
     // Lets the next target in the route decide instead.
     void ContinueRouting() { m_bContinueRouting = true; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -14,7 +15,8 @@ struct CUserException {};
 // (save false) or checking and storing the controls' values (save true).
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dlg, bool saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlg) {}
+    CDataExchange(CDialog* dlg, bool saveAndValidate)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlg) {}
     // The control with that id; it becomes the one a failure points at.
     QWidget* PrepareCtrl(int id);
     // Puts the focus on the last prepared control, selects its text and
@@ -34,7 +36,8 @@ void AfxSetControlText(QWidget* control, const QString& text);
 
 // Text exchange. Numbers are shown with "%.*g" (6 digits for float, 15 for
 // double); a text that is not a whole number shows 61713 "Enter a number."
-// (61712 for integers) and fails.
+// (61712 for integers) and fails, and so does a float field whose number is
+// beyond single precision.
 void DDX_Text(CDataExchange* pDX, int id, QString& value);
 void DDX_Text(CDataExchange* pDX, int id, float& value);
 void DDX_Text(CDataExchange* pDX, int id, double& value);
@@ -74,9 +77,19 @@ public:
     bool IsEnded() const { return m_bEnded; }
 
     QWidget* GetDlgItem(int id) const;
+
+    // The text a control was given when the dialog was filled. A field whose
+    // text is the same at OK was not edited, and its stored value is kept
+    // as it was (no round trip through the shown digits).
+    void NoteShownText(int id, const QString& text) { m_shownText.insert(id, text); }
+    // True when the control's text differs from the one it was filled with
+    // (or it was never filled).
+    bool IsTextChanged(int id) const;
+    // The member value a field held before it was converted for display.
+    void HoldValue(int id, float value) { m_heldValue.insert(id, value); }
+    float HeldValue(int id) const { return m_heldValue.value(id); }
     template <class T>
-    T* Item(int id) const
-    {
+    T* Item(int id) const {
         return findChild<T*>(QString::number(id));
     }
 
@@ -99,13 +112,14 @@ protected:
     QWidget* MakeOkCancelRow(const QString& okText = QStringLiteral("OK"));
     // Sets the control's objectName to its id.
     template <class T>
-    T* Tag(T* control, int id)
-    {
+    T* Tag(T* control, int id) {
         control->setObjectName(QString::number(id));
         return control;
     }
 
 private:
+    QHash<int, QString> m_shownText;
+    QHash<int, float> m_heldValue;
     int m_nTemplateId;
     bool m_bEnded = false;
     int m_nResult = 0;

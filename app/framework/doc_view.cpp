@@ -10,7 +10,7 @@
 #include <QPrinter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextDocument>
+#include <QFontMetricsF>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -22,55 +22,39 @@
 
 // ---------------------------------------------------------------- CView
 
-CView::CView(QWidget* parent) : QAbstractScrollArea(parent)
-{
+CView::CView(QWidget* parent) : QAbstractScrollArea(parent) {
     OnCommand(ID_FILE_PRINT, [this] { OnFilePrint(true); });
     OnCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(false); });
     OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
 }
 
-CView::~CView()
-{
-    if (m_pDocument)
-        m_pDocument->RemoveView(this);
+CView::~CView() {
+    if (m_pDocument) m_pDocument->RemoveView(this);
 }
 
-CMDIChildWnd* CView::GetParentFrame() const
-{
+CMDIChildWnd* CView::GetParentFrame() const {
     for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* frame = qobject_cast<CMDIChildWnd*>(w))
-            return frame;
+        if (auto* frame = qobject_cast<CMDIChildWnd*>(w)) return frame;
     return nullptr;
 }
 
-void CView::OnInitialUpdate()
-{
-    OnUpdate(nullptr, 0);
-}
+void CView::OnInitialUpdate() { OnUpdate(nullptr, 0); }
 
-void CView::OnUpdate(CView*, long)
-{
-    viewport()->update();
-}
+void CView::OnUpdate(CView*, long) { viewport()->update(); }
 
-bool CView::OnCmdMsg(int id, CCmdUI* ui)
-{
-    if (CCmdTarget::OnCmdMsg(id, ui))
-        return true;
+bool CView::OnCmdMsg(int id, CCmdUI* ui) {
+    if (CCmdTarget::OnCmdMsg(id, ui)) return true;
     return m_pDocument && m_pDocument->OnCmdMsg(id, ui);
 }
 
-bool CView::OnPreparePrinting(QPrinter* printer)
-{
+bool CView::OnPreparePrinting(QPrinter* printer) {
     QPrintDialog dialog(printer, this);
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CView::PrintTo(QPrinter* printer)
-{
+bool CView::PrintTo(QPrinter* printer) {
     QPainter painter;
-    if (!painter.begin(printer))
-        return false;
+    if (!painter.begin(printer)) return false;
     m_pPrinter = printer;
     OnBeginPrinting(printer);
     OnDraw(&painter);
@@ -80,24 +64,48 @@ bool CView::PrintTo(QPrinter* printer)
     return true;
 }
 
-void CView::OnFilePrint(bool withDialog)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    if (withDialog && !OnPreparePrinting(&printer))
-        return;
-    PrintTo(&printer);
+namespace {
+PrinterSetup& printerSetup() {
+    static PrinterSetup setup;
+    return setup;
+}
+}  // namespace
+
+PrinterSetup AfxSetPrinterSetup(PrinterSetup setup) {
+    PrinterSetup old = std::move(printerSetup());
+    printerSetup() = std::move(setup);
+    return old;
 }
 
-void CView::OnFilePrintPreview()
-{
+bool CView::OnFilePrint(bool withDialog) {
     QPrinter printer(QPrinter::HighResolution);
+    if (printerSetup()) printerSetup()(printer);
+    if (withDialog && !OnPreparePrinting(&printer)) return false;
+    // Without a printer Qt falls back to a PDF without a file name, which
+    // prints nothing: say so rather than do nothing.
+    const bool toFile =
+        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (!toFile && printer.printerName().isEmpty()) {
+        AfxMessageBox(AFX_IDP_NO_PRINTER, MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!PrintTo(&printer)) {
+        AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT, MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+void CView::OnFilePrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (printerSetup()) printerSetup()(printer);
     QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(p); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { PrintTo(p); });
     preview.exec();
 }
 
-void CView::SetScrollSizes(QSize total, QSize page, QSize line)
-{
+void CView::SetScrollSizes(QSize total, QSize page, QSize line) {
     m_totalSize = total;
     m_pageSize = page;
     m_lineSize = line;
@@ -105,19 +113,16 @@ void CView::SetScrollSizes(QSize total, QSize page, QSize line)
     viewport()->update();
 }
 
-QPoint CView::GetScrollPosition() const
-{
+QPoint CView::GetScrollPosition() const {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
-void CView::ScrollToPosition(QPoint pos)
-{
+void CView::ScrollToPosition(QPoint pos) {
     horizontalScrollBar()->setValue(pos.x());
     verticalScrollBar()->setValue(pos.y());
 }
 
-void CView::UpdateScrollBars()
-{
+void CView::UpdateScrollBars() {
     const QSize client = viewport()->size();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
@@ -132,257 +137,211 @@ void CView::UpdateScrollBars()
     v->setSingleStep(std::max(1, line.height()));
 }
 
-void CView::paintEvent(QPaintEvent*)
-{
+void CView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.translate(-GetScrollPosition());
     OnDraw(&painter);
 }
 
-void CView::resizeEvent(QResizeEvent* event)
-{
+void CView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
 }
 
-void CView::scrollContentsBy(int, int)
-{
-    viewport()->update();
-}
+void CView::scrollContentsBy(int, int) { viewport()->update(); }
 
 // ------------------------------------------------------------ CDocument
 
-CDocument::CDocument()
-{
+CDocument::CDocument() {
     OnCommand(ID_FILE_SAVE, [this] { DoFileSave(); });
     OnCommand(ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
     OnCommand(ID_FILE_CLOSE, [this] {
-        if (SaveModified())
-            OnCloseDocument();
+        if (SaveModified()) OnCloseDocument();
     });
 }
 
-CDocument::~CDocument()
-{
-    for (CView* view : m_views)
-        view->m_pDocument = nullptr;
-    if (m_pDocTemplate)
-        m_pDocTemplate->RemoveDocument(this);
+CDocument::~CDocument() {
+    for (CView* view : m_views) view->m_pDocument = nullptr;
+    if (m_pDocTemplate) m_pDocTemplate->RemoveDocument(this);
 }
 
-void CDocument::SetTitle(const QString& title)
-{
+void CDocument::SetTitle(const QString& title) {
     m_strTitle = title;
-    for (CMDIChildWnd* frame : GetFrames())
-        frame->OnUpdateFrameTitle();
+    for (CMDIChildWnd* frame : GetFrames()) frame->OnUpdateFrameTitle();
 }
 
-void CDocument::SetPathName(const QString& path, bool addToMRU)
-{
+void CDocument::SetModifiedFlag(bool modified) {
+    if (m_bModified == modified) return;
+    m_bModified = modified;
+    for (CMDIChildWnd* frame : GetFrames()) frame->OnUpdateFrameTitle();
+}
+
+void CDocument::SetPathName(const QString& path, bool addToMRU) {
     m_strPathName = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
-    if (addToMRU && AfxGetApp())
-        AfxGetApp()->AddToRecentFileList(m_strPathName);
+    if (addToMRU && AfxGetApp()) AfxGetApp()->AddToRecentFileList(m_strPathName);
 }
 
-void CDocument::AddView(CView* view)
-{
-    if (std::find(m_views.begin(), m_views.end(), view) == m_views.end())
-        m_views.push_back(view);
+void CDocument::AddView(CView* view) {
+    if (std::find(m_views.begin(), m_views.end(), view) == m_views.end()) m_views.push_back(view);
     view->m_pDocument = this;
 }
 
-void CDocument::RemoveView(CView* view)
-{
+void CDocument::RemoveView(CView* view) {
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
     view->m_pDocument = nullptr;
 }
 
-void CDocument::UpdateAllViews(CView* sender, long hint)
-{
+void CDocument::UpdateAllViews(CView* sender, long hint) {
     const std::vector<CView*> views = m_views;
     for (CView* view : views)
-        if (view != sender)
-            view->OnUpdate(sender, hint);
+        if (view != sender) view->OnUpdate(sender, hint);
 }
 
-std::vector<CMDIChildWnd*> CDocument::GetFrames() const
-{
+std::vector<CMDIChildWnd*> CDocument::GetFrames() const {
     std::vector<CMDIChildWnd*> frames;
     for (CView* view : m_views)
-        if (CMDIChildWnd* frame = view->GetParentFrame())
-            frames.push_back(frame);
+        if (CMDIChildWnd* frame = view->GetParentFrame()) frames.push_back(frame);
     return frames;
 }
 
-bool CDocument::OnNewDocument()
-{
+bool CDocument::OnNewDocument() {
     DeleteContents();
     m_strPathName.clear();
     SetModifiedFlag(false);
     return true;
 }
 
-bool CDocument::OnOpenDocument(const QString&)
-{
+bool CDocument::OnOpenDocument(const QString&) {
     DeleteContents();
     SetModifiedFlag(false);
     return true;
 }
 
-bool CDocument::OnSaveDocument(const QString&)
-{
+bool CDocument::OnSaveDocument(const QString&) {
     SetModifiedFlag(false);
     return true;
 }
 
-void CDocument::OnCloseDocument()
-{
-    if (m_bClosing)
-        return;
+void CDocument::OnCloseDocument() {
+    if (m_bClosing) return;
     m_bClosing = true;
     // Detach the views first: their frames go away later than this document.
     const std::vector<CMDIChildWnd*> frames = GetFrames();
-    for (CView* view : std::vector<CView*>(m_views))
-        RemoveView(view);
-    for (CMDIChildWnd* frame : frames)
-        frame->CloseFromDocument();
+    for (CView* view : std::vector<CView*>(m_views)) RemoveView(view);
+    for (CMDIChildWnd* frame : frames) frame->CloseFromDocument();
     DeleteContents();
     delete this;
 }
 
-bool CDocument::CanCloseFrame(CMDIChildWnd* frame)
-{
+bool CDocument::CanCloseFrame(CMDIChildWnd* frame) {
     for (CMDIChildWnd* other : GetFrames())
-        if (other != frame)
-            return true;
+        if (other != frame) return true;
     return SaveModified();
 }
 
-void CDocument::OnFrameClosed(CMDIChildWnd*)
-{
+void CDocument::OnFrameClosed(CMDIChildWnd*) {
     if (m_views.empty())
         OnCloseDocument();
     else
-        for (CMDIChildWnd* frame : GetFrames())
-            frame->OnUpdateFrameTitle();
+        for (CMDIChildWnd* frame : GetFrames()) frame->OnUpdateFrameTitle();
 }
 
-bool CDocument::SaveModified()
-{
-    if (!IsModified())
-        return true;
+bool CDocument::SaveModified() {
+    if (!IsModified()) return true;
     QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
-    switch (AfxMessageBox(AfxFormatString1(AFX_IDP_ASK_TO_SAVE, name), MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
-    case IDCANCEL: return false;
-    case IDYES: return DoFileSave();
-    default: return true;
+    switch (AfxMessageBox(AfxFormatString1(AFX_IDP_ASK_TO_SAVE, name),
+                          MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+        case IDCANCEL:
+            return false;
+        case IDYES:
+            return DoFileSave();
+        default:
+            return true;
     }
 }
 
-bool CDocument::DoSave(const QString& path, bool replace)
-{
+bool CDocument::DoSave(const QString& path, bool replace) {
     QString newName = path;
     if (newName.isEmpty()) {
         newName = m_strPathName;
         if (newName.isEmpty() && m_pDocTemplate)
             newName = m_strTitle + m_pDocTemplate->GetDocString(CDocTemplate::filterExt);
-        if (!AfxDoPromptFileName(newName, false, m_pDocTemplate))
-            return false;
+        if (!AfxDoPromptFileName(newName, false, m_pDocTemplate)) return false;
     }
     if (!OnSaveDocument(newName)) {
         AfxMessageBox(AFX_IDP_FAILED_TO_SAVE_DOC, MB_ICONEXCLAMATION);
         return false;
     }
-    if (replace)
-        SetPathName(newName);
+    if (replace) SetPathName(newName);
     return true;
 }
 
-bool CDocument::DoFileSave()
-{
+bool CDocument::DoFileSave() {
     const QFileInfo info(m_strPathName);
-    if (m_strPathName.isEmpty() || (info.exists() && !info.isWritable()))
-        return DoSave(QString());
+    if (m_strPathName.isEmpty() || (info.exists() && !info.isWritable())) return DoSave(QString());
     return DoSave(m_strPathName);
 }
 
-bool CDocument::OnCmdMsg(int id, CCmdUI* ui)
-{
-    if (CCmdTarget::OnCmdMsg(id, ui))
-        return true;
+bool CDocument::OnCmdMsg(int id, CCmdUI* ui) {
+    if (CCmdTarget::OnCmdMsg(id, ui)) return true;
     return m_pDocTemplate && m_pDocTemplate->OnCmdMsg(id, ui);
 }
 
 // --------------------------------------------------------- CDocTemplate
 
-CDocTemplate::CDocTemplate(int resourceId, const QString& docString, DocFactory newDoc, FrameFactory newFrame,
-                           ViewFactory newView)
-    : m_nResourceId(resourceId), m_strDocString(docString), m_newDoc(std::move(newDoc)),
-      m_newFrame(std::move(newFrame)), m_newView(std::move(newView))
-{
-}
+CDocTemplate::CDocTemplate(int resourceId, const QString& docString, DocFactory newDoc,
+                           FrameFactory newFrame, ViewFactory newView)
+    : m_nResourceId(resourceId),
+      m_strDocString(docString),
+      m_newDoc(std::move(newDoc)),
+      m_newFrame(std::move(newFrame)),
+      m_newView(std::move(newView)) {}
 
-CDocTemplate::~CDocTemplate()
-{
-    CloseAllDocuments();
-}
+CDocTemplate::~CDocTemplate() { CloseAllDocuments(); }
 
-QString CDocTemplate::GetDocString(DocStringIndex index) const
-{
+QString CDocTemplate::GetDocString(DocStringIndex index) const {
     const QStringList fields = m_strDocString.split(QLatin1Char('\n'));
     return fields.value(index);
 }
 
-void CDocTemplate::AddDocument(CDocument* doc)
-{
+void CDocTemplate::AddDocument(CDocument* doc) {
     m_docs.push_back(doc);
     doc->m_pDocTemplate = this;
 }
 
-void CDocTemplate::RemoveDocument(CDocument* doc)
-{
+void CDocTemplate::RemoveDocument(CDocument* doc) {
     m_docs.erase(std::remove(m_docs.begin(), m_docs.end(), doc), m_docs.end());
     doc->m_pDocTemplate = nullptr;
 }
 
-void CDocTemplate::CloseAllDocuments()
-{
-    while (!m_docs.empty())
-        m_docs.back()->OnCloseDocument();
+void CDocTemplate::CloseAllDocuments() {
+    while (!m_docs.empty()) m_docs.back()->OnCloseDocument();
 }
 
-CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CMDIChildWnd*)
-{
+CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CMDIChildWnd*) {
     CMDIFrameWnd* main = AfxGetMainWnd();
-    if (!main || !m_newFrame || !m_newView)
-        return nullptr;
+    if (!main || !m_newFrame || !m_newView) return nullptr;
     CMDIChildWnd* frame = m_newFrame();
     frame->SetTemplate(this);
     CView* view = m_newView();
     frame->SetView(view);
-    if (doc)
-        doc->AddView(view);
+    if (doc) doc->AddView(view);
     main->MdiArea()->addSubWindow(frame);
     return frame;
 }
 
-void CDocTemplate::InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool makeVisible)
-{
-    if (CView* view = frame->GetActiveView())
-        view->OnInitialUpdate();
+void CDocTemplate::InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool makeVisible) {
+    if (CView* view = frame->GetActiveView()) view->OnInitialUpdate();
     if (doc)
-        for (CMDIChildWnd* f : doc->GetFrames())
-            f->OnUpdateFrameTitle();
+        for (CMDIChildWnd* f : doc->GetFrames()) f->OnUpdateFrameTitle();
     if (makeVisible) {
         frame->show();
-        if (CMDIFrameWnd* main = AfxGetMainWnd())
-            main->MDIActivate(frame);
+        if (CMDIFrameWnd* main = AfxGetMainWnd()) main->MDIActivate(frame);
     }
 }
 
-CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
-{
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible) {
     CDocument* doc = m_newDoc();
     AddDocument(doc);
     CMDIChildWnd* frame = CreateNewFrame(doc, nullptr);
@@ -395,10 +354,13 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
         doc->SetTitle(GetDocString(docName) + QString::number(++m_nUntitledCount));
         ok = doc->OnNewDocument();
     } else {
+        // One message: the document's own (naming the file and the reason)
+        // when it gave one, else the framework's.
+        const unsigned shown = AfxMessageBoxCount();
         ok = doc->OnOpenDocument(path);
         if (ok)
             doc->SetPathName(path);
-        else
+        else if (AfxMessageBoxCount() == shown)
             AfxMessageBox(AFX_IDP_FAILED_TO_OPEN_DOC, MB_ICONEXCLAMATION);
     }
     if (!ok) {
@@ -412,22 +374,19 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
 // ------------------------------------------------------------ file names
 
 namespace {
-FileNameHandler& fileNameHandler()
-{
+FileNameHandler& fileNameHandler() {
     static FileNameHandler handler;
     return handler;
 }
 }  // namespace
 
-FileNameHandler AfxSetFileNameHandler(FileNameHandler handler)
-{
+FileNameHandler AfxSetFileNameHandler(FileNameHandler handler) {
     FileNameHandler old = std::move(fileNameHandler());
     fileNameHandler() = std::move(handler);
     return old;
 }
 
-bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl)
-{
+bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl) {
     QString filter;
     QString ext;
     if (tmpl) {
@@ -435,23 +394,19 @@ bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl)
         filter = tmpl->GetDocString(CDocTemplate::filterName);
     }
     filter += QStringLiteral(";;All Files (*)");
-    if (fileNameHandler())
-        return fileNameHandler()(open, path, filter);
+    if (fileNameHandler()) return fileNameHandler()(open, path, filter);
     QWidget* parent = AfxGetMainWnd();
     const QString chosen = open ? QFileDialog::getOpenFileName(parent, QString(), path, filter)
                                 : QFileDialog::getSaveFileName(parent, QString(), path, filter);
-    if (chosen.isEmpty())
-        return false;
+    if (chosen.isEmpty()) return false;
     path = chosen;
-    if (!open && !ext.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += ext;
+    if (!open && !ext.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ext;
     return true;
 }
 
 // ------------------------------------------------------------ CEditView
 
-CEditView::CEditView(QWidget* parent) : CView(parent), m_pEdit(new QPlainTextEdit(viewport()))
-{
+CEditView::CEditView(QWidget* parent) : CView(parent), m_pEdit(new QPlainTextEdit(viewport())) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(viewport());
@@ -462,15 +417,37 @@ CEditView::CEditView(QWidget* parent) : CView(parent), m_pEdit(new QPlainTextEdi
     setFocusProxy(m_pEdit);
 }
 
-void CEditView::OnDraw(QPainter* painter)
-{
-    // The text edit paints itself on the screen; the printer gets the text.
-    if (!IsPrinting())
-        return;
-    QTextDocument* doc = m_pEdit->document()->clone();
-    doc->setDefaultFont(m_pEdit->font());
-    const QRect page = GetPrinter()->pageLayout().paintRectPixels(GetPrinter()->resolution());
-    doc->setPageSize(QSizeF(page.size()));
-    doc->drawContents(painter);
-    delete doc;
+void CEditView::OnDraw(QPainter* painter) {
+    // The text edit paints itself on the screen; the printer gets the text,
+    // line by line in the control's own (fixed) font at a reading size, in
+    // the page's paint rectangle (the diagram's printout margins) and on as
+    // many pages as it takes. Lines are never wrapped: the columns stay.
+    if (!IsPrinting()) return;
+    QPrinter* printer = GetPrinter();
+    const QFont font = PrintFont();
+    painter->setFont(font);
+    const QFontMetricsF metrics(font, printer);
+    const int perPage = LinesPerPage(printer);
+    const QStringList lines = m_pEdit->toPlainText().split(QLatin1Char('\n'));
+    int onPage = 0;
+    for (const QString& line : lines) {
+        if (onPage == perPage) {
+            printer->newPage();
+            onPage = 0;
+        }
+        painter->drawText(QPointF(0, metrics.ascent() + onPage * metrics.lineSpacing()), line);
+        ++onPage;
+    }
+}
+
+QFont CEditView::PrintFont() const {
+    QFont font = m_pEdit->font();
+    font.setPointSizeF(kPrintPointSize);
+    return font;
+}
+
+int CEditView::LinesPerPage(QPrinter* printer) const {
+    const QFontMetricsF metrics(PrintFont(), printer);
+    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
+    return std::max(1, int(page.height() / metrics.lineSpacing()));
 }

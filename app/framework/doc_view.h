@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractScrollArea>
+#include <QFont>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -33,6 +34,9 @@ public:
     virtual void OnBeginPrinting(QPrinter* printer) {}
     virtual void OnEndPrinting(QPrinter* printer) {}
     bool PrintTo(QPrinter* printer);
+    // Prints on the default printer without asking; a printer that is
+    // missing or refuses is said in a message. True when printed.
+    bool PrintDirect() { return OnFilePrint(false); }
     bool IsPrinting() const { return m_pPrinter != nullptr; }
     QPrinter* GetPrinter() const { return m_pPrinter; }
 
@@ -49,7 +53,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-    void OnFilePrint(bool withDialog);
+    bool OnFilePrint(bool withDialog);
     void OnFilePrintPreview();
 
 private:
@@ -77,7 +81,8 @@ public:
     CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // A change shows in the window titles (the desktop's modified mark).
+    void SetModifiedFlag(bool modified = true);
 
     void AddView(CView* view);
     void RemoveView(CView* view);
@@ -120,7 +125,15 @@ private:
 // kind of window, and its document string (fields separated by "\n").
 class CDocTemplate : public CCmdTarget {
 public:
-    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+    enum DocStringIndex {
+        windowTitle,
+        docName,
+        fileNewName,
+        filterName,
+        filterExt,
+        regFileTypeId,
+        regFileTypeName
+    };
     using DocFactory = std::function<CDocument*()>;
     using FrameFactory = std::function<CMDIChildWnd*()>;
     using ViewFactory = std::function<CView*()>;
@@ -161,12 +174,21 @@ bool AfxDoPromptFileName(QString& path, bool open, CDocTemplate* tmpl);
 class QPlainTextEdit;
 
 // A view that is a read-only text, printable as it stands.
+// Sets up every printer the print commands make (tests print to a PDF).
+using PrinterSetup = std::function<void(QPrinter&)>;
+PrinterSetup AfxSetPrinterSetup(PrinterSetup setup);
+
 class CEditView : public CView {
     Q_OBJECT
 public:
     explicit CEditView(QWidget* parent = nullptr);
     QPlainTextEdit* GetEditCtrl() const { return m_pEdit; }
     void OnDraw(QPainter* painter) override;
+
+    // The printed text: the control's font at this size, lines kept whole.
+    static constexpr double kPrintPointSize = 9.0;
+    QFont PrintFont() const;
+    int LinesPerPage(QPrinter* printer) const;
 
 private:
     QPlainTextEdit* m_pEdit;

@@ -15,61 +15,53 @@
 
 // ---------------------------------------------------------- CMDIChildWnd
 
-CMDIChildWnd::CMDIChildWnd(QWidget* parent) : QMdiSubWindow(parent)
-{
+CMDIChildWnd::CMDIChildWnd(QWidget* parent) : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
 CMDIChildWnd::~CMDIChildWnd() = default;
 
-void CMDIChildWnd::SetView(CView* view)
-{
+void CMDIChildWnd::SetView(CView* view) {
     m_pView = view;
     setWidget(view);
 }
 
-CDocument* CMDIChildWnd::GetActiveDocument() const
-{
+CDocument* CMDIChildWnd::GetActiveDocument() const {
     return m_pView ? m_pView->GetDocument() : nullptr;
 }
 
-void CMDIChildWnd::OnUpdateFrameTitle()
-{
+void CMDIChildWnd::OnUpdateFrameTitle() {
     CDocument* doc = GetActiveDocument();
-    if (!doc)
-        return;
+    if (!doc) return;
     const std::vector<CMDIChildWnd*> frames = doc->GetFrames();
     QString title = doc->GetTitle();
     if (frames.size() > 1) {
         const auto it = std::find(frames.begin(), frames.end(), this);
         title += QStringLiteral(":%1").arg(it - frames.begin() + 1);
     }
-    setWindowTitle(title);
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(doc->IsModified());
+    if (AfxGetApp()) AfxGetApp()->OnFrameTitleChanged(this);
 }
 
-void CMDIChildWnd::CloseFromDocument()
-{
+void CMDIChildWnd::CloseFromDocument() {
     m_bForceClose = true;
     close();
 }
 
-bool CMDIChildWnd::OnCmdMsg(int id, CCmdUI* ui)
-{
-    if (m_pView && m_pView->OnCmdMsg(id, ui))
-        return true;
+bool CMDIChildWnd::OnCmdMsg(int id, CCmdUI* ui) {
+    if (m_pView && m_pView->OnCmdMsg(id, ui)) return true;
     return CCmdTarget::OnCmdMsg(id, ui);
 }
 
-void CMDIChildWnd::closeEvent(QCloseEvent* event)
-{
+void CMDIChildWnd::closeEvent(QCloseEvent* event) {
     CDocument* doc = GetActiveDocument();
     if (!m_bForceClose && doc && !doc->CanCloseFrame(this)) {
         event->ignore();
         return;
     }
     QMdiSubWindow::closeEvent(event);
-    if (!event->isAccepted())
-        return;
+    if (!event->isAccepted()) return;
     if (doc && m_pView) {
         doc->RemoveView(m_pView);
         doc->OnFrameClosed(this);
@@ -78,8 +70,7 @@ void CMDIChildWnd::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------- CMDIFrameWnd
 
-CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : QMainWindow(parent), m_pMdiArea(new QMdiArea(this))
-{
+CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : QMainWindow(parent), m_pMdiArea(new QMdiArea(this)) {
     m_pMdiArea->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(m_pMdiArea);
     OnCommand(ID_WINDOW_NEW, [this] { OnWindowNew(); });
@@ -96,45 +87,35 @@ CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : QMainWindow(parent), m_pMdiArea(ne
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMDIFrameWnd::UpdateCmdUI);
 }
 
-CMDIFrameWnd::~CMDIFrameWnd()
-{
-    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == this)
-        AfxGetApp()->m_pMainWnd = nullptr;
+CMDIFrameWnd::~CMDIFrameWnd() {
+    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == this) AfxGetApp()->m_pMainWnd = nullptr;
 }
 
-CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
-{
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
     // currentSubWindow, unlike activeSubWindow, also answers while the main
     // window itself is not the active window.
     return qobject_cast<CMDIChildWnd*>(m_pMdiArea->currentSubWindow());
 }
 
-CDocument* CMDIFrameWnd::GetActiveDocument() const
-{
+CDocument* CMDIFrameWnd::GetActiveDocument() const {
     CMDIChildWnd* child = MDIGetActive();
     return child ? child->GetActiveDocument() : nullptr;
 }
 
-CView* CMDIFrameWnd::GetActiveView() const
-{
+CView* CMDIFrameWnd::GetActiveView() const {
     CMDIChildWnd* child = MDIGetActive();
     return child ? child->GetActiveView() : nullptr;
 }
 
-void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
-{
-    m_pMdiArea->setActiveSubWindow(child);
-}
+void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child) { m_pMdiArea->setActiveSubWindow(child); }
 
-void AfxSplitMenuText(const QString& menuText, QString& text, QString& accelerator)
-{
+void AfxSplitMenuText(const QString& menuText, QString& text, QString& accelerator) {
     const qsizetype tab = menuText.indexOf(QLatin1Char('\t'));
     text = tab < 0 ? menuText : menuText.left(tab);
     accelerator = tab < 0 ? QString() : menuText.mid(tab + 1);
 }
 
-QAction* CMDIFrameWnd::AddCommand(int id, const QString& menuText)
-{
+QAction* CMDIFrameWnd::AddCommand(int id, const QString& menuText) {
     QString text;
     QString accelerator;
     AfxSplitMenuText(menuText, text, accelerator);
@@ -150,8 +131,7 @@ QAction* CMDIFrameWnd::AddCommand(int id, const QString& menuText)
         const qsizetype nl = prompt.indexOf(QLatin1Char('\n'));
         action->setStatusTip(nl < 0 ? prompt : prompt.left(nl));
         QString tip = nl < 0 ? QString(text).remove(QLatin1Char('&')) : prompt.mid(nl + 1);
-        if (!accelerator.isEmpty())
-            tip += QStringLiteral(" (%1)").arg(accelerator);
+        if (!accelerator.isEmpty()) tip += QStringLiteral(" (%1)").arg(accelerator);
         action->setToolTip(tip);
     }
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
@@ -160,34 +140,39 @@ QAction* CMDIFrameWnd::AddCommand(int id, const QString& menuText)
     return action;
 }
 
-QMenu* CMDIFrameWnd::AddMenu(const QString& title)
-{
+QMenu* CMDIFrameWnd::AddMenu(const QString& title) {
     QMenu* menu = menuBar()->addMenu(title);
     connect(menu, &QMenu::aboutToShow, this, &CMDIFrameWnd::UpdateCmdUI);
     return menu;
 }
 
-CCmdUI CMDIFrameWnd::QueryCommand(int id)
-{
+CCmdUI CMDIFrameWnd::QueryCommand(int id) {
     CCmdUI ui(id);
-    if (!OnCmdMsg(id, &ui))
-        ui.m_bEnabled = false;
+    if (!OnCmdMsg(id, &ui)) ui.m_bEnabled = false;
     return ui;
 }
 
-bool CMDIFrameWnd::ExecuteCommand(int id)
-{
-    if (!QueryCommand(id).m_bEnabled)
+QAction* CMDIFrameWnd::FindCommand(int id) const {
+    QAction* action = m_actions.value(id);
+    if (!action) AfxUnknownId("command", id, "CMDIFrameWnd::FindCommand");
+    return action;
+}
+
+bool CMDIFrameWnd::ExecuteCommand(int id) {
+    CCmdUI ui(id);
+    const bool known = OnCmdMsg(id, &ui);
+    if (!known && !m_actions.contains(id)) {
+        AfxUnknownId("command", id, "CMDIFrameWnd::ExecuteCommand");
         return false;
+    }
+    if (!known || !ui.m_bEnabled) return false;
     const bool handled = OnCmdMsg(id, nullptr);
     // The main window may be on its way out after File Exit.
-    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == this)
-        UpdateCmdUI();
+    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == this) UpdateCmdUI();
     return handled;
 }
 
-void CMDIFrameWnd::UpdateCmdUI()
-{
+void CMDIFrameWnd::UpdateCmdUI() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         const CCmdUI ui = QueryCommand(it.key());
         QAction* action = it.value();
@@ -199,17 +184,13 @@ void CMDIFrameWnd::UpdateCmdUI()
     }
 }
 
-bool CMDIFrameWnd::OnCmdMsg(int id, CCmdUI* ui)
-{
-    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(id, ui))
-        return true;
-    if (CCmdTarget::OnCmdMsg(id, ui))
-        return true;
+bool CMDIFrameWnd::OnCmdMsg(int id, CCmdUI* ui) {
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(id, ui)) return true;
+    if (CCmdTarget::OnCmdMsg(id, ui)) return true;
     return AfxGetApp() && AfxGetApp()->OnCmdMsg(id, ui);
 }
 
-void CMDIFrameWnd::OnWindowNew()
-{
+void CMDIFrameWnd::OnWindowNew() {
     CMDIChildWnd* active = MDIGetActive();
     CDocument* doc = active ? active->GetActiveDocument() : nullptr;
     CDocTemplate* tmpl = active ? active->GetTemplate() : nullptr;
@@ -221,14 +202,12 @@ void CMDIFrameWnd::OnWindowNew()
         tmpl->InitialUpdateFrame(frame, doc);
 }
 
-void CMDIFrameWnd::closeEvent(QCloseEvent* event)
-{
+void CMDIFrameWnd::closeEvent(QCloseEvent* event) {
     CWinApp* app = AfxGetApp();
     if (app && !app->SaveAllModified()) {
         event->ignore();
         return;
     }
-    if (app)
-        app->CloseAllDocuments();
+    if (app) app->CloseAllDocuments();
     QMainWindow::closeEvent(event);
 }

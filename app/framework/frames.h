@@ -59,12 +59,16 @@ public:
     // after a tab ("&Verify Layout\tF7"); the prompt comes from the string
     // table ("status text\ntool tip").
     QAction* AddCommand(int id, const QString& menuText);
-    QAction* FindCommand(int id) const { return m_actions.value(id); }
+    // The action of a command made by AddCommand; an id without one is an
+    // unknown id (see AfxUnknownId).
+    QAction* FindCommand(int id) const;
     const QHash<int, QAction*>& Commands() const { return m_actions; }
     // A menu whose items are brought up to date when it is shown.
     QMenu* AddMenu(const QString& title);
 
-    // Runs the command when it is enabled; true when something took it.
+    // Runs the command when it is enabled; true when something took it. An id
+    // that is neither a command of the frame nor known to a target on the
+    // route is an unknown id.
     bool ExecuteCommand(int id);
     // Asks the route for a command's state; disabled when nobody takes it.
     CCmdUI QueryCommand(int id);

@@ -14,6 +14,9 @@ using MessageBoxHandler = std::function<int(const QString& text, unsigned flags)
 
 int AfxMessageBox(const QString& text, unsigned flags = MB_OK);
 int AfxMessageBox(int stringId, unsigned flags = MB_OK);
+// How many boxes have been shown so far (a caller's own message can give way
+// to one that already said why).
+unsigned AfxMessageBoxCount();
 
 // Installs a handler; an empty one restores the QMessageBox. Returns the old one.
 MessageBoxHandler AfxSetMessageBoxHandler(MessageBoxHandler handler);

@@ -43,7 +43,8 @@ public:
     ~CPropListCtrl() override;
 
     // List helpers in the manner of a report list.
-    int InsertColumn(int column, const QString& heading, Qt::Alignment align = Qt::AlignLeft, int width = -1);
+    int InsertColumn(int column, const QString& heading, Qt::Alignment align = Qt::AlignLeft,
+                     int width = -1);
     int InsertItem(int row, const QString& text);
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;

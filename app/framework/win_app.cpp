@@ -11,27 +11,24 @@
 namespace {
 CWinApp* g_app = nullptr;
 
-bool isSwitch(const QString& arg, const char* name)
-{
+bool isSwitch(const QString& arg, const char* name) {
     return arg.size() > 1 && (arg[0] == QLatin1Char('-') || arg[0] == QLatin1Char('/')) &&
            arg.mid(1).compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 }  // namespace
 
-CWinApp* AfxGetApp()
-{
-    return g_app;
-}
+CWinApp* AfxGetApp() { return g_app; }
 
-CMDIFrameWnd* AfxGetMainWnd()
-{
-    return g_app ? g_app->m_pMainWnd : nullptr;
-}
+CMDIFrameWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 
 // ----------------------------------------------------- CCommandLineInfo
 
-void CCommandLineInfo::ParseCommandLine(const QStringList& args)
-{
+void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        m_bShowHelp = true;
+        m_nShellCommand = FileNothing;
+        return;
+    }
     QStringList rest = args;
     // The registration and automation switches: whole arguments, last only.
     if (!rest.isEmpty()) {
@@ -44,8 +41,7 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args)
             m_bRunAutomated = true;
         else if (isSwitch(last, "Embedding"))
             m_bRunEmbedded = true;
-        if (m_nShellCommand != FileNew || m_bRunAutomated || m_bRunEmbedded)
-            rest.removeLast();
+        if (m_nShellCommand != FileNew || m_bRunAutomated || m_bRunEmbedded) rest.removeLast();
     }
     bool print = false;
     for (const QString& arg : rest) {
@@ -54,8 +50,7 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args)
         else if (m_strFileName.isEmpty())
             m_strFileName = arg;
     }
-    if (m_nShellCommand == AppRegister || m_nShellCommand == AppUnregister)
-        return;
+    if (m_nShellCommand == AppRegister || m_nShellCommand == AppUnregister) return;
     if (m_bRunAutomated || m_bRunEmbedded)
         m_nShellCommand = m_strFileName.isEmpty() ? AppAutomation : FileOpen;
     else if (!m_strFileName.isEmpty())
@@ -66,38 +61,32 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args)
 
 // ------------------------------------------------------ CRecentFileList
 
-void CRecentFileList::Add(const QString& path)
-{
+void CRecentFileList::Add(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     m_files.removeAll(full);
     m_files.prepend(full);
-    while (m_files.size() > m_nMaxSize)
-        m_files.removeLast();
+    while (m_files.size() > m_nMaxSize) m_files.removeLast();
     WriteList();
 }
 
-void CRecentFileList::Remove(int index)
-{
+void CRecentFileList::Remove(int index) {
     if (index >= 0 && index < m_files.size()) {
         m_files.removeAt(index);
         WriteList();
     }
 }
 
-void CRecentFileList::ReadList()
-{
+void CRecentFileList::ReadList() {
     QSettings settings;
     settings.beginGroup(QStringLiteral("Recent File List"));
     m_files.clear();
     for (int i = 1; i <= m_nMaxSize; ++i) {
         const QString path = settings.value(QStringLiteral("File%1").arg(i)).toString();
-        if (!path.isEmpty())
-            m_files << path;
+        if (!path.isEmpty()) m_files << path;
     }
 }
 
-void CRecentFileList::WriteList() const
-{
+void CRecentFileList::WriteList() const {
     QSettings settings;
     settings.beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= m_nMaxSize; ++i) {
@@ -111,98 +100,81 @@ void CRecentFileList::WriteList() const
 
 // -------------------------------------------------------------- CWinApp
 
-CWinApp::CWinApp(const QString& appName) : m_strAppName(appName)
-{
+CWinApp::CWinApp(const QString& appName) : m_strAppName(appName) {
     g_app = this;
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
-    OnCommandRange(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 8, [this](int id) { OnOpenRecentFile(id); });
+    OnCommandRange(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 8,
+                   [this](int id) { OnOpenRecentFile(id); });
     OnUpdateCommandRange(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 8, [this](CCmdUI* ui) {
-        ui->Enable(m_pRecentFileList && ui->m_nID - ID_FILE_MRU_FILE1 < m_pRecentFileList->GetSize());
+        ui->Enable(m_pRecentFileList &&
+                   ui->m_nID - ID_FILE_MRU_FILE1 < m_pRecentFileList->GetSize());
     });
     OnCommand(ID_APP_EXIT, [this] {
-        if (m_pMainWnd)
-            m_pMainWnd->close();
+        if (m_pMainWnd) m_pMainWnd->close();
     });
 }
 
-CWinApp::~CWinApp()
-{
+CWinApp::~CWinApp() {
     m_templates.clear();
-    if (g_app == this)
-        g_app = nullptr;
+    if (g_app == this) g_app = nullptr;
 }
 
-int CWinApp::ExitInstance()
-{
-    if (m_pRecentFileList)
-        m_pRecentFileList->WriteList();
+int CWinApp::ExitInstance() {
+    if (m_pRecentFileList) m_pRecentFileList->WriteList();
     return 0;
 }
 
-void CWinApp::SetRegistryKey(const QString& organisation)
-{
+void CWinApp::SetRegistryKey(const QString& organisation) {
     m_strRegistryKey = organisation;
     QCoreApplication::setOrganizationName(organisation);
     QCoreApplication::setApplicationName(m_strAppName);
 }
 
-QVariant CWinApp::GetProfileValue(const QString& section, const QString& entry, const QVariant& def) const
-{
+QVariant CWinApp::GetProfileValue(const QString& section, const QString& entry,
+                                  const QVariant& def) const {
     QSettings settings;
     return settings.value(section + QLatin1Char('/') + entry, def);
 }
 
-void CWinApp::WriteProfileValue(const QString& section, const QString& entry, const QVariant& value) const
-{
+void CWinApp::WriteProfileValue(const QString& section, const QString& entry,
+                                const QVariant& value) const {
     QSettings settings;
     settings.setValue(section + QLatin1Char('/') + entry, value);
 }
 
-void CWinApp::LoadStdProfileSettings(int maxMRU)
-{
+void CWinApp::LoadStdProfileSettings(int maxMRU) {
     m_pRecentFileList = std::make_unique<CRecentFileList>(maxMRU);
     m_pRecentFileList->ReadList();
 }
 
-void CWinApp::AddToRecentFileList(const QString& path)
-{
-    if (m_pRecentFileList)
-        m_pRecentFileList->Add(path);
+void CWinApp::AddToRecentFileList(const QString& path) {
+    if (m_pRecentFileList) m_pRecentFileList->Add(path);
 }
 
-void CWinApp::AddDocTemplate(CDocTemplate* tmpl)
-{
-    m_templates.emplace_back(tmpl);
-}
+void CWinApp::AddDocTemplate(CDocTemplate* tmpl) { m_templates.emplace_back(tmpl); }
 
-CDocTemplate* CWinApp::FindTemplate(int resourceId) const
-{
+CDocTemplate* CWinApp::FindTemplate(int resourceId) const {
     for (const auto& t : m_templates)
-        if (t->GetResourceId() == resourceId)
-            return t.get();
+        if (t->GetResourceId() == resourceId) return t.get();
     return nullptr;
 }
 
-CDocument* CWinApp::OpenDocumentFile(const QString& path)
-{
+CDocument* CWinApp::OpenDocumentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     // An open document is brought to the front instead of opened twice.
     for (const auto& t : m_templates)
         for (CDocument* doc : t->GetDocuments())
             if (doc->GetPathName() == full) {
                 const auto frames = doc->GetFrames();
-                if (!frames.empty() && m_pMainWnd)
-                    m_pMainWnd->MDIActivate(frames.front());
+                if (!frames.empty() && m_pMainWnd) m_pMainWnd->MDIActivate(frames.front());
                 return doc;
             }
     // The first template that makes new files and matches the extension.
     CDocTemplate* chosen = nullptr;
     for (const auto& t : m_templates) {
-        if (t->GetDocString(CDocTemplate::fileNewName).isEmpty())
-            continue;
-        if (!chosen)
-            chosen = t.get();
+        if (t->GetDocString(CDocTemplate::fileNewName).isEmpty()) continue;
+        if (!chosen) chosen = t.get();
         const QString ext = t->GetDocString(CDocTemplate::filterExt);
         if (!ext.isEmpty() && full.endsWith(ext, Qt::CaseInsensitive)) {
             chosen = t.get();
@@ -212,8 +184,7 @@ CDocument* CWinApp::OpenDocumentFile(const QString& path)
     return chosen ? chosen->OpenDocumentFile(full) : nullptr;
 }
 
-void CWinApp::OnFileNew()
-{
+void CWinApp::OnFileNew() {
     for (const auto& t : m_templates)
         if (!t->GetDocString(CDocTemplate::fileNewName).isEmpty()) {
             t->OpenDocumentFile(QString());
@@ -221,8 +192,7 @@ void CWinApp::OnFileNew()
         }
 }
 
-void CWinApp::OnFileOpen()
-{
+void CWinApp::OnFileOpen() {
     CDocTemplate* tmpl = nullptr;
     for (const auto& t : m_templates)
         if (!t->GetDocString(CDocTemplate::fileNewName).isEmpty()) {
@@ -230,48 +200,41 @@ void CWinApp::OnFileOpen()
             break;
         }
     QString path;
-    if (AfxDoPromptFileName(path, true, tmpl))
-        OpenDocumentFile(path);
+    if (AfxDoPromptFileName(path, true, tmpl)) OpenDocumentFile(path);
 }
 
-void CWinApp::OnOpenRecentFile(int id)
-{
+void CWinApp::OnOpenRecentFile(int id) {
     const int index = id - ID_FILE_MRU_FILE1;
-    if (!m_pRecentFileList || index >= m_pRecentFileList->GetSize())
-        return;
-    if (!OpenDocumentFile((*m_pRecentFileList)[index]))
-        m_pRecentFileList->Remove(index);
+    if (!m_pRecentFileList || index >= m_pRecentFileList->GetSize()) return;
+    if (!OpenDocumentFile((*m_pRecentFileList)[index])) m_pRecentFileList->Remove(index);
 }
 
-bool CWinApp::ProcessShellCommand(const CCommandLineInfo& info)
-{
+bool CWinApp::ProcessShellCommand(const CCommandLineInfo& info) {
     switch (info.m_nShellCommand) {
-    case CCommandLineInfo::FileNew: OnFileNew(); return true;
-    case CCommandLineInfo::FileOpen: return OpenDocumentFile(info.m_strFileName) != nullptr;
-    case CCommandLineInfo::FilePrint: {
-        CDocument* doc = OpenDocumentFile(info.m_strFileName);
-        if (!doc)
-            return false;
-        if (!doc->GetViews().empty())
-            doc->GetViews().front()->OnCmdMsg(ID_FILE_PRINT_DIRECT, nullptr);
-        doc->OnCloseDocument();
-        return false;  // printed: nothing more to show
-    }
-    default: return true;
+        case CCommandLineInfo::FileNew:
+            OnFileNew();
+            return true;
+        case CCommandLineInfo::FileOpen:
+            return OpenDocumentFile(info.m_strFileName) != nullptr;
+        case CCommandLineInfo::FilePrint: {
+            CDocument* doc = OpenDocumentFile(info.m_strFileName);
+            if (!doc) return false;
+            m_bShellPrinted = !doc->GetViews().empty() && doc->GetViews().front()->PrintDirect();
+            doc->OnCloseDocument();
+            return false;  // printed: nothing more to show
+        }
+        default:
+            return true;
     }
 }
 
-bool CWinApp::SaveAllModified()
-{
+bool CWinApp::SaveAllModified() {
     for (const auto& t : m_templates)
         for (CDocument* doc : std::vector<CDocument*>(t->GetDocuments()))
-            if (!doc->SaveModified())
-                return false;
+            if (!doc->SaveModified()) return false;
     return true;
 }
 
-void CWinApp::CloseAllDocuments()
-{
-    for (const auto& t : m_templates)
-        t->CloseAllDocuments();
+void CWinApp::CloseAllDocuments() {
+    for (const auto& t : m_templates) t->CloseAllDocuments();
 }

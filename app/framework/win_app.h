@@ -9,6 +9,7 @@
 
 class CDocTemplate;
 class CDocument;
+class CMDIChildWnd;
 class CMDIFrameWnd;
 
 // What the command line asks for. Switches ("-" or "/" and a name, in any
@@ -16,7 +17,15 @@ class CMDIFrameWnd;
 // last one, so a file path that ends in "/regserver" still opens as a file.
 class CCommandLineInfo {
 public:
-    enum ShellCommand { FileNew, FileOpen, FilePrint, FileNothing, AppRegister, AppUnregister, AppAutomation };
+    enum ShellCommand {
+        FileNew,
+        FileOpen,
+        FilePrint,
+        FileNothing,
+        AppRegister,
+        AppUnregister,
+        AppAutomation
+    };
 
     void ParseCommandLine(const QStringList& args);  // without the program name
 
@@ -24,6 +33,7 @@ public:
     QString m_strFileName;
     bool m_bRunAutomated = false;
     bool m_bRunEmbedded = false;
+    bool m_bShowHelp = false;  // "--help" or "-h": the usage text, nothing else
 };
 
 // The most recently used files, kept in the settings ("Recent File List",
@@ -53,12 +63,16 @@ public:
 
     virtual bool InitInstance() { return true; }
     virtual int ExitInstance();
+    // A child window's title or modified mark has changed.
+    virtual void OnFrameTitleChanged(CMDIChildWnd*) {}
 
     const QString& GetAppName() const { return m_strAppName; }
     void SetRegistryKey(const QString& organisation);
     const QString& GetRegistryKey() const { return m_strRegistryKey; }
-    QVariant GetProfileValue(const QString& section, const QString& entry, const QVariant& def = {}) const;
-    void WriteProfileValue(const QString& section, const QString& entry, const QVariant& value) const;
+    QVariant GetProfileValue(const QString& section, const QString& entry,
+                             const QVariant& def = {}) const;
+    void WriteProfileValue(const QString& section, const QString& entry,
+                           const QVariant& value) const;
 
     void LoadStdProfileSettings(int maxMRU);
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
@@ -75,6 +89,8 @@ public:
     void OnFileOpen();
     void OnOpenRecentFile(int id);
     bool ProcessShellCommand(const CCommandLineInfo& info);
+    // Whether the command line's print (-p FILE) printed.
+    bool ShellPrinted() const { return m_bShellPrinted; }
     // Asks to save every modified document; false when the user cancelled.
     bool SaveAllModified();
     void CloseAllDocuments();
@@ -84,6 +100,7 @@ private:
     QString m_strRegistryKey;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    bool m_bShellPrinted = false;
 };
 
 CWinApp* AfxGetApp();

@@ -28,7 +28,7 @@ bool CFluidModel::IsConfirmed(int fluidClass) const {
     return false;
 }
 
-std::vector<FluidComponent> ReadFluidCatalogue(const QString &path) {
+std::vector<FluidComponent> ReadFluidCatalogue(const QString& path) {
     std::vector<FluidComponent> list;
     if (path.isEmpty()) return list;
     QFile file(path);
@@ -58,15 +58,15 @@ std::vector<FluidComponent> ReadFluidCatalogue(const QString &path) {
 }
 
 QString FluidCataloguePath() {
-    const CSystemSettings *s = AppSettings();
-    return (s ? s->GetProgramDir() : QStringLiteral("./")) + QStringLiteral("fluidcomps.txt");
+    const CSystemSettings* s = AppSettings();
+    return (s ? s->GetDataDir() : QStringLiteral("./")) + QStringLiteral("fluidcomps.txt");
 }
 
 std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catalogue,
-                                               const std::vector<FluidComponent> &document) {
-    for (const FluidComponent &d : document) {
+                                               const std::vector<FluidComponent>& document) {
+    for (const FluidComponent& d : document) {
         auto it = std::find_if(catalogue.begin(), catalogue.end(),
-                               [&d](const FluidComponent &c) { return c.compid == d.compid; });
+                               [&d](const FluidComponent& c) { return c.compid == d.compid; });
         if (it == catalogue.end()) {
             catalogue.push_back(d);
             continue;
@@ -78,9 +78,9 @@ std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catal
     return catalogue;
 }
 
-std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent> &rows) {
+std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent>& rows) {
     std::vector<FluidComponent> kept;
-    for (const FluidComponent &c : rows)
+    for (const FluidComponent& c : rows)
         if (c.IsUsable() && c.fraction > 0) kept.push_back(c);
     return kept;
 }

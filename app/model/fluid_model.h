@@ -20,10 +20,10 @@ public:
     void Set(float gasDensity, float oilDensity, float gasOilRatio, float waterCut);
 
     bool confirmed = false;
-    float gas_density = 0.800923f;    // kg/Sm3
-    float oil_density = 778.87164f;   // kg/Sm3
-    float gas_oil_ratio = 195.91873f; // Sm3/Sm3
-    float water_cut = 0.0f;           // percent, 0..100
+    float gas_density = 0.800923f;     // kg/Sm3
+    float oil_density = 778.87164f;    // kg/Sm3
+    float gas_oil_ratio = 195.91873f;  // Sm3/Sm3
+    float water_cut = 0.0f;            // percent, 0..100
 };
 
 // Liquid density marks of a component.
@@ -31,12 +31,12 @@ inline float NoLiquidDensity() { return std::numeric_limits<float>::quiet_NaN();
 constexpr float LIQUID_DENSITY_MUST_BE_ENTERED = -1.0f;
 
 struct FluidComponent {
-    QString compid;        // catalogue identifier, the key rows are matched by
+    QString compid;  // catalogue identifier, the key rows are matched by
     QString name;
-    int32_t model_idx = 0; // index in the library's component model; 0 unknown
-    float mole_weight = 0; // g/mol
+    int32_t model_idx = 0;                     // index in the library's component model; 0 unknown
+    float mole_weight = 0;                     // g/mol
     float liquid_density = NoLiquidDensity();  // kg/m3; NaN none, -1 must be entered
-    float fraction = 0;    // mole percent; 0 = not part of the gas
+    float fraction = 0;                        // mole percent; 0 = not part of the gas
 
     // model index > 0, mole weight > 0, density none or positive.
     bool IsUsable() const;
@@ -53,25 +53,25 @@ struct FluidComponentList {
 // document's black oil and component list.
 class CFluidModel {
 public:
-    CFluidModel(CBlackOilModel &blackOil, FluidComponentList &components)
+    CFluidModel(CBlackOilModel& blackOil, FluidComponentList& components)
         : m_blackOil(&blackOil), m_components(&components) {}
 
     // Class 0: black oil confirmed; class 1: components confirmed; else false.
     bool IsConfirmed(int fluidClass) const;
 
-    CBlackOilModel &BlackOil() const { return *m_blackOil; }
-    FluidComponentList &Components() const { return *m_components; }
+    CBlackOilModel& BlackOil() const { return *m_blackOil; }
+    FluidComponentList& Components() const { return *m_components; }
 
 private:
-    CBlackOilModel *m_blackOil;
-    FluidComponentList *m_components;
+    CBlackOilModel* m_blackOil;
+    FluidComponentList* m_components;
 };
 
 // Reads the component catalogue: per line compid, model index, mole weight,
 // liquid density ("-" none, "+" must be entered, or kg/m3), name. Lines
 // starting with "#" or blank are skipped, malformed lines add nothing. A
 // missing file or an empty path gives an empty catalogue.
-std::vector<FluidComponent> ReadFluidCatalogue(const QString &path);
+std::vector<FluidComponent> ReadFluidCatalogue(const QString& path);
 // Program directory + "fluidcomps.txt".
 QString FluidCataloguePath();
 
@@ -80,9 +80,9 @@ QString FluidCataloguePath();
 // density and fraction over the catalogue entry; document components the
 // catalogue lacks are appended as they are.
 std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catalogue,
-                                               const std::vector<FluidComponent> &document);
+                                               const std::vector<FluidComponent>& document);
 // What a confirmed composition keeps of the dialog's rows: the usable ones
 // with a fraction above 0, in order.
-std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent> &rows);
+std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent>& rows);
 
 #endif

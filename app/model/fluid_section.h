@@ -7,7 +7,7 @@
 #include <libxml/tree.h>
 
 // FileSection callbacks; user_data is a CFluidModel.
-void SaveFluidSection(void *user_data, xmlNodePtr section);
-void LoadFluidSection(void *user_data, xmlNodePtr section);
+void SaveFluidSection(void* user_data, xmlNodePtr section);
+void LoadFluidSection(void* user_data, xmlNodePtr section);
 
 #endif

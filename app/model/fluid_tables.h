@@ -16,14 +16,14 @@
 // of 0 or less, a 31st component, or a density still to be entered are
 // refused with IDS_COMPOSITION_ERROR and the reason in warning.
 // Throws ValidationError.
-COMPREC BuildComposition(const std::vector<FluidComponent> &components, QString &warning);
+COMPREC BuildComposition(const std::vector<FluidComponent>& components, QString& warning);
 
 // Writes the standard-condition words, scales the inlet rates and fills the
 // tables for fluid class 0 (black oil) or 1 (composition). A failure throws
 // ValidationError (object 0) after appending the library's message, or the
 // reason, to warning.
-void BuildFluidTables(orvane::ReleaseInput &input, int fluidClass, float gasDensity, float oilDensity,
-                      float gasOilRatio, float waterCut, const std::vector<FluidComponent> &components,
-                      QString &warning);
+void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDensity,
+                      float oilDensity, float gasOilRatio, float waterCut,
+                      const std::vector<FluidComponent>& components, QString& warning);
 
 #endif

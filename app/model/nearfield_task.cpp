@@ -1,12 +1,10 @@
 #include "nearfield_task.h"
 
-void CNearFieldTask::Run()
-{
+void CNearFieldTask::Run() {
     m_model.Run({[this](int percent) { ReportProgress(percent); }, CancelFlag()});
 }
 
-NearfieldReport MakeNearfieldReport(const CNearFieldModel& model, bool prepared)
-{
+NearfieldReport MakeNearfieldReport(const CNearFieldModel& model, bool prepared) {
     const NearFieldSetup& setup = model.Setup();
     NearfieldReport report;
     report.prepared = prepared;
@@ -19,5 +17,6 @@ NearfieldReport MakeNearfieldReport(const CNearFieldModel& model, bool prepared)
     report.minute = setup.start_minute;
     report.hasResult = model.HasResult();
     report.boilingZoneRadius = model.ResultValue();
+    report.warning = model.Warning();
     return report;
 }

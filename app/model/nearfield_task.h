@@ -2,7 +2,7 @@
 // taken from a model.
 #pragma once
 
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 #include "report_text.h"
 #include "worker_task.h"
 

@@ -7,37 +7,37 @@
 
 namespace network {
 
-const char *const FLOW_INLET = FLOW_INLET_TYPE;
-const char *const FLOW_OUTLET = FLOW_OUTLET_TYPE;
-const char *const JUNCTION = JUNCTION_TYPE;
-const char *const PIPE_JOIN = PIPE_JOIN_TYPE;
-const char *const PIPELINE = PIPELINE_TYPE;
-const char *const SPILL_POINT = SPILL_POINT_TYPE;
-const char *const TEXT = TEXT_TYPE;
+const char* const FLOW_INLET = FLOW_INLET_TYPE;
+const char* const FLOW_OUTLET = FLOW_OUTLET_TYPE;
+const char* const JUNCTION = JUNCTION_TYPE;
+const char* const PIPE_JOIN = PIPE_JOIN_TYPE;
+const char* const PIPELINE = PIPELINE_TYPE;
+const char* const SPILL_POINT = SPILL_POINT_TYPE;
+const char* const TEXT = TEXT_TYPE;
 
-bool IsType(const diagram_object *obj, const char *typeName) {
+bool IsType(const diagram_object* obj, const char* typeName) {
     return obj && obj->type && obj->type->name && std::strcmp(obj->type->name, typeName) == 0;
 }
 
-const char *TypeName(const diagram_object *obj) {
+const char* TypeName(const diagram_object* obj) {
     return obj && obj->type && obj->type->name ? obj->type->name : "<void>";
 }
 
-double Value(diagram_object *obj, const char *field) {
-    auto is = [field](const char *name) { return std::strcmp(field, name) == 0; };
-    if (point_object *node = as_point_object(obj)) {
+double Value(diagram_object* obj, const char* field) {
+    auto is = [field](const char* name) { return std::strcmp(field, name) == 0; };
+    if (point_object* node = as_point_object(obj)) {
         if (is("depth")) return node->depth;
         if (is("flowrate")) return node->flowrate;
         if (is("temp")) return node->temp;
         if (is("pressure")) return node->pressure;
         if (is("closingtime")) return node->closingtime;
-    } else if (pipeline *p = as_pipeline(obj)) {
+    } else if (pipeline* p = as_pipeline(obj)) {
         if (is("length")) return p->length;
         if (is("diameter")) return p->diameter;
         if (is("roughness")) return p->roughness;
         if (is("heat_trans_coeff")) return p->heat_trans_coeff;
         if (is("amb_temp")) return p->amb_temp;
-    } else if (spill_point *s = as_spill_point(obj)) {
+    } else if (spill_point* s = as_spill_point(obj)) {
         if (is("depth")) return s->depth;
         if (is("distance")) return s->distance;
         if (is("diameter")) return s->diameter;

@@ -8,23 +8,23 @@ struct diagram_object;
 
 namespace network {
 
-extern const char *const FLOW_INLET;
-extern const char *const FLOW_OUTLET;
-extern const char *const JUNCTION;
-extern const char *const PIPE_JOIN;
-extern const char *const PIPELINE;
-extern const char *const SPILL_POINT;
-extern const char *const TEXT;
+extern const char* const FLOW_INLET;
+extern const char* const FLOW_OUTLET;
+extern const char* const JUNCTION;
+extern const char* const PIPE_JOIN;
+extern const char* const PIPELINE;
+extern const char* const SPILL_POINT;
+extern const char* const TEXT;
 
 // True when the object is of the named type.
-bool IsType(const diagram_object *obj, const char *typeName);
+bool IsType(const diagram_object* obj, const char* typeName);
 // Type name, or "<void>" for none.
-const char *TypeName(const diagram_object *obj);
+const char* TypeName(const diagram_object* obj);
 
 // A real field ("depth", "flowrate", "temp", "pressure", "length",
 // "diameter", "roughness", "heat_trans_coeff", "amb_temp", "distance",
 // "backpressure"), or "closingtime" (an integer field) as a double.
-double Value(diagram_object *obj, const char *field);
+double Value(diagram_object* obj, const char* field);
 
 }  // namespace network
 

@@ -1,7 +1,8 @@
 #include "plot_launch.h"
 
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 #include "release_model.h"
+#include "result_files.h"
 #include "system_settings.h"
 #include "units.h"
 
@@ -12,20 +13,24 @@
 #include <cstdio>
 
 // One rule for every result file of a scenario, the near-field model's.
-QString ResultBasePath(const QString &scenarioPath) { return CNearFieldModel::MakeBaseName(scenarioPath); }
+QString ResultBasePath(const QString& scenarioPath) {
+    return CNearFieldModel::MakeBaseName(scenarioPath);
+}
 
-QString ResultFilePath(const QString &scenarioPath, const char *ext) {
+QString ResultFilePath(const QString& scenarioPath, const char* ext) {
     return ResultBasePath(scenarioPath) + QLatin1String(ext);
 }
 
-bool HasResultFile(const QString &path) {
+bool HasResultFile(const QString& path) {
     const QFileInfo info(path);
     return info.exists() && info.isFile() && info.size() > 0;
 }
 
-bool WriteBranchNameFile(const QString &path, const CReleaseModel &model, diagram_data *diagram) {
-    // Each line is flushed as it is written, so a reader sees whole lines.
-    FILE *f = std::fopen(QFile::encodeName(path).constData(), "w");
+bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram) {
+    // Written aside and put in place whole, under the scenario's run lock.
+    CResultFiles files(ResultBasePath(path));
+    if (!files.IsLocked()) return false;
+    FILE* f = std::fopen(QFile::encodeName(files.StagedPath(path)).constData(), "w");
     if (!f) return false;
     bool ok = std::fputs("BranchNo Name\n", f) >= 0 && std::fflush(f) == 0;
     const int count = model.GetBranchCount();
@@ -37,32 +42,32 @@ bool WriteBranchNameFile(const QString &path, const CReleaseModel &model, diagra
                  static_cast<size_t>(line.size()) &&
              std::fflush(f) == 0;
     }
-    return std::fclose(f) == 0 && ok;
+    return std::fclose(f) == 0 && ok && files.Commit();
 }
 
-void CProcessLauncher::Start(const QString &program, const QStringList &arguments) {
+void CProcessLauncher::Start(const QString& program, const QStringList& arguments) {
     QProcess::startDetached(program, arguments);
 }
 
 namespace {
-CPlotLauncher *g_launcher = nullptr;
+CPlotLauncher* g_launcher = nullptr;
 }
 
-CPlotLauncher &PlotLauncher() {
+CPlotLauncher& PlotLauncher() {
     static CProcessLauncher processLauncher;
     return g_launcher ? *g_launcher : processLauncher;
 }
 
-void SetPlotLauncher(CPlotLauncher *launcher) { g_launcher = launcher; }
+void SetPlotLauncher(CPlotLauncher* launcher) { g_launcher = launcher; }
 
 QString PlotViewerPath() {
-    const CSystemSettings *settings = AppSettings();
+    const CSystemSettings* settings = AppSettings();
     const QString dir = settings ? settings->GetProgramDir() : QStringLiteral("./");
     return dir + QStringLiteral("Tessel");
 }
 
-void StartPlotViewer(const QString &scenarioPath, const char *ext, const CReleaseModel &model,
-                     diagram_data *diagram, int displayUnits) {
+void StartPlotViewer(const QString& scenarioPath, const char* ext, const CReleaseModel& model,
+                     diagram_data* diagram, int displayUnits) {
     // A branch-name file that cannot be written only costs the viewer its
     // names; the viewer starts all the same.
     WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, diagram);

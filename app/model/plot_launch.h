@@ -15,37 +15,39 @@ class CReleaseModel;
 
 // The path up to its extension: cut at the last "." that follows the last
 // "/" (a dot in a folder name is no extension), else the whole path.
-QString ResultBasePath(const QString &scenarioPath);
+QString ResultBasePath(const QString& scenarioPath);
 // The base path followed by ext (".$$$", ".plt", ".brn", ...).
-QString ResultFilePath(const QString &scenarioPath, const char *ext);
+QString ResultFilePath(const QString& scenarioPath, const char* ext);
 
 // True when the file exists and is not empty.
-bool HasResultFile(const QString &path);
+bool HasResultFile(const QString& path);
 
 // Writes the branch-name file: "BranchNo Name", then one line per entry
 // 0 .. NBR of the model's record (only 0 without one): the number, a blank
 // and the name (GetBranchName, else "<branch-i>"). Lines end with "\n".
-// False when the file could not be written completely.
-bool WriteBranchNameFile(const QString &path, const CReleaseModel &model, diagram_data *diagram);
+// The file replaces the previous one only when written whole (under the
+// scenario's run lock, result_files.h). False when it could not be written
+// completely, or while another run writes the scenario's results.
+bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram);
 
 // Starts the plot viewer as a separate process. The program replaces it by
 // the real start; tests by one that records the calls.
 class CPlotLauncher {
 public:
     virtual ~CPlotLauncher() = default;
-    virtual void Start(const QString &program, const QStringList &arguments) = 0;
+    virtual void Start(const QString& program, const QStringList& arguments) = 0;
 };
 
 // Starts the process without waiting for it; the result is not checked.
 class CProcessLauncher : public CPlotLauncher {
 public:
-    void Start(const QString &program, const QStringList &arguments) override;
+    void Start(const QString& program, const QStringList& arguments) override;
 };
 
 // The launcher in use (a CProcessLauncher unless one was installed). The
 // caller keeps ownership of an installed launcher; null restores the default.
-CPlotLauncher &PlotLauncher();
-void SetPlotLauncher(CPlotLauncher *launcher);
+CPlotLauncher& PlotLauncher();
+void SetPlotLauncher(CPlotLauncher* launcher);
 
 // The viewer beside the program: the program directory + "Tessel".
 QString PlotViewerPath();
@@ -54,7 +56,7 @@ QString PlotViewerPath();
 // with the result file (base path + ext) as one argument and "/unit=N" as
 // the next (N = 1 Metric, 2 English (US), 0 otherwise, from displayUnits,
 // the settings value).
-void StartPlotViewer(const QString &scenarioPath, const char *ext, const CReleaseModel &model,
-                     diagram_data *diagram, int displayUnits);
+void StartPlotViewer(const QString& scenarioPath, const char* ext, const CReleaseModel& model,
+                     diagram_data* diagram, int displayUnits);
 
 #endif

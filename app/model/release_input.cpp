@@ -5,7 +5,7 @@
 namespace orvane {
 
 ReleaseInput::ReleaseInput() {
-    std::memset(static_cast<ReleaseWords *>(this), 0, sizeof(ReleaseWords));
+    std::memset(static_cast<ReleaseWords*>(this), 0, sizeof(ReleaseWords));
     std::memset(branch_start_obj, 0, sizeof branch_start_obj);
     std::memset(branch_name_obj, 0, sizeof branch_name_obj);
     std::memset(junction_obj, 0, sizeof junction_obj);
@@ -20,7 +20,7 @@ ReleaseInput::ReleaseInput() {
     leak_amb_temp = 4.0f;
 }
 
-void ReleaseInput::SetResultFileName(const char *path) {
+void ReleaseInput::SetResultFileName(const char* path) {
     if (!path || !*path) {
         if (m_hasResultPath) m_resultPath.clear();
         return;
@@ -31,7 +31,7 @@ void ReleaseInput::SetResultFileName(const char *path) {
     m_hasResultPath = true;
 }
 
-const char *ReleaseInput::GetResultFileName(int32_t *length) {
+const char* ReleaseInput::GetResultFileName(int32_t* length) {
     if (!m_hasResultPath) {
         m_resultPath = "dummy.plt";
         m_resultPathCapacity = 255;
@@ -53,21 +53,22 @@ float ReleaseInput::ScaleInletRates(float rg, float ro, float gor, float w) {
 
 bool ReleaseInput::ScaleInletRatesByDensity(float beta, float rho) {
     if (!(beta >= 1e-7f)) return false;
-    const auto factor = static_cast<float>(static_cast<double>(rho) / (static_cast<double>(beta) * 86400.0));
+    const auto factor =
+        static_cast<float>(static_cast<double>(rho) / (static_cast<double>(beta) * 86400.0));
     for (int k = 0; k < net.NBR && k < MAX_BRANCHES; ++k) bnd.QIN[k] *= factor;
     return true;
 }
 
 ReleaseControl::ReleaseControl() {
-    std::memset(static_cast<::ReleaseControl *>(this), 0, sizeof(::ReleaseControl));
+    std::memset(static_cast<::ReleaseControl*>(this), 0, sizeof(::ReleaseControl));
     version = 2;
 }
 
-int32_t CallRelease(ReleaseInput &input, ReleaseControl &control, DischargeSummary &summary,
-                    ReleaseProgressFn callback, std::string &message) {
+int32_t CallRelease(ReleaseInput& input, ReleaseControl& control, DischargeSummary& summary,
+                    ReleaseProgressFn callback, std::string& message) {
     std::memset(&summary, 0, sizeof summary);
     int32_t pathLen = 0;
-    const char *path = input.GetResultFileName(&pathLen);
+    const char* path = input.GetResultFileName(&pathLen);
     ReleaseProgressFn cb = callback;
     int32_t ierr = 0;
     char msg[1025];

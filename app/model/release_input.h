@@ -43,24 +43,24 @@ public:
 
     // Branch b (0-based) number in IBJ at junction j (0-based), place k
     // (0-based): word 5 + j + 3k.
-    int32_t &IBJ(int j, int k) { return net.IBJ[j + 3 * k]; }
-    const int32_t &IBJ(int j, int k) const { return net.IBJ[j + 3 * k]; }
+    int32_t& IBJ(int j, int k) { return net.IBJ[j + 3 * k]; }
+    const int32_t& IBJ(int j, int k) const { return net.IBJ[j + 3 * k]; }
 
     // The addresses RELEASE reads (words 0, 20, 13565, 13612, 13617).
-    NETHDR *NetHeader() { return &net; }
-    BRREC *BranchData() { return br; }
-    BNDDAT *BoundaryData() { return &bnd; }
-    LEKDAT *LeakData() { return &lek; }
-    PVTBLK *PvtBlock() { return &pvt; }
+    NETHDR* NetHeader() { return &net; }
+    BRREC* BranchData() { return br; }
+    BNDDAT* BoundaryData() { return &bnd; }
+    LEKDAT* LeakData() { return &lek; }
+    PVTBLK* PvtBlock() { return &pvt; }
 
     // Result base path: an empty text empties a stored one. The buffer keeps
     // its capacity when a shorter path follows a longer one.
-    void SetResultFileName(const char *path);
+    void SetResultFileName(const char* path);
     // The stored path; "dummy.plt" when none was ever set. length (when
     // given) receives the text's length: RELEASE treats the path as a
     // fixed-length text and derives ".plt" and ".log" from its last three
     // characters, so it must never see the buffer's spare capacity.
-    const char *GetResultFileName(int32_t *length = nullptr);
+    const char* GetResultFileName(int32_t* length = nullptr);
     // Characters the path buffer holds without growing (255 after the
     // "dummy.plt" default, else the longest path stored so far).
     int32_t ResultPathCapacity() const { return m_resultPathCapacity; }
@@ -97,15 +97,15 @@ private:
 class ReleaseControl : public ::ReleaseControl {
 public:
     ReleaseControl();
-    ::ReleaseControl *Words() { return this; }
+    ::ReleaseControl* Words() { return this; }
 };
 
 // Word offsets of the library's part of the record, against the layout the
 // library reads.
 #define ORVANE_WORD(f) (offsetof(ReleaseWords, f) / 4)
 static_assert(sizeof(ReleaseWords) == 20104 * 4);
-static_assert(ORVANE_WORD(net.NBR) == 0 && ORVANE_WORD(net.NJUN) == 1 && ORVANE_WORD(net.NBJ) == 2 &&
-              ORVANE_WORD(net.IBJ) == 5);
+static_assert(ORVANE_WORD(net.NBR) == 0 && ORVANE_WORD(net.NJUN) == 1 &&
+              ORVANE_WORD(net.NBJ) == 2 && ORVANE_WORD(net.IBJ) == 5);
 static_assert(ORVANE_WORD(br) == 20 && ORVANE_WORD(br[1]) == 20 + 903 &&
               ORVANE_WORD(br[14].PIPE[99].ZEND) == 13564);
 static_assert(ORVANE_WORD(br[0].XBR0) == 21 && ORVANE_WORD(br[0].ZBR0) == 22 &&
@@ -127,8 +127,8 @@ static_assert(sizeof(::ReleaseControl) == 101 * 4 && offsetof(::ReleaseControl, 
 // summary, the result path with its text length, and the progress callback
 // (null for none). Returns IERR; message receives the library's text with
 // trailing blanks and NULs removed.
-int32_t CallRelease(ReleaseInput &input, ReleaseControl &control, DischargeSummary &summary,
-                    ReleaseProgressFn callback, std::string &message);
+int32_t CallRelease(ReleaseInput& input, ReleaseControl& control, DischargeSummary& summary,
+                    ReleaseProgressFn callback, std::string& message);
 
 }  // namespace orvane
 

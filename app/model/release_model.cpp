@@ -1,6 +1,7 @@
 #include "release_model.h"
 
 #include "fluid_tables.h"
+#include "network_check.h"
 #include "network_values.h"
 #include "system_settings.h"
 
@@ -19,11 +20,13 @@ namespace {
 
 constexpr float MIN_PIPELINE_LENGTH = 30.0f;  // m
 
-[[noreturn]] void fail(unsigned id, const diagram_object *obj) { throw ValidationError{id, obj ? obj->xref : 0}; }
+[[noreturn]] void fail(unsigned id, const diagram_object* obj) {
+    throw ValidationError{id, obj ? obj->xref : 0};
+}
 
 }  // namespace
 
-bool CReleaseModel::ByXref::operator()(const diagram_object *a, const diagram_object *b) const {
+bool CReleaseModel::ByXref::operator()(const diagram_object* a, const diagram_object* b) const {
     if (a->xref != b->xref) return a->xref < b->xref;
     return a < b;
 }
@@ -38,9 +41,10 @@ void CReleaseModel::SetFluidClass(int fluidClass) {
     m_upToDate = false;
 }
 
-bool CReleaseModel::ValidateNetwork(diagram_data *diagram, float gasDensity, float oilDensity, float gasOilRatio,
-                                    float waterCut, const std::vector<FluidComponent> &components,
-                                    const char *resultPath) {
+bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, float oilDensity,
+                                    float gasOilRatio, float waterCut,
+                                    const std::vector<FluidComponent>& components,
+                                    const char* resultPath) {
     m_validated = false;
     m_upToDate = false;
     m_input.reset();
@@ -49,25 +53,34 @@ bool CReleaseModel::ValidateNetwork(diagram_data *diagram, float gasDensity, flo
     m_diagram = diagram;
     m_pending.clear();
     m_traceLevel = 0;
-    m_trace = app_diagnostic_mode() != 0;
+    // One open of the trace file for the whole walk, closed when it ends.
+    m_trace.reset();
+    if (app_diagnostic_mode() != 0)
+        m_trace = std::make_unique<std::ofstream>(app_trace_path(), std::ios::app);
 
     try {
         try {
             m_input = std::make_unique<Record>();
-        } catch (const std::bad_alloc &) {
+        } catch (const std::bad_alloc&) {
             throw ValidationError{IDS_OUT_OF_MEMORY, 0};
         }
-        Record &in = *m_input;
+        Record& in = *m_input;
         in.SetResultFileName(resultPath);
 
-        if (!diagram || !diagram->layers || diagram->layers->len != 1) throw ValidationError{IDS_FILE_STRUCTURE, 0};
-        auto *lay = static_cast<layer *>(g_ptr_array_index(diagram->layers, 0));
+        if (!diagram || !diagram->layers || diagram->layers->len != 1)
+            throw ValidationError{IDS_FILE_STRUCTURE, 0};
+        auto* lay = static_cast<layer*>(g_ptr_array_index(diagram->layers, 0));
         // Every object gets its number before the walk, in drawing order, so
         // the sets below are ordered and the record can name every object.
-        for (GList *l = lay->objects; l; l = l->next) object_assign_xref(diagram, static_cast<diagram_object *>(l->data));
-        for (GList *l = lay->objects; l; l = l->next) m_pending.insert(static_cast<diagram_object *>(l->data));
+        for (GList* l = lay->objects; l; l = l->next)
+            object_assign_xref(diagram, static_cast<diagram_object*>(l->data));
+        for (GList* l = lay->objects; l; l = l->next)
+            m_pending.insert(static_cast<diagram_object*>(l->data));
+        // The library refuses a record with anything but numbers in it.
+        for (diagram_object* obj : m_pending) network::CheckFiniteValues(obj);
+        m_leakPlace = {};
 
-        diagram_object *outlet = FindObjectOfType(m_pending, network::FLOW_OUTLET);
+        diagram_object* outlet = FindObjectOfType(m_pending, network::FLOW_OUTLET);
         if (!outlet) throw ValidationError{IDS_NO_OUTLET_OR_NOT_TREE, 0};
         if (FindObjectOfType(m_pending, network::FLOW_OUTLET)) fail(IDS_ONE_OUTLET_ONLY, outlet);
         in.outlet_obj = outlet->xref;
@@ -77,48 +90,48 @@ bool CReleaseModel::ValidateNetwork(diagram_data *diagram, float gasDensity, flo
         ObjectSet first;
         if (CollectNeighbours(nullptr, outlet, first) != 1) fail(IDS_OUTLET_SINGLE_PIPE, outlet);
 
-        if (m_trace) {
-            std::ofstream trace(app_trace_path(), std::ios::app);
-            trace << "\n--- Parsing tree of pipeline branches: ---\n";
-        }
+        if (m_trace) *m_trace << "\n--- Parsing tree of pipeline branches: ---\n";
         TraceParse(outlet);
         ParseBranch(outlet, *first.begin(), 0.0f, static_cast<float>(Value(outlet, "depth")));
 
         if (in.leak_obj == 0) throw ValidationError{IDS_NO_LEAK, 0};
-        for (diagram_object *left : m_pending)
+        for (diagram_object* left : m_pending)
             if (!IsType(left, network::TEXT)) fail(IDS_NO_OUTLET_OR_NOT_TREE, left);
 
         ComputeBranchCoordinates(in.net.NBR - 1, 0.0f);
+        network::CheckLibraryLimits(in, m_leakPlace, m_control.TUSER);
 
-        BuildFluidTables(in, m_fluidClass, gasDensity, oilDensity, gasOilRatio, waterCut, components, m_warning);
+        BuildFluidTables(in, m_fluidClass, gasDensity, oilDensity, gasOilRatio, waterCut,
+                         components, m_warning);
 
         if (m_trace) DumpNetwork();
         m_validated = true;
-    } catch (const ValidationError &e) {
+    } catch (const ValidationError& e) {
         m_errors.push_back(e);
     } catch (...) {
         m_errors.push_back({IDS_INTERNAL_CHECK, 0});
     }
     m_pending.clear();
     m_diagram = nullptr;
+    m_trace.reset();
     return m_validated;
 }
 
-diagram_object *CReleaseModel::FindObjectOfType(ObjectSet &set, const char *typeName) {
+diagram_object* CReleaseModel::FindObjectOfType(ObjectSet& set, const char* typeName) {
     for (auto it = set.begin(); it != set.end(); ++it)
         if (IsType(*it, typeName)) {
-            diagram_object *obj = *it;
+            diagram_object* obj = *it;
             set.erase(it);
             return obj;
         }
     return nullptr;
 }
 
-int CReleaseModel::CollectNeighbours(diagram_object *from, diagram_object *obj, ObjectSet &neighbours,
-                                     int *backLinks) {
+int CReleaseModel::CollectNeighbours(diagram_object* from, diagram_object* obj,
+                                     ObjectSet& neighbours, int* backLinks) {
     neighbours.clear();
     int back = 0;
-    auto consider = [&](diagram_object *other) {
+    auto consider = [&](diagram_object* other) {
         if (!other || IsType(other, network::TEXT)) return;
         if (other == from || other == obj)
             ++back;
@@ -126,19 +139,20 @@ int CReleaseModel::CollectNeighbours(diagram_object *from, diagram_object *obj, 
             neighbours.insert(other);
     };
     for (int i = 0; i < obj->num_connections; ++i) {
-        connection_point *cp = obj->connections[i];
+        connection_point* cp = obj->connections[i];
         if (!cp) continue;
-        for (GList *l = cp->connected; l; l = l->next) consider(static_cast<diagram_object *>(l->data));
+        for (GList* l = cp->connected; l; l = l->next)
+            consider(static_cast<diagram_object*>(l->data));
     }
     for (int i = 0; i < obj->num_handles; ++i) {
-        object_handle *h = obj->handles[i];
+        object_handle* h = obj->handles[i];
         if (h && h->connected_to) consider(h->connected_to->object);
     }
     if (backLinks) *backLinks = back;
     return static_cast<int>(neighbours.size()) + (back > 0 ? 1 : 0);
 }
 
-int CReleaseModel::TakeObject(diagram_object *obj) {
+int CReleaseModel::TakeObject(diagram_object* obj) {
     auto it = m_pending.find(obj);
     if (it == m_pending.end()) fail(IDS_NO_OUTLET_OR_NOT_TREE, obj);  // reached twice
     m_pending.erase(it);
@@ -146,7 +160,7 @@ int CReleaseModel::TakeObject(diagram_object *obj) {
 }
 
 int CReleaseModel::AddBranch(int startObj, int nameObj) {
-    Record &in = *m_input;
+    Record& in = *m_input;
     if (in.net.NBR == orvane::MAX_BRANCHES) throw ValidationError{IDS_MAX_BRANCHES, startObj};
     const int k = in.net.NBR++;
     in.branch_start_obj[k] = startObj;
@@ -154,8 +168,8 @@ int CReleaseModel::AddBranch(int startObj, int nameObj) {
     return k;
 }
 
-int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float x, float depth) {
-    Record &in = *m_input;
+int CReleaseModel::ParseBranch(diagram_object* from, diagram_object* pipe, float x, float depth) {
+    Record& in = *m_input;
     TraceParse(pipe);
     ++m_traceLevel;
     TakeObject(pipe);
@@ -165,7 +179,7 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
     if (backLinks > 1) fail(IDS_NO_OUTLET_OR_NOT_TREE, pipe);  // a loop back to where we came from
     if (!IsType(pipe, network::PIPELINE)) fail(IDS_ONLY_PIPELINES_AT_NODES, pipe);
 
-    diagram_object *spill = FindObjectOfType(neighbours, network::SPILL_POINT);
+    diagram_object* spill = FindObjectOfType(neighbours, network::SPILL_POINT);
     if (count - (spill ? 1 : 0) < 2) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
     const double length = Value(pipe, "length");
     if (!(length >= MIN_PIPELINE_LENGTH)) fail(IDS_PIPELINE_TOO_SHORT, pipe);
@@ -174,7 +188,7 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
     float upDepth = 0.0f;
     bool found = false;
     int branch = -1;
-    for (diagram_object *node : neighbours) {
+    for (diagram_object* node : neighbours) {
         if (IsType(node, network::PIPE_JOIN)) {
             if (found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
             TraceParse(node);
@@ -182,7 +196,8 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
             upDepth = static_cast<float>(Value(node, "depth"));
             ObjectSet beyond;
             if (CollectNeighbours(pipe, node, beyond) != 2) fail(IDS_CONNECTION_TWO_PIPES, node);
-            if (beyond.size() != 1 || !IsType(*beyond.begin(), network::PIPELINE)) fail(IDS_INTERNAL_CHECK, node);
+            if (beyond.size() != 1 || !IsType(*beyond.begin(), network::PIPELINE))
+                fail(IDS_INTERNAL_CHECK, node);
             ++m_traceLevel;
             branch = ParseBranch(node, *beyond.begin(), u, upDepth);
             --m_traceLevel;
@@ -191,7 +206,8 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
             if (found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
             int j = ParseJunction(pipe, node, u, upDepth);
             branch = AddBranch(pipe->xref, in.junction_obj[j]);
-            if (in.net.NBJ[j] == orvane::MAX_BRANCHES_PER_JUNCTION) fail(IDS_MAX_PIPES_AT_JUNCTION, pipe);
+            if (in.net.NBJ[j] == orvane::MAX_BRANCHES_PER_JUNCTION)
+                fail(IDS_MAX_PIPES_AT_JUNCTION, pipe);
             in.IBJ(j, in.net.NBJ[j]++) = branch + 1;  // the branch leaving the junction, last
             found = true;
         } else if (IsType(node, network::SPILL_POINT)) {
@@ -206,11 +222,11 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
     }
     if (!found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
 
-    BRREC &br = in.br[branch];
+    BRREC& br = in.br[branch];
     if (br.NPIPE == orvane::MAX_SEGMENTS) fail(IDS_MAX_SEGMENTS, pipe);
     const int s = br.NPIPE++;
     in.segment_obj[branch][s] = pipe->xref;
-    PIPSEG &seg = br.PIPE[s];
+    PIPSEG& seg = br.PIPE[s];
     seg.NSECT = 0;
     seg.DIAM = static_cast<float>(Value(pipe, "diameter"));
     seg.ROUGH = static_cast<float>(Value(pipe, "roughness"));
@@ -235,7 +251,8 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
         // computed, XSTA holds minus the length along the pipelines to the
         // outlet, so that sum is XSTA of this segment minus XSTA of the first.
         double upstream = 0.0;
-        for (int i = 0; i < s; ++i) upstream += static_cast<double>(br.PIPE[i].XEND) - br.PIPE[i].XSTA;
+        for (int i = 0; i < s; ++i)
+            upstream += static_cast<double>(br.PIPE[i].XEND) - br.PIPE[i].XSTA;
         in.lek.LEKTYP = 0;
         in.lek.LEKBR = branch + 1;
         in.lek.LEKX = static_cast<float>(upstream + Value(spill, "distance"));
@@ -244,36 +261,41 @@ int CReleaseModel::ParseBranch(diagram_object *from, diagram_object *pipe, float
         in.leak_amb_temp = static_cast<float>(Value(pipe, "amb_temp"));
         in.leak_depth = static_cast<float>(Value(spill, "depth"));
         in.leak_obj = spill->xref;
+        m_leakPlace = {branch, s, Value(spill, "distance"), length};
     }
     --m_traceLevel;
     return branch;
 }
 
-int CReleaseModel::ParseJunction(diagram_object *from, diagram_object *junction, float x, float &depth) {
-    Record &in = *m_input;
+int CReleaseModel::ParseJunction(diagram_object* from, diagram_object* junction, float x,
+                                 float& depth) {
+    Record& in = *m_input;
     TraceParse(junction);
     TakeObject(junction);
     ObjectSet neighbours;
-    if (CollectNeighbours(from, junction, neighbours) < 2) fail(IDS_JUNCTION_THREE_BRANCHES, junction);
+    if (CollectNeighbours(from, junction, neighbours) < 2)
+        fail(IDS_JUNCTION_THREE_BRANCHES, junction);
     depth = static_cast<float>(Value(junction, "depth"));
     std::vector<int> upstream;
     ++m_traceLevel;
-    for (diagram_object *pipe : neighbours)
-        if (IsType(pipe, network::PIPELINE)) upstream.push_back(ParseBranch(junction, pipe, x, depth));
+    for (diagram_object* pipe : neighbours)
+        if (IsType(pipe, network::PIPELINE))
+            upstream.push_back(ParseBranch(junction, pipe, x, depth));
     --m_traceLevel;
     if (upstream.size() < 2) fail(IDS_JUNCTION_THREE_BRANCHES, junction);
     if (in.net.NJUN == orvane::MAX_JUNCTIONS) fail(IDS_MAX_JUNCTIONS, junction);
     const int j = in.net.NJUN++;
     in.junction_obj[j] = junction->xref;
     for (int b : upstream) {
-        if (in.net.NBJ[j] == orvane::MAX_BRANCHES_PER_JUNCTION) fail(IDS_MAX_PIPES_AT_JUNCTION, junction);
+        if (in.net.NBJ[j] == orvane::MAX_BRANCHES_PER_JUNCTION)
+            fail(IDS_MAX_PIPES_AT_JUNCTION, junction);
         in.IBJ(j, in.net.NBJ[j]++) = b + 1;
     }
     return j;
 }
 
-int CReleaseModel::ParseInlet(diagram_object *from, diagram_object *node, float &depth) {
-    Record &in = *m_input;
+int CReleaseModel::ParseInlet(diagram_object* from, diagram_object* node, float& depth) {
+    Record& in = *m_input;
     TraceParse(node);
     TakeObject(node);
     ObjectSet neighbours;
@@ -289,14 +311,15 @@ int CReleaseModel::ParseInlet(diagram_object *from, diagram_object *node, float 
 }
 
 void CReleaseModel::ComputeBranchCoordinates(int branch, float x) {
-    Record &in = *m_input;
-    BRREC &br = in.br[branch];
+    Record& in = *m_input;
+    BRREC& br = in.br[branch];
     for (int s = br.NPIPE - 1; s >= 0; --s) {
-        PIPSEG &seg = br.PIPE[s];
+        PIPSEG& seg = br.PIPE[s];
         const float L = seg.XEND - seg.XSTA;
         const float dz = seg.ZEND - seg.ZSTA;
         const float h2 = L * L - dz * dz;
-        if (h2 < 0.0f) throw ValidationError{IDS_PIPELINE_SHORTER_THAN_DEPTH, in.segment_obj[branch][s]};
+        if (h2 < 0.0f)
+            throw ValidationError{IDS_PIPELINE_SHORTER_THAN_DEPTH, in.segment_obj[branch][s]};
         const float h = std::sqrt(h2);
         seg.XEND += x;
         x += L - h;
@@ -312,23 +335,25 @@ void CReleaseModel::ComputeBranchCoordinates(int branch, float x) {
         ending = j;
     }
     if (ending < 0) return;
-    for (int k = in.net.NBJ[ending] - 2; k >= 0; --k) ComputeBranchCoordinates(in.IBJ(ending, k) - 1, x);
+    for (int k = in.net.NBJ[ending] - 2; k >= 0; --k)
+        ComputeBranchCoordinates(in.IBJ(ending, k) - 1, x);
 }
 
-void CReleaseModel::TraceParse(const diagram_object *obj) {
+void CReleaseModel::TraceParse(const diagram_object* obj) {
     if (!m_trace) return;
-    std::ofstream trace(app_trace_path(), std::ios::app);
+    std::ostream& trace = *m_trace;
     trace << std::string(2 * static_cast<size_t>(m_traceLevel), ' ') << "- ";
     if (!obj) {
         trace << "<void>\n";
         return;
     }
-    trace << std::hex << reinterpret_cast<uintptr_t>(obj) << std::dec << ": " << network::TypeName(obj) << "\n";
+    trace << std::hex << reinterpret_cast<uintptr_t>(obj) << std::dec << ": "
+          << network::TypeName(obj) << "\n";
 }
 
 void CReleaseModel::DumpNetwork() const {
-    const Record &in = *m_input;
-    std::ofstream out(app_trace_path(), std::ios::app);
+    const Record& in = *m_input;
+    std::ostream& out = *m_trace;
     out << "\n--- Network: ---\n";
     out << in.net.NBR << " branches, " << in.net.NJUN << " junctions\n";
     out << "- branches per junction =\n";
@@ -339,17 +364,20 @@ void CReleaseModel::DumpNetwork() const {
     }
     out << "Pipes of branches:\n";
     for (int i = 0; i < in.net.NBR; ++i) {
-        const BRREC &br = in.br[i];
-        out << "  B" << i + 1 << "(" << br.NPIPE << "), x0=" << br.XBR0 << ", y0=" << br.ZBR0 << ":\n";
+        const BRREC& br = in.br[i];
+        out << "  B" << i + 1 << "(" << br.NPIPE << "), x0=" << br.XBR0 << ", y0=" << br.ZBR0
+            << ":\n";
         for (int s = 0; s < br.NPIPE; ++s) {
-            const PIPSEG &p = br.PIPE[s];
-            out << "  [" << s + 1 << "] " << "  x1=" << p.XSTA << ", y1=" << p.ZSTA << "  x2=" << p.XEND
-                << ", y2=" << p.ZEND << "  sections=" << p.NSECT << "\n";
+            const PIPSEG& p = br.PIPE[s];
+            out << "  [" << s + 1 << "] "
+                << "  x1=" << p.XSTA << ", y1=" << p.ZSTA << "  x2=" << p.XEND << ", y2=" << p.ZEND
+                << "  sections=" << p.NSECT << "\n";
         }
         out << "  - boundary: flowrate=" << in.bnd.QIN[i] << " closetime=" << in.bnd.TCLIN[i]
             << " temp=" << in.bnd.TIN[i] << "\n\n";
     }
-    out << "    outlet pressure: " << in.bnd.POUT << "    outlet closetime: " << in.bnd.TCLOUT << "\n";
+    out << "    outlet pressure: " << in.bnd.POUT << "    outlet closetime: " << in.bnd.TCLOUT
+        << "\n";
     out << "Simulation stop time = " << m_control.TUSER << " seconds\n";
     out << "  Disable Temp. Calc = " << m_control.NOTEMP << "\n";
 }

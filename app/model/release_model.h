@@ -15,12 +15,15 @@
 #define ORVANE_MODEL_RELEASE_MODEL_H
 
 #include "fluid_model.h"
+#include "message_ids.h"
 #include "model_errors.h"
+#include "network_check.h"
 #include "release_input.h"
 #include "worker_task.h"
 
 #include <QString>
 
+#include <iosfwd>
 #include <memory>
 #include <set>
 #include <vector>
@@ -29,30 +32,25 @@ struct diagram_data;
 struct diagram_object;
 struct _xmlNode;
 
-// String-table ids the discharge run raises.
-enum : unsigned {
-    IDS_NETWORK_INVALID = 16109,
-    IDS_RELEASE_UNSPECIFIED = 16154,
-    IDS_LEAK_DEPTH_UNAVAILABLE = 16159,
-    IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
-    IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
-};
-
 class CReleaseModel : public CWorkerTask {
 public:
     CReleaseModel();
     ~CReleaseModel() override;
 
-    // Worker thread. Throws 16109 when the network was not validated. Calls
-    // RELEASE with the record's five blocks, the run options, a zeroed
-    // summary, the result path and the progress callback. A cancelled run
-    // keeps no summary; a refused or failed run keeps none either and throws
-    // the library's message (16154 when it is blank); a successful run keeps
-    // the summary, marks it up to date and keeps the library's warning text.
+    // Worker thread. Throws 16109 when the network was not validated, and
+    // the lock's message when another run writes this scenario's results
+    // (nothing of the model changes then). Calls RELEASE with the record's
+    // five blocks, the run options, a zeroed summary, the result path of a
+    // private folder beside the scenario and the progress callback; only a
+    // successful run moves its files over the previous ones. A cancelled run
+    // keeps the zeroed summary, not up to date; a refused or failed run keeps
+    // none and throws the library's message (16154 when it is blank); a
+    // successful run keeps the summary, marks it up to date and keeps the
+    // library's warning text.
     void Run() override;
 
-    // The last successful run's 11 numbers, or none.
-    const DischargeSummary *GetSummary() const { return m_summary.get(); }
+    // The last run's 11 numbers (zeros after a cancelled run), or none.
+    const DischargeSummary* GetSummary() const { return m_summary.get(); }
     bool HasSummary() const { return m_summary != nullptr; }
     // Replaces the summary (the scenario file's loader); null removes it.
     void SetSummary(std::unique_ptr<DischargeSummary> summary) { m_summary = std::move(summary); }
@@ -67,7 +65,7 @@ public:
     // The label of the outlet (i = 0) or of branch i (1..NBR) of the current
     // record: the first non-empty line of the label of the object that names
     // it. False without a record, for i out of range, or without a label.
-    bool GetBranchName(diagram_data *diagram, int i, QString &name) const;
+    bool GetBranchName(diagram_data* diagram, int i, QString& name) const;
 
     // Tests: replaces the library entry that Run calls (null restores
     // RELEASE), to reach failures the library cannot be made to give.
@@ -79,8 +77,9 @@ public:
     // 1; resultPath the scenario path with the extension ".$$$". False with
     // one entry in the error list (and, for the fluid steps, the library's or
     // the front end's text in the warning).
-    bool ValidateNetwork(diagram_data *diagram, float gasDensity, float oilDensity, float gasOilRatio,
-                         float waterCut, const std::vector<FluidComponent> &components, const char *resultPath);
+    bool ValidateNetwork(diagram_data* diagram, float gasDensity, float oilDensity,
+                         float gasOilRatio, float waterCut,
+                         const std::vector<FluidComponent>& components, const char* resultPath);
 
     // Fluid class: 0 black oil, 1 gas composition. A change clears the
     // validated and up-to-date flags.
@@ -93,23 +92,23 @@ public:
     void ClearValidated() { m_validated = false; }
 
     // The current record (null before a validation), owned by the model.
-    orvane::ReleaseInput *GetInput() { return m_input.get(); }
-    const orvane::ReleaseInput *GetInput() const { return m_input.get(); }
+    orvane::ReleaseInput* GetInput() { return m_input.get(); }
+    const orvane::ReleaseInput* GetInput() const { return m_input.get(); }
     // Replaces the record (the scenario file's loader); frees the old one.
     void SetInput(std::unique_ptr<orvane::ReleaseInput> input) { m_input = std::move(input); }
     int GetBranchCount() const { return m_input ? m_input->net.NBR : 0; }
 
-    orvane::ReleaseControl &Control() { return m_control; }
-    const orvane::ReleaseControl &Control() const { return m_control; }
+    orvane::ReleaseControl& Control() { return m_control; }
+    const orvane::ReleaseControl& Control() const { return m_control; }
 
     // At most one entry after a validation: the first error met.
-    const std::vector<ValidationError> &Errors() const { return m_errors; }
-    const QString &Warning() const { return m_warning; }
-    void SetWarning(const QString &warning) { m_warning = warning; }
+    const std::vector<ValidationError>& Errors() const { return m_errors; }
+    const QString& Warning() const { return m_warning; }
+    void SetWarning(const QString& warning) { m_warning = warning; }
 
 protected:
     // The scenario file's "release" section restores the flags as saved.
-    friend void LoadReleaseSection(void *user_data, _xmlNode *section);
+    friend void LoadReleaseSection(void* user_data, _xmlNode* section);
 
     bool m_validated = false;
     int m_fluidClass = FLUID_BLACK_OIL;
@@ -123,26 +122,29 @@ protected:
 private:
     // Objects ordered by object number.
     struct ByXref {
-        bool operator()(const diagram_object *a, const diagram_object *b) const;
+        bool operator()(const diagram_object* a, const diagram_object* b) const;
     };
-    using ObjectSet = std::set<diagram_object *, ByXref>;
+    using ObjectSet = std::set<diagram_object*, ByXref>;
 
-    int ParseBranch(diagram_object *from, diagram_object *pipe, float x, float depth);
-    int ParseJunction(diagram_object *from, diagram_object *junction, float x, float &depth);
-    int ParseInlet(diagram_object *from, diagram_object *node, float &depth);
+    int ParseBranch(diagram_object* from, diagram_object* pipe, float x, float depth);
+    int ParseJunction(diagram_object* from, diagram_object* junction, float x, float& depth);
+    int ParseInlet(diagram_object* from, diagram_object* node, float& depth);
     int AddBranch(int startObj, int nameObj);
     void ComputeBranchCoordinates(int branch, float x);
-    diagram_object *FindObjectOfType(ObjectSet &set, const char *typeName);
-    int CollectNeighbours(diagram_object *from, diagram_object *obj, ObjectSet &neighbours, int *backLinks = nullptr);
-    int TakeObject(diagram_object *obj);
+    diagram_object* FindObjectOfType(ObjectSet& set, const char* typeName);
+    int CollectNeighbours(diagram_object* from, diagram_object* obj, ObjectSet& neighbours,
+                          int* backLinks = nullptr);
+    int TakeObject(diagram_object* obj);
     void DumpNetwork() const;
-    void TraceParse(const diagram_object *obj);
+    void TraceParse(const diagram_object* obj);
 
     // Walk state of one validation.
-    diagram_data *m_diagram = nullptr;
+    diagram_data* m_diagram = nullptr;
     ObjectSet m_pending;
     int m_traceLevel = 0;
-    bool m_trace = false;
+    // The trace file while a walk in diagnostic mode runs, else null.
+    std::unique_ptr<std::ofstream> m_trace;
+    network::LeakPlace m_leakPlace;
 };
 
 #endif

@@ -3,6 +3,10 @@
 #include "release_model.h"
 
 #include "network_values.h"
+#include "plot_launch.h"
+#include "result_files.h"
+
+#include <QFile>
 
 #include <vexil/diagramdata.h>
 #include <vexil/network_objects.h>
@@ -15,9 +19,12 @@ namespace {
 
 std::atomic<CReleaseModel::ReleaseEntry> g_releaseEntry{nullptr};
 
+// The start of the library's warning for a log it could not write whole.
+constexpr const char* LOG_INCOMPLETE = "LOG FILE COULD NOT BE WRITTEN COMPLETELY";
+
 // The library writes a fixed-length text padded with blanks; the buffer
 // starts empty and ends with a NUL behind its last character.
-QString trimmedMessage(const char *buffer, size_t size) {
+QString trimmedMessage(const char* buffer, size_t size) {
     size_t n = strnlen(buffer, size);
     while (n > 0 && (buffer[n - 1] == ' ' || buffer[n - 1] == '\0')) --n;
     return QString::fromUtf8(buffer, static_cast<qsizetype>(n));
@@ -28,19 +35,27 @@ QString trimmedMessage(const char *buffer, size_t size) {
 void CReleaseModel::SetReleaseEntry(ReleaseEntry entry) { g_releaseEntry = entry; }
 
 void CReleaseModel::Run() {
-    if (!m_validated || !m_input) throw static_cast<int>(IDS_NETWORK_INVALID);
+    if (!m_validated || !m_input) throw ValidationError{IDS_NETWORK_INVALID, 0};
+
+    // The library writes beside the scenario under a private folder; the
+    // files replace the previous results only when the run has succeeded.
+    // A run of the same scenario elsewhere is refused before anything of
+    // this model changes.
+    int32_t pathLength = 0;
+    const char* path = m_input->GetResultFileName(&pathLength);
+    const QString resultPath = QFile::decodeName(QByteArray(path, pathLength));
+    CResultFiles files(ResultBasePath(resultPath));
+    if (!files.IsLocked()) throw TextError(files.Error());
+    const QByteArray stagedPath = QFile::encodeName(files.StagedPath(resultPath));
+
     m_warning.clear();
     ReportProgress(0);
     m_upToDate = false;
     CurrentTaskGuard current(this);
 
-    // The summary of a run is kept only when the run succeeds.
-    m_summary.reset();
-    DischargeSummary summary;
-    std::memset(&summary, 0, sizeof summary);
-
-    int32_t pathLength = 0;
-    const char *path = m_input->GetResultFileName(&pathLength);
+    // Until the run has succeeded the summary is a zeroed one.
+    if (!m_summary) m_summary = std::make_unique<DischargeSummary>();
+    std::memset(m_summary.get(), 0, sizeof(DischargeSummary));
 
     constexpr int32_t MESSAGE_LENGTH = 1024;
     char message[MESSAGE_LENGTH + 1];
@@ -52,48 +67,60 @@ void CReleaseModel::Run() {
 
     ReleaseEntry entry = g_releaseEntry;
     if (!entry) entry = &RELEASE;
-    orvane::ReleaseInput &in = *m_input;
-    entry(in.NetHeader(), in.BranchData(), in.BoundaryData(), in.LeakData(), in.PvtBlock(), m_control.Words(),
-          &summary, path, pathLength, &callback, &ierr, message, MESSAGE_LENGTH);
+    orvane::ReleaseInput& in = *m_input;
+    entry(in.NetHeader(), in.BranchData(), in.BoundaryData(), in.LeakData(), in.PvtBlock(),
+          m_control.Words(), m_summary.get(), stagedPath.constData(),
+          static_cast<int32_t>(stagedPath.size()), &callback, &ierr, message, MESSAGE_LENGTH);
 
-    if (IsCancelled()) return;
+    if (IsCancelled()) {
+        // Also when the library had just finished: its files are dropped.
+        std::memset(m_summary.get(), 0, sizeof(DischargeSummary));
+        return;
+    }
 
     m_warning = trimmedMessage(message, MESSAGE_LENGTH);
-    if (ierr != 0) {
-        if (!m_warning.isEmpty()) throw m_warning;
-        throw static_cast<int>(IDS_RELEASE_UNSPECIFIED);
+    // A log the library could not write whole would sit beside a new result
+    // file and summary: the run counts as failed and keeps the old files.
+    if (ierr == 0 && m_warning.startsWith(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
+    if (ierr == 0 && !files.Commit()) {
+        m_summary.reset();
+        throw TextError(files.Error());
     }
-    m_summary = std::make_unique<DischargeSummary>(summary);
+    if (ierr != 0) {
+        m_summary.reset();
+        if (!m_warning.isEmpty()) throw TextError(m_warning);
+        throw ValidationError{IDS_RELEASE_UNSPECIFIED, 0};
+    }
     m_upToDate = true;
     ReportProgress(100);
 }
 
 float CReleaseModel::GetLeakDepth() const {
-    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_DEPTH_UNAVAILABLE);
+    if (!m_validated || !m_input) throw ValidationError{IDS_LEAK_DEPTH_UNAVAILABLE, 0};
     return m_input->leak_depth;
 }
 
 float CReleaseModel::GetLeakDiameter() const {
-    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_DIAMETER_UNAVAILABLE);
+    if (!m_validated || !m_input) throw ValidationError{IDS_LEAK_DIAMETER_UNAVAILABLE, 0};
     return m_input->lek.LEKDIA;
 }
 
 float CReleaseModel::GetLeakAmbientTemp() const {
-    if (!m_validated || !m_input) throw static_cast<int>(IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE);
+    if (!m_validated || !m_input) throw ValidationError{IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE, 0};
     return m_input->leak_amb_temp;
 }
 
-bool CReleaseModel::GetBranchName(diagram_data *diagram, int i, QString &name) const {
+bool CReleaseModel::GetBranchName(diagram_data* diagram, int i, QString& name) const {
     if (!m_input || !diagram || i < 0 || i > m_input->net.NBR || i >= 16) return false;
     const int xref = i == 0 ? m_input->outlet_obj : m_input->branch_name_obj[i - 1];
     if (xref <= 0) return false;
-    diagram_object *obj = object_find_by_xref(diagram, xref);
+    diagram_object* obj = object_find_by_xref(diagram, xref);
     if (!obj) return false;
     using namespace network;
-    if (!IsType(obj, JUNCTION) && !IsType(obj, PIPE_JOIN) && !IsType(obj, FLOW_INLET) && !IsType(obj, FLOW_OUTLET) &&
-        !IsType(obj, PIPELINE))
+    if (!IsType(obj, JUNCTION) && !IsType(obj, PIPE_JOIN) && !IsType(obj, FLOW_INLET) &&
+        !IsType(obj, FLOW_OUTLET) && !IsType(obj, PIPELINE))
         return false;
-    const text_block *label = object_label(obj);
+    const text_block* label = object_label(obj);
     if (!label) return false;
     for (int row = 0; row < label->numlines; ++row) {
         if (label->line[row] && label->strlen[row] > 0) {

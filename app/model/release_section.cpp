@@ -3,34 +3,38 @@
 #include "release_model.h"
 
 #include <vexil/dia_xml.h>
+#include <vexil/message.h>
 
 #include <glib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
-const char *const DISCHARGE_SUMMARY_KEYS[11] = {
-    "time",     "peak_total_mass", "peak_oil_out", "peak_gas_out", "peak_oil_out_std", "peak_gas_out_std",
-    "total_mass", "oil_out",       "gas_out",      "oil_out_std",  "gas_out_std"};
+const char* const DISCHARGE_SUMMARY_KEYS[11] = {
+    "time",         "peak_total_mass",  "peak_oil_out",
+    "peak_gas_out", "peak_oil_out_std", "peak_gas_out_std",
+    "total_mass",   "oil_out",          "gas_out",
+    "oil_out_std",  "gas_out_std"};
 
 namespace {
 
-const xmlChar *X(const char *s) { return reinterpret_cast<const xmlChar *>(s); }
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 
 // Child elements of a section carry no namespace (as objects do).
-xmlNodePtr newChild(xmlNodePtr parent, const char *name) {
+xmlNodePtr newChild(xmlNodePtr parent, const char* name) {
     xmlNodePtr child = xmlNewNode(nullptr, X(name));
     return xmlAddChild(parent, child);
 }
 
-float *summaryWords(DischargeSummary &s) { return &s.time; }
-const float *summaryWords(const DischargeSummary &s) { return &s.time; }
+float* summaryWords(DischargeSummary& s) { return &s.time; }
+const float* summaryWords(const DischargeSummary& s) { return &s.time; }
 
 }  // namespace
 
-void SaveReleaseSection(void *user_data, xmlNodePtr section) {
-    auto *model = static_cast<CReleaseModel *>(user_data);
+void SaveReleaseSection(void* user_data, xmlNodePtr section) {
+    auto* model = static_cast<CReleaseModel*>(user_data);
 
     xmlNodePtr control = newChild(section, "control");
     xml_add_real(xml_new_attribute(control, "sim_stop_time"), model->Control().TUSER);
@@ -38,36 +42,39 @@ void SaveReleaseSection(void *user_data, xmlNodePtr section) {
     xml_add_string(xml_new_attribute(control, "fluid_class"),
                    model->GetFluidClass() == FLUID_GAS_COMPOSITION ? "gas" : "blackoil");
 
-    if (const orvane::ReleaseInput *in = model->GetInput()) {
+    if (const orvane::ReleaseInput* in = model->GetInput()) {
         xmlNodePtr xref = newChild(section, "xref");
         xml_add_int(xml_new_attribute(xref, "num_branches"), in->net.NBR);
         xml_add_int(xml_new_attribute(xref, "outlet"), in->outlet_obj);
         for (int i = 1; i <= in->net.NBR && i <= orvane::MAX_BRANCHES; ++i)
-            xml_add_int(xml_new_attribute(xref, ("branchname" + std::to_string(i)).c_str()), in->branch_name_obj[i - 1]);
+            xml_add_int(xml_new_attribute(xref, ("branchname" + std::to_string(i)).c_str()),
+                        in->branch_name_obj[i - 1]);
     }
 
-    if (const DischargeSummary *summary = model->GetSummary()) {
+    if (const DischargeSummary* summary = model->GetSummary()) {
         xmlNodePtr result = newChild(section, "result");
         xml_add_boolean(xml_new_attribute(result, "uptodate"), model->IsUpToDate());
-        const float *v = summaryWords(*summary);
-        for (int k = 0; k < 11; ++k) xml_add_real(xml_new_attribute(result, DISCHARGE_SUMMARY_KEYS[k]), v[k]);
+        const float* v = summaryWords(*summary);
+        for (int k = 0; k < 11; ++k)
+            xml_add_real(xml_new_attribute(result, DISCHARGE_SUMMARY_KEYS[k]), v[k]);
         if (model->IsUpToDate() && !model->Warning().isEmpty())
-            xml_add_string(xml_new_attribute(result, "warning"), model->Warning().toUtf8().constData());
+            xml_add_string(xml_new_attribute(result, "warning"),
+                           model->Warning().toUtf8().constData());
     }
 }
 
-void LoadReleaseSection(void *user_data, xmlNodePtr section) {
-    auto *model = static_cast<CReleaseModel *>(user_data);
+void LoadReleaseSection(void* user_data, xmlNodePtr section) {
+    auto* model = static_cast<CReleaseModel*>(user_data);
     model->m_validated = false;
     model->m_fluidClass = FLUID_BLACK_OIL;
     model->m_upToDate = false;
     model->m_warning.clear();
 
     if (xmlNodePtr control = xml_find_child(section, "control")) {
-        orvane::ReleaseControl &c = model->m_control;
-        c.TUSER = static_cast<float>(xml_attr_real(control, "sim_stop_time", c.TUSER));
+        orvane::ReleaseControl& c = model->m_control;
+        c.TUSER = static_cast<float>(xml_attr_single(control, "sim_stop_time", c.TUSER));
         c.NOTEMP = xml_attr_boolean(control, "disable_temp_calc", c.NOTEMP) != 0 ? 1 : 0;
-        if (char *fluid = xml_attr_string(control, "fluid_class", nullptr)) {
+        if (char* fluid = xml_attr_string(control, "fluid_class", nullptr)) {
             if (g_ascii_strcasecmp(fluid, "gas") == 0) model->m_fluidClass = FLUID_GAS_COMPOSITION;
             g_free(fluid);
         }
@@ -75,13 +82,14 @@ void LoadReleaseSection(void *user_data, xmlNodePtr section) {
 
     model->m_input = std::make_unique<orvane::ReleaseInput>();
     if (xmlNodePtr xref = xml_find_child(section, "xref")) {
-        orvane::ReleaseInput &in = *model->m_input;
+        orvane::ReleaseInput& in = *model->m_input;
         // A damaged file must not run past the branch tables.
-        const int branches = std::clamp(xml_attr_int(xref, "num_branches", 0), 0, orvane::MAX_BRANCHES);
+        const int branches =
+            std::clamp(xml_attr_int(xref, "num_branches", 0), 0, orvane::MAX_BRANCHES);
         in.outlet_obj = xml_attr_int(xref, "outlet", in.outlet_obj);
         for (int i = 1; i <= branches; ++i)
-            in.branch_name_obj[i - 1] =
-                xml_attr_int(xref, ("branchname" + std::to_string(i)).c_str(), in.branch_name_obj[i - 1]);
+            in.branch_name_obj[i - 1] = xml_attr_int(
+                xref, ("branchname" + std::to_string(i)).c_str(), in.branch_name_obj[i - 1]);
         in.net.NBR = branches;
     }
 
@@ -90,9 +98,28 @@ void LoadReleaseSection(void *user_data, xmlNodePtr section) {
         auto summary = std::make_unique<DischargeSummary>();
         std::memset(summary.get(), 0, sizeof(DischargeSummary));
         model->m_upToDate = xml_attr_boolean(result, "uptodate", 0) != 0;
-        float *v = summaryWords(*summary);
-        for (int k = 0; k < 11; ++k) v[k] = static_cast<float>(xml_attr_real(result, DISCHARGE_SUMMARY_KEYS[k], 0.0));
-        if (char *warning = xml_attr_string(result, "warning", nullptr)) {
+        float* v = summaryWords(*summary);
+        const char* damaged = nullptr;
+        for (int k = 0; k < 11; ++k) {
+            double word = 0.0;
+            if (xml_attr_real_checked(result, DISCHARGE_SUMMARY_KEYS[k], &word) < 0 ||
+                !std::isfinite(static_cast<float>(word))) {
+                damaged = damaged ? damaged : DISCHARGE_SUMMARY_KEYS[k];
+                continue;
+            }
+            v[k] = static_cast<float>(word);
+        }
+        if (damaged) {
+            // A result with a word that is no finite number would show as
+            // figures; the scenario is left without one, to be calculated again.
+            model->m_upToDate = false;
+            message_warning(
+                "Warning:\nThe stored discharge result holds a value that is not a finite number "
+                "(%s) -- the result was dropped; calculate the discharge again.",
+                damaged);
+            return;
+        }
+        if (char* warning = xml_attr_string(result, "warning", nullptr)) {
             model->m_warning = QString::fromUtf8(warning);
             g_free(warning);
         }

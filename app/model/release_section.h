@@ -8,10 +8,10 @@
 #include <libxml/tree.h>
 
 // Names of the 11 summary values, in the order of DischargeSummary.
-extern const char *const DISCHARGE_SUMMARY_KEYS[11];
+extern const char* const DISCHARGE_SUMMARY_KEYS[11];
 
 // FileSection callbacks; user_data is a CReleaseModel.
-void SaveReleaseSection(void *user_data, xmlNodePtr section);
-void LoadReleaseSection(void *user_data, xmlNodePtr section);
+void SaveReleaseSection(void* user_data, xmlNodePtr section);
+void LoadReleaseSection(void* user_data, xmlNodePtr section);
 
 #endif

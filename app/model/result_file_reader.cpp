@@ -9,7 +9,7 @@
 
 namespace {
 
-std::vector<std::string> splitBlanks(const std::string &line) {
+std::vector<std::string> splitBlanks(const std::string& line) {
     std::vector<std::string> tokens;
     size_t i = 0;
     while (i < line.size()) {
@@ -23,23 +23,23 @@ std::vector<std::string> splitBlanks(const std::string &line) {
 
 }  // namespace
 
-void ResultFileReader::Open(const QString &path) {
+void ResultFileReader::Open(const QString& path) {
     if (m_in.is_open()) m_in.close();
     m_in.clear();
     m_in.open(QFile::encodeName(path).toStdString());
-    if (!m_in.is_open()) throw IDS_RESULT_FILE_OPEN;
+    if (!m_in.is_open()) throw ValidationError{IDS_RESULT_FILE_OPEN, 0};
 }
 
-bool ResultFileReader::ReadLine(std::string &line) {
+bool ResultFileReader::ReadLine(std::string& line) {
     if (!std::getline(m_in, line)) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
-bool ResultFileReader::ReadHeader(const ResultColumn *table, ResultColumnMap &map) {
+bool ResultFileReader::ReadHeader(const ResultColumn* table, ResultColumnMap& map) {
     map.clear();
     m_tableRows = 0;
-    for (const ResultColumn *c = table; c && c->name; ++c) ++m_tableRows;
+    for (const ResultColumn* c = table; c && c->name; ++c) ++m_tableRows;
     m_in.clear();
     m_in.seekg(0);
     std::string names, units, labels;
@@ -51,7 +51,7 @@ bool ResultFileReader::ReadHeader(const ResultColumn *table, ResultColumnMap &ma
     std::vector<bool> taken(m_tableRows, false);
     for (size_t col = 0; col < columns; ++col) {
         for (size_t row = 0; row < m_tableRows; ++row) {
-            const ResultColumn &want = table[row];
+            const ResultColumn& want = table[row];
             if (taken[row] || n[col] != want.name) continue;
             if (want.position_label && p[col] != want.position_label) continue;
             map.push_back({static_cast<int>(col), static_cast<int>(row),
@@ -70,12 +70,12 @@ bool ResultFileReader::Rewind() {
     return ReadLine(line) && ReadLine(line) && ReadLine(line);
 }
 
-bool ResultFileReader::ReadRow(const ResultColumnMap &map, std::vector<float> &row) {
+bool ResultFileReader::ReadRow(const ResultColumnMap& map, std::vector<float>& row) {
     row.assign(m_tableRows, 0.0f);
     std::string line;
     if (!ReadLine(line)) return false;
     int lastColumn = -1;
-    for (const ResultColumnMapEntry &e : map) lastColumn = std::max(lastColumn, e.file_column);
+    for (const ResultColumnMapEntry& e : map) lastColumn = std::max(lastColumn, e.file_column);
     std::istringstream in(line);
     in.imbue(std::locale::classic());
     std::vector<float> values;
@@ -84,8 +84,9 @@ bool ResultFileReader::ReadRow(const ResultColumnMap &map, std::vector<float> &r
         if (!(in >> v)) return false;
         values.push_back(v);
     }
-    for (const ResultColumnMapEntry &e : map)
+    for (const ResultColumnMapEntry& e : map)
         if (e.table_row >= 0 && static_cast<size_t>(e.table_row) < row.size())
-            row[static_cast<size_t>(e.table_row)] = ApplyConversion(e.conversion, values[static_cast<size_t>(e.file_column)]);
+            row[static_cast<size_t>(e.table_row)] =
+                ApplyConversion(e.conversion, values[static_cast<size_t>(e.file_column)]);
     return true;
 }

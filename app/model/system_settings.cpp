@@ -7,16 +7,18 @@
 
 #include <vexil/app_settings.h>
 
+#include "data_dir.h"
+
 namespace {
 
 const char ORGANISATION[] = "Holvik";
 const char APPLICATION[] = "Orvane";
 
-std::atomic<CSystemSettings *> g_settings{nullptr};
+std::atomic<CSystemSettings*> g_settings{nullptr};
 
 }  // namespace
 
-QString CSystemSettings::ProgramDirOf(const QString &modulePath) {
+QString CSystemSettings::ProgramDirOf(const QString& modulePath) {
     qsizetype cut = -1;
     for (QChar sep : {QChar('\\'), QChar('/'), QChar(':')})
         cut = std::max(cut, modulePath.lastIndexOf(sep));
@@ -24,26 +26,30 @@ QString CSystemSettings::ProgramDirOf(const QString &modulePath) {
     return modulePath.left(cut) + QLatin1Char('/');
 }
 
-void CSystemSettings::Load(const char *modulePath, bool persist) {
+void CSystemSettings::Load(const char* modulePath, bool persist) {
     if (modulePath)
         Load(QString::fromUtf8(modulePath), persist);
     else
         Load(QString(), persist);
 }
 
-void CSystemSettings::Load(const QString &modulePath, bool persist) {
+void CSystemSettings::Load(const QString& modulePath, bool persist) {
     m_persist = persist;
-    if (!modulePath.isNull()) m_programDir = ProgramDirOf(modulePath);
+    if (!modulePath.isNull()) {
+        m_programDir = ProgramDirOf(modulePath);
+        m_dataDir = DataDirOf(m_programDir);
+    }
     if (!persist) return;
 
     QSettings reg(ORGANISATION, APPLICATION);
     reg.beginGroup(QStringLiteral("Fonts"));
-    if (int v = reg.value(QStringLiteral("SizeObjectLabel"), 0).toInt(); v > 0) m_SizeObjectLabel = v;
+    if (int v = reg.value(QStringLiteral("SizeObjectLabel"), 0).toInt(); v > 0)
+        m_SizeObjectLabel = v;
     if (int v = reg.value(QStringLiteral("SizeText"), 0).toInt(); v > 0) m_SizeText = v;
     reg.endGroup();
 
     reg.beginGroup(QStringLiteral("Settings"));
-    auto readSwitch = [&reg](const char *key) { return reg.value(QLatin1String(key), -1).toInt(); };
+    auto readSwitch = [&reg](const char* key) { return reg.value(QLatin1String(key), -1).toInt(); };
     if (int v = readSwitch("DisplayUnits"); v >= 0) m_DisplayUnits = v;
     if (int v = readSwitch("ToolReset"); v >= 0) m_ToolReset = v != 0;
     if (int v = readSwitch("AutoResultOpen"); v >= 0) m_AutoResultOpen = v != 0;
@@ -52,11 +58,12 @@ void CSystemSettings::Load(const QString &modulePath, bool persist) {
     reg.endGroup();
 
     reg.beginGroup(QStringLiteral("Directories"));
-    m_AmbientDB = reg.value(QStringLiteral("AmbientDB"), m_programDir + QStringLiteral("Ambient")).toString();
+    m_AmbientDB =
+        reg.value(QStringLiteral("AmbientDB"), m_dataDir + QStringLiteral("Ambient")).toString();
     reg.endGroup();
 }
 
-void CSystemSettings::WriteInt(const char *group, const char *key, int value) const {
+void CSystemSettings::WriteInt(const char* group, const char* key, int value) const {
     if (!m_persist) return;
     QSettings reg(ORGANISATION, APPLICATION);
     reg.beginGroup(QLatin1String(group));
@@ -106,15 +113,15 @@ QString CSystemSettings::GetAmbientDir() const {
     return m_AmbientDB + QLatin1Char('/');
 }
 
-CSystemSettings *AppSettings() { return g_settings.load(); }
+CSystemSettings* AppSettings() { return g_settings.load(); }
 
-void SetAppSettings(CSystemSettings *settings) {
+void SetAppSettings(CSystemSettings* settings) {
     g_settings.store(settings);
     app_set_font_size_provider(settings ? settings_font_size : nullptr);
 }
 
 int settings_font_size(int which) {
-    const CSystemSettings *s = AppSettings();
+    const CSystemSettings* s = AppSettings();
     if (!s) return 10;
     if (which == 0) return s->SizeObjectLabel();
     if (which == 1) return s->SizeText();
@@ -122,22 +129,23 @@ int settings_font_size(int which) {
 }
 
 extern "C" int app_backup_enabled(void) {
-    const CSystemSettings *s = AppSettings();
+    const CSystemSettings* s = AppSettings();
     return s && s->BackupBeforeOverwrite() ? 1 : 0;
 }
 
 extern "C" int app_diagnostic_mode(void) {
-    const CSystemSettings *s = AppSettings();
+    const CSystemSettings* s = AppSettings();
     return s && s->DiagnosticMode() ? 1 : 0;
 }
 
-extern "C" const char *app_trace_path(void) {
+extern "C" const char* app_trace_path(void) {
     // Fixed at the first call, so every trace writer appends to one file
     // even if the program directory changes later.
     static char path[2048];
     static const bool filled = [] {
-        const CSystemSettings *s = AppSettings();
-        QByteArray p = ((s ? s->GetProgramDir() : QString()) + QStringLiteral("zeftrace.txt")).toUtf8();
+        const CSystemSettings* s = AppSettings();
+        QByteArray p =
+            ((s ? s->GetProgramDir() : QString()) + QStringLiteral("zeftrace.txt")).toUtf8();
         std::strncpy(path, p.constData(), sizeof path - 1);
         path[sizeof path - 1] = '\0';
         return true;

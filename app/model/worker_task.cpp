@@ -1,22 +1,24 @@
 #include "worker_task.h"
 
+#include "model_errors.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 
-#include <string>
+#include <algorithm>
 
 namespace {
 
-std::atomic<CWorkerTask *> g_currentTask{nullptr};
+std::atomic<CWorkerTask*> g_currentTask{nullptr};
 
-CTaskRunner::ThreadStarter &threadStarter() {
+CTaskRunner::ThreadStarter& threadStarter() {
     static CTaskRunner::ThreadStarter starter;
     return starter;
 }
 
 // A thread that failed to start is neither running nor finished.
-bool startThread(QThread *thread) {
+bool startThread(QThread* thread) {
     thread->start();
     return thread->isRunning() || thread->isFinished();
 }
@@ -24,11 +26,12 @@ bool startThread(QThread *thread) {
 }  // namespace
 
 CWorkerTask::~CWorkerTask() {
-    CWorkerTask *self = this;
+    CWorkerTask* self = this;
     g_currentTask.compare_exchange_strong(self, nullptr);
 }
 
-void CWorkerTask::Execute(CTaskRunner *window, std::atomic<bool> *cancelFlag) {
+void CWorkerTask::Execute(CTaskRunner* window, std::atomic<bool>* cancelFlag) {
+    m_shown = -1;
     m_window = window;
     m_cancel = cancelFlag;
     try {
@@ -51,8 +54,13 @@ void CWorkerTask::Execute(CTaskRunner *window, std::atomic<bool> *cancelFlag) {
 }
 
 void CWorkerTask::ReportProgress(int percent) {
-    CTaskRunner *window = m_window;
+    CTaskRunner* window = m_window;
     if (!window) return;
+    // The library reports every time step; only a change of the shown
+    // percentage is worth waiting for the window.
+    percent = std::clamp(percent, 0, 100);
+    if (percent == m_shown) return;
+    m_shown = percent;
     if (QThread::currentThread() == window->thread()) {
         window->TaskProgress(percent);
         return;
@@ -62,22 +70,22 @@ void CWorkerTask::ReportProgress(int percent) {
 }
 
 bool CWorkerTask::IsCancelled() const {
-    std::atomic<bool> *flag = m_cancel;
+    std::atomic<bool>* flag = m_cancel;
     return flag && *flag;
 }
 
-void SetCurrentTask(CWorkerTask *task) { g_currentTask = task; }
-CWorkerTask *GetCurrentTask() { return g_currentTask; }
+void SetCurrentTask(CWorkerTask* task) { g_currentTask = task; }
+CWorkerTask* GetCurrentTask() { return g_currentTask; }
 void ClearCurrentTask() { g_currentTask = nullptr; }
 
 extern "C" int32_t worker_progress_callback(int32_t percent) {
-    CWorkerTask *task = g_currentTask;
+    CWorkerTask* task = g_currentTask;
     if (!task) return 0;
     task->ReportProgress(percent);
     return task->IsCancelled() ? 1 : 0;
 }
 
-CTaskRunner::CTaskRunner(QObject *parent) : QObject(parent) {}
+CTaskRunner::CTaskRunner(QObject* parent) : QObject(parent) {}
 
 CTaskRunner::~CTaskRunner() {
     if (!m_thread) return;
@@ -86,14 +94,15 @@ CTaskRunner::~CTaskRunner() {
     // Nobody listens any more: the run only has to end.
     m_cancel = true;
     disconnect(this, nullptr, nullptr, nullptr);
-    while (m_thread && !m_thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (m_thread && !m_thread->wait(10))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     delete m_thread;
     m_thread = nullptr;
 }
 
 void CTaskRunner::SetThreadStarter(ThreadStarter starter) { threadStarter() = std::move(starter); }
 
-void CTaskRunner::Start(CWorkerTask *task) {
+void CTaskRunner::Start(CWorkerTask* task) {
     if (m_running) return;
     m_task = task;
     m_failed = false;
@@ -103,7 +112,7 @@ void CTaskRunner::Start(CWorkerTask *task) {
     m_running = true;
     delete m_thread;
     m_thread = QThread::create([this] { ThreadProc(); });
-    const ThreadStarter &starter = threadStarter();
+    const ThreadStarter& starter = threadStarter();
     const bool started = starter ? starter(m_thread) : startThread(m_thread);
     if (!started) {
         Fail(IDS_UNABLE_TO_START_JOB, QString());
@@ -113,7 +122,7 @@ void CTaskRunner::Start(CWorkerTask *task) {
     }
 }
 
-void CTaskRunner::Fail(unsigned id, const QString &text) {
+void CTaskRunner::Fail(unsigned id, const QString& text) {
     m_errorId = id;
     m_errorText = text;
     m_failed = true;
@@ -125,20 +134,8 @@ void CTaskRunner::ThreadProc() {
     if (m_task) {
         try {
             m_task->Execute(this, &m_cancel);
-        } catch (const QString &text) {
-            Fail(0, text);
-        } catch (const std::string &text) {
-            Fail(0, QString::fromStdString(text));
-        } catch (const char *text) {
-            Fail(0, QString::fromUtf8(text ? text : ""));
-        } catch (int id) {
-            Fail(static_cast<unsigned>(id), QString());
-        } catch (unsigned id) {
-            Fail(id, QString());
-        } catch (long id) {
-            Fail(static_cast<unsigned>(id), QString());
-        } catch (unsigned long id) {
-            Fail(static_cast<unsigned>(id), QString());
+        } catch (const ValidationError& e) {
+            Fail(e.id, e.text);
         } catch (...) {
             Fail(IDS_UNKNOWN_ERROR, QString());
         }
@@ -163,13 +160,13 @@ void CTaskRunner::TaskDone() {
     emit done();
 }
 
-QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)> &strings) const {
+QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)>& strings) const {
     if (m_errorId == 0) return m_errorText;
     return strings ? strings(m_errorId) : QString::number(m_errorId);
 }
 
-TaskResult RunTaskAndWait(CWorkerTask &task, const std::function<void(int)> &onProgress,
-                          const std::function<bool(int)> &cancelWhen) {
+TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress,
+                          const std::function<bool(int)>& cancelWhen) {
     CTaskRunner runner;
     QEventLoop loop;
     QObject::connect(&runner, &CTaskRunner::progress, &runner, [&](int percent) {
@@ -186,7 +183,8 @@ TaskResult RunTaskAndWait(CWorkerTask &task, const std::function<void(int)> &onP
         result.errorId = runner.ErrorId();
         result.errorText = runner.ErrorText();
     } else {
-        result.outcome = runner.IsCancelRequested() ? TaskOutcome::Cancelled : TaskOutcome::Succeeded;
+        result.outcome =
+            runner.IsCancelRequested() ? TaskOutcome::Cancelled : TaskOutcome::Succeeded;
         result.errorId = 0;
     }
     return result;

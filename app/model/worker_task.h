@@ -3,7 +3,8 @@
 // CWorkerTask is the base of every model that runs on a worker thread (the
 // discharge model, the near-field models). CTaskRunner is the GUI-thread end
 // of one run: it starts the worker thread, receives the task's progress by a
-// blocking queued call (the worker waits until the GUI thread has taken it)
+// blocking queued call when the percentage changes (the worker waits until
+// the GUI thread has taken it)
 // and the task's end by a queued call, and keeps the cancel flag, the failed
 // flag and the failure. The progress dialog shows a runner; tools and tests
 // drive one from a plain event loop.
@@ -13,6 +14,8 @@
 // is in progress, and asks it to stop once cancelled.
 #ifndef ORVANE_MODEL_WORKER_TASK_H
 #define ORVANE_MODEL_WORKER_TASK_H
+
+#include "message_ids.h"
 
 #include <QObject>
 #include <QString>
@@ -28,32 +31,28 @@ class CTaskRunner;
 constexpr int WM_TASKPROGRESS = 0x0400 + 1000;  // percentage
 constexpr int WM_TASKDONE = 0x0400 + 1001;
 
-// String-table ids of the task messages.
-enum : unsigned {
-    IDS_UNKNOWN_ERROR = 16110,
-    IDS_UNABLE_TO_START_JOB = 16111,
-};
-
 class CWorkerTask {
 public:
     CWorkerTask() = default;
     virtual ~CWorkerTask();
-    CWorkerTask(const CWorkerTask &) = delete;
-    CWorkerTask &operator=(const CWorkerTask &) = delete;
+    CWorkerTask(const CWorkerTask&) = delete;
+    CWorkerTask& operator=(const CWorkerTask&) = delete;
 
     // On the worker thread: progress 0, Run, then OnCancelled when cancelled,
     // else progress 100 and OnSucceeded. An exception calls OnFailed and goes
     // on to the caller. The window and cancel flag are known only meanwhile.
-    void Execute(CTaskRunner *window, std::atomic<bool> *cancelFlag);
+    void Execute(CTaskRunner* window, std::atomic<bool>* cancelFlag);
 
-    // Hands the percentage to the window and waits until it has been taken;
-    // nothing outside a run.
+    // Hands the percentage, clamped to 0..100, to the window and waits until
+    // it has been taken, when it differs from the one last handed over in
+    // this run (so a run crosses to the window at most 101 times); nothing
+    // outside a run.
     void ReportProgress(int percent);
     // The cancel flag of the run; false outside a run.
     bool IsCancelled() const;
     // The run's cancel flag itself (null outside a run), for computations
     // that poll it on their own.
-    const std::atomic<bool> *CancelFlag() const { return m_cancel; }
+    const std::atomic<bool>* CancelFlag() const { return m_cancel; }
 
     virtual void Run() = 0;
     virtual void OnSucceeded() {}
@@ -61,23 +60,24 @@ public:
     virtual void OnFailed() {}
 
 private:
-    std::atomic<CTaskRunner *> m_window{nullptr};
-    std::atomic<std::atomic<bool> *> m_cancel{nullptr};
+    std::atomic<CTaskRunner*> m_window{nullptr};
+    std::atomic<std::atomic<bool>*> m_cancel{nullptr};
+    int m_shown = -1;  // worker thread: the percentage the window has
 };
 
 // The task whose run is in progress (none otherwise). A task's Run sets it
 // and clears it on every way out.
-void SetCurrentTask(CWorkerTask *task);
-CWorkerTask *GetCurrentTask();
+void SetCurrentTask(CWorkerTask* task);
+CWorkerTask* GetCurrentTask();
 void ClearCurrentTask();
 
 // Sets the current task for the lifetime of the guard and clears it after.
 class CurrentTaskGuard {
 public:
-    explicit CurrentTaskGuard(CWorkerTask *task) { SetCurrentTask(task); }
+    explicit CurrentTaskGuard(CWorkerTask* task) { SetCurrentTask(task); }
     ~CurrentTaskGuard() { ClearCurrentTask(); }
-    CurrentTaskGuard(const CurrentTaskGuard &) = delete;
-    CurrentTaskGuard &operator=(const CurrentTaskGuard &) = delete;
+    CurrentTaskGuard(const CurrentTaskGuard&) = delete;
+    CurrentTaskGuard& operator=(const CurrentTaskGuard&) = delete;
 };
 
 // Reports the percentage through the current task and returns 1 once it is
@@ -88,14 +88,14 @@ extern "C" int32_t worker_progress_callback(int32_t percent);
 class CTaskRunner : public QObject {
     Q_OBJECT
 public:
-    explicit CTaskRunner(QObject *parent = nullptr);
+    explicit CTaskRunner(QObject* parent = nullptr);
     // A run still going is cancelled and waited for.
     ~CTaskRunner() override;
 
     // Clears the flags and starts the task on a new worker thread. When the
     // thread cannot be started the run fails with 16111 and done() follows
     // all the same (queued).
-    void Start(CWorkerTask *task);
+    void Start(CWorkerTask* task);
 
     // Only asks the task to stop; the run ends when the task returns.
     void RequestCancel() { m_cancel = true; }
@@ -107,9 +107,9 @@ public:
     // the text. The id is 16110 ("Unknown error") until something better is
     // known.
     unsigned ErrorId() const { return m_errorId; }
-    const QString &ErrorText() const { return m_errorText; }
+    const QString& ErrorText() const { return m_errorText; }
     // The failure as text, ids looked up through the given string table.
-    QString ErrorMessage(const std::function<QString(unsigned)> &strings) const;
+    QString ErrorMessage(const std::function<QString(unsigned)>& strings) const;
 
     // GUI thread: the worker's progress and its end.
     void TaskProgress(int percent);
@@ -117,7 +117,7 @@ public:
 
     // Tests: replaces the thread start (true when the thread runs). Null
     // restores QThread::start.
-    using ThreadStarter = std::function<bool(QThread *)>;
+    using ThreadStarter = std::function<bool(QThread*)>;
     static void SetThreadStarter(ThreadStarter starter);
 
 signals:
@@ -128,10 +128,10 @@ signals:
 
 private:
     void ThreadProc();
-    void Fail(unsigned id, const QString &text);
+    void Fail(unsigned id, const QString& text);
 
-    CWorkerTask *m_task = nullptr;
-    QThread *m_thread = nullptr;
+    CWorkerTask* m_task = nullptr;
+    QThread* m_thread = nullptr;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_failed{false};
     bool m_running = false;
@@ -152,7 +152,7 @@ struct TaskResult {
 // has ended (a QCoreApplication must exist). onProgress sees each clamped
 // percentage on the calling thread; cancelWhen, when given, is asked after
 // each report and cancels the run once it answers true.
-TaskResult RunTaskAndWait(CWorkerTask &task, const std::function<void(int)> &onProgress = {},
-                          const std::function<bool(int)> &cancelWhen = {});
+TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress = {},
+                          const std::function<bool(int)>& cancelWhen = {});
 
 #endif

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "command_ids.h"
+#include "message_ids.h"
 #include "message_box.h"
 #include "prop_list_ctrl.h"
 #include "string_table.h"
@@ -18,20 +19,20 @@
 
 // ------------------------------------------------------- CFluidPropsDlg
 
-CFluidPropsDlg::CFluidPropsDlg(QWidget* parent) : CDialog(0, parent)
-{
+CFluidPropsDlg::CFluidPropsDlg(QWidget* parent) : CDialog(0, parent) {
     setObjectName(QStringLiteral("Fluid Properties"));
     setWindowTitle(QStringLiteral("Fluid Properties"));
     auto* grid = new QGridLayout(this);
-    AddUnitRow(this, grid, 0, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY, IDC_GAS_DENSITY_UNIT);
-    AddUnitRow(this, grid, 1, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY, IDC_OIL_DENSITY_UNIT);
+    AddUnitRow(this, grid, 0, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY,
+               IDC_GAS_DENSITY_UNIT);
+    AddUnitRow(this, grid, 1, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY,
+               IDC_OIL_DENSITY_UNIT);
     AddUnitRow(this, grid, 2, QStringLiteral("Gas/oil &ratio:"), IDC_GOR, IDC_GOR_UNIT);
     AddUnitRow(this, grid, 3, QStringLiteral("&Water cut:"), IDC_WATER_CUT, 0, QStringLiteral("%"));
     grid->addWidget(MakeOkCancelRow(), 4, 0, 1, 3);
 }
 
-void CFluidPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CFluidPropsDlg::DoDataExchange(CDataExchange* pDX) {
     const UnitField table[] = {{"GASDENSITY", IDC_GAS_DENSITY, IDC_GAS_DENSITY_UNIT, &m_gasDensity},
                                {"OILDENSITY", IDC_OIL_DENSITY, IDC_OIL_DENSITY_UNIT, &m_oilDensity},
                                {"GOR", IDC_GOR, IDC_GOR_UNIT, &m_gasOilRatio},
@@ -59,8 +60,7 @@ private:
     CGasPropsDlg* m_pDlg;
 };
 
-bool errorBox(int id, const QString& arg = QString())
-{
+bool errorBox(int id, const QString& arg = QString()) {
     AfxMessageBox(arg.isNull() ? AfxLoadString(id) : AfxFormatString1(id, arg), MB_ICONERROR);
     return false;
 }
@@ -68,8 +68,7 @@ bool errorBox(int id, const QString& arg = QString())
 }  // namespace
 
 CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, QWidget* parent)
-    : CDialog(0, parent), m_cataloguePath(cataloguePath)
-{
+    : CDialog(0, parent), m_cataloguePath(cataloguePath) {
     setObjectName(QStringLiteral("Gas Properties"));
     setWindowTitle(QStringLiteral("Gas Properties"));
     resize(560, 420);
@@ -92,26 +91,26 @@ CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, QWidget* parent)
     connect(defaults, &QPushButton::clicked, this, [this] { OnDefaults(); });
 }
 
-void CGasPropsDlg::MergeDocumentComponents(const std::vector<FluidComponent>& docComponents)
-{
+void CGasPropsDlg::MergeDocumentComponents(const std::vector<FluidComponent>& docComponents) {
     m_components = MergeWithCatalogue(ReadFluidCatalogue(m_cataloguePath), docComponents);
 }
 
-bool CGasPropsDlg::OnInitDialog()
-{
+bool CGasPropsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // The list's client width once the dialog is laid out (it is not shown yet).
     layout()->activate();
-    const int client = m_pList->contentsRect().width() - m_pList->verticalScrollBar()->sizeHint().width();
+    const int client =
+        m_pList->contentsRect().width() - m_pList->verticalScrollBar()->sizeHint().width();
     int q = client / 4;
     q = q > 20 ? q - 1 : 20;
     QString density = GetUnitLabel("LIQDENSITY", false);
-    if (density.isEmpty())
-        density = QStringLiteral("g/cm3");
-    m_pList->InsertColumn(0, AfxLoadString(16171), Qt::AlignLeft, q);
-    m_pList->InsertColumn(1, AfxLoadString(16172), Qt::AlignRight, q - q / 4);
-    m_pList->InsertColumn(2, AfxFormatString1(16173, QStringLiteral("g/mol")), Qt::AlignRight, q);
-    m_pList->InsertColumn(3, AfxFormatString1(16174, density), Qt::AlignRight, q + q / 4);
+    if (density.isEmpty()) density = QStringLiteral("g/cm3");
+    m_pList->InsertColumn(0, AfxLoadString(IDS_COLUMN_COMPONENT), Qt::AlignLeft, q);
+    m_pList->InsertColumn(1, AfxLoadString(IDS_COLUMN_MOLE_PERCENT), Qt::AlignRight, q - q / 4);
+    m_pList->InsertColumn(2, AfxFormatString1(IDS_COLUMN_MOLE_WEIGHT, QStringLiteral("g/mol")),
+                          Qt::AlignRight, q);
+    m_pList->InsertColumn(3, AfxFormatString1(IDS_COLUMN_LIQUID_DENSITY, density), Qt::AlignRight,
+                          q + q / 4);
     m_pList->SetValidator(1, new FNumericValidater("%.3f"));
     m_pList->SetValidator(2, new FNumericValidater("%.3f"));
     m_pList->SetValidator(3, new FNumericValidater("%.4f"));
@@ -119,99 +118,87 @@ bool CGasPropsDlg::OnInitDialog()
     return true;
 }
 
-void CGasPropsDlg::FillRows()
-{
+void CGasPropsDlg::FillRows() {
     m_pList->SetChangedCallback(1, nullptr);
     m_pList->setRowCount(0);
     for (size_t i = 0; i < m_components.size(); ++i) {
         const FluidComponent& c = m_components[i];
         const int row = m_pList->InsertItem(int(i), c.compid);
         m_pList->SetItemData(row, qintptr(i));
-        m_pList->SetItemText(row, 1, c.fraction > 0 ? QString::asprintf("%.3f", c.fraction) : QString());
+        m_pList->SetItemText(row, 1,
+                             c.fraction > 0 ? QString::asprintf("%.3f", c.fraction) : QString());
         m_pList->SetItemText(row, 2, QString::asprintf("%.3f", c.mole_weight));
         const bool hasDensity = c.HasLiquidDensity() && c.liquid_density > 0;
-        m_pList->SetItemText(row, 3, hasDensity ? QString::asprintf("%.4f", ToDisplayUnits("LIQDENSITY", c.liquid_density))
-                                               : QString());
+        m_pList->SetItemText(
+            row, 3,
+            hasDensity ? QString::asprintf("%.4f", ToDisplayUnits("LIQDENSITY", c.liquid_density))
+                       : QString());
         m_pList->SetLastEditableColumn(row, c.HasLiquidDensity() ? 3 : 2);
     }
     RefreshTotal();
     m_pList->SetChangedCallback(1, new FFractionChanged(this));
 }
 
-void CGasPropsDlg::RefreshTotal()
-{
+void CGasPropsDlg::RefreshTotal() {
     double total = 0;
     for (int row = 0; row < m_pList->GetItemCount(); ++row)
         total += AfxLeadingReal(m_pList->GetItemText(row, 1));
     m_pTotal->setText(QString::asprintf("%.3f", total));
 }
 
-void CGasPropsDlg::OnDefaults()
-{
+void CGasPropsDlg::OnDefaults() {
     std::vector<FluidComponent> fresh = ReadFluidCatalogue(m_cataloguePath);
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         const QString id = m_pList->GetItemText(row, 0);
         const double fraction = AfxLeadingReal(m_pList->GetItemText(row, 1));
         for (FluidComponent& c : fresh)
-            if (c.compid == id)
-                c.fraction = fraction > 0 ? float(fraction) : 0.0f;
+            if (c.compid == id) c.fraction = fraction > 0 ? float(fraction) : 0.0f;
     }
     m_components = std::move(fresh);
     FillRows();
 }
 
-bool CGasPropsDlg::CheckRows()
-{
+bool CGasPropsDlg::CheckRows() {
     double total = 0;
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         const qintptr index = m_pList->GetItemData(row);
-        if (index < 0 || size_t(index) >= m_components.size())
-            continue;
+        if (index < 0 || size_t(index) >= m_components.size()) continue;
         FluidComponent& c = m_components[size_t(index)];
         const QString fractionText = m_pList->GetItemText(row, 1);
         double value = 0;
         const bool hasFraction = !fractionText.isEmpty() && AfxParseReal(fractionText, value);
-        if (hasFraction && value < 0)
-            return errorBox(16175);
+        if (hasFraction && value < 0) return errorBox(IDS_FRACTION_NEGATIVE);
         const bool used = hasFraction && value > 0;
         c.fraction = used ? float(value) : 0.0f;
         const QString weightText = m_pList->GetItemText(row, 2);
         double weight = 0;
         const bool hasWeight = !weightText.isEmpty() && AfxParseReal(weightText, weight);
         if (!used) {
-            if (hasWeight && weight > 0)
-                c.mole_weight = float(weight);
+            if (hasWeight && weight > 0) c.mole_weight = float(weight);
             continue;
         }
         total += value;
-        if (weightText.isEmpty())
-            return errorBox(16176);
-        if (!hasWeight || weight <= 0)
-            return errorBox(16177);
+        if (weightText.isEmpty()) return errorBox(IDS_MOLE_WEIGHT_MISSING);
+        if (!hasWeight || weight <= 0) return errorBox(IDS_MOLE_WEIGHT_NOT_POSITIVE);
         c.mole_weight = float(weight);
         if (c.HasLiquidDensity()) {
             const QString densityText = m_pList->GetItemText(row, 3);
             double density = 0;
-            if (densityText.isEmpty())
-                return errorBox(16179, c.compid);
+            if (densityText.isEmpty()) return errorBox(IDS_LIQUID_DENSITY_MISSING, c.compid);
             if (!AfxParseReal(densityText, density) || density <= 0)
-                return errorBox(16178);
+                return errorBox(IDS_LIQUID_DENSITY_NOT_POSITIVE);
             c.liquid_density = FromDisplayUnits("LIQDENSITY", float(density));
         }
     }
-    if (total > 100.001)
-        return errorBox(16180);
-    if (total < 99.999)
-        return errorBox(16181);
+    if (total > 100.001) return errorBox(IDS_FRACTIONS_ABOVE_100);
+    if (total < 99.999) return errorBox(IDS_FRACTIONS_BELOW_100);
     return true;
 }
 
-void CGasPropsDlg::OnOK()
-{
+void CGasPropsDlg::OnOK() {
     if (!m_pList->CommitEdit()) {
-        errorBox(16182);
+        errorBox(IDS_POSITIVE_NUMBER_REQUIRED);
         return;
     }
-    if (CheckRows())
-        EndDialog(IDOK);
+    if (CheckRows()) EndDialog(IDOK);
 }

@@ -3,13 +3,11 @@
 
 #include "zef_app.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     CZefApp theApp;
-    if (!theApp.InitInstance())
-        return theApp.ExitInstance();
+    if (!theApp.InitInstance()) return theApp.ExitInstance();
     const int status = qapp.exec();
     theApp.ExitInstance();
     return status;

@@ -82,137 +82,178 @@ struct MenuLayout {
 };
 
 const MenuLayout kMenus[] = {
-    {"&File", {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT,
-               ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, 0, ID_APP_EXIT}},
-    {"&Edit", {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0, ID_EDIT_COPY_ALL, 0, ID_APP_OPTIONS}},
-    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_SCENARIO_BAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_ZOOM, ID_VIEW_ZOOM_IN,
-               ID_VIEW_ZOOM_OUT}},
-    {"&Object", {ID_TOOL_SELECT, 0, ID_TOOL_PIPELINE, ID_TOOL_PIPEJOIN, ID_TOOL_JUNCTION, ID_TOOL_INLET,
-                 ID_TOOL_OUTLET, 0, ID_TOOL_LEAKAGE, ID_TOOL_TEXT, 0, ID_OBJECT_PROPERTIES, ID_OBJECT_TO_BACK,
-                 ID_OBJECT_TO_FRONT, 0, ID_OBJECT_FROM_DATABASE}},
-    {"&Scenario", {ID_SCENARIO_VERIFY, 0, ID_SCENARIO_FLUID, ID_SCENARIO_GAS_COMPOSITION,
-                   ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, 0, ID_SCENARIO_CALC_DISCHARGE,
-                   ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL}},
+    {"&File",
+     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT,
+      ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, 0, ID_APP_EXIT}},
+    {"&Edit",
+     {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0, ID_EDIT_COPY_ALL, 0,
+      ID_APP_OPTIONS}},
+    {"&View",
+     {ID_VIEW_TOOLBAR, ID_VIEW_SCENARIO_BAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_ZOOM, ID_VIEW_ZOOM_IN,
+      ID_VIEW_ZOOM_OUT}},
+    {"&Object",
+     {ID_TOOL_SELECT, 0, ID_TOOL_PIPELINE, ID_TOOL_PIPEJOIN, ID_TOOL_JUNCTION, ID_TOOL_INLET,
+      ID_TOOL_OUTLET, 0, ID_TOOL_LEAKAGE, ID_TOOL_TEXT, 0, ID_OBJECT_PROPERTIES, ID_OBJECT_TO_BACK,
+      ID_OBJECT_TO_FRONT, 0, ID_OBJECT_FROM_DATABASE}},
+    {"&Scenario",
+     {ID_SCENARIO_VERIFY, 0, ID_SCENARIO_FLUID, ID_SCENARIO_GAS_COMPOSITION,
+      ID_SCENARIO_DISCHARGE_SETUP, ID_SCENARIO_NEARFIELD_SETUP, 0, ID_SCENARIO_CALC_DISCHARGE,
+      ID_SCENARIO_CALC_NEARFIELD, ID_SCENARIO_CALC_ALL}},
     {"&Result", {ID_RESULT_DISCHARGE, 0, ID_RESULT_RELEASE_PLOT, ID_RESULT_NEARFIELD_PLOT}},
-    {"&Window", {ID_WINDOW_NEW, ID_WINDOW_NEW_SUMMARY, 0, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
-                 ID_WINDOW_NEXT}},
+    {"&Window",
+     {ID_WINDOW_NEW, ID_WINDOW_NEW_SUMMARY, 0, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
+      ID_WINDOW_NEXT}},
     {"&Help", {ID_APP_ABOUT}},
 };
 
 // Small drawn glyphs for the commands that have no themed icon.
-QIcon drawnIcon(int id)
-{
+QIcon drawnIcon(int id) {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 1.5));
     switch (id) {
-    case ID_TOOL_SELECT: {
-        QPainterPath arrow;
-        arrow.moveTo(4, 2);
-        arrow.lineTo(4, 14);
-        arrow.lineTo(7, 11);
-        arrow.lineTo(10, 15);
-        arrow.lineTo(12, 14);
-        arrow.lineTo(9, 10);
-        arrow.lineTo(13, 10);
-        arrow.closeSubpath();
-        p.fillPath(arrow, Qt::white);
-        p.drawPath(arrow);
-        break;
-    }
-    case ID_TOOL_PIPELINE: p.setPen(QPen(Qt::black, 3)); p.drawLine(2, 13, 14, 3); break;
-    case ID_TOOL_PIPEJOIN: p.setBrush(Qt::white); p.drawEllipse(QPointF(8, 8), 4, 4); break;
-    case ID_TOOL_JUNCTION: p.setBrush(Qt::black); p.drawEllipse(QPointF(8, 8), 5, 5); break;
-    case ID_TOOL_INLET: p.setBrush(Qt::black); p.drawPolygon(QPolygonF({{3, 3}, {13, 8}, {3, 13}})); break;
-    case ID_TOOL_OUTLET: p.setBrush(Qt::white); p.drawRect(3, 3, 10, 10); break;
-    case ID_TOOL_LEAKAGE:
-        p.setPen(QPen(QColor(255, 0, 0), 2));
-        p.drawLine(3, 3, 13, 13);
-        p.drawLine(13, 3, 3, 13);
-        break;
-    case ID_TOOL_TEXT: p.setFont(QFont(QStringLiteral("Arial"), 11, QFont::Bold)); p.drawText(pm.rect(), Qt::AlignCenter, "A"); break;
-    case ID_SCENARIO_VERIFY: p.setPen(QPen(QColor(0, 128, 0), 2.5)); p.drawPolyline(QPolygonF({{2, 8}, {6, 13}, {14, 3}})); break;
-    case ID_SCENARIO_CALC_ALL: p.setBrush(QColor(0, 96, 192)); p.drawPolygon(QPolygonF({{4, 2}, {14, 8}, {4, 14}})); break;
-    case ID_SCENARIO_FLUID: p.setBrush(QColor(80, 160, 255)); p.drawEllipse(QRectF(4, 5, 8, 9)); p.drawLine(8, 1, 8, 5); break;
-    case ID_EDIT_CUT:
-        p.drawEllipse(QPointF(5, 12), 2.5, 2.5);
-        p.drawEllipse(QPointF(11, 12), 2.5, 2.5);
-        p.drawLine(6, 10, 11, 2);
-        p.drawLine(10, 10, 5, 2);
-        break;
-    case ID_EDIT_COPY:
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(2.5, 2.5, 7, 9));
-        p.drawRect(QRectF(6.5, 5.5, 7, 9));
-        break;
-    case ID_EDIT_PASTE:
-        p.setBrush(QColor(200, 160, 90));
-        p.drawRect(QRectF(2.5, 3.5, 10, 11));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(6.5, 6.5, 7, 8));
-        break;
-    case ID_FILE_PRINT:
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 6));
-        p.setBrush(QColor(160, 160, 160));
-        p.drawRect(QRectF(1.5, 7.5, 13, 6));
-        break;
-    default: break;
+        case ID_TOOL_SELECT: {
+            QPainterPath arrow;
+            arrow.moveTo(4, 2);
+            arrow.lineTo(4, 14);
+            arrow.lineTo(7, 11);
+            arrow.lineTo(10, 15);
+            arrow.lineTo(12, 14);
+            arrow.lineTo(9, 10);
+            arrow.lineTo(13, 10);
+            arrow.closeSubpath();
+            p.fillPath(arrow, Qt::white);
+            p.drawPath(arrow);
+            break;
+        }
+        case ID_TOOL_PIPELINE:
+            p.setPen(QPen(Qt::black, 3));
+            p.drawLine(2, 13, 14, 3);
+            break;
+        case ID_TOOL_PIPEJOIN:
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(8, 8), 4, 4);
+            break;
+        case ID_TOOL_JUNCTION:
+            p.setBrush(Qt::black);
+            p.drawEllipse(QPointF(8, 8), 5, 5);
+            break;
+        case ID_TOOL_INLET:
+            p.setBrush(Qt::black);
+            p.drawPolygon(QPolygonF({{3, 3}, {13, 8}, {3, 13}}));
+            break;
+        case ID_TOOL_OUTLET:
+            p.setBrush(Qt::white);
+            p.drawRect(3, 3, 10, 10);
+            break;
+        case ID_TOOL_LEAKAGE:
+            p.setPen(QPen(QColor(255, 0, 0), 2));
+            p.drawLine(3, 3, 13, 13);
+            p.drawLine(13, 3, 3, 13);
+            break;
+        case ID_TOOL_TEXT:
+            p.setFont(QFont(QStringLiteral("Arial"), 11, QFont::Bold));
+            p.drawText(pm.rect(), Qt::AlignCenter, "A");
+            break;
+        case ID_SCENARIO_VERIFY:
+            p.setPen(QPen(QColor(0, 128, 0), 2.5));
+            p.drawPolyline(QPolygonF({{2, 8}, {6, 13}, {14, 3}}));
+            break;
+        case ID_SCENARIO_CALC_ALL:
+            p.setBrush(QColor(0, 96, 192));
+            p.drawPolygon(QPolygonF({{4, 2}, {14, 8}, {4, 14}}));
+            break;
+        case ID_SCENARIO_FLUID:
+            p.setBrush(QColor(80, 160, 255));
+            p.drawEllipse(QRectF(4, 5, 8, 9));
+            p.drawLine(8, 1, 8, 5);
+            break;
+        case ID_EDIT_CUT:
+            p.drawEllipse(QPointF(5, 12), 2.5, 2.5);
+            p.drawEllipse(QPointF(11, 12), 2.5, 2.5);
+            p.drawLine(6, 10, 11, 2);
+            p.drawLine(10, 10, 5, 2);
+            break;
+        case ID_EDIT_COPY:
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(2.5, 2.5, 7, 9));
+            p.drawRect(QRectF(6.5, 5.5, 7, 9));
+            break;
+        case ID_EDIT_PASTE:
+            p.setBrush(QColor(200, 160, 90));
+            p.drawRect(QRectF(2.5, 3.5, 10, 11));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(6.5, 6.5, 7, 8));
+            break;
+        case ID_FILE_PRINT:
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(4.5, 1.5, 7, 6));
+            p.setBrush(QColor(160, 160, 160));
+            p.drawRect(QRectF(1.5, 7.5, 13, 6));
+            break;
+        default:
+            break;
     }
     return QIcon(pm);
 }
 
-QIcon commandIcon(int id)
-{
+QIcon commandIcon(int id) {
     QStyle* style = QApplication::style();
     switch (id) {
-    case ID_FILE_NEW: return style->standardIcon(QStyle::SP_FileIcon);
-    case ID_FILE_OPEN: return style->standardIcon(QStyle::SP_DialogOpenButton);
-    case ID_FILE_SAVE: return style->standardIcon(QStyle::SP_DialogSaveButton);
-    case ID_FILE_PRINT: return QIcon::fromTheme(QStringLiteral("document-print"), drawnIcon(ID_FILE_PRINT));
-    case ID_EDIT_CUT: return QIcon::fromTheme(QStringLiteral("edit-cut"), drawnIcon(ID_EDIT_CUT));
-    case ID_EDIT_COPY: return QIcon::fromTheme(QStringLiteral("edit-copy"), drawnIcon(ID_EDIT_COPY));
-    case ID_EDIT_PASTE: return QIcon::fromTheme(QStringLiteral("edit-paste"), drawnIcon(ID_EDIT_PASTE));
-    case ID_APP_ABOUT: return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    default: return drawnIcon(id);
+        case ID_FILE_NEW:
+            return style->standardIcon(QStyle::SP_FileIcon);
+        case ID_FILE_OPEN:
+            return style->standardIcon(QStyle::SP_DialogOpenButton);
+        case ID_FILE_SAVE:
+            return style->standardIcon(QStyle::SP_DialogSaveButton);
+        case ID_FILE_PRINT:
+            return QIcon::fromTheme(QStringLiteral("document-print"), drawnIcon(ID_FILE_PRINT));
+        case ID_EDIT_CUT:
+            return QIcon::fromTheme(QStringLiteral("edit-cut"), drawnIcon(ID_EDIT_CUT));
+        case ID_EDIT_COPY:
+            return QIcon::fromTheme(QStringLiteral("edit-copy"), drawnIcon(ID_EDIT_COPY));
+        case ID_EDIT_PASTE:
+            return QIcon::fromTheme(QStringLiteral("edit-paste"), drawnIcon(ID_EDIT_PASTE));
+        case ID_APP_ABOUT:
+            return style->standardIcon(QStyle::SP_MessageBoxInformation);
+        default:
+            return drawnIcon(id);
     }
 }
 
 }  // namespace
 
-QString MenuTextOf(int id)
-{
+QString MenuTextOf(int id) {
     for (const CommandText& c : kCommands)
-        if (c.id == id)
-            return QString::fromUtf8(c.text);
+        if (c.id == id) return QString::fromUtf8(c.text);
     return {};
 }
 
-CMainFrame::CMainFrame()
-{
+CMainFrame::CMainFrame() {
     setObjectName(QString::number(IDR_MAINFRAME));
     setWindowTitle(QStringLiteral("Orvane"));
     OnCommand(ID_VIEW_SCENARIO_BAR, [this] { OnToggleScenarioBar(); });
-    OnUpdateCommand(ID_VIEW_SCENARIO_BAR,
-                    [this](CCmdUI* ui) { ui->SetCheck(m_pScenarioBar && !m_pScenarioBar->isHidden()); });
+    OnUpdateCommand(ID_VIEW_SCENARIO_BAR, [this](CCmdUI* ui) {
+        ui->SetCheck(m_pScenarioBar && !m_pScenarioBar->isHidden());
+    });
     OnCommand(ID_VIEW_TOOLBAR, [this] { m_pToolBar->setVisible(m_pToolBar->isHidden()); });
-    OnUpdateCommand(ID_VIEW_TOOLBAR, [this](CCmdUI* ui) { ui->SetCheck(m_pToolBar && !m_pToolBar->isHidden()); });
+    OnUpdateCommand(ID_VIEW_TOOLBAR,
+                    [this](CCmdUI* ui) { ui->SetCheck(m_pToolBar && !m_pToolBar->isHidden()); });
     OnCommand(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
-    OnUpdateCommand(ID_VIEW_STATUS_BAR, [this](CCmdUI* ui) { ui->SetCheck(!statusBar()->isHidden()); });
+    OnUpdateCommand(ID_VIEW_STATUS_BAR,
+                    [this](CCmdUI* ui) { ui->SetCheck(!statusBar()->isHidden()); });
 }
 
-int CMainFrame::OnCreate()
-{
+int CMainFrame::OnCreate() {
     for (const CommandText& c : kCommands) {
         QAction* action = AddCommand(c.id, QString::fromUtf8(c.text));
         action->setIcon(commandIcon(c.id));
         action->setIconVisibleInMenu(false);
     }
     // The recent files: File1 .. File9 between Print Preview and Exit.
-    for (int i = 0; i < 9; ++i)
-        AddCommand(ID_FILE_MRU_FILE1 + i, QString())->setVisible(false);
+    for (int i = 0; i < 9; ++i) AddCommand(ID_FILE_MRU_FILE1 + i, QString())->setVisible(false);
     for (const MenuLayout& m : kMenus) {
         QMenu* menu = AddMenu(QString::fromUtf8(m.title));
         menu->setObjectName(QString::fromUtf8(m.title).remove(QLatin1Char('&')));
@@ -223,8 +264,7 @@ int CMainFrame::OnCreate()
             }
             if (id == ID_APP_EXIT && !m_pFileMenu) {
                 m_pFileMenu = menu;
-                for (int i = 0; i < 9; ++i)
-                    menu->addAction(FindCommand(ID_FILE_MRU_FILE1 + i));
+                for (int i = 0; i < 9; ++i) menu->addAction(FindCommand(ID_FILE_MRU_FILE1 + i));
                 m_pRecentSeparator = menu->addSeparator();
             }
             menu->addAction(FindCommand(id));
@@ -232,15 +272,16 @@ int CMainFrame::OnCreate()
     }
     connect(m_pFileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateRecentFileMenu);
 
-    m_pToolBar = MakeToolBar(IDW_TOOLBAR, QStringLiteral("Standard"),
-                             {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
-                              ID_FILE_PRINT, 0, ID_SCENARIO_FLUID, 0, ID_APP_ABOUT});
-    m_pScenarioBar = MakeToolBar(IDW_SCENARIO_BAR, QStringLiteral("Scenario Bar"),
-                                 {ID_TOOL_SELECT, 0, ID_TOOL_PIPELINE, ID_TOOL_PIPEJOIN, ID_TOOL_JUNCTION,
-                                  ID_TOOL_INLET, ID_TOOL_OUTLET, 0, ID_TOOL_LEAKAGE, ID_TOOL_TEXT, 0,
-                                  ID_SCENARIO_VERIFY, ID_SCENARIO_CALC_ALL});
-    if (!m_pToolBar || !m_pScenarioBar)
-        return -1;
+    m_pToolBar =
+        MakeToolBar(IDW_TOOLBAR, QStringLiteral("Standard"),
+                    {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
+                     ID_EDIT_PASTE, 0, ID_FILE_PRINT, 0, ID_SCENARIO_FLUID, 0, ID_APP_ABOUT});
+    m_pScenarioBar =
+        MakeToolBar(IDW_SCENARIO_BAR, QStringLiteral("Scenario Bar"),
+                    {ID_TOOL_SELECT, 0, ID_TOOL_PIPELINE, ID_TOOL_PIPEJOIN, ID_TOOL_JUNCTION,
+                     ID_TOOL_INLET, ID_TOOL_OUTLET, 0, ID_TOOL_LEAKAGE, ID_TOOL_TEXT, 0,
+                     ID_SCENARIO_VERIFY, ID_SCENARIO_CALC_ALL});
+    if (!m_pToolBar || !m_pScenarioBar) return -1;
 
     QStatusBar* status = statusBar();
     status->setObjectName(QStringLiteral("StatusBar"));
@@ -263,8 +304,8 @@ int CMainFrame::OnCreate()
     return 0;
 }
 
-QToolBar* CMainFrame::MakeToolBar(int id, const QString& title, const std::initializer_list<int>& ids)
-{
+QToolBar* CMainFrame::MakeToolBar(int id, const QString& title,
+                                  const std::initializer_list<int>& ids) {
     auto* bar = new QToolBar(title, this);
     bar->setObjectName(QString::number(id));
     bar->setIconSize(QSize(16, 16));
@@ -280,14 +321,12 @@ QToolBar* CMainFrame::MakeToolBar(int id, const QString& title, const std::initi
     return bar;
 }
 
-void CMainFrame::OnToggleScenarioBar()
-{
+void CMainFrame::OnToggleScenarioBar() {
     m_pScenarioBar->setVisible(m_pScenarioBar->isHidden());
     UpdateCmdUI();
 }
 
-void CMainFrame::UpdateRecentFileMenu()
-{
+void CMainFrame::UpdateRecentFileMenu() {
     CRecentFileList* list = AfxGetApp() ? AfxGetApp()->GetRecentFileList() : nullptr;
     const int n = list ? list->GetSize() : 0;
     for (int i = 0; i < 9; ++i) {
@@ -301,4 +340,3 @@ void CMainFrame::UpdateRecentFileMenu()
     }
     m_pRecentSeparator->setVisible(n > 0);
 }
-

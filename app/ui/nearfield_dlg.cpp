@@ -11,34 +11,33 @@
 
 #include <cmath>
 
-#include "BubblePlume.h"
+#include "bubble_plume.h"
 #include "command_ids.h"
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 #include "unit_dialog.h"
 #include "units.h"
 
 namespace {
 
-const int kDateIds[] = {CNearFieldModelDlg::IDC_YEAR, CNearFieldModelDlg::IDC_MONTH, CNearFieldModelDlg::IDC_DAY,
-                        CNearFieldModelDlg::IDC_HOUR, CNearFieldModelDlg::IDC_MINUTE};
+const int kDateIds[] = {CNearFieldModelDlg::IDC_YEAR, CNearFieldModelDlg::IDC_MONTH,
+                        CNearFieldModelDlg::IDC_DAY, CNearFieldModelDlg::IDC_HOUR,
+                        CNearFieldModelDlg::IDC_MINUTE};
 
 QLineEdit* addRow(CDialog* dlg, QGridLayout* grid, int row, const QString& caption, QLineEdit* edit,
-                  const QString& unit = QString())
-{
+                  const QString& unit = QString()) {
     auto* label = new QLabel(caption, dlg);
     label->setBuddy(edit);
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);
-    if (!unit.isEmpty())
-        grid->addWidget(new QLabel(unit, dlg), row, 2);
+    if (!unit.isEmpty()) grid->addWidget(new QLabel(unit, dlg), row, 2);
     return edit;
 }
 
 }  // namespace
 
-CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& ambientDir, QWidget* parent)
-    : CDialog(IDD, parent), m_model(model), m_ambientDir(ambientDir)
-{
+CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& ambientDir,
+                                       QWidget* parent)
+    : CDialog(IDD, parent), m_model(model), m_ambientDir(ambientDir) {
     setWindowTitle(QStringLiteral("Nearfield Model Parameters"));
     const QDateTime now = QDateTime::currentDateTimeUtc();
     m_year = now.date().year();
@@ -55,7 +54,8 @@ CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& am
     ambientLabel->setBuddy(m_ambient);
     grid->addWidget(ambientLabel, row, 0);
     grid->addWidget(m_ambient, row++, 1, 1, 2);
-    AddUnitRow(this, grid, row++, QStringLiteral("&Water temperature:"), IDC_WATER_TEMP, IDC_WATER_TEMP_UNIT);
+    AddUnitRow(this, grid, row++, QStringLiteral("&Water temperature:"), IDC_WATER_TEMP,
+               IDC_WATER_TEMP_UNIT);
     const struct {
         const char* caption;
         int id;
@@ -72,9 +72,12 @@ CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& am
         addRow(this, grid, row++, QString::fromUtf8(r.caption), Tag(new QLineEdit(this), r.id),
                QString::fromUtf8(r.unit));
     layout->addLayout(grid);
-    layout->addWidget(Tag(new QCheckBox(QStringLiteral("&Hydrate formation"), this), IDC_OPTION_HYDRATE));
-    layout->addWidget(Tag(new QCheckBox(QStringLiteral("Ocean &diffusion"), this), IDC_OPTION_OCEANDIF));
-    auto* ulv = Tag(new QCheckBox(QStringLiteral("Output to &Ulv/5 air emission model"), this), IDC_OPTION_ULV5);
+    layout->addWidget(
+        Tag(new QCheckBox(QStringLiteral("&Hydrate formation"), this), IDC_OPTION_HYDRATE));
+    layout->addWidget(
+        Tag(new QCheckBox(QStringLiteral("Ocean &diffusion"), this), IDC_OPTION_OCEANDIF));
+    auto* ulv = Tag(new QCheckBox(QStringLiteral("Output to &Ulv/5 air emission model"), this),
+                    IDC_OPTION_ULV5);
     layout->addWidget(ulv);
     auto* date = new QHBoxLayout;
     const char* const dateCaptions[] = {"Year:", "Month:", "Day:", "Hour:", "Minute:"};
@@ -90,8 +93,7 @@ CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& am
     connect(ulv, &QCheckBox::toggled, this, [this] { EnableDate(); });
 }
 
-QStringList CNearFieldModelDlg::AmbientFiles(const QString& dir)
-{
+QStringList CNearFieldModelDlg::AmbientFiles(const QString& dir) {
     QDir folder(dir);
     folder.setNameFilters({QStringLiteral("*.AHP")});
     folder.setFilter(QDir::Files);
@@ -100,27 +102,27 @@ QStringList CNearFieldModelDlg::AmbientFiles(const QString& dir)
     return folder.entryList();
 }
 
-QString CNearFieldModelDlg::AmbientName(const QString& fileName)
-{
+QString CNearFieldModelDlg::AmbientName(const QString& fileName) {
     if (fileName.endsWith(QLatin1String(".ahp"), Qt::CaseInsensitive))
         return fileName.left(fileName.size() - 4);
     return fileName;
 }
 
-int CNearFieldModelDlg::DaysInMonth(int year, int month)
-{
+int CNearFieldModelDlg::DaysInMonth(int year, int month) {
     switch (month) {
-    case 4: case 6: case 9: case 11:
-        return 30;
-    case 2:
-        return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
-    default:
-        return month >= 1 && month <= 12 ? 31 : 0;
+        case 4:
+        case 6:
+        case 9:
+        case 11:
+            return 30;
+        case 2:
+            return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
+        default:
+            return month >= 1 && month <= 12 ? 31 : 0;
     }
 }
 
-bool CNearFieldModelDlg::OnInitDialog()
-{
+bool CNearFieldModelDlg::OnInitDialog() {
     const NearFieldSetup& s = m_model->Setup();
     m_waterTemp = s.water_temperature;
     m_ambientStart = s.ambient_start_time;
@@ -144,7 +146,8 @@ bool CNearFieldModelDlg::OnInitDialog()
     m_ambient->addItems(files);
     int selected = -1;
     for (int i = 0; i < files.size(); ++i)
-        if (!s.ambient.isEmpty() && files[i].compare(s.ambient + QStringLiteral(".AHP"), Qt::CaseInsensitive) == 0)
+        if (!s.ambient.isEmpty() &&
+            files[i].compare(s.ambient + QStringLiteral(".AHP"), Qt::CaseInsensitive) == 0)
             selected = i;
     m_ambient->setCurrentIndex(selected);
     CDialog::OnInitDialog();
@@ -152,9 +155,9 @@ bool CNearFieldModelDlg::OnInitDialog()
     return true;
 }
 
-void CNearFieldModelDlg::DoDataExchange(CDataExchange* pDX)
-{
-    const UnitField table[] = {{"TEMP", IDC_WATER_TEMP, IDC_WATER_TEMP_UNIT, &m_waterTemp}, {nullptr, 0, 0, nullptr}};
+void CNearFieldModelDlg::DoDataExchange(CDataExchange* pDX) {
+    const UnitField table[] = {{"TEMP", IDC_WATER_TEMP, IDC_WATER_TEMP_UNIT, &m_waterTemp},
+                               {nullptr, 0, 0, nullptr}};
     UnitExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_WATER_TEMP, m_waterTemp);
     DDX_Text(pDX, IDC_AMBIENT_START, m_ambientStart);
@@ -179,17 +182,14 @@ void CNearFieldModelDlg::DoDataExchange(CDataExchange* pDX)
         DDX_Text(pDX, IDC_MINUTE, m_minute);
         DDV_MinMaxInt(pDX, m_minute, 0, 59);
     } else if (!pDX->m_bSaveAndValidate) {
-        for (int id : kDateIds)
-            AfxSetControlText(GetDlgItem(id), QString());
+        for (int id : kDateIds) AfxSetControlText(GetDlgItem(id), QString());
     }
     UnitExchangeEnd(pDX, table);
 }
 
-void CNearFieldModelDlg::EnableDate()
-{
+void CNearFieldModelDlg::EnableDate() {
     const bool on = Item<QCheckBox>(IDC_OPTION_ULV5)->isChecked();
-    for (int id : kDateIds)
-        GetDlgItem(id)->setEnabled(on);
+    for (int id : kDateIds) GetDlgItem(id)->setEnabled(on);
     // Dates left empty while the option was off start from the dialog's own.
     if (on && AfxGetControlText(GetDlgItem(IDC_YEAR)).isEmpty()) {
         const int values[] = {m_year, m_month, m_day, m_hour, m_minute};
@@ -198,11 +198,9 @@ void CNearFieldModelDlg::EnableDate()
     }
 }
 
-void CNearFieldModelDlg::OnOK()
-{
+void CNearFieldModelDlg::OnOK() {
     const QString ambient = AmbientName(m_ambient->currentText());
-    if (!UpdateData(true))
-        return;
+    if (!UpdateData(true)) return;
     NearFieldSetup& s = m_model->Setup();
     s.ambient = ambient;
     s.ambient_start_time = m_ambientStart;
@@ -222,7 +220,6 @@ void CNearFieldModelDlg::OnOK()
         s.start_hour = uint8_t(m_hour);
         s.start_minute = uint8_t(m_minute);
     }
-    if (auto* plume = dynamic_cast<CBubblePlume*>(m_model))
-        plume->gas_confirmed = true;
+    if (auto* plume = dynamic_cast<CBubblePlume*>(m_model)) plume->gas_confirmed = true;
     EndDialog(IDOK);
 }

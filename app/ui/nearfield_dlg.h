@@ -34,7 +34,8 @@ public:
     };
 
     // ambientDir: the folder whose "*.AHP" files the combo box lists.
-    CNearFieldModelDlg(CNearFieldModel* model, const QString& ambientDir, QWidget* parent = nullptr);
+    CNearFieldModelDlg(CNearFieldModel* model, const QString& ambientDir,
+                       QWidget* parent = nullptr);
     bool OnInitDialog() override;
     void OnOK() override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -47,7 +48,8 @@ public:
     static int DaysInMonth(int year, int month);
 
     float m_waterTemp = 10.0f;
-    double m_ambientStart = 0, m_plumeTracking = 0, m_plumeStep = 0, m_plumeOutput = 0, m_snapshotInterval = 0;
+    double m_ambientStart = 0, m_plumeTracking = 0, m_plumeStep = 0, m_plumeOutput = 0,
+           m_snapshotInterval = 0;
     int m_smoothing = 0;
     int m_hydrate = 0, m_oceanDif = 0, m_ulv5 = 0;
     int m_year = 0, m_month = 0, m_day = 0, m_hour = 0, m_minute = 0;

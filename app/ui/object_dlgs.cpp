@@ -10,6 +10,7 @@
 
 #include "command_ids.h"
 #include "message_box.h"
+#include "message_ids.h"
 #include "unit_dialog.h"
 #include "units.h"
 
@@ -17,10 +18,8 @@ namespace {
 
 // The whole number a text begins with (an empty or other text: -1 when
 // empty, else 0), as the closing-time toggle keeps it.
-float wholeNumberOf(const QString& text)
-{
-    if (text.trimmed().isEmpty())
-        return -1.0f;
+float wholeNumberOf(const QString& text) {
+    if (text.trimmed().isEmpty()) return -1.0f;
     static const QRegularExpression number(QStringLiteral(R"(^\s*[-+]?\d+)"));
     const QRegularExpressionMatch m = number.match(text);
     return m.hasMatch() ? float(m.captured(0).trimmed().toLongLong()) : 0.0f;
@@ -28,29 +27,22 @@ float wholeNumberOf(const QString& text)
 
 }  // namespace
 
-int ClosingTimeFromDialog(float v)
-{
+int ClosingTimeFromDialog(float v) {
     const double rounded = double(v) + 0.5;
-    if (rounded < -0.00001)
-        return -1;
+    if (rounded < -0.00001) return -1;
     return int(std::trunc(rounded));
 }
 
-double HydrostaticPressure(double depth)
-{
-    return depth * 9.80665 * 1030.0 + 101325.0;
-}
+double HydrostaticPressure(double depth) { return depth * 9.80665 * 1030.0 + 101325.0; }
 
 // ---------------------------------------------------------- CZefPropsDlg
 
 CZefPropsDlg::CZefPropsDlg(int templateId, const QString& caption, bool needsLabel, QWidget* parent)
-    : CDialog(templateId, parent), m_pGrid(new QGridLayout(this)), m_bNeedsLabel(needsLabel)
-{
+    : CDialog(templateId, parent), m_pGrid(new QGridLayout(this)), m_bNeedsLabel(needsLabel) {
     setWindowTitle(caption);
 }
 
-void CZefPropsDlg::AddLabelRow()
-{
+void CZefPropsDlg::AddLabelRow() {
     auto* edit = Tag(new QLineEdit(this), IDC_LABEL);
     auto* caption = new QLabel(QStringLiteral("&Label:"), this);
     caption->setBuddy(edit);
@@ -58,16 +50,12 @@ void CZefPropsDlg::AddLabelRow()
     m_pGrid->addWidget(edit, 0, 1, 1, 2);
 }
 
-void CZefPropsDlg::Finish()
-{
-    m_pGrid->addWidget(MakeOkCancelRow(), m_pGrid->rowCount(), 0, 1, 3);
-}
+void CZefPropsDlg::Finish() { m_pGrid->addWidget(MakeOkCancelRow(), m_pGrid->rowCount(), 0, 1, 3); }
 
-void CZefPropsDlg::OnOK()
-{
+void CZefPropsDlg::OnOK() {
     auto* label = Item<QLineEdit>(IDC_LABEL);
     if (m_bNeedsLabel && label && label->text().isEmpty()) {
-        AfxMessageBox(16166, MB_ICONERROR);
+        AfxMessageBox(IDS_LABEL_REQUIRED, MB_ICONERROR);
         label->setFocus();
         return;
     }
@@ -77,59 +65,61 @@ void CZefPropsDlg::OnOK()
 // --------------------------------------------------------------- inlet
 
 CZefFlowInletPropsDlg::CZefFlowInletPropsDlg(QWidget* parent)
-    : CZefPropsDlg(609, QStringLiteral("Flow Inlet Properties"), true, parent)
-{
+    : CZefPropsDlg(609, QStringLiteral("Flow Inlet Properties"), true, parent) {
     AddLabelRow();
-    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, Grid(), 2, QStringLiteral("Total gas &flow rate:"), IDC_FLOWRATE, IDC_FLOWRATE_UNIT,
-               QStringLiteral("Sm3/d"));
-    AddUnitRow(this, Grid(), 3, QStringLiteral("&Temperature:"), IDC_TEMP, IDC_TEMP_UNIT, QStringLiteral("deg.C"));
-    AfxAcceptDigitsOnly(AddUnitRow(this, Grid(), 4, QStringLiteral("&Closing time:"), IDC_CLOSINGTIME,
-                                   IDC_CLOSINGTIME_UNIT, QStringLiteral("s")));
+    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT,
+               QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 2, QStringLiteral("Total gas &flow rate:"), IDC_FLOWRATE,
+               IDC_FLOWRATE_UNIT, QStringLiteral("Sm3/d"));
+    AddUnitRow(this, Grid(), 3, QStringLiteral("&Temperature:"), IDC_TEMP, IDC_TEMP_UNIT,
+               QStringLiteral("deg.C"));
+    AfxAcceptDigitsOnly(AddUnitRow(this, Grid(), 4, QStringLiteral("&Closing time:"),
+                                   IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, QStringLiteral("s")));
     Finish();
 }
 
-void CZefFlowInletPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
-    const UnitField table[] = {{"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
-                               {"GASFLOWRATE", IDC_FLOWRATE, IDC_FLOWRATE_UNIT, &m_flowrate},
-                               {"TEMP", IDC_TEMP, IDC_TEMP_UNIT, &m_temp},
-                               {"CLOSINGTIME", IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, &m_closingtime},
-                               {nullptr, 0, 0, nullptr}};
-    UnitExchangeBegin(pDX, table);
+void CZefFlowInletPropsDlg::DoDataExchange(CDataExchange* pDX) {
+    const UnitField table[] = {
+        {"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
+        {"GASFLOWRATE", IDC_FLOWRATE, IDC_FLOWRATE_UNIT, &m_flowrate},
+        {"TEMP", IDC_TEMP, IDC_TEMP_UNIT, &m_temp},
+        {"CLOSINGTIME", IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, &m_closingtime},
+        {nullptr, 0, 0, nullptr}};
+    BoundedExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_LABEL, m_strLabel);
     DDX_Text(pDX, IDC_DEPTH, m_depth);
     DDX_Text(pDX, IDC_FLOWRATE, m_flowrate);
     DDX_Text(pDX, IDC_TEMP, m_temp);
     DDX_Text(pDX, IDC_CLOSINGTIME, m_closingtime);
-    UnitExchangeEnd(pDX, table);
+    BoundedExchangeEnd(pDX, table);
 }
 
 // -------------------------------------------------------------- outlet
 
 CZefFlowOutletPropsDlg::CZefFlowOutletPropsDlg(QWidget* parent)
-    : CZefPropsDlg(613, QStringLiteral("Flow Outlet Properties"), true, parent)
-{
+    : CZefPropsDlg(613, QStringLiteral("Flow Outlet Properties"), true, parent) {
     AddLabelRow();
-    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, Grid(), 2, QStringLiteral("&Pressure:"), IDC_PRESSURE, IDC_PRESSURE_UNIT, QStringLiteral("Pa"));
+    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT,
+               QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 2, QStringLiteral("&Pressure:"), IDC_PRESSURE, IDC_PRESSURE_UNIT,
+               QStringLiteral("Pa"));
     auto* enable = Tag(new QCheckBox(QStringLiteral("&Enable closing"), this), IDC_ENABLE_CLOSING);
     Grid()->addWidget(enable, 3, 0, 1, 3);
-    QLineEdit* closing = AddUnitRow(this, Grid(), 4, QStringLiteral("&Closing time:"), IDC_CLOSINGTIME,
-                                    IDC_CLOSINGTIME_UNIT, QStringLiteral("s"));
+    QLineEdit* closing = AddUnitRow(this, Grid(), 4, QStringLiteral("&Closing time:"),
+                                    IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, QStringLiteral("s"));
     AfxAcceptDigitsOnly(closing);
     closing->setEnabled(false);
     connect(enable, &QCheckBox::clicked, this, [this] { OnEnableClosing(); });
     Finish();
 }
 
-void CZefFlowOutletPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
-    const UnitField table[] = {{"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
-                               {"PRESSURE", IDC_PRESSURE, IDC_PRESSURE_UNIT, &m_pressure},
-                               {"CLOSINGTIME", IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, &m_closingtime},
-                               {nullptr, 0, 0, nullptr}};
-    UnitExchangeBegin(pDX, table);
+void CZefFlowOutletPropsDlg::DoDataExchange(CDataExchange* pDX) {
+    const UnitField table[] = {
+        {"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
+        {"PRESSURE", IDC_PRESSURE, IDC_PRESSURE_UNIT, &m_pressure},
+        {"CLOSINGTIME", IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, &m_closingtime},
+        {nullptr, 0, 0, nullptr}};
+    BoundedExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_LABEL, m_strLabel);
     DDX_Text(pDX, IDC_DEPTH, m_depth);
     DDX_Text(pDX, IDC_PRESSURE, m_pressure);
@@ -141,6 +131,7 @@ void CZefFlowOutletPropsDlg::DoDataExchange(CDataExchange* pDX)
         const bool closes = m_closingtime >= -1.0e-6f;
         enable->setChecked(closes);
         edit->setText(closes ? AfxFormatReal(m_closingtime, 6) : QString());
+        NoteShownText(IDC_CLOSINGTIME, edit->text());
         edit->setEnabled(closes);
     } else if (!enable->isChecked() || edit->text().trimmed().isEmpty()) {
         m_closingtime = -1.0f;
@@ -151,16 +142,18 @@ void CZefFlowOutletPropsDlg::DoDataExchange(CDataExchange* pDX)
             pDX->Fail();
         }
         m_closingtime = float(value);
+        if (!std::isfinite(m_closingtime)) {
+            AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);
+            pDX->Fail();
+        }
     }
-    UnitExchangeEnd(pDX, table);
+    BoundedExchangeEnd(pDX, table);
 }
 
-void CZefFlowOutletPropsDlg::OnEnableClosing()
-{
+void CZefFlowOutletPropsDlg::OnEnableClosing() {
     auto* edit = Item<QLineEdit>(IDC_CLOSINGTIME);
     if (Item<QCheckBox>(IDC_ENABLE_CLOSING)->isChecked()) {
-        if (m_closingtime < 0)
-            m_closingtime = 0;
+        if (m_closingtime < 0) m_closingtime = 0;
         edit->setText(AfxFormatReal(m_closingtime, 6));
         edit->setEnabled(true);
     } else {
@@ -173,97 +166,101 @@ void CZefFlowOutletPropsDlg::OnEnableClosing()
 // ------------------------------------------------- junction and pipe join
 
 CZefJunctionPropsDlg::CZefJunctionPropsDlg(QWidget* parent)
-    : CZefPropsDlg(612, QStringLiteral("Junction Properties"), true, parent)
-{
+    : CZefPropsDlg(612, QStringLiteral("Junction Properties"), true, parent) {
     AddLabelRow();
-    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT, QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT,
+               QStringLiteral("m"));
     Finish();
 }
 
 namespace {
-void exchangeLabelAndDepth(CDataExchange* pDX, QString& label, float& depth)
-{
-    const UnitField table[] = {{"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &depth}, {nullptr, 0, 0, nullptr}};
-    UnitExchangeBegin(pDX, table);
+void exchangeLabelAndDepth(CDataExchange* pDX, QString& label, float& depth) {
+    const UnitField table[] = {{"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &depth},
+                               {nullptr, 0, 0, nullptr}};
+    BoundedExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_LABEL, label);
     DDX_Text(pDX, IDC_DEPTH, depth);
-    UnitExchangeEnd(pDX, table);
+    BoundedExchangeEnd(pDX, table);
 }
 }  // namespace
 
-void CZefJunctionPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CZefJunctionPropsDlg::DoDataExchange(CDataExchange* pDX) {
     exchangeLabelAndDepth(pDX, m_strLabel, m_depth);
 }
 
 CZefPipejoinPropsDlg::CZefPipejoinPropsDlg(QWidget* parent)
-    : CZefPropsDlg(607, QStringLiteral("Connection Properties"), false, parent)
-{
+    : CZefPropsDlg(607, QStringLiteral("Connection Properties"), false, parent) {
     AddLabelRow();
-    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT, QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 1, QStringLiteral("&Depth:"), IDC_DEPTH, IDC_DEPTH_UNIT,
+               QStringLiteral("m"));
     Finish();
 }
 
-void CZefPipejoinPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CZefPipejoinPropsDlg::DoDataExchange(CDataExchange* pDX) {
     exchangeLabelAndDepth(pDX, m_strLabel, m_depth);
 }
 
 // ------------------------------------------------------------ pipeline
 
 CZefPipelinePropsDlg::CZefPipelinePropsDlg(QWidget* parent)
-    : CZefPropsDlg(610, QStringLiteral("Pipeline Properties"), false, parent)
-{
+    : CZefPropsDlg(610, QStringLiteral("Pipeline Properties"), false, parent) {
     AddLabelRow();
-    AddUnitRow(this, Grid(), 1, QStringLiteral("L&ength:"), IDC_LENGTH, IDC_LENGTH_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, Grid(), 2, QStringLiteral("&Diameter:"), IDC_DIAMETER, IDC_DIAMETER_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, Grid(), 3, QStringLiteral("&Roughness:"), IDC_ROUGHNESS, IDC_ROUGHNESS_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, Grid(), 4, QStringLiteral("&Heat transfer coeff.:"), IDC_HEATTRANS, IDC_HEATTRANS_UNIT,
-               QStringLiteral("J/s"));
+    AddUnitRow(this, Grid(), 1, QStringLiteral("L&ength:"), IDC_LENGTH, IDC_LENGTH_UNIT,
+               QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 2, QStringLiteral("&Diameter:"), IDC_DIAMETER, IDC_DIAMETER_UNIT,
+               QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 3, QStringLiteral("&Roughness:"), IDC_ROUGHNESS, IDC_ROUGHNESS_UNIT,
+               QStringLiteral("m"));
+    AddUnitRow(this, Grid(), 4, QStringLiteral("&Heat transfer coeff.:"), IDC_HEATTRANS,
+               IDC_HEATTRANS_UNIT, QStringLiteral("J/s"));
     AddUnitRow(this, Grid(), 5, QStringLiteral("&Ambient temperature:"), IDC_TEMP, IDC_TEMP_UNIT,
                QStringLiteral("deg.C"));
     Finish();
 }
 
-void CZefPipelinePropsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CZefPipelinePropsDlg::DoDataExchange(CDataExchange* pDX) {
     const UnitField table[] = {{"DIAMETER", IDC_DIAMETER, IDC_DIAMETER_UNIT, &m_diameter},
                                {"HEATTRANS", IDC_HEATTRANS, IDC_HEATTRANS_UNIT, &m_heatTransCoeff},
                                {"TEMP", IDC_TEMP, IDC_TEMP_UNIT, &m_ambTemp},
                                {"LENGTH", IDC_LENGTH, IDC_LENGTH_UNIT, &m_length},
                                {"ROUGHNESS", IDC_ROUGHNESS, IDC_ROUGHNESS_UNIT, &m_roughness},
                                {nullptr, 0, 0, nullptr}};
-    UnitExchangeBegin(pDX, table);
+    BoundedExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_LABEL, m_strLabel);
     DDX_Text(pDX, IDC_DIAMETER, m_diameter);
     DDX_Text(pDX, IDC_HEATTRANS, m_heatTransCoeff);
     DDX_Text(pDX, IDC_TEMP, m_ambTemp);
     DDX_Text(pDX, IDC_LENGTH, m_length);
     DDX_Text(pDX, IDC_ROUGHNESS, m_roughness);
-    UnitExchangeEnd(pDX, table);
+    BoundedExchangeEnd(pDX, table);
 }
 
 // --------------------------------------------------------- spill point
 
-CZefSpillPointPropsDlg::CZefSpillPointPropsDlg(QWidget* parent) : CDialog(611, parent)
-{
+CZefSpillPointPropsDlg::CZefSpillPointPropsDlg(QWidget* parent) : CDialog(611, parent) {
     setWindowTitle(QStringLiteral("Leakage Properties"));
     auto* grid = new QGridLayout(this);
-    AddUnitRow(this, grid, 0, QStringLiteral("D&istance:"), IDC_DISTANCE, IDC_DISTANCE_UNIT, QStringLiteral("m"));
-    grid->addWidget(new QLabel(QStringLiteral("- &from endpoint:"), this), 1, 0);
+    AddUnitRow(this, grid, 0, QStringLiteral("D&istance:"), IDC_DISTANCE, IDC_DISTANCE_UNIT,
+               QStringLiteral("m"));
+    auto* fromLabel = new QLabel(QStringLiteral("- &from endpoint:"), this);
+    grid->addWidget(fromLabel, 1, 0);
     auto* from = Tag(new QComboBox(this), IDC_DISTANCE_FROM);
+    fromLabel->setBuddy(from);  // without a buddy the label shows its '&'
     from->setPlaceholderText(QStringLiteral("Upstream end of pipe"));
     grid->addWidget(from, 1, 1);
-    AddUnitRow(this, grid, 2, QStringLiteral("&Diameter:"), IDC_DIAMETER, IDC_DIAMETER_UNIT, QStringLiteral("m"));
-    QLineEdit* depth =
-        AddUnitRow(this, grid, 3, QStringLiteral("Water d&epth:"), IDC_DEPTH, IDC_DEPTH_UNIT, QStringLiteral("m"));
-    AddUnitRow(this, grid, 4, QStringLiteral("Back &pressure:"), IDC_PRESSURE, IDC_PRESSURE_UNIT, QStringLiteral("Pa"));
+    AddUnitRow(this, grid, 2, QStringLiteral("&Diameter:"), IDC_DIAMETER, IDC_DIAMETER_UNIT,
+               QStringLiteral("m"));
+    QLineEdit* depth = AddUnitRow(this, grid, 3, QStringLiteral("Water d&epth:"), IDC_DEPTH,
+                                  IDC_DEPTH_UNIT, QStringLiteral("m"));
+    // Shown, not entered: it always follows the water depth.
+    AddUnitRow(this, grid, 4, QStringLiteral("Back &pressure:"), IDC_PRESSURE, IDC_PRESSURE_UNIT,
+               QStringLiteral("Pa"))
+        ->setReadOnly(true);
     grid->addWidget(MakeOkCancelRow(), 5, 0, 1, 3);
     connect(depth, &QLineEdit::textChanged, this, [this] { UpdateBackPressure(); });
 }
 
-void CZefSpillPointPropsDlg::Table(UnitField* table)
-{
+void CZefSpillPointPropsDlg::Table(UnitField* table) {
     const UnitField rows[] = {{"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
                               {"DISTANCE", IDC_DISTANCE, IDC_DISTANCE_UNIT, &m_distance},
                               {"DIAMETER", IDC_DIAMETER, IDC_DIAMETER_UNIT, &m_diameter},
@@ -272,26 +269,25 @@ void CZefSpillPointPropsDlg::Table(UnitField* table)
     std::copy(std::begin(rows), std::end(rows), table);
 }
 
-bool CZefSpillPointPropsDlg::OnInitDialog()
-{
+bool CZefSpillPointPropsDlg::OnInitDialog() {
     UnitField table[5];
     Table(table);
+    HoldValues(this, table);
     DDX_ToDisplayUnits(table);
     CDialog::OnInitDialog();
     SetUnitLabels(this, table);
+    UpdateBackPressure();
     return true;
 }
 
-void CZefSpillPointPropsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CZefSpillPointPropsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_DEPTH, m_depth);
     DDX_Text(pDX, IDC_DISTANCE, m_distance);
     DDX_Text(pDX, IDC_DIAMETER, m_diameter);
     DDX_Text(pDX, IDC_PRESSURE, m_backpressure);
 }
 
-void CZefSpillPointPropsDlg::UpdateBackPressure()
-{
+void CZefSpillPointPropsDlg::UpdateBackPressure() {
     auto* depth = Item<QLineEdit>(IDC_DEPTH);
     auto* pressure = Item<QLineEdit>(IDC_PRESSURE);
     const float metres = FromDisplayUnits("DEPTH", float(AfxLeadingReal(depth->text())));
@@ -299,15 +295,18 @@ void CZefSpillPointPropsDlg::UpdateBackPressure()
     pressure->setText(AfxFormatReal(ToDisplayUnits("PRESSURE", float(pa)), 6));
 }
 
-void CZefSpillPointPropsDlg::OnOK()
-{
+void CZefSpillPointPropsDlg::OnOK() {
     UpdateBackPressure();
     // Only values that were all taken go back to internal units; a refused
     // field leaves the dialog open in display units.
-    if (!UpdateData(true))
-        return;
+    if (!UpdateData(true)) return;
     UnitField table[5];
     Table(table);
-    ConvertFromDisplay(this, table);
+    CDataExchange dx(this, true);
+    try {
+        BoundedExchangeEnd(&dx, table);
+    } catch (const CUserException&) {
+        return;
+    }
     EndDialog(IDOK);
 }

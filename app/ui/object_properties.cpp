@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <cmath>
+
 #include "command_ids.h"
 #include "object_dlgs.h"
 #include "vexil/network_objects.h"
@@ -10,34 +12,34 @@
 
 namespace {
 
-QString labelOf(diagram_object* obj)
-{
+QString labelOf(diagram_object* obj) {
     text_block* label = object_label(obj);
-    if (!label)
-        return {};
+    if (!label) return {};
     char* text = text_get_string(label);
     const QString result = QString::fromUtf8(text);
     g_free(text);
     return result;
 }
 
-void setLabel(diagram_object* obj, const QString& text)
-{
+void setLabel(diagram_object* obj, const QString& text) {
     object_set_label(obj, text.toUtf8().constData());
+}
+
+// A field the user did not edit keeps the object's value as it was: the
+// dialog's float (shown with 6 digits) would not give its bits back.
+void takeEdited(const CDialog& dlg, int editId, float value, double& field) {
+    if (dlg.IsTextChanged(editId)) field = value;
 }
 
 // Runs a dialog that carries a label: fill, show, and on OK store the label
 // and let store() take the values.
 template <class Dlg, class Fill, class Store>
-int runWithLabel(diagram_object* obj, Fill fill, Store store)
-{
-    if (!obj)
-        return 0;
+int runWithLabel(diagram_object* obj, Fill fill, Store store) {
+    if (!obj) return 0;
     Dlg dlg(AfxGetMainWnd());
     dlg.m_strLabel = labelOf(obj);
     fill(dlg);
-    if (dlg.DoModal() != IDOK)
-        return 0;
+    if (dlg.DoModal() != IDOK) return 0;
     store(dlg);
     setLabel(obj, dlg.m_strLabel);
     return 1;
@@ -45,11 +47,9 @@ int runWithLabel(diagram_object* obj, Fill fill, Store store)
 
 }  // namespace
 
-int flow_inlet_properties(diagram_object* obj)
-{
+int flow_inlet_properties(diagram_object* obj) {
     point_object* po = obj ? as_point_object(obj) : nullptr;
-    if (!po)
-        return 0;
+    if (!po) return 0;
     return runWithLabel<CZefFlowInletPropsDlg>(
         obj,
         [po](CZefFlowInletPropsDlg& d) {
@@ -59,19 +59,18 @@ int flow_inlet_properties(diagram_object* obj)
             d.m_closingtime = float(po->closingtime);
         },
         [po](CZefFlowInletPropsDlg& d) {
-            po->depth = d.m_depth;
-            po->flowrate = d.m_flowrate;
-            po->temp = d.m_temp;
-            po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
+            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
+            takeEdited(d, IDC_FLOWRATE, d.m_flowrate, po->flowrate);
+            takeEdited(d, IDC_TEMP, d.m_temp, po->temp);
+            if (d.IsTextChanged(IDC_CLOSINGTIME))
+                po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
             point_object_update_data(po);
         });
 }
 
-int flow_outlet_properties(diagram_object* obj)
-{
+int flow_outlet_properties(diagram_object* obj) {
     point_object* po = obj ? as_point_object(obj) : nullptr;
-    if (!po)
-        return 0;
+    if (!po) return 0;
     return runWithLabel<CZefFlowOutletPropsDlg>(
         obj,
         [po](CZefFlowOutletPropsDlg& d) {
@@ -80,44 +79,35 @@ int flow_outlet_properties(diagram_object* obj)
             d.m_closingtime = float(po->closingtime);
         },
         [po](CZefFlowOutletPropsDlg& d) {
-            po->depth = d.m_depth;
-            po->pressure = d.m_pressure;
-            po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
+            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
+            takeEdited(d, IDC_PRESSURE, d.m_pressure, po->pressure);
+            if (d.IsTextChanged(IDC_CLOSINGTIME))
+                po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
             point_object_update_data(po);
         });
 }
 
 namespace {
 template <class Dlg>
-int depthOnly(diagram_object* obj)
-{
+int depthOnly(diagram_object* obj) {
     point_object* po = obj ? as_point_object(obj) : nullptr;
-    if (!po)
-        return 0;
+    if (!po) return 0;
     return runWithLabel<Dlg>(
         obj, [po](Dlg& d) { d.m_depth = float(po->depth); },
         [po](Dlg& d) {
-            po->depth = d.m_depth;
+            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
             point_object_update_data(po);
         });
 }
 }  // namespace
 
-int junction_properties(diagram_object* obj)
-{
-    return depthOnly<CZefJunctionPropsDlg>(obj);
-}
+int junction_properties(diagram_object* obj) { return depthOnly<CZefJunctionPropsDlg>(obj); }
 
-int pipe_join_properties(diagram_object* obj)
-{
-    return depthOnly<CZefPipejoinPropsDlg>(obj);
-}
+int pipe_join_properties(diagram_object* obj) { return depthOnly<CZefPipejoinPropsDlg>(obj); }
 
-int pipeline_properties(diagram_object* obj)
-{
+int pipeline_properties(diagram_object* obj) {
     pipeline* pl = obj ? as_pipeline(obj) : nullptr;
-    if (!pl)
-        return 0;
+    if (!pl) return 0;
     return runWithLabel<CZefPipelinePropsDlg>(
         obj,
         [pl](CZefPipelinePropsDlg& d) {
@@ -128,37 +118,36 @@ int pipeline_properties(diagram_object* obj)
             d.m_ambTemp = float(pl->amb_temp);
         },
         [pl](CZefPipelinePropsDlg& d) {
-            pl->length = d.m_length;
-            pl->diameter = d.m_diameter;
-            pl->roughness = d.m_roughness;
-            pl->heat_trans_coeff = d.m_heatTransCoeff;
-            pl->amb_temp = d.m_ambTemp;
+            takeEdited(d, IDC_LENGTH, d.m_length, pl->length);
+            takeEdited(d, IDC_DIAMETER, d.m_diameter, pl->diameter);
+            takeEdited(d, IDC_ROUGHNESS, d.m_roughness, pl->roughness);
+            takeEdited(d, IDC_HEATTRANS, d.m_heatTransCoeff, pl->heat_trans_coeff);
+            takeEdited(d, IDC_TEMP, d.m_ambTemp, pl->amb_temp);
             pipeline_update_data(pl);
         });
 }
 
-int spill_point_properties(diagram_object* obj)
-{
+int spill_point_properties(diagram_object* obj) {
     spill_point* sp = obj ? as_spill_point(obj) : nullptr;
-    if (!sp)
-        return 0;
+    if (!sp) return 0;
     CZefSpillPointPropsDlg dlg(AfxGetMainWnd());
     dlg.m_depth = float(sp->depth);
     dlg.m_distance = float(sp->distance);
     dlg.m_diameter = float(sp->diameter);
     dlg.m_backpressure = float(sp->backpressure);
-    if (dlg.DoModal() != IDOK)
-        return 0;
-    sp->depth = dlg.m_depth;
-    sp->distance = dlg.m_distance;
-    sp->diameter = dlg.m_diameter;
-    sp->backpressure = dlg.m_backpressure;
+    if (dlg.DoModal() != IDOK) return 0;
+    takeEdited(dlg, IDC_DEPTH, dlg.m_depth, sp->depth);
+    takeEdited(dlg, IDC_DISTANCE, dlg.m_distance, sp->distance);
+    takeEdited(dlg, IDC_DIAMETER, dlg.m_diameter, sp->diameter);
+    // The back pressure follows the depth. One that already does (to the
+    // float precision older scenarios stored it in) keeps its bits.
+    const double derived = HydrostaticPressure(sp->depth);
+    if (!(std::fabs(sp->backpressure - derived) <= derived * 1e-6)) sp->backpressure = derived;
     spill_point_update_data(sp);
     return 1;
 }
 
-void RegisterPropertyDialogs()
-{
+void RegisterPropertyDialogs() {
     type_set_properties(FLOW_INLET_TYPE, flow_inlet_properties);
     type_set_properties(FLOW_OUTLET_TYPE, flow_outlet_properties);
     type_set_properties(JUNCTION_TYPE, junction_properties);

@@ -10,8 +10,7 @@
 
 #include "system_settings.h"
 
-CSystemSettingsDlg::CSystemSettingsDlg(QWidget* parent) : CDialog(0, parent)
-{
+CSystemSettingsDlg::CSystemSettingsDlg(QWidget* parent) : CDialog(0, parent) {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Options"));
     auto* layout = new QVBoxLayout(this);
@@ -26,9 +25,10 @@ CSystemSettingsDlg::CSystemSettingsDlg(QWidget* parent) : CDialog(0, parent)
     };
     form->addRow(QStringLiteral("Object &labels (pt):"), sizeEdit(IDC_SIZE_OBJECT_LABEL));
     form->addRow(QStringLiteral("&Text objects (pt):"), sizeEdit(IDC_SIZE_TEXT));
-    auto* note = new QLabel(QStringLiteral("NB: The scenarios must be re-opened for the font changes to take effect on "
-                                           "existing diagram elements."),
-                            fonts);
+    auto* note = new QLabel(
+        QStringLiteral("NB: The scenarios must be re-opened for the font changes to take effect on "
+                       "existing diagram elements."),
+        fonts);
     note->setWordWrap(true);
     form->addRow(note);
     layout->addWidget(fonts);
@@ -36,7 +36,8 @@ CSystemSettingsDlg::CSystemSettingsDlg(QWidget* parent) : CDialog(0, parent)
     auto* units = new QGroupBox(QStringLiteral("Display units"), this);
     auto* unitRow = new QVBoxLayout(units);
     unitRow->addWidget(Tag(new QRadioButton(QStringLiteral("&Metric"), units), IDC_UNITS_METRIC));
-    unitRow->addWidget(Tag(new QRadioButton(QStringLiteral("&English (US)"), units), IDC_UNITS_ENGLISH));
+    unitRow->addWidget(
+        Tag(new QRadioButton(QStringLiteral("&English (US)"), units), IDC_UNITS_ENGLISH));
     layout->addWidget(units);
 
     const struct {
@@ -53,8 +54,7 @@ CSystemSettingsDlg::CSystemSettingsDlg(QWidget* parent) : CDialog(0, parent)
     layout->addWidget(MakeOkCancelRow());
 }
 
-void CSystemSettingsDlg::ReadFrom(const CSystemSettings& settings)
-{
+void CSystemSettingsDlg::ReadFrom(const CSystemSettings& settings) {
     m_nSizeObjectLabel = settings.SizeObjectLabel();
     m_nSizeText = settings.SizeText();
     if (settings.DisplayUnits() == 0 || settings.DisplayUnits() == 1)
@@ -65,20 +65,17 @@ void CSystemSettingsDlg::ReadFrom(const CSystemSettings& settings)
     m_bDiagnostic = settings.DiagnosticMode();
 }
 
-void CSystemSettingsDlg::WriteTo(CSystemSettings& settings) const
-{
+void CSystemSettingsDlg::WriteTo(CSystemSettings& settings) const {
     settings.SetSizeObjectLabel(m_nSizeObjectLabel);
     settings.SetSizeText(m_nSizeText);
-    if (m_nDisplayUnits == 0 || m_nDisplayUnits == 1)
-        settings.SetDisplayUnits(m_nDisplayUnits);
+    if (m_nDisplayUnits == 0 || m_nDisplayUnits == 1) settings.SetDisplayUnits(m_nDisplayUnits);
     settings.SetToolReset(m_bToolReset != 0);
     settings.SetAutoResultOpen(m_bAutoResultOpen != 0);
     settings.SetBackupBeforeOverwrite(m_bBackup != 0);
     settings.SetDiagnosticMode(m_bDiagnostic != 0);
 }
 
-void CSystemSettingsDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CSystemSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_SIZE_OBJECT_LABEL, m_nSizeObjectLabel);
     DDV_MinMaxInt(pDX, m_nSizeObjectLabel, 1, 3000);
     DDX_Text(pDX, IDC_SIZE_TEXT, m_nSizeText);

@@ -24,37 +24,37 @@ const struct {
 
 }  // namespace
 
-CReleaseModelDlg::CReleaseModelDlg(CReleaseModel* model, QWidget* parent) : CDialog(IDD, parent), m_model(model)
-{
+CReleaseModelDlg::CReleaseModelDlg(CReleaseModel* model, QWidget* parent)
+    : CDialog(IDD, parent), m_model(model) {
     setWindowTitle(QStringLiteral("Discharge Model Parameters"));
     auto* layout = new QVBoxLayout(this);
-    auto* setEnd = Tag(new QCheckBox(QStringLiteral("Set specific &end time for calculation"), this), IDC_SET_END_TIME);
+    auto* setEnd =
+        Tag(new QCheckBox(QStringLiteral("Set specific &end time for calculation"), this),
+            IDC_SET_END_TIME);
     layout->addWidget(setEnd);
     auto* row = new QHBoxLayout;
     auto* stop = new QLabel(QStringLiteral("&Stop after:"), this);
     auto* edit = Tag(new QLineEdit(this), IDC_END_TIME);
     stop->setBuddy(edit);
     m_unit = Tag(new QComboBox(this), IDC_END_TIME_UNIT);
-    for (const auto& u : kTimeUnits)
-        m_unit->addItem(QString::fromLatin1(u.name));
+    for (const auto& u : kTimeUnits) m_unit->addItem(QString::fromLatin1(u.name));
     row->addWidget(stop);
     row->addWidget(edit);
     row->addWidget(m_unit);
     layout->addLayout(row);
-    layout->addWidget(Tag(new QCheckBox(QStringLiteral("Disable &temperature calculations"), this), IDC_DISABLE_TEMP));
+    layout->addWidget(Tag(new QCheckBox(QStringLiteral("Disable &temperature calculations"), this),
+                          IDC_DISABLE_TEMP));
     layout->addWidget(MakeOkCancelRow());
     connect(setEnd, &QCheckBox::toggled, this, [this] { EnableEndTime(); });
 }
 
-void CReleaseModelDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CReleaseModelDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_SET_END_TIME, m_setEndTime);
     DDX_Text(pDX, IDC_END_TIME, m_endTime);
     DDX_Check(pDX, IDC_DISABLE_TEMP, m_disableTemp);
 }
 
-bool CReleaseModelDlg::OnInitDialog()
-{
+bool CReleaseModelDlg::OnInitDialog() {
     const ReleaseControl& control = m_model->Control();
     m_endTime = control.TUSER;
     m_setEndTime = control.TUSER > 1e-6f ? 1 : 0;
@@ -65,18 +65,15 @@ bool CReleaseModelDlg::OnInitDialog()
     return true;
 }
 
-void CReleaseModelDlg::EnableEndTime()
-{
+void CReleaseModelDlg::EnableEndTime() {
     const bool on = Item<QCheckBox>(IDC_SET_END_TIME)->isChecked();
     GetDlgItem(IDC_END_TIME)->setEnabled(on);
     m_unit->setEnabled(on);
 }
 
-void CReleaseModelDlg::OnOK()
-{
+void CReleaseModelDlg::OnOK() {
     const int unit = m_unit->currentIndex();
-    if (!UpdateData(true))
-        return;
+    if (!UpdateData(true)) return;
     const float perUnit = unit >= 0 && unit < 4 ? kTimeUnits[unit].seconds : 1.0f;
     ReleaseControl& control = m_model->Control();
     control.TUSER = m_setEndTime ? m_endTime * perUnit : 0.0f;
@@ -107,8 +104,7 @@ const struct {
     {45559, 45560, "GASTOTSTD", 10, "Total gas (std.cond):"},
 };
 
-QLineEdit* readOnlyField(QWidget* parent)
-{
+QLineEdit* readOnlyField(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight);
@@ -117,10 +113,9 @@ QLineEdit* readOnlyField(QWidget* parent)
 
 }  // namespace
 
-CReleaseResultDlg::CReleaseResultDlg(const DischargeSummary& summary, bool outdated, const QString& warning,
-                                     QWidget* parent)
-    : CDialog(IDD, parent), m_summary(summary), m_outdated(outdated), m_warning(warning)
-{
+CReleaseResultDlg::CReleaseResultDlg(const DischargeSummary& summary, bool outdated,
+                                     const QString& warning, QWidget* parent)
+    : CDialog(IDD, parent), m_summary(summary), m_outdated(outdated), m_warning(warning) {
     setWindowTitle(QStringLiteral("Discharge Summary"));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
@@ -149,38 +144,39 @@ CReleaseResultDlg::CReleaseResultDlg(const DischargeSummary& summary, bool outda
     warnings->setReadOnly(true);
     warnings->setMaximumHeight(60);
     layout->addWidget(warnings);
-    auto* outdatedLabel = Tag(new QLabel(QStringLiteral("NB: This result is outdated!"), this), IDC_OUTDATED);
+    auto* outdatedLabel =
+        Tag(new QLabel(QStringLiteral("NB: This result is outdated!"), this), IDC_OUTDATED);
     outdatedLabel->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(outdatedLabel);
     auto* ok = MakeOkCancelRow();
-    if (auto* cancel = ok->findChild<QWidget*>(QString::number(IDCANCEL)))
-        cancel->hide();
+    if (auto* cancel = ok->findChild<QWidget*>(QString::number(IDCANCEL))) cancel->hide();
     layout->addWidget(ok);
 }
 
-double CReleaseResultDlg::Hours(float seconds)
-{
+double CReleaseResultDlg::Hours(float seconds) {
     return std::floor(double(seconds) / 36.0 + 0.5) / 100.0;
 }
 
-double CReleaseResultDlg::Days(float seconds)
-{
+double CReleaseResultDlg::Days(float seconds) {
     return std::floor(double(seconds) / 86.4 + 0.5) / 1000.0;
 }
 
-bool CReleaseResultDlg::OnInitDialog()
-{
+bool CReleaseResultDlg::OnInitDialog() {
     const float* v = &m_summary.time;
     for (const auto& f : kSummaryFields) {
         const float shown = ToDisplayUnits(f.key, v[f.word]);
-        const QString text = f.word == 0 ? QString::number(std::llround(std::floor(double(shown) + 0.5)))
-                                         : QString::asprintf("%.3g", double(shown));
+        const QString text = f.word == 0
+                                 ? QString::number(std::llround(std::floor(double(shown) + 0.5)))
+                                 : QString::asprintf("%.3g", double(shown));
         AfxSetControlText(GetDlgItem(f.edit), text);
         const QString unit = GetUnitLabel(f.key, false);
-        AfxSetControlText(GetDlgItem(f.label), unit.isEmpty() && f.word == 0 ? QStringLiteral("s") : unit);
+        AfxSetControlText(GetDlgItem(f.label),
+                          unit.isEmpty() && f.word == 0 ? QStringLiteral("s") : unit);
     }
-    AfxSetControlText(findChild<QWidget*>(QLatin1String(HOURS_FIELD)), QString::number(Hours(m_summary.time)));
-    AfxSetControlText(findChild<QWidget*>(QLatin1String(DAYS_FIELD)), QString::number(Days(m_summary.time)));
+    AfxSetControlText(findChild<QWidget*>(QLatin1String(HOURS_FIELD)),
+                      QString::number(Hours(m_summary.time)));
+    AfxSetControlText(findChild<QWidget*>(QLatin1String(DAYS_FIELD)),
+                      QString::number(Days(m_summary.time)));
     AfxSetControlText(GetDlgItem(IDC_WARNINGS), m_warning);
     GetDlgItem(IDC_OUTDATED)->setVisible(m_outdated);
     return true;

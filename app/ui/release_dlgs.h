@@ -27,7 +27,7 @@ public:
     void OnOK() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
-    float m_endTime = 0;   // in the unit of the list
+    float m_endTime = 0;  // in the unit of the list
     int m_setEndTime = 0;
     int m_disableTemp = 0;
 

@@ -17,29 +17,27 @@
 #include "string_table.h"
 #endif
 
-CReportView::CReportView()
-{
+CReportView::CReportView() {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     GetEditCtrl()->setFont(fixed);
     OnCommand(ID_EDIT_COPY_ALL, [this] { OnCopyAll(); });
     OnUpdateCommand(ID_EDIT_COPY_ALL, [](CCmdUI* ui) { ui->Enable(true); });
 }
 
-QString CReportView::BuildText() const
-{
+QString CReportView::BuildText() const {
 #ifdef ORVANE_FULL_UI
     auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
     if (doc) {
-        const NearfieldReport nearfield = MakeNearfieldReport(doc->Plume(), doc->IsNearfieldPrepared());
-        return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(), &nearfield,
-                               [](unsigned id) { return AfxLoadString(int(id)); });
+        const NearfieldReport nearfield =
+            MakeNearfieldReport(doc->Plume(), doc->IsNearfieldPrepared());
+        return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(),
+                               &nearfield, [](unsigned id) { return AfxLoadString(int(id)); });
     }
 #endif
     return QString();
 }
 
-void CReportView::OnUpdate(CView*, long)
-{
+void CReportView::OnUpdate(CView*, long) {
     QPlainTextEdit* edit = GetEditCtrl();
     edit->setUpdatesEnabled(false);
     const int caretLine = edit->textCursor().blockNumber();
@@ -56,8 +54,7 @@ void CReportView::OnUpdate(CView*, long)
     edit->setUpdatesEnabled(true);
 }
 
-void CReportView::OnCopyAll()
-{
+void CReportView::OnCopyAll() {
     QPlainTextEdit* edit = GetEditCtrl();
     const QTextCursor kept = edit->textCursor();
     edit->selectAll();

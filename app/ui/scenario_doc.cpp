@@ -9,23 +9,23 @@
 #include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 #include "message_box.h"
+#include "message_ids.h"
 #include "scenario_frame.h"
+#include "scenario_view.h"
 #include "string_table.h"
 #include "system_settings.h"
 #include "vexil/diagramdata.h"
 #include "vexil/renderer.h"
 #include "zef_db_mgr.h"
 
-QString ScenarioBasePath(const QString& path)
-{
+QString ScenarioBasePath(const QString& path) {
     // The same rule as the near-field model's result files.
     return CNearFieldModel::MakeBaseName(path);
 }
 
-CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
-{
+CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components) {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
     m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
@@ -36,48 +36,42 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components)
     OnCommand(ID_SCENARIO_FLUID, [this] { OnFluidProperties(); });
     OnCommand(ID_SCENARIO_GAS_COMPOSITION, [this] { OnGasComposition(); });
     OnCommand(ID_OBJECT_FROM_DATABASE, [this] { ImportFromDatabase(); });
-    OnUpdateCommand(ID_OBJECT_FROM_DATABASE, [this](CCmdUI* ui) { ui->Enable(IsDatabaseAvailable()); });
+    OnUpdateCommand(ID_OBJECT_FROM_DATABASE,
+                    [this](CCmdUI* ui) { ui->Enable(IsDatabaseAvailable()); });
     RegisterDischargeCommands();
     RegisterNearfieldCommands();
 }
 
-CScenarioDoc::~CScenarioDoc()
-{
-    diagram_data_free(m_pDiagram);
-}
+CScenarioDoc::~CScenarioDoc() { diagram_data_free(m_pDiagram); }
 
-bool CScenarioDoc::OnNewDocument()
-{
-    if (!CDocument::OnNewDocument())
-        return false;
+bool CScenarioDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument()) return false;
     diagram_data_free(m_pDiagram);
     m_pDiagram = diagram_data_create();
     return m_pDiagram != nullptr;
 }
 
-bool CScenarioDoc::OnOpenDocument(const QString& path)
-{
+bool CScenarioDoc::OnOpenDocument(const QString& path) {
     DeleteContents();
     m_pDiagram = diagram_data_create();
-    if (!m_pDiagram || !diagram_file_load(QFile::encodeName(path).constData(), m_pDiagram, m_sections))
+    if (!m_pDiagram ||
+        !diagram_file_load(QFile::encodeName(path).constData(), m_pDiagram, m_sections))
         return false;
     SetModifiedFlag(false);
     return true;
 }
 
-bool CScenarioDoc::OnSaveDocument(const QString& path)
-{
-    if (!m_pDiagram)
-        return false;
+bool CScenarioDoc::OnSaveDocument(const QString& path) {
+    if (!m_pDiagram) return false;
     const bool backup = AppSettings() ? AppSettings()->BackupBeforeOverwrite() : true;
-    if (!diagram_file_save(m_pDiagram, QFile::encodeName(path).constData(), backup ? 1 : 0, m_sections))
+    if (!diagram_file_save(m_pDiagram, QFile::encodeName(path).constData(), backup ? 1 : 0,
+                           m_sections))
         return false;
     SetModifiedFlag(false);
     return true;
 }
 
-void CScenarioDoc::DeleteContents()
-{
+void CScenarioDoc::DeleteContents() {
     diagram_data_free(m_pDiagram);
     m_pDiagram = nullptr;
     m_release.SetUpToDate(false);
@@ -87,77 +81,59 @@ void CScenarioDoc::DeleteContents()
 }
 
 namespace {
-bool isScenarioFrame(CMDIChildWnd* frame)
-{
+bool isScenarioFrame(CMDIChildWnd* frame) {
     return qobject_cast<CScenarioFrame*>(frame) != nullptr;
 }
 }  // namespace
 
-bool CScenarioDoc::CanCloseFrame(CMDIChildWnd* frame)
-{
+bool CScenarioDoc::CanCloseFrame(CMDIChildWnd* frame) {
     bool otherFrames = false;
     bool otherScenarioFrames = false;
     for (CMDIChildWnd* other : GetFrames()) {
-        if (other == frame)
-            continue;
+        if (other == frame) continue;
         otherFrames = true;
         otherScenarioFrames = otherScenarioFrames || isScenarioFrame(other);
     }
-    if (isScenarioFrame(frame) ? otherScenarioFrames : otherFrames)
-        return true;
+    if (isScenarioFrame(frame) ? otherScenarioFrames : otherFrames) return true;
     return SaveModified();
 }
 
-void CScenarioDoc::OnFrameClosed(CMDIChildWnd* frame)
-{
+void CScenarioDoc::OnFrameClosed(CMDIChildWnd* frame) {
     bool diagramLeft = false;
-    for (CMDIChildWnd* other : GetFrames())
-        diagramLeft = diagramLeft || isScenarioFrame(other);
+    for (CMDIChildWnd* other : GetFrames()) diagramLeft = diagramLeft || isScenarioFrame(other);
     if (!diagramLeft && isScenarioFrame(frame))
         OnCloseDocument();
     else
         CDocument::OnFrameClosed(frame);
 }
 
-QSize CScenarioDoc::GetDiagramExtent() const
-{
-    if (!m_pDiagram)
-        return {1000, 1000};
+QSize CScenarioDoc::GetDiagramExtent() const {
+    if (!m_pDiagram) return {1000, 1000};
     const Rectangle& e = m_pDiagram->extents;
     return {int(std::ceil((e.right - e.left) * 100.0)), int(std::ceil((e.bottom - e.top) * 100.0))};
 }
 
-int CScenarioDoc::GetZoom() const
-{
+int CScenarioDoc::GetZoom() const {
     return m_pDiagram ? int(std::lround(m_pDiagram->scaling * 100.0)) : 100;
 }
 
-void CScenarioDoc::SetZoom(int percent)
-{
-    if (m_pDiagram)
-        m_pDiagram->scaling = float(percent / 100.0);
+void CScenarioDoc::SetZoom(int percent) {
+    if (m_pDiagram) m_pDiagram->scaling = float(percent / 100.0);
 }
 
-bool CScenarioDoc::IsDatabaseAvailable() const
-{
-    return theDBMgr.IsDatabaseAvailable();
-}
+bool CScenarioDoc::IsDatabaseAvailable() const { return theDBMgr.IsDatabaseAvailable(); }
 
-void CScenarioDoc::ImportFromDatabase()
-{
-    if (m_pDisplay)
-        renderer_set_current(m_pDisplay);  // labels are measured with the view's fonts
+void CScenarioDoc::ImportFromDatabase() {
+    if (m_pDisplay) renderer_set_current(m_pDisplay);  // labels are measured with the view's fonts
     int placed = 0;
     if (!m_pDiagram || !theDBMgr.BuildNetworkFromDatabase(m_pDiagram, m_lastClick, &placed)) {
         AfxMessageBox(QString::fromLatin1(DB_IMPORT_FAILED), MB_ICONEXCLAMATION);
         return;
     }
-    if (placed > 0)
-        NetworkChanged();
+    if (placed > 0) NetworkChanged();
 }
 
-void CScenarioDoc::NetworkChanged()
-{
+void CScenarioDoc::NetworkChanged() {
     m_release.SetUpToDate(false);
     m_release.ClearValidated();
     m_bNearfieldPrepared = false;
@@ -165,55 +141,59 @@ void CScenarioDoc::NetworkChanged()
     UpdateAllViews(nullptr);
 }
 
-bool CScenarioDoc::VerifyLayout(bool showSuccess)
-{
-    const QByteArray resultPath = QFile::encodeName(ScenarioBasePath(GetPathName()) + QStringLiteral(".$$$"));
+bool CScenarioDoc::VerifyLayout(bool showSuccess) {
+    const QByteArray resultPath =
+        QFile::encodeName(ScenarioBasePath(GetPathName()) + QStringLiteral(".$$$"));
     NetworkChanged();
     if (m_release.ValidateNetwork(m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density,
-                                  m_blackOil.gas_oil_ratio, m_blackOil.water_cut, m_components.components,
-                                  resultPath.constData())) {
-        if (showSuccess)
-            AfxMessageBox(16101, MB_ICONINFORMATION);
+                                  m_blackOil.gas_oil_ratio, m_blackOil.water_cut,
+                                  m_components.components, resultPath.constData())) {
+        if (showSuccess) AfxMessageBox(IDS_NETWORK_VALID, MB_ICONINFORMATION);
         return true;
     }
     const std::vector<ValidationError>& errors = m_release.Errors();
-    if (errors.empty())
-        AfxMessageBox(16110, MB_ICONERROR);
-    else if (!m_release.Warning().isEmpty())
-        AfxMessageBox(AfxLoadString(int(errors.front().id)) + QStringLiteral("\n\n") + m_release.Warning(),
-                      MB_ICONINFORMATION);
-    else
-        AfxMessageBox(int(errors.front().id), MB_ICONINFORMATION);
+    if (errors.empty()) {
+        AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
+        return false;
+    }
+    const ValidationError& error = errors.front();
+    // The user sees the object the message is about while reading it.
+    if (diagram_object* obj =
+            error.xref > 0 ? object_find_by_xref(m_pDiagram, error.xref) : nullptr)
+        for (CView* view : GetViews())
+            if (auto* diagramView = dynamic_cast<CScenarioView*>(view))
+                diagramView->ShowObject(obj);
+    QString text = FormatValidationMessage(AfxLoadString(int(error.id)), error);
+    if (!m_release.Warning().isEmpty()) text += QStringLiteral("\n\n") + m_release.Warning();
+    AfxMessageBox(text, MB_ICONINFORMATION);
     return false;
 }
 
-void CScenarioDoc::OnFluidProperties()
-{
+void CScenarioDoc::OnFluidProperties() {
     CFluidPropsDlg dlg(AfxGetMainWnd());
     dlg.m_gasDensity = m_blackOil.gas_density;
     dlg.m_oilDensity = m_blackOil.oil_density;
     dlg.m_gasOilRatio = m_blackOil.gas_oil_ratio;
     dlg.m_waterCut = m_blackOil.water_cut;
-    if (dlg.DoModal() != IDOK)
-        return;
+    if (dlg.DoModal() != IDOK) return;
+    // Confirming the black oil makes it the fluid of the runs, as confirming
+    // a composition makes that one.
+    m_release.SetFluidClass(FLUID_BLACK_OIL);
     m_blackOil.Set(dlg.m_gasDensity, dlg.m_oilDensity, dlg.m_gasOilRatio, dlg.m_waterCut);
     NetworkChanged();
 }
 
-void CScenarioDoc::OnGasComposition()
-{
+void CScenarioDoc::OnGasComposition() {
     CGasPropsDlg dlg(FluidCataloguePath(), AfxGetMainWnd());
     dlg.MergeDocumentComponents(m_components.components);
-    if (dlg.DoModal() != IDOK)
-        return;
+    if (dlg.DoModal() != IDOK) return;
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
     NetworkChanged();
 }
 
-void CScenarioDoc::EditFluid(int fluidClass)
-{
+void CScenarioDoc::EditFluid(int fluidClass) {
     if (fluidClass == FLUID_BLACK_OIL)
         OnFluidProperties();
     else if (fluidClass == FLUID_GAS_COMPOSITION)

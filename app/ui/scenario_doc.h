@@ -2,7 +2,7 @@
 #include <QSize>
 #include <vector>
 
-#include "BubblePlume.h"
+#include "bubble_plume.h"
 #include "doc_view.h"
 #include "fluid_model.h"
 #include "release_model.h"
@@ -81,11 +81,15 @@ public:
     // The near-field settings dialog (scenario_doc_nearfield.cpp); true on OK.
     bool OnNearfieldSetup();
     // Writes the branch-name file and starts the plot viewer on the result
-    // file with the extension.
+    // file with the extension; says so instead when that result is outdated.
     void StartPlotViewer(const char* ext);
     // The result file with the extension exists beside the scenario and is
     // not empty.
     bool HasResultFile(const char* ext) const;
+    // The file belongs to the current result: ".plt" to an up-to-date
+    // discharge, ".dbs" to a near-field run that succeeded on it. The plot
+    // commands are enabled only then.
+    bool IsResultCurrent(const char* ext) const;
 
     CReleaseModel& ReleaseModel() { return m_release; }
     CBlackOilModel& BlackOil() { return m_blackOil; }

@@ -6,17 +6,14 @@
 #include "system_settings.h"
 #include "win_app.h"
 
-void CScenarioDoc::RegisterNearfieldCommands()
-{
+void CScenarioDoc::RegisterNearfieldCommands() {
     OnCommand(ID_SCENARIO_NEARFIELD_SETUP, [this] { OnNearfieldSetup(); });
 }
 
-bool CScenarioDoc::OnNearfieldSetup()
-{
+bool CScenarioDoc::OnNearfieldSetup() {
     const QString ambient = AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
     CNearFieldModelDlg dlg(&m_plume, ambient, AfxGetMainWnd());
-    if (dlg.DoModal() != IDOK)
-        return false;
+    if (dlg.DoModal() != IDOK) return false;
     // New settings: the last preparation no longer describes the next run.
     m_plume.ClearPrepared();
     m_bNearfieldPrepared = false;

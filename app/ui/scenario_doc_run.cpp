@@ -2,9 +2,12 @@
 // its set-up and summary dialogs, and the plot viewer's start.
 #include <QMetaObject>
 
+#include <cstring>
+
 #include "command_ids.h"
 #include "frames.h"
 #include "message_box.h"
+#include "message_ids.h"
 #include "nearfield_task.h"
 #include "plot_launch.h"
 #include "release_dlgs.h"
@@ -14,39 +17,36 @@
 #include "win_app.h"
 
 namespace {
-enum : int {
-    IDS_CALCULATING_DISCHARGE = 16150,
-    IDS_CALCULATING_NEARFIELD = 16151,
-    IDS_SAVE_BEFORE_DISCHARGE = 16156,
-    IDS_SAVE_BEFORE_NEARFIELD = 16157,
-    IDS_CONFIRM_NEARFIELD = 16158,
-    IDS_NO_DISCHARGE_DATA = 16161,
-    IDS_CONFIRM_FLUID = 16196,
-};
+// A plot asked for while the files beside the scenario are not those of the
+// current result (an edit, a cancelled or failed run since).
+constexpr const char* RESULT_OUTDATED_DISCHARGE =
+    "The discharge result is outdated or missing. Calculate the discharge again to plot it.";
+constexpr const char* RESULT_OUTDATED_NEARFIELD =
+    "The nearfield result is outdated or missing. Calculate the nearfield again to plot it.";
 
 }  // namespace
 
-void CScenarioDoc::RegisterDischargeCommands()
-{
+void CScenarioDoc::RegisterDischargeCommands() {
     OnCommand(ID_SCENARIO_CALC_DISCHARGE, [this] { OnCalculateDischarge(); });
     OnCommand(ID_SCENARIO_CALC_NEARFIELD, [this] { OnCalculateNearfield(); });
     OnCommand(ID_SCENARIO_CALC_ALL, [this] { OnCalculateAll(); });
     OnCommand(ID_SCENARIO_DISCHARGE_SETUP, [this] { OnDischargeSetup(); });
     OnCommand(ID_RESULT_DISCHARGE, [this] { OnDischargeSummary(); });
-    OnUpdateCommand(ID_RESULT_DISCHARGE, [this](CCmdUI* ui) { ui->Enable(m_release.HasSummary()); });
+    OnUpdateCommand(ID_RESULT_DISCHARGE,
+                    [this](CCmdUI* ui) { ui->Enable(m_release.HasSummary()); });
     OnCommand(ID_RESULT_RELEASE_PLOT, [this] { OnReleasePlot(); });
-    OnUpdateCommand(ID_RESULT_RELEASE_PLOT, [this](CCmdUI* ui) { ui->Enable(HasResultFile(".plt")); });
+    OnUpdateCommand(ID_RESULT_RELEASE_PLOT,
+                    [this](CCmdUI* ui) { ui->Enable(IsResultCurrent(".plt")); });
     OnCommand(ID_RESULT_NEARFIELD_PLOT, [this] { OnNearfieldPlot(); });
-    OnUpdateCommand(ID_RESULT_NEARFIELD_PLOT, [this](CCmdUI* ui) { ui->Enable(HasResultFile(".dbs")); });
+    OnUpdateCommand(ID_RESULT_NEARFIELD_PLOT,
+                    [this](CCmdUI* ui) { ui->Enable(IsResultCurrent(".dbs")); });
 }
 
-bool CScenarioDoc::RunDischarge()
-{
+bool CScenarioDoc::RunDischarge() {
     // 1. The fluid of the model's class must have been confirmed.
     while (!m_fluid.IsConfirmed(m_release.GetFluidClass())) {
         EditFluid(m_release.GetFluidClass());
-        if (m_fluid.IsConfirmed(m_release.GetFluidClass()))
-            break;
+        if (m_fluid.IsConfirmed(m_release.GetFluidClass())) break;
         if (AfxMessageBox(IDS_CONFIRM_FLUID, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
             return false;
     }
@@ -56,22 +56,19 @@ bool CScenarioDoc::RunDischarge()
         if (AfxMessageBox(IDS_SAVE_BEFORE_DISCHARGE, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
         DoSave(GetPathName());
-        if (IsModified())
-            return false;
+        if (IsModified()) return false;
     }
 
     // 3. A network changed since the last check is checked again; the check
     //    marks the scenario modified, so it is saved once more.
     if (!m_release.IsValidated() || !m_release.HasSummary() || !m_release.IsUpToDate()) {
-        if (!VerifyLayout(false))
-            return false;
+        if (!VerifyLayout(false)) return false;
         DoSave(GetPathName());
     }
 
     // 4. The run itself.
     CTaskProgressDlg dlg(&m_release, IDS_CALCULATING_DISCHARGE, AfxGetMainWnd());
-    if (dlg.DoModal() != IDOK)
-        return false;
+    if (dlg.DoModal() != IDOK) return false;
     m_bNearfieldPrepared = false;
     SetModifiedFlag();
     if (AppSettings() && AppSettings()->AutoResultOpen()) {
@@ -82,96 +79,109 @@ bool CScenarioDoc::RunDischarge()
     return true;
 }
 
-void CScenarioDoc::OnCalculateDischarge()
-{
+void CScenarioDoc::OnCalculateDischarge() {
     RunDischarge();
     UpdateAllViews(nullptr);
 }
 
-bool CScenarioDoc::RunNearfield(bool askToSave)
-{
+bool CScenarioDoc::RunNearfield(bool askToSave) {
     try {
         // 1. The near-field settings must have been confirmed (in the set-up
         //    dialog, or as saved with the scenario).
         while (!m_plume.IsConfirmed()) {
             OnNearfieldSetup();
-            if (m_plume.IsConfirmed())
-                break;
-            if (AfxMessageBox(IDS_CONFIRM_NEARFIELD, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+            if (m_plume.IsConfirmed()) break;
+            if (AfxMessageBox(IDS_CONFIRM_NEARFIELD, MB_RETRYCANCEL | MB_ICONEXCLAMATION) !=
+                IDRETRY)
                 return false;
         }
         if (askToSave && IsModified()) {
             if (AfxMessageBox(IDS_SAVE_BEFORE_NEARFIELD, MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return false;
             DoSave(GetPathName());
-            if (IsModified())
-                return false;
+            if (IsModified()) return false;
         }
         const DischargeSummary* summary = m_release.GetSummary();
         if (!summary || !m_release.IsUpToDate()) {
             AfxMessageBox(IDS_NO_DISCHARGE_DATA, MB_ICONERROR);
             return false;
         }
-        const QString ambient = AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
-        m_bNearfieldPrepared = m_plume.Prepare(*summary, GetPathName(), m_release.GetLeakDepth(),
-                                               m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
+        // A scenario opened with its up-to-date result has not had its network
+        // checked, and the leak's data come from the check. The network is the
+        // one that result was computed for (any edit would have outdated it),
+        // so the check keeps the result up to date.
+        if (!m_release.IsValidated()) {
+            if (!VerifyLayout(false)) return false;
+            m_release.SetUpToDate(true);
+        }
+        const QString ambient =
+            AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
+        m_bNearfieldPrepared =
+            m_plume.Prepare(*summary, GetPathName(), m_release.GetLeakDepth(),
+                            m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
         if (!m_bNearfieldPrepared) {
             // The preparation says why it failed; that is what the user needs.
-            const unsigned id = m_plume.Errors().empty() ? IDS_UNKNOWN_ERROR : m_plume.Errors().front().id;
+            const unsigned id =
+                m_plume.Errors().empty() ? IDS_UNKNOWN_ERROR : m_plume.Errors().front().id;
             AfxMessageBox(int(id), MB_ICONERROR);
             return false;
         }
         CNearFieldTask task(m_plume);
         CTaskProgressDlg dlg(&task, IDS_CALCULATING_NEARFIELD, AfxGetMainWnd());
-        if (dlg.DoModal() != IDOK)
-            return false;
+        if (dlg.DoModal() != IDOK) return false;
         SetModifiedFlag();
         return true;
-    } catch (int id) {
-        AfxMessageBox(id, MB_ICONERROR);
-    } catch (unsigned id) {
-        AfxMessageBox(int(id), MB_ICONERROR);
+    } catch (const ValidationError& e) {
+        if (e.id == 0)
+            AfxMessageBox(e.text, MB_ICONERROR);
+        else
+            AfxMessageBox(int(e.id), MB_ICONERROR);
     } catch (...) {
         AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
     }
     return false;
 }
 
-void CScenarioDoc::OnCalculateNearfield()
-{
+void CScenarioDoc::OnCalculateNearfield() {
     RunNearfield(false);
     UpdateAllViews(nullptr);
 }
 
-void CScenarioDoc::OnCalculateAll()
-{
-    if (RunDischarge())
-        RunNearfield(false);
+void CScenarioDoc::OnCalculateAll() {
+    if (RunDischarge()) RunNearfield(false);
     UpdateAllViews(nullptr);
 }
 
-void CScenarioDoc::OnDischargeSetup()
-{
+void CScenarioDoc::OnDischargeSetup() {
     CReleaseModelDlg dlg(&m_release, AfxGetMainWnd());
-    if (dlg.DoModal() == IDOK)
-        NetworkChanged();
+    if (dlg.DoModal() == IDOK) NetworkChanged();
 }
 
-void CScenarioDoc::OnDischargeSummary()
-{
+void CScenarioDoc::OnDischargeSummary() {
     const DischargeSummary* summary = m_release.GetSummary();
-    if (!summary)
-        return;
+    if (!summary) return;
     CReleaseResultDlg dlg(*summary, !m_release.IsUpToDate(), m_release.Warning(), AfxGetMainWnd());
     dlg.DoModal();
 }
 
-void CScenarioDoc::StartPlotViewer(const char* ext)
-{
-    ::StartPlotViewer(GetPathName(), ext, m_release, m_pDiagram, AppSettings() ? AppSettings()->DisplayUnits() : 0);
+void CScenarioDoc::StartPlotViewer(const char* ext) {
+    if (!IsResultCurrent(ext)) {
+        AfxMessageBox(
+            QString::fromLatin1(std::strcmp(ext, ".dbs") == 0 ? RESULT_OUTDATED_NEARFIELD
+                                                              : RESULT_OUTDATED_DISCHARGE),
+            MB_ICONINFORMATION);
+        return;
+    }
+    ::StartPlotViewer(GetPathName(), ext, m_release, m_pDiagram,
+                      AppSettings() ? AppSettings()->DisplayUnits() : 0);
 }
 
-bool CScenarioDoc::HasResultFile(const char* ext) const
-{
+bool CScenarioDoc::HasResultFile(const char* ext) const {
     return !GetPathName().isEmpty() && ::HasResultFile(ResultFilePath(GetPathName(), ext));
+}
+
+bool CScenarioDoc::IsResultCurrent(const char* ext) const {
+    if (!HasResultFile(ext) || !m_release.HasSummary() || !m_release.IsUpToDate()) return false;
+    if (std::strcmp(ext, ".dbs") == 0) return m_bNearfieldPrepared && m_plume.HasResult();
+    return true;
 }

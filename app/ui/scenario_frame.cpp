@@ -5,13 +5,11 @@
 #include "message_box.h"
 #include "win_app.h"
 
-CScenarioFrame::CScenarioFrame()
-{
+CScenarioFrame::CScenarioFrame() {
     OnCommand(ID_WINDOW_NEW_SUMMARY, [this] { OnNewSummaryWindow(); });
 }
 
-void CScenarioFrame::OnNewSummaryWindow()
-{
+void CScenarioFrame::OnNewSummaryWindow() {
     CDocument* doc = GetActiveDocument();
     if (!doc) {
         AfxMessageBox(AFX_IDP_COMMAND_FAILURE);

@@ -35,6 +35,9 @@ public:
     void OnZoomIn();
     void OnZoomOut();
     void UpdateScrollSizes();
+    // Selects only this object and scrolls it into the middle of the window
+    // when it is not in sight (the object a message is about).
+    void ShowObject(diagram_object* obj);
 
     // The diagram point under a position of the view's window.
     Point ClientToDiagram(QPoint client) const;

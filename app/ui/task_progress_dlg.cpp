@@ -10,8 +10,9 @@
 #include "string_table.h"
 
 CTaskProgressDlg::CTaskProgressDlg(CWorkerTask* task, int captionId, QWidget* parent)
-    : CDialog(IDD, parent), m_task(task), m_caption(captionId ? AfxLoadString(captionId) : QString())
-{
+    : CDialog(IDD, parent),
+      m_task(task),
+      m_caption(captionId ? AfxLoadString(captionId) : QString()) {
     setWindowTitle(QStringLiteral("Working..."));
     auto* layout = new QVBoxLayout(this);
     m_bar = Tag(new QProgressBar(this), IDC_PROGRESS);
@@ -25,8 +26,7 @@ CTaskProgressDlg::CTaskProgressDlg(CWorkerTask* task, int captionId, QWidget* pa
     connect(&m_runner, &CTaskRunner::done, this, [this] { OnTaskDone(); });
 }
 
-bool CTaskProgressDlg::OnInitDialog()
-{
+bool CTaskProgressDlg::OnInitDialog() {
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     setWindowTitle(m_caption);
@@ -34,14 +34,12 @@ bool CTaskProgressDlg::OnInitDialog()
     return true;
 }
 
-int CTaskProgressDlg::DoModal()
-{
+int CTaskProgressDlg::DoModal() {
     // The base runs the hook and treats a dialog left open as cancelled; a
     // running task must be waited for instead, so the hook comes first here.
     const ModalHook hook = SetModalHook({});
     SetModalHook(hook);
-    if (!hook)
-        return CDialog::DoModal();
+    if (!hook) return CDialog::DoModal();
     OnInitDialog();
     hook(this);
     if (m_runner.IsRunning()) {
@@ -52,13 +50,9 @@ int CTaskProgressDlg::DoModal()
     return IsEnded() && result() == IDOK ? IDOK : IDCANCEL;
 }
 
-void CTaskProgressDlg::OnCancel()
-{
-    m_runner.RequestCancel();
-}
+void CTaskProgressDlg::OnCancel() { m_runner.RequestCancel(); }
 
-void CTaskProgressDlg::closeEvent(QCloseEvent* event)
-{
+void CTaskProgressDlg::closeEvent(QCloseEvent* event) {
     m_runner.RequestCancel();
     if (m_runner.IsRunning())
         event->ignore();
@@ -66,10 +60,10 @@ void CTaskProgressDlg::closeEvent(QCloseEvent* event)
         CDialog::closeEvent(event);
 }
 
-void CTaskProgressDlg::OnTaskDone()
-{
+void CTaskProgressDlg::OnTaskDone() {
     if (m_runner.Failed()) {
-        const QString why = m_runner.ErrorMessage([](unsigned id) { return AfxLoadString(int(id)); });
+        const QString why =
+            m_runner.ErrorMessage([](unsigned id) { return AfxLoadString(int(id)); });
         AfxMessageBox(QStringLiteral("Task failed:\n\n") + why, MB_ICONERROR);
     }
     m_bar->setValue(100);

@@ -4,12 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "command_ids.h"
 #include "dialog.h"
+#include "field_bounds.h"
+#include "message_box.h"
 #include "units.h"
 
-QLineEdit* AddUnitRow(CDialog* dlg, QGridLayout* grid, int row, const QString& caption, int editId, int labelId,
-                      const QString& placeholderUnit)
-{
+QLineEdit* AddUnitRow(CDialog* dlg, QGridLayout* grid, int row, const QString& caption, int editId,
+                      int labelId, const QString& placeholderUnit) {
     auto* edit = new QLineEdit(dlg);
     edit->setObjectName(QString::number(editId));
     edit->setAlignment(Qt::AlignRight);
@@ -19,38 +21,54 @@ QLineEdit* AddUnitRow(CDialog* dlg, QGridLayout* grid, int row, const QString& c
     grid->addWidget(edit, row, 1);
     auto* unit = new QLabel(placeholderUnit, dlg);
     unit->setMinimumWidth(60);
-    if (labelId)
-        unit->setObjectName(QString::number(labelId));
+    if (labelId) unit->setObjectName(QString::number(labelId));
     grid->addWidget(unit, row, 2);
     return edit;
 }
 
-void SetUnitLabels(CDialog* dlg, const UnitField* table)
-{
+void SetUnitLabels(CDialog* dlg, const UnitField* table) {
     DDX_UnitLabels(table, [dlg](int id, const QString& text) {
-        if (QWidget* label = dlg->GetDlgItem(id))
-            AfxSetControlText(label, text);
+        if (QWidget* label = dlg->GetDlgItem(id)) AfxSetControlText(label, text);
     });
 }
 
-void ConvertFromDisplay(CDialog* dlg, const UnitField* table)
-{
+void ConvertFromDisplay(CDialog* dlg, const UnitField* table) {
     DDX_FromDisplayUnits(table, [dlg](int id, const QString& text) {
-        if (QWidget* label = dlg->GetDlgItem(id))
-            AfxSetControlText(label, text);
+        if (QWidget* label = dlg->GetDlgItem(id)) AfxSetControlText(label, text);
     });
 }
 
-void UnitExchangeBegin(CDataExchange* pDX, const UnitField* table)
-{
-    if (pDX->m_bSaveAndValidate)
-        return;
+void UnitExchangeBegin(CDataExchange* pDX, const UnitField* table) {
+    if (pDX->m_bSaveAndValidate) return;
     DDX_ToDisplayUnits(table);
     SetUnitLabels(pDX->m_pDlgWnd, table);
 }
 
-void UnitExchangeEnd(CDataExchange* pDX, const UnitField* table)
-{
-    if (pDX->m_bSaveAndValidate)
-        ConvertFromDisplay(pDX->m_pDlgWnd, table);
+void UnitExchangeEnd(CDataExchange* pDX, const UnitField* table) {
+    if (pDX->m_bSaveAndValidate) ConvertFromDisplay(pDX->m_pDlgWnd, table);
+}
+
+void HoldValues(CDialog* dlg, const UnitField* table) {
+    for (const UnitField* f = table; f && f->key; ++f) dlg->HoldValue(f->edit_id, *f->member);
+}
+
+void BoundedExchangeBegin(CDataExchange* pDX, const UnitField* table) {
+    if (!pDX->m_bSaveAndValidate) HoldValues(pDX->m_pDlgWnd, table);
+    UnitExchangeBegin(pDX, table);
+}
+
+void BoundedExchangeEnd(CDataExchange* pDX, const UnitField* table) {
+    if (!pDX->m_bSaveAndValidate) return;
+    CDialog* dlg = pDX->m_pDlgWnd;
+    for (const UnitField* f = table; f && f->key; ++f) {
+        if (!dlg->IsTextChanged(f->edit_id)) continue;
+        if (!IsAcceptableValue(f->key, FromDisplayUnits(f->key, *f->member))) {
+            pDX->PrepareCtrl(f->edit_id);
+            AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);
+            pDX->Fail();
+        }
+    }
+    ConvertFromDisplay(dlg, table);
+    for (const UnitField* f = table; f && f->key; ++f)
+        if (!dlg->IsTextChanged(f->edit_id)) *f->member = dlg->HeldValue(f->edit_id);
 }

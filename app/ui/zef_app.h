@@ -26,7 +26,10 @@ public:
     // Tests point it at the build's program folder.
     void SetModulePath(const QString& path) { m_strModulePath = path; }
     // The command line without the program name (by default the process's).
-    void SetArguments(const QStringList& args) { m_args = args; m_bArgsSet = true; }
+    void SetArguments(const QStringList& args) {
+        m_args = args;
+        m_bArgsSet = true;
+    }
 
     void OnAbout();
     void OnOptions();
@@ -40,6 +43,7 @@ private:
     // Ends the database link and gives the automation service's bus name back.
     void StopAutomation();
     void OnActiveFrameChanged();
+    void OnFrameTitleChanged(CMDIChildWnd*) override { OnActiveFrameChanged(); }
 
     CSystemSettings m_settings;
     QString m_strModulePath;

@@ -10,24 +10,22 @@
 
 namespace {
 // The run of ASCII digits the text starts with.
-QString leadingDigits(const QString& text)
-{
+QString leadingDigits(const QString& text) {
     qsizetype n = 0;
-    while (n < text.size() && text[n] >= QLatin1Char('0') && text[n] <= QLatin1Char('9'))
-        ++n;
+    while (n < text.size() && text[n] >= QLatin1Char('0') && text[n] <= QLatin1Char('9')) ++n;
     return text.left(n);
 }
 }  // namespace
 
-CZoomDlg::CZoomDlg(QWidget* parent) : CDialog(IDD, parent)
-{
+CZoomDlg::CZoomDlg(QWidget* parent) : CDialog(IDD, parent) {
     setWindowTitle(QStringLiteral("Zoom Diagram"));
     auto* grid = new QGridLayout(this);
     auto* caption = new QLabel(QStringLiteral("New &magnification setting:"), this);
     m_pCombo = Tag(new QComboBox(this), IDC_ZOOM);
     m_pCombo->setEditable(true);
     m_pCombo->setInsertPolicy(QComboBox::NoInsert);
-    for (int percent : {10, 25, 50, 60, 70, 80, 90, 100, 110, 120, 150, 175, 200, 250, 300, 400, 500, 800, 1000})
+    for (int percent :
+         {10, 25, 50, 60, 70, 80, 90, 100, 110, 120, 150, 175, 200, 250, 300, 400, 500, 800, 1000})
         m_pCombo->addItem(QString::number(percent));
     caption->setBuddy(m_pCombo);
     grid->addWidget(caption, 0, 0, 1, 2);
@@ -47,33 +45,25 @@ CZoomDlg::CZoomDlg(QWidget* parent) : CDialog(IDD, parent)
     connect(m_pCombo->lineEdit(), &QLineEdit::textEdited, this, &CZoomDlg::OnEditUpdate);
 }
 
-void CZoomDlg::SetZoom(int percent)
-{
-    m_strZoom = QString::number(percent);
-}
+void CZoomDlg::SetZoom(int percent) { m_strZoom = QString::number(percent); }
 
-int CZoomDlg::GetZoom() const
-{
+int CZoomDlg::GetZoom() const {
     // At most five digits pass the exchange; a longer text is read as far
     // as an int holds.
     return std::max(1, leadingDigits(m_strZoom).left(9).toInt());
 }
 
-void CZoomDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CZoomDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_ZOOM, m_strZoom);
     DDV_MaxChars(pDX, m_strZoom, 5);
 }
 
-void CZoomDlg::OnEditUpdate(const QString& text)
-{
+void CZoomDlg::OnEditUpdate(const QString& text) {
     const QString digits = leadingDigits(text);
-    if (digits != text)
-        m_pCombo->lineEdit()->setText(digits);
+    if (digits != text) m_pCombo->lineEdit()->setText(digits);
 }
 
-void CZoomDlg::OnZoom100()
-{
+void CZoomDlg::OnZoom100() {
     m_pCombo->setCurrentText(QStringLiteral("100"));
     OnOK();
 }

@@ -74,7 +74,7 @@ void PRFNET(int32_t& IERR, char* MSG, int32_t LMSG);
 // Sets up the network a deck describes as RELEASE does, reads the deck on
 // unit 10, writes the input listing to LISTING (unit 77) and the network
 // list to NETFILE (unit 13, none when empty). IERR 1 with MSG on any error.
-void DECKRUN(const char* DECK, const char* LISTING, const char* NETFILE, int32_t& IERR,
-             char* MSG, int32_t LMSG);
+void DECKRUN(const char* DECK, const char* LISTING, const char* NETFILE, int32_t& IERR, char* MSG,
+             int32_t LMSG);
 
 }  // namespace rel

@@ -19,8 +19,8 @@ namespace rel {
 using deck::as_int;
 using deck::as_real;
 using deck::read_ints;
-using deck::read_rec;
 using deck::read_reals;
+using deck::read_rec;
 using deck::report;
 using rt::fI;
 
@@ -73,7 +73,8 @@ int32_t RDSOUR(int32_t IBFLG, int32_t NNEW, int32_t ISEC0, int32_t NSECB, int32_
         }
         bool ntp_ok = true;
         if (ntp < 1 || ntp > 20) {
-            report({head + "NUMBER OF TIME", "POINTS FOR SOURCE NO." + fI(k, 4) + " IS OUT OF RANGE,",
+            report({head + "NUMBER OF TIME",
+                    "POINTS FOR SOURCE NO." + fI(k, 4) + " IS OUT OF RANGE,",
                     "IT MUST BE A NUMBER BETWEEN 1 AND 20, NOT :" + fI(ntp, 4)});
             IERR = 1;
             ntp_ok = false;
@@ -91,10 +92,9 @@ int32_t RDSOUR(int32_t IBFLG, int32_t NNEW, int32_t ISEC0, int32_t NSECB, int32_
             EQUIPM.NTSOUR(idx) = ntp_ok ? ntp : 0;
         }
 
-        static const char* what[4] = {"THE TIME POINTS FOR SOURCE NUMBER",
-                                      "THE TEMPERATURES FOR SOURCE NUMBER",
-                                      "THE GAS MASS FLOW FOR SOURCE NUMBER",
-                                      "THE LIQUID MASS FLOW FOR SOURCE NUMBER"};
+        static const char* what[4] = {
+            "THE TIME POINTS FOR SOURCE NUMBER", "THE TEMPERATURES FOR SOURCE NUMBER",
+            "THE GAS MASS FLOW FOR SOURCE NUMBER", "THE LIQUID MASS FLOW FOR SOURCE NUMBER"};
         float v[MXSRCT];
         for (int r = 0; r < 4; ++r) {
             bool got = ntp_ok ? read_reals(v, ntp) : deck::skip_rec();
@@ -106,8 +106,8 @@ int32_t RDSOUR(int32_t IBFLG, int32_t NNEW, int32_t ISEC0, int32_t NSECB, int32_
             if (!ntp_ok) continue;
             for (int32_t i = 1; i <= ntp; ++i) {
                 if (r == 0 && v[i - 1] < 0.0f) {
-                    report({head + "TIME POINT",
-                            "FOR RIGHT BOUNDARY PRESSURE ARE LESS THAN 0. :" + rt::fG(v[i - 1], 12, 3)});
+                    report({head + "TIME POINT", "FOR RIGHT BOUNDARY PRESSURE ARE LESS THAN 0. :" +
+                                                     rt::fG(v[i - 1], 12, 3)});
                     IERR = 1;
                 }
                 if (!keep) continue;
@@ -187,10 +187,14 @@ int32_t read_time_table(const ValveGroup& g, const std::string& who1, const std:
         }
         if (!ok || !keep) continue;
         for (int32_t i = 1; i <= ntp; ++i) {
-            if (g.leak) (r == 0 ? EQUIPM.TLKPB(i, idx) : EQUIPM.PLKPB(i, idx)) = v[i - 1];
-            else if (r == 0) EQUIPM.TSOVT(i, idx) = v[i - 1];
-            else if (r == 1) EQUIPM.PSOVT(i, idx) = v[i - 1];
-            else EQUIPM.TMSOVT(i, idx) = v[i - 1];
+            if (g.leak)
+                (r == 0 ? EQUIPM.TLKPB(i, idx) : EQUIPM.PLKPB(i, idx)) = v[i - 1];
+            else if (r == 0)
+                EQUIPM.TSOVT(i, idx) = v[i - 1];
+            else if (r == 1)
+                EQUIPM.PSOVT(i, idx) = v[i - 1];
+            else
+                EQUIPM.TMSOVT(i, idx) = v[i - 1];
         }
     }
     return 0;
@@ -210,7 +214,8 @@ int32_t RDSOVA(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
     }
     if (n == 0) return 0;
     if (n < 0) {
-        report({g.head, " BRANCH " + fI(IBR, 4), "NUMBER OF SOURCES WITH VALVES IS NEGATIVE: " + fI(n, 4)});
+        report({g.head, " BRANCH " + fI(IBR, 4),
+                "NUMBER OF SOURCES WITH VALVES IS NEGATIVE: " + fI(n, 4)});
         IERR = 1;
         return 1;
     }
@@ -248,7 +253,8 @@ int32_t RDSOVA(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
         } else {
             report({g.head, who, "AT THE MOMENT ONLY NATURAL GAS UNDER ",
                     "EQUILIBRIUM CONDITIONES ARE ALLOWED ",
-                    " ==> THE INPUT PARAMETER RSSOVA MUST BE NEGATIV ", "NOT : " + rt::fF(rs, 6, 3)});
+                    " ==> THE INPUT PARAMETER RSSOVA MUST BE NEGATIV ",
+                    "NOT : " + rt::fF(rs, 6, 3)});
             IERR = 1;
         }
         const int32_t cell = sec_ok ? ISEC0 + R + isec - 1 : 0;
@@ -263,7 +269,8 @@ int32_t RDSOVA(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
             EQUIPM.AFSOVA(j) = sec_ok ? area_factor(cd, dmax, pipe_diameter(cell)) : 0.0f;
             EQUIPM.IVSSEC(j) = cell;
         }
-        if (read_time_table(g, who, who, static_cast<int32_t>(keep ? idx : 0), keep, IERR)) return 1;
+        if (read_time_table(g, who, who, static_cast<int32_t>(keep ? idx : 0), keep, IERR))
+            return 1;
     }
     return 0;
 }
@@ -327,7 +334,8 @@ int32_t RDLEAK(int32_t IBR, int32_t IBFLG, int32_t ISEC0, int32_t NSECB, int32_t
             EQUIPM.ILKFLG(j) = ichk == 1 ? TRUE_ : FALSE_;
             EQUIPM.AFLEAK(j) = sec_ok ? area_factor(cd, dmax, pipe_diameter(cell)) : 0.0f;
         }
-        if (read_time_table(g, who1, who2, static_cast<int32_t>(keep ? idx : 0), keep, IERR)) return 1;
+        if (read_time_table(g, who1, who2, static_cast<int32_t>(keep ? idx : 0), keep, IERR))
+            return 1;
     }
     return 0;
 }
@@ -352,13 +360,15 @@ int32_t CHKBND(int32_t IB, int32_t IBR, int32_t& IERR) {
     int32_t v = 0;
     if (!read_ints(&v, 1)) return failed({"TRIED TO READ VARIABLE IVARAL(IB,IBR)", at});
     if (v != 0 && v != 1)
-        return failed({"INPUT VARIABLE IVARAL(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
+        return failed(
+            {"INPUT VARIABLE IVARAL(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
     NETDSC.IVDFLG(IB, IBR) = v;
     if (v == 0) return 0;
 
     if (!read_ints(&v, 1)) return failed({"TRIED TO READ VARIABLE CONGOV(IB,IBR)", at});
     if (v != 0 && v != 1)
-        return failed({"INPUT VARIABLE CONGOV(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
+        return failed(
+            {"INPUT VARIABLE CONGOV(IB,IBR) FOR", bnd + " MUST BE", "0 OR 1, NOT " + fI(v, 6)});
     NETDSC.IVDMOD(IB, IBR) = v;
 
     if (v == 0) {
@@ -440,7 +450,8 @@ int32_t RDPROF(int32_t IBR, int32_t& IERR, int32_t& NVAR, int32_t* IDX) {
     };
     int32_t n = 0;
     if (!read_ints(&n, 1))
-        return failed({"TRIED TO READ NUMBER OF VARIABLES ", "TO BE PLOTTED PROFILE PLOT OF IN ", br}, false);
+        return failed(
+            {"TRIED TO READ NUMBER OF VARIABLES ", "TO BE PLOTTED PROFILE PLOT OF IN ", br}, false);
     if (n == 0) return 0;
     if (n < 0 || n > Pltctl::MXPRV)
         return failed({"NUMBER OF VARIABLES TO BE PLOTTED MUST BE",
@@ -466,7 +477,8 @@ int32_t RDPROF(int32_t IBR, int32_t& IERR, int32_t& NVAR, int32_t* IDX) {
     for (int32_t k = 0; k < n; ++k) {
         int32_t at = 0;
         for (int32_t m = 1; m <= PLTCTL.NPRVAR; ++m)
-            if (std::equal(&names[k * 6], &names[k * 6] + 6, PLTCTL.PRVNAM[m - 1])) at = at ? at : m;
+            if (std::equal(&names[k * 6], &names[k * 6] + 6, PLTCTL.PRVNAM[m - 1]))
+                at = at ? at : m;
         if (at == 0) {
             if (PLTCTL.NPRVAR >= Pltctl::MXPRV)
                 return failed({"TOO MANY DIFFERENT VARIABLES TO BE PLOTTED IN " + br}, true);

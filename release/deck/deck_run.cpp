@@ -96,7 +96,8 @@ int32_t read_network(Deck& d, int32_t& IERR) {
     }
     if (nbr < 1 || nbr > MXBR || njun < 0 || njun > MXJUN) {
         report({head + "NUMBER OF BRANCHES" + fI(nbr, 4) + " OR JUNCTIONS" + fI(njun, 4),
-                "OUT OF RANGE: AT MOST" + fI(MXBR, 3) + " BRANCHES AND" + fI(MXJUN, 2) + " JUNCTIONS"});
+                "OUT OF RANGE: AT MOST" + fI(MXBR, 3) + " BRANCHES AND" + fI(MXJUN, 2) +
+                    " JUNCTIONS"});
         IERR = 1;
         return 1;
     }
@@ -146,8 +147,9 @@ int32_t read_geometry(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
             return 1;
         }
         if (np < 1 || np > MXPB || pipes + np > MXPIPE) {
-            report({head + "NUMBER OF PIPES" + fI(np, 5) + " IN BRANCH" + fI(b, 3),
-                    "MUST BE BETWEEN 1 AND" + fI(MXPB, 4) + ", AT MOST" + fI(MXPIPE, 4) + " IN ALL"});
+            report(
+                {head + "NUMBER OF PIPES" + fI(np, 5) + " IN BRANCH" + fI(b, 3),
+                 "MUST BE BETWEEN 1 AND" + fI(MXPB, 4) + ", AT MOST" + fI(MXPIPE, 4) + " IN ALL"});
             IERR = 1;
             return 1;
         }
@@ -208,8 +210,9 @@ int32_t read_boundary(int32_t& IERR) {
             return 1;
         }
         if (n < 0 || EQUIPM.NSOUR + n > MXSRC) {
-            report({"ERROR IN GROUP BOUNDARY COND. - NUMBER OF SOURCES" + fI(n, 6),
-                    "IN BRANCH" + fI(b, 4) + " GIVES MORE THAN" + fI(MXSRC, 4) + " SOURCES IN ALL"});
+            report(
+                {"ERROR IN GROUP BOUNDARY COND. - NUMBER OF SOURCES" + fI(n, 6),
+                 "IN BRANCH" + fI(b, 4) + " GIVES MORE THAN" + fI(MXSRC, 4) + " SOURCES IN ALL"});
             IERR = 1;
             return 1;
         }
@@ -224,7 +227,8 @@ int32_t read_boundary(int32_t& IERR) {
 int32_t read_profile(int32_t& IERR) {
     int32_t n = 0;
     if (!deck::read_ints(&n, 1)) {
-        report({"ERROR IN GROUP PROFILE PLOT: ", "TRIED TO READ NUMBER OF PROFILE PLOT TIME POINTS"});
+        report(
+            {"ERROR IN GROUP PROFILE PLOT: ", "TRIED TO READ NUMBER OF PROFILE PLOT TIME POINTS"});
         IERR = 1;
         return 1;
     }
@@ -271,15 +275,17 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
         pending = false;
         const int g = group_of(rec);
         if (g == 0) {
-            refuse(IERR, MSG, LMSG, "Input deck: a group header was expected, not \"" +
-                                        std::string(rt::trim(rec.substr(0, 60))) + "\"");
+            refuse(IERR, MSG, LMSG,
+                   "Input deck: a group header was expected, not \"" +
+                       std::string(rt::trim(rec.substr(0, 60))) + "\"");
             return false;
         }
         IOUNIT.IGRPFL(g) = TRUE_;
         const std::string name = std::string(rt::trim(deck::GROUP_NAMES[g - 1]));
         const bool needs_grid = g == 9 || g == 27 || g == 29 || g == 39;
         if (needs_grid && !d.have_grid) {
-            refuse(IERR, MSG, LMSG, "Input deck: group " + name + " comes before the network geometry");
+            refuse(IERR, MSG, LMSG,
+                   "Input deck: group " + name + " comes before the network geometry");
             return false;
         }
         int32_t failed = 0;
@@ -293,7 +299,8 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
             case 4:
                 failed = deck::read_ints(&RUNCTL.IHTDK, 1) ? 0 : 1;
                 if (failed) {
-                    report({"ERROR IN GROUP TEMPERATURE - TRIED TO READ", "THE HEAT-TRANSFER MODE"});
+                    report(
+                        {"ERROR IN GROUP TEMPERATURE - TRIED TO READ", "THE HEAT-TRANSFER MODE"});
                     IERR = 1;
                 }
                 break;
@@ -310,7 +317,8 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
                     set_up(d, IERR, MSG, LMSG);
                     if (IERR != 0) {
                         if (msgtext(MSG, LMSG).empty())
-                            setmsg(MSG, LMSG, "Input deck: the network set-up failed, see the listing");
+                            setmsg(MSG, LMSG,
+                                   "Input deck: the network set-up failed, see the listing");
                         return false;
                     }
                     d.have_grid = true;
@@ -321,11 +329,13 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
                 break;
             case 27:
                 for (int32_t b = 1; !failed && b <= NETDSC.NBR; ++b)
-                    failed = RDSOVA(b, NETDSC.ITYPBR(b), sections_before(b), NETDSC.NSECBR(b), IERR);
+                    failed =
+                        RDSOVA(b, NETDSC.ITYPBR(b), sections_before(b), NETDSC.NSECBR(b), IERR);
                 break;
             case 29:
                 for (int32_t b = 1; !failed && b <= NETDSC.NBR; ++b)
-                    failed = RDLEAK(b, NETDSC.ITYPBR(b), sections_before(b), NETDSC.NSECBR(b), IERR);
+                    failed =
+                        RDLEAK(b, NETDSC.ITYPBR(b), sections_before(b), NETDSC.NSECBR(b), IERR);
                 break;
             case 39:
                 failed = read_profile(IERR);
@@ -350,7 +360,8 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
                 break;
         }
         if (failed) {
-            refuse(IERR, MSG, LMSG, "Input deck: group " + name + " could not be read, see the listing");
+            refuse(IERR, MSG, LMSG,
+                   "Input deck: group " + name + " could not be read, see the listing");
             return false;
         }
     }
@@ -358,8 +369,8 @@ bool read_deck(Deck& d, int32_t& IERR, char* MSG, int32_t LMSG) {
 
 }  // namespace
 
-void DECKRUN(const char* DECK, const char* LISTING, const char* NETFILE, int32_t& IERR,
-             char* MSG, int32_t LMSG) {
+void DECKRUN(const char* DECK, const char* LISTING, const char* NETFILE, int32_t& IERR, char* MSG,
+             int32_t LMSG) {
     IERR = 0;
     setmsg(MSG, LMSG, "");
     INICOM();

@@ -18,7 +18,9 @@ using rt::fI;
 
 namespace {
 
-void out(const std::string& line) { rt::write_line(IOUNIT.IULOG, line.empty() ? line : " " + line); }
+void out(const std::string& line) {
+    rt::write_line(IOUNIT.IULOG, line.empty() ? line : " " + line);
+}
 
 int32_t boundary_sections(int32_t b) {
     const int32_t t = NETDSC.ITYPBR(b);
@@ -48,7 +50,9 @@ int32_t branch_of(int32_t cell) {
 }
 
 // Local section of a cell in branch b.
-int32_t local_section(int32_t b, int32_t cell) { return cell - sections_before(b) - boundary_sections(b) + 1; }
+int32_t local_section(int32_t b, int32_t cell) {
+    return cell - sections_before(b) - boundary_sections(b) + 1;
+}
 
 // Sections of a pipe less the boundary sections it holds at the branch ends.
 int32_t inner_pipe_sections(int32_t b, int32_t place) {
@@ -75,10 +79,18 @@ void header(int g) {
 
 void print_temperature() {
     switch (RUNCTL.IHTDK) {
-        case 0: out("NO TEMPERATURE OR WALL CALCULATION"); break;
-        case 1: out("TEMPERATURE, BUT NO WALL CALCULATION"); break;
-        case 2: out("BOTH FLUID AND WALL TEMPERATURE CALCULATION"); break;
-        case 3: out("TEMPERATURE CALCULATION WITH HEAT TRANSFER TROUGH PIPE WALLS"); break;
+        case 0:
+            out("NO TEMPERATURE OR WALL CALCULATION");
+            break;
+        case 1:
+            out("TEMPERATURE, BUT NO WALL CALCULATION");
+            break;
+        case 2:
+            out("BOTH FLUID AND WALL TEMPERATURE CALCULATION");
+            break;
+        case 3:
+            out("TEMPERATURE CALCULATION WITH HEAT TRANSFER TROUGH PIPE WALLS");
+            break;
         case 4:
             out("TEMPERATURE CALCULATION WITH GIVEN COEFFICIENTS FOR HEAT LOSS THROUGH PIPE WALLS");
             out(std::string(60, '*'));
@@ -86,7 +98,8 @@ void print_temperature() {
             out("*  CALCULATIONS ONLY                                       *");
             out(std::string(60, '*'));
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -94,7 +107,8 @@ void print_network() {
     out("THIS NETWORK CONSISTS OF" + fI(NETDSC.NBR, 3) + " BRANCHES");
     out("");
     out("BRANCH  COMPONENT  FLUID IDENTIFICATION");
-    for (int32_t b = 1; b <= NETDSC.NBR; ++b) out(fI(b, 6) + fI(1, 11) + "  " + std::string(40, ' '));
+    for (int32_t b = 1; b <= NETDSC.NBR; ++b)
+        out(fI(b, 6) + fI(1, 11) + "  " + std::string(40, ' '));
     for (int32_t j = 1; j <= NETDSC.NJUN; ++j) {
         out("");
         out("JUNCTION NO." + fI(j, 3));
@@ -128,7 +142,8 @@ void print_geometry() {
         out("PIPE  NO. OF SECTIONS         DD(I)      DPHYD(I)");
         for (int32_t i = 1; i <= NETDSC.NPIPBR(b); ++i) {
             const int32_t p = p0 + i;
-            out(fI(i, 4) + fI(PIPGEO.NSECPP(p), 18) + fG(PIPGEO.DIAM(p), 14, 4) + fG(PIPGEO.DIAM(p), 14, 4));
+            out(fI(i, 4) + fI(PIPGEO.NSECPP(p), 18) + fG(PIPGEO.DIAM(p), 14, 4) +
+                fG(PIPGEO.DIAM(p), 14, 4));
         }
     }
 }
@@ -156,12 +171,15 @@ void print_boundary() {
             if (NETDSC.IVDMOD(ib, b) == 0) {
                 out("TIME POINT      TIME (S)  VOID FRACTION   (-)");
                 for (int32_t i = 1; i <= NETDSC.NVDT(ib, b); ++i)
-                    out(fI(i, 10) + fG(NETDSC.TVDT(i, ib, b), 14, 4) + fG(NETDSC.AVDT(i, ib, b), 20, 4));
+                    out(fI(i, 10) + fG(NETDSC.TVDT(i, ib, b), 14, 4) +
+                        fG(NETDSC.AVDT(i, ib, b), 20, 4));
             } else {
                 std::string l = "VOID FRACTION   (-) BY CONTROLLERS:";
-                for (int32_t i = 1; i <= NETDSC.NVDCTR(ib, b); ++i) l += fI(NETDSC.IVDCTR(i, ib, b), 4);
+                for (int32_t i = 1; i <= NETDSC.NVDCTR(ib, b); ++i)
+                    l += fI(NETDSC.IVDCTR(i, ib, b), 4);
                 out(l);
-                out("BETWEEN" + fG(EQUIPM.ALBMIN(ib, b), 12, 4) + " AND" + fG(EQUIPM.ALBMAX(ib, b), 12, 4));
+                out("BETWEEN" + fG(EQUIPM.ALBMIN(ib, b), 12, 4) + " AND" +
+                    fG(EQUIPM.ALBMAX(ib, b), 12, 4));
             }
         }
         print_sources(b);
@@ -177,15 +195,17 @@ void print_valves(bool leak) {
         if (in.empty()) continue;
         branch_header(b);
         out(leak ? "NO.  SECTION  DISCH. COEFF.  MAX. DIAM. (M)  LEAK NO.  CHOKE TYPE"
-                 : "NO.  SECTION  DISCH. COEFF.  MAX. DIAM. (M)  CONTROLLER  GAS MASS RATIO  CHOKE TYPE");
+                 : "NO.  SECTION  DISCH. COEFF.  MAX. DIAM. (M)  CONTROLLER  GAS MASS RATIO  CHOKE "
+                   "TYPE");
         for (int32_t k : in) {
             if (leak)
-                out(fI(k, 3) + fI(local_section(b, EQUIPM.ILKSEC(k)), 9) + fG(EQUIPM.CDLEAK(k), 15, 4) +
-                    fG(EQUIPM.DLEAK(k), 17, 4) + fI(EQUIPM.ILKCTR(k), 10) +
-                    fI(is_true(EQUIPM.ILKFLG(k)) ? 1 : 0, 12));
+                out(fI(k, 3) + fI(local_section(b, EQUIPM.ILKSEC(k)), 9) +
+                    fG(EQUIPM.CDLEAK(k), 15, 4) + fG(EQUIPM.DLEAK(k), 17, 4) +
+                    fI(EQUIPM.ILKCTR(k), 10) + fI(is_true(EQUIPM.ILKFLG(k)) ? 1 : 0, 12));
             else
-                out(fI(k, 3) + fI(local_section(b, EQUIPM.IVSSEC(k)), 9) + fG(EQUIPM.CDVSRC(k), 15, 4) +
-                    fG(EQUIPM.DVSRC(k), 17, 4) + fI(EQUIPM.ICTSOV(k), 12) + fG(EQUIPM.RSOVA(k), 16, 4) +
+                out(fI(k, 3) + fI(local_section(b, EQUIPM.IVSSEC(k)), 9) +
+                    fG(EQUIPM.CDVSRC(k), 15, 4) + fG(EQUIPM.DVSRC(k), 17, 4) +
+                    fI(EQUIPM.ICTSOV(k), 12) + fG(EQUIPM.RSOVA(k), 16, 4) +
                     fI(is_true(EQUIPM.ICHSOV(k)) ? 1 : 0, 12));
         }
         out("");
@@ -196,11 +216,12 @@ void print_valves(bool leak) {
             const int32_t nt = leak ? EQUIPM.NLKPB(k) : EQUIPM.NTSOVA(k);
             for (int32_t i = 1; i <= nt; ++i) {
                 if (leak)
-                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TLKPB(i, k), 14, 4) +
-                        fG(EQUIPM.PLKPB(i, k), 17, 4));
+                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) +
+                        fG(EQUIPM.TLKPB(i, k), 14, 4) + fG(EQUIPM.PLKPB(i, k), 17, 4));
                 else
-                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) + fG(EQUIPM.TSOVT(i, k), 14, 4) +
-                        fG(EQUIPM.PSOVT(i, k), 17, 4) + fG(EQUIPM.TMSOVT(i, k), 21, 4));
+                    out(fI(k, 3) + fI(local_section(b, c), 9) + fI(i, 12) +
+                        fG(EQUIPM.TSOVT(i, k), 14, 4) + fG(EQUIPM.PSOVT(i, k), 17, 4) +
+                        fG(EQUIPM.TMSOVT(i, k), 21, 4));
             }
         }
     }
@@ -268,8 +289,8 @@ void RDINPT() {
     out("***********************  INPUT FILE 1  ***********************");
     auto& F = IOUNIT.IGRPFL;
     auto given = [&](int g) { return is_true(F(g)); };
-    static const int order[] = {1, 2, 3, 4, 14, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 17, 18, 19,
-                                23, 25, 27, 28, 29, 30, 31, 32, 33, 34, 39, 40};
+    static const int order[] = {1,  2,  3,  4,  14, 5,  6,  7,  8,  9,  10, 11, 12, 13, 15,
+                                17, 18, 19, 23, 25, 27, 28, 29, 30, 31, 32, 33, 34, 39, 40};
     for (int g : order) {
         if (!given(g)) continue;
         if (g == 15 || (g >= 30 && g <= 34)) {
@@ -278,14 +299,24 @@ void RDINPT() {
         }
         header(g);
         switch (g) {
-            case 1: out(std::string(rt::trim(std::string_view(RUNCTL.TITLE, 80)))); break;
-            case 2: out("THIS RUN RESTARTS FROM A GIVEN FILE (UNIT NT11)"); break;
+            case 1:
+                out(std::string(rt::trim(std::string_view(RUNCTL.TITLE, 80))));
+                break;
+            case 2:
+                out("THIS RUN RESTARTS FROM A GIVEN FILE (UNIT NT11)");
+                break;
             case 3:
                 for (int32_t b = 1; b <= NETDSC.NBR; ++b) branch_header(b);
                 break;
-            case 4: print_temperature(); break;
-            case 14: print_network(); break;
-            case 5: print_geometry(); break;
+            case 4:
+                print_temperature();
+                break;
+            case 14:
+                print_network();
+                break;
+            case 5:
+                print_geometry();
+                break;
             case 7:
                 if (RUNCTL.IHTDK != 2 && RUNCTL.IHTDK != 3) {
                     out("THE GIVEN WALL SPECIFICATION IS IGNORED ");
@@ -293,7 +324,9 @@ void RDINPT() {
                     out("WITH HEAT TRANSFER THROUGH PIPE WALLS   ");
                 }
                 break;
-            case 9: print_boundary(); break;
+            case 9:
+                print_boundary();
+                break;
             case 13:
                 out("SOME OF THE INPUT GROUPS, OR THE FLUID PROPERTIES");
                 out("WILL NOT BE PRINTED");
@@ -307,13 +340,26 @@ void RDINPT() {
                 out("REFLEX OF INPUT WAS WRITTEN READ-STATEMENT BY READ-STATEMENT");
                 out("TO THE OUTPUT FILE");
                 break;
-            case 19: out("THE POSTPROCESSOR HAS BEEN TURNED ON"); break;
-            case 23: print_controllers(); break;
-            case 27: print_valves(false); break;
-            case 29: print_valves(true); break;
-            case 39: print_profile(); break;
-            case 40: out("*******************  END OF INPUT FILE 1  *******************"); break;
-            default: break;
+            case 19:
+                out("THE POSTPROCESSOR HAS BEEN TURNED ON");
+                break;
+            case 23:
+                print_controllers();
+                break;
+            case 27:
+                print_valves(false);
+                break;
+            case 29:
+                print_valves(true);
+                break;
+            case 39:
+                print_profile();
+                break;
+            case 40:
+                out("*******************  END OF INPUT FILE 1  *******************");
+                break;
+            default:
+                break;
         }
     }
 }
@@ -352,7 +398,8 @@ void SECXYZ() {
             if (s <= ns - R) {
                 const int32_t p = PIPGEO.IPIPE(cell);
                 if (p != pipe) {
-                    if (pipe) for (int k = 0; k < 3; ++k) p0[k] = PIPGEO.XYZEND(k + 1, pipe);
+                    if (pipe)
+                        for (int k = 0; k < 3; ++k) p0[k] = PIPGEO.XYZEND(k + 1, pipe);
                     pipe = p;
                     for (int k = 0; k < 3; ++k) pe[k] = PIPGEO.XYZEND(k + 1, p);
                     len = PIPGEO.PLEN(p);

@@ -39,7 +39,10 @@ bool split_record(std::string_view rec, std::vector<std::string>& items) {
     bool need_value = false;  // a comma was seen and no value has followed it
     while (i < n) {
         char c = rec[i];
-        if (c == ' ' || c == '\t') { ++i; continue; }
+        if (c == ' ' || c == '\t') {
+            ++i;
+            continue;
+        }
         if (c == ',') {
             if (need_value) return false;  // two commas: a null value
             need_value = true;
@@ -55,7 +58,11 @@ bool split_record(std::string_view rec, std::vector<std::string>& items) {
             bool closed = false;
             while (i < n) {
                 if (rec[i] == q) {
-                    if (i + 1 < n && rec[i + 1] == q) { tok += q; i += 2; continue; }
+                    if (i + 1 < n && rec[i + 1] == q) {
+                        tok += q;
+                        i += 2;
+                        continue;
+                    }
                     closed = true;
                     ++i;
                     break;
@@ -119,8 +126,10 @@ bool read_rec(const std::vector<Slot>& slots) {
     std::vector<int32_t> iv(slots.size());
     std::vector<float> fv(slots.size());
     for (size_t k = 0; ok && k < slots.size(); ++k) {
-        if (slots[k].kind == Kind::Int) ok = parse_int(items[k], iv[k]);
-        else if (slots[k].kind == Kind::Real) ok = parse_real(items[k], fv[k]);
+        if (slots[k].kind == Kind::Int)
+            ok = parse_int(items[k], iv[k]);
+        else if (slots[k].kind == Kind::Real)
+            ok = parse_real(items[k], fv[k]);
     }
     if (!ok) {
         rt::backspace(in);

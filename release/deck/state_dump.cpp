@@ -37,8 +37,9 @@ bool column(int32_t K, std::vector<float>& col, int32_t& IERR, char* MSG, int32_
         float v = 0.0f;
         const auto got = deck::value_of(id, PLTCTL.IPCELL(j, K), v, true);
         if (got == deck::Got_t::bad_index) {
-            refuse(IERR, MSG, LMSG, "Profile plot: cell " + std::to_string(PLTCTL.IPCELL(j, K)) +
-                                        " outside the state for variable id " + std::to_string(id));
+            refuse(IERR, MSG, LMSG,
+                   "Profile plot: cell " + std::to_string(PLTCTL.IPCELL(j, K)) +
+                       " outside the state for variable id " + std::to_string(id));
             return false;
         }
         if (got == deck::Got_t::value) col[j - 1] = v;
@@ -90,8 +91,9 @@ void PLTGAT(int32_t& IERR, char* MSG, int32_t LMSG) {
         marks.push_back(std::string(9, ' ') + names[k]);
         heads.push_back(std::string(9, ' ') + units[k]);
     }
-    const std::string marker = " " + right("-", 6) + right("-", 9) + right("-", 12) + right("depth", 12) +
-                               right("-", 12) + right("-", 12) + right("depth", 12) + right("-", 12);
+    const std::string marker = " " + right("-", 6) + right("-", 9) + right("-", 12) +
+                               right("depth", 12) + right("-", 12) + right("-", 12) +
+                               right("depth", 12) + right("-", 12);
     if (!emit(marker, marks)) return;
     const std::string heading = " Branch  Section" + right("XV[m]", 12) + right("YV[m]", 12) +
                                 right("ZV[m]", 12) + right("XB[m]", 12) + right("YB[m]", 12) +
@@ -115,7 +117,8 @@ void DUMPST(int32_t& IERR, char* MSG, int32_t LMSG) {
         std::vector<float> col(Pltctl::MXPCEL, 0.0f);
         if (!column(k, col, IERR, MSG, LMSG)) return;
         std::string rec;
-        for (int32_t j = 1; j <= std::min(PLTCTL.NPCELL(k), Pltctl::MXPCEL); ++j) rec += rt::list(col[j - 1]);
+        for (int32_t j = 1; j <= std::min(PLTCTL.NPCELL(k), Pltctl::MXPCEL); ++j)
+            rec += rt::list(col[j - 1]);
         if (!put(u, rec, IERR, MSG, LMSG)) return;
     }
     deck::reset_volume_errors();
@@ -146,7 +149,8 @@ void CRVPOS(int32_t K, int32_t IBR, int32_t IFIRST, int32_t ILAST, int32_t IROW,
             const int32_t s = EQUIPM.ICHSEC(c);
             if (s >= 1 && s <= MXB && NETDSC.IBRSEC(s) == IBR) pos.push_back(c);
         }
-    } else if (id == 38 || id == 41 || id == 59 || id == 60 || in(id, 184, 191) || in(id, 197, 200)) {
+    } else if (id == 38 || id == 41 || id == 59 || id == 60 || in(id, 184, 191) ||
+               in(id, 197, 200)) {
         PLTCTL.NPCURV(K) = 1;
         NCOUNT = 1;
         return;

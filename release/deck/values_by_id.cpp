@@ -80,18 +80,25 @@ Got_t value_of(int32_t ID, int32_t I, float& v, bool gather) {
     Got_t g = Got_t::undefined;
     if (const ResultVar* var = result_var(ID); var && var->by_id != ById::no) {
         const bool served = var->by_id != ById::gather || gather;
-        if (served && var->real) return (element(&(S.*(var->real)), I, v, var->by_id == ById::magnitude));
+        if (served && var->real)
+            return (element(&(S.*(var->real)), I, v, var->by_id == ById::magnitude));
         if (served && var->whole) return (element(&(S.*(var->whole)), I, v));
     }
     switch (ID) {
-        case 36: g = scalar(&S.RMTOT0, v); break;
-        case 37: g = scalar(&S.RMTOT, v); break;
+        case 36:
+            g = scalar(&S.RMTOT0, v);
+            break;
+        case 37:
+            g = scalar(&S.RMTOT, v);
+            break;
         case 38:
             if (I < 1 || I > MXSEC) return Got_t::bad_index;
             v = liquid_content(I);
             g = Got_t::value;
             break;
-        case 39: g = scalar(&S.RMOUT, v); break;
+        case 39:
+            g = scalar(&S.RMOUT, v);
+            break;
         case 49:
             if (I < 1 || I > MXCTR) return Got_t::bad_index;
             v = CTRTAB.CONTR(I);
@@ -143,11 +150,13 @@ float GETINP(int32_t ID, int32_t I, int32_t& IERR, char* MSG, int32_t LMSG) {
             return v;
         case deck::Got_t::undefined:
             rt::write_line(IOUNIT.IULOG, " ERROR: VARIABLE ID NOT DEFINED (GETINP)");
-            refuse(IERR, MSG, LMSG, "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(ID));
+            refuse(IERR, MSG, LMSG,
+                   "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(ID));
             return 0.0f;
         case deck::Got_t::bad_index:
-            refuse(IERR, MSG, LMSG, "GETINP: index " + std::to_string(I) + " outside the state for variable id " +
-                                        std::to_string(ID));
+            refuse(IERR, MSG, LMSG,
+                   "GETINP: index " + std::to_string(I) + " outside the state for variable id " +
+                       std::to_string(ID));
             return 0.0f;
     }
     return 0.0f;

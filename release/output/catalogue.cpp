@@ -124,7 +124,8 @@ constexpr ResultVar ENTRIES[] = {
     {111, "QLLEAK", "M3/S", '-', "Leakage, Oil volume rate"},
     {112, "QGSTLK", "SM3/S", '-', "Leakage, Gas std. volume rate"},
     {113, "QLSTLK", "SM3/S", '-', "Leakage, Oil std. volume rate"},
-    {115, "VOLMAX", "-", '-', "Max Volume Error Since Last Outprint", &Secvar::VOLMX2, nullptr, ById::gather},
+    {115, "VOLMAX", "-", '-', "Max Volume Error Since Last Outprint", &Secvar::VOLMX2, nullptr,
+     ById::gather},
     {118, "QGACC", "M3", '-', ""},
     {119, "QGACCR", "M3", '-', ""},
     {120, "QLACC", "M3", '-', ""},
@@ -218,8 +219,8 @@ constexpr Varnam build_varnam() {
     for (int i = 0; i < MXNAM; ++i)
         for (int c = 0; c < 6; ++c) v.SHORT[i][c] = i < MXVAR ? ' ' : '\0';
     for (const ResultVar& e : ENTRIES) put(v.SHORT[e.id - 1], e.name);
-    for (int id : {32, 33, 34, 35, 114, 116, 117, 124, 134, 139, 158, 159, 160, 164, 173, 174, 176, 177,
-                   178, 179, 181, 182, 183, 57, 58, 172, 192, 195})
+    for (int id : {32,  33,  34,  35,  114, 116, 117, 124, 134, 139, 158, 159, 160, 164,
+                   173, 174, 176, 177, 178, 179, 181, 182, 183, 57,  58,  172, 192, 195})
         put(v.SHORT[id - 1], "");
     for (int id : {70, 71, 175}) put(v.SHORT[id - 1], "******");
     put(v.SHORT[31 - 1], "FBUBBL");
@@ -248,7 +249,8 @@ void VARCAT() {
         put(VARTAB.NAME[i], e.name);
         put(VARTAB.UNIT[i], e.unit);
         std::string_view d = e.desc;
-        for (int c = 0; c < 50; ++c) VARTAB.DESC[i][c] = c < static_cast<int>(d.size()) ? d[c] : ' ';
+        for (int c = 0; c < 50; ++c)
+            VARTAB.DESC[i][c] = c < static_cast<int>(d.size()) ? d[c] : ' ';
         VARTAB.KIND[i] = e.kind;
     }
 }

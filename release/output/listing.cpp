@@ -100,11 +100,12 @@ void print_table(bool boundary) {
         put("");
         for (size_t r = 0; r < rows.size(); ++r) {
             if (rows[r].branch != b) continue;
-            std::string line = rt::fI(pipe_in_branch(rows[r].section), 3) + "  " + rt::fI(rows[r].section, 4) +
-                               rt::fF(rows[r].position, 11, 2);
+            std::string line = rt::fI(pipe_in_branch(rows[r].section), 3) + "  " +
+                               rt::fI(rows[r].section, 4) + rt::fF(rows[r].position, 11, 2);
             for (int32_t c = 0; c < ncol; ++c) {
                 const bool has = static_cast<int32_t>(r) < PLTCTL.NRLSCOL(c + 1) && r < MXEQ;
-                line += "  " + (has ? rt::fG(PLTCTL.VLSCOL(static_cast<int>(r) + 1, c + 1), 12, 4) : rt::fX(12));
+                line += "  " + (has ? rt::fG(PLTCTL.VLSCOL(static_cast<int>(r) + 1, c + 1), 12, 4)
+                                    : rt::fX(12));
             }
             put(line);
         }
@@ -153,7 +154,8 @@ void source_end_flows() {
 }
 
 // Per-branch lines of ten boundaries each, with one label per boundary.
-void per_boundary_lines(const std::string& head, const std::vector<std::pair<std::string, const SecI*>>& rows,
+void per_boundary_lines(const std::string& head,
+                        const std::vector<std::pair<std::string, const SecI*>>& rows,
                         std::string (*label)(int32_t)) {
     for (int32_t b = 1; b <= NETDSC.NBR && b <= MXBR; ++b) {
         std::vector<int32_t> faces;
@@ -166,7 +168,8 @@ void per_boundary_lines(const std::string& head, const std::vector<std::pair<std
             put(line);
             for (const auto& [title, arr] : rows) {
                 std::string l = title;
-                for (size_t j = at; j < faces.size() && j < at + 10; ++j) l += label((*arr)(faces[j]));
+                for (size_t j = at; j < faces.size() && j < at + 10; ++j)
+                    l += label((*arr)(faces[j]));
                 put(l);
             }
         }
@@ -175,12 +178,18 @@ void per_boundary_lines(const std::string& head, const std::vector<std::pair<std
 
 std::string regime_label(int32_t id) {
     switch (id) {
-        case 0: return "  - ";
-        case 1: return "  ST";
-        case 2: return "  AN";
-        case 3: return "  SL";
-        case 4: return "  BU";
-        default: return "    ";
+        case 0:
+            return "  - ";
+        case 1:
+            return "  ST";
+        case 2:
+            return "  AN";
+        case 3:
+            return "  SL";
+        case 4:
+            return "  BU";
+        default:
+            return "    ";
     }
 }
 std::string index_label(int32_t v) { return rt::fI(v, 4); }
@@ -290,10 +299,12 @@ void PRTRES() {
 
     if (selected(31) || selected(40)) {
         put("FLOW REGIME INDICATOR");
-        for (const char* l : {"ID(J)", "ST     STRATIFIED FLOW", "AN     ANNULAR FLOW", "SL     SLUG FLOW",
-                              "BU     BUBBLE FLOW", "FB     FORCED BUBBLE FLOW", "-      REGIME NOT DEFINED"})
+        for (const char* l :
+             {"ID(J)", "ST     STRATIFIED FLOW", "AN     ANNULAR FLOW", "SL     SLUG FLOW",
+              "BU     BUBBLE FLOW", "FB     FORCED BUBBLE FLOW", "-      REGIME NOT DEFINED"})
             put(l);
-        per_boundary_lines("SECTION BOUNDARY: ", {{"REGIME INDICATOR: ", &SECVAR.ID}}, regime_label);
+        per_boundary_lines("SECTION BOUNDARY: ", {{"REGIME INDICATOR: ", &SECVAR.ID}},
+                           regime_label);
     }
 
     if (selected(43) || selected(44) || selected(54)) {
@@ -322,8 +333,9 @@ void PRTRES() {
                 }
                 ++within;
                 const float a = PIPGEO.SECAREA(k);
-                put(rt::fI(within, 4) + rt::fI(k - NETDSC.ISECBR(b) + 1, 12) + rt::fG(EQUIPM.WGSOUR(e) * a, 10, 3) +
-                    rt::fG(EQUIPM.WLSOUR(e) * a, 10, 3) + rt::fG(0.0, 12, 3) + rt::fF(SECVAR.TM(k), 10, 2));
+                put(rt::fI(within, 4) + rt::fI(k - NETDSC.ISECBR(b) + 1, 12) +
+                    rt::fG(EQUIPM.WGSOUR(e) * a, 10, 3) + rt::fG(EQUIPM.WLSOUR(e) * a, 10, 3) +
+                    rt::fG(0.0, 12, 3) + rt::fF(SECVAR.TM(k), 10, 2));
             }
         }
     }
@@ -339,8 +351,9 @@ void PRTRES() {
             put("JJ   JLEAK(JJ)   TOTAL LEAK   GAS LEAK     LIQ. LEAK  ENTHALPY    ");
             put(" -     -            KG/S        KG/S        KG/S        W/M3      ");
             const float a = PIPGEO.SECAREA(k);
-            put(rt::fI(l, 2) + rt::fI(k, 10) + rt::fG(LEKRES.GTLEAK(l), 13, 4) + rt::fG(LEKRES.WGLEAK(l) * a, 12, 4) +
-                rt::fG(LEKRES.WLLEAK(l) * a, 12, 4) + rt::fG(0.0, 12, 4));
+            put(rt::fI(l, 2) + rt::fI(k, 10) + rt::fG(LEKRES.GTLEAK(l), 13, 4) +
+                rt::fG(LEKRES.WGLEAK(l) * a, 12, 4) + rt::fG(LEKRES.WLLEAK(l) * a, 12, 4) +
+                rt::fG(0.0, 12, 4));
         }
     }
 

@@ -8,8 +8,8 @@ namespace rel {
 
 // Checks position p of curve k against branch b (its type, section count and
 // section offset) and stores it when valid; refusals write a block to the log.
-void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t offset, int32_t& IERR,
-            char* MSG, int32_t LMSG);
+void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t offset,
+            int32_t& IERR, char* MSG, int32_t LMSG);
 
 // In the ascending positions of curve k after index i0: the first and last
 // index whose positions lie in lower..upper; found is -1 when there are any.

@@ -26,7 +26,8 @@ namespace {
 bool in_range(int32_t id, int32_t lo, int32_t hi) { return id >= lo && id <= hi; }
 
 bool is_branch_total(int32_t id) {
-    return id == 38 || id == 41 || id == 59 || id == 60 || in_range(id, 184, 191) || in_range(id, 197, 200);
+    return id == 38 || id == 41 || id == 59 || id == 60 || in_range(id, 184, 191) ||
+           in_range(id, 197, 200);
 }
 bool is_source_var(int32_t id) {
     return in_range(id, 135, 138) || in_range(id, 143, 149) || id == 161;
@@ -67,8 +68,8 @@ void store(int32_t k, int32_t slot, int32_t value) {
 
 }  // namespace
 
-void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t offset, int32_t& IERR,
-            char* MSG, int32_t LMSG) {
+void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t offset,
+            int32_t& IERR, char* MSG, int32_t LMSG) {
     const int32_t id = PLTCTL.IVCURV(k);
     const int32_t points = PLTCTL.NPCURV(k);
     const int32_t slot = points + 1;
@@ -95,11 +96,14 @@ void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t
         const int32_t nctr = CTRTAB.NCTR;
         if (nctr < slot) {
             if (id == 49)
-                reject({"ERROR IN GROUP INTERFACE FILE", "ATTEMPTING TO PLOT TOO MANY CONTROLLER SIGNALS ",
+                reject({"ERROR IN GROUP INTERFACE FILE",
+                        "ATTEMPTING TO PLOT TOO MANY CONTROLLER SIGNALS ",
                         "THE TOTAL NUMBER OF CONTROLLERS IS " + I4(nctr)});
             else
-                reject({"ERROR IN GROUP INTERFACE FILE", "ATTEMPTING TO PLOT PRESSURE DIFFERENCE BETWEEN ",
-                        "A PIPE SECTION AND ITS CORRESPONDING FORMATION ", "PRESSURE FOR TOO MANY CONTROLLERS.",
+                reject({"ERROR IN GROUP INTERFACE FILE",
+                        "ATTEMPTING TO PLOT PRESSURE DIFFERENCE BETWEEN ",
+                        "A PIPE SECTION AND ITS CORRESPONDING FORMATION ",
+                        "PRESSURE FOR TOO MANY CONTROLLERS.",
                         "THE TOTAL NUMBER OF CONTROLLERS IS " + I4(nctr)});
             return;
         }
@@ -115,7 +119,8 @@ void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t
     }
     if (in_range(id, 100, 106)) {
         if (EQUIPM.NLEAK < slot) {
-            reject({"ERROR IN GROUP INTERFACE", "ATTEMPTING TO PLOT " + name + " IN BRANCH " + I4(b),
+            reject({"ERROR IN GROUP INTERFACE",
+                    "ATTEMPTING TO PLOT " + name + " IN BRANCH " + I4(b),
                     "ATTEMPTING TO PLOT LEAK DATA FOR TOO MANY LEAKS",
                     "THE TOTAL NUMBER OF LEAKS IS " + I4(EQUIPM.NLEAK)});
             return;
@@ -125,7 +130,8 @@ void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t
             return;
         }
         if (!is_leak_section(global)) {
-            reject({"ERROR IN GROUP INTERFACE", "ATTEMPTING TO PLOT " + name + " IN BRANCH " + I4(b),
+            reject({"ERROR IN GROUP INTERFACE",
+                    "ATTEMPTING TO PLOT " + name + " IN BRANCH " + I4(b),
                     "NO LEAKS IN SECTION " + I4(p) + " IN THIS BRANCH"});
             return;
         }
@@ -141,13 +147,16 @@ void PLTCHK(int32_t k, int32_t b, int32_t p, int32_t type, int32_t nsec, int32_t
             if (br == b) ++q;
         }
         if (q < 1) {
-            reject({"ERROR IN GROUP INTERFACE FILE:", "ATTEMPTING TO PLOT " + name + ", IN BRANCH " + I4(b) + ",",
+            reject({"ERROR IN GROUP INTERFACE FILE:",
+                    "ATTEMPTING TO PLOT " + name + ", IN BRANCH " + I4(b) + ",",
                     "BUT NO SOURCES HAS BEEN SPECIFIED IN BRANCH " + I4(b)});
             return;
         }
         if (p < 1 || p > q) {
-            reject({"ERROR IN GROUP INTERFACE FILE:", "ATTEMPTING TO PLOT " + name + ", IN BRANCH " + I4(b),
-                    "ILLEGAL SOURCE NUMBER: " + I4(p), "THERE ARE " + I4(q) + " SOURCES IN BRANCH " + I4(b)});
+            reject({"ERROR IN GROUP INTERFACE FILE:",
+                    "ATTEMPTING TO PLOT " + name + ", IN BRANCH " + I4(b),
+                    "ILLEGAL SOURCE NUMBER: " + I4(p),
+                    "THERE ARE " + I4(q) + " SOURCES IN BRANCH " + I4(b)});
             return;
         }
         accept(before + p);

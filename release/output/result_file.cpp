@@ -99,15 +99,32 @@ bool source_accumulator(int32_t id, int32_t k, float& value) {
     if (k < 1 || k > MXSRC) return false;
     const Secvar& v = SECVAR;
     switch (id) {
-        case 143: value = static_cast<float>(v.SRVACC(k, 1)); return true;
-        case 144: value = static_cast<float>(v.SRVACC(k, 2)); return true;
-        case 145: value = static_cast<float>(v.SRGACC(k, 1)); return true;
-        case 146: value = static_cast<float>(v.SRGACC(k, 2)); return true;
-        case 147: value = static_cast<float>(v.SRLACC(k, 1)); return true;
-        case 148: value = static_cast<float>(v.SRLACC(k, 2)); return true;
-        case 149: value = static_cast<float>(v.SRTACC(k, 1)); return true;
-        case 161: value = static_cast<float>(v.SRTACC(k, 2)); return true;
-        default: return false;
+        case 143:
+            value = static_cast<float>(v.SRVACC(k, 1));
+            return true;
+        case 144:
+            value = static_cast<float>(v.SRVACC(k, 2));
+            return true;
+        case 145:
+            value = static_cast<float>(v.SRGACC(k, 1));
+            return true;
+        case 146:
+            value = static_cast<float>(v.SRGACC(k, 2));
+            return true;
+        case 147:
+            value = static_cast<float>(v.SRLACC(k, 1));
+            return true;
+        case 148:
+            value = static_cast<float>(v.SRLACC(k, 2));
+            return true;
+        case 149:
+            value = static_cast<float>(v.SRTACC(k, 1));
+            return true;
+        case 161:
+            value = static_cast<float>(v.SRTACC(k, 2));
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -115,22 +132,51 @@ bool source_accumulator(int32_t id, int32_t k, float& value) {
 bool branch_mass(int32_t id, int32_t b, float& value) {
     if (b < 1 || b > MXBR) return false;
     const Secvar& v = SECVAR;
-    auto in = [&](int32_t set, int32_t phase) { value = static_cast<float>(v.BRMIN(b, set, phase)); };
-    auto out = [&](int32_t set, int32_t phase) { value = static_cast<float>(v.BRMOUT(b, set, phase)); };
+    auto in = [&](int32_t set, int32_t phase) {
+        value = static_cast<float>(v.BRMIN(b, set, phase));
+    };
+    auto out = [&](int32_t set, int32_t phase) {
+        value = static_cast<float>(v.BRMOUT(b, set, phase));
+    };
     switch (id) {
-        case 184: in(2, 3); return true;   // RMASIN
-        case 185: out(2, 3); return true;  // RMASUT
-        case 186: in(2, 2); return true;   // RLIQIN
-        case 187: out(2, 2); return true;  // RLIQUT
-        case 188: in(2, 1); return true;   // RGASIN
-        case 189: out(2, 1); return true;  // RGASUT
-        case 190: in(1, 3); return true;   // MASSIN
-        case 191: out(1, 3); return true;  // MASOUT
-        case 197: in(1, 1); return true;   // GASIN
-        case 198: out(1, 1); return true;  // GASOUT
-        case 199: in(1, 2); return true;   // LIQIN
-        case 200: out(1, 2); return true;  // LIQOUT
-        default: return false;
+        case 184:
+            in(2, 3);
+            return true;  // RMASIN
+        case 185:
+            out(2, 3);
+            return true;  // RMASUT
+        case 186:
+            in(2, 2);
+            return true;  // RLIQIN
+        case 187:
+            out(2, 2);
+            return true;  // RLIQUT
+        case 188:
+            in(2, 1);
+            return true;  // RGASIN
+        case 189:
+            out(2, 1);
+            return true;  // RGASUT
+        case 190:
+            in(1, 3);
+            return true;  // MASSIN
+        case 191:
+            out(1, 3);
+            return true;  // MASOUT
+        case 197:
+            in(1, 1);
+            return true;  // GASIN
+        case 198:
+            out(1, 1);
+            return true;  // GASOUT
+        case 199:
+            in(1, 2);
+            return true;  // LIQIN
+        case 200:
+            out(1, 2);
+            return true;  // LIQOUT
+        default:
+            return false;
     }
 }
 
@@ -153,15 +199,32 @@ bool valve_source_value(int32_t id, int32_t k, float& value) {
     const Equipm& E = EQUIPM;
     const int32_t c = E.IVSSEC(k);
     switch (id) {
-        case 150: value = E.WGSOVA(k) * area(c); return true;
-        case 151: value = E.WLSOVA(k) * area(c); return true;
-        case 152: value = valid_cell(c) ? E.HSOVA(k) * area(c) * PIPGEO.DX(c) : 0.0f; return true;
-        case 153: value = E.PTSOVA(k); return true;
-        case 154: value = E.TMSOVA(k); return true;
-        case 155: value = E.DWGSV(k) * area(c); return true;
-        case 156: value = E.DWLSV(k) * area(c); return true;
-        case 157: value = E.GTSOVA(k); return true;
-        default: return false;
+        case 150:
+            value = E.WGSOVA(k) * area(c);
+            return true;
+        case 151:
+            value = E.WLSOVA(k) * area(c);
+            return true;
+        case 152:
+            value = valid_cell(c) ? E.HSOVA(k) * area(c) * PIPGEO.DX(c) : 0.0f;
+            return true;
+        case 153:
+            value = E.PTSOVA(k);
+            return true;
+        case 154:
+            value = E.TMSOVA(k);
+            return true;
+        case 155:
+            value = E.DWGSV(k) * area(c);
+            return true;
+        case 156:
+            value = E.DWLSV(k) * area(c);
+            return true;
+        case 157:
+            value = E.GTSOVA(k);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -191,32 +254,94 @@ void sample_curves() {
         }
         const bool branch = c >= 1 && c <= MXBR;
         switch (id) {
-            case 38: if (branch) value = totals.liq[c]; break;
-            case 41: if (branch) value = totals.bulk[c]; break;
-            case 59: if (branch) value = totals.drop[c]; break;
-            case 60: if (branch) value = totals.gas[c]; break;
-            case 49: if (c >= 1 && c <= MXCTR) value = CTRTAB.CONTR(c); break;
-            case 36: value = static_cast<float>(SECVAR.RMTOT0); break;
-            case 37: value = static_cast<float>(SECVAR.RMTOT); break;
-            case 39: value = static_cast<float>(SECVAR.RMOUT); break;
-            case 125: value = static_cast<float>(SECVAR.RMLGT); break;
-            case 128: value = static_cast<float>(SECVAR.RELGT); break;
-            case 126: value = percent_change(SECVAR.RMTOT, SECVAR.RMTOT0); break;
-            case 127: value = percent_change(SECVAR.RMLGT, SECVAR.RMTOT0); break;
-            case 129: value = percent_change(SECVAR.RETOT, SECVAR.RETOT0); break;
-            case 130: value = percent_change(SECVAR.RELGT, SECVAR.RETOT0); break;
-            case 50: case 51: case 52: case 53: choke_value(id, c, value); break;
-            case 118: case 119: case 120: case 121: case 122: case 123:
+            case 38:
+                if (branch) value = totals.liq[c];
+                break;
+            case 41:
+                if (branch) value = totals.bulk[c];
+                break;
+            case 59:
+                if (branch) value = totals.drop[c];
+                break;
+            case 60:
+                if (branch) value = totals.gas[c];
+                break;
+            case 49:
+                if (c >= 1 && c <= MXCTR) value = CTRTAB.CONTR(c);
+                break;
+            case 36:
+                value = static_cast<float>(SECVAR.RMTOT0);
+                break;
+            case 37:
+                value = static_cast<float>(SECVAR.RMTOT);
+                break;
+            case 39:
+                value = static_cast<float>(SECVAR.RMOUT);
+                break;
+            case 125:
+                value = static_cast<float>(SECVAR.RMLGT);
+                break;
+            case 128:
+                value = static_cast<float>(SECVAR.RELGT);
+                break;
+            case 126:
+                value = percent_change(SECVAR.RMTOT, SECVAR.RMTOT0);
+                break;
+            case 127:
+                value = percent_change(SECVAR.RMLGT, SECVAR.RMTOT0);
+                break;
+            case 129:
+                value = percent_change(SECVAR.RETOT, SECVAR.RETOT0);
+                break;
+            case 130:
+                value = percent_change(SECVAR.RELGT, SECVAR.RETOT0);
+                break;
+            case 50:
+            case 51:
+            case 52:
+            case 53:
+                choke_value(id, c, value);
+                break;
+            case 118:
+            case 119:
+            case 120:
+            case 121:
+            case 122:
+            case 123:
                 boundary_accumulator(id, c, value);
                 break;
-            case 143: case 144: case 145: case 146: case 147: case 148: case 149: case 161:
+            case 143:
+            case 144:
+            case 145:
+            case 146:
+            case 147:
+            case 148:
+            case 149:
+            case 161:
                 source_accumulator(id, c, value);
                 break;
-            case 150: case 151: case 152: case 153: case 154: case 155: case 156: case 157:
+            case 150:
+            case 151:
+            case 152:
+            case 153:
+            case 154:
+            case 155:
+            case 156:
+            case 157:
                 valve_source_value(id, c, value);
                 break;
-            case 184: case 185: case 186: case 187: case 188: case 189: case 190: case 191:
-            case 197: case 198: case 199: case 200:
+            case 184:
+            case 185:
+            case 186:
+            case 187:
+            case 188:
+            case 189:
+            case 190:
+            case 191:
+            case 197:
+            case 198:
+            case 199:
+            case 200:
                 branch_mass(id, c, value);
                 break;
             case 137:
@@ -224,17 +349,47 @@ void sample_curves() {
                 if (c >= 1 && c <= MXSRC && valid_cell(EQUIPM.ISOUR(c)))
                     value = EQUIPM.HSOUR(c) * area(EQUIPM.ISOUR(c)) * PIPGEO.DX(EQUIPM.ISOUR(c));
                 break;
-            case 138: if (c >= 1 && c <= MXSRC) value = EQUIPM.TSRCUR(c); break;
-            case 166: if (valid_cell(c)) value = SECVAR.GT(c); break;  // the total flow at the boundary
-            case 98: value = LEKRES.ROGLK; break;
-            case 99: value = LEKRES.ROLLK; break;
-            case 131: value = global_volume_error(); break;
-            case 132: value = static_cast<float>(RUNCTL.NINTGR); break;
-            case 133: value = static_cast<float>(RUNCTL.HT); break;
-            case 135: if (c >= 1 && c <= MXSRC) value = EQUIPM.WGSOUR(c) * area(EQUIPM.ISOUR(c)); break;
-            case 136: if (c >= 1 && c <= MXSRC) value = EQUIPM.WLSOUR(c) * area(EQUIPM.ISOUR(c)); break;
-            case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107: case 108:
-            case 109: case 110: case 111: case 112: case 113: {
+            case 138:
+                if (c >= 1 && c <= MXSRC) value = EQUIPM.TSRCUR(c);
+                break;
+            case 166:
+                if (valid_cell(c)) value = SECVAR.GT(c);
+                break;  // the total flow at the boundary
+            case 98:
+                value = LEKRES.ROGLK;
+                break;
+            case 99:
+                value = LEKRES.ROLLK;
+                break;
+            case 131:
+                value = global_volume_error();
+                break;
+            case 132:
+                value = static_cast<float>(RUNCTL.NINTGR);
+                break;
+            case 133:
+                value = static_cast<float>(RUNCTL.HT);
+                break;
+            case 135:
+                if (c >= 1 && c <= MXSRC) value = EQUIPM.WGSOUR(c) * area(EQUIPM.ISOUR(c));
+                break;
+            case 136:
+                if (c >= 1 && c <= MXSRC) value = EQUIPM.WLSOUR(c) * area(EQUIPM.ISOUR(c));
+                break;
+            case 100:
+            case 101:
+            case 102:
+            case 103:
+            case 104:
+            case 105:
+            case 106:
+            case 107:
+            case 108:
+            case 109:
+            case 110:
+            case 111:
+            case 112:
+            case 113: {
                 const int32_t e = leak_entry(c);
                 if (e == 0) break;
                 // Flows out of the pipe are stored negative; the file shows them positive.
@@ -255,7 +410,8 @@ void sample_curves() {
                 if (id == 113) value = LEKRES.QOLKST(e);
                 break;
             }
-            default: break;  // no sampler: the curve keeps its previous value
+            default:
+                break;  // no sampler: the curve keeps its previous value
         }
     }
 }
@@ -275,9 +431,11 @@ bool PLTHED() {
             if (k > 1) cells += rt::fX(5);
             // A branch label of two digits does not fit its one-character field
             // and prints as "*".
-            cells += rt::fI(PLTCTL.ICCURV(k), 5) + cat_kind(id) + "/BR" + rt::fI(PLTCTL.IBCURV(k), 1);
+            cells +=
+                rt::fI(PLTCTL.ICCURV(k), 5) + cat_kind(id) + "/BR" + rt::fI(PLTCTL.IBCURV(k), 1);
         }
-        if (!rt::write_line(unit, names) || !rt::write_line(unit, units) || !rt::write_line(unit, cells))
+        if (!rt::write_line(unit, names) || !rt::write_line(unit, units) ||
+            !rt::write_line(unit, cells))
             return false;
     }
     return true;

@@ -21,12 +21,12 @@ enum class ById : uint8_t {
 
 struct ResultVar {
     int16_t id;
-    const char* name;  // catalogue name, at most 6 characters
-    const char* unit;  // at most 6 characters
-    char kind;         // 'B' at a section boundary, 'S' of a section, '-' anything else
-    const char* desc;  // at most 50 characters
-    SecF Secvar::*real = nullptr;      // the array by section or boundary that holds it
-    SecI Secvar::*whole = nullptr;     // or the whole-number indicator array
+    const char* name;              // catalogue name, at most 6 characters
+    const char* unit;              // at most 6 characters
+    char kind;                     // 'B' at a section boundary, 'S' of a section, '-' anything else
+    const char* desc;              // at most 50 characters
+    SecF Secvar::*real = nullptr;  // the array by section or boundary that holds it
+    SecI Secvar::*whole = nullptr;  // or the whole-number indicator array
     ById by_id = ById::no;
 };
 

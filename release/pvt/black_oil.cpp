@@ -8,16 +8,21 @@
 #include <exception>
 
 #include "pvt/pvt.h"
+#include "run/entry_scope.h"
 #include "run/errors.h"
 
 namespace rel {
 namespace {
 
-const float PGRID_BO[20] = {1.0e5f, 2.0e5f, 5.0e5f, 1.0e6f, 2.5e6f, 5.0e6f, 7.5e6f,
+const float PGRID_BO[20] = {1.0e5f, 2.0e5f,  5.0e5f, 1.0e6f, 2.5e6f, 5.0e6f, 7.5e6f,
                             1.0e7f, 1.25e7f, 1.5e7f, 2.0e7f, 2.5e7f, 3.0e7f, 3.5e7f,
-                            4.0e7f, 5.0e7f, 6.0e7f, 7.5e7f, 1.0e8f, 1.5e8f};
-const float TGRID_BO[18] = {-30.f, 0.f,   5.f,   10.f,  15.f,  20.f,  30.f,  40.f,  50.f,
-                            60.f,  70.f,  80.f,  90.f,  100.f, 110.f, 120.f, 130.f, 200.f};
+                            4.0e7f, 5.0e7f,  6.0e7f, 7.5e7f, 1.0e8f, 1.5e8f};
+const float TGRID_BO[18] = {-30.f, 0.f,  5.f,  10.f, 15.f,  20.f,  30.f,  40.f,  50.f,
+                            60.f,  70.f, 80.f, 90.f, 100.f, 110.f, 120.f, 130.f, 200.f};
+
+// Share of the gas that is free, (Rsb - Rs) / Rsb, below which the free-gas
+// gravity is blended onto the gravity above the bubble point.
+constexpr float FREE_GAS_BAND = 0.05f;
 
 // Dranchuk-Abou-Kassem: z as a function of reduced density and temperature.
 float dak_z(float rhor, float tpr) {
@@ -83,13 +88,25 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     // 3. constant sets
     float C1, C2, C3, D1, D2, D3, E1, E2, E3;
     if (API > 30.0f) {
-        C1 = 0.0178f; C2 = 1.187f; C3 = 23.931f;
-        D1 = 56.18f; D2 = 0.84246f; D3 = 10.393f;
-        E1 = 4.670e-4f; E2 = 1.100e-5f; E3 = 1.337e-9f;
+        C1 = 0.0178f;
+        C2 = 1.187f;
+        C3 = 23.931f;
+        D1 = 56.18f;
+        D2 = 0.84246f;
+        D3 = 10.393f;
+        E1 = 4.670e-4f;
+        E2 = 1.100e-5f;
+        E3 = 1.337e-9f;
     } else {
-        C1 = 0.0362f; C2 = 1.0937f; C3 = 25.7245f;
-        D1 = 27.62f; D2 = 0.914328f; D3 = 11.172f;
-        E1 = 4.677e-4f; E2 = 1.751e-5f; E3 = -1.811e-8f;
+        C1 = 0.0362f;
+        C2 = 1.0937f;
+        C3 = 25.7245f;
+        D1 = 27.62f;
+        D2 = 0.914328f;
+        D3 = 11.172f;
+        E1 = 4.677e-4f;
+        E2 = 1.751e-5f;
+        E3 = -1.811e-8f;
     }
     // 4. solution gas-oil ratio of the correlation (not bounded by Rsb)
     float Rs = C1 * gs * std::pow(p_psi, C2) * std::exp(C3 * API / (t_f + 460.0f));
@@ -112,7 +129,15 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     // density takes there as well).
     float gf = (Rsb != Rs) ? (g * Rsb - Rs * gd) / (Rsb - Rs) : g;
     gf = std::max(std::min(gf, g), 0.56f);
-    if (!saturated) gf = std::max(g, 0.56f);
+    // As the free gas vanishes the balance is 0/0 and, wherever the dissolved
+    // gas is heavier than the whole gas, ends on the lower bound: a step of up
+    // to 30 % in gas density at the bubble point. Over the last few percent of
+    // free gas it is drawn smoothly onto the value above the bubble point.
+    const float share = Rsb > 0.0f ? (Rsb - Rs) / Rsb : 1.0f;
+    const float u = std::min(std::max(share / FREE_GAS_BAND, 0.0f), 1.0f);
+    const float above = std::max(g, 0.56f);
+    gf = above + (gf - above) * u * u * (3.0f - 2.0f * u);
+    if (!saturated) gf = above;
     gd = std::max(gd, g);
     // 8. oil density and derivatives, lb/ft3
     float rho_o, drodT;
@@ -142,17 +167,16 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     if (!(p_psi > pb) && V > 0.0f) beta = 1.0f / (rhoo / (V * rhog) + 1.0f);
     // 12. oil viscosity, cP
     float lapi = std::log10(API);
-    float mu_od = t_f >= 32.0f
-                      ? 1.6e9f * std::pow(t_f, -2.8177f) *
-                            std::pow(lapi, 5.7526f * std::log10(t_f) - 26.9718f)
-                      : 91845.74f * std::pow(lapi, -18.313274f);
+    float mu_od = t_f >= 32.0f ? 1.6e9f * std::pow(t_f, -2.8177f) *
+                                     std::pow(lapi, 5.7526f * std::log10(t_f) - 26.9718f)
+                               : 91845.74f * std::pow(lapi, -18.313274f);
     float mu_ob = 10.715f * std::pow(Rs + 100.0f, -0.515f) *
                   std::pow(mu_od, 5.44f * std::pow(Rs + 150.0f, -0.338f));
     float mu_o = mu_ob;
     if (!saturated)
-        mu_o = 1.00081f * mu_ob + 0.001127f * (p_psi - pb) *
-                                      (-0.006517f * std::pow(mu_ob, 1.8148f) +
-                                       0.038f * std::pow(mu_ob, 1.59f));
+        mu_o = 1.00081f * mu_ob +
+               0.001127f * (p_psi - pb) *
+                   (-0.006517f * std::pow(mu_ob, 1.8148f) + 0.038f * std::pow(mu_ob, 1.59f));
     // 13. surface tension, dyn/cm
     float sigma = (42.5f - 0.2612f * API - 0.05f * t_f) * std::exp(-0.00073f * p_psi);
     // 14. gas viscosity, cP
@@ -162,8 +186,8 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     float cp_g = std::sqrt(std::min(p_bar, 350.0f)) * (70.0f - 0.25f * t) + 1963.5f;
     float h_l = (t - 15.0f) * cp_l + 10000.0f;
     float pb2 = p_bar * p_bar;
-    float H0 = 2159.0f - 1521.0f * p_bar + 3.008f * pb2 - 0.00231f * pb2 * p_bar +
-               6.28e-7f * pb2 * pb2;
+    float H0 =
+        2159.0f - 1521.0f * p_bar + 3.008f * pb2 - 0.00231f * pb2 * p_bar + 6.28e-7f * pb2 * pb2;
     float H150 = 327700.0f - 538.0f * p_bar + 0.8087f * pb2 - 0.0004674f * pb2 * p_bar +
                  1.05e-7f * pb2 * pb2;
     float h_g = H0 + (H150 - H0) * t / 150.0f;
@@ -202,11 +226,12 @@ extern "C" RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil
                                                   float* gor, float* water_cut, PVTBLK* pvtblk,
                                                   int32_t* IERR, char* MSG, int32_t msg_len) {
     using namespace rel;
+    const EntryScope scope;
+    if (!scope.held()) return refuse(*IERR, MSG, msg_len, BUSY_MESSAGE);
     try {
         float rog = *gas_density, roo = *oil_density, gr = *gor, wc = *water_cut;
         // A NaN passes every comparison below, so non-finite input is refused first.
-        if (!std::isfinite(rog) || !std::isfinite(roo) || !std::isfinite(gr) ||
-            !std::isfinite(wc))
+        if (!std::isfinite(rog) || !std::isfinite(roo) || !std::isfinite(gr) || !std::isfinite(wc))
             return refuse(*IERR, MSG, msg_len, "BLACK OIL PARAMETERS MUST BE FINITE NUMBERS");
         if (roo > 960.0f)
             return refuse(*IERR, MSG, msg_len,
@@ -225,8 +250,7 @@ extern "C" RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil
                           "GAS OIL RATIO MUST BE LOWER THAN 10000 scf/stb (1800 Sm3/Sm3)");
         // A negative ratio gives a bubble point of a negative number to a
         // fractional power: NaN through every table.
-        if (gr < 0.0f)
-            return refuse(*IERR, MSG, msg_len, "GAS OIL RATIO MUST NOT BE NEGATIVE");
+        if (gr < 0.0f) return refuse(*IERR, MSG, msg_len, "GAS OIL RATIO MUST NOT BE NEGATIVE");
         if (wc > 90.0f || wc < 0.0f)
             return refuse(*IERR, MSG, msg_len, "WATERCUT MUST BE BETWEEN 0 and 90 %");
 

@@ -7,10 +7,12 @@
 // before it. A failed flash ends the build with IERR 1 and its message and
 // leaves the caller's block as it was.
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <string>
 
 #include "pvt/pvt.h"
+#include "run/entry_scope.h"
 #include "run/errors.h"
 #include "run/routines.h"
 
@@ -21,12 +23,22 @@ namespace {
 const float PGRID_C[20] = {100000.f, 101325.f, 150000.f, 200000.f, 300000.f, 500000.f, 750000.f,
                            1.0e6f,   1.5e6f,   2.0e6f,   3.0e6f,   4.5e6f,   6.5e6f,   9.0e6f,
                            1.25e7f,  1.8e7f,   2.5e7f,   3.75e7f,  6.0e7f,   1.0e8f};
-const float TGRID_C[20] = {-100.f, -90.f, -75.f, -50.f, -25.f, -10.f, -5.f, 0.f,  5.f,   10.f,
-                           15.f,   20.f,  30.f,  40.f,  50.f,  60.f,  75.f, 100.f, 150.f, 200.f};
+// 10 K apart from -80 to -40 C, where a gas line that blows down cools
+// through the dew line of a dry gas: between nodes the gas fraction is
+// interpolated, so a coarser step makes liquid far above the dew point.
+constexpr float TGRID_C[20] = {-100.f, -80.f, -70.f, -60.f, -50.f, -40.f, -25.f,
+                               -10.f,  0.f,   10.f,  15.f,  20.f,  30.f,  40.f,
+                               50.f,   60.f,  75.f,  100.f, 150.f, 200.f};
+// The standard-condition words come from the node at 15 C and 1 atm.
+constexpr int T_STD = 10;
+static_assert(TGRID_C[T_STD] == 15.0f);
 
 // Below this mean |ln K| the carried start values are taken as collapsed onto
 // the trivial solution while the phases still differ: Wilson's estimate again.
 constexpr double WILSON_REDO = 0.1;
+// A competing flash replaces the carried one only when its Gibbs energy is
+// lower by more than the convergence leaves open.
+constexpr double GIBBS_MARGIN = 1.0e-6;
 // Largest start value of K.
 constexpr double KSTART_MAX = 1.0e10;
 // The equation of state works in the unit of the catalogue's critical
@@ -38,6 +50,12 @@ constexpr double PA_PER_ATM = 101325.0;
 constexpr float HEAVY_MW_MIN = 86.178f;
 constexpr float HEAVY_DENSITY_MIN = 500.0f;
 constexpr float HEAVY_DENSITY_MAX = 1300.0f;
+// Beyond 400 g/mol the extrapolated correlations give acentric factors that
+// jump from one gram per mole to the next; and wherever the boiling point
+// nears the critical temperature of the characterisation the acentric factor
+// runs off (below 0, or above 2, which no measured hydrocarbon reaches).
+constexpr float HEAVY_MW_MAX = 400.0f;
+constexpr double HEAVY_OMEGA_MAX = 2.0;
 
 // Catalogue row of a model index (0 when the index is not known).
 int catalogue_row(int model) {
@@ -76,6 +94,39 @@ void flash_from(double* lnk) {
     double res[MXCOMP + 1];
     int32_t nn = n;
     FLASH2(nn, X, res);
+}
+
+// The flash from lnK, once more from small factors when it ends with the gas
+// denser than the liquid.
+void flash_labelled(double* lnk) {
+    Flscom& F = FLSCOM;
+    const int n = F.NC;
+    flash_from(lnk);
+    if (F.ROGAS > F.ROLIQ) {
+        double XP[MXCOMP + 1], X[MXCOMP + 1];
+        for (int c = 1; c <= n; ++c) {
+            XP[c] = 0.0;
+            X[c] = 0.1;
+        }
+        int32_t budget = F.NITMAX;
+        NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
+        double res[MXCOMP + 1];
+        int32_t nn = n;
+        FLASH2(nn, X, res);
+    }
+}
+
+// Gibbs energy of the phase state of the last flash, per mole of feed and
+// R T, from the fugacities of the two phases (the ideal-gas part at the feed
+// composition cancels between states).
+double gibbs_energy() {
+    const Flscom& F = FLSCOM;
+    double g = 0.0;
+    for (int i = 1; i <= F.NC; ++i) {
+        if (F.V > 0.0 && F.Y[i] > 0.0) g += F.V * F.Y[i] * std::log(F.Y[i] * F.PHIG[i]);
+        if (F.V < 1.0 && F.X[i] > 0.0) g += (1.0 - F.V) * F.X[i] * std::log(F.X[i] * F.PHIL[i]);
+    }
+    return g;
 }
 
 // Density of a phase of composition w and molar volume V, with its
@@ -135,8 +186,13 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                 double tb = heavy_boiling_point(M, SG);
                 double tc, pc, vc, zc, om;
                 PSEUDO(M, SG, tb, tc, pc, vc, zc, om);
-                c.TC = tc; c.PC = pc; c.VC = vc; c.ZC = zc; c.OMEGA = om;
-                c.MW = M; c.DENS = comp.LIQDEN[k];
+                c.TC = tc;
+                c.PC = pc;
+                c.VC = vc;
+                c.ZC = zc;
+                c.OMEGA = om;
+                c.MW = M;
+                c.DENS = comp.LIQDEN[k];
             }
         }
         keys[n] = row;
@@ -160,13 +216,15 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
     }
 
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
+    // ln K of each pressure at the previous temperature (none before the first).
+    double column[20][MXCOMP + 1] = {};
     for (int j = 1; j <= 20; ++j) {
         F.T = blk.T[j - 1] + 273.15;
         PRPAR(F.T);
         GOLDEN(mu);
         CNDLOW(cond);
         double lnk[MXCOMP + 1] = {0.0}, prev[MXCOMP + 1] = {0.0}, prev2[MXCOMP + 1] = {0.0},
-               next[MXCOMP + 1] = {0.0};
+                            next[MXCOMP + 1] = {0.0};
         double rog_prev = 0.0, rol_prev = 0.0;
         for (int i = 1; i <= 20; ++i) {
             F.P = blk.P[i - 1] / PA_PER_ATM;
@@ -184,17 +242,32 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                     mean < WILSON_REDO)
                     for (int c = 1; c <= n; ++c) lnk[c] = wilson(c);
             }
-            flash_from(lnk);
-            if (F.ROGAS > F.ROLIQ) {
-                double zero[MXCOMP + 1] = {0.0};
-                double XP[MXCOMP + 1], X[MXCOMP + 1];
-                for (int c = 1; c <= n; ++c) { XP[c] = zero[c]; X[c] = 0.1; }
-                int32_t budget = F.NITMAX;
-                NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
-                double res[MXCOMP + 1];
-                int32_t nn = n;
-                FLASH2(nn, X, res);
+            flash_labelled(lnk);
+            // Near the critical region of a rich fluid the start values
+            // carried along the pressures can settle on a split that is not
+            // the equilibrium; flashes from Wilson's estimate and from the
+            // previous temperature's factors compete, and the state of lowest
+            // Gibbs energy stands.
+            {
+                Flscom best = F;
+                double g = gibbs_energy();
+                double w[MXCOMP + 1];
+                for (int c = 1; c <= n; ++c) w[c] = wilson(c);
+                for (double* start : {w, j > 1 ? column[i - 1] : nullptr}) {
+                    if (!start) continue;
+                    try {
+                        flash_labelled(start);
+                        const double gs = gibbs_energy();
+                        if (gs < g - GIBBS_MARGIN) {
+                            best = F;
+                            g = gs;
+                        }
+                    } catch (const RunFailure&) {
+                    }
+                }
+                F = best;
             }
+            for (int c = 1; c <= n; ++c) column[i - 1][c] = std::log(static_cast<double>(F.K[c]));
             F.L = 1.0 - F.V;
 
             // per-phase properties
@@ -227,16 +300,37 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
             double s3 = S * 0.001;
             double sigma = s3 * s3 * s3 * s3 * 0.001;
 
-            F.VISG = visg; F.VISL = visl; F.CONG = cong; F.CONL = conl;
-            F.HG = hg; F.HL = hl; F.CPG = cpg; F.CPL = cpl;
-            F.DRGP = g.drdp_atm; F.DRLP = l.drdp_atm; F.DRGT = g.drdt; F.DRLT = l.drdt;
-            F.SIGMA = sigma; F.BETA = beta; F.ALPHA = alpha;
+            F.VISG = visg;
+            F.VISL = visl;
+            F.CONG = cong;
+            F.CONL = conl;
+            F.HG = hg;
+            F.HL = hl;
+            F.CPG = cpg;
+            F.CPL = cpl;
+            F.DRGP = g.drdp_atm;
+            F.DRLP = l.drdp_atm;
+            F.DRGT = g.drdt;
+            F.DRLT = l.drdt;
+            F.SIGMA = sigma;
+            F.BETA = beta;
+            F.ALPHA = alpha;
 
-            const double v[16] = {g.rho,           l.rho,   g.drdp_atm / PA_PER_ATM,
-                                  l.drdp_atm / PA_PER_ATM, g.drdt, l.drdt,
-                                  beta,            visg,    visl,
-                                  cpg,             cpl,     hg,
-                                  std::min(hl, hg), cong,   conl,
+            const double v[16] = {g.rho,
+                                  l.rho,
+                                  g.drdp_atm / PA_PER_ATM,
+                                  l.drdp_atm / PA_PER_ATM,
+                                  g.drdt,
+                                  l.drdt,
+                                  beta,
+                                  visg,
+                                  visl,
+                                  cpg,
+                                  cpl,
+                                  hg,
+                                  std::min(hl, hg),
+                                  cong,
+                                  conl,
                                   sigma};
             for (int k = 1; k <= 16; ++k)
                 blk.TAB[k - 1][i - 1][j - 1] = static_cast<float>(v[k - 1]);
@@ -284,8 +378,16 @@ FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double 
     for (int i = 1; i <= nc; ++i) lnk[i] = wilson(i);
     flash_from(lnk);
     FlashPoint r{};
-    r.V = F.V; r.L = 1.0 - F.V; r.ZG = F.ZG; r.ZL = F.ZL; r.ROG = F.ROGAS; r.ROL = F.ROLIQ;
-    for (int i = 1; i <= nc; ++i) { r.x[i] = F.X[i]; r.y[i] = F.Y[i]; }
+    r.V = F.V;
+    r.L = 1.0 - F.V;
+    r.ZG = F.ZG;
+    r.ZL = F.ZL;
+    r.ROG = F.ROGAS;
+    r.ROL = F.ROLIQ;
+    for (int i = 1; i <= nc; ++i) {
+        r.x[i] = F.X[i];
+        r.y[i] = F.Y[i];
+    }
     return r;
 }
 
@@ -321,9 +423,12 @@ double saturation_pressure(int32_t icat, double T_K) {
 extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, int32_t* IERR,
                                                  char* MSG, int32_t msg_len) {
     using namespace rel;
+    const EntryScope scope;
+    if (!scope.held()) return refuse(*IERR, MSG, msg_len, BUSY_MESSAGE);
     try {
         const COMPREC& c = *comp;
-        if (c.NCOMP >= 31) return refuse(*IERR, MSG, msg_len, "NUMBER OF COMPONENTS LIMITED TO 30!");
+        if (c.NCOMP >= 31)
+            return refuse(*IERR, MSG, msg_len, "NUMBER OF COMPONENTS LIMITED TO 30!");
         double sum = 0.0;
         for (int k = 0; k < c.NCOMP; ++k) sum += c.MOLEPCT[k];
         // Written so that a NaN fraction fails the test as well.
@@ -334,7 +439,8 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
         for (int k = 0; k < c.NCOMP; ++k) {
             int model = c.MODEL[k];
             if (catalogue_row(model) == 0)
-                return refuse(*IERR, MSG, msg_len, "COMPONENT MODEL INDEX MUST BE BETWEEN 1 AND 29");
+                return refuse(*IERR, MSG, msg_len,
+                              "COMPONENT MODEL INDEX MUST BE BETWEEN 1 AND 29");
             if (!(c.MOLEPCT[k] >= 0.0f))
                 return refuse(*IERR, MSG, msg_len, "MOLE FRACTIONS MUST NOT BE NEGATIVE");
             if (model >= 12) {
@@ -342,13 +448,14 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
                 bool characterise = !(std::fabs(M - cmpcat_initial().E[model].MW) <= 1.0);
                 if (!(M > 0.0f) || !std::isfinite(M) ||
                     (characterise && (!(d > 0.0f) || !std::isfinite(d))))
-                    return refuse(*IERR, MSG, msg_len,
-                                  "HEAVY COMPONENT NEEDS A POSITIVE MOLE WEIGHT AND LIQUID DENSITY");
+                    return refuse(
+                        *IERR, MSG, msg_len,
+                        "HEAVY COMPONENT NEEDS A POSITIVE MOLE WEIGHT AND LIQUID DENSITY");
                 // The characterisation holds for plus fractions heavier than
                 // hexane with the liquid density of an oil; outside that it
                 // gives critical data no fluid has.
-                const std::string which = "HEAVY COMPONENT " + I2CH2(k + 1) + " (MODEL " +
-                                          std::to_string(model) + "): ";
+                const std::string which =
+                    "HEAVY COMPONENT " + I2CH2(k + 1) + " (MODEL " + std::to_string(model) + "): ";
                 if (M < HEAVY_MW_MIN)
                     return refuse(*IERR, MSG, msg_len,
                                   which + "MOLE WEIGHT " + value_text(M, "g/mol") +
@@ -360,6 +467,25 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
                         text += " (GIVEN IN g/cm3? " + value_text(d, "g/cm3") + " IS " +
                                 value_text(1000.0 * d, "kg/m3") + ")";
                     return refuse(*IERR, MSG, msg_len, text);
+                }
+                if (characterise && M > HEAVY_MW_MAX)
+                    return refuse(*IERR, MSG, msg_len,
+                                  which + "MOLE WEIGHT " + value_text(M, "g/mol") +
+                                      " IS ABOVE 400 g/mol, THE HEAVIEST FRACTION THE "
+                                      "CHARACTERISATION SERVES");
+                if (characterise) {
+                    const double SG = d / 1000.0;
+                    double tc, pc, vc, zc, om;
+                    PSEUDO(M, SG, heavy_boiling_point(M, SG), tc, pc, vc, zc, om);
+                    if (!(om > 0.0 && om <= HEAVY_OMEGA_MAX)) {
+                        char omega[32];
+                        std::snprintf(omega, sizeof omega, "%.3g", om);
+                        return refuse(*IERR, MSG, msg_len,
+                                      which + "MOLE WEIGHT " + value_text(M, "g/mol") +
+                                          " WITH LIQUID DENSITY " + value_text(d, "kg/m3") +
+                                          " GIVES AN ACENTRIC FACTOR OF " + omega +
+                                          ", OUTSIDE 0-2 WHERE THE CHARACTERISATION HOLDS");
+                    }
                 }
                 // Two heavy fractions on one catalogue row would share one
                 // characterisation: the last would overwrite the first.
@@ -385,7 +511,7 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
         std::string fault = ierr == 0 ? PVTPHY(blk, false) : std::string();
         if (!fault.empty())
             return refuse(*IERR, MSG, msg_len, "COMPOSITION TABLES NOT PHYSICAL: " + fault);
-        float x = blk.TAB[6][1][10], rog = blk.TAB[0][1][10], rol = blk.TAB[1][1][10];
+        float x = blk.TAB[6][1][T_STD], rog = blk.TAB[0][1][T_STD], rol = blk.TAB[1][1][T_STD];
         blk.BETAST = x;
         blk.T[0] = -150.0f;
         blk.GORST = x >= 0.99999f ? 999999.0f : (x / rog) / ((1.0f - x) / rol);

@@ -24,8 +24,14 @@ constexpr double BAR_PER_ATM = 1.01325;
 
 // Vapour fraction of the unbounded Rachford-Rice unknown s, and its slope.
 double rr_beta(double s, double& dbeta) {
-    if (s > 1.0e30) { dbeta = -1.0e-30; return 0.0; }
-    if (s < -1.0e30) { dbeta = -1.0e-30; return 1.0; }
+    if (s > 1.0e30) {
+        dbeta = -1.0e-30;
+        return 0.0;
+    }
+    if (s < -1.0e30) {
+        dbeta = -1.0e-30;
+        return 1.0;
+    }
     if (s >= 0.0) {
         dbeta = -0.5 / ((1.0 + s) * (1.0 + s));
         return 0.5 / (1.0 + s);
@@ -107,9 +113,15 @@ void FLSITR(double* x, double* y, double& L, double& V, double& s) {
             f = RRFUN(s, d);
             V = rr_beta(s, db);
             L = 1.0 - V;
-            if (std::fabs(f) < F.RRTOL) { done = true; break; }
+            if (std::fabs(f) < F.RRTOL) {
+                done = true;
+                break;
+            }
             double f2 = RRFUN(s - f, d);
-            if (std::fabs(f - f2) <= 1.0e-6) { done = true; break; }
+            if (std::fabs(f - f2) <= 1.0e-6) {
+                done = true;
+                break;
+            }
             double sn = s + c * f / (f2 / f - 1.0);
             f3 = RRFUN(sn, d);
             if (std::fabs(f3) > std::fabs(f)) sn = 0.9 * s + 0.1 * sn;
@@ -117,14 +129,20 @@ void FLSITR(double* x, double* y, double& L, double& V, double& s) {
             V = rr_beta(s, db);
             L = 1.0 - V;
             if (it == F.RRMAX) break;
-            if ((std::fabs(S2 - 1.0) < 0.01 || std::fabs(S1 - 1.0) < 0.01) &&
-                std::fabs(f3) < 0.1) { done = true; break; }
-            if (std::fabs(f3) <= F.RRTOL) { done = true; break; }
+            if ((std::fabs(S2 - 1.0) < 0.01 || std::fabs(S1 - 1.0) < 0.01) && std::fabs(f3) < 0.1) {
+                done = true;
+                break;
+            }
+            if (std::fabs(f3) <= F.RRTOL) {
+                done = true;
+                break;
+            }
         }
         if (!done) {
             char line[160];
-            std::snprintf(line, sizeof line, "ITERASJON P  FLASH LIKNINGENE MISLYKKET %13.5E %13.5E %5d",
-                          f3, s, F.RRMAX);
+            std::snprintf(line, sizeof line,
+                          "ITERASJON P  FLASH LIKNINGENE MISLYKKET %13.5E %13.5E %5d", f3, s,
+                          F.RRMAX);
             flash_line(line);
             throw RunFailure("ITERASJON P  FLASH LIKNINGENE MISLYKKET");
         }
@@ -135,8 +153,14 @@ void FLSITR(double* x, double* y, double& L, double& V, double& s) {
     }
     if (normalise && (std::fabs(L - 1.0) < 0.001 || std::fabs(V - 1.0) < 0.001)) {
         double sx = 0.0, sy = 0.0;
-        for (int i = 1; i <= n; ++i) { sx += x[i]; sy += y[i]; }
-        for (int i = 1; i <= n; ++i) { x[i] /= sx; y[i] /= sy; }
+        for (int i = 1; i <= n; ++i) {
+            sx += x[i];
+            sy += y[i];
+        }
+        for (int i = 1; i <= n; ++i) {
+            x[i] /= sx;
+            y[i] /= sy;
+        }
     }
 }
 
@@ -145,9 +169,12 @@ void FLASH2(int32_t& N, const double* X, double* Fres) {
     N = F.NC;
     const int n = F.NC;
     for (int i = 1; i <= n; ++i) {
-        if (X[i] >= 80.0) F.K[i] = KMAX;
-        else if (X[i] <= -80.0) F.K[i] = KMIN;
-        else F.K[i] = static_cast<float>(std::exp(X[i]));
+        if (X[i] >= 80.0)
+            F.K[i] = KMAX;
+        else if (X[i] <= -80.0)
+            F.K[i] = KMIN;
+        else
+            F.K[i] = static_cast<float>(std::exp(X[i]));
     }
     if (F.FIRST) {
         F.V = 0.5;
@@ -240,7 +267,8 @@ void FLSRES(int32_t N, const double* X, const double* XP, int32_t& budget) {
         budget = 0;
         if (FLSOUT) flash_line("NO CONVERGENCE ");
     } else if (budget <= 2 && FLSOUT) {
-        std::snprintf(line, sizeof line, "NO CONVERGENCE %13.5E %13.5E %13.5E", change, resmax, sumx);
+        std::snprintf(line, sizeof line, "NO CONVERGENCE %13.5E %13.5E %13.5E", change, resmax,
+                      sumx);
         flash_line(line);
     }
 }
@@ -298,8 +326,8 @@ void LUDET(double* A, int32_t N, double* Bm, int32_t M, double& det) {
     }
 }
 
-void NEWTSYS(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, double* J,
-             double* w, double* f0, double* fj, double* r, int32_t& budget) {
+void NEWTSYS(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, double* J, double* w,
+             double* f0, double* fj, double* r, int32_t& budget) {
     auto jac = [&](int i, int j) -> double& { return J[(i - 1) + N * (j - 1)]; };
     for (;;) {
         test(N, X, XP, budget);
@@ -308,7 +336,10 @@ void NEWTSYS(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, doub
         int32_t n = N;
         res(n, X, f0);
         double fprev[MXCOMP + 1];
-        for (int i = 1; i <= N; ++i) { w[i] = X[i]; fprev[i] = f0[i]; }
+        for (int i = 1; i <= N; ++i) {
+            w[i] = X[i];
+            fprev[i] = f0[i];
+        }
         for (int j = 1; j <= N; ++j) {
             w[j] = XP[j];
             res(n, w, fj);

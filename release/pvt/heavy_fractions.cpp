@@ -13,8 +13,6 @@
 namespace rel {
 
 namespace {
-// Molar mass, g/mol, up to which the boiling point follows Riazi-Daubert.
-constexpr double HEAVY_BP_SPLIT = 625.0;
 // theta = a M^b SG^c exp(d M + e SG + f M SG)
 double rd(double M, double SG, double a, double b, double c, double d, double e, double f) {
     return a * std::pow(M, b) * std::pow(SG, c) * std::exp(d * M + e * SG + f * M * SG);
@@ -31,20 +29,17 @@ void PSEUDO(double M, double SG, double TB, double& TC, double& PC, double& VC, 
     VC = vc_ft3lb * 62.4393 * M;
     ZC = PC * VC / (83.14 * TC);
     double tb_r = (TB - 273.15) * 1.8 + 492.0;
+    // Left as it comes: a value outside the sound range is refused by
+    // COMPPVT, not replaced.
     OMEGA = 0.42748 * tb_r * (std::log10(pc_psia) - 1.167) / (tc_r - tb_r) - 1.0;
-    if (OMEGA < 0.0) OMEGA = 0.9;
 }
 
 double heavy_boiling_point(double M, double SG) {
-    // Normal boiling point, K. Up to a molar mass of 625 the published
-    // Riazi-Daubert (1987) correlation of boiling point from molar mass and
-    // specific gravity (fitted over 70-700 g/mol; n-heptane to n-eicosane
-    // within 2 %); above it a power law in M and SG, which stays below the
-    // critical temperature of the characterisation.
-    if (M <= HEAVY_BP_SPLIT)
-        return 3.76587 * std::exp(3.7741e-3 * M + 2.98404 * SG - 4.25288e-3 * M * SG) *
-               std::pow(M, 0.40167) * std::pow(SG, -1.58262);
-    return 97.58 * std::pow(M, 0.3323) * std::pow(SG, 0.04609);
+    // Normal boiling point, K: the published Riazi-Daubert (1987) correlation
+    // of boiling point from molar mass and specific gravity (n-heptane to
+    // n-eicosane within 2 %), one form for every molar mass.
+    return 3.76587 * std::exp(3.7741e-3 * M + 2.98404 * SG - 4.25288e-3 * M * SG) *
+           std::pow(M, 0.40167) * std::pow(SG, -1.58262);
 }
 
 void IGENTH(int32_t NC, const double* w, double T, double& H, double& CP) {

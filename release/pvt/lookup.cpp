@@ -92,8 +92,8 @@ inline void all_properties(const Cell& c, PvtOut& o) {
     o.DRLT = interp(c, P::KDRLT).v;
     o.DRGT = interp(c, P::KDRGT).v;
     float c0 = t(c.j, c.i, P::KRS) + c.wP * (t(c.j, c.i + 1, P::KRS) - t(c.j, c.i, P::KRS));
-    float c1 = t(c.j + 1, c.i, P::KRS) +
-               c.wP * (t(c.j + 1, c.i + 1, P::KRS) - t(c.j + 1, c.i, P::KRS));
+    float c1 =
+        t(c.j + 1, c.i, P::KRS) + c.wP * (t(c.j + 1, c.i + 1, P::KRS) - t(c.j + 1, c.i, P::KRS));
     o.DRST = (c1 - c0) * T.RDT(c.j);
     o.CONG = interp(c, P::KCONG).v;
     o.CONL = interp(c, P::KCONL).v;
@@ -147,8 +147,7 @@ void UNPACK(const PVTBLK& blk) {
     const int np = std::min(std::max(T.NP, 0), MXNP), nt = std::min(std::max(T.NT, 0), MXNT);
     float m = 0.0f;
     for (int i = 1; i <= np; ++i)
-        for (int j = 1; j <= nt; ++j)
-            m = std::min({m, T.TAB(j, i, P::KHG), T.TAB(j, i, P::KHL)});
+        for (int j = 1; j <= nt; ++j) m = std::min({m, T.TAB(j, i, P::KHG), T.TAB(j, i, P::KHL)});
     if (m < 0.0f)
         for (int i = 1; i <= np; ++i)
             for (int j = 1; j <= nt; ++j) {
@@ -174,8 +173,7 @@ void PVTCHK(const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
             for (int j = 0; j < blk.NT; ++j) finite = finite && std::isfinite(blk.TAB[k][i][j]);
     finite = finite && std::isfinite(blk.WCUT) && std::isfinite(blk.ROGST) &&
              std::isfinite(blk.ROLST) && std::isfinite(blk.GORST) && std::isfinite(blk.BETAST);
-    if (!finite)
-        return refuse(IERR, MSG, LMSG, "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER");
+    if (!finite) return refuse(IERR, MSG, LMSG, "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER");
     for (int i = 1; i < blk.NP; ++i)
         if (!(blk.P[i] > blk.P[i - 1]))
             return refuse(IERR, MSG, LMSG, "PROPERTY TABLE: PRESSURES MUST BE STRICTLY INCREASING");
@@ -185,8 +183,8 @@ void PVTCHK(const PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
                           "PROPERTY TABLE: TEMPERATURES MUST BE STRICTLY INCREASING");
 }
 
-void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK,
-            int32_t& BELOW, int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG) {
+void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK, int32_t& BELOW,
+            int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG) {
     const Pvtcom& T = PVTCOM;
     // Without a table copy the limits themselves would lie outside the grid.
     if (T.NP < 2 || T.NP > MXNP || T.NT < 2 || T.NT > MXNT)
@@ -255,11 +253,24 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
         Cell c = cell_of(S.ITSEC(s), S.IPSEC(s), p, t);
         gas_fraction(c, p, S.RS(s), S.DRSP(s));
         all_properties(c, o);
-        S.ROG(s) = o.ROG; S.DRGP(s) = o.DRGP; S.ROL(s) = o.ROL; S.DRLP(s) = o.DRLP;
-        S.VISG(s) = o.VISG; S.VISL(s) = o.VISL; S.CPG(s) = o.CPG; S.CPL(s) = o.CPL;
-        S.HL(s) = o.HL; S.HG(s) = o.HG; S.DHLP(s) = o.DHLP; S.DHGP(s) = o.DHGP;
-        S.DRLT(s) = o.DRLT; S.DRGT(s) = o.DRGT; S.DRST(s) = o.DRST;
-        S.CONG(s) = o.CONG; S.CONL(s) = o.CONL; S.SIG(s) = o.SIG;
+        S.ROG(s) = o.ROG;
+        S.DRGP(s) = o.DRGP;
+        S.ROL(s) = o.ROL;
+        S.DRLP(s) = o.DRLP;
+        S.VISG(s) = o.VISG;
+        S.VISL(s) = o.VISL;
+        S.CPG(s) = o.CPG;
+        S.CPL(s) = o.CPL;
+        S.HL(s) = o.HL;
+        S.HG(s) = o.HG;
+        S.DHLP(s) = o.DHLP;
+        S.DHGP(s) = o.DHGP;
+        S.DRLT(s) = o.DRLT;
+        S.DRGT(s) = o.DRGT;
+        S.DRST(s) = o.DRST;
+        S.CONG(s) = o.CONG;
+        S.CONL(s) = o.CONL;
+        S.SIG(s) = o.SIG;
         if (T.PVTOPT == 1) {
             S.PVX1(s) = interp(c, P::KPVX1).v;
             S.PVX2(s) = interp(c, P::KPVX2).v;

@@ -31,11 +31,11 @@ std::string PVTPHY(const PVTBLK& blk, bool standard_words);
 // ------------------------------------------------ black oil
 // The 16 table values of one grid point and its bubble-point pressure.
 struct BoPoint {
-    float PBUB;          // Pa
-    float tab[16];       // tables 1..16 at index 0..15, SI units
-    float RS_SCF;        // solution gas-oil ratio of the correlation, scf/STB
-    float BO;            // oil formation volume factor
-    float Z, Z2;         // gas z-factor at p and p + 145 psi
+    float PBUB;     // Pa
+    float tab[16];  // tables 1..16 at index 0..15, SI units
+    float RS_SCF;   // solution gas-oil ratio of the correlation, scf/STB
+    float BO;       // oil formation volume factor
+    float Z, Z2;    // gas z-factor at p and p + 145 psi
 };
 BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t);
 // Dranchuk-Abou-Kassem z by the bisection of the black-oil tables; z = 1 when
@@ -47,23 +47,23 @@ float lge_viscosity(float molar_mass, float t_f, float rho_lbft3);
 
 // ------------------------------------------------ flash engine data
 constexpr int MXCOMP = 30;
-constexpr int MXCAT = 29;   // catalogue entries with data
+constexpr int MXCAT = 29;  // catalogue entries with data
 
 struct CatEntry {
-    double TC;      // K
-    double PC;      // atm
-    double OMEGA;   // acentric factor
+    double TC;     // K
+    double PC;     // atm
+    double OMEGA;  // acentric factor
     double ZC;
-    double VC;      // cm3/mol
-    double PARA;    // parachor
-    double MW;      // g/mol
-    double DENS;    // liquid density of a characterised heavy fraction, kg/m3 (0 = none)
-    double H[6];    // ideal-gas enthalpy coefficients A..F (Btu/lb, deg R)
+    double VC;    // cm3/mol
+    double PARA;  // parachor
+    double MW;    // g/mol
+    double DENS;  // liquid density of a characterised heavy fraction, kg/m3 (0 = none)
+    double H[6];  // ideal-gas enthalpy coefficients A..F (Btu/lb, deg R)
 };
 
 struct Cmpcat {
-    CatEntry E[MXCAT + 1];              // E[1..29]
-    double KIJ[MXCOMP + 1][MXCOMP + 1]; // interaction coefficients, percent, [1..30][1..30]
+    CatEntry E[MXCAT + 1];               // E[1..29]
+    double KIJ[MXCOMP + 1][MXCOMP + 1];  // interaction coefficients, percent, [1..30][1..30]
 };
 
 // The catalogue as the library ships it (one triangle of KIJ filled).
@@ -71,34 +71,35 @@ const Cmpcat& cmpcat_initial();
 
 struct Flscom {
     int32_t NC;
-    int32_t ICAT[MXCOMP + 1];           // catalogue index per component
-    double Z[MXCOMP + 1];               // feed mole fractions
-    float K[MXCOMP + 1];                // equilibrium factors y/x
-    double P, T;                        // atm (the unit of the critical pressures), K
-    double R;                           // 0.0820578
-    double TOL, RRTOL;                  // Newton and Rachford-Rice tolerances
-    int32_t NITMAX, RRMAX;              // iteration limits
+    int32_t ICAT[MXCOMP + 1];  // catalogue index per component
+    double Z[MXCOMP + 1];      // feed mole fractions
+    float K[MXCOMP + 1];       // equilibrium factors y/x
+    double P, T;               // atm (the unit of the critical pressures), K
+    double R;                  // 0.0820578
+    double TOL, RRTOL;         // Newton and Rachford-Rice tolerances
+    int32_t NITMAX, RRMAX;     // iteration limits
     // results of the last flash
     double L, V;
     double X[MXCOMP + 1], Y[MXCOMP + 1];
     double VG, VL, ZG, ZL, ROGAS, ROLIQ;
     double PHIG[MXCOMP + 1], PHIL[MXCOMP + 1];
-    double HRG, HRL, DHRGDT, DHRLDT;    // residual enthalpies and T-derivatives, J/kg x molar mass (g/mol)
-    double FLAST[MXCOMP + 1];           // residuals of the last flash evaluation
+    double HRG, HRL, DHRGDT,
+        DHRLDT;                // residual enthalpies and T-derivatives, J/kg x molar mass (g/mol)
+    double FLAST[MXCOMP + 1];  // residuals of the last flash evaluation
     // per component at the current temperature
     double A[MXCOMP + 1], B[MXCOMP + 1], KAPPA[MXCOMP + 1], TR[MXCOMP + 1];
     // current mixture
     double AM, BM, S[MXCOMP + 1], AA, BB, DADT, D2ADT2, DAADT, DBBDT, DZDT;
-    double HR, DHRDT;                   // residual enthalpy of the last PRFUG and its T-derivative
-    int32_t IROOT;                      // 0 largest root (vapour), 1 smallest (liquid)
-    int32_t FIRST;                      // 1 until the first flash of a build
-    double SRR;                         // Rachford-Rice unknown carried between flashes
+    double HR, DHRDT;  // residual enthalpy of the last PRFUG and its T-derivative
+    int32_t IROOT;     // 0 largest root (vapour), 1 smallest (liquid)
+    int32_t FIRST;     // 1 until the first flash of a build
+    double SRR;        // Rachford-Rice unknown carried between flashes
     // per-phase results that the table builder stores
-    double VISG, VISL, CONG, CONL;      // Pa s, W/(m K)
-    double HG, HL, CPG, CPL;            // J/kg, J/(kg K)
-    double DRGP, DRLP, DRGT, DRLT;      // kg/m3 per atm, per K
-    double SIGMA, BETA, ALPHA;          // N/m, gas mass fraction, void fraction
-    double PHI[MXCOMP + 1][MXCOMP + 1]; // viscosity mixing matrix of the last GOLDEN
+    double VISG, VISL, CONG, CONL;       // Pa s, W/(m K)
+    double HG, HL, CPG, CPL;             // J/kg, J/(kg K)
+    double DRGP, DRLP, DRGT, DRLT;       // kg/m3 per atm, per K
+    double SIGMA, BETA, ALPHA;           // N/m, gas mass fraction, void fraction
+    double PHI[MXCOMP + 1][MXCOMP + 1];  // viscosity mixing matrix of the last GOLDEN
 };
 
 extern Cmpcat CMPCAT;
@@ -125,8 +126,8 @@ void FLASH2(int32_t& N, const double* X, double* F);
 void FLSITR(double* x, double* y, double& L, double& V, double& s);
 double RRFUN(double s, double& dfds);
 void NEWTWK(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, int32_t& budget);
-void NEWTSYS(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, double* J,
-             double* w, double* f0, double* fj, double* r, int32_t& budget);
+void NEWTSYS(int32_t N, double* XP, double* X, ResidualFn res, TestFn test, double* J, double* w,
+             double* f0, double* fj, double* r, int32_t& budget);
 // Gauss-Jordan with full pivoting on A (N x N, column-major, leading dim N)
 // and M right-hand sides B (N x M); A becomes its inverse, B the solutions.
 void LUDET(double* A, int32_t N, double* B, int32_t M, double& det);

@@ -27,9 +27,9 @@ double seconds(clockid_t clock) {
 constexpr double kReadInterval = 0.01;  // s of elapsed time between processor-clock readings
 
 struct CpuClock {
-    double cpu = -1.0;    // last processor-clock reading, s
-    double at = 0.0;      // monotonic time of that reading, s
-    double given = 0.0;   // the last value handed out
+    double cpu = -1.0;   // last processor-clock reading, s
+    double at = 0.0;     // monotonic time of that reading, s
+    double given = 0.0;  // the last value handed out
 };
 thread_local CpuClock clock_state;
 

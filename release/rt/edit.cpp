@@ -59,7 +59,7 @@ std::string edit_e(double v, int w, int d, int e, int scale) {
     bool neg = std::signbit(v);
     double a = std::fabs(v);
     std::string digits;  // d significant digits (scale 0) or d+1 (scale 1)
-    int exp10 = 0;        // exponent in the 0.ddd form
+    int exp10 = 0;       // exponent in the 0.ddd form
     int nsig = scale == 1 ? d + 1 : d;
     if (a == 0.0) {
         digits.assign(nsig, '0');

@@ -51,16 +51,16 @@ int unit_descriptor(int unit);
 // point is dropped when only that makes the value fit, infinities and NaN
 // are written as "Infinity"/"Inf"/"NaN".
 // I and F take w = 0 as "as narrow as the value needs" (I0, F0.d).
-std::string fI(long long v, int w);            // Iw
-std::string fF(double v, int w, int d);        // Fw.d
-std::string fE(double v, int w, int d);        // Ew.d: 0.ddddE+xx; exponents of
-                                               // three digits drop the E (0.dd+100)
-std::string fG(double v, int w, int d);        // Gw.d: Fw-4.(d-s) and 4 blanks inside
-                                               // 0.1 <= |v| < 10**d (after rounding),
-                                               // Ew.d outside; zero as F(w-4).(d-1)
-std::string fA(std::string_view s, int w);     // Aw: the first w characters, or right-
-                                               // aligned after w-len blanks; w <= 0: s
-std::string fX(int n);                          // nX: n blanks
+std::string fI(long long v, int w);         // Iw
+std::string fF(double v, int w, int d);     // Fw.d
+std::string fE(double v, int w, int d);     // Ew.d: 0.ddddE+xx; exponents of
+                                            // three digits drop the E (0.dd+100)
+std::string fG(double v, int w, int d);     // Gw.d: Fw-4.(d-s) and 4 blanks inside
+                                            // 0.1 <= |v| < 10**d (after rounding),
+                                            // Ew.d outside; zero as F(w-4).(d-1)
+std::string fA(std::string_view s, int w);  // Aw: the first w characters, or right-
+                                            // aligned after w-len blanks; w <= 0: s
+std::string fX(int n);                      // nX: n blanks
 
 // List-directed output of one record, in the look of the gfortran run-time:
 // each item is preceded by one blank (so the record begins with one), except

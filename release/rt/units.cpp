@@ -23,12 +23,12 @@ constexpr std::size_t kFlushAt = 64 * 1024;
 struct Unit {
     int fd = -1;
     bool reading = false;
-    bool failed = false;     // a write or flush was lost; sticks until close
-    std::string out;         // output not yet written
-    std::string in;          // the whole input file
-    std::size_t pos = 0;     // start of the next record
+    bool failed = false;              // a write or flush was lost; sticks until close
+    std::string out;                  // output not yet written
+    std::string in;                   // the whole input file
+    std::size_t pos = 0;              // start of the next record
     std::vector<std::size_t> starts;  // starts of the records read, for backspace
-    bool at_end = false;     // the last read met the end of the file
+    bool at_end = false;              // the last read met the end of the file
 };
 
 struct Held {

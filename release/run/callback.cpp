@@ -1,4 +1,5 @@
 // The progress callback of a run: registered for the time loop only.
+#include "run/entry_scope.h"
 #include "run/routines.h"
 #include "run/state.h"
 
@@ -20,6 +21,7 @@ void SETCBK(ReleaseProgressFn* holder) {
 
 int32_t CALCBK(int32_t& percentage) {
     if (!is_true(CBKSTA.ACTIVE) || !CBKSTA.PROC) return 0;
+    const CallerLocale callers;
     return CBKSTA.PROC(percentage);
 }
 

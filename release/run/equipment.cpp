@@ -71,14 +71,18 @@ void CHKCHO(float TCLOUT, int32_t& IERR, char* MSG, int32_t LMSG) {
         // A closing time beyond the end of the tables is never reached by a
         // run; capping it keeps its whole seconds within an integer.
         const float tc = std::min(TCLOUT, 1.0e9f);
-        const float t1 = tc > 1.0f ? static_cast<float>(static_cast<int32_t>(tc)) + TLEAK
-                                   : 1.0f + TLEAK;
+        const float t1 =
+            tc > 1.0f ? static_cast<float>(static_cast<int32_t>(tc)) + TLEAK : 1.0f + TLEAK;
         const float shut = TCLOUT > 0.0f ? 0.0f : 1.0f;
         E.NCHOT(c) = 4;
-        E.TCHOT(1, c) = 0.0f;       E.OCHOT(1, c) = 1.0f;
-        E.TCHOT(2, c) = t1;         E.OCHOT(2, c) = 1.0f;
-        E.TCHOT(3, c) = t1 + 10.0f; E.OCHOT(3, c) = shut;
-        E.TCHOT(4, c) = TEND;       E.OCHOT(4, c) = shut;
+        E.TCHOT(1, c) = 0.0f;
+        E.OCHOT(1, c) = 1.0f;
+        E.TCHOT(2, c) = t1;
+        E.OCHOT(2, c) = 1.0f;
+        E.TCHOT(3, c) = t1 + 10.0f;
+        E.OCHOT(3, c) = shut;
+        E.TCHOT(4, c) = TEND;
+        E.OCHOT(4, c) = shut;
         E.ICHFLG(c) = TRUE_;
         E.ICHFST(c) = TRUE_;
         E.ICHCOR(c) = FALSE_;
@@ -126,10 +130,14 @@ bool CTRDEF(int32_t ITAB, int32_t IECHO, int32_t IUIN, int32_t IUOUT, int32_t KI
     if (KIND != 4) return false;
     Ctrtab& C = CTRTAB;
     C.NCTRT(ITAB) = 4;
-    C.TCTR(1, ITAB) = 0.0f;          C.SCTR(1, ITAB) = 0.0f;
-    C.TCTR(2, ITAB) = TLEAK - 10.0f; C.SCTR(2, ITAB) = 0.0f;
-    C.TCTR(3, ITAB) = TLEAK;         C.SCTR(3, ITAB) = 1.0f;
-    C.TCTR(4, ITAB) = TEND;          C.SCTR(4, ITAB) = 1.0f;
+    C.TCTR(1, ITAB) = 0.0f;
+    C.SCTR(1, ITAB) = 0.0f;
+    C.TCTR(2, ITAB) = TLEAK - 10.0f;
+    C.SCTR(2, ITAB) = 0.0f;
+    C.TCTR(3, ITAB) = TLEAK;
+    C.SCTR(3, ITAB) = 1.0f;
+    C.TCTR(4, ITAB) = TEND;
+    C.SCTR(4, ITAB) = 1.0f;
     return false;
 }
 
@@ -172,6 +180,15 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
         refuse(IERR, MSG, LMSG, "LEAK DIAMETER MUST BE GREATER THAN 0");
         return;
     }
+    // The leak model shuts an opening below 1.0E-6 m2 (a 1.13 mm hole): a
+    // smaller hole would run to its end, release nothing and still leak.
+    if (0.7854f * lek.LEKDIA * lek.LEKDIA < 1.0e-6f) {
+        refuse(IERR, MSG, LMSG,
+               "LEAK DIAMETER " + value_text(1000.0 * lek.LEKDIA, "mm") +
+                   " IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm (AN OPENING "
+                   "OF 1.0E-6 m2)");
+        return;
+    }
     // A full-bore rupture is the largest hole a pipe can have.
     if (lek.LEKDIA > G.DSEC(found)) {
         refuse(IERR, MSG, LMSG,
@@ -210,11 +227,10 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
 void BCCHK(int32_t& IERR, char* MSG, int32_t LMSG) {
     const float tend = RUNCTL.TPEND(std::clamp<int32_t>(RUNCTL.IO, 1, 4));
     auto too_short = [&](float last, const std::string& what) {
-        const std::string text = report(
-            2, {"ERROR IN GROUP BOUNDARY COND. - TIME SERIES" + what,
-                "HAS A LOWER LIMIT THAN THE END TIME OF THE SIMULATION",
-                "( " + rt::fG(last, 12, 3) + " SECONDS COMPARED TO" + rt::fG(tend, 12, 3) +
-                    " SECONDS )"});
+        const std::string text = report(2, {"ERROR IN GROUP BOUNDARY COND. - TIME SERIES" + what,
+                                            "HAS A LOWER LIMIT THAN THE END TIME OF THE SIMULATION",
+                                            "( " + rt::fG(last, 12, 3) + " SECONDS COMPARED TO" +
+                                                rt::fG(tend, 12, 3) + " SECONDS )"});
         if (IERR == 0) refuse(IERR, MSG, LMSG, text);  // MSG names the first short table
     };
     int ioff = 0;
@@ -228,7 +244,8 @@ void BCCHK(int32_t& IERR, char* MSG, int32_t LMSG) {
         for (int i = 1; i <= E.NSOUR; ++i) {
             if (E.ISOUR(i) <= ioff || E.ISOUR(i) > ioff + n) continue;
             ++nr;
-            if (E.TSOUR(E.NTSOUR(i), i) < tend) too_short(E.TSOUR(E.NTSOUR(i), i), " OF SOURCE NO." + rt::fI(nr, 4));
+            if (E.TSOUR(E.NTSOUR(i), i) < tend)
+                too_short(E.TSOUR(E.NTSOUR(i), i), " OF SOURCE NO." + rt::fI(nr, 4));
         }
         ioff += n;
     }

@@ -22,7 +22,8 @@ struct RunFailure : std::runtime_error {
 
 // MSG = text, blank-padded or cut to len characters.
 inline void setmsg(char* MSG, int32_t len, std::string_view text) {
-    const int32_t n = len > 0 && text.size() < static_cast<size_t>(len) ? static_cast<int32_t>(text.size()) : len;
+    const int32_t n =
+        len > 0 && text.size() < static_cast<size_t>(len) ? static_cast<int32_t>(text.size()) : len;
     for (int32_t i = 0; i < n; ++i) MSG[i] = text[static_cast<size_t>(i)];
     for (int32_t i = n > 0 ? n : 0; i < len; ++i) MSG[i] = ' ';
 }

@@ -84,9 +84,12 @@ void INITIAL(const BNDDAT& bnd, const PVTBLK& blk, int32_t& IERR, char* MSG, int
     const float rg = o.ROG, rl = o.ROL, x = o.RS;
 
     float a;
-    if (x <= 0.0f) a = 0.0f;
-    else if (x >= 1.0f) a = 1.0f;
-    else a = x * rl / (x * rl + (1.0f - x) * rg);
+    if (x <= 0.0f)
+        a = 0.0f;
+    else if (x >= 1.0f)
+        a = 1.0f;
+    else
+        a = x * rl / (x * rl + (1.0f - x) * rg);
     a = a * (1.0f - blk.WCUT / 100.0f);
     if (a > 1.0f || a < 0.0f) refuse(IERR, MSG, LMSG, "ERROR WITH FLUID PROPERTIES (SUB INITIAL)!");
     const float rm = rl * (1.0f - a) + rg * a;
@@ -164,7 +167,8 @@ void INISTA(int32_t& IERR, char* MSG, int32_t LMSG) {
         V.MD(i) = 0.0f;
         V.MLT(i) = V.ML(i);
     }
-    for (int32_t i = 0; i <= std::min(nsec + 1, MXB); ++i) V.JUL(i) = V.JUG(i) = V.GT(i) < 0.0f ? 1 : 0;
+    for (int32_t i = 0; i <= std::min(nsec + 1, MXB); ++i)
+        V.JUL(i) = V.JUG(i) = V.GT(i) < 0.0f ? 1 : 0;
 
     double total = 0.0;
     for (int32_t i = 2; i <= nsec; ++i) {

@@ -112,14 +112,29 @@ int32_t ITYPE(int32_t IBR) {
 
 // Unknown counts of one branch: three per section (pressure system), two per
 // section (liquid), one per section (gas and energy), and the junction rows.
-void BRSECT(int32_t IBR, int32_t NS, int32_t ITYP, int32_t& NTOT3, int32_t& NTOT2,
-            int32_t& NTOT1) {
+void BRSECT(int32_t IBR, int32_t NS, int32_t ITYP, int32_t& NTOT3, int32_t& NTOT2, int32_t& NTOT1) {
     const int32_t old3 = NTOT3, old2 = NTOT2, old1 = NTOT1;
     switch (ITYP) {
-        case 0: NTOT3 += 3 * NS - 4; NTOT2 += 2 * NS;     NTOT1 += NS;     break;
-        case 1: NTOT3 += 3 * NS - 4; NTOT2 += 2 * NS - 2; NTOT1 += NS - 1; break;
-        case 2: NTOT3 += 3 * NS - 3; NTOT2 += 2 * NS - 2; NTOT1 += NS - 1; break;
-        default: NTOT3 += 3 * NS - 3; NTOT2 += 2 * NS;    NTOT1 += NS;     break;
+        case 0:
+            NTOT3 += 3 * NS - 4;
+            NTOT2 += 2 * NS;
+            NTOT1 += NS;
+            break;
+        case 1:
+            NTOT3 += 3 * NS - 4;
+            NTOT2 += 2 * NS - 2;
+            NTOT1 += NS - 1;
+            break;
+        case 2:
+            NTOT3 += 3 * NS - 3;
+            NTOT2 += 2 * NS - 2;
+            NTOT1 += NS - 1;
+            break;
+        default:
+            NTOT3 += 3 * NS - 3;
+            NTOT2 += 2 * NS;
+            NTOT1 += NS;
+            break;
     }
     if (ITYP == 0) return;
     for (int j = 1; j <= N.NJUN; ++j) {
@@ -244,8 +259,7 @@ void EQNUM() {
 
 // Boundary codes at the ends of one branch and, from the outlet branch on,
 // the outlet pressure table.
-void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR,
-            const BNDDAT& bnd) {
+void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR, const BNDDAT& bnd) {
     Secvar& V = SECVAR;
     N.IBNDMK = 1;
     const float tin = bnd.TIN[IBR - 1];
@@ -270,17 +284,23 @@ void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR,
         const float pout = bnd.POUT;
         if (pout >= 500000.0f) {
             N.NPOUT = 2;
-            N.TPOUT(1) = 0.0f;   N.PPOUT(1) = pout;
-            N.TPOUT(2) = 1.0e7f; N.PPOUT(2) = pout;
+            N.TPOUT(1) = 0.0f;
+            N.PPOUT(1) = pout;
+            N.TPOUT(2) = 1.0e7f;
+            N.PPOUT(2) = pout;
             V.PT(IOFF + NS) = pout;
         } else {
             // The warm-up starts at 5 bar and falls to the outlet pressure
             // between 2000 s and 3000 s.
             N.NPOUT = 4;
-            N.TPOUT(1) = 0.0f;    N.PPOUT(1) = 500000.0f;
-            N.TPOUT(2) = 2000.0f; N.PPOUT(2) = 500000.0f;
-            N.TPOUT(3) = 3000.0f; N.PPOUT(3) = pout;
-            N.TPOUT(4) = 1.0e7f;  N.PPOUT(4) = pout;
+            N.TPOUT(1) = 0.0f;
+            N.PPOUT(1) = 500000.0f;
+            N.TPOUT(2) = 2000.0f;
+            N.PPOUT(2) = 500000.0f;
+            N.TPOUT(3) = 3000.0f;
+            N.PPOUT(3) = pout;
+            N.TPOUT(4) = 1.0e7f;
+            N.PPOUT(4) = pout;
             V.PT(IOFF + NS) = 500000.0f;
         }
     }

@@ -18,6 +18,7 @@
 #include "release/release.h"
 #include "rt/fortio.h"
 #include "run/constants.h"
+#include "run/entry_scope.h"
 #include "run/errors.h"
 #include "pvt/pvt.h"
 #include "run/farray.h"
@@ -33,7 +34,7 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-constexpr float TEND = 1.0e7f;     // every time table ends here
+constexpr float TEND = 1.0e7f;  // every time table ends here
 
 bool finite(float x) { return std::isfinite(x); }
 
@@ -68,7 +69,8 @@ std::string nonfinite_input(const NETHDR& net, const BRREC* brdata, const BNDDAT
     bool ok = finite(pvt.WCUT) && finite(pvt.ROGST) && finite(pvt.ROLST) && finite(pvt.GORST) &&
               finite(pvt.BETAST);
     for (int i = 0; i < np; ++i) ok = ok && finite(pvt.P[i]);
-    for (int j = 0; j < nt; ++j) ok = ok && finite(pvt.T[j]) && finite(pvt.PBUB[j]) && finite(pvt.TAUX[j]);
+    for (int j = 0; j < nt; ++j)
+        ok = ok && finite(pvt.T[j]) && finite(pvt.PBUB[j]) && finite(pvt.TAUX[j]);
     for (int k = 0; k < 16; ++k)
         for (int i = 0; i < np; ++i)
             for (int j = 0; j < nt; ++j) ok = ok && finite(pvt.TAB[k][i][j]);
@@ -118,11 +120,11 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     G.PLEN(g) = len;
     G.SLOPE(g) = len > 0.0f ? -dz / len : 0.0f;
     if (len < 10.0f)
-        refuse(IERR, MSG, MSGLEN, "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
+        refuse(IERR, MSG, MSGLEN,
+               "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
     if (ps.NSECT == 0) {
-        G.NSECPP(g) = len / 20.0f >= 25.0f
-                          ? 20
-                          : std::max<int32_t>(2, static_cast<int32_t>(len / 25.0f) + 1);
+        G.NSECPP(g) =
+            len / 20.0f >= 25.0f ? 20 : std::max<int32_t>(2, static_cast<int32_t>(len / 25.0f) + 1);
     }
     return false;
 }
@@ -199,7 +201,8 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
     }
     if (lek.LEKTYP != 0) {
         refuse(IERR, MSG, MSGLEN,
-               "LEAK TYPE " + I2CH2(lek.LEKTYP) + " NOT SUPPORTED. ONLY A PLAIN LEAK (TYPE 0) IS ALLOWED");
+               "LEAK TYPE " + I2CH2(lek.LEKTYP) +
+                   " NOT SUPPORTED. ONLY A PLAIN LEAK (TYPE 0) IS ALLOWED");
         return;
     }
 
@@ -220,8 +223,9 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
             return;
         }
         if (np < 0 || np > MXPB) {
-            refuse(IERR, MSG, MSGLEN,
-                   "ILLEGAL NUMBER OF PIPES FOR BRANCH " + I2CH2(b) + ". MUST BE BETWEEN 1 AND 100 !");
+            refuse(
+                IERR, MSG, MSGLEN,
+                "ILLEGAL NUMBER OF PIPES FOR BRANCH " + I2CH2(b) + ". MUST BE BETWEEN 1 AND 100 !");
             return;
         }
         if (G.NPIPE + np > MXPIPE) {
@@ -304,7 +308,7 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
             for (int k = 1; k <= n; ++k) {
                 E.TSOUR(k, i) = tt[k - 1];
                 E.GSOUR(k, i) = gg[k - 1] / a;  // mass fluxes, kg/(m2 s)
-                E.LSOUR(k, i) = 0.0f;  // the whole inlet rate is gas
+                E.LSOUR(k, i) = 0.0f;           // the whole inlet rate is gas
                 E.TMSOUR(k, i) = bnd.TIN[b - 1];
             }
             E.WGSOUR(i) = E.GSOUR(1, i);
@@ -468,24 +472,29 @@ extern "C" RELEASE_API void RELEASE_CALL RELEASE(NETHDR* nethdr, BRREC* brdata, 
     char msg[MSGLEN];
     int32_t ierr = 0;
     setmsg(msg, MSGLEN, "");
-    try {
-        // Set-up lines for the log are kept until the log opens.
-        rt::reset_units();
-        rt::hold_unit(77);
-        if (!nethdr || !brdata || !bnddat || !lekdat || !pvtblk || !ctl)
-            refuse(ierr, msg, MSGLEN, "INPUT BLOCK MISSING");
-        else
-            run(*nethdr, brdata, *bnddat, *lekdat, *pvtblk, *ctl, summary, path, path_len,
-                callback, ierr, msg);
-    } catch (const RunFailure& e) {
-        fail(ierr, msg, e.what());
-    } catch (const BoundsError& e) {
-        fail(ierr, msg, std::string("INTERNAL ERROR: INDEX OUTSIDE ITS ARRAY (") + e.what() + ")");
-    } catch (const std::exception& e) {
-        fail(ierr, msg, std::string("INTERNAL ERROR: ") + e.what());
-    } catch (...) {
-        fail(ierr, msg, "INTERNAL ERROR");
-    }
+    const EntryScope scope;
+    if (!scope.held()) {
+        refuse(ierr, msg, MSGLEN, BUSY_MESSAGE);
+    } else
+        try {
+            // Set-up lines for the log are kept until the log opens.
+            rt::reset_units();
+            rt::hold_unit(77);
+            if (!nethdr || !brdata || !bnddat || !lekdat || !pvtblk || !ctl)
+                refuse(ierr, msg, MSGLEN, "INPUT BLOCK MISSING");
+            else
+                run(*nethdr, brdata, *bnddat, *lekdat, *pvtblk, *ctl, summary, path, path_len,
+                    callback, ierr, msg);
+        } catch (const RunFailure& e) {
+            fail(ierr, msg, e.what());
+        } catch (const BoundsError& e) {
+            fail(ierr, msg,
+                 std::string("INTERNAL ERROR: INDEX OUTSIDE ITS ARRAY (") + e.what() + ")");
+        } catch (const std::exception& e) {
+            fail(ierr, msg, std::string("INTERNAL ERROR: ") + e.what());
+        } catch (...) {
+            fail(ierr, msg, "INTERNAL ERROR");
+        }
     if (IERR) *IERR = ierr;
     if (MSG) std::memcpy(MSG, msg, static_cast<size_t>(std::clamp<int32_t>(msg_len, 0, MSGLEN)));
 }

@@ -18,8 +18,8 @@ void SETCBK(ReleaseProgressFn* holder);
 int32_t CALCBK(int32_t& percentage);
 int32_t NOCBK(int32_t percentage);
 // Fixed-width number texts for messages.
-std::string I2CH2(int32_t n);   // 2 characters, "**" when it does not fit
-std::string I2CH10(float x);    // 10 characters, whole number with its point
+std::string I2CH2(int32_t n);  // 2 characters, "**" when it does not fit
+std::string I2CH10(float x);   // 10 characters, whole number with its point
 // x in six significant digits ("0.254", "1e+20"), then its unit when one is
 // given: numbers in messages that a user reads as values, not as a layout.
 std::string value_text(double x, const char* unit);
@@ -60,8 +60,8 @@ struct PvtOut {
     float ROG, DRGP, ROL, DRLP, DRSP, RS, VISG, VISL, CPG, CPL, HL, HG, DHLP, DHGP, DRLT, DRGT,
         DRST, CONG, CONL, SIG, X1, X2;
 };
-void PVTLUP(int32_t IT, int32_t IP, float P, float T, PvtOut& out, int32_t CHECK,
-            int32_t& BELOW, int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG);
+void PVTLUP(int32_t IT, int32_t IP, float P, float T, PvtOut& out, int32_t CHECK, int32_t& BELOW,
+            int32_t MODE, int32_t& IERR, char* MSG, int32_t LMSG);
 void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG);
 void SECPRP(int32_t& IERR, char* MSG, int32_t LMSG);
 void PRPUPD(int32_t& IERR, char* MSG, int32_t LMSG);

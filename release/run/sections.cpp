@@ -79,9 +79,12 @@ void RDGRID(int32_t IBR, int32_t NP, int32_t ITYP, int32_t& NS, int32_t& IERR, c
         const float a = 3.141593f * d * d * 0.25f;
         G.PAREA(g) = a;
         int real = k;
-        if (from_inlet && NP == 1) real = k - 2;
-        else if (from_inlet && (i == 1 || i == NP)) real = k - 1;
-        else if (!from_inlet && i == NP) real = k - 1;
+        if (from_inlet && NP == 1)
+            real = k - 2;
+        else if (from_inlet && (i == 1 || i == NP))
+            real = k - 1;
+        else if (!from_inlet && i == NP)
+            real = k - 1;
         const float dx = len / static_cast<float>(real);
         for (int l = 1; l <= k; ++l) {
             ++s;
@@ -210,8 +213,7 @@ void HTCOEF(int32_t IBR, int32_t IPOFF, int32_t NP, int32_t& NWTOT, int32_t& IER
 
 // Ambient temperature and heat-transfer coefficients of a branch's
 // heat-exchanging sections (all but the inlet and end sections).
-void SECGEO(int32_t IBR, int32_t ITYP, int32_t IPOFF, int32_t IOFF, int32_t NS,
-            const BRREC& br) {
+void SECGEO(int32_t IBR, int32_t ITYP, int32_t IPOFF, int32_t IOFF, int32_t NS, const BRREC& br) {
     const int from = (ITYP == 0 || ITYP == 1) ? 2 : 1;
     for (int p = from; p <= NS - 1; ++p) {
         const int s = IOFF + p;

@@ -32,14 +32,12 @@ bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& l
 // ------------------------------------------------ topology (network.cpp)
 void NETDEF(int32_t& IERR, char* MSG, int32_t LMSG);
 int32_t ITYPE(int32_t IBR);
-void BRSECT(int32_t IBR, int32_t NS, int32_t ITYP, int32_t& NTOT3, int32_t& NTOT2,
-            int32_t& NTOT1);
+void BRSECT(int32_t IBR, int32_t NS, int32_t ITYP, int32_t& NTOT3, int32_t& NTOT2, int32_t& NTOT1);
 void TOPCLR();
 void NETCHK(int32_t& IERR, char* MSG, int32_t LMSG);
 void SECNUM();
 void EQNUM();
-void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR,
-            const BNDDAT& bnd);
+void BNDTYP(int32_t IBR, int32_t ITYP, int32_t IOFF, int32_t NS, int32_t& IERR, const BNDDAT& bnd);
 void VALLST(int32_t& IERR);
 void EQMAPS();
 
@@ -49,8 +47,7 @@ void RDGRID(int32_t IBR, int32_t NP, int32_t ITYP, int32_t& NS, int32_t& IERR, c
 void BRSETP(int32_t& IERR, char* MSG, int32_t LMSG, const BRREC* brdata, int32_t ISWTCH);
 void HTCOEF(int32_t IBR, int32_t IPOFF, int32_t NP, int32_t& NWTOT, int32_t& IERR, char* MSG,
             int32_t LMSG, const BRREC& br);
-void SECGEO(int32_t IBR, int32_t ITYP, int32_t IPOFF, int32_t IOFF, int32_t NS,
-            const BRREC& br);
+void SECGEO(int32_t IBR, int32_t ITYP, int32_t IPOFF, int32_t IOFF, int32_t NS, const BRREC& br);
 void SECSET(int32_t& IERR);
 
 // ------------------------------------------------ devices (equipment.cpp)

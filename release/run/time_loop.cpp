@@ -18,7 +18,7 @@
 namespace rel {
 
 namespace {
-constexpr float MAXEND = 2603400.0f;     // 30 days after the leak opened
+constexpr float MAXEND = 2603400.0f;  // 30 days after the leak opened
 
 void library_tadvdt(int32_t ICUT) {
     auto& R = RUNCTL;
@@ -34,7 +34,8 @@ LoopSteps& table() {
 bool state_is_finite(int32_t& where) {
     auto& V = SECVAR;
     for (int32_t i = 1; i <= PIPGEO.NSEC; ++i) {
-        const float v = V.PT(i) + V.TM(i) + V.MG(i) + V.ML(i) + V.MD(i) + V.UG(i) + V.UL(i) + V.UD(i);
+        const float v =
+            V.PT(i) + V.TM(i) + V.MG(i) + V.ML(i) + V.MD(i) + V.UG(i) + V.UL(i) + V.UD(i);
         if (!std::isfinite(v)) {
             where = i;
             return false;
@@ -67,6 +68,14 @@ struct LeakWatch {
         return EQUIPM.NLEAK >= 1 && !flowed && held_shut && time >= TLEAK + MIN_RELEASE;
     }
 };
+
+// The end message of a run that ends while the pipeline still leaks: at the
+// user's end time, or at the 30-day limit when the user gave none.
+const char* still_leaking_text() {
+    return RUNCTL.TPEND(4) >= MAXEND
+               ? "SIMULATION REACHED MAX TIME (30 DAYS) BUT PIPELINE IS STILL LEAKING!"
+               : "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
+}
 
 std::string clock_text(double t) {
     char buf[40];
@@ -173,7 +182,8 @@ void ENDTST() {
     if (m < 0.01) L.time = 0.0f;
     L.TCHECK = static_cast<float>(R.TIME);
     const double whole = std::trunc(m);
-    R.MCHECK = std::isfinite(whole) && whole < 9.0e18 && whole > -9.0e18 ? static_cast<int64_t>(whole) : 0;
+    R.MCHECK =
+        std::isfinite(whole) && whole < 9.0e18 && whole > -9.0e18 ? static_cast<int64_t>(whole) : 0;
 }
 
 namespace {
@@ -181,47 +191,101 @@ namespace {
 // near 10 C); the property tables hold the water at a fixed 1020 kg/m3.
 constexpr double WATER_COMPRESSIBILITY = 4.5e-10;
 constexpr double WATER_DENSITY = 1020.0;
+constexpr double LEAK_CD = 0.84;  // the leak's discharge coefficient
 
-// What the inlet sources deliver between the leak's opening and the end of
-// the run (their time tables integrated exactly: they are piecewise linear),
-// kg, and the last time within that span at which any of them still
-// delivers, s of simulated time (TLEAK when none does).
-struct Delivery {
-    double mass = 0.0;
-    double until = TLEAK;
-};
-Delivery inlet_delivery_after_opening() {
+// What the inlet sources deliver at time t, kg/s.
+double inlet_rate(double t) {
     const auto& E = EQUIPM;
-    const double t0 = TLEAK, t1 = RUNCTL.TPEND(4);
-    Delivery d;
+    double q = 0.0;
     for (int32_t k = 1; k <= std::min<int32_t>(E.NSOUR, MXSRC); ++k) {
         const int32_t n = std::min<int32_t>(E.NTSOUR(k), MXSRCT), c = E.ISOUR(k);
-        if (c < 1 || c > PIPGEO.NSEC) continue;
-        const float* tt = &E.TSOUR(1, k);
-        auto flux = [&](double t) {
-            return double(time_interp(tt, &E.GSOUR(1, k), n, t)) + time_interp(tt, &E.LSOUR(1, k), n, t);
-        };
-        std::vector<double> at{t0};
-        for (int32_t j = 1; j <= n; ++j)
-            if (tt[j - 1] > t0 && tt[j - 1] < t1) at.push_back(tt[j - 1]);
-        at.push_back(t1);
-        std::sort(at.begin(), at.end());
-        double m = 0.0;
-        for (size_t j = 1; j < at.size(); ++j) {
-            const double a = flux(at[j - 1]), b = flux(at[j]);
-            m += 0.5 * (a + b) * (at[j] - at[j - 1]);
-            if (a > 0.0 || b > 0.0) d.until = std::max(d.until, b > 0.0 ? at[j] : at[j - 1]);
-        }
-        d.mass += std::max(0.0, m) * PIPGEO.SECAREA(c);
+        if (c < 1 || c > PIPGEO.NSEC || n < 1) continue;
+        const double f = double(time_interp(&E.TSOUR(1, k), &E.GSOUR(1, k), n, t)) +
+                         time_interp(&E.TSOUR(1, k), &E.LSOUR(1, k), n, t);
+        q += std::max(0.0, f) * PIPGEO.SECAREA(c);
     }
-    return d;
+    return q;
+}
+
+// Whether the outlet is open at time t: more than half open (so that a
+// closing ramp counts by its mean). A network without an outlet device
+// counts as shut.
+bool outlet_open(double t) {
+    const auto& E = EQUIPM;
+    for (int32_t c = 1; c <= std::min<int32_t>(E.NCHKL, MXCHK); ++c) {
+        const int32_t n = std::min<int32_t>(E.NCHOT(c), MXCHKT);
+        if (n >= 1 && time_interp(&E.TCHOT(1, c), &E.OCHOT(1, c), n, t) >= 0.5f) return true;
+    }
+    return false;
+}
+
+// The release of the simple method at the hole's rate W, from the leak's
+// opening to the end of the run, with `excess` kg in the line above what
+// stays at the outside pressure. While the inlets deliver at least W the line
+// keeps its pressure and the hole takes W; the rest leaves through the outlet
+// when it is open, or fills the shut line. While they deliver less, the
+// outlet takes nothing (it lets nothing back in): the hole takes W until the
+// line's excess is gone, then what the inlets deliver.
+struct SimpleRelease {
+    double mass = 0.0;
+    double end = TLEAK;    // last time the hole released, s of simulated time
+    bool leaking = false;  // still at the end of the run
+};
+SimpleRelease simple_release(double W, double excess) {
+    const auto& E = EQUIPM;
+    const double t0 = TLEAK, t1 = RUNCTL.TPEND(4);
+    std::vector<double> at{t0, t1};
+    auto add = [&](const float* tt, int32_t n) {
+        for (int32_t j = 0; j < n; ++j)
+            if (tt[j] > t0 && tt[j] < t1) at.push_back(tt[j]);
+    };
+    for (int32_t k = 1; k <= std::min<int32_t>(E.NSOUR, MXSRC); ++k)
+        add(&E.TSOUR(1, k), std::min<int32_t>(E.NTSOUR(k), MXSRCT));
+    for (int32_t c = 1; c <= std::min<int32_t>(E.NCHKL, MXCHK); ++c)
+        add(&E.TCHOT(1, c), std::min<int32_t>(E.NCHOT(c), MXCHKT));
+    std::sort(at.begin(), at.end());
+
+    // Between the tables' points the inflow is linear: the midpoint of each
+    // of 64 parts of an interval gives its integral.
+    constexpr int PARTS = 64;
+    SimpleRelease r;
+    double left = std::max(0.0, excess);
+    for (size_t j = 1; j < at.size(); ++j) {
+        const double dt = (at[j] - at[j - 1]) / PARTS;
+        if (!(dt > 0.0)) continue;
+        for (int k = 0; k < PARTS; ++k) {
+            const double u = at[j - 1] + k * dt, mid = u + 0.5 * dt, q = inlet_rate(mid);
+            double m, until = u + dt;
+            if (q >= W) {
+                m = W * dt;
+                if (!outlet_open(mid)) left += (q - W) * dt;  // the shut line fills
+            } else if (left >= (W - q) * dt) {
+                m = W * dt;
+                left -= (W - q) * dt;
+            } else if (left > 0.0) {
+                const double te = left / (W - q);
+                m = W * te + q * (dt - te);
+                if (!(q > 0.0)) until = u + te;
+                left = 0.0;
+            } else {
+                m = q * dt;
+            }
+            r.mass += m;
+            if (m > 0.0) r.end = std::max(r.end, until);
+        }
+    }
+    r.leaking = r.end >= t1;
+    return r;
 }
 }  // namespace
 
-// The simple method for fluids without gas: the whole release from the
-// liquid the pipeline holds above what stays at the outside density (with
-// the water's compressibility), and what the inlets deliver after the leak
-// opens, at the peak rate of the hole.
+// The simple method for fluids without gas, from the state at the leak's
+// opening. The peak is the hole's rate as the leak flow computes it fully
+// open (or the larger rate it already had while opening), and the hole never
+// releases more than that rate: what the outlet takes is not released. The
+// line's excess is the liquid it holds above what stays at the outside
+// density (with the water's compressibility). The release never goes past the
+// run's end, where the pipeline then still leaks.
 void ZEROGOR(char* MSG, int32_t LMSG) {
     auto& V = SECVAR;
     auto& G = PIPGEO;
@@ -259,11 +323,16 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     }
 
     const double rolk = L.ROLLK;
-    const Delivery in = inlet_delivery_after_opening();
-    double M = std::max(0.0, V.RMLGT - rolk * vol + water) + in.mass;
     const double dia = E.NLEAK >= 1 ? E.DLEAK(1) : 0.0;
-    const double A = 0.7853981 * dia * dia;
-    const double rho = c >= 1 ? V.ROL(c) : 0.0;
+    // The hole fully open, as the leak flow sees it: at most 0.99 of the
+    // pipe's flow area, the orifice rate of the section's mixture, limited by
+    // the liquid's critical flux.
+    double A = 0.7853981 * dia * dia;
+    const double Apipe = c >= 1 ? double(G.AREA(c)) : 0.0;
+    if (Apipe > 0.0) A = std::min(A, 0.99 * Apipe);
+    const double mass = c >= 1 ? double(V.ML(c)) + V.MD(c) + V.MG(c) : 0.0;
+    const double x = mass > 0.0 ? V.MG(c) / mass : 0.0;
+    const double rho = c >= 1 ? (1.0 - x) * V.ROL(c) + x * V.ROG(c) : 0.0;
     const double p = c >= 1 ? V.PT(c) : 0.0;
     const double d = c >= 1 ? V.DRLP(c) : 0.0;
 
@@ -275,9 +344,10 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     } else if (!(p > pb)) {
         why = "No release estimated: leak pressure not above back pressure.";
     } else {
-        const double W1 = 0.84 * A * std::sqrt(2.0 * rho * (p - pb));
-        const double W2 = d > 0.0 ? rho * A / std::sqrt(d) : std::numeric_limits<double>::infinity();
-        W = W2 > W1 ? W1 : W2;
+        const double W1 = LEAK_CD * A * std::sqrt(2.0 * rho * (p - pb));
+        const double W2 = d > 0.0 ? LEAK_CD * A * V.ROL(c) / std::sqrt(d)
+                                  : std::numeric_limits<double>::infinity();
+        W = std::max<double>(std::min(W1, W2), L.PKTOT(1));
         if (!(W > 0.0) || !std::isfinite(W)) {
             W = 0.0;
             why = "No release estimated: no finite peak release rate.";
@@ -289,19 +359,24 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
         L.ACGAS(k) = L.ACGSTD(k) = 0.0;
     }
     if (W > 0.0) {
-        // Oil volumes without the water, as the full simulation counts them;
-        // the release lasts at least while the inlets deliver.
+        const SimpleRelease rel = simple_release(W, V.RMLGT - rolk * vol + water);
+        const double M = rel.mass;
+        const bool leaking = rel.leaking;
+        const double time = (leaking ? RUNCTL.TPEND(4) : rel.end) - TLEAK;
+
+        // Oil volumes without the water, as the full simulation counts them.
         const double oil = 1.0 - C.WFST;
         L.ACMASS(1) = M;
         L.PKTOT(1) = static_cast<float>(W);
-        L.time = static_cast<float>(std::max(M / W, in.until - TLEAK));
+        L.time = static_cast<float>(time);
         L.ACOIL(1) = rolk > 0.0 ? M * oil / rolk : 0.0;
         L.PKOIL(1) = rho > 0.0 ? static_cast<float>(W * oil / rho) : 0.0f;
         L.ACOSTD(1) = C.ROLST > 0.0f ? M * oil / C.ROLST : 0.0;
         L.PKOSTD(1) = C.ROLST > 0.0f ? static_cast<float>(W * oil / C.ROLST) : 0.0f;
-        setmsg(MSG, LMSG, head + "Time estimated is based on peak release rate");
+        std::string text = head + "Time estimated is based on peak release rate";
+        if (leaking) text += std::string(" ") + still_leaking_text();
+        setmsg(MSG, LMSG, text);
     } else {
-        M = 0.0;
         L.ACMASS(1) = 0.0;
         L.PKTOT(1) = 0.0f;
         L.time = 0.0f;
@@ -311,7 +386,8 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     }
 }
 
-void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
+namespace {
+void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& R = RUNCTL;
     auto& L = LEKRES;
     const LoopSteps& S = table();
@@ -413,11 +489,35 @@ void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
         setmsg(MSG, LMSG, LEAK_SHUT_TEXT);
     } else if (L.time < 1.0e-6f) {
         L.time = static_cast<float>(R.TIME - TLEAK);
-        setmsg(MSG, LMSG,
-               R.TSTOP >= MAXEND
-                   ? "SIMULATION REACHED MAX TIME (30 DAYS) BUT PIPELINE IS STILL LEAKING!"
-                   : "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+        setmsg(MSG, LMSG, still_leaking_text());
     }
+}
+
+// A run that fails once the leak has released something keeps what it
+// computed: the rows written so far, the summary up to the last step and
+// the log, with the failure as a warning. Nothing is kept when the summary
+// itself is not a number.
+bool keep_what_was_released(const std::string& why, int32_t& IERR, char* MSG, int32_t LMSG) {
+    auto& L = LEKRES;
+    if (!(RUNCTL.TIME > TLEAK) || !(L.ACMASS(1) > 0.0)) return false;
+    if (L.time < 1.0e-6f) L.time = static_cast<float>(RUNCTL.TIME - TLEAK);
+    if (summary_fault(summary_words(), true).name) return false;
+    IERR = 0;
+    setmsg(MSG, LMSG,
+           "WARNING: THE RUN STOPPED " + clock_text(RUNCTL.TIME) + " S AFTER THE LEAK OPENED (" +
+               why + "); THE RESULTS ARE THOSE UP TO THEN.");
+    return true;
+}
+}  // namespace
+
+void TLOOP(int32_t& IERR, char* MSG, int32_t LMSG) {
+    try {
+        loop(IERR, MSG, LMSG);
+    } catch (const RunFailure& e) {
+        if (!keep_what_was_released(e.what(), IERR, MSG, LMSG)) throw;
+        return;
+    }
+    if (IERR == 1) keep_what_was_released(msgtext(MSG, LMSG), IERR, MSG, LMSG);
 }
 
 }  // namespace rel

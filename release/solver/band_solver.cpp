@@ -167,8 +167,9 @@ int32_t IBRJF(int32_t JUN, int32_t IBR) {
 void BANDLU(int32_t NEQ, int32_t NBAND, int32_t& IERR, char* MSG, int32_t LMSG) {
     if (NEQ <= 0) return;  // nothing to solve
     if (NEQ > MXEQ || !width_ok(NBAND)) {
-        refuse(IERR, MSG, LMSG, "BANDLU: SYSTEM OF " + std::to_string(NEQ) + " ROWS, WIDTH " +
-                                    std::to_string(NBAND) + " CANNOT BE SOLVED");
+        refuse(IERR, MSG, LMSG,
+               "BANDLU: SYSTEM OF " + std::to_string(NEQ) + " ROWS, WIDTH " +
+                   std::to_string(NBAND) + " CANNOT BE SOLVED");
         return;
     }
     const int N = NEQ, NB = NBAND, MD = (NB + 1) / 2, HALF = MD - 1;
@@ -235,8 +236,9 @@ void NETSLV(int32_t NEQ, int32_t NBAND, int32_t NUNK, int32_t& IERR, char* MSG, 
     if (NEQ <= 0) return;  // nothing to solve
     const int N = NEQ, HALF = (NBAND - 1) / 2, NV = NUNK;
     if (NEQ > MXEQ || !width_ok(NBAND) || NV != HALF) {
-        refuse(IERR, MSG, LMSG, "NETSLV: SYSTEM OF " + std::to_string(NEQ) + " ROWS, WIDTH " +
-                                    std::to_string(NBAND) + " CANNOT BE SOLVED");
+        refuse(IERR, MSG, LMSG,
+               "NETSLV: SYSTEM OF " + std::to_string(NEQ) + " ROWS, WIDTH " +
+                   std::to_string(NBAND) + " CANNOT BE SOLVED");
         return;
     }
     // The junction tables must describe this system: each group the last NV

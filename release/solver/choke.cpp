@@ -21,8 +21,10 @@
 // ideal gas (x = 1, s -> 0) B = n/2 and y = (2/(n + 1))^(n/(n-1)). The
 // critical flux is then G_c = sqrt(2 p0 W / (v_mt^2 - s^2)) with the
 // expansion work W = (1 - x) v_l (1 - y) + x v_g e (1 - y^((n-1)/n)).
-// With the step solved, the throat state of the actual flow is found from the
-// same energy balance with the flow known (mode 2).
+// A mixture with next to no gas, or a back pressure above the largest ratio
+// the model gives, does not choke: the liquid limit holds and the leak flows
+// at its orifice flux. With the step solved, the throat state of the actual
+// flow is found from the same energy balance with the flow known (mode 2).
 //
 // CHOKCO serves rows of the wellhead correlation, which the set-up never makes.
 #include <algorithm>
@@ -41,9 +43,18 @@ int32_t choke_iteration_limit = 100;
 
 namespace {
 
-constexpr float SHUT = 1.0e-6f;       // m2: an opening below this is shut
-constexpr float K_SHUT = 1.0e6f;      // loss coefficient of a shut device
-constexpr double NO_LIMIT = 1.0e9;    // kg/(m2 s): a liquid without compressibility does not choke
+constexpr float SHUT = 1.0e-6f;     // m2: an opening below this is shut
+constexpr float K_SHUT = 1.0e6f;    // loss coefficient of a shut device
+constexpr double NO_LIMIT = 1.0e9;  // kg/(m2 s): a liquid without compressibility does not choke
+constexpr double DP_NONE = 0.1;     // Pa: the leak coefficients' dead band, nothing flows below it
+// Gas volume fraction below which a mixture flows as its liquid: the nozzle
+// then chokes, if at all, below 3 % of the upstream pressure, at a flux
+// within 3 % of the liquid orifice flux to zero back pressure, and the
+// critical-ratio iteration has no well-posed root to find.
+constexpr double GAS_NONE = 1.0e-3;
+// The largest critical ratio the nozzle model gives: a back pressure above it
+// keeps the flow subcritical whatever the fluid.
+constexpr double Y_MAX = 0.99;
 
 void clear_critical(int j) {
     EQUIPM.CHOGC(j) = 0.0f;
@@ -79,11 +90,11 @@ void shut(int j, float P0, float T0) {
 
 // Donor-section quantities of a device.
 struct Donor {
-    double P0, T0;       // Pa, deg C
-    double x, xp;        // in-situ gas mass fraction, and it capped at 1
-    double rhom;         // mixture mass per pipe volume, kg/m3
-    double vG, vL;       // phase specific volumes, m3/kg
-    double a, b, vm;     // liquid and gas parts of the mixture volume, and their sum
+    double P0, T0;    // Pa, deg C
+    double x, xp;     // in-situ gas mass fraction, and it capped at 1
+    double rhom;      // mixture mass per pipe volume, kg/m3
+    double vG, vL;    // phase specific volumes, m3/kg
+    double a, b, vm;  // liquid and gas parts of the mixture volume, and their sum
 };
 
 // Two-phase critical flow of row j. Returns false (IERR set) on no convergence.
@@ -92,9 +103,8 @@ bool two_phase_critical(int j, int s, const Donor& d, double CdA, double Apipe, 
     const double ROG = SECVAR.ROG(s), ROL = SECVAR.ROL(s);
     const double xp = d.xp, a = d.a, vG = d.vG, vL = d.vL, P0 = d.P0;
 
-    double n = ROG / (P0 * (SECVAR.DRGP(s) - (d.T0 + 273.16) *
-                                                 std::pow(SECVAR.DRGT(s) / ROG, 2) /
-                                                 SECVAR.CPG(s)));
+    double n = ROG / (P0 * (SECVAR.DRGP(s) -
+                            (d.T0 + 273.16) * std::pow(SECVAR.DRGT(s) / ROG, 2) / SECVAR.CPG(s)));
     if (!std::isfinite(n) || n < 0.0)
         n = 1.6;
     else
@@ -370,7 +380,7 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
         d.P0 = SECVAR.PT(s);
         d.T0 = SECVAR.TM(s);
         const float P0 = SECVAR.PT(s), T0 = SECVAR.TM(s);
-        if (d.P0 <= PB || d.P0 <= 0.0) {
+        if (d.P0 - PB < DP_NONE || d.P0 <= 0.0) {
             no_outflow(j, P0, T0);
             continue;
         }
@@ -393,12 +403,17 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
         d.b = d.xp * d.vG;
         d.vm = d.a + d.b;
 
+        // Next to no gas, or a back pressure the throat of any mixture stays
+        // above: the flow is the liquid orifice flow, without an iteration.
+        const bool liquid = d.b < GAS_NONE * d.vm;
+        const bool subcritical = PB > Y_MAX * d.P0;
+
         const int32_t mode = EQUIPM.ICHMOD(j);
         if (mode == 2) {
             if (!throat_state(j, s, d, CdA, Apipe, LEKRES.GTLEAK(k), IERR, MSG, LMSG)) return;
         } else if (mode == 0) {
             double Gc = 0.0, f = 0.0;
-            if (d.x > 0.0) {
+            if (d.x > 0.0 && !liquid && !subcritical) {
                 if (!two_phase_critical(j, s, d, CdA, Apipe, Gc, f, IERR, MSG, LMSG)) return;
             } else {
                 liquid_critical(j, s, d, Gc, f);
@@ -408,7 +423,7 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
             const double Wc = CdA * Gc;
             EQUIPM.CHOWC(j) = static_cast<float>(Wc);
             EQUIPM.CHODWC(j) = static_cast<float>(CdA * f);
-            EQUIPM.CHOXG(j) = static_cast<float>(d.x);
+            EQUIPM.CHOXG(j) = liquid ? 0.0f : static_cast<float>(d.x);
             EQUIPM.CHLIM(j) = static_cast<float>(Wc / (d.rhom * Apipe));
             EQUIPM.CHODG(j) = static_cast<float>(CdA * f / (d.rhom * Apipe));
         }

@@ -141,9 +141,11 @@ void CLOCOR() {
         const float Rei = Dg * rhog * w / mug;
         const float W = pw(10000.0f * S.LEVSAV / Dg, 0.314f);
         const float L = std::max(0.1f, 1.0e-4f + Sl);
-        const float Z = 0.02f * (1.0f + B * (75.0f * sn * sn +
-                                              cn * cn * 690.0f * std::sqrt(sig / ((rhol - rhog) * GRAV)) / D) /
-                                             L);
+        const float Z =
+            0.02f * (1.0f + B *
+                                (75.0f * sn * sn +
+                                 cn * cn * 690.0f * std::sqrt(sig / ((rhol - rhog) * GRAV)) / D) /
+                                L);
         const float lami = std::max(std::min(Z, 0.01f * W), FRICF(FRGAS, RETR, Rei, 0.0f)) * w;
 
         S.SLAIST(i) = lami * 0.5f * rhog * Si / D;

@@ -79,8 +79,7 @@ void CTRUPD(double TIME, double& HT, float HTMIN, float HTSAF, int32_t& IFLAG) {
 
     bool all_restart = true;
     for (int k = 1; k <= n; ++k) {
-        if (is_true(CTRTAB.IRESTR(k)))
-            continue;
+        if (is_true(CTRTAB.IRESTR(k))) continue;
         all_restart = false;
         CTRTAB.CTROLD(k) = CTRTAB.CONTR(k);
     }
@@ -106,15 +105,13 @@ void CTRUPD(double TIME, double& HT, float HTMIN, float HTSAF, int32_t& IFLAG) {
         // controller keeps the set point it took: its previous output is stale.
         for (int k = 1; k <= n; ++k) {
             const int32_t type = CTRTAB.ICTRTY(k);
-            if (type == 6 || type == 9 || is_true(CTRTAB.IRESTR(k)))
-                continue;
+            if (type == 6 || type == 9 || is_true(CTRTAB.IRESTR(k))) continue;
             CTRTAB.CONTR(k) = limited(CTRTAB.CONTR(k), CTRTAB.CTROLD(k), max_change(k, HT));
         }
     }
 
     for (int k = 1; k <= n; ++k) {
-        if (!is_true(CTRTAB.IRESTR(k)))
-            continue;
+        if (!is_true(CTRTAB.IRESTR(k))) continue;
         CTRTAB.CTROLD(k) = CTRTAB.CONTR(k);
         CTRTAB.IRESTR(k) = FALSE_;
     }

@@ -38,8 +38,7 @@ float time_interp(const float* tt, const float* vt, int32_t n, double t);
 // On a failure IERR is 1 with the lookup's message and out is untouched. The
 // device routines look up through this pointer so that a test can hand them
 // a fluid of its own; it points at table_lookup.
-using PointLookup = void (*)(float P, float T, PvtOut& out, int32_t& IERR, char* MSG,
-                             int32_t LMSG);
+using PointLookup = void (*)(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t LMSG);
 extern PointLookup device_lookup;
 // TBLOC on both grids, then PVTLUP with the low-pressure check on.
 void table_lookup(float P, float T, PvtOut& out, int32_t& IERR, char* MSG, int32_t LMSG);

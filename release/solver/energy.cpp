@@ -39,9 +39,9 @@ float release_factor(int32_t s) {
 // correction and the flux coefficient (cp m u times the area ratio).
 struct Face {
     int32_t dg, dl, dd;
-    float eg, el, ed;   // flux energies, J/kg
-    float Fg, Fl, Fd;   // coefficients of the donor temperatures
-    float Eflux;        // u m e of the three phases, without the area ratio
+    float eg, el, ed;  // flux energies, J/kg
+    float Fg, Fl, Fd;  // coefficients of the donor temperatures
+    float Eflux;       // u m e of the three phases, without the area ratio
 };
 
 Face face(int32_t f, int32_t dg, int32_t dl, int32_t dd, float ratio) {
@@ -126,8 +126,10 @@ int32_t ENEASM() {
         // Wall heat and sources.
         float dwall = 0.0f, qwall = 0.0f;
         if (sw > 1) dwall = G.QWV(i) * ht;
-        if (sw == 2 || sw == 3) qwall = V.TW(i) * G.QWV(i) * ht;
-        else if (sw == 4) qwall = G.QWV(i) * G.TAMBS(i) * ht;
+        if (sw == 2 || sw == 3)
+            qwall = V.TW(i) * G.QWV(i) * ht;
+        else if (sw == 4)
+            qwall = G.QWV(i) * G.TAMBS(i) * ht;
         float dsrc = 0.0f, qsrc = 0.0f;
         auto source = [&](float wg, float wl, float h) {
             qsrc += h * ht;
@@ -147,9 +149,12 @@ int32_t ENEASM() {
         // Outlet coefficients by donor.
         float out_self = 0.0f, out_next = 0.0f, out_jun = 0.0f;
         auto sort_out = [&](int32_t d, float F) {
-            if (d == i) out_self += F;
-            else if (d == i + 1) out_next += F;
-            else out_jun += F;
+            if (d == i)
+                out_self += F;
+            else if (d == i + 1)
+                out_next += F;
+            else
+                out_jun += F;
         };
         sort_out(dgo, out.Fg);
         sort_out(dlo, out.Fl);
@@ -157,9 +162,22 @@ int32_t ENEASM() {
         const float out_T = out.Fg * V.TM(dgo) + out.Fl * V.TM(dlo) + out.Fd * V.TM(ddo);
 
         if (N.JBND(i) < 0) {
-            EneRow e{n, dgo, dlo, ddo, C, dwall, out.Fg, out.Fl, out.Fd, 0.0f, dsrc,
-                     out.eg * V.MG(dgo), out.el * V.ML(dlo), out.ed * V.MD(ddo),
-                     Eold + C * V.TM(i), qwall + qsrc};
+            EneRow e{n,
+                     dgo,
+                     dlo,
+                     ddo,
+                     C,
+                     dwall,
+                     out.Fg,
+                     out.Fl,
+                     out.Fd,
+                     0.0f,
+                     dsrc,
+                     out.eg * V.MG(dgo),
+                     out.el * V.ML(dlo),
+                     out.ed * V.MD(ddo),
+                     Eold + C * V.TM(i),
+                     qwall + qsrc};
             JUNENE(i, k, r, e);
         } else {
             const int32_t dgi = std::max(1, i - 1 + V.JUG(i));
@@ -202,9 +220,18 @@ void JUNENE(int32_t s, int32_t row, float t, const EneRow& e) {
                            ((1 - V.JUG(n)) * V.MG(n - 1) * V.CPG(n - 1) * V.UG(n) +
                             (1 - V.JUL(n)) * V.ML(n - 1) * V.CPL(n - 1) * V.UL(n) +
                             (1 - V.JUD(n)) * V.MD(n - 1) * V.CPL(n - 1) * V.UD(n));
-        if (V.JUG(n) == 1) { sG += V.UG(n) * rb; fG = 1.0f; }
-        if (V.JUL(n) == 1) { sL += V.UL(n) * rb; fL = 1.0f; }
-        if (V.JUD(n) == 1) { sD += V.UD(n) * rb; fD = 1.0f; }
+        if (V.JUG(n) == 1) {
+            sG += V.UG(n) * rb;
+            fG = 1.0f;
+        }
+        if (V.JUL(n) == 1) {
+            sL += V.UL(n) * rb;
+            fL = 1.0f;
+        }
+        if (V.JUD(n) == 1) {
+            sD += V.UD(n) * rb;
+            fD = 1.0f;
+        }
         const int32_t dg = V.JUG(n) == 1 ? s : n - 1;
         const int32_t dl = V.JUL(n) == 1 ? s : n - 1;
         const int32_t dd = V.JUD(n) == 1 ? s : n - 1;
@@ -219,10 +246,10 @@ void JUNENE(int32_t s, int32_t row, float t, const EneRow& e) {
     // Outlet coefficients count on the diagonal where the section itself is
     // the donor.
     auto own = [&](int32_t d) { return d == e.k0 - 1 ? 1.0f : 0.0f; };
-    band_off(row, 0) = t * (own(e.k1) * e.c1 + own(e.k2) * e.c2 + own(e.k3) * e.c3 -
-                        fG * sG * V.MG(s) * V.CPG(s) - fL * sL * V.ML(s) * V.CPL(s) -
-                        fD * sD * V.MD(s) * V.CPL(s)) +
-                   e.e1 + e.e2 + e.e3 - e.e4;
+    band_off(row, 0) =
+        t * (own(e.k1) * e.c1 + own(e.k2) * e.c2 + own(e.k3) * e.c3 - fG * sG * V.MG(s) * V.CPG(s) -
+             fL * sL * V.ML(s) * V.CPL(s) - fD * sD * V.MD(s) * V.CPL(s)) +
+        e.e1 + e.e2 + e.e3 - e.e4;
     W.RHS(row) = t * (EG + EL + ED -
                       (e.wG * V.UG(e.k0) + e.wL * V.UL(e.k0) + e.wD * V.UD(e.k0)) * G.EXPFAC(e.k0) +
                       e.c1 * V.TM(e.k1) + e.c2 * V.TM(e.k2) + e.c3 * V.TM(e.k3) - SG - SL - SD) +

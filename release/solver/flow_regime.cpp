@@ -24,8 +24,8 @@ float signf(float mag, float s) { return s < 0.0f ? -std::fabs(mag) : std::fabs(
 float slug_friction(float D, float rhoL, float muL, float Uls, float e) {
     if (Uls == 0.0f) return 64.0f * muL / (rhoL * D);
     float re = D * rhoL * std::fabs(Uls) / muL;
-    float f = std::max(0.0055f * (1.0f + std::pow(1.0e6f / re + 20000.0f * e / D, 0.333f)),
-                       64.0f / re);
+    float f =
+        std::max(0.0055f * (1.0f + std::pow(1.0e6f / re + 20000.0f * e / D, 0.333f)), 64.0f / re);
     return f * std::fabs(Uls);
 }
 
@@ -48,7 +48,10 @@ void FLOREG() {
             S.ID(I) = 1;
             S.UTB(I) = 0.0f;
         };
-        if (Fm == 1) { separated(); continue; }
+        if (Fm == 1) {
+            separated();
+            continue;
+        }
 
         // Local values.
         const float sn = PIPGEO.SINANG(I - 1), cn = PIPGEO.COSANG(I - 1);
@@ -93,7 +96,10 @@ void FLOREG() {
         float am = std::min(S.AL(I - 1), S.AL(I));
         if (I == NSEC) am = S.AL(I - 1);
         if (J > 0) am = std::min(S.AL(I - 1), S.AL(K));
-        if (am == 1.0f) { separated(); continue; }
+        if (am == 1.0f) {
+            separated();
+            continue;
+        }
 
         float Um = ug * S.AL(gd) + (1.0f - S.AL(l)) * ul;
         if (S.UMIXO(I) != 0.0f) Um = 0.5f * (Um + S.UMIXO(I));
@@ -120,7 +126,10 @@ void FLOREG() {
         // Bubble flow (regime 4), shared by the two ways into it.
         auto bubble = [&] {
             S.IREG4(I) = 1;
-            if (as < am) { separated(); return; }
+            if (as < am) {
+                separated();
+                return;
+            }
             float C0b = Hs / std::max(0.95f * cn * cn + sn * sn - as, 1.0e-9f);
             S.UO(I) = ub;
             S.DS(I) = C0b;
@@ -143,7 +152,8 @@ void FLOREG() {
             float P12 = S.GRVT3(I), P3 = S.GRVT1(I) + S.GRVT2(I);
             float dl = ab * (-P12 + S.SLAL0(I) + S.SLAL(I) * ul + S.SLALG(I) * ug) +
                        (1.0f - ab) * (P3 - S.SLAG0(I) - (S.SLAGL(I) * ul + S.SLAG(I) * ug));
-            S.SLAI(I) = dl == 0.0f ? 500.0f * rhoG : std::fabs(dl) / std::max(0.05f, std::fabs(S.UO(I)));
+            S.SLAI(I) =
+                dl == 0.0f ? 500.0f * rhoG : std::fabs(dl) / std::max(0.05f, std::fabs(S.UO(I)));
             S.UTB(I) = S.DS(I) * (S.UO(I) + ul);
         };
 
@@ -170,12 +180,16 @@ void FLOREG() {
         }
         if (Um * ud < 0.0f) C0 = 0.9f;
         float aT = ((C0 - 1.0f) * as + 1.0f) / C0;
-        if (aT <= am) { separated(); continue; }
+        if (aT <= am) {
+            separated();
+            continue;
+        }
 
         float r = am <= 1.0e-9f ? 1.0f : (as + 1.0e-5f) / am;
         float N = (1.0f - am) * (1.0f - r * (C0 - C0b) / C0);
         S.DS(I) = N / (aT - am);
-        float uo = ((aT - am) * C0b * r * ub + ((C0b - 1.0f) * as + 1.0f) * (1.0f - r) * ud / C0) / N;
+        float uo =
+            ((aT - am) * C0b * r * ub + ((C0b - 1.0f) * as + 1.0f) * (1.0f - r) * ud / C0) / N;
         if (!(std::fabs(uo) >= 1.0e-4f)) uo = 1.0e-4f;
         S.UO(I) = uo;
         float Uls = (Um - as * C0b * ub) / ((C0b - 1.0f) * as + 1.0f);
@@ -199,7 +213,8 @@ void FLOREG() {
         const float w = vertical ? 0.0f : 1.0f / (std::fabs(cn) * (rhoLg - rhoG) * GRAV);
         const float half_rhoG = rhoG / 2.0f, four_sig_w = 4.0f * sig * w;
         const float hmin = vertical ? 0.0f : 0.001f / std::fabs(cn);
-        const float wave_drag = 75.0f * sn * sn + 690.0f * std::sqrt(sig / (drho * GRAV)) / D * cn * cn;
+        const float wave_drag =
+            75.0f * sn * sn + 690.0f * std::sqrt(sig / (drho * GRAV)) / D * cn * cn;
         for (;;) {
             float Aprev = A;
             if (Ut != T) A = (Um + q - T) / (Ut - T);
@@ -223,10 +238,12 @@ void FLOREG() {
             float s = std::min(si + h / D, std::sqrt(A));
             float DL = std::max(D * (1.0f - A) / xw, 1.0e-9f);
             float DG = std::max(D * A / (s + xg), 1.0e-9f);
-            lamL = T == 0.0f ? 64.0f * muL / (rhoL * DL)
-                             : FRICF(FRLIQ, RETR, std::fabs(T) * rhoL * DL / muL, e / DL) * std::fabs(T);
+            lamL = T == 0.0f
+                       ? 64.0f * muL / (rhoL * DL)
+                       : FRICF(FRLIQ, RETR, std::fabs(T) * rhoL * DL / muL, e / DL) * std::fabs(T);
             lamG = Ugt == 0.0f ? 64.0f * muG / (rhoG * DG)
-                               : FRICF(FRGAS, RETR, rhoG * std::fabs(Ugt) * DG / muG, e / DG) * std::fabs(Ugt);
+                               : FRICF(FRGAS, RETR, rhoG * std::fabs(Ugt) * DG / muG, e / DG) *
+                                     std::fabs(Ugt);
             float v = std::fabs(Ugt - T), lamI;
             if (v == 0.0f) {
                 lamI = 64.0f * muG / (DG * rhoG);
@@ -239,8 +256,11 @@ void FLOREG() {
             float Rp;
             if (T == T0) {
                 float y = (Ut - Ugt) * dH / A;
-                Rp = k * lamL * rhoL * xw * (T * dH + 2.0f * A) - (1.0f - 2.0f * A) * drho * GRAV * sn * dH +
-                     k * rhoG * (-2.0f * s * (y - 1.0f) * lamI - (2.0f * y * (1.0f - A) - Ugt * dH) * lamG * xg);
+                Rp = k * lamL * rhoL * xw * (T * dH + 2.0f * A) -
+                     (1.0f - 2.0f * A) * drho * GRAV * sn * dH +
+                     k * rhoG *
+                         (-2.0f * s * (y - 1.0f) * lamI -
+                          (2.0f * y * (1.0f - A) - Ugt * dH) * lamG * xg);
             } else {
                 Rp = (R - R0) / (T - T0);
             }
@@ -256,7 +276,10 @@ void FLOREG() {
                 T = T + dT;
             } else {
                 float den = (1.0f - A) - stepA;
-                if (std::fabs(den) < 1.0e-9f) { failed = true; break; }  // no film left
+                if (std::fabs(den) < 1.0e-9f) {
+                    failed = true;
+                    break;
+                }  // no film left
                 T = Ut - (Ut - Uls) * Hs / den;
             }
             S.UFILM(I) = T;
@@ -270,13 +293,19 @@ void FLOREG() {
             R0 = R;
             if (n > 16) break;
         }
-        if (failed || A == 0.05f || A == 0.99f) { separated(); continue; }
+        if (failed || A == 0.05f || A == 0.99f) {
+            separated();
+            continue;
+        }
         T = 0.5f * (T + S.UFILM(I));
         if (Ut != T) A = (Um + q - T) / (Ut - T);
         A = std::clamp(A, 0.05f, 0.99f);
         S.UFILM(I) = T;
         S.ALFILM(I) = A == am ? 0.05f : A;
-        if (A == 0.99f || A < am) { separated(); continue; }
+        if (A == 0.99f || A < am) {
+            separated();
+            continue;
+        }
 
         float beta = A <= as ? 1.0f : std::clamp((A - am) / (A - as), 0.0f, 1.0f);
         if (beta == 1.0f) {
@@ -291,7 +320,10 @@ void FLOREG() {
         float m = bubble_factor(Vb, Hs, Uls);
         float G1 = (1.0f - beta) * lamG * k * rhoG * xg;
         float L1 = (1.0f - beta) * xw * rhoL * lamL * k, L1p = 0.0f;
-        if (T * Um < 0.0f) { L1p = L1; L1 = 0.0f; }
+        if (T * Um < 0.0f) {
+            L1p = L1;
+            L1 = 0.0f;
+        }
         float W = (m * as + 1.0f) * lams * (rhoL * Hs + rhoG * as) * beta * 0.5f / D +
                   (Hs - C0 * (A - as)) * L1 / (1.0f - A);
         float Gb = (A - as) * G1 / A, Ga = G1 * as / A, Gc = C0 * Gb;

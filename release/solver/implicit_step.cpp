@@ -46,8 +46,10 @@ float reversed(float x, float mass_a, float mass_b, float rho_s) {
 
 void solve(const PvRows& R, int32_t& IERR, char* MSG, int32_t LMSG) {
     float t0 = CPUTIM();
-    if (NETDSC.NBR > 1) NETSLV(R.neq, 7, 3, IERR, MSG, LMSG);
-    else BANDLU(R.neq, 7, IERR, MSG, LMSG);
+    if (NETDSC.NBR > 1)
+        NETSLV(R.neq, 7, 3, IERR, MSG, LMSG);
+    else
+        BANDLU(R.neq, 7, IERR, MSG, LMSG);
     RUNCTL.CPUSLV += CPUTIM() - t0;
 }
 
@@ -57,8 +59,10 @@ void limit_controllers() {
         int t = C.ICTRTY(c);
         if (t == 6 || t == 9 || t == 10 || !(C.CTRRAT(c) > 0.0f)) continue;
         float lim = static_cast<float>(RUNCTL.HT / C.CTRRAT(c));
-        if (C.CONTR(c) > C.CTROLD(c)) C.CONTR(c) = std::min(C.CONTR(c), C.CTROLD(c) + lim);
-        else C.CONTR(c) = std::max(C.CONTR(c), C.CTROLD(c) - lim);
+        if (C.CONTR(c) > C.CTROLD(c))
+            C.CONTR(c) = std::min(C.CONTR(c), C.CTROLD(c) + lim);
+        else
+            C.CONTR(c) = std::max(C.CONTR(c), C.CTROLD(c) - lim);
     }
 }
 
@@ -90,14 +94,17 @@ void pv_accept(const PvRows& R) {
                 fl += S.ML(l) * face_area(k) * S.UL(k);
             }
             const double ai = face_area(i);
-            if (vsg > 0.0 && ai > 0.0) S.UG(i) = static_cast<float>(fg / (std::max(mgs, 1.0e-20) / vsg * ai));
-            if (vsl > 0.0 && ai > 0.0) S.UL(i) = static_cast<float>(fl / (std::max(mls, 1.0e-20) / vsl * ai));
+            if (vsg > 0.0 && ai > 0.0)
+                S.UG(i) = static_cast<float>(fg / (std::max(mgs, 1.0e-20) / vsg * ai));
+            if (vsl > 0.0 && ai > 0.0)
+                S.UL(i) = static_cast<float>(fl / (std::max(mls, 1.0e-20) / vsl * ai));
             int last = R.first(i) - 1;
             float sgn = last >= 1 ? static_cast<float>(x[last]) : 1.0f;
             if (std::fabs(S.UG(i)) < 1.0e-9f) S.UG(i) = sgn < 0.0f ? -1.0e-9f : 1.0e-9f;
         } else if (R.n(i) >= 2) {
             const int s = downstream(i);
-            float xg = static_cast<float>(x[R.first(i)]), xl = static_cast<float>(x[R.first(i) + 1]);
+            float xg = static_cast<float>(x[R.first(i)]),
+                  xl = static_cast<float>(x[R.first(i) + 1]);
             if (xg * ugo < 0.0f) {
                 int a = ugo >= 0.0f ? i - 1 : s, b = a == s ? i - 1 : s;
                 float r = S.ID(i) < 3 && S.ROL(s) > 0.0f ? S.ROG(s) / S.ROL(s) : 0.0f;
@@ -132,7 +139,10 @@ void pv_accept(const PvRows& R) {
             double P = x[pr];
             if (NETDSC.KSEC(i) == 0 && PIPGEO.IDPCHK(i) == 1) {
                 float r = dpr_indicator(P, S.PT(i), S.DPTO(i), HT);
-                if (r >= rmax) { rmax = r; imax = i; }
+                if (r >= rmax) {
+                    rmax = r;
+                    imax = i;
+                }
             }
             S.DPT(i) = S.DPTO(i) = static_cast<float>((P - S.PT(i)) / HT);
             S.PT(i) = static_cast<float>(P);
@@ -167,8 +177,10 @@ void pv_accept(const PvRows& R) {
     }
     for (int i = 1; i <= NSEC; ++i) {
         auto dir = [](float u, int32_t& J) {
-            if (u > 0.0f) J = 0;
-            else if (u < 0.0f) J = 1;
+            if (u > 0.0f)
+                J = 0;
+            else if (u < 0.0f)
+                J = 1;
         };
         dir(S.UG(i), S.JUG(i));
         dir(S.UL(i), S.JUL(i));
@@ -192,7 +204,8 @@ float step_change_test(const PvRows& R, int& isec) {
     float rmax = 0.0f;
     isec = 0;
     for (int i = 1; i <= PIPGEO.NSEC; ++i) {
-        if (NETDSC.KSEC(i) != 0 || NETDSC.JBND(i) > 0 || PIPGEO.IDPCHK(i) != 1 || R.n(i) == 0) continue;
+        if (NETDSC.KSEC(i) != 0 || NETDSC.JBND(i) > 0 || PIPGEO.IDPCHK(i) != 1 || R.n(i) == 0)
+            continue;
         double P = x[R.first(i) + R.n(i) - 1];
         float r = dpr_indicator(P, SECVAR.PT(i), SECVAR.DPTO(i), RUNCTL.HT);
         if (r >= rmax) {
@@ -213,8 +226,14 @@ void courant_limit() {
         if (NETDSC.KSEC(i) > 0 || NETDSC.JBND(i) < 0 || PIPGEO.ICFLON(i) != 1) continue;
         float tg = PIPGEO.DX(i) / (std::fabs(S.UG(i)) * PIPGEO.CFLFAC(i) + 1.0e-8f);
         float tl = PIPGEO.DX(i) / (std::fabs(S.UL(i)) * PIPGEO.CFLFAC(i) + 1.0e-8f);
-        if (tg < lim && S.BE(i) < 0.99f) { lim = tg; at = i; }
-        if (tl < lim && S.BE(i) > 0.01f) { lim = tl; at = i; }
+        if (tg < lim && S.BE(i) < 0.99f) {
+            lim = tg;
+            at = i;
+        }
+        if (tl < lim && S.BE(i) > 0.01f) {
+            lim = tl;
+            at = i;
+        }
     }
     S.DTCFL = lim;
     S.IDTCFL = at;
@@ -232,8 +251,9 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
     const PvRows R = pv_rows();
     if (PIPGEO.NEQ == 0) PIPGEO.NEQ = R.neq;
     if (PIPGEO.NEQ != R.neq) {
-        refuse(IERR, MSG, LMSG, "TIMPL: " + std::to_string(PIPGEO.NEQ) + " UNKNOWNS SET UP, " +
-                                    std::to_string(R.neq) + " IN THE NETWORK");
+        refuse(IERR, MSG, LMSG,
+               "TIMPL: " + std::to_string(PIPGEO.NEQ) + " UNKNOWNS SET UP, " +
+                   std::to_string(R.neq) + " IN THE NETWORK");
         return;
     }
     // The set-up numbered the unknowns as well; a section on which the two
@@ -243,8 +263,9 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
         int ip = R.n(s) == 3 ? R.first(s) + 2 : (R.n(s) == 1 ? R.first(s) : 0);
         bool set_b = NETDSC.IBEQ(s) != 0, set_p = NETDSC.ISEQ(s) != 0;
         if ((set_b && NETDSC.IBEQ(s) != ib) || (set_p && NETDSC.ISEQ(s) != ip)) {
-            refuse(IERR, MSG, LMSG, "TIMPL: UNKNOWNS OF SECTION " + std::to_string(s) +
-                                        " DIFFER FROM THE NETWORK SET-UP");
+            refuse(IERR, MSG, LMSG,
+                   "TIMPL: UNKNOWNS OF SECTION " + std::to_string(s) +
+                       " DIFFER FROM THE NETWORK SET-UP");
             return;
         }
     }
@@ -275,7 +296,8 @@ void TIMPL(int32_t& ICUT, int32_t& IERR, char* MSG, int32_t LMSG) {
             RUNCTL.CPUMOM += CPUTIM() - t0;
             if (print)
                 for (int k = 0; k < 2; ++k)
-                    for (const char* h : {"TEST OUTPUT", "C(I,J)", "V(I)"}) rt::write_line(IOUNIT.IULOG, h);
+                    for (const char* h : {"TEST OUTPUT", "C(I,J)", "V(I)"})
+                        rt::write_line(IOUNIT.IULOG, h);
             solve(R, IERR, MSG, LMSG);
             if (IERR != 0) return false;
             again = false;

@@ -43,7 +43,8 @@ void LEKCOF(int32_t& IERR, char* MSG, int32_t LMSG) {
         if (s >= 1 && s <= PIPGEO.NSEC && e >= 1 && e <= MXDEV) {
             float dp = S.PT(s) - pout;
             const float area = PIPGEO.SECAREA(s);
-            if (E.CHOPEN(e) >= 1.0e-6f && std::fabs(dp) >= 0.1f && area > 0.0f && E.CHOKL(e) > 0.0f) {
+            if (E.CHOPEN(e) >= 1.0e-6f && std::fabs(dp) >= 0.1f && area > 0.0f &&
+                E.CHOKL(e) > 0.0f) {
                 const float q = E.CHOCD(e) * E.CHOPEN(e) / area;
                 float x = 0, rho = 0, drho = 0, dir = 0;
                 bool flows = true;

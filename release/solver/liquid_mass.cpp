@@ -88,7 +88,8 @@ int32_t LIQASM() {
         band_off(a, 0) = 1.0f + r * ((1 - V.JUD(n)) * V.UD(n) * G.EXPFAC(n) - bD) + ht * V.DEPK(n);
         band_off(a, 1) = -ht * V.ENTK(n);
         band_off(a + 1, -1) = -ht * V.DEPK(n);
-        band_off(a + 1, 0) = 1.0f + r * ((1 - V.JUL(n)) * V.UL(n) * G.EXPFAC(n) - bL) + ht * V.ENTK(n);
+        band_off(a + 1, 0) =
+            1.0f + r * ((1 - V.JUL(n)) * V.UL(n) * G.EXPFAC(n) - bL) + ht * V.ENTK(n);
         band_off(a + 1, 1) = 0.0;
         band_off(a, 2) = r * V.JUD(n) * V.UD(n) * G.EXPFAC(n);
         band_off(a + 1, 2) = r * V.JUL(n) * V.UL(n) * G.EXPFAC(n);
@@ -106,20 +107,24 @@ int32_t LIQASM() {
                 W.BJUNC(j, m, 4) = r * V.UL(n);
             }
         }
-        W.RHS(a) = V.MD(i) + ht * (wD * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
-        W.RHS(a + 1) = V.ML(i) + ht * (wB * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
+        // The right-hand sides are formed in double: the step's change is
+        // small against the mass, and rounding it to single precision before
+        // it reaches the solution drifts the balance over a long run.
+        const double hd = RUNCTL.HT, rd = hd / G.DX(i);
+        W.RHS(a) = double(V.MD(i)) + hd * (double(wD) * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
+        W.RHS(a + 1) = double(V.ML(i)) + hd * (double(wB) * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
 
         // Liquid parts of sources and valve sources; the leak (negative) takes
         // droplets and bulk liquid as the section holds them, so that it
         // never draws more of either than is there.
-        float src = 0.0f;
+        double src = 0.0;
         for (int32_t q = 1; q <= E.NSOUR; ++q)
-            if (E.ISOUR(q) == i) src += r * E.WLSOUR(q);
+            if (E.ISOUR(q) == i) src += rd * E.WLSOUR(q);
         for (int32_t q = 1; q <= E.NVSRC; ++q)
-            if (E.IVSSEC(q) == i) src += r * E.WLSOVA(q);
-        float leak = 0.0f;
+            if (E.IVSSEC(q) == i) src += rd * E.WLSOVA(q);
+        double leak = 0.0;
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILKSEC(q) == i) leak += r * LEKRES.WLLEAK(q);
+            if (E.ILKSEC(q) == i) leak += rd * LEKRES.WLLEAK(q);
         W.RHS(a) += sD * src + wD * leak;
         W.RHS(a + 1) += sB * src + wB * leak;
     }
@@ -188,8 +193,9 @@ void VOLFRC() {
             // through its downstream boundary.
             const int32_t f = i + 1;
             const double mg = double(V.MG(i + V.JUG(f))) * V.UG(f) * G.SECAREA(f) * t;
-            const double ml = (double(V.MD(i + V.JUD(f))) * V.UD(f) +
-                               double(V.ML(i + V.JUL(f))) * V.UL(f)) * G.SECAREA(f) * t;
+            const double ml =
+                (double(V.MD(i + V.JUD(f))) * V.UD(f) + double(V.ML(i + V.JUL(f))) * V.UL(f)) *
+                G.SECAREA(f) * t;
             n -= mg + ml;
             if (b > 0)
                 for (int32_t set = 1; set <= 2; ++set) {
@@ -204,7 +210,8 @@ void VOLFRC() {
             const double A = G.SECAREA(o) * t;
             const double mg = double(V.MG(o + V.JUG(nsec))) * V.UG(nsec) * A;
             const double ml = (double(V.MD(o + V.JUD(nsec))) * V.UD(nsec) +
-                               double(V.ML(o + V.JUL(nsec))) * V.UL(nsec)) * A;
+                               double(V.ML(o + V.JUL(nsec))) * V.UL(nsec)) *
+                              A;
             n += mg + ml;
             if (b > 0)
                 for (int32_t set = 1; set <= 2; ++set) {
@@ -256,10 +263,13 @@ void VOLFRC() {
         const double vol = double(G.SECAREA(i)) * G.DX(i);
         epipe += ((V.UD(i + 1) * V.UD(i + 1) / 2.0f + el) * V.MD(i) +
                   (V.UL(i + 1) * V.UL(i + 1) / 2.0f + el) * V.ML(i) +
-                  (V.UG(i + 1) * V.UG(i + 1) / 2.0f + eg) * V.MG(i)) * vol;
+                  (V.UG(i + 1) * V.UG(i + 1) / 2.0f + eg) * V.MG(i)) *
+                 vol;
         cptot += (V.MLT(i) * V.CPL(i) + V.MG(i) * V.CPG(i)) * vol;
-        if (sw == 2 || sw == 3) qw += (V.TW(i) - V.TM(i)) * G.QWV(i) * vol * t;
-        else if (sw == 4) qw += (G.TAMBS(i) - V.TM(i)) * G.QWV(i) * vol * t;
+        if (sw == 2 || sw == 3)
+            qw += (V.TW(i) - V.TM(i)) * G.QWV(i) * vol * t;
+        else if (sw == 4)
+            qw += (G.TAMBS(i) - V.TM(i)) * G.QWV(i) * vol * t;
     }
     // Energy carried through one boundary f by the three phases from their donors.
     auto carried = [&](int32_t f, int32_t base, double A) {
@@ -271,8 +281,10 @@ void VOLFRC() {
                one(V.UD(f), dd, V.MD(dd), V.HL(dd));
     };
     for (int32_t i = 1; i <= nsec; ++i) {
-        if (N.KSEC(i) >= 1 && i < nsec) en -= carried(i + 1, i, G.SECAREA(i + 1) * t);
-        else if (N.KSEC(i) == -1 && nsec >= 2) en += carried(nsec, nsec - 1, G.SECAREA(nsec - 1) * t);
+        if (N.KSEC(i) >= 1 && i < nsec)
+            en -= carried(i + 1, i, G.SECAREA(i + 1) * t);
+        else if (N.KSEC(i) == -1 && nsec >= 2)
+            en += carried(nsec, nsec - 1, G.SECAREA(nsec - 1) * t);
     }
     for (int32_t k = 1; k <= E.NSOUR; ++k) {
         const int32_t c = E.ISOUR(k);

@@ -20,8 +20,7 @@ void solve(int32_t neq, int32_t nband, int32_t nunk, int32_t& IERR, char* MSG, i
     if (NETDSC.NBR > 1) {
         junction_rows(nunk);
         NETSLV(neq, nband, nunk, IERR, MSG, LMSG);
-    }
-    else
+    } else
         BANDLU(neq, nband, IERR, MSG, LMSG);
 }
 
@@ -116,7 +115,8 @@ void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
         const float P = (1.0f + a * ht) * ML + a * ht * MD;
         const float Q = (1.0f + g * ht) * MD + g * ht * ML;
         V.PSIE(k) = e + g * (P - (e - f) * ht) / D;
-        if (!(V.PSIE(k) > 0.0f)) V.PSIE(k) = V.ENTK(k) = V.ENT0(k) = V.ENTAUX1(k) = V.ENTAUX2(k) = 0.0f;
+        if (!(V.PSIE(k) > 0.0f))
+            V.PSIE(k) = V.ENTK(k) = V.ENT0(k) = V.ENTAUX1(k) = V.ENTAUX2(k) = 0.0f;
         V.PSID(k) = f + a * (Q + (e - f) * ht) / D;
         if (!(V.PSID(k) > 0.0f)) V.PSID(k) = V.DEPK(k) = V.DEP0(k) = V.DEPAUX(k) = 0.0f;
     }
@@ -184,14 +184,16 @@ int32_t MASPRE() {
             band_off(r, 1) = 0.0;
             W.BJUNC(j, jslot_of_section(s, j), 1) = V.UG(n) * t;
         }
-        float src = 0.0f;
+        // Formed in double, as the liquid's.
+        double src = 0.0;
         for (int32_t k = 1; k <= E.NSOUR; ++k)
             if (E.ISOUR(k) == s) src += E.WGSOUR(k);
         for (int32_t k = 1; k <= E.NVSRC; ++k)
             if (E.IVSSEC(k) == s) src += E.WGSOVA(k);
         for (int32_t k = 1; k <= E.NLEAK; ++k)
             if (E.ILKSEC(k) == s) src += LEKRES.WGLEAK(k);
-        W.RHS(r) = V.MG(s) + ht * V.PSI(s) + t * src;
+        const double hd = RUNCTL.HT;
+        W.RHS(r) = double(V.MG(s)) + hd * V.PSI(s) + hd / G.DX(s) * src;
     }
     return r;
 }

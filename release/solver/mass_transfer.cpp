@@ -12,7 +12,6 @@
 
 namespace rel {
 
-
 // A network that passed the set-up checks always finds its slot; otherwise
 // the run ends with the log lines of the junction lookup.
 int32_t jslot_of_section(int32_t s, int32_t j) {
@@ -51,6 +50,9 @@ void junction_rows(int32_t nv) {
         for (int32_t m = 1; m <= N.NBJ(j) - 1; ++m) W.JGRP(j, m) = row_of(jend(j, m) - 1);
     }
 }
+
+// Time over which liquid evaporates where the tables say single-phase gas, s.
+constexpr float EVAPORATION_TIME = 10.0f;
 
 // PSI(i), kg/m3 s, positive where gas leaves the liquid: the equilibrium gas
 // fraction RS changes along the flow, so liquid that arrives from a section
@@ -112,6 +114,11 @@ void MTRANS() {
         V.MTOT(i) = V.MG(i) + V.MLT(i);
         V.PSIA(i) = V.PSIB(i) + V.PSIF(i);
         float p = V.PSIA(i) + V.DRSP(i) * V.DPT(i) * V.MTOT(i);
+        // The changes above follow the equilibrium only in steps; liquid left
+        // where the tables hold none (a gas that condensed and has warmed or
+        // expanded past its dew line again) evaporates towards equilibrium.
+        if (V.RS(i) >= 1.0f && V.MLT(i) > 0.0f)
+            p = std::max(p, V.MLT(i) / std::max(ht, EVAPORATION_TIME));
         if (V.MG(i) + ht * p < 0.0f) p = -V.MG(i) / ht;
         V.PSI(i) = V.MLT(i) - ht * p >= 0.0f ? p : V.MLT(i) / ht;
     }

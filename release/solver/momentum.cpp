@@ -81,9 +81,7 @@ namespace rel {
 
 namespace {
 
-bool has_velocities(const PvRows& R, int i) {
-    return i >= 1 && i <= PIPGEO.NSEC && R.n(i) >= 2;
-}
+bool has_velocities(const PvRows& R, int i) { return i >= 1 && i <= PIPGEO.NSEC && R.n(i) >= 2; }
 
 // Row of the pressure unknown of section s, or 0 when its pressure is known.
 int prow(const PvRows& R, int s) {
@@ -164,8 +162,10 @@ void momentum_rows(const PvRows& R, int i) {
     const float liq = b + (dropgas ? g : 0.0f);
     const float share = liq <= 1.0e-5f ? 1.0f : b / liq;
     const double psi = bmean(S.PSI, i) * dt * share;
-    if (psi >= 0.0) cgl -= psi;
-    else dg -= psi;
+    if (psi >= 0.0)
+        cgl -= psi;
+    else
+        dg -= psi;
 
     // Loss of an open choke at the boundary.
     if (k > 0 && EQUIPM.CHOKL(k) > 0.0f) {
@@ -191,8 +191,10 @@ void momentum_rows(const PvRows& R, int i) {
         const double c = -dt * G * r * r / dxD;
         const bool ok = J == 1 ? (has_velocities(R, nb) && NETDSC.JBND(nb) >= 0 && R.n(i) == 3)
                                : (has_velocities(R, nb) && NETDSC.JBND(nb) >= 0 && R.n(nb) == 3);
-        if (ok) band_add(row, R.first(nb) + col_off, c);
-        else rhs -= c * uN;
+        if (ok)
+            band_add(row, R.first(nb) + col_off, c);
+        else
+            rhs -= c * uN;
     };
     convect(mG, ug, S.JUG(i), 0, dg, bg, rg, S.UG);
     convect(mL, ul, S.JUL(i), 1, dl, bl, rl, S.UL);
@@ -225,9 +227,10 @@ void momentum_rows(const PvRows& R, int i) {
     }
 
     if (RUNCTL.IPRINT == 1)
-        rt::write_line(IOUNIT.IULOG, rt::list(static_cast<long long>(i), S.ML(ld), static_cast<float>(slai * dt),
-                                              static_cast<float>(S.SLAL(i) * dt), S.SLAL(i), S.SLAG(i),
-                                              S.SLAI(i), S.VISL(i), S.VISG(i)));
+        rt::write_line(IOUNIT.IULOG,
+                       rt::list(static_cast<long long>(i), S.ML(ld), static_cast<float>(slai * dt),
+                                static_cast<float>(S.SLAL(i) * dt), S.SLAL(i), S.SLAG(i), S.SLAI(i),
+                                S.VISL(i), S.VISG(i)));
     band_add(rg, rg, dg);
     band_add(rg, rl, cgl);
     band_add(rl, rl, dl);
@@ -289,7 +292,8 @@ void pressure_row(const PvRows& R, int i) {
     for (int k = 1; k <= E.NVSRC && k <= MXVSRC; ++k)
         if (E.IVSSEC(k) == i) sink(E.WGSOVA(k), E.WLSOVA(k), E.DWGSV(k), E.DWLSV(k));
     for (int k = 1; k <= E.NLEAK && k <= MXLEK; ++k)
-        if (E.ILKSEC(k) == i) sink(LEKRES.WGLEAK(k), LEKRES.WLLEAK(k), LEKRES.DWGLK(k), LEKRES.DWLLK(k));
+        if (E.ILKSEC(k) == i)
+            sink(LEKRES.WGLEAK(k), LEKRES.WLLEAK(k), LEKRES.DWGLK(k), LEKRES.DWLLK(k));
 
     // Volume error feedback.
     const double err = (S.ML(i) + S.MD(i)) * il + S.MG(i) * ig - 1.0;
@@ -299,8 +303,10 @@ void pressure_row(const PvRows& R, int i) {
     const double htmax = std::max(static_cast<double>(RUNCTL.HTMAX), dt);
     const double fb = std::min(0.2, dt * (0.5 * um / dx + 0.1 / htmax));
     if (S.ML(i) + S.MD(i) + S.MG(i) > 0.0f) {
-        if (err > 0.0) rhs += fb * err;
-        else if (S.PT(i) > 0.0f) C -= fb * err / S.PT(i);
+        if (err > 0.0)
+            rhs += fb * err;
+        else if (S.PT(i) > 0.0f)
+            C -= fb * err / S.PT(i);
     }
     band_add(p, p, C);
     BANDWK.RHS(p) = rhs;

@@ -61,9 +61,12 @@ PvRows pv_rows() {
         int k = NETDSC.KSEC(s), j = NETDSC.JBND(s);
         int n = 0;
         if (k <= 0) {
-            if (j < 0) n = 1;
-            else if (j > 0 || k < 0 || s == NSEC) n = 2;
-            else n = 3;
+            if (j < 0)
+                n = 1;
+            else if (j > 0 || k < 0 || s == NSEC)
+                n = 2;
+            else
+                n = 3;
         }
         r.n(s) = n;
         r.first(s) = row + 1;

@@ -13,13 +13,19 @@ void SECPRP(int32_t& IERR, char* MSG, int32_t LMSG) {
         // the last section of each incoming branch +j.
         int sout = 0;
         for (int s = 1; s <= nsec; ++s)
-            if (N.JBND(s) == -j) { sout = s; break; }
+            if (N.JBND(s) == -j) {
+                sout = s;
+                break;
+            }
         for (int m = 1; m <= N.NBJ(j) - 1 && m <= MXBJ; ++m) {
             int k = N.IBJ(j, m);
             if (k < 1 || k > MXBR) continue;
             int sin = 0;
             for (int s = 1; s <= nsec; ++s)
-                if (N.JBND(s) == j && N.IBRSEC(s) == k) { sin = s; break; }
+                if (N.JBND(s) == j && N.IBRSEC(s) == k) {
+                    sin = s;
+                    break;
+                }
             if (sout == 0 || sin < 2) continue;
             SECVAR.RSJIN(k) = SECVAR.RS(sout);
             SECVAR.RSJBK(k) = SECVAR.RS(sin - 1);

@@ -76,11 +76,11 @@ void SRCTRM(int32_t& IERR, char* MSG, int32_t LMSG) {
         EQUIPM.TSRCUR(i) = T;
         EQUIPM.XSOUR(i) = x;
         const double dx = PIPGEO.DX(s);
-        EQUIPM.HSOUR(i) =
-            dx > 0.0 ? static_cast<float>((PIPGEO.ZSEC(s) * GRAVITY * (double(gas) + liq) +
-                                           double(pv.HG) * gas + double(pv.HL) * liq) /
-                                          dx)
-                     : 0.0f;
+        EQUIPM.HSOUR(i) = dx > 0.0
+                              ? static_cast<float>((PIPGEO.ZSEC(s) * GRAVITY * (double(gas) + liq) +
+                                                    double(pv.HG) * gas + double(pv.HL) * liq) /
+                                                   dx)
+                              : 0.0f;
     }
 }
 
@@ -131,10 +131,8 @@ void LEKFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
             // state and at standard conditions.
             const double W = PVTCOM.WFST, beta = PVTCOM.BETAST;
             LEKRES.QGLEAK(k) = static_cast<float>(volume_out(wg * Apipe, LEKRES.ROGLK));
-            LEKRES.QOLEAK(k) =
-                static_cast<float>(volume_out(wl * Apipe * (1.0 - W), LEKRES.ROLLK));
-            LEKRES.QGLKST(k) =
-                static_cast<float>(volume_out(beta * (1.0 - W) * GT, PVTCOM.ROGST));
+            LEKRES.QOLEAK(k) = static_cast<float>(volume_out(wl * Apipe * (1.0 - W), LEKRES.ROLLK));
+            LEKRES.QGLKST(k) = static_cast<float>(volume_out(beta * (1.0 - W) * GT, PVTCOM.ROGST));
             LEKRES.QOLKST(k) =
                 static_cast<float>(volume_out((1.0 - W) * GT * (1.0 - beta), PVTCOM.ROLST));
         } else {

@@ -27,8 +27,10 @@ void TADVDT(float DPRGRO, float DPRMAX, double& HT, float HTMAX, float HTMIN, fl
             HT = cap;
         } else if (DPRMAX < DPRGRO) {
             double x = std::min(HT / HTSAF, static_cast<double>(HTMAX));
-            if (x <= cap) HT = x;
-            else if (1.1 * HT <= cap) HT = cap;
+            if (x <= cap)
+                HT = x;
+            else if (1.1 * HT <= cap)
+                HT = cap;
             // else: a step within 10 % of the cap is not moved up to it
         }
     }
@@ -46,7 +48,8 @@ void CHKVST() {
         const bool fwd = E.IVDIR(v) == 1;
         const int up = fwd ? b - 1 : across, dn = fwd ? across : b - 1;
         if (E.IVSTAT(v) == 1) {
-            float h = (PIPGEO.DX(up) + PIPGEO.DX(dn)) * (S.GRVT1(b) + S.GRVT2(b) + S.GRVT3(b)) * 0.5f;
+            float h =
+                (PIPGEO.DX(up) + PIPGEO.DX(dn)) * (S.GRVT1(b) + S.GRVT2(b) + S.GRVT3(b)) * 0.5f;
             float p = fwd ? S.PT(up) + h : S.PT(up) - h;
             if (S.PT(dn) < p) E.IVSTAT(v) = 0;
         } else if (static_cast<float>(E.IVDIR(v)) * (S.QL(b) + S.QG(b) + S.QD(b)) < 0.0f) {

@@ -80,8 +80,14 @@ void TBINTR(const float* xt, const float* yt, int32_t n, float x, float& y, int3
     }
     for (int32_t i = 1; i <= n - 1; ++i) {
         float x0 = xt[i - 1], x1 = xt[i];
-        if (x0 == x) { y = yt[i - 1]; return; }
-        if (x1 == x) { y = yt[i]; return; }
+        if (x0 == x) {
+            y = yt[i - 1];
+            return;
+        }
+        if (x1 == x) {
+            y = yt[i];
+            return;
+        }
         if ((x > x0 && x < x1) || (x < x0 && x > x1)) {
             y = yt[i - 1] + (yt[i] - yt[i - 1]) / (x1 - x0) * (x - x0);
             return;

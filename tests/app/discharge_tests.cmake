@@ -10,7 +10,9 @@ add_executable(orvane_discharge_tests
   discharge/report_text_test.cpp
   discharge/plot_launch_test.cpp
   discharge/example_scenarios.h
-  discharge/zef_run_test.cpp)
+  discharge/zef_run_test.cpp
+  discharge/verify_refusals_test.cpp
+  discharge/zef_run_process.h)
 target_include_directories(orvane_discharge_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/model)
 target_link_libraries(orvane_discharge_tests PRIVATE orvane_model GTest::gtest Qt6::Core)
 target_compile_options(orvane_discharge_tests PRIVATE -Wshadow)
@@ -44,5 +46,10 @@ if(XVFB_RUN AND TARGET orvane_discharge_program_tests)
            COMMAND ${XVFB_RUN} -a $<TARGET_FILE:orvane_discharge_program_tests>
                    --gtest_filter=DischargeProgram.pictures_after_calculate_discharge_and_of_the_summary)
   set_tests_properties(discharge_program.pictures_on_xvfb PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISCHARGE_PICTURE_PREFIX=xvfb_" TIMEOUT 300)
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISCHARGE_PICTURE_PREFIX=xvfb_" TIMEOUT 300
+    RESOURCE_LOCK xvfb)
 endif()
+
+# zef_run runs without the widget stack: its libraries hold Qt Core only.
+add_test(NAME discharge.zef_run_links_qt_core_only
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/discharge/qt_core_only.sh $<TARGET_FILE:zef_run>)

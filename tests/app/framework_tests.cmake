@@ -9,6 +9,7 @@ add_executable(framework_tests
   framework/document_test.cpp
   framework/prop_list_ctrl_test.cpp
   framework/string_table_test.cpp
+  framework/unknown_id_log.h
 )
 target_link_libraries(framework_tests PRIVATE orvane_framework Qt6::Test GTest::gtest)
 target_compile_options(framework_tests PRIVATE -Wall -Wextra -Wshadow)
@@ -39,7 +40,9 @@ if(TARGET orvane_model AND TARGET vexil_qt)
     framework/test_main.cpp
     ui/fluid_options_test.cpp
     ui/scenario_test.cpp
+    ui/object_dialogs_test.cpp
   )
+  target_include_directories(orvane_program_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/framework)
   target_link_libraries(orvane_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
   target_compile_options(orvane_program_tests PRIVATE -Wall -Wextra -Wshadow)
   target_compile_definitions(orvane_program_tests PRIVATE
@@ -59,7 +62,7 @@ if(TARGET orvane_model AND TARGET vexil_qt)
              COMMAND ${ORVANE_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:orvane_program_tests>
                      --gtest_filter=Program.PicturesOfEveryDialog:Program.ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
     set_tests_properties(orvane_program.pictures_under_xvfb PROPERTIES
-                         TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+                         TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=xcb" RESOURCE_LOCK xvfb)
   endif()
 endif()
 

@@ -19,6 +19,7 @@ target_link_libraries(sink_tests PRIVATE orvane_dbus GTest::gtest Qt6::Core Qt6:
 target_compile_options(sink_tests PRIVATE -Wshadow)
 target_compile_definitions(sink_tests PRIVATE
   ZEFDB_SERVER="$<TARGET_FILE:zefdb_server>"
+  ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/"
   SINK_XML_DIR="${PROJECT_SOURCE_DIR}/app/dbus")
 add_dependencies(sink_tests zefdb_server)
 add_test(NAME sink_tests COMMAND ${DBUS_RUN_SESSION} -- $<TARGET_FILE:sink_tests>)

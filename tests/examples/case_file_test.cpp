@@ -40,7 +40,7 @@ TEST(CaseFiles, OneBranchBlackOil) {
         EXPECT_FLOAT_EQ(b.PIPE[p].HTC, 20.0f);
         EXPECT_FLOAT_EQ(b.PIPE[p].TAMB, 4.0f);
     }
-    EXPECT_EQ(b.PIPE[5].DIAM, 0.0f);  // unused records stay zero
+    EXPECT_EQ(b.PIPE[5].DIAM, 0.0f);        // unused records stay zero
     EXPECT_FLOAT_EQ(in.bnd.QIN[0], 20.0f);  // kg/s as written
     EXPECT_FLOAT_EQ(in.bnd.TIN[0], 60.0f);
     EXPECT_FLOAT_EQ(in.bnd.TCLIN[0], 600.0f);
@@ -78,7 +78,8 @@ TEST(CaseFiles, ThreeBranchJunction) {
     EXPECT_EQ(words[5], 1);
     EXPECT_EQ(words[8], 2);
     EXPECT_EQ(words[11], 3);
-    for (int w : {6, 7, 9, 10, 12, 13, 14, 15, 16, 17, 18, 19}) EXPECT_EQ(words[w], 0) << "word " << w;
+    for (int w : {6, 7, 9, 10, 12, 13, 14, 15, 16, 17, 18, 19})
+        EXPECT_EQ(words[w], 0) << "word " << w;
     EXPECT_EQ(in.br[0].NPIPE, 2);
     EXPECT_EQ(in.br[1].NPIPE, 2);
     EXPECT_EQ(in.br[2].NPIPE, 3);
@@ -195,39 +196,57 @@ TEST(CaseFiles, BadCaseFilesAreRefusedWithThePlace) {
          "inlets[1]: branch 1 has a second inlet"},
         {"both fluids", [](json& j) { j["fluid"]["composition"] = json::array(); },
          "fluid: give either \"black_oil\" or \"composition\""},
-        {"unknown component", [](json& j) {
+        {"unknown component",
+         [](json& j) {
              j["fluid"] = {{"composition", {{{"model", 0}, {"mole_percent", 100}}}}};
-         }, "fluid.composition[0].model: model index must be 1 or more"},
+         },
+         "fluid.composition[0].model: model index must be 1 or more"},
         {"value beyond a 32-bit real", [](json& j) { j["outlet"]["pressure"] = 1e300; },
          "outlet.pressure: does not fit a 32-bit real"},
-        {"16 branches", [](json& j) {
+        {"16 branches",
+         [](json& j) {
              json br = j["network"]["branches"][0];
              j["network"]["branches"] = json::array();
              for (int i = 0; i < 16; ++i) j["network"]["branches"].push_back(br);
-         }, "network.branches: 16 branches; the record holds at most 15"},
-        {"101 pipes", [](json& j) {
+         },
+         "network.branches: 16 branches; the record holds at most 15"},
+        {"101 pipes",
+         [](json& j) {
              json p = j["network"]["branches"][0]["pipes"][0];
              for (int i = 0; i < 100; ++i) j["network"]["branches"][0]["pipes"].push_back(p);
-         }, "network.branches[0].pipes: 101 pipes; a branch holds at most 100"},
-        {"several branches, no junction", [](json& j) { j = three_branches(); j["network"].erase("junctions"); },
+         },
+         "network.branches[0].pipes: 101 pipes; a branch holds at most 100"},
+        {"several branches, no junction",
+         [](json& j) {
+             j = three_branches();
+             j["network"].erase("junctions");
+         },
          "network: a network of several branches needs \"junctions\""},
-        {"inlet on a branch leaving a junction", [](json& j) {
+        {"inlet on a branch leaving a junction",
+         [](json& j) {
              j = three_branches();
              j["inlets"].push_back({{"branch", 3}, {"rate", 1}, {"temperature", 30}});
-         }, "inlets[2]: branch 3 starts at a junction, not at an inlet"},
-        {"six branches at a junction", [](json& j) {
+         },
+         "inlets[2]: branch 3 starts at a junction, not at an inlet"},
+        {"six branches at a junction",
+         [](json& j) {
              j = three_branches();
              j["network"]["junctions"][0]["in"] = {1, 2, 1, 2, 1};
-         }, "network.junctions[0]: 6 branches; a junction holds at most 5"},
-        {"four junctions", [](json& j) {
+         },
+         "network.junctions[0]: 6 branches; a junction holds at most 5"},
+        {"four junctions",
+         [](json& j) {
              j = three_branches();
              json jn = j["network"]["junctions"][0];
              j["network"]["junctions"] = json::array({jn, jn, jn, jn});
-         }, "network.junctions: 4 junctions; the record holds at most 3"},
-        {"junction naming a missing branch", [](json& j) {
+         },
+         "network.junctions: 4 junctions; the record holds at most 3"},
+        {"junction naming a missing branch",
+         [](json& j) {
              j = three_branches();
              j["network"]["junctions"][0]["out"] = 4;
-         }, "network.junctions[0].out: branch 4 does not exist (the network has 3 branches)"},
+         },
+         "network.junctions[0].out: branch 4 does not exist (the network has 3 branches)"},
     };
     for (const Row& row : rows) {
         json j = json::parse(kBase);
@@ -255,7 +274,8 @@ TEST(CaseFiles, UnreadableFiles) {
         cases::load_case("/no/such/case.json");
         ADD_FAILURE() << "accepted";
     } catch (const cases::CaseError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("/no/such/case.json: cannot open the file", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("/no/such/case.json: cannot open the file", 0), 0u)
+            << e.what();
     }
 }
 

@@ -34,7 +34,8 @@ const fs::path& scratch_root() {
     Root& r = root();
     if (r.path.empty()) {
         std::string pattern = (fs::temp_directory_path() / "release_tests_XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder in " + pattern);
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a scratch folder in " + pattern);
         r.path = pattern;
     }
     return r.path;

@@ -3,14 +3,13 @@
 
 #include "support.h"
 
-int main(int argc, char **argv)
-{
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  vexil_startup();
-  register_test_types();
-  int result = RUN_ALL_TESTS();
-  vexil_shutdown();
-  return result;
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    vexil_startup();
+    register_test_types();
+    int result = RUN_ALL_TESTS();
+    vexil_shutdown();
+    return result;
 }

@@ -12,15 +12,15 @@ namespace tessel::test {
 bool CanSendXInput() { return true; }
 
 bool WheelDownAt(int x, int y) {
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
-  XTestFakeMotionEvent(display, -1, x, y, 0);
-  constexpr unsigned int kWheelDown = 5;
-  XTestFakeButtonEvent(display, kWheelDown, True, 0);
-  XTestFakeButtonEvent(display, kWheelDown, False, 0);
-  XFlush(display);
-  XCloseDisplay(display);
-  return true;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XTestFakeMotionEvent(display, -1, x, y, 0);
+    constexpr unsigned int kWheelDown = 5;
+    XTestFakeButtonEvent(display, kWheelDown, True, 0);
+    XTestFakeButtonEvent(display, kWheelDown, False, 0);
+    XFlush(display);
+    XCloseDisplay(display);
+    return true;
 }
 
 #else

@@ -8,25 +8,25 @@ namespace tessel {
 namespace {
 
 int WriteToStderr(const MessageRequest& request) {
-  std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.title), qUtf8Printable(request.text));
-  return IDOK;
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.title), qUtf8Printable(request.text));
+    return IDOK;
 }
 
 MessageHandler& CurrentHandler() {
-  static MessageHandler handler = WriteToStderr;
-  return handler;
+    static MessageHandler handler = WriteToStderr;
+    return handler;
 }
 
 }  // namespace
 
 MessageHandler SetMessageHandler(MessageHandler handler) {
-  MessageHandler previous = std::move(CurrentHandler());
-  CurrentHandler() = handler ? std::move(handler) : MessageHandler(WriteToStderr);
-  return previous;
+    MessageHandler previous = std::move(CurrentHandler());
+    CurrentHandler() = handler ? std::move(handler) : MessageHandler(WriteToStderr);
+    return previous;
 }
 
 int MsgBox(const QString& text, int flags, const QString& title) {
-  return CurrentHandler()(MessageRequest{text, title, flags});
+    return CurrentHandler()(MessageRequest{text, title, flags});
 }
 
 }  // namespace tessel

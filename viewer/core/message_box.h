@@ -12,9 +12,9 @@ namespace tessel {
 // Icon and button flags, numbered as the message-box flags the viewer's
 // forms were written against.
 enum MessageFlags : int {
-  MB_OK = 0x00,
-  MB_ICONINFORMATION = 0x40,
-  MB_ICONEXCLAMATION = 0x30,
+    MB_OK = 0x00,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONEXCLAMATION = 0x30,
 };
 constexpr int IDOK = 1;
 
@@ -24,9 +24,9 @@ inline const QString kAppTitle = QStringLiteral("TORVAL - Plot");
 inline const QString kPlotTitle = QStringLiteral("Tessel");
 
 struct MessageRequest {
-  QString text;
-  QString title;
-  int flags = MB_OK;
+    QString text;
+    QString title;
+    int flags = MB_OK;
 };
 
 using MessageHandler = std::function<int(const MessageRequest&)>;

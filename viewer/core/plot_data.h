@@ -12,8 +12,8 @@
 namespace tessel {
 
 struct TimeUnit {
-  QString text;    // "[sec]", "[min]", "[hours]" or "[days]"
-  double divisor;  // seconds per unit
+    QString text;    // "[sec]", "[min]", "[hours]" or "[days]"
+    double divisor;  // seconds per unit
 };
 
 // By the last kept time T in seconds: below 120 s seconds, below 7200 s
@@ -32,12 +32,12 @@ std::vector<QString> DisplayTableFileUnits();
 double RoundTo15Decimals(double value);
 
 struct PlotColumn {
-  TimeUnit timeUnit;
-  QString displayUnit;
-  std::vector<double> x;  // time in the time unit
-  std::vector<double> y;  // value in the display unit
-  QString timeTitle;      // "Time " + time unit
-  QString valueTitle;     // name + " [" + display unit + "]"
+    TimeUnit timeUnit;
+    QString displayUnit;
+    std::vector<double> x;  // time in the time unit
+    std::vector<double> y;  // value in the display unit
+    QString timeTitle;      // "Time " + time unit
+    QString valueTitle;     // name + " [" + display unit + "]"
 };
 
 // Builds the chart data of `column`. Fewer than 2 rows: false, no message.

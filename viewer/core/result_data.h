@@ -14,22 +14,22 @@ namespace tessel {
 constexpr int kUnknownBranch = -1;
 
 struct ResultData {
-  int UnitSys = 1;         // 1 SI display units, 2 English
-  bool IsPlt = false;      // a result time-series file (name ends in "PLT", any case)
-  QStringList Vname;       // 0..nCol: line 1; word 0 names the time column
-  QStringList Vunit;       // 0..nCol: line 2; word 0 is the unit of time
-  QStringList Vpos;        // 0..nCol: line 3, the position tokens
-  int nCol = 0;            // number of value columns
-  std::vector<bool> Vshow;     // 0..nCol, column listed (index 0 unused)
-  std::vector<int> BrNr;       // 0..nCol, branch number (kUnknownBranch: none)
-  std::vector<int> PosNr;      // 0..nCol, position number
-  QStringList PosLbl;          // 0..nCol, position label
-  QStringList BrLabel;         // 0..nCol, branch label from the branch-name file
-  std::vector<double> Tdata;   // time of each kept row, s
-  std::vector<std::vector<double>> Ydata;  // [column 1..nCol][row], file units
-  int nRow = 0;
+    int UnitSys = 1;            // 1 SI display units, 2 English
+    bool IsPlt = false;         // a result time-series file (name ends in "PLT", any case)
+    QStringList Vname;          // 0..nCol: line 1; word 0 names the time column
+    QStringList Vunit;          // 0..nCol: line 2; word 0 is the unit of time
+    QStringList Vpos;           // 0..nCol: line 3, the position tokens
+    int nCol = 0;               // number of value columns
+    std::vector<bool> Vshow;    // 0..nCol, column listed (index 0 unused)
+    std::vector<int> BrNr;      // 0..nCol, branch number (kUnknownBranch: none)
+    std::vector<int> PosNr;     // 0..nCol, position number
+    QStringList PosLbl;         // 0..nCol, position label
+    QStringList BrLabel;        // 0..nCol, branch label from the branch-name file
+    std::vector<double> Tdata;  // time of each kept row, s
+    std::vector<std::vector<double>> Ydata;  // [column 1..nCol][row], file units
+    int nRow = 0;
 
-  void Clear();
+    void Clear();
 };
 
 // The result file's name says which kind it is: its last three characters,

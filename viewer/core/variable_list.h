@@ -33,8 +33,8 @@ QString BranchNameFile(const QString& resultFileName);
 void ReadBranchNames(ResultData& data, const QString& resultFileName);
 
 struct VariableEntry {
-  QString text;  // as listed in lstVariable
-  int column;    // kept at the same position in lstColumn
+    QString text;  // as listed in lstVariable
+    int column;    // kept at the same position in lstColumn
 };
 
 // The entries of the variable list, one per shown column, in column order.

@@ -7,13 +7,13 @@ namespace tessel {
 PlotView::PlotView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {}
 
 void PlotView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QChartView::mouseDoubleClickEvent(event);
-  emit DblClick();
+    QChartView::mouseDoubleClickEvent(event);
+    emit DblClick();
 }
 
 void PlotView::mousePressEvent(QMouseEvent* event) {
-  QChartView::mousePressEvent(event);
-  emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    QChartView::mousePressEvent(event);
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 }  // namespace tessel

@@ -7,17 +7,17 @@
 namespace tessel {
 
 class PlotView : public QChartView {
-  Q_OBJECT
- public:
-  explicit PlotView(QChart* chart, QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    explicit PlotView(QChart* chart, QWidget* parent = nullptr);
 
- signals:
-  void DblClick();
-  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint position);
+signals:
+    void DblClick();
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint position);
 
- protected:
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 }  // namespace tessel

@@ -3,8 +3,8 @@
 #pragma once
 
 enum app_font_kind {
-  APP_FONT_OBJECT_LABEL = 0,
-  APP_FONT_TEXT = 1,
+    APP_FONT_OBJECT_LABEL = 0,
+    APP_FONT_TEXT = 1,
 };
 
 typedef int (*app_font_size_fn)(int which);

@@ -7,18 +7,23 @@ struct diagram_data;
 
 // One model section under "models". A null user_data ends a table.
 struct FileSection {
-  void *user_data;
-  const char *name;
-  void (*save)(void *user_data, xmlNodePtr section);
-  void (*load)(void *user_data, xmlNodePtr section);
+    void* user_data;
+    const char* name;
+    void (*save)(void* user_data, xmlNodePtr section);
+    void (*load)(void* user_data, xmlNodePtr section);
 };
 
 // The namespace of the file's own elements (prefix "zef").
-extern const char *const ZEF_NAMESPACE_URI;
+extern const char* const ZEF_NAMESPACE_URI;
 
 // 1 on success. The old file is never lost: written to a temporary file in
 // the target's folder first; with backup the previous version goes to "name~".
-int diagram_file_save(diagram_data *data, const char *filename, int backup, const FileSection *sections);
+// A failure is reported through message_error with the file, the step that
+// failed and the system's reason.
+int diagram_file_save(diagram_data* data, const char* filename, int backup,
+                      const FileSection* sections);
+// Test seam: the function that renames files while saving (null: rename(2)).
+typedef int (*file_rename_fn)(const char* from, const char* to);
+void diagram_file_set_rename_function(file_rename_fn fn);
 // 1 on success; `data` is a fresh diagram from diagram_data_create.
-int diagram_file_load(const char *filename, diagram_data *data, const FileSection *sections);
-
+int diagram_file_load(const char* filename, diagram_data* data, const FileSection* sections);

@@ -42,42 +42,42 @@ constexpr double SPILL_POINT_DEFAULT_DIAMETER = (double)0.508f;
 // a type uses only its own (FlowInlet: depth, flowrate, temp, closingtime;
 // FlowOutlet: depth, pressure, closingtime; Junction, PipeJoin: depth).
 struct point_object {
-  element elem;
-  connection_point connections[4];
-  text_block *label;
-  double depth;
-  double flowrate;
-  double temp;
-  double pressure;
-  int closingtime;  // seconds; -1: never closes
+    element elem;
+    connection_point connections[4];
+    text_block* label;
+    double depth;
+    double flowrate;
+    double temp;
+    double pressure;
+    int closingtime;  // seconds; -1: never closes
 };
 
 struct pipeline {
-  connection conn;
-  connpoint_line *cpl;
-  text_block *label;
-  double length;
-  double diameter;
-  double roughness;
-  double heat_trans_coeff;
-  double amb_temp;
+    connection conn;
+    connpoint_line* cpl;
+    text_block* label;
+    double length;
+    double diameter;
+    double roughness;
+    double heat_trans_coeff;
+    double amb_temp;
 };
 
 // The leak: an element with a connectable custom handle (id 200) that hangs
 // on a Pipeline's connection point.
 struct spill_point {
-  element elem;
-  object_handle custom_handle;
-  double depth;
-  double distance;
-  double diameter;
-  double backpressure;
+    element elem;
+    object_handle custom_handle;
+    double depth;
+    double distance;
+    double diameter;
+    double backpressure;
 };
 
 struct text_object {
-  diagram_object object;
-  object_handle text_handle;
-  text_block *text;
+    diagram_object object;
+    object_handle text_handle;
+    text_block* text;
 };
 
 extern object_type flow_inlet_type;
@@ -89,23 +89,23 @@ extern object_type spill_point_type;
 extern object_type text_object_type;
 
 // Which of the record layouts an object has (null when it is another type).
-point_object *as_point_object(diagram_object *obj);
-pipeline *as_pipeline(diagram_object *obj);
-spill_point *as_spill_point(diagram_object *obj);
-text_object *as_text_object(diagram_object *obj);
+point_object* as_point_object(diagram_object* obj);
+pipeline* as_pipeline(diagram_object* obj);
+spill_point* as_spill_point(diagram_object* obj);
+text_object* as_text_object(diagram_object* obj);
 // The object's label or text, or null.
-text_block *object_label(diagram_object *obj);
+text_block* object_label(diagram_object* obj);
 
 // Object-label text height (settings, object labels) in centimetres.
 double point_object_label_height();
 // Text-object height (settings, texts) in centimetres.
 double text_object_height();
 
-void point_object_update_data(point_object *po);
+void point_object_update_data(point_object* po);
 // Recomputes a Pipeline's derived geometry after its fields or label changed.
-void pipeline_update_data(pipeline *p);
-void spill_point_update_data(spill_point *sp);
-void text_object_update_data(text_object *t);
+void pipeline_update_data(pipeline* p);
+void spill_point_update_data(spill_point* sp);
+void text_object_update_data(text_object* t);
 
 // Replaces an object's label text and lays the object out again.
-void object_set_label(diagram_object *obj, const char *str);
+void object_set_label(diagram_object* obj, const char* str);

@@ -18,8 +18,18 @@
 // terminating zero needed); RELEASE replaces its last three characters by
 // "plt" and "log" for the result time series and the run log it writes.
 //
-// Threads: RELEASE keeps its state in the process; one call at a time per
-// process, on any one thread, which also runs the callback.
+// Threads: the library keeps its state in the process and runs one call at a
+// time per process. A call of RELEASE, BLACKOIL or COMPPVT made while another
+// one runs (on another thread, or from the progress callback) touches nothing
+// and comes back at once with IERR 1 and "THE LIBRARY IS RUNNING ANOTHER CALL
+// IN THIS PROCESS: ONE CALL AT A TIME". The callback runs on the thread that
+// called RELEASE.
+//
+// Locale: the files the library writes and reads have the same bytes whatever
+// the process locale (numbers with a decimal point). For the time of a call
+// the calling thread has the C locale; the caller's own is back in place
+// while the callback runs and when the call returns. The process locale
+// (setlocale) is never changed.
 #ifndef RELEASE_RELEASE_H
 #define RELEASE_RELEASE_H
 
@@ -39,11 +49,12 @@ extern "C" {
 #define RELEASE_API __attribute__((visibility("default")))
 
 /* Constants shared by the library and its callers. */
-#define RELEASE_LEAK_OPENS 11400.0      /* s of simulated time: the warm-up ends, the leak opens */
-#define RELEASE_GRAVITY 9.80665         /* m/s2 */
-#define RELEASE_STD_PRESSURE 101325.0   /* Pa, standard conditions */
-#define RELEASE_STD_TEMPERATURE 15.0    /* deg C, standard conditions */
-#define RELEASE_SEA_WATER_DENSITY 1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
+#define RELEASE_LEAK_OPENS 11400.0    /* s of simulated time: the warm-up ends, the leak opens */
+#define RELEASE_GRAVITY 9.80665       /* m/s2 */
+#define RELEASE_STD_PRESSURE 101325.0 /* Pa, standard conditions */
+#define RELEASE_STD_TEMPERATURE 15.0  /* deg C, standard conditions */
+#define RELEASE_SEA_WATER_DENSITY \
+    1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
 
 /* Progress callback: called by RELEASE once per time step of the run, on the
    calling thread, with the progress so far in percent (0 to about 100,
@@ -51,26 +62,26 @@ extern "C" {
    any other value stops it at once with IERR 9999. The callback must not call
    the library. RELEASE passes a pointer to a variable holding the callback;
    a variable holding 0 means no callback. */
-typedef int32_t(RELEASE_CALL *ReleaseProgressFn)(int32_t percentage);
+typedef int32_t(RELEASE_CALL* ReleaseProgressFn)(int32_t percentage);
 
 /* Network header: 20 words. */
 typedef struct NETHDR {
-    int32_t NBR;      /* number of branches, 1..15 */
-    int32_t NJUN;     /* number of junctions, 0..3 */
-    int32_t NBJ[3];   /* branches listed at junction j */
-    int32_t IBJ[15];  /* junction j, place k at index (j-1) + 3*(k-1) */
+    int32_t NBR;     /* number of branches, 1..15 */
+    int32_t NJUN;    /* number of junctions, 0..3 */
+    int32_t NBJ[3];  /* branches listed at junction j */
+    int32_t IBJ[15]; /* junction j, place k at index (j-1) + 3*(k-1) */
 } NETHDR;
 
 /* One pipe segment: 9 words. */
 typedef struct PIPSEG {
-    int32_t NSECT;  /* sections, 0 = chosen from the length */
-    float DIAM;     /* m */
-    float ROUGH;    /* m; 0 or 1.0 = default 5e-5 m */
-    float HTC;      /* heat-transfer coefficient */
-    float TAMB;     /* ambient temperature, deg C */
-    float XSTA;     /* m, upstream end */
+    int32_t NSECT; /* sections, 0 = chosen from the length */
+    float DIAM;    /* m */
+    float ROUGH;   /* m; 0 or 1.0 = default 5e-5 m */
+    float HTC;     /* heat-transfer coefficient */
+    float TAMB;    /* ambient temperature, deg C */
+    float XSTA;    /* m, upstream end */
     float ZSTA;
-    float XEND;     /* m, downstream end */
+    float XEND; /* m, downstream end */
     float ZEND;
 } PIPSEG;
 
@@ -84,11 +95,11 @@ typedef struct BRREC {
 
 /* Inlet and outlet data: 47 words, by branch b = 1..15 at index b-1. */
 typedef struct BNDDAT {
-    float QIN[15];    /* kg/s */
-    float TIN[15];    /* deg C */
-    float TCLIN[15];  /* s after the leak opens; below 0 = never closes */
-    float POUT;       /* Pa */
-    float TCLOUT;     /* s after the leak opens; 0 or less = never closes */
+    float QIN[15];   /* kg/s */
+    float TIN[15];   /* deg C */
+    float TCLIN[15]; /* s after the leak opens; below 0 = never closes */
+    float POUT;      /* Pa */
+    float TCLOUT;    /* s after the leak opens; 0 or less = never closes */
 } BNDDAT;
 
 /* Leak record: 5 words.
@@ -97,11 +108,11 @@ typedef struct BNDDAT {
    above 0 and at most the pipe's inner diameter at the leak (a full-bore
    rupture is the largest hole). LEKPB is at least 100000 Pa. */
 typedef struct LEKDAT {
-    int32_t LEKTYP;  /* 0 = plain leak */
-    int32_t LEKBR;   /* branch of the leak */
-    float LEKX;      /* m along the branch */
-    float LEKDIA;    /* m, hole diameter */
-    float LEKPB;     /* Pa, pressure outside the leak */
+    int32_t LEKTYP; /* 0 = plain leak */
+    int32_t LEKBR;  /* branch of the leak */
+    float LEKX;     /* m along the branch */
+    float LEKDIA;   /* m, hole diameter */
+    float LEKPB;    /* Pa, pressure outside the leak */
 } LEKDAT;
 
 /* Fluid-property table block: 6487 words, filled by BLACKOIL or COMPPVT.
@@ -118,18 +129,18 @@ typedef struct LEKDAT {
      15 liquid thermal conductivity, W/(m K)  16 gas-liquid surface tension, N/m
    The tables describe oil and gas; water enters the run through WCUT. */
 typedef struct PVTBLK {
-    int32_t NP;       /* pressure points in use, at most 20 */
-    int32_t NT;       /* temperature points in use, at most 20 */
-    float P[20];      /* Pa, increasing */
-    float T[20];      /* deg C, increasing */
-    float PBUB[20];   /* bubble-point pressure per temperature, Pa */
-    float TAUX[20];   /* second per-temperature array */
+    int32_t NP;     /* pressure points in use, at most 20 */
+    int32_t NT;     /* temperature points in use, at most 20 */
+    float P[20];    /* Pa, increasing */
+    float T[20];    /* deg C, increasing */
+    float PBUB[20]; /* bubble-point pressure per temperature, Pa */
+    float TAUX[20]; /* second per-temperature array */
     float TAB[16][20][20];
-    float WCUT;       /* water cut, % */
-    float ROGST;      /* gas density at standard conditions, kg/m3 */
-    float ROLST;      /* oil density at standard conditions, kg/m3 */
-    float GORST;      /* gas-oil ratio at standard conditions, Sm3/Sm3 */
-    float BETAST;     /* gas mass fraction at standard conditions */
+    float WCUT;   /* water cut, % */
+    float ROGST;  /* gas density at standard conditions, kg/m3 */
+    float ROLST;  /* oil density at standard conditions, kg/m3 */
+    float GORST;  /* gas-oil ratio at standard conditions, Sm3/Sm3 */
+    float BETAST; /* gas mass fraction at standard conditions */
 } PVTBLK;
 
 /* Gas composition for COMPPVT.
@@ -139,18 +150,18 @@ typedef struct PVTBLK {
    and liquid density, and the density must lie between 500 and 1300 kg/m3
    (a value between 0.5 and 1.3 is reported as probably given in g/cm3). */
 typedef struct COMPREC {
-    int32_t NCOMP;        /* 1..30 */
-    int32_t MODEL[30];    /* model index of component k */
-    float MOLEPCT[30];    /* mole fraction, %; the fractions sum to 100 +- 0.01 */
-    float MOLWT[30];      /* mole weight, g/mol (pseudo-components) */
-    float LIQDEN[30];     /* liquid density, kg/m3 (pseudo-components; 0 = none) */
+    int32_t NCOMP;     /* 1..30 */
+    int32_t MODEL[30]; /* model index of component k */
+    float MOLEPCT[30]; /* mole fraction, %; the fractions sum to 100 +- 0.01 */
+    float MOLWT[30];   /* mole weight, g/mol (pseudo-components) */
+    float LIQDEN[30];  /* liquid density, kg/m3 (pseudo-components; 0 = none) */
 } COMPREC;
 
 /* Run options: 101 words; the library reads words 1 and 2. */
 typedef struct ReleaseControl {
-    int32_t version;   /* word 0, not read */
-    float TUSER;       /* word 1: user end time, s after the leak opens; 0 = none */
-    int32_t NOTEMP;    /* word 2: 1 = no temperature calculation */
+    int32_t version; /* word 0, not read */
+    float TUSER;     /* word 1: user end time, s after the leak opens; 0 = none */
+    int32_t NOTEMP;  /* word 2: 1 = no temperature calculation */
     int32_t unused[98];
 } ReleaseControl;
 
@@ -159,17 +170,17 @@ typedef struct ReleaseControl {
    and amounts out of the pipe are positive; the "std" words are at standard
    conditions (RELEASE_STD_PRESSURE, RELEASE_STD_TEMPERATURE). */
 typedef struct DischargeSummary {
-    float time;              /* s after the leak opened: when the release ended (or the run's end) */
-    float peak_total_mass;   /* kg/s, peak mass rate through the leak */
-    float peak_oil_out;      /* m3/s, peak oil rate */
-    float peak_gas_out;      /* m3/s, peak gas rate */
-    float peak_oil_out_std;  /* Sm3/s, peak oil rate */
-    float peak_gas_out_std;  /* Sm3/s, peak gas rate */
-    float total_mass;        /* kg released */
-    float oil_out;           /* m3 of oil released */
-    float gas_out;           /* m3 of gas released */
-    float oil_out_std;       /* Sm3 of oil released */
-    float gas_out_std;       /* Sm3 of gas released */
+    float time;             /* s after the leak opened: when the release ended (or the run's end) */
+    float peak_total_mass;  /* kg/s, peak mass rate through the leak */
+    float peak_oil_out;     /* m3/s, peak oil rate */
+    float peak_gas_out;     /* m3/s, peak gas rate */
+    float peak_oil_out_std; /* Sm3/s, peak oil rate */
+    float peak_gas_out_std; /* Sm3/s, peak gas rate */
+    float total_mass;       /* kg released */
+    float oil_out;          /* m3 of oil released */
+    float gas_out;          /* m3 of gas released */
+    float oil_out_std;      /* Sm3 of oil released */
+    float gas_out_std;      /* Sm3 of gas released */
 } DischargeSummary;
 
 /* The whole release input record. The first 20104 words are the library's
@@ -190,7 +201,7 @@ typedef struct ReleaseInput {
     float leak_depth;
     float leak_amb_temp;
     /* On a 64-bit build the owned result path takes a pointer, not a word. */
-    char *result_path;
+    char* result_path;
     int32_t result_path_capacity;
 } ReleaseInput;
 
@@ -209,11 +220,11 @@ typedef struct ReleaseInput {
    never below the pipeline pressure at the leak, ends the run there with
    IERR 0 and the warning "THE LEAK DOES NOT FLOW: ..."; otherwise a run ends
    at the user's end time or, at the latest, 30 days after the leak opened. */
-RELEASE_API void RELEASE_CALL RELEASE(NETHDR *nethdr, BRREC *brdata, BNDDAT *bnddat,
-                                      LEKDAT *lekdat, PVTBLK *pvtblk, ReleaseControl *ctl,
-                                      DischargeSummary *summary, const char *path,
-                                      int32_t path_len, ReleaseProgressFn *callback,
-                                      int32_t *IERR, char *MSG, int32_t msg_len);
+RELEASE_API void RELEASE_CALL RELEASE(NETHDR* nethdr, BRREC* brdata, BNDDAT* bnddat, LEKDAT* lekdat,
+                                      PVTBLK* pvtblk, ReleaseControl* ctl,
+                                      DischargeSummary* summary, const char* path, int32_t path_len,
+                                      ReleaseProgressFn* callback, int32_t* IERR, char* MSG,
+                                      int32_t msg_len);
 
 /* Fills the property block of a black oil: gas density (kg/Sm3), oil density
    (kg/Sm3), gas-oil ratio (Sm3/Sm3) and water cut (percent). */
@@ -223,13 +234,13 @@ RELEASE_API void RELEASE_CALL RELEASE(NETHDR *nethdr, BRREC *brdata, BNDDAT *bnd
    with a density, viscosity, heat capacity or conductivity at or below 0 (the
    message then names the quantity, its value and its grid point). A refusal
    leaves the block as it was; on success IERR and MSG are left untouched. */
-RELEASE_API void RELEASE_CALL BLACKOIL(float *gas_density, float *oil_density, float *gor,
-                                       float *water_cut, PVTBLK *pvtblk, int32_t *IERR,
-                                       char *MSG, int32_t msg_len);
+RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil_density, float* gor,
+                                       float* water_cut, PVTBLK* pvtblk, int32_t* IERR, char* MSG,
+                                       int32_t msg_len);
 
 /* Fills the property block of a gas composition, including its standard
    densities, gas-oil ratio and gas mass fraction. */
-RELEASE_API void RELEASE_CALL COMPPVT(COMPREC *comp, PVTBLK *pvtblk, int32_t *IERR, char *MSG,
+RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, int32_t* IERR, char* MSG,
                                       int32_t msg_len);
 
 #ifdef __cplusplus
@@ -262,7 +273,8 @@ static_assert(RELEASE_WORD(PVTBLK, P) == 2 && RELEASE_WORD(PVTBLK, T) == 22 &&
               RELEASE_WORD(PVTBLK, GORST) == 6485 && RELEASE_WORD(PVTBLK, BETAST) == 6486);
 static_assert(offsetof(PVTBLK, TAB[1][2][3]) / 4 == 82 + 400 * 1 + 20 * 2 + 3);
 static_assert(sizeof(ReleaseControl) == 101 * 4);
-static_assert(RELEASE_WORD(ReleaseControl, TUSER) == 1 && RELEASE_WORD(ReleaseControl, NOTEMP) == 2);
+static_assert(RELEASE_WORD(ReleaseControl, TUSER) == 1 &&
+              RELEASE_WORD(ReleaseControl, NOTEMP) == 2);
 static_assert(sizeof(DischargeSummary) == 11 * 4);
 static_assert(RELEASE_WORD(DischargeSummary, total_mass) == 6 &&
               RELEASE_WORD(DischargeSummary, gas_out_std) == 10);
@@ -286,7 +298,7 @@ static_assert(RELEASE_WORD(ReleaseInput, branch_start_obj) == 20104 &&
               RELEASE_WORD(ReleaseInput, leak_obj) == 21653 &&
               RELEASE_WORD(ReleaseInput, leak_depth) == 21654 &&
               RELEASE_WORD(ReleaseInput, leak_amb_temp) == 21655);
-static_assert(sizeof(ReleaseProgressFn *) == sizeof(void *));
+static_assert(sizeof(ReleaseProgressFn*) == sizeof(void*));
 #undef RELEASE_WORD
 #endif
 

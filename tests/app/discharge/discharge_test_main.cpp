@@ -13,7 +13,7 @@
 
 #include <cstdlib>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     QTemporaryDir config;
     if (!config.isValid()) return 2;
     setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1);

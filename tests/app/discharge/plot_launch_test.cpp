@@ -15,15 +15,15 @@ namespace {
 
 using namespace discharge_test;
 
-QByteArray readAll(const QString &path) {
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 TEST(ResultPaths, base_path_cuts_only_a_file_extension) {
     const struct {
-        const char *scenario;
-        const char *base;
+        const char* scenario;
+        const char* base;
     } cases[] = {
         {"/data/net.zef", "/data/net"},
         {"/data/net.1.zef", "/data/net.1"},
@@ -32,7 +32,7 @@ TEST(ResultPaths, base_path_cuts_only_a_file_extension) {
         {"net", "net"},
         {"", ""},
     };
-    for (const auto &c : cases) EXPECT_EQ(ResultBasePath(c.scenario), c.base) << c.scenario;
+    for (const auto& c : cases) EXPECT_EQ(ResultBasePath(c.scenario), c.base) << c.scenario;
     EXPECT_EQ(ResultFilePath("/data/run.v2/net", ".$$$"), "/data/run.v2/net.$$$");
     EXPECT_EQ(ResultFilePath("/data/net.1.zef", ".plt"), "/data/net.1.plt");
 }
@@ -92,7 +92,7 @@ TEST(BranchNames, reloaded_scenario_names_branches_before_any_validation) {
                                         {nullptr, nullptr, nullptr, nullptr}};
         ASSERT_TRUE(diagram_file_save(net.data, zef.toUtf8().constData(), 0, sections));
     }
-    diagram_data *data = diagram_data_create();
+    diagram_data* data = diagram_data_create();
     CReleaseModel model;
     const FileSection sections[] = {{&model, "release", SaveReleaseSection, LoadReleaseSection},
                                     {nullptr, nullptr, nullptr, nullptr}};
@@ -106,7 +106,7 @@ TEST(BranchNames, reloaded_scenario_names_branches_before_any_validation) {
 
 class RecordingLauncher : public CPlotLauncher {
 public:
-    void Start(const QString &path, const QStringList &args) override {
+    void Start(const QString& path, const QStringList& args) override {
         program = path;
         arguments = args;
         ++starts;
@@ -127,13 +127,14 @@ TEST(PlotViewer, starts_beside_the_program_with_result_path_and_unit_switch) {
     const QString scenario = dir.filePath("net.zef");
     const struct {
         int displayUnits;
-        const char *ext;
-        const char *unitSwitch;
+        const char* ext;
+        const char* unitSwitch;
     } cases[] = {{0, ".plt", "/unit=1"}, {1, ".plt", "/unit=2"}, {5, ".dbs", "/unit=0"}};
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         StartPlotViewer(scenario, c.ext, model, net.data, c.displayUnits);
         EXPECT_EQ(launcher.program, AppSettings()->GetProgramDir() + "Tessel");
-        EXPECT_EQ(launcher.arguments, QStringList({dir.filePath(QString("net") + c.ext), c.unitSwitch}));
+        EXPECT_EQ(launcher.arguments,
+                  QStringList({dir.filePath(QString("net") + c.ext), c.unitSwitch}));
     }
     SetPlotLauncher(nullptr);
     EXPECT_EQ(launcher.starts, 3);

@@ -3,15 +3,21 @@
 // through the real library on the worker thread, cancelled and not.
 #include "discharge_fixture.h"
 #include "release_model.h"
+#include "release_section.h"
 #include "worker_task.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -20,15 +26,16 @@ using namespace discharge_test;
 // What the injected library entry answers.
 struct FakeAnswer {
     int32_t ierr = 0;
-    const char *message = "";
+    const char* message = "";
     bool callbackStops = false;  // keeps calling the callback until it says stop
     int calls = 0;
     bool sawCurrentTask = false;
 };
 FakeAnswer g_fake;
 
-void FakeRelease(NETHDR *, BRREC *, BNDDAT *, LEKDAT *, PVTBLK *, ReleaseControl *, DischargeSummary *summary,
-                 const char *, int32_t, ReleaseProgressFn *callback, int32_t *ierr, char *msg, int32_t) {
+void FakeRelease(NETHDR*, BRREC*, BNDDAT*, LEKDAT*, PVTBLK*, ReleaseControl*,
+                 DischargeSummary* summary, const char*, int32_t, ReleaseProgressFn* callback,
+                 int32_t* ierr, char* msg, int32_t) {
     ++g_fake.calls;
     g_fake.sawCurrentTask = GetCurrentTask() != nullptr;
     std::memset(msg, ' ', 256);
@@ -42,7 +49,7 @@ void FakeRelease(NETHDR *, BRREC *, BNDDAT *, LEKDAT *, PVTBLK *, ReleaseControl
     }
     *ierr = g_fake.ierr;
     if (*ierr == 0) {
-        float *v = &summary->time;
+        float* v = &summary->time;
         for (int k = 0; k < 11; ++k) v[k] = static_cast<float>(k + 1);
     }
 }
@@ -64,9 +71,9 @@ protected:
 
 TEST_F(ReleaseRun, fault_paths_of_the_library_answer) {
     struct Case {
-        const char *what;
+        const char* what;
         int32_t ierr;
-        const char *message;
+        const char* message;
         TaskOutcome outcome;
         unsigned errorId;
         QString errorText;
@@ -75,14 +82,31 @@ TEST_F(ReleaseRun, fault_paths_of_the_library_answer) {
     };
     const Case cases[] = {
         {"clean success", 0, "", TaskOutcome::Succeeded, 0, {}, true, {}},
-        {"success with a warning", 0, "RELEASE NOT FINISHED AT END TIME", TaskOutcome::Succeeded, 0, {}, true,
+        {"success with a warning",
+         0,
+         "RELEASE NOT FINISHED AT END TIME",
+         TaskOutcome::Succeeded,
+         0,
+         {},
+         true,
          "RELEASE NOT FINISHED AT END TIME"},
         {"refusal with a message", 1, "ROUGHNESS SHOULD BE GREATER THAN 0", TaskOutcome::Failed, 0,
          "ROUGHNESS SHOULD BE GREATER THAN 0", false, "ROUGHNESS SHOULD BE GREATER THAN 0"},
-        {"refusal with a blank message", 1, "", TaskOutcome::Failed, IDS_RELEASE_UNSPECIFIED, {}, false, {}},
+        {"refusal with a blank message",
+         1,
+         "",
+         TaskOutcome::Failed,
+         IDS_RELEASE_UNSPECIFIED,
+         {},
+         false,
+         {}},
+        // The old log stays beside the old result file: no new summary either.
+        {"log cut short", 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+         TaskOutcome::Failed, 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log", false,
+         "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log"},
     };
     CReleaseModel::SetReleaseEntry(FakeRelease);
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         g_fake.ierr = c.ierr;
         g_fake.message = c.message;
         const TaskResult r = RunTaskAndWait(model);
@@ -109,18 +133,54 @@ TEST_F(ReleaseRun, unvalidated_network_throws_16109_before_the_library) {
     EXPECT_EQ(g_fake.calls, 0);
 }
 
-TEST_F(ReleaseRun, cancelled_run_keeps_no_summary) {
+TEST_F(ReleaseRun, cancelled_run_keeps_a_zeroed_summary_that_is_not_up_to_date) {
     CReleaseModel::SetReleaseEntry(FakeRelease);
     ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
     ASSERT_TRUE(model.HasSummary());
 
     g_fake.callbackStops = true;
     int reports = 0;
-    const TaskResult r = RunTaskAndWait(model, [&](int) { ++reports; }, [&](int) { return reports >= 3; });
+    const TaskResult r = RunTaskAndWait(
+        model, [&](int) { ++reports; }, [&](int) { return reports >= 3; });
     EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
-    EXPECT_FALSE(model.HasSummary());
+    ASSERT_TRUE(model.HasSummary());
+    const float* v = &model.GetSummary()->time;
+    for (int k = 0; k < 11; ++k) EXPECT_EQ(v[k], 0.0f) << DISCHARGE_SUMMARY_KEYS[k];
     EXPECT_FALSE(model.IsUpToDate());
     EXPECT_EQ(GetCurrentTask(), nullptr);
+}
+
+TEST_F(ReleaseRun, run_of_a_scenario_that_another_process_runs_is_refused_and_changes_nothing) {
+    CReleaseModel::SetReleaseEntry(FakeRelease);
+    ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
+    // Another process holds the scenario's run lock (flock(1) on its folder).
+    const QString folder = dir.filePath(".scenario.run");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // flock keeps the lock itself (-o) while its command sleeps; the
+    // command says its process id once the lock is taken.
+    QProcess holder;
+    holder.start("flock", {"-n", "-o", folder, "-c", "echo $$; exec sleep 60"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000)) << "flock did not take the lock";
+    const qint64 sleeper = holder.readLine().trimmed().toLongLong();
+    const int calls = g_fake.calls;
+
+    const TaskResult r = RunTaskAndWait(model);
+    holder.kill();
+    holder.waitForFinished();
+    if (sleeper > 0) ::kill(static_cast<pid_t>(sleeper), SIGKILL);
+    EXPECT_EQ(r.outcome, TaskOutcome::Failed);
+    EXPECT_TRUE(r.errorText.startsWith("The scenario \"scenario\" (in " +
+                                       QDir::toNativeSeparators(dir.path()) +
+                                       ") is being calculated by another run"))
+        << r.errorText.toStdString();
+    EXPECT_EQ(g_fake.calls, calls);
+    ASSERT_TRUE(model.HasSummary());
+    EXPECT_TRUE(model.IsUpToDate());
+    EXPECT_EQ(model.GetSummary()->gas_out_std, 11.0f);
+
+    // The lock is the other process's only: once it is gone, runs go on.
+    EXPECT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
+    EXPECT_EQ(FolderContents(dir.path()).count(".scenario.run"), 0u);
 }
 
 TEST_F(ReleaseRun, leak_values_need_a_validated_network) {
@@ -134,18 +194,18 @@ TEST_F(ReleaseRun, leak_values_need_a_validated_network) {
     } getters[] = {{&CReleaseModel::GetLeakDepth, 16159},
                    {&CReleaseModel::GetLeakDiameter, 16160},
                    {&CReleaseModel::GetLeakAmbientTemp, 16165}};
-    for (const auto &g : getters) {
+    for (const auto& g : getters) {
         try {
             (model.*g.get)();
             ADD_FAILURE() << "no exception for " << g.id;
-        } catch (int id) {
-            EXPECT_EQ(id, g.id);
+        } catch (const ValidationError& e) {
+            EXPECT_EQ(e.id, unsigned(g.id));
         }
     }
 }
 
-bool allFinite(const DischargeSummary &s) {
-    const float *v = &s.time;
+bool allFinite(const DischargeSummary& s) {
+    const float* v = &s.time;
     for (int k = 0; k < 11; ++k)
         if (!std::isfinite(v[k])) return false;
     return true;
@@ -168,20 +228,30 @@ TEST_F(ReleaseRun, real_library_run_on_the_worker_thread_writes_results_beside_t
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
 }
 
-TEST_F(ReleaseRun, real_library_run_cancelled_midway_then_run_again) {
+TEST_F(ReleaseRun, real_library_run_cancelled_midway_leaves_the_previous_files_then_runs_again) {
+    model.Control().TUSER = 600.0f;
+    ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
+    const auto before = FolderContents(dir.path());
+    ASSERT_EQ(before.count("scenario.plt"), 1u);
+    ASSERT_EQ(before.count("scenario.log"), 1u);
+
     // Without an end time the run goes on until the release has ended.
     model.Control().TUSER = 0.0f;
     int reports = 0;
-    const TaskResult r = RunTaskAndWait(model, [&](int) { ++reports; }, [&](int) { return reports >= 50; });
+    const TaskResult r = RunTaskAndWait(
+        model, [&](int) { ++reports; }, [&](int) { return reports >= 3; });
     EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
-    EXPECT_FALSE(model.HasSummary());
+    EXPECT_TRUE(model.HasSummary());
     EXPECT_FALSE(model.IsUpToDate());
+    EXPECT_EQ(model.GetSummary()->total_mass, 0.0f);
+    EXPECT_TRUE(FolderContents(dir.path()) == before);  // byte for byte, and nothing more
 
-    model.Control().TUSER = 600.0f;
+    model.Control().TUSER = 1200.0f;
     const TaskResult again = RunTaskAndWait(model);
     EXPECT_EQ(again.outcome, TaskOutcome::Succeeded) << again.errorText.toStdString();
     ASSERT_TRUE(model.HasSummary());
     EXPECT_TRUE(allFinite(*model.GetSummary()));
+    EXPECT_NE(FolderContents(dir.path()).at("scenario.plt"), before.at("scenario.plt"));
 }
 
 }  // namespace

@@ -18,18 +18,19 @@ namespace {
 using namespace discharge_test;
 
 struct XmlDoc {
-    explicit XmlDoc(const char *text) : doc(xmlReadMemory(text, static_cast<int>(std::strlen(text)), "t.xml", nullptr, 0)) {}
-    XmlDoc() : doc(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0"))) {
-        xmlDocSetRootElement(doc, xmlNewNode(nullptr, reinterpret_cast<const xmlChar *>("release")));
+    explicit XmlDoc(const char* text)
+        : doc(xmlReadMemory(text, static_cast<int>(std::strlen(text)), "t.xml", nullptr, 0)) {}
+    XmlDoc() : doc(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"))) {
+        xmlDocSetRootElement(doc, xmlNewNode(nullptr, reinterpret_cast<const xmlChar*>("release")));
     }
     ~XmlDoc() { xmlFreeDoc(doc); }
     xmlNodePtr root() const { return xmlDocGetRootElement(doc); }
     xmlDocPtr doc;
 };
 
-void setSummary(CReleaseModel &model) {
+void setSummary(CReleaseModel& model) {
     auto s = std::make_unique<DischargeSummary>();
-    float *v = &s->time;
+    float* v = &s->time;
     for (int k = 0; k < 11; ++k) v[k] = 0.5f + static_cast<float>(k);
     model.SetSummary(std::move(s));
 }
@@ -90,8 +91,8 @@ TEST(ReleaseSection, outdated_result_is_saved_without_its_warning) {
 
 TEST(ReleaseSection, load_rules_for_written_files) {
     struct Case {
-        const char *what;
-        const char *xml;
+        const char* what;
+        const char* xml;
         int fluidClass;
         int branches;
         bool summary;
@@ -114,7 +115,7 @@ TEST(ReleaseSection, load_rules_for_written_files) {
          FLUID_BLACK_OIL, 0, true},
         {"empty section", "<release/>", FLUID_BLACK_OIL, 0, false},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         XmlDoc doc(c.xml);
         ASSERT_NE(doc.doc, nullptr) << c.what;
         CReleaseModel model;

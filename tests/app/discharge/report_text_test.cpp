@@ -21,15 +21,21 @@ const QString B30(30, QLatin1Char(' '));
 QString strings(unsigned id) { return QStringLiteral("<string %1>").arg(id); }
 
 // The five headings with their unit rows and rules, and the rows between.
-QString networkPart(const QString &inlets, const QString &outlets, const QString &leaks, const QString &pipes) {
-    return "Inlets:\r\n\r\nLabel                              Depth Flow rate  Temp.   Closing\r\n" + B30 +
-           "       [m]   [Sm3/d]   [°C]       [s]\r\n" + dashes(67) + "\r\n" + inlets + "\r\n\r\n" +
+QString networkPart(const QString& inlets, const QString& outlets, const QString& leaks,
+                    const QString& pipes) {
+    return "Inlets:\r\n\r\nLabel                              Depth Flow rate  Temp.   "
+           "Closing\r\n" +
+           B30 + "       [m]   [Sm3/d]   [°C]       [s]\r\n" + dashes(67) + "\r\n" + inlets +
+           "\r\n\r\n" +
            "Outlet:\r\n\r\nLabel                              Depth  Pressure   Closing\r\n" + B30 +
            "       [m]     [bar]       [s]\r\n" + dashes(60) + "\r\n" + outlets + "\r\n\r\n" +
            "Leakage point:\r\n\r\n  Distance  Diameter     Depth  Pressure\r\n" +
-           "       [m]      [mm]       [m]     [bar]\r\n" + dashes(40) + "\r\n" + leaks + "\r\n\r\n" +
-           "Pipelines:\r\n\r\nLabel                             Length  Diameter Roughness  Heat tran.  Temp.\r\n" + B30 +
-           "       [m]      [mm]      [mm]     [W/m2K]   [°C]\r\n" + dashes(79) + "\r\n" + pipes + "\r\n\r\n";
+           "       [m]      [mm]       [m]     [bar]\r\n" + dashes(40) + "\r\n" + leaks +
+           "\r\n\r\n" +
+           "Pipelines:\r\n\r\nLabel                             Length  Diameter Roughness  Heat "
+           "tran.  Temp.\r\n" +
+           B30 + "       [m]      [mm]      [mm]     [W/m2K]   [°C]\r\n" + dashes(79) + "\r\n" +
+           pipes + "\r\n\r\n";
 }
 
 const QString FLOWLINE_ROWS[4] = {
@@ -52,7 +58,7 @@ protected:
     }
     void TearDown() override { AppSettings()->SetDisplayUnits(keptUnits); }
 
-    static void SetSummary(CReleaseModel &model) {
+    static void SetSummary(CReleaseModel& model) {
         auto s = std::make_unique<DischargeSummary>();
         *s = {90061.4f, 12.5f, 0.01f, 0.2f, 0.012f, 1.5f, 50000.0f, 40.0f, 900.0f, 45.0f, 60000.0f};
         model.SetSummary(std::move(s));
@@ -65,7 +71,8 @@ protected:
 
 TEST_F(ReportText, empty_scenario_has_headings_and_no_rows) {
     Network net;
-    EXPECT_EQ(BuildReportText(net.data, model, comps, nullptr, strings), networkPart("", "", "", ""));
+    EXPECT_EQ(BuildReportText(net.data, model, comps, nullptr, strings),
+              networkPart("", "", "", ""));
 }
 
 TEST_F(ReportText, full_scenario_with_a_current_result) {
@@ -126,17 +133,19 @@ TEST_F(ReportText, outdated_result_needs_recalculation_and_hides_the_nearfield) 
     model.SetUpToDate(false);
     NearfieldReport nf;
     nf.prepared = true;
-    const QString expected = networkPart(FLOWLINE_ROWS[0], FLOWLINE_ROWS[1], FLOWLINE_ROWS[2], FLOWLINE_ROWS[3]) +
-                             "Release Summary: (needs recalculation)\r\n";
+    const QString expected =
+        networkPart(FLOWLINE_ROWS[0], FLOWLINE_ROWS[1], FLOWLINE_ROWS[2], FLOWLINE_ROWS[3]) +
+        "Release Summary: (needs recalculation)\r\n";
     EXPECT_EQ(BuildReportText(net.data, model, comps, &nf, strings), expected);
 }
 
 TEST_F(ReportText, outlet_that_never_closes_has_no_closing_value) {
     Network net;
-    auto *outlet = net.Outlet(100, 3.0e6);  // closing time -1
+    auto* outlet = net.Outlet(100, 3.0e6);  // closing time -1
     object_set_label(outlet, "\n  \nSecond line\nThird");
     const QString text = BuildReportText(net.data, model, comps, nullptr, strings);
-    EXPECT_TRUE(text.contains("\r\n  " + QString(28, ' ') + "       100        30\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r\n  " + QString(28, ' ') + "       100        30\r\n"))
+        << text.toStdString();
 }
 
 TEST_F(ReportText, diagram_without_exactly_one_layer_gives_the_structure_message) {
@@ -147,23 +156,23 @@ TEST_F(ReportText, diagram_without_exactly_one_layer_gives_the_structure_message
 
 TEST(ReportColumns, labels_are_cut_at_30_characters_not_bytes) {
     Network net;
-    auto *inlet = net.Inlet();
+    auto* inlet = net.Inlet();
     const QString name = QString(40, QChar(0x00F8));  // ø, two bytes in UTF-8
     object_set_label(inlet, name.toUtf8().constData());
     EXPECT_EQ(ReportLabel(inlet), QString(30, QChar(0x00F8)));
-    auto *bare = net.Junction();
+    auto* bare = net.Junction();
     EXPECT_EQ(ReportLabel(bare), QString(30, ' '));
 }
 
 TEST(ReportColumns, durations_split_into_days_hours_minutes_seconds) {
     struct Case {
         float seconds;
-        const char *text;
+        const char* text;
     } cases[] = {{90061.4f, "90061 seconds (1d 1h 1m 1s)"},
                  {0.0f, "0 seconds (0d 0h 0m 0s)"},
                  {3599.6f, "3600 seconds (0d 1h 0m 0s)"},
                  {172800.0f, "172800 seconds (2d 0h 0m 0s)"}};
-    for (const Case &c : cases) EXPECT_EQ(ReportDuration(c.seconds), c.text) << c.seconds;
+    for (const Case& c : cases) EXPECT_EQ(ReportDuration(c.seconds), c.text) << c.seconds;
 }
 
 }  // namespace

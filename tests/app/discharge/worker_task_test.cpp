@@ -1,6 +1,7 @@
-// Worker tasks on a real worker thread: progress crosses by a blocking call,
-// the end by a queued one; failures come back as ids or texts; cancel only
+// Worker tasks on a real worker thread: progress crosses by a blocking call
+// when the percentage changes, the end by a queued one; failures come back as ids or texts; cancel only
 // asks the task to stop.
+#include "model_errors.h"
 #include "worker_task.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ namespace {
 // operations the base calls.
 class ScriptTask : public CWorkerTask {
 public:
-    std::function<void(ScriptTask &)> body;
+    std::function<void(ScriptTask&)> body;
     std::vector<std::string> calls;
 
     void Run() override {
@@ -33,7 +35,7 @@ public:
 
 TEST(WorkerTask, progress_is_clamped_and_framed_by_0_and_100) {
     ScriptTask task;
-    task.body = [](ScriptTask &t) {
+    task.body = [](ScriptTask& t) {
         t.ReportProgress(-5);
         t.ReportProgress(42);
         t.ReportProgress(150);
@@ -41,17 +43,18 @@ TEST(WorkerTask, progress_is_clamped_and_framed_by_0_and_100) {
     std::vector<int> seen;
     const TaskResult r = RunTaskAndWait(task, [&](int p) { seen.push_back(p); });
     EXPECT_EQ(r.outcome, TaskOutcome::Succeeded);
-    EXPECT_EQ(seen, (std::vector<int>{0, 0, 42, 100, 100}));
+    // -5 shows as the 0 already shown, the closing 100 as the 150 before it.
+    EXPECT_EQ(seen, (std::vector<int>{0, 42, 100}));
     EXPECT_EQ(task.calls, (std::vector<std::string>{"Run", "OnSucceeded"}));
 }
 
 TEST(WorkerTask, progress_report_waits_until_the_gui_thread_took_it) {
     ScriptTask task;
-    QThread *gui = QThread::currentThread();
+    QThread* gui = QThread::currentThread();
     std::atomic<int> taken{-1};
     bool orderKept = true;
     bool ranOnWorker = false;
-    task.body = [&](ScriptTask &t) {
+    task.body = [&](ScriptTask& t) {
         ranOnWorker = QThread::currentThread() != gui;
         for (int p = 1; p <= 20; ++p) {
             t.ReportProgress(p);
@@ -66,27 +69,36 @@ TEST(WorkerTask, progress_report_waits_until_the_gui_thread_took_it) {
     EXPECT_TRUE(orderKept);
 }
 
+// Only the model's failure type carries a message; anything else thrown is
+// an unknown error.
 TEST(WorkerTask, failures_become_ids_or_texts) {
     struct Case {
-        const char *what;
+        const char* what;
         std::function<void()> fail;
         unsigned id;
         QString text;
     };
     const Case cases[] = {
-        {"signed id", [] { throw 16154; }, 16154, {}},
-        {"unsigned id", [] { throw 16109u; }, 16109, {}},
-        {"long id", [] { throw 16111L; }, 16111, {}},
-        {"QString", [] { throw QStringLiteral("ROUGHNESS SHOULD BE GREATER THAN 0"); }, 0,
+        {"message id",
+         [] {
+             throw ValidationError{16154, 0};
+         },
+         16154,
+         {}},
+        {"text", [] { throw TextError(QStringLiteral("ROUGHNESS SHOULD BE GREATER THAN 0")); }, 0,
          "ROUGHNESS SHOULD BE GREATER THAN 0"},
-        {"std::string", [] { throw std::string("from a std::string"); }, 0, "from a std::string"},
-        {"char pointer", [] { throw "from a char pointer"; }, 0, "from a char pointer"},
+        {"bare signed id", [] { throw 16154; }, 16110, {}},
+        {"bare unsigned id", [] { throw 16109u; }, 16110, {}},
+        {"bare long id", [] { throw 16111L; }, 16110, {}},
+        {"bare QString", [] { throw QStringLiteral("not shown"); }, 16110, {}},
+        {"std::string", [] { throw std::string("not shown"); }, 16110, {}},
+        {"char pointer", [] { throw "not shown"; }, 16110, {}},
         {"other exception", [] { throw std::runtime_error("not shown"); }, 16110, {}},
         {"double", [] { throw 3.5; }, 16110, {}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         ScriptTask task;
-        task.body = [&](ScriptTask &) { c.fail(); };
+        task.body = [&](ScriptTask&) { c.fail(); };
         const TaskResult r = RunTaskAndWait(task);
         EXPECT_EQ(r.outcome, TaskOutcome::Failed) << c.what;
         EXPECT_EQ(r.errorId, c.id) << c.what;
@@ -97,7 +109,7 @@ TEST(WorkerTask, failures_become_ids_or_texts) {
 
 TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
     ScriptTask task;
-    task.body = [](ScriptTask &) { throw 16154; };
+    task.body = [](ScriptTask&) { throw ValidationError{16154, 0}; };
     CTaskRunner runner;
     bool done = false;
     QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
@@ -107,33 +119,61 @@ TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
               "text of 16154");
 }
 
-TEST(WorkerTask, cancel_stops_the_callback_loop_and_skips_success) {
+TEST(WorkerTask, only_a_changed_percentage_crosses_to_the_gui_thread) {
+    // The library's time loop: many steps per percent, as in a real run.
     ScriptTask task;
-    int reports = 0;
-    task.body = [&](ScriptTask &t) {
+    int steps = 0;
+    task.body = [&](ScriptTask& t) {
         CurrentTaskGuard current(&t);
-        // The library's time loop: one report per step until told to stop.
-        for (int step = 0; step < 100000; ++step) {
-            ++reports;
-            if (worker_progress_callback(step / 1000) != 0) return;
-        }
+        for (int step = 0; step < 200000; ++step, ++steps)
+            if (worker_progress_callback(step / 2000) != 0) return;
     };
     std::vector<int> seen;
-    const TaskResult r = RunTaskAndWait(
-        task, [&](int p) { seen.push_back(p); }, [&](int) { return seen.size() >= 5; });
-    EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
+    ASSERT_EQ(RunTaskAndWait(task, [&](int p) { seen.push_back(p); }).outcome,
+              TaskOutcome::Succeeded);
+    EXPECT_EQ(steps, 200000);
+    std::vector<int> each(100);
+    for (int p = 0; p < 100; ++p) each[p] = p;
+    each.push_back(100);
+    EXPECT_EQ(seen, each);
+}
+
+TEST(WorkerTask, cancel_is_read_at_every_step_between_crossings) {
+    // The percentage stays at 50: nothing crosses after the first report, yet
+    // the step after the cancel stops the loop.
+    ScriptTask task;
+    std::atomic<int> steps{0}, stepsAtCancel{-1};
+    task.body = [&](ScriptTask& t) {
+        CurrentTaskGuard current(&t);
+        for (int step = 0; step < 1000000000; ++step) {
+            ++steps;
+            if (worker_progress_callback(50) != 0) return;
+        }
+    };
+    CTaskRunner runner;
+    std::vector<int> seen;
+    bool done = false;
+    QObject::connect(&runner, &CTaskRunner::progress, [&](int p) { seen.push_back(p); });
+    QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
+    runner.Start(&task);
+    while (steps < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    runner.RequestCancel();
+    stepsAtCancel = steps.load();
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_FALSE(runner.Failed());
     EXPECT_EQ(task.calls, (std::vector<std::string>{"Run", "OnCancelled"}));
-    EXPECT_EQ(reports, 4);  // the report after the one that asked to cancel returned 1
-    EXPECT_EQ(seen.back(), 0);  // no closing 100 after a cancel
+    EXPECT_EQ(seen, (std::vector<int>{0, 50}));  // no closing 100 after a cancel
+    EXPECT_LE(steps - stepsAtCancel, 1);         // at most the step that had already read the flag
     EXPECT_EQ(GetCurrentTask(), nullptr);
 }
 
 TEST(WorkerTask, callback_without_a_current_task_returns_0_and_sends_nothing) {
     ScriptTask task;
     int callbackResult = -1;
-    task.body = [&](ScriptTask &) { callbackResult = worker_progress_callback(50); };
+    task.body = [&](ScriptTask&) { callbackResult = worker_progress_callback(50); };
     std::vector<int> seen;
-    RunTaskAndWait(task, [&](int p) { seen.push_back(p); }, [](int) { return true; });
+    RunTaskAndWait(
+        task, [&](int p) { seen.push_back(p); }, [](int) { return true; });
     EXPECT_EQ(callbackResult, 0);
     EXPECT_EQ(seen, (std::vector<int>{0}));  // only the frame's own 0
 }
@@ -148,7 +188,7 @@ TEST(WorkerTask, reports_outside_a_run_go_nowhere) {
 }
 
 TEST(WorkerTask, a_thread_that_cannot_start_fails_with_16111) {
-    CTaskRunner::SetThreadStarter([](QThread *) { return false; });
+    CTaskRunner::SetThreadStarter([](QThread*) { return false; });
     ScriptTask task;
     const TaskResult r = RunTaskAndWait(task);
     CTaskRunner::SetThreadStarter(nullptr);
@@ -162,9 +202,9 @@ TEST(WorkerTask, a_thread_that_cannot_start_fails_with_16111) {
 
 TEST(WorkerTask, a_failure_after_cancel_is_still_a_failure) {
     ScriptTask task;
-    task.body = [](ScriptTask &t) {
+    task.body = [](ScriptTask& t) {
         t.ReportProgress(10);  // the runner cancels here
-        if (t.IsCancelled()) throw 16154;
+        if (t.IsCancelled()) throw ValidationError{16154, 0};
     };
     const TaskResult r = RunTaskAndWait(task, {}, [](int p) { return p >= 10; });
     EXPECT_EQ(r.outcome, TaskOutcome::Failed);
@@ -178,11 +218,15 @@ namespace {
 TEST(WorkerTask, runner_destroyed_during_a_run_cancels_and_waits) {
     ScriptTask task;
     std::atomic<bool> stopped{false};
-    task.body = [&](ScriptTask &t) {
+    // Bounded, so a cancel that never arrives fails here instead of hanging
+    // (the dying runner takes a report about every 10 ms: at most seconds).
+    task.body = [&](ScriptTask& t) {
         CurrentTaskGuard current(&t);
-        while (worker_progress_callback(1) == 0) {
-        }
-        stopped = true;
+        for (int step = 0; step < 500; ++step)
+            if (worker_progress_callback(1) != 0) {
+                stopped = true;  // told to stop
+                return;
+            }
     };
     bool doneSeen = false;
     {

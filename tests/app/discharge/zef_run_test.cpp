@@ -2,41 +2,36 @@
 // standard output and standard error, and the files beside the scenario.
 #include "example_scenarios.h"
 #include "plot_launch.h"
+#include "zef_run_process.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <map>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 using namespace discharge_test;
 
-struct Output {
-    int status = -1;
-    QString out, err;
-};
-
-Output zefRun(const QStringList &args) {
-    QProcess p;
-    p.start(ZEF_RUN_PATH, args);
-    p.waitForFinished(300000);
-    Output o;
-    o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    o.out = QString::fromUtf8(p.readAllStandardOutput());
-    o.err = QString::fromUtf8(p.readAllStandardError());
-    return o;
-}
-
 // "NAME value" lines of standard output.
-std::map<QString, double> words(const QString &out) {
+std::map<QString, double> words(const QString& out) {
     std::map<QString, double> w;
-    for (const QString &line : out.split('\n')) {
+    for (const QString& line : out.split('\n')) {
         const QStringList parts = line.trimmed().split(' ');
         bool ok = false;
         if (parts.size() == 2) {
@@ -54,22 +49,23 @@ protected:
 };
 
 TEST_F(ZefRun, each_example_runs_and_prints_its_report) {
-    for (const ExampleScenario &example : ExampleScenarios()) {
+    for (const ExampleScenario& example : ExampleScenarios()) {
         const QString zef = dir.filePath(example.file);
         ASSERT_TRUE(SaveExample(example, zef)) << example.file;
         const Output o = zefRun({zef});
         ASSERT_EQ(o.status, 0) << example.file << ": " << o.err.toStdString();
         EXPECT_TRUE(o.out.startsWith("Inlets:\r\n\r\n")) << example.file;
-        EXPECT_TRUE(o.out.contains("Release Summary:\r\n\r\nTime to get total mass: ")) << example.file;
+        EXPECT_TRUE(o.out.contains("Release Summary:\r\n\r\nTime to get total mass: "))
+            << example.file;
         EXPECT_TRUE(o.out.contains("\nIERR 0\n")) << example.file;
         const auto w = words(o.out);
-        for (const char *key : DISCHARGE_SUMMARY_KEYS) {
+        for (const char* key : DISCHARGE_SUMMARY_KEYS) {
             ASSERT_EQ(w.count(key), 1u) << example.file << " " << key;
             EXPECT_TRUE(std::isfinite(w.at(key))) << example.file << " " << key;
         }
         EXPECT_GT(w.at("total_mass"), 0.0) << example.file;
         const QString base = ResultBasePath(zef);
-        for (const char *ext : {".plt", ".log", ".brn"})
+        for (const char* ext : {".plt", ".log", ".brn"})
             EXPECT_GT(QFileInfo(base + ext).size(), 0) << example.file << ext;
     }
 }
@@ -111,9 +107,9 @@ TEST_F(ZefRun, failures_and_their_exit_codes) {
     const QString shortPipe = dir.filePath("short.zef");
     {
         Network net;
-        auto *outlet = net.Outlet(100);
-        auto *pipe = net.Pipe(29);
-        auto *inlet = net.Inlet(110);
+        auto* outlet = net.Outlet(100);
+        auto* pipe = net.Pipe(29);
+        auto* inlet = net.Inlet(110);
         net.Chain(outlet, pipe, inlet);
         net.Leak(net.Spill(10), pipe);
         CBlackOilModel oil;
@@ -122,14 +118,16 @@ TEST_F(ZefRun, failures_and_their_exit_codes) {
         CFluidModel fluid(oil, comps);
         CReleaseModel release;
         release.SetFluidClass(FLUID_BLACK_OIL);
-        const FileSection sections[] = {{&fluid, "fluid", SaveFluidSection, LoadFluidSection},
-                                        {&release, "release", SaveReleaseSection, LoadReleaseSection},
-                                        {nullptr, nullptr, nullptr, nullptr}};
+        const FileSection sections[] = {
+            {&fluid, "fluid", SaveFluidSection, LoadFluidSection},
+            {&release, "release", SaveReleaseSection, LoadReleaseSection},
+            {nullptr, nullptr, nullptr, nullptr}};
         ASSERT_TRUE(diagram_file_save(net.data, shortPipe.toUtf8().constData(), 0, sections));
     }
     const Output invalid = zefRun({shortPipe});
     EXPECT_EQ(invalid.status, 1);
-    EXPECT_TRUE(invalid.err.startsWith("A Pipeline must have a length of at least 30 m or 100 ft.")) << invalid.err.toStdString();
+    EXPECT_TRUE(invalid.err.startsWith("A Pipeline must have a length of at least 30 m or 100 ft."))
+        << invalid.err.toStdString();
     EXPECT_TRUE(invalid.err.contains("(object 2)")) << invalid.err.toStdString();
     EXPECT_TRUE(invalid.out.isEmpty());
 
@@ -154,7 +152,7 @@ TEST(ZefRunExamples, shipped_scenarios_run_with_ierr_0) {
     const QStringList files = shipped.entryList({"*.zef"}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 3);
     QTemporaryDir dir;
-    for (const QString &name : files) {
+    for (const QString& name : files) {
         // A copy, so the results do not land in the source tree.
         const QString zef = dir.filePath(name);
         ASSERT_TRUE(QFile::copy(shipped.filePath(name), zef)) << name.toStdString();
@@ -162,6 +160,266 @@ TEST(ZefRunExamples, shipped_scenarios_run_with_ierr_0) {
         EXPECT_EQ(o.status, 0) << name.toStdString() << ": " << o.err.toStdString();
         EXPECT_TRUE(o.out.contains("\nIERR 0\n")) << name.toStdString();
         EXPECT_GT(words(o.out)["total_mass"], 0.0) << name.toStdString();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using namespace discharge_test;
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A shipped example copied into dir, optionally edited as text.
+QString shippedCopy(const QTemporaryDir& dir, const char* name, const QByteArray& from = {},
+                    const QByteArray& to = {}) {
+    QByteArray text = readFile(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name);
+    if (!from.isEmpty()) text.replace(from, to);
+    const QString path = dir.filePath(name);
+    return !text.isEmpty() && writeFile(path, text) ? path : QString();
+}
+
+TEST(ZefRunFailures, failed_run_keeps_the_previous_results_and_leaves_nothing_behind) {
+    struct Case {
+        const char* what;
+        float endTime;        // of the second run
+        bool fullDisk;        // the second run cannot write its files whole
+        const char* message;  // standard error starts with it
+    };
+    const Case cases[] = {
+        // The network check refuses it before the library is called.
+        {"end time outside the run's limits", 300.0f, false,
+         "The discharge run's end time of 300 s lies outside 600 s to 9988600 s."},
+        {"file system that cannot hold the results", 1200.0f, true, "Task failed:\n\n"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString zef = dir.filePath("gas_export.zef");
+        ASSERT_TRUE(SaveExample(ExampleScenarios()[2], zef)) << c.what;
+        ASSERT_EQ(zefRun({zef}).status, 0) << c.what;
+        const auto before = FolderContents(dir.path(), "gas_export.zef");
+        ASSERT_EQ(before.size(), 3u) << c.what;  // .brn, .log, .plt
+
+        ASSERT_TRUE(SaveExample(ExampleScenarios()[2], zef, c.endTime)) << c.what;
+        QProcess p;
+        if (c.fullDisk)
+            p.start("sh",
+                    {"-c", "trap '' XFSZ; ulimit -f 40; exec \"$0\" \"$@\"", ZEF_RUN_PATH, zef});
+        else
+            p.start(ZEF_RUN_PATH, {zef});
+        ASSERT_TRUE(p.waitForFinished(300000)) << c.what;
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << c.what;
+        EXPECT_TRUE(err.startsWith(c.message)) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << c.what;
+        EXPECT_TRUE(FolderContents(dir.path(), "gas_export.zef") == before) << c.what;
+    }
+}
+
+TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_the_plume_file) {
+    QTemporaryDir dir;
+    const QString zef = shippedCopy(dir, "gas_export.zef");
+    ASSERT_FALSE(zef.isEmpty());
+    ASSERT_EQ(zefRun({"--nearfield", zef}).status, 0);
+    const auto before = FolderContents(dir.path(), "gas_export.zef");
+    ASSERT_EQ(before.count("gas_export.dbs"), 1u);
+
+    // A water temperature the plume refuses, saved with the scenario.
+    QByteArray text = readFile(zef);
+    const QByteArray from = "<attribute name=\"water_temperature\">\n          <real val=\"15\"/>";
+    ASSERT_TRUE(text.contains(from));
+    ASSERT_TRUE(writeFile(zef, text.replace(from,
+                                            "<attribute name=\"water_temperature\">\n          "
+                                            "<real val=\"-300\"/>")));
+    const Output o = zefRun({"--nearfield", zef});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err,
+              QString::fromUtf8("Task failed:\n\nWater temperature value was below -273 °C!\n"));
+    EXPECT_TRUE(o.out.isEmpty());
+    // The discharge ran again on the same input (the same bytes); the plume
+    // file is the previous one and nothing was left in the folder.
+    EXPECT_TRUE(FolderContents(dir.path(), "gas_export.zef") == before);
+}
+
+// Starts zef_run on the shipped gas export copy and stops the process
+// (SIGSTOP) while its library writes the result file aside.
+::testing::AssertionResult startHeld(QProcess& run, const QString& zef) {
+    run.start(ZEF_RUN_PATH, {zef});
+    if (!run.waitForStarted()) return ::testing::AssertionFailure() << "zef_run did not start";
+    const QString staged = QFileInfo(zef).dir().filePath(".gas_export.run/gas_export.plt");
+    while (!QFileInfo::exists(staged) && run.state() == QProcess::Running) QThread::usleep(200);
+    if (::kill(static_cast<pid_t>(run.processId()), SIGSTOP) != 0 || !QFileInfo::exists(staged))
+        return ::testing::AssertionFailure() << "the run ended before it could be held";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(ZefRunFailures,
+     run_killed_midway_leaves_the_previous_files_and_the_next_run_clears_its_folder) {
+    QTemporaryDir dir;
+    const QString zef = shippedCopy(dir, "gas_export.zef");
+    ASSERT_EQ(zefRun({zef}).status, 0);
+    const auto before = FolderContents(dir.path());
+
+    QProcess killed;
+    ASSERT_TRUE(startHeld(killed, zef));
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished());
+    auto left = FolderContents(dir.path());
+    ASSERT_EQ(left.count(".gas_export.run"), 1u);  // what the dead run left
+    left.erase(".gas_export.run");
+    EXPECT_TRUE(left == before);
+
+    // The lock died with the process; the next run removes its leftovers.
+    ASSERT_EQ(zefRun({zef}).status, 0);
+    EXPECT_TRUE(FolderContents(dir.path()) == before);
+}
+
+TEST(ZefRunFailures, second_run_of_a_scenario_is_refused_while_the_first_runs) {
+    QTemporaryDir dir, alone;
+    const QString zef = shippedCopy(dir, "gas_export.zef");
+    ASSERT_EQ(zefRun({shippedCopy(alone, "gas_export.zef")}).status, 0);
+
+    // The first run is held still while its library writes the result file.
+    QProcess first;
+    ASSERT_TRUE(startHeld(first, zef));
+
+    const Output second = zefRun({zef});
+    ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err,
+              "The scenario \"gas_export\" (in " + dir.path() +
+                  ") is being calculated by another run (another window or program). Only one run "
+                  "at a time can write its results; try again when that run has finished.\n");
+    EXPECT_TRUE(second.out.isEmpty());
+
+    ASSERT_TRUE(first.waitForFinished(300000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    // The first run's results are whole: those of the same scenario run alone.
+    EXPECT_TRUE(FolderContents(dir.path(), "gas_export.zef") ==
+                FolderContents(alone.path(), "gas_export.zef"));
+}
+
+// The voluntary context switches of a zef_run process (all its threads).
+long voluntarySwitches(const QStringList& args) {
+    std::vector<QByteArray> bytes{QByteArray(ZEF_RUN_PATH)};
+    for (const QString& a : args) bytes.push_back(QFile::encodeName(a));
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, ZEF_RUN_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_nvcsw;
+}
+
+TEST(ZefRunProgress, gas_export_discharge_waits_for_the_report_only_when_the_percentage_changes) {
+    // The library reports some 38,000 steps; at most 101 percentages cross.
+    QTemporaryDir dir;
+    const long switches = voluntarySwitches({shippedCopy(dir, "gas_export.zef")});
+    ASSERT_GE(switches, 0);
+    EXPECT_LT(switches, 3000);
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged scenario files as they reached users: each loads with one warning
+// on standard error that names what was repaired, runs to IERR 0 with no
+// "nan" or "inf" in its report, and names the branches in its .brn as the
+// undamaged example does.
+TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
+    struct Case {
+        const char* file;
+        const char* example;  // the undamaged scenario it was made from
+        bool nearfield;       // run the plume on the stored result
+        QStringList warning;  // its first line, then lines it holds
+    };
+    const Case cases[] = {
+        {"text_number.zef",
+         "oil_line.zef",
+         false,
+         {"Values that could not be read were replaced by their defaults:",
+          "FlowInlet \"Wellhead\" (O0): closingtime \"soon\"",
+          "SpillPoint (O3): distance \"four thousand\""}},
+        {"nonfinite_summary.zef",
+         "oil_line.zef",
+         true,
+         {"The stored discharge result holds a value that is not a finite number (time) -- the "
+          "result was dropped"}},
+        {"xref_max_limit.zef",
+         "two_inlets_junction.zef",
+         false,
+         {"Object numbers that repeat or are out of range were renumbered:",
+          "xref_max 2147483647 -> 0"}},
+        {"duplicate_numbers.zef",
+         "two_inlets_junction.zef",
+         false,
+         {"Object numbers that repeat or are out of range were renumbered:",
+          "FlowInlet \"South\" (O1): 3 -> 4", "SpillPoint (O7): 3 -> 10"}},
+        {"nonfinite_unread.zef",
+         "oil_line.zef",
+         false,
+         {"Values that could not be read were replaced by their defaults:",
+          "SpillPoint (O3): depth \"-inf\"", "fluid/fluid_component 1: mole_weight \"inf\""}},
+    };
+    const QRegularExpression nonFinite(QStringLiteral("\\b[-+]?(nan|inf|infinity)\\b"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QTemporaryDir dir;
+    std::map<QString, QByteArray> cleanNames;
+    auto branchNames = [](const QString& zef) {
+        QFile brn(ResultBasePath(zef) + ".brn");
+        return brn.open(QIODevice::ReadOnly) ? brn.readAll() : QByteArray();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString example = QString::fromLatin1(c.example);
+        if (!cleanNames.count(example)) {
+            const QString clean = dir.filePath(example);
+            ASSERT_TRUE(QFile::copy(ORVANE_SOURCE_DIR "/examples/scenarios/" + example, clean));
+            ASSERT_EQ(zefRun({clean}).status, 0);
+            cleanNames[example] = branchNames(clean);
+            ASSERT_FALSE(cleanNames[example].isEmpty());
+        }
+        const QString zef = dir.filePath(c.file);
+        ASSERT_TRUE(QFile::copy(
+            ORVANE_SOURCE_DIR "/tests/vexil/corpus/" + QString::fromLatin1(c.file), zef));
+        // The stored result counts only beside its result file: a first run
+        // leaves one there (and leaves the scenario file as it was).
+        if (c.nearfield) {
+            ASSERT_EQ(zefRun({zef}).status, 0);
+        }
+        const Output o = zefRun(c.nearfield ? QStringList{"--nearfield", zef} : QStringList{zef});
+        ASSERT_EQ(o.status, 0) << o.err.toStdString();
+        EXPECT_TRUE(o.err.startsWith("Warning: Warning:\n" + c.warning.front()))
+            << o.err.toStdString();
+        for (const QString& line : c.warning)
+            EXPECT_TRUE(o.err.contains(line)) << line.toStdString();
+        EXPECT_EQ(o.err.count("Warning: Warning:"), 1) << o.err.toStdString();
+        EXPECT_TRUE(o.out.contains("\nIERR 0\n"));
+        EXPECT_FALSE(o.out.contains(nonFinite)) << o.out.toStdString();
+        EXPECT_TRUE(
+            o.out.contains(QRegularExpression("Time to get total mass: [1-9][0-9]* seconds")))
+            << o.out.toStdString();
+        EXPECT_EQ(branchNames(zef), cleanNames[example]);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -14,17 +15,23 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <tuple>
 #include <map>
 
 #include "../ui/scenario_script.h"
 #include "message_box.h"
+#include "model_errors.h"
 #include "plot_launch.h"
 #include "release_dlgs.h"
 #include "release_section.h"
@@ -38,8 +45,7 @@ namespace {
 const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
 
 // Pictures taken on a real X server (Xvfb) get their own names.
-QString picture(const char* name)
-{
+QString picture(const char* name) {
     return kArtifacts + "/" + qEnvironmentVariable("DISCHARGE_PICTURE_PREFIX") + name + ".png";
 }
 
@@ -48,43 +54,46 @@ QString picture(const char* name)
 class ScriptTask : public CWorkerTask {
 public:
     std::function<void(ScriptTask&)> body;
-    void Run() override
-    {
-        if (body)
-            body(*this);
+    std::atomic<bool> toldToStop{false};
+    void Run() override {
+        if (body) body(*this);
     }
 };
 
 // Runs the dialog on the task; during the run the hook gets the dialog.
-int runDialog(CWorkerTask& task, const std::function<void(CTaskProgressDlg*)>& during = {})
-{
+int runDialog(CWorkerTask& task, const std::function<void(CTaskProgressDlg*)>& during = {}) {
     CTaskProgressDlg dlg(&task, 16150);
     CDialog::SetModalHook([&](CDialog* d) {
-        if (during)
-            during(static_cast<CTaskProgressDlg*>(d));
+        if (during) during(static_cast<CTaskProgressDlg*>(d));
     });
     const int result = dlg.DoModal();
     CDialog::SetModalHook({});
     return result;
 }
 
-// The library's time loop: reports until told to stop.
-void callbackLoop(ScriptTask& t)
-{
+// The library's time loop: reports until told to stop (bounded, so a
+// cancel that never arrives ends the loop all the same).
+void callbackLoop(ScriptTask& t) {
     CurrentTaskGuard current(&t);
-    for (int step = 0; step < 1000000; ++step)
-        if (worker_progress_callback(step / 10000) != 0)
+    for (int step = 0; step < 100000; ++step)
+        if (worker_progress_callback(step / 1000) != 0) {
+            t.toldToStop = true;
             return;
+        }
 }
 
-void waitUntil(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 20000 && !condition(); ++i)
+// Handles events until the condition holds (at most a minute): progress
+// arrives only when the percentage changes, so there may be nothing to do.
+void waitUntil(const std::function<bool()>& condition) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 60000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
 }
 
-TEST(ProgressDialog, bar_is_clamped_and_ends_full)
-{
+TEST(ProgressDialog, bar_is_clamped_and_ends_full) {
     ScriptTask task;
     task.body = [](ScriptTask& t) {
         t.ReportProgress(-5);
@@ -104,20 +113,26 @@ TEST(ProgressDialog, bar_is_clamped_and_ends_full)
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(boxes.Texts().isEmpty());
-    EXPECT_EQ(reported, (std::vector<int>{0, 0, 50, 100, 100}));
-    EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 50, 100, 100}));
+    // Only a changed percentage crosses: -5 is the 0 shown, the closing 100
+    // the 150 shown.
+    EXPECT_EQ(reported, (std::vector<int>{0, 50, 100}));
+    EXPECT_EQ(shown, (std::vector<int>{0, 0, 50, 100}));
 }
 
-TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel)
-{
+TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel) {
     struct Case {
         const char* what;
         std::function<void()> fail;
         QString shown;
     };
     const Case cases[] = {
-        {"string id", [] { throw 16154; }, "Unspecified error from RELEASE module"},
-        {"text", [] { throw QStringLiteral("PRESSURE TOO HIGH."); }, "PRESSURE TOO HIGH."},
+        {"string id",
+         [] {
+             throw ValidationError{16154, 0};
+         },
+         "Unspecified error from RELEASE module"},
+        {"text", [] { throw TextError(QStringLiteral("PRESSURE TOO HIGH.")); },
+         "PRESSURE TOO HIGH."},
         {"other exception", [] { throw std::bad_alloc(); }, "Unknown error"},
     };
     for (const Case& c : cases) {
@@ -131,8 +146,7 @@ TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel)
     }
 }
 
-TEST(ProgressDialog, cancel_escape_and_close_only_ask_the_task_to_stop)
-{
+TEST(ProgressDialog, cancel_escape_and_close_only_ask_the_task_to_stop) {
     const struct {
         const char* what;
         std::function<void(CTaskProgressDlg*)> ask;
@@ -152,14 +166,14 @@ TEST(ProgressDialog, cancel_escape_and_close_only_ask_the_task_to_stop)
             way.ask(d);
             stillOpen = d->isVisible() && !d->IsEnded();
         });
-        EXPECT_TRUE(stillOpen) << way.what;  // the dialog waits for the task
+        EXPECT_TRUE(stillOpen) << way.what;        // the dialog waits for the task
+        EXPECT_TRUE(task.toldToStop) << way.what;  // it stopped early, told so
         EXPECT_EQ(result, IDCANCEL) << way.what;
         EXPECT_TRUE(boxes.Texts().isEmpty()) << way.what;
     }
 }
 
-TEST(ProgressDialog, thread_that_cannot_start_shows_16111)
-{
+TEST(ProgressDialog, thread_that_cannot_start_shows_16111) {
     CTaskRunner::SetThreadStarter([](QThread*) { return false; });
     ScriptTask task;
     ScriptedMessageBoxes boxes;
@@ -171,8 +185,7 @@ TEST(ProgressDialog, thread_that_cannot_start_shows_16111)
 
 // ------------------------------------------------------------ the program
 
-std::map<QString, double> zefRunWords(const QString& zef)
-{
+std::map<QString, double> zefRunWords(const QString& zef) {
     QProcess p;
     p.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {zef});
     p.waitForFinished(300000);
@@ -181,16 +194,14 @@ std::map<QString, double> zefRunWords(const QString& zef)
         const QStringList parts = line.split(' ');
         bool ok = false;
         const double v = parts.size() == 2 ? parts[1].toDouble(&ok) : 0;
-        if (ok)
-            w[parts[0]] = v;
+        if (ok) w[parts[0]] = v;
     }
     return w;
 }
 
 class RecordingLauncher : public CPlotLauncher {
 public:
-    void Start(const QString& path, const QStringList& args) override
-    {
+    void Start(const QString& path, const QStringList& args) override {
         program = path;
         arguments = args;
     }
@@ -200,8 +211,7 @@ public:
 
 class DischargeProgram : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s.Start());
         s.app->GetSettings().SetDisplayUnits(0);  // Metric
         s.app->GetSettings().SetAutoResultOpen(false);
@@ -210,15 +220,13 @@ protected:
     void TearDown() override { CReleaseModel::SetReleaseEntry(nullptr); }
 
     // A copy of a shipped example in the test's own folder, opened.
-    CScenarioDoc* Open(const char* name, QString* path = nullptr)
-    {
+    CScenarioDoc* Open(const char* name, QString* path = nullptr) {
         const QString copy = dir.filePath(name);
-        if (!QFile::exists(copy) && !QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy))
+        if (!QFile::exists(copy) &&
+            !QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy))
             return nullptr;
-        if (path)
-            *path = copy;
-        if (!s.app->OpenDocumentFile(copy))
-            return nullptr;
+        if (path) *path = copy;
+        if (!s.app->OpenDocumentFile(copy)) return nullptr;
         return s.Doc();
     }
 
@@ -226,15 +234,16 @@ protected:
     ScenarioScript s;
 };
 
-TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library)
-{
-    for (const char* name : {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef"}) {
+TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library) {
+    for (const char* name :
+         {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef", "black_oil_line.zef"}) {
         QString path;
         CScenarioDoc* doc = Open(name, &path);
         ASSERT_NE(doc, nullptr) << name;
         ScriptedMessageBoxes boxes;
         ASSERT_TRUE(s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE)) << name;
-        EXPECT_TRUE(boxes.Texts().isEmpty()) << name << ": " << boxes.Texts().join("|").toStdString();
+        EXPECT_TRUE(boxes.Texts().isEmpty())
+            << name << ": " << boxes.Texts().join("|").toStdString();
         const QString base = ResultBasePath(path);
         EXPECT_GT(QFileInfo(base + ".plt").size(), 0) << name;
         EXPECT_GT(QFileInfo(base + ".log").size(), 0) << name;
@@ -245,7 +254,8 @@ TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library
         // The same numbers as the headless runner prints for the same file.
         QTemporaryDir other;
         const QString copy = other.filePath(name);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy));
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + name, copy));
         const auto printed = zefRunWords(copy);
         const float* v = &doc->ReleaseModel().GetSummary()->time;
         const char* const* keys = DISCHARGE_SUMMARY_KEYS;
@@ -259,15 +269,15 @@ TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library
         s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
         auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
         ASSERT_NE(report, nullptr) << name;
-        EXPECT_TRUE(report->Text().contains("Time to get total mass: " + ReportDuration(v[0]))) << name;
+        EXPECT_TRUE(report->Text().contains("Time to get total mass: " + ReportDuration(v[0])))
+            << name;
         EXPECT_TRUE(report->GetEditCtrl()->toPlainText().contains("Release Summary:")) << name;
         doc->SetModifiedFlag(false);
         doc->OnCloseDocument();
     }
 }
 
-TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary)
-{
+TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
     s.Main()->show();
@@ -283,8 +293,9 @@ TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary)
     s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
         shown = true;
         EXPECT_FALSE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
-        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)),
-                  QString::asprintf("%.3g", double(doc->ReleaseModel().GetSummary()->peak_total_mass)));
+        EXPECT_EQ(
+            AfxGetControlText(d->GetDlgItem(45540)),
+            QString::asprintf("%.3g", double(doc->ReleaseModel().GetSummary()->peak_total_mass)));
         EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45542)), "kg/s");
         EXPECT_TRUE(d->grab().save(picture("discharge_summary")));
     });
@@ -298,44 +309,143 @@ TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, cancel_midway_leaves_no_summary_and_the_next_run_works)
-{
-    CScenarioDoc* doc = Open("gas_export.zef");
+// The result files beside the scenario, with their bytes, and every hidden
+// entry there (a run's private folder).
+std::map<QString, QByteArray> resultFiles(const QString& scenario) {
+    std::map<QString, QByteArray> files;
+    const QDir dir = QFileInfo(scenario).dir();
+    for (const QString& name :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString ext = QFileInfo(name).suffix();
+        if (name.startsWith('.') || ext == "plt" || ext == "log" || ext == "brn" || ext == "dbs" ||
+            ext == "dat") {
+            QFile f(dir.filePath(name));
+            files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(folder)");
+        }
+    }
+    return files;
+}
+
+TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_outdated_summary) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);
-    doc->ReleaseModel().Control().TUSER = 0;  // until the release has ended: a long run
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const auto before = resultFiles(path);
+    ASSERT_EQ(before.count("gas_export.plt"), 1u);
+    ASSERT_EQ(before.count("gas_export.log"), 1u);
+
+    doc->ReleaseModel().Control().TUSER = 0;  // until the release has ended: a longer run
+    doc->NetworkChanged();
     ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);  // save before the run
     bool cancelled = false;
+    int shownAtCancel = -1;
     CDialog::SetModalHook([&](CDialog* d) {
         auto* dlg = dynamic_cast<CTaskProgressDlg*>(d);
-        if (!dlg)
-            return;
-        waitUntil([&] { return dlg->ProgressBar()->value() >= 1 || !dlg->Runner().IsRunning(); });
+        if (!dlg) return;
+        waitUntil([&] { return dlg->ProgressBar()->value() >= 50 || !dlg->Runner().IsRunning(); });
         cancelled = dlg->Runner().IsRunning();
+        shownAtCancel = dlg->ProgressBar()->value();
         dlg->Item<QPushButton>(IDCANCEL)->click();
     });
     EXPECT_FALSE(doc->RunDischarge());
     CDialog::SetModalHook({});
     EXPECT_TRUE(cancelled);
-    EXPECT_FALSE(doc->ReleaseModel().HasSummary());
-    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
-    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    EXPECT_GE(shownAtCancel, 50);
+    EXPECT_LT(shownAtCancel, 100);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)})
+        << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(resultFiles(path) == before);  // byte for byte, and nothing left aside
+
+    // A zeroed summary that is not up to date: shown with the outdated label.
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_EQ(doc->ReleaseModel().GetSummary()->total_mass, 0.0f);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    bool shown = false;
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        shown = true;
+        EXPECT_TRUE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)), "0");
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45551)), "0");
+    });
+    EXPECT_TRUE(shown);
+
+    // The plot opens only an up-to-date result; asked for anyway it says so.
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    RecordingLauncher launcher;
+    SetPlotLauncher(&launcher);
+    boxes.Clear();
+    doc->OnReleasePlot();
+    SetPlotLauncher(nullptr);
+    EXPECT_TRUE(launcher.program.isEmpty());
+    EXPECT_EQ(boxes.Texts(), QStringList{"The discharge result is outdated or missing. Calculate "
+                                         "the discharge again to plot it."});
 
     doc->ReleaseModel().Control().TUSER = 600;
+    boxes.Clear();
+    boxes.Answer(IDYES);
     EXPECT_TRUE(doc->RunDischarge());
-    EXPECT_TRUE(doc->ReleaseModel().HasSummary());
-    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_GT(doc->ReleaseModel().GetSummary()->total_mass, 0.0f);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(resultFiles(path) == before);  // the same input gives the same bytes
     doc->SetModifiedFlag(false);
 }
 
-void blankRefusal(NETHDR*, BRREC*, BNDDAT*, LEKDAT*, PVTBLK*, ReleaseControl*, DischargeSummary*, const char*, int32_t,
-                  ReleaseProgressFn*, int32_t* ierr, char* msg, int32_t)
-{
+TEST_F(DischargeProgram,
+       run_of_a_scenario_that_zef_run_is_running_is_refused_and_keeps_the_summary) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const DischargeSummary summary = *doc->ReleaseModel().GetSummary();
+    doc->NetworkChanged();
+    ASSERT_TRUE(doc->DoSave(path));
+    const auto before = resultFiles(path);
+
+    // zef_run on the same scenario, held still while its library writes.
+    QProcess other;
+    other.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {path});
+    ASSERT_TRUE(other.waitForStarted());
+    const QString staged = QFileInfo(path).dir().filePath(".gas_export.run/gas_export.plt");
+    while (!QFileInfo::exists(staged) && other.state() == QProcess::Running) QThread::usleep(200);
+    ASSERT_EQ(::kill(pid_t(other.processId()), SIGSTOP), 0);
+    ASSERT_TRUE(QFileInfo::exists(staged)) << "zef_run ended before it could be held";
+
+    ScriptedMessageBoxes boxes;
+    const bool ran = doc->RunDischarge();
+    ::kill(pid_t(other.processId()), SIGCONT);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{"Task failed:\n\nThe scenario \"gas_export\" (in " +
+                          QFileInfo(path).absolutePath() +
+                          ") is being calculated by another run (another window or program). "
+                          "Only one run at a time can write its results; try again when that run "
+                          "has finished."});
+    // Nothing of the model changed: the last summary is still there.
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_EQ(doc->ReleaseModel().GetSummary()->total_mass, summary.total_mass);
+
+    ASSERT_TRUE(other.waitForFinished(300000));
+    EXPECT_EQ(other.exitCode(), 0);
+    EXPECT_EQ(resultFiles(path).at("gas_export.plt"), before.at("gas_export.plt"));
+    boxes.Clear();
+    EXPECT_TRUE(doc->RunDischarge());
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    doc->SetModifiedFlag(false);
+}
+
+void blankRefusal(NETHDR*, BRREC*, BNDDAT*, LEKDAT*, PVTBLK*, ReleaseControl*, DischargeSummary*,
+                  const char*, int32_t, ReleaseProgressFn*, int32_t* ierr, char* msg, int32_t) {
     std::memset(msg, ' ', 256);
     *ierr = 1;
 }
 
-TEST_F(DischargeProgram, blank_refusal_shows_16154_and_disables_the_summary)
-{
+TEST_F(DischargeProgram, blank_refusal_shows_16154_and_disables_the_summary) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(doc->RunDischarge());
@@ -351,8 +461,7 @@ TEST_F(DischargeProgram, blank_refusal_shows_16154_and_disables_the_summary)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, unsaved_changes_ask_first_and_no_runs_nothing)
-{
+TEST_F(DischargeProgram, unsaved_changes_ask_first_and_no_runs_nothing) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
     doc->SetModifiedFlag(true);
@@ -368,10 +477,21 @@ TEST_F(DischargeProgram, unsaved_changes_ask_first_and_no_runs_nothing)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, discharge_setup_stores_the_end_time_in_seconds)
-{
+TEST_F(DischargeProgram, discharge_setup_stores_the_end_time_in_seconds) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
+    // First opening, no end time yet: the box is clear, the time disabled.
+    ASSERT_FLOAT_EQ(doc->ReleaseModel().Control().TUSER, 0.0f);
+    bool opened = false;
+    s.WithDialog(
+        ID_SCENARIO_DISCHARGE_SETUP,
+        [&](CDialog* d) {
+            opened = true;
+            EXPECT_FALSE(d->Item<QCheckBox>(CReleaseModelDlg::IDC_SET_END_TIME)->isChecked());
+            EXPECT_FALSE(d->GetDlgItem(CReleaseModelDlg::IDC_END_TIME)->isEnabled());
+        },
+        IDCANCEL);
+    ASSERT_TRUE(opened);
     s.WithDialog(ID_SCENARIO_DISCHARGE_SETUP, [](CDialog* d) {
         d->Item<QCheckBox>(CReleaseModelDlg::IDC_SET_END_TIME)->setChecked(true);
         ScenarioScript::SetText(d, CReleaseModelDlg::IDC_END_TIME, "2");
@@ -390,8 +510,7 @@ TEST_F(DischargeProgram, discharge_setup_stores_the_end_time_in_seconds)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, plot_commands_need_a_result_file_and_start_the_viewer)
-{
+TEST_F(DischargeProgram, plot_commands_need_a_result_file_and_start_the_viewer) {
     QString path;
     CScenarioDoc* doc = Open("two_inlets_junction.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -416,8 +535,7 @@ TEST_F(DischargeProgram, plot_commands_need_a_result_file_and_start_the_viewer)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, copy_all_puts_the_report_on_the_clipboard)
-{
+TEST_F(DischargeProgram, copy_all_puts_the_report_on_the_clipboard) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
     s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
@@ -435,8 +553,7 @@ TEST_F(DischargeProgram, copy_all_puts_the_report_on_the_clipboard)
 
 namespace {
 
-TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
-{
+TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run) {
     CScenarioDoc* doc = Open("two_inlets_junction.zef");
     ASSERT_NE(doc, nullptr);
     s.app->GetSettings().SetAutoResultOpen(true);
@@ -444,8 +561,7 @@ TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
     CDialog::SetModalHook([&](CDialog* d) { titles.push_back(d->windowTitle()); });
     ScriptedMessageBoxes boxes;
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE);
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
     CDialog::SetModalHook({});
     EXPECT_EQ(titles, (std::vector<QString>{"Calculating discharge...", "Discharge Summary"}));
     EXPECT_TRUE(boxes.Texts().isEmpty());
@@ -456,24 +572,109 @@ TEST_F(DischargeProgram, auto_result_open_shows_the_summary_once_after_a_run)
 
 namespace {
 
-TEST_F(DischargeProgram, report_prints_to_a_pdf)
-{
-    CScenarioDoc* doc = Open("oil_line.zef");
+// What pdftotext -bbox finds in a PDF: its pages and their words with the
+// boxes, in points.
+struct PdfWord {
+    int page;
+    double xMin, yMin, xMax, yMax;
+    QString text;
+};
+struct PdfText {
+    double pageWidth = 0, pageHeight = 0;
+    int pages = 0;
+    std::vector<PdfWord> words;
+};
+
+PdfText readPdfText(const QString& pdf) {
+    PdfText out;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000)) return out;
+    static const QRegularExpression pageRe(R"re(<page width="([\d.]+)" height="([\d.]+)">)re");
+    static const QRegularExpression wordRe(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(.*)</word>)re");
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+        if (const auto m = pageRe.match(line); m.hasMatch()) {
+            ++out.pages;
+            out.pageWidth = m.captured(1).toDouble();
+            out.pageHeight = m.captured(2).toDouble();
+        } else if (const auto w = wordRe.match(line); w.hasMatch()) {
+            QString text = w.captured(5);
+            text.replace("&lt;", "<")
+                .replace("&gt;", ">")
+                .replace("&quot;", "\"")
+                .replace("&amp;", "&");
+            out.words.push_back({out.pages, w.captured(1).toDouble(), w.captured(2).toDouble(),
+                                 w.captured(3).toDouble(), w.captured(4).toDouble(), text});
+        }
+    }
+    return out;
+}
+
+TEST_F(DischargeProgram, report_prints_to_a_pdf_at_a_reading_size_on_as_many_pages_as_it_needs) {
+    CScenarioDoc* doc = Open("gas_export.zef");
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(doc->RunDischarge());
     s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
     auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
     ASSERT_NE(report, nullptr);
     ASSERT_TRUE(report->Text().contains("Release Summary:\r\n\r\nTime to get total mass:"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = dir.filePath("report.pdf");
-    printer.setOutputFileName(pdf);
-    EXPECT_TRUE(report->PrintTo(&printer));
-    QFile f(pdf);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
-    EXPECT_GT(f.size(), 1000);
+    // Landscape holds fewer lines than the report has: a second page.
+    for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        SCOPED_TRACE(orientation == QPageLayout::Portrait ? "portrait" : "landscape");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageOrientation(orientation);
+        const bool portrait = orientation == QPageLayout::Portrait;
+        const QString pdf =
+            kArtifacts + (portrait ? "/report_print.pdf" : "/report_print_landscape.pdf");
+        QFile::remove(pdf);
+        printer.setOutputFileName(pdf);
+        ASSERT_TRUE(report->PrintTo(&printer));
+
+        const PdfText got = readPdfText(pdf);
+        ASSERT_GT(got.pages, 0) << "pdftotext could not read " << pdf.toStdString();
+        // A4 in points; the page margins are the printer's, as for the diagram.
+        EXPECT_NEAR(got.pageWidth, portrait ? 595.3 : 841.9, 1.0);
+        EXPECT_NEAR(got.pageHeight, portrait ? 841.9 : 595.3, 1.0);
+        const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Point);
+        const QStringList lines = report->GetEditCtrl()->toPlainText().split('\n');
+        QStringList reportWords;
+        for (const QString& line : lines) reportWords += line.split(' ', Qt::SkipEmptyParts);
+        ASSERT_FALSE(got.words.empty());
+        // In reading order (pdftotext may read a block of columns downwards).
+        std::vector<PdfWord> words = got.words;
+        std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
+            return std::make_tuple(a.page, std::lround(a.yMax), a.xMin) <
+                   std::make_tuple(b.page, std::lround(b.yMax), b.xMin);
+        });
+        QStringList printedWords;
+        double firstTop = 1e9, lowest = 0;
+        for (const PdfWord& w : words) {
+            printedWords << w.text;
+            // A box of a 9 pt font is about 9-11 pt high (ascent plus descent).
+            EXPECT_GE(w.yMax - w.yMin, 7.0) << w.text.toStdString();
+            EXPECT_LE(w.yMax - w.yMin, 13.0) << w.text.toStdString();
+            EXPECT_GE(w.xMin, margins.left() - 0.5) << w.text.toStdString();
+            EXPECT_LE(w.xMax, got.pageWidth - margins.right() + 0.5) << w.text.toStdString();
+            EXPECT_LE(w.yMax, got.pageHeight - margins.bottom() + 0.5) << w.text.toStdString();
+            if (w.page == 1) firstTop = std::min(firstTop, w.yMin);
+            lowest = std::max(lowest, w.yMax);
+        }
+        EXPECT_GE(firstTop, margins.top() - 0.5);
+        EXPECT_GT(lowest, got.pageHeight * 0.5);  // pages are filled, not a corner
+        // Every word of the report, in order: nothing lost between the pages.
+        EXPECT_EQ(printedWords.join(" ").toStdString(), reportWords.join(" ").toStdString());
+        // 9 pt lines with their leading are 10-13 pt apart on the paint
+        // rectangle's height; the landscape page needs a second one.
+        const double paintHeight = got.pageHeight - margins.top() - margins.bottom();
+        const int lineCount = int(lines.size());
+        EXPECT_GE(got.pages, int(std::ceil(lineCount / std::floor(paintHeight / 10.0))));
+        EXPECT_LE(got.pages, int(std::ceil(lineCount / std::floor(paintHeight / 13.0))));
+        const int perPage = report->LinesPerPage(&printer);
+        EXPECT_EQ(got.pages, (lineCount + perPage - 1) / perPage);
+        EXPECT_GT(got.pages, portrait ? 0 : 1);
+    }
     doc->SetModifiedFlag(false);
 }
 
@@ -481,8 +682,7 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf)
 
 namespace {
 
-TEST_F(DischargeProgram, calculate_all_on_an_unsaved_scenario_asks_to_save_first)
-{
+TEST_F(DischargeProgram, calculate_all_on_an_unsaved_scenario_asks_to_save_first) {
     CScenarioDoc* doc = s.Doc();  // the new scenario of the start
     ASSERT_NE(doc, nullptr);
     doc->Components().comps_confirmed = true;
@@ -490,12 +690,12 @@ TEST_F(DischargeProgram, calculate_all_on_an_unsaved_scenario_asks_to_save_first
     ScriptedMessageBoxes boxes;
     boxes.Answer(IDNO);
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
-    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});  // and nothing about the near field
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{AfxLoadString(16156)});  // and nothing about the near field
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, calculate_all_stops_after_a_failed_discharge)
-{
+TEST_F(DischargeProgram, calculate_all_stops_after_a_failed_discharge) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
     doc->Plume().SetConfirmed(true);
@@ -506,8 +706,7 @@ TEST_F(DischargeProgram, calculate_all_stops_after_a_failed_discharge)
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge)
-{
+TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -535,9 +734,79 @@ TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge)
     s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
     auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
     ASSERT_NE(report, nullptr);
-    EXPECT_TRUE(report->Text().contains("Nearfield Summary:\r\n\r\nWater temperature: 15 °C\r\n"
-                                        "Start time, output to Ulv/5: Disabled\r\n"))
+    EXPECT_TRUE(
+        report->Text().contains("Nearfield Summary:\r\n\r\nWater temperature: 15 °C\r\n"
+                                "Start time, output to Ulv/5: Disabled\r\n"))
         << report->Text().toStdString();
+    doc->SetModifiedFlag(false);
+}
+
+// Opening a damaged scenario shows one warning box that names what was
+// repaired; a stored result with a word that is no finite number is gone, so
+// the summary cannot show it.
+TEST_F(DischargeProgram, opening_a_damaged_scenario_warns_once) {
+    const struct {
+        const char* file;
+        const char* warning;  // the start of the box's text
+    } cases[] = {
+        {"nonfinite_summary.zef",
+         "Warning:\nThe stored discharge result holds a value that is not a finite number (time)"},
+        {"text_number.zef",
+         "Warning:\nValues that could not be read were replaced by their defaults:\n"
+         "FlowInlet \"Wellhead\" (O0): closingtime \"soon\"\nSpillPoint (O3): distance \"four "
+         "thousand\""},
+        {"duplicate_numbers.zef",
+         "Warning:\nObject numbers that repeat or are out of range were renumbered:\n"
+         "FlowInlet \"South\" (O1): 3 -> 4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString copy = dir.filePath(c.file);
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/tests/vexil/corpus/") + c.file, copy));
+        ScriptedMessageBoxes boxes;
+        ASSERT_TRUE(s.app->OpenDocumentFile(copy));
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << boxes.Texts().join("|").toStdString();
+        EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(QString::fromUtf8(c.warning)))
+            << boxes.Boxes()[0].text.toStdString();
+        EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONEXCLAMATION));
+        EXPECT_FALSE(s.Doc()->ReleaseModel().HasSummary());
+        EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+        s.Doc()->OnCloseDocument();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DischargeProgram, nearfield_plot_follows_the_discharge_result_it_was_computed_from) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->Plume().SetConfirmed(true);
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
+    ASSERT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+
+    // A new discharge result: the plume file beside it is of the one before.
+    doc->ReleaseModel().Control().TUSER = 900;
+    doc->NetworkChanged();
+    boxes.Answer(IDYES);
+    ASSERT_TRUE(doc->RunDischarge());
+    EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    RecordingLauncher launcher;
+    SetPlotLauncher(&launcher);
+    boxes.Clear();
+    doc->OnNearfieldPlot();
+    SetPlotLauncher(nullptr);
+    EXPECT_TRUE(launcher.program.isEmpty());
+    EXPECT_EQ(boxes.Texts(), QStringList{"The nearfield result is outdated or missing. Calculate "
+                                         "the nearfield again to plot it."});
     doc->SetModifiedFlag(false);
 }
 

@@ -2,8 +2,7 @@
 
 #include "win_app.h"
 
-TEST(CommandLine, SwitchesCountOnlyAsWholeLastArguments)
-{
+TEST(CommandLine, SwitchesCountOnlyAsWholeLastArguments) {
     using C = CCommandLineInfo;
     const struct {
         QStringList args;
@@ -26,17 +25,21 @@ TEST(CommandLine, SwitchesCountOnlyAsWholeLastArguments)
         {{"/Embedding"}, C::AppAutomation, ""},
         {{"-p", "net.zef"}, C::FilePrint, "net.zef"},
         {{"-RegServerX"}, C::FileOpen, "-RegServerX"},
+        // The usage text, whatever else is asked.
+        {{"--help"}, C::FileNothing, ""},
+        {{"-h"}, C::FileNothing, ""},
+        {{"-p", "net.zef", "--help"}, C::FileNothing, ""},
     };
     for (const auto& c : cases) {
         C info;
         info.ParseCommandLine(c.args);
         EXPECT_EQ(info.m_nShellCommand, c.command) << c.args.join(' ').toStdString();
         EXPECT_EQ(info.m_strFileName, QString(c.file)) << c.args.join(' ').toStdString();
+        EXPECT_EQ(info.m_bShowHelp, c.command == C::FileNothing) << c.args.join(' ').toStdString();
     }
 }
 
-TEST(CommandLine, AutomationStartKeepsNoWindowFlag)
-{
+TEST(CommandLine, AutomationStartKeepsNoWindowFlag) {
     CCommandLineInfo info;
     info.ParseCommandLine({"-Automation"});
     EXPECT_TRUE(info.m_bRunAutomated);

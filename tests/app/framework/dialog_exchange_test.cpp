@@ -6,19 +6,20 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "command_ids.h"
 #include "dialog.h"
 #include "message_box.h"
 #include "string_table.h"
+#include "unknown_id_log.h"
 
 namespace {
 
 // A dialog with a float, a double, a text of at most 5 characters and a check box.
 class SampleDlg : public CDialog {
 public:
-    SampleDlg() : CDialog(900)
-    {
+    SampleDlg() : CDialog(900) {
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(Tag(new QLineEdit, 100));
         layout->addWidget(Tag(new QLineEdit, 101));
@@ -26,8 +27,7 @@ public:
         layout->addWidget(Tag(new QCheckBox("flag"), 103));
         layout->addWidget(MakeOkCancelRow());
     }
-    void DoDataExchange(CDataExchange* pDX) override
-    {
+    void DoDataExchange(CDataExchange* pDX) override {
         DDX_Text(pDX, 100, f);
         DDX_Text(pDX, 101, d);
         DDX_Text(pDX, 102, s);
@@ -40,15 +40,11 @@ public:
     int check = 0;
 };
 
-QLineEdit* edit(CDialog* dlg, int id)
-{
-    return dlg->Item<QLineEdit>(id);
-}
+QLineEdit* edit(CDialog* dlg, int id) { return dlg->Item<QLineEdit>(id); }
 
 }  // namespace
 
-TEST(DialogExchange, FillsTheControlsWithSixOrFifteenDigits)
-{
+TEST(DialogExchange, FillsTheControlsWithSixOrFifteenDigits) {
     SampleDlg dlg;
     dlg.f = 1.0f / 3.0f;
     dlg.d = 1.0 / 3.0;
@@ -61,16 +57,15 @@ TEST(DialogExchange, FillsTheControlsWithSixOrFifteenDigits)
     EXPECT_TRUE(dlg.Item<QCheckBox>(103)->isChecked());
 }
 
-TEST(DialogExchange, ReadsNumbersLocaleFree)
-{
+TEST(DialogExchange, ReadsNumbersLocaleFree) {
     const struct {
         const char* text;
         bool ok;
         double value;
     } cases[] = {
-        {"12.5", true, 12.5}, {"  -3 ", true, -3},  {"1e3", true, 1000}, {".5", true, 0.5},
-        {"0", true, 0},       {"12,5", false, 0},   {"", false, 0},      {"1.2.3", false, 0},
-        {"7 m", false, 0},    {"inf", false, 0},    {"nan", false, 0},   {"1,000", false, 0},
+        {"12.5", true, 12.5}, {"  -3 ", true, -3}, {"1e3", true, 1000}, {".5", true, 0.5},
+        {"0", true, 0},       {"12,5", false, 0},  {"", false, 0},      {"1.2.3", false, 0},
+        {"7 m", false, 0},    {"inf", false, 0},   {"nan", false, 0},   {"1,000", false, 0},
     };
     for (const auto& c : cases) {
         double v = -99;
@@ -81,18 +76,16 @@ TEST(DialogExchange, ReadsNumbersLocaleFree)
     }
 }
 
-TEST(DialogExchange, LeadingNumberOfAText)
-{
+TEST(DialogExchange, LeadingNumberOfAText) {
     const struct {
         const char* text;
         double value;
-    } cases[] = {{"12.5 m", 12.5}, {"  -3e2x", -300}, {".5", 0.5}, {"abc", 0}, {"", 0}, {"7.", 7}, {"1e", 1}};
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(AfxLeadingReal(c.text), c.value) << c.text;
+    } cases[] = {{"12.5 m", 12.5}, {"  -3e2x", -300}, {".5", 0.5}, {"abc", 0},
+                 {"", 0},          {"7.", 7},         {"1e", 1}};
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(AfxLeadingReal(c.text), c.value) << c.text;
 }
 
-TEST(DialogExchange, NotANumberShowsTheMessageAndKeepsTheDialogOpen)
-{
+TEST(DialogExchange, NotANumberShowsTheMessageAndKeepsTheDialogOpen) {
     ScriptedMessageBoxes boxes;
     SampleDlg dlg;
     dlg.f = 2;
@@ -115,8 +108,7 @@ TEST(DialogExchange, NotANumberShowsTheMessageAndKeepsTheDialogOpen)
     EXPECT_FLOAT_EQ(dlg.f, 4.25f);
 }
 
-TEST(DialogExchange, TooLongTextShowsTheLimit)
-{
+TEST(DialogExchange, TooLongTextShowsTheLimit) {
     ScriptedMessageBoxes boxes;
     SampleDlg dlg;
     dlg.OnInitDialog();
@@ -128,8 +120,7 @@ TEST(DialogExchange, TooLongTextShowsTheLimit)
     EXPECT_EQ(dlg.s, "12345");
 }
 
-TEST(DialogExchange, CancelAndAnUnfinishedScriptChangeNothing)
-{
+TEST(DialogExchange, CancelAndAnUnfinishedScriptChangeNothing) {
     SampleDlg dlg;
     dlg.f = 7;
     CDialog::ModalHook old = CDialog::SetModalHook([](CDialog* d) {
@@ -149,16 +140,14 @@ namespace {
 // Two radio buttons, an integer with a range, a float with a range.
 class RangeDlg : public CDialog {
 public:
-    RangeDlg() : CDialog(901)
-    {
+    RangeDlg() : CDialog(901) {
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(Tag(new QRadioButton("a"), 200));
         layout->addWidget(Tag(new QRadioButton("b"), 201));
         layout->addWidget(Tag(new QLineEdit, 202));
         layout->addWidget(Tag(new QLineEdit, 203));
     }
-    void DoDataExchange(CDataExchange* pDX) override
-    {
+    void DoDataExchange(CDataExchange* pDX) override {
         DDX_Radio(pDX, {200, 201}, choice);
         DDX_Text(pDX, 202, size);
         DDV_MinMaxInt(pDX, size, 1, 3000);
@@ -172,8 +161,7 @@ public:
 
 }  // namespace
 
-TEST(DialogExchange, RadioGroupMayShowNoChoice)
-{
+TEST(DialogExchange, RadioGroupMayShowNoChoice) {
     RangeDlg dlg;
     dlg.UpdateData(false);
     EXPECT_FALSE(dlg.Item<QRadioButton>(200)->isChecked());
@@ -185,8 +173,7 @@ TEST(DialogExchange, RadioGroupMayShowNoChoice)
     EXPECT_EQ(dlg.choice, 1);
 }
 
-TEST(DialogExchange, RangeChecksNameTheLimits)
-{
+TEST(DialogExchange, RangeChecksNameTheLimits) {
     const struct {
         const char* size;
         const char* cut;
@@ -210,12 +197,67 @@ TEST(DialogExchange, RangeChecksNameTheLimits)
     }
 }
 
-TEST(DialogExchange, DigitsOnlyEditRefusesOtherCharacters)
-{
+TEST(DialogExchange, DigitsOnlyEditRefusesOtherCharacters) {
     QLineEdit edit;
     AfxAcceptDigitsOnly(&edit);
     QTest::keyClicks(&edit, "1-2.a3 ");
     EXPECT_EQ(edit.text(), "123");
     QTest::keyClick(&edit, Qt::Key_Backspace);
     EXPECT_EQ(edit.text(), "12");
+}
+
+TEST(DialogExchange, AControlIdTheDialogLacksIsAFailureNotANoOp) {
+    // Each exchange names control 999, which SampleDlg (template 900) lacks;
+    // nothing else of the dialog or the member changes.
+    const struct {
+        const char* name;
+        std::function<void(CDataExchange*)> exchange;
+    } cases[] = {
+        {"text",
+         [](CDataExchange* pDX) {
+             QString s = "kept";
+             DDX_Text(pDX, 999, s);
+             EXPECT_EQ(s, "kept");
+         }},
+        {"float",
+         [](CDataExchange* pDX) {
+             float f = 2.5f;
+             DDX_Text(pDX, 999, f);
+             EXPECT_EQ(f, 2.5f);
+         }},
+        {"double",
+         [](CDataExchange* pDX) {
+             double d = 2.5;
+             DDX_Text(pDX, 999, d);
+             EXPECT_EQ(d, 2.5);
+         }},
+        {"int",
+         [](CDataExchange* pDX) {
+             int i = 7;
+             DDX_Text(pDX, 999, i);
+             EXPECT_EQ(i, 7);
+         }},
+        {"check",
+         [](CDataExchange* pDX) {
+             int c = 1;
+             DDX_Check(pDX, 999, c);
+             EXPECT_EQ(c, 1);
+         }},
+        {"radio",
+         [](CDataExchange* pDX) {
+             int r = 0;
+             DDX_Radio(pDX, {999}, r);
+         }},
+    };
+    for (const auto& c : cases) {
+        for (bool save : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (save ? " save" : " fill"));
+            SampleDlg dlg;
+            dlg.s = "ab";
+            dlg.UpdateData(false);
+            CDataExchange dx(&dlg, save);
+            ExpectUnknownId([&] { c.exchange(&dx); }, "dialog 900: unknown control id 999");
+            EXPECT_EQ(edit(&dlg, 102)->text(), "ab");
+        }
+    }
 }

@@ -10,32 +10,28 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-TextDoc* activeDoc(const TestShell& shell)
-{
+TextDoc* activeDoc(const TestShell& shell) {
     return static_cast<TextDoc*>(shell.main->GetActiveDocument());
 }
 
 }  // namespace
 
-TEST(Documents, NewAndOpenMakeOneChildWithItsView)
-{
+TEST(Documents, NewAndOpenMakeOneChildWithItsView) {
     TestShell shell;
     shell.app->OnFileNew();
     ASSERT_EQ(shell.ChildCount(), 1);
-    EXPECT_EQ(shell.main->MDIGetActive()->windowTitle(), "Text1");
+    EXPECT_EQ(shownTitle(shell.main->MDIGetActive()), "Text1");
     EXPECT_NE(dynamic_cast<TextView*>(shell.main->GetActiveView()), nullptr);
 
     const QString path = shell.Path("a.txt");
@@ -44,14 +40,13 @@ TEST(Documents, NewAndOpenMakeOneChildWithItsView)
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(shell.ChildCount(), 2);
     EXPECT_EQ(static_cast<TextDoc*>(doc)->text, "hello");
-    EXPECT_EQ(shell.main->MDIGetActive()->windowTitle(), "a.txt");
+    EXPECT_EQ(shownTitle(shell.main->MDIGetActive()), "a.txt");
     // Opening it again brings the same window forward.
     EXPECT_EQ(shell.app->OpenDocumentFile(path), doc);
     EXPECT_EQ(shell.ChildCount(), 2);
 }
 
-TEST(Documents, FailedOpenShowsTheFrameworkMessageAndLeavesNoWindow)
-{
+TEST(Documents, FailedOpenShowsTheFrameworkMessageAndLeavesNoWindow) {
     TestShell shell;
     ScriptedMessageBoxes boxes;
     EXPECT_EQ(shell.app->OpenDocumentFile(shell.Path("missing.txt")), nullptr);
@@ -59,8 +54,7 @@ TEST(Documents, FailedOpenShowsTheFrameworkMessageAndLeavesNoWindow)
     EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(AFX_IDP_FAILED_TO_OPEN_DOC)});
 }
 
-TEST(Documents, SavePromptOnClose)
-{
+TEST(Documents, SavePromptOnClose) {
     // The prompt's three answers: No discards, Cancel keeps the window, Yes saves.
     const struct {
         int answer;
@@ -87,8 +81,7 @@ TEST(Documents, SavePromptOnClose)
     }
 }
 
-TEST(Documents, UntitledSaveAsksForANameAndCancelKeepsItModified)
-{
+TEST(Documents, UntitledSaveAsksForANameAndCancelKeepsItModified) {
     TestShell shell;
     shell.app->OnFileNew();
     TextDoc* doc = activeDoc(shell);
@@ -104,28 +97,46 @@ TEST(Documents, UntitledSaveAsksForANameAndCancelKeepsItModified)
     EXPECT_EQ(doc->GetTitle(), "c.txt");
 }
 
-TEST(Documents, OnlyTheLastWindowOfADocumentAsks)
-{
+TEST(Documents, TitleFollowsTheDocumentAndShowsItsModifiedMark) {
+    TestShell shell;
+    const auto title = [&] { return shownTitle(shell.main->MDIGetActive()); };
+    shell.app->OnFileNew();
+    TextDoc* doc = activeDoc(shell);
+    EXPECT_EQ(title(), "Text1");
+    doc->SetModifiedFlag();
+    EXPECT_EQ(title(), "Text1*");
+    shell.nextFileName = shell.Path("d.txt");
+    shell.main->ExecuteCommand(ID_FILE_SAVE);
+    EXPECT_EQ(title(), "d.txt");
+    doc->SetModifiedFlag();
+    EXPECT_EQ(title(), "d.txt*");
+    ASSERT_TRUE(doc->DoSave(shell.Path("e.txt")));  // Save As
+    EXPECT_EQ(title(), "e.txt");
+    writeFile(shell.Path("f.txt"), "f");
+    ASSERT_NE(shell.app->OpenDocumentFile(shell.Path("f.txt")), nullptr);
+    EXPECT_EQ(title(), "f.txt");
+}
+
+TEST(Documents, OnlyTheLastWindowOfADocumentAsks) {
     TestShell shell;
     shell.app->OnFileNew();
     TextDoc* doc = activeDoc(shell);
     doc->SetModifiedFlag();
     shell.main->ExecuteCommand(ID_WINDOW_NEW);
     ASSERT_EQ(shell.ChildCount(), 2);
-    EXPECT_EQ(shell.main->MDIGetActive()->windowTitle(), "Text1:2");
+    EXPECT_EQ(shownTitle(shell.main->MDIGetActive()), "Text1:2*");
     ScriptedMessageBoxes boxes;
     shell.main->MDIGetActive()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(boxes.Texts().isEmpty());
     EXPECT_EQ(shell.ChildCount(), 1);
-    EXPECT_EQ(shell.main->MdiArea()->subWindowList().front()->windowTitle(), "Text1");
+    EXPECT_EQ(shownTitle(shell.main->MdiArea()->subWindowList().front()), "Text1*");
     boxes.Answer(IDNO);
     shell.main->MdiArea()->subWindowList().front()->close();
     EXPECT_EQ(boxes.Texts().size(), 1);
 }
 
-TEST(Documents, UpdateAllViewsSkipsTheSender)
-{
+TEST(Documents, UpdateAllViewsSkipsTheSender) {
     TestShell shell;
     shell.app->OnFileNew();
     TextDoc* doc = activeDoc(shell);
@@ -138,8 +149,7 @@ TEST(Documents, UpdateAllViewsSkipsTheSender)
     EXPECT_EQ(second->updates, before2 + 1);
 }
 
-TEST(Documents, ClosingTheMainWindowAsksForEveryModifiedDocument)
-{
+TEST(Documents, ClosingTheMainWindowAsksForEveryModifiedDocument) {
     TestShell shell;
     shell.app->OnFileNew();
     activeDoc(shell)->SetModifiedFlag();
@@ -152,8 +162,7 @@ TEST(Documents, ClosingTheMainWindowAsksForEveryModifiedDocument)
     EXPECT_EQ(boxes.Texts().size(), 2);
 }
 
-TEST(RecentFiles, KeepsNineNewestFirstInTheSettings)
-{
+TEST(RecentFiles, KeepsNineNewestFirstInTheSettings) {
     TestShell shell;
     QStringList paths;
     for (int i = 0; i < 11; ++i) {
@@ -181,8 +190,7 @@ TEST(RecentFiles, KeepsNineNewestFirstInTheSettings)
     EXPECT_EQ(again[8], paths[2]);
 }
 
-TEST(RecentFiles, AMissingFileLeavesTheList)
-{
+TEST(RecentFiles, AMissingFileLeavesTheList) {
     TestShell shell;
     const QString path = shell.Path("gone.txt");
     writeFile(path, "x");

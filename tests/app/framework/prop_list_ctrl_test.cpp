@@ -19,8 +19,7 @@ private:
 // A component grid: a name column and three number columns, three rows.
 class PropList : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         list.resize(500, 300);
         list.InsertColumn(0, "Component");
         list.InsertColumn(1, "Mol %", Qt::AlignRight);
@@ -38,10 +37,11 @@ protected:
         QApplication::setActiveWindow(&list);
     }
     QLineEdit* Edit() const { return list.GetEdit(); }
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Edit(), Qt::Key(key), mods); }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(Edit(), Qt::Key(key), mods);
+    }
     QPoint Cell() const { return {list.GetCurrentColumn(), list.GetCurrentRow()}; }
-    void Type(const QString& text)
-    {
+    void Type(const QString& text) {
         Edit()->selectAll();
         QTest::keyClick(Edit(), Qt::Key_Backspace);
         QTest::keyClicks(Edit(), text);
@@ -53,8 +53,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PropList, ClickOnACellOpensTheEditorThere)
-{
+TEST_F(PropList, ClickOnACellOpensTheEditorThere) {
     const QRect cell = list.visualRect(list.model()->index(1, 2));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
     ASSERT_TRUE(list.IsEditing());
@@ -63,13 +62,13 @@ TEST_F(PropList, ClickOnACellOpensTheEditorThere)
     EXPECT_EQ(Edit()->text(), "1.2");
     EXPECT_EQ(Edit()->selectedText(), "1.2");
     // The first column is not editable.
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(0, 0)).center());
     EXPECT_FALSE(list.IsEditing());
     EXPECT_EQ(list.GetItemText(1, 2), "1.200");
 }
 
-TEST_F(PropList, TabAndShiftTabWalkTheEditableCellsAndWrap)
-{
+TEST_F(PropList, TabAndShiftTabWalkTheEditableCellsAndWrap) {
     list.SetLastEditableColumn(1, 2);  // row 1 has no column 3
     list.StartEdit(0, 2);
     // Forward: (3,0) -> next row's first (1,1) -> (2,1) -> row 2, its last -> stays.
@@ -87,8 +86,7 @@ TEST_F(PropList, TabAndShiftTabWalkTheEditableCellsAndWrap)
     }
 }
 
-TEST_F(PropList, ARefusedValueKeepsTheEditorWithItsTextSelected)
-{
+TEST_F(PropList, ARefusedValueKeepsTheEditorWithItsTextSelected) {
     list.StartEdit(0, 1);
     Type("-4");
     Key(Qt::Key_Tab);
@@ -109,8 +107,7 @@ TEST_F(PropList, ARefusedValueKeepsTheEditorWithItsTextSelected)
     EXPECT_EQ(changes, QList<QPoint>{QPoint(1, 0)});
 }
 
-TEST_F(PropList, EnterStoresEscDropsEmptyIsAllowed)
-{
+TEST_F(PropList, EnterStoresEscDropsEmptyIsAllowed) {
     list.StartEdit(2, 2);
     Type("");
     Key(Qt::Key_Enter);
@@ -128,8 +125,7 @@ TEST_F(PropList, EnterStoresEscDropsEmptyIsAllowed)
     EXPECT_EQ(list.GetItemText(1, 3), "abc");
 }
 
-TEST_F(PropList, UpAndDownMoveOneRowWithinTheList)
-{
+TEST_F(PropList, UpAndDownMoveOneRowWithinTheList) {
     list.SetLastEditableColumn(1, 2);
     list.StartEdit(0, 3);
     Type("5");
@@ -143,8 +139,7 @@ TEST_F(PropList, UpAndDownMoveOneRowWithinTheList)
     EXPECT_EQ(Cell(), QPoint(2, 2));
 }
 
-TEST_F(PropList, F2EditsTheSelectedRowAtTheFirstEditableColumn)
-{
+TEST_F(PropList, F2EditsTheSelectedRowAtTheFirstEditableColumn) {
     list.SelectRow(2);
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_F2);
@@ -152,10 +147,10 @@ TEST_F(PropList, F2EditsTheSelectedRowAtTheFirstEditableColumn)
     EXPECT_EQ(Cell(), QPoint(1, 2));
 }
 
-TEST_F(PropList, ARowEndingAtColumnTwoNeverEditsColumnThree)
-{
+TEST_F(PropList, ARowEndingAtColumnTwoNeverEditsColumnThree) {
     list.SetLastEditableColumn(0, 2);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 3)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(0, 3)).center());
     EXPECT_FALSE(list.IsEditing());
     // A last column beyond the list falls back to the list's last column.
     list.SetLastEditableColumn(2, 7);
@@ -163,14 +158,14 @@ TEST_F(PropList, ARowEndingAtColumnTwoNeverEditsColumnThree)
     EXPECT_EQ(list.GetLastEditableColumn(1), 3);
 }
 
-TEST(NumericValidater, TrimsChecksAndRewrites)
-{
+TEST(NumericValidater, TrimsChecksAndRewrites) {
     const struct {
         const char* in;
         bool ok;
         const char* out;
-    } cases[] = {{" 1.5 ", true, "1.500"}, {"", true, ""}, {"0", true, "0.000"}, {"-0.1", false, ""},
-                 {"1.5x", false, ""},      {"x", false, ""}, {"2e1", true, "20.000"}};
+    } cases[] = {{" 1.5 ", true, "1.500"}, {"", true, ""},      {"0", true, "0.000"},
+                 {"-0.1", false, ""},      {"1.5x", false, ""}, {"x", false, ""},
+                 {"2e1", true, "20.000"}};
     FNumericValidater v("%.3f");
     for (const auto& c : cases) {
         QString text = c.in;

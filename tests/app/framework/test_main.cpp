@@ -5,8 +5,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     // "-RegServer" writes its service file below the data home.

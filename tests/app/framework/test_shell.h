@@ -10,31 +10,27 @@
 #include "command_ids.h"
 #include "doc_view.h"
 #include "frames.h"
+#include "shown_title.h"
 #include "win_app.h"
 
 // A document holding one line of text in its file.
 class TextDoc : public CDocument {
 public:
     QString text;
-    bool OnNewDocument() override
-    {
+    bool OnNewDocument() override {
         text.clear();
         return CDocument::OnNewDocument();
     }
-    bool OnOpenDocument(const QString& path) override
-    {
+    bool OnOpenDocument(const QString& path) override {
         QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return false;
+        if (!f.open(QIODevice::ReadOnly)) return false;
         text = QString::fromUtf8(f.readAll());
         SetModifiedFlag(false);
         return true;
     }
-    bool OnSaveDocument(const QString& path) override
-    {
+    bool OnSaveDocument(const QString& path) override {
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return false;
+        if (!f.open(QIODevice::WriteOnly)) return false;
         f.write(text.toUtf8());
         SetModifiedFlag(false);
         ++saves;
@@ -45,14 +41,11 @@ public:
 
 class TextView : public CView {
 public:
-    void OnDraw(QPainter* painter) override
-    {
+    void OnDraw(QPainter* painter) override {
         ++draws;
-        if (auto* doc = static_cast<TextDoc*>(GetDocument()))
-            painter->drawText(10, 20, doc->text);
+        if (auto* doc = static_cast<TextDoc*>(GetDocument())) painter->drawText(10, 20, doc->text);
     }
-    void OnUpdate(CView* sender, long hint) override
-    {
+    void OnUpdate(CView* sender, long hint) override {
         ++updates;
         CView::OnUpdate(sender, hint);
     }
@@ -61,9 +54,9 @@ public:
 };
 
 struct TestShell {
-    explicit TestShell(const QString& docString = QStringLiteral(
-                           "\nText\nText\nText Files (*.txt)\n.txt\nText.Document\nText Document"))
-    {
+    explicit TestShell(
+        const QString& docString = QStringLiteral(
+            "\nText\nText\nText Files (*.txt)\n.txt\nText.Document\nText Document")) {
         app = std::make_unique<CWinApp>(QStringLiteral("FrameworkTests"));
         app->SetRegistryKey(QStringLiteral("Holvik"));
         app->LoadStdProfileSettings(9);
@@ -79,14 +72,12 @@ struct TestShell {
         main->show();
         AfxSetFileNameHandler([this](bool open, QString& path, const QString&) {
             lastPromptWasOpen = open;
-            if (nextFileName.isEmpty())
-                return false;
+            if (nextFileName.isEmpty()) return false;
             path = nextFileName;
             return true;
         });
     }
-    ~TestShell()
-    {
+    ~TestShell() {
         AfxSetFileNameHandler({});
         app->CloseAllDocuments();
         delete main;

@@ -25,10 +25,10 @@ int RowOf(int model) {
 TEST(FluidCatalogue, model_indices_and_mole_weights_match_the_library_table) {
     const std::vector<FluidComponent> cat = ReadFluidCatalogue(ORVANE_PROGRAM_DIR "fluidcomps.txt");
     ASSERT_GE(cat.size(), 11u);
-    const rel::Cmpcat &lib = rel::cmpcat_initial();
+    const rel::Cmpcat& lib = rel::cmpcat_initial();
     std::map<int, QString> seen;
     int plusFractions = 0;
-    for (const FluidComponent &c : cat) {
+    for (const FluidComponent& c : cat) {
         SCOPED_TRACE(c.compid.toStdString());
         ASSERT_GE(c.model_idx, 1);
         ASSERT_LE(c.model_idx, rel::MXCAT);
@@ -39,7 +39,8 @@ TEST(FluidCatalogue, model_indices_and_mole_weights_match_the_library_table) {
             EXPECT_GE(c.model_idx, 12);
             ++plusFractions;
         } else {
-            EXPECT_NEAR(c.mole_weight, lib.E[RowOf(c.model_idx)].MW, 1e-3) << "model " << c.model_idx;
+            EXPECT_NEAR(c.mole_weight, lib.E[RowOf(c.model_idx)].MW, 1e-3)
+                << "model " << c.model_idx;
         }
         if (c.model_idx >= 12) {
             EXPECT_TRUE(seen.emplace(c.model_idx, c.compid).second) << "heavy slot shared";
@@ -50,7 +51,7 @@ TEST(FluidCatalogue, model_indices_and_mole_weights_match_the_library_table) {
     EXPECT_GE(plusFractions, 1);
     // The eleven defined light components are all offered, once each.
     std::map<int, int> light;
-    for (const FluidComponent &c : cat)
+    for (const FluidComponent& c : cat)
         if (c.model_idx <= 11) ++light[c.model_idx];
     for (int m = 1; m <= 11; ++m) EXPECT_EQ(light[m], 1) << "model " << m;
 }

@@ -13,18 +13,18 @@
 namespace {
 
 struct Section {
-    Section() : node(xmlNewNode(nullptr, reinterpret_cast<const xmlChar *>("fluid"))) {}
+    Section() : node(xmlNewNode(nullptr, reinterpret_cast<const xmlChar*>("fluid"))) {}
     ~Section() { xmlFreeNode(node); }
-    std::string Prop(const char *name) const {
-        xmlChar *v = xmlGetProp(node, reinterpret_cast<const xmlChar *>(name));
-        std::string s = v ? reinterpret_cast<const char *>(v) : "<none>";
+    std::string Prop(const char* name) const {
+        xmlChar* v = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+        std::string s = v ? reinterpret_cast<const char*>(v) : "<none>";
         xmlFree(v);
         return s;
     }
     xmlNodePtr node;
 };
 
-FluidComponent Component(const char *id, float density, float fraction) {
+FluidComponent Component(const char* id, float density, float fraction) {
     FluidComponent c;
     c.compid = id;
     c.name = QString(id) + "_name";
@@ -65,13 +65,14 @@ TEST(FluidSection, round_trip_keeps_marks_and_drops_what_is_not_written) {
     EXPECT_FLOAT_EQ(list2.components[0].mole_weight, 150.5f);
     EXPECT_EQ(list2.components[0].liquid_density, -1.0f);  // still to be entered
     EXPECT_FLOAT_EQ(list2.components[0].fraction, 4.5f);
-    EXPECT_TRUE(std::isnan(list2.components[1].liquid_density));  // none: not written, loads as none
+    EXPECT_TRUE(
+        std::isnan(list2.components[1].liquid_density));  // none: not written, loads as none
     EXPECT_FLOAT_EQ(list2.components[2].liquid_density, 702.5f);
     EXPECT_EQ(list2.components[2].fraction, 0.0f);
     // Fraction 0 and a missing density are not written at all.
     int composites = 0;
     for (xmlNodePtr c = xml_first_child(s.node); c; c = xml_next_sibling(c))
-        if (xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("composite"))) {
+        if (xmlStrEqual(c->name, reinterpret_cast<const xmlChar*>("composite"))) {
             ++composites;
             if (composites == 2) {
                 EXPECT_EQ(xml_find_attribute(c, "liquid_density"), nullptr);
@@ -97,8 +98,10 @@ TEST(FluidSection, empty_component_list_writes_no_composition) {
 
 TEST(FluidSection, load_takes_defaults_exact_true_only_and_skips_components_without_id) {
     Section s;
-    xmlSetProp(s.node, reinterpret_cast<const xmlChar *>("confirmed"), reinterpret_cast<const xmlChar *>("True"));
-    xmlSetProp(s.node, reinterpret_cast<const xmlChar *>("comps_confirmed"), reinterpret_cast<const xmlChar *>("true"));
+    xmlSetProp(s.node, reinterpret_cast<const xmlChar*>("confirmed"),
+               reinterpret_cast<const xmlChar*>("True"));
+    xmlSetProp(s.node, reinterpret_cast<const xmlChar*>("comps_confirmed"),
+               reinterpret_cast<const xmlChar*>("true"));
     xml_add_real(xml_new_attribute(s.node, "water_cut"), 30);
     DataNode nameless = xml_add_composite(s.node, "fluid_component");
     xml_add_string(xml_new_attribute(nameless, "name"), "no id");
@@ -121,7 +124,7 @@ TEST(FluidSection, load_takes_defaults_exact_true_only_and_skips_components_with
     EXPECT_EQ(oil.water_cut, 30.0f);
     EXPECT_TRUE(list.comps_confirmed);
     ASSERT_EQ(list.components.size(), 1u);
-    const FluidComponent &n2 = list.components[0];
+    const FluidComponent& n2 = list.components[0];
     EXPECT_EQ(n2.compid, "N2");
     EXPECT_EQ(n2.name, "");
     EXPECT_EQ(n2.model_idx, 0);

@@ -20,10 +20,12 @@ namespace {
 
 using model_test::OneBranchRecord;
 
-std::vector<FluidComponent> Catalogue() { return ReadFluidCatalogue(ORVANE_PROGRAM_DIR "fluidcomps.txt"); }
+std::vector<FluidComponent> Catalogue() {
+    return ReadFluidCatalogue(ORVANE_PROGRAM_DIR "fluidcomps.txt");
+}
 
 // A gas of the shipped catalogue's components, by compid and mole percent.
-std::vector<FluidComponent> Gas(std::initializer_list<std::pair<const char *, float>> parts) {
+std::vector<FluidComponent> Gas(std::initializer_list<std::pair<const char*, float>> parts) {
     std::vector<FluidComponent> all = Catalogue(), gas;
     for (auto [id, pct] : parts)
         for (FluidComponent c : all)
@@ -35,8 +37,8 @@ std::vector<FluidComponent> Gas(std::initializer_list<std::pair<const char *, fl
     return gas;
 }
 
-bool AllFinite(const DischargeSummary &s) {
-    const float *v = &s.time;
+bool AllFinite(const DischargeSummary& s) {
+    const float* v = &s.time;
     for (int i = 0; i < 11; ++i)
         if (!std::isfinite(v[i])) return false;
     return true;
@@ -48,8 +50,8 @@ TEST(FluidTables, default_black_oil_fills_tables_that_release_runs) {
     rec->SetResultFileName(dir.filePath("run.$$$").toUtf8().constData());
     CBlackOilModel oil;
     QString warning;
-    BuildFluidTables(*rec, FLUID_BLACK_OIL, oil.gas_density, oil.oil_density, oil.gas_oil_ratio, oil.water_cut,
-                     {}, warning);
+    BuildFluidTables(*rec, FLUID_BLACK_OIL, oil.gas_density, oil.oil_density, oil.gas_oil_ratio,
+                     oil.water_cut, {}, warning);
     EXPECT_TRUE(warning.isEmpty());
     EXPECT_NEAR(rec->bnd.QIN[0], 1000.0f * 0.010830874f, 1e-4f);  // per day to kg/s
     EXPECT_EQ(rec->pvt.NP, 20);
@@ -71,8 +73,10 @@ TEST(FluidTables, default_black_oil_fills_tables_that_release_runs) {
 
     // The result reader on what the library wrote: by name, converted.
     ASSERT_TRUE(LoadUnitConversions(ORVANE_PROGRAM_DIR "unitconv.txt"));
-    const ResultColumn si[] = {{"Time", "s", nullptr}, {"MASSLK", "kg", nullptr}, {nullptr, nullptr, nullptr}};
-    const ResultColumn english[] = {{"MASSLK", "lb", nullptr}, {"NOSUCH", "kg", nullptr}, {nullptr, nullptr, nullptr}};
+    const ResultColumn si[] = {
+        {"Time", "s", nullptr}, {"MASSLK", "kg", nullptr}, {nullptr, nullptr, nullptr}};
+    const ResultColumn english[] = {
+        {"MASSLK", "lb", nullptr}, {"NOSUCH", "kg", nullptr}, {nullptr, nullptr, nullptr}};
     ResultFileReader a, b;
     a.Open(dir.filePath("run.plt"));
     b.Open(dir.filePath("run.plt"));
@@ -134,27 +138,35 @@ TEST(FluidTables, refusals_name_the_reason_and_keep_the_library_out) {
     tooMany.resize(31, tooMany.front());
     std::vector<FluidComponent> noDensity = Gas({{"C1", 96}, {"C7+", 4}});
     struct Case {
-        const char *what;
+        const char* what;
         int fluidClass;
         float waterCut;
         std::vector<FluidComponent> comps;
         unsigned id;
         QString warning;
     } cases[] = {
-        {"unknown component", 1, 0, {unknown}, 16183, "Component Hydrogen is not known to the Release module"},
+        {"unknown component",
+         1,
+         0,
+         {unknown},
+         16183,
+         "Component Hydrogen is not known to the Release module"},
         {"31 components", 1, 0, tooMany, 16183, "Too many components specified (max ZEFR_NCOMP)"},
-        {"density still to enter", 1, 0, noDensity, 16183, "Liquid density must be specified for component C7+"},
-        {"fractions short of 100", 1, 0, Gas({{"C1", 50}}), 16183, "MOLE FRACTIONS DO NOT SUM UP TO 100%"},
+        {"density still to enter", 1, 0, noDensity, 16183,
+         "Liquid density must be specified for component C7+"},
+        {"fractions short of 100", 1, 0, Gas({{"C1", 50}}), 16183,
+         "MOLE FRACTIONS DO NOT SUM UP TO 100%"},
         {"water cut refused by BLACKOIL", 0, 95, {}, 16124, "WATERCUT MUST BE BETWEEN 0 and 90 %"},
         {"unknown fluid class", 7, 0, {}, 16184, ""},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         auto rec = OneBranchRecord();
         QString warning = "earlier. ";
         try {
-            BuildFluidTables(*rec, c.fluidClass, 0.8f, 800.0f, 100.0f, c.waterCut, c.comps, warning);
+            BuildFluidTables(*rec, c.fluidClass, 0.8f, 800.0f, 100.0f, c.waterCut, c.comps,
+                             warning);
             ADD_FAILURE() << c.what << ": accepted";
-        } catch (const ValidationError &e) {
+        } catch (const ValidationError& e) {
             EXPECT_EQ(e.id, c.id) << c.what;
             EXPECT_EQ(e.xref, 0) << c.what;
         }
@@ -167,15 +179,16 @@ TEST(FluidCatalogue, reader_skips_comments_and_malformed_lines) {
     QTemporaryDir dir;
     QFile f(dir.filePath("cat.txt"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("# comment\n"
-            "\n"
-            "C1 4 16.043 - Methane\n"
-            "C7+ 19 150 + Plus\n"
-            "C8 13 114.232 702.5 Octane\n"
-            "BAD 13 114.232 abc Octane\n"
-            "SHORT 13 114.232\n"
-            "X notanumber 1 - Y\n"
-            "C9 14 128.259 717.6 Nonane");
+    f.write(
+        "# comment\n"
+        "\n"
+        "C1 4 16.043 - Methane\n"
+        "C7+ 19 150 + Plus\n"
+        "C8 13 114.232 702.5 Octane\n"
+        "BAD 13 114.232 abc Octane\n"
+        "SHORT 13 114.232\n"
+        "X notanumber 1 - Y\n"
+        "C9 14 128.259 717.6 Nonane");
     f.close();
     std::vector<FluidComponent> cat = ReadFluidCatalogue(f.fileName());
     ASSERT_EQ(cat.size(), 4u);
@@ -188,7 +201,7 @@ TEST(FluidCatalogue, reader_skips_comments_and_malformed_lines) {
     EXPECT_FLOAT_EQ(cat[2].liquid_density, 702.5f);
     EXPECT_EQ(cat[2].name, "Octane");
     EXPECT_EQ(cat[3].compid, "C9");
-    for (const FluidComponent &c : cat) EXPECT_EQ(c.fraction, 0.0f);
+    for (const FluidComponent& c : cat) EXPECT_EQ(c.fraction, 0.0f);
     EXPECT_TRUE(ReadFluidCatalogue("").empty());
     EXPECT_TRUE(ReadFluidCatalogue(dir.filePath("missing.txt")).empty());
 }
@@ -207,8 +220,9 @@ TEST(FluidModel, document_components_merge_over_the_catalogue_and_confirmation_k
     const std::vector<FluidComponent> cat = Catalogue();
     std::vector<FluidComponent> rows = MergeWithCatalogue(cat, doc);
     ASSERT_EQ(rows.size(), cat.size() + 1);
-    auto find = [&rows](const char *id) {
-        return *std::find_if(rows.begin(), rows.end(), [id](const FluidComponent &c) { return c.compid == id; });
+    auto find = [&rows](const char* id) {
+        return *std::find_if(rows.begin(), rows.end(),
+                             [id](const FluidComponent& c) { return c.compid == id; });
     };
     EXPECT_EQ(find("C1").fraction, 90.0f);
     EXPECT_EQ(find("C7+").mole_weight, 160.0f);

@@ -16,11 +16,11 @@ namespace model_test {
 inline std::unique_ptr<orvane::ReleaseInput> OneBranchRecord() {
     auto r = std::make_unique<orvane::ReleaseInput>();
     r->net.NBR = 1;
-    BRREC &b = r->br[0];
+    BRREC& b = r->br[0];
     b.NPIPE = 2;
     const float x[3] = {-2000.0f, -1000.0f, 0.0f}, z[3] = {-150.0f, -140.0f, -125.0f};
     for (int i = 0; i < 2; ++i) {
-        PIPSEG &p = b.PIPE[i];
+        PIPSEG& p = b.PIPE[i];
         p.DIAM = 0.254f;
         p.ROUGH = 5e-5f;
         p.HTC = 20.0f;

@@ -10,39 +10,54 @@ namespace {
 
 using orvane::ReleaseInput;
 
-long WordOf(const ReleaseInput &r, const void *field) {
-    return (static_cast<const char *>(field) - reinterpret_cast<const char *>(static_cast<const orvane::ReleaseWords *>(&r))) / 4;
+long WordOf(const ReleaseInput& r, const void* field) {
+    return (static_cast<const char*>(field) -
+            reinterpret_cast<const char*>(static_cast<const orvane::ReleaseWords*>(&r))) /
+           4;
 }
 
 TEST(ReleaseInput, every_library_word_sits_where_the_public_header_puts_it) {
     auto rec = std::make_unique<ReleaseInput>();
-    const ReleaseInput &r = *rec;
+    const ReleaseInput& r = *rec;
     struct Case {
-        const char *field;
+        const char* field;
         long ours, header, word;
     } cases[] = {
         {"NBR", WordOf(r, &r.net.NBR), long(offsetof(::ReleaseInput, net.NBR) / 4), 0},
         {"NJUN", WordOf(r, &r.net.NJUN), long(offsetof(::ReleaseInput, net.NJUN) / 4), 1},
         {"NBJ(3)", WordOf(r, &r.net.NBJ[2]), long(offsetof(::ReleaseInput, net.NBJ[2]) / 4), 4},
-        {"IBJ(2,4)", WordOf(r, &r.IBJ(1, 3)), long(offsetof(::ReleaseInput, net.IBJ[1 + 3 * 3]) / 4), 5 + 1 + 3 * 3},
-        {"NPIPE(1)", WordOf(r, &r.br[0].NPIPE), long(offsetof(::ReleaseInput, br[0].NPIPE) / 4), 20},
-        {"XBR0(4)", WordOf(r, &r.br[3].XBR0), long(offsetof(::ReleaseInput, br[3].XBR0) / 4), 20 + 903 * 3 + 1},
-        {"ZBR0(15)", WordOf(r, &r.br[14].ZBR0), long(offsetof(::ReleaseInput, br[14].ZBR0) / 4), 20 + 903 * 14 + 2},
-        {"NSECT(2,7)", WordOf(r, &r.br[1].PIPE[6].NSECT), long(offsetof(::ReleaseInput, br[1].PIPE[6].NSECT) / 4),
-         20 + 903 + 3 + 9 * 6},
-        {"DIAM", WordOf(r, &r.br[0].PIPE[0].DIAM), long(offsetof(::ReleaseInput, br[0].PIPE[0].DIAM) / 4), 24},
-        {"ROUGH", WordOf(r, &r.br[0].PIPE[0].ROUGH), long(offsetof(::ReleaseInput, br[0].PIPE[0].ROUGH) / 4), 25},
-        {"HTC", WordOf(r, &r.br[0].PIPE[0].HTC), long(offsetof(::ReleaseInput, br[0].PIPE[0].HTC) / 4), 26},
-        {"TAMB", WordOf(r, &r.br[0].PIPE[0].TAMB), long(offsetof(::ReleaseInput, br[0].PIPE[0].TAMB) / 4), 27},
-        {"XSTA", WordOf(r, &r.br[0].PIPE[0].XSTA), long(offsetof(::ReleaseInput, br[0].PIPE[0].XSTA) / 4), 28},
-        {"ZSTA", WordOf(r, &r.br[0].PIPE[0].ZSTA), long(offsetof(::ReleaseInput, br[0].PIPE[0].ZSTA) / 4), 29},
-        {"XEND", WordOf(r, &r.br[0].PIPE[0].XEND), long(offsetof(::ReleaseInput, br[0].PIPE[0].XEND) / 4), 30},
-        {"ZEND", WordOf(r, &r.br[0].PIPE[0].ZEND), long(offsetof(::ReleaseInput, br[0].PIPE[0].ZEND) / 4), 31},
+        {"IBJ(2,4)", WordOf(r, &r.IBJ(1, 3)),
+         long(offsetof(::ReleaseInput, net.IBJ[1 + 3 * 3]) / 4), 5 + 1 + 3 * 3},
+        {"NPIPE(1)", WordOf(r, &r.br[0].NPIPE), long(offsetof(::ReleaseInput, br[0].NPIPE) / 4),
+         20},
+        {"XBR0(4)", WordOf(r, &r.br[3].XBR0), long(offsetof(::ReleaseInput, br[3].XBR0) / 4),
+         20 + 903 * 3 + 1},
+        {"ZBR0(15)", WordOf(r, &r.br[14].ZBR0), long(offsetof(::ReleaseInput, br[14].ZBR0) / 4),
+         20 + 903 * 14 + 2},
+        {"NSECT(2,7)", WordOf(r, &r.br[1].PIPE[6].NSECT),
+         long(offsetof(::ReleaseInput, br[1].PIPE[6].NSECT) / 4), 20 + 903 + 3 + 9 * 6},
+        {"DIAM", WordOf(r, &r.br[0].PIPE[0].DIAM),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].DIAM) / 4), 24},
+        {"ROUGH", WordOf(r, &r.br[0].PIPE[0].ROUGH),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].ROUGH) / 4), 25},
+        {"HTC", WordOf(r, &r.br[0].PIPE[0].HTC),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].HTC) / 4), 26},
+        {"TAMB", WordOf(r, &r.br[0].PIPE[0].TAMB),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].TAMB) / 4), 27},
+        {"XSTA", WordOf(r, &r.br[0].PIPE[0].XSTA),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].XSTA) / 4), 28},
+        {"ZSTA", WordOf(r, &r.br[0].PIPE[0].ZSTA),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].ZSTA) / 4), 29},
+        {"XEND", WordOf(r, &r.br[0].PIPE[0].XEND),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].XEND) / 4), 30},
+        {"ZEND", WordOf(r, &r.br[0].PIPE[0].ZEND),
+         long(offsetof(::ReleaseInput, br[0].PIPE[0].ZEND) / 4), 31},
         {"last BRDATA word", WordOf(r, &r.br[14].PIPE[99].ZEND),
          long(offsetof(::ReleaseInput, br[14].PIPE[99].ZEND) / 4), 13564},
         {"QIN(1)", WordOf(r, &r.bnd.QIN[0]), long(offsetof(::ReleaseInput, bnd.QIN[0]) / 4), 13565},
         {"TIN(1)", WordOf(r, &r.bnd.TIN[0]), long(offsetof(::ReleaseInput, bnd.TIN[0]) / 4), 13580},
-        {"TCLIN(15)", WordOf(r, &r.bnd.TCLIN[14]), long(offsetof(::ReleaseInput, bnd.TCLIN[14]) / 4), 13609},
+        {"TCLIN(15)", WordOf(r, &r.bnd.TCLIN[14]),
+         long(offsetof(::ReleaseInput, bnd.TCLIN[14]) / 4), 13609},
         {"POUT", WordOf(r, &r.bnd.POUT), long(offsetof(::ReleaseInput, bnd.POUT) / 4), 13610},
         {"TCLOUT", WordOf(r, &r.bnd.TCLOUT), long(offsetof(::ReleaseInput, bnd.TCLOUT) / 4), 13611},
         {"LEKTYP", WordOf(r, &r.lek.LEKTYP), long(offsetof(::ReleaseInput, lek.LEKTYP) / 4), 13612},
@@ -51,15 +66,15 @@ TEST(ReleaseInput, every_library_word_sits_where_the_public_header_puts_it) {
         {"LEKDIA", WordOf(r, &r.lek.LEKDIA), long(offsetof(::ReleaseInput, lek.LEKDIA) / 4), 13615},
         {"LEKPB", WordOf(r, &r.lek.LEKPB), long(offsetof(::ReleaseInput, lek.LEKPB) / 4), 13616},
         {"NP", WordOf(r, &r.pvt.NP), long(offsetof(::ReleaseInput, pvt.NP) / 4), 13617},
-        {"TAB(2,3,4)", WordOf(r, &r.pvt.TAB[1][2][3]), long(offsetof(::ReleaseInput, pvt.TAB[1][2][3]) / 4),
-         13617 + 82 + 400 + 40 + 3},
+        {"TAB(2,3,4)", WordOf(r, &r.pvt.TAB[1][2][3]),
+         long(offsetof(::ReleaseInput, pvt.TAB[1][2][3]) / 4), 13617 + 82 + 400 + 40 + 3},
         {"WCUT", WordOf(r, &r.pvt.WCUT), long(offsetof(::ReleaseInput, pvt.WCUT) / 4), 20099},
         {"ROGST", WordOf(r, &r.pvt.ROGST), long(offsetof(::ReleaseInput, pvt.ROGST) / 4), 20100},
         {"ROLST", WordOf(r, &r.pvt.ROLST), long(offsetof(::ReleaseInput, pvt.ROLST) / 4), 20101},
         {"GORST", WordOf(r, &r.pvt.GORST), long(offsetof(::ReleaseInput, pvt.GORST) / 4), 20102},
         {"BETAST", WordOf(r, &r.pvt.BETAST), long(offsetof(::ReleaseInput, pvt.BETAST) / 4), 20103},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(c.ours, c.word) << c.field;
         EXPECT_EQ(c.header, c.word) << c.field;
     }
@@ -70,8 +85,8 @@ TEST(ReleaseInput, every_library_word_sits_where_the_public_header_puts_it) {
     EXPECT_EQ(WordOf(r, rec->LeakData()), 13612);
     EXPECT_EQ(WordOf(r, rec->PvtBlock()), 13617);
     orvane::ReleaseControl ctl;
-    EXPECT_EQ(reinterpret_cast<char *>(&ctl.TUSER) - reinterpret_cast<char *>(ctl.Words()), 4);
-    EXPECT_EQ(reinterpret_cast<char *>(&ctl.NOTEMP) - reinterpret_cast<char *>(ctl.Words()), 8);
+    EXPECT_EQ(reinterpret_cast<char*>(&ctl.TUSER) - reinterpret_cast<char*>(ctl.Words()), 4);
+    EXPECT_EQ(reinterpret_cast<char*>(&ctl.NOTEMP) - reinterpret_cast<char*>(ctl.Words()), 8);
 }
 
 TEST(ReleaseInput, fresh_record_is_blank_with_the_library_defaults) {
@@ -83,9 +98,9 @@ TEST(ReleaseInput, fresh_record_is_blank_with_the_library_defaults) {
     EXPECT_EQ(r->leak_amb_temp, 4.0f);
     EXPECT_EQ(r->outlet_obj, 0);
     EXPECT_EQ(r->leak_obj, 0);
-    const auto *pvt = reinterpret_cast<const unsigned char *>(&r->pvt);
+    const auto* pvt = reinterpret_cast<const unsigned char*>(&r->pvt);
     EXPECT_TRUE(std::all_of(pvt, pvt + sizeof(PVTBLK), [](unsigned char b) { return b == 0; }));
-    const auto *br = reinterpret_cast<const unsigned char *>(r->br);
+    const auto* br = reinterpret_cast<const unsigned char*>(r->br);
     EXPECT_TRUE(std::all_of(br, br + sizeof r->br, [](unsigned char b) { return b == 0; }));
     EXPECT_FALSE(r->HasResultFileName());
 
@@ -130,7 +145,7 @@ TEST(ReleaseInput, inlet_rate_factors_from_black_oil_and_from_composition) {
         // half water: (0.5 * 100 * 1 + 0.5 * 800 + 510) / 86400
         {1.0f, 800.0f, 100.0f, 50.0f, 0.011111111f},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         ReleaseInput r;
         r.net.NBR = 2;
         r.bnd.QIN[0] = 1.0f;

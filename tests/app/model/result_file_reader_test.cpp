@@ -12,10 +12,8 @@ namespace {
 
 class ResultFileReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(LoadUnitConversions(ORVANE_PROGRAM_DIR "unitconv.txt"));
-    }
-    QString Write(const QByteArray &text) {
+    void SetUp() override { ASSERT_TRUE(LoadUnitConversions(ORVANE_PROGRAM_DIR "unitconv.txt")); }
+    QString Write(const QByteArray& text) {
         QString path = dir.filePath("r.plt");
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -35,8 +33,9 @@ const char PLT[] =
     "  9    60.000   1000.0\t0.40000E+06  0.20000E+06  -40.000\r\n";
 
 TEST_F(ResultFileReaderTest, columns_by_name_and_label_converted_to_the_table_units) {
-    const ResultColumn table[] = {{"TM", "°F", nullptr},     {"PT", "bar", "3B/BR2"}, {"MASSLK", "lb", nullptr},
-                                  {"Time", "s", nullptr},    {"PT", "psi", nullptr},  {"MISSING", "kg", nullptr},
+    const ResultColumn table[] = {{"TM", "°F", nullptr},      {"PT", "bar", "3B/BR2"},
+                                  {"MASSLK", "lb", nullptr},  {"Time", "s", nullptr},
+                                  {"PT", "psi", nullptr},     {"MISSING", "kg", nullptr},
                                   {nullptr, nullptr, nullptr}};
     ResultFileReader reader;
     reader.Open(Write(PLT));
@@ -51,10 +50,11 @@ TEST_F(ResultFileReaderTest, columns_by_name_and_label_converted_to_the_table_un
                                   {77.0f, 1.5f, 22.0462262f, 0.0f, 43.51132f, 0.0f},
                                   {-40.0f, 2.0f, 2204.62262f, 60.0f, 58.01510f, 0.0f}};
     std::vector<float> row;
-    for (const auto &want : expected) {
+    for (const auto& want : expected) {
         ASSERT_TRUE(reader.ReadRow(map, row));
         ASSERT_EQ(row.size(), 6u);
-        for (int i = 0; i < 6; ++i) EXPECT_NEAR(row[i], want[i], 1e-5f * std::max(1.0f, std::fabs(want[i]))) << i;
+        for (int i = 0; i < 6; ++i)
+            EXPECT_NEAR(row[i], want[i], 1e-5f * std::max(1.0f, std::fabs(want[i]))) << i;
     }
     EXPECT_FALSE(reader.ReadRow(map, row));
 
@@ -81,12 +81,12 @@ TEST_F(ResultFileReaderTest, failures) {
     try {
         reader.Open(dir.filePath("missing.plt"));
         ADD_FAILURE() << "opened a missing file";
-    } catch (int id) {
-        EXPECT_EQ(id, 16163);
+    } catch (const ValidationError& e) {
+        EXPECT_EQ(e.id, 16163u);
     }
     const ResultColumn table[] = {{"Time", "s", nullptr}, {nullptr, nullptr, nullptr}};
     ResultColumnMap map;
-    for (const char *text : {"", "Time\nS\n"}) {  // an empty file, a header cut short
+    for (const char* text : {"", "Time\nS\n"}) {  // an empty file, a header cut short
         reader.Open(Write(text));
         EXPECT_FALSE(reader.ReadHeader(table, map)) << "caller throws 16164";
     }
@@ -94,7 +94,8 @@ TEST_F(ResultFileReaderTest, failures) {
     reader.Open(Write("Time MASSLK\nS KG\n- -\n1 2\n2 ***\n"));
     ASSERT_TRUE(reader.ReadHeader(table, map));
     std::vector<float> row;
-    const ResultColumn both[] = {{"Time", "s", nullptr}, {"MASSLK", "kg", nullptr}, {nullptr, nullptr, nullptr}};
+    const ResultColumn both[] = {
+        {"Time", "s", nullptr}, {"MASSLK", "kg", nullptr}, {nullptr, nullptr, nullptr}};
     ASSERT_TRUE(reader.ReadHeader(both, map));
     EXPECT_TRUE(reader.ReadRow(map, row));
     EXPECT_FALSE(reader.ReadRow(map, row));

@@ -2,7 +2,11 @@
 // plain functions the diagram library calls.
 #include "system_settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -19,16 +23,16 @@ protected:
         Store().clear();
         SetAppSettings(nullptr);
     }
-    static QSettings &Store() {
+    static QSettings& Store() {
         static QSettings s("Holvik", "Orvane");
         s.sync();
         return s;
     }
-    static QVariant Stored(const char *key) {
+    static QVariant Stored(const char* key) {
         QSettings s("Holvik", "Orvane");
         return s.value(QLatin1String(key));
     }
-    static void Put(const char *key, const QVariant &v) {
+    static void Put(const char* key, const QVariant& v) {
         QSettings s("Holvik", "Orvane");
         s.setValue(QLatin1String(key), v);
         s.sync();
@@ -37,7 +41,7 @@ protected:
 
 TEST_F(SettingsTest, fresh_object_and_load_without_registry_keep_defaults) {
     CSystemSettings s;
-    s.Load(static_cast<const char *>(nullptr), true);
+    s.Load(static_cast<const char*>(nullptr), true);
     EXPECT_EQ(s.SizeObjectLabel(), 10);
     EXPECT_EQ(s.SizeText(), 12);
     EXPECT_EQ(s.DisplayUnits(), 1);
@@ -53,13 +57,11 @@ TEST_F(SettingsTest, program_directory_is_cut_at_the_last_separator) {
     struct Case {
         const char *module, *dir;
     } cases[] = {
-        {"orvane", "/"},
-        {"/opt/x/orvane", "/opt/x/"},
-        {"C:prog", "C/"},
-        {"C:\\tools\\orvane.exe", "C:\\tools/"},
+        {"orvane", "/"},  {"/opt/x/orvane", "/opt/x/"},
+        {"C:prog", "C/"}, {"C:\\tools\\orvane.exe", "C:\\tools/"},
         {"/orvane", "/"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         CSystemSettings s;
         s.Load(c.module, false);
         EXPECT_EQ(s.GetProgramDir(), c.dir) << c.module;
@@ -68,39 +70,67 @@ TEST_F(SettingsTest, program_directory_is_cut_at_the_last_separator) {
 
 TEST_F(SettingsTest, stored_sizes_count_only_when_positive_and_switches_only_when_not_negative) {
     struct Case {
-        const char *key;
+        const char* key;
         int stored;
         int expected;
     } cases[] = {
-        {"Fonts/SizeText", 0, 12},          {"Fonts/SizeText", -4, 12},
-        {"Fonts/SizeText", 20, 20},         {"Fonts/SizeObjectLabel", 7, 7},
-        {"Settings/DisplayUnits", -1, 1},   {"Settings/DisplayUnits", 0, 0},
-        {"Settings/DisplayUnits", 2, 2},    {"Settings/ToolReset", 0, 0},
-        {"Settings/ToolReset", -1, 1},      {"Settings/AutoResultOpen", 0, 0},
-        {"Settings/BackupBeforeOverwrite", 0, 0}, {"Settings/DiagnosticMode", 5, 1},
+        {"Fonts/SizeText", 0, 12},
+        {"Fonts/SizeText", -4, 12},
+        {"Fonts/SizeText", 20, 20},
+        {"Fonts/SizeObjectLabel", 7, 7},
+        {"Settings/DisplayUnits", -1, 1},
+        {"Settings/DisplayUnits", 0, 0},
+        {"Settings/DisplayUnits", 2, 2},
+        {"Settings/ToolReset", 0, 0},
+        {"Settings/ToolReset", -1, 1},
+        {"Settings/AutoResultOpen", 0, 0},
+        {"Settings/BackupBeforeOverwrite", 0, 0},
+        {"Settings/DiagnosticMode", 5, 1},
         {"Settings/DiagnosticMode", -2, 0},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         Store().clear();
         Put(c.key, c.stored);
         CSystemSettings s;
         s.Load("/opt/orvane/bin/orvane", true);
         const QString key = QString::fromLatin1(c.key);
-        int got = key.endsWith("SizeText")          ? s.SizeText()
-                  : key.endsWith("SizeObjectLabel") ? s.SizeObjectLabel()
-                  : key.endsWith("DisplayUnits")    ? s.DisplayUnits()
-                  : key.endsWith("ToolReset")       ? s.ToolReset()
-                  : key.endsWith("AutoResultOpen")  ? s.AutoResultOpen()
+        int got = key.endsWith("SizeText")                ? s.SizeText()
+                  : key.endsWith("SizeObjectLabel")       ? s.SizeObjectLabel()
+                  : key.endsWith("DisplayUnits")          ? s.DisplayUnits()
+                  : key.endsWith("ToolReset")             ? s.ToolReset()
+                  : key.endsWith("AutoResultOpen")        ? s.AutoResultOpen()
                   : key.endsWith("BackupBeforeOverwrite") ? s.BackupBeforeOverwrite()
                                                           : s.DiagnosticMode();
         EXPECT_EQ(got, c.expected) << c.key << " stored " << c.stored;
     }
 }
 
-TEST_F(SettingsTest, ambient_directory_defaults_beside_the_program_and_keeps_a_stored_one) {
-    CSystemSettings s;
-    s.Load("/opt/orvane/bin/orvane", true);
-    EXPECT_EQ(s.GetAmbientDir(), "/opt/orvane/bin/Ambient/");
+// The data folder: beside the program when its data files are there (the
+// build tree), else the installed one relative to the program's folder; the
+// default ambient folder lies in it, a stored one is kept.
+TEST_F(SettingsTest,
+       data_and_ambient_directories_beside_the_program_or_installed_and_a_stored_one_kept) {
+    QTemporaryDir tree;
+    ASSERT_TRUE(QDir(tree.path()).mkpath("build/bin") && QDir(tree.path()).mkpath("prefix/bin"));
+    QFile marker(tree.filePath("build/bin/unitconv.txt"));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    const QString root = tree.path() + '/';
+    const struct {
+        const char* what;
+        QString module, dataDir;
+    } cases[] = {
+        {"build tree", root + "build/bin/Orvane", root + "build/bin/"},
+        {"installed", root + "prefix/bin/Orvane", root + "prefix/share/orvane/"},
+        {"installed, folder absent", "/opt/orvane/bin/orvane", "/opt/orvane/share/orvane/"},
+    };
+    for (const auto& c : cases) {
+        CSystemSettings s;
+        s.Load(c.module, true);
+        EXPECT_EQ(s.GetProgramDir(), QFileInfo(c.module).path() + '/') << c.what;
+        EXPECT_EQ(s.GetDataDir(), c.dataDir) << c.what;
+        EXPECT_EQ(s.GetAmbientDir(), c.dataDir + "Ambient/") << c.what;
+    }
     Put("Directories/AmbientDB", "/data/sea\\");
     CSystemSettings t;
     t.Load("/opt/orvane/bin/orvane", true);

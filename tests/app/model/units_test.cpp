@@ -12,10 +12,11 @@
 
 namespace {
 
-const char *const KEYS[] = {"GASDENSITY", "OILDENSITY", "GOR",        "LIQDENSITY", "DEPTH",      "TEMP",
-                            "PRESSURE",   "DISTANCE",   "DIAMETER",   "LENGTH",     "ROUGHNESS",  "HEATTRANS",
-                            "GASFLOWRATE", "CLOSINGTIME", "MASSRATE", "MASSTOT",    "OILRATE",    "OILTOT",
-                            "GASRATE",    "GASTOT",     "OILRATESTD", "OILTOTSTD",  "GASRATESTD", "GASTOTSTD"};
+const char* const KEYS[] = {"GASDENSITY", "OILDENSITY", "GOR",         "LIQDENSITY",  "DEPTH",
+                            "TEMP",       "PRESSURE",   "DISTANCE",    "DIAMETER",    "LENGTH",
+                            "ROUGHNESS",  "HEATTRANS",  "GASFLOWRATE", "CLOSINGTIME", "MASSRATE",
+                            "MASSTOT",    "OILRATE",    "OILTOT",      "GASRATE",     "GASTOT",
+                            "OILRATESTD", "OILTOTSTD",  "GASRATESTD",  "GASTOTSTD"};
 
 class UnitsTest : public ::testing::Test {
 protected:
@@ -33,7 +34,7 @@ protected:
         QString problem;
         ASSERT_TRUE(LoadUnitTables(&problem)) << problem.toStdString();
     }
-    QString Write(const char *name, const QByteArray &text) {
+    QString Write(const char* name, const QByteArray& text) {
         QString path = dir.filePath(QLatin1String(name));
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -45,20 +46,22 @@ protected:
 };
 
 TEST_F(UnitsTest, shipped_tables_cover_every_key_in_both_unit_systems_and_both_directions) {
-    for (const char *key : KEYS) {
+    for (const char* key : KEYS) {
         std::optional<UnitSelection> sel = FindUnitSelection(key);
         ASSERT_TRUE(sel) << key;
         for (int column : {1, 2}) {
             const std::string &internal = sel->unit[0], &display = sel->unit[column];
             if (internal == display) continue;
-            EXPECT_TRUE(FindConversion(internal, display)) << key << " " << internal << " -> " << display;
-            EXPECT_TRUE(FindConversion(display, internal)) << key << " " << display << " -> " << internal;
+            EXPECT_TRUE(FindConversion(internal, display))
+                << key << " " << internal << " -> " << display;
+            EXPECT_TRUE(FindConversion(display, internal))
+                << key << " " << display << " -> " << internal;
         }
     }
 }
 
 TEST_F(UnitsTest, round_trips_through_display_units_within_1e5_relative) {
-    for (const char *key : KEYS)
+    for (const char* key : KEYS)
         for (int column : {0, 1, 2})
             for (float x : {0.1f, 1.0f, 1000.0f, 123456.0f}) {
                 float back = FromDisplayUnits(key, ToDisplayUnits(key, x, column), column);
@@ -70,7 +73,7 @@ TEST_F(UnitsTest, shipped_factors_give_hand_worked_values) {
     // Exact definitions: ft = 0.3048 m, in = 0.0254 m, lb = 0.45359237 kg,
     // bbl = 0.158987294928 m3, psi = 6894.757293 Pa, F = 1.8 C + 32.
     struct Case {
-        const char *key;
+        const char* key;
         int column;
         float internal, display, tol;
     } cases[] = {
@@ -82,18 +85,18 @@ TEST_F(UnitsTest, shipped_factors_give_hand_worked_values) {
         {"DIAMETER", 2, 0.508f, 20.0f, 1e-5f},
         {"DIAMETER", 1, 0.508f, 508.0f, 1e-3f},
         {"ROUGHNESS", 2, 4.572e-05f, 0.0018f, 1e-8f},
-        {"GOR", 2, 195.91873f, 1100.0f, 4e-3f},             // 195.91873 * 0.158987294928 / 0.028316846592
-        {"GASDENSITY", 2, 0.800923f, 0.05f, 1e-6f},          // 0.800923 * 0.028316846592 / 0.45359237
+        {"GOR", 2, 195.91873f, 1100.0f, 4e-3f},      // 195.91873 * 0.158987294928 / 0.028316846592
+        {"GASDENSITY", 2, 0.800923f, 0.05f, 1e-6f},  // 0.800923 * 0.028316846592 / 0.45359237
         {"LIQDENSITY", 1, 700.0f, 0.7f, 1e-6f},
         {"LIQDENSITY", 2, 1000.0f, 62.42796f, 1e-4f},
         {"MASSRATE", 2, 1.0f, 2.204623f, 1e-6f},
-        {"GASRATESTD", 2, 1.0f, 3.0511872f, 1e-6f},         // 86400 / 0.028316846592 / 1e6
-        {"OILRATESTD", 2, 1.0f, 543439.65f, 0.1f},          // 86400 / 0.158987294928
+        {"GASRATESTD", 2, 1.0f, 3.0511872f, 1e-6f},  // 86400 / 0.028316846592 / 1e6
+        {"OILRATESTD", 2, 1.0f, 543439.65f, 0.1f},   // 86400 / 0.158987294928
         {"OILRATE", 1, 1.0f, 3600.0f, 1e-3f},
-        {"HEATTRANS", 2, 5.678263f, 1.0f, 1e-5f},           // 1 Btu/(h ft2 F) = 5.678263 W/(m2 K)
+        {"HEATTRANS", 2, 5.678263f, 1.0f, 1e-5f},  // 1 Btu/(h ft2 F) = 5.678263 W/(m2 K)
         {"GASFLOWRATE", 2, 1.0f, 35.314667f, 1e-5f},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_NEAR(ToDisplayUnits(c.key, c.internal, c.column), c.display, c.tol) << c.key;
     // The setting picks the column: English (1) by default in this fixture.
     EXPECT_NEAR(ToDisplayUnits("DEPTH", 100.0f), 328.084f, 0.001f);
@@ -125,16 +128,16 @@ TEST_F(UnitsTest, unit_key_brackets_names_once) {
 
 TEST_F(UnitsTest, load_stops_at_a_bad_line_or_a_tiny_factor_and_keeps_what_came_before) {
     struct Case {
-        const char *text;
+        const char* text;
         bool kept_first, kept_last;
     } cases[] = {
-        {"a b 2 0\nc d 3\ne f 4 0\n", true, false},        // three fields
-        {"a b 2 0\nc d 1e-7 0\ne f 4 0\n", true, false},   // factor within 1e-6
+        {"a b 2 0\nc d 3\ne f 4 0\n", true, false},       // three fields
+        {"a b 2 0\nc d 1e-7 0\ne f 4 0\n", true, false},  // factor within 1e-6
         {"a b 2 0\nc d -5e-7 0\ne f 4 0\n", true, false},
         {"a b 2 0\nc d x 0\ne f 4 0\n", true, false},
-        {"a b 2 0\r\nc d 3 0\r\ne f 4 0", true, true},     // CR LF, last line without LF
+        {"a b 2 0\r\nc d 3 0\r\ne f 4 0", true, true},  // CR LF, last line without LF
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         QString problem;
         bool whole = LoadUnitConversions(Write("conv.txt", c.text), &problem);
         EXPECT_EQ(whole, c.kept_last) << c.text;
@@ -154,10 +157,10 @@ TEST_F(UnitsTest, later_duplicate_replaces_the_earlier_entry) {
 TEST_F(UnitsTest, inverse_below_the_limit_is_refused_and_the_display_helpers_leave_the_value) {
     ASSERT_TRUE(LoadUnitConversions(Write("conv.txt", "u v 2e6 0\n")));
     ASSERT_TRUE(LoadUnitSelectionsFrom(Write("sel.txt", "Q u u v\n")));
-    EXPECT_THROW(FindConversion("v", "u"), CUnitException);
+    EXPECT_THROW(FindConversion("v", "u"), ValidationError);
     EXPECT_FLOAT_EQ(ToDisplayUnits("Q", 3.0f, 2), 6e6f);
     EXPECT_FLOAT_EQ(FromDisplayUnits("Q", 3.0f, 2), 3.0f);  // caught, unchanged
-    EXPECT_THROW(UnitConversion(5e-7f, 0.0f), CUnitException);
+    EXPECT_THROW(UnitConversion(5e-7f, 0.0f), ValidationError);
 }
 
 TEST_F(UnitsTest, unknown_key_and_labels) {
@@ -185,7 +188,7 @@ TEST_F(UnitsTest, dialog_exchange_converts_every_row_there_and_back) {
                                {"NOPE", 1004, 2004, &unknown},
                                {nullptr, 0, 0, nullptr}};
     std::map<int, QString> labels;
-    auto setLabel = [&labels](int id, const QString &text) { labels[id] = text; };
+    auto setLabel = [&labels](int id, const QString& text) { labels[id] = text; };
 
     DDX_ToDisplayUnits(table);
     DDX_UnitLabels(table, setLabel);

@@ -2,6 +2,7 @@
 // the exact (message, object) of their first fault, or a record whose
 // numbering and coordinates are worked by hand.
 #include "network_builder.h"
+#include <vexil/network_objects.h>
 #include "release_model.h"
 #include "system_settings.h"
 
@@ -14,6 +15,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace {
@@ -25,10 +27,10 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(vexil_startup()); }
 
     // Validates with the default black oil.
-    bool Validate(Network &net) {
+    bool Validate(Network& net) {
         CBlackOilModel oil;
-        return model.ValidateNetwork(net.data, oil.gas_density, oil.oil_density, oil.gas_oil_ratio, oil.water_cut,
-                                     {}, path.c_str());
+        return model.ValidateNetwork(net.data, oil.gas_density, oil.oil_density, oil.gas_oil_ratio,
+                                     oil.water_cut, {}, path.c_str());
     }
     ValidationError Error() const {
         return model.Errors().empty() ? ValidationError{0, -1} : model.Errors().front();
@@ -55,10 +57,10 @@ struct Minimal {
 TEST_F(ValidationTest, minimal_network_fills_the_record) {
     Minimal m;
     ASSERT_TRUE(Validate(m.net)) << Error().id;
-    const orvane::ReleaseInput &in = *model.GetInput();
+    const orvane::ReleaseInput& in = *model.GetInput();
     EXPECT_EQ(in.net.NBR, 1);
     EXPECT_EQ(in.net.NJUN, 0);
-    const BRREC &b = in.br[0];
+    const BRREC& b = in.br[0];
     ASSERT_EQ(b.NPIPE, 1);
     // Horizontal length of 30 m over a 10 m rise: sqrt(30^2 - 10^2) = 28.284271.
     EXPECT_NEAR(b.PIPE[0].XSTA, -28.284271f, 1e-5f);
@@ -81,7 +83,8 @@ TEST_F(ValidationTest, minimal_network_fills_the_record) {
     EXPECT_FLOAT_EQ(in.leak_amb_temp, 4.0f);
     EXPECT_FLOAT_EQ(in.bnd.POUT, 2.0e6f);
     EXPECT_FLOAT_EQ(in.bnd.TCLOUT, -1.0f);
-    EXPECT_NEAR(in.bnd.QIN[0], 1000 * 0.010830874f, 1e-5f);  // per day, scaled for the default black oil
+    EXPECT_NEAR(in.bnd.QIN[0], 1000 * 0.010830874f,
+                1e-5f);  // per day, scaled for the default black oil
     EXPECT_FLOAT_EQ(in.bnd.TIN[0], 50.0f);
     EXPECT_FLOAT_EQ(in.bnd.TCLIN[0], 600.0f);
     // Bookkeeping by object number.
@@ -102,13 +105,14 @@ TEST_F(ValidationTest, minimal_network_fills_the_record) {
 TEST_F(ValidationTest, leak_on_the_second_pipeline_is_placed_along_the_branch) {
     // inlet <- P1 (100 m) <- join -> P2 (100 m) -> outlet, leak 10 m into P2.
     Network net;
-    auto *outlet = net.Outlet(), *p1 = net.Pipe(100), *join = net.Join(), *p2 = net.Pipe(100), *inlet = net.Inlet();
-    auto *spill = net.Spill(10);
+    auto *outlet = net.Outlet(), *p1 = net.Pipe(100), *join = net.Join(), *p2 = net.Pipe(100),
+         *inlet = net.Inlet();
+    auto* spill = net.Spill(10);
     net.Chain(outlet, p2, join);
     net.Chain(join, p1, inlet);
     net.Leak(spill, p2);
     ASSERT_TRUE(Validate(net)) << Error().id;
-    const orvane::ReleaseInput &in = *model.GetInput();
+    const orvane::ReleaseInput& in = *model.GetInput();
     ASSERT_EQ(in.br[0].NPIPE, 2);
     EXPECT_EQ(in.segment_obj[0][0], p1->xref);  // upstream first
     EXPECT_EQ(in.segment_obj[0][1], p2->xref);
@@ -124,16 +128,17 @@ TEST_F(ValidationTest, two_junction_tree_numbers_upstream_first_and_couples_bran
     Network net;
     auto *outlet = net.Outlet(50), *j1 = net.Junction(80), *j2 = net.Junction(100);
     auto *a = net.Inlet(120), *b = net.Inlet(130), *c = net.Inlet(90);
-    auto *pOut = net.Pipe(500), *pJ = net.Pipe(400), *pA = net.Pipe(300), *pB = net.Pipe(200), *pC = net.Pipe(100);
+    auto *pOut = net.Pipe(500), *pJ = net.Pipe(400), *pA = net.Pipe(300), *pB = net.Pipe(200),
+         *pC = net.Pipe(100);
     net.Chain(outlet, pOut, j1);
     net.Chain(j1, pJ, j2);
     net.Chain(j1, pC, c);
     net.Chain(j2, pA, a);
     net.Chain(j2, pB, b);
-    auto *spill = net.Spill(5);
+    auto* spill = net.Spill(5);
     net.Leak(spill, pA);
     ASSERT_TRUE(Validate(net)) << Error().id << " " << Error().xref;
-    const orvane::ReleaseInput &in = *model.GetInput();
+    const orvane::ReleaseInput& in = *model.GetInput();
     ASSERT_EQ(in.net.NBR, 5);
     ASSERT_EQ(in.net.NJUN, 2);
     // The outlet branch is numbered last; each junction lists its
@@ -159,10 +164,10 @@ TEST_F(ValidationTest, two_junction_tree_numbers_upstream_first_and_couples_bran
     EXPECT_EQ(in.lek.LEKBR, 1);
     // Every upstream branch ends where its downstream branch starts.
     for (int j = 0; j < in.net.NJUN; ++j) {
-        const BRREC &down = in.br[in.IBJ(j, in.net.NBJ[j] - 1) - 1];
+        const BRREC& down = in.br[in.IBJ(j, in.net.NBJ[j] - 1) - 1];
         for (int k = 0; k + 1 < in.net.NBJ[j]; ++k) {
-            const BRREC &up = in.br[in.IBJ(j, k) - 1];
-            const PIPSEG &last = up.PIPE[up.NPIPE - 1];
+            const BRREC& up = in.br[in.IBJ(j, k) - 1];
+            const PIPSEG& last = up.PIPE[up.NPIPE - 1];
             EXPECT_NEAR(last.XEND, down.XBR0, 0.001f) << "junction " << j + 1 << " entry " << k + 1;
             EXPECT_NEAR(last.ZEND, down.ZBR0, 0.001f);
         }
@@ -177,19 +182,19 @@ TEST_F(ValidationTest, two_junction_tree_numbers_upstream_first_and_couples_bran
 
 TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
     struct Case {
-        const char *name;
-        std::function<void(Network &, diagram_object *&expected)> build;
+        const char* name;
+        std::function<void(Network&, diagram_object*& expected)> build;
         unsigned id;
         bool objectZero;
     };
-    auto inletPipe = [](Network &net, diagram_object *down, double length = 100) {
-        auto *p = net.Pipe(length);
+    auto inletPipe = [](Network& net, diagram_object* down, double length = 100) {
+        auto* p = net.Pipe(length);
         net.Chain(down, p, net.Inlet());
         return p;
     };
     const Case cases[] = {
         {"pipeline of 29.9 m",
-         [](Network &net, diagram_object *&e) {
+         [](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(29.9), *i = net.Inlet();
              net.Chain(o, p, i);
              net.Leak(net.Spill(1), p);
@@ -197,7 +202,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16126, false},
         {"40 m pipeline over a 50 m depth difference",
-         [](Network &net, diagram_object *&e) {
+         [](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(0), *p = net.Pipe(40), *i = net.Inlet(50);
              net.Chain(o, p, i);
              net.Leak(net.Spill(1), p);
@@ -205,7 +210,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16127, false},
         {"junction with one upstream pipeline",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
              net.Chain(o, p, j);
              net.Leak(net.Spill(1), p);
@@ -214,7 +219,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16119, false},
         {"a fourth junction",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              diagram_object *down = net.Outlet(), *first = nullptr;
              for (int k = 0; k < 4; ++k) {
                  auto *p = net.Pipe(100), *j = net.Junction();
@@ -231,7 +236,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16107, false},
         {"a sixteenth branch",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
              net.Chain(o, p, j);
              net.Leak(net.Spill(1), p);
@@ -243,22 +248,22 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16117, false},
         {"a 101st segment in one branch",
-         [](Network &net, diagram_object *&e) {
-             diagram_object *down = net.Outlet();
+         [](Network& net, diagram_object*& e) {
+             diagram_object* down = net.Outlet();
              for (int k = 0; k < 101; ++k) {
-                 auto *p = net.Pipe(30);
+                 auto* p = net.Pipe(30);
                  if (k == 0) {
                      net.Leak(net.Spill(1), p);
                      e = p;  // segments append upstream first: the last is next to the outlet
                  }
-                 diagram_object *up = k == 100 ? net.Inlet() : net.Join();
+                 diagram_object* up = k == 100 ? net.Inlet() : net.Join();
                  net.Chain(down, p, up);
                  down = up;
              }
          },
          16106, false},
         {"two outlets",
-         [](Network &net, diagram_object *&e) {
+         [](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *i = net.Inlet();
              net.Chain(o, p, i);
              net.Leak(net.Spill(1), p);
@@ -267,15 +272,15 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16102, false},
         {"an outlet with two pipelines",
-         [&](Network &net, diagram_object *&e) {
-             auto *o = net.Outlet();
+         [&](Network& net, diagram_object*& e) {
+             auto* o = net.Outlet();
              net.Leak(net.Spill(1), inletPipe(net, o));
              inletPipe(net, o);
              e = o;
          },
          16121, false},
         {"a loop back to a junction already reached",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *j1 = net.Junction(), *j2 = net.Junction();
              net.Chain(o, p, j1);
              net.Leak(net.Spill(1), p);
@@ -287,49 +292,51 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16103, false},
         {"a stray pipeline",
-         [&](Network &net, diagram_object *&e) {
-             auto *o = net.Outlet();
+         [&](Network& net, diagram_object*& e) {
+             auto* o = net.Outlet();
              net.Leak(net.Spill(1), inletPipe(net, o));
              e = net.Pipe(100);
          },
          16103, false},
         {"no outlet",
-         [&](Network &net, diagram_object *&) { net.Leak(net.Spill(1), inletPipe(net, net.Junction())); },
+         [&](Network& net, diagram_object*&) {
+             net.Leak(net.Spill(1), inletPipe(net, net.Junction()));
+         },
          16103, true},
-        {"no leakage point",
-         [&](Network &net, diagram_object *&) { inletPipe(net, net.Outlet()); },
+        {"no leakage point", [&](Network& net, diagram_object*&) { inletPipe(net, net.Outlet()); },
          16123, true},
         {"two leakage points on one pipeline",
-         [&](Network &net, diagram_object *&e) {
-             auto *p = inletPipe(net, net.Outlet());
+         [&](Network& net, diagram_object*& e) {
+             auto* p = inletPipe(net, net.Outlet());
              net.Leak(net.Spill(1), p);
-             auto *s = net.Spill(2);
+             auto* s = net.Spill(2);
              net.Leak(s, p);
              e = s;
          },
          16104, false},
         {"two leakage points on two pipelines",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *join = net.Join();
              net.Chain(o, p, join);
-             auto *q = inletPipe(net, join);
+             auto* q = inletPipe(net, join);
              net.Leak(net.Spill(1), q);  // upstream: reached first
-             auto *s = net.Spill(2);
+             auto* s = net.Spill(2);
              net.Leak(s, p);
              e = s;
          },
          16104, false},
         {"two pipelines joined directly",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *q = net.Pipe(100);
              net.Link(p, 1, o);
              net.Leak(net.Spill(1), p);
-             ASSERT_TRUE(handle_attach(q, Network::Handle(q, HANDLE_MOVE_ENDPOINT), p->connections[0]));
+             ASSERT_TRUE(
+                 handle_attach(q, Network::Handle(q, HANDLE_MOVE_ENDPOINT), p->connections[0]));
              e = q;
          },
          16122, false},
         {"a connection with three pipelines",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *join = net.Join();
              net.Chain(o, p, join);
              net.Leak(net.Spill(1), p);
@@ -339,7 +346,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16118, false},
         {"an inlet in the middle of a branch",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *i = net.Inlet();
              net.Chain(o, p, i);
              net.Leak(net.Spill(1), p);
@@ -348,7 +355,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16120, false},
         {"a pipeline with an open upstream end",
-         [](Network &net, diagram_object *&e) {
+         [](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100);
              net.Link(p, 1, o);
              net.Leak(net.Spill(1), p);
@@ -356,7 +363,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16116, false},
         {"six pipelines at a junction: the leaving one is the sixth",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
              net.Chain(o, p, j);
              net.Leak(net.Spill(1), p);
@@ -365,7 +372,7 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16108, false},
         {"six upstream pipelines at a junction",
-         [&](Network &net, diagram_object *&e) {
+         [&](Network& net, diagram_object*& e) {
              auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
              net.Chain(o, p, j);
              net.Leak(net.Spill(1), p);
@@ -374,9 +381,9 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
          },
          16108, false},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         Network net;
-        diagram_object *expected = nullptr;
+        diagram_object* expected = nullptr;
         c.build(net, expected);
         EXPECT_FALSE(Validate(net)) << c.name;
         ASSERT_EQ(model.Errors().size(), 1u) << c.name;
@@ -387,13 +394,44 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
     }
 }
 
+// Values the loader never lets in, but an object in memory may hold: each
+// is refused before the walk, naming the field and what it holds.
+TEST_F(ValidationTest, values_that_are_not_numbers_are_refused_with_their_field) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* field;
+        std::function<diagram_object*(Minimal&)> damage;
+        const char *name, *shown;
+    } cases[] = {
+        {"length", [&](Minimal& m) { return as_pipeline(m.pipe)->length = inf, m.pipe; },
+         "pipeline's length", "inf"},
+        {"pressure",
+         [](Minimal& m) { return as_point_object(m.outlet)->pressure = std::nan(""), m.outlet; },
+         "outlet's pressure", "nan"},
+        {"temp", [](Minimal& m) { return as_point_object(m.inlet)->temp = 1e39, m.inlet; },
+         "inlet's temperature", "1e+39"},
+        {"leak depth", [&](Minimal& m) { return as_spill_point(m.spill)->depth = -inf, m.spill; },
+         "leak's water depth", "-inf"},
+    };
+    for (const auto& c : cases) {
+        Minimal m;
+        diagram_object* obj = c.damage(m);
+        EXPECT_FALSE(Validate(m.net)) << c.field;
+        const ValidationError e = Error();
+        EXPECT_EQ(e.id, IDS_VALUE_NOT_A_NUMBER) << c.field;
+        EXPECT_EQ(e.xref, obj->xref) << c.field;
+        EXPECT_EQ(e.args, (std::vector<QString>{c.name, c.shown})) << c.field;
+    }
+}
+
 TEST_F(ValidationTest, stray_text_is_ignored_and_a_second_layer_is_refused) {
     Minimal m;
-    object_type *text = type_registry_find("Text");
+    object_type* text = type_registry_find("Text");
     ASSERT_NE(text, nullptr);
     Point at{5, 5};
     object_handle *h1 = nullptr, *h2 = nullptr;
-    layer_add_object(m.net.data->active_layer, text->ops->create(&at, text->default_user_data, &h1, &h2));
+    layer_add_object(m.net.data->active_layer,
+                     text->ops->create(&at, text->default_user_data, &h1, &h2));
     EXPECT_TRUE(Validate(m.net)) << Error().id << " " << Error().xref;
 
     diagram_add_layer(m.net.data, layer_create(g_strdup("second")));
@@ -402,25 +440,27 @@ TEST_F(ValidationTest, stray_text_is_ignored_and_a_second_layer_is_refused) {
 }
 
 TEST_F(ValidationTest, sibling_numbering_is_the_same_for_the_same_drawing) {
-    auto build = [](Network &net) {
+    auto build = [](Network& net) {
         auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
         net.Chain(o, p, j);
         net.Leak(net.Spill(1), p);
         for (int k = 0; k < 4; ++k) {
-            auto *q = net.Pipe(100 + 10 * k);
+            auto* q = net.Pipe(100 + 10 * k);
             net.Chain(j, q, net.Inlet());
         }
     };
     std::vector<float> lengths[2];
-    for (auto &run : lengths) {
+    for (auto& run : lengths) {
         Network net;
         build(net);
         ASSERT_TRUE(Validate(net));
-        const orvane::ReleaseInput &in = *model.GetInput();
-        for (int k = 0; k < in.net.NBR; ++k) run.push_back(in.br[k].PIPE[0].XEND - in.br[k].PIPE[0].XSTA);
+        const orvane::ReleaseInput& in = *model.GetInput();
+        for (int k = 0; k < in.net.NBR; ++k)
+            run.push_back(in.br[k].PIPE[0].XEND - in.br[k].PIPE[0].XSTA);
     }
     EXPECT_EQ(lengths[0], lengths[1]);
-    EXPECT_EQ(lengths[0], (std::vector<float>{100, 110, 120, 130, 100}));  // drawing order, outlet branch last
+    EXPECT_EQ(lengths[0],
+              (std::vector<float>{100, 110, 120, 130, 100}));  // drawing order, outlet branch last
 }
 
 TEST_F(ValidationTest, fluid_failures_end_validation_with_the_library_text) {
@@ -462,7 +502,8 @@ TEST_F(ValidationTest, diagnostic_mode_appends_the_walk_and_the_network_to_the_t
     const QString text = QString::fromUtf8(trace.readAll());
     trace.close();
     trace.remove();
-    EXPECT_TRUE(text.contains("\n--- Parsing tree of pipeline branches: ---\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\n--- Parsing tree of pipeline branches: ---\n"))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(": FlowOutlet\n"));
     EXPECT_TRUE(text.contains("  - ")) << "nested entries are indented";
     EXPECT_TRUE(text.contains("\n--- Network: ---\n1 branches, 0 junctions\n"));

@@ -1,13 +1,12 @@
 // The messages the near-field models raise, with the texts the user sees.
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 #include "string_table.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(NearFieldMessages, every_result_code_shows_its_message)
-{
+TEST(NearFieldMessages, every_result_code_shows_its_message) {
     struct Row {
         int code, id;
         const char* text;
@@ -43,32 +42,34 @@ TEST(NearFieldMessages, every_result_code_shows_its_message)
     }
 }
 
-TEST(NearFieldMessages, the_models_own_messages_have_their_texts)
-{
+TEST(NearFieldMessages, the_models_own_messages_have_their_texts) {
     struct Row {
         int id;
         const char* text;
     };
     const Row rows[] = {
-        {NearFieldMsg::InternalError, "An internal error occurred - Unable to finish network check!"},
-        {NearFieldMsg::NotCalculated, "Leakage discharge has not been calculated, so cannot calculate nearfield"},
+        {NearFieldMsg::InternalError,
+         "An internal error occurred - Unable to finish network check!"},
+        {NearFieldMsg::NotCalculated,
+         "Leakage discharge has not been calculated, so cannot calculate nearfield"},
         {NearFieldMsg::LeakDiameter,
          "The Leakage point's diameter must be a positive value. (Did you forget to specify it?)"},
-        {NearFieldMsg::NoDischargeRecords, "The RELEASE result did not contain any discharge data records."},
+        {NearFieldMsg::NoDischargeRecords,
+         "The RELEASE result did not contain any discharge data records."},
         {NearFieldMsg::UnitConversion, "Problem with unit conversion parameters"},
         {NearFieldMsg::ResultFileOpen, "Could not open scenario's result file (.PLT)!"},
         {NearFieldMsg::ResultFileColumns,
          "There was a mismatch between expected data columns and those found in the result file."},
         {NearFieldMsg::WaterTemperature, "Water temperature value was below -273 °C!"},
         {NearFieldMsg::NotSubsurface,
-         "The Nearfield (plume) calculations can only handle sub-surface discharges, but given depth "
+         "The Nearfield (plume) calculations can only handle sub-surface discharges, but given "
+         "depth "
          "was not a positive value!"},
         {NearFieldMsg::NegativeMass, "Anti-matter or negative mass detected!"},
         {NearFieldMsg::NegativeVolumeRate, "Volume rate was negative!"},
         {NearFieldMsg::Ulv5Write, "Unable to create or write to Ulv/5 data file!"},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(AfxLoadString(r.id).toStdString(), r.text) << r.id;
+    for (const Row& r : rows) EXPECT_EQ(AfxLoadString(r.id).toStdString(), r.text) << r.id;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and the settings and trace texts.
 #include "nearfield_fixture.h"
 
+#include "nearfield_task.h"
 #include "system_settings.h"
 #include "units.h"
 
@@ -11,8 +12,7 @@
 
 namespace {
 
-TEST(NearFieldModel, base_name_cuts_the_extension_of_the_file_name_only)
-{
+TEST(NearFieldModel, base_name_cuts_the_extension_of_the_file_name_only) {
     struct Case {
         QString path, base;
     };
@@ -35,28 +35,47 @@ class CodeModel : public CNearFieldModel {
 public:
     int code = 0;
     void LoadRelease(float) override {}
-    int Compute() override
-    {
+    int Compute() override {
         ReportProgress(50);
         return code;
     }
 };
 
-TEST(NearFieldModel, result_codes_map_to_their_messages)
-{
+TEST(NearFieldModel, result_codes_map_to_their_messages) {
     struct Row {
         int code, id;
     };
     const Row rows[] = {
-        {1, 16128},  {2, 16129},  {5, 16130},  {6, 16131},  {10, 16132},  {11, 16133},
-        {12, 16134}, {13, 16135}, {20, 16136}, {21, 16137}, {22, 16138},  {23, 16139},
-        {50, 16140}, {51, 16141}, {52, 16142}, {55, 16143}, {56, 16144},  {57, 16145},
-        {60, 16146}, {61, 16147}, {-10, 16167}, {-11, 16168},
+        {1, 16128},
+        {2, 16129},
+        {5, 16130},
+        {6, 16131},
+        {10, 16132},
+        {11, 16133},
+        {12, 16134},
+        {13, 16135},
+        {20, 16136},
+        {21, 16137},
+        {22, 16138},
+        {23, 16139},
+        {50, 16140},
+        {51, 16141},
+        {52, 16142},
+        {55, 16143},
+        {56, 16144},
+        {57, 16145},
+        {60, 16146},
+        {61, 16147},
+        {-10, 16167},
+        {-11, 16168},
         // anything else: unspecified
-        {3, 16155},  {7, 16155},  {-1, 16155}, {9998, 16155},
+        {3, 16155},
+        {7, 16155},
+        {-1, 16155},
+        {9998, 16155},
     };
     CodeModel model;
-    ASSERT_TRUE(model.Prepare(SomeSummary(), "/tmp/x.zef", 50.0f, 0.2f, 4.0f, "./"));
+    ASSERT_TRUE(model.Prepare(SomeSummary(), ScratchScenario(), 50.0f, 0.2f, 4.0f, "./"));
     for (const Row& r : rows) {
         EXPECT_EQ(NearFieldResultMessage(r.code), r.id) << r.code;
         model.code = r.code;
@@ -66,10 +85,9 @@ TEST(NearFieldModel, result_codes_map_to_their_messages)
     EXPECT_EQ(NearFieldResultMessage(9999), 0);
 }
 
-TEST(NearFieldModel, done_reports_100_cancelled_reports_nothing_more)
-{
+TEST(NearFieldModel, done_reports_100_cancelled_reports_nothing_more) {
     CodeModel model;
-    ASSERT_TRUE(model.Prepare(SomeSummary(), "/tmp/x.zef", 50.0f, 0.2f, 4.0f, "./"));
+    ASSERT_TRUE(model.Prepare(SomeSummary(), ScratchScenario(), 50.0f, 0.2f, 4.0f, "./"));
     for (int code : {0, 9999}) {
         std::vector<int> seen;
         NearFieldRunControl control;
@@ -86,17 +104,15 @@ TEST(NearFieldModel, done_reports_100_cancelled_reports_nothing_more)
     EXPECT_EQ(RunForMessage(model, control), 0);
 }
 
-TEST(NearFieldModel, the_base_computation_fails_as_an_internal_error)
-{
+TEST(NearFieldModel, the_base_computation_fails_as_an_internal_error) {
     class NoComputation : public CNearFieldModel {
         void LoadRelease(float) override {}
     } model;
-    ASSERT_TRUE(model.Prepare(SomeSummary(), "/tmp/x.zef", 50.0f, 0.2f, 4.0f, "./"));
+    ASSERT_TRUE(model.Prepare(SomeSummary(), ScratchScenario(), 50.0f, 0.2f, 4.0f, "./"));
     EXPECT_EQ(RunForMessage(model), 16128);
 }
 
-TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
-{
+TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared) {
     struct Case {
         const char* what;
         float depth, diameter;
@@ -117,21 +133,18 @@ TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
     class Loader : public CNearFieldModel {
     public:
         int thrown = 0;
-        void LoadRelease(float) override
-        {
-            if (thrown > 0)
-                throw int(thrown);
-            if (thrown == -2)
-                throw CUnitException();
-            if (thrown < 0)
-                throw std::runtime_error("unexpected");
+        void LoadRelease(float) override {
+            if (thrown > 0) throw ValidationError{static_cast<unsigned>(thrown), 0};
+            if (thrown == -2) throw UnitFactorError();
+            if (thrown < 0) throw std::runtime_error("unexpected");
         }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Loader model;
         model.thrown = c.thrown;
-        EXPECT_FALSE(model.Prepare(SomeSummary(), "/tmp/x.zef", c.depth, c.diameter, 4.0f, "./"));
+        EXPECT_FALSE(
+            model.Prepare(SomeSummary(), ScratchScenario(), c.depth, c.diameter, 4.0f, "./"));
         ASSERT_EQ(model.Errors().size(), 1u);
         EXPECT_EQ(model.Errors()[0].id, static_cast<unsigned>(c.id));
         EXPECT_FALSE(model.IsPrepared());
@@ -140,8 +153,7 @@ TEST(NearFieldModel, preparation_records_the_first_error_and_stays_unprepared)
     }
 }
 
-TEST(NearFieldModel, preparation_keeps_the_leak_data_and_a_fresh_error_list)
-{
+TEST(NearFieldModel, preparation_keeps_the_leak_data_and_a_fresh_error_list) {
     CodeModel model;
     EXPECT_FALSE(model.Prepare(SomeSummary(), "/data/a.zef", 0.0f, 0.2f, 4.0f, "/amb/"));
     EXPECT_TRUE(model.Prepare(SomeSummary(), "/data/a.zef", 50.0f, 0.2f, 4.0f, "/amb/"));
@@ -153,8 +165,7 @@ TEST(NearFieldModel, preparation_keeps_the_leak_data_and_a_fresh_error_list)
     EXPECT_EQ(model.Summary().total_mass, 500.0f);
 }
 
-TEST(NearFieldModel, settings_text_of_the_base_and_of_the_plume)
-{
+TEST(NearFieldModel, settings_text_of_the_base_and_of_the_plume) {
     CodeModel base;
     base.Setup().ambient = "northsea";
     base.Setup().ambient_start_time = 1.5;
@@ -191,8 +202,7 @@ TEST(NearFieldModel, settings_text_of_the_base_and_of_the_plume)
               "Start date and time: 2024, 2, 29, 23, 5 UTC\n");
 }
 
-TEST(NearFieldModel, a_new_plume_starts_with_its_defaults)
-{
+TEST(NearFieldModel, a_new_plume_starts_with_its_defaults) {
     CBubblePlume plume;
     EXPECT_EQ(plume.smooth_massrate(), 4);
     EXPECT_EQ(plume.Setup().snapshot_count, 4);  // one field
@@ -206,11 +216,9 @@ TEST(NearFieldModel, a_new_plume_starts_with_its_defaults)
     EXPECT_TRUE(plume.IsConfirmed());
 }
 
-TEST(NearFieldModel, release_trace_lists_the_summary_and_the_first_record)
-{
+TEST(NearFieldModel, release_trace_lists_the_summary_and_the_first_record) {
     class Records : public CNearFieldModel {
-        void LoadRelease(float t) override
-        {
+        void LoadRelease(float t) override {
             m_release.push_back({12.5f, 3.0f, 1.5f, 0.25f, t, 95.0f, 780.0f, 0.03f, 0.02f});
         }
     } model;
@@ -259,8 +267,7 @@ TEST(NearFieldModel, release_trace_lists_the_summary_and_the_first_record)
 
 // In diagnostic mode a successful preparation appends the release trace to
 // the trace file in the program's folder.
-TEST(NearFieldModel, diagnostic_mode_appends_the_release_trace)
-{
+TEST(NearFieldModel, diagnostic_mode_appends_the_release_trace) {
     QTemporaryDir dir;
     CSystemSettings settings;
     settings.Load(dir.filePath("orvane"), false);
@@ -276,6 +283,44 @@ TEST(NearFieldModel, diagnostic_mode_appends_the_release_trace)
     std::ostringstream expected;
     model.PrintReleaseTrace(expected);
     EXPECT_EQ(ReadAll(dir.filePath("zeftrace.txt")), expected.str());  // once: not when refused
+}
+
+}  // namespace
+
+namespace {
+
+// Deeper than 500 m the plume's result carries a warning, in the report's
+// near-field lines and once in the release trace, after the depth line.
+TEST(NearFieldModel, a_leak_below_500_m_warns_that_dissolution_and_hydrates_are_left_out) {
+    const std::string warning =
+        "Warning: The plume model leaves out gas dissolution and hydrate formation, which matter "
+        "at "
+        "leak depths below 500 m.\n";
+    struct Case {
+        float depth;
+        bool warns;
+    };
+    for (const Case& c : {Case{120, false}, Case{490, false}, Case{500, false}, Case{500.5f, true},
+                          Case{1000, true}, Case{3000, true}}) {
+        SCOPED_TRACE(c.depth);
+        RowsPlume plume;
+        plume.rows = {{0, 0, 0}, {10, 50, 1.0f}};
+        ASSERT_TRUE(plume.Prepare(SomeSummary(), "/data/leak.zef", c.depth, 0.1f, 4.0f, "./"));
+        std::ostringstream trace;
+        plume.PrintReleaseTrace(trace);
+        const std::string text = trace.str();
+        const size_t depthLine = text.find(" m with diameter 0.1 m\n");
+        ASSERT_NE(depthLine, std::string::npos);
+        const size_t at = text.find(warning);
+        EXPECT_EQ(at != std::string::npos, c.warns) << text;
+        if (c.warns) {
+            EXPECT_EQ(at, text.find('\n', depthLine) + 1);
+            EXPECT_EQ(text.find(warning, at + 1), std::string::npos);
+        }
+        const NearfieldReport report = MakeNearfieldReport(plume, true);
+        EXPECT_EQ(report.warning.toStdString() + (c.warns ? "\n" : ""),
+                  c.warns ? warning.substr(9) : std::string());
+    }
 }
 
 }  // namespace

@@ -27,22 +27,23 @@ public:
     void SetRadius(double r) { avg_boilzone_radius = r; }
 };
 
-TEST(NearFieldSection, keys_are_written_only_when_they_carry_a_value)
-{
+TEST(NearFieldSection, keys_are_written_only_when_they_carry_a_value) {
     {
         CBubblePlume plume;  // defaults
         XmlDoc xml;
         SaveTaskSection(&plume, xml.section);
         ASSERT_NE(xml.Setup(), nullptr);
-        for (const char* key : {"plume_output", "option_hydrate", "option_oceandif", "plume_step",
-                                "gas_confirmed", "water_temperature", "smooth_massrate",
-                                "option_Ulv5", "snapshot_count"})
+        for (const char* key :
+             {"plume_output", "option_hydrate", "option_oceandif", "plume_step", "gas_confirmed",
+              "water_temperature", "smooth_massrate", "option_Ulv5", "snapshot_count"})
             EXPECT_TRUE(xml.Has(key)) << key;
-        for (const char* key : {"ambient", "ambient_start_time", "plume_tracking", "snapshot_interval",
-                                "start_year", "start_minute", "avg_boilzone_radius"})
+        for (const char* key :
+             {"ambient", "ambient_start_time", "plume_tracking", "snapshot_interval", "start_year",
+              "start_minute", "avg_boilzone_radius"})
             EXPECT_FALSE(xml.Has(key)) << key;
         EXPECT_EQ(xml_attr_real(xml.Setup(), "plume_step", 0), 0.5);  // its magnitude
-        char* confirmed = reinterpret_cast<char*>(xmlGetProp(xml.section, reinterpret_cast<const xmlChar*>("confirmed")));
+        char* confirmed = reinterpret_cast<char*>(
+            xmlGetProp(xml.section, reinterpret_cast<const xmlChar*>("confirmed")));
         EXPECT_STREQ(confirmed, "false");
         xmlFree(confirmed);
     }
@@ -51,7 +52,7 @@ TEST(NearFieldSection, keys_are_written_only_when_they_carry_a_value)
         plume.set_smooth_massrate(0);
         plume.Setup().plume_step = 5e-8;
         SetUlv5Start(plume.Setup(), 2024, 12, 31, 23, 30);
-        ASSERT_TRUE(plume.Prepare(SomeSummary(), "/tmp/x.zef", 50.0f, 0.1f, 4.0f, "./"));
+        ASSERT_TRUE(plume.Prepare(SomeSummary(), ScratchScenario(), 50.0f, 0.1f, 4.0f, "./"));
         plume.SetRadius(12.5);
         XmlDoc xml;
         SaveTaskSection(&plume, xml.section);
@@ -63,8 +64,7 @@ TEST(NearFieldSection, keys_are_written_only_when_they_carry_a_value)
     }
 }
 
-TEST(NearFieldSection, settings_survive_a_round_trip)
-{
+TEST(NearFieldSection, settings_survive_a_round_trip) {
     CBubblePlume saved;
     NearFieldSetup& s = saved.Setup();
     s.ambient = QStringLiteral("Nordsjø_vinter");
@@ -107,26 +107,23 @@ TEST(NearFieldSection, settings_survive_a_round_trip)
 // Builds a "nearfield" section by hand with the given typed keys.
 struct SectionBuilder {
     XmlDoc xml;
-    xmlNodePtr setup = xmlNewChild(xml.section, nullptr, reinterpret_cast<const xmlChar*>("setup"), nullptr);
-    SectionBuilder& Int(const char* k, int v)
-    {
+    xmlNodePtr setup =
+        xmlNewChild(xml.section, nullptr, reinterpret_cast<const xmlChar*>("setup"), nullptr);
+    SectionBuilder& Int(const char* k, int v) {
         xml_add_int(xml_new_attribute(setup, k), v);
         return *this;
     }
-    SectionBuilder& Bool(const char* k, bool v)
-    {
+    SectionBuilder& Bool(const char* k, bool v) {
         xml_add_boolean(xml_new_attribute(setup, k), v);
         return *this;
     }
-    SectionBuilder& Text(const char* k, const char* v)
-    {
+    SectionBuilder& Text(const char* k, const char* v) {
         xml_add_string(xml_new_attribute(setup, k), v);
         return *this;
     }
 };
 
-TEST(NearFieldSection, smoothing_without_its_key_is_what_a_new_plume_starts_with)
-{
+TEST(NearFieldSection, smoothing_without_its_key_is_what_a_new_plume_starts_with) {
     struct Case {
         const char* what;
         int snapshots, smoothing;  // -1: key absent
@@ -141,10 +138,8 @@ TEST(NearFieldSection, smoothing_without_its_key_is_what_a_new_plume_starts_with
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SectionBuilder b;
-        if (c.snapshots >= 0)
-            b.Int("snapshot_count", c.snapshots);
-        if (c.smoothing >= 0)
-            b.Int("smooth_massrate", c.smoothing);
+        if (c.snapshots >= 0) b.Int("snapshot_count", c.snapshots);
+        if (c.smoothing >= 0) b.Int("smooth_massrate", c.smoothing);
         CBubblePlume plume;
         plume.set_smooth_massrate(9);
         LoadTaskSection(&plume, b.xml.section);
@@ -152,8 +147,7 @@ TEST(NearFieldSection, smoothing_without_its_key_is_what_a_new_plume_starts_with
     }
 }
 
-TEST(NearFieldSection, an_invalid_ulv5_start_date_clears_the_confirmation)
-{
+TEST(NearFieldSection, an_invalid_ulv5_start_date_clears_the_confirmation) {
     struct Case {
         const char* what;
         bool ulv5;
@@ -188,13 +182,12 @@ TEST(NearFieldSection, an_invalid_ulv5_start_date_clears_the_confirmation)
     EXPECT_FALSE(plume.IsConfirmed());
 }
 
-TEST(NearFieldSection, loading_drops_the_preparation_and_resets_absent_keys)
-{
+TEST(NearFieldSection, loading_drops_the_preparation_and_resets_absent_keys) {
     PreparedPlume plume;
     plume.Setup().ambient = QStringLiteral("old");
     plume.Setup().water_temperature = 2.0f;
     plume.Setup().option_hydrate = true;
-    ASSERT_TRUE(plume.Prepare(SomeSummary(), "/tmp/x.zef", 50.0f, 0.1f, 4.0f, "./"));
+    ASSERT_TRUE(plume.Prepare(SomeSummary(), ScratchScenario(), 50.0f, 0.1f, 4.0f, "./"));
     SectionBuilder b;
     b.Int("smooth_massrate", 2);
     LoadTaskSection(&plume, b.xml.section);

@@ -22,50 +22,33 @@
 #include "report_view.h"
 #include "string_table.h"
 
+#include "../discharge/zef_run_process.h"
+
 namespace {
 
 const QString kExamples = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/");
 const char* const kNames[] = {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef"};
 
-struct Output {
-    int status = -1;
-    QString out, err;
-};
+using discharge_test::Output;
+using discharge_test::zefRun;
 
-Output zefRun(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), args);
-    p.waitForFinished(300000);
-    Output o;
-    o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    o.out = QString::fromUtf8(p.readAllStandardOutput());
-    o.err = QString::fromUtf8(p.readAllStandardError());
-    return o;
-}
-
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A copy of a shipped example in dir, optionally edited as text.
 QString copyExample(const QTemporaryDir& dir, const char* name, const QByteArray& from = {},
-                    const QByteArray& to = {})
-{
+                    const QByteArray& to = {}) {
     QByteArray text = readAll(kExamples + name);
-    if (!from.isEmpty())
-        text.replace(from, to);
+    if (!from.isEmpty()) text.replace(from, to);
     const QString path = dir.filePath(name);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
-        return QString();
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) return QString();
     return path;
 }
 
-TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
-{
+TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius) {
     for (const char* name : kNames) {
         QTemporaryDir dir;
         const QString zef = copyExample(dir, name);
@@ -88,31 +71,63 @@ TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
     }
 }
 
-TEST(ZefRunNearfield, ulv5_option_also_writes_the_air_emission_file)
-{
+TEST(ZefRunNearfield, ulv5_option_also_writes_the_air_emission_file) {
     QTemporaryDir dir;
-    const QString zef = copyExample(
-        dir, "oil_line.zef", "<attribute name=\"option_Ulv5\">\n          <boolean val=\"false\"/>\n        </attribute>",
-        "<attribute name=\"option_Ulv5\"><boolean val=\"true\"/></attribute>"
-        "<attribute name=\"start_year\"><int val=\"2024\"/></attribute>"
-        "<attribute name=\"start_month\"><int val=\"12\"/></attribute>"
-        "<attribute name=\"start_day\"><int val=\"31\"/></attribute>"
-        "<attribute name=\"start_hour\"><int val=\"23\"/></attribute>"
-        "<attribute name=\"start_minute\"><int val=\"30\"/></attribute>");
-    ASSERT_TRUE(readAll(zef).contains("<boolean val=\"true\"/></attribute><attribute name=\"start_year\">"));
+    const QString zef =
+        copyExample(dir, "oil_line.zef",
+                    "<attribute name=\"option_Ulv5\">\n          <boolean val=\"false\"/>\n        "
+                    "</attribute>",
+                    "<attribute name=\"option_Ulv5\"><boolean val=\"true\"/></attribute>"
+                    "<attribute name=\"start_year\"><int val=\"2024\"/></attribute>"
+                    "<attribute name=\"start_month\"><int val=\"12\"/></attribute>"
+                    "<attribute name=\"start_day\"><int val=\"31\"/></attribute>"
+                    "<attribute name=\"start_hour\"><int val=\"23\"/></attribute>"
+                    "<attribute name=\"start_minute\"><int val=\"30\"/></attribute>");
+    ASSERT_TRUE(readAll(zef).contains(
+        "<boolean val=\"true\"/></attribute><attribute name=\"start_year\">"));
     const Output o = zefRun({"--nearfield", zef});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dbs")).size(), 0);
     EXPECT_GT(QFileInfo(ResultFilePath(zef, ".dat")).size(), 0);
-    EXPECT_TRUE(o.out.contains("Start time, output to Ulv/5: 2024-12-31 23:30 UTC")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains("Start time, output to Ulv/5: 2024-12-31 23:30 UTC"))
+        << o.out.toStdString();
 }
 
-TEST(ZefRunNearfield, unconfirmed_settings_exit_1_and_leave_no_plume_file)
-{
+// The oil line laid at 1000 m (outlet pressure above the water's 10.2 MPa so
+// that the leak flows) and at its own 120 m: the report's near-field lines
+// carry the deep-water warning once, and only for the deep line.
+TEST(ZefRunNearfield, a_leak_1000_m_deep_warns_in_the_report) {
+    const QString warning = QStringLiteral(
+        "Warning: The plume model leaves out gas dissolution and hydrate formation, which matter "
+        "at "
+        "leak depths below 500 m.\r\n");
     QTemporaryDir dir;
-    const QString zef = copyExample(dir, "oil_line.zef",
-                                    "<attribute name=\"gas_confirmed\">\n          <string>#true#</string>",
-                                    "<attribute name=\"gas_confirmed\">\n          <string>#false#</string>");
+    QByteArray text = readAll(kExamples + "oil_line.zef");
+    text.replace("<real val=\"120\"/>", "<real val=\"1000\"/>")
+        .replace("<real val=\"1.31343e+06\"/>", "<real val=\"1.02022e+07\"/>")
+        .replace("<real val=\"2e+06\"/>", "<real val=\"1.2e+07\"/>");
+    const QString deep = dir.filePath("deep.zef");
+    QFile f(deep);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    f.close();
+    const QString shallow = copyExample(dir, "oil_line.zef");
+    for (const QString& zef : {deep, shallow}) {
+        SCOPED_TRACE(zef.toStdString());
+        const Output o = zefRun({"--nearfield", zef});
+        ASSERT_EQ(o.status, 0) << o.err.toStdString();
+        const QString section = o.out.mid(o.out.indexOf("Nearfield Summary:"));
+        EXPECT_EQ(o.out.count(warning), zef == deep ? 1 : 0) << o.out.toStdString();
+        EXPECT_EQ(section.count(warning), zef == deep ? 1 : 0);
+        EXPECT_FALSE(o.out.contains("THE LEAK DOES NOT FLOW"));
+    }
+}
+
+TEST(ZefRunNearfield, unconfirmed_settings_exit_1_and_leave_no_plume_file) {
+    QTemporaryDir dir;
+    const QString zef =
+        copyExample(dir, "oil_line.zef",
+                    "<attribute name=\"gas_confirmed\">\n          <string>#true#</string>",
+                    "<attribute name=\"gas_confirmed\">\n          <string>#false#</string>");
     ASSERT_FALSE(zef.isEmpty());
     ASSERT_TRUE(readAll(zef).contains("<string>#false#</string>"));
     const Output o = zefRun({"--nearfield", zef});
@@ -121,8 +136,7 @@ TEST(ZefRunNearfield, unconfirmed_settings_exit_1_and_leave_no_plume_file)
     EXPECT_FALSE(QFileInfo::exists(ResultFilePath(zef, ".dbs")));
 }
 
-TEST(ZefRunNearfield, saving_keeps_the_nearfield_section)
-{
+TEST(ZefRunNearfield, saving_keeps_the_nearfield_section) {
     QTemporaryDir dir;
     const QString zef = copyExample(dir, "two_inlets_junction.zef");
     const QString out = dir.filePath("saved.zef");
@@ -134,8 +148,7 @@ TEST(ZefRunNearfield, saving_keeps_the_nearfield_section)
     EXPECT_EQ(zefRun({"--nearfield", out}).status, 0);
 }
 
-TEST(NearFieldTask, unprepared_model_fails_with_16148_through_the_task)
-{
+TEST(NearFieldTask, unprepared_model_fails_with_16148_through_the_task) {
     CBubblePlume plume;
     CNearFieldTask task(plume);
     const TaskResult r = RunTaskAndWait(task);
@@ -147,8 +160,7 @@ TEST(NearFieldTask, unprepared_model_fails_with_16148_through_the_task)
 
 class RecordingLauncher : public CPlotLauncher {
 public:
-    void Start(const QString& path, const QStringList& args) override
-    {
+    void Start(const QString& path, const QStringList& args) override {
         program = path;
         arguments = args;
     }
@@ -158,18 +170,15 @@ public:
 
 class NearfieldProgram : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s.Start());
         s.app->GetSettings().SetDisplayUnits(0);  // Metric
         s.app->GetSettings().SetAutoResultOpen(false);
     }
 
-    CScenarioDoc* Open(const char* name, QString* path)
-    {
+    CScenarioDoc* Open(const char* name, QString* path) {
         *path = copyExample(dir, name);
-        if (path->isEmpty() || !s.app->OpenDocumentFile(*path))
-            return nullptr;
+        if (path->isEmpty() || !s.app->OpenDocumentFile(*path)) return nullptr;
         return s.Doc();
     }
 
@@ -177,8 +186,8 @@ protected:
     ScenarioScript s;
 };
 
-TEST_F(NearfieldProgram, calculate_nearfield_needs_a_discharge_then_all_writes_what_zef_run_writes)
-{
+TEST_F(NearfieldProgram,
+       calculate_nearfield_needs_a_discharge_then_all_writes_what_zef_run_writes) {
     QString path;
     CScenarioDoc* doc = Open("oil_line.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -208,11 +217,12 @@ TEST_F(NearfieldProgram, calculate_nearfield_needs_a_discharge_then_all_writes_w
     s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
     auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
     ASSERT_NE(report, nullptr);
-    EXPECT_TRUE(report->Text().contains(
-        QStringLiteral("Average boiling zone radius: %1 m\r\n").arg(double(doc->Plume().ResultValue()), 0, 'g', 6)))
+    EXPECT_TRUE(report->Text().contains(QStringLiteral("Average boiling zone radius: %1 m\r\n")
+                                            .arg(double(doc->Plume().ResultValue()), 0, 'g', 6)))
         << report->Text().toStdString();
     QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
-    EXPECT_TRUE(s.Main()->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_report.png")));
+    EXPECT_TRUE(
+        s.Main()->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_report.png")));
 
     RecordingLauncher launcher;
     SetPlotLauncher(&launcher);
@@ -222,8 +232,7 @@ TEST_F(NearfieldProgram, calculate_nearfield_needs_a_discharge_then_all_writes_w
     doc->SetModifiedFlag(false);
 }
 
-TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenario_modified)
-{
+TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenario_modified) {
     QString path;
     CScenarioDoc* doc = Open("two_inlets_junction.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -252,50 +261,137 @@ TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenari
     doc->SetModifiedFlag(false);
 }
 
+// Calculate Discharge, save, close, reopen, then the near-field commands: the
+// saved result is up to date but the reopened network has not been checked.
+class ReopenedScenario : public NearfieldProgram {
+protected:
+    // Runs the discharge on a copy of the example, saves and closes it; then
+    // changes the saved text and reopens it.
+    CScenarioDoc* SaveAndReopen(const char* name, const QByteArray& from = {},
+                                const QByteArray& to = {}) {
+        CScenarioDoc* doc = Open(name, &path);
+        if (!doc || !doc->RunDischarge()) return nullptr;
+        doc->DoSave(path);
+        s.app->CloseAllDocuments();
+        QFile::remove(ResultFilePath(path, ".dbs"));
+        QByteArray text = readAll(path);
+        if (!from.isEmpty()) text.replace(from, to);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) return nullptr;
+        f.close();
+        if (!s.app->OpenDocumentFile(path)) return nullptr;
+        return s.Doc();
+    }
+
+    QString path;
+};
+
+TEST_F(ReopenedScenario, nearfield_runs_the_plume_on_the_saved_discharge_result) {
+    struct Case {
+        const char* what;
+        int command;
+        bool dischargeRuns;
+    };
+    const Case cases[] = {
+        {"Calculate Nearfield", ID_SCENARIO_CALC_NEARFIELD, false},
+        {"Calculate All", ID_SCENARIO_CALC_ALL, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedMessageBoxes boxes;
+        CScenarioDoc* doc = SaveAndReopen("oil_line.zef");
+        ASSERT_NE(doc, nullptr);
+        ASSERT_TRUE(doc->ReleaseModel().IsUpToDate());
+        ASSERT_FALSE(doc->ReleaseModel().IsValidated());
+        ASSERT_FALSE(QFileInfo::exists(ResultFilePath(path, ".dbs")));
+        // A blank line that a new discharge run would not write.
+        QFile plt(ResultFilePath(path, ".plt"));
+        ASSERT_TRUE(plt.open(QIODevice::Append));
+        ASSERT_EQ(plt.write("\n"), 1);
+        plt.close();
+        const QByteArray marked = readAll(ResultFilePath(path, ".plt"));
+
+        s.Main()->ExecuteCommand(c.command);
+        EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+        EXPECT_GT(QFileInfo(ResultFilePath(path, ".dbs")).size(), 0);
+        EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+        EXPECT_TRUE(doc->IsNearfieldPrepared());
+        EXPECT_EQ(readAll(ResultFilePath(path, ".plt")) != marked, c.dischargeRuns);
+
+        s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+        auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+        ASSERT_NE(report, nullptr);
+        const QString text = report->Text();
+        EXPECT_FALSE(text.contains("(needs recalculation)")) << text.toStdString();
+        EXPECT_TRUE(text.contains("Nearfield Summary:\r\n")) << text.toStdString();
+        EXPECT_TRUE(text.contains("Average boiling zone radius: ")) << text.toStdString();
+        // 120 m deep: no warning about deep water.
+        EXPECT_FALSE(text.contains("Warning: The plume model")) << text.toStdString();
+        doc->SetModifiedFlag(false);
+        s.app->CloseAllDocuments();
+    }
+}
+
+TEST_F(ReopenedScenario, a_network_that_no_longer_checks_out_gives_the_checks_message) {
+    ScriptedMessageBoxes boxes;
+    // The outlet turned into a second inlet behind the program's back.
+    CScenarioDoc* doc = SaveAndReopen("oil_line.zef", "type=\"FlowOutlet\"", "type=\"FlowInlet\"");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->ReleaseModel().IsUpToDate());
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16103)});
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(path, ".dbs")));
+    EXPECT_FALSE(doc->IsNearfieldPrepared());
+    doc->SetModifiedFlag(false);
+}
+
 // ------------------------------------------------------------ set-up dialog
 
-TEST(NearFieldModelDlg, month_lengths_follow_the_calendar)
-{
+TEST(NearFieldModelDlg, month_lengths_follow_the_calendar) {
     const struct {
         int year, month, days;
-    } cases[] = {{2023, 1, 31}, {2023, 2, 28}, {2024, 2, 29}, {1900, 2, 28}, {2000, 2, 29},
-                 {2023, 4, 30}, {2023, 6, 30}, {2023, 9, 30}, {2023, 11, 30}, {2023, 12, 31}, {2023, 13, 0}};
+    } cases[] = {{2023, 1, 31},  {2023, 2, 28},  {2024, 2, 29}, {1900, 2, 28},
+                 {2000, 2, 29},  {2023, 4, 30},  {2023, 6, 30}, {2023, 9, 30},
+                 {2023, 11, 30}, {2023, 12, 31}, {2023, 13, 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(CNearFieldModelDlg::DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+        EXPECT_EQ(CNearFieldModelDlg::DaysInMonth(c.year, c.month), c.days)
+            << c.year << "-" << c.month;
 }
 
 // Inside the running program, so that the unit tables and the metric display
 // units are in place.
 class NearFieldDialog : public NearfieldProgram {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         NearfieldProgram::SetUp();
         ASSERT_TRUE(dir.isValid());
-        for (const char* name : {"North.AHP", "south.ahp", "east.Ahp", "notes.txt", "west.AHP.bak"}) {
+        for (const char* name :
+             {"North.AHP", "south.ahp", "east.Ahp", "notes.txt", "west.AHP.bak"}) {
             QFile f(dir.filePath(name));
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
         QDir().mkpath(QStringLiteral(ORVANE_TEST_ARTIFACTS));
     }
     // Runs the dialog on the plume; the script gets it initialised.
-    int Run(const std::function<void(CNearFieldModelDlg&)>& script)
-    {
+    int Run(const std::function<void(CNearFieldModelDlg&)>& script) {
         CNearFieldModelDlg dlg(&plume, dir.path());
-        const CDialog::ModalHook previous =
-            CDialog::SetModalHook([&](CDialog* d) { script(*static_cast<CNearFieldModelDlg*>(d)); });
+        const CDialog::ModalHook previous = CDialog::SetModalHook(
+            [&](CDialog* d) { script(*static_cast<CNearFieldModelDlg*>(d)); });
         const int result = dlg.DoModal();
         CDialog::SetModalHook(previous);
         return result;
     }
-    static void SetText(CDialog& d, int id, const QString& text) { d.Item<QLineEdit>(id)->setText(text); }
+    static void SetText(CDialog& d, int id, const QString& text) {
+        d.Item<QLineEdit>(id)->setText(text);
+    }
 
     CBubblePlume plume;
 };
 
-TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_extension)
-{
-    EXPECT_EQ(CNearFieldModelDlg::AmbientFiles(dir.path()), QStringList({"east.Ahp", "North.AHP", "south.ahp"}));
+TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_extension) {
+    EXPECT_EQ(CNearFieldModelDlg::AmbientFiles(dir.path()),
+              QStringList({"east.Ahp", "North.AHP", "south.ahp"}));
     plume.Setup().ambient = QStringLiteral("SOUTH");
     const int result = Run([](CNearFieldModelDlg& d) {
         auto* combo = d.Item<QComboBox>(CNearFieldModelDlg::IDC_AMBIENT);
@@ -317,16 +413,24 @@ TEST_F(NearFieldDialog, lists_ahp_files_in_any_case_and_stores_the_name_without_
     EXPECT_TRUE(plume.IsConfirmed());
 }
 
-TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length)
-{
+TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length) {
     const struct {
         const char* what;
-        const char* year;
-        const char* day;
-        bool accepted;
-    } cases[] = {{"leap day", "2024", "29", true}, {"no leap day in 2023", "2023", "29", false},
-                 {"year after 2038", "2039", "1", false}};
+        const char *year, *month, *day, *hour, *minute;
+        const char* message;  // empty: accepted
+    } cases[] = {
+        {"leap day", "2024", "2", "29", "23", "30", ""},
+        {"no leap day in 2023", "2023", "2", "29", "23", "30",
+         "Enter an integer between 1 and 28."},
+        {"year after 2038", "2039", "2", "1", "23", "30",
+         "Enter an integer between 1970 and 2038."},
+        {"month 0", "2024", "0", "1", "23", "30", "Enter an integer between 1 and 12."},
+        {"month 13", "2024", "13", "1", "23", "30", "Enter an integer between 1 and 12."},
+        {"hour 24", "2024", "2", "1", "24", "30", "Enter an integer between 0 and 23."},
+        {"minute 60", "2024", "2", "1", "23", "60", "Enter an integer between 0 and 59."},
+    };
     for (const auto& c : cases) {
+        const bool accepted = !*c.message;
         plume.Setup() = NearFieldSetup();
         plume.gas_confirmed = false;
         ScriptedMessageBoxes boxes;
@@ -334,19 +438,20 @@ TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length)
             d.Item<QCheckBox>(CNearFieldModelDlg::IDC_OPTION_ULV5)->setChecked(true);
             EXPECT_TRUE(d.Item<QLineEdit>(CNearFieldModelDlg::IDC_YEAR)->isEnabled());
             SetText(d, CNearFieldModelDlg::IDC_YEAR, c.year);
-            SetText(d, CNearFieldModelDlg::IDC_MONTH, "2");
+            SetText(d, CNearFieldModelDlg::IDC_MONTH, c.month);
             SetText(d, CNearFieldModelDlg::IDC_DAY, c.day);
-            SetText(d, CNearFieldModelDlg::IDC_HOUR, "23");
-            SetText(d, CNearFieldModelDlg::IDC_MINUTE, "30");
-            if (c.accepted) {
-                EXPECT_TRUE(d.grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_setup_dialog.png")));
+            SetText(d, CNearFieldModelDlg::IDC_HOUR, c.hour);
+            SetText(d, CNearFieldModelDlg::IDC_MINUTE, c.minute);
+            if (accepted) {
+                EXPECT_TRUE(d.grab().save(
+                    QStringLiteral(ORVANE_TEST_ARTIFACTS "/nearfield_setup_dialog.png")));
             }
             d.accept();
         });
-        EXPECT_EQ(result == IDOK, c.accepted) << c.what;
-        EXPECT_EQ(boxes.Texts().isEmpty(), c.accepted) << c.what;
-        EXPECT_EQ(plume.IsConfirmed(), c.accepted) << c.what;
-        if (c.accepted) {
+        EXPECT_EQ(boxes.Texts(), accepted ? QStringList() : QStringList{c.message}) << c.what;
+        EXPECT_EQ(result == IDOK, accepted) << c.what;
+        EXPECT_EQ(plume.IsConfirmed(), accepted) << c.what;
+        if (accepted) {
             EXPECT_TRUE(plume.Setup().option_Ulv5);
             EXPECT_EQ(plume.Setup().start_year, 2024);
             EXPECT_EQ(plume.Setup().start_month, 2);
@@ -357,8 +462,7 @@ TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length)
     }
 }
 
-TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation)
-{
+TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);

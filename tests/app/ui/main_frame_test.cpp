@@ -20,12 +20,13 @@ namespace {
 // An application with a scenario-like template (601) on a text document and
 // the summary template (604).
 struct FrameShell {
-    FrameShell()
-    {
+    FrameShell() {
         app = std::make_unique<CWinApp>(QStringLiteral("ShellTests"));
         app->AddDocTemplate(new CDocTemplate(
-            IDR_SCENARIO, "\nScenario\nScenario\nZEF Scenario (*.zef)\n.zef\nZEF.Document\nZEF Document",
-            [] { return new TextDoc; }, [] { return new CScenarioFrame; }, [] { return new TextView; }));
+            IDR_SCENARIO,
+            "\nScenario\nScenario\nZEF Scenario (*.zef)\n.zef\nZEF.Document\nZEF Document",
+            [] { return new TextDoc; }, [] { return new CScenarioFrame; },
+            [] { return new TextView; }));
         app->AddDocTemplate(new CDocTemplate(
             IDR_REPORT, "\nSummary\n\n\n\nZEF.Report\n", [] { return new TextDoc; },
             [] { return new CMDIChildWnd; }, [] { return new CReportView; }));
@@ -35,8 +36,7 @@ struct FrameShell {
         main->resize(900, 650);
         main->show();
     }
-    ~FrameShell()
-    {
+    ~FrameShell() {
         app->CloseAllDocuments();
         delete main;
     }
@@ -46,8 +46,7 @@ struct FrameShell {
 
 }  // namespace
 
-TEST(MainFrame, ToolbarsStatusPanesAndScenarioBarToggle)
-{
+TEST(MainFrame, ToolbarsStatusPanesAndScenarioBarToggle) {
     FrameShell shell;
     CMainFrame* main = shell.main;
     EXPECT_EQ(main->findChild<QToolBar*>("600"), main->ToolBar());
@@ -69,28 +68,26 @@ TEST(MainFrame, ToolbarsStatusPanesAndScenarioBarToggle)
     QList<int> ids;
     for (QAction* a : main->ScenarioBar()->actions())
         ids << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(ids, (QList<int>{34100, 0, 34101, 34102, 34103, 34104, 34105, 0, 34106, 34108, 0, 34115, 34118}));
+    EXPECT_EQ(ids, (QList<int>{34100, 0, 34101, 34102, 34103, 34104, 34105, 0, 34106, 34108, 0,
+                               34115, 34118}));
     main->grab().save(QDir(ORVANE_TEST_ARTIFACTS).filePath("main_frame_empty.png"));
 }
 
-TEST(MainFrame, EveryCommandSitsInAMenu)
-{
+TEST(MainFrame, EveryCommandSitsInAMenu) {
     FrameShell shell;
     QSet<int> inMenus;
     for (QMenu* menu : shell.main->menuBar()->findChildren<QMenu*>())
         for (QAction* a : menu->actions())
-            if (!a->isSeparator())
-                inMenus.insert(a->data().toInt());
+            if (!a->isSeparator()) inMenus.insert(a->data().toInt());
     for (auto it = shell.main->Commands().cbegin(); it != shell.main->Commands().cend(); ++it)
         EXPECT_TRUE(inMenus.contains(it.key())) << it.key();
     QStringList titles;
-    for (QAction* a : shell.main->menuBar()->actions())
-        titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Object", "&Scenario", "&Result", "&Window", "&Help"}));
+    for (QAction* a : shell.main->menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Object", "&Scenario", "&Result",
+                                   "&Window", "&Help"}));
 }
 
-TEST(ScenarioFrame, NewSummaryWindowOpensAReportOnTheSameDocument)
-{
+TEST(ScenarioFrame, NewSummaryWindowOpensAReportOnTheSameDocument) {
     FrameShell shell;
     shell.app->OnFileNew();
     CDocument* doc = shell.main->GetActiveDocument();
@@ -106,8 +103,7 @@ TEST(ScenarioFrame, NewSummaryWindowOpensAReportOnTheSameDocument)
     EXPECT_FALSE(shell.main->FindCommand(ID_WINDOW_NEW_SUMMARY)->isEnabled());
 }
 
-TEST(ScenarioFrame, WithoutADocumentTheCommandFails)
-{
+TEST(ScenarioFrame, WithoutADocumentTheCommandFails) {
     FrameShell shell;
     ScriptedMessageBoxes boxes;
     CScenarioFrame frame;

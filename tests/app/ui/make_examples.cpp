@@ -15,13 +15,10 @@ namespace {
 
 using S = ScenarioScript;
 
-void label(CDialog* d, const char* text)
-{
-    S::SetText(d, IDC_LABEL, text);
-}
+void label(CDialog* d, const char* text) { S::SetText(d, IDC_LABEL, text); }
 
-void inletProps(S& s, diagram_object* o, const char* name, const char* depth, const char* rate, const char* temp)
-{
+void inletProps(S& s, diagram_object* o, const char* name, const char* depth, const char* rate,
+                const char* temp) {
     s.Properties(o, [&](CDialog* d) {
         label(d, name);
         S::SetText(d, IDC_DEPTH, depth);
@@ -31,8 +28,8 @@ void inletProps(S& s, diagram_object* o, const char* name, const char* depth, co
     });
 }
 
-void pipeProps(S& s, diagram_object* o, const char* name, const char* length, const char* diameter)
-{
+void pipeProps(S& s, diagram_object* o, const char* name, const char* length,
+               const char* diameter) {
     s.Properties(o, [&](CDialog* d) {
         label(d, name);
         S::SetText(d, IDC_LENGTH, length);
@@ -40,8 +37,8 @@ void pipeProps(S& s, diagram_object* o, const char* name, const char* length, co
     });
 }
 
-void outletProps(S& s, diagram_object* o, const char* name, const char* depth, const char* pressure)
-{
+void outletProps(S& s, diagram_object* o, const char* name, const char* depth,
+                 const char* pressure) {
     s.Properties(o, [&](CDialog* d) {
         label(d, name);
         S::SetText(d, IDC_DEPTH, depth);
@@ -49,8 +46,8 @@ void outletProps(S& s, diagram_object* o, const char* name, const char* depth, c
     });
 }
 
-void leakProps(S& s, diagram_object* o, const char* distance, const char* diameter, const char* depth)
-{
+void leakProps(S& s, diagram_object* o, const char* distance, const char* diameter,
+               const char* depth) {
     s.Properties(o, [&](CDialog* d) {
         S::SetText(d, IDC_DISTANCE, distance);
         S::SetText(d, IDC_DIAMETER, diameter);
@@ -58,46 +55,69 @@ void leakProps(S& s, diagram_object* o, const char* distance, const char* diamet
     });
 }
 
-void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions)
-{
+void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions) {
     s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) { S::SetFractions(d, fractions); });
 }
 
-bool save(S& s, const QString& path)
-{
+bool save(S& s, const QString& path) {
     const bool ok = s.Doc()->DoSave(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
     return ok;
 }
 
-// A single oil line from a wellhead to a platform, leaking half way.
-bool oilLine(S& s, const QString& path)
-{
+// An oil line from a well to a platform, leaking half way.
+void drawOilLine(S& s, const char* well, const char* rate, const char* line) {
     s.app->OnFileNew();
     diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
     diagram_object* out = s.Add(ID_TOOL_OUTLET, {12, 2});
     diagram_object* pipe = s.AddPipeline(S::CpOf(in, S::RIGHT), S::CpOf(out, S::LEFT));
     diagram_object* leak = s.AddLeak({6, 5}, pipe);
-    inletProps(s, in, "Wellhead", "120", "500000", "60");
-    pipeProps(s, pipe, "Oil line", "8000", "254");
+    inletProps(s, in, well, "120", rate, "60");
+    pipeProps(s, pipe, line, "8000", "254");
     outletProps(s, out, "Platform", "120", "20");
     leakProps(s, leak, "4000", "50", "120");
+}
+
+void liveBlackOil(S& s) {
     s.WithDialog(ID_SCENARIO_FLUID, [](CDialog* d) {
         S::SetText(d, CFluidPropsDlg::IDC_GAS_DENSITY, "0.85");
         S::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "850");
         S::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
         S::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
     });
-    // The same live oil as a composition, for runs with the compositional model.
-    composition(s, {{"N2", "0.5"}, {"CO2", "1.5"}, {"C1", "39"}, {"C2", "7"}, {"C3", "6"}, {"iC4", "1.5"},
-                    {"nC4", "3"}, {"iC5", "1.5"}, {"nC5", "2"}, {"C6", "4"}, {"C7", "12"}, {"C8", "12"},
+}
+
+// The oil line with a black oil confirmed first, then the same live oil as
+// a composition (confirmed last: the runs use the compositional model).
+bool oilLine(S& s, const QString& path) {
+    drawOilLine(s, "Wellhead", "500000", "Oil line");
+    liveBlackOil(s);
+    composition(s, {{"N2", "0.5"},
+                    {"CO2", "1.5"},
+                    {"C1", "39"},
+                    {"C2", "7"},
+                    {"C3", "6"},
+                    {"iC4", "1.5"},
+                    {"nC4", "3"},
+                    {"iC5", "1.5"},
+                    {"nC5", "2"},
+                    {"C6", "4"},
+                    {"C7", "12"},
+                    {"C8", "12"},
                     {"C9", "10"}});
     return save(s, path);
 }
 
+// An oil well's flowline to a platform, the fluid given as a black oil
+// (Fluid Properties, confirmed last, is the fluid of the runs).
+bool blackOilLine(S& s, const QString& path) {
+    drawOilLine(s, "Well A", "5000", "Flowline");  // Sm3/d of liquid
+    liveBlackOil(s);
+    return save(s, path);
+}
+
 // Two inlets meeting at a junction, one line on to the outlet.
-bool twoInlets(S& s, const QString& path)
-{
+bool twoInlets(S& s, const QString& path) {
     s.app->OnFileNew();
     diagram_object* north = s.Add(ID_TOOL_INLET, {1, 1});
     diagram_object* south = s.Add(ID_TOOL_INLET, {1, 7});
@@ -123,8 +143,7 @@ bool twoInlets(S& s, const QString& path)
 }
 
 // A gas export line in two segments joined by a connection.
-bool gasExport(S& s, const QString& path)
-{
+bool gasExport(S& s, const QString& path) {
     s.app->OnFileNew();
     diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
     diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {7, 2});
@@ -141,15 +160,19 @@ bool gasExport(S& s, const QString& path)
     pipeProps(s, p2, "Export 2", "30000", "711.2");
     outletProps(s, out, "Landfall", "0", "70");
     leakProps(s, leak, "10000", "100", "250");
-    composition(s, {{"C1", "90.5"}, {"C2", "5"}, {"C3", "2"}, {"iC4", "0.5"}, {"nC4", "0.5"}, {"N2", "1"},
+    composition(s, {{"C1", "90.5"},
+                    {"C2", "5"},
+                    {"C3", "2"},
+                    {"iC4", "0.5"},
+                    {"nC4", "0.5"},
+                    {"N2", "1"},
                     {"CO2", "0.5"}});
     return save(s, path);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication qapp(argc, argv);
@@ -160,8 +183,7 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     ScriptedMessageBoxes boxes;
     ScenarioScript s;
-    if (!s.Start())
-        return 1;
+    if (!s.Start()) return 1;
     s.app->GetSettings().SetDisplayUnits(0);
     s.app->GetSettings().SetToolReset(true);
     s.app->GetSettings().SetBackupBeforeOverwrite(false);  // no "name~" beside the examples
@@ -169,7 +191,7 @@ int main(int argc, char** argv)
     bool ok = oilLine(s, out.filePath("oil_line.zef"));
     ok = twoInlets(s, out.filePath("two_inlets_junction.zef")) && ok;
     ok = gasExport(s, out.filePath("gas_export.zef")) && ok;
-    for (const QString& t : boxes.Texts())
-        std::printf("message: %s\n", qPrintable(t));
+    ok = blackOilLine(s, out.filePath("black_oil_line.zef")) && ok;
+    for (const QString& t : boxes.Texts()) std::printf("message: %s\n", qPrintable(t));
     return ok ? 0 : 1;
 }

@@ -8,10 +8,20 @@
 #include <QFile>
 #include <QMenu>
 #include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <glib/gstdio.h>
+#include <memory>
+#include <vector>
 
 #include "fluid_dlgs.h"
 #include "message_box.h"
@@ -20,8 +30,10 @@
 #include "report_view.h"
 #include "scenario_frame.h"
 #include "scenario_script.h"
+#include "shown_title.h"
 #include "string_table.h"
 #include "units.h"
+#include "vexil/diagram_file.h"
 #include "vexil/modify_tool.h"
 #include "vexil/text.h"
 
@@ -31,8 +43,7 @@ const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
 
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(s.Start());
         s.app->GetSettings().SetToolReset(true);
@@ -42,17 +53,17 @@ protected:
     QString Path(const QString& name) const { return dir.filePath(name); }
 
     // A gas of pure methane through the Gas Properties dialog.
-    void SetMethane()
-    {
-        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) { ScenarioScript::SetFractions(d, {{"C1", "100"}}); });
+    void SetMethane() {
+        s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
+            ScenarioScript::SetFractions(d, {{"C1", "100"}});
+        });
     }
 
     // Inlet - pipeline (with the leak) - outlet, left to right.
     struct Line {
         diagram_object *inlet, *pipe, *outlet, *leak;
     };
-    Line DrawLine()
-    {
+    Line DrawLine() {
         Line l{};
         l.inlet = s.Add(ID_TOOL_INLET, {1, 1});
         l.outlet = s.Add(ID_TOOL_OUTLET, {9, 1});
@@ -61,8 +72,7 @@ protected:
         l.leak = s.AddLeak({5, 4}, l.pipe);
         return l;
     }
-    void SaveAs(const QString& path)
-    {
+    void SaveAs(const QString& path) {
         AfxSetFileNameHandler([path](bool, QString& p, const QString&) {
             p = path;
             return true;
@@ -76,8 +86,7 @@ protected:
     ScenarioScript s;
 };
 
-bool connectedTo(diagram_object* obj, int handleIndex, diagram_object* other)
-{
+bool connectedTo(diagram_object* obj, int handleIndex, diagram_object* other) {
     connection_point* cp = obj->handles[handleIndex]->connected_to;
     return cp && cp->object == other;
 }
@@ -86,17 +95,66 @@ bool connectedTo(diagram_object* obj, int handleIndex, diagram_object* other)
 
 // ------------------------------------------------------------ start-up
 
-TEST_F(Program, StartsWithOneScenarioWindow)
-{
+TEST_F(Program, StartsWithOneScenarioWindow) {
     EXPECT_EQ(s.Children(), 1);
     ASSERT_NE(s.View(), nullptr);
     EXPECT_EQ(s.Doc()->GetTitle(), "Scenario1");
-    EXPECT_EQ(s.Main()->windowTitle(), "Orvane - Scenario1");
+    EXPECT_EQ(shownTitle(s.Main()), "Orvane - Scenario1");
     EXPECT_EQ(s.View()->GetTool(), ID_TOOL_SELECT);
 }
 
-TEST_F(Program, OpensAScenarioAndItsSummaryWindow)
-{
+TEST_F(Program, WindowTitlesFollowTheDocumentAndItsModifiedMark) {
+    const auto titles = [&] {
+        return shownTitle(s.Main()) + " | " + shownTitle(s.Main()->MDIGetActive());
+    };
+    EXPECT_EQ(titles(), "Orvane - Scenario1 | Scenario1");
+    s.Add(ID_TOOL_JUNCTION, {2, 2});
+    EXPECT_EQ(titles(), "Orvane - Scenario1* | Scenario1*");
+    SaveAs(Path("first.zef"));
+    EXPECT_EQ(titles(), "Orvane - first.zef | first.zef");
+    s.Add(ID_TOOL_JUNCTION, {5, 2});
+    EXPECT_EQ(titles(), "Orvane - first.zef* | first.zef*");
+    s.Main()->ExecuteCommand(ID_FILE_SAVE);
+    EXPECT_EQ(titles(), "Orvane - first.zef | first.zef");
+    SaveAs(Path("second.zef"));
+    EXPECT_EQ(titles(), "Orvane - second.zef | second.zef");
+    s.Main()->ExecuteCommand(ID_FILE_NEW);
+    EXPECT_EQ(titles(), "Orvane - Scenario2 | Scenario2");
+    ASSERT_NE(s.app->OpenDocumentFile(Path("first.zef")), nullptr);
+    EXPECT_EQ(titles(), "Orvane - first.zef | first.zef");
+}
+
+TEST_F(Program, NineRecentFilesAreListedNewestFirstAndTheNinthOpens) {
+    QStringList paths;
+    for (int i = 1; i <= 10; ++i) {
+        const QString path = Path(QStringLiteral("recent%1.zef").arg(i));
+        ASSERT_TRUE(QFile::copy(
+            QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/oil_line.zef"), path));
+        ASSERT_NE(s.app->OpenDocumentFile(path), nullptr) << i;
+        s.Doc()->OnCloseDocument();
+        paths.prepend(path);
+    }
+    // The File menu as it is about to show: the nine newest, numbered.
+    QMenu* file = s.Main()->findChild<QMenu*>("File");
+    ASSERT_NE(file, nullptr);
+    QMetaObject::invokeMethod(file, "aboutToShow");
+    for (int i = 0; i < 9; ++i) {
+        QAction* entry = s.Main()->FindCommand(ID_FILE_MRU_FILE1 + i);
+        ASSERT_NE(entry, nullptr) << i;
+        EXPECT_TRUE(entry->isVisible()) << i;
+        EXPECT_EQ(entry->text(), QStringLiteral("&%1 recent%2.zef").arg(i + 1).arg(10 - i));
+        EXPECT_TRUE(file->actions().contains(entry)) << i;
+    }
+    s.Main()->UpdateCmdUI();
+    QAction* ninth = s.Main()->FindCommand(ID_FILE_MRU_FILE1 + 8);
+    ASSERT_TRUE(ninth->isEnabled());
+    ninth->trigger();
+    ASSERT_NE(s.Doc(), nullptr);
+    EXPECT_EQ(s.Doc()->GetPathName(), paths[8]);
+    EXPECT_EQ(s.Doc()->GetTitle(), "recent2.zef");
+}
+
+TEST_F(Program, OpensAScenarioAndItsSummaryWindow) {
     DrawLine();
     const QString path = Path("line.zef");
     SaveAs(path);
@@ -116,8 +174,32 @@ TEST_F(Program, OpensAScenarioAndItsSummaryWindow)
     s.app.reset();
 }
 
-TEST(ProgramStart, RegistrationSwitchesEndWithoutAWindow)
-{
+TEST(ProgramStart, AScenarioWindowOpensLargeEnoughForItsDrawing) {
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+    ASSERT_TRUE(s.Start({QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/gas_export.zef")}));
+    s.Main()->show();
+    QCoreApplication::processEvents();
+    QMdiSubWindow* frame = s.Main()->MDIGetActive();
+    ASSERT_NE(frame, nullptr);
+    const QSize drawing = s.View()->GetTotalSize();
+    EXPECT_GE(s.View()->viewport()->width(), drawing.width());
+    EXPECT_GE(s.View()->viewport()->height(), drawing.height());
+    EXPECT_EQ(s.View()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(s.View()->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(s.Main()->MdiArea()->viewport()->rect().contains(frame->geometry()));
+    s.Main()->grab().save(QDir(kArtifacts).filePath("scenario_window_on_opening.png"));
+    // Nothing drawn is cut at the edges: no ink in the outermost columns
+    // (the outlet's label "Landfall" ends the drawing on the right).
+    const QImage shown = s.View()->viewport()->grab().toImage();
+    int inkAtEdges = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x : {0, 1, shown.width() - 2, shown.width() - 1})
+            inkAtEdges += qGray(shown.pixel(x, y)) < 160;
+    EXPECT_EQ(inkAtEdges, 0);
+}
+
+TEST(ProgramStart, RegistrationSwitchesEndWithoutAWindow) {
     for (const char* sw : {"-RegServer", "/unregserver"}) {
         ScenarioScript s;
         EXPECT_FALSE(s.Start({sw})) << sw;
@@ -127,8 +209,62 @@ TEST(ProgramStart, RegistrationSwitchesEndWithoutAWindow)
     }
 }
 
-TEST(ProgramStart, AScenarioNamedLikeASwitchOpensAsAFile)
-{
+TEST(ProgramStart, HelpPrintsTheUsageOnStandardOutputAndEndsWell) {
+    for (const char* sw : {"--help", "-h"}) {
+        QProcess orvane;
+        orvane.start(QStringLiteral(ORVANE_BIN_DIR "/Orvane"), {sw});
+        ASSERT_TRUE(orvane.waitForFinished(30000)) << sw;
+        EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit) << sw;
+        EXPECT_EQ(orvane.exitCode(), 0) << sw;
+        const QString usage = QString::fromUtf8(orvane.readAllStandardOutput());
+        for (const char* word : {"Usage: Orvane", "FILE.zef", "-p FILE.zef", "-RegServer",
+                                 "-UnregServer", "-Automation"})
+            EXPECT_TRUE(usage.contains(word)) << sw << ": " << word << "\n" << usage.toStdString();
+    }
+}
+
+TEST(ProgramStart, AFileThatCannotBeOpenedGivesOneMessageAndFails) {
+    QTemporaryDir dir;
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+    EXPECT_FALSE(s.Start({dir.filePath("missing.zef")}));
+    EXPECT_EQ(s.app->ExitCode(), 1);
+    ASSERT_EQ(boxes.Texts().size(), 1) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Texts()[0].contains("missing.zef")) << boxes.Texts()[0].toStdString();
+}
+
+TEST(ProgramStart, PrintFromTheCommandLineEndsWellWhenPrinted) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("printed.pdf");
+    const struct {
+        const char* what;
+        QString outputFile;  // empty: no printer at all
+        int exitCode;
+        QStringList messages;
+    } cases[] = {
+        {"printer", pdf, 0, {}},
+        {"no printer", QString(), 1, {AfxLoadString(AFX_IDP_NO_PRINTER)}},
+    };
+    for (const auto& c : cases) {
+        AfxSetPrinterSetup([&](QPrinter& p) {
+            p.setPrinterName(QString());
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(c.outputFile);
+        });
+        ScriptedMessageBoxes boxes;
+        ScenarioScript s;
+        EXPECT_FALSE(
+            s.Start({"-p", QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/gas_export.zef")}))
+            << c.what;
+        AfxSetPrinterSetup({});
+        EXPECT_EQ(s.app->ExitCode(), c.exitCode) << c.what;
+        EXPECT_EQ(boxes.Texts(), c.messages) << c.what;
+        EXPECT_EQ(s.app->MainFrame()->isVisible(), false) << c.what;
+    }
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+}
+
+TEST(ProgramStart, AScenarioNamedLikeASwitchOpensAsAFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("regserver");
     {
@@ -145,8 +281,7 @@ TEST(ProgramStart, AScenarioNamedLikeASwitchOpensAsAFile)
 
 // -------------------------------------------------------- command table
 
-TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
-{
+TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule) {
     enum Rule { ALWAYS, SELECTION, ONE_WITH_PROPERTIES, FOCUS_OR_SELECTION, NEVER_YET };
     const struct {
         int id;
@@ -211,11 +346,19 @@ TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
         s.Select(text);
         const bool oneText = enabled(row.id);
         switch (row.rule) {
-        case ALWAYS: EXPECT_TRUE(none && one && oneText) << row.id; break;
-        case NEVER_YET: EXPECT_FALSE(none || one || oneText) << row.id; break;
-        case SELECTION:
-        case FOCUS_OR_SELECTION: EXPECT_TRUE(!none && one && oneText) << row.id; break;
-        case ONE_WITH_PROPERTIES: EXPECT_TRUE(!none && one && !oneText) << row.id; break;
+            case ALWAYS:
+                EXPECT_TRUE(none && one && oneText) << row.id;
+                break;
+            case NEVER_YET:
+                EXPECT_FALSE(none || one || oneText) << row.id;
+                break;
+            case SELECTION:
+            case FOCUS_OR_SELECTION:
+                EXPECT_TRUE(!none && one && oneText) << row.id;
+                break;
+            case ONE_WITH_PROPERTIES:
+                EXPECT_TRUE(!none && one && !oneText) << row.id;
+                break;
         }
     }
     // Without any scenario the view and document commands are off.
@@ -227,8 +370,7 @@ TEST_F(Program, EveryCommandHasItsMenuTextAcceleratorAndEnableRule)
 
 // ------------------------------------------------------------- drawing
 
-TEST_F(Program, ToolResetDecidesWhetherTheToolStays)
-{
+TEST_F(Program, ToolResetDecidesWhetherTheToolStays) {
     s.Add(ID_TOOL_PIPEJOIN, {1, 1});
     EXPECT_EQ(s.View()->GetTool(), ID_TOOL_SELECT);
 
@@ -245,8 +387,7 @@ TEST_F(Program, ToolResetDecidesWhetherTheToolStays)
     EXPECT_FALSE(s.Main()->FindCommand(ID_TOOL_SELECT)->isChecked());
 }
 
-TEST_F(Program, ANewPipelineSnapsToItsStartAndIsDrawnOutToTheRelease)
-{
+TEST_F(Program, ANewPipelineSnapsToItsStartAndIsDrawnOutToTheRelease) {
     Line l = DrawLine();
     auto* pipe = as_pipeline(l.pipe);
     EXPECT_TRUE(connectedTo(l.pipe, 0, l.inlet));
@@ -261,8 +402,7 @@ TEST_F(Program, ANewPipelineSnapsToItsStartAndIsDrawnOutToTheRelease)
     EXPECT_TRUE(s.Doc()->IsModified());
 }
 
-TEST_F(Program, RightButtonDragsLikeTheLeftAndAlwaysEnds)
-{
+TEST_F(Program, RightButtonDragsLikeTheLeftAndAlwaysEnds) {
     diagram_object* join = s.Add(ID_TOOL_PIPEJOIN, {2, 2});
     const Point before = join->position;
     s.Drag({before.x, before.y}, {before.x + 2, before.y + 1}, Qt::RightButton);
@@ -270,8 +410,7 @@ TEST_F(Program, RightButtonDragsLikeTheLeftAndAlwaysEnds)
     EXPECT_EQ(s.View()->GetModifyTool()->state, STATE_NONE);
 }
 
-TEST_F(Program, ARubberBandSelectionDoesNotOutdateTheScenario)
-{
+TEST_F(Program, ARubberBandSelectionDoesNotOutdateTheScenario) {
     Line l = DrawLine();
     (void)l;
     s.Doc()->SetModifiedFlag(false);
@@ -280,8 +419,126 @@ TEST_F(Program, ARubberBandSelectionDoesNotOutdateTheScenario)
     EXPECT_GE(s.Diagram()->selected_count, 3);
 }
 
-TEST_F(Program, DeleteRemovesTheSelectionOrACharacterOfTheFocusedLabel)
-{
+// Where everything of the diagram is: object positions and handle positions.
+std::vector<double> geometryOf(diagram_data* diagram) {
+    std::vector<double> g;
+    for (GList* l = diagram->active_layer->objects; l; l = l->next) {
+        auto* obj = static_cast<diagram_object*>(l->data);
+        g.insert(g.end(), {obj->position.x, obj->position.y});
+        for (int h = 0; h < obj->num_handles; ++h)
+            g.insert(g.end(), {obj->handles[h]->pos.x, obj->handles[h]->pos.y});
+    }
+    return g;
+}
+
+TEST_F(Program, OnlyADragThatMovesSomethingModifiesTheScenario) {
+    using Sequence = std::function<void(ScenarioScript&, const Line&)>;
+    const auto centre = [](diagram_object* obj) {
+        const Rectangle& b = obj->bounding_box;
+        return Point{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    };
+    const auto pipeEnd = [](const Line& l) { return l.pipe->handles[1]->pos; };
+    const auto send = [](ScenarioScript& sc, QEvent::Type type, const Point& p) {
+        sc.Mouse(type, p);
+    };
+    const struct {
+        const char* what;
+        Sequence mouse;
+        bool modifies;
+    } cases[] = {
+        {"click on an object",
+         [&](ScenarioScript& sc, const Line& l) { sc.Click(centre(l.inlet)); }, false},
+        {"click on a selected pipeline's end handle",
+         [&](ScenarioScript& sc, const Line& l) {
+             sc.Click(centre(l.pipe));
+             sc.Click(pipeEnd(l));
+         },
+         false},
+        {"double click on an object, Properties cancelled",
+         [&](ScenarioScript& sc, const Line& l) {
+             CDialog::SetModalHook([](CDialog* d) { d->Item<QPushButton>(IDCANCEL)->click(); });
+             const Point at = centre(l.outlet);
+             send(sc, QEvent::MouseButtonPress, at);
+             send(sc, QEvent::MouseButtonRelease, at);
+             send(sc, QEvent::MouseButtonDblClick, at);
+             send(sc, QEvent::MouseButtonRelease, at);
+             CDialog::SetModalHook({});
+         },
+         false},
+        {"rubber band over everything",
+         [](ScenarioScript& sc, const Line&) {
+             sc.Drag({12, 6}, {0.2, 0.2});
+         },
+         false},
+        {"click-drag of an object",
+         [&](ScenarioScript& sc, const Line& l) {
+             const Point from = centre(l.outlet);
+             sc.Drag(from, {from.x + 1, from.y + 2});
+         },
+         true},
+        {"drag of a pipeline's end handle",
+         [&](ScenarioScript& sc, const Line& l) {
+             sc.Click(centre(l.pipe));
+             const Point from = pipeEnd(l);
+             sc.Drag(from, {from.x, from.y + 3});
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        s.Main()->ExecuteCommand(ID_FILE_NEW);
+        const Line l = DrawLine();
+        diagram_unselect_all(s.Diagram());
+        s.Doc()->SetModifiedFlag(false);
+        s.Doc()->ReleaseModel().SetUpToDate(true);  // as after a run
+        const std::vector<double> before = geometryOf(s.Diagram());
+        c.mouse(s, l);
+        EXPECT_EQ(s.Doc()->IsModified(), c.modifies) << c.what;
+        EXPECT_EQ(s.Doc()->ReleaseModel().IsUpToDate(), !c.modifies) << c.what;
+        EXPECT_EQ(geometryOf(s.Diagram()) != before, c.modifies) << c.what;
+        EXPECT_GE(s.Diagram()->selected_count, 1) << c.what;
+        s.Doc()->SetModifiedFlag(false);
+    }
+}
+
+TEST_F(Program, ObjectsLeftOfAndAboveTheOriginCanBeScrolledIntoSight) {
+    diagram_object* far = s.Add(ID_TOOL_OUTLET, {30, 25});
+    diagram_object* inlet = s.Add(ID_TOOL_INLET, {2, 2});
+    for (int zoom : {100, 200}) {
+        SCOPED_TRACE(zoom);
+        s.Doc()->SetZoom(zoom);
+        const Point at{-3, -4.5};
+        inlet->ops->move(inlet, &at);
+        s.View()->UpdateScrollSizes();
+        s.Main()->MDIGetActive()->resize(400, 300);
+        QCoreApplication::processEvents();
+        s.View()->horizontalScrollBar()->setValue(0);
+        s.View()->verticalScrollBar()->setValue(0);
+        QCoreApplication::processEvents();
+        const QRect inletBox(
+            s.View()->DiagramToClient({inlet->bounding_box.left, inlet->bounding_box.top}),
+            s.View()->DiagramToClient({inlet->bounding_box.right, inlet->bounding_box.bottom}));
+        EXPECT_TRUE(s.View()->viewport()->rect().contains(inletBox))
+            << inletBox.x() << "," << inletBox.y();
+        // The drawing is there too: dark pixels inside the inlet's box.
+        const QImage shown = s.View()->viewport()->grab().toImage();
+        int dark = 0;
+        for (int y = inletBox.top(); y <= inletBox.bottom(); ++y)
+            for (int x = inletBox.left(); x <= inletBox.right(); ++x)
+                dark += shown.rect().contains(x, y) && qGray(shown.pixel(x, y)) < 128;
+        EXPECT_GT(dark, 10);
+        // And the far corner is reachable at the other end.
+        s.View()->horizontalScrollBar()->setValue(s.View()->horizontalScrollBar()->maximum());
+        s.View()->verticalScrollBar()->setValue(s.View()->verticalScrollBar()->maximum());
+        const QPoint farCorner =
+            s.View()->DiagramToClient({far->bounding_box.right, far->bounding_box.bottom});
+        EXPECT_TRUE(s.View()->viewport()->rect().adjusted(0, 0, 1, 1).contains(farCorner))
+            << farCorner.x() << "," << farCorner.y();
+        if (zoom == 100) shown.save(QDir(kArtifacts).filePath("view_negative_coordinates.png"));
+    }
+    s.Doc()->SetModifiedFlag(false);
+}
+
+TEST_F(Program, DeleteRemovesTheSelectionOrACharacterOfTheFocusedLabel) {
     diagram_object* text = s.Add(ID_TOOL_TEXT, {2, 2});
     // A click on the selected Text's words (not on its anchor handle) puts
     // the cursor into it.
@@ -309,14 +566,14 @@ TEST_F(Program, DeleteRemovesTheSelectionOrACharacterOfTheFocusedLabel)
     EXPECT_EQ(s.Diagram()->selected_count, 0);
 }
 
-TEST_F(Program, ZoomStepsAndTheZoomDialog)
-{
+TEST_F(Program, ZoomStepsAndTheZoomDialog) {
     const struct {
         int from;
         int command;
         int to;
-    } cases[] = {{10, ID_VIEW_ZOOM_IN, 11},    {100, ID_VIEW_ZOOM_IN, 110}, {1000, ID_VIEW_ZOOM_IN, 1000},
-                 {100, ID_VIEW_ZOOM_OUT, 91},  {10, ID_VIEW_ZOOM_OUT, 10},  {50, ID_VIEW_ZOOM_OUT, 45}};
+    } cases[] = {{10, ID_VIEW_ZOOM_IN, 11},     {100, ID_VIEW_ZOOM_IN, 110},
+                 {1000, ID_VIEW_ZOOM_IN, 1000}, {100, ID_VIEW_ZOOM_OUT, 91},
+                 {10, ID_VIEW_ZOOM_OUT, 10},    {50, ID_VIEW_ZOOM_OUT, 45}};
     for (const auto& c : cases) {
         s.Doc()->SetZoom(c.from);
         s.Main()->ExecuteCommand(c.command);
@@ -338,34 +595,41 @@ TEST_F(Program, ZoomStepsAndTheZoomDialog)
 
 // ------------------------------------------------------------- dialogs
 
-TEST_F(Program, OnlyInletOutletAndJunctionInsistOnALabel)
-{
+TEST_F(Program, OnlyInletOutletAndJunctionInsistOnALabel) {
     const struct {
         int tool;
         bool needsLabel;
-    } cases[] = {{ID_TOOL_INLET, true}, {ID_TOOL_OUTLET, true}, {ID_TOOL_JUNCTION, true},
-                 {ID_TOOL_PIPEJOIN, false}, {ID_TOOL_PIPELINE, false}};
+    } cases[] = {{ID_TOOL_INLET, true},
+                 {ID_TOOL_OUTLET, true},
+                 {ID_TOOL_JUNCTION, true},
+                 {ID_TOOL_PIPEJOIN, false},
+                 {ID_TOOL_PIPELINE, false}};
     double x = 1;
     for (const auto& c : cases) {
-        diagram_object* obj = c.tool == ID_TOOL_PIPELINE ? s.AddPipeline({x, 6}, {x + 1, 7}) : s.Add(c.tool, {x, 1});
+        diagram_object* obj =
+            c.tool == ID_TOOL_PIPELINE ? s.AddPipeline({x, 6}, {x + 1, 7}) : s.Add(c.tool, {x, 1});
         x += 2;
         boxes.Clear();
         bool stayedOpen = false;
-        s.Properties(obj, [&](CDialog* d) {
-            ScenarioScript::SetText(d, IDC_LABEL, "");
-            d->Item<QPushButton>(IDOK)->click();
-            stayedOpen = !d->IsEnded();
-        }, IDCANCEL);
+        s.Properties(
+            obj,
+            [&](CDialog* d) {
+                ScenarioScript::SetText(d, IDC_LABEL, "");
+                d->Item<QPushButton>(IDOK)->click();
+                stayedOpen = !d->IsEnded();
+            },
+            IDCANCEL);
         EXPECT_EQ(stayedOpen, c.needsLabel) << c.tool;
-        EXPECT_EQ(boxes.Texts(), c.needsLabel ? QStringList{"A label must be entered!"} : QStringList{}) << c.tool;
+        EXPECT_EQ(boxes.Texts(),
+                  c.needsLabel ? QStringList{"A label must be entered!"} : QStringList{})
+            << c.tool;
         if (c.needsLabel) {
             EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
         }
     }
 }
 
-TEST_F(Program, ClosingTimeTakenFromTheInletDialog)
-{
+TEST_F(Program, ClosingTimeTakenFromTheInletDialog) {
     const struct {
         const char* typed;
         int stored;
@@ -381,8 +645,7 @@ TEST_F(Program, ClosingTimeTakenFromTheInletDialog)
     EXPECT_EQ(ClosingTimeFromDialog(12.5f), 13);
 }
 
-TEST_F(Program, OutletClosingToggle)
-{
+TEST_F(Program, OutletClosingToggle) {
     diagram_object* outlet = s.Add(ID_TOOL_OUTLET, {1, 1});
     ASSERT_EQ(as_point_object(outlet)->closingtime, -1);
     s.Properties(outlet, [](CDialog* d) {
@@ -410,8 +673,7 @@ TEST_F(Program, OutletClosingToggle)
     EXPECT_EQ(as_point_object(outlet)->closingtime, -1);
 }
 
-TEST_F(Program, LeakBackPressureFollowsTheDepth)
-{
+TEST_F(Program, LeakBackPressureFollowsTheDepth) {
     const struct {
         const char* depth;
         double pressure;  // 1030 kg/m3 x 9.80665 m/s2 x depth + 101325 Pa
@@ -432,17 +694,19 @@ TEST_F(Program, LeakBackPressureFollowsTheDepth)
     EXPECT_EQ(AfxFormatReal(float(HydrostaticPressure(100)), 6), "1.11141e+06");
 }
 
-TEST_F(Program, CancelChangesNothing)
-{
+TEST_F(Program, CancelChangesNothing) {
     Line l = DrawLine();
     for (diagram_object* obj : {l.inlet, l.outlet, l.pipe, l.leak}) {
         text_block* label = object_label(obj);
         char* oldLabel = label ? text_get_string(label) : nullptr;
         double depthBefore = as_point_object(obj) ? as_point_object(obj)->depth : 0;
-        s.Properties(obj, [](CDialog* d) {
-            for (int id : {IDC_LABEL, IDC_DEPTH, IDC_LENGTH, IDC_DIAMETER, IDC_PRESSURE})
-                ScenarioScript::SetText(d, id, "77");
-        }, IDCANCEL);
+        s.Properties(
+            obj,
+            [](CDialog* d) {
+                for (int id : {IDC_LABEL, IDC_DEPTH, IDC_LENGTH, IDC_DIAMETER, IDC_PRESSURE})
+                    ScenarioScript::SetText(d, id, "77");
+            },
+            IDCANCEL);
         if (label) {
             char* now = text_get_string(label);
             EXPECT_STREQ(now, oldLabel);
@@ -458,18 +722,23 @@ TEST_F(Program, CancelChangesNothing)
     }
 }
 
-TEST_F(Program, UnitLabelsFollowTheDisplayUnits)
-{
+TEST_F(Program, UnitLabelsFollowTheDisplayUnits) {
     diagram_object* pipe = s.AddPipeline({1, 1}, {4, 1});
     QStringList metric, english;
     for (int units : {0, 1}) {
         s.app->GetSettings().SetDisplayUnits(units);
         QStringList& labels = units == 0 ? metric : english;
-        s.Properties(pipe, [&](CDialog* d) {
-            for (int id : {IDC_LENGTH_UNIT, IDC_DIAMETER_UNIT, IDC_ROUGHNESS_UNIT, IDC_HEATTRANS_UNIT, IDC_TEMP_UNIT})
-                labels << AfxGetControlText(d->GetDlgItem(id));
-            d->grab().save(QDir(kArtifacts).filePath(units ? "pipeline_dialog_english.png" : "pipeline_dialog_metric.png"));
-        }, IDCANCEL);
+        s.Properties(
+            pipe,
+            [&](CDialog* d) {
+                for (int id : {IDC_LENGTH_UNIT, IDC_DIAMETER_UNIT, IDC_ROUGHNESS_UNIT,
+                               IDC_HEATTRANS_UNIT, IDC_TEMP_UNIT})
+                    labels << AfxGetControlText(d->GetDlgItem(id));
+                d->grab().save(QDir(kArtifacts)
+                                   .filePath(units ? "pipeline_dialog_english.png"
+                                                   : "pipeline_dialog_metric.png"));
+            },
+            IDCANCEL);
     }
     EXPECT_EQ(metric, (QStringList{"m", "mm", "mm", "W/m2K", "\u00B0C"}));
     EXPECT_EQ(english, (QStringList{"ft", "in", "in", "Btu/hft2F", "\u00B0F"}));
@@ -477,8 +746,7 @@ TEST_F(Program, UnitLabelsFollowTheDisplayUnits)
 
 // ------------------------------------------- editing, checking, saving
 
-TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
-{
+TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens) {
     s.app->GetSettings().SetDisplayUnits(1);
     Line l = DrawLine();
     s.Properties(l.inlet, [](CDialog* d) {
@@ -539,7 +807,10 @@ TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
     for (GList* i = objects; i; i = i->next) {
         auto* o = static_cast<diagram_object*>(i->data);
         const QString type = o->type->name;
-        (type == FLOW_INLET_TYPE ? inlet : type == PIPELINE_TYPE ? pipe : type == FLOW_OUTLET_TYPE ? outlet : leak) = o;
+        (type == FLOW_INLET_TYPE    ? inlet
+         : type == PIPELINE_TYPE    ? pipe
+         : type == FLOW_OUTLET_TYPE ? outlet
+                                    : leak) = o;
     }
     ASSERT_TRUE(inlet && pipe && outlet && leak);
     EXPECT_EQ(as_point_object(inlet)->closingtime, 600);
@@ -561,8 +832,81 @@ TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
     EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
 }
 
-TEST_F(Program, SavePromptOfTheLastScenarioWindow)
-{
+TEST_F(Program, FluidPropertiesOkChoosesTheBlackOilAndGasPropertiesOkTheComposition) {
+    Line l = DrawLine();
+    s.Properties(l.inlet, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LABEL, "Wellhead");
+        ScenarioScript::SetText(d, IDC_DEPTH, "120");
+        ScenarioScript::SetText(d, IDC_FLOWRATE, "5000");  // Sm3/d of liquid
+        ScenarioScript::SetText(d, IDC_TEMP, "60");
+    });
+    s.Properties(l.pipe, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LENGTH, "8000");
+        ScenarioScript::SetText(d, IDC_DIAMETER, "254");
+    });
+    s.Properties(l.outlet, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_LABEL, "Platform");
+        ScenarioScript::SetText(d, IDC_DEPTH, "120");
+        ScenarioScript::SetText(d, IDC_PRESSURE, "20");
+    });
+    s.Properties(l.leak, [](CDialog* d) {
+        ScenarioScript::SetText(d, IDC_DISTANCE, "4000");
+        ScenarioScript::SetText(d, IDC_DIAMETER, "50");
+        ScenarioScript::SetText(d, IDC_DEPTH, "120");
+    });
+    // A new scenario starts with the gas composition.
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    s.WithDialog(ID_SCENARIO_FLUID, [](CDialog* d) {
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_GAS_DENSITY, "0.85");
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "850");
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
+        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
+    });
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
+
+    // Verify Layout builds the tables as the library's black-oil routine does
+    // for the same four numbers (no gas composition is asked for).
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    ASSERT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+    const orvane::ReleaseInput* input = s.Doc()->ReleaseModel().GetInput();
+    ASSERT_NE(input, nullptr);
+    CBlackOilModel& oil = s.Doc()->BlackOil();
+    EXPECT_TRUE(oil.confirmed);
+    EXPECT_FLOAT_EQ(oil.oil_density, 850.0f);
+    EXPECT_FLOAT_EQ(oil.gas_oil_ratio, 120.0f);
+    EXPECT_FLOAT_EQ(oil.water_cut, 10.0f);
+    auto expected = std::make_unique<PVTBLK>(input->pvt);
+    float gasDensity = oil.gas_density, oilDensity = oil.oil_density, gor = oil.gas_oil_ratio,
+          waterCut = oil.water_cut;
+    int32_t ierr = 0;
+    char msg[1024] = {};
+    BLACKOIL(&gasDensity, &oilDensity, &gor, &waterCut, expected.get(), &ierr, msg, sizeof msg);
+    ASSERT_EQ(ierr, 0);
+    EXPECT_EQ(std::memcmp(&input->pvt, expected.get(), sizeof(PVTBLK)), 0);
+
+    // The run ends well; the class is saved and comes back.
+    const QString path = Path("black_oil.zef");
+    SaveAs(path);
+    boxes.Clear();
+    ASSERT_TRUE(s.Doc()->RunDischarge()) << boxes.Texts().join("|").toStdString();
+    ASSERT_TRUE(s.Doc()->ReleaseModel().HasSummary());
+    EXPECT_GT(s.Doc()->ReleaseModel().GetSummary()->peak_total_mass, 0.0f);
+    s.Doc()->DoSave(path);
+    s.Main()->MDIGetActive()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
+
+    // Gas Properties OK switches back to the composition.
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
+        ScenarioScript::SetFractions(d, {{"C1", "100"}});
+    });
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    s.Doc()->SetModifiedFlag(false);
+}
+
+TEST_F(Program, SavePromptOfTheLastScenarioWindow) {
     const QString path = Path("prompt.zef");
     s.Add(ID_TOOL_JUNCTION, {1, 1});
     SaveAs(path);
@@ -575,7 +919,8 @@ TEST_F(Program, SavePromptOfTheLastScenarioWindow)
     ASSERT_TRUE(s.Doc()->IsModified());
     // A summary window does not keep the scenario alive without its diagram.
     s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
-    s.Main()->MDIActivate(qobject_cast<CMDIChildWnd*>(s.Main()->MdiArea()->subWindowList().front()));
+    s.Main()->MDIActivate(
+        qobject_cast<CMDIChildWnd*>(s.Main()->MdiArea()->subWindowList().front()));
 
     boxes.Answer(IDCANCEL);
     s.Main()->MdiArea()->subWindowList().front()->close();
@@ -601,8 +946,47 @@ TEST_F(Program, SavePromptOfTheLastScenarioWindow)
     EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u);
 }
 
-TEST_F(Program, VerifyLayoutReportsTheFirstProblem)
-{
+// The final rename of a save (onto the scenario's own name) refused.
+int refusedFinalRename(const char* from, const char* to) {
+    if (g_str_has_suffix(to, ".zef")) {
+        errno = EACCES;
+        return -1;
+    }
+    return g_rename(from, to);
+}
+
+TEST_F(Program, AFailedSaveNamesTheStepAndTheReasonAndKeepsTheScenario) {
+    const QString path = Path("kept.zef");
+    s.Add(ID_TOOL_JUNCTION, {1, 1});
+    SaveAs(path);
+    auto contents = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    const QByteArray saved = contents();
+    s.Add(ID_TOOL_JUNCTION, {4, 1});
+    boxes.Clear();
+    diagram_file_set_rename_function(refusedFinalRename);
+    s.Main()->ExecuteCommand(ID_FILE_SAVE);
+    diagram_file_set_rename_function(nullptr);
+
+    // The library's box with the step and the reason, then the framework's.
+    ASSERT_EQ(boxes.Boxes().size(), 2u) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
+    EXPECT_EQ(boxes.Texts()[1], AfxLoadString(AFX_IDP_FAILED_TO_SAVE_DOC));
+    const QRegularExpression expected(
+        "^Couldn't rename: '" + QRegularExpression::escape(dir.path()) + "/__zef\\w{6}' to '" +
+        QRegularExpression::escape(path) +
+        "': " + QRegularExpression::escape(QString::fromUtf8(g_strerror(EACCES))) + "\\.\n$");
+    EXPECT_TRUE(expected.match(boxes.Texts()[0]).hasMatch())
+        << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(contents(), saved);
+    EXPECT_TRUE(s.Doc()->IsModified());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kept.zef"}));
+}
+
+TEST_F(Program, VerifyLayoutReportsTheFirstProblem) {
     s.Add(ID_TOOL_INLET, {1, 1});
     SetMethane();
     boxes.Clear();
@@ -614,21 +998,69 @@ TEST_F(Program, VerifyLayoutReportsTheFirstProblem)
     EXPECT_FALSE(s.Doc()->ReleaseModel().IsValidated());
 }
 
-TEST(ScenarioPaths, BaseCutsOnlyTheFileExtension)
-{
+TEST_F(Program, AVerifyLayoutErrorSelectsItsObjectAndScrollsToIt) {
+    // A long line whose middle lies out of sight of a small window scrolled
+    // to the top left, and a stray junction further out.
+    diagram_object* inlet = s.Add(ID_TOOL_INLET, {1, 1});
+    diagram_object* outlet = s.Add(ID_TOOL_OUTLET, {60, 40});
+    diagram_object* pipe = s.AddPipeline(ScenarioScript::CpOf(inlet, ScenarioScript::RIGHT),
+                                         ScenarioScript::CpOf(outlet, ScenarioScript::LEFT));
+    s.AddLeak({30, 25}, pipe);
+    as_pipeline(pipe)->length = 1000;
+    diagram_object* stray = s.Add(ID_TOOL_JUNCTION, {70, 50});
+    SetMethane();
+    s.Main()->MDIGetActive()->resize(420, 320);
+    QCoreApplication::processEvents();
+    CScenarioView* view = s.View();
+    auto inSight = [view](diagram_object* obj) {
+        const Rectangle& b = obj->bounding_box;
+        return view->viewport()->rect().contains(
+            view->DiagramToClient({(b.left + b.right) / 2, (b.top + b.bottom) / 2}));
+    };
+    const struct {
+        const char* name;
+        std::function<diagram_object*()> damage;  // returns the object the message is about
+        QString message;
+    } cases[] = {
+        {"a stray junction away from the network", [&] { return stray; }, AfxLoadString(16103)},
+        {"a pipeline diameter of 0, as a file may hold it",
+         [&] {
+             s.Select(stray);
+             s.Main()->ExecuteCommand(ID_EDIT_CLEAR);
+             as_pipeline(pipe)->diameter = 0;
+             return pipe;
+         },
+         QStringLiteral("The pipeline's diameter is 0 mm; it must be greater than 0 mm.")},
+    };
+    for (const auto& c : cases) {
+        diagram_object* expected = c.damage();
+        s.Select(inlet);
+        view->ScrollToPosition({0, 0});
+        ASSERT_FALSE(inSight(expected)) << c.name;
+        boxes.Clear();
+        s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+        EXPECT_EQ(boxes.Texts().join(""), c.message) << c.name;
+        EXPECT_EQ(s.Selected(), expected) << c.name;
+        EXPECT_TRUE(inSight(expected)) << c.name;
+    }
+}
+
+TEST(ScenarioPaths, BaseCutsOnlyTheFileExtension) {
     const struct {
         const char* path;
         const char* base;
-    } cases[] = {{"/data/net.zef", "/data/net"}, {"/data/run.v2/net", "/data/run.v2/net"},
-                 {"/data/net.1.zef", "/data/net.1"}, {"net", "net"}, {"", ""}, {"/a/.zef", "/a/"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ScenarioBasePath(c.path), QString(c.base)) << c.path;
+    } cases[] = {{"/data/net.zef", "/data/net"},
+                 {"/data/run.v2/net", "/data/run.v2/net"},
+                 {"/data/net.1.zef", "/data/net.1"},
+                 {"net", "net"},
+                 {"", ""},
+                 {"/a/.zef", "/a/"}};
+    for (const auto& c : cases) EXPECT_EQ(ScenarioBasePath(c.path), QString(c.base)) << c.path;
 }
 
 // ------------------------------------------------------------ printing
 
-TEST_F(Program, PrintingGivesOnePageWithoutHandlesOrConnectionMarks)
-{
+TEST_F(Program, PrintingGivesOnePageWithoutHandlesOrConnectionMarks) {
     Line l = DrawLine();
     s.Select(l.pipe);
     const QString pdf = Path("print.pdf");
@@ -665,8 +1097,7 @@ TEST_F(Program, PrintingGivesOnePageWithoutHandlesOrConnectionMarks)
 
 // ------------------------------------------------------------- pictures
 
-TEST_F(Program, PicturesOfEveryDialog)
-{
+TEST_F(Program, PicturesOfEveryDialog) {
     s.app->GetSettings().SetDisplayUnits(1);
     Line l = DrawLine();
     diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {4, 8});
@@ -674,7 +1105,8 @@ TEST_F(Program, PicturesOfEveryDialog)
     const auto picture = [](const char* name) {
         return [name](CDialog* d) {
             QCoreApplication::processEvents();
-            EXPECT_FALSE(d->grab().save(QDir(kArtifacts).filePath(QString(name) + ".png")) == false) << name;
+            EXPECT_FALSE(d->grab().save(QDir(kArtifacts).filePath(QString(name) + ".png")) == false)
+                << name;
         };
     };
     s.Properties(l.inlet, picture("dialog_flow_inlet"), IDCANCEL);
@@ -688,19 +1120,23 @@ TEST_F(Program, PicturesOfEveryDialog)
     s.WithDialog(ID_APP_OPTIONS, picture("dialog_options"), IDCANCEL);
     s.WithDialog(ID_VIEW_ZOOM, picture("dialog_zoom"), IDCANCEL);
     s.WithDialog(ID_APP_ABOUT, picture("dialog_about"), IDOK);
-    for (const char* name : {"dialog_flow_inlet", "dialog_leakage", "dialog_gas_properties", "dialog_about"})
+    for (const char* name :
+         {"dialog_flow_inlet", "dialog_leakage", "dialog_gas_properties", "dialog_about"})
         EXPECT_TRUE(QFile::exists(QDir(kArtifacts).filePath(QString(name) + ".png"))) << name;
 }
 
 // ------------------------------------------------------------- examples
 
-TEST(Examples, TheShippedScenariosOpenAndCheck)
-{
+TEST(Examples, TheShippedScenariosOpenAndCheck) {
     const struct {
         const char* file;
         unsigned objects;
-        bool blackOil;
-    } cases[] = {{"oil_line.zef", 4, true}, {"two_inlets_junction.zef", 8, false}, {"gas_export.zef", 6, false}};
+        bool blackOil, composition;
+        int fluidClass;  // the fluid the runs use
+    } cases[] = {{"oil_line.zef", 4, true, true, FLUID_GAS_COMPOSITION},
+                 {"two_inlets_junction.zef", 8, false, true, FLUID_GAS_COMPOSITION},
+                 {"gas_export.zef", 6, false, true, FLUID_GAS_COMPOSITION},
+                 {"black_oil_line.zef", 4, true, false, FLUID_BLACK_OIL}};
     ScriptedMessageBoxes boxes;
     ScenarioScript s;
     ASSERT_TRUE(s.Start());
@@ -708,29 +1144,28 @@ TEST(Examples, TheShippedScenariosOpenAndCheck)
         const QString path = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/") + c.file;
         ASSERT_NE(s.app->OpenDocumentFile(path), nullptr) << c.file;
         EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), c.objects) << c.file;
-        EXPECT_TRUE(s.Doc()->Components().comps_confirmed) << c.file;
+        EXPECT_EQ(s.Doc()->Components().comps_confirmed, c.composition) << c.file;
+        EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), c.fluidClass) << c.file;
         boxes.Clear();
         s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
         EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)}) << c.file;
+        EXPECT_EQ(s.Doc()->BlackOil().confirmed, c.blackOil) << c.file;
         if (c.blackOil) {
-            EXPECT_TRUE(s.Doc()->BlackOil().confirmed) << c.file;
             EXPECT_FLOAT_EQ(s.Doc()->BlackOil().oil_density, 850.0f) << c.file;
         }
         s.Doc()->SetModifiedFlag(false);
     }
 }
 
-TEST_F(Program, ContextMenuAndDoubleClick)
-{
+TEST_F(Program, ContextMenuAndDoubleClick) {
     diagram_object* junction = s.Add(ID_TOOL_JUNCTION, {2, 2});
     s.Select(junction);
     std::unique_ptr<QMenu> menu(s.View()->CreateContextMenu());
     EXPECT_EQ(menu->objectName(), "602");
     QList<int> ids;
-    for (QAction* a : menu->actions())
-        ids << (a->isSeparator() ? 0 : a->data().toInt());
-    EXPECT_EQ(ids, (QList<int>{ID_OBJECT_PROPERTIES, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR, 0,
-                               ID_OBJECT_TO_BACK, ID_OBJECT_TO_FRONT}));
+    for (QAction* a : menu->actions()) ids << (a->isSeparator() ? 0 : a->data().toInt());
+    EXPECT_EQ(ids, (QList<int>{ID_OBJECT_PROPERTIES, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+                               ID_EDIT_CLEAR, 0, ID_OBJECT_TO_BACK, ID_OBJECT_TO_FRONT}));
     EXPECT_EQ(menu->defaultAction(), s.Main()->FindCommand(ID_OBJECT_PROPERTIES));
     for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         EXPECT_FALSE(s.Main()->FindCommand(id)->isEnabled()) << id;
@@ -743,15 +1178,14 @@ TEST_F(Program, ContextMenuAndDoubleClick)
         EXPECT_EQ(d->GetTemplateId(), 612);
     });
     const QPointF at = s.View()->DiagramToClient(junction->position);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, s.View()->viewport()->mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, s.View()->viewport()->mapToGlobal(at),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(s.View()->viewport(), &dbl);
     CDialog::SetModalHook({});
     EXPECT_EQ(opened, 1);
 }
 
-TEST_F(Program, SendToBackAndBringToFrontReorderAndModify)
-{
+TEST_F(Program, SendToBackAndBringToFrontReorderAndModify) {
     diagram_object* a = s.Add(ID_TOOL_JUNCTION, {1, 1});
     diagram_object* b = s.Add(ID_TOOL_PIPEJOIN, {4, 1});
     s.Doc()->SetModifiedFlag(false);

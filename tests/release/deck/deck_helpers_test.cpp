@@ -40,8 +40,10 @@ TEST(DeckHelpers, InterpolationSearchAndPipeFlow) {
     EXPECT_EQ(first, 0);
     // A rho sqrt((P - g rho h) / (0.5 rho (1 + 4 f L / D))) = 132.0946 kg/s for
     // P 2 bar, 800 kg/m3, f 0.005, D 0.2 m, h 10 m, L 100 m, A 0.0314159 m2 (Python)
-    EXPECT_NEAR(PIPFLO(2e5f, 800.0f, 0.005f, 0.2f, 10.0f, 100.0f, 0.0314159f), 132.0946f, 132.0946f * 1e-5f);
-    EXPECT_EQ(PIPFLO(1e4f, 800.0f, 0.005f, 0.2f, 10.0f, 100.0f, 0.0314159f), 0.0f);  // head below the column
+    EXPECT_NEAR(PIPFLO(2e5f, 800.0f, 0.005f, 0.2f, 10.0f, 100.0f, 0.0314159f), 132.0946f,
+                132.0946f * 1e-5f);
+    EXPECT_EQ(PIPFLO(1e4f, 800.0f, 0.005f, 0.2f, 10.0f, 100.0f, 0.0314159f),
+              0.0f);  // head below the column
 }
 
 namespace {
@@ -67,7 +69,11 @@ TEST(DeckHelpers, SourceNumbersCountTheEarlierBranches) {
 }
 
 TEST(CurvePositions, ByClassOfTheVariable) {
-    struct Row { int32_t id; int32_t count; std::vector<int32_t> pos; };
+    struct Row {
+        int32_t id;
+        int32_t count;
+        std::vector<int32_t> pos;
+    };
     const Row rows[] = {
         {23, 6, {1, 2, 3, 4, 5, 6}},  // boundary positions over cells 2..7
         {74, 5, {1, 2, 3, 4, 5}},     // section positions
@@ -87,7 +93,8 @@ TEST(CurvePositions, ByClassOfTheVariable) {
         CRVPOS(1, 2, 2, 7, 1, n);
         EXPECT_EQ(n, r.count) << r.id;
         EXPECT_EQ(PLTCTL.NPCURV(1), r.count) << r.id;
-        for (size_t j = 0; j < r.pos.size(); ++j) EXPECT_EQ(PLTCTL.IPCURV(j + 1, 1), r.pos[j]) << r.id;
+        for (size_t j = 0; j < r.pos.size(); ++j)
+            EXPECT_EQ(PLTCTL.IPCURV(j + 1, 1), r.pos[j]) << r.id;
     }
 }
 

@@ -54,12 +54,15 @@ TEST(DeckRun, SmallDeckFillsTheStateAndListsEveryGroup) {
     const auto& L = r.listing;
     using decktest::has_block;
     EXPECT_TRUE(has_block(L, {" ***********************  INPUT FILE 1  ***********************"}));
-    EXPECT_TRUE(has_block(L, {"", "", "", " DATA GROUP  1  TEXT  ", " *********************", " SMALL TEST NETWORK"}));
-    EXPECT_TRUE(has_block(L, {" DATA GROUP  4  TEMPER", " *********************",
-                              " TEMPERATURE CALCULATION WITH GIVEN COEFFICIENTS FOR HEAT LOSS THROUGH PIPE WALLS"}));
+    EXPECT_TRUE(has_block(L, {"", "", "", " DATA GROUP  1  TEXT  ", " *********************",
+                              " SMALL TEST NETWORK"}));
+    EXPECT_TRUE(has_block(
+        L, {" DATA GROUP  4  TEMPER", " *********************",
+            " TEMPERATURE CALCULATION WITH GIVEN COEFFICIENTS FOR HEAT LOSS THROUGH PIPE WALLS"}));
     EXPECT_TRUE(has_block(L, {" THIS NETWORK CONSISTS OF  1 BRANCHES"}));
     EXPECT_TRUE(has_block(L, {" INPUT PREPROCESSOR OFF,",
-                              " REFLEX OF INPUT WAS WRITTEN READ-STATEMENT BY READ-STATEMENT", " TO THE OUTPUT FILE"}));
+                              " REFLEX OF INPUT WAS WRITTEN READ-STATEMENT BY READ-STATEMENT",
+                              " TO THE OUTPUT FILE"}));
     EXPECT_TRUE(has_block(L, {" SOURCE NO.  1   SECTION   2"}));
     EXPECT_TRUE(has_block(L, {" PT    ", "        BRANCH:   1   SECTION NR:      ALL"}));
     EXPECT_TRUE(has_block(L, {" DATA GROUP 40  FINISH", " *********************",
@@ -88,23 +91,34 @@ TEST(DeckRun, HeatTransferModeFivePrintsOnlyTheHeader) {
 }
 
 TEST(DeckRun, GroupsWithoutAReaderArePassedOver) {
-    const Result r = deckrun_text(NETWORK + "INTEGRATION\n1 2 3\nanything\nRESTART\nFINISH\n", "skip");
+    const Result r =
+        deckrun_text(NETWORK + "INTEGRATION\n1 2 3\nanything\nRESTART\nFINISH\n", "skip");
     ASSERT_EQ(r.IERR, 0) << r.msg;
-    EXPECT_TRUE(decktest::has_block(r.listing, {" THIS RUN RESTARTS FROM A GIVEN FILE (UNIT NT11)"}));
+    EXPECT_TRUE(
+        decktest::has_block(r.listing, {" THIS RUN RESTARTS FROM A GIVEN FILE (UNIT NT11)"}));
     EXPECT_TRUE(decktest::has_block(r.listing, {" DATA GROUP  6  INTEGR"}));
 }
 
 TEST(DeckRun, RefusalsComeBackAsAMessage) {
-    struct Row { const char* name; std::string deck; std::string msg; };
+    struct Row {
+        const char* name;
+        std::string deck;
+        std::string msg;
+    };
     const Row rows[] = {
         {"no_finish", NETWORK, "Input deck: the deck ends without its FINISH group"},
-        {"not_a_header", NETWORK + "1 2 3\nFINISH\n", "Input deck: a group header was expected, not \"1 2 3\""},
-        {"leak_before_geometry", "LEAK\n0\nFINISH\n", "Input deck: group LEAK comes before the network geometry"},
+        {"not_a_header", NETWORK + "1 2 3\nFINISH\n",
+         "Input deck: a group header was expected, not \"1 2 3\""},
+        {"leak_before_geometry", "LEAK\n0\nFINISH\n",
+         "Input deck: group LEAK comes before the network geometry"},
         {"range_error", NETWORK + "LEAK\n1\n9 0.84 0.05 1 0\n0\n\n\nFINISH\n",
          "Input deck: errors in the input, see the listing"},
-        {"failed_read", NETWORK + "SOVA\nx\nFINISH\n", "Input deck: group SOVA could not be read, see the listing"},
-        {"sixteen_branches", "NETWORK\n16 0\nFINISH\n", "Input deck: group NETWOR could not be read, see the listing"},
-        {"four_junctions", "NETWORK\n2 4\nFINISH\n", "Input deck: group NETWOR could not be read, see the listing"},
+        {"failed_read", NETWORK + "SOVA\nx\nFINISH\n",
+         "Input deck: group SOVA could not be read, see the listing"},
+        {"sixteen_branches", "NETWORK\n16 0\nFINISH\n",
+         "Input deck: group NETWOR could not be read, see the listing"},
+        {"four_junctions", "NETWORK\n2 4\nFINISH\n",
+         "Input deck: group NETWOR could not be read, see the listing"},
         {"six_branches_at_a_junction", "NETWORK\n7 1\n6 1 2 3 4 5 6\nFINISH\n",
          "Input deck: group NETWOR could not be read, see the listing"},
         {"too_many_pipes", "NETWORK\n1 0\nGEOMETRY\n101 0 0\nFINISH\n",

@@ -132,7 +132,12 @@ TEST(DeckProfile, BranchesShareTheGlobalListAndTheLastShortNameWins) {
 }
 
 TEST(DeckProfile, BoundaryVariablesTakeOneCellMoreThanSectionVariables) {
-    struct Row { const char* name; int32_t id; int32_t result; int32_t cells; };
+    struct Row {
+        const char* name;
+        int32_t id;
+        int32_t result;
+        int32_t cells;
+    };
     const Row rows[] = {{"TW", 45, 0, 5}, {"JUG", 44, 0, 6}, {"GTLEAK", 100, 1, 0}};
     for (const Row& r : rows) {
         decktest::small_network();
@@ -144,13 +149,16 @@ TEST(DeckProfile, BoundaryVariablesTakeOneCellMoreThanSectionVariables) {
         int32_t IERR = 0;
         EXPECT_EQ(CHKPROF(1, 2, 7, 10, IERR), r.result) << r.name;
         EXPECT_EQ(PLTCTL.NPCELL(1), r.cells) << r.name;
-        if (r.cells) { EXPECT_EQ(PLTCTL.IPCELL(1, 1), 12); }
+        if (r.cells) {
+            EXPECT_EQ(PLTCTL.IPCELL(1, 1), 12);
+        }
         if (r.result) {
             EXPECT_EQ(IERR, 1);
             EXPECT_EQ(Units::next_record(), "first");  // stepped back
             const auto log = u.finish();
             EXPECT_TRUE(decktest::has_block(
-                log, {"     ERROR IN GROUP PROFILE PLOT : ", "     TRIED TO PLOT PROFILE PLOT OF VARIABLE GTLEAK.",
+                log, {"     ERROR IN GROUP PROFILE PLOT : ",
+                      "     TRIED TO PLOT PROFILE PLOT OF VARIABLE GTLEAK.",
                       "     IT IS NOT POSSIBLE TO HAVE A PROFILE PLOT", "     OF THIS VARIABLE."}))
                 << decktest::show(log);
         }
@@ -186,25 +194,31 @@ TEST(DeckReadError, ShowsTheOffendingRecordAndStaysBeforeIt) {
     RDERR(10, 77, "TWO WHOLE NUMBERS");
     EXPECT_EQ(Units::next_record(), "12 abc");
     const auto log = u.finish();
-    const std::vector<std::string> want = {" READ ERROR:", "",
-                                           "    TRIED TO READ: " + rt::fixed("TWO WHOLE NUMBERS", 60),
-                                           "    ACTUALLY READ: " + rt::fixed("12 abc", 60), ""};
+    const std::vector<std::string> want = {
+        " READ ERROR:", "", "    TRIED TO READ: " + rt::fixed("TWO WHOLE NUMBERS", 60),
+        "    ACTUALLY READ: " + rt::fixed("12 abc", 60), ""};
     EXPECT_EQ(log, want);
 }
 
 TEST(DeckRecords, ValuesOfOneRecordOnly) {
-    struct Row { const char* rec; bool ok; };
-    const Row rows[] = {{"1, 2.5 'PT' 3", true},  {"2*7 1.5d0 GT", true}, {"1 2.5", false},
-                        {"1.5 2.5 PT", false},    {"1 2.5 'PT", false},   {"1,,2.5 PT", false},
-                        {"1 inf PT", false},      {"1 2.5 / PT", false}};
+    struct Row {
+        const char* rec;
+        bool ok;
+    };
+    const Row rows[] = {{"1, 2.5 'PT' 3", true}, {"2*7 1.5d0 GT", true}, {"1 2.5", false},
+                        {"1.5 2.5 PT", false},   {"1 2.5 'PT", false},   {"1,,2.5 PT", false},
+                        {"1 inf PT", false},     {"1 2.5 / PT", false}};
     for (const Row& r : rows) {
         decktest::small_network();
         Units u(std::string(r.rec) + "\n");
         int32_t i = 0;
         float x = 0;
         char name[6];
-        EXPECT_EQ(deck::read_rec({deck::as_int(i), deck::as_real(x), deck::as_text(name, 6)}), r.ok) << r.rec;
-        if (!r.ok) { EXPECT_EQ(Units::next_record(), r.rec) << r.rec; }
+        EXPECT_EQ(deck::read_rec({deck::as_int(i), deck::as_real(x), deck::as_text(name, 6)}), r.ok)
+            << r.rec;
+        if (!r.ok) {
+            EXPECT_EQ(Units::next_record(), r.rec) << r.rec;
+        }
     }
 }
 

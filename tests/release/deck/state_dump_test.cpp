@@ -52,7 +52,8 @@ TEST(StateDump, ProfileTableAndDumpMatchTheGoldenFile) {
     DUMPST(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0) << msgtext(MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(19));
-    EXPECT_EQ(decktest::read_file(path), decktest::read_file(decktest::fixture("state_dump.golden")));
+    EXPECT_EQ(decktest::read_file(path),
+              decktest::read_file(decktest::fixture("state_dump.golden")));
     // The largest volume errors start again from sections 2 on.
     EXPECT_EQ(SECVAR.VOLMX2(1), 0.5f);
     EXPECT_EQ(SECVAR.VOLMX2(2), 0.0f);
@@ -70,7 +71,8 @@ TEST(StateDump, WithoutProfileVariablesOnlyTheTimeAndTheReset) {
     DUMPST(IERR, MSG, MSGLEN);
     ASSERT_TRUE(rt::close_unit(19));
     EXPECT_EQ(IERR, 0);
-    EXPECT_EQ(decktest::lines_of(decktest::read_file(path)), std::vector<std::string>{rt::list(11400.5)});
+    EXPECT_EQ(decktest::lines_of(decktest::read_file(path)),
+              std::vector<std::string>{rt::list(11400.5)});
     EXPECT_EQ(SECVAR.VOLMX2(4), 0.0f);
 }
 

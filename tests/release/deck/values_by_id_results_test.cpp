@@ -41,7 +41,11 @@ void step_state() {
 }  // namespace
 
 TEST(ValuesById, StepResultsGiveTheirStoredValues) {
-    struct Row { const char* what; int32_t id, i; float want; };
+    struct Row {
+        const char* what;
+        int32_t id, i;
+        float want;
+    };
     const Row rows[] = {
         {"B slip velocity keeps its sign", 6, 3, -0.4f},
         {"B total volume flow as a magnitude", 10, 3, 0.3f},

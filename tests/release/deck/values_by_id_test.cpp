@@ -46,7 +46,11 @@ constexpr float TOL = 1e-5f;  // relative, single precision
 }  // namespace
 
 TEST(ValuesById, EachKindGivesItsHandValue) {
-    struct Row { const char* what; int32_t id, i; float want; };
+    struct Row {
+        const char* what;
+        int32_t id, i;
+        float want;
+    };
     const float A = decktest::AREA;
     const Row rows[] = {
         {"position of boundary 4 (face of section 3)", 1, 4, 40.0f},
@@ -104,10 +108,13 @@ TEST(ValuesById, UndefinedIdsAndBadIndicesAreErrors) {
         int32_t IERR = 0;
         EXPECT_EQ(GETINP(id, 3, IERR, MSG, MSGLEN), 0.0f);
         EXPECT_EQ(IERR, 1) << id;
-        EXPECT_EQ(msgtext(MSG, MSGLEN), "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(id));
+        EXPECT_EQ(msgtext(MSG, MSGLEN),
+                  "ERROR: VARIABLE ID NOT DEFINED (GETINP): " + std::to_string(id));
         EXPECT_EQ(u.finish(), std::vector<std::string>{" ERROR: VARIABLE ID NOT DEFINED (GETINP)"});
     }
-    struct Bad { int32_t id, i; };
+    struct Bad {
+        int32_t id, i;
+    };
     const Bad bad[] = {{2, 201}, {2, -1}, {49, 16}, {100, 6}, {135, 0}, {1, 999}};
     for (const Bad& b : bad) {
         fixed_state();

@@ -79,8 +79,8 @@ TEST(Catalogue, rows_by_id_are_exact_fixed_width_texts) {
 TEST(Catalogue, free_ids_are_starred_with_kind_dash) {
     INICOM();
     VARCAT();
-    const int FREE[] = {31, 32, 33, 34, 35, 70, 71, 96, 97, 114, 116, 117, 124, 134, 139, 158, 159, 160,
-                        164, 171, 173, 174, 175, 176, 177, 178, 179, 181, 182, 183};
+    const int FREE[] = {31,  32,  33,  34,  35,  70,  71,  96,  97,  114, 116, 117, 124, 134, 139,
+                        158, 159, 160, 164, 171, 173, 174, 175, 176, 177, 178, 179, 181, 182, 183};
     for (int id : FREE) {
         SCOPED_TRACE(id);
         EXPECT_EQ(name(id), "****  ");
@@ -99,7 +99,9 @@ TEST(Catalogue, kind_letters_by_id_range) {
     VARCAT();
     for (int id = 1; id <= 200; ++id) {
         SCOPED_TRACE(id);
-        const char want = (id >= 2 && id <= 30) ? 'B' : ((id >= 61 && id <= 69) || (id >= 72 && id <= 95)) ? 'S' : '-';
+        const char want = (id >= 2 && id <= 30)                                ? 'B'
+                          : ((id >= 61 && id <= 69) || (id >= 72 && id <= 95)) ? 'S'
+                                                                               : '-';
         EXPECT_EQ(VARTAB.KIND[id - 1], want);
     }
 }

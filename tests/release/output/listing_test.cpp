@@ -97,10 +97,11 @@ TEST(Listing, section_profile_interpolates_and_limits_fractions) {
     // rows: centre 1, boundary 2, centre 2, boundary 3, centre 3, boundary 4, centre 4
     ASSERT_EQ(rows, 7);
     EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(1, 1), 0.2f);
-    EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(2, 1), 0.7f);   // equal lengths: (0.2 + 1.2)/2, limited to 0..1 only
+    EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(2, 1),
+                    0.7f);  // equal lengths: (0.2 + 1.2)/2, limited to 0..1 only
     // boundary 3: (1.2 x 30 + 1.4 x 10)/40 = 1.25, limited to 1
     EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(4, 1), 1.0f);
-    EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(5, 1), 1.4f);   // centres as they are
+    EXPECT_FLOAT_EQ(PLTCTL.VLSCOL(5, 1), 1.4f);  // centres as they are
     // boundary 4: (1.4 x 10 + 0.5 x 30)/40 = 0.725
     EXPECT_NEAR(PLTCTL.VLSCOL(6, 1), 0.725f, 1e-6f);
     // The same values as a gas density are not limited.

@@ -59,9 +59,9 @@ TEST(PlotCurves, one_branch_with_leak_at_position_seven) {
     PLTLAB(IERR, MSG, MSGLEN);  // unit 30 not open: only the labels matter here
 
     // (cell label, kind letter, branch label) per curve.
-    const Label WANT[19] = {{7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1},
-                            {7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1}, {7, '-', 1},
-                            {7, 'S', 1}, {7, 'S', 1}, {7, 'S', 1}, {1, 'S', 1}, {18, 'S', 1},
+    const Label WANT[19] = {{7, '-', 1}, {7, '-', 1},  {7, '-', 1}, {7, '-', 1}, {7, '-', 1},
+                            {7, '-', 1}, {7, '-', 1},  {7, '-', 1}, {7, '-', 1}, {7, '-', 1},
+                            {7, 'S', 1}, {7, 'S', 1},  {7, 'S', 1}, {1, 'S', 1}, {18, 'S', 1},
                             {1, '-', 1}, {19, 'B', 1}, {1, '-', 1}, {1, '-', 1}};
     for (int k = 1; k <= 19; ++k) {
         SCOPED_TRACE(k);
@@ -87,7 +87,8 @@ TEST(PlotCurves, leak_in_branch_three_stores_its_global_section) {
     EXPECT_EQ(PLTCTL.NCURV, 23);
     PLTLAB(IERR, MSG, MSGLEN);
     for (int k = 1; k <= 13; ++k) {
-        EXPECT_EQ(PLTCTL.IPCURV(1, k), 14 + 7) << k;  // offset 14, type 3 counts from its first section
+        EXPECT_EQ(PLTCTL.IPCURV(1, k), 14 + 7)
+            << k;  // offset 14, type 3 counts from its first section
         EXPECT_EQ(PLTCTL.ICCURV(k), 7) << k;
         EXPECT_EQ(PLTCTL.IBCURV(k), 3) << k;
     }
@@ -149,7 +150,8 @@ TEST(PlotCurves, fifteen_branches_give_47_curves_with_starred_branch_labels) {
     ASSERT_TRUE(rt::close_unit(30));
     ASSERT_EQ(IERR, 0);
     // Expected lines written from the layout rules (see the fixture).
-    EXPECT_EQ(slurp(dir / "case.plt"), slurp(fs::path(RELEASE_TEST_DATA) / "release/output/fifteen_branch_header.plt"));
+    EXPECT_EQ(slurp(dir / "case.plt"),
+              slurp(fs::path(RELEASE_TEST_DATA) / "release/output/fifteen_branch_header.plt"));
     fs::remove_all(dir);
 }
 
@@ -167,7 +169,8 @@ TEST(PlotCurves, failed_position_check_writes_log_block_and_keeps_going) {
     // The position -0 of the leak is out of range for every leak curve; the
     // last message comes from the last curve checked with the general rule.
     const std::string log = slurp(dir / "case.log");
-    EXPECT_NE(log.find("\n\n     ERROR IN GROUP INTERFACE FILE\n     BRANCH NUMBER:  1\n     VARIABLE NAME: GTLEAK\n"
+    EXPECT_NE(log.find("\n\n     ERROR IN GROUP INTERFACE FILE\n     BRANCH NUMBER:  1\n     "
+                       "VARIABLE NAME: GTLEAK\n"
                        "       0 IS AN INVALID SECTION NUMBER FOR THIS BRANCH\n"),
               std::string::npos)
         << log;
@@ -222,7 +225,8 @@ TEST(PlotCurves, log_lines_before_the_log_opens_create_no_file) {
     ASSERT_TRUE(rt::open_unit(77, (dir / "case.log").string()));
     ASSERT_TRUE(rt::close_unit(77));
     fs::current_path(here);
-    EXPECT_NE(slurp(dir / "case.log").find("     ERROR IN GROUP INTERFACE FILE"), std::string::npos);
+    EXPECT_NE(slurp(dir / "case.log").find("     ERROR IN GROUP INTERFACE FILE"),
+              std::string::npos);
     fs::remove_all(dir);
 }
 

@@ -114,7 +114,7 @@ TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
     // One row at 12.345 s after the leak opened with chosen values.
     RUNCTL.TIME = 11412.345;
     RUNCTL.HT = 0.5;
-    LEKRES.GTLEAK(1) = -123456.0f;   // shown positive
+    LEKRES.GTLEAK(1) = -123456.0f;  // shown positive
     LEKRES.ACMASS(1) = 0.0;
     LEKRES.ROGLK = 0.09f;
     LEKRES.ROLLK = 850.0f;
@@ -131,9 +131,9 @@ TEST(ResultFile, rows_line_up_on_the_fifteen_character_pitch) {
     auto col = [&](int j) { return row.substr(3 + 15 * j, 15); };
     // Fortran G15.5 editing, written out by hand.
     EXPECT_EQ(col(0), "     12.345    ");
-    EXPECT_EQ(col(1), "     0.0000    ");  // MASSLK
-    EXPECT_EQ(col(2), "    0.12346E+06");  // GTLEAK
-    EXPECT_EQ(col(9), "    0.90000E-01");  // ROGLK
+    EXPECT_EQ(col(1), "     0.0000    ");   // MASSLK
+    EXPECT_EQ(col(2), "    0.12346E+06");   // GTLEAK
+    EXPECT_EQ(col(9), "    0.90000E-01");   // ROGLK
     EXPECT_EQ(col(10), "     850.00    ");  // ROLLK
     EXPECT_EQ(col(11), "    -11400.    ");  // PT
     EXPECT_EQ(col(12), "    0.50000    ");  // TM
@@ -147,31 +147,31 @@ TEST(ResultFile, sampled_values_of_the_fixed_curves) {
     char MSG[MSGLEN];
     one_branch_run_start(dir / "case.plt", IERR, MSG);
     const int ls = EQUIPM.ILKSEC(1);  // global section 8, area 0.05 m2
-    LEKRES.WGLEAK(1) = -40.0f;      // kg/(m2 s): 2 kg/s out
-    LEKRES.WLLEAK(1) = -100.0f;     // 5 kg/s out
+    LEKRES.WGLEAK(1) = -40.0f;        // kg/(m2 s): 2 kg/s out
+    LEKRES.WLLEAK(1) = -100.0f;       // 5 kg/s out
     LEKRES.QGLEAK(1) = 0.25f;
     LEKRES.QOLKST(1) = 0.004f;
-    SECVAR.GT(20) = 7.5f;           // curve 17: plot position 19, the last boundary
-    SECVAR.PT(19) = 3.0e6f;         // curve 15: plot position 18, the second-last section
+    SECVAR.GT(20) = 7.5f;    // curve 17: plot position 19, the last boundary
+    SECVAR.PT(19) = 3.0e6f;  // curve 15: plot position 18, the second-last section
     // Branch liquid: sections 2..19 count (KSEC 0); the inlet section and
     // the outlet boundary cell do not.
     NETDSC.KSEC(1) = 2;
     NETDSC.KSEC(20) = -1;
     for (int s = 1; s <= 20; ++s) {
         SECVAR.ROL(s) = 800.0f;
-        SECVAR.ML(s) = 400.0f;   // half the pipe liquid
+        SECVAR.ML(s) = 400.0f;  // half the pipe liquid
         SECVAR.MD(s) = 80.0f;
     }
     SECVAR.VOLMX2(5) = 0.02f;
-    SECVAR.VOLMX2(1) = 0.9f;     // an inlet section does not count
+    SECVAR.VOLMX2(1) = 0.9f;  // an inlet section does not count
     RUNCTL.NINTGR = 42;
     PLTTRD(IERR, MSG, MSGLEN);
     ASSERT_EQ(IERR, 0);
-    EXPECT_FLOAT_EQ(PLTCTL.VCURV(3), 2.0f);   // GGLEAK = -flux * area
-    EXPECT_FLOAT_EQ(PLTCTL.VCURV(4), 5.0f);   // GLLEAK
-    EXPECT_FLOAT_EQ(PLTCTL.VCURV(5), 0.0f);   // QGSTLK unset
-    EXPECT_FLOAT_EQ(PLTCTL.VCURV(6), 0.004f); // QLSTLK as stored
-    EXPECT_FLOAT_EQ(PLTCTL.VCURV(7), 0.25f);  // QGLEAK as stored
+    EXPECT_FLOAT_EQ(PLTCTL.VCURV(3), 2.0f);    // GGLEAK = -flux * area
+    EXPECT_FLOAT_EQ(PLTCTL.VCURV(4), 5.0f);    // GLLEAK
+    EXPECT_FLOAT_EQ(PLTCTL.VCURV(5), 0.0f);    // QGSTLK unset
+    EXPECT_FLOAT_EQ(PLTCTL.VCURV(6), 0.004f);  // QLSTLK as stored
+    EXPECT_FLOAT_EQ(PLTCTL.VCURV(7), 0.25f);   // QGLEAK as stored
     EXPECT_FLOAT_EQ(PLTCTL.VCURV(15), 3.0e6f);
     // LIQC: 18 sections x (480/800) x 10 m x 0.05 m2 = 5.4 m3
     EXPECT_NEAR(PLTCTL.VCURV(16), 5.4f, 1e-5f);
@@ -240,13 +240,13 @@ TEST(PlotSchedule, leak_phase_reacts_to_the_predicted_rate) {
         float q, qprev, dt, i2, want;
     };
     const Case CASES[] = {
-        {100, 0, 1, 5, 4.0f},      // Qn 600
-        {100, 0, 1, 1, 1.0f},      // Qn 200: 0.8 floored at 1
-        {100, 95, 1, 5, 6.0f},     // Qn 125
-        {100, 92, 1, 5, 5.0f},     // Qn 140: kept
-        {100, 108, 1, 5, 5.0f},    // falling rate: |R| = 8, kept
-        {100, 100, 1, 9.5, 10.0f}, // R 0: 11.4 capped
-        {0, 0, 2, 3, 3.6f},        // no flow at all
+        {100, 0, 1, 5, 4.0f},       // Qn 600
+        {100, 0, 1, 1, 1.0f},       // Qn 200: 0.8 floored at 1
+        {100, 95, 1, 5, 6.0f},      // Qn 125
+        {100, 92, 1, 5, 5.0f},      // Qn 140: kept
+        {100, 108, 1, 5, 5.0f},     // falling rate: |R| = 8, kept
+        {100, 100, 1, 9.5, 10.0f},  // R 0: 11.4 capped
+        {0, 0, 2, 3, 3.6f},         // no flow at all
     };
     for (const Case& k : CASES) {
         SCOPED_TRACE(k.q * 1000 + k.qprev + k.i2 / 100);
@@ -415,7 +415,8 @@ TEST(ResultFile, warm_up_rows_have_negative_times_and_leak_rows_are_dense) {
 }
 
 TEST(ResultFile, full_disk_sets_the_error_flag) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "missing optional tool of the machine: the full device /dev/full";
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "missing optional tool of the machine: the full device /dev/full";
     int32_t IERR;
     char MSG[MSGLEN];
     one_branch_run_start("/dev/full", IERR, MSG);
@@ -426,7 +427,8 @@ TEST(ResultFile, full_disk_sets_the_error_flag) {
     }
     EXPECT_EQ(IERR, 1);
     const std::string msg = msgtext(MSG, MSGLEN);
-    EXPECT_TRUE(msg == "ERROR WRITING THE RESULT FILE" || msg == "ERROR WRITING THE HEADER OF THE RESULT FILE")
+    EXPECT_TRUE(msg == "ERROR WRITING THE RESULT FILE" ||
+                msg == "ERROR WRITING THE HEADER OF THE RESULT FILE")
         << msg;
     rt::close_unit(30);
 }

@@ -57,10 +57,10 @@ void synthetic_state() {
     V.SRLACC(1, 2) = 70.0;
     V.SRTACC(1, 1) = 1500.0;
     V.SRTACC(1, 2) = 150.0;
-    V.BRMIN(1, 1, 1) = 11.0;   // gas in, first set
-    V.BRMIN(1, 1, 2) = 22.0;   // liquid in
-    V.BRMIN(1, 1, 3) = 33.0;   // total in
-    V.BRMIN(1, 2, 3) = 3.3;    // total in, second set
+    V.BRMIN(1, 1, 1) = 11.0;  // gas in, first set
+    V.BRMIN(1, 1, 2) = 22.0;  // liquid in
+    V.BRMIN(1, 1, 3) = 33.0;  // total in
+    V.BRMIN(1, 2, 3) = 3.3;   // total in, second set
     V.BRMOUT(1, 1, 1) = 44.0;
     V.BRMOUT(1, 2, 2) = 5.5;
     // leak 1 in section 8
@@ -188,16 +188,18 @@ TEST(ResultSampler, every_wired_variable_reads_its_hand_value) {
 TEST(ResultSampler, no_entry_at_the_cell_keeps_the_previous_sample) {
     synthetic_state();
     SECVAR.RMTOT0 = 0.0;  // no initial total: the percentages read 0
-    struct Stale { int32_t id, cell; float want; };
+    struct Stale {
+        int32_t id, cell;
+        float want;
+    };
     const Stale rows[] = {
-        {50, 11, -777.0f},   // no choke in section 11
-        {103, 9, -777.0f},   // no leak in section 9
-        {137, 11, -777.0f},  // beyond the source entries
-        {118, 201, -777.0f}, // beyond the boundaries
-        {143, 11, -777.0f},  // beyond the source entries
-        {184, 16, -777.0f},  // beyond the branches
-        {126, 0, 0.0f},
-        {127, 0, 0.0f},
+        {50, 11, -777.0f},    // no choke in section 11
+        {103, 9, -777.0f},    // no leak in section 9
+        {137, 11, -777.0f},   // beyond the source entries
+        {118, 201, -777.0f},  // beyond the boundaries
+        {143, 11, -777.0f},   // beyond the source entries
+        {184, 16, -777.0f},   // beyond the branches
+        {126, 0, 0.0f},      {127, 0, 0.0f},
     };
     int32_t k = 0;
     for (const Stale& r : rows) {

@@ -109,7 +109,8 @@ TEST(BlackOil, RefusesEachLimitWithItsTextAndAcceptsTheLimitItself) {
             EXPECT_EQ(r.ierr, 1);
             EXPECT_EQ(r.msg, padded(c.msg));
             PVTBLK fresh = poisoned();
-            EXPECT_EQ(std::memcmp(&r.blk, &fresh, sizeof fresh), 0) << "refused call wrote the block";
+            EXPECT_EQ(std::memcmp(&r.blk, &fresh, sizeof fresh), 0)
+                << "refused call wrote the block";
         } else {
             EXPECT_EQ(r.ierr, 0);
             EXPECT_EQ(r.msg, std::string(MSGLEN, 'x')) << "success touched the message";
@@ -242,7 +243,8 @@ TEST(BlackOil, TablesAreFiniteAndPhysicalForOilsWithWater) {
         for (int k = 2; k < 6487; ++k) ASSERT_TRUE(std::isfinite(words[k])) << "word " << k;
         for (int i = 0; i < 18; ++i)
             for (int j = 0; j < 20; ++j) {
-                SCOPED_TRACE(testing::Message() << "fluid " << o << " P " << b.P[j] << " T " << b.T[i]);
+                SCOPED_TRACE(testing::Message()
+                             << "fluid " << o << " P " << b.P[j] << " T " << b.T[i]);
                 EXPECT_GT(b.TAB[0][j][i], 0.0f);
                 EXPECT_GT(b.TAB[1][j][i], 0.0f);
                 EXPECT_GE(b.TAB[6][j][i], 0.0f);
@@ -272,7 +274,8 @@ TEST(BlackOil, GasDensityRisesWithPressureAcrossAndAboveTheBubblePoint) {
         {DEF_ROG, DEF_ROO, DEF_GOR}, {0.85f, 850.0f, 100.0f}, {0.9f, 820.0f, 150.0f}};
     for (float gravity : {0.55f, 0.7f, 0.85f, 1.0f, 1.2f})
         for (float gor : {10.0f, 50.0f, 150.0f, 400.0f, 1000.0f})
-            for (float oil : {750.0f, 850.0f, 950.0f}) fluids.push_back({gravity * 1.2337f, oil, gor});
+            for (float oil : {750.0f, 850.0f, 950.0f})
+                fluids.push_back({gravity * 1.2337f, oil, gor});
     int above = 0;
     for (const auto& f : fluids)
         for (int i = 0; i < 18; ++i) {
@@ -282,12 +285,57 @@ TEST(BlackOil, GasDensityRisesWithPressureAcrossAndAboveTheBubblePoint) {
                 const BoPoint p = BOCORR(f[0], f[1], f[2], grid.blk.P[j], t);
                 if (grid.blk.P[j] > p.PBUB) {
                     ++above;
-                    EXPECT_GT(p.tab[0], prev) << "gas density " << f[0] << ", oil " << f[1]
-                                              << ", GOR " << f[2] << " at " << grid.blk.P[j]
-                                              << " Pa, " << t << " C";
+                    EXPECT_GT(p.tab[0], prev)
+                        << "gas density " << f[0] << ", oil " << f[1] << ", GOR " << f[2] << " at "
+                        << grid.blk.P[j] << " Pa, " << t << " C";
                 }
                 prev = p.tab[0];
             }
         }
     EXPECT_GT(above, 1000);
+}
+
+TEST(BlackOil, GasDensityHasNoStepAtTheBubblePoint) {
+    // 0.9 kg/m3 gas, 850 kg/m3 oil, GOR 100 at 40 C gave 146.8 kg/m3 just
+    // below its bubble point (17.496 MPa) and 191.2 just above. For gravities
+    // 0.56-1.2, light to heavy oils, low to high gas-oil ratios and cold to
+    // hot, the gas density, its temperature derivative and the gas viscosity
+    // change by less than 3 % across the bubble point. (The pressure
+    // derivative is the density times a factor of the z-factor search alone.)
+    for (float gravity : {0.56f, 0.65f, 0.73f, 0.85f, 1.0f, 1.2f})
+        for (float oil : {750.0f, 850.0f, 950.0f})
+            for (float gor : {20.0f, 100.0f, 500.0f})
+                for (float t : {0.0f, 40.0f, 100.0f}) {
+                    const float rhog = gravity * 1.2337f;
+                    SCOPED_TRACE(testing::Message() << "gravity " << gravity << ", oil " << oil
+                                                    << ", GOR " << gor << ", " << t << " C");
+                    const float pb = BOCORR(rhog, oil, gor, 1.0e6f, t).PBUB;
+                    const BoPoint lo = BOCORR(rhog, oil, gor, pb * (1.0f - 1.0e-4f), t);
+                    const BoPoint hi = BOCORR(rhog, oil, gor, pb * (1.0f + 1.0e-4f), t);
+                    for (int k : {0, 4, 7})
+                        EXPECT_NEAR(lo.tab[k] / hi.tab[k], 1.0, 0.03) << "table " << k + 1;
+                }
+    const BoPoint below = BOCORR(0.9f, 850.0f, 100.0f, 17.49e6f, 40.0f);
+    EXPECT_NEAR(below.tab[0] / 191.2, 1.0, 0.01);
+
+    // Through the export: gas-oil ratios a little either side of the one
+    // whose bubble point at 40 C is the grid's 10 MPa put that node above and
+    // below its bubble point; its table entries barely move.
+    const int iP = 7, iT = 7;  // 1.0e7 Pa, 40 C
+    float lo = 1.0f, hi = 1800.0f;
+    for (int k = 0; k < 60; ++k) {
+        const float mid = 0.5f * (lo + hi);
+        (BOCORR(0.9f, 850.0f, mid, 1.0e7f, 40.0f).PBUB < 1.0e7f ? lo : hi) = mid;
+    }
+    const Call under = call(0.9f, 850.0f, lo * 0.999f, 0.0f),
+               over = call(0.9f, 850.0f, hi * 1.001f, 0.0f);
+    ASSERT_EQ(under.ierr, 0);
+    ASSERT_EQ(over.ierr, 0);
+    ASSERT_EQ(under.blk.P[iP], 1.0e7f);
+    ASSERT_EQ(under.blk.T[iT], 40.0f);
+    ASSERT_GT(under.blk.P[iP], under.blk.PBUB[iT]);
+    ASSERT_LE(over.blk.P[iP], over.blk.PBUB[iT]);
+    for (int k : {0, 2, 4, 7})
+        EXPECT_NEAR(over.blk.TAB[k][iP][iT] / under.blk.TAB[k][iP][iT], 1.0, 0.03)
+            << "table " << k + 1;
 }

@@ -30,7 +30,8 @@ PVTBLK bilinear_block() {
         for (int i = 0; i < 20; ++i)
             for (int j = 0; j < 20; ++j) {
                 double p = i < 5 ? P[i] : 0.0, t = j < 4 ? T[j] : 0.0;
-                b.TAB[k - 1][i][j] = static_cast<float>(k + 0.01 * k * t + 1e-7 * p + 1e-9 * k * t * p);
+                b.TAB[k - 1][i][j] =
+                    static_cast<float>(k + 0.01 * k * t + 1e-7 * p + 1e-9 * k * t * p);
             }
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 4; ++j) b.TAB[6][i][j] = 0.05f + 0.001f * T[j] + 5e-8f * P[i];
@@ -60,7 +61,7 @@ Lookup lookup(float p, float t, int32_t check = TRUE_, int32_t mode = 0) {
 }
 
 class PvtLookup : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         INICOM();
         UNPACK(bilinear_block());
@@ -84,7 +85,7 @@ TEST_F(PvtLookup, UnpackPutsEachTableInItsSlot) {
 
 TEST_F(PvtLookup, UnpackShiftsBothEnthalpiesByTheMostNegativeUsedValue) {
     PVTBLK b = bilinear_block();
-    b.TAB[12][1][2] = -500.0f;  // liquid enthalpy at (P2, T3)
+    b.TAB[12][1][2] = -500.0f;     // liquid enthalpy at (P2, T3)
     b.TAB[11][19][19] = -9999.0f;  // outside the used grid: ignored
     UNPACK(b);
     EXPECT_EQ(PVTCOM.TAB(3, 2, Pvtcom::KHL), 0.0f);
@@ -94,7 +95,7 @@ TEST_F(PvtLookup, UnpackShiftsBothEnthalpiesByTheMostNegativeUsedValue) {
 
 TEST_F(PvtLookup, BilinearTableIsReproducedExactly) {
     // float tables: relative 1e-5
-    const float pts[][2] = {{1.0e5f, -10.0f}, {5.5e5f, 0.0f}, {2.2e6f, 33.3f}, {9.9e6f, 99.0f},
+    const float pts[][2] = {{1.0e5f, -10.0f}, {5.5e5f, 0.0f},  {2.2e6f, 33.3f},  {9.9e6f, 99.0f},
                             {6.0e6f, 40.0f},  {3.0e6f, 10.0f}, {1.4e7f, 120.0f}, {6.0e4f, -15.0f}};
     for (const auto& pt : pts) {
         Lookup r = lookup(pt[0], pt[1], FALSE_);
@@ -223,15 +224,23 @@ TEST_F(PvtLookup, TableCheckRefusesWhatTheLookupCannotUse) {
     };
     const Case cases[] = {
         {[](PVTBLK&) {}, ""},
-        {[](PVTBLK& b) { b.NP = 1; }, "PROPERTY TABLE: NUMBER OF PRESSURE POINTS MUST BE BETWEEN 2 AND 20"},
-        {[](PVTBLK& b) { b.NP = 21; }, "PROPERTY TABLE: NUMBER OF PRESSURE POINTS MUST BE BETWEEN 2 AND 20"},
+        {[](PVTBLK& b) { b.NP = 1; },
+         "PROPERTY TABLE: NUMBER OF PRESSURE POINTS MUST BE BETWEEN 2 AND 20"},
+        {[](PVTBLK& b) { b.NP = 21; },
+         "PROPERTY TABLE: NUMBER OF PRESSURE POINTS MUST BE BETWEEN 2 AND 20"},
         {[](PVTBLK& b) { b.NP = 2; }, ""},
-        {[](PVTBLK& b) { b.NT = 1; }, "PROPERTY TABLE: NUMBER OF TEMPERATURE POINTS MUST BE BETWEEN 2 AND 20"},
-        {[](PVTBLK& b) { b.NT = 21; }, "PROPERTY TABLE: NUMBER OF TEMPERATURE POINTS MUST BE BETWEEN 2 AND 20"},
-        {[](PVTBLK& b) { b.P[3] = b.P[2]; }, "PROPERTY TABLE: PRESSURES MUST BE STRICTLY INCREASING"},
-        {[](PVTBLK& b) { b.T[1] = -20.0f; }, "PROPERTY TABLE: TEMPERATURES MUST BE STRICTLY INCREASING"},
-        {[](PVTBLK& b) { b.TAB[15][4][3] = INFINITY; }, "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER"},
-        {[](PVTBLK& b) { b.ROGST = std::nanf(""); }, "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER"},
+        {[](PVTBLK& b) { b.NT = 1; },
+         "PROPERTY TABLE: NUMBER OF TEMPERATURE POINTS MUST BE BETWEEN 2 AND 20"},
+        {[](PVTBLK& b) { b.NT = 21; },
+         "PROPERTY TABLE: NUMBER OF TEMPERATURE POINTS MUST BE BETWEEN 2 AND 20"},
+        {[](PVTBLK& b) { b.P[3] = b.P[2]; },
+         "PROPERTY TABLE: PRESSURES MUST BE STRICTLY INCREASING"},
+        {[](PVTBLK& b) { b.T[1] = -20.0f; },
+         "PROPERTY TABLE: TEMPERATURES MUST BE STRICTLY INCREASING"},
+        {[](PVTBLK& b) { b.TAB[15][4][3] = INFINITY; },
+         "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER"},
+        {[](PVTBLK& b) { b.ROGST = std::nanf(""); },
+         "PROPERTY TABLE: A VALUE IS NOT A FINITE NUMBER"},
         {[](PVTBLK& b) { b.TAB[15][5][3] = INFINITY; }, ""},  // outside the used grid
     };
     for (const Case& c : cases) {

@@ -44,8 +44,7 @@ TEST(TableCheck, NamesTheFirstValueThatIsNotPhysical) {
     };
     const Case cases[] = {
         {1, 0, 0, 0.0f, "GAS DENSITY IS 0 kg/m3 AT 100000 Pa AND -10 C; IT MUST BE ABOVE 0"},
-        {2, 1, 2, -850.0f,
-         "LIQUID DENSITY IS -850 kg/m3 AT 2e+06 Pa AND 80 C; IT MUST BE ABOVE 0"},
+        {2, 1, 2, -850.0f, "LIQUID DENSITY IS -850 kg/m3 AT 2e+06 Pa AND 80 C; IT MUST BE ABOVE 0"},
         {9, 1, 1, -1.0e-3f,
          "LIQUID VISCOSITY IS -0.001 Pa s AT 2e+06 Pa AND 20 C; IT MUST BE ABOVE 0"},
         {10, 0, 0, -16.918438f,

@@ -23,16 +23,11 @@ struct RealCase {
 // values with the same descriptor; the values are printed to 17 digits,
 // so each converts back to the same double.
 const IntCase kIntCases[] = {
-    {0, 5, "    0"},
-    {-1, 5, "   -1"},
-    {12345, 5, "12345"},
-    {123456, 5, "*****"},
-    {-1234, 5, "-1234"},
-    {-12345, 5, "*****"},
-    {-1, 1, "*"},
-    {7, 1, "7"},
-    {999, 3, "999"},
-    {-2147483647, 11, "-2147483647"},
+    {0, 5, "    0"},     {-1, 5, "   -1"},
+    {12345, 5, "12345"}, {123456, 5, "*****"},
+    {-1234, 5, "-1234"}, {-12345, 5, "*****"},
+    {-1, 1, "*"},        {7, 1, "7"},
+    {999, 3, "999"},     {-2147483647, 11, "-2147483647"},
     {0, 1, "0"},
 };
 const RealCase kFCases[] = {
@@ -147,7 +142,8 @@ const RealCase kGCases[] = {
 };
 
 TEST(EditDescriptors, IwMatchesTheReference) {
-    for (const auto& c : kIntCases) EXPECT_EQ(rt::fI(c.v, c.w), c.out) << "I" << c.w << " of " << c.v;
+    for (const auto& c : kIntCases)
+        EXPECT_EQ(rt::fI(c.v, c.w), c.out) << "I" << c.w << " of " << c.v;
 }
 
 TEST(EditDescriptors, FwdMatchesTheReference) {
@@ -212,7 +208,11 @@ TEST(EditDescriptors, TextAndBlanks) {
         const char* s;
         int w;
         const char* out;
-    } cases[] = {{"AB", 5, "   AB"}, {"ABC", 2, "AB"}, {"XYZ  ", 0, "XYZ  "}, {"ABC", 3, "ABC"}, {"", 2, "  "}};
+    } cases[] = {{"AB", 5, "   AB"},
+                 {"ABC", 2, "AB"},
+                 {"XYZ  ", 0, "XYZ  "},
+                 {"ABC", 3, "ABC"},
+                 {"", 2, "  "}};
     for (const auto& c : cases) EXPECT_EQ(rt::fA(c.s, c.w), c.out) << c.s << " A" << c.w;
     EXPECT_EQ(rt::fX(3), "   ");
     EXPECT_EQ(rt::fX(0), "");
@@ -224,14 +224,14 @@ TEST(ListDirected, RealStarFourItems) {
         float v;
         const char* out;
     } cases[] = {
-        {0.0f, "  0.00000000    "},        {1.0f, "  1.00000000    "},
-        {3.0f, "  3.00000000    "},        {0.1f, " 0.100000001    "},
-        {1e-5f, "  9.99999975E-06"},       {1e9f, "  1.00000000E+09"},
-        {-3.5f, " -3.50000000    "},       {123456789.0f, "  123456792.    "},
-        {0.5f, " 0.500000000    "},        {1e8f, "  100000000.    "},
-        {0.01f, "  9.99999978E-03"},       {-0.0f, " -0.00000000    "},
-        {3.4e38f, "  3.39999995E+38"},     {1.17549435e-38f, "  1.17549435E-38"},
-        {12000.0f, "  12000.0000    "},    {1.5f, "  1.50000000    "},
+        {0.0f, "  0.00000000    "},     {1.0f, "  1.00000000    "},
+        {3.0f, "  3.00000000    "},     {0.1f, " 0.100000001    "},
+        {1e-5f, "  9.99999975E-06"},    {1e9f, "  1.00000000E+09"},
+        {-3.5f, " -3.50000000    "},    {123456789.0f, "  123456792.    "},
+        {0.5f, " 0.500000000    "},     {1e8f, "  100000000.    "},
+        {0.01f, "  9.99999978E-03"},    {-0.0f, " -0.00000000    "},
+        {3.4e38f, "  3.39999995E+38"},  {1.17549435e-38f, "  1.17549435E-38"},
+        {12000.0f, "  12000.0000    "}, {1.5f, "  1.50000000    "},
     };
     for (const auto& c : cases) EXPECT_EQ(rt::list_item(c.v), c.out) << c.v;
 }
@@ -261,11 +261,14 @@ TEST(ListDirected, RecordsBeginWithABlank) {
     EXPECT_EQ(rt::list(5, "AB"), "           5 AB");
     EXPECT_EQ(rt::list("A", "B"), " AB");
     EXPECT_EQ(rt::list("A", 1.0f, std::string("B")), " A   1.00000000     B");
-    EXPECT_EQ(rt::list("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)"), " ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)");
-    EXPECT_EQ(rt::list(12000.0f, 1.5f, 0.0f), "   12000.0000       1.50000000       0.00000000    ");
+    EXPECT_EQ(rt::list("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)"),
+              " ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)");
+    EXPECT_EQ(rt::list(12000.0f, 1.5f, 0.0f),
+              "   12000.0000       1.50000000       0.00000000    ");
     EXPECT_EQ(rt::list(123456789012LL), "         123456789012");
     const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(rt::list(inf, -inf, std::nanf("")), "         Infinity        -Infinity              NaN");
+    EXPECT_EQ(rt::list(inf, -inf, std::nanf("")),
+              "         Infinity        -Infinity              NaN");
     EXPECT_EQ(rt::list(), "");
 }
 

@@ -24,7 +24,9 @@ class Units : public ::testing::Test {
 protected:
     void SetUp() override {
         rt::reset_units();
-        dir = testrun::scratch_root() / ("rt_units_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir = testrun::scratch_root() /
+              ("rt_units_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -205,7 +207,8 @@ TEST(FixedTexts, PadCutTrimCompare) {
         const char* s;
         int n;
         const char* out;
-    } cases[] = {{"AB", 4, "AB  "}, {"ABCDEF", 3, "ABC"}, {"", 2, "  "}, {"XY", 0, ""}, {"XY", 2, "XY"}};
+    } cases[] = {
+        {"AB", 4, "AB  "}, {"ABCDEF", 3, "ABC"}, {"", 2, "  "}, {"XY", 0, ""}, {"XY", 2, "XY"}};
     for (const auto& c : cases) {
         EXPECT_EQ(rt::fixed(c.s, c.n), c.out) << c.s << " " << c.n;
         char buf[8];

@@ -59,7 +59,8 @@ bool fill_fluid(cases::Case& c, RunResult& r) {
     int32_t ierr = 0;
     cases::Fluid& f = c.fluid;
     if (f.kind == cases::Fluid::Kind::BlackOil) {
-        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg, MSGLEN);
+        BLACKOIL(&f.gas_density, &f.oil_density, &f.gor, &f.water_cut, &c.input->pvt, &ierr, msg,
+                 MSGLEN);
     } else {
         COMPREC comp = cases::make_comprec(f);
         COMPPVT(&comp, &c.input->pvt, &ierr, msg, MSGLEN);
@@ -71,7 +72,7 @@ bool fill_fluid(cases::Case& c, RunResult& r) {
 }
 
 RunResult run_release(cases::Case& c, const std::string& stem, ReleaseProgressFn cb = nullptr,
-                const DischargeSummary* preset = nullptr) {
+                      const DischargeSummary* preset = nullptr) {
     RunResult r;
     if (!fill_fluid(c, r)) return r;
     const std::string path = (scratch() / (stem + ".$$$")).string();
@@ -106,14 +107,17 @@ json example_json(const std::string& stem) {
     return json::parse(in);
 }
 
-cases::Case from_json(const json& j, const std::string& name) { return cases::parse_case(j.dump(), name); }
+cases::Case from_json(const json& j, const std::string& name) {
+    return cases::parse_case(j.dump(), name);
+}
 
 // Fluid mass of the computed sections, kg.
 double inventory() {
     double m = 0.0;
     for (int s = 1; s <= PIPGEO.NSEC; ++s)
         if (NETDSC.JBND(s) <= 0 && NETDSC.KSEC(s) == 0)
-            m += (double(SECVAR.MG(s)) + SECVAR.ML(s) + SECVAR.MD(s)) * PIPGEO.SECAREA(s) * PIPGEO.DX(s);
+            m += (double(SECVAR.MG(s)) + SECVAR.ML(s) + SECVAR.MD(s)) * PIPGEO.SECAREA(s) *
+                 PIPGEO.DX(s);
     return m;
 }
 
@@ -123,13 +127,14 @@ struct Watch {
     double first = -1.0;
     double at_time = 0.0, inventory_at = -1.0, released_at = 0.0;
     double open_rate = -1.0, open_p = 0.0, open_rho = 0.0;
-    double rate_integral = 0.0;  // of the leak's mass rate over the steps, kg
+    double rate_integral = 0.0;        // of the leak's mass rate over the steps, kg
     float qt_at = 0.0f, gt_at = 0.0f;  // at at_time, at the outlet boundary of the GT curve
     static Watch* now;
     LoopSteps lib = library_loop_steps();
     Watch() {
         now = this;
-        loop_steps() = LoopSteps{timpl, lekflo, lib.prpupd, mass, lib.tadvdt, lib.plttrd, lib.calcbk};
+        loop_steps() =
+            LoopSteps{timpl, lekflo, lib.prpupd, mass, lib.tadvdt, lib.plttrd, lib.calcbk};
     }
     ~Watch() {
         loop_steps() = library_loop_steps();
@@ -186,7 +191,8 @@ constexpr double BALANCE = 1e-3;
 class Example : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Example, finishes_and_keeps_its_mass_balance) {
-    const fs::path file = fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / (GetParam() + ".json");
+    const fs::path file =
+        fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / (GetParam() + ".json");
     cases::Case c = cases::load_case(file.string());
     // A case without an end time whose inlet never closes leaks for 30 days
     // (millions of steps); the balance is held to two hours here, and the
@@ -254,7 +260,8 @@ TEST(Discharge, flows_toward_the_outlet_and_out_of_the_leak_are_positive) {
     float max_leak = 0.0f;
     while (std::getline(plt, line)) {
         const float t = std::stof(line.substr(3, 15));
-        const float g = std::stof(line.substr(3 + 15 * gt, 15)), q = std::stof(line.substr(3 + 15 * leak, 15));
+        const float g = std::stof(line.substr(3 + 15 * gt, 15)),
+                    q = std::stof(line.substr(3 + 15 * leak, 15));
         if (t < -600.0f) {
             EXPECT_GT(g, 0.0f) << "at " << t << " s";
         }
@@ -281,9 +288,9 @@ TEST(Discharge, flows_toward_the_outlet_and_out_of_the_leak_are_positive) {
 
 TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure) {
     json j = example_json("gas_pipeline_comppvt");
-    j["inlets"][0]["closing_time"] = 0.0;    // the inlet shuts 11400 s .. 11410 s
-    j["outlet"]["closing_time"] = 0.5;       // the outlet shuts 11401 s .. 11411 s
-    j["run"]["end_time"] = 0.0;              // until the release is found ended
+    j["inlets"][0]["closing_time"] = 0.0;  // the inlet shuts 11400 s .. 11410 s
+    j["outlet"]["closing_time"] = 0.5;     // the outlet shuts 11401 s .. 11411 s
+    j["run"]["end_time"] = 0.0;            // until the release is found ended
     cases::Case c = from_json(j, "blowdown");
     Watch w;
     w.at_time = 11411.0;  // from here on the line is closed at both ends
@@ -306,8 +313,8 @@ TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure
     int32_t ierr = 0, below = 0;
     char msg[MSGLEN];
     PVTLUP(TBLOC(tm, PVTCOM.TT.data(), PVTCOM.NT, PVTCOM.MODE),
-           TBLOC(pb, PVTCOM.PP.data(), PVTCOM.NP, PVTCOM.MODE), pb, tm, o, FALSE_, below, 0, ierr, msg,
-           MSGLEN);
+           TBLOC(pb, PVTCOM.PP.data(), PVTCOM.NP, PVTCOM.MODE), pb, tm, o, FALSE_, below, 0, ierr,
+           msg, MSGLEN);
     ASSERT_EQ(ierr, 0);
     const double expected = w.inventory_at - o.ROG * vol;
     const double released = LEKRES.ACMASS(1) - w.released_at;
@@ -316,7 +323,8 @@ TEST(Discharge, blowdown_of_an_isolated_gas_line_empties_it_to_the_back_pressure
 
 TEST(Discharge, first_leak_rate_after_full_opening_is_the_choked_orifice_rate) {
     cases::Case c = cases::load_case(
-        (fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "gas_pipeline_comppvt.json").string());
+        (fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "gas_pipeline_comppvt.json")
+            .string());
     Watch w;
     RunResult r = run_release(c, "first_rate");
     ASSERT_EQ(r.ierr, 0) << r.msg;
@@ -325,12 +333,15 @@ TEST(Discharge, first_leak_rate_after_full_opening_is_the_choked_orifice_rate) {
     // methane-rich gas): W = Cd A sqrt(k p rho (2/(k+1))^((k+1)/(k-1))),
     // Cd = 0.84, A = pi d^2 / 4 of the 0.1 m hole.
     const double k = 1.3, d = 0.1, A = 0.7853981634 * d * d;
-    const double W = 0.84 * A * std::sqrt(k * w.open_p * w.open_rho * std::pow(2.0 / (k + 1.0), (k + 1.0) / (k - 1.0)));
+    const double W =
+        0.84 * A *
+        std::sqrt(k * w.open_p * w.open_rho * std::pow(2.0 / (k + 1.0), (k + 1.0) / (k - 1.0)));
     EXPECT_NEAR(w.open_rate, W, 0.05 * W);
 }
 
 TEST(Discharge, a_rerun_in_the_same_process_writes_the_same_files) {
-    const auto file = fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "one_branch_blackoil.json";
+    const auto file =
+        fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "one_branch_blackoil.json";
     cases::Case c1 = cases::load_case(file.string());
     RunResult a = run_release(c1, "rerun");
     ASSERT_EQ(a.ierr, 0) << a.msg;
@@ -341,6 +352,73 @@ TEST(Discharge, a_rerun_in_the_same_process_writes_the_same_files) {
     EXPECT_EQ(slurp(b.plt), plt);
     EXPECT_EQ(slurp(b.log), log);
     EXPECT_EQ(std::memcmp(&a.sum, &b.sum, sizeof a.sum), 0);
+}
+
+// The bundled oil line, some 6 bar above the 15.1 bar outside at the hole: a 1 mm hole lies
+// below the smallest opening the leak model lets flow and used to run to its
+// end releasing nothing, yet "still leaking"; it is refused before the run.
+// A 1.2 mm hole releases about its orifice rate, 0.84 pi/4 (1.2 mm)^2
+// sqrt(2 856 kg/m3 6.3 bar) = 0.031 kg/s.
+TEST(Discharge, a_hole_below_the_smallest_opening_is_refused_and_one_above_it_releases) {
+    json j = example_json("one_branch_blackoil");
+    j["run"]["end_time"] = 600.0;
+    j["leak"]["diameter"] = 0.001;
+    cases::Case small = from_json(j, "pinhole");
+    RunResult r = run_release(small, "pinhole");
+    EXPECT_EQ(r.ierr, 1);
+    EXPECT_EQ(r.msg,
+              "LEAK DIAMETER 1 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm "
+              "(AN OPENING OF 1.0E-6 m2)");
+    EXPECT_FALSE(fs::exists(r.plt));
+
+    j["leak"]["diameter"] = 0.0012;
+    cases::Case above = from_json(j, "hole12");
+    RunResult a = run_release(above, "hole12");
+    ASSERT_EQ(a.ierr, 0) << a.msg;
+    EXPECT_GT(a.sum.total_mass, 0.0f);
+    EXPECT_GT(a.sum.peak_total_mass, 0.01f);
+    EXPECT_LT(a.sum.peak_total_mass, 0.1f);
+}
+
+namespace {
+// The library's mass step, failing from 100 s after the leak opened on.
+void mass_failing_late(int32_t& IERR, char* MSG, int32_t LMSG) {
+    if (RUNCTL.TIME > TLEAK + 100.0) {
+        refuse(IERR, MSG, LMSG, "No convergence on critical pressure ratio");
+        return;
+    }
+    MASS(IERR, MSG, LMSG);
+}
+}  // namespace
+
+// A run that must stop on a failure after its leak released something keeps
+// what it computed, as the rupture case used to lose some 20 t: the summary
+// up to the last step, the result rows and the log, with the failure as a
+// warning.
+TEST(Discharge, a_failure_after_the_leak_released_keeps_the_summary_rows_and_log) {
+    json j = example_json("one_branch_blackoil");
+    j["run"]["end_time"] = 600.0;
+    cases::Case c = from_json(j, "late_failure");
+    loop_steps().mass = mass_failing_late;
+    RunResult r = run_release(c, "late_failure");
+    loop_steps() = library_loop_steps();
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    EXPECT_EQ(r.msg.rfind("WARNING: THE RUN STOPPED 100.", 0), 0u) << r.msg;
+    EXPECT_NE(r.msg.find(
+                  "(No convergence on critical pressure ratio); THE RESULTS ARE THOSE UP TO THEN."),
+              std::string::npos)
+        << r.msg;
+    EXPECT_GT(r.sum.total_mass, 0.0f);
+    EXPECT_NEAR(r.sum.total_mass, LEKRES.ACMASS(1), 1e-6 * LEKRES.ACMASS(1));
+    EXPECT_GT(r.sum.peak_total_mass, 0.0f);
+    EXPECT_NEAR(r.sum.time, 100.0f, 2.0f);
+    EXPECT_NE(slurp(r.log).find("ENDTime"), std::string::npos);
+    // Rows of the release up to the failure.
+    std::istringstream plt(slurp(r.plt));
+    std::string line, last;
+    while (std::getline(plt, line)) last = line;
+    EXPECT_GT(std::stod(last), 50.0);
+    EXPECT_LE(std::stod(last), 101.0);
 }
 
 TEST(Discharge, user_end_time_of_599_s_is_refused_and_600_s_accepted) {
@@ -365,7 +443,8 @@ int32_t RELEASE_CALL stop_at_once(int32_t) { return 1; }
 
 TEST(Discharge, a_callback_that_answers_one_aborts_with_the_rows_so_far_and_no_summary) {
     cases::Case c = cases::load_case(
-        (fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "one_branch_blackoil.json").string());
+        (fs::path(RELEASE_SOURCE_DIR) / "examples" / "cases" / "one_branch_blackoil.json")
+            .string());
     DischargeSummary preset;
     std::memset(&preset, 0x5a, sizeof preset);
     RunResult r = run_release(c, "aborted", stop_at_once, &preset);
@@ -388,9 +467,10 @@ TEST(Discharge, a_fluid_with_a_gas_oil_ratio_of_3_4_takes_the_simple_method) {
     RunResult r = run_release(c, "gor34");
     ASSERT_EQ(r.ierr, 0) << r.msg;
     EXPECT_LT(PVTCOM.GORSTD, 3.5f);
-    EXPECT_EQ(r.msg,
-              "Simple calculation method used for 0 GOR fluids.          Time estimated is based on "
-              "peak release rate");
+    EXPECT_EQ(
+        r.msg,
+        "Simple calculation method used for 0 GOR fluids.          Time estimated is based on "
+        "peak release rate");
     EXPECT_TRUE(finite_non_negative(r.sum));
     EXPECT_EQ(r.sum.gas_out, 0.0f);
 }
@@ -410,7 +490,8 @@ namespace {
 //   within half an hour of the leak; an arrival pressure of 20 to 100 bar,
 //   at least 3 bar above the sea pressure at the leak, the outlet closing
 //   within ten minutes in half the cases;
-// - a hole of 10 mm up to half the bore anywhere along its branch, whose back
+// - a hole of 10 mm up to half the bore anywhere along its branch, and in
+//   every eighth seed a rupture of half up to the full bore, whose back
 //   pressure is the sea's at the hole's depth (as the program computes it);
 // - a black oil of 0.65 to 1.0 kg/Sm3 gas, 750 to 950 kg/Sm3 oil, gas-oil
 //   ratios of 20 to 1000 Sm3/Sm3 and water cuts up to 60 %.
@@ -448,7 +529,8 @@ struct Net {
         const int me = ++nbr;
         const double dia = std::min(0.6, std::max(uni(0.1, 0.5), std::sqrt(feeder_area)));
         double len = 0.0;
-        for (size_t p = 1; p < pts.size(); ++p) len += std::hypot(pts[p].first - pts[p - 1].first, pts[p].second - pts[p - 1].second);
+        for (size_t p = 1; p < pts.size(); ++p)
+            len += std::hypot(pts[p].first - pts[p - 1].first, pts[p].second - pts[p - 1].second);
         lengths.resize(me), bores.resize(me), top_depth.resize(me);
         lengths[me - 1] = len;
         bores[me - 1] = dia;
@@ -456,7 +538,9 @@ struct Net {
         json b = {{"name", "b" + std::to_string(me)},
                   {"start", {{"x", pts[0].first}, {"depth", pts[0].second}}},
                   {"pipe_defaults",
-                   {{"diameter", dia}, {"roughness", 4.5e-5}, {"heat_transfer", uni(0.0, 20.0)},
+                   {{"diameter", dia},
+                    {"roughness", 4.5e-5},
+                    {"heat_transfer", uni(0.0, 20.0)},
                     {"ambient_temperature", uni(4.0, 10.0)}}},
                   {"pipes", json::array()}};
         for (size_t p = 1; p < pts.size(); ++p)
@@ -464,7 +548,9 @@ struct Net {
         branches.push_back(b);
         if (feeders.empty()) {
             const double area = 0.7853981634 * dia * dia;
-            json in = {{"branch", me}, {"rate", uni(100.0, 1500.0) * area}, {"temperature", uni(30.0, 80.0)}};
+            json in = {{"branch", me},
+                       {"rate", uni(100.0, 1500.0) * area},
+                       {"temperature", uni(30.0, 80.0)}};
             if (uni(0.0, 1.0) < 0.5) in["closing_time"] = uni(0.0, 1800.0);
             inlets.push_back(in);
         } else {
@@ -475,7 +561,9 @@ struct Net {
 };
 
 // Sea pressure at a depth, Pa: what the program enters as a leak's back pressure.
-double sea_pressure(double depth) { return RELEASE_STD_PRESSURE + RELEASE_SEA_WATER_DENSITY * RELEASE_GRAVITY * depth; }
+double sea_pressure(double depth) {
+    return RELEASE_STD_PRESSURE + RELEASE_SEA_WATER_DENSITY * RELEASE_GRAVITY * depth;
+}
 
 json random_case(unsigned seed) {
     Net n;
@@ -494,7 +582,8 @@ json random_case(unsigned seed) {
     double depth = pts.back().second;
     for (size_t p = 1; p < pts.size(); ++p)
         if (pts[p].first - pts.front().first >= at) {
-            const double f = (at - (pts[p - 1].first - pts.front().first)) / (pts[p].first - pts[p - 1].first);
+            const double f =
+                (at - (pts[p - 1].first - pts.front().first)) / (pts[p].first - pts[p - 1].first);
             depth = pts[p - 1].second + f * (pts[p].second - pts[p - 1].second);
             break;
         }
@@ -505,13 +594,20 @@ json random_case(unsigned seed) {
               {"inlets", n.inlets},
               {"outlet", {{"pressure", n.uni(std::max(2.0e6, pb + 3.0e5), 1.0e7)}}},
               {"leak",
-               {{"branch", lb}, {"position", at}, {"diameter", n.uni(0.01, 0.5 * dia)}, {"back_pressure", pb}}},
+               {{"branch", lb},
+                {"position", at},
+                {"diameter", n.uni(0.01, 0.5 * dia)},
+                {"back_pressure", pb}}},
               {"fluid",
                {{"black_oil",
-                 {{"gas_density", n.uni(0.65, 1.0)}, {"oil_density", n.uni(750.0, 950.0)},
-                  {"gor", n.uni(20.0, 1000.0)}, {"water_cut", n.uni(0.0, 60.0)}}}}},
+                 {{"gas_density", n.uni(0.65, 1.0)},
+                  {"oil_density", n.uni(750.0, 950.0)},
+                  {"gor", n.uni(20.0, 1000.0)},
+                  {"water_cut", n.uni(0.0, 60.0)}}}}},
               {"run", {{"end_time", 600.0}, {"temperature_calculation", n.uni(0.0, 1.0) < 0.5}}}};
     if (n.uni(0.0, 1.0) < 0.5) j["outlet"]["closing_time"] = n.uni(0.0, 600.0);
+    // Drawn last, so that the other seeds keep their networks.
+    if (seed % 8 == 0) j["leak"]["diameter"] = n.uni(0.5 * dia, dia);
     return j;
 }
 
@@ -521,7 +617,8 @@ json random_case(unsigned seed) {
 std::vector<unsigned> sweep_seeds() {
     unsigned first = 0, last = 0;
     const char* named = std::getenv("RELEASE_SWEEP_SEEDS");
-    if (!named || std::sscanf(named, "%u-%u", &first, &last) != 2 || last < first) return {1, 3, 6, 7, 16, 19};
+    if (!named || std::sscanf(named, "%u-%u", &first, &last) != 2 || last < first)
+        return {1, 3, 6, 7, 16, 19};
     std::vector<unsigned> seeds;
     for (unsigned k = first; k <= last; ++k) seeds.push_back(k);
     return seeds;
@@ -536,6 +633,24 @@ std::vector<unsigned> sweep_seeds() {
 // and fluxes over some ten thousand steps.
 constexpr double SWEEP_RELEASED = 1e-3, SWEEP_THROUGH = 2e-5;
 
+namespace {
+// The released mass of a watched run, its distance from the time integral of
+// the leak rate and the line's balance error, kg, and the tolerance of both.
+struct Balances {
+    double released = 0.0, rate_error = 0.0, line_error = 0.0, tol = 0.0;
+};
+Balances balances(const Watch& w) {
+    Balances b;
+    b.released = LEKRES.ACMASS(1);
+    const double end = inventory();
+    const auto [in, out] = through();
+    b.tol = SWEEP_RELEASED * b.released + SWEEP_THROUGH * (w.first + in);
+    b.rate_error = std::fabs(b.released - w.rate_integral);
+    b.line_error = std::fabs(w.first + in - out - b.released - end);
+    return b;
+}
+}  // namespace
+
 class Sweep : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(Sweep, random_network_ends_and_keeps_its_mass_balance) {
@@ -548,23 +663,73 @@ TEST_P(Sweep, random_network_ends_and_keeps_its_mass_balance) {
     ASSERT_EQ(r.ierr, 0) << r.msg;
     EXPECT_TRUE(finite_non_negative(r.sum));
     const std::string plt = slurp(r.plt);
-    for (const char* bad : {"nan", "NaN", "inf", "Inf", "***"}) EXPECT_EQ(plt.find(bad), std::string::npos) << bad;
+    for (const char* bad : {"nan", "NaN", "inf", "Inf", "***"})
+        EXPECT_EQ(plt.find(bad), std::string::npos) << bad;
 
-    const double released = LEKRES.ACMASS(1), end = inventory();
+    const auto [released, rate_error, line_error, tol] = balances(w);
     const auto [in, out] = through();
-    const double tol = SWEEP_RELEASED * released + SWEEP_THROUGH * (w.first + in);
-    const double rate_error = std::fabs(released - w.rate_integral);
-    const double line_error = std::fabs(w.first + in - out - released - end);
     EXPECT_NEAR(r.sum.total_mass, released, 1e-6 * released + 1e-3);
-    EXPECT_LE(rate_error, tol) << "released " << released << " kg, integral of the leak rate " << w.rate_integral;
-    EXPECT_LE(line_error, tol) << "inventory " << w.first << " -> " << end << " kg, in " << in << ", out " << out
-                               << ", released " << released;
+    EXPECT_LE(rate_error, tol) << "released " << released << " kg, integral of the leak rate "
+                               << w.rate_integral;
+    EXPECT_LE(line_error, tol) << "inventory " << w.first << " -> " << inventory() << " kg, in "
+                               << in << ", out " << out << ", released " << released;
     // One line per seed for the sweep's summary (scripts/sweep.sh).
-    std::printf("sweep seed %u: IERR %d, %d branches, %d sections, %d steps, released %.6g kg, rate error %.3g, "
-                "balance error %.3g (of the released mass)\n",
-                seed, r.ierr, NETDSC.NBR, PIPGEO.NSEC, RUNCTL.NINTGR, released, released > 0 ? rate_error / released : 0.0,
-                released > 0 ? line_error / released : 0.0);
+    const double bore = PIPGEO.DSEC(EQUIPM.ILKSEC(1));
+    std::printf(
+        "sweep seed %u: IERR %d, %d branches, %d sections, %d steps, hole %.2f of the bore, "
+        "released %.6g kg, "
+        "rate error %.3g, balance error %.3g (of the released mass)\n",
+        seed, r.ierr, NETDSC.NBR, PIPGEO.NSEC, RUNCTL.NINTGR,
+        bore > 0 ? EQUIPM.DLEAK(1) / bore : 0.0, released,
+        released > 0 ? rate_error / released : 0.0, released > 0 ? line_error / released : 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Discharge, Sweep, ::testing::ValuesIn(sweep_seeds()),
                          [](const auto& p) { return "seed_" + std::to_string(p.param); });
+
+namespace {
+// A 200 m, 500 mm oil line at 100 m depth, its inlet and outlet shut when the
+// leak opens 102 m along it to 3 bar outside: the line empties through a hole
+// of rupture size until the gas that comes out of solution has pushed out
+// what it can.
+json rupture_case(double hole, double gor) {
+    return json::parse(R"({
+ "network": {"branches": [{
+   "start": {"x": -200, "depth": 100.0},
+   "pipe_defaults": {"diameter": 0.5, "roughness": 5e-05, "heat_transfer": 5.0,
+                     "ambient_temperature": 6.0, "sections": 40},
+   "pipes": [{"end": {"x": -100.0, "depth": 100.0}}, {"end": {"x": 0.0, "depth": 100.0}}]}]},
+ "inlets": [{"branch": 1, "rate": 10.0, "temperature": 30.0, "closing_time": 0.0}],
+ "outlet": {"pressure": 4000000.0, "closing_time": 1.0},
+ "leak": {"branch": 1, "position": 102.0, "diameter": 0.45, "back_pressure": 300000.0},
+ "fluid": {"black_oil": {"gas_density": 0.8, "oil_density": 870.0, "gor": 10.0, "water_cut": 0.0}},
+ "run": {"end_time": 600.0}
+})")
+        .patch(
+            json::array({{{"op", "replace"}, {"path", "/leak/diameter"}, {"value", hole}},
+                         {{"op", "replace"}, {"path", "/fluid/black_oil/gor"}, {"value", gor}}}));
+}
+}  // namespace
+
+// Holes of 300 mm up to the full bore at gas-oil ratios of 5 to 100: every
+// release runs to its end with both balances of the sweep. The 450 mm hole at
+// 10 Sm3/Sm3 (and four others of the table) used to end late in the release
+// in "No convergence on critical pressure ratio", losing what had been
+// released.
+TEST(Discharge, ruptures_up_to_the_full_bore_run_to_their_end_and_keep_their_balances) {
+    for (double hole : {0.30, 0.35, 0.40, 0.45, 0.50})
+        for (double gor : {5.0, 10.0, 20.0, 100.0}) {
+            SCOPED_TRACE(testing::Message() << "hole " << hole << " m, GOR " << gor);
+            cases::Case c = from_json(rupture_case(hole, gor), "rupture");
+            Watch w;
+            RunResult r = run_release(c, "rupture");
+            ASSERT_EQ(r.ierr, 0) << r.msg;
+            EXPECT_TRUE(finite_non_negative(r.sum));
+            const Balances b = balances(w);
+            // Most of the 33 t the line holds leaves it.
+            EXPECT_GT(b.released, 5000.0);
+            EXPECT_NEAR(r.sum.total_mass, b.released, 1e-6 * b.released);
+            EXPECT_LE(b.rate_error, b.tol) << "released " << b.released << " kg";
+            EXPECT_LE(b.line_error, b.tol) << "released " << b.released << " kg";
+        }
+}

@@ -91,6 +91,16 @@ TEST(Leak, SectionFromDistanceAndRefusals) {
          "LEAK DIAMETER 0.25 m IS LARGER THAN THE PIPE'S INNER DIAMETER 0.2 m AT THE LEAK"},
         {false, 1, 50.0f, 0.05f, 100000.0f, 0, 4, ""},
         {false, 1, 50.0f, 0.05f, 99999.0f, 1, 4, "LEAK BACKPRESSURE TOO LOW"},
+        // The smallest hole the leak model opens: pi/4 d^2 = 1.0E-6 m2 at
+        // d = 1.12838 mm.
+        {false, 1, 50.0f, 0.001f, 2e5f, 1, 0,
+         "LEAK DIAMETER 1 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm (AN "
+         "OPENING OF 1.0E-6 m2)"},
+        {false, 1, 50.0f, 0.001128f, 2e5f, 1, 0,
+         "LEAK DIAMETER 1.128 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm "
+         "(AN "
+         "OPENING OF 1.0E-6 m2)"},
+        {false, 1, 50.0f, 0.0011285f, 2e5f, 0, 4, ""},
         {false, 1, 50.0f, 0.0f, 2e5f, 1, 0, "LEAK DIAMETER MUST BE GREATER THAN 0"},
         {false, 1, 50.0f, -0.05f, 2e5f, 1, 0, "LEAK DIAMETER MUST BE GREATER THAN 0"},
     };
@@ -103,7 +113,9 @@ TEST(Leak, SectionFromDistanceAndRefusals) {
         const Result r = up_to_leak(*in);
         EXPECT_EQ(r.IERR, c.ierr) << c.x;
         EXPECT_EQ(r.msg, c.msg) << c.x;
-        if (c.sec) { EXPECT_EQ(EQUIPM.ILKSEC(1), c.sec) << c.x; }
+        if (c.sec) {
+            EXPECT_EQ(EQUIPM.ILKSEC(1), c.sec) << c.x;
+        }
     }
 }
 
@@ -169,10 +181,15 @@ TEST(BoundaryCheck, GeometryReportIsKeptForTheLog) {
     const auto log = dir / "grid.log";
     ASSERT_TRUE(rt::open_unit(77, log.string()));
     ASSERT_TRUE(rt::close_unit(77));
-    const std::vector<std::string> want = {
-        "", "", "     ERROR IN GROUP GEOMETRY - TOTAL NUMBER OF",
-        "     SECTIONS CAN NOT BE GREATER THAN  199", "     YOUR PIPELINE SYSTEM GIVES  304 SECTIONS",
-        "", "", "", "     JOB ABORT DUE TO FATAL ERROR IN INPUT"};
+    const std::vector<std::string> want = {"",
+                                           "",
+                                           "     ERROR IN GROUP GEOMETRY - TOTAL NUMBER OF",
+                                           "     SECTIONS CAN NOT BE GREATER THAN  199",
+                                           "     YOUR PIPELINE SYSTEM GIVES  304 SECTIONS",
+                                           "",
+                                           "",
+                                           "",
+                                           "     JOB ABORT DUE TO FATAL ERROR IN INPUT"};
     EXPECT_EQ(lines_of(log), want);
     rt::reset_units();
 }

@@ -92,8 +92,7 @@ inline Call call_comppvt(COMPREC comp, PVTBLK& pvt) {
 struct Scratch {
     std::filesystem::path dir;
     explicit Scratch(const std::string& name)
-        : dir(std::filesystem::temp_directory_path() /
-              (name + "_" + std::to_string(getpid()))) {
+        : dir(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid()))) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }

@@ -8,13 +8,18 @@
 using namespace rel;
 
 TEST(FileNames, LastThreeCharactersReplaced) {
-    struct Case { std::string path; int32_t len; const char* plt; const char* log; };
+    struct Case {
+        std::string path;
+        int32_t len;
+        const char* plt;
+        const char* log;
+    };
     const std::string dummy = std::string("dummy.plt") + std::string(246, '\0');
     const Case cases[] = {
         {"/data/scenario.$$$", 18, "/data/scenario.plt", "/data/scenario.log"},
-        {"ab", 2, "plt", "log"},          // fewer than 3 characters
+        {"ab", 2, "plt", "log"},  // fewer than 3 characters
         {"", 0, "plt", "log"},
-        {"/x/y.$$$", -4, "plt", "log"},   // a negative length counts as none
+        {"/x/y.$$$", -4, "plt", "log"},  // a negative length counts as none
         // A C text ends at its NUL: the front end's default path is
         // "dummy.plt" padded with NULs to 255 characters.
         {dummy, 255, "dummy.plt", "dummy.log"},

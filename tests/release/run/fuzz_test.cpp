@@ -77,9 +77,11 @@ float mutated_float(float v, std::mt19937& rng) {
     std::uniform_int_distribution<int> kind(0, 5);
     switch (kind(rng)) {
         case 0:
-        case 1: return special[std::uniform_int_distribution<size_t>(0, std::size(special) - 1)(rng)];
+        case 1:
+            return special[std::uniform_int_distribution<size_t>(0, std::size(special) - 1)(rng)];
         case 2: {  // scaled by 1e-3 .. 1e3, either sign
-            const float f = std::pow(10.0f, std::uniform_real_distribution<float>(-3.0f, 3.0f)(rng));
+            const float f =
+                std::pow(10.0f, std::uniform_real_distribution<float>(-3.0f, 3.0f)(rng));
             return v * (std::bernoulli_distribution(0.2)(rng) ? -f : f);
         }
         case 3:  // nudged: rounding-sized changes near the value
@@ -91,18 +93,38 @@ float mutated_float(float v, std::mt19937& rng) {
             std::memcpy(&v, &bits, 4);
             return v;
         }
-        default: return std::uniform_real_distribution<float>(-2000.0f, 2000.0f)(rng);
+        default:
+            return std::uniform_real_distribution<float>(-2000.0f, 2000.0f)(rng);
     }
 }
 
 int32_t mutated_int(int32_t v, std::mt19937& rng) {
-    const int32_t special[] = {0, -1, 1, 2, 3, 4, 5, 15, 16, 29, 30, 31, 100, 101, 199, 200,
-                               std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()};
+    const int32_t special[] = {0,
+                               -1,
+                               1,
+                               2,
+                               3,
+                               4,
+                               5,
+                               15,
+                               16,
+                               29,
+                               30,
+                               31,
+                               100,
+                               101,
+                               199,
+                               200,
+                               std::numeric_limits<int32_t>::max(),
+                               std::numeric_limits<int32_t>::min()};
     std::uniform_int_distribution<int> kind(0, 2);
     switch (kind(rng)) {
-        case 0: return special[std::uniform_int_distribution<size_t>(0, std::size(special) - 1)(rng)];
-        case 1: return v + std::uniform_int_distribution<int32_t>(-2, 2)(rng);
-        default: return std::uniform_int_distribution<int32_t>(-3, 40)(rng);
+        case 0:
+            return special[std::uniform_int_distribution<size_t>(0, std::size(special) - 1)(rng)];
+        case 1:
+            return v + std::uniform_int_distribution<int32_t>(-2, 2)(rng);
+        default:
+            return std::uniform_int_distribution<int32_t>(-3, 40)(rng);
     }
 }
 
@@ -126,7 +148,9 @@ std::string mutate(const std::vector<Word>& words, std::mt19937& rng) {
     return os.str();
 }
 
-std::string idx(const char* name, int i) { return std::string(name) + "[" + std::to_string(i) + "]"; }
+std::string idx(const char* name, int i) {
+    return std::string(name) + "[" + std::to_string(i) + "]";
+}
 
 // The words of the record the library reads, by the groups a mutation picks
 // from: the network header, the used branches and pipes, inlets and outlet,
@@ -230,8 +254,9 @@ std::vector<Word> table_words(PVTBLK& p, std::mt19937& rng) {
         const int k = std::uniform_int_distribution<int>(0, 15)(rng);
         const int i = std::uniform_int_distribution<int>(0, 19)(rng);
         const int j = std::uniform_int_distribution<int>(0, 19)(rng);
-        w.push_back({"TAB[" + std::to_string(k) + "][" + std::to_string(i) + "][" + std::to_string(j) + "]",
-                     &p.TAB[k][i][j], false});
+        w.push_back(
+            {"TAB[" + std::to_string(k) + "][" + std::to_string(i) + "][" + std::to_string(j) + "]",
+             &p.TAB[k][i][j], false});
     }
     float* s[] = {&p.WCUT, &p.ROGST, &p.ROLST, &p.GORST, &p.BETAST};
     const char* n[] = {"WCUT", "ROGST", "ROLST", "GORST", "BETAST"};
@@ -301,8 +326,8 @@ int32_t g_steps = 0;
 int32_t stop_after_budget(int32_t) { return ++g_steps > STEP_BUDGET ? 1 : 0; }
 
 struct Outcome {
-    std::string trail;   // what was changed
-    std::string fault;   // the first invariant that failed, empty if none
+    std::string trail;  // what was changed
+    std::string fault;  // the first invariant that failed, empty if none
 };
 
 Outcome failed(Outcome& o, const std::string& fault) {
@@ -313,7 +338,8 @@ Outcome failed(Outcome& o, const std::string& fault) {
 // One iteration: mutate a seed, fill the fluid tables, run.
 Outcome iteration(uint32_t seed, const exported::Scratch& dir, bool run_release) {
     std::mt19937 rng(seed);
-    const cases::Case& base = seeds()[std::uniform_int_distribution<size_t>(0, seeds().size() - 1)(rng)];
+    const cases::Case& base =
+        seeds()[std::uniform_int_distribution<size_t>(0, seeds().size() - 1)(rng)];
     Outcome out;
     out.trail = base.source;
     ReleaseInput rec = *base.input;
@@ -327,8 +353,9 @@ Outcome iteration(uint32_t seed, const exported::Scratch& dir, bool run_release)
     const int n = std::uniform_int_distribution<int>(1, 3)(rng);
     for (int k = 0; k < n; ++k) {
         // Fluid-only campaigns mutate the fluid; others any group.
-        auto& g = run_release ? groups[std::uniform_int_distribution<size_t>(0, groups.size() - 1)(rng)]
-                              : groups.back();
+        auto& g = run_release
+                      ? groups[std::uniform_int_distribution<size_t>(0, groups.size() - 1)(rng)]
+                      : groups.back();
         out.trail += "; " + mutate(g, rng);
     }
     if (fluid.kind == cases::Fluid::Kind::Composition) {
@@ -340,7 +367,8 @@ Outcome iteration(uint32_t seed, const exported::Scratch& dir, bool run_release)
 
     Call fc;
     if (fluid.kind == cases::Fluid::Kind::BlackOil)
-        fc = call_blackoil(fluid.gas_density, fluid.oil_density, fluid.gor, fluid.water_cut, rec.pvt);
+        fc = call_blackoil(fluid.gas_density, fluid.oil_density, fluid.gor, fluid.water_cut,
+                           rec.pvt);
     else
         fc = call_comppvt(comp, rec.pvt);
     out.trail += " => fluid IERR " + std::to_string(fc.IERR) + " \"" + fc.msg + "\"";
@@ -348,7 +376,8 @@ Outcome iteration(uint32_t seed, const exported::Scratch& dir, bool run_release)
     if (fc.IERR == 1 && fc.msg.empty()) return failed(out, "fluid refusal without a message");
     if (fc.msg_overrun) return failed(out, "fluid message past its length");
     if (fc.IERR == 0) {
-        if (std::string t = table_fault(rec.pvt); !t.empty()) return failed(out, "fluid tables: " + t);
+        if (std::string t = table_fault(rec.pvt); !t.empty())
+            return failed(out, "fluid tables: " + t);
     }
     if (!run_release) return out;
 
@@ -366,11 +395,13 @@ Outcome iteration(uint32_t seed, const exported::Scratch& dir, bool run_release)
     if (c.IERR == 1 && c.msg.empty()) return failed(out, "refusal without a message");
     if (c.msg_overrun) return failed(out, "message past 256 characters");
     if (c.IERR != 0) {
-        if (std::string s = summary_fault(c.sum, true); !s.empty()) return failed(out, "written on failure: " + s);
+        if (std::string s = summary_fault(c.sum, true); !s.empty())
+            return failed(out, "written on failure: " + s);
         return out;
     }
     if (std::string s = summary_fault(c.sum, false); !s.empty()) return failed(out, s);
-    if (std::string p = plot_fault(dir.path("fuzz.plt")); !p.empty()) return failed(out, "result file " + p);
+    if (std::string p = plot_fault(dir.path("fuzz.plt")); !p.empty())
+        return failed(out, "result file " + p);
     return out;
 }
 

@@ -65,6 +65,21 @@ std::vector<FluidRow> fluid_rows() {
          PLUS + "MOLE WEIGHT 0.001 g/mol IS BELOW THAT OF HEXANE (86.178 g/mol)"},
         {"mole_weight_of_pentane", with_plus_fraction(72.151f, 620.0f),
          PLUS + "MOLE WEIGHT 72.151 g/mol IS BELOW THAT OF HEXANE (86.178 g/mol)"},
+        // Half a percent of it ended in a failed flash.
+        {"mole_weight_620", composition({{4, 99.5f, 16.043f, 0.0f}, {16, 0.5f, 620.0f, 850.0f}}),
+         PLUS + "MOLE WEIGHT 620 g/mol IS ABOVE 400 g/mol, THE HEAVIEST FRACTION THE "
+                "CHARACTERISATION SERVES"},
+        {"mole_weight_just_above", with_plus_fraction(400.1f, 900.0f),
+         PLUS + "MOLE WEIGHT 400.1 g/mol IS ABOVE 400 g/mol, THE HEAVIEST FRACTION THE "
+                "CHARACTERISATION SERVES"},
+        // Where the fallback 0.9 stood in silently for a negative value.
+        {"negative_acentric_factor", with_plus_fraction(400.0f, 1300.0f),
+         PLUS + "MOLE WEIGHT 400 g/mol WITH LIQUID DENSITY 1300 kg/m3 GIVES AN ACENTRIC FACTOR "
+                "OF -0.149, OUTSIDE 0-2 WHERE THE CHARACTERISATION HOLDS"},
+        // The boiling point nears the critical temperature.
+        {"runaway_acentric_factor", with_plus_fraction(350.0f, 700.0f),
+         PLUS + "MOLE WEIGHT 350 g/mol WITH LIQUID DENSITY 700 kg/m3 GIVES AN ACENTRIC FACTOR "
+                "OF 232, OUTSIDE 0-2 WHERE THE CHARACTERISATION HOLDS"},
     };
 }
 
@@ -86,13 +101,17 @@ INSTANTIATE_TEST_SUITE_P(Comppvt, FluidRefusal, ::testing::ValuesIn(fluid_rows()
                          [](const auto& row) { return std::string(row.param.name); });
 
 // The bounds themselves pass, and the tables they give are finite and
-// positive where they must be.
+// positive where they must be: the lightest and the heaviest fraction at the
+// lightest and heaviest liquid densities the characterisation serves for
+// them.
 TEST(FluidBounds, EdgesOfTheHeavyFractionRangeGiveUsableTables) {
     ASSERT_TRUE(lib().comppvt) << dlerror();
-    const COMPREC edges[] = {with_plus_fraction(86.178f, 500.0f), with_plus_fraction(86.178f, 1300.0f),
-                             with_plus_fraction(600.0f, 500.0f), with_plus_fraction(600.0f, 1300.0f)};
+    const COMPREC edges[] = {
+        with_plus_fraction(86.178f, 600.0f), with_plus_fraction(86.178f, 1100.0f),
+        with_plus_fraction(400.0f, 850.0f), with_plus_fraction(400.0f, 1000.0f)};
     for (const COMPREC& comp : edges) {
-        SCOPED_TRACE(testing::Message() << comp.MOLWT[1] << " g/mol, " << comp.LIQDEN[1] << " kg/m3");
+        SCOPED_TRACE(testing::Message()
+                     << comp.MOLWT[1] << " g/mol, " << comp.LIQDEN[1] << " kg/m3");
         PVTBLK pvt{};
         const Call c = call_comppvt(comp, pvt);
         ASSERT_EQ(c.IERR, 0) << c.msg;

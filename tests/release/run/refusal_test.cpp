@@ -70,8 +70,8 @@ struct Row {
     const char* name;
     std::function<std::unique_ptr<nets::Input>()> input;
     std::string msg;
-    bool late = false;    // reached only once the fluid set-up and initial state run
-    std::string path{};   // default: <scratch>/<name>.$$$
+    bool late = false;   // reached only once the fluid set-up and initial state run
+    std::string path{};  // default: <scratch>/<name>.$$$
 };
 
 // Test logs name a row, not its bytes.
@@ -100,7 +100,8 @@ std::vector<Row> rows() {
          "NETWORK ERROR: ILLEGAL NUMBER OF JUNCTIONS  4. MUST BE BETWEEN 0 AND 3"},
         {"negative_junctions", [] { return three([](ReleaseInput& r) { r.net.NJUN = -1; }); },
          "NETWORK ERROR: ILLEGAL NUMBER OF JUNCTIONS -1. MUST BE BETWEEN 0 AND 3"},
-        {"six_branches_at_junction", [] { return three([](ReleaseInput& r) { r.net.NBJ[0] = 6; }); },
+        {"six_branches_at_junction",
+         [] { return three([](ReleaseInput& r) { r.net.NBJ[0] = 6; }); },
          "NETWORK ERROR: ILLEGAL TOTAL NUMBER OF BRANCHES IN JUNCTION  1. MUST BE BETWEEN 1 AND 5"},
         {"no_branch_at_junction", [] { return three([](ReleaseInput& r) { r.net.NBJ[0] = 0; }); },
          "NETWORK ERROR: ILLEGAL TOTAL NUMBER OF BRANCHES IN JUNCTION  1. MUST BE BETWEEN 1 AND 5"},
@@ -109,7 +110,9 @@ std::vector<Row> rows() {
         {"branch_number_zero", [] { return three([](ReleaseInput& r) { r.net.IBJ[0] = 0; }); },
          "NETWORK ERROR: ILLEGAL BRANCH NUMBER IN JUNCTION  1 DETECTED. MUST BE BETWEEN 1 AND  3"},
         {"left_above_right",
-         [] { return three([](ReleaseInput& r) { junction(r.net, 1, {1, 3, 2}); }); },
+         [] { return three([](ReleaseInput& r) {
+                  junction(r.net, 1, {1, 3, 2});
+              }); },
          "NETWORK CONSISTENCY ERROR. JUNCTION  1 NOT WELL-DEFINED. LEFT BRANCH NUMBER GREATER THAN "
          "RIGHT"},
         {"twice_left",
@@ -161,7 +164,8 @@ std::vector<Row> rows() {
              });
          },
          "ROUGHNESS CANNOT BE HIGHER THAN HALF THE PIPE DIAMETER. CHECK INPUT!"},
-        {"rough_negative", [] { return one([](ReleaseInput& r) { r.br[0].PIPE[0].ROUGH = -1e-5f; }); },
+        {"rough_negative",
+         [] { return one([](ReleaseInput& r) { r.br[0].PIPE[0].ROUGH = -1e-5f; }); },
          "ROUGHNESS SHOULD BE GREATER THAN 0"},
         {"short_pipe_global_7", [] { return many_pipes(4); }, PIPELEN + " 7 IN BRANCH  2"},
         {"short_pipe_global_103", [] { return many_pipes(100); }, PIPELEN + "** IN BRANCH  2"},
@@ -172,14 +176,16 @@ std::vector<Row> rows() {
              return in;
          },
          PIPELEN + " 7 IN BRANCH  2"},
-        {"sections_negative", [] { return one([](ReleaseInput& r) { r.br[0].PIPE[0].NSECT = -1; }); },
+        {"sections_negative",
+         [] { return one([](ReleaseInput& r) { r.br[0].PIPE[0].NSECT = -1; }); },
          "NUMBER OF SECTIONS CANNOT BE NEGATIVE!\rOCCURS FOR PIPE  1 IN BRANCH  1"},
         {"diameter_zero", [] { return one([](ReleaseInput& r) { r.br[0].PIPE[1].DIAM = 0.0f; }); },
          "PIPE DIAMETER SHOULD BE GREATER THAN 0!\rOCCURS FOR PIPE  2 IN BRANCH  1"},
         {"sections_200", [] { return one([](ReleaseInput& r) { r.br[0].PIPE[0].NSECT = 196; }); },
          "ERROR IN GROUP GEOMETRY - TOTAL NUMBER OF SECTIONS CAN NOT BE GREATER THAN  199 YOUR "
          "PIPELINE SYSTEM GIVES  200 SECTIONS"},
-        {"uncoupled_2mm", [] { return three([](ReleaseInput& r) { r.br[0].PIPE[0].XEND = -100.002f; }); },
+        {"uncoupled_2mm",
+         [] { return three([](ReleaseInput& r) { r.br[0].PIPE[0].XEND = -100.002f; }); },
          "NETWORK COORDINATE ERROR  BRANCH  1 IS NOT CORRECTLY COUPLED TO ITS JUNCTION"},
         {"nan_pipe", [] { return one([](ReleaseInput& r) { r.br[0].PIPE[1].ZEND = NaN; }); },
          "NOT A FINITE NUMBER IN PIPE DATA!\rOCCURS FOR PIPE  2 IN BRANCH  1"},
@@ -213,7 +219,8 @@ std::vector<Row> rows() {
         // Reached after the fluid tables, run schedule and initial state.
         {"leak_beyond_branch", [] { return one([](ReleaseInput& r) { r.lek.LEKX = 131.0f; }); },
          "Leak outside total length of branch no  1. Must be between 0 and 130.00 m", true},
-        {"leak_back_pressure_low", [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 99999.0f; }); },
+        {"leak_back_pressure_low",
+         [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 99999.0f; }); },
          "LEAK BACKPRESSURE TOO LOW", true},
         {"leak_without_hole", [] { return one([](ReleaseInput& r) { r.lek.LEKDIA = 0.0f; }); },
          "LEAK DIAMETER MUST BE GREATER THAN 0", true},
@@ -223,7 +230,8 @@ std::vector<Row> rows() {
              in->ctl.TUSER = 1.0e7f - 11400.0f + 1.0f;
              return in;
          },
-         "ERROR IN GROUP BOUNDARY COND. - TIME SERIES OF RIGHT BOUNDARY PRESSURES HAS A LOWER LIMIT "
+         "ERROR IN GROUP BOUNDARY COND. - TIME SERIES OF RIGHT BOUNDARY PRESSURES HAS A LOWER "
+         "LIMIT "
          "THAN THE END TIME OF THE SIMULATION (    0.100E+08 SECONDS COMPARED TO   0.100E+08 "
          "SECONDS )",
          true},
@@ -270,7 +278,8 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
         const char* name;
         std::unique_ptr<nets::Input> (*make)();
     };
-    for (const Net& n : {Net{"one branch", nets::one_branch}, Net{"three branches", nets::three_branches}}) {
+    for (const Net& n :
+         {Net{"one branch", nets::one_branch}, Net{"three branches", nets::three_branches}}) {
         SCOPED_TRACE(n.name);
         auto in = n.make();
         ASSERT_TRUE(lib().blackoil && fill_fluid(*in));
@@ -292,7 +301,8 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
         if (msg.empty()) {
             EXPECT_LE(sum.time, end);
         } else {
-            EXPECT_EQ(msg, "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+            EXPECT_EQ(msg,
+                      "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
             EXPECT_GE(sum.time, end);
             EXPECT_LE(sum.time, end + 10.0f);
         }
@@ -303,7 +313,8 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
             if (line.find("ENDTime") != std::string::npos) closing = line;
         EXPECT_NE(closing, "");
         const float* w = &sum.time;
-        for (int i = 0; i < 11; ++i) EXPECT_TRUE(std::isfinite(w[i]) && w[i] >= 0.0f) << "word " << i;
+        for (int i = 0; i < 11; ++i)
+            EXPECT_TRUE(std::isfinite(w[i]) && w[i] >= 0.0f) << "word " << i;
         EXPECT_GT(sum.total_mass, 0.0f);
         EXPECT_GT(sum.time, 0.0f);
         EXPECT_LE(sum.total_mass, sum.peak_total_mass * sum.time * 1.001f);
@@ -314,12 +325,16 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
 // a path of exactly 256 characters fits.
 TEST(ReleaseValid, LimitsThatPass) {
     ASSERT_TRUE(lib().release) << dlerror();
-    struct Case { const char* what; std::unique_ptr<nets::Input> in; std::string path; };
+    struct Case {
+        const char* what;
+        std::unique_ptr<nets::Input> in;
+        std::string path;
+    };
     std::vector<Case> cases;
     cases.push_back({"coupled within 1 mm",
                      three([](ReleaseInput& r) { r.br[0].PIPE[0].XEND = -100.001f; }), ""});
-    cases.push_back({"199 sections",
-                     one([](ReleaseInput& r) { r.br[0].PIPE[0].NSECT = 195; }), ""});
+    cases.push_back(
+        {"199 sections", one([](ReleaseInput& r) { r.br[0].PIPE[0].NSECT = 195; }), ""});
     cases.push_back({"path of 256", nets::one_branch(),
                      (scratch() / std::string(256 - scratch().string().size() - 1, 'q')).string()});
     for (Case& c : cases) {
@@ -327,7 +342,8 @@ TEST(ReleaseValid, LimitsThatPass) {
         ASSERT_LE(path.size(), 256u);
         const Call r = call_release(*c.in, path);
         EXPECT_EQ(r.msg.find("COUPLED"), std::string::npos) << c.what << ": " << r.msg;
-        EXPECT_EQ(r.msg.find("ERROR IN GROUP GEOMETRY"), std::string::npos) << c.what << ": " << r.msg;
+        EXPECT_EQ(r.msg.find("ERROR IN GROUP GEOMETRY"), std::string::npos)
+            << c.what << ": " << r.msg;
         EXPECT_EQ(r.msg.find("LONGER THAN 256"), std::string::npos) << c.what << ": " << r.msg;
     }
 }
@@ -347,7 +363,8 @@ TEST(ReleaseMessage, WrittenWithinTheCallersBuffer) {
                       static_cast<int32_t>(path.size()), nullptr, &IERR, MSG, len);
         EXPECT_EQ(IERR, 1);
         const int written = std::min(len, 256);
-        const std::string text = "NETWORK ERROR: ILLEGAL NUMBER OF BRANCHES  0. MUST BE BETWEEN 1 AND 15";
+        const std::string text =
+            "NETWORK ERROR: ILLEGAL NUMBER OF BRANCHES  0. MUST BE BETWEEN 1 AND 15";
         std::string want = text.substr(0, std::min<size_t>(written, text.size()));
         want.resize(written, ' ');
         EXPECT_EQ(std::string(MSG, written), want) << len;

@@ -110,9 +110,11 @@ TEST(SetupOneBranch, SectionsUnknownsAndGeometry) {
     expect_near(col(G.XFACE, 1, 9), {0, 20, 40, 60, 80, 100, 115, 130, 0}, TOL, "face distance");
     expect_near(col(G.XMID, 1, 9), {0, 10, 30, 50, 70, 90, 107.5, 122.5, 0}, TOL, "midpoint");
     expect_near(col(G.ZSEC, 1, 9), {-100, -94, -82, -70, -58, -46, -40, -40, 0}, TOL, "ZSEC");
-    expect_near(col(G.SINANG, 1, 9), {0, -0.6f, -0.6f, -0.6f, -0.6f, -0.6f, 0, 0, 0}, TOL, "SINANG");
+    expect_near(col(G.SINANG, 1, 9), {0, -0.6f, -0.6f, -0.6f, -0.6f, -0.6f, 0, 0, 0}, TOL,
+                "SINANG");
     expect_near(col(G.COSANG, 1, 9), {1, 0.8f, 0.8f, 0.8f, 0.8f, 0.8f, 1, 1, 1}, TOL, "COSANG");
-    expect_near(col(G.SECAREA, 1, 9), {A03, A03, A03, A03, A03, A03, A02, A02, A02}, TOL, "SECAREA");
+    expect_near(col(G.SECAREA, 1, 9), {A03, A03, A03, A03, A03, A03, A02, A02, A02}, TOL,
+                "SECAREA");
     // The join: the second pipe's first face carries the smaller pipe.
     EXPECT_FLOAT_EQ(G.AREA(7), A02);
     EXPECT_FLOAT_EQ(G.DBND(7), 0.2f);
@@ -265,8 +267,8 @@ TEST(SetupThreeBranches, JunctionTablesAndNumbering) {
                 "IBEQ");
     expect_near(col(N.ISCNT, 1, 20),
                 {0, 1, 2, 3, 4, 5, 0, 0, 6, 7, 8, 9, 10, 0, 11, 12, 13, 14, 15, 0}, 0, "ISCNT");
-    expect_near(col(N.KSEC, 1, 20),
-                {2, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1}, 0, "KSEC");
+    expect_near(col(N.KSEC, 1, 20), {2, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1},
+                0, "KSEC");
     EXPECT_EQ(N.IBCODE(1, 1), 2);
     EXPECT_EQ(N.IBCODE(2, 1), 0);
     EXPECT_EQ(N.IBCODE(1, 3), 0);
@@ -297,7 +299,7 @@ TEST(SetupThreeBranches, GeometryAndDevices) {
     EXPECT_NEAR(G.CFLFAC(14), 0.25f, TOL);
     EXPECT_FLOAT_EQ(G.EXPFAC(7), 1.0f);
     EXPECT_FLOAT_EQ(G.EXPFAC(14), 1.0f);
-    EXPECT_FLOAT_EQ(G.CFLFAC(8), 1.0f);  // inlet section
+    EXPECT_FLOAT_EQ(G.CFLFAC(8), 1.0f);   // inlet section
     EXPECT_FLOAT_EQ(G.CFLFAC(15), 1.0f);  // first behind the junction
     EXPECT_FLOAT_EQ(G.SINANG(15), 0.0f);
     EXPECT_NEAR(G.SINANG(9), -0.6f, TOL);
@@ -309,8 +311,8 @@ TEST(SetupThreeBranches, GeometryAndDevices) {
     EXPECT_EQ(E.NTSOUR(1), 4);
     expect_near(col([&](int k) { return E.TSOUR(k, 1); }, 1, 4), {0, 1000, 1100, 1.0e7f}, TOL,
                 "never-closing inlet");
-    expect_near(col([&](int k) { return E.GSOUR(k, 1); }, 1, 4),
-                {600, 600, 4.0f / A03, 4.0f / A03}, TOL, "never-closing inlet flux");
+    expect_near(col([&](int k) { return E.GSOUR(k, 1); }, 1, 4), {600, 600, 4.0f / A03, 4.0f / A03},
+                TOL, "never-closing inlet flux");
     EXPECT_EQ(E.NTSOUR(2), 6);
     EXPECT_FLOAT_EQ(E.TSOUR(4, 2), 12000.0f);
     EXPECT_FLOAT_EQ(RUNCTL.TCLMAX, 12000.0f);
@@ -336,7 +338,11 @@ TEST(SetupThreeBranches, GeometryAndDevices) {
 // Outlet closing times: -1 never closes; 0.5 closes over 11401..11411 s;
 // 600.7 over 12000..12010 s (whole seconds of the time after the leak opens).
 TEST(SetupChoke, OpeningTableFollowsTheOutletClosingTime) {
-    struct Case { float tclout; float t1; float shut; };
+    struct Case {
+        float tclout;
+        float t1;
+        float shut;
+    };
     for (const Case c : {Case{-1.0f, 11401, 1}, Case{0.5f, 11401, 0}, Case{600.7f, 12000, 0},
                          Case{1.0e30f, 1.0e9f + 11400, 0}}) {
         auto in = nets::one_branch();
@@ -354,7 +360,10 @@ TEST(SetupChoke, OpeningTableFollowsTheOutletClosingTime) {
 // give 2, 2, 2, 5, 20, 20, 20, 20 (max(2, INT(L/25)+1) below 500 m, else 20);
 // the single pipe of an inlet branch then gains two.
 TEST(SetupSections, CountFromPipeLength) {
-    struct Case { float len; int n; };
+    struct Case {
+        float len;
+        int n;
+    };
     for (const Case c : {Case{24, 2}, Case{25, 2}, Case{30, 2}, Case{100, 5}, Case{480, 20},
                          Case{499, 20}, Case{500, 20}, Case{5000, 20}}) {
         auto in = nets::one_branch();

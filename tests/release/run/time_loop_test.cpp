@@ -17,26 +17,35 @@ using namespace rel;
 namespace {
 
 struct Script {
-    std::vector<double> rows;           // TIME of every result row
-    std::vector<int32_t> percents;      // what the callback was shown
+    std::vector<double> rows;                          // TIME of every result row
+    std::vector<int32_t> percents;                     // what the callback was shown
     std::vector<std::pair<double, float>> hmax, hmin;  // step limits seen by the implicit step
-    int32_t answer_at = -1;             // callback call (0-based) that answers 1
-    double (*released)(double t) = nullptr;  // released mass over time
+    int32_t answer_at = -1;                            // callback call (0-based) that answers 1
+    double (*released)(double t) = nullptr;            // released mass over time
     double (*leakflow)(double t) = nullptr;
-    bool collapse = false;              // the step becomes zero
-    bool poison = false;                // the state becomes NaN
-    bool poison_peak = false;           // a peak of the summary becomes infinite
-    double interval = 1.0;              // between result rows, s
+    bool collapse = false;     // the step becomes zero
+    bool poison = false;       // the state becomes NaN
+    bool poison_peak = false;  // a peak of the summary becomes infinite
+    double interval = 1.0;     // between result rows, s
+    double fail_after = 0.0;   // the mass step fails from this time on (0: never)
+    bool fail_throws = false;  // ... by throwing instead of setting IERR
 } S;
 
 void timpl(int32_t& ICUT, int32_t&, char*, int32_t) {
     ICUT = 0;
-    if (S.hmax.empty() || S.hmax.back().second != RUNCTL.HTMAX) S.hmax.push_back({RUNCTL.TIME, RUNCTL.HTMAX});
-    if (S.hmin.empty() || S.hmin.back().second != RUNCTL.HTMIN) S.hmin.push_back({RUNCTL.TIME, RUNCTL.HTMIN});
+    if (S.hmax.empty() || S.hmax.back().second != RUNCTL.HTMAX)
+        S.hmax.push_back({RUNCTL.TIME, RUNCTL.HTMAX});
+    if (S.hmin.empty() || S.hmin.back().second != RUNCTL.HTMIN)
+        S.hmin.push_back({RUNCTL.TIME, RUNCTL.HTMIN});
 }
 void nothing(int32_t&, char*, int32_t) {}
-void mass(int32_t&, char*, int32_t) {
+void mass(int32_t& IERR, char* MSG, int32_t LMSG) {
     const double t = RUNCTL.TIME;
+    if (S.fail_after > 0.0 && t > S.fail_after) {
+        if (S.fail_throws) throw RunFailure("PRESSURE TOO HIGH.");
+        refuse(IERR, MSG, LMSG, "No convergence on critical pressure ratio");
+        return;
+    }
     if (S.released) LEKRES.ACMASS(1) = S.released(t);
     if (S.leakflow) LEKRES.LEAKFLOW = static_cast<float>(S.leakflow(t));
     if (S.poison && t > 500.0) SECVAR.PT(2) = std::nanf("");
@@ -71,7 +80,7 @@ void constant_tables(float v) {
 }
 
 class Loop : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         S = Script{};
         saved = loop_steps();
@@ -227,9 +236,57 @@ TEST_F(Loop, a_summary_word_that_is_not_a_number_ends_the_run_where_it_appeared)
     S.poison_peak = true;
     run(3600.0f);
     EXPECT_EQ(ierr, 1);
-    EXPECT_EQ(text(), "DISCHARGE SUMMARY VALUE peak_gas_out BECAME NOT A NUMBER AT TIME 602.510 S. "
-                      "THE RUN IS STOPPED.");
+    EXPECT_EQ(text(),
+              "DISCHARGE SUMMARY VALUE peak_gas_out BECAME NOT A NUMBER AT TIME 602.510 S. "
+              "THE RUN IS STOPPED.");
     for (double t : S.rows) EXPECT_LE(t, 12001.0);
+}
+
+// A step that fails once the leak has released something ends the run with
+// what it computed and the failure as a warning; one that fails before, or
+// with nothing released, ends it with the error.
+TEST_F(Loop, a_step_failure_after_the_leak_released_keeps_the_results_with_a_warning) {
+    struct Case {
+        const char* what;
+        double fail_after;
+        bool throws, releases;
+        int32_t ierr;
+        const char* msg;
+    };
+    const Case cases[] = {
+        {"during the warm-up", 500.0, false, true, 1, "No convergence on critical pressure ratio"},
+        {"nothing released yet", 12000.0, false, false, 1,
+         "No convergence on critical pressure ratio"},
+        {"after the release began", 12000.0, false, true, 0,
+         "WARNING: THE RUN STOPPED 600.510 S AFTER THE LEAK OPENED (No convergence on critical "
+         "pressure ratio); THE RESULTS ARE THOSE UP TO THEN."},
+        {"a thrown failure after the release began", 12000.0, true, true, 0,
+         "WARNING: THE RUN STOPPED 600.510 S AFTER THE LEAK OPENED (PRESSURE TOO HIGH.); THE "
+         "RESULTS ARE THOSE UP TO THEN."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        S.fail_after = c.fail_after;
+        S.fail_throws = c.throws;
+        if (c.releases) S.released = [](double t) { return std::clamp(t - 11400.0, 0.0, 1.0e9); };
+        ierr = 0;
+        bool thrown = false;
+        try {
+            run(3600.0f);
+        } catch (const RunFailure&) {
+            thrown = true;
+        }
+        EXPECT_FALSE(thrown);
+        EXPECT_EQ(ierr, c.ierr);
+        EXPECT_EQ(text(), c.msg);
+        if (c.ierr == 0) {
+            EXPECT_FLOAT_EQ(LEKRES.time, 600.51f);      // the time covered
+            EXPECT_NEAR(LEKRES.ACMASS(1), 600.0, 3.0);  // up to the last whole step
+            ASSERT_FALSE(S.rows.empty());
+            EXPECT_GT(S.rows.back(), 11400.0);
+        }
+    }
 }
 
 // The leak never flows and the back pressure stays at or above the pipeline
@@ -247,7 +304,7 @@ TEST_F(Loop, a_leak_held_shut_by_its_back_pressure_ends_after_600_s) {
         {"held shut", 3.0e5f, 5.0e6f, [](double) { return 0.0; }, true},
         {"equal pressures", 5.0e6f, 5.0e6f, [](double) { return 0.0; }, true},
         {"no flow through a tiny hole", 6.0e6f, 5.0e6f, [](double) { return 0.0; }, false},
-        {"flowed for a while",  3.0e5f, 5.0e6f,
+        {"flowed for a while", 3.0e5f, 5.0e6f,
          [](double t) { return t > 11450.0 && t < 11460.0 ? -1.0 : 0.0; }, false},
     };
     for (const Case& c : cases) {
@@ -358,6 +415,38 @@ void zerogor_case(float pt, float dia) {
     SECVAR.RMLGT = 1.0e6;
     LEKRES.ROLLK = 790.0f;
     PVTCOM.ROLST = 850.0f;
+    RUNCTL.TPEND(4) = 2603400.0f;  // no user end time: 30 days
+}
+
+// The outlet's opening table: open until `shut` s after the leak opened,
+// then closing over 10 s (shut < 0: never).
+void outlet(float shut) {
+    auto& E = EQUIPM;
+    E.NCHKL = 1;
+    E.NCHOT(1) = 4;
+    const float t1 = shut < 0.0f ? 1.0e7f - 20.0f : 11400.0f + shut;
+    const float tt[4] = {0.0f, t1, t1 + 10.0f, 1.0e7f},
+                oo[4] = {1.0f, 1.0f, shut < 0.0f ? 1.0f : 0.0f, shut < 0.0f ? 1.0f : 0.0f};
+    for (int k = 1; k <= 4; ++k) {
+        E.TCHOT(k, 1) = tt[k - 1];
+        E.OCHOT(k, 1) = oo[k - 1];
+    }
+}
+
+// An inlet into section 2 (1 m2) of `rate` kg/s, closing over 10 s from
+// `closes` s after the leak opened (closes < 0: never).
+void inlet(float rate, float closes) {
+    auto& E = EQUIPM;
+    E.NSOUR = 1;
+    E.ISOUR(1) = 2;
+    E.NTSOUR(1) = 4;
+    const float t1 = closes < 0.0f ? 1.0e7f - 20.0f : 11400.0f + closes;
+    const float tt[4] = {0.0f, t1, t1 + 10.0f, 1.0e7f};
+    const float gg[4] = {rate, rate, closes < 0.0f ? rate : 0.0f, closes < 0.0f ? rate : 0.0f};
+    for (int k = 1; k <= 4; ++k) {
+        E.TSOUR(k, 1) = tt[k - 1];
+        E.GSOUR(k, 1) = gg[k - 1];
+    }
 }
 }  // namespace
 
@@ -401,4 +490,68 @@ TEST(Zerogor, no_pressure_above_the_back_pressure_or_no_hole_gives_zero_with_a_w
         EXPECT_EQ(m.rfind("Simple calculation method used for 0 GOR fluids.", 0), 0u) << m;
         EXPECT_NE(m.find(c.why), std::string::npos) << m;
     }
+}
+
+// The simple method with the outlet's and the inlet's tables, against hand
+// balances. W = 527.787 kg/s, the orifice rate 0.84 pi/4 (0.1 m)^2
+// sqrt(2 800 kg/m3 4 MPa); the line holds 52 000 kg above the outside
+// density. While the inlet delivers at least W the hole takes W and the rest
+// leaves through the open outlet or fills the shut line; while it delivers
+// less, the outlet takes nothing and the line's excess drains at W. Nothing
+// is counted past the run's end, where the pipeline still leaks.
+TEST(Zerogor, counts_only_what_leaves_through_the_hole_until_the_run_ends) {
+    constexpr double W = 527.787;
+    struct Case {
+        const char* what;
+        float outlet_shuts, inlet_rate, inlet_closes, user_end;
+        double mass, time;
+        const char* leaking;  // end message behind the method's, or nullptr
+    };
+    const char* user = "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
+    const char* days = "SIMULATION REACHED MAX TIME (30 DAYS) BUT PIPELINE IS STILL LEAKING!";
+    const Case cases[] = {
+        {"no inflow, the outlet open", -1.0f, 0.0f, 0.0f, 1800.0f, 52000, 52000 / W, nullptr},
+        {"inflow above the hole's rate, the outlet open", -1.0f, 600.0f, -1.0f, 1800.0f, 1800 * W,
+         1800, user},
+        {"the same without an end time", -1.0f, 600.0f, -1.0f, 0.0f, 2592000 * W, 2592000, days},
+        // Open 100 s and half the 10 s ramp, at W; from then on all the inlet
+        // delivers (600 kg/s for 95 s and half its 10 s ramp) stays in the
+        // shut line or leaves through the hole, at W until all is out.
+        {"inflow above the hole's rate, outlet shut after 100 s, inlet after 200 s", 100.0f, 600.0f,
+         200.0f, 0.0f, 52000 + 600 * (95 + 5) + 105 * W, (52000 + 600 * (95 + 5)) / W + 105,
+         nullptr},
+        // Below the hole's rate the outlet never matters: the excess drains,
+        // then the inlet's 10 kg/s until it closes at 1000 s, and half its ramp.
+        {"inflow below the hole's rate, inlet closes after 1000 s", -1.0f, 10.0f, 1000.0f, 0.0f,
+         52000 + 10050, 1010, nullptr},
+        {"inflow below the hole's rate, inlet never closes", -1.0f, 10.0f, -1.0f, 1800.0f,
+         52000 + 18000, 1800, user},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        zerogor_case(5.0e6f, 0.1f);
+        outlet(c.outlet_shuts);
+        if (c.inlet_rate > 0.0f) inlet(c.inlet_rate, c.inlet_closes);
+        if (c.user_end > 0.0f) RUNCTL.TPEND(4) = 11400.0f + c.user_end;
+        char msg[MSGLEN];
+        ZEROGOR(msg, MSGLEN);
+        const auto& L = LEKRES;
+        EXPECT_NEAR(L.PKTOT(1), W, 0.01);
+        EXPECT_NEAR(L.ACMASS(1) / c.mass, 1.0, 1e-5);
+        EXPECT_NEAR(L.time / c.time, 1.0, 1e-5);
+        EXPECT_LE(L.ACMASS(1), double(L.PKTOT(1)) * L.time * (1 + 1e-6));
+        std::string want =
+            "Simple calculation method used for 0 GOR fluids.          Time estimated is "
+            "based on peak release rate";
+        if (c.leaking) want += std::string(" ") + c.leaking;
+        EXPECT_EQ(msgtext(msg, MSGLEN), want);
+    }
+
+    // A rate the leak already had while it opened stays the peak.
+    zerogor_case(5.0e6f, 0.1f);
+    LEKRES.PKTOT(1) = 600.0f;
+    char msg[MSGLEN];
+    ZEROGOR(msg, MSGLEN);
+    EXPECT_FLOAT_EQ(LEKRES.PKTOT(1), 600.0f);
+    EXPECT_NEAR(LEKRES.time, 52000.0f / 600.0f, 0.01f);
 }

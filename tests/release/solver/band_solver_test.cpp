@@ -100,7 +100,8 @@ void random_system(std::mt19937& gen, int nb, const std::vector<int>& rows, Dens
     };
     for (size_t s = 0; s < rows.size(); ++s)
         for (int r = seg_first[s]; r <= seg_last[s]; ++r)
-            for (int c = std::max(seg_first[s], r - half); c <= std::min(seg_last[s], r + half); ++c)
+            for (int c = std::max(seg_first[s], r - half); c <= std::min(seg_last[s], r + half);
+                 ++c)
                 if (c != r) put(r, c, u(gen));
     int nv = BANDWK.NVJUN;
     for (int j = 1; j <= NETDSC.NJUN; ++j)
@@ -233,8 +234,10 @@ TEST(BandSolvers, ZeroPivotIsReportedNotReplaced) {
     // NETSLV: a zero diagonal after elimination (rows 1 and 2 equal).
     set_network({3}, {});
     band_junctions(1, row_counts({3}));
-    band(1, 1) = 1; band(1, 2) = 1;
-    band(2, 1) = 1; band(2, 2) = 1;
+    band(1, 1) = 1;
+    band(1, 2) = 1;
+    band(2, 1) = 1;
+    band(2, 2) = 1;
     band(3, 3) = 1;
     ierr = 0;
     NETSLV(3, 3, 1, ierr, msg, MSGLEN);
@@ -283,8 +286,8 @@ TEST(BandSolvers, AddRoutesJunctionCouplingsOutOfTheBand) {
     band_clear(12);
     band_add(3, 9, 1.5);   // row of slot 1 (rows 2..4) against the outgoing unknowns 9..11
     band_add(10, 6, 2.5);  // outgoing row against slot 2 (rows 6..8)
-    EXPECT_EQ(BANDWK.BJUNC(1, 1, 2), 1.5);   // q = 1, k = 1
-    EXPECT_EQ(BANDWK.CJUNC(1, 2, 2), 2.5);   // q = 0, i = 2
+    EXPECT_EQ(BANDWK.BJUNC(1, 1, 2), 1.5);  // q = 1, k = 1
+    EXPECT_EQ(BANDWK.CJUNC(1, 2, 2), 2.5);  // q = 0, i = 2
     band_add(5, 7, 1.0);
     EXPECT_EQ(band(5, 7), 1.0);
     EXPECT_EQ(BANDWK.BAND(6, 5), 1.0);  // column 4 + 2

@@ -42,7 +42,11 @@ class BoundaryUpdate : public devtest::DeviceTest {};
 class BoundaryVoid : public devtest::DeviceTest {};
 
 TEST_F(BoundaryUpdate, outlet_pressure_follows_its_table_with_the_ramp_below_500000_pa) {
-    struct { float POUT; double t; float P; } rows[] = {
+    struct {
+        float POUT;
+        double t;
+        float P;
+    } rows[] = {
         {3.0e5f, 0.0, 5.0e5f},    {3.0e5f, 1000.0, 5.0e5f}, {3.0e5f, 2000.0, 5.0e5f},
         {3.0e5f, 2500.0, 4.0e5f}, {3.0e5f, 3000.0, 3.0e5f}, {3.0e5f, 12000.0, 3.0e5f},
         {6.0e5f, 0.0, 6.0e5f},    {6.0e5f, 2500.0, 6.0e5f}, {6.0e5f, 12000.0, 6.0e5f},
@@ -124,15 +128,17 @@ TEST_F(BoundaryVoid, time_outside_the_void_table_ends_the_run_with_a_message) {
     BOUUPD(IERR, MSG, MSGLEN);
     EXPECT_EQ(IERR, 1);
     const std::string m = message(MSG);
-    EXPECT_EQ(m.substr(0, 60),
-              "ROUTINE BOUCON: ERROR USING BOUNDARY VOID TABLE             ");
+    EXPECT_EQ(m.substr(0, 60), "ROUTINE BOUCON: ERROR USING BOUNDARY VOID TABLE             ");
     EXPECT_NE(m.find("X = 2000"), std::string::npos) << m;
     EXPECT_NE(m.find("RANGE IS 0 1000"), std::string::npos) << m;
 }
 
 TEST_F(BoundaryVoid, controller_mode_is_open_only_while_every_listed_output_is_full) {
-    struct { float out; int32_t check; float AL; } cases[] = {
-        {1.0f, 0, 0.9f}, {0.99f, 0, 0.1f}, {0.99f, 1, 0.9f}};
+    struct {
+        float out;
+        int32_t check;
+        float AL;
+    } cases[] = {{1.0f, 0, 0.9f}, {0.99f, 0, 0.1f}, {0.99f, 1, 0.9f}};
     for (auto c : cases) {
         outlet(6.0e5f);
         NETDSC.IVDFLG(2, 1) = 1;

@@ -30,8 +30,8 @@ TEST(Friction, EdgeValues) {
 // formula is known to stay within about 5 % of Colebrook's; here the largest
 // deviation over the table is 5.6 % (smooth pipe at Re 1e6).
 TEST(Friction, AgreesWithIndependentEvaluation) {
-    constexpr double kMoodyTol = 2e-4;       // absolute, asked of the formula
-    constexpr double kColebrookRel = 0.06;   // Moody's approximation of Colebrook
+    constexpr double kMoodyTol = 2e-4;      // absolute, asked of the formula
+    constexpr double kColebrookRel = 0.06;  // Moody's approximation of Colebrook
     struct Row {
         double re, ed, moody, colebrook;
     } rows[] = {
@@ -108,10 +108,11 @@ TEST(Closures, RegimeChoiceHysteresis) {
         float utb;
         int ido;
         bool keeps;
-    } cases[] = {{0.95f, 1, false}, {0.95f, 3, true}, {0.85f, 1, true}, {0.85f, 4, true},
-                 {1.2f, 3, false}, {1.05f, 3, true}};
+    } cases[] = {{0.95f, 1, false}, {0.95f, 3, true}, {0.85f, 1, true},
+                 {0.85f, 4, true},  {1.2f, 3, false}, {1.05f, 3, true}};
     for (const Case& c : cases)
-        EXPECT_EQ(keeps_intermittent(1.0f, c.utb, 1.0f, 1.0f, c.ido), c.keeps) << c.utb << " " << c.ido;
+        EXPECT_EQ(keeps_intermittent(1.0f, c.utb, 1.0f, 1.0f, c.ido), c.keeps)
+            << c.utb << " " << c.ido;
     // Negative drift: the comparison runs the other way.
     EXPECT_TRUE(keeps_intermittent(-1.0f, -0.85f, -1.0f, -1.0f, 1));
 }
@@ -164,7 +165,8 @@ TEST(Closures, SweepGivesFiniteResults) {
         float sin = 2.0f * u01(gen) - 1.0f;
         fixture::single_pipe(3, 10.0f, 0.2f, sin);
         for (int s = 1; s <= PIPGEO.NSEC; ++s) {
-            float b = rep % 7 == 0 ? (rep % 2 ? 0.0f : 1.0f) : std::min(1.0f, be + 0.2f * (u01(gen) - 0.5f));
+            float b = rep % 7 == 0 ? (rep % 2 ? 0.0f : 1.0f)
+                                   : std::min(1.0f, be + 0.2f * (u01(gen) - 0.5f));
             b = std::max(b, 0.0f);
             fixture::fill(s, 1.0f - b, 1.0e6);
             SECVAR.UG(s) = 100.0f * (u01(gen) - 0.5f);
@@ -177,9 +179,10 @@ TEST(Closures, SweepGivesFiniteResults) {
         STRGEO();
         for (int k = 0; k < 3; ++k) CLOSUR();
         for (int i = 1; i <= PIPGEO.NSEC; ++i) {
-            for (float v : {SECVAR.SLAI(i), SECVAR.SLAG(i), SECVAR.SLAL(i), SECVAR.DS(i), SECVAR.UO(i),
-                            SECVAR.UD(i), SECVAR.UTB(i), SECVAR.UGST(i), SECVAR.SLALG(i), SECVAR.SLAGL(i),
-                            SECVAR.SLAL0(i), SECVAR.SLAG0(i), SECVAR.UFILM(i), SECVAR.ALFILM(i)})
+            for (float v :
+                 {SECVAR.SLAI(i), SECVAR.SLAG(i), SECVAR.SLAL(i), SECVAR.DS(i), SECVAR.UO(i),
+                  SECVAR.UD(i), SECVAR.UTB(i), SECVAR.UGST(i), SECVAR.SLALG(i), SECVAR.SLAGL(i),
+                  SECVAR.SLAL0(i), SECVAR.SLAG0(i), SECVAR.UFILM(i), SECVAR.ALFILM(i)})
                 ASSERT_TRUE(std::isfinite(v)) << "rep " << rep << " boundary " << i;
             intermittent += SECVAR.ID(i) >= 3;
             ASSERT_GE(SECVAR.ID(i), 0);

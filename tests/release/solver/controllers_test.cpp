@@ -25,9 +25,12 @@ class ControllerUpdate : public devtest::DeviceTest {};
 
 TEST_F(ControllerSetPoint, set_point_table_is_a_step_table) {
     leak_controller();
-    struct { double t; float s; } rows[] = {
-        {-1.0, 0.0f}, {0.0, 0.0f}, {11390.0, 0.0f}, {11399.99, 0.0f},
-        {11400.0, 1.0f},  // a time equal to a table time selects that point
+    struct {
+        double t;
+        float s;
+    } rows[] = {
+        {-1.0, 0.0f},     {0.0, 0.0f},     {11390.0, 0.0f},
+        {11399.99, 0.0f}, {11400.0, 1.0f},  // a time equal to a table time selects that point
         {11400.01, 1.0f}, {2.0e7, 1.0f}};
     for (auto r : rows) EXPECT_EQ(SETPNT(1, r.t), r.s) << r.t;
 }
@@ -54,8 +57,12 @@ TEST_F(ControllerUpdate, leak_opening_sequence_follows_the_set_point_at_its_rate
     EXPECT_EQ(CTRTAB.CONTR(1), 0.0f);
     EXPECT_EQ(CTRTAB.IRESTR(1), FALSE_);
 
-    struct { double t; float out; float opening; } rows[] = {
-        {11399.0, 0.0f, 0.0f},      {11399.5, 0.0f, 0.0f},    {11400.0, 0.1f, 0.0f},
+    struct {
+        double t;
+        float out;
+        float opening;
+    } rows[] = {
+        {11399.0, 0.0f, 0.0f},      {11399.5, 0.0f, 0.0f},      {11400.0, 0.1f, 0.0f},
         {11400.5, 0.2f, 0.141421f}, {11401.0, 0.3f, 0.244949f}, {11401.5, 0.4f, 0.346410f},
         {11402.0, 0.5f, 0.447214f}, {11404.0, 0.9f, 0.848528f}, {11404.5, 1.0f, 0.948683f},
         {11405.0, 1.0f, 1.0f},      {11500.0, 1.0f, 1.0f},
@@ -79,13 +86,19 @@ TEST_F(ControllerUpdate, large_change_shortens_the_step) {
     // From output 0 at the opening time; a change of at least 0.2 in one step
     // cuts the step to max(HT x 0.75, HTMIN) when HTMIN is below HT, and the
     // output is limited again with the new step (tau 5 s).
-    struct { double HT; float HTMIN; double HT_new; float out; int32_t flag; } cases[] = {
+    struct {
+        double HT;
+        float HTMIN;
+        double HT_new;
+        float out;
+        int32_t flag;
+    } cases[] = {
         {0.5, 0.1f, 0.5, 0.1f, 0},    // change 0.1: no cut
         {1.0, 0.1f, 0.75, 0.15f, 1},  // change 0.2: cut
         {1.0, 0.9f, 0.9, 0.18f, 1},   // the cut stops at the minimum step
         {4.0, 1.0f, 3.0, 0.6f, 1},
-        {1.0, 1.0f, 1.0, 0.2f, 0},    // minimum step not below the step: no cut
-        {8.0, 8.0f, 8.0, 1.0f, 0},    // however large the change
+        {1.0, 1.0f, 1.0, 0.2f, 0},  // minimum step not below the step: no cut
+        {8.0, 8.0f, 8.0, 1.0f, 0},  // however large the change
     };
     for (auto c : cases) {
         leak_controller();

@@ -23,11 +23,11 @@ constexpr int LEAK_ROW = 2;
 // of fixed density, a fixed equilibrium gas fraction. Pressures below PMIN fail
 // as the table lookup does.
 struct FakeFluid {
-    float R = 518.3f;          // J/(kg K)
-    float ROL = 800.0f;        // kg/m3
+    float R = 518.3f;    // J/(kg K)
+    float ROL = 800.0f;  // kg/m3
     float RS = 0.3f;
     float CPG = 2226.0f, CPL = 2000.0f;
-    float PMIN = 2.0e4f;       // Pa
+    float PMIN = 2.0e4f;  // Pa
     int calls = 0;
     float lastP = 0.0f, lastT = 0.0f;
 };

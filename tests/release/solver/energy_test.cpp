@@ -63,8 +63,8 @@ void flat_tables_of_the_section() {
     C.TAB.fill(0.0f);
     // cpg, cpl, RS, four density slopes, hg, hl, rog, rol, sigma, two
     // conductivities, two viscosities.
-    const float v[17] = {0, 2000.0f, 2500.0f, 0, 0, 0, 0, 0, 5.0e5f, 2.0e5f, 50.0f, 800.0f,
-                         0.02f, 0.03f, 0.1f, 1.5e-5f, 1.0e-3f};
+    const float v[17] = {0,      2000.0f, 2500.0f, 0,     0,     0,    0,       0,      5.0e5f,
+                         2.0e5f, 50.0f,   800.0f,  0.02f, 0.03f, 0.1f, 1.5e-5f, 1.0e-3f};
     for (int k = 1; k <= 16; ++k)
         for (int i = 1; i <= 2; ++i)
             for (int j = 1; j <= 2; ++j) C.TAB(j, i, k) = v[k];

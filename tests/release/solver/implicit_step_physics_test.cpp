@@ -14,8 +14,8 @@ namespace {
 
 char msg[MSGLEN];
 
-constexpr float kStill = 1.0e-6f;      // m/s: a fluid at rest stays below this
-constexpr double kHydroTol = 1.0e-3;   // relative, on each pressure step rho g dz
+constexpr float kStill = 1.0e-6f;     // m/s: a fluid at rest stays below this
+constexpr double kHydroTol = 1.0e-3;  // relative, on each pressure step rho g dz
 
 void expect_at_rest_and_hydrostatic(double al) {
     for (int i = 2; i <= PIPGEO.NSEC; ++i) {
@@ -64,7 +64,8 @@ TEST(ImplicitStepPhysics, SteadyFlowHasTheDarcyWeisbachPressureDrop) {
     struct Case {
         float al, D, sin;
         double G, pout, mu;
-    } cases[] = {{1.0f, 0.3f, 0.0f, 400.0, 5.0e6, 1.2e-5}, {0.0f, 0.1f, 0.2f, 1600.0, 2.0e6, 1.0e-3}};
+    } cases[] = {{1.0f, 0.3f, 0.0f, 400.0, 5.0e6, 1.2e-5},
+                 {0.0f, 0.1f, 0.2f, 1600.0, 2.0e6, 1.0e-3}};
     constexpr double kTol = 0.02;  // relative, on the frictional drop
     for (const Case& c : cases) {
         const float dx = 20.0f;
@@ -84,7 +85,8 @@ TEST(ImplicitStepPhysics, SteadyFlowHasTheDarcyWeisbachPressureDrop) {
         double u = c.G / rho;
         double Re = rho * u * c.D / c.mu;
         double ed = 5.0e-5 / c.D;
-        double lam = std::max(64.0 / Re, 0.0055 * (1.0 + std::pow(20000.0 * ed + 1.0e6 / Re, 1.0 / 3.0)));
+        double lam =
+            std::max(64.0 / Re, 0.0055 * (1.0 + std::pow(20000.0 * ed + 1.0e6 / Re, 1.0 / 3.0)));
         double friction = lam * (b - a) * dx * rho * u * u / (2.0 * c.D);
         double weight = rho * GRAV * (PIPGEO.ZSEC(a) - PIPGEO.ZSEC(b));
         double dp = SECVAR.PT(a) - SECVAR.PT(b);
@@ -142,11 +144,13 @@ TEST(ImplicitStepPhysics, RandomStateStaysFinite) {
         int32_t ierr = 0;
         for (int step = 0; step < 1000; ++step) {
             ASSERT_TRUE(core_step(0.02, ierr, msg)) << msgtext(msg, MSGLEN) << " step " << step;
-            for (int s = 1; s <= PIPGEO.NSEC; ++s) fill(s, SECVAR.AL(s), std::max(SECVAR.PT(s), 1.0e5f));
+            for (int s = 1; s <= PIPGEO.NSEC; ++s)
+                fill(s, SECVAR.AL(s), std::max(SECVAR.PT(s), 1.0e5f));
         }
-        const SecF* arrays[] = {&SECVAR.UG, &SECVAR.UL, &SECVAR.UD, &SECVAR.DUG, &SECVAR.DUL,
-                                &SECVAR.PT, &SECVAR.DPT, &SECVAR.DPZ, &SECVAR.SLAI, &SECVAR.SLAG,
-                                &SECVAR.SLAL, &SECVAR.DS, &SECVAR.UO, &SECVAR.GRVT1, &SECVAR.GRVT3};
+        const SecF* arrays[] = {&SECVAR.UG,   &SECVAR.UL,    &SECVAR.UD,   &SECVAR.DUG,
+                                &SECVAR.DUL,  &SECVAR.PT,    &SECVAR.DPT,  &SECVAR.DPZ,
+                                &SECVAR.SLAI, &SECVAR.SLAG,  &SECVAR.SLAL, &SECVAR.DS,
+                                &SECVAR.UO,   &SECVAR.GRVT1, &SECVAR.GRVT3};
         for (const SecF* a : arrays)
             for (int s = 0; s <= MXB; ++s) ASSERT_TRUE(std::isfinite((*a)(s))) << s;
         EXPECT_TRUE(std::isfinite(SECVAR.DTCFL));

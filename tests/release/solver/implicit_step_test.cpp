@@ -115,9 +115,9 @@ TEST(LeakCoefficients, OrificeCriticalAndNoBackflow) {
     Case cases[] = {
         {2.0e6f, 1.0e6f, 0.001f, 0.0f, -1, -20000.0f, -0.5f * 20000.0f * (1.25e-9f + 1.0e-6f)},
         {2.0e6f, 1.0e6f, 0.001f, 1.0e5f, 0, -q * 1.0e5f, -800.0f * 0.5f},  // critical
-        {1.0e6f, 2.0e6f, 0.001f, 0.0f, -1, 0.0f, 0.0f},        // no flow into the pipe
-        {2.0e6f, 1.0e6f, 1.0e-7f, 0.0f, -1, 0.0f, 0.0f},       // shut
-        {1.0e6f + 0.05f, 1.0e6f, 0.001f, 0.0f, -1, 0.0f, 0.0f},  // dead band
+        {1.0e6f, 2.0e6f, 0.001f, 0.0f, -1, 0.0f, 0.0f},                    // no flow into the pipe
+        {2.0e6f, 1.0e6f, 1.0e-7f, 0.0f, -1, 0.0f, 0.0f},                   // shut
+        {1.0e6f + 0.05f, 1.0e6f, 0.001f, 0.0f, -1, 0.0f, 0.0f},            // dead band
     };
     for (const Case& c : cases) {
         single_pipe(3, 20.0f, 0.3f, 0.0f);
@@ -200,7 +200,11 @@ TEST(ImplicitStep, BlackOilPipeAtRestThroughFullSteps) {
         if (ierr != 0) throw RunFailure(msgtext(msg, MSGLEN));
         const ReleaseInput& x = in->rec;
         RDNET(x.net, x.br, x.bnd, x.lek, x.pvt, in->ctl, ierr, msg);
-        if (ierr == 0) { SECNUM(); EQNUM(); BRSETP(ierr, msg, MSGLEN, x.br, in->ctl.NOTEMP); }
+        if (ierr == 0) {
+            SECNUM();
+            EQNUM();
+            BRSETP(ierr, msg, MSGLEN, x.br, in->ctl.NOTEMP);
+        }
         if (ierr == 0) INLSET(x.bnd, ierr, msg);
         if (ierr == 0) CHKCHO(x.bnd.TCLOUT, ierr, msg, MSGLEN);
         if (ierr == 0) {
@@ -228,8 +232,9 @@ TEST(ImplicitStep, BlackOilPipeAtRestThroughFullSteps) {
                 float zd = s + 1 == NSEC ? PIPGEO.ZSEC(s) - 0.5f * PIPGEO.DX(s) * PIPGEO.SINANG(s)
                                          : PIPGEO.ZSEC(s + 1);
                 float rho = 0.5f * (SECVAR.ROL(s) + SECVAR.ROL(s + 1));
-                SECVAR.PT(s) = NETDSC.KSEC(s) == 2 ? SECVAR.PT(s + 1)
-                                                   : SECVAR.PT(s + 1) + rho * GRAV * (zd - PIPGEO.ZSEC(s));
+                SECVAR.PT(s) = NETDSC.KSEC(s) == 2
+                                   ? SECVAR.PT(s + 1)
+                                   : SECVAR.PT(s + 1) + rho * GRAV * (zd - PIPGEO.ZSEC(s));
             }
         }
         for (int s = 1; s <= NSEC; ++s) {

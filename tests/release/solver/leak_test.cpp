@@ -47,7 +47,8 @@ TEST_F(LeakFlow, subcritical_liquid_leak_follows_the_orifice_equation) {
     EXPECT_NEAR(LEKRES.WLLEAK(1) * Ap, LEKRES.GTLEAK(1), 1e-5 * W_ref);
     // Energy carried out: (h_l + z g) x flux / dx.
     const double flux = LEKRES.GTLEAK(1) / Ap;
-    EXPECT_NEAR(LEKRES.HLEAK(1), (1.0e5 - 100.0 * 9.80665) * flux / 100.0, 1e-4 * std::fabs(LEKRES.HLEAK(1)));
+    EXPECT_NEAR(LEKRES.HLEAK(1), (1.0e5 - 100.0 * 9.80665) * flux / 100.0,
+                1e-4 * std::fabs(LEKRES.HLEAK(1)));
     EXPECT_LT(LEKRES.HLEAK(1), 0.0f);
     EXPECT_FLOAT_EQ(LEKRES.LEAKFLOW, LEKRES.GTLEAK(1));
 }
@@ -142,7 +143,9 @@ TEST_F(LeakFlow, scripted_history_gives_the_five_peak_words) {
     EQUIPM.CHOPEN(LEAK_ROW) = 1.0e-3f;
     EQUIPM.CHOKL(LEAK_ROW) = 50.0f;
     LEKRES.PTLEAK(1) = 1.0e6f;
-    struct { float dp, x; } steps[] = {{4.0e6f, 0.05f}, {1.0e6f, 0.5f}, {0.0f, 0.5f}};
+    struct {
+        float dp, x;
+    } steps[] = {{4.0e6f, 0.05f}, {1.0e6f, 0.5f}, {0.0f, 0.5f}};
     int32_t IERR = 0;
     for (auto st : steps) {
         SECVAR.PT(LEAK_SEC) = 1.0e6f + st.dp;

@@ -74,8 +74,8 @@ inline void three_branches() {
     N.IBJ(1, 1) = 1;
     N.IBJ(1, 2) = 2;
     N.IBJ(1, 3) = 3;
-    const float A[16] = {0,     0.03f, 0.03f, 0.03f, 0.03f, 0.03f, 0.02f, 0.02f, 0.02f,
-                         0.02f, 0.02f, 0.05f, 0.05f, 0.04f, 0.04f, 0.04f};
+    const float A[16] = {0,     0.03f, 0.03f, 0.03f, 0.03f, 0.03f, 0.02f, 0.02f,
+                         0.02f, 0.02f, 0.02f, 0.05f, 0.05f, 0.04f, 0.04f, 0.04f};
     G.NSEC = 15;
     for (int b = 1; b <= 3; ++b) {
         N.NSECBR(b) = 5;

@@ -128,14 +128,21 @@ void expect_numbering_of_set_up() {
     PvRows R = pv_rows();
     EXPECT_EQ(R.neq, PIPGEO.NEQ);
     for (int s = 1; s <= PIPGEO.NSEC; ++s) {
-        if (R.n(s) >= 2) { EXPECT_EQ(R.first(s), NETDSC.IBEQ(s)) << "section " << s; }
-        if (R.n(s) == 3) { EXPECT_EQ(R.first(s) + 2, NETDSC.ISEQ(s)) << "section " << s; }
-        if (R.n(s) == 1) { EXPECT_EQ(R.first(s), NETDSC.ISEQ(s)) << "section " << s; }
+        if (R.n(s) >= 2) {
+            EXPECT_EQ(R.first(s), NETDSC.IBEQ(s)) << "section " << s;
+        }
+        if (R.n(s) == 3) {
+            EXPECT_EQ(R.first(s) + 2, NETDSC.ISEQ(s)) << "section " << s;
+        }
+        if (R.n(s) == 1) {
+            EXPECT_EQ(R.first(s), NETDSC.ISEQ(s)) << "section " << s;
+        }
     }
     band_junctions(3, R.n);
     for (int j = 1; j <= NETDSC.NJUN; ++j) {
         EXPECT_EQ(BANDWK.JOUT(j), NETDSC.JOUT3(j));
-        for (int m = 1; m <= NETDSC.NBJ(j) - 1; ++m) EXPECT_EQ(BANDWK.JGRP(j, m), NETDSC.JGRP3(j, m));
+        for (int m = 1; m <= NETDSC.NBJ(j) - 1; ++m)
+            EXPECT_EQ(BANDWK.JGRP(j, m), NETDSC.JGRP3(j, m));
     }
 }
 
@@ -180,16 +187,23 @@ TEST(NetworkStep, SetUpTreeAtRestStaysAtRest) {
     // Hydrostatic pressures from the outlet upwards, across the junction
     // through the section behind it, using the elevations the step uses.
     auto zc = [&](int s) {
-        if (NETDSC.KSEC(s) == -1) return PIPGEO.ZSEC(s - 1) - 0.5f * PIPGEO.DX(s - 1) * PIPGEO.SINANG(s - 1);
+        if (NETDSC.KSEC(s) == -1)
+            return PIPGEO.ZSEC(s - 1) - 0.5f * PIPGEO.DX(s - 1) * PIPGEO.SINANG(s - 1);
         return PIPGEO.ZSEC(s);
     };
     std::vector<double> p(NSEC + 1, 0.0);
     p[NSEC] = 3.0e6;
     for (int s = NSEC - 1; s >= 1; --s) {
         int d = s + 1;
-        if (NETDSC.JBND(d) > 0) d = downstream(d);      // last real section of an inlet branch
-        if (NETDSC.JBND(s) > 0) { p[s] = 0.0; continue; }  // junction end: no pressure of its own
-        if (NETDSC.KSEC(s) == 2) { p[s] = p[s + 1]; continue; }
+        if (NETDSC.JBND(d) > 0) d = downstream(d);  // last real section of an inlet branch
+        if (NETDSC.JBND(s) > 0) {
+            p[s] = 0.0;
+            continue;
+        }  // junction end: no pressure of its own
+        if (NETDSC.KSEC(s) == 2) {
+            p[s] = p[s + 1];
+            continue;
+        }
         p[s] = p[d] + kRhoL * GRAV * (zc(d) - zc(s));
     }
     for (int s = 1; s <= NSEC; ++s) {

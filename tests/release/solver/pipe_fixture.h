@@ -136,8 +136,10 @@ inline bool core_step(double ht, int32_t& ierr, char* msg) {
     if (NETDSC.NBR > 1) band_junctions(3, R.n);
     if (EQUIPM.NCHKV > 0) CHKVST();
     MOMASM();
-    if (NETDSC.NBR > 1) NETSLV(R.neq, 7, 3, ierr, msg, MSGLEN);
-    else BANDLU(R.neq, 7, ierr, msg, MSGLEN);
+    if (NETDSC.NBR > 1)
+        NETSLV(R.neq, 7, 3, ierr, msg, MSGLEN);
+    else
+        BANDLU(R.neq, 7, ierr, msg, MSGLEN);
     if (ierr != 0) return false;
     int isec = 0;
     step_change_test(R, isec);

@@ -47,9 +47,11 @@ class InletSource : public devtest::DeviceTest {};
 
 TEST_F(InletSource, inlet_follows_its_table_and_closes_over_ten_seconds) {
     inlet(12000.0f);  // closing time 600 s after the leak opens
-    struct { double t; float total; } rows[] = {
-        {500.0, 600.0f}, {1050.0, 550.0f}, {11400.0, 500.0f}, {12000.0, 500.0f},
-        {12005.0, 250.0f}, {12010.0, 0.0f}, {20000.0, 0.0f}};
+    struct {
+        double t;
+        float total;
+    } rows[] = {{500.0, 600.0f},   {1050.0, 550.0f}, {11400.0, 500.0f}, {12000.0, 500.0f},
+                {12005.0, 250.0f}, {12010.0, 0.0f},  {20000.0, 0.0f}};
     for (auto r : rows) EXPECT_NEAR(gas_flux_at(r.t), r.total, 1e-3) << r.t;
 }
 

@@ -26,14 +26,18 @@ TEST(TableSearch, IntervalOfAPointOnAndOffTheGrid) {
 // scan answers, from every start, for points on, between, beyond and around
 // the grid points (repeated points included) and for NaN.
 TEST(TableSearch, SearchFromAStartIntervalAgreesWithTheScan) {
-    const std::vector<std::vector<float>> grids = {
-        {1, 2}, {1, 2, 4}, {1, 2, 4, 8, 16}, {-5, 0, 0, 3, 3, 3, 7}, {0, 1e5f, 2e5f, 5e5f, 1e6f, 2e7f}};
+    const std::vector<std::vector<float>> grids = {{1, 2},
+                                                   {1, 2, 4},
+                                                   {1, 2, 4, 8, 16},
+                                                   {-5, 0, 0, 3, 3, 3, 7},
+                                                   {0, 1e5f, 2e5f, 5e5f, 1e6f, 2e7f}};
     for (const auto& g : grids) {
         const int n = static_cast<int>(g.size());
         ASSERT_TRUE(grid_ascending(g.data(), n));
         std::vector<float> xs = {std::nanf(""), -1e30f, 1e30f};
         for (float p : g)
-            for (float d : {-1.0f, -1e-3f, 0.0f, 1e-3f, 1.0f}) xs.push_back(p + d * (1.0f + std::fabs(p)));
+            for (float d : {-1.0f, -1e-3f, 0.0f, 1e-3f, 1.0f})
+                xs.push_back(p + d * (1.0f + std::fabs(p)));
         for (float x : xs)
             for (int start = -1; start <= n + 1; ++start)
                 EXPECT_EQ(tbloc_from(x, g.data(), n, start), TBLOC(x, g.data(), n, 2))

@@ -185,6 +185,68 @@ dh_ref = (pr_residual_enthalpy([C1], [1.0], [[0.0]], T, 1.0e7 / PA_PER_ATM)
 check("tables: methane gas enthalpy change 1 -> 10 MPa at 350 K", hi["TAB 12"] - lo["TAB 12"],
       dh_ref, 1e-2, rel=True)
 
+# Dew line of a dry gas (92 % methane, 4 ethane, 1.5 propane, 1.5 nitrogen, 1
+# carbon dioxide, the gas of a blow-down that cools below -50 C): Michelsen's
+# stability test of the gas with a liquid-like trial phase, bisected on the
+# temperature at which the gas first becomes unstable. The table built on the
+# engine's grid must hold liquid at the node below that temperature and none
+# at the node above, and the node above lies at most 10 K higher: between the
+# nodes the gas fraction is interpolated, so liquid shows from that node down.
+N2 = (126.2, 33.5, 0.035, 28.013)
+CO2 = (304.2, 72.8, 0.225, 44.01)
+DRY = [C1, C2, C3, N2, CO2]
+DRY_Z = np.array([0.92, 0.04, 0.015, 0.015, 0.01])
+DRY_K = [[0.0] * 5 for _ in range(5)]
+for (i, j), v in {(0, 1): 1, (0, 2): 1, (0, 3): 12, (0, 4): 15, (1, 3): 12, (2, 3): 12,
+                  (1, 4): 15, (2, 4): 15}.items():
+    DRY_K[i][j] = DRY_K[j][i] = v / 100.0
+
+
+def gas_unstable(T, P):
+    d = np.log(DRY_Z) + np.array(ln_phi(DRY, DRY_Z, DRY_K, T, P, True)[0])
+    W = np.array([z / (c[1] / P * math.exp(5.373 * (1 + c[2]) * (1 - c[0] / T)))
+                  for z, c in zip(DRY_Z, DRY)])
+    for _ in range(2000):
+        Wn = np.exp(d - np.array(ln_phi(DRY, W / W.sum(), DRY_K, T, P, False)[0]))
+        done = np.max(np.abs(np.log(Wn / W))) < 1e-12
+        W = Wn
+        if done:
+            break
+    trivial = np.max(np.abs(W / W.sum() - DRY_Z)) < 1e-4
+    return not trivial and W.sum() > 1 + 1e-9
+
+
+def dew_temperature(p_pa):
+    P = p_pa / PA_PER_ATM
+    T = 280.0
+    while not gas_unstable(T, P):
+        T -= 1.0
+        if T < 150.0:
+            return float("nan")
+    lo, hi = T, T + 1.0
+    for _ in range(40):
+        mid = 0.5 * (lo + hi)
+        lo, hi = (mid, hi) if gas_unstable(mid, P) else (lo, mid)
+    return lo - 273.15
+
+
+out = subprocess.run([TOOL, "comp", "4:92", "5:4", "6:1.5", "1:1.5", "2:1"], check=True,
+                     capture_output=True, text=True).stdout.split("\n")
+grid_t = {int(w[1]): float(w[2]) for w in (l.split() for l in out) if w and w[0] == "T"}
+grid_t[1] = -100.0  # the first column holds the values of -100 C
+grid_p = {float(w[2]): int(w[1]) for w in (l.split() for l in out) if w and w[0] == "P"}
+gas = {(int(w[2]), int(w[3])): float(w[4]) for w in (l.split() for l in out)
+       if w and w[0] == "TAB" and w[1] == "7"}
+for p_pa in (2.0e6, 4.5e6):
+    td = dew_temperature(p_pa)
+    i = grid_p[p_pa]
+    wet = max(j for j in grid_t if gas[(i, j)] < 1.0)
+    tag = f"{p_pa / 1e6:g} MPa (stability test: dew point {td:.2f} C)"
+    check(f"dry gas tables: node below the dew point holds liquid at {tag}",
+          float(grid_t[wet] < td), 1.0, 0.0)
+    check(f"dry gas tables: liquid shows from a node 0-10 K above the dew point at {tag}",
+          grid_t[wet + 1] - td, 5.0, 5.0)
+
 # ---------------------------------------------------------------- Dranchuk-Abou-Kassem
 DAK = (0.3265, -1.0700, -0.5339, 0.01569, -0.05165, 0.5475, -0.7361, 0.1844, 0.1056, 0.6134, 0.7210)
 

@@ -5,10 +5,9 @@
 // emission file of the Ulv/5 air emission model (".dat").
 #pragma once
 
-#include "NearFieldModel.h"
-#include "Ulv5File.h"
+#include "nearfield_model.h"
+#include "ulv5_file.h"
 
-#include <array>
 #include <vector>
 
 // One kept row of the discharge result file.
@@ -31,23 +30,15 @@ struct PlumeSample {
     double R;      // m, boil-zone radius at the surface
 };
 
-// Self-similar solution of the round bubble plume from a point source in still
-// water with hydrostatic gas expansion, at the relative height z = depth / H
-// (H = depth + the 10 m water head of the atmosphere): surface radius
+// Surface values of the self-similar round bubble plume from a point source in
+// still water with hydrostatic gas expansion, at the relative height z = depth
+// / H (H = depth + the 10 m water head of the atmosphere): surface radius
 // b = 2 alpha H c1, velocity u = U c2, transit time t = (H / U) c3.
 struct PlumeCoefficients {
     double c1, c2, c3;
 };
-struct PlumeTableRow {
-    double z;
-    double c1, dc1;  // value and its difference from the previous row
-    double c2, dc2;
-    double c3, dc3;
-};
-const std::array<PlumeTableRow, 17>& PlumeCoefficientTable();
-// Linear interpolation in the table; the first row below its key, the last row
-// above its key.
-PlumeCoefficients LookupPlumeCoefficients(double z);
+// Integrates the plume equations from the source up to z (0 < z < 1).
+PlumeCoefficients SurfacePlumeCoefficients(double z);
 
 // Scales of the plume over one leak depth.
 struct PlumeState {
@@ -72,6 +63,8 @@ public:
     void SetConfirmed(bool confirmed) override { gas_confirmed = confirmed; }
     bool HasResult() const override { return m_hasResult; }
     float ResultValue() const override { return static_cast<float>(avg_boilzone_radius); }
+    // Deeper than 500 m the gas the model carries to the surface is overstated.
+    QString Warning() const override;
     void LoadSetup(xmlNodePtr setup) override;
     void SaveSetup(xmlNodePtr setup) const override;
     void LoadRelease(float temperature) override;

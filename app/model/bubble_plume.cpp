@@ -1,4 +1,4 @@
-#include "BubblePlume.h"
+#include "bubble_plume.h"
 
 #include <vexil/dia_xml.h>
 
@@ -27,50 +27,33 @@ constexpr double kGravityOverPi = 3.121553645344271;
 // is 1.333 transit times after the gas left the leak.
 constexpr double kFrontDelay = 1.333;
 constexpr double kTiny = 1e-7;
-constexpr double kTableStep = 0.06;
 
-struct TableValues {
-    double z, c1, c2, c3;
-};
-// Surface values of the self-similar plume over the relative height z.
-constexpr TableValues kTableValues[17] = {
-    {0.02, 0.012, 4.73, 0.004}, {0.08, 0.048, 3.03, 0.020}, {0.14, 0.083, 2.56, 0.042},
-    {0.20, 0.118, 2.32, 0.067}, {0.26, 0.152, 2.18, 0.093}, {0.32, 0.186, 2.08, 0.122},
-    {0.38, 0.220, 2.01, 0.151}, {0.44, 0.252, 1.97, 0.181}, {0.50, 0.284, 1.94, 0.212},
-    {0.56, 0.314, 1.93, 0.243}, {0.62, 0.344, 1.94, 0.274}, {0.68, 0.372, 1.97, 0.304},
-    {0.74, 0.397, 2.01, 0.335}, {0.80, 0.420, 2.09, 0.364}, {0.86, 0.438, 2.21, 0.392},
-    {0.92, 0.447, 2.43, 0.418}, {0.98, 0.427, 3.04, 0.440},
-};
+// The plume equations start from the pure plume of a point source, where the
+// gas has not yet expanded: c1 = 0.6 z, c2 = k z^(-1/3), c3 = 0.75 z^(4/3) / k
+// with k^3 = 1 / 0.48. At this height the expansion changes the flux by 1e-8.
+constexpr double kSourceZ = 1e-8;
+// RK4 step in logit(z): fine near the source and near the surface alike. About
+// a thousand steps to a few thousand metres of depth, within 1e-8 of the
+// converged solution.
+constexpr double kLogitStep = 0.02;
 
-constexpr std::array<PlumeTableRow, 17> BuildTable()
-{
-    std::array<PlumeTableRow, 17> rows{};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const TableValues& v = kTableValues[i];
-        const TableValues& p = kTableValues[i == 0 ? 0 : i - 1];
-        rows[i] = {v.z, v.c1, v.c1 - p.c1, v.c2, v.c2 - p.c2, v.c3, v.c3 - p.c3};
-    }
-    return rows;
+PlumeCoefficients PurePlume(double z) {
+    const double k = std::cbrt(1.0 / 0.48);
+    return {0.6 * z, k / std::cbrt(z), 0.75 * z * std::cbrt(z) / k};
 }
-constexpr std::array<PlumeTableRow, 17> kTable = BuildTable();
 
 // One value of the plume result file: 8 characters, left-aligned, six
 // significant digits with the decimal point always shown (C's "%-8#.6g"),
 // independent of the process locale.
-void PutDbsValue(std::ostream& os, double v)
-{
-    os << std::left << std::setw(8) << v;
-}
+void PutDbsValue(std::ostream& os, double v) { os << std::left << std::setw(8) << v; }
 
-std::string FormatDbsRow(const PlumeSample& p)
-{
+std::string FormatDbsRow(const PlumeSample& p) {
     std::ostringstream os;
     os.imbue(std::locale::classic());
     os << std::showpoint << std::setprecision(6);
     const double values[7] = {p.Time, p.Vgas0, p.Macc, p.W, p.Rtime, p.Qgas, p.R};
     for (int i = 0; i < 7; ++i) {
-        if (i > 0)
-            os << ' ';
+        if (i > 0) os << ' ';
         PutDbsValue(os, values[i]);
     }
     os << '\n';
@@ -82,8 +65,7 @@ const char kDbsHeader[] =
     "s        m3/s     kg       m/s      s        kg/s     m\n"
     "-        -        -        -        -        -        -\n";
 
-bool WriteText(QSaveFile& file, const std::string& text)
-{
+bool WriteText(QSaveFile& file, const std::string& text) {
     return file.write(text.data(), static_cast<qint64>(text.size())) ==
                static_cast<qint64>(text.size()) &&
            file.flush();
@@ -91,49 +73,64 @@ bool WriteText(QSaveFile& file, const std::string& text)
 
 }  // namespace
 
-const std::array<PlumeTableRow, 17>& PlumeCoefficientTable()
-{
-    return kTable;
-}
-
-PlumeCoefficients LookupPlumeCoefficients(double z)
-{
-    auto it = std::lower_bound(kTable.begin(), kTable.end(), z,
-                               [](const PlumeTableRow& row, double v) { return row.z < v; });
-    if (it == kTable.end()) {
-        const PlumeTableRow& last = kTable.back();
-        return {last.c1, last.c2, last.c3};
+// The round bubble plume in its own scales, with X = c1^2 c2 (volume flux),
+// Y = c1^2 c2^2 (momentum flux):
+//   dX/dz  = c1 c2                (entrainment)
+//   dY/dz  = 1 / (c2 (1 - z))     (buoyancy of the gas, expanding as it rises)
+//   dc3/dz = 1 / c2               (transit time)
+// integrated in x = ln(z / (1 - z)), dz/dx = z (1 - z), which keeps the
+// right-hand sides smooth at the source and towards the surface.
+PlumeCoefficients SurfacePlumeCoefficients(double z) {
+    if (!(z > kSourceZ && z < 1.0))
+        return z > 0.0 && z <= kSourceZ ? PurePlume(z) : PlumeCoefficients{NAN, NAN, NAN};
+    const PlumeCoefficients start = PurePlume(kSourceZ);
+    double y[3] = {start.c1 * start.c1 * start.c2, start.c1 * start.c1 * start.c2 * start.c2,
+                   start.c3};
+    auto rate = [](double x, const double* v, double* dv) {
+        const double zeta = 1.0 / (1.0 + std::exp(-x));
+        const double dzdx = zeta * (1.0 - zeta);
+        const double inverseC2 = v[0] / v[1];
+        dv[0] = dzdx * std::sqrt(v[1]);
+        dv[1] = zeta * inverseC2;
+        dv[2] = dzdx * inverseC2;
+    };
+    const double x0 = std::log(kSourceZ / (1.0 - kSourceZ)), x1 = std::log(z / (1.0 - z));
+    const int steps = static_cast<int>(std::ceil((x1 - x0) / kLogitStep));
+    const double h = (x1 - x0) / steps;
+    for (int i = 0; i < steps; ++i) {
+        const double x = x0 + i * h;
+        double k1[3], k2[3], k3[3], k4[3], v[3];
+        rate(x, y, k1);
+        for (int j = 0; j < 3; ++j) v[j] = y[j] + 0.5 * h * k1[j];
+        rate(x + 0.5 * h, v, k2);
+        for (int j = 0; j < 3; ++j) v[j] = y[j] + 0.5 * h * k2[j];
+        rate(x + 0.5 * h, v, k3);
+        for (int j = 0; j < 3; ++j) v[j] = y[j] + h * k3[j];
+        rate(x + h, v, k4);
+        for (int j = 0; j < 3; ++j) y[j] += h / 6.0 * (k1[j] + 2.0 * k2[j] + 2.0 * k3[j] + k4[j]);
     }
-    if (it == kTable.begin())
-        return {it->c1, it->c2, it->c3};
-    const double a = (it->z - z) / kTableStep;
-    return {it->c1 - a * it->dc1, it->c2 - a * it->dc2, it->c3 - a * it->dc3};
+    return {y[0] / std::sqrt(y[1]), y[1] / y[0], y[2]};
 }
 
-PlumeState PlumeState::Build(double depth)
-{
+PlumeState PlumeState::Build(double depth) {
     PlumeState s{};
     s.H = depth + 10.0;
-    s.c = LookupPlumeCoefficients(depth / s.H);
+    s.c = SurfacePlumeCoefficients(depth / s.H);
     s.A = 0.2 * s.H * s.c.c1;
     s.B = kPlumeK / s.H;
     s.C = s.H * s.c.c3;
     return s;
 }
 
-bool MakePlumeSample(const PlumeState& state, double t, double q, double m, PlumeSample& out)
-{
-    if (q < -kTiny)
-        throw int(NearFieldMsg::NegativeVolumeRate);
-    if (m < -kTiny)
-        throw int(NearFieldMsg::NegativeMass);
+bool MakePlumeSample(const PlumeState& state, double t, double q, double m, PlumeSample& out) {
+    if (q < -kTiny) throw ValidationError{NearFieldMsg::NegativeVolumeRate, 0};
+    if (m < -kTiny) throw ValidationError{NearFieldMsg::NegativeMass, 0};
     if (!(m >= kTiny && q >= kTiny && std::isfinite(m) && std::isfinite(q) && std::isfinite(t)))
         return false;
     // Velocity scale U = (g / pi * q * K / H)^(1/3).
     const double buoyancy = q * kGravityOverPi;
     const double U = std::cbrt(buoyancy * state.B);
-    if (buoyancy <= 0.0 || U <= 0.0)
-        return false;
+    if (buoyancy <= 0.0 || U <= 0.0) return false;
     out.Vgas0 = q;
     out.W = state.c.c2 * U;
     out.Rtime = state.C / U;
@@ -147,42 +144,44 @@ bool MakePlumeSample(const PlumeState& state, double t, double q, double m, Plum
     return true;
 }
 
-CBubblePlume::CBubblePlume()
-{
-    m_setup.snapshot_count = 4;
-}
+CBubblePlume::CBubblePlume() { m_setup.snapshot_count = 4; }
 
-void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak)
-{
-    if (!(time >= 0.0f))
-        return;
+void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak) {
+    if (!(time >= 0.0f)) return;
     const float previous = m_samples.empty() ? 0.0f : m_samples.back().MASSLK;
     m_samples.push_back({time, masslk, qgleak, masslk - previous});
 }
 
-bool CBubblePlume::IsStartDateValid() const
-{
+QString CBubblePlume::Warning() const {
+    // In deep water part of the gas dissolves on the way up, and hydrates form
+    // in cold water under the pressure; the plume keeps all of it as free gas.
+    if (m_depth > 500.0f)
+        return QStringLiteral(
+            "The plume model leaves out gas dissolution and hydrate formation, "
+            "which matter at leak depths below 500 m.");
+    return QString();
+}
+
+bool CBubblePlume::IsStartDateValid() const {
     const NearFieldSetup& s = m_setup;
     return s.start_year > 0 && s.start_month >= 1 && s.start_month <= 12 && s.start_day >= 1 &&
            s.start_day <= 31 && s.start_hour <= 23 && s.start_minute <= 59;
 }
 
-void CBubblePlume::LoadSetup(xmlNodePtr setup)
-{
+void CBubblePlume::LoadSetup(xmlNodePtr setup) {
     CNearFieldModel::LoadSetup(setup);
     avg_boilzone_radius = 0.0;
     m_hasResult = false;
     // A file without the smoothing keeps the value a new plume starts with.
     const bool hasSnapshots = setup && xml_find_attribute(setup, "snapshot_count");
     m_setup.snapshot_count = hasSnapshots ? m_setup.snapshot_count : 4;
-    if (!setup)
-        return;
+    if (!setup) return;
     NearFieldSetup& s = m_setup;
     char* confirmed = xml_attr_string(setup, "gas_confirmed", "");
     gas_confirmed = confirmed && std::strcmp(confirmed, "true") == 0;
     g_free(confirmed);
     s.water_temperature =
-        static_cast<float>(xml_attr_real(setup, "water_temperature", s.water_temperature));
+        static_cast<float>(xml_attr_single(setup, "water_temperature", s.water_temperature));
     s.snapshot_count = xml_attr_int(setup, "smooth_massrate", s.snapshot_count);
     s.option_Ulv5 = xml_attr_boolean(setup, "option_Ulv5", 0) != 0;
     // Out-of-range numbers are kept out of range (so the date is refused)
@@ -196,15 +195,15 @@ void CBubblePlume::LoadSetup(xmlNodePtr setup)
     s.start_hour = static_cast<uint8_t>(field("start_hour", 255));
     s.start_minute = static_cast<uint8_t>(field("start_minute", 255));
     avg_boilzone_radius = xml_attr_real(setup, "avg_boilzone_radius", 0.0);
-    if (s.option_Ulv5 && !IsStartDateValid())
-        gas_confirmed = false;
+    if (s.option_Ulv5 && !IsStartDateValid()) gas_confirmed = false;
 }
 
-void CBubblePlume::SaveSetup(xmlNodePtr setup) const
-{
+void CBubblePlume::SaveSetup(xmlNodePtr setup) const {
     CNearFieldModel::SaveSetup(setup);
     const NearFieldSetup& s = m_setup;
-    auto integer = [setup](const char* name, int v) { xml_add_int(xml_new_attribute(setup, name), v); };
+    auto integer = [setup](const char* name, int v) {
+        xml_add_int(xml_new_attribute(setup, name), v);
+    };
     xml_add_string(xml_new_attribute(setup, "gas_confirmed"), gas_confirmed ? "true" : "false");
     xml_add_real(xml_new_attribute(setup, "water_temperature"), s.water_temperature);
     integer("smooth_massrate", s.snapshot_count);
@@ -220,8 +219,7 @@ void CBubblePlume::SaveSetup(xmlNodePtr setup) const
         xml_add_real(xml_new_attribute(setup, "avg_boilzone_radius"), avg_boilzone_radius);
 }
 
-void CBubblePlume::LoadRelease(float /*temperature*/)
-{
+void CBubblePlume::LoadRelease(float /*temperature*/) {
     ClearSamples();
     enum { Time, MASSLK, QGLEAK };
     static const ResultColumn columns[] = {
@@ -234,22 +232,18 @@ void CBubblePlume::LoadRelease(float /*temperature*/)
     ResultColumnMap map;
     OpenResultFile(reader, columns, map);
     std::vector<float> row;
-    while (reader.ReadRow(map, row))
-        AppendReleaseRow(row[Time], row[MASSLK], row[QGLEAK]);
+    while (reader.ReadRow(map, row)) AppendReleaseRow(row[Time], row[MASSLK], row[QGLEAK]);
 }
 
-int CBubblePlume::Compute()
-{
+int CBubblePlume::Compute() {
     // A new run starts without a result; the radius is stored only on success.
     avg_boilzone_radius = 0.0;
     m_hasResult = false;
 
-    if (m_samples.empty())
-        throw int(NearFieldMsg::NoDischargeRecords);
+    if (m_samples.empty()) throw ValidationError{NearFieldMsg::NoDischargeRecords, 0};
     if (!(m_setup.water_temperature >= -273.0f))  // NaN included
-        throw int(NearFieldMsg::WaterTemperature);
-    if (!(m_depth > 0.0f))
-        throw int(NearFieldMsg::NotSubsurface);
+        throw ValidationError{NearFieldMsg::WaterTemperature, 0};
+    if (!(m_depth > 0.0f)) throw ValidationError{NearFieldMsg::NotSubsurface, 0};
     const PlumeState state = PlumeState::Build(m_depth);
 
     // Each interval between two kept rows releases its mass at the mean time and
@@ -259,15 +253,13 @@ int CBubblePlume::Compute()
     plume.reserve(n);
     double prevTime = 0.0, prevRate = 0.0, prevMass = 0.0;
     for (size_t i = 0; i < n; ++i) {
-        if (ReportProgress(static_cast<int>(80 * i / n)))
-            return NearFieldCancelled;
+        if (ReportProgress(static_cast<int>(80 * i / n))) return NearFieldCancelled;
         const ReleaseSample& r = m_samples[i];
         const double t = 0.5 * (prevTime + r.Time);
         const double q = 0.5 * (prevRate + r.QGLEAK);
         const double m = static_cast<double>(r.MASSLK) - prevMass;
         PlumeSample p{};
-        if (MakePlumeSample(state, t, q, m, p))
-            plume.push_back(p);
+        if (MakePlumeSample(state, t, q, m, p)) plume.push_back(p);
         prevTime = r.Time;
         prevRate = r.QGLEAK;
         prevMass = r.MASSLK;
@@ -277,8 +269,7 @@ int CBubblePlume::Compute()
     // arrival times keep the release order.
     std::stable_sort(plume.begin(), plume.end(),
                      [](const PlumeSample& a, const PlumeSample& b) { return a.Time < b.Time; });
-    if (ReportProgress(85))
-        return NearFieldCancelled;
+    if (ReportProgress(85)) return NearFieldCancelled;
 
     double radius = 0.0;
     const int code = WriteResults(plume, radius);
@@ -292,17 +283,14 @@ int CBubblePlume::Compute()
 // Bins the arrivals by whole seconds and writes the plume result file (and the
 // Ulv/5 file) to temporary files that replace the previous results only when
 // everything was written; a cancel or a failure leaves the previous files.
-int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& radius)
-{
-    QSaveFile dbs(m_baseName + QStringLiteral(".dbs"));
-    if (!dbs.open(QIODevice::WriteOnly))
-        return 12;
-    if (!WriteText(dbs, kDbsHeader))
-        return 13;
+int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& radius) {
+    QSaveFile dbs(OutputBase() + QStringLiteral(".dbs"));
+    if (!dbs.open(QIODevice::WriteOnly)) return 12;
+    if (!WriteText(dbs, kDbsHeader)) return 13;
 
     const int smoothing = smooth_massrate();
     const bool ulv5 = m_setup.option_Ulv5;
-    std::vector<PlumeSample> kept;  // rows waiting for the smoothing
+    std::vector<PlumeSample> kept;    // rows waiting for the smoothing
     std::vector<MassAtTime> arrived;  // cumulative mass at the surface, for Ulv/5
 
     // The open bin: its second, its distance from the previous bin and the mass
@@ -319,20 +307,17 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
             kept.push_back(bin);
             return true;
         }
-        if (ulv5)
-            arrived.push_back({bin.Time, arrivedMass});
+        if (ulv5) arrived.push_back({bin.Time, arrivedMass});
         return WriteText(dbs, FormatDbsRow(bin));
     };
 
     const size_t count = sorted.size();
     for (size_t k = 0; k < count; ++k) {
-        if (ReportProgress(static_cast<int>(85 + 15 * k / count)))
-            return NearFieldCancelled;
+        if (ReportProgress(static_cast<int>(85 + 15 * k / count))) return NearFieldCancelled;
         const PlumeSample& p = sorted[k];
         const double second = std::trunc(p.Time);
         if (second > binSecond) {
-            if (!closeBin())
-                return 13;
+            if (!closeBin()) return 13;
             bin = PlumeSample{};
             bin.Time = second;
             binLength = second - binSecond;
@@ -345,10 +330,8 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
         arrivedMass += p.Macc;
         binSecond = second;
     }
-    if (!closeBin())
-        return 13;
-    if (bin.Time > 1.0)
-        radiusSum /= bin.Time;
+    if (!closeBin()) return 13;
+    if (bin.Time > 1.0) radiusSum /= bin.Time;
 
     if (smoothing >= 1) {
         // Centred difference of the cumulative mass over +-smoothing rows.
@@ -357,41 +340,33 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
             const size_t lead = std::min(k + smoothing, last);
             const size_t trail = k >= static_cast<size_t>(smoothing) ? k - smoothing : 0;
             const double span = kept[lead].Time - kept[trail].Time;
-            if (span > 1e-8)
-                kept[k].Qgas = (kept[lead].Macc - kept[trail].Macc) / span;
+            if (span > 1e-8) kept[k].Qgas = (kept[lead].Macc - kept[trail].Macc) / span;
         }
         for (const PlumeSample& row : kept) {
-            if (!WriteText(dbs, FormatDbsRow(row)))
-                return 13;
-            if (ulv5)
-                arrived.push_back({row.Time, row.Macc});
+            if (!WriteText(dbs, FormatDbsRow(row))) return 13;
+            if (ulv5) arrived.push_back({row.Time, row.Macc});
         }
     }
 
-    QSaveFile dat(m_baseName + QStringLiteral(".dat"));
+    QSaveFile dat(OutputBase() + QStringLiteral(".dat"));
     if (ulv5) {
         std::ostringstream text;
         text.imbue(std::locale::classic());
         if (!dat.open(QIODevice::WriteOnly) || !WriteUlv5Rows(text, arrived, m_setup) ||
             !WriteText(dat, text.str()))
-            throw int(NearFieldMsg::Ulv5Write);
+            throw ValidationError{NearFieldMsg::Ulv5Write, 0};
     }
-    if (ReportProgress(100))
-        return NearFieldCancelled;
-    if (!dbs.commit())
-        return 13;
-    if (ulv5 && !dat.commit())
-        throw int(NearFieldMsg::Ulv5Write);
+    if (ReportProgress(100)) return NearFieldCancelled;
+    if (!dbs.commit()) return 13;
+    if (ulv5 && !dat.commit()) throw ValidationError{NearFieldMsg::Ulv5Write, 0};
     radius = radiusSum;
     return NearFieldDone;
 }
 
-void CBubblePlume::PrintSettings(std::ostream& os) const
-{
+void CBubblePlume::PrintSettings(std::ostream& os) const {
     const NearFieldSetup& s = m_setup;
     os << "Water temperature: " << s.water_temperature << " deg.C\n";
     os << "Mass rate smoothing: " << s.snapshot_count << " timesteps before/after\n";
     os << "Start date and time: " << s.start_year << ", " << int(s.start_month) << ", "
-       << int(s.start_day) << ", " << int(s.start_hour) << ", " << int(s.start_minute)
-       << " UTC\n";
+       << int(s.start_day) << ", " << int(s.start_hour) << ", " << int(s.start_minute) << " UTC\n";
 }

@@ -1,5 +1,6 @@
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 
+#include "result_files.h"
 #include "system_settings.h"
 #include "units.h"
 
@@ -14,24 +15,21 @@
 #include <locale>
 #include <ostream>
 
-int NearFieldResultMessage(int code)
-{
+int NearFieldResultMessage(int code) {
     struct CodeRow {
         int code;
         int id;
     };
     // Result codes of the near-field computations and the messages that show them.
     static const CodeRow table[] = {
-        {1, 16128},  {2, 16129},  {5, 16130},  {6, 16131},  {10, 16132}, {11, 16133},
-        {12, 16134}, {13, 16135}, {20, 16136}, {21, 16137}, {22, 16138}, {23, 16139},
-        {50, 16140}, {51, 16141}, {52, 16142}, {55, 16143}, {56, 16144}, {57, 16145},
+        {1, 16128},  {2, 16129},  {5, 16130},   {6, 16131},   {10, 16132}, {11, 16133},
+        {12, 16134}, {13, 16135}, {20, 16136},  {21, 16137},  {22, 16138}, {23, 16139},
+        {50, 16140}, {51, 16141}, {52, 16142},  {55, 16143},  {56, 16144}, {57, 16145},
         {60, 16146}, {61, 16147}, {-10, 16167}, {-11, 16168},
     };
-    if (code == NearFieldDone || code == NearFieldCancelled)
-        return 0;
+    if (code == NearFieldDone || code == NearFieldCancelled) return 0;
     for (const CodeRow& row : table)
-        if (row.code == code)
-            return row.id;
+        if (row.code == code) return row.id;
     return NearFieldMsg::UnspecifiedError;
 }
 
@@ -41,23 +39,18 @@ CNearFieldModel::~CNearFieldModel() = default;
 // The scenario path up to its last "." when that lies in the file name (after
 // the last "/"); the whole path otherwise. A path that names a folder (ends in
 // "/") gets a default file name so the result files stay inside that folder.
-QString CNearFieldModel::MakeBaseName(const QString& path)
-{
-    if (path.isNull())
-        return QString();
+QString CNearFieldModel::MakeBaseName(const QString& path) {
+    if (path.isNull()) return QString();
     const qsizetype sep = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0 && dot > sep)
-        return path.left(dot);
-    if (sep >= 0 && sep == path.size() - 1)
-        return path + QStringLiteral("_nf_default");
+    if (dot >= 0 && dot > sep) return path.left(dot);
+    if (sep >= 0 && sep == path.size() - 1) return path + QStringLiteral("_nf_default");
     return path;
 }
 
 bool CNearFieldModel::Prepare(const DischargeSummary& summary, const QString& scenarioPath,
                               float depth, float diameter, float temperature,
-                              const QString& ambientDir)
-{
+                              const QString& ambientDir) {
     m_prepared = false;
     m_release.clear();
     m_detail.clear();
@@ -67,11 +60,9 @@ bool CNearFieldModel::Prepare(const DischargeSummary& summary, const QString& sc
     try {
         // The plume rises from below the surface: a depth of 0 is refused too
         // (the computation could not run on it).
-        if (!(depth > 0.0f))
-            throw ValidationError{NearFieldMsg::NotSubsurface, 0};
+        if (!(depth > 0.0f)) throw ValidationError{NearFieldMsg::NotSubsurface, 0};
         m_depth = depth;
-        if (!(diameter > 0.0f))
-            throw ValidationError{NearFieldMsg::LeakDiameter, 0};
+        if (!(diameter > 0.0f)) throw ValidationError{NearFieldMsg::LeakDiameter, 0};
         m_diameter = diameter;
         m_summary = summary;
         LoadRelease(temperature);
@@ -83,65 +74,64 @@ bool CNearFieldModel::Prepare(const DischargeSummary& summary, const QString& sc
         m_prepared = true;
     } catch (const ValidationError& e) {
         m_errors.push_back(e);
-    } catch (int id) {
-        m_errors.push_back({static_cast<unsigned>(id), 0});
-    } catch (const CUnitException&) {
-        m_errors.push_back({NearFieldMsg::UnitConversion, 0});
     } catch (...) {
         m_errors.push_back({NearFieldMsg::InternalError, 0});
     }
     return m_prepared;
 }
 
-void CNearFieldModel::Run(const NearFieldRunControl& control)
-{
-    if (!m_prepared)
-        throw int(NearFieldMsg::NotCalculated);
+void CNearFieldModel::Run(const NearFieldRunControl& control) {
+    if (!m_prepared) throw ValidationError{NearFieldMsg::NotCalculated, 0};
+    // The plume files are written aside and replace the previous ones only
+    // when the computation has succeeded; a run of the same scenario
+    // elsewhere is refused at once.
+    CResultFiles files(m_baseName);
+    if (files.IsBusy()) throw TextError(files.Error());
+    if (!files.IsLocked())
+        throw ValidationError{NearFieldMsg::PlumeSummaryCreate, 0};  // no file can be created there
     m_detail.clear();
     struct ControlScope {
         const NearFieldRunControl*& slot;
-        ~ControlScope() { slot = nullptr; }
-    } scope{m_control};
+        QString& output;
+        ~ControlScope() {
+            slot = nullptr;
+            output.clear();
+        }
+    } scope{m_control, m_outputBase};
     m_control = &control;
+    m_outputBase = files.StagedBase();
 
     ReportProgress(0);
     const int code = Compute();
-    if (IsCancelled())
-        return;
-    if (code == NearFieldDone)
+    if (IsCancelled()) return;
+    if (code == NearFieldDone) {
+        if (!files.Commit()) throw TextError(files.Error());
         ReportProgress(100);
-    else if (code != NearFieldCancelled)
-        throw int(NearFieldResultMessage(code));
+    } else if (code != NearFieldCancelled) {
+        throw ValidationError{static_cast<unsigned>(NearFieldResultMessage(code)), 0};
+    }
 }
 
-bool CNearFieldModel::ReportProgress(int percent)
-{
-    if (m_control && m_control->progress)
-        m_control->progress(percent);
+bool CNearFieldModel::ReportProgress(int percent) {
+    if (m_control && m_control->progress) m_control->progress(percent);
     return IsCancelled();
 }
 
-bool CNearFieldModel::IsCancelled() const
-{
+bool CNearFieldModel::IsCancelled() const {
     return m_control && m_control->cancel && m_control->cancel->load();
 }
 
 namespace {
-const xmlChar* X(const char* s)
-{
-    return reinterpret_cast<const xmlChar*>(s);
-}
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 }  // namespace
 
-void SaveTaskSection(void* user_data, xmlNodePtr section)
-{
+void SaveTaskSection(void* user_data, xmlNodePtr section) {
     const auto* model = static_cast<const CNearFieldModel*>(user_data);
     xmlSetProp(section, X("confirmed"), X(model->IsConfirmed() ? "true" : "false"));
     model->SaveSetup(xmlNewChild(section, nullptr, X("setup"), nullptr));
 }
 
-void LoadTaskSection(void* user_data, xmlNodePtr section)
-{
+void LoadTaskSection(void* user_data, xmlNodePtr section) {
     auto* model = static_cast<CNearFieldModel*>(user_data);
     xmlChar* confirmed = xmlGetProp(section, X("confirmed"));
     model->SetConfirmed(confirmed && std::strcmp(reinterpret_cast<char*>(confirmed), "true") == 0);
@@ -149,14 +139,12 @@ void LoadTaskSection(void* user_data, xmlNodePtr section)
     model->LoadSetup(xml_find_child(section, "setup"));
 }
 
-void CNearFieldModel::LoadSetup(xmlNodePtr setup)
-{
+void CNearFieldModel::LoadSetup(xmlNodePtr setup) {
     m_prepared = false;
     m_release.clear();
     m_detail.clear();
     m_setup = NearFieldSetup();
-    if (!setup)
-        return;
+    if (!setup) return;
     NearFieldSetup& s = m_setup;
     char* ambient = xml_attr_string(setup, "ambient", "");
     s.ambient = QString::fromUtf8(ambient);
@@ -171,47 +159,39 @@ void CNearFieldModel::LoadSetup(xmlNodePtr setup)
     s.option_oceandif = xml_attr_boolean(setup, "option_oceandif", s.option_oceandif) != 0;
 }
 
-void CNearFieldModel::SaveSetup(xmlNodePtr setup) const
-{
+void CNearFieldModel::SaveSetup(xmlNodePtr setup) const {
     const NearFieldSetup& s = m_setup;
-    auto real = [setup](const char* name, double v) { xml_add_real(xml_new_attribute(setup, name), v); };
+    auto real = [setup](const char* name, double v) {
+        xml_add_real(xml_new_attribute(setup, name), v);
+    };
     const double tiny = 1e-7;
     if (!s.ambient.isEmpty())
         xml_add_string(xml_new_attribute(setup, "ambient"), s.ambient.toUtf8().constData());
-    if (std::fabs(s.ambient_start_time) > tiny)
-        real("ambient_start_time", s.ambient_start_time);
-    if (std::fabs(s.plume_tracking) > tiny)
-        real("plume_tracking", s.plume_tracking);
-    if (std::fabs(s.plume_step) > tiny)
-        real("plume_step", std::fabs(s.plume_step));
+    if (std::fabs(s.ambient_start_time) > tiny) real("ambient_start_time", s.ambient_start_time);
+    if (std::fabs(s.plume_tracking) > tiny) real("plume_tracking", s.plume_tracking);
+    if (std::fabs(s.plume_step) > tiny) real("plume_step", std::fabs(s.plume_step));
     real("plume_output", s.plume_output);
     if (s.snapshot_count != 0)
         xml_add_int(xml_new_attribute(setup, "snapshot_count"), s.snapshot_count);
-    if (std::fabs(s.snapshot_interval) > tiny)
-        real("snapshot_interval", s.snapshot_interval);
+    if (std::fabs(s.snapshot_interval) > tiny) real("snapshot_interval", s.snapshot_interval);
     xml_add_boolean(xml_new_attribute(setup, "option_hydrate"), s.option_hydrate);
     xml_add_boolean(xml_new_attribute(setup, "option_oceandif"), s.option_oceandif);
 }
 
 void CNearFieldModel::OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
-                                     ResultColumnMap& map) const
-{
+                                     ResultColumnMap& map) const {
     reader.Open(m_baseName + QStringLiteral(".plt"));
-    if (!reader.ReadHeader(table, map))
-        throw int(NearFieldMsg::ResultFileColumns);
+    if (!reader.ReadHeader(table, map)) throw ValidationError{NearFieldMsg::ResultFileColumns, 0};
     // A wanted column missing from the file would read as zeros throughout.
     size_t wanted = 0;
-    while (table[wanted].name)
-        ++wanted;
+    while (table[wanted].name) ++wanted;
     std::vector<bool> found(wanted, false);
-    for (const ResultColumnMapEntry& e : map)
-        found[static_cast<size_t>(e.table_row)] = true;
+    for (const ResultColumnMapEntry& e : map) found[static_cast<size_t>(e.table_row)] = true;
     if (std::find(found.begin(), found.end(), false) != found.end())
-        throw int(NearFieldMsg::ResultFileColumns);
+        throw ValidationError{NearFieldMsg::ResultFileColumns, 0};
 }
 
-void CNearFieldModel::LoadRelease(float temperature)
-{
+void CNearFieldModel::LoadRelease(float temperature) {
     enum { Time, GGLEAK, GLLEAK, GTLEAK, ROGLK, ROLLK, SIG };
     static const ResultColumn columns[] = {
         {"Time", "s", nullptr},      {"GGLEAK", "kg/s", nullptr}, {"GLLEAK", "kg/s", nullptr},
@@ -223,21 +203,18 @@ void CNearFieldModel::LoadRelease(float temperature)
     OpenResultFile(reader, columns, map);
     std::vector<float> row;
     while (reader.ReadRow(map, row)) {
-        if (!(row[Time] >= 0.0f))
-            continue;
+        if (!(row[Time] >= 0.0f)) continue;
         m_release.push_back({row[Time], row[GGLEAK], row[GLLEAK],
                              row[GTLEAK] - row[GGLEAK] - row[GLLEAK], temperature, row[ROGLK],
                              row[ROLLK], 0.03f, row[SIG]});
     }
 }
 
-int CNearFieldModel::Compute()
-{
+int CNearFieldModel::Compute() {
     return 1;  // a model without its own computation fails as an internal error
 }
 
-void CNearFieldModel::PrintSettings(std::ostream& os) const
-{
+void CNearFieldModel::PrintSettings(std::ostream& os) const {
     const NearFieldSetup& s = m_setup;
     os << "Ambient data: " << s.ambient.toStdString() << "\n";
     os << "start current at: " << s.ambient_start_time << " hours\n";
@@ -251,8 +228,7 @@ void CNearFieldModel::PrintSettings(std::ostream& os) const
     os << "\n\n";
 }
 
-void CNearFieldModel::PrintReleaseTrace(std::ostream& os) const
-{
+void CNearFieldModel::PrintReleaseTrace(std::ostream& os) const {
     const DischargeSummary& w = m_summary;
     os << "\n--- NearField: ---\n";
     os << "Release summary:\n";
@@ -265,12 +241,13 @@ void CNearFieldModel::PrintReleaseTrace(std::ostream& os) const
     os << "GasOut = " << w.gas_out << " m3, " << w.gas_out_std << " Sm3\n";
     os << "\n";
     os << "Released at depth " << m_depth << " m with diameter " << m_diameter << " m\n";
+    const QString warning = Warning();
+    if (!warning.isEmpty()) os << "Warning: " << warning.toStdString() << "\n";
     os << "\n";
     PrintSettings(os);
     os << "Scenario base name: " << m_baseName.toStdString() << "\n";
     os << m_release.size() << " release records allocated\n";
-    if (m_release.empty())
-        return;
+    if (m_release.empty()) return;
     const ReleaseRecord& r = m_release.front();
     os << "First record is:\n";
     os << "   - Time: " << r.Time << " s\n";

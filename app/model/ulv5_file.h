@@ -26,6 +26,11 @@ int DayOfYear(int year, int month, int day);
 // point's mass. Always at least one hour.
 std::vector<double> HourlyMass(const std::vector<MassAtTime>& points, int startMinute);
 
+// The mass rate of each row in g/s: the mean of each clock hour; a series
+// of at most one hour (first to last point) gives one row, its total mass over
+// its duration, or over 1 s when that is not above 1 s.
+std::vector<double> Ulv5Rates(const std::vector<MassAtTime>& points, int startMinute);
+
 // Writes the rows for the setup's start date and water temperature. False when
 // the start date is invalid or the stream fails.
 bool WriteUlv5Rows(std::ostream& os, const std::vector<MassAtTime>& points,

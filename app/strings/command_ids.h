@@ -3,6 +3,8 @@
 // these numbers as QAction::data(), controls as their objectName, so that
 // scripted tests address them the same way the program does.
 
+#include "framework_message_ids.h"
+
 // Framework commands.
 enum : int {
     ID_FILE_NEW = 57600,
@@ -74,19 +76,6 @@ enum : int {
     IDR_REPORT = 604,
     IDD_ABOUTBOX = 606,
     IDD_ZOOM = 619,
-};
-
-// Framework messages of the string table.
-enum : int {
-    AFX_IDP_COMMAND_FAILURE = 61705,
-    AFX_IDP_ASK_TO_SAVE = 61706,
-    AFX_IDP_FAILED_TO_OPEN_DOC = 61707,
-    AFX_IDP_FAILED_TO_SAVE_DOC = 61708,
-    AFX_IDP_PARSE_INT = 61712,
-    AFX_IDP_PARSE_REAL = 61713,
-    AFX_IDP_PARSE_INT_RANGE = 61714,
-    AFX_IDP_PARSE_REAL_RANGE = 61715,
-    AFX_IDP_PARSE_STRING_SIZE = 61716,
 };
 
 // Message-box flags and answers.

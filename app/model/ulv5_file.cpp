@@ -1,6 +1,6 @@
-#include "Ulv5File.h"
+#include "ulv5_file.h"
 
-#include "NearFieldModel.h"
+#include "nearfield_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,48 +11,35 @@ namespace {
 constexpr double kSecondsPerHour = 3600.0;
 }
 
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-int DaysInMonth(int year, int month)
-{
+int DaysInMonth(int year, int month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
+    if (month < 1 || month > 12) return 0;
     return days[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
-int DayOfYear(int year, int month, int day)
-{
-    if (day < 1 || day > DaysInMonth(year, month))
-        return 0;
+int DayOfYear(int year, int month, int day) {
+    if (day < 1 || day > DaysInMonth(year, month)) return 0;
     int doy = day;
-    for (int m = 1; m < month; ++m)
-        doy += DaysInMonth(year, m);
+    for (int m = 1; m < month; ++m) doy += DaysInMonth(year, m);
     return doy;
 }
 
-std::vector<double> HourlyMass(const std::vector<MassAtTime>& points, int startMinute)
-{
+std::vector<double> HourlyMass(const std::vector<MassAtTime>& points, int startMinute) {
     const double shift = 60.0 * startMinute;
     // Cumulative mass at a clock time (s after the start hour began): 0 until the
     // first point, linear between points, the last mass after the last point.
     auto cumulative = [&](double clock) {
-        if (points.empty() || clock <= 0.0)
-            return 0.0;
+        if (points.empty() || clock <= 0.0) return 0.0;
         const double t = clock - shift;
-        if (t < points.front().time)
-            return 0.0;
-        if (t >= points.back().time)
-            return points.back().mass;
+        if (t < points.front().time) return 0.0;
+        if (t >= points.back().time) return points.back().mass;
         auto hi = std::upper_bound(points.begin(), points.end(), t,
                                    [](double v, const MassAtTime& p) { return v < p.time; });
         auto lo = hi - 1;
         const double span = hi->time - lo->time;
-        if (span <= 0.0)
-            return hi->mass;
+        if (span <= 0.0) return hi->mass;
         return lo->mass + (hi->mass - lo->mass) * (t - lo->time) / span;
     };
 
@@ -61,30 +48,38 @@ std::vector<double> HourlyMass(const std::vector<MassAtTime>& points, int startM
     std::vector<double> mass(hours);
     double before = 0.0;
     for (int h = 0; h < hours; ++h) {
-        const double after = h + 1 == hours ? cumulative(HUGE_VAL) : cumulative((h + 1) * kSecondsPerHour);
+        const double after =
+            h + 1 == hours ? cumulative(HUGE_VAL) : cumulative((h + 1) * kSecondsPerHour);
         mass[h] = after - before;
         before = after;
     }
     return mass;
 }
 
+std::vector<double> Ulv5Rates(const std::vector<MassAtTime>& points, int startMinute) {
+    // A release that has all reached the surface within an hour is one row,
+    // its mean rate over its own duration rather than diluted over the hour.
+    const double duration = points.empty() ? 0.0 : points.back().time - points.front().time;
+    if (duration <= kSecondsPerHour)
+        return {(points.empty() ? 0.0 : points.back().mass) * 1000.0 / std::max(duration, 1.0)};
+    std::vector<double> rates = HourlyMass(points, startMinute);
+    for (double& kg : rates) kg *= 1000.0 / kSecondsPerHour;
+    return rates;
+}
+
 bool WriteUlv5Rows(std::ostream& os, const std::vector<MassAtTime>& points,
-                   const NearFieldSetup& setup)
-{
+                   const NearFieldSetup& setup) {
     int year = setup.start_year;
     int doy = DayOfYear(year, setup.start_month, setup.start_day);
-    if (year <= 0 || doy == 0 || setup.start_hour > 23 || setup.start_minute > 59)
-        return false;
+    if (year <= 0 || doy == 0 || setup.start_hour > 23 || setup.start_minute > 59) return false;
     // Rows are labelled by the hour they end: the hour from 13:00 to 14:00 is 14,
     // the last of a day 24.
     int hour = setup.start_hour + 1;
     const double kelvin = static_cast<double>(setup.water_temperature) + 273.0;
     const auto fill = os.fill();
-    for (double kg : HourlyMass(points, setup.start_minute)) {
-        const double rate = kg * 1000.0 / kSecondsPerHour;  // g/s
-        os << std::setfill('0') << std::setw(2) << year % 100 << ' ' << doy << ' '
-           << std::setw(2) << hour << std::setfill(fill) << "  " << rate << "  " << 0.01
-           << "  " << kelvin << "\n";
+    for (double rate : Ulv5Rates(points, setup.start_minute)) {
+        os << std::setfill('0') << std::setw(2) << year % 100 << ' ' << doy << ' ' << std::setw(2)
+           << hour << std::setfill(fill) << "  " << rate << "  " << 0.01 << "  " << kelvin << "\n";
         os.flush();
         if (++hour > 24) {
             hour = 1;

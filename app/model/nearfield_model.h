@@ -3,6 +3,7 @@
 // model's computation runs and its result code becomes a message identifier.
 #pragma once
 
+#include "message_ids.h"
 #include "model_errors.h"
 #include "result_file_reader.h"
 
@@ -17,28 +18,6 @@
 #include <functional>
 #include <iosfwd>
 #include <vector>
-
-// Message identifiers the near-field models raise (texts in the string table).
-namespace NearFieldMsg {
-enum : int {
-    InternalError = 16112,        // "An internal error occurred - Unable to finish network check!"
-    NearfieldInternal = 16128,    // result code 1
-    PlumeSummaryCreate = 16134,   // result code 12
-    PlumeSummaryWrite = 16135,    // result code 13
-    NotCalculated = 16148,        // "Leakage discharge has not been calculated, ..."
-    LeakDiameter = 16152,         // "The Leakage point's diameter must be a positive value. ..."
-    NoDischargeRecords = 16153,   // "The RELEASE result did not contain any discharge data records."
-    UnspecifiedError = 16155,     // "Unspecified error from NEARFIELD module"
-    UnitConversion = 16162,       // "Problem with unit conversion parameters"
-    ResultFileOpen = 16163,       // "Could not open scenario's result file (.PLT)!"
-    ResultFileColumns = 16164,    // "There was a mismatch between expected data columns ..."
-    WaterTemperature = 16169,     // "Water temperature value was below -273 °C!"
-    NegativeMass = 16189,         // "Anti-matter or negative mass detected!"
-    NotSubsurface = 16187,        // "The Nearfield (plume) calculations can only handle sub-surface ..."
-    NegativeVolumeRate = 16193,   // "Volume rate was negative!"
-    Ulv5Write = 16194,            // "Unable to create or write to Ulv/5 data file!"
-};
-}
 
 // Result codes of a near-field computation that are not failures.
 enum : int { NearFieldDone = 0, NearFieldCancelled = 9999 };
@@ -62,20 +41,20 @@ struct ReleaseRecord {
 
 // The settings record of the near-field models (the "setup" element).
 struct NearFieldSetup {
-    QString ambient;                 // name of the ambient profile file
-    double ambient_start_time = 0;   // hours
-    double plume_tracking = 0;       // s
-    double plume_step = -0.5;        // s (saved as its magnitude)
-    double plume_output = 0;         // s
+    QString ambient;                // name of the ambient profile file
+    double ambient_start_time = 0;  // hours
+    double plume_tracking = 0;      // s
+    double plume_step = -0.5;       // s (saved as its magnitude)
+    double plume_output = 0;        // s
     // Snapshot count; the bubble plume uses the same field as its mass-rate
     // smoothing half-width (rows before and after).
     int snapshot_count = 0;
-    double snapshot_interval = 0;    // hours
+    double snapshot_interval = 0;  // hours
     bool option_hydrate = false;
     bool option_oceandif = false;
-    float water_temperature = 15.0f; // deg.C
+    float water_temperature = 15.0f;  // deg.C
     bool option_Ulv5 = false;
-    uint16_t start_year = 0;         // discharge start, UTC
+    uint16_t start_year = 0;  // discharge start, UTC
     uint8_t start_month = 0;
     uint8_t start_day = 0;
     uint8_t start_hour = 0;
@@ -114,6 +93,9 @@ public:
 
     // The task body (worker thread): runs Compute and throws the message
     // identifier of a failed result code. A cancelled run returns quietly.
+    // The files replace the previous ones only after a successful Compute;
+    // while another run writes this scenario's results the lock's message
+    // is thrown.
     void Run(const NearFieldRunControl& control = {});
 
     virtual bool IsConfirmed() const { return false; }
@@ -122,6 +104,9 @@ public:
     virtual bool HasResult() const { return false; }
     // The model's headline result (0 in the base).
     virtual float ResultValue() const { return 0.0f; }
+    // What the user should know about the prepared run's result (none in the
+    // base); shown with the near-field lines of the report and in the trace.
+    virtual QString Warning() const { return QString(); }
     // The "setup" element of the scenario's "nearfield" section (none: the
     // defaults). Loading also drops the preparation.
     virtual void LoadSetup(xmlNodePtr setup);
@@ -140,6 +125,9 @@ public:
     // Errors recorded by a failed preparation (the first one stops it).
     const std::vector<ValidationError>& Errors() const { return m_errors; }
     const QString& BaseName() const { return m_baseName; }
+    // Where the computation writes its files: a private folder beside the
+    // scenario during Run (see result_files.h), else the base name.
+    const QString& OutputBase() const { return m_outputBase.isEmpty() ? m_baseName : m_outputBase; }
     const QString& AmbientDir() const { return m_ambientDir; }
     float Depth() const { return m_depth; }
     float Diameter() const { return m_diameter; }
@@ -165,6 +153,7 @@ protected:
     float m_diameter = 0.0f;  // m
     DischargeSummary m_summary{};
     QString m_baseName;
+    QString m_outputBase;
     QString m_ambientDir = QStringLiteral("./");
     std::vector<ReleaseRecord> m_release;
     QString m_detail;

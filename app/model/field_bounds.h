@@ -1,0 +1,41 @@
+// What an engineering value of the network objects may be, in one place for
+// every road a value comes in by: the property dialogs, the pipeline
+// database sink and the network check.
+//
+// A value is acceptable when it is a normal single-precision number (or 0),
+// stays finite when shown in any display unit system, and keeps the bound of
+// its quantity: lengths and diameters above 0; roughness, depths, distances,
+// rates, pressures and heat-transfer coefficients at or above 0; temperatures at or above absolute zero;
+// closing times within the whole seconds a 32-bit integer holds.
+// Values are in the internal units of the unit tables.
+#ifndef ORVANE_MODEL_FIELD_BOUNDS_H
+#define ORVANE_MODEL_FIELD_BOUNDS_H
+
+#include <string>
+
+enum class FieldBound {
+    Any,                // any finite number
+    NotNegative,        // 0 or more
+    Positive,           // more than 0
+    AboveAbsoluteZero,  // a temperature of -273.15 degrees Celsius or more
+    WholeSeconds,       // a time kept as a 32-bit whole number of seconds
+};
+
+constexpr double ABSOLUTE_ZERO_CELSIUS = -273.15;
+
+// The bound of a quantity key ("LENGTH", "DIAMETER", "TEMP", ...); Any for
+// a key without one.
+FieldBound BoundOfQuantity(const std::string& key);
+
+// True when the value fits a 32-bit float as a normal number or 0 and stays
+// finite in every display unit system of the key.
+bool IsRepresentableValue(const std::string& key, double value);
+
+// IsRepresentableValue and the key's bound.
+bool IsAcceptableValue(const std::string& key, double value);
+
+// The quantity key of a field of a network object type ("Pipeline",
+// "length" -> "LENGTH"), or null for a field the unit tables do not know.
+const char* QuantityKeyOfField(const char* typeName, const char* field);
+
+#endif

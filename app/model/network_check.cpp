@@ -1,0 +1,229 @@
+#include "network_check.h"
+
+#include "field_bounds.h"
+#include "network_values.h"
+#include "units.h"
+
+#include <vexil/object.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace network {
+
+namespace {
+
+// Mirrors of the library's own constants where its refusals come from.
+constexpr float LEAK_END_TOLERANCE = 0.001f;  // m: a leak this close to a branch end is at the end
+constexpr float MIN_BACK_PRESSURE = 100000.0f;  // Pa
+constexpr float MIN_END_TIME = 600.0f;          // s after the leak opens
+constexpr float TABLE_END = 1.0e7f;             // s: every boundary table ends here
+constexpr float LEAK_OPENS = 11400.0f;          // s of simulated time
+constexpr float FULL_SECTIONS_FROM = 475.0f;    // m: a pipe this long or longer gets 20 sections
+
+[[noreturn]] void refuse(unsigned id, int xref, std::vector<QString> args) {
+    throw ValidationError{id, xref, std::move(args)};
+}
+
+struct Field {
+    const char* type;
+    const char* field;
+    const char* name;  // as the message says it
+};
+
+const Field FIELDS[] = {
+    {FLOW_INLET, "depth", "inlet's depth"},
+    {FLOW_INLET, "flowrate", "inlet's gas flow rate"},
+    {FLOW_INLET, "temp", "inlet's temperature"},
+    {FLOW_OUTLET, "depth", "outlet's depth"},
+    {FLOW_OUTLET, "pressure", "outlet's pressure"},
+    {JUNCTION, "depth", "junction's depth"},
+    {PIPE_JOIN, "depth", "connection's depth"},
+    {PIPELINE, "length", "pipeline's length"},
+    {PIPELINE, "diameter", "pipeline's diameter"},
+    {PIPELINE, "roughness", "pipeline's roughness"},
+    {PIPELINE, "heat_trans_coeff", "pipeline's heat transfer coefficient"},
+    {PIPELINE, "amb_temp", "pipeline's ambient temperature"},
+    {SPILL_POINT, "distance", "leak's distance"},
+    {SPILL_POINT, "diameter", "leak's diameter"},
+    {SPILL_POINT, "depth", "leak's water depth"},
+    {SPILL_POINT, "backpressure", "leak's back pressure"},
+};
+
+bool startsAtInlet(const orvane::ReleaseInput& in, int branch) {
+    for (int j = 0; j < in.net.NJUN; ++j)
+        if (in.net.NBJ[j] > 0 && in.IBJ(j, in.net.NBJ[j] - 1) == branch + 1) return false;
+    return true;
+}
+
+// A pipe as the library sees it: its length from its end points and its
+// section count, the branch's extra sections included.
+struct LibraryPipe {
+    float length;
+    int sections;
+};
+
+std::vector<LibraryPipe> libraryPipes(const orvane::ReleaseInput& in, int branch) {
+    const BRREC& br = in.br[branch];
+    std::vector<LibraryPipe> pipes;
+    for (int s = 0; s < br.NPIPE; ++s) {
+        const PIPSEG& p = br.PIPE[s];
+        const float dx = p.XEND - p.XSTA;
+        const float dz = p.ZEND - p.ZSTA;
+        const float len = std::sqrt(dx * dx + dz * dz);
+        pipes.push_back({len, SectionsOfPipe(len)});
+    }
+    if (!pipes.empty()) {
+        pipes.back().sections += 1;                                  // the end section
+        if (startsAtInlet(in, branch)) pipes.front().sections += 1;  // the inlet section
+    }
+    return pipes;
+}
+
+void checkPipes(const orvane::ReleaseInput& in) {
+    for (int b = 0; b < in.net.NBR; ++b) {
+        const BRREC& br = in.br[b];
+        for (int s = 0; s < br.NPIPE; ++s) {
+            const PIPSEG& p = br.PIPE[s];
+            const int xref = in.segment_obj[b][s];
+            if (!(p.DIAM > 0.0f))
+                refuse(IDS_PIPE_DIAMETER_NOT_POSITIVE, xref,
+                       {DisplayValue("DIAMETER", p.DIAM), DisplayValue("DIAMETER", 0)});
+            // The library reads a roughness of exactly 1 as its default.
+            const float r = p.ROUGH == 1.0f ? 5.0e-5f : p.ROUGH;
+            if (0.5f * p.DIAM < r)
+                refuse(IDS_ROUGHNESS_ABOVE_HALF_DIAMETER, xref,
+                       {DisplayValue("ROUGHNESS", r), DisplayValue("ROUGHNESS", 0.5f * p.DIAM)});
+            if (r < 0.0f) refuse(IDS_ROUGHNESS_NEGATIVE, xref, {DisplayValue("ROUGHNESS", r)});
+        }
+    }
+}
+
+void checkSections(const orvane::ReleaseInput& in) {
+    int total = 0, crossing = 0;
+    for (int b = 0; b < in.net.NBR; ++b) {
+        const std::vector<LibraryPipe> pipes = libraryPipes(in, b);
+        for (size_t s = 0; s < pipes.size(); ++s) {
+            total += pipes[s].sections;
+            if (total > MAX_SECTIONS && crossing == 0) crossing = in.segment_obj[b][s];
+        }
+    }
+    if (total > MAX_SECTIONS)
+        refuse(IDS_TOO_MANY_SECTIONS, crossing,
+               {QString::number(total), QString::number(MAX_SECTIONS),
+                DisplayValue("LENGTH", FULL_SECTIONS_FROM)});
+}
+
+void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
+    const LEKDAT& lek = in.lek;
+    const int xref = in.leak_obj;
+    const int b = lek.LEKBR - 1;
+    if (b < 0 || b >= in.net.NBR || place.segment < 0) return;  // the walk always sets both
+
+    // The library finds the leak's section by summing section lengths along
+    // the branch: every real section from the inlet, or for a branch that
+    // starts at a junction all its sections but the last real one.
+    const std::vector<LibraryPipe> pipes = libraryPipes(in, b);
+    const bool fromInlet = startsAtInlet(in, b);
+    std::vector<float> dx;
+    std::vector<int> pipeOf;
+    for (size_t i = 0; i < pipes.size(); ++i) {
+        const int k = pipes[i].sections;
+        int real = k;
+        if (fromInlet && pipes.size() == 1)
+            real = k - 2;
+        else if (fromInlet && (i == 0 || i + 1 == pipes.size()))
+            real = k - 1;
+        else if (!fromInlet && i + 1 == pipes.size())
+            real = k - 1;
+        for (int l = 0; l < k; ++l) {
+            dx.push_back(pipes[i].length / static_cast<float>(real));
+            pipeOf.push_back(static_cast<int>(i));
+        }
+    }
+    const int n = static_cast<int>(dx.size());
+    const int first = fromInlet ? 1 : 0;  // 0-based place of the first counted section
+    int found = -1, last = -1;
+    float sum = 0.0f;
+    for (int p = first; p <= first + n - 3; ++p) {
+        last = p;
+        sum += dx[static_cast<size_t>(p)];
+        if (found < 0 && !(sum < lek.LEKX)) found = p;
+    }
+    if (found >= 0 && lek.LEKX < -LEAK_END_TOLERANCE) found = -1;
+    if (found < 0 && last >= 0 && lek.LEKX >= -LEAK_END_TOLERANCE &&
+        lek.LEKX <= sum + LEAK_END_TOLERANCE)
+        found = last;
+
+    // On its own pipeline the leak may lie from its upstream end to its
+    // downstream end, or to where the library's counted length ends.
+    const double upstream = static_cast<double>(lek.LEKX) - place.distance;
+    const double limit = std::min(place.pipelineLength, static_cast<double>(sum) - upstream);
+    const double tolerance = LEAK_END_TOLERANCE;
+    if (found < 0 || place.distance < -tolerance || place.distance > limit + tolerance)
+        refuse(IDS_LEAK_OUTSIDE_PIPELINE, xref,
+               {DisplayValue("DISTANCE", place.distance), DisplayValue("DISTANCE", 0),
+                DisplayValue("DISTANCE", limit)});
+
+    if (!(lek.LEKDIA > 0.0f))
+        refuse(IDS_LEAK_DIAMETER_NOT_POSITIVE, xref,
+               {DisplayValue("DIAMETER", lek.LEKDIA), DisplayValue("DIAMETER", 0)});
+    const float bore = in.br[b].PIPE[pipeOf[static_cast<size_t>(found)]].DIAM;
+    if (lek.LEKDIA > bore)
+        refuse(IDS_LEAK_LARGER_THAN_PIPE, xref,
+               {DisplayValue("DIAMETER", lek.LEKDIA), DisplayValue("DIAMETER", bore)});
+    if (lek.LEKPB < MIN_BACK_PRESSURE)
+        refuse(IDS_BACK_PRESSURE_TOO_LOW, xref,
+               {DisplayValue("PRESSURE", lek.LEKPB), DisplayValue("PRESSURE", MIN_BACK_PRESSURE)});
+}
+
+}  // namespace
+
+int SectionsOfPipe(float length) {
+    return length / 20.0f >= 25.0f ? 20 : std::max(2, static_cast<int>(length / 25.0f) + 1);
+}
+
+QString DisplayValue(const char* key, double internalValue) {
+    if (std::isnan(internalValue)) return QStringLiteral("nan");
+    if (std::isinf(internalValue)) return QString::fromLatin1(internalValue < 0 ? "-inf" : "inf");
+    const double shown = ToDisplayUnits(key, static_cast<float>(internalValue));
+    const QString unit = GetUnitLabel(key, false);
+    const QString number = QString::asprintf("%.6g", shown);
+    return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
+}
+
+void CheckFiniteValues(diagram_object* obj) {
+    for (const Field& f : FIELDS) {
+        if (!IsType(obj, f.type)) continue;
+        const double v = Value(obj, f.field);
+        if (!std::isfinite(v))
+            refuse(IDS_VALUE_NOT_A_NUMBER, obj->xref,
+                   {QString::fromLatin1(f.name),
+                    DisplayValue(QuantityKeyOfField(f.type, f.field), v)});
+        // A double that no float holds becomes inf in the record.
+        if (std::fabs(v) > 3.4028234663852886e38)
+            refuse(IDS_VALUE_NOT_A_NUMBER, obj->xref,
+                   {QString::fromLatin1(f.name), QString::asprintf("%g", v)});
+    }
+}
+
+void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {
+    checkPipes(in);
+    checkSections(in);
+    checkLeak(in, leak);
+    if (!std::isfinite(endTime))
+        refuse(IDS_VALUE_NOT_A_NUMBER, 0,
+               {QStringLiteral("discharge run's end time"),
+                QString::fromLatin1(std::isnan(endTime) ? "nan" : "inf")});
+    const float latest = TABLE_END - LEAK_OPENS;
+    if (endTime > 0.0f && (endTime < MIN_END_TIME || endTime > latest))
+        refuse(IDS_END_TIME_OUT_OF_RANGE, 0,
+               {QString::asprintf("%.7g s", double(endTime)),
+                QString::asprintf("%.7g s", double(MIN_END_TIME)),
+                QString::asprintf("%.7g s", double(latest))});
+}
+
+}  // namespace network

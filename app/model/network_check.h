@@ -1,0 +1,49 @@
+// The checks of the network that the simulation library would otherwise make
+// only when a run starts: every value a number, pipe and leak sizes it
+// accepts, the leak inside its pipeline as the library cuts that into
+// sections, the network's section limit, the leak's back pressure and the
+// run's end time. Each refusal names the object it concerns (its object
+// number) and carries its value and limit in display units, so that Verify
+// Layout can point at the object and say what to change.
+#ifndef ORVANE_MODEL_NETWORK_CHECK_H
+#define ORVANE_MODEL_NETWORK_CHECK_H
+
+#include "model_errors.h"
+#include "release_input.h"
+
+#include <QString>
+
+struct diagram_object;
+
+namespace network {
+
+// The library's discretisation: sections of a pipe of that length (m) when
+// the record leaves the count to it.
+int SectionsOfPipe(float length);
+// At most this many sections in the whole network.
+constexpr int MAX_SECTIONS = 199;
+
+// A value in display units with its unit name ("12.5 mm"); "inf", "-inf"
+// or "nan" for a value that is not a number.
+QString DisplayValue(const char* key, double internalValue);
+
+// Throws IDS_VALUE_NOT_A_NUMBER for the first field of the object that is
+// not a finite number.
+void CheckFiniteValues(diagram_object* obj);
+
+// Where the walk met the leak: its branch (0-based), the segment of its
+// pipeline in that branch and its distance along that pipeline (m).
+struct LeakPlace {
+    int branch = -1;
+    int segment = -1;
+    double distance = 0.0;
+    double pipelineLength = 0.0;
+};
+
+// The built record (coordinates computed) against the library's input
+// checks, in the order the library makes them. Throws ValidationError.
+void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime);
+
+}  // namespace network
+
+#endif

@@ -1,0 +1,114 @@
+#pragma once
+// Ids 16100..16299: the program's own messages (network check, models,
+// runs and dialogs), texts in the string table. Grouped by who raises them;
+// each group keeps the type its throwers and catchers rely on.
+
+// Message ids the model layer raises.
+enum : unsigned {
+    IDS_NO_OUTLET_OR_NOT_TREE = 16103,  // also an object reached twice, or left over
+    IDS_ONE_OUTLET_ONLY = 16102,
+    IDS_ONE_LEAK_ONLY = 16104,
+    IDS_MAX_SEGMENTS = 16106,
+    IDS_MAX_JUNCTIONS = 16107,
+    IDS_MAX_PIPES_AT_JUNCTION = 16108,
+    IDS_INTERNAL_CHECK = 16112,
+    IDS_FILE_STRUCTURE = 16113,
+    IDS_ONLY_PIPELINES_AT_NODES = 16115,
+    IDS_PIPELINE_BOTH_ENDS = 16116,
+    IDS_MAX_BRANCHES = 16117,
+    IDS_CONNECTION_TWO_PIPES = 16118,
+    IDS_JUNCTION_THREE_BRANCHES = 16119,
+    IDS_INLET_AT_START = 16120,
+    IDS_OUTLET_SINGLE_PIPE = 16121,
+    IDS_PIPELINES_DIRECT = 16122,
+    IDS_NO_LEAK = 16123,
+    IDS_BLACKOIL_ERROR = 16124,
+    IDS_PIPELINE_TOO_SHORT = 16126,
+    IDS_PIPELINE_SHORTER_THAN_DEPTH = 16127,
+    IDS_COMPOSITION_ERROR = 16183,
+    IDS_UNKNOWN_FLUID_CLASS = 16184,
+    IDS_FLUID_RATES = 16191,
+    IDS_OUT_OF_MEMORY = 16192,
+    // What the simulation library would refuse at the start of a run.
+    IDS_VALUE_NOT_A_NUMBER = 16200,
+    IDS_PIPE_DIAMETER_NOT_POSITIVE = 16201,
+    IDS_LEAK_DIAMETER_NOT_POSITIVE = 16202,
+    IDS_LEAK_LARGER_THAN_PIPE = 16203,
+    IDS_LEAK_OUTSIDE_PIPELINE = 16204,
+    IDS_TOO_MANY_SECTIONS = 16205,
+    IDS_ROUGHNESS_ABOVE_HALF_DIAMETER = 16206,
+    IDS_ROUGHNESS_NEGATIVE = 16207,
+    IDS_BACK_PRESSURE_TOO_LOW = 16208,
+    IDS_END_TIME_OUT_OF_RANGE = 16209,
+};
+
+// String-table ids the discharge run raises.
+enum : unsigned {
+    IDS_NETWORK_INVALID = 16109,
+    IDS_RELEASE_UNSPECIFIED = 16154,
+    IDS_LEAK_DEPTH_UNAVAILABLE = 16159,
+    IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
+    IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
+};
+
+// String-table ids of the task messages.
+enum : unsigned {
+    IDS_UNKNOWN_ERROR = 16110,
+    IDS_UNABLE_TO_START_JOB = 16111,
+};
+
+// Message ids thrown or reported by the reader's callers.
+constexpr int IDS_RESULT_FILE_OPEN = 16163;  // "Could not open scenario's result file (.PLT)!"
+constexpr int IDS_RESULT_FILE_MISMATCH =
+    16164;  // "There was a mismatch between expected data columns ..."
+
+// Messages of the scenario's commands and dialogs.
+enum : int {
+    IDS_NETWORK_VALID = 16101,
+    IDS_LABEL_REQUIRED = 16166,
+    IDS_CALCULATING_DISCHARGE = 16150,
+    IDS_CALCULATING_NEARFIELD = 16151,
+    IDS_SAVE_BEFORE_DISCHARGE = 16156,
+    IDS_SAVE_BEFORE_NEARFIELD = 16157,
+    IDS_CONFIRM_NEARFIELD = 16158,
+    IDS_NO_DISCHARGE_DATA = 16161,
+    IDS_CONFIRM_FLUID = 16196,
+};
+
+// Column headings and refusals of the Gas Composition dialog.
+enum : int {
+    IDS_COLUMN_COMPONENT = 16171,
+    IDS_COLUMN_MOLE_PERCENT = 16172,
+    IDS_COLUMN_MOLE_WEIGHT = 16173,     // "%1" the unit
+    IDS_COLUMN_LIQUID_DENSITY = 16174,  // "%1" the unit
+    IDS_FRACTION_NEGATIVE = 16175,
+    IDS_MOLE_WEIGHT_MISSING = 16176,
+    IDS_MOLE_WEIGHT_NOT_POSITIVE = 16177,
+    IDS_LIQUID_DENSITY_NOT_POSITIVE = 16178,
+    IDS_LIQUID_DENSITY_MISSING = 16179,  // "%1" the component
+    IDS_FRACTIONS_ABOVE_100 = 16180,
+    IDS_FRACTIONS_BELOW_100 = 16181,
+    IDS_POSITIVE_NUMBER_REQUIRED = 16182,
+};
+
+// Message identifiers the near-field models raise (texts in the string table).
+namespace NearFieldMsg {
+enum : int {
+    InternalError = 16112,       // "An internal error occurred - Unable to finish network check!"
+    NearfieldInternal = 16128,   // result code 1
+    PlumeSummaryCreate = 16134,  // result code 12
+    PlumeSummaryWrite = 16135,   // result code 13
+    NotCalculated = 16148,       // "Leakage discharge has not been calculated, ..."
+    LeakDiameter = 16152,        // "The Leakage point's diameter must be a positive value. ..."
+    NoDischargeRecords = 16153,  // "The RELEASE result did not contain any discharge data records."
+    UnspecifiedError = 16155,    // "Unspecified error from NEARFIELD module"
+    UnitConversion = 16162,      // "Problem with unit conversion parameters"
+    ResultFileOpen = 16163,      // "Could not open scenario's result file (.PLT)!"
+    ResultFileColumns = 16164,   // "There was a mismatch between expected data columns ..."
+    WaterTemperature = 16169,    // "Water temperature value was below -273 °C!"
+    NegativeMass = 16189,        // "Anti-matter or negative mass detected!"
+    NotSubsurface = 16187,  // "The Nearfield (plume) calculations can only handle sub-surface ..."
+    NegativeVolumeRate = 16193,  // "Volume rate was negative!"
+    Ulv5Write = 16194,           // "Unable to create or write to Ulv/5 data file!"
+};
+}

@@ -1,0 +1,187 @@
+// The network object dialogs driven like a user: what a number field
+// refuses, and that OK without an edit leaves every stored value as it was.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <bit>
+#include <cstdint>
+
+#include "message_box.h"
+#include "object_dlgs.h"
+#include "scenario_script.h"
+
+namespace {
+
+class ObjectDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(s.Start());
+        s.app->GetSettings().SetToolReset(true);
+        s.app->GetSettings().SetDisplayUnits(0);
+        s.Main()->show();
+    }
+
+    // Types the text into the field and presses OK; true when the dialog
+    // stayed open with "Enter a number." and the focus in that field.
+    bool Refused(diagram_object* obj, int field, const QString& text) {
+        boxes.Clear();
+        bool open = false, focused = false;
+        s.Properties(
+            obj,
+            [&](CDialog* d) {
+                ScenarioScript::SetText(d, IDC_LABEL, "L");
+                ScenarioScript::SetText(d, field, text);
+                d->Item<QPushButton>(IDOK)->click();
+                open = !d->IsEnded();
+                focused = d->focusWidget() == d->GetDlgItem(field);
+            },
+            IDCANCEL);
+        const bool said = boxes.Texts() == QStringList{"Enter a number."};
+        EXPECT_EQ(open, said) << text.toStdString();
+        EXPECT_EQ(open, focused) << text.toStdString();
+        return open && said;
+    }
+
+    struct OneOfEach {
+        diagram_object *pipe, *inlet, *outlet, *junction, *join, *leak;
+    };
+    OneOfEach DrawOneOfEach() {
+        return {s.AddPipeline({1, 6}, {4, 7}),    s.Add(ID_TOOL_INLET, {1, 1}),
+                s.Add(ID_TOOL_OUTLET, {4, 1}),    s.Add(ID_TOOL_JUNCTION, {7, 1}),
+                s.Add(ID_TOOL_PIPEJOIN, {10, 1}), s.Add(ID_TOOL_LEAKAGE, {13, 1})};
+    }
+
+    ScriptedMessageBoxes boxes;
+    ScenarioScript s;
+};
+
+uint64_t bits(double v) { return std::bit_cast<uint64_t>(v); }
+
+}  // namespace
+
+TEST_F(ObjectDialogs, NumberFieldsRefuseWhatIsNotAFiniteFloatInRange) {
+    auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
+    (void)join;
+    const struct Kind {
+        const char* name;
+        diagram_object* obj;
+        int field;
+        const char* valid;
+        bool negativeTaken, zeroTaken;
+    } kinds[] = {
+        {"length", pipe, IDC_LENGTH, "450", false, false},
+        {"pipe diameter", pipe, IDC_DIAMETER, "300", false, false},  // mm
+        {"roughness", pipe, IDC_ROUGHNESS, "0.05", false, true},
+        {"heat transfer", pipe, IDC_HEATTRANS, "20", false, true},
+        {"ambient temperature", pipe, IDC_TEMP, "4", true, true},
+        {"depth", junction, IDC_DEPTH, "120", false, true},
+        {"gas rate", inlet, IDC_FLOWRATE, "1e6", false, true},
+        {"inlet temperature", inlet, IDC_TEMP, "60", true, true},
+        {"closing time", inlet, IDC_CLOSINGTIME, "600", true, true},
+        {"outlet pressure", outlet, IDC_PRESSURE, "50", false, true},  // bar
+        {"leak distance", leak, IDC_DISTANCE, "200", false, true},
+        {"leak diameter", leak, IDC_DIAMETER, "50", false, false},
+        {"water depth", leak, IDC_DEPTH, "100", false, true},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        // A field left as it was is not judged (its value is kept), so the
+        // stored value must differ from every entry below.
+        EXPECT_FALSE(Refused(k.obj, k.field, k.valid));
+        for (const char* bad : {"1e39", "abc", "inf", "nan", ""})
+            EXPECT_TRUE(Refused(k.obj, k.field, bad)) << bad;
+        EXPECT_EQ(Refused(k.obj, k.field, "-1"), !k.negativeTaken);
+        EXPECT_EQ(Refused(k.obj, k.field, "0"), !k.zeroTaken);
+        EXPECT_FALSE(Refused(k.obj, k.field, k.valid));
+    }
+    // What was taken last is stored, in internal units.
+    EXPECT_DOUBLE_EQ(as_pipeline(pipe)->length, 450.0);
+    EXPECT_NEAR(as_pipeline(pipe)->diameter, 0.3, 1e-7);
+    EXPECT_NEAR(as_point_object(outlet)->pressure, 5.0e6, 1.0);
+    EXPECT_EQ(as_point_object(inlet)->closingtime, 600);
+    EXPECT_NEAR(as_spill_point(leak)->diameter, 0.05, 1e-8);
+}
+
+TEST_F(ObjectDialogs, OkWithoutAnEditKeepsEveryValueBitForBitInBothUnitSystems) {
+    auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
+    for (diagram_object* o : {inlet, outlet, junction}) object_set_label(o, "Named");
+    // Values as a scenario file holds them: doubles no float gives back, so
+    // any trip through the dialog's six digits would show.
+    pipeline* p = as_pipeline(pipe);
+    p->length = 1000.0001;
+    p->diameter = 0.30480000001;
+    p->roughness = 4.572e-05;
+    p->heat_trans_coeff = 56.570045;
+    p->amb_temp = 4.4444447;
+    point_object* in = as_point_object(inlet);
+    in->depth = 150.12345678;
+    in->flowrate = 3.333333e6;
+    in->temp = 21.11111;
+    in->closingtime = 613;
+    point_object* out = as_point_object(outlet);
+    out->depth = 125.5;
+    out->pressure = 2.0e6 + 1e-4;
+    out->closingtime = 300;
+    as_point_object(junction)->depth = 77.7777777;
+    as_point_object(join)->depth = 12.3456789;
+    spill_point* sp = as_spill_point(leak);
+    sp->distance = 4000.01;
+    sp->diameter = 0.0508;
+    sp->depth = 140.123;
+    sp->backpressure = HydrostaticPressure(sp->depth);
+
+    auto snapshot = [&] {
+        return std::vector<uint64_t>{bits(p->length),
+                                     bits(p->diameter),
+                                     bits(p->roughness),
+                                     bits(p->heat_trans_coeff),
+                                     bits(p->amb_temp),
+                                     bits(in->depth),
+                                     bits(in->flowrate),
+                                     bits(in->temp),
+                                     uint64_t(in->closingtime),
+                                     bits(out->depth),
+                                     bits(out->pressure),
+                                     uint64_t(out->closingtime),
+                                     bits(as_point_object(junction)->depth),
+                                     bits(as_point_object(join)->depth),
+                                     bits(sp->distance),
+                                     bits(sp->diameter),
+                                     bits(sp->depth),
+                                     bits(sp->backpressure)};
+    };
+    const std::vector<uint64_t> before = snapshot();
+    for (int units : {0, 1}) {
+        s.app->GetSettings().SetDisplayUnits(units);
+        for (diagram_object* o : {pipe, inlet, outlet, junction, join, leak}) {
+            bool closed = false;
+            s.Properties(o, [&](CDialog* d) {
+                d->Item<QPushButton>(IDOK)->click();
+                closed = d->IsEnded();
+            });
+            EXPECT_TRUE(closed) << o->type->name << " units " << units;
+            EXPECT_EQ(snapshot(), before) << o->type->name << " units " << units;
+        }
+    }
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+}
+
+TEST_F(ObjectDialogs, LeakBackPressureIsShownFromTheDepthAndCannotBeTyped) {
+    diagram_object* leak = s.Add(ID_TOOL_LEAKAGE, {1, 1});
+    spill_point* sp = as_spill_point(leak);
+    sp->depth = 100.0;
+    sp->backpressure = 0.0;  // as a leak that was never opened in its dialog
+    QString shown;
+    bool readOnly = false;
+    s.Properties(leak, [&](CDialog* d) {
+        auto* pressure = d->Item<QLineEdit>(IDC_PRESSURE);
+        readOnly = pressure->isReadOnly();
+        shown = pressure->text();
+    });
+    EXPECT_TRUE(readOnly);
+    // 100 m x 1030 kg/m3 x 9.80665 m/s2 + 101325 Pa = 1111409.95 Pa, in bar.
+    EXPECT_EQ(shown, "11.1141");
+    EXPECT_NEAR(sp->backpressure, 1111409.95, 1e-2);
+    EXPECT_EQ(sp->depth, 100.0);
+}
