@@ -30,6 +30,18 @@ QString trimmedMessage(const char* buffer, size_t size) {
     return QString::fromUtf8(buffer, static_cast<qsizetype>(n));
 }
 
+// The library's progress callback for a discharge run: the percentage, and
+// the simulated time once the library says the percentage holds still.
+int32_t RELEASE_CALL dischargeProgress(int32_t percent) {
+    CWorkerTask* task = GetCurrentTask();
+    if (!task) return 0;
+    double seconds = 0.0;
+    int32_t held = 0;
+    RELTIM(&seconds, &held);
+    task->ReportProgress(percent, held ? seconds : -1.0);
+    return task->IsCancelled() ? 1 : 0;
+}
+
 }  // namespace
 
 void CReleaseModel::SetReleaseEntry(ReleaseEntry entry) { g_releaseEntry = entry; }
@@ -63,7 +75,7 @@ void CReleaseModel::Run() {
     message[0] = '\0';
     message[MESSAGE_LENGTH] = '\0';
     int32_t ierr = 0;
-    ReleaseProgressFn callback = worker_progress_callback;
+    ReleaseProgressFn callback = dischargeProgress;
 
     ReleaseEntry entry = g_releaseEntry;
     if (!entry) entry = &RELEASE;

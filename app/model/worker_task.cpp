@@ -32,6 +32,8 @@ CWorkerTask::~CWorkerTask() {
 
 void CWorkerTask::Execute(CTaskRunner* window, std::atomic<bool>* cancelFlag) {
     m_shown = -1;
+    m_shownSeconds = -1.0;
+    m_crossed = {};
     m_window = window;
     m_cancel = cancelFlag;
     try {
@@ -53,20 +55,28 @@ void CWorkerTask::Execute(CTaskRunner* window, std::atomic<bool>* cancelFlag) {
     m_cancel = nullptr;
 }
 
-void CWorkerTask::ReportProgress(int percent) {
+void CWorkerTask::ReportProgress(int percent, double simulatedSeconds) {
     CTaskRunner* window = m_window;
     if (!window) return;
     // The library reports every time step; only a change of the shown
-    // percentage is worth waiting for the window.
+    // percentage, or now and then of the simulated time, is worth waiting
+    // for the window.
     percent = std::clamp(percent, 0, 100);
-    if (percent == m_shown) return;
+    const auto now = std::chrono::steady_clock::now();
+    const bool timeMoved = simulatedSeconds >= 0.0 && simulatedSeconds != m_shownSeconds &&
+                           now - m_crossed >= std::chrono::milliseconds(SIMULATED_INTERVAL_MS);
+    if (percent == m_shown && !timeMoved) return;
     m_shown = percent;
+    if (simulatedSeconds >= 0.0) m_shownSeconds = simulatedSeconds;
+    m_crossed = now;
     if (QThread::currentThread() == window->thread()) {
-        window->TaskProgress(percent);
+        window->TaskProgress(percent, simulatedSeconds);
         return;
     }
     QMetaObject::invokeMethod(
-        window, [window, percent] { window->TaskProgress(percent); }, Qt::BlockingQueuedConnection);
+        window,
+        [window, percent, simulatedSeconds] { window->TaskProgress(percent, simulatedSeconds); },
+        Qt::BlockingQueuedConnection);
 }
 
 bool CWorkerTask::IsCancelled() const {
@@ -143,10 +153,11 @@ void CTaskRunner::ThreadProc() {
     QMetaObject::invokeMethod(this, &CTaskRunner::TaskDone, Qt::QueuedConnection);
 }
 
-void CTaskRunner::TaskProgress(int percent) {
+void CTaskRunner::TaskProgress(int percent, double simulatedSeconds) {
     if (percent < 0) percent = 0;
     if (percent > 100) percent = 100;
     emit progress(percent);
+    if (simulatedSeconds >= 0.0) emit simulated(simulatedSeconds);
 }
 
 void CTaskRunner::TaskDone() {

@@ -3,9 +3,9 @@
 // CWorkerTask is the base of every model that runs on a worker thread (the
 // discharge model, the near-field models). CTaskRunner is the GUI-thread end
 // of one run: it starts the worker thread, receives the task's progress by a
-// blocking queued call when the percentage changes (the worker waits until
-// the GUI thread has taken it)
-// and the task's end by a queued call, and keeps the cancel flag, the failed
+// blocking queued call when the percentage changes, or the simulated time of
+// a run whose percentage holds still (the worker waits until the GUI thread
+// has taken it), and the task's end by a queued call, and keeps the cancel flag, the failed
 // flag and the failure. The progress dialog shows a runner; tools and tests
 // drive one from a plain event loop.
 //
@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -46,8 +47,11 @@ public:
     // Hands the percentage, clamped to 0..100, to the window and waits until
     // it has been taken, when it differs from the one last handed over in
     // this run (so a run crosses to the window at most 101 times); nothing
-    // outside a run.
-    void ReportProgress(int percent);
+    // outside a run. A simulatedSeconds of 0 or more is the simulated time of
+    // a run whose percentage holds still; it crosses as well when it has
+    // changed and the last crossing is SIMULATED_INTERVAL_MS old.
+    void ReportProgress(int percent, double simulatedSeconds = -1.0);
+    static constexpr int SIMULATED_INTERVAL_MS = 100;
     // The cancel flag of the run; false outside a run.
     bool IsCancelled() const;
     // The run's cancel flag itself (null outside a run), for computations
@@ -62,7 +66,10 @@ public:
 private:
     std::atomic<CTaskRunner*> m_window{nullptr};
     std::atomic<std::atomic<bool>*> m_cancel{nullptr};
-    int m_shown = -1;  // worker thread: the percentage the window has
+    // Worker thread: what the window has, and when it was handed over.
+    int m_shown = -1;
+    double m_shownSeconds = -1.0;
+    std::chrono::steady_clock::time_point m_crossed;
 };
 
 // The task whose run is in progress (none otherwise). A task's Run sets it
@@ -111,8 +118,9 @@ public:
     // The failure as text, ids looked up through the given string table.
     QString ErrorMessage(const std::function<QString(unsigned)>& strings) const;
 
-    // GUI thread: the worker's progress and its end.
-    void TaskProgress(int percent);
+    // GUI thread: the worker's progress and its end. A simulatedSeconds of
+    // 0 or more is also sent as simulated().
+    void TaskProgress(int percent, double simulatedSeconds = -1.0);
     void TaskDone();
 
     // Tests: replaces the thread start (true when the thread runs). Null
@@ -123,6 +131,8 @@ public:
 signals:
     // The percentage clamped to 0..100.
     void progress(int percent);
+    // The simulated time of a run whose percentage holds still, in seconds.
+    void simulated(double seconds);
     // The run has ended; Failed() and IsCancelRequested() tell how.
     void done();
 

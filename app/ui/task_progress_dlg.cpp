@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,17 +20,36 @@ CTaskProgressDlg::CTaskProgressDlg(CWorkerTask* task, int captionId, QWidget* pa
     m_bar = Tag(new QProgressBar(this), IDC_PROGRESS);
     m_bar->setTextVisible(false);
     m_bar->setMinimumWidth(320);
-    layout->addWidget(m_bar);
+    m_simulated = Tag(new QLabel(this), IDC_SIMULATED);
+    m_simulated->hide();
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_bar, 1);
+    row->addWidget(m_simulated);
+    layout->addLayout(row);
     auto* cancel = Tag(new QPushButton(QStringLiteral("Cancel"), this), IDCANCEL);
     layout->addWidget(cancel, 0, Qt::AlignHCenter);
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
     connect(&m_runner, &CTaskRunner::progress, m_bar, &QProgressBar::setValue);
+    connect(&m_runner, &CTaskRunner::simulated, this, [this](double seconds) {
+        m_simulated->setText(SimulatedText(seconds));
+        m_simulated->show();
+    });
     connect(&m_runner, &CTaskRunner::done, this, [this] { OnTaskDone(); });
+}
+
+QString CTaskProgressDlg::SimulatedText(double seconds) {
+    constexpr double DAY = 86400.0;
+    // Shown to a tenth: 23.96 hours reads as a day.
+    if (seconds < 23.95 * 3600.0)
+        return QStringLiteral("%1 hours simulated").arg(seconds / 3600.0, 0, 'f', 1);
+    return QStringLiteral("%1 days simulated").arg(seconds / DAY, 0, 'f', 1);
 }
 
 bool CTaskProgressDlg::OnInitDialog() {
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
+    m_simulated->hide();
+    m_simulated->clear();
     setWindowTitle(m_caption);
     m_runner.Start(m_task);
     return true;

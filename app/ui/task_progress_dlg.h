@@ -2,17 +2,21 @@
 #include "dialog.h"
 #include "worker_task.h"
 
+class QLabel;
 class QProgressBar;
 
 // "Working...": runs one task on a worker thread while the window stays
 // responsive, shows its progress and offers Cancel. Cancel, Escape and the
 // close box only ask the task to stop; the dialog ends when the task has.
 // IDOK when the task succeeded; IDCANCEL when it was cancelled or failed (a
-// failure is shown first as "Task failed:" and its message).
+// failure is shown first as "Task failed:" and its message). A run whose
+// percentage holds still while it goes on (a long discharge run past its
+// end estimate) shows its simulated time beside the bar, so it never looks
+// stopped.
 class CTaskProgressDlg : public CDialog {
     Q_OBJECT
 public:
-    enum { IDD = 625, IDC_PROGRESS = 45519 };
+    enum { IDD = 625, IDC_PROGRESS = 45519, IDC_SIMULATED = 45520 };
 
     CTaskProgressDlg(CWorkerTask* task, int captionId, QWidget* parent = nullptr);
 
@@ -25,6 +29,10 @@ public:
 
     CTaskRunner& Runner() { return m_runner; }
     QProgressBar* ProgressBar() const { return m_bar; }
+    QLabel* SimulatedLabel() const { return m_simulated; }
+
+    // "12.3 days simulated", or in hours below a day.
+    static QString SimulatedText(double seconds);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -36,4 +44,5 @@ private:
     QString m_caption;
     CTaskRunner m_runner;
     QProgressBar* m_bar;
+    QLabel* m_simulated;
 };

@@ -17,6 +17,9 @@ namespace rel {
 void SETCBK(ReleaseProgressFn* holder);
 int32_t CALCBK(int32_t& percentage);
 int32_t NOCBK(int32_t percentage);
+// What RELTIM answers from now on: simulated seconds since the leak opened
+// and whether the shown percentage has stopped following the run.
+void SETPRG(double since_leak, bool held);
 // Fixed-width number texts for messages.
 std::string I2CH2(int32_t n);  // 2 characters, "**" when it does not fit
 std::string I2CH10(float x);   // 10 characters, whole number with its point

@@ -397,6 +397,8 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     R.TCLMAX = std::max(R.TCLMAX, static_cast<float>(TLEAK));
     R.TESTIM = R.TEST0 = 2.0f * R.TCLMAX;
     int32_t percent = 0;
+    double shown_end = 0.0;  // the end estimate when the percentage last rose
+    bool held = false;
     LeakWatch watch;
     bool shut = false;
 
@@ -455,8 +457,17 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
             const double est = R.TESTIM;
             if (est > 0.0) {
                 const double p = std::trunc(100.0 * R.TIME / est);
-                if (p > percent) percent = p < 1.0e9 ? static_cast<int32_t>(p) : 1000000000;
+                if (p > percent) {
+                    percent = p < 1.0e9 ? static_cast<int32_t>(p) : 1000000000;
+                    shown_end = est;
+                }
             }
+            // Once the run has passed the end it was expected at when the
+            // percentage last rose, the percentage holds still while the run
+            // goes on; the caller is told so through RELTIM and can show the
+            // simulated time instead.
+            if (shown_end > 0.0 && R.TIME >= shown_end) held = true;
+            SETPRG(R.TIME - TLEAK, held);
             int32_t shown = percent;
             if (S.calcbk(shown) != 0) {
                 IERR = 9999;

@@ -60,9 +60,18 @@ extern "C" {
    calling thread, with the progress so far in percent (0 to about 100,
    never decreasing; the run's end is an estimate that moves). A result of 0 lets the run go on;
    any other value stops it at once with IERR 9999. The callback must not call
-   the library. RELEASE passes a pointer to a variable holding the callback;
+   the library, RELTIM apart. RELEASE passes a pointer to a variable holding the callback;
    a variable holding 0 means no callback. */
 typedef int32_t(RELEASE_CALL* ReleaseProgressFn)(int32_t percentage);
+
+/* How far the run in progress in this process has got: *seconds is the
+   simulated time since the leak opened (0 before it opens), *held is 1 once
+   the run has passed the end it was expected at when the percentage last
+   rose, so that the percentage holds still while the run goes on (a caller
+   then shows the simulated time), else 0.
+   Both are 0 outside a run. Any thread may call it, the progress callback
+   included; it is the one call into the library a callback may make. */
+RELEASE_API void RELEASE_CALL RELTIM(double* seconds, int32_t* held);
 
 /* Network header: 20 words. */
 typedef struct NETHDR {

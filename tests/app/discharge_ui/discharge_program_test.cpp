@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -117,6 +119,69 @@ TEST(ProgressDialog, bar_is_clamped_and_ends_full) {
     // the 150 shown.
     EXPECT_EQ(reported, (std::vector<int>{0, 50, 100}));
     EXPECT_EQ(shown, (std::vector<int>{0, 0, 50, 100}));
+}
+
+TEST(ProgressDialog, simulated_time_reads_in_hours_below_a_day_and_in_days_after) {
+    const struct {
+        double seconds;
+        const char* shown;
+    } rows[] = {
+        {0.0, "0.0 hours simulated"},
+        {5400.0, "1.5 hours simulated"},
+        {86000.0, "23.9 hours simulated"},
+        {86399.0, "1.0 days simulated"},
+        {22.26 * 86400.0, "22.3 days simulated"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(CTaskProgressDlg::SimulatedText(r.seconds).toStdString(), r.shown) << r.seconds;
+}
+
+// A long run past its end estimate: the library's percentage holds at 58
+// while the run goes on at about half a simulated day per second (a 10 mm
+// hole in a gas line). The dialog shows the simulated time beside the bar and
+// renews it several times a second; the worker hands it over no more often
+// than every SIMULATED_INTERVAL_MS.
+TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time) {
+    constexpr double DAY = 86400.0;
+    constexpr qint64 RUN_MS = 2000;
+    ScriptTask task;
+    task.body = [](ScriptTask& t) {
+        QElapsedTimer clock;
+        clock.start();
+        t.ReportProgress(58);  // before the estimate was outgrown
+        while (clock.elapsed() < RUN_MS && !t.IsCancelled())
+            t.ReportProgress(58, 3.0 * DAY + 0.55 * DAY * clock.elapsed() / 1000.0);
+    };
+    int crossings = 0;
+    QString text;
+    qint64 longestGap = 0;
+    std::vector<int> bar;
+    const int result = runDialog(task, [&](CTaskProgressDlg* d) {
+        QObject::connect(&d->Runner(), &CTaskRunner::simulated, [&](double) { ++crossings; });
+        QElapsedTimer clock;
+        clock.start();
+        qint64 changed = 0;
+        waitUntil([&] {
+            if (!d->Runner().IsRunning()) return true;
+            if (d->SimulatedLabel()->isHidden()) return false;
+            if (d->SimulatedLabel()->text() != text) {
+                bar.push_back(d->ProgressBar()->value());
+                if (!text.isEmpty()) longestGap = std::max(longestGap, clock.elapsed() - changed);
+                text = d->SimulatedLabel()->text();
+                changed = clock.elapsed();
+            }
+            return false;
+        });
+    });
+    EXPECT_EQ(result, IDOK);
+    ASSERT_FALSE(bar.empty()) << "the simulated time was never shown";
+    EXPECT_EQ(*std::min_element(bar.begin(), bar.end()), 58);
+    EXPECT_EQ(*std::max_element(bar.begin(), bar.end()), 58);
+    EXPECT_TRUE(text.endsWith(" days simulated")) << text.toStdString();
+    EXPECT_GT(longestGap, 0);
+    EXPECT_LT(longestGap, 1000) << "the shown time stood still for " << longestGap << " ms";
+    EXPECT_GE(crossings, 5);
+    EXPECT_LE(crossings, RUN_MS / CWorkerTask::SIMULATED_INTERVAL_MS + 2);
 }
 
 TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel) {
@@ -392,6 +457,54 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     EXPECT_GT(doc->ReleaseModel().GetSummary()->total_mass, 0.0f);
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_TRUE(resultFiles(path) == before);  // the same input gives the same bytes
+    doc->SetModifiedFlag(false);
+}
+
+// The run that looked hung: a 10 mm hole in the gas example releases for
+// weeks of simulated time, and its percentage soon holds still while the
+// end estimate moves out. The dialog then shows the simulated time, renewed
+// as the run goes on; the test cancels once it has seen it move.
+TEST_F(DischargeProgram, a_long_run_shows_its_simulated_time_once_its_percentage_holds) {
+    CScenarioDoc* doc = Open("gas_export.zef");
+    ASSERT_NE(doc, nullptr);
+    int leaks = 0;
+    for (GList* l = doc->GetDiagram()->active_layer->objects; l; l = l->next)
+        if (spill_point* sp = as_spill_point(static_cast<diagram_object*>(l->data))) {
+            sp->diameter = 0.01;
+            ++leaks;
+        }
+    ASSERT_EQ(leaks, 1);
+    doc->ReleaseModel().Control().TUSER = 0;
+    doc->NetworkChanged();
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);  // save before the run
+    QStringList texts;
+    std::vector<int> bar;
+    QElapsedTimer clock;
+    CDialog::SetModalHook([&](CDialog* d) {
+        auto* dlg = dynamic_cast<CTaskProgressDlg*>(d);
+        if (!dlg) return;
+        clock.start();
+        waitUntil([&] {
+            if (!dlg->Runner().IsRunning()) return true;
+            if (dlg->SimulatedLabel()->isHidden()) return false;
+            if (texts.isEmpty() || texts.back() != dlg->SimulatedLabel()->text()) {
+                texts << dlg->SimulatedLabel()->text();
+                bar.push_back(dlg->ProgressBar()->value());
+            }
+            return texts.size() >= 3;
+        });
+        dlg->Item<QPushButton>(IDCANCEL)->click();
+    });
+    EXPECT_FALSE(doc->RunDischarge());
+    CDialog::SetModalHook({});
+    std::printf("simulated time shown after %lld ms: %s, bar %d\n",
+                static_cast<long long>(clock.elapsed()), texts.join(", ").toStdString().c_str(),
+                bar.empty() ? -1 : bar.front());
+    ASSERT_EQ(texts.size(), 3) << "the run ended or stood still without showing its time";
+    EXPECT_TRUE(texts.back().endsWith(" simulated")) << texts.back().toStdString();
+    EXPECT_LT(bar.front(), 100);
+    EXPECT_EQ(bar.front(), bar.back()) << "the percentage moved: it did not hold";
     doc->SetModifiedFlag(false);
 }
 

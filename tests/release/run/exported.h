@@ -1,4 +1,4 @@
-// The three exports of the built shared library, loaded as the front end
+// The exports of the built shared library, loaded as the front end
 // loads it, and calls of them that collect IERR, the message and whether the
 // library wrote past the 256 characters of MSG.
 #pragma once
@@ -17,18 +17,21 @@ namespace exported {
 using ReleaseFn = decltype(&RELEASE);
 using BlackoilFn = decltype(&BLACKOIL);
 using ComppvtFn = decltype(&COMPPVT);
+using ReltimFn = decltype(&RELTIM);
 
 struct Lib {
     void* h = nullptr;
     ReleaseFn release = nullptr;
     BlackoilFn blackoil = nullptr;
     ComppvtFn comppvt = nullptr;
+    ReltimFn reltim = nullptr;
     Lib() {
         h = dlopen(RELEASE_LIB_PATH, RTLD_NOW | RTLD_LOCAL);
         if (!h) return;
         release = reinterpret_cast<ReleaseFn>(dlsym(h, "RELEASE"));
         blackoil = reinterpret_cast<BlackoilFn>(dlsym(h, "BLACKOIL"));
         comppvt = reinterpret_cast<ComppvtFn>(dlsym(h, "COMPPVT"));
+        reltim = reinterpret_cast<ReltimFn>(dlsym(h, "RELTIM"));
     }
 };
 inline Lib& lib() {

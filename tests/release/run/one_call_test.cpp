@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "case_file.h"
 #include "exported.h"
@@ -291,6 +292,50 @@ TEST(ProcessLocale, comma_decimal_locale_changes_no_byte_of_the_results) {
     for (const char* s : stems) expect_same_run(run(s, dir, s, callback), lone(s), s);
     EXPECT_EQ(seen_in_callback, "0,5") << "the callback ran in another locale than its caller's";
     EXPECT_STREQ(std::localeconv()->decimal_point, ",") << "the library changed the process locale";
+}
+
+// A long run's percentage can hold still while the run goes on; the callback
+// asks the library how far the run has got in simulated time. Asking does
+// not change the run.
+TEST(SimulatedTime, the_callback_learns_the_time_since_the_leak_opened) {
+    ASSERT_TRUE(lib().reltim) << dlerror();
+    struct Seen {
+        int32_t percent;
+        double seconds;
+        int32_t held;
+    };
+    static std::vector<Seen> seen;
+    auto callback = [](int32_t percent) -> int32_t {
+        Seen s{percent, -1.0, -1};
+        lib().reltim(&s.seconds, &s.held);
+        seen.push_back(s);
+        return 0;
+    };
+    Scratch dir("one_call_simulated_time");
+    for (const char* stem : {"one_branch_blackoil", "gas_pipeline_comppvt"}) {
+        seen.clear();
+        const RunFiles r = run(stem, dir, stem, callback);
+        expect_same_run(r, lone(stem), stem);
+        ASSERT_FALSE(seen.empty()) << stem;
+        EXPECT_EQ(seen.front().seconds, 0.0) << stem << ": the leak opens after the warm-up";
+        for (size_t i = 1; i < seen.size(); ++i) {
+            const Seen &a = seen[i - 1], &b = seen[i];
+            ASSERT_GE(b.seconds, a.seconds) << stem << " step " << i;
+            ASSERT_GE(b.held, a.held) << stem << " step " << i << ": held, then not";
+            // A full bar no longer follows the run.
+            if (b.percent >= 100) {
+                ASSERT_EQ(b.held, 1) << stem << " step " << i;
+            }
+        }
+        // The release ends within the run; the run may go on a little after it.
+        EXPECT_GE(seen.back().seconds, double(r.call.sum.time) - 1.0) << stem;
+        EXPECT_GT(r.call.sum.time, 0.0f) << stem;
+        double seconds = -1.0;
+        int32_t held = -1;
+        lib().reltim(&seconds, &held);
+        EXPECT_EQ(seconds, 0.0) << stem << ": outside a run";
+        EXPECT_EQ(held, 0) << stem << ": outside a run";
+    }
 }
 
 }  // namespace
