@@ -459,20 +459,29 @@ TEST(Discharge, a_callback_that_answers_one_aborts_with_the_rows_so_far_and_no_s
     EXPECT_EQ(slurp(r.log).find("ENDTime"), std::string::npos);
 }
 
+// The switch to the simple method compares gas with oil at standard
+// conditions: the water cut does not enter it.
 TEST(Discharge, a_fluid_with_a_gas_oil_ratio_of_3_4_takes_the_simple_method) {
-    json j = example_json("one_branch_blackoil");
-    j["fluid"]["black_oil"]["gor"] = 3.4;
-    j["fluid"]["black_oil"]["water_cut"] = 0.0;
-    cases::Case c = from_json(j, "gor34");
-    RunResult r = run_release(c, "gor34");
-    ASSERT_EQ(r.ierr, 0) << r.msg;
-    EXPECT_LT(PVTCOM.GORSTD, 3.5f);
-    EXPECT_EQ(
-        r.msg,
-        "Simple calculation method used for 0 GOR fluids.          Time estimated is based on "
-        "peak release rate");
-    EXPECT_TRUE(finite_non_negative(r.sum));
-    EXPECT_EQ(r.sum.gas_out, 0.0f);
+    float ratio_without_water = -1.0f;
+    for (const double water_cut : {0.0, 40.0}) {
+        json j = example_json("one_branch_blackoil");
+        j["fluid"]["black_oil"]["gor"] = 3.4;
+        j["fluid"]["black_oil"]["water_cut"] = water_cut;
+        cases::Case c = from_json(j, "gor34");
+        RunResult r = run_release(c, "gor34");
+        ASSERT_EQ(r.ierr, 0) << water_cut << " % water: " << r.msg;
+        EXPECT_LT(PVTCOM.GORSTD, 3.5f) << water_cut << " % water";
+        if (water_cut == 0.0)
+            ratio_without_water = PVTCOM.GORSTD;
+        else
+            EXPECT_EQ(PVTCOM.GORSTD, ratio_without_water) << water_cut << " % water";
+        EXPECT_EQ(r.msg,
+                  "Simple calculation method used for 0 GOR fluids.          Time estimated is "
+                  "based on peak release rate")
+            << water_cut << " % water";
+        EXPECT_TRUE(finite_non_negative(r.sum)) << water_cut << " % water";
+        EXPECT_EQ(r.sum.gas_out, 0.0f) << water_cut << " % water";
+    }
 }
 
 namespace {
