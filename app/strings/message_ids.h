@@ -40,6 +40,7 @@ enum : unsigned {
     IDS_ROUGHNESS_NEGATIVE = 16207,
     IDS_BACK_PRESSURE_TOO_LOW = 16208,
     IDS_END_TIME_OUT_OF_RANGE = 16209,
+    IDS_LEAK_BELOW_SMALLEST_HOLE = 16210,
 };
 
 // String-table ids the discharge run raises.

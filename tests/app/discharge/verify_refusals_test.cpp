@@ -77,6 +77,12 @@ const Refusal REFUSALS[] = {
      "Pipeline \"Export\"", "The pipeline's roughness is -0.0393701 in; it must not be negative."},
     {"a leak diameter of 0", [](Network& n) { drawLine(n).leak->diameter = 0; }, 600, "SpillPoint",
      "The leak's diameter is 0 in; it must be greater than 0 in."},
+    // The leak model opens no hole below 1.0E-6 m2: 1.12838 mm, 0.0444243 in as
+    // single precision shows it.
+    {"a hole below the smallest opening", [](Network& n) { drawLine(n).leak->diameter = 0.001; },
+     600, "SpillPoint",
+     "The leak's diameter of 0.0393701 in is smaller than 0.0444243 in, the smallest hole the "
+     "discharge model opens."},
     // A 600 mm hole (23.622 in) in the 10 in pipe.
     {"a hole larger than the bore", [](Network& n) { drawLine(n).leak->diameter = 0.6; }, 600,
      "SpillPoint",
