@@ -8,8 +8,7 @@
 // rates, pressures and heat-transfer coefficients at or above 0; temperatures at or above absolute zero;
 // closing times within the whole seconds a 32-bit integer holds.
 // Values are in the internal units of the unit tables.
-#ifndef ORVANE_MODEL_FIELD_BOUNDS_H
-#define ORVANE_MODEL_FIELD_BOUNDS_H
+#pragma once
 
 #include <string>
 
@@ -37,5 +36,3 @@ bool IsAcceptableValue(const std::string& key, double value);
 // The quantity key of a field of a network object type ("Pipeline",
 // "length" -> "LENGTH"), or null for a field the unit tables do not know.
 const char* QuantityKeyOfField(const char* typeName, const char* field);
-
-#endif

@@ -1,8 +1,7 @@
 // The scenario's fluid: a black oil (four numbers) or a gas composition (a
 // list of components taken from the catalogue "fluidcomps.txt"), each with a
 // confirmed flag that a discharge run insists on.
-#ifndef ORVANE_MODEL_FLUID_MODEL_H
-#define ORVANE_MODEL_FLUID_MODEL_H
+#pragma once
 
 #include <QString>
 
@@ -84,5 +83,3 @@ std::vector<FluidComponent> MergeWithCatalogue(std::vector<FluidComponent> catal
 // What a confirmed composition keeps of the dialog's rows: the usable ones
 // with a fraction above 0, in order.
 std::vector<FluidComponent> ConfirmedComponents(const std::vector<FluidComponent>& rows);
-
-#endif

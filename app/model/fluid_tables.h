@@ -1,8 +1,7 @@
 // Fills the fluid-property tables of a release input record through the
 // simulation library: BLACKOIL for a black oil, COMPPVT for a gas
 // composition, and scales the inlet rates (entered per day) to kg/s.
-#ifndef ORVANE_MODEL_FLUID_TABLES_H
-#define ORVANE_MODEL_FLUID_TABLES_H
+#pragma once
 
 #include "fluid_model.h"
 #include "model_errors.h"
@@ -25,5 +24,3 @@ COMPREC BuildComposition(const std::vector<FluidComponent>& components, QString&
 void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDensity,
                       float oilDensity, float gasOilRatio, float waterCut,
                       const std::vector<FluidComponent>& components, QString& warning);
-
-#endif

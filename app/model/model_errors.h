@@ -4,8 +4,7 @@
 // the diagram object concerned (0 = none). The network check throws them and
 // the validation keeps the first one; the task runner and the commands catch
 // them.
-#ifndef ORVANE_MODEL_MODEL_ERRORS_H
-#define ORVANE_MODEL_MODEL_ERRORS_H
+#pragma once
 
 #include "message_ids.h"
 
@@ -37,5 +36,3 @@ inline QString FormatValidationMessage(QString text, const ValidationError& e) {
 inline bool operator==(const ValidationError& a, const ValidationError& b) {
     return a.id == b.id && a.xref == b.xref;
 }
-
-#endif

@@ -5,8 +5,7 @@
 // run's end time. Each refusal names the object it concerns (its object
 // number) and carries its value and limit in display units, so that Verify
 // Layout can point at the object and say what to change.
-#ifndef ORVANE_MODEL_NETWORK_CHECK_H
-#define ORVANE_MODEL_NETWORK_CHECK_H
+#pragma once
 
 #include "model_errors.h"
 #include "release_input.h"
@@ -45,5 +44,3 @@ struct LeakPlace {
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime);
 
 }  // namespace network
-
-#endif

@@ -1,8 +1,7 @@
 // Engineering values of the network object types ("FlowInlet",
 // "FlowOutlet", "Junction", "PipeJoin", "Pipeline", "SpillPoint"), by the
 // field names of the scenario file, in internal units.
-#ifndef ORVANE_MODEL_NETWORK_VALUES_H
-#define ORVANE_MODEL_NETWORK_VALUES_H
+#pragma once
 
 struct diagram_object;
 
@@ -27,5 +26,3 @@ const char* TypeName(const diagram_object* obj);
 double Value(diagram_object* obj, const char* field);
 
 }  // namespace network
-
-#endif

@@ -4,8 +4,7 @@
 // base path: "/data/net.$$$" is handed to the library, which writes
 // "/data/net.plt" and "/data/net.log"; the program writes "/data/net.brn"
 // (branch names for the viewer) and the near-field model "/data/net.dbs".
-#ifndef ORVANE_MODEL_PLOT_LAUNCH_H
-#define ORVANE_MODEL_PLOT_LAUNCH_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
@@ -58,5 +57,3 @@ QString PlotViewerPath();
 // the settings value).
 void StartPlotViewer(const QString& scenarioPath, const char* ext, const CReleaseModel& model,
                      diagram_data* diagram, int displayUnits);
-
-#endif

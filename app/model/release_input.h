@@ -10,8 +10,7 @@
 //
 // The library's header declares C structs of the same names in the global
 // namespace; these classes live in namespace orvane.
-#ifndef ORVANE_MODEL_RELEASE_INPUT_H
-#define ORVANE_MODEL_RELEASE_INPUT_H
+#pragma once
 
 #include <release/release.h>
 
@@ -131,5 +130,3 @@ int32_t CallRelease(ReleaseInput& input, ReleaseControl& control, DischargeSumma
                     ReleaseProgressFn callback, std::string& message);
 
 }  // namespace orvane
-
-#endif

@@ -11,8 +11,7 @@
 // The discharge run itself is a worker task: Run calls the library's
 // RELEASE on the worker thread with the validated record and keeps the
 // run's summary, up-to-date flag and warning.
-#ifndef ORVANE_MODEL_RELEASE_MODEL_H
-#define ORVANE_MODEL_RELEASE_MODEL_H
+#pragma once
 
 #include "fluid_model.h"
 #include "message_ids.h"
@@ -146,5 +145,3 @@ private:
     std::unique_ptr<std::ofstream> m_trace;
     network::LeakPlace m_leakPlace;
 };
-
-#endif

@@ -2,8 +2,7 @@
 // the object numbers that name the outlet and the branches (so branch names
 // are known again before the next validation), and the last run's summary.
 // The user data of the section is the document's CReleaseModel.
-#ifndef ORVANE_MODEL_RELEASE_SECTION_H
-#define ORVANE_MODEL_RELEASE_SECTION_H
+#pragma once
 
 #include <libxml/tree.h>
 
@@ -13,5 +12,3 @@ extern const char* const DISCHARGE_SUMMARY_KEYS[11];
 // FileSection callbacks; user_data is a CReleaseModel.
 void SaveReleaseSection(void* user_data, xmlNodePtr section);
 void LoadReleaseSection(void* user_data, xmlNodePtr section);
-
-#endif

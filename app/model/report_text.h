@@ -2,8 +2,7 @@
 // in display units, the gas composition, the discharge summary and the
 // near-field summary, in fixed columns. Lines end with CR LF. The report
 // view shows this text; tools print it.
-#ifndef ORVANE_MODEL_REPORT_TEXT_H
-#define ORVANE_MODEL_REPORT_TEXT_H
+#pragma once
 
 #include <QString>
 
@@ -44,5 +43,3 @@ QString ReportDuration(float seconds);
 QString BuildReportText(diagram_data* diagram, const CReleaseModel& model,
                         const FluidComponentList& components, const NearfieldReport* nearfield,
                         const std::function<QString(unsigned)>& strings);
-
-#endif

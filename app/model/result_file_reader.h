@@ -16,8 +16,7 @@
 //     if (!reader.ReadHeader(cols, map)) throw ValidationError{16164, 0};
 //     std::vector<float> row;
 //     while (reader.ReadRow(map, row)) { ... row[0], row[1], row[2] ... }
-#ifndef ORVANE_MODEL_RESULT_FILE_READER_H
-#define ORVANE_MODEL_RESULT_FILE_READER_H
+#pragma once
 
 #include "message_ids.h"
 #include "units.h"
@@ -63,5 +62,3 @@ private:
     std::ifstream m_in;
     size_t m_tableRows = 0;
 };
-
-#endif

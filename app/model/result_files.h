@@ -16,8 +16,7 @@
 // discharge and the near field one after the other) lets the inner ones in.
 // Files left in the folder by a run that died are removed when the lock is
 // next taken.
-#ifndef ORVANE_MODEL_RESULT_FILES_H
-#define ORVANE_MODEL_RESULT_FILES_H
+#pragma once
 
 #include <QString>
 
@@ -62,5 +61,3 @@ private:
     bool m_locked = false;
     bool m_busy = false;
 };
-
-#endif

@@ -5,8 +5,7 @@
 // the end of this header and through its font-size provider, which
 // SetAppSettings() installs; they answer with defaults while no settings
 // object has been installed.
-#ifndef ORVANE_MODEL_SYSTEM_SETTINGS_H
-#define ORVANE_MODEL_SYSTEM_SETTINGS_H
+#pragma once
 
 #ifdef __cplusplus
 #include <QString>
@@ -87,6 +86,4 @@ const char* app_trace_path(void);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

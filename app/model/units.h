@@ -12,8 +12,7 @@
 // The table and the selection list are process-wide; every access takes one
 // lock, so FindConversion may be called from the worker thread while its
 // inverse cache fills.
-#ifndef ORVANE_MODEL_UNITS_H
-#define ORVANE_MODEL_UNITS_H
+#pragma once
 
 #include "model_errors.h"
 
@@ -114,5 +113,3 @@ void DDX_UnitLabels(const UnitField* table, const UnitLabelSetter& setLabel);
 // and without a label alike, so a value never stays in display units) and
 // writes the internal unit into the label controls.
 void DDX_FromDisplayUnits(const UnitField* table, const UnitLabelSetter& setLabel = {});
-
-#endif

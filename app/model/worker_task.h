@@ -12,8 +12,7 @@
 // worker_progress_callback is the progress function handed to the
 // simulation library: it reports through the current task, the one whose run
 // is in progress, and asks it to stop once cancelled.
-#ifndef ORVANE_MODEL_WORKER_TASK_H
-#define ORVANE_MODEL_WORKER_TASK_H
+#pragma once
 
 #include "message_ids.h"
 
@@ -164,5 +163,3 @@ struct TaskResult {
 // each report and cancels the run once it answers true.
 TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress = {},
                           const std::function<bool(int)>& cancelWhen = {});
-
-#endif
