@@ -8,8 +8,15 @@
 
 namespace {
 
+// A text that already begins with its kind ("Warning:\n...") is not
+// labelled twice.
 void stderr_sink(message_icon icon, const char* text, void*) {
-    fprintf(stderr, "%s: %s\n", icon == MESSAGE_ICON_ERROR ? "Error" : "Warning", text);
+    const char* kind = icon == MESSAGE_ICON_ERROR ? "Error" : "Warning";
+    const size_t n = strlen(kind);
+    if (strncmp(text, kind, n) == 0 && text[n] == ':')
+        fprintf(stderr, "%s\n", text);
+    else
+        fprintf(stderr, "%s: %s\n", kind, text);
 }
 
 message_sink_fn current_sink = stderr_sink;
