@@ -85,9 +85,10 @@ void printErr(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().
 // Prints why a task failed; true when it succeeded.
 bool taskSucceeded(const TaskResult& result) {
     if (result.outcome == TaskOutcome::Succeeded) return true;
-    const QString why = result.outcome == TaskOutcome::Cancelled ? QStringLiteral("Cancelled")
-                        : result.errorId                         ? messageText(result.errorId)
-                                                                 : result.errorText;
+    const QString why = result.outcome == TaskOutcome::Cancelled
+                            ? QStringLiteral("Cancelled")
+                            : TaskFailureText(result.errorId, result.errorText,
+                                              [](unsigned id) { return messageText(id); });
     printErr(QStringLiteral("Task failed:\n\n%1").arg(why));
     return false;
 }

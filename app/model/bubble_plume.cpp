@@ -285,8 +285,12 @@ int CBubblePlume::Compute() {
 // everything was written; a cancel or a failure leaves the previous files.
 int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& radius) {
     QSaveFile dbs(OutputBase() + QStringLiteral(".dbs"));
-    if (!dbs.open(QIODevice::WriteOnly)) return 12;
-    if (!WriteText(dbs, kDbsHeader)) return 13;
+    const auto dbsFailed = [&](int code, const char* step) {
+        SetFileFailure(dbs, ".dbs", step);
+        return code;
+    };
+    if (!dbs.open(QIODevice::WriteOnly)) return dbsFailed(12, "create");
+    if (!WriteText(dbs, kDbsHeader)) return dbsFailed(13, "write");
 
     const int smoothing = smooth_massrate();
     const bool ulv5 = m_setup.option_Ulv5;
@@ -317,7 +321,7 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
         const PlumeSample& p = sorted[k];
         const double second = std::trunc(p.Time);
         if (second > binSecond) {
-            if (!closeBin()) return 13;
+            if (!closeBin()) return dbsFailed(13, "write");
             bin = PlumeSample{};
             bin.Time = second;
             binLength = second - binSecond;
@@ -330,7 +334,7 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
         arrivedMass += p.Macc;
         binSecond = second;
     }
-    if (!closeBin()) return 13;
+    if (!closeBin()) return dbsFailed(13, "write");
     if (bin.Time > 1.0) radiusSum /= bin.Time;
 
     if (smoothing >= 1) {
@@ -343,22 +347,32 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
             if (span > 1e-8) kept[k].Qgas = (kept[lead].Macc - kept[trail].Macc) / span;
         }
         for (const PlumeSample& row : kept) {
-            if (!WriteText(dbs, FormatDbsRow(row))) return 13;
+            if (!WriteText(dbs, FormatDbsRow(row))) return dbsFailed(13, "write");
             if (ulv5) arrived.push_back({row.Time, row.Macc});
         }
     }
 
     QSaveFile dat(OutputBase() + QStringLiteral(".dat"));
+    const auto datFailed = [&](const char* step) {
+        SetFileFailure(dat, ".dat", step);
+        return ValidationError{NearFieldMsg::Ulv5Write, 0, {}, m_fileFailure};
+    };
     if (ulv5) {
         std::ostringstream text;
         text.imbue(std::locale::classic());
-        if (!dat.open(QIODevice::WriteOnly) || !WriteUlv5Rows(text, arrived, m_setup) ||
-            !WriteText(dat, text.str()))
-            throw ValidationError{NearFieldMsg::Ulv5Write, 0};
+        if (!dat.open(QIODevice::WriteOnly)) throw datFailed("create");
+        // Only the start date can fail here: the text goes to memory.
+        if (!WriteUlv5Rows(text, arrived, m_setup))
+            throw ValidationError{
+                NearFieldMsg::Ulv5Write,
+                0,
+                {},
+                QStringLiteral("The start date of the Ulv/5 file is not a date.")};
+        if (!WriteText(dat, text.str())) throw datFailed("write");
     }
     if (ReportProgress(100)) return NearFieldCancelled;
-    if (!dbs.commit()) return 13;
-    if (ulv5 && !dat.commit()) throw ValidationError{NearFieldMsg::Ulv5Write, 0};
+    if (!dbs.commit()) return dbsFailed(13, "save");
+    if (ulv5 && !dat.commit()) throw datFailed("save");
     radius = radiusSum;
     return NearFieldDone;
 }

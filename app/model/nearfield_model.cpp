@@ -88,7 +88,8 @@ void CNearFieldModel::Run(const NearFieldRunControl& control) {
     CResultFiles files(m_baseName);
     if (files.IsBusy()) throw TextError(files.Error());
     if (!files.IsLocked())
-        throw ValidationError{NearFieldMsg::PlumeSummaryCreate, 0};  // no file can be created there
+        // No file can be created there.
+        throw ValidationError{NearFieldMsg::PlumeSummaryCreate, 0, {}, files.Error()};
     m_detail.clear();
     struct ControlScope {
         const NearFieldRunControl*& slot;
@@ -100,6 +101,7 @@ void CNearFieldModel::Run(const NearFieldRunControl& control) {
     } scope{m_control, m_outputBase};
     m_control = &control;
     m_outputBase = files.StagedBase();
+    m_fileFailure.clear();
 
     ReportProgress(0);
     const int code = Compute();
@@ -108,8 +110,20 @@ void CNearFieldModel::Run(const NearFieldRunControl& control) {
         if (!files.Commit()) throw TextError(files.Error());
         ReportProgress(100);
     } else if (code != NearFieldCancelled) {
-        throw ValidationError{static_cast<unsigned>(NearFieldResultMessage(code)), 0};
+        throw ValidationError{
+            static_cast<unsigned>(NearFieldResultMessage(code)), 0, {}, m_fileFailure};
     }
+}
+
+void CNearFieldModel::SetFileFailure(const QFileDevice& file, const char* suffix, const char* step,
+                                     int error) {
+    // A write past the file size limit or onto a full disk can leave Qt with
+    // no reason of its own; the system's error of the failed call has it.
+    QString reason = file.errorString();
+    if (error != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
+        reason = QString::fromLocal8Bit(std::strerror(error));
+    m_fileFailure = QStringLiteral("%1%2: %3 failed: %4")
+                        .arg(m_baseName, QLatin1String(suffix), QLatin1String(step), reason);
 }
 
 bool CNearFieldModel::ReportProgress(int percent) {

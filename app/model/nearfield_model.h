@@ -9,11 +9,13 @@
 
 #include <release/release.h>
 
+#include <QFileDevice>
 #include <QString>
 
 #include <libxml/tree.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -143,6 +145,11 @@ protected:
     // (the computation then returns NearFieldCancelled).
     bool ReportProgress(int percent);
     bool IsCancelled() const;
+    // Records why a result file failed at step ("create", "write", "save");
+    // the file is named by where it goes, base name and suffix. Called right
+    // after the failed call, so that error is still the system's.
+    void SetFileFailure(const QFileDevice& file, const char* suffix, const char* step,
+                        int error = errno);
     // Opens the scenario's result file and maps the table's columns; throws
     // the identifier of a missing file, or of a header without every column.
     void OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
@@ -157,6 +164,9 @@ protected:
     QString m_ambientDir = QStringLiteral("./");
     std::vector<ReleaseRecord> m_release;
     QString m_detail;
+    // Why a result file of the last Compute could not be written: the file,
+    // the step and the system's reason (empty when none failed).
+    QString m_fileFailure;
     std::vector<ValidationError> m_errors;
     NearFieldSetup m_setup;
 

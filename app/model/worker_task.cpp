@@ -172,8 +172,14 @@ void CTaskRunner::TaskDone() {
 }
 
 QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)>& strings) const {
-    if (m_errorId == 0) return m_errorText;
-    return strings ? strings(m_errorId) : QString::number(m_errorId);
+    return TaskFailureText(m_errorId, m_errorText, strings);
+}
+
+QString TaskFailureText(unsigned id, const QString& text,
+                        const std::function<QString(unsigned)>& strings) {
+    if (id == 0) return text;
+    const QString message = strings ? strings(id) : QString::number(id);
+    return text.isEmpty() ? message : message + QStringLiteral("\n\n") + text;
 }
 
 TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress,

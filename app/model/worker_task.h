@@ -109,9 +109,10 @@ public:
     bool IsRunning() const { return m_running; }
 
     bool Failed() const { return m_failed; }
-    // The failure: a string-table id (0 when the failure came as a text), or
-    // the text. The id is 16110 ("Unknown error") until something better is
-    // known.
+    // The failure: a string-table id (0 when the failure came as a text) and
+    // a text (with an id: what went wrong underneath, such as the file, the
+    // step and the system's reason). The id is 16110 ("Unknown error") until
+    // something better is known.
     unsigned ErrorId() const { return m_errorId; }
     const QString& ErrorText() const { return m_errorText; }
     // The failure as text, ids looked up through the given string table.
@@ -147,6 +148,11 @@ private:
     unsigned m_errorId = IDS_UNKNOWN_ERROR;
     QString m_errorText;
 };
+
+// A failure as the user reads it: the text alone when the id is 0, else the
+// id's message with the text, when there is one, after an empty line.
+QString TaskFailureText(unsigned id, const QString& text,
+                        const std::function<QString(unsigned)>& strings);
 
 // How a run ended.
 enum class TaskOutcome { Succeeded, Cancelled, Failed };

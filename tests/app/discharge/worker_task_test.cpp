@@ -107,16 +107,31 @@ TEST(WorkerTask, failures_become_ids_or_texts) {
     }
 }
 
+// A failure with an id and a text (a file that could not be written) shows
+// both: the message, then what went wrong underneath.
 TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
-    ScriptTask task;
-    task.body = [](ScriptTask&) { throw ValidationError{16154, 0}; };
-    CTaskRunner runner;
-    bool done = false;
-    QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
-    runner.Start(&task);
-    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    EXPECT_EQ(runner.ErrorMessage([](unsigned id) { return QStringLiteral("text of %1").arg(id); }),
-              "text of 16154");
+    const struct {
+        ValidationError failure;
+        const char* shown;
+    } cases[] = {
+        {ValidationError{16154, 0}, "text of 16154"},
+        {ValidationError{16135, 0, {}, "/data/net.dbs: write failed: No space left on device"},
+         "text of 16135\n\n/data/net.dbs: write failed: No space left on device"},
+        {TextError("PRESSURE TOO HIGH."), "PRESSURE TOO HIGH."},
+    };
+    for (const auto& c : cases) {
+        ScriptTask task;
+        task.body = [&](ScriptTask&) { throw c.failure; };
+        CTaskRunner runner;
+        bool done = false;
+        QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
+        runner.Start(&task);
+        while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        EXPECT_EQ(
+            runner.ErrorMessage([](unsigned id) { return QStringLiteral("text of %1").arg(id); })
+                .toStdString(),
+            c.shown);
+    }
 }
 
 TEST(WorkerTask, only_a_changed_percentage_crosses_to_the_gui_thread) {

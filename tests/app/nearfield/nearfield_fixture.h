@@ -69,11 +69,17 @@ inline QStringList FilesIn(const QString& dir) {
 
 // Runs a model as the worker task would and returns the message identifier it
 // throws, 0 when it ends quietly.
-inline int RunForMessage(CNearFieldModel& model, const NearFieldRunControl& control = {}) {
+// How a run failed (id 0: it did not).
+inline ValidationError RunForFailure(CNearFieldModel& model,
+                                     const NearFieldRunControl& control = {}) {
     try {
         model.Run(control);
     } catch (const ValidationError& e) {
-        return static_cast<int>(e.id);
+        return e;
     }
-    return 0;
+    return ValidationError{0, 0};
+}
+
+inline int RunForMessage(CNearFieldModel& model, const NearFieldRunControl& control = {}) {
+    return static_cast<int>(RunForFailure(model, control).id);
 }

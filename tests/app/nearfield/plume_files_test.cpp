@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <locale>
 #include <iterator>
 #include <sstream>
+#include <cstring>
 
 namespace {
 
@@ -137,7 +139,9 @@ TEST_F(PlumeRun, a_folder_that_cannot_be_written_fails_as_plume_summary_not_crea
     WriteAll(Path("blocker"), "x");
     ASSERT_TRUE(Prepare(kOvertakingRelease, 100.0f, Path("blocker/scen.zef")));
     EXPECT_EQ(plume.Compute(), 12);
-    EXPECT_EQ(RunForMessage(plume), 16134);
+    const ValidationError e = RunForFailure(plume);
+    EXPECT_EQ(e.id, 16134u);
+    EXPECT_TRUE(e.text.contains(Path("blocker"))) << e.text.toStdString();
     EXPECT_FALSE(plume.HasResult());
 }
 
@@ -156,10 +160,13 @@ TEST_F(PlumeRun, a_failed_write_leaves_the_previous_file_and_no_temporary) {
     small.rlim_cur = sizeof kHeader + 20;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     plume.set_smooth_massrate(0);
-    const int id = RunForMessage(plume);
+    const ValidationError e = RunForFailure(plume);
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &old, nullptr);
-    EXPECT_EQ(id, 16135);
+    EXPECT_EQ(e.id, 16135u);
+    // The file where it belongs, the step and the system's reason.
+    EXPECT_EQ(e.text.toStdString(),
+              Path("scen.dbs").toStdString() + ": write failed: " + std::strerror(EFBIG));
     EXPECT_EQ(ReadAll(Path("scen.dbs")), "previous\n");
     EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("scen.dbs")});
     EXPECT_FALSE(plume.HasResult());

@@ -193,7 +193,9 @@ TEST_F(Ulv5Run, an_invalid_start_date_fails_and_keeps_the_previous_files) {
     WriteAll(Path("scen.dat"), "previous dat\n");
     plume.rows = {{0, 0, 0}, {10, 50, 1.0f}};
     ASSERT_TRUE(Prepare(StartAt(2023, 2, 29, 12, 0), 0));
-    EXPECT_EQ(RunForMessage(plume), 16194);
+    const ValidationError e = RunForFailure(plume);
+    EXPECT_EQ(e.id, 16194u);
+    EXPECT_EQ(e.text, "The start date of the Ulv/5 file is not a date.");
     EXPECT_EQ(ReadAll(Path("scen.dbs")), "previous\n");
     EXPECT_EQ(ReadAll(Path("scen.dat")), "previous dat\n");
     EXPECT_EQ(FilesIn(dir.path()), (QStringList{"scen.dat", "scen.dbs"}));
