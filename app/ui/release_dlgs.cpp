@@ -139,8 +139,10 @@ CReleaseResultDlg::CReleaseResultDlg(const DischargeSummary& summary, bool outda
         ++row;
     }
     layout->addLayout(grid);
-    layout->addWidget(new QLabel(QStringLiteral("&Warnings"), this));
+    auto* warningsLabel = new QLabel(QStringLiteral("&Warnings"), this);
+    layout->addWidget(warningsLabel);
     auto* warnings = Tag(new QPlainTextEdit(this), IDC_WARNINGS);
+    warningsLabel->setBuddy(warnings);  // Alt+W, and no "&" on the screen
     warnings->setReadOnly(true);
     warnings->setMaximumHeight(60);
     layout->addWidget(warnings);

@@ -142,6 +142,7 @@ TEST(ProgressDialog, simulated_time_reads_in_hours_below_a_day_and_in_days_after
 // renews it several times a second; the worker hands it over no more often
 // than every SIMULATED_INTERVAL_MS.
 TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time) {
+    QDir().mkpath(kArtifacts);
     constexpr double DAY = 86400.0;
     constexpr qint64 RUN_MS = 2000;
     ScriptTask task;
@@ -156,7 +157,9 @@ TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time
     QString text;
     qint64 longestGap = 0;
     std::vector<int> bar;
+    bool pictured = false;
     const int result = runDialog(task, [&](CTaskProgressDlg* d) {
+        d->show();
         QObject::connect(&d->Runner(), &CTaskRunner::simulated, [&](double) { ++crossings; });
         QElapsedTimer clock;
         clock.start();
@@ -169,6 +172,10 @@ TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time
                 if (!text.isEmpty()) longestGap = std::max(longestGap, clock.elapsed() - changed);
                 text = d->SimulatedLabel()->text();
                 changed = clock.elapsed();
+                if (!pictured && clock.elapsed() > 500) {
+                    QCoreApplication::processEvents();  // lays the label out
+                    pictured = d->grab().save(picture("progress_simulated_time"));
+                }
             }
             return false;
         });
@@ -182,6 +189,7 @@ TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time
     EXPECT_LT(longestGap, 1000) << "the shown time stood still for " << longestGap << " ms";
     EXPECT_GE(crossings, 5);
     EXPECT_LE(crossings, RUN_MS / CWorkerTask::SIMULATED_INTERVAL_MS + 2);
+    EXPECT_TRUE(pictured);
 }
 
 TEST(ProgressDialog, failures_are_shown_once_and_end_with_cancel) {
