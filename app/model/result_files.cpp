@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -134,20 +135,42 @@ QString CResultFiles::StagedPath(const QString& path) const {
     return m_stagedBase + path.mid(m_basePath.size());
 }
 
+// The files are put in place one by one. Each previous file is first kept
+// under a second name in the folder (a hard link), so that a rename that
+// fails half-way can put back the ones already replaced: the scenario then
+// keeps the previous results whole instead of a mix of two runs (where the
+// file system has hard links).
 bool CResultFiles::Commit() {
     if (!m_locked) return false;
     const QString dir = QFileInfo(m_basePath).path() + QLatin1Char('/');
     const QStringList names = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const auto kept = [&](const QString& name) {
+        return m_folder + QStringLiteral("/previous.") + name;
+    };
+    std::vector<bool> hadPrevious;
     for (const QString& name : names) {
-        const QString from = m_folder + QLatin1Char('/') + name;
-        if (::rename(native(from).constData(), native(dir + name).constData()) != 0) {
-            m_error =
-                QStringLiteral("The results of the scenario %1 cannot be put in place: %2 (%3).")
-                    .arg(scenarioName(m_basePath), systemError(errno),
-                         QDir::toNativeSeparators(dir + name));
-            return false;
-        }
+        const QByteArray previous = native(dir + name);
+        hadPrevious.push_back(::access(previous.constData(), F_OK) == 0);
+        if (hadPrevious.back()) ::link(previous.constData(), native(kept(name)).constData());
     }
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names[i];
+        const QString from = m_folder + QLatin1Char('/') + name;
+        if (::rename(native(from).constData(), native(dir + name).constData()) == 0) continue;
+        const int error = errno;
+        for (qsizetype k = i - 1; k >= 0; --k) {
+            const QByteArray target = native(dir + names[k]);
+            if (hadPrevious[static_cast<size_t>(k)])
+                ::rename(native(kept(names[k])).constData(), target.constData());
+            else
+                ::unlink(target.constData());
+        }
+        m_error = QStringLiteral("The results of the scenario %1 cannot be put in place: %2 (%3).")
+                      .arg(scenarioName(m_basePath), systemError(error),
+                           QDir::toNativeSeparators(dir + name));
+        return false;
+    }
+    for (const QString& name : names) ::unlink(native(kept(name)).constData());
     return true;
 }
 
