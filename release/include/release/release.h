@@ -1,8 +1,9 @@
 // The one public header of the simulation library `release`.
 //
-// The library exports three entries with C linkage; every argument passes by
-// reference (a pointer), except text lengths, which pass by value as 32-bit
-// integers right after their text. The blocks below describe the caller's
+// The library exports three entries with C linkage (RELEASE, BLACKOIL,
+// COMPPVT) and RELTIM, which tells a progress callback how far the running
+// call has got; every argument passes by reference (a pointer), except text
+// lengths, which pass by value as 32-bit integers right after their text. The blocks below describe the caller's
 // input record word by word: all words are four bytes, INTEGER*4 or REAL*4.
 //
 // Errors: every entry sets its IERR to 0 on success; 1 means refused input
@@ -23,7 +24,8 @@
 // one runs (on another thread, or from the progress callback) touches nothing
 // and comes back at once with IERR 1 and "THE LIBRARY IS RUNNING ANOTHER CALL
 // IN THIS PROCESS: ONE CALL AT A TIME". The callback runs on the thread that
-// called RELEASE.
+// called RELEASE. RELTIM is not such a call: it never waits and may be made
+// from any thread at any time.
 //
 // Locale: the files the library writes and reads have the same bytes whatever
 // the process locale (numbers with a decimal point). For the time of a call
