@@ -139,12 +139,13 @@ TEST(ProgressDialog, simulated_time_reads_in_hours_below_a_day_and_in_days_after
 // A long run past its end estimate: the library's percentage holds at 58
 // while the run goes on at about half a simulated day per second (a 10 mm
 // hole in a gas line). The dialog shows the simulated time beside the bar and
-// renews it several times a second; the worker hands it over no more often
-// than every SIMULATED_INTERVAL_MS.
+// renews it every few tenths of a second (a loaded machine is allowed a
+// second and a half); the worker hands it over no more often than every
+// SIMULATED_INTERVAL_MS.
 TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time) {
     QDir().mkpath(kArtifacts);
     constexpr double DAY = 86400.0;
-    constexpr qint64 RUN_MS = 2000;
+    constexpr qint64 RUN_MS = 3000;
     ScriptTask task;
     task.body = [](ScriptTask& t) {
         QElapsedTimer clock;
@@ -186,7 +187,7 @@ TEST(ProgressDialog, a_run_whose_percentage_holds_still_shows_its_simulated_time
     EXPECT_EQ(*std::max_element(bar.begin(), bar.end()), 58);
     EXPECT_TRUE(text.endsWith(" days simulated")) << text.toStdString();
     EXPECT_GT(longestGap, 0);
-    EXPECT_LT(longestGap, 1000) << "the shown time stood still for " << longestGap << " ms";
+    EXPECT_LT(longestGap, 1500) << "the shown time stood still for " << longestGap << " ms";
     EXPECT_GE(crossings, 5);
     EXPECT_LE(crossings, RUN_MS / CWorkerTask::SIMULATED_INTERVAL_MS + 2);
     EXPECT_TRUE(pictured);
