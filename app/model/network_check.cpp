@@ -23,7 +23,7 @@ constexpr float MIN_END_TIME = 600.0f;          // s after the leak opens
 constexpr float TABLE_END = 1.0e7f;             // s: every boundary table ends here
 constexpr float LEAK_OPENS = 11400.0f;          // s of simulated time
 constexpr float FULL_SECTIONS_FROM = 475.0f;    // m: a pipe this long or longer gets 20 sections
-constexpr float SMALLEST_OPENING = 1.0e-6f;     // m2: a 1.13 mm hole
+constexpr float SMALLEST_OPENING = static_cast<float>(RELEASE_SMALLEST_OPENING);  // m2
 
 [[noreturn]] void refuse(unsigned id, int xref, std::vector<QString> args) {
     throw ValidationError{id, xref, std::move(args)};
@@ -172,8 +172,8 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
     if (!(lek.LEKDIA > 0.0f))
         refuse(IDS_LEAK_DIAMETER_NOT_POSITIVE, xref,
                {DisplayValue("DIAMETER", lek.LEKDIA), DisplayValue("DIAMETER", 0)});
-    // The library's leak model shuts an opening below 1.0E-6 m2 and refuses
-    // such a hole; the same float test here.
+    // The library refuses a hole whose opening its leak model would shut;
+    // the same float test here.
     if (0.7854f * lek.LEKDIA * lek.LEKDIA < SMALLEST_OPENING)
         refuse(IDS_LEAK_BELOW_SMALLEST_HOLE, xref,
                {DisplayValue("DIAMETER", lek.LEKDIA),

@@ -33,13 +33,10 @@ QString trimmedMessage(const char* buffer, size_t size) {
 // The library's progress callback for a discharge run: the percentage, and
 // the simulated time once the library says the percentage holds still.
 int32_t RELEASE_CALL dischargeProgress(int32_t percent) {
-    CWorkerTask* task = GetCurrentTask();
-    if (!task) return 0;
     double seconds = 0.0;
     int32_t held = 0;
     RELTIM(&seconds, &held);
-    task->ReportProgress(percent, held ? seconds : -1.0);
-    return task->IsCancelled() ? 1 : 0;
+    return ReportToCurrentTask(percent, held ? seconds : -1.0);
 }
 
 }  // namespace

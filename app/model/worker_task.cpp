@@ -88,11 +88,15 @@ void SetCurrentTask(CWorkerTask* task) { g_currentTask = task; }
 CWorkerTask* GetCurrentTask() { return g_currentTask; }
 void ClearCurrentTask() { g_currentTask = nullptr; }
 
-extern "C" int32_t worker_progress_callback(int32_t percent) {
+int32_t ReportToCurrentTask(int32_t percent, double simulatedSeconds) {
     CWorkerTask* task = g_currentTask;
     if (!task) return 0;
-    task->ReportProgress(percent);
+    task->ReportProgress(percent, simulatedSeconds);
     return task->IsCancelled() ? 1 : 0;
+}
+
+extern "C" int32_t worker_progress_callback(int32_t percent) {
+    return ReportToCurrentTask(percent);
 }
 
 CTaskRunner::CTaskRunner(QObject* parent) : QObject(parent) {}

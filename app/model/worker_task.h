@@ -86,8 +86,10 @@ public:
     CurrentTaskGuard& operator=(const CurrentTaskGuard&) = delete;
 };
 
-// Reports the percentage through the current task and returns 1 once it is
-// cancelled, else 0; 0 without a current task (nothing is sent then).
+// Reports the percentage (and a simulated time, see ReportProgress) through
+// the current task and returns 1 once it is cancelled, else 0; 0 without a
+// current task (nothing is sent then).
+int32_t ReportToCurrentTask(int32_t percent, double simulatedSeconds = -1.0);
 extern "C" int32_t worker_progress_callback(int32_t percent);
 
 // The GUI-thread end of task runs. One run at a time.

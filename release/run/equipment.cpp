@@ -182,7 +182,7 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
     }
     // The leak model shuts an opening below 1.0E-6 m2 (a 1.13 mm hole): a
     // smaller hole would run to its end, release nothing and still leak.
-    if (0.7854f * lek.LEKDIA * lek.LEKDIA < 1.0e-6f) {
+    if (0.7854f * lek.LEKDIA * lek.LEKDIA < static_cast<float>(RELEASE_SMALLEST_OPENING)) {
         refuse(IERR, MSG, LMSG,
                "LEAK DIAMETER " + value_text(1000.0 * lek.LEKDIA, "mm") +
                    " IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm (AN OPENING "

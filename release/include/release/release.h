@@ -3,8 +3,9 @@
 // The library exports three entries with C linkage (RELEASE, BLACKOIL,
 // COMPPVT) and RELTIM, which tells a progress callback how far the running
 // call has got; every argument passes by reference (a pointer), except text
-// lengths, which pass by value as 32-bit integers right after their text. The blocks below describe the caller's
-// input record word by word: all words are four bytes, INTEGER*4 or REAL*4.
+// lengths, which pass by value as 32-bit integers right after their text.
+// The blocks below describe the caller's input record word by word: all
+// words are four bytes, INTEGER*4 or REAL*4.
 //
 // Errors: every entry sets its IERR to 0 on success; 1 means refused input
 // or a failed run, with the reason in MSG; RELEASE also returns 9999 when the
@@ -51,19 +52,21 @@ extern "C" {
 #define RELEASE_API __attribute__((visibility("default")))
 
 /* Constants shared by the library and its callers. */
-#define RELEASE_LEAK_OPENS 11400.0    /* s of simulated time: the warm-up ends, the leak opens */
-#define RELEASE_GRAVITY 9.80665       /* m/s2 */
-#define RELEASE_STD_PRESSURE 101325.0 /* Pa, standard conditions */
-#define RELEASE_STD_TEMPERATURE 15.0  /* deg C, standard conditions */
+#define RELEASE_LEAK_OPENS 11400.0      /* s of simulated time: the warm-up ends, the leak opens */
+#define RELEASE_GRAVITY 9.80665         /* m/s2 */
+#define RELEASE_STD_PRESSURE 101325.0   /* Pa, standard conditions */
+#define RELEASE_STD_TEMPERATURE 15.0    /* deg C, standard conditions */
+#define RELEASE_SMALLEST_OPENING 1.0e-6 /* m2: the leak model shuts a smaller one (1.13 mm) */
 #define RELEASE_SEA_WATER_DENSITY \
     1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
 
 /* Progress callback: called by RELEASE once per time step of the run, on the
    calling thread, with the progress so far in percent (0 to about 100,
-   never decreasing; the run's end is an estimate that moves). A result of 0 lets the run go on;
-   any other value stops it at once with IERR 9999. The callback must not call
-   the library, RELTIM apart. RELEASE passes a pointer to a variable holding the callback;
-   a variable holding 0 means no callback. */
+   never decreasing; the run's end is an estimate that moves). A result of 0
+   lets the run go on; any other value stops it at once with IERR 9999. The
+   callback must not call the library, RELTIM apart. RELEASE passes a
+   pointer to a variable holding the callback; a variable holding 0 means no
+   callback. */
 typedef int32_t(RELEASE_CALL* ReleaseProgressFn)(int32_t percentage);
 
 /* How far the run in progress in this process has got: *seconds is the
