@@ -6,7 +6,8 @@
 // written to a scratch directory. The family's rows report microseconds per
 // time step and per section and time step.
 // The composition cases' property tables are timed on their own (tables/...),
-// with a gas condensate besides, as COMPPVT builds them for the front end.
+// with a gas condensate and the oil of examples/scenarios/oil_line.zef besides,
+// as COMPPVT builds them for the front end.
 // Run: build/bench/release_bench [--benchmark_filter=family/net199_24h]
 #include <benchmark/benchmark.h>
 
@@ -171,6 +172,26 @@ COMPREC condensate() {
     return c;
 }
 
+// The fluid of examples/scenarios/oil_line.zef: an oil whose tables the
+// program builds on Verify Layout and Calculate Discharge.
+COMPREC oil_line() {
+    const float rows[][4] = {
+        {1, 0.5f, 28.013f, 0},        {2, 1.5f, 44.01f, 0},          {4, 39.0f, 16.043f, 0},
+        {5, 7.0f, 30.07f, 0},         {6, 6.0f, 44.097f, 0},         {7, 1.5f, 58.124f, 0},
+        {8, 3.0f, 58.124f, 0},        {9, 1.5f, 72.151f, 0},         {10, 2.0f, 72.151f, 0},
+        {11, 4.0f, 86.178f, 0},       {12, 12.0f, 100.205f, 684.0f}, {13, 12.0f, 114.232f, 702.5f},
+        {14, 10.0f, 128.259f, 717.6f}};
+    COMPREC c{};
+    for (const auto& r : rows) {
+        c.MODEL[c.NCOMP] = static_cast<int32_t>(r[0]);
+        c.MOLEPCT[c.NCOMP] = r[1];
+        c.MOLWT[c.NCOMP] = r[2];
+        c.LIQDEN[c.NCOMP] = r[3];
+        ++c.NCOMP;
+    }
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,6 +224,7 @@ int main(int argc, char** argv) {
         if (l->c.fluid.kind != cases::Fluid::Kind::BlackOil)
             compositions.emplace_back(l->name, cases::make_comprec(l->c.fluid));
     compositions.emplace_back("condensate", condensate());
+    compositions.emplace_back("oil_line", oil_line());
     for (const auto& [name, comp] : compositions)
         benchmark::RegisterBenchmark(("tables/" + name).c_str(), run_tables, &comp)
             ->Unit(benchmark::kMillisecond);

@@ -150,7 +150,8 @@ void flash_reset() {
 void PRPAR(double T) {
     Flscom& F = FLSCOM;
     const double R = F.R;
-    for (int i = 1; i <= F.NC; ++i) {
+    const int n = F.NC;
+    for (int i = 1; i <= n; ++i) {
         const CatEntry& c = CMPCAT.E[F.ICAT[i]];
         F.TR[i] = T / c.TC;
         F.B[i] = 0.0778 * R * c.TC / c.PC;
@@ -158,6 +159,22 @@ void PRPAR(double T) {
         double s = 1.0 + F.KAPPA[i] * (1.0 - std::sqrt(F.TR[i]));
         F.A[i] = 0.45724 * (R * c.TC) * (R * c.TC) / c.PC * s * s;
     }
+    // The terms that depend on temperature only, once here rather than in
+    // each of the many mixtures a flash forms at this temperature.
+    double d[MXCOMP + 1], e[MXCOMP + 1];
+    for (int i = 1; i <= n; ++i) {
+        const CatEntry& c = CMPCAT.E[F.ICAT[i]];
+        double sq = std::sqrt(F.TR[i]);
+        d[i] = -(F.KAPPA[i] / (c.TC * sq)) / (1.0 + F.KAPPA[i] * (1.0 - sq));
+        e[i] = d[i] / (4.0 * F.TR[i] * c.TC);
+    }
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j) {
+            F.AIJ[i][j] =
+                std::sqrt(F.A[i] * F.A[j]) * (1.0 - CMPCAT.KIJ[F.ICAT[i]][F.ICAT[j]] / 100.0);
+            F.DIJ[i][j] = (d[i] + d[j]) / 2.0;
+            F.EIJ[i][j] = -e[i] - e[j] + d[i] * d[j] / 2.0;
+        }
     if (FLSOUT) {
         for (int i = 1; i <= F.NC; ++i) {
             char line[96];
@@ -167,30 +184,25 @@ void PRPAR(double T) {
     }
 }
 
+// Uses the pair terms of the last PRPAR: T only forms R T here.
 void PRMIX(double T, double P, const double* w, double& a, double& b) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
-    double d[MXCOMP + 1], e[MXCOMP + 1];
-    for (int i = 1; i <= n; ++i) {
-        const CatEntry& c = CMPCAT.E[F.ICAT[i]];
-        double sq = std::sqrt(F.TR[i]);
-        d[i] = -(F.KAPPA[i] / (c.TC * sq)) / (1.0 + F.KAPPA[i] * (1.0 - sq));
-        e[i] = d[i] / (4.0 * F.TR[i] * c.TC);
-    }
     b = 0.0;
     a = 0.0;
     double dadt = 0.0, d2adt2 = 0.0;
     for (int i = 1; i <= n; ++i) {
         b += w[i] * F.B[i];
         double s = 0.0;
+        const double* aij = F.AIJ[i];
+        const double* dij = F.DIJ[i];
+        const double* eij = F.EIJ[i];
         for (int j = 1; j <= n; ++j) {
-            double aij =
-                std::sqrt(F.A[i] * F.A[j]) * (1.0 - CMPCAT.KIJ[F.ICAT[i]][F.ICAT[j]] / 100.0);
-            s += w[j] * aij;
-            double ww = w[i] * w[j] * aij;
+            s += w[j] * aij[j];
+            double ww = w[i] * w[j] * aij[j];
             a += ww;
-            dadt += ww * (d[i] + d[j]) / 2.0;
-            d2adt2 += ww * (-e[i] - e[j] + d[i] * d[j] / 2.0);
+            dadt += ww * dij[j];
+            d2adt2 += ww * eij[j];
         }
         F.S[i] = s;
     }

@@ -88,6 +88,10 @@ struct Flscom {
     double FLAST[MXCOMP + 1];  // residuals of the last flash evaluation
     // per component at the current temperature
     double A[MXCOMP + 1], B[MXCOMP + 1], KAPPA[MXCOMP + 1], TR[MXCOMP + 1];
+    // pair terms at the current temperature, so that a mixture only sums them:
+    // a(i,j) with its interaction, the mean of the two da/dT factors and the
+    // d2a/dT2 factor
+    double AIJ[MXCOMP + 1][MXCOMP + 1], DIJ[MXCOMP + 1][MXCOMP + 1], EIJ[MXCOMP + 1][MXCOMP + 1];
     // current mixture
     double AM, BM, S[MXCOMP + 1], AA, BB, DADT, D2ADT2, DAADT, DBBDT, DZDT;
     double HR, DHRDT;  // residual enthalpy of the last PRFUG and its T-derivative
