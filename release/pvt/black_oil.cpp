@@ -24,6 +24,13 @@ const float TGRID_BO[18] = {-30.f, 0.f,  5.f,  10.f, 15.f,  20.f,  30.f,  40.f, 
 // gravity is blended onto the gravity above the bubble point.
 constexpr float FREE_GAS_BAND = 0.05f;
 
+// The z-factor search ends when the equation's z and the ideal-gas side
+// agree this closely. At 1e-3 the gas density carried a saw-tooth of up to
+// 0.3 % from one pressure to the next, locally falling with rising pressure,
+// which no pressure derivative can follow; a tighter end costs some twenty
+// more halvings of the bracket.
+constexpr float Z_SETTLED = 1.0e-5f;
+
 // Dranchuk-Abou-Kassem: z as a function of reduced density and temperature.
 float dak_z(float rhor, float tpr) {
     const float A1 = 0.3265f, A2 = -1.0700f, A3 = -0.5339f, A4 = 0.01569f, A5 = -0.05165f,
@@ -49,7 +56,7 @@ float ZFDAK(float ppr, float tpr) {
         float zdef = 0.27f * ppr / (rhor * tpr);
         float zeos = dak_z(rhor, tpr);
         if (n == 100) return 1.0f;
-        if (std::fabs(zeos - zdef) <= 0.001f) return zeos;
+        if (std::fabs(zeos - zdef) <= Z_SETTLED) return zeos;
         if (zeos < zdef)
             lo = rhor;
         else
