@@ -103,6 +103,12 @@ public:
     // At most one entry after a validation: the first error met.
     const std::vector<ValidationError>& Errors() const { return m_errors; }
     const QString& Warning() const { return m_warning; }
+    // The run stopped after the leak opened: the summary's time is only a
+    // lower bound of the release time.
+    bool RunStopped() const { return IsRunStoppedWarning(m_warning); }
+    static bool IsRunStoppedWarning(const QString& warning) {
+        return warning.startsWith(QLatin1String(RELEASE_RUN_STOPPED_TEXT));
+    }
     void SetWarning(const QString& warning) { m_warning = warning; }
 
 protected:

@@ -173,7 +173,11 @@ QString BuildReportText(diagram_data* diagram, const CReleaseModel& model,
         if (!model.IsUpToDate()) {
             t += QStringLiteral(" (needs recalculation)\r\n");
         } else {
-            t += QStringLiteral("\r\n\r\nTime to get total mass: ") + ReportDuration(s->time);
+            QString duration = ReportDuration(s->time);
+            if (model.RunStopped() && strings)
+                duration =
+                    strings(IDS_TIME_RUN_STOPPED).arg(strings(IDS_TIME_AT_LEAST).arg(duration));
+            t += QStringLiteral("\r\n\r\nTime to get total mass: ") + duration;
             t += QStringLiteral(
                 "\r\n\r\n                   Peak rate                  Total           "
                 "\r\n--------------------------------------------------------------\r\n");

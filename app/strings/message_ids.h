@@ -74,6 +74,9 @@ enum : int {
     IDS_CONFIRM_NEARFIELD = 16158,
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
+    // A run that stopped: its release time is only a lower bound.
+    IDS_TIME_AT_LEAST = 16290,     // "at least %1", the time
+    IDS_TIME_RUN_STOPPED = 16291,  // "%1 (the run stopped)", the time or its unit
 };
 
 // Column headings and refusals of the Gas Composition dialog.

@@ -11,7 +11,9 @@
 #include <cmath>
 
 #include "command_ids.h"
+#include "message_ids.h"
 #include "release_model.h"
+#include "string_table.h"
 #include "units.h"
 
 namespace {
@@ -179,6 +181,16 @@ bool CReleaseResultDlg::OnInitDialog() {
                       QString::number(Hours(m_summary.time)));
     AfxSetControlText(findChild<QWidget*>(QLatin1String(DAYS_FIELD)),
                       QString::number(Days(m_summary.time)));
+    if (CReleaseModel::IsRunStoppedWarning(m_warning)) {
+        // The time field and its unit say that the time is a lower bound.
+        const auto& f = kSummaryFields[0];
+        AfxSetControlText(
+            GetDlgItem(f.edit),
+            AfxFormatString1(IDS_TIME_AT_LEAST, AfxGetControlText(GetDlgItem(f.edit))));
+        AfxSetControlText(
+            GetDlgItem(f.label),
+            AfxFormatString1(IDS_TIME_RUN_STOPPED, AfxGetControlText(GetDlgItem(f.label))));
+    }
     AfxSetControlText(GetDlgItem(IDC_WARNINGS), m_warning);
     GetDlgItem(IDC_OUTDATED)->setVisible(m_outdated);
     return true;

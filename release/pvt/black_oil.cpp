@@ -24,6 +24,13 @@ const float TGRID_BO[18] = {-30.f, 0.f,  5.f,  10.f, 15.f,  20.f,  30.f,  40.f, 
 // gravity is blended onto the gravity above the bubble point.
 constexpr float FREE_GAS_BAND = 0.05f;
 
+// The z-factor search ends when the equation's z and the ideal-gas side
+// agree this closely. At 1e-3 the gas density carried a saw-tooth of up to
+// 0.3 % from one pressure to the next, locally falling with rising pressure,
+// which no pressure derivative can follow; a tighter end costs some twenty
+// more halvings of the bracket.
+constexpr float Z_SETTLED = 1.0e-5f;
+
 // Dranchuk-Abou-Kassem: z as a function of reduced density and temperature.
 float dak_z(float rhor, float tpr) {
     const float A1 = 0.3265f, A2 = -1.0700f, A3 = -0.5339f, A4 = 0.01569f, A5 = -0.05165f,
@@ -49,7 +56,7 @@ float ZFDAK(float ppr, float tpr) {
         float zdef = 0.27f * ppr / (rhor * tpr);
         float zeos = dak_z(rhor, tpr);
         if (n == 100) return 1.0f;
-        if (std::fabs(zeos - zdef) <= 0.001f) return zeos;
+        if (std::fabs(zeos - zdef) <= Z_SETTLED) return zeos;
         if (zeos < zdef)
             lo = rhor;
         else
@@ -123,11 +130,19 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     float Bob = 1.0f + E1 * Rsb + dT * Q * (E2 + E3 * Rsb);
     float Bo = saturated ? Bsat : std::max(1.0f, Bob * std::exp(-co * (p_psi - pb)));
     // 7. gas gravities
-    float gd = std::max(0.56f, 0.25f + 0.02f * API + Rs * (-3.571357e-6f * API - 2.8571e-9f));
+    const float gd_slope = -3.571357e-6f * API - 2.8571e-9f;
+    const float gd_raw = 0.25f + 0.02f * API + Rs * gd_slope;
+    float gd = std::max(0.56f, gd_raw);
     // Free gas below the bubble point from the gas balance; above it there is
     // no free gas to balance and the gas is the whole gas (the gravity the oil
     // density takes there as well).
     float gf = (Rsb != Rs) ? (g * Rsb - Rs * gd) / (Rsb - Rs) : g;
+    // The balance's change with the solution ratio (zero where a bound holds
+    // it), for the gas density's pressure derivative.
+    double dgf = 0.0;
+    if (Rsb != Rs && gf < g && gf > 0.56f)
+        dgf =
+            (double(gf) - gd - (gd_raw > 0.56f ? double(Rs) * gd_slope : 0.0)) / (double(Rsb) - Rs);
     gf = std::max(std::min(gf, g), 0.56f);
     // As the free gas vanishes the balance is 0/0 and, wherever the dissolved
     // gas is heavier than the whole gas, ends on the lower bound: a step of up
@@ -136,19 +151,29 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     const float share = Rsb > 0.0f ? (Rsb - Rs) / Rsb : 1.0f;
     const float u = std::min(std::max(share / FREE_GAS_BAND, 0.0f), 1.0f);
     const float above = std::max(g, 0.56f);
-    gf = above + (gf - above) * u * u * (3.0f - 2.0f * u);
+    const float blend = u * u * (3.0f - 2.0f * u);
+    if (u > 0.0f && u < 1.0f)
+        dgf =
+            dgf * blend - double(gf - above) * 6.0 * u * (1.0 - u) / (double(Rsb) * FREE_GAS_BAND);
+    else
+        dgf *= blend;
+    gf = above + (gf - above) * blend;
     if (!saturated) gf = above;
-    gd = std::max(gd, g);
-    // 8. oil density and derivatives, lb/ft3
+    // 8. oil density and derivatives, lb/ft3. The oil carries the stock-tank
+    // oil and the gas that has not come free; the free gas is taken at the
+    // whole gas's gravity (step 11), so the dissolved gas is too, and the
+    // tables' liquid holds the formation volume factor's volume on both sides
+    // of the bubble point.
     float rho_o, drodT;
     if (saturated) {
-        float m = 62.4f * SG + 0.0136f * Rs * gd;
+        float m = 62.4f * SG + 0.0136f * Rs * g;
         rho_o = m / Bo;
         drodT = -m / (Bo * Bo) * Q * (E2 + E3 * Rs);
     } else {
+        float m = 62.4f * SG + 0.0136f * Rsb * g;
         float e = std::exp(co * (p_psi - pb));
-        rho_o = (62.4f * SG + 0.0136f * Rsb * g) / Bob * e;
-        drodT = -e * Q * (E2 + E3 * Rsb) * (62.4f * SG + 0.0136f * Rsb * gd) / (Bob * Bob);
+        rho_o = m / Bob * e;
+        drodT = -e * Q * (E2 + E3 * Rsb) * m / (Bob * Bob);
     }
     float drodp = co * rho_o;
     // 9. gas z-factor (Standing pseudo-criticals)
@@ -159,12 +184,17 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     // 10. gas density, lb/ft3
     float rho_g = 2.7f * gf * p_psi / ((t_f + 459.66f) * z);
     float drgdp = rho_g * (1.0f / p_psi - ((z2 - z) / z) / 145.0f);
+    // Below the bubble point the free gas's gravity moves with the pressure
+    // through the solution ratio (dRs/dp = C2 Rs / p).
+    if (saturated && gf > 0.0f)
+        drgdp += static_cast<float>(double(rho_g) / gf * dgf * C2 * Rs / p_psi);
     float dd = 50.0f * t_f + 22983.0f;
     float drgdT = -6750.0f * gf * p_psi / (dd * dd * z);
-    // 11. free-gas mass fraction, from the standard-condition densities
+    // 11. free-gas mass fraction of the whole fluid (the stock-tank oil and
+    // all its gas), from the standard-condition densities
     float V = gor - Rs * 0.028316848f / 0.158987f;
     float beta = 0.0f;
-    if (!(p_psi > pb) && V > 0.0f) beta = 1.0f / (rhoo / (V * rhog) + 1.0f);
+    if (!(p_psi > pb) && V > 0.0f) beta = V * rhog / (rhoo + gor * rhog);
     // 12. oil viscosity, cP
     float lapi = std::log10(API);
     float mu_od = t_f >= 32.0f ? 1.6e9f * std::pow(t_f, -2.8177f) *

@@ -413,6 +413,9 @@ struct Lekres {
     // --- mass ---
     Arr<double, MXLEK> ACGM, ACLM;  // accumulated released gas and liquid mass, kg
     // --- deck ---
+    // End of the last step after the opening at which the first leak carried
+    // at least the release-end test's rate, s of simulated time; 0 before.
+    double TFLOW;
 };
 
 // ---------------------------------------------------------------- PLTCTL

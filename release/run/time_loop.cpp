@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include "release/release.h"
+#include "rt/fortio.h"
 #include "run/constants.h"
 #include "run/errors.h"
 #include "run/routines.h"
@@ -19,6 +21,8 @@ namespace rel {
 
 namespace {
 constexpr float MAXEND = 2603400.0f;  // 30 days after the leak opened
+// Leak rate below which the release-end test finds the release ended, kg/s.
+constexpr double LEAK_END_RATE = 0.1;
 
 void library_tadvdt(int32_t ICUT) {
     auto& R = RUNCTL;
@@ -75,6 +79,15 @@ const char* still_leaking_text() {
     return RUNCTL.TPEND(4) >= MAXEND
                ? "SIMULATION REACHED MAX TIME (30 DAYS) BUT PIPELINE IS STILL LEAKING!"
                : "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
+}
+
+// The time the release ended, once the end test has found it ended: the end
+// of the last step at which the leak carried the test's rate (the test itself
+// looks only at growing intervals, the first time 300 s after the opening).
+// A leak that never carried that rate keeps the time the test found.
+float release_end() {
+    const Lekres& L = LEKRES;
+    return L.TFLOW > TLEAK ? static_cast<float>(L.TFLOW - TLEAK) : L.time;
 }
 
 std::string clock_text(double t) {
@@ -172,7 +185,7 @@ void ENDTST() {
     const double q = L.LEAKFLOW;
     if (R.MCHECK > 0) {
         const double mc = static_cast<double>(R.MCHECK);
-        if ((m - mc) / mc < 0.01 && std::fabs(q) < 0.1) {
+        if ((m - mc) / mc < 0.01 && std::fabs(q) < LEAK_END_RATE) {
             if (L.time < 1.0f) L.time = static_cast<float>(R.TIME - TLEAK);
         } else {
             L.time = 0.0f;
@@ -192,6 +205,9 @@ namespace {
 constexpr double WATER_COMPRESSIBILITY = 4.5e-10;
 constexpr double WATER_DENSITY = 1020.0;
 constexpr double LEAK_CD = 0.84;  // the leak's discharge coefficient
+// Excess mass of a line that has none, kg: the simple method then lets the
+// hole pass on what the inlets deliver at once.
+constexpr double SMALLEST_EXCESS = 1.0e-6;
 
 // What the inlet sources deliver at time t, kg/s.
 double inlet_rate(double t) {
@@ -219,19 +235,85 @@ bool outlet_open(double t) {
     return false;
 }
 
-// The release of the simple method at the hole's rate W, from the leak's
-// opening to the end of the run, with `excess` kg in the line above what
-// stays at the outside pressure. While the inlets deliver at least W the line
-// keeps its pressure and the hole takes W; the rest leaves through the outlet
-// when it is open, or fills the shut line. While they deliver less, the
-// outlet takes nothing (it lets nothing back in): the hole takes W until the
-// line's excess is gone, then what the inlets deliver.
+// The hole of the simple method on a lumped line: the line's excess mass E
+// (what it holds above what stays at the outside pressure) sets the pressure
+// above the outside, E / k, where k is the line's capacity (the excess at the
+// opening over its pressure difference then). The hole's rate follows the
+// orifice law, a sqrt(E), limited by the liquid's critical flux W2.
+struct LumpedHole {
+    double a = 0.0;   // kg/s per sqrt(kg)
+    double W2 = 0.0;  // kg/s
+    double rate(double E) const { return std::min(a * std::sqrt(std::max(E, 0.0)), W2); }
+};
+
+// The excess after dt at a constant inflow q through the orifice law alone,
+// dE/dt = q - a sqrt(E). With s = sqrt(E) the time to go from s0 to s is
+// (2/a)(s0 - s) + (2q/a^2) ln((q - a s0)/(q - a s)); s follows by bisection
+// between s0 and where it settles, q/a.
+double orifice_excess(double E, double q, double dt, double a) {
+    const double s0 = std::sqrt(std::max(E, 0.0)), se = q / a;
+    auto time_to = [&](double s) {
+        double t = 2.0 / a * (s0 - s);
+        if (q > 0.0) t += 2.0 * q / (a * a) * std::log((q - a * s0) / (q - a * s));
+        return t;
+    };
+    if (s0 == se) return E;
+    if (q <= 0.0 && time_to(0.0) <= dt) return 0.0;
+    double lo = s0, hi = se;  // time_to(lo) <= dt < time_to(hi)
+    for (int k = 0; k < 100; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        if (mid == lo || mid == hi) break;
+        (time_to(mid) <= dt ? lo : hi) = mid;
+    }
+    return lo * lo;
+}
+
+// One interval dt of constant inflow q: the excess moves by the inflow less
+// what the hole takes; an open outlet lets the line rise no higher than it
+// stood at the opening (Emax) and takes the rest, but lets nothing back in.
+// Returns the mass the hole released and leaves the new excess in E.
+double lumped_step(const LumpedHole& h, double& E, double q, double dt, double Emax) {
+    double released = 0.0, left = dt;
+    E = std::min(E, Emax);
+    // Above the critical flux the hole takes W2 whatever the pressure.
+    const double Ecrit = (h.W2 / h.a) * (h.W2 / h.a);
+    if (E > Ecrit && q < h.W2) {
+        const double t = std::min(left, (E - Ecrit) / (h.W2 - q));
+        released += h.W2 * t;
+        E -= (h.W2 - q) * t;
+        left -= t;
+    } else if (E >= Ecrit) {
+        E = std::min(E + (q - h.W2) * left, Emax);
+        return h.W2 * left;
+    }
+    if (!(left > 0.0)) return released;
+    double Enew = orifice_excess(E, q, left, h.a);
+    if (Enew > Emax) {
+        // The line reaches the outlet's level and holds it: the hole takes
+        // its rate there for the rest of the interval.
+        const double s0 = std::sqrt(std::max(E, 0.0)), s = std::sqrt(Emax);
+        double t = 2.0 / h.a * (s0 - s);
+        if (q > 0.0 && q > h.a * s)
+            t += 2.0 * q / (h.a * h.a) * std::log((q - h.a * s0) / (q - h.a * s));
+        t = std::clamp(t, 0.0, left);
+        released += q * t - (Emax - E) + h.rate(Emax) * (left - t);
+        E = Emax;
+        return released;
+    }
+    released += q * left - (Enew - E);
+    E = Enew;
+    return released;
+}
+
+// The release of the simple method from the leak's opening to the end of the
+// run, with the line's excess E0 at the opening.
 struct SimpleRelease {
     double mass = 0.0;
-    double end = TLEAK;    // last time the hole released, s of simulated time
+    double peak = 0.0;
+    double end = TLEAK;    // last time the hole took at least the end test's rate
     bool leaking = false;  // still at the end of the run
 };
-SimpleRelease simple_release(double W, double excess) {
+SimpleRelease simple_release(const LumpedHole& h, double E0) {
     const auto& E = EQUIPM;
     const double t0 = TLEAK, t1 = RUNCTL.TPEND(4);
     std::vector<double> at{t0, t1};
@@ -245,33 +327,39 @@ SimpleRelease simple_release(double W, double excess) {
         add(&E.TCHOT(1, c), std::min<int32_t>(E.NCHOT(c), MXCHKT));
     std::sort(at.begin(), at.end());
 
-    // Between the tables' points the inflow is linear: the midpoint of each
-    // of 64 parts of an interval gives its integral.
+    // Between the tables' points the inflow is linear: it is taken at the
+    // midpoint of each of 64 parts of an interval, and each part again in
+    // steps no longer than the line's response time, so that a rising
+    // excess follows the inflow.
     constexpr int PARTS = 64;
     SimpleRelease r;
-    double left = std::max(0.0, excess);
+    if (!(h.a > 0.0) || !(h.W2 > 0.0)) return r;
+    double excess = std::max(0.0, E0);
+    r.peak = h.rate(excess);
     for (size_t j = 1; j < at.size(); ++j) {
         const double dt = (at[j] - at[j - 1]) / PARTS;
         if (!(dt > 0.0)) continue;
         for (int k = 0; k < PARTS; ++k) {
-            const double u = at[j - 1] + k * dt, mid = u + 0.5 * dt, q = inlet_rate(mid);
-            double m, until = u + dt;
-            if (q >= W) {
-                m = W * dt;
-                if (!outlet_open(mid)) left += (q - W) * dt;  // the shut line fills
-            } else if (left >= (W - q) * dt) {
-                m = W * dt;
-                left -= (W - q) * dt;
-            } else if (left > 0.0) {
-                const double te = left / (W - q);
-                m = W * te + q * (dt - te);
-                if (!(q > 0.0)) until = u + te;
-                left = 0.0;
-            } else {
-                m = q * dt;
+            const double u = at[j - 1] + k * dt, q = inlet_rate(u + 0.5 * dt);
+            const double cap = outlet_open(u + 0.5 * dt) ? std::max(E0, 0.0)
+                                                         : std::numeric_limits<double>::infinity();
+            const double from = excess, before = h.rate(excess);
+            r.mass += lumped_step(h, excess, q, dt, cap);
+            const double after = h.rate(excess);
+            r.peak = std::max(r.peak, after);
+            if (after >= LEAK_END_RATE) {
+                r.end = u + dt;
+            } else if (before >= LEAK_END_RATE) {
+                // The rate fell through the end test's rate within the part.
+                double lo = 0.0, hi = dt;
+                for (int n = 0; n < 60; ++n) {
+                    const double mid = 0.5 * (lo + hi);
+                    double e = from;
+                    lumped_step(h, e, q, mid, cap);
+                    (h.rate(e) >= LEAK_END_RATE ? lo : hi) = mid;
+                }
+                r.end = u + lo;
             }
-            r.mass += m;
-            if (m > 0.0) r.end = std::max(r.end, until);
         }
     }
     r.leaking = r.end >= t1;
@@ -280,12 +368,14 @@ SimpleRelease simple_release(double W, double excess) {
 }  // namespace
 
 // The simple method for fluids without gas, from the state at the leak's
-// opening. The peak is the hole's rate as the leak flow computes it fully
-// open (or the larger rate it already had while opening), and the hole never
-// releases more than that rate: what the outlet takes is not released. The
-// line's excess is the liquid it holds above what stays at the outside
-// density (with the water's compressibility). The release never goes past the
-// run's end, where the pipeline then still leaks.
+// opening. The hole starts at its rate as the leak flow computes it fully
+// open; from then on its rate follows the line's pressure, which the inlets,
+// the outlet and the hole leave (a lumped balance of the line's excess, the
+// liquid it holds above what stays at the outside density, with the water's
+// compressibility). What the outlet takes is not released. The peak is the
+// largest rate of that history, or the larger rate the leak already had
+// while opening. The release never goes past the run's end, where the
+// pipeline then still leaks.
 void ZEROGOR(char* MSG, int32_t LMSG) {
     auto& V = SECVAR;
     auto& G = PIPGEO;
@@ -337,8 +427,12 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     const double d = c >= 1 ? V.DRLP(c) : 0.0;
 
     const std::string head = "Simple calculation method used for 0 GOR fluids.          ";
+    LumpedHole hole;
     double W = 0.0;
     std::string why;
+    // The excess at the opening; a line without one still passes on what the
+    // inlets deliver, through a capacity too small to matter.
+    const double E0 = std::max(V.RMLGT - rolk * vol + water, SMALLEST_EXCESS);
     if (!(A > 0.0)) {
         why = "No release estimated: the leak has no opening.";
     } else if (!(p > pb)) {
@@ -347,8 +441,10 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
         const double W1 = LEAK_CD * A * std::sqrt(2.0 * rho * (p - pb));
         const double W2 = d > 0.0 ? LEAK_CD * A * V.ROL(c) / std::sqrt(d)
                                   : std::numeric_limits<double>::infinity();
-        W = std::max<double>(std::min(W1, W2), L.PKTOT(1));
-        if (!(W > 0.0) || !std::isfinite(W)) {
+        W = std::min(W1, W2);
+        hole.a = W1 / std::sqrt(E0);
+        hole.W2 = W2;
+        if (!(W > 0.0) || !std::isfinite(W) || !std::isfinite(hole.a)) {
             W = 0.0;
             why = "No release estimated: no finite peak release rate.";
         }
@@ -359,10 +455,13 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
         L.ACGAS(k) = L.ACGSTD(k) = 0.0;
     }
     if (W > 0.0) {
-        const SimpleRelease rel = simple_release(W, V.RMLGT - rolk * vol + water);
+        const SimpleRelease rel = simple_release(hole, E0);
         const double M = rel.mass;
         const bool leaking = rel.leaking;
         const double time = (leaking ? RUNCTL.TPEND(4) : rel.end) - TLEAK;
+        // The peak of the rate's history, or the larger rate the leak already
+        // had while opening.
+        W = std::max<double>(rel.peak, L.PKTOT(1));
 
         // Oil volumes without the water, as the full simulation counts them.
         const double oil = 1.0 - C.WFST;
@@ -398,7 +497,6 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     R.TESTIM = R.TEST0 = 2.0f * R.TCLMAX;
     int32_t percent = 0;
     double shown_end = 0.0;  // the end estimate when the percentage last rose
-    bool held = false;
     LeakWatch watch;
     bool shut = false;
 
@@ -448,6 +546,7 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
                 return;
             }
             ++R.NINTGR;
+            if (R.TIME > TLEAK && std::fabs(L.LEAKFLOW) >= LEAK_END_RATE) L.TFLOW = R.TIME;
 
             if (R.TIME >= PLTCTL.TPLOT) {
                 S.plttrd(IERR, MSG, LMSG);
@@ -465,8 +564,8 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
             // Once the run has passed the end it was expected at when the
             // percentage last rose, the percentage holds still while the run
             // goes on; the caller is told so through RELTIM and can show the
-            // simulated time instead.
-            if (shown_end > 0.0 && R.TIME >= shown_end) held = true;
+            // simulated time instead, until the percentage moves again.
+            const bool held = shown_end > 0.0 && R.TIME >= shown_end;
             SETPRG(R.TIME - TLEAK, held);
             int32_t shown = percent;
             if (S.calcbk(shown) != 0) {
@@ -501,6 +600,8 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     } else if (L.time < 1.0e-6f) {
         L.time = static_cast<float>(R.TIME - TLEAK);
         setmsg(MSG, LMSG, still_leaking_text());
+    } else {
+        L.time = release_end();
     }
 }
 
@@ -510,13 +611,23 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
 // itself is not a number.
 bool keep_what_was_released(const std::string& why, int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& L = LEKRES;
-    if (!(RUNCTL.TIME > TLEAK) || !(L.ACMASS(1) > 0.0)) return false;
-    if (L.time < 1.0e-6f) L.time = static_cast<float>(RUNCTL.TIME - TLEAK);
+    auto& R = RUNCTL;
+    if (!(R.TIME > TLEAK) || !(L.ACMASS(1) > 0.0)) return false;
+    // A release not yet found ended lasted at least until the stop; one found
+    // ended before it keeps its end.
+    const bool ended = L.time >= 1.0e-6f;
+    L.time = ended ? release_end() : static_cast<float>(R.TIME - TLEAK);
     if (summary_fault(summary_words(), true).name) return false;
     IERR = 0;
+    R.TSTOP = R.TIME;
+    const std::string at = clock_text(R.TIME);
     setmsg(MSG, LMSG,
-           "WARNING: THE RUN STOPPED " + clock_text(RUNCTL.TIME) + " S AFTER THE LEAK OPENED (" +
-               why + "); THE RESULTS ARE THOSE UP TO THEN.");
+           RELEASE_RUN_STOPPED_TEXT + at + " S AFTER THE LEAK OPENED (" + why +
+               "); THE RESULTS ARE THOSE UP TO THEN.");
+    rt::write_line(IOUNIT.IULOG, RELEASE_RUN_STOPPED_TEXT + at + " S AFTER THE LEAK OPENED (" +
+                                     why + "). RELEASE TIME: " +
+                                     (ended ? clock_text(L.time + TLEAK) + " S"
+                                            : "AT LEAST " + at + " S (THE RUN STOPPED)"));
     return true;
 }
 }  // namespace

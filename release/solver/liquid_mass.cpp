@@ -24,7 +24,11 @@ int32_t LIQASM() {
     auto& E = EQUIPM;
     auto& W = BANDWK;
     const int32_t nsec = G.NSEC;
-    const float ht = static_cast<float>(RUNCTL.HT);
+    // The step length and its ratio to the section length enter the
+    // coefficients in double: rounded to single precision they make the
+    // system's flows differ from those the boundary fluxes book, and the
+    // difference drifts the line balance over a long run.
+    const double ht = RUNCTL.HT;
 
     clear_band(2 * nsec + 1, 2);
 
@@ -57,7 +61,7 @@ int32_t LIQASM() {
             wD = V.MD(i) / V.MLT(i);
             wB = V.ML(i) / V.MLT(i);
         }
-        const float r = ht / G.DX(i);
+        const double r = ht / G.DX(i);
 
         // Inflow side of both rows (a: droplets, a+1: bulk liquid).
         float bD = 0.0f, bL = 0.0f;
@@ -110,21 +114,20 @@ int32_t LIQASM() {
         // The right-hand sides are formed in double: the step's change is
         // small against the mass, and rounding it to single precision before
         // it reaches the solution drifts the balance over a long run.
-        const double hd = RUNCTL.HT, rd = hd / G.DX(i);
-        W.RHS(a) = double(V.MD(i)) + hd * (double(wD) * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
-        W.RHS(a + 1) = double(V.ML(i)) + hd * (double(wB) * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
+        W.RHS(a) = double(V.MD(i)) + ht * (double(wD) * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
+        W.RHS(a + 1) = double(V.ML(i)) + ht * (double(wB) * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
 
         // Liquid parts of sources and valve sources; the leak (negative) takes
         // droplets and bulk liquid as the section holds them, so that it
         // never draws more of either than is there.
         double src = 0.0;
         for (int32_t q = 1; q <= E.NSOUR; ++q)
-            if (E.ISOUR(q) == i) src += rd * E.WLSOUR(q);
+            if (E.ISOUR(q) == i) src += r * E.WLSOUR(q);
         for (int32_t q = 1; q <= E.NVSRC; ++q)
-            if (E.IVSSEC(q) == i) src += rd * E.WLSOVA(q);
+            if (E.IVSSEC(q) == i) src += r * E.WLSOVA(q);
         double leak = 0.0;
         for (int32_t q = 1; q <= E.NLEAK; ++q)
-            if (E.ILKSEC(q) == i) leak += rd * LEKRES.WLLEAK(q);
+            if (E.ILKSEC(q) == i) leak += r * LEKRES.WLLEAK(q);
         W.RHS(a) += sD * src + wD * leak;
         W.RHS(a + 1) += sB * src + wB * leak;
     }

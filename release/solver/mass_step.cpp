@@ -140,7 +140,8 @@ int32_t MASPRE() {
     auto& E = EQUIPM;
     auto& W = BANDWK;
     const int32_t nsec = G.NSEC;
-    const float ht = static_cast<float>(RUNCTL.HT);
+    // In double, as the liquid's coefficients.
+    const double ht = RUNCTL.HT;
 
     clear_band(nsec + 1, 1);
 
@@ -148,7 +149,7 @@ int32_t MASPRE() {
     for (int32_t s = 1; s <= nsec; ++s) {
         if (N.JBND(s) > 0) continue;
         ++r;
-        const float t = ht / G.DX(s);
+        const double t = ht / G.DX(s);
         if (s == nsec) {
             // The outlet section: its gas is left to the boundary update.
             band_off(r, -1) = 0.0;
@@ -192,8 +193,7 @@ int32_t MASPRE() {
             if (E.IVSSEC(k) == s) src += E.WGSOVA(k);
         for (int32_t k = 1; k <= E.NLEAK; ++k)
             if (E.ILKSEC(k) == s) src += LEKRES.WGLEAK(k);
-        const double hd = RUNCTL.HT;
-        W.RHS(r) = double(V.MG(s)) + hd * V.PSI(s) + hd / G.DX(s) * src;
+        W.RHS(r) = double(V.MG(s)) + ht * V.PSI(s) + t * src;
     }
     return r;
 }

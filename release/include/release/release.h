@@ -59,6 +59,10 @@ extern "C" {
 #define RELEASE_SMALLEST_OPENING 1.0e-6 /* m2: the leak model shuts a smaller one (1.13 mm) */
 #define RELEASE_SEA_WATER_DENSITY \
     1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
+/* A run that had to stop after the leak released something returns IERR 0
+   with its results up to the stop and a message that starts with this text;
+   its summary time is then only a lower bound of the release time. */
+#define RELEASE_RUN_STOPPED_TEXT "WARNING: THE RUN STOPPED "
 
 /* Progress callback: called by RELEASE once per time step of the run, on the
    calling thread, with the progress so far in percent (0 to about 100,

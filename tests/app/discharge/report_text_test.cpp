@@ -126,6 +126,30 @@ TEST_F(ReportText, full_scenario_with_a_current_result) {
     EXPECT_EQ(BuildReportText(net.data, model, comps, &nf, strings), expected);
 }
 
+// A run that stopped after the leak opened: its time is only a lower bound.
+TEST_F(ReportText, a_run_that_stopped_reports_its_time_as_a_lower_bound) {
+    Network net;
+    DrawFlowline(net);
+    SetSummary(model);
+    model.SetUpToDate(true);
+    const auto texts = [](unsigned id) {
+        return id == IDS_TIME_AT_LEAST      ? QStringLiteral("at least %1")
+               : id == IDS_TIME_RUN_STOPPED ? QStringLiteral("%1 (the run stopped)")
+                                            : strings(id);
+    };
+    const QString stopped =
+        "Time to get total mass: at least 90061 seconds (1d 1h 1m 1s) (the run "
+        "stopped)\r\n";
+    model.SetWarning(RELEASE_RUN_STOPPED_TEXT
+                     "90061.400 S AFTER THE LEAK OPENED (PRESSURE TOO HIGH.); THE RESULTS ARE "
+                     "THOSE UP TO THEN.");
+    EXPECT_TRUE(BuildReportText(net.data, model, comps, nullptr, texts).contains(stopped));
+    model.SetWarning("SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!");
+    const QString text = BuildReportText(net.data, model, comps, nullptr, texts);
+    EXPECT_FALSE(text.contains("at least")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Time to get total mass: 90061 seconds (1d 1h 1m 1s)\r\n"));
+}
+
 TEST_F(ReportText, outdated_result_needs_recalculation_and_hides_the_nearfield) {
     Network net;
     DrawFlowline(net);
