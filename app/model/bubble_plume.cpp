@@ -389,6 +389,13 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
     return NearFieldDone;
 }
 
+QStringList CBubblePlume::ResultFiles() const {
+    if (!m_hasResult) return {};
+    QStringList files{BaseName() + QStringLiteral(".dbs")};
+    if (m_setup.option_Ulv5) files << BaseName() + QStringLiteral(".dat");
+    return files;
+}
+
 void CBubblePlume::PrintSettings(std::ostream& os) const {
     const NearFieldSetup& s = m_setup;
     os << "Water temperature: " << s.water_temperature << " deg.C\n";

@@ -74,6 +74,7 @@ enum : int {
     IDS_CONFIRM_NEARFIELD = 16158,
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
+    IDS_NEARFIELD_FILES_WRITTEN = 16220,  // "%1" the files, one a line
 };
 
 // Column headings and refusals of the Gas Composition dialog.
