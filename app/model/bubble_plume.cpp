@@ -265,8 +265,15 @@ int CBubblePlume::Compute() {
         prevMass = r.MASSLK;
     }
 
-    // A later release with a stronger plume can overtake an earlier one; equal
-    // arrival times keep the release order.
+    // Gas released earlier cannot reach the surface after gas released later:
+    // both rise in the same column of water, and the stronger, later plume
+    // carries the weaker gas ahead of it up with it. Without this the weak
+    // first intervals of an opening leak (rising slower on their own) arrive
+    // long after the full plume, as single rows of a fraction of its rate.
+    for (size_t i = plume.size(); i-- > 1;)
+        plume[i - 1].Time = std::min(plume[i - 1].Time, plume[i].Time);
+    // Equal arrival times keep the release order, so a bin shows the plume of
+    // its latest release.
     std::stable_sort(plume.begin(), plume.end(),
                      [](const PlumeSample& a, const PlumeSample& b) { return a.Time < b.Time; });
     if (ReportProgress(85)) return NearFieldCancelled;
@@ -338,11 +345,16 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
     if (bin.Time > 1.0) radiusSum /= bin.Time;
 
     if (smoothing >= 1) {
-        // Centred difference of the cumulative mass over +-smoothing rows.
+        // Centred difference of the cumulative mass over +-smoothing rows. The
+        // rows before the first arrival carry no gas, and the rates after it are
+        // not spread back over the time when nothing had arrived yet.
         const size_t last = kept.size() - 1;
-        for (size_t k = 0; k <= last; ++k) {
+        size_t first = 0;
+        while (first < last && !(kept[first].Macc > 0.0)) kept[first++].Qgas = 0.0;
+        for (size_t k = first; k <= last; ++k) {
             const size_t lead = std::min(k + smoothing, last);
-            const size_t trail = k >= static_cast<size_t>(smoothing) ? k - smoothing : 0;
+            const size_t trail =
+                std::max(k >= static_cast<size_t>(smoothing) ? k - smoothing : 0, first);
             const double span = kept[lead].Time - kept[trail].Time;
             if (span > 1e-8) kept[k].Qgas = (kept[lead].Macc - kept[trail].Macc) / span;
         }
@@ -375,6 +387,13 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
     if (ulv5 && !dat.commit()) throw datFailed("save");
     radius = radiusSum;
     return NearFieldDone;
+}
+
+QStringList CBubblePlume::ResultFiles() const {
+    if (!m_hasResult) return {};
+    QStringList files{BaseName() + QStringLiteral(".dbs")};
+    if (m_setup.option_Ulv5) files << BaseName() + QStringLiteral(".dat");
+    return files;
 }
 
 void CBubblePlume::PrintSettings(std::ostream& os) const {

@@ -63,6 +63,8 @@ public:
     void SetConfirmed(bool confirmed) override { gas_confirmed = confirmed; }
     bool HasResult() const override { return m_hasResult; }
     float ResultValue() const override { return static_cast<float>(avg_boilzone_radius); }
+    // The plume file, and the Ulv/5 file when the settings ask for it.
+    QStringList ResultFiles() const override;
     // Deeper than 500 m the gas the model carries to the surface is overstated.
     QString Warning() const override;
     void LoadSetup(xmlNodePtr setup) override;

@@ -11,6 +11,7 @@
 
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 
 #include <libxml/tree.h>
 
@@ -104,6 +105,9 @@ public:
     virtual void SetConfirmed(bool) {}
     // True once a computation has finished with a result (false in the base).
     virtual bool HasResult() const { return false; }
+    // The files of the last computation with a result, as they stand beside
+    // the scenario (none in the base).
+    virtual QStringList ResultFiles() const { return {}; }
     // The model's headline result (0 in the base).
     virtual float ResultValue() const { return 0.0f; }
     // What the user should know about the prepared run's result (none in the

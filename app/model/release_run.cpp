@@ -5,6 +5,7 @@
 #include "network_values.h"
 #include "plot_launch.h"
 #include "result_files.h"
+#include "run_progress.h"
 
 #include <QFile>
 
@@ -30,13 +31,16 @@ QString trimmedMessage(const char* buffer, size_t size) {
     return QString::fromUtf8(buffer, static_cast<qsizetype>(n));
 }
 
-// The library's progress callback for a discharge run: the percentage, and
-// the simulated time once the library says the percentage holds still.
+// The bar of the discharge run in progress (the library runs one at a time).
+DischargeBar g_bar;
+
+// The library's progress callback for a discharge run: the bar, and the
+// simulated time once the library says the percentage holds still.
 int32_t RELEASE_CALL dischargeProgress(int32_t percent) {
     double seconds = 0.0;
     int32_t held = 0;
     RELTIM(&seconds, &held);
-    return ReportToCurrentTask(percent, held ? seconds : -1.0);
+    return ReportToCurrentTask(g_bar.Shown(percent, seconds, held != 0), held ? seconds : -1.0);
 }
 
 }  // namespace
@@ -73,6 +77,7 @@ void CReleaseModel::Run() {
     message[MESSAGE_LENGTH] = '\0';
     int32_t ierr = 0;
     ReleaseProgressFn callback = dischargeProgress;
+    g_bar = DischargeBar(m_control.TUSER);
 
     ReleaseEntry entry = g_releaseEntry;
     if (!entry) entry = &RELEASE;

@@ -77,6 +77,7 @@ enum : int {
     // A run that stopped: its release time is only a lower bound.
     IDS_TIME_AT_LEAST = 16290,     // "at least %1", the time
     IDS_TIME_RUN_STOPPED = 16291,  // "%1 (the run stopped)", the time or its unit
+    IDS_NEARFIELD_FILES_WRITTEN = 16220,  // "%1" the files, one a line
 };
 
 // Column headings and refusals of the Gas Composition dialog.

@@ -157,6 +157,7 @@ const StringEntry kStrings[] = {
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,
      "You must confirm the Nearfield settings by pressing OK in the Nearfield Setup dialog box!"},
+    {16220, "The nearfield calculation has finished. Files written:\n%1"},
     // Command prompts.
     {ID_FILE_NEW, "Create a new scenario\nNew"},
     {ID_FILE_OPEN, "Open an existing scenario\nOpen"},

@@ -12,6 +12,7 @@
 #include "plot_launch.h"
 #include "release_dlgs.h"
 #include "scenario_doc.h"
+#include "string_table.h"
 #include "system_settings.h"
 #include "task_progress_dlg.h"
 #include "win_app.h"
@@ -130,6 +131,10 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         CTaskProgressDlg dlg(&task, IDS_CALCULATING_NEARFIELD, AfxGetMainWnd());
         if (dlg.DoModal() != IDOK) return false;
         SetModifiedFlag();
+        // The run is quiet otherwise: say that it ended and where its files are.
+        AfxMessageBox(AfxLoadString(IDS_NEARFIELD_FILES_WRITTEN)
+                          .arg(m_plume.ResultFiles().join(QLatin1Char('\n'))),
+                      MB_ICONINFORMATION);
         return true;
     } catch (const ValidationError& e) {
         if (e.id == 0)

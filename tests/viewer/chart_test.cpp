@@ -75,18 +75,6 @@ TEST_F(Chart, UnknownUnitKeepsWhatTheChartShowed) {
     EXPECT_EQ(w.QtAxis(1)->titleText(), QStringLiteral("Pressure [bar]"));
 }
 
-TEST_F(Chart, RefusedFileLeavesTheStartUpChartAndAnEmptyList) {
-    frmMain& w = Open("net.plt", "Time PT\nS N/M2\n- 1S/BR1\n0 1\n60\n");
-    ASSERT_EQ(recorder_.messages().size(), 1u);
-    EXPECT_TRUE(recorder_.messages()[0].text.contains(
-        QStringLiteral("line 5: the last row ends after 1 of 2 numbers!")));
-    EXPECT_EQ(List()->count(), 0);
-    EXPECT_EQ(w.Chart()->title(), QStringLiteral("Tessel"));
-    EXPECT_EQ(w.QtAxis(0)->titleText(), QStringLiteral("Time [min] "));
-    EXPECT_EQ(w.QtAxis(1)->titleText(), QStringLiteral("Pressure [bar]"));
-    EXPECT_EQ(Points(), (std::vector<QPointF>{QPointF(0, 0), QPointF(0, 0)}));
-}
-
 TEST_F(Chart, PlumeFileDrawsWithoutBranchLabels) {
     frmMain& w = Open("net.dbs",
                       "Time     Vgas0    Macc     W        Rtime    Qgas     R\n"

@@ -199,6 +199,9 @@ TEST_F(FormatAxis, UnsoundEntriesAreRefusedAndNothingChanges) {
          "The minor unit of the value scale must divide the major unit into 1 to 32767 parts!"},
         {"0", "10", "1", "5",
          "The minor unit of the value scale must divide the major unit into 1 to 32767 parts!"},
+        {"abc", "10", "1", "1", "The minimum of the value scale must be a number, not \"abc\"!"},
+        {"0", "1O", "1", "1", "The maximum of the value scale must be a number, not \"1O\"!"},
+        {"0", "10", "2,5", "1", "The major unit of the value scale must be a number, not \"2,5\"!"},
     };
     frmMain& w = Open("net.plt", PressureAndTemperature(60));
     const double max = w.QtAxis(1)->max();

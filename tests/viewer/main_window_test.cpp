@@ -56,16 +56,29 @@ TEST_F(MainWindow, SpacedUnitSwitchSelectsEnglishUnits) {
     }
 }
 
-// A time in hours that is finite in the file but not in seconds is refused
-// with its line: nothing is listed and the chart keeps its start-up points.
-TEST_F(MainWindow, TimeBeyondSecondsIsRefusedWithItsLine) {
-    Open("hours.plt", "Time PT\nH N/M2\n- 1S/BR1\n0 1e6\n1 2e6\n6e304 3e6\n");
-    ASSERT_FALSE(recorder_.messages().empty());
-    EXPECT_EQ(recorder_.messages().back().text,
-              Path("hours.plt") +
-                  QStringLiteral(": line 6: the time 6e304 H is too large to be held in seconds!"));
-    EXPECT_EQ(List()->count(), 0);
-    EXPECT_EQ(Points(), (std::vector<QPointF>{QPointF(0, 0), QPointF(0, 0)}));
+// A damaged file is refused with its line, and the viewer ends: no empty
+// chart with a made-up title and axis is left to look like a result.
+TEST_F(MainWindow, DamagedFileIsRefusedWithItsLineAndEnds) {
+    const struct {
+        const char* content;
+        const char* message;
+    } cases[] = {
+        {"Time PT\nH N/M2\n- 1S/BR1\n0 1e6\n1 2e6\n6e304 3e6\n",
+         ": line 6: the time 6e304 H is too large to be held in seconds!"},
+        {"Time PT\nS N/M2\n- 1S/BR1\n0 1\n60\n",
+         ": line 5: the last row ends after 1 of 2 numbers!"},
+    };
+    for (const auto& c : cases) {
+        test::MessageRecorder recorder;
+        const QString path = Write("damaged.plt", c.content);
+        Write("damaged.brn", test::BranchNames({"Outlet", "Riser"}));
+        frmMain w;
+        w.SetProgramDir(test::ProgramDir());
+        EXPECT_FALSE(w.Start({path, QStringLiteral("/unit=1")})) << c.message;
+        ASSERT_EQ(recorder.messages().size(), 1u) << recorder.texts().toStdString();
+        EXPECT_EQ(recorder.messages()[0].text, path + QString::fromLatin1(c.message));
+        EXPECT_EQ(recorder.messages()[0].flags, MB_ICONEXCLAMATION);
+    }
 }
 
 TEST_F(MainWindow, StartUpCaptionControlsAndChartSetUp) {

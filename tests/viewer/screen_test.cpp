@@ -141,6 +141,66 @@ TEST_F(Screen, ProgramShowsARealLeakRateCurve) {
         << "the leak rate's curve did not replace the mass";
 }
 
+// A damaged result file: the program says which line is wrong, and no chart
+// window appears behind the message (nothing of the curve's colour, and the
+// program ends once the message is answered).
+TEST_F(Screen, DamagedFileShowsItsMessageAndNoChart) {
+    const QString damaged =
+        Write(QStringLiteral("damaged.plt"), "Time PT\nS N/M2\n- 1S/BR1\n0 1e6\n60 2e6\n120\n");
+    Write(QStringLiteral("damaged.brn"), test::BranchNames({"Riser base"}));
+    QProcess tessel;
+    tessel.setProcessChannelMode(QProcess::ForwardedChannels);
+    tessel.start(QStringLiteral(TESSEL_BIN), {damaged, QStringLiteral("/unit=1")});
+    ASSERT_TRUE(tessel.waitForStarted());
+    // The message box: something other than the black root window.
+    const QImage screen = WaitForScreen(tessel, [](const QImage& s) {
+        for (int y = 0; y < s.height(); y += 4)
+            for (int x = 0; x < s.width(); x += 4)
+                if (s.pixelColor(x, y) != QColor(Qt::black)) return true;
+        return false;
+    });
+    screen.save(Artifact(QStringLiteral("tessel_damaged_file.png")));
+    ASSERT_EQ(tessel.state(), QProcess::Running) << "no message was shown";
+    QTest::qWait(500);  // a chart window would be up by now
+    const QImage later = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    EXPECT_EQ(Extent(later).pixels, 0) << "a chart is drawn behind the message";
+    tessel.kill();
+    tessel.waitForFinished();
+}
+
+// The window opens whole on a screen 1000 pixels high even where it is placed
+// low (as a window manager may), buttons and all.
+TEST_F(Screen, WindowStaysWholeOnTheScreen) {
+    frmMain window;
+    window.SetProgramDir(test::ProgramDir());
+    ASSERT_TRUE(window.Start({plt_, QStringLiteral("/unit=1")}));
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    window.move(room.left() + 100, room.bottom() - 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(200);
+    EXPECT_TRUE(room.contains(window.frameGeometry()))
+        << "window " << window.frameGeometry().y() << "+" << window.frameGeometry().height()
+        << " on a screen of " << room.height();
+    auto* close = window.findChild<QWidget*>(QStringLiteral("cmdClose"));
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(room.contains(QRect(close->mapToGlobal(QPoint(0, 0)), close->size())));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        Artifact(QStringLiteral("tessel_on_the_screen_%1.png").arg(room.height())));
+}
+
+// Asked for its usage, the program prints it and ends without a window.
+TEST(TesselHelp, PrintsItsUsage) {
+    QProcess tessel;
+    tessel.start(QStringLiteral(TESSEL_BIN), {QStringLiteral("--help")});
+    ASSERT_TRUE(tessel.waitForFinished(10000));
+    EXPECT_EQ(tessel.exitCode(), 0);
+    const QString out = QString::fromUtf8(tessel.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith(QStringLiteral("usage: Tessel FILE [/unit=1|/unit=2]")))
+        << qPrintable(out);
+    EXPECT_TRUE(out.contains(QStringLiteral("/unit=2  English units")));
+}
+
 TEST_F(Screen, MainWindowAndFormatAxisOnTheRealLeakRate) {
     frmMain window;
     window.SetProgramDir(test::ProgramDir());

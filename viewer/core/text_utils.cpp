@@ -38,7 +38,11 @@ bool FileExists(const QString& strPathName) {
     return true;
 }
 
-double Val(const QString& text) {
+namespace {
+
+// The value of the leading number of text (see Val) and whether that number
+// is all the text holds, blanks apart.
+double ReadNumber(const QString& text, bool* whole) {
     QString compact;
     for (QChar c : text) {
         if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
@@ -64,6 +68,7 @@ double Val(const QString& text) {
             ++digits;
         }
     }
+    *whole = false;
     if (digits == 0) return 0.0;
     int end = i;
     if (i < n && (compact.at(i).toLower() == QLatin1Char('e') ||
@@ -79,7 +84,21 @@ double Val(const QString& text) {
     number.replace(QLatin1Char('d'), QLatin1Char('e')).replace(QLatin1Char('D'), QLatin1Char('e'));
     bool ok = false;
     const double value = QLocale::c().toDouble(number, &ok);
+    *whole = ok && std::isfinite(value) && end == n;
     return ok && std::isfinite(value) ? value : 0.0;
+}
+
+}  // namespace
+
+double Val(const QString& text) {
+    bool whole = false;
+    return ReadNumber(text, &whole);
+}
+
+bool IsNumber(const QString& text) {
+    bool whole = false;
+    ReadNumber(text, &whole);
+    return whole;
 }
 
 QString PlainDecimal(double value) {

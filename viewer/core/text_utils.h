@@ -23,6 +23,8 @@ bool FileExists(const QString& strPathName);
 // text with "." as decimal point, blanks ignored; reading stops at the first
 // character that cannot continue the number; no number reads as 0.
 double Val(const QString& text);
+// True when the text (blanks apart) is one finite number as Val reads it.
+bool IsNumber(const QString& text);
 
 // A number as plain decimal text (no exponent), shortest form up to 15
 // significant digits.

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -110,6 +111,27 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     resize(900, 640);
 }
 
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fitted_) return;
+    fitted_ = true;
+    QScreen* on = screen();
+    if (!on) return;
+    // A window manager may place the window anywhere, and a small screen (1000
+    // pixels high, less its panels) must still show the buttons at the bottom.
+    const QRect room = on->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    const QSize most(room.width() - frame.width(), room.height() - frame.height());
+    if (width() > most.width() || height() > most.height())
+        resize(std::min(width(), most.width()), std::min(height(), most.height()));
+    QRect placed = frameGeometry();
+    if (placed.bottom() > room.bottom()) placed.moveBottom(room.bottom());
+    if (placed.right() > room.right()) placed.moveRight(room.right());
+    if (placed.top() < room.top()) placed.moveTop(room.top());
+    if (placed.left() < room.left()) placed.moveLeft(room.left());
+    if (placed.topLeft() != frameGeometry().topLeft()) move(placed.topLeft());
+}
+
 bool frmMain::Start(const QStringList& arguments) {
     const CommandLine command = ParseCommandLine(arguments);
     if (command.empty) {
@@ -125,8 +147,9 @@ bool frmMain::Start(const QStringList& arguments) {
     }
     setWindowTitle(kMainCaption + QStringLiteral(" [") + command.fileName + QStringLiteral("]"));
     InitPlotChart();
-    ReadResultFile(command.fileName);
-    return true;
+    // A file that cannot be read has been reported; an empty chart would only
+    // look like a result.
+    return ReadResultFile(command.fileName);
 }
 
 void frmMain::InitPlotChart() {
@@ -177,8 +200,8 @@ void frmMain::InitPlotChart() {
     RefreshChart();
 }
 
-void frmMain::ReadResultFile(const QString& fileName) {
-    tessel::ReadResultFile(data_, fileName, programDir_);
+bool frmMain::ReadResultFile(const QString& fileName) {
+    if (!tessel::ReadResultFile(data_, fileName, programDir_)) return false;
     {
         const QSignalBlocker blocker(lstVariable_);
         lstVariable_->clear();
@@ -190,6 +213,7 @@ void frmMain::ReadResultFile(const QString& fileName) {
         if (lstVariable_->count() > 0) lstVariable_->setCurrentIndex(0);
     }
     updateplot();
+    return true;
 }
 
 void frmMain::updateplot() {

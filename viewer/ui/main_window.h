@@ -50,7 +50,8 @@ public:
     bool Start(const QStringList& arguments);
 
     void InitPlotChart();
-    void ReadResultFile(const QString& fileName);
+    // False when the file could not be read (the reader has said why).
+    bool ReadResultFile(const QString& fileName);
     void updateplot();
     void ShowFormatAxis();
     // Puts the axis settings on the chart: automatic scales follow the data,
@@ -75,12 +76,17 @@ public:
     PlotView* pltPlot() const { return pltPlot_; }
     QMenu* mnuEdit() const { return mnuEdit_; }
 
+protected:
+    // The first show keeps the whole window on the screen it opens on.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void ApplyScale(int id, const std::vector<double>& values);
 
     ResultData data_;
     QString programDir_;
     PlotColumn plotted_;
+    bool fitted_ = false;  // the first show has kept the window on its screen
     AxisState axes_[2];
 
     QComboBox* lstVariable_ = nullptr;

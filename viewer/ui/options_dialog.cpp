@@ -133,6 +133,26 @@ bool frmOptions::onOk() {
         }
         axis.autoScale = false;
         partner.autoIntersection = false;
+        // A box left empty reads as 0 (and is refused below where 0 cannot
+        // stand); text that is no number is refused as it is.
+        const struct {
+            QLineEdit* box;
+            const char* what;
+        } boxes[] = {{txtMin[i], "minimum"},
+                     {txtMax[i], "maximum"},
+                     {txtMajor[i], "major unit"},
+                     {txtMinor[i], "minor unit"},
+                     {txtIntersection[i], "crossing"}};
+        for (const auto& b : boxes) {
+            if (b.box->text().trimmed().isEmpty() || IsNumber(b.box->text())) continue;
+            MsgBox(QStringLiteral("The ") + QLatin1String(b.what) + QStringLiteral(" of the ") +
+                       names[i] + QStringLiteral(" scale must be a number, not \"") +
+                       b.box->text().trimmed() + QStringLiteral("\"!"),
+                   MB_ICONEXCLAMATION);
+            b.box->setFocus();
+            b.box->selectAll();
+            return false;
+        }
         axis.minimum = Val(txtMin[i]->text());
         axis.maximum = Val(txtMax[i]->text());
         const double major = Val(txtMajor[i]->text());

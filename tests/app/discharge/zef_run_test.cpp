@@ -235,7 +235,7 @@ TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_th
 
     // A water temperature the plume refuses, saved with the scenario.
     QByteArray text = readFile(zef);
-    const QByteArray from = "<attribute name=\"water_temperature\">\n          <real val=\"15\"/>";
+    const QByteArray from = "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>";
     ASSERT_TRUE(text.contains(from));
     ASSERT_TRUE(writeFile(zef, text.replace(from,
                                             "<attribute name=\"water_temperature\">\n          "

@@ -4,7 +4,8 @@
 The surface coefficients c1, c2, c3 come from the dimensionless integral
 bubble-plume equations (scipy). Prints the surface solution beside the
 17-row coefficient table, the worked plume rows, the golden plume result file
-of the overtaking release (smoothing 0 and 1) with its average boil-zone
+of the overtaking release (smoothing 0 and 1; the overtaken gas arrives
+with the plume that overtakes it) with its average boil-zone
 radius, the plume of the first-second fixture, and the surface values W, A,
 Rtime of the plume equations integrated in metres (a separate integration, not
 the dimensionless one) at depths 50-2000 m.
@@ -58,6 +59,9 @@ def dbs(d, release, smoothing):
         prev = (T, M, Q)
         if m >= 1e-7 and q >= 1e-7:
             samples.append(plume_row(d, q, t, m)["row"])
+    # gas released earlier is carried up by a later plume that would overtake it
+    for i in range(len(samples) - 2, -1, -1):
+        samples[i][0] = min(samples[i][0], samples[i + 1][0])
     samples.sort(key=lambda r: r[0])  # stable
     rows, acc, b, L, M, avg = [], [0.0] * 7, 0, 0, 0.0, 0.0
 
@@ -84,8 +88,12 @@ def dbs(d, release, smoothing):
         avg /= acc[0]
     if smoothing >= 1:
         last = len(rows) - 1
-        for k in range(len(rows)):
-            lead, trail = min(k + smoothing, last), max(k - smoothing, 0)
+        first = 0  # rows before the first arrival carry no gas
+        while first < last and not rows[first][2] > 0:
+            rows[first][5] = 0.0
+            first += 1
+        for k in range(first, len(rows)):
+            lead, trail = min(k + smoothing, last), max(k - smoothing, first)
             span = rows[lead][0] - rows[trail][0]
             if span > 1e-8:
                 rows[k][5] = (rows[lead][2] - rows[trail][2]) / span

@@ -160,6 +160,8 @@ TEST_F(Ulv5Run, rows_conserve_the_leaked_mass) {
         EXPECT_GE(n, 3);
         EXPECT_NEAR(total, mass, mass * 1e-5);
         EXPECT_EQ(FilesIn(dir.path()), (QStringList{"scen.dat", "scen.dbs"}));
+        // The files the end-of-run message names.
+        EXPECT_EQ(plume.ResultFiles(), (QStringList{Path("scen.dbs"), Path("scen.dat")}));
     }
 }
 

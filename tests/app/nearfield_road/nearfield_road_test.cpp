@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 #include "../ui/scenario_script.h"
 #include "message_box.h"
 #include "nearfield_dlg.h"
@@ -27,7 +31,8 @@
 namespace {
 
 const QString kExamples = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/");
-const char* const kNames[] = {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef"};
+const char* const kNames[] = {"oil_line.zef", "two_inlets_junction.zef", "gas_export.zef",
+                              "black_oil_line.zef"};
 
 using discharge_test::Output;
 using discharge_test::zefRun;
@@ -68,6 +73,93 @@ TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
         bool ok = false;
         const double value = section.mid(radius + 29).section(' ', 0, 0).toDouble(&ok);
         EXPECT_TRUE(ok && value > 0.0) << name << ": " << section.toStdString();
+    }
+}
+
+// The message that ends a near-field run of the scenario without the Ulv/5
+// option: it names the plume file.
+QString filesWritten(const QString& zef) {
+    return AfxLoadString(16220).arg(ResultFilePath(zef, ".dbs"));
+}
+
+// Columns of a result file by their names (the first header line), rows from
+// the fourth line on.
+std::map<QString, std::vector<double>> readColumns(const QString& path) {
+    std::map<QString, std::vector<double>> columns;
+    const QList<QByteArray> lines = readAll(path).split('\n');
+    if (lines.size() < 4) return columns;
+    const QStringList names = QString::fromLatin1(lines[0]).split(' ', Qt::SkipEmptyParts);
+    for (qsizetype l = 3; l < lines.size(); ++l) {
+        const QList<QByteArray> words = lines[l].simplified().split(' ');
+        if (words.size() < names.size()) continue;
+        // A name repeated in the header (PT) keeps its first column.
+        for (qsizetype c = names.size(); c-- > 0;) {
+            std::vector<double>& column = columns[names[c]];
+            if (column.size() < static_cast<size_t>(l - 2))
+                column.push_back(words[c].toDouble());
+            else
+                column.back() = words[c].toDouble();
+        }
+    }
+    return columns;
+}
+
+// The plume file against the discharge it was computed from, on every shipped
+// example: the gas rate at the leak has no single-row dip that the discharge's
+// gas rate lacks, and the mass between two plume rows is, within a factor of
+// two, what left the leak over the discharge interval that reaches the surface
+// between them. A plume row's gas left the leak at its arrival time less 1.333
+// transit times (the front's delay), within the interval of the .plt that holds
+// that moment; the leak opens at 0 s with nothing released.
+TEST(ZefRunNearfield, each_examples_plume_follows_its_discharge_without_dips) {
+    for (const char* name : kNames) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        const QString zef = copyExample(dir, name);
+        const Output o = zefRun({"--nearfield", zef});
+        ASSERT_EQ(o.status, 0) << o.err.toStdString();
+        auto plt = readColumns(ResultFilePath(zef, ".plt"));
+        auto dbs = readColumns(ResultFilePath(zef, ".dbs"));
+        std::vector<double> t{0.0}, mass{0.0}, rate{0.0};
+        for (size_t i = 0; i < plt["Time"].size(); ++i) {
+            if (plt["Time"][i] < 0.0) continue;
+            t.push_back(plt["Time"][i]);
+            mass.push_back(plt["MASSLK"][i]);
+            rate.push_back(plt["QGLEAK"][i]);
+        }
+        const std::vector<double>& T = dbs["Time"];
+        const std::vector<double>& V = dbs["Vgas0"];
+        const std::vector<double>& M = dbs["Macc"];
+        const std::vector<double>& Rt = dbs["Rtime"];
+        ASSERT_GT(T.size(), 10u);
+        ASSERT_GT(t.size(), 10u);
+        // The .plt row that ends the interval holding the release time r.
+        auto ending = [&](double r) {
+            const size_t k = std::lower_bound(t.begin(), t.end(), r) - t.begin();
+            return std::clamp<size_t>(k, 1, t.size() - 1);
+        };
+        auto dipAt = [](const std::vector<double>& v, size_t i) {
+            return i > 0 && i + 1 < v.size() && v[i] < 0.9 * std::min(v[i - 1], v[i + 1]);
+        };
+        size_t first = 0;  // the first row with gas at the surface
+        while (first < T.size() && !(M[first] > 0.0)) ++first;
+        ASSERT_LT(first + 2, T.size());
+        int dips = 0, bookings = 0;
+        for (size_t i = first + 1; i < T.size(); ++i) {
+            const size_t k = ending(T[i] - 1.333 * Rt[i]);
+            if (dipAt(V, i) && !dipAt(rate, k) && !dipAt(rate, k - 1) && ++dips <= 3)
+                ADD_FAILURE() << "Vgas0 " << V[i] << " at " << T[i] << " s between " << V[i - 1]
+                              << " and " << V[i + 1];
+            const double plume = M[i] - M[i - 1];
+            const double leak = mass[k] - mass[ending(T[i - 1] - 1.333 * Rt[i - 1])];
+            if (!(plume >= 0.5 * leak && plume <= 2.0 * leak) && ++bookings <= 3)
+                ADD_FAILURE() << "Macc gains " << plume << " kg over " << T[i - 1] << "-" << T[i]
+                              << " s, the discharge " << leak << " kg";
+        }
+        EXPECT_EQ(dips, 0);
+        EXPECT_EQ(bookings, 0);
+        // All the leaked mass reaches the surface.
+        EXPECT_NEAR(M.back(), mass.back(), 1e-3 * mass.back());
     }
 }
 
@@ -201,7 +293,9 @@ TEST_F(NearfieldProgram,
 
     boxes.Clear();
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
-    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(boxes.Texts(), QStringList{filesWritten(path)});
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONINFORMATION));
     EXPECT_TRUE(doc->IsNearfieldPrepared());
     EXPECT_TRUE(doc->Plume().HasResult());
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
@@ -255,7 +349,7 @@ TEST_F(NearfieldProgram, calculate_nearfield_after_a_discharge_marks_the_scenari
     EXPECT_EQ(readAll(ResultFilePath(path, ".plt")), marked);
     QFile::remove(ResultFilePath(path, ".dbs"));
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
-    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(boxes.Texts(), QStringList{filesWritten(path)});
     EXPECT_TRUE(doc->IsModified());
     EXPECT_GT(QFileInfo(ResultFilePath(path, ".dbs")).size(), 0);
     doc->SetModifiedFlag(false);
@@ -312,7 +406,7 @@ TEST_F(ReopenedScenario, nearfield_runs_the_plume_on_the_saved_discharge_result)
         const QByteArray marked = readAll(ResultFilePath(path, ".plt"));
 
         s.Main()->ExecuteCommand(c.command);
-        EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+        EXPECT_EQ(boxes.Texts(), QStringList{filesWritten(path)});
         EXPECT_GT(QFileInfo(ResultFilePath(path, ".dbs")).size(), 0);
         EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
         EXPECT_TRUE(doc->IsNearfieldPrepared());
@@ -361,6 +455,35 @@ TEST(NearFieldModelDlg, month_lengths_follow_the_calendar) {
 
 // Inside the running program, so that the unit tables and the metric display
 // units are in place.
+// Nearfield Setup in the program lists the profiles shipped beside it, and
+// every example opens with its settings confirmed and its site's profile chosen.
+TEST_F(NearfieldProgram, setup_lists_the_shipped_profiles_and_the_examples_are_confirmed) {
+    const QStringList shipped = {"NorthSea_Summer.AHP", "NorthSea_Winter.AHP",
+                                 "NorwegianSea_Summer.AHP"};
+    for (const char* name : kNames) {
+        SCOPED_TRACE(name);
+        QString path;
+        CScenarioDoc* doc = Open(name, &path);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_TRUE(doc->Plume().IsConfirmed());
+        QStringList listed;
+        QString chosen;
+        s.WithDialog(
+            ID_SCENARIO_NEARFIELD_SETUP,
+            [&](CDialog* d) {
+                auto* list = d->Item<QComboBox>(CNearFieldModelDlg::IDC_AMBIENT);
+                for (int i = 0; list && i < list->count(); ++i) listed << list->itemText(i);
+                if (list) chosen = list->currentText();
+            },
+            IDCANCEL);
+        for (const QString& profile : shipped)
+            EXPECT_TRUE(listed.contains(profile)) << qPrintable(profile);
+        EXPECT_TRUE(shipped.contains(chosen)) << qPrintable(chosen);
+        doc->SetModifiedFlag(false);
+        s.app->CloseAllDocuments();
+    }
+}
+
 class NearFieldDialog : public NearfieldProgram {
 protected:
     void SetUp() override {

@@ -1,12 +1,14 @@
 // Draws the example scenarios with the program, the way a user would, and
 // saves them into the folder given on the command line.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "fluid_dlgs.h"
 #include "message_box.h"
+#include "nearfield_dlg.h"
 #include "object_dlgs.h"
 #include "prop_list_ctrl.h"
 #include "scenario_script.h"
@@ -59,6 +61,21 @@ void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions
     s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) { S::SetFractions(d, fractions); });
 }
 
+// The near-field settings confirmed in their dialog, with a shipped ambient
+// profile of the site and the water temperature it gives at the leak's depth.
+void confirmNearfield(S& s, const char* ambient, const char* waterTemperature) {
+    s.WithDialog(ID_SCENARIO_NEARFIELD_SETUP, [&](CDialog* d) {
+        if (auto* list = d->Item<QComboBox>(CNearFieldModelDlg::IDC_AMBIENT)) {
+            const int at = list->findText(QString::fromLatin1(ambient));
+            if (at >= 0)
+                list->setCurrentIndex(at);
+            else
+                std::fprintf(stderr, "no ambient profile %s\n", ambient);
+        }
+        S::SetText(d, CNearFieldModelDlg::IDC_WATER_TEMP, waterTemperature);
+    });
+}
+
 bool save(S& s, const QString& path) {
     const bool ok = s.Doc()->DoSave(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
@@ -105,6 +122,7 @@ bool oilLine(S& s, const QString& path) {
                     {"C7", "12"},
                     {"C8", "12"},
                     {"C9", "10"}});
+    confirmNearfield(s, "NorthSea_Summer.AHP", "7.2");
     return save(s, path);
 }
 
@@ -113,6 +131,7 @@ bool oilLine(S& s, const QString& path) {
 bool blackOilLine(S& s, const QString& path) {
     drawOilLine(s, "Well A", "5000", "Flowline");  // Sm3/d of liquid
     liveBlackOil(s);
+    confirmNearfield(s, "NorthSea_Summer.AHP", "7.2");
     return save(s, path);
 }
 
@@ -139,6 +158,7 @@ bool twoInlets(S& s, const QString& path) {
     outletProps(s, out, "Riser base", "110", "30");
     leakProps(s, leak, "1500", "25", "120");
     composition(s, {{"C1", "88"}, {"C2", "6"}, {"C3", "3"}, {"N2", "2"}, {"CO2", "1"}});
+    confirmNearfield(s, "NorthSea_Winter.AHP", "6.9");
     return save(s, path);
 }
 
@@ -167,6 +187,7 @@ bool gasExport(S& s, const QString& path) {
                     {"nC4", "0.5"},
                     {"N2", "1"},
                     {"CO2", "0.5"}});
+    confirmNearfield(s, "NorwegianSea_Summer.AHP", "6.5");
     return save(s, path);
 }
 

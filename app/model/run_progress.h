@@ -1,0 +1,26 @@
+// The bar of a discharge run. The library's percentage rises while the run is
+// expected to end where its estimate says; a run that outgrows the estimate
+// keeps its percentage still while the simulated time goes on. The bar then
+// moves on toward the furthest the run can reach (the user's end time, else 30
+// days after the leak opened), on a logarithmic scale of simulated time, so a
+// run of weeks shows steady movement; it never goes back and stays below 100
+// until the run has ended.
+#pragma once
+
+class DischargeBar {
+public:
+    static constexpr double MAX_SECONDS = 30.0 * 86400.0;
+
+    // userEndSeconds: the user's end time after the leak opened, 0 for none.
+    explicit DischargeBar(double userEndSeconds = 0.0) : m_userEnd(userEndSeconds) {}
+
+    // The bar for the library's percentage and simulated time; held says the
+    // percentage holds still while the run goes on.
+    int Shown(int percent, double seconds, bool held);
+
+private:
+    double m_userEnd;
+    int m_shown = 0;
+    int m_heldPercent = -1;  // the percentage that held; -1 before
+    double m_heldSeconds = 0.0;
+};
