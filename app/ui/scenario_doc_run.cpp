@@ -12,6 +12,7 @@
 #include "plot_launch.h"
 #include "release_dlgs.h"
 #include "scenario_doc.h"
+#include "string_table.h"
 #include "system_settings.h"
 #include "task_progress_dlg.h"
 #include "win_app.h"
@@ -23,6 +24,8 @@ constexpr const char* RESULT_OUTDATED_DISCHARGE =
     "The discharge result is outdated or missing. Calculate the discharge again to plot it.";
 constexpr const char* RESULT_OUTDATED_NEARFIELD =
     "The nearfield result is outdated or missing. Calculate the nearfield again to plot it.";
+
+QString loadString(unsigned id) { return AfxLoadString(int(id)); }
 
 }  // namespace
 
@@ -121,9 +124,10 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
                             m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
         if (!m_bNearfieldPrepared) {
             // The preparation says why it failed; that is what the user needs.
-            const unsigned id =
-                m_plume.Errors().empty() ? IDS_UNKNOWN_ERROR : m_plume.Errors().front().id;
-            AfxMessageBox(int(id), MB_ICONERROR);
+            const ValidationError error = m_plume.Errors().empty()
+                                              ? ValidationError{IDS_UNKNOWN_ERROR, 0}
+                                              : m_plume.Errors().front();
+            AfxMessageBox(ValidationMessage(error, loadString), MB_ICONERROR);
             return false;
         }
         CNearFieldTask task(m_plume);
@@ -132,10 +136,7 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         SetModifiedFlag();
         return true;
     } catch (const ValidationError& e) {
-        if (e.id == 0)
-            AfxMessageBox(e.text, MB_ICONERROR);
-        else
-            AfxMessageBox(int(e.id), MB_ICONERROR);
+        AfxMessageBox(ValidationMessage(e, loadString), MB_ICONERROR);
     } catch (...) {
         AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
     }
