@@ -87,8 +87,7 @@ bool taskSucceeded(const TaskResult& result) {
     if (result.outcome == TaskOutcome::Succeeded) return true;
     const QString why = result.outcome == TaskOutcome::Cancelled
                             ? QStringLiteral("Cancelled")
-                            : TaskFailureText(result.errorId, result.errorText,
-                                              [](unsigned id) { return messageText(id); });
+                            : ValidationMessage(result.Error(), messageText);
     printErr(QStringLiteral("Task failed:\n\n%1").arg(why));
     return false;
 }
@@ -244,7 +243,7 @@ int run(int argc, char** argv) {
                                resultPath.constData())) {
         const ValidationError e =
             model.Errors().empty() ? ValidationError{IDS_UNKNOWN_ERROR, 0} : model.Errors().front();
-        QString text = FormatValidationMessage(messageText(e.id), e);
+        QString text = ValidationMessage(e, messageText);
         if (!model.Warning().isEmpty()) text += QStringLiteral("\n\n") + model.Warning();
         if (e.xref > 0)
             text += QStringLiteral(" (object %1)\n  object: %2")

@@ -5,6 +5,8 @@
 #include <QDBusMessage>
 
 #include "field_bounds.h"
+#include "message_ids.h"
+#include "string_table.h"
 #include "vexil/network_objects.h"
 #include "zef_db_mgr.h"
 
@@ -31,17 +33,19 @@ constexpr qsizetype kMaxLabelLength = 32767;
 // Why the value is refused, or an empty text.
 QString Refusal(const SinkField& field, double v) {
     if (IsAcceptableValue(field.key, v)) return QString();
-    const QString what =
-        QStringLiteral("The pipeline's %1 %2 ").arg(QLatin1String(field.name)).arg(v, 0, 'g', 9);
+    const QString name = QLatin1String(field.name);
+    const QString value = QString::number(v, 'g', 9);
     if (!IsRepresentableValue(field.key, v))
-        return what + QStringLiteral("is not a normal single-precision number in range.");
+        return AfxFormatString2(IDS_SINK_NOT_A_NUMBER, name, value);
     switch (BoundOfQuantity(field.key)) {
         case FieldBound::Positive:
-            return what + QStringLiteral("is not above 0.");
+            return AfxFormatString2(IDS_SINK_NOT_ABOVE_ZERO, name, value);
         case FieldBound::AboveAbsoluteZero:
-            return what + QStringLiteral("is below %1.").arg(ABSOLUTE_ZERO_CELSIUS);
+            return AfxFormatString2(IDS_SINK_BELOW_LIMIT, name, value)
+                .replace(QStringLiteral("%3"), QString::number(ABSOLUTE_ZERO_CELSIUS));
         default:
-            return what + QStringLiteral("is below 0.");
+            return AfxFormatString2(IDS_SINK_BELOW_LIMIT, name, value)
+                .replace(QStringLiteral("%3"), QStringLiteral("0"));
     }
 }
 
@@ -60,8 +64,7 @@ int CZefDBSink::Record(const QString& name, std::initializer_list<double> values
     const SinkField* fields[] = {&kLength, &kDiameter, &kRoughness, &kHeatTrans, &kTemp};
     QString refusal;
     if (name.size() > kMaxLabelLength)
-        refusal = QStringLiteral("The pipeline's name is longer than %1 characters.")
-                      .arg(kMaxLabelLength);
+        refusal = AfxFormatString1(IDS_SINK_NAME_TOO_LONG, QString::number(kMaxLabelLength));
     const double* v = values.begin();
     for (size_t i = 0; i < values.size() && refusal.isEmpty(); i++)
         refusal = Refusal(*fields[i], v[i]);

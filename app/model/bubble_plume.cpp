@@ -1,5 +1,7 @@
 #include "bubble_plume.h"
 
+#include "string_table.h"
+
 #include <vexil/dia_xml.h>
 
 #include <QSaveFile>
@@ -155,10 +157,7 @@ void CBubblePlume::AppendReleaseRow(float time, float masslk, float qgleak) {
 QString CBubblePlume::Warning() const {
     // In deep water part of the gas dissolves on the way up, and hydrates form
     // in cold water under the pressure; the plume keeps all of it as free gas.
-    if (m_depth > 500.0f)
-        return QStringLiteral(
-            "The plume model leaves out gas dissolution and hydrate formation, "
-            "which matter at leak depths below 500 m.");
+    if (m_depth > 500.0f) return AfxLoadString(NearFieldMsg::DeepWater);
     return QString();
 }
 
@@ -376,10 +375,7 @@ int CBubblePlume::WriteResults(const std::vector<PlumeSample>& sorted, double& r
         // Only the start date can fail here: the text goes to memory.
         if (!WriteUlv5Rows(text, arrived, m_setup))
             throw ValidationError{
-                NearFieldMsg::Ulv5Write,
-                0,
-                {},
-                QStringLiteral("The start date of the Ulv/5 file is not a date.")};
+                NearFieldMsg::Ulv5Write, 0, {}, AfxLoadString(NearFieldMsg::Ulv5StartDate)};
         if (!WriteText(dat, text.str())) throw datFailed("write");
     }
     if (ReportProgress(100)) return NearFieldCancelled;

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 struct ValidationError {
@@ -26,11 +27,17 @@ inline ValidationError TextError(QString text) {
     return ValidationError{0, 0, {}, std::move(text)};
 }
 
-// The message text with its %1, %2, ... replaced by the error's arguments.
-inline QString FormatValidationMessage(QString text, const ValidationError& e) {
+// The failure as the user reads it, the same in every window and on every
+// console: the text alone when the id is 0, else the id's message (looked up
+// through strings) with its %1, %2, ... replaced by the arguments and the
+// text, when there is one, after an empty line.
+inline QString ValidationMessage(const ValidationError& e,
+                                 const std::function<QString(unsigned)>& strings) {
+    if (e.id == 0) return e.text;
+    QString message = strings ? strings(e.id) : QString::number(e.id);
     for (size_t i = e.args.size(); i > 0; --i)  // %10 before %1
-        text.replace(QStringLiteral("%") + QString::number(i), e.args[i - 1]);
-    return text;
+        message.replace(QStringLiteral("%") + QString::number(i), e.args[i - 1]);
+    return e.text.isEmpty() ? message : message + QStringLiteral("\n\n") + e.text;
 }
 
 inline bool operator==(const ValidationError& a, const ValidationError& b) {

@@ -75,7 +75,7 @@ bool CNearFieldModel::Prepare(const DischargeSummary& summary, const QString& sc
     } catch (const ValidationError& e) {
         m_errors.push_back(e);
     } catch (...) {
-        m_errors.push_back({NearFieldMsg::InternalError, 0});
+        m_errors.push_back({IDS_INTERNAL_CHECK, 0});
     }
     return m_prepared;
 }
@@ -195,14 +195,14 @@ void CNearFieldModel::SaveSetup(xmlNodePtr setup) const {
 void CNearFieldModel::OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
                                      ResultColumnMap& map) const {
     reader.Open(m_baseName + QStringLiteral(".plt"));
-    if (!reader.ReadHeader(table, map)) throw ValidationError{NearFieldMsg::ResultFileColumns, 0};
+    if (!reader.ReadHeader(table, map)) throw ValidationError{IDS_RESULT_FILE_MISMATCH, 0};
     // A wanted column missing from the file would read as zeros throughout.
     size_t wanted = 0;
     while (table[wanted].name) ++wanted;
     std::vector<bool> found(wanted, false);
     for (const ResultColumnMapEntry& e : map) found[static_cast<size_t>(e.table_row)] = true;
     if (std::find(found.begin(), found.end(), false) != found.end())
-        throw ValidationError{NearFieldMsg::ResultFileColumns, 0};
+        throw ValidationError{IDS_RESULT_FILE_MISMATCH, 0};
 }
 
 void CNearFieldModel::LoadRelease(float temperature) {

@@ -16,14 +16,16 @@ namespace network {
 
 namespace {
 
-// Mirrors of the library's own constants where its refusals come from.
-constexpr float LEAK_END_TOLERANCE = 0.001f;  // m: a leak this close to a branch end is at the end
-constexpr float MIN_BACK_PRESSURE = 100000.0f;  // Pa
-constexpr float MIN_END_TIME = 600.0f;          // s after the leak opens
-constexpr float TABLE_END = 1.0e7f;             // s: every boundary table ends here
-constexpr float LEAK_OPENS = 11400.0f;          // s of simulated time
-constexpr float FULL_SECTIONS_FROM = 475.0f;    // m: a pipe this long or longer gets 20 sections
-constexpr float SMALLEST_OPENING = static_cast<float>(RELEASE_SMALLEST_OPENING);  // m2
+// The library's limits in the single precision it compares them in.
+constexpr float MIN_BACK_PRESSURE = static_cast<float>(RELEASE_MIN_BACK_PRESSURE);  // Pa
+constexpr float MIN_END_TIME = static_cast<float>(RELEASE_MIN_END_TIME);  // s after the leak opens
+constexpr float TABLE_END = static_cast<float>(RELEASE_TABLE_END);        // s of simulated time
+constexpr float LEAK_OPENS = static_cast<float>(RELEASE_LEAK_OPENS);      // s of simulated time
+constexpr float SMALLEST_OPENING = static_cast<float>(RELEASE_SMALLEST_OPENING);      // m2
+constexpr float MIN_START_PRESSURE = static_cast<float>(RELEASE_MIN_START_PRESSURE);  // Pa
+constexpr float MAX_START_PRESSURE = static_cast<float>(RELEASE_MAX_START_PRESSURE);  // Pa
+// A pipe this long or longer takes the most sections a pipe takes.
+constexpr float FULL_SECTIONS_FROM = (RELEASE_MAX_PIPE_SECTIONS - 1) * RELEASE_SECTION_LENGTH;
 
 [[noreturn]] void refuse(unsigned id, int xref, std::vector<QString> args) {
     throw ValidationError{id, xref, std::move(args)};
@@ -75,13 +77,23 @@ std::vector<LibraryPipe> libraryPipes(const orvane::ReleaseInput& in, int branch
         const float dx = p.XEND - p.XSTA;
         const float dz = p.ZEND - p.ZSTA;
         const float len = std::sqrt(dx * dx + dz * dz);
-        pipes.push_back({len, SectionsOfPipe(len)});
+        pipes.push_back({len, release_pipe_sections(len)});
     }
     if (!pipes.empty()) {
         pipes.back().sections += 1;                                  // the end section
         if (startsAtInlet(in, branch)) pipes.front().sections += 1;  // the inlet section
     }
     return pipes;
+}
+
+void checkOutlet(const orvane::ReleaseInput& in) {
+    // The run starts from a pressure a little above the outlet's.
+    const float start = RELEASE_OUTLET_START_FACTOR * in.bnd.POUT;
+    if (!(start >= MIN_START_PRESSURE) || start >= MAX_START_PRESSURE)
+        refuse(IDS_OUTLET_PRESSURE_OUT_OF_RANGE, in.outlet_obj,
+               {DisplayValue("PRESSURE", in.bnd.POUT),
+                DisplayValue("PRESSURE", MIN_START_PRESSURE / RELEASE_OUTLET_START_FACTOR),
+                DisplayValue("PRESSURE", MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR)});
 }
 
 void checkPipes(const orvane::ReleaseInput& in) {
@@ -109,13 +121,14 @@ void checkSections(const orvane::ReleaseInput& in) {
         const std::vector<LibraryPipe> pipes = libraryPipes(in, b);
         for (size_t s = 0; s < pipes.size(); ++s) {
             total += pipes[s].sections;
-            if (total > MAX_SECTIONS && crossing == 0) crossing = in.segment_obj[b][s];
+            if (total > RELEASE_MAX_SECTIONS && crossing == 0) crossing = in.segment_obj[b][s];
         }
     }
-    if (total > MAX_SECTIONS)
+    if (total > RELEASE_MAX_SECTIONS)
         refuse(IDS_TOO_MANY_SECTIONS, crossing,
-               {QString::number(total), QString::number(MAX_SECTIONS),
-                DisplayValue("LENGTH", FULL_SECTIONS_FROM)});
+               {QString::number(total), QString::number(RELEASE_MAX_SECTIONS),
+                DisplayValue("LENGTH", FULL_SECTIONS_FROM),
+                QString::number(RELEASE_MAX_PIPE_SECTIONS)});
 }
 
 void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
@@ -145,25 +158,19 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
             pipeOf.push_back(static_cast<int>(i));
         }
     }
+    // The counted sections: all but the inlet section, the end section and
+    // the last real one.
     const int n = static_cast<int>(dx.size());
     const int first = fromInlet ? 1 : 0;  // 0-based place of the first counted section
-    int found = -1, last = -1;
     float sum = 0.0f;
-    for (int p = first; p <= first + n - 3; ++p) {
-        last = p;
-        sum += dx[static_cast<size_t>(p)];
-        if (found < 0 && !(sum < lek.LEKX)) found = p;
-    }
-    if (found >= 0 && lek.LEKX < -LEAK_END_TOLERANCE) found = -1;
-    if (found < 0 && last >= 0 && lek.LEKX >= -LEAK_END_TOLERANCE &&
-        lek.LEKX <= sum + LEAK_END_TOLERANCE)
-        found = last;
+    int found = n - 2 > 0 ? release_leak_section(dx.data() + first, n - 2, lek.LEKX, &sum) : -1;
+    if (found >= 0) found += first;
 
     // On its own pipeline the leak may lie from its upstream end to its
     // downstream end, or to where the library's counted length ends.
     const double upstream = static_cast<double>(lek.LEKX) - place.distance;
     const double limit = std::min(place.pipelineLength, static_cast<double>(sum) - upstream);
-    const double tolerance = LEAK_END_TOLERANCE;
+    const double tolerance = RELEASE_LEAK_END_TOLERANCE;
     if (found < 0 || place.distance < -tolerance || place.distance > limit + tolerance)
         refuse(IDS_LEAK_OUTSIDE_PIPELINE, xref,
                {DisplayValue("DISTANCE", place.distance), DisplayValue("DISTANCE", 0),
@@ -189,10 +196,6 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
 
 }  // namespace
 
-int SectionsOfPipe(float length) {
-    return length / 20.0f >= 25.0f ? 20 : std::max(2, static_cast<int>(length / 25.0f) + 1);
-}
-
 QString DisplayValue(const char* key, double internalValue) {
     if (std::isnan(internalValue)) return QStringLiteral("nan");
     if (std::isinf(internalValue)) return QString::fromLatin1(internalValue < 0 ? "-inf" : "inf");
@@ -217,7 +220,38 @@ void CheckFiniteValues(diagram_object* obj) {
     }
 }
 
+void CheckSubseaLimits(diagram_object* obj) {
+    if (!IsType(obj, PIPELINE)) return;
+    const double bore = Value(obj, "diameter");
+    if (bore > LARGEST_BORE)
+        refuse(IDS_PIPE_BORE_TOO_LARGE, obj->xref,
+               {DisplayValue("DIAMETER", bore), DisplayValue("DIAMETER", LARGEST_BORE)});
+    const double length = Value(obj, "length");
+    if (length > LONGEST_PIPELINE)
+        refuse(IDS_PIPELINE_TOO_LONG, obj->xref,
+               {DisplayValue("LENGTH", length), DisplayValue("LENGTH", LONGEST_PIPELINE)});
+}
+
+void CheckTableTemperatures(const orvane::ReleaseInput& in) {
+    const PVTBLK& pvt = in.pvt;
+    if (pvt.NT < 2 || pvt.NT > 20) return;  // the library refuses such tables itself
+    const float low = release_table_temperature_limit(pvt.T[0], pvt.T[1]);
+    const float high = release_table_temperature_limit(pvt.T[pvt.NT - 1], pvt.T[pvt.NT - 2]);
+    auto check = [&](float t, int xref, const char* name) {
+        if (!(t >= low) || !(t <= high))
+            refuse(IDS_TEMPERATURE_OUTSIDE_TABLES, xref,
+                   {QString::fromLatin1(name), DisplayValue("TEMP", t), DisplayValue("TEMP", low),
+                    DisplayValue("TEMP", high)});
+    };
+    for (int b = 0; b < in.net.NBR; ++b) {
+        if (in.inlet_obj[b] != 0) check(in.bnd.TIN[b], in.inlet_obj[b], "inlet's temperature");
+        for (int s = 0; s < in.br[b].NPIPE; ++s)
+            check(in.br[b].PIPE[s].TAMB, in.segment_obj[b][s], "pipeline's ambient temperature");
+    }
+}
+
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {
+    checkOutlet(in);
     checkPipes(in);
     checkSections(in);
     checkLeak(in, leak);

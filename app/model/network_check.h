@@ -16,12 +16,6 @@ struct diagram_object;
 
 namespace network {
 
-// The library's discretisation: sections of a pipe of that length (m) when
-// the record leaves the count to it.
-int SectionsOfPipe(float length);
-// At most this many sections in the whole network.
-constexpr int MAX_SECTIONS = 199;
-
 // A value in display units with its unit name ("12.5 mm"); "inf", "-inf"
 // or "nan" for a value that is not a number.
 QString DisplayValue(const char* key, double internalValue);
@@ -29,6 +23,16 @@ QString DisplayValue(const char* key, double internalValue);
 // Throws IDS_VALUE_NOT_A_NUMBER for the first field of the object that is
 // not a finite number.
 void CheckFiniteValues(diagram_object* obj);
+
+// What no subsea line can be: a bore wider than the widest ever laid (about
+// 1.4 m, 56 in) with room to spare, and one pipeline longer than the longest
+// (about 1,200 km) with room to spare. Beyond them the discharge model still
+// runs, for days of simulated time, on numbers that describe nothing real.
+constexpr double LARGEST_BORE = 2.0;        // m
+constexpr double LONGEST_PIPELINE = 2.0e6;  // m
+// Throws IDS_PIPE_BORE_TOO_LARGE or IDS_PIPELINE_TOO_LONG for a pipeline
+// beyond them.
+void CheckSubseaLimits(diagram_object* obj);
 
 // Where the walk met the leak: its branch (0-based), the segment of its
 // pipeline in that branch and its distance along that pipeline (m).
@@ -42,5 +46,10 @@ struct LeakPlace {
 // The built record (coordinates computed) against the library's input
 // checks, in the order the library makes them. Throws ValidationError.
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime);
+
+// Every pipeline's ambient temperature and every inlet's temperature within
+// the temperatures the record's property tables serve (the tables filled).
+// Throws IDS_TEMPERATURE_OUTSIDE_TABLES.
+void CheckTableTemperatures(const orvane::ReleaseInput& in);
 
 }  // namespace network

@@ -78,6 +78,7 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
             m_pending.insert(static_cast<diagram_object*>(l->data));
         // The library refuses a record with anything but numbers in it.
         for (diagram_object* obj : m_pending) network::CheckFiniteValues(obj);
+        for (diagram_object* obj : m_pending) network::CheckSubseaLimits(obj);
         m_leakPlace = {};
 
         diagram_object* outlet = FindObjectOfType(m_pending, network::FLOW_OUTLET);
@@ -103,6 +104,7 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
 
         BuildFluidTables(in, m_fluidClass, gasDensity, oilDensity, gasOilRatio, waterCut,
                          components, m_warning);
+        network::CheckTableTemperatures(in);
 
         if (m_trace) DumpNetwork();
         m_validated = true;

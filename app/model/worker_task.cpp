@@ -120,8 +120,7 @@ void CTaskRunner::Start(CWorkerTask* task) {
     if (m_running) return;
     m_task = task;
     m_failed = false;
-    m_errorId = IDS_UNKNOWN_ERROR;
-    m_errorText.clear();
+    m_error = {IDS_UNKNOWN_ERROR, 0};
     m_cancel = false;
     m_running = true;
     delete m_thread;
@@ -129,16 +128,15 @@ void CTaskRunner::Start(CWorkerTask* task) {
     const ThreadStarter& starter = threadStarter();
     const bool started = starter ? starter(m_thread) : startThread(m_thread);
     if (!started) {
-        Fail(IDS_UNABLE_TO_START_JOB, QString());
+        Fail({IDS_UNABLE_TO_START_JOB, 0});
         delete m_thread;
         m_thread = nullptr;
         QMetaObject::invokeMethod(this, &CTaskRunner::TaskDone, Qt::QueuedConnection);
     }
 }
 
-void CTaskRunner::Fail(unsigned id, const QString& text) {
-    m_errorId = id;
-    m_errorText = text;
+void CTaskRunner::Fail(ValidationError error) {
+    m_error = std::move(error);
     m_failed = true;
 }
 
@@ -149,9 +147,9 @@ void CTaskRunner::ThreadProc() {
         try {
             m_task->Execute(this, &m_cancel);
         } catch (const ValidationError& e) {
-            Fail(e.id, e.text);
+            Fail(e);
         } catch (...) {
-            Fail(IDS_UNKNOWN_ERROR, QString());
+            Fail({IDS_UNKNOWN_ERROR, 0});
         }
     }
     QMetaObject::invokeMethod(this, &CTaskRunner::TaskDone, Qt::QueuedConnection);
@@ -176,14 +174,7 @@ void CTaskRunner::TaskDone() {
 }
 
 QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)>& strings) const {
-    return TaskFailureText(m_errorId, m_errorText, strings);
-}
-
-QString TaskFailureText(unsigned id, const QString& text,
-                        const std::function<QString(unsigned)>& strings) {
-    if (id == 0) return text;
-    const QString message = strings ? strings(id) : QString::number(id);
-    return text.isEmpty() ? message : message + QStringLiteral("\n\n") + text;
+    return ValidationMessage(m_error, strings);
 }
 
 TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress,
@@ -203,6 +194,7 @@ TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onP
         result.outcome = TaskOutcome::Failed;
         result.errorId = runner.ErrorId();
         result.errorText = runner.ErrorText();
+        result.errorArgs = runner.Error().args;
     } else {
         result.outcome =
             runner.IsCancelRequested() ? TaskOutcome::Cancelled : TaskOutcome::Succeeded;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "message_ids.h"
+#include "model_errors.h"
 
 #include <QObject>
 #include <QString>
@@ -115,8 +116,9 @@ public:
     // a text (with an id: what went wrong underneath, such as the file, the
     // step and the system's reason). The id is 16110 ("Unknown error") until
     // something better is known.
-    unsigned ErrorId() const { return m_errorId; }
-    const QString& ErrorText() const { return m_errorText; }
+    unsigned ErrorId() const { return m_error.id; }
+    const QString& ErrorText() const { return m_error.text; }
+    const ValidationError& Error() const { return m_error; }
     // The failure as text, ids looked up through the given string table.
     QString ErrorMessage(const std::function<QString(unsigned)>& strings) const;
 
@@ -140,21 +142,15 @@ signals:
 
 private:
     void ThreadProc();
-    void Fail(unsigned id, const QString& text);
+    void Fail(ValidationError error);
 
     CWorkerTask* m_task = nullptr;
     QThread* m_thread = nullptr;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_failed{false};
     bool m_running = false;
-    unsigned m_errorId = IDS_UNKNOWN_ERROR;
-    QString m_errorText;
+    ValidationError m_error{IDS_UNKNOWN_ERROR, 0};
 };
-
-// A failure as the user reads it: the text alone when the id is 0, else the
-// id's message with the text, when there is one, after an empty line.
-QString TaskFailureText(unsigned id, const QString& text,
-                        const std::function<QString(unsigned)>& strings);
 
 // How a run ended.
 enum class TaskOutcome { Succeeded, Cancelled, Failed };
@@ -163,6 +159,8 @@ struct TaskResult {
     TaskOutcome outcome = TaskOutcome::Failed;
     unsigned errorId = IDS_UNKNOWN_ERROR;  // 0: errorText holds the failure
     QString errorText;
+    std::vector<QString> errorArgs;  // the message's %1, %2, ...
+    ValidationError Error() const { return {errorId, 0, errorArgs, errorText}; }
 };
 
 // Runs the task on a worker thread and waits in a local event loop until it

@@ -41,6 +41,11 @@ enum : unsigned {
     IDS_BACK_PRESSURE_TOO_LOW = 16208,
     IDS_END_TIME_OUT_OF_RANGE = 16209,
     IDS_LEAK_BELOW_SMALLEST_HOLE = 16210,
+    // What the property tables cannot serve and no subsea line can be.
+    IDS_TEMPERATURE_OUTSIDE_TABLES = 16211,
+    IDS_OUTLET_PRESSURE_OUT_OF_RANGE = 16212,
+    IDS_PIPE_BORE_TOO_LARGE = 16213,
+    IDS_PIPELINE_TOO_LONG = 16214,
 };
 
 // String-table ids the discharge run raises.
@@ -58,10 +63,11 @@ enum : unsigned {
     IDS_UNABLE_TO_START_JOB = 16111,
 };
 
-// Message ids thrown or reported by the reader's callers.
-constexpr int IDS_RESULT_FILE_OPEN = 16163;  // "Could not open scenario's result file (.PLT)!"
-constexpr int IDS_RESULT_FILE_MISMATCH =
-    16164;  // "There was a mismatch between expected data columns ..."
+// Message ids the result-file reader and its callers raise.
+enum : unsigned {
+    IDS_RESULT_FILE_OPEN = 16163,      // "Could not open scenario's result file (.PLT)!"
+    IDS_RESULT_FILE_MISMATCH = 16164,  // "There was a mismatch between expected data columns ..."
+};
 
 // Messages of the scenario's commands and dialogs.
 enum : int {
@@ -75,9 +81,9 @@ enum : int {
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
     // A run that stopped: its release time is only a lower bound.
-    IDS_TIME_AT_LEAST = 16290,     // "at least %1", the time
-    IDS_TIME_RUN_STOPPED = 16291,  // "%1 (the run stopped)", the time or its unit
-    IDS_NEARFIELD_FILES_WRITTEN = 16220,  // "%1" the files, one a line
+    IDS_TIME_AT_LEAST = 16290,            // "at least %1", the time
+    IDS_TIME_RUN_STOPPED = 16291,         // "%1 (the run stopped)", the time or its unit
+    IDS_NEARFIELD_FILES_WRITTEN = 16260,  // "%1" the files, one a line
 };
 
 // Column headings and refusals of the Gas Composition dialog.
@@ -96,10 +102,11 @@ enum : int {
     IDS_POSITIVE_NUMBER_REQUIRED = 16182,
 };
 
-// Message identifiers the near-field models raise (texts in the string table).
+// Message identifiers the near-field models raise (texts in the string table);
+// they raise IDS_INTERNAL_CHECK, IDS_RESULT_FILE_OPEN and
+// IDS_RESULT_FILE_MISMATCH too.
 namespace NearFieldMsg {
 enum : int {
-    InternalError = 16112,       // "An internal error occurred - Unable to finish network check!"
     NearfieldInternal = 16128,   // result code 1
     PlumeSummaryCreate = 16134,  // result code 12
     PlumeSummaryWrite = 16135,   // result code 13
@@ -108,12 +115,20 @@ enum : int {
     NoDischargeRecords = 16153,  // "The RELEASE result did not contain any discharge data records."
     UnspecifiedError = 16155,    // "Unspecified error from NEARFIELD module"
     UnitConversion = 16162,      // "Problem with unit conversion parameters"
-    ResultFileOpen = 16163,      // "Could not open scenario's result file (.PLT)!"
-    ResultFileColumns = 16164,   // "There was a mismatch between expected data columns ..."
     WaterTemperature = 16169,    // "Water temperature value was below -273 °C!"
     NegativeMass = 16189,        // "Anti-matter or negative mass detected!"
     NotSubsurface = 16187,  // "The Nearfield (plume) calculations can only handle sub-surface ..."
     NegativeVolumeRate = 16193,  // "Volume rate was negative!"
     Ulv5Write = 16194,           // "Unable to create or write to Ulv/5 data file!"
+    DeepWater = 16215,           // "The plume model leaves out gas dissolution ..."
+    Ulv5StartDate = 16216,       // "The start date of the Ulv/5 file is not a date."
 };
 }
+
+// Refusals of the pipeline-database sink: %1 the field, %2 the value.
+enum : int {
+    IDS_SINK_NOT_A_NUMBER = 16217,
+    IDS_SINK_NOT_ABOVE_ZERO = 16218,
+    IDS_SINK_BELOW_LIMIT = 16219,    // %3 the limit
+    IDS_SINK_NAME_TOO_LONG = 16220,  // %1 the longest name
+};

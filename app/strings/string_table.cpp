@@ -141,7 +141,7 @@ const StringEntry kStrings[] = {
      "this pipeline."},
     {16205,
      "The network needs %1 computational sections, more than the %2 the discharge model can take. "
-     "Use fewer or shorter pipelines: each pipeline of %3 or more takes 20 sections."},
+     "Use fewer or shorter pipelines: each pipeline of %3 or more takes %4 sections."},
     {16206, "The pipeline's roughness of %1 is more than half its diameter, %2."},
     {16207, "The pipeline's roughness is %1; it must not be negative."},
     {16208,
@@ -153,11 +153,26 @@ const StringEntry kStrings[] = {
      "The leak's diameter of %1 is smaller than %2, the smallest hole the discharge model opens."},
     {16290, "at least %1"},
     {16291, "%1 (the run stopped)"},
+    {16211,
+     "The %1 of %2 lies outside %3 to %4, the temperatures the fluid's property tables serve."},
+    {16212, "The outlet's pressure of %1 must be at least %2 and below %3."},
+    {16213, "The pipeline's diameter of %1 is larger than %2: no subsea line is that wide."},
+    {16214, "The pipeline's length of %1 is more than %2: no subsea line is that long."},
+    // The near-field model's own texts.
+    {16215,
+     "The plume model leaves out gas dissolution and hydrate formation, which matter at leak "
+     "depths below 500 m."},
+    {16216, "The start date of the Ulv/5 file is not a date."},
+    // Refusals of the pipeline-database sink.
+    {16217, "The pipeline's %1 %2 is not a normal single-precision number in range."},
+    {16218, "The pipeline's %1 %2 is not above 0."},
+    {16219, "The pipeline's %1 %2 is below %3."},
+    {16220, "The pipeline's name is longer than %1 characters."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,
      "You must confirm the Nearfield settings by pressing OK in the Nearfield Setup dialog box!"},
-    {16220, "The nearfield calculation has finished. Files written:\n%1"},
+    {16260, "The nearfield calculation has finished. Files written:\n%1"},
     // Command prompts.
     {ID_FILE_NEW, "Create a new scenario\nNew"},
     {ID_FILE_OPEN, "Open an existing scenario\nOpen"},

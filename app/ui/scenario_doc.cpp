@@ -163,7 +163,7 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
         for (CView* view : GetViews())
             if (auto* diagramView = dynamic_cast<CScenarioView*>(view))
                 diagramView->ShowObject(obj);
-    QString text = FormatValidationMessage(AfxLoadString(int(error.id)), error);
+    QString text = ValidationMessage(error, [](unsigned id) { return AfxLoadString(int(id)); });
     if (!m_release.Warning().isEmpty()) text += QStringLiteral("\n\n") + m_release.Warning();
     AfxMessageBox(text, MB_ICONINFORMATION);
     return false;

@@ -25,6 +25,8 @@ constexpr const char* RESULT_OUTDATED_DISCHARGE =
 constexpr const char* RESULT_OUTDATED_NEARFIELD =
     "The nearfield result is outdated or missing. Calculate the nearfield again to plot it.";
 
+QString loadString(unsigned id) { return AfxLoadString(int(id)); }
+
 }  // namespace
 
 void CScenarioDoc::RegisterDischargeCommands() {
@@ -122,9 +124,10 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
                             m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
         if (!m_bNearfieldPrepared) {
             // The preparation says why it failed; that is what the user needs.
-            const unsigned id =
-                m_plume.Errors().empty() ? IDS_UNKNOWN_ERROR : m_plume.Errors().front().id;
-            AfxMessageBox(int(id), MB_ICONERROR);
+            const ValidationError error = m_plume.Errors().empty()
+                                              ? ValidationError{IDS_UNKNOWN_ERROR, 0}
+                                              : m_plume.Errors().front();
+            AfxMessageBox(ValidationMessage(error, loadString), MB_ICONERROR);
             return false;
         }
         CNearFieldTask task(m_plume);
@@ -137,10 +140,7 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
                       MB_ICONINFORMATION);
         return true;
     } catch (const ValidationError& e) {
-        if (e.id == 0)
-            AfxMessageBox(e.text, MB_ICONERROR);
-        else
-            AfxMessageBox(int(e.id), MB_ICONERROR);
+        AfxMessageBox(ValidationMessage(e, loadString), MB_ICONERROR);
     } catch (...) {
         AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
     }

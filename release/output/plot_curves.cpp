@@ -203,7 +203,7 @@ void TBSRCH(int32_t k, int32_t i0, int32_t lower, int32_t upper, int32_t& first,
 
 void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG) {
     const int32_t N = NETDSC.NBR;
-    const int32_t n = 2 * N + 17;
+    const int32_t n = release_curve_count(N);
     PLTCTL.NCURV = n;
     if (n > MXCURV) {
         refuse(IERR, MSG, LMSG, "ATTEMPTS TO PLOT TOO MANY CURVES");
@@ -232,41 +232,35 @@ void PLTDEF(int32_t& IERR, char* MSG, int32_t LMSG) {
     if (lbr < 1 || lbr > N) lbr = 1;
     const int32_t lpos = lsec - branch_offset(lbr) - first_plot_section(NETDSC.ITYPBR(lbr)) + 1;
 
-    static const char* const LEAK_CURVES[13] = {"MASSLK", "GTLEAK", "WGLEAK", "WLLEAK", "QGSTLK",
-                                                "QLSTLK", "QGLEAK", "QLLEAK", "ROGLK",  "ROLLK",
-                                                "PT",     "TM",     "SIG"};
+    static const char* const LEAK_CURVES[RELEASE_LEAK_CURVES] = {
+        "MASSLK", "GTLEAK", "WGLEAK", "WLLEAK", "QGSTLK", "QLSTLK", "QGLEAK",
+        "QLLEAK", "ROGLK",  "ROLLK",  "PT",     "TM",     "SIG"};
     for (int32_t k = 1; k <= n; ++k) {
         PLTCTL.NPCURV(k) = 0;
         const char* key;
         int32_t b, p;
-        if (k <= 13) {
+        // The kinds in the order of the public header, each branch from it.
+        const int32_t L = RELEASE_LEAK_CURVES;
+        b = release_curve_branch(k, N);
+        p = 1;
+        if (k <= L) {
             key = LEAK_CURVES[k - 1];
             b = lbr;
             p = lpos;
-        } else if (k <= N + 13) {
+        } else if (k <= N + L) {
             key = "PT";
-            b = k - 13;
-            p = 1;
-        } else if (k == N + 14) {
+        } else if (k == N + L + 1) {
             key = "PT";
-            b = N;
             p = NETDSC.NSECBR(N) - (NETDSC.ITYPBR(N) == 0 ? 2 : 1);
-        } else if (k <= 2 * N + 14) {
+        } else if (k <= 2 * N + L + 1) {
             key = "LIQC";
-            b = k - N - 14;
-            p = 1;
-        } else if (k == 2 * N + 15) {
+        } else if (k == 2 * N + L + 2) {
             key = "GT";
-            b = N;
             p = NETDSC.NSECBR(N) - (NETDSC.ITYPBR(N) == 0 ? 1 : 0);
-        } else if (k == 2 * N + 16) {
+        } else if (k == 2 * N + L + 3) {
             key = "HT";
-            b = 1;
-            p = 1;
         } else {
             key = "VOLGBL";
-            b = 1;
-            p = 1;
         }
         rt::assign(PLTCTL.KEYCRV[k - 1], 6, key);
 

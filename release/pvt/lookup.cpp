@@ -107,10 +107,10 @@ inline Cell cell_of(int j, int i, float p, float t) {
     return c;
 }
 
-inline float t_low() { return 1.5f * PVTCOM.TT(1) - 0.5f * PVTCOM.TT(2); }
+inline float t_low() { return release_table_temperature_limit(PVTCOM.TT(1), PVTCOM.TT(2)); }
 inline float t_high() {
     const int n = PVTCOM.NT;
-    return 1.5f * PVTCOM.TT(n) - 0.5f * PVTCOM.TT(n - 1);
+    return release_table_temperature_limit(PVTCOM.TT(n), PVTCOM.TT(n - 1));
 }
 
 bool ordinary(int s) {
@@ -200,8 +200,14 @@ void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK
         BELOW = 0;
     }
     if (!(p <= 1.5f * T.PP(T.NP))) return refuse(IERR, MSG, LMSG, "PRESSURE TOO HIGH.");
-    if (!(t >= t_low())) return refuse(IERR, MSG, LMSG, "TEMPERATURE TOO LOW.");
-    if (!(t <= t_high())) return refuse(IERR, MSG, LMSG, "TEMPERATURE TOO HIGH");
+    if (!(t >= t_low()))
+        return refuse(IERR, MSG, LMSG,
+                      "TEMPERATURE TOO LOW: " + value_text(t, "C") +
+                          ", BELOW THE PROPERTY TABLES' LOWEST " + value_text(t_low(), "C"));
+    if (!(t <= t_high()))
+        return refuse(IERR, MSG, LMSG,
+                      "TEMPERATURE TOO HIGH: " + value_text(t, "C") +
+                          ", ABOVE THE PROPERTY TABLES' HIGHEST " + value_text(t_high(), "C"));
     // An interval outside the grid would read beyond the tables.
     if (IT < 1 || IT > T.NT - 1 || IP < 1 || IP > T.NP - 1)
         return refuse(IERR, MSG, LMSG, "TABLE INTERVAL OUTSIDE THE GRID");

@@ -21,9 +21,7 @@ Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
 // Every run table ends at TEND, s.
-constexpr float TEND = 1.0e7f;
-// How far a leak position may lie beyond a branch end and still be at it, m.
-constexpr float LEAK_END_TOLERANCE = 0.001f;
+constexpr float TEND = static_cast<float>(RELEASE_TABLE_END);
 
 int sections_before(int ibr) {
     int n = 0;
@@ -145,27 +143,21 @@ bool CTRDEF(int32_t ITAB, int32_t IECHO, int32_t IUIN, int32_t IUOUT, int32_t KI
 // opener and its back pressure.
 void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
     const int b = lek.LEKBR;
-    int found = 0, last = 0;
+    int found = 0;
     float sum = 0.0f;
     if (b >= 1 && b <= N.NBR) {
+        // The counted sections: all but the inlet section, the end section
+        // and the last real one. The summed section lengths carry the
+        // rounding of 32-bit lengths: a leak placed at a branch end, as the
+        // user measured it, may lie a little beyond them, or before 0; the
+        // search takes it within a tolerance as at that end.
         const int n = N.NSECBR(b);
         const int t = N.ITYPBR(b);
         const int f = (t == 0 || t == 1) ? 2 : 1;
         const int s0 = sections_before(b);
-        // The whole counted length goes on for the message.
-        for (int p = f; p <= f + n - 3; ++p) {
-            last = s0 + p;
-            sum += G.DX(s0 + p);
-            if (found == 0 && !(sum < lek.LEKX)) found = s0 + p;
-        }
+        const int i = release_leak_section(&G.DX(s0 + f), n - 2, lek.LEKX, &sum);
+        if (i >= 0) found = s0 + f + i;
     }
-    // The summed section lengths carry the rounding of 32-bit lengths: a
-    // leak placed at a branch end, as the user measured it, may lie a little
-    // beyond them, or before 0. Within 1 mm it is at that end.
-    if (found != 0 && lek.LEKX < -LEAK_END_TOLERANCE) found = 0;
-    if (found == 0 && last != 0 && lek.LEKX >= -LEAK_END_TOLERANCE &&
-        lek.LEKX <= sum + LEAK_END_TOLERANCE)
-        found = last;
     if (found == 0) {
         char len[40];
         std::snprintf(len, sizeof len, "%.2f m", static_cast<double>(sum));
@@ -180,13 +172,14 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
         refuse(IERR, MSG, LMSG, "LEAK DIAMETER MUST BE GREATER THAN 0");
         return;
     }
-    // The leak model shuts an opening below 1.0E-6 m2 (a 1.13 mm hole): a
-    // smaller hole would run to its end, release nothing and still leak.
+    // The leak model shuts a smaller opening: a smaller hole would run to
+    // its end, release nothing and still leak.
     if (0.7854f * lek.LEKDIA * lek.LEKDIA < static_cast<float>(RELEASE_SMALLEST_OPENING)) {
         refuse(IERR, MSG, LMSG,
                "LEAK DIAMETER " + value_text(1000.0 * lek.LEKDIA, "mm") +
-                   " IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm (AN OPENING "
-                   "OF 1.0E-6 m2)");
+                   " IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, " +
+                   value_text(1000.0 * std::sqrt(RELEASE_SMALLEST_OPENING / 0.7854), "mm") +
+                   " (AN OPENING OF " + value_text(RELEASE_SMALLEST_OPENING, "m2") + ")");
         return;
     }
     // A full-bore rupture is the largest hole a pipe can have.
@@ -219,7 +212,10 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
     E.PLKPB(1, 1) = lek.LEKPB;
     E.TLKPB(2, 1) = TEND;
     E.PLKPB(2, 1) = lek.LEKPB;
-    if (lek.LEKPB < 100000.0f) refuse(IERR, MSG, LMSG, "LEAK BACKPRESSURE TOO LOW");
+    if (lek.LEKPB < static_cast<float>(RELEASE_MIN_BACK_PRESSURE))
+        refuse(IERR, MSG, LMSG,
+               "LEAK BACKPRESSURE TOO LOW: " + value_text(lek.LEKPB, "Pa") + ", AT LEAST " +
+                   value_text(RELEASE_MIN_BACK_PRESSURE, "Pa"));
 }
 
 // Every boundary table must reach the end of the run; then the maps, the area

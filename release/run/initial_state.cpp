@@ -68,12 +68,12 @@ void INITIAL(const BNDDAT& bnd, const PVTBLK& blk, int32_t& IERR, char* MSG, int
     auto& V = SECVAR;
     auto& G = PIPGEO;
     auto& N = NETDSC;
-    const float p = 1.1f * bnd.POUT;
-    if (!(p >= 200000.0f)) {
+    const float p = RELEASE_OUTLET_START_FACTOR * bnd.POUT;
+    if (!(p >= static_cast<float>(RELEASE_MIN_START_PRESSURE))) {
         refuse(IERR, MSG, LMSG, "Outlet pressure is set too low!Must be above 30 psi (2 bar) !");
         return;
     }
-    if (p >= 1.0e8f) {
+    if (p >= static_cast<float>(RELEASE_MAX_START_PRESSURE)) {
         refuse(IERR, MSG, LMSG, "Outlet pressure is set too high!");
         return;
     }

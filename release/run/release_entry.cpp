@@ -34,7 +34,7 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-constexpr float TEND = 1.0e7f;  // every time table ends here
+constexpr float TEND = static_cast<float>(RELEASE_TABLE_END);
 
 bool finite(float x) { return std::isfinite(x); }
 
@@ -122,10 +122,7 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     if (len < 10.0f)
         refuse(IERR, MSG, MSGLEN,
                "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
-    if (ps.NSECT == 0) {
-        G.NSECPP(g) =
-            len / 20.0f >= 25.0f ? 20 : std::max<int32_t>(2, static_cast<int32_t>(len / 25.0f) + 1);
-    }
+    if (ps.NSECT == 0) G.NSECPP(g) = release_pipe_sections(len);
     return false;
 }
 }  // namespace
@@ -327,6 +324,38 @@ void INLSET(const BNDDAT& bnd, int32_t& IERR, char* MSG) {
         refuse(IERR, MSG, MSGLEN, "TOTAL ACCUMULATED FLOW RATE TO HIGH FOR OUTLET BRANCH!");
 }
 
+namespace {
+// Every ambient and inlet temperature within what the property tables serve:
+// outside them a section's temperature would be held at the tables' limit and
+// the results there would describe another fluid.
+void TMPCHK(const BRREC* brdata, const BNDDAT& bnd, const PVTBLK& pvt, int32_t& IERR, char* MSG) {
+    const float low = release_table_temperature_limit(pvt.T[0], pvt.T[1]);
+    const float high = release_table_temperature_limit(pvt.T[pvt.NT - 1], pvt.T[pvt.NT - 2]);
+    const std::string range = " IS OUTSIDE THE PROPERTY TABLES' RANGE " + value_text(low, nullptr) +
+                              " TO " + value_text(high, "C");
+    int g = 0;
+    for (int b = 1; b <= N.NBR; ++b) {
+        const int t = N.ITYPBR(b);
+        const float tin = bnd.TIN[b - 1];
+        if ((t == 0 || t == 1) && !(tin >= low && tin <= high)) {
+            refuse(IERR, MSG, MSGLEN,
+                   "INLET TEMPERATURE " + value_text(tin, "C") + " OF BRANCH " + I2CH2(b) + range);
+            return;
+        }
+        for (int p = 1; p <= N.NPIPBR(b); ++p) {
+            const float ta = brdata[b - 1].PIPE[p - 1].TAMB;
+            if (!(ta >= low && ta <= high)) {
+                refuse(IERR, MSG, MSGLEN,
+                       "AMBIENT TEMPERATURE " + value_text(ta, "C") + " OF PIPE " + I2CH2(g + p) +
+                           " IN BRANCH " + I2CH2(b) + range);
+                return;
+            }
+        }
+        g += N.NPIPBR(b);
+    }
+}
+}  // namespace
+
 void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
             const PVTBLK& pvt, const ReleaseControl& ctl, int32_t& IERR, char* MSG) {
     RDNET(net, brdata, bnd, lek, pvt, ctl, IERR, MSG);
@@ -342,6 +371,8 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
         return;
     }
     UNPACK(pvt);
+    TMPCHK(brdata, bnd, pvt, IERR, MSG);
+    if (IERR != 0) return;
     PVTRF2(IERR, MSG, MSGLEN);
     ENDTCHK(ctl.TUSER, IERR, MSG, MSGLEN);
     if (IERR != 0) return;

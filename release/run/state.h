@@ -16,6 +16,7 @@
 
 #include <cstdint>
 
+#include "release/release.h"
 #include "run/farray.h"
 
 namespace rel {
@@ -25,7 +26,6 @@ constexpr int MXJUN = 3;     // junctions
 constexpr int MXBJ = 5;      // branches per junction
 constexpr int MXPB = 100;    // pipes per branch
 constexpr int MXPIPE = 200;  // pipes in the network
-constexpr int MXSEC = 199;   // sections in the network
 constexpr int MXB = 200;     // section boundaries (and array extent of per-section arrays)
 constexpr int MXVAR = 200;   // result variables
 constexpr int MXNAM = 260;   // short names in VARNAM
@@ -36,6 +36,8 @@ constexpr int MXCHK = 10;    // chokes
 constexpr int MXCHKT = 10;   // time points per choke table
 constexpr int MXLEK = 5;     // leaks
 constexpr int MXVSRC = 5;    // valve sources
+// Sections in the network, the limit the library's callers see.
+constexpr int MXSEC = RELEASE_MAX_SECTIONS;
 constexpr int MXDEV = MXCHK + MXVSRC + MXLEK;  // rows of the flow-restriction table
 constexpr int MXCTR = 15;                      // controllers
 constexpr int MXCTRT = 10;                     // set-point table points

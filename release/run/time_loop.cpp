@@ -159,7 +159,7 @@ void ENDTCHK(float TUSER, int32_t& IERR, char* MSG, int32_t LMSG) {
         R.HMAXP(k) = hmax[k - 1];
         if (k < 4) R.TPEND(k) = end[k - 1];
     }
-    if (TUSER > 0.0f && TUSER < 600.0f) {
+    if (TUSER > 0.0f && TUSER < static_cast<float>(RELEASE_MIN_END_TIME)) {
         refuse(IERR, MSG, LMSG, "USER GIVEN END TIME CANNOT BE LESS THAN 10 MIN!");
         return;
     }

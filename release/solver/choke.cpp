@@ -43,7 +43,7 @@ int32_t choke_iteration_limit = 100;
 
 namespace {
 
-constexpr float SHUT = 1.0e-6f;     // m2: an opening below this is shut
+constexpr float SHUT = static_cast<float>(RELEASE_SMALLEST_OPENING);  // m2: a smaller one is shut
 constexpr float K_SHUT = 1.0e6f;    // loss coefficient of a shut device
 constexpr double NO_LIMIT = 1.0e9;  // kg/(m2 s): a liquid without compressibility does not choke
 constexpr double DP_NONE = 0.1;     // Pa: the leak coefficients' dead band, nothing flows below it

@@ -21,21 +21,13 @@ QStringList LinesAfterHeader(const QString& path) {
 }
 
 // The branch of a time-series column whose branch field is "*" (branches
-// 10 and up), from the fixed order in which the library writes the 2N + 17
-// curves of an N-branch network: 13 leak curves, the pressure at the start
-// of branches 1..N, the pressure at the outlet (branch N), the liquid content
-// of branches 1..N, the mass flow at the outlet (branch N), then two curves
-// of branch 1. 0 when the column count fits no network, or for the leak's
-// curves (their branch is the leak's, which the order does not tell).
+// 10 and up), from the fixed order in which the library writes the curves
+// (release.h). 0 when the column count fits no network, or for the leak's
+// curves.
 int BranchByOrder(int column, int nCol) {
-    if (nCol < 19 || (nCol - 17) % 2 != 0) return 0;
-    const int n = (nCol - 17) / 2;
-    if (column <= kLeakColumns) return 0;
-    if (column <= n + 13) return column - 13;
-    if (column == n + 14) return n;
-    if (column <= 2 * n + 14) return column - n - 14;
-    if (column == 2 * n + 15) return n;
-    return column <= nCol ? 1 : 0;
+    const int none = release_curve_count(0);
+    if (nCol < release_curve_count(1) || (nCol - none) % 2 != 0) return 0;
+    return release_curve_branch(column, (nCol - none) / 2);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "result_data.h"
 
+#include <release/release.h>
+
 #include <QString>
 
 #include <vector>
@@ -17,8 +19,8 @@ inline const QString kVariableConversionFileNf = QStringLiteral("variable_conver
 // lines are ignored.
 constexpr int kMaxBranchEntries = 51;
 
-// The leak quantities are the first 13 columns of a discharge result.
-constexpr int kLeakColumns = 13;
+// The leak quantities are the first columns of a discharge result.
+constexpr int kLeakColumns = RELEASE_LEAK_CURVES;
 
 // Sets Vshow and replaces matched names by their descriptions, from the
 // conversion file in `programDir` chosen by IsPlt. The first line whose code

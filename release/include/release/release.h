@@ -64,6 +64,73 @@ extern "C" {
    its summary time is then only a lower bound of the release time. */
 #define RELEASE_RUN_STOPPED_TEXT "WARNING: THE RUN STOPPED "
 
+/* What RELEASE refuses at the start of a run; a caller that checks its input
+   before a run takes the limits from here. */
+#define RELEASE_MIN_BACK_PRESSURE 100000.0 /* Pa: the pressure outside the leak, at least */
+#define RELEASE_MIN_END_TIME 600.0         /* s: a user end time (0 = none), at least */
+#define RELEASE_TABLE_END 1.0e7            /* s of simulated time: every boundary table ends here */
+#define RELEASE_MAX_SECTIONS 199           /* computational sections in the whole network */
+#define RELEASE_LEAK_END_TOLERANCE 0.001 /* m: a leak this far beyond a branch end is at the end */
+#define RELEASE_SECTION_LENGTH 25.0f     /* m: a pipe takes one section per this length, and one */
+#define RELEASE_MAX_PIPE_SECTIONS 20     /* sections a pipe takes at most */
+/* The run starts from RELEASE_OUTLET_START_FACTOR times the outlet pressure,
+   which must be at least RELEASE_MIN_START_PRESSURE and below
+   RELEASE_MAX_START_PRESSURE. */
+#define RELEASE_OUTLET_START_FACTOR 1.1f
+#define RELEASE_MIN_START_PRESSURE 200000.0 /* Pa */
+#define RELEASE_MAX_START_PRESSURE 1.0e8    /* Pa */
+
+/* Sections of a pipe of that length (m) whose record leaves the count to the
+   library (NSECT 0): one per RELEASE_SECTION_LENGTH and one more, at least
+   2 and at most RELEASE_MAX_PIPE_SECTIONS (20 from 475 m on). The branch adds an end section to its last pipe and, for a
+   branch that starts at an inlet, an inlet section to its first. */
+static inline int32_t release_pipe_sections(float length) {
+    if (length / (float)RELEASE_MAX_PIPE_SECTIONS >= RELEASE_SECTION_LENGTH)
+        return RELEASE_MAX_PIPE_SECTIONS;
+    const int32_t n = (int32_t)(length / RELEASE_SECTION_LENGTH) + 1;
+    return n > 2 ? n : 2;
+}
+
+/* The leak's place among the counted sections of its branch: dx holds the
+   lengths of the n sections the leak may lie in, in order from the branch's
+   upstream end. Returns the 0-based index of the first section at whose
+   downstream end the summed length reaches lekx; a leak within
+   RELEASE_LEAK_END_TOLERANCE beyond either end lies in the end section. -1
+   when the leak lies outside. *counted receives the summed length. */
+static inline int32_t release_leak_section(const float* dx, int32_t n, float lekx, float* counted) {
+    int32_t found = -1;
+    float sum = 0.0f;
+    for (int32_t i = 0; i < n; ++i) {
+        sum += dx[i];
+        if (found < 0 && !(sum < lekx)) found = i;
+    }
+    *counted = sum;
+    const float tol = (float)RELEASE_LEAK_END_TOLERANCE;
+    if (found >= 0 && lekx < -tol) found = -1;
+    if (found < 0 && n > 0 && lekx >= -tol && lekx <= sum + tol) found = n - 1;
+    return found;
+}
+
+/* The curves of the result time series of a network of nbr branches, in the
+   order RELEASE writes them: RELEASE_LEAK_CURVES curves of the leak, the
+   pressure at the start of branches 1..nbr, the pressure at the outlet
+   (branch nbr), the liquid content of branches 1..nbr, the mass flow at the
+   outlet (branch nbr), then two curves of branch 1. */
+#define RELEASE_LEAK_CURVES 13
+static inline int32_t release_curve_count(int32_t nbr) { return 2 * nbr + RELEASE_LEAK_CURVES + 4; }
+/* The branch of curve k (1-based) of that order; 0 for the leak's curves
+   (their branch is the leak's, which the order does not tell) and for a k
+   outside the order. */
+static inline int32_t release_curve_branch(int32_t k, int32_t nbr) {
+    const int32_t leak = RELEASE_LEAK_CURVES;
+    if (k <= leak || k > release_curve_count(nbr)) return 0;
+    if (k <= leak + nbr) return k - leak;                   /* pressure at each branch's start */
+    if (k == leak + nbr + 1) return nbr;                    /* pressure at the outlet */
+    if (k <= leak + 2 * nbr + 1) return k - leak - nbr - 1; /* liquid content */
+    if (k == leak + 2 * nbr + 2) return nbr;                /* mass flow at the outlet */
+    return 1;
+}
+
 /* Progress callback: called by RELEASE once per time step of the run, on the
    calling thread, with the progress so far in percent (0 to about 100,
    never decreasing; the run's end is an estimate that moves). A result of 0
@@ -160,6 +227,14 @@ typedef struct PVTBLK {
     float GORST;  /* gas-oil ratio at standard conditions, Sm3/Sm3 */
     float BETAST; /* gas mass fraction at standard conditions */
 } PVTBLK;
+
+/* The temperatures the property tables serve reach half a grid step beyond
+   either end of their temperatures: the limit beyond end temperature t_end
+   whose neighbour in the grid is t_next, deg C. A temperature outside
+   [limit(T[0], T[1]), limit(T[NT-1], T[NT-2])] is refused. */
+static inline float release_table_temperature_limit(float t_end, float t_next) {
+    return 1.5f * t_end - 0.5f * t_next;
+}
 
 /* Gas composition for COMPPVT.
    A pseudo-component (model index 12..29, a plus fraction) has a mole weight

@@ -115,13 +115,39 @@ const Refusal REFUSALS[] = {
      "The discharge run's end time of 300 s lies outside 600 s to 9988600 s."},
     {"an end time beyond the boundary tables", [](Network& n) { drawLine(n); }, 9.99e6f, "",
      "The discharge run's end time of 9990000 s lies outside 600 s to 9988600 s."},
+    // What the property tables cannot serve: the default black oil's tables
+    // run from -30 to 200 C, and serve half a grid step beyond, -45 to 235 C
+    // (-49 to 455 F).
+    {"an ambient temperature of 1e11 C", [](Network& n) { drawLine(n).pipe->amb_temp = 1e11; }, 600,
+     "Pipeline \"Export\"",
+     "The pipeline's ambient temperature of 1.8e+11 F lies outside -49 F to 455 F, the "
+     "temperatures the fluid's property tables serve."},
+    {"an inlet at 60,000 C", [](Network& n) { drawLine(n).inlet->temp = 60000; }, 600,
+     "FlowInlet \"Well\"",
+     "The inlet's temperature of 108032 F lies outside -49 F to 455 F, the temperatures the "
+     "fluid's property tables serve."},
+    // What no subsea line can be: 711,200 m (28 million in) against 2 m
+    // (78.7402 in); 2,500 km (8.2021e+06 ft) against 2,000 km (6.56168e+06 ft).
+    {"a bore of 711 km", [](Network& n) { drawLine(n).pipe->diameter = 711200; }, 600,
+     "Pipeline \"Export\"",
+     "The pipeline's diameter of 2.8e+07 in is larger than 78.7402 in: no subsea line is that "
+     "wide."},
+    {"a pipeline of 2,500 km", [](Network& n) { drawLine(n).pipe->length = 2.5e6; }, 600,
+     "Pipeline \"Export\"",
+     "The pipeline's length of 8.2021e+06 ft is more than 6.56168e+06 ft: no subsea line is that "
+     "long."},
+    // The run starts from 1.1 times the outlet pressure, at least 2 bar:
+    // 1.81818 bar = 26.3705 psi; 1 bar = 14.5038 psi.
+    {"an outlet at 1 bar", [](Network& n) { drawLine(n).outlet->pressure = 1.0e5; }, 600,
+     "FlowOutlet \"Platform\"",
+     "The outlet's pressure of 14.5038 psi must be at least 26.3705 psi and below"},
     // Each pipeline from 475 m (1558.4 ft) on takes 20 sections; the first
     // and the last one more each: 202. The tenth pipeline passes 199.
     {"ten pipelines of 1 km in a row", [](Network& n) { drawRow(n, 10, 1000); }, 600,
      "Pipeline \"P10\"",
      "The network needs 202 computational sections, more than the 199 the discharge model can "
-     "take. Use fewer or "
-     "shorter pipelines: each pipeline of 1558.4 ft or more takes 20 sections."},
+     "take. Use fewer or shorter pipelines: each pipeline of 1558.4 ft or more takes 20 "
+     "sections."},
 };
 
 class VerifyRefusals : public ::testing::Test {
@@ -147,6 +173,17 @@ TEST_F(VerifyRefusals, each_refusal_names_its_object_value_and_limit) {
                                                                         << o.err.toStdString();
         EXPECT_TRUE(o.out.isEmpty()) << r.name;
     }
+}
+
+// A full-bore rupture is the largest hole there is, and a hole the run takes.
+TEST_F(VerifyRefusals, a_full_bore_hole_passes_and_runs) {
+    const QString zef = dir.filePath("fullbore.zef");
+    ASSERT_TRUE(SaveDrawing([](Network& n) { drawLine(n).leak->diameter = 0.254; }, false, zef));
+    const Output verify = zefRun({"--verify", zef});
+    EXPECT_EQ(verify.status, 0) << verify.err.toStdString();
+    const Output run = zefRun({zef});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("\nIERR 0\n"));
 }
 
 TEST_F(VerifyRefusals, ten_pipelines_of_450_m_take_192_sections_and_run) {

@@ -48,8 +48,7 @@ TEST(NearFieldMessages, the_models_own_messages_have_their_texts) {
         const char* text;
     };
     const Row rows[] = {
-        {NearFieldMsg::InternalError,
-         "An internal error occurred - Unable to finish network check!"},
+        {IDS_INTERNAL_CHECK, "An internal error occurred - Unable to finish network check!"},
         {NearFieldMsg::NotCalculated,
          "Leakage discharge has not been calculated, so cannot calculate nearfield"},
         {NearFieldMsg::LeakDiameter,
@@ -57,8 +56,8 @@ TEST(NearFieldMessages, the_models_own_messages_have_their_texts) {
         {NearFieldMsg::NoDischargeRecords,
          "The RELEASE result did not contain any discharge data records."},
         {NearFieldMsg::UnitConversion, "Problem with unit conversion parameters"},
-        {NearFieldMsg::ResultFileOpen, "Could not open scenario's result file (.PLT)!"},
-        {NearFieldMsg::ResultFileColumns,
+        {IDS_RESULT_FILE_OPEN, "Could not open scenario's result file (.PLT)!"},
+        {IDS_RESULT_FILE_MISMATCH,
          "There was a mismatch between expected data columns and those found in the result file."},
         {NearFieldMsg::WaterTemperature, "Water temperature value was below -273 °C!"},
         {NearFieldMsg::NotSubsurface,

@@ -95,6 +95,11 @@ TEST(Ulv5Calendar, a_release_of_at_most_an_hour_is_one_row_of_its_mean_rate) {
         {"half a second: over 1 s", {{0, 0}, {0.5, 2}}, 0, "24 61 13  2000  0.01  288\n"},
         {"exactly 1 s", {{0, 0}, {1, 2}}, 0, "24 61 13  2000  0.01  288\n"},
         {"one hour exactly", {{0, 0}, {3600, 360}}, 0, "24 61 13  100  0.01  288\n"},
+        // 360 kg over 3600 s = 100 g/s; the hour spans two clock hours.
+        {"one hour exactly from minute 30",
+         {{0, 0}, {3600, 360}},
+         30,
+         "24 61 13  100  0.01  288\n"},
         // Across the clock hour it is still one row.
         {"half an hour from minute 45", {{0, 0}, {1800, 360}}, 45, "24 61 13  200  0.01  288\n"},
         {"two hours: hourly means",

@@ -106,7 +106,7 @@ TEST(CommaLocale, program_and_zef_run_write_the_bytes_of_a_c_locale_run) {
             // Only the message that names the plume files written.
             QStringList written{ResultFilePath(programZef, ".dbs")};
             if (sc.results.contains(".dat")) written << ResultFilePath(programZef, ".dat");
-            EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16220).arg(written.join('\n'))});
+            EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16260).arg(written.join('\n'))});
             RecordingLauncher launcher;
             SetPlotLauncher(&launcher);
             s.Main()->ExecuteCommand(ID_RESULT_RELEASE_PLOT);

@@ -79,7 +79,7 @@ TEST(ZefRunNearfield, each_example_writes_its_plume_file_and_reports_the_radius)
 // The message that ends a near-field run of the scenario without the Ulv/5
 // option: it names the plume file.
 QString filesWritten(const QString& zef) {
-    return AfxLoadString(16220).arg(ResultFilePath(zef, ".dbs"));
+    return AfxLoadString(16260).arg(ResultFilePath(zef, ".dbs"));
 }
 
 // Columns of a result file by their names (the first header line), rows from
