@@ -213,11 +213,22 @@ xmlNodePtr xml_find_child(xmlNodePtr node, const char* element_name) {
     return nullptr;
 }
 
-int xml_data_type(DataNode data) {
+namespace {
+
+// The type code of a data node, -1 for an unknown element name.
+int data_type_of(DataNode data) {
     if (data && data->name)
         for (int i = 0; i < (int)G_N_ELEMENTS(data_type_names); i++)
             if (strcmp((const char*)data->name, data_type_names[i]) == 0) return i;
-    message_error("Unknown type of DataNode");
+    return -1;
+}
+
+}  // namespace
+
+int xml_data_type(DataNode data) {
+    int type = data_type_of(data);
+    if (type >= 0) return type;
+    if (!xml_damage_mismatch(data, "unchanged")) message_error("Unknown type of DataNode");
     return 0;
 }
 
@@ -264,9 +275,10 @@ template <typename T>
 int read_value(DataNode data, int type, const char* mismatch, bool (*parse)(const char*, T*),
                T* out, char** bad = nullptr) {
     *out = 0;
-    if (xml_data_type(data) != type) {
-        message_error("%s", mismatch);
-        return 1;  // the mismatch has its own message and neutral value
+    if (data_type_of(data) != type) {
+        // The mismatch has its own message and neutral value.
+        if (!xml_damage_mismatch(data, "0")) message_error("%s", mismatch);
+        return 1;
     }
     xmlChar* val = xmlGetProp(data, X("val"));
     if (!val) return 0;
@@ -303,8 +315,9 @@ double xml_data_real(DataNode data) {
 }
 
 int xml_data_boolean(DataNode data) {
-    if (xml_data_type(data) != DATATYPE_BOOLEAN) {
-        message_error("Taking boolean value of non-boolean node.");
+    if (data_type_of(data) != DATATYPE_BOOLEAN) {
+        if (!xml_damage_mismatch(data, "0"))
+            message_error("Taking boolean value of non-boolean node.");
         return 0;
     }
     xmlChar* val = xmlGetProp(data, X("val"));
@@ -326,8 +339,9 @@ static double sane_coordinate(const char* text, double v, const char* axis_warni
 }
 
 void xml_data_point(DataNode data, Point* point) {
-    if (xml_data_type(data) != DATATYPE_POINT) {
-        message_error("Taking point value of non-point node.");
+    if (data_type_of(data) != DATATYPE_POINT) {
+        if (!xml_damage_mismatch(data, "unchanged"))
+            message_error("Taking point value of non-point node.");
         return;
     }
     xmlChar* val = xmlGetProp(data, X("val"));
@@ -348,8 +362,9 @@ void xml_data_point(DataNode data, Point* point) {
 }
 
 void xml_data_rectangle(DataNode data, Rectangle* rect) {
-    if (xml_data_type(data) != DATATYPE_RECTANGLE) {
-        message_error("Taking rectangle value of non-rectangle node.");
+    if (data_type_of(data) != DATATYPE_RECTANGLE) {
+        if (!xml_damage_mismatch(data, "unchanged"))
+            message_error("Taking rectangle value of non-rectangle node.");
         return;
     }
     xmlChar* val = xmlGetProp(data, X("val"));
@@ -372,8 +387,9 @@ void xml_data_rectangle(DataNode data, Rectangle* rect) {
 }
 
 char* xml_data_string(DataNode data) {
-    if (xml_data_type(data) != DATATYPE_STRING) {
-        message_error("Taking string value of non-string node.");
+    if (data_type_of(data) != DATATYPE_STRING) {
+        if (!xml_damage_mismatch(data, "no text"))
+            message_error("Taking string value of non-string node.");
         return nullptr;
     }
     xmlChar* val = xmlGetProp(data, X("val"));
@@ -445,8 +461,7 @@ int damage_depth = 0;
 GString* damage_lines = nullptr;
 int damage_count = 0;
 const int damage_lines_shown = 20;
-const char damage_title[] =
-    "Warning:\nValues that could not be read were replaced by their defaults:";
+const char damage_title[] = "Warning:\nValues that could not be read were replaced:";
 
 bool named(xmlNodePtr node, const char* name) {
     return node && node->name && strcmp((const char*)node->name, name) == 0;
@@ -491,6 +506,12 @@ std::string owner_of(xmlNodePtr node) {
             char* desc = xml_object_description(n);
             std::string d = desc;
             g_free(desc);
+            // The object's number, as messages of the network check name it.
+            DataNode number = xml_find_data(n, "xref");
+            int xref = 0;
+            if (data_type_of(number) == DATATYPE_INT &&
+                parse_int_text(prop_text(number, "val").c_str(), &xref) && xref > 0)
+                d += " object " + std::to_string(xref);
             return path.empty() ? d : d + ": " + path;
         }
         if (named(n, "attribute")) {
@@ -518,10 +539,29 @@ std::string owner_of(xmlNodePtr node) {
     return path;
 }
 
-void report_damage(xmlNodePtr owner, const char* name, const char* text) {
+std::string quoted(const std::string& text) { return "\"" + shown(text) + "\""; }
+
+// A data node as found: its element name and its value text.
+std::string found_node(xmlNodePtr data) {
+    std::string found = shown(data->name ? (const char*)data->name : "", 20);
+    if (xmlHasProp(data, X("val"))) found += " " + quoted(prop_text(data, "val"));
+    return found;
+}
+
+std::string value_text(int v) { return std::to_string(v); }
+
+std::string value_text(double v) {
+    char buf[G_ASCII_DTOSTR_BUF_SIZE];
+    format_real(buf, sizeof buf, v);
+    return buf;
+}
+
+// One line "where: attribute found -> what was put in its place".
+void report_damage(xmlNodePtr owner, const char* name, const std::string& found,
+                   const std::string& put) {
     std::string where = owner_of(owner);
     std::string line =
-        (where.empty() ? std::string() : where + ": ") + name + " \"" + shown(text) + "\"";
+        (where.empty() ? std::string() : where + ": ") + shown(name) + " " + found + " -> " + put;
     if (damage_depth == 0) {
         message_warning("%s\n%s", damage_title, line.c_str());
         return;
@@ -534,17 +574,34 @@ void report_damage(xmlNodePtr owner, const char* name, const char* text) {
     damage_count++;
 }
 
+// A number stored as another kind of number (an int where a real belongs)
+// keeps its value when its text is a number of the wanted kind; any other
+// damage keeps the default.
 template <typename T>
-T attr_value(xmlNodePtr obj_node, const char* name, T dflt, int type, const char* mismatch,
+T attr_value(xmlNodePtr obj_node, const char* name, T dflt, int type,
              bool (*parse)(const char*, T*)) {
     DataNode data = xml_find_data(obj_node, name);
     if (!data) return dflt;
-    T v;
-    char* bad = nullptr;
-    if (read_value(data, type, mismatch, parse, &v, &bad) >= 0) return v;
-    report_damage(obj_node, name, bad);
-    g_free(bad);
-    return dflt;
+    const int found = data_type_of(data);
+    const bool numeric = found == DATATYPE_INT || found == DATATYPE_ENUM || found == DATATYPE_REAL;
+    if (found == type || !numeric) {
+        if (found != type) {
+            report_damage(obj_node, name, found_node(data), value_text(dflt) + " (default)");
+            return dflt;
+        }
+        T v;
+        char* bad = nullptr;
+        if (read_value(data, type, "", parse, &v, &bad) >= 0) return v;
+        report_damage(obj_node, name, quoted(bad), value_text(dflt) + " (default)");
+        g_free(bad);
+        return dflt;
+    }
+    T v = dflt;
+    std::string text = prop_text(data, "val");
+    const bool taken = xmlHasProp(data, X("val")) && parse(text.c_str(), &v);
+    if (!taken) v = dflt;
+    report_damage(obj_node, name, found_node(data), value_text(v) + (taken ? "" : " (default)"));
+    return v;
 }
 
 bool parse_single_text(const char* text, double* out) {
@@ -581,13 +638,25 @@ void xml_damage_end() {
     damage_count = 0;
 }
 
-void xml_report_damage(xmlNodePtr obj_node, const char* name, const char* text) {
-    report_damage(obj_node, name, text);
+bool xml_damage_mismatch(DataNode data, const char* put) {
+    if (damage_depth == 0 || !data) return false;
+    // The owner is the element holding the attribute the node stands in.
+    xmlNodePtr attr = data->parent;
+    if (attr && named(attr, "attribute") && attr->parent && attr->parent->type == XML_ELEMENT_NODE)
+        report_damage(attr->parent, prop_text(attr, "name").c_str(), found_node(data), put);
+    else
+        report_damage(attr && attr->type == XML_ELEMENT_NODE ? attr : nullptr, "", found_node(data),
+                      put);
+    return true;
 }
 
 int xml_attr_real_checked(xmlNodePtr obj_node, const char* name, double* value) {
     DataNode data = xml_find_data(obj_node, name);
     if (!data) return 0;
+    if (data_type_of(data) != DATATYPE_REAL) {
+        *value = 0;
+        return -1;
+    }
     return read_value(data, DATATYPE_REAL, "Taking real value of non-real node.", parse_real_text,
                       value) < 0
                ? -1
@@ -595,28 +664,30 @@ int xml_attr_real_checked(xmlNodePtr obj_node, const char* name, double* value) 
 }
 
 int xml_attr_int(xmlNodePtr obj_node, const char* name, int dflt) {
-    return attr_value(obj_node, name, dflt, DATATYPE_INT, "Taking int value of non-int node.",
-                      parse_int_text);
+    return attr_value(obj_node, name, dflt, DATATYPE_INT, parse_int_text);
 }
 
 int xml_attr_enum(xmlNodePtr obj_node, const char* name, int dflt) {
-    return attr_value(obj_node, name, dflt, DATATYPE_ENUM, "Taking enum value of non-enum node.",
-                      parse_int_text);
+    return attr_value(obj_node, name, dflt, DATATYPE_ENUM, parse_int_text);
 }
 
 double xml_attr_real(xmlNodePtr obj_node, const char* name, double dflt) {
-    return attr_value(obj_node, name, dflt, DATATYPE_REAL, "Taking real value of non-real node.",
-                      parse_real_text);
+    return attr_value(obj_node, name, dflt, DATATYPE_REAL, parse_real_text);
 }
 
 double xml_attr_single(xmlNodePtr obj_node, const char* name, double dflt) {
-    return attr_value(obj_node, name, dflt, DATATYPE_REAL, "Taking real value of non-real node.",
-                      parse_single_text);
+    return attr_value(obj_node, name, dflt, DATATYPE_REAL, parse_single_text);
 }
 
 int xml_attr_boolean(xmlNodePtr obj_node, const char* name, int dflt) {
     DataNode data = xml_find_data(obj_node, name);
-    return data ? xml_data_boolean(data) : dflt;
+    if (!data) return dflt;
+    if (data_type_of(data) != DATATYPE_BOOLEAN) {
+        report_damage(obj_node, name, found_node(data),
+                      std::string(dflt ? "true" : "false") + " (default)");
+        return dflt;
+    }
+    return xml_data_boolean(data);
 }
 
 void xml_attr_point(xmlNodePtr obj_node, const char* name, Point* point, const Point* dflt) {

@@ -209,6 +209,7 @@ bool named(xmlNodePtr node, const char* name) {
 void read_objects(xmlNodePtr layer_node, layer* l, const char* filename, GHashTable* ids,
                   GArray* loaded) {
     GPtrArray* unknown = g_ptr_array_new_with_free_func(g_free);
+    GList* objects = nullptr;  // newest first: appending one by one is quadratic
     for (xmlNodePtr node = xml_first_child(layer_node); node; node = xml_next_sibling(node)) {
         if (!named(node, "object")) {
             message_error("Error reading diagram file\n");
@@ -229,7 +230,7 @@ void read_objects(xmlNodePtr layer_node, layer* l, const char* filename, GHashTa
         int version = xml_prop_int(node, "version");
         diagram_object* obj = type->ops->load(node, version, filename);
         if (!obj) continue;
-        layer_add_object(l, obj);
+        objects = g_list_prepend(objects, obj);
         xmlChar* id = xmlGetProp(node, X("id"));
         if (id) {
             if (g_hash_table_contains(ids, id)) {
@@ -245,6 +246,7 @@ void read_objects(xmlNodePtr layer_node, layer* l, const char* filename, GHashTa
         loaded_object lo = {node, obj};
         g_array_append_val(loaded, lo);
     }
+    l->objects = g_list_concat(l->objects, g_list_reverse(objects));
     if (unknown->len > 0) {
         GString* msg = g_string_new("Unknown types while reading diagram file");
         for (guint i = 0; i < unknown->len; i++) {
@@ -355,7 +357,93 @@ void renumber_objects(diagram_data* data, GArray* loaded) {
 
 }  // namespace
 
+namespace {
+
+// Internal entities may stand for far more text than the file holds (a
+// 100 kB entity used 10,000 times is a gigabyte). The tree keeps them as
+// references; what they would expand to is counted before anything reads
+// a value, and a file whose references stand for more than this multiple of
+// its own size is refused.
+const int ENTITY_EXPANSION_LIMIT = 4;
+
+struct entity_count {
+    xmlDocPtr doc;
+    GHashTable* sizes;  // entity -> expanded bytes + 1 (0: not yet known)
+    guint64 limit;
+};
+
+guint64 entity_size(entity_count* c, xmlEntityPtr ent, int depth);
+
+// The bytes of an entity's replacement text with the references inside it expanded.
+guint64 text_size(entity_count* c, const xmlChar* text, int depth) {
+    guint64 size = 0;
+    for (const xmlChar* p = text; p && *p; p++) {
+        if (*p != '&' || p[1] == '#') {
+            size++;
+            continue;
+        }
+        const xmlChar* end = (const xmlChar*)strchr((const char*)p, ';');
+        if (!end) {
+            size++;
+            continue;
+        }
+        char* name = g_strndup((const char*)p + 1, (gsize)(end - p - 1));
+        xmlEntityPtr inner = xmlGetDocEntity(c->doc, X(name));
+        g_free(name);
+        size += inner ? entity_size(c, inner, depth + 1) : (guint64)(end - p + 1);
+        p = end;
+        if (size > c->limit) break;
+    }
+    return size;
+}
+
+guint64 entity_size(entity_count* c, xmlEntityPtr ent, int depth) {
+    if (ent->etype == XML_INTERNAL_PREDEFINED_ENTITY) return 1;
+    if (depth > 40) return c->limit + 1;  // nested beyond reason, or a loop
+    gpointer known = g_hash_table_lookup(c->sizes, ent);
+    if (known) return *(guint64*)known - 1;
+    guint64 size = text_size(c, ent->content, depth);
+    guint64* stored = g_new(guint64, 1);
+    *stored = size + 1;
+    g_hash_table_insert(c->sizes, ent, stored);
+    return size;
+}
+
+// Sums what the references of the subtree stand for; stops past the limit.
+void count_references(entity_count* c, xmlNodePtr node, guint64* total) {
+    for (xmlNodePtr n = node; n && *total <= c->limit; n = n->next) {
+        if (n->type == XML_ENTITY_REF_NODE) {
+            xmlEntityPtr ent = xmlGetDocEntity(c->doc, n->name);
+            if (ent) *total += entity_size(c, ent, 0);
+            continue;  // its children are the entity's own, counted above
+        }
+        if (n->type != XML_ELEMENT_NODE) continue;
+        for (xmlAttrPtr a = n->properties; a; a = a->next) count_references(c, a->children, total);
+        count_references(c, n->children, total);
+    }
+}
+
+bool entities_within_limit(xmlDocPtr doc, goffset file_size) {
+    if (!doc->intSubset && !doc->extSubset) return true;  // nothing declared
+    entity_count c{doc, g_hash_table_new_full(g_direct_hash, g_direct_equal, nullptr, g_free),
+                   (guint64)MAX(file_size, 0) * ENTITY_EXPANSION_LIMIT};
+    guint64 total = 0;
+    count_references(&c, doc->children, &total);
+    g_hash_table_destroy(c.sizes);
+    return total <= c.limit;
+}
+
+// Holds the library's messages for the length of one load, so the user is
+// told everything in one message.
+struct message_hold {
+    message_hold() { message_hold_begin(); }
+    ~message_hold() { message_hold_end(); }
+};
+
+}  // namespace
+
 int diagram_file_load(const char* filename, diagram_data* data, const FileSection* sections) {
+    message_hold held;
     FILE* f = fopen(filename, "rb");
     if (!f) {
         message_error("Couldn't open: '%s' for reading.\n", filename);
@@ -377,6 +465,15 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
     }
     if (!named(root, "diagram") || !xmlSearchNs(doc, root, X("zef"))) {
         message_error("Error loading diagram %s.\nNot a ZEF Scenario file.", filename);
+        xmlFreeDoc(doc);
+        return 0;
+    }
+    GStatBuf st;
+    if (g_stat(filename, &st) != 0 || !entities_within_limit(doc, (goffset)st.st_size)) {
+        message_error(
+            "Error loading diagram %s.\nIts entities would expand it to more than %d times its "
+            "size; the file was not opened.",
+            filename, ENTITY_EXPANSION_LIMIT);
         xmlFreeDoc(doc);
         return 0;
     }

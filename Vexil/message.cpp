@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,7 +28,63 @@ void* current_sink_data = nullptr;
 char* message_buffer = nullptr;
 size_t message_buffer_len = 0;
 
+// Messages held while a file loads.
+struct held_message {
+    message_icon icon;
+    std::string text;
+    int count;
+};
+int hold_depth = 0;
+std::vector<held_message> held;
+int held_dropped = 0;  // distinct texts beyond the ones kept
+bool held_error = false;
+const size_t held_kept = 30;
+
+void hold(message_icon icon, const char* text) {
+    held_error = held_error || icon == MESSAGE_ICON_ERROR;
+    for (held_message& m : held)
+        if (m.text == text) {
+            m.count++;
+            return;
+        }
+    if (held.size() < held_kept)
+        held.push_back({icon, text, 1});
+    else
+        held_dropped++;
+}
+
+const char warning_prefix[] = "Warning:\n";
+
 }  // namespace
+
+void message_hold_begin() { hold_depth++; }
+
+void message_hold_end() {
+    if (hold_depth == 0 || --hold_depth > 0) return;
+    std::vector<held_message> shown;
+    shown.swap(held);
+    const int dropped = held_dropped;
+    const bool error = held_error;
+    held_dropped = 0;
+    held_error = false;
+    if (shown.empty()) return;
+    if (shown.size() == 1 && shown[0].count == 1) {
+        current_sink(shown[0].icon, shown[0].text.c_str(), current_sink_data);
+        return;
+    }
+    std::string text = error ? "" : warning_prefix;
+    const size_t prefix = strlen(warning_prefix);
+    for (size_t i = 0; i < shown.size(); i++) {
+        const std::string& t = shown[i].text;
+        if (i > 0) text += "\n\n";
+        text += t.compare(0, prefix, warning_prefix) == 0 ? t.substr(prefix) : t;
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        if (shown[i].count > 1) text += " (" + std::to_string(shown[i].count) + " times)";
+    }
+    if (dropped > 0) text += "\n\n... and " + std::to_string(dropped) + " other messages";
+    current_sink(error ? MESSAGE_ICON_ERROR : MESSAGE_ICON_WARNING, text.c_str(),
+                 current_sink_data);
+}
 
 message_sink_fn message_set_sink(message_sink_fn sink, void* user_data) {
     message_sink_fn previous = current_sink;
@@ -62,7 +120,10 @@ void message_box_show(message_icon icon, const char* format, va_list args) {
         }
     }
     vsnprintf(message_buffer, message_buffer_len, format, args);
-    current_sink(icon, message_buffer, current_sink_data);
+    if (hold_depth > 0)
+        hold(icon, message_buffer);
+    else
+        current_sink(icon, message_buffer, current_sink_data);
 }
 
 void message_warning(const char* format, ...) {

@@ -227,8 +227,10 @@ TEST_F(DiaXml, type_mismatches_give_message_and_neutral_value) {
 }
 
 // Values whose text is no number of the node's kind keep the caller's
-// default, each with a warning that names the object, the attribute and the
-// text (outside a file load, one warning per value).
+// default, each with a warning that names the object, the attribute, the
+// text and what was put in its place (outside a file load, one warning per
+// value). A number stored as another kind of number keeps its value when its
+// text is one of the wanted kind.
 TEST_F(DiaXml, unreadable_numbers_keep_the_default_with_a_warning) {
     enum Reader { INT, ENUM, REAL, SINGLE };
     struct Case {
@@ -236,7 +238,16 @@ TEST_F(DiaXml, unreadable_numbers_keep_the_default_with_a_warning) {
         const char* val;
         double expected;  // 7 is the default handed in
         bool warned;
+        const char* element = nullptr;  // stored under another type
+        const char* line = nullptr;     // the warning's line after "length "
     } cases[] = {
+        {REAL, "4000", 4000, true, "int", "int \"4000\" -> 4000"},
+        {REAL, "4000", 4000, true, "enum", "enum \"4000\" -> 4000"},
+        {INT, "3", 3, true, "real", "real \"3\" -> 3"},
+        {INT, "2.5", 7, true, "real", "real \"2.5\" -> 7 (default)"},
+        {REAL, "4000", 7, true, "float", "float \"4000\" -> 7 (default)"},
+        {REAL, "4000", 7, true, "point", "point \"4000\" -> 7 (default)"},
+        {SINGLE, "1e39", 7, true, "int", "int \"1e39\" -> 7 (default)"},
         {REAL, "4000", 4000, false},
         {REAL, " 2.5e-7 ", 2.5e-7, false},
         {REAL, "four thousand", 7, true},
@@ -268,7 +279,8 @@ TEST_F(DiaXml, unreadable_numbers_keep_the_default_with_a_warning) {
         xmlSetProp(obj, (const xmlChar*)"id", (const xmlChar*)"O4");
         xmlAddChild(root, obj);
         AttributeNode a = xml_new_attribute(obj, "length");
-        xmlNodePtr data = xmlNewDocNode(doc, nullptr, (const xmlChar*)elements[c.reader], nullptr);
+        const char* element = c.element ? c.element : elements[c.reader];
+        xmlNodePtr data = xmlNewDocNode(doc, nullptr, (const xmlChar*)element, nullptr);
         xmlSetProp(data, (const xmlChar*)"val", (const xmlChar*)c.val);
         xmlAddChild(a, data);
         MessageCapture cap;
@@ -280,10 +292,9 @@ TEST_F(DiaXml, unreadable_numbers_keep_the_default_with_a_warning) {
         std::vector<std::string> expected;
         if (c.warned)
             expected.push_back(
-                std::string(
-                    "Warning:\nValues that could not be read were replaced by their defaults:\n"
-                    "Pipeline (O4): length \"") +
-                c.val + "\"");
+                std::string("Warning:\nValues that could not be read were replaced:\n"
+                            "Pipeline (O4): length ") +
+                (c.line ? std::string(c.line) : std::string("\"") + c.val + "\" -> 7 (default)"));
         EXPECT_EQ(cap.texts(), expected);
     }
 }
@@ -313,10 +324,10 @@ TEST_F(DiaXml, damaged_values_of_one_load_give_one_warning) {
     xml_damage_end();
     EXPECT_EQ(cap.texts(),
               std::vector<std::string>{
-                  "Warning:\nValues that could not be read were replaced by their defaults:\n"
-                  "SpillPoint (O3): depth \"-inf\"\n"
-                  "FlowInlet \"Main wellhead\" (O0): closingtime \"soon\"\n"
-                  "fluid/fluid_component 2: mole_weight \"inf\""});
+                  "Warning:\nValues that could not be read were replaced:\n"
+                  "SpillPoint (O3): depth \"-inf\" -> 0 (default)\n"
+                  "FlowInlet \"Main wellhead\" (O0): closingtime \"soon\" -> -1 (default)\n"
+                  "fluid/fluid_component 2: mole_weight \"inf\" -> 0 (default)"});
     double v = 5;
     EXPECT_EQ(xml_attr_real_checked(spill, "depth", &v), -1);
     EXPECT_EQ(xml_attr_real_checked(spill, "missing", &v), 0);

@@ -4,6 +4,9 @@
 #include <glib/gstdio.h>
 
 #include <cerrno>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "vexil/dia_xml.h"
 #include "vexil/diagram_file.h"
@@ -347,8 +350,8 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
              box_a +
              line_with("<connection handle=\"99999999999\" to=\"O0\" connection=\"2147483647\"/>")),
          1,
-         {"Warning:\nConnection to missing connection point\nfound -- corrected.",
-          "Warning:\nConnection with non-existing connection\nhandle found -- corrected."},
+         {"Warning:\nConnection to missing connection point\nfound -- corrected.\n\n"
+          "Connection with non-existing connection\nhandle found -- corrected."},
          2},
         {"non_connectable_handle",
          scenario(box_a + box_b.substr(0, box_b.size() - 9) +
@@ -369,10 +372,29 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
                   "name=\"elem_width\"><real val=\"wide\"/></attribute>"
                   "<attribute name=\"elem_height\"><real val=\"nan\"/></attribute></object>"),
          1,
-         {"Warning:\nValues that could not be read were replaced by their defaults:\nTestBox (O0): "
-          "elem_width \"wide\"\n"
-          "TestBox (O0): elem_height \"nan\""},
+         {"Warning:\nValues that could not be read were replaced:\nTestBox (O0): "
+          "elem_width \"wide\" -> 1 (default)\n"
+          "TestBox (O0): elem_height \"nan\" -> 1 (default)"},
          1},
+        // Every kind of damage of one load comes in one message; a number
+        // written as another kind of number keeps its value.
+        {"damage_of_every_kind",
+         scenario("<object type=\"TestBox\" version=\"1\" id=\"O0\"><attribute "
+                  "name=\"elem_width\"><int val=\"3\"/></attribute>"
+                  "<attribute name=\"xref\"><int val=\"4\"/></attribute>"
+                  "<attribute name=\"elem_height\"><float val=\"2\"/></attribute>"
+                  "<attribute name=\"obj_pos\"><int val=\"2\"/></attribute></object>" +
+                  unknown + unknown +
+                  line_with("<connection handle=\"0\" to=\"O7\" connection=\"2\"/>"
+                            "<connection handle=\"1\" to=\"O8\" connection=\"2\"/>")),
+         1,
+         {"Unknown types while reading diagram file\nNonesuch\n\n"
+          "Error loading diagram.\nLinked object not found in document. (2 times)\n\n"
+          "Values that could not be read were replaced:\n"
+          "TestBox (O0) object 4: obj_pos int \"2\" -> unchanged\n"
+          "TestBox (O0) object 4: elem_width int \"3\" -> 3\n"
+          "TestBox (O0) object 4: elem_height float \"2\" -> 1 (default)"},
+         2},
         {"repeated_number",
          scenario(numbered_box("O0", "2") + numbered_box("O2", "2")),
          1,
@@ -413,6 +435,69 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
             EXPECT_TRUE(connections_consistent(d));
         }
         diagram_data_free(d);
+    }
+}
+
+// A file whose internal entities stand for far more than the file itself (a
+// 100 kB entity used 10,000 times: a gigabyte of text from 130 kB) is refused
+// with one message, and the refusal costs little memory: the load runs in a
+// child process whose peak resident size is read back. An entity within the
+// limit is still read.
+TEST_F(DiagramFile, entities_beyond_a_small_multiple_of_the_file_are_refused) {
+    struct Case {
+        const char* name;
+        size_t entity_bytes;
+        int uses;
+        int result;
+    } cases[] = {
+        {"gigabyte", 100000, 10000, 0},
+        {"nested gigabyte", 0, 10000, 0},  // ten entities of ten uses of the 100 kB one
+        {"within the limit", 4, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string decl;
+        if (c.entity_bytes > 0) {
+            decl = "<!ENTITY e \"0." + std::string(c.entity_bytes - 3, '0') + "1\">";
+        } else {
+            decl = "<!ENTITY x \"" + std::string(99999, '0') + "1\"><!ENTITY e \"";
+            for (int i = 0; i < 10; i++) decl += "&x;";
+            decl += "\">";
+        }
+        std::string refs;
+        for (int i = 0; i < c.uses; i++) refs += "&e;";
+        const std::string f = tmp.path("entities.zef");
+        write_file(f, "<?xml version=\"1.0\"?>\n<!DOCTYPE zef:diagram [" + decl +
+                          "]>\n<zef:diagram xmlns:zef=\"urn:x\"><zef:diagramdata><attribute "
+                          "name=\"scaling\"><real val=\"" +
+                          refs +
+                          "\"/></attribute></zef:diagramdata><zef:layer name=\"L\" "
+                          "visible=\"true\"/></zef:diagram>");
+        fflush(nullptr);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::vector<std::string> texts;
+            message_set_sink([](message_icon, const char* text,
+                                void* all) { ((std::vector<std::string>*)all)->push_back(text); },
+                             &texts);
+            diagram_data* d = diagram_data_create();
+            const int result = diagram_file_load(f.c_str(), d, nullptr);
+            const bool refused_once =
+                texts.size() == 1 && texts[0] == "Error loading diagram " + f +
+                                                     ".\nIts entities would expand it to more "
+                                                     "than 4 times its size; the file was not "
+                                                     "opened.";
+            const bool ok = result == c.result &&
+                            (result == 1 ? texts.empty() && d->scaling == 0.01f : refused_once);
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        struct rusage usage {};
+        ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_LT(usage.ru_maxrss, 100L * 1024) << "kB at the peak";
     }
 }
 

@@ -78,10 +78,14 @@ int xml_attr_real_checked(xmlNodePtr obj_node, const char* name, double* value);
 
 // Damaged values: between begin and end (a file load) they are collected and
 // shown as one warning at the end, naming each object (or model section) and
-// attribute with the text found; outside, each gives its own warning.
+// attribute with what was found and what was put in its place; outside, each
+// gives its own warning.
 void xml_damage_begin();
 void xml_damage_end();
-void xml_report_damage(xmlNodePtr obj_node, const char* name, const char* text);
+// Inside a load: records a data node of the wrong type (`put` says what the
+// reader keeps instead) and returns true; outside, false (the caller shows
+// its own message).
+bool xml_damage_mismatch(DataNode data, const char* put);
 // "Type \"label\" (id)" of an object element, as stored (g_free).
 char* xml_object_description(xmlNodePtr obj_node);
 int xml_attr_boolean(xmlNodePtr obj_node, const char* name, int dflt);

@@ -20,6 +20,12 @@ typedef void (*message_sink_fn)(message_icon icon, const char* text, void* user_
 message_sink_fn message_set_sink(message_sink_fn sink, void* user_data);
 
 void message_box_show(message_icon icon, const char* format, va_list args);
+// Between begin and end (nested pairs count once) the messages are held and
+// then shown as one: a file load asks the user at most once. Repeated texts
+// are shown once with their count; the icon is the stop icon when any held
+// message was an error.
+void message_hold_begin();
+void message_hold_end();
 void message_warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void message_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // GLib log without domain; the error level goes out as critical (never fatal).

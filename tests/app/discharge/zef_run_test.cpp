@@ -349,17 +349,26 @@ namespace {
 TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
     struct Case {
         const char* file;
-        const char* example;  // the undamaged scenario it was made from
-        bool nearfield;       // run the plume on the stored result
-        QStringList warning;  // its first line, then lines it holds
+        const char* example;      // the undamaged scenario it was made from
+        bool nearfield;           // run the plume on the stored result
+        QStringList warning;      // its first line, then lines it holds
+        bool sameResult = false;  // every value kept: the .plt of the example, byte for byte
     };
     const Case cases[] = {
         {"text_number.zef",
          "oil_line.zef",
          false,
-         {"Values that could not be read were replaced by their defaults:",
-          "FlowInlet \"Wellhead\" (O0): closingtime \"soon\"",
+         {"Values that could not be read were replaced:",
+          "FlowInlet \"Wellhead\" (O0): closingtime \"soon\" -> ",
           "SpillPoint (O3): distance \"four thousand\""}},
+        // Every real of the example written as an int: 57 values, one warning.
+        {"reals_as_ints.zef",
+         "oil_line.zef",
+         false,
+         {"Values that could not be read were replaced:",
+          "Pipeline \"Oil line\" (O2): length int \"8000\" -> 8000",
+          "FlowInlet \"Wellhead\" (O0): flowrate int \"500000\" -> 500000", "... and 37 more"},
+         true},
         {"nonfinite_summary.zef",
          "oil_line.zef",
          true,
@@ -378,8 +387,8 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
         {"nonfinite_unread.zef",
          "oil_line.zef",
          false,
-         {"Values that could not be read were replaced by their defaults:",
-          "SpillPoint (O3): depth \"-inf\"", "fluid/fluid_component 1: mole_weight \"inf\""}},
+         {"Values that could not be read were replaced:", "SpillPoint (O3): depth \"-inf\" -> ",
+          "fluid/fluid_component 1: mole_weight \"inf\" -> "}},
     };
     const QRegularExpression nonFinite(QStringLiteral("\\b[-+]?(nan|inf|infinity)\\b"),
                                        QRegularExpression::CaseInsensitiveOption);
@@ -419,6 +428,12 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
             o.out.contains(QRegularExpression("Time to get total mass: [1-9][0-9]* seconds")))
             << o.out.toStdString();
         EXPECT_EQ(branchNames(zef), cleanNames[example]);
+        if (c.sameResult) {
+            QFile damaged(ResultBasePath(zef) + ".plt"),
+                clean(ResultBasePath(dir.filePath(example)) + ".plt");
+            ASSERT_TRUE(damaged.open(QIODevice::ReadOnly) && clean.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(damaged.readAll() == clean.readAll());
+        }
     }
 }
 

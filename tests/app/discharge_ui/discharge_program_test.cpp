@@ -897,9 +897,17 @@ TEST_F(DischargeProgram, opening_a_damaged_scenario_warns_once) {
         {"nonfinite_summary.zef",
          "Warning:\nThe stored discharge result holds a value that is not a finite number (time)"},
         {"text_number.zef",
-         "Warning:\nValues that could not be read were replaced by their defaults:\n"
-         "FlowInlet \"Wellhead\" (O0): closingtime \"soon\"\nSpillPoint (O3): distance \"four "
-         "thousand\""},
+         "Warning:\nValues that could not be read were replaced:\n"
+         "FlowInlet \"Wellhead\" (O0): closingtime \"soon\" -> "},
+        // 57 reals written as ints: one box (it was 57), which keeps the values.
+        {"reals_as_ints.zef",
+         "Warning:\nValues that could not be read were replaced:\n"
+         "diagramdata: scaling int \"1\" -> 1\n"
+         "FlowInlet \"Wellhead\" (O0): elem_width int \"1.42544\" -> 1.42544\n"},
+        // Unknown value types (114 boxes before): one box, defaults in their place.
+        {"unknown_value_types.zef",
+         "Warning:\nValues that could not be read were replaced:\n"
+         "diagramdata: scaling float \"1\" -> 1 (default)\n"},
         {"duplicate_numbers.zef",
          "Warning:\nObject numbers that repeat or are out of range were renumbered:\n"
          "FlowInlet \"South\" (O1): 3 -> 4"},
