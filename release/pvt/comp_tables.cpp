@@ -45,16 +45,9 @@ constexpr double KSTART_MAX = 1.0e10;
 // pressures (atm, with R = 0.0820578 L atm/(mol K)): Pa per atm.
 constexpr double PA_PER_ATM = 101325.0;
 
-// Bounds of a heavy fraction that the characterisation serves: at least the
-// mole weight of hexane, and the liquid density of an oil, kg/m3.
-constexpr float HEAVY_MW_MIN = 86.178f;
-constexpr float HEAVY_DENSITY_MIN = 500.0f;
-constexpr float HEAVY_DENSITY_MAX = 1300.0f;
-// Beyond 400 g/mol the extrapolated correlations give acentric factors that
-// jump from one gram per mole to the next; and wherever the boiling point
-// nears the critical temperature of the characterisation the acentric factor
-// runs off (below 0, or above 2, which no measured hydrocarbon reaches).
-constexpr float HEAVY_MW_MAX = 400.0f;
+// An acentric factor outside 0-2, which no measured hydrocarbon reaches, is
+// refused rather than used (the characterisation stays inside it over the
+// range it serves).
 constexpr double HEAVY_OMEGA_MAX = 2.0;
 
 // Catalogue row of a model index (0 when the index is not known).
@@ -130,9 +123,11 @@ double gibbs_energy() {
 }
 
 // Density of a phase of composition w and molar volume V, with its
-// derivatives at fixed composition from the equation of state.
+// derivatives at fixed composition from the equation of state; the volume
+// translation of the plus fractions moves the molar volume to v and the
+// residual enthalpy by dh (J/kg x g/mol).
 struct PhaseDensity {
-    double rho, drdp_atm, drdt;
+    double rho, drdp_atm, drdt, v, dh;
 };
 PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     Flscom& F = FLSCOM;
@@ -145,10 +140,13 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     double den = V * V + 2.0 * b * V - b * b;
     double dpdv = -R * T / ((V - b) * (V - b)) + a * (2.0 * V + 2.0 * b) / (den * den);
     double dpdt = R / (V - b) - F.DADT / den;
+    const double c = VOLSHF ? volume_shift(w) : 0.0;
     PhaseDensity d;
-    d.rho = M / V;
-    d.drdp_atm = -(d.rho / V) / dpdv;
-    d.drdt = -(d.rho / V) * (-dpdt / dpdv);
+    d.v = V - c;
+    d.dh = -F.P * c * PA_PER_ATM;
+    d.rho = M / d.v;
+    d.drdp_atm = -(d.rho / d.v) / dpdv;
+    d.drdt = -(d.rho / d.v) * (-dpdt / dpdv);
     return d;
 }
 
@@ -215,6 +213,8 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
         return;
     }
 
+    fit_volume_shifts();
+
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).
     double column[20][MXCOMP + 1] = {};
@@ -279,7 +279,7 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
             cong = k0;
             DENCOR(F.Y, mu0, visg, g.rho, cong);
             IGENTH(n, F.Y, F.T, H, CP);
-            double hg = 1000.0 * H + F.HRG / Mg;
+            double hg = 1000.0 * H + (F.HRG + g.dh) / Mg;
             double cpg = 1000.0 * CP + F.DHRGDT / Mg;
             PhaseDensity l = phase_density(F.X, F.VL, 1);
             MIXCON(F.X, cond, k0, n);
@@ -287,9 +287,9 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
             conl = k0;
             DENCOR(F.X, mu0, visl, l.rho, conl);
             IGENTH(n, F.X, F.T, H, CP);
-            double hl = 1000.0 * H + F.HRL / Ml;
+            double hl = 1000.0 * H + (F.HRL + l.dh) / Ml;
             double cpl = 1000.0 * CP + F.DHRLDT / Ml;
-            double vg = F.V * F.VG, vl = F.L * F.VL;
+            double vg = F.V * g.v, vl = F.L * l.v;
             double alpha = vg / (vg + vl);
             double beta = alpha * g.rho / (alpha * g.rho + (1.0 - alpha) * l.rho);
             double S = 0.0;
@@ -451,28 +451,12 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
                     return refuse(
                         *IERR, MSG, msg_len,
                         "HEAVY COMPONENT NEEDS A POSITIVE MOLE WEIGHT AND LIQUID DENSITY");
-                // The characterisation holds for plus fractions heavier than
-                // hexane with the liquid density of an oil; outside that it
-                // gives critical data no fluid has.
+                // Outside the served range the characterisation gives
+                // critical data no fluid has.
                 const std::string which =
                     "HEAVY COMPONENT " + I2CH2(k + 1) + " (MODEL " + std::to_string(model) + "): ";
-                if (M < HEAVY_MW_MIN)
-                    return refuse(*IERR, MSG, msg_len,
-                                  which + "MOLE WEIGHT " + value_text(M, "g/mol") +
-                                      " IS BELOW THAT OF HEXANE (86.178 g/mol)");
-                if (characterise && !(d >= HEAVY_DENSITY_MIN && d <= HEAVY_DENSITY_MAX)) {
-                    std::string text = which + "LIQUID DENSITY " + value_text(d, "kg/m3") +
-                                       " IS OUTSIDE 500-1300 kg/m3";
-                    if (d >= HEAVY_DENSITY_MIN / 1000.0f && d <= HEAVY_DENSITY_MAX / 1000.0f)
-                        text += " (GIVEN IN g/cm3? " + value_text(d, "g/cm3") + " IS " +
-                                value_text(1000.0 * d, "kg/m3") + ")";
-                    return refuse(*IERR, MSG, msg_len, text);
-                }
-                if (characterise && M > HEAVY_MW_MAX)
-                    return refuse(*IERR, MSG, msg_len,
-                                  which + "MOLE WEIGHT " + value_text(M, "g/mol") +
-                                      " IS ABOVE 400 g/mol, THE HEAVIEST FRACTION THE "
-                                      "CHARACTERISATION SERVES");
+                const std::string fault = characterise ? heavy_fraction_fault(M, d) : "";
+                if (!fault.empty()) return refuse(*IERR, MSG, msg_len, which + fault);
                 if (characterise) {
                     const double SG = d / 1000.0;
                     double tc, pc, vc, zc, om;

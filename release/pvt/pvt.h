@@ -54,11 +54,12 @@ struct CatEntry {
     double PC;     // atm
     double OMEGA;  // acentric factor
     double ZC;
-    double VC;    // cm3/mol
-    double PARA;  // parachor
-    double MW;    // g/mol
-    double DENS;  // liquid density of a characterised heavy fraction, kg/m3 (0 = none)
-    double H[6];  // ideal-gas enthalpy coefficients A..F (Btu/lb, deg R)
+    double VC;     // cm3/mol
+    double PARA;   // parachor
+    double MW;     // g/mol
+    double DENS;   // liquid density of a characterised heavy fraction, kg/m3 (0 = none)
+    double SHIFT;  // volume translation, litre/mol, subtracted from the equation's volume
+    double H[6];   // ideal-gas enthalpy coefficients A..F (Btu/lb, deg R)
 };
 
 struct Cmpcat {
@@ -143,6 +144,20 @@ void CLRFED();
 void flash_line(const std::string& line);
 
 // ------------------------------------------------ heavy fractions and transport
+// The plus fractions the characterisation serves: from the lightest the
+// catalogue leaves (hexane) to 700 g/mol, specific gravity 0.70-1.10.
+constexpr float HEAVY_MW_MIN = 86.178f;
+constexpr float HEAVY_MW_MAX = 700.0f;
+constexpr float HEAVY_SG_MIN = 0.70f;
+constexpr float HEAVY_SG_MAX = 1.10f;
+// The Riazi-Daubert critical values hold up to here and turn into
+// Kesler-Lee's over the next 100 g/mol or 0.1 of specific gravity.
+constexpr double HEAVY_RD_MW_END = 200.0;
+constexpr double HEAVY_RD_SG_END = 0.90;
+// Why a plus fraction of mole weight M (g/mol) and liquid density (kg/m3)
+// cannot be characterised ("MOLE WEIGHT 720 g/mol IS ABOVE 700 g/mol, ...");
+// empty when it can.
+std::string heavy_fraction_fault(float M, float density);
 void PSEUDO(double M, double SG, double TB, double& TC, double& PC, double& VC, double& ZC,
             double& OMEGA);
 void IGENTH(int32_t NC, const double* w, double T, double& H, double& CP);
@@ -154,6 +169,17 @@ void DENCOR(const double* w, double mu0, double& mu, double rho, double& cond);
 // Normal boiling point (K) of a heavy fraction from its molar mass and
 // specific gravity.
 double heavy_boiling_point(double M, double SG);
+
+// ------------------------------------------------ volume translation
+// Each characterised plus fraction (catalogue entry with DENS set) gets the
+// constant shift that makes its own liquid volume at 15 C and 1 atm M/DENS;
+// the light catalogue components keep the untranslated equation. Needs the
+// components set up in FLSCOM; leaves PRPAR's terms at 15 C.
+void fit_volume_shifts();
+// The shift of a phase of composition w (sum of w SHIFT), litre/mol.
+double volume_shift(const double* w);
+// When cleared, the tables use the untranslated volumes (for comparisons).
+extern bool VOLSHF;
 
 // ------------------------------------------------ compositional tables
 void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG);

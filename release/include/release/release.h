@@ -240,8 +240,10 @@ static inline float release_table_temperature_limit(float t_end, float t_next) {
    A pseudo-component (model index 12..29, a plus fraction) has a mole weight
    of at least 86.178 g/mol (hexane). When its mole weight differs from the
    catalogue's by more than 1 g/mol it is characterised from its mole weight
-   and liquid density, and the density must lie between 500 and 1300 kg/m3
-   (a value between 0.5 and 1.3 is reported as probably given in g/cm3). */
+   and liquid density: the mole weight must lie between 86.178 and 700 g/mol
+   and the density between 700 and 1100 kg/m3 (a value between 0.7 and 1.1
+   is reported as probably given in g/cm3), and the equation of state's
+   liquid volume of the fraction is shifted to match that density. */
 typedef struct COMPREC {
     int32_t NCOMP;     /* 1..30 */
     int32_t MODEL[30]; /* model index of component k */

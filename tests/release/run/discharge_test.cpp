@@ -496,6 +496,36 @@ TEST(Discharge, a_fluid_with_a_gas_oil_ratio_of_3_4_takes_the_simple_method) {
     }
 }
 
+TEST(Discharge, an_oil_with_a_c20_plus_of_450_g_per_mol_builds_its_tables_and_runs) {
+    // A laboratory characterisation with its C20+ lumped at 450 g/mol and
+    // 900 kg/m3, on the bundled oil flowline: refused before (the
+    // characterisation stopped at 400 g/mol); now its tables hold that
+    // density at standard conditions and the run releases oil.
+    json j = example_json("one_branch_blackoil");
+    j["fluid"] = json::parse(R"({"composition": [
+        {"name": "N2", "model": 1, "mole_percent": 0.5, "mole_weight": 28.013},
+        {"name": "CO2", "model": 2, "mole_percent": 1.5, "mole_weight": 44.01},
+        {"name": "C1", "model": 4, "mole_percent": 39.0, "mole_weight": 16.043},
+        {"name": "C2", "model": 5, "mole_percent": 7.0, "mole_weight": 30.07},
+        {"name": "C3", "model": 6, "mole_percent": 6.0, "mole_weight": 44.097},
+        {"name": "nC4", "model": 8, "mole_percent": 4.5, "mole_weight": 58.124},
+        {"name": "nC5", "model": 10, "mole_percent": 3.5, "mole_weight": 72.151},
+        {"name": "C6", "model": 11, "mole_percent": 4.0, "mole_weight": 86.178},
+        {"name": "C7", "model": 12, "mole_percent": 12.0, "mole_weight": 100.205},
+        {"name": "C10+", "model": 20, "mole_percent": 12.0, "mole_weight": 200.0,
+         "liquid_density": 820.0},
+        {"name": "C20+", "model": 21, "mole_percent": 10.0, "mole_weight": 450.0,
+         "liquid_density": 900.0}]})");
+    cases::Case c = from_json(j, "c20plus");
+    RunResult r = run_release(c, "c20plus");
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    EXPECT_TRUE(finite_non_negative(r.sum));
+    EXPECT_GT(r.sum.oil_out, 1.0f);
+    EXPECT_GT(r.sum.gas_out, 1.0f);
+    EXPECT_GT(PVTCOM.GORSTD, 10.0f);
+    EXPECT_LT(PVTCOM.GORSTD, 500.0f);
+}
+
 namespace {
 // Random networks inside the envelope an engineer draws for a subsea
 // gathering system and types into the program's dialogs:
