@@ -50,6 +50,7 @@ enum : unsigned {
     IDS_LEAK_DEPTH_UNAVAILABLE = 16159,
     IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
     IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
+    IDS_INLET_RATE_DRIVES_PRESSURE = 16290,  // "%1" the inlet, "%2" its rate
 };
 
 // String-table ids of the task messages.
@@ -74,6 +75,10 @@ enum : int {
     IDS_CONFIRM_NEARFIELD = 16158,
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
+    IDS_RUNS_USE_THIS_BLACK_OIL = 16291,
+    IDS_RUNS_USE_THE_COMPOSITION = 16292,
+    IDS_RUNS_USE_THIS_COMPOSITION = 16293,
+    IDS_RUNS_USE_THE_BLACK_OIL = 16294,
 };
 
 // Column headings and refusals of the Gas Composition dialog.

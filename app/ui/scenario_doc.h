@@ -100,6 +100,14 @@ public:
 private:
     void RegisterDischargeCommands();
     void RegisterNearfieldCommands();
+    // After a run that succeeded: saves the scenario with its result, unless
+    // it holds edits not yet saved (then, or when the save fails, it stays
+    // marked modified).
+    void KeepResultSaved(bool unsavedEdits);
+    // OK in a fluid dialog that changed something: the runs switch to its
+    // description when the user chose it; the results are outdated only
+    // when what the runs read has changed.
+    void FluidConfirmed(int fluidClass, bool switches, bool edited);
 
     diagram_data* m_pDiagram = nullptr;
     CReleaseModel m_release;

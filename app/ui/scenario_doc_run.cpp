@@ -60,7 +60,7 @@ bool CScenarioDoc::RunDischarge() {
     }
 
     // 3. A network changed since the last check is checked again; the check
-    //    marks the scenario modified, so it is saved once more.
+    //    numbers the objects, so the scenario is saved once more.
     if (!m_release.IsValidated() || !m_release.HasSummary() || !m_release.IsUpToDate()) {
         if (!VerifyLayout(false)) return false;
         DoSave(GetPathName());
@@ -70,7 +70,9 @@ bool CScenarioDoc::RunDischarge() {
     CTaskProgressDlg dlg(&m_release, IDS_CALCULATING_DISCHARGE, AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return false;
     m_bNearfieldPrepared = false;
-    SetModifiedFlag();
+    // 5. The result belongs to the scenario on disk, saved just before the
+    //    run (nothing else can have changed since).
+    KeepResultSaved(false);
     if (AppSettings() && AppSettings()->AutoResultOpen()) {
         if (CMDIFrameWnd* main = AfxGetMainWnd())
             QMetaObject::invokeMethod(
@@ -126,10 +128,11 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
             AfxMessageBox(int(id), MB_ICONERROR);
             return false;
         }
+        const bool wasModified = IsModified();
         CNearFieldTask task(m_plume);
         CTaskProgressDlg dlg(&task, IDS_CALCULATING_NEARFIELD, AfxGetMainWnd());
         if (dlg.DoModal() != IDOK) return false;
-        SetModifiedFlag();
+        KeepResultSaved(wasModified);
         return true;
     } catch (const ValidationError& e) {
         if (e.id == 0)
@@ -140,6 +143,11 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
     }
     return false;
+}
+
+void CScenarioDoc::KeepResultSaved(bool unsavedEdits) {
+    // Edits the user has not saved are not saved without asking.
+    if (unsavedEdits || GetPathName().isEmpty() || !DoSave(GetPathName())) SetModifiedFlag();
 }
 
 void CScenarioDoc::OnCalculateNearfield() {

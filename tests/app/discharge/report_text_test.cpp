@@ -7,6 +7,8 @@
 
 #include <vexil/diagramdata.h>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,6 +57,7 @@ protected:
     void SetUp() override {
         keptUnits = AppSettings()->DisplayUnits();
         AppSettings()->SetDisplayUnits(0);  // Metric
+        model.SetFluidClass(FLUID_GAS_COMPOSITION);
     }
     void TearDown() override { AppSettings()->SetDisplayUnits(keptUnits); }
 
@@ -124,6 +127,31 @@ TEST_F(ReportText, full_scenario_with_a_current_result) {
         "Average boiling zone radius: 12.5 m\r\n"
         "\r\n\r\n";
     EXPECT_EQ(BuildReportText(net.data, model, comps, &nf, strings), expected);
+}
+
+// With a black oil the inlet rate is the total liquid rate the run reads:
+// the table says so, in Sm3/d or bbl/d (1 bbl = 0.158987294928 m3).
+TEST_F(ReportText, black_oil_inlet_rate_is_the_total_liquid_rate) {
+    Network net;
+    DrawFlowline(net);  // Well A: 1000 Sm3/d
+    model.SetFluidClass(FLUID_BLACK_OIL);
+    static const QRegularExpression row(QStringLiteral("\r\nWell A +\\S+ +(\\S+) "));
+    const struct {
+        int units;
+        const char* unit;
+        double shown;
+    } cases[] = {{0, "[Sm3/d]", 1000.0}, {1, "[bbl/d]", 1000.0 / 0.158987294928}};
+    for (const auto& c : cases) {
+        AppSettings()->SetDisplayUnits(c.units);
+        const QString text = BuildReportText(net.data, model, comps, nullptr, strings);
+        EXPECT_TRUE(text.startsWith("Inlets:\r\n\r\nFlow rate: Total liquid flow rate"))
+            << text.toStdString();
+        const QString inlets = text.left(text.indexOf("Outlet:"));
+        EXPECT_TRUE(inlets.contains(c.unit)) << inlets.toStdString();
+        const QRegularExpressionMatch m = row.match(inlets);
+        ASSERT_TRUE(m.hasMatch()) << inlets.toStdString();
+        EXPECT_NEAR(m.captured(1).toDouble(), c.shown, 1e-5 * c.shown) << c.unit;
+    }
 }
 
 TEST_F(ReportText, outdated_result_needs_recalculation_and_hides_the_nearfield) {
