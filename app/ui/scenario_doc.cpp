@@ -1,6 +1,7 @@
 #include "scenario_doc.h"
 
 #include <QFile>
+#include <libxml/tree.h>
 #include <cmath>
 
 #include "command_ids.h"
@@ -29,7 +30,7 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components) {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
     m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
-    m_sections[2] = {&m_plume, "nearfield", SaveTaskSection, LoadTaskSection};
+    m_sections[2] = {this, "nearfield", SaveNearfieldSection, LoadNearfieldSection};
     m_sections[3] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
@@ -43,6 +44,22 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components) {
 }
 
 CScenarioDoc::~CScenarioDoc() { diagram_data_free(m_pDiagram); }
+
+void CScenarioDoc::SaveNearfieldSection(void* user_data, _xmlNode* section) {
+    auto* doc = static_cast<CScenarioDoc*>(user_data);
+    SaveTaskSection(&doc->m_plume, section);
+    xmlSetProp(section, reinterpret_cast<const xmlChar*>("result"),
+               reinterpret_cast<const xmlChar*>(doc->IsResultCurrent(".dbs") ? "current" : "none"));
+}
+
+void CScenarioDoc::LoadNearfieldSection(void* user_data, _xmlNode* section) {
+    auto* doc = static_cast<CScenarioDoc*>(user_data);
+    LoadTaskSection(&doc->m_plume, section);
+    xmlChar* result = xmlGetProp(section, reinterpret_cast<const xmlChar*>("result"));
+    doc->m_bNearfieldSaved =
+        result && xmlStrcmp(result, reinterpret_cast<const xmlChar*>("current")) == 0;
+    xmlFree(result);
+}
 
 bool CScenarioDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;
@@ -76,7 +93,7 @@ void CScenarioDoc::DeleteContents() {
     m_pDiagram = nullptr;
     m_release.SetUpToDate(false);
     m_release.ClearValidated();
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     SetModifiedFlag(false);
 }
 
@@ -136,7 +153,7 @@ void CScenarioDoc::ImportFromDatabase() {
 void CScenarioDoc::NetworkChanged() {
     m_release.SetUpToDate(false);
     m_release.ClearValidated();
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     SetModifiedFlag();
     UpdateAllViews(nullptr);
 }

@@ -69,7 +69,7 @@ bool CScenarioDoc::RunDischarge() {
     // 4. The run itself.
     CTaskProgressDlg dlg(&m_release, IDS_CALCULATING_DISCHARGE, AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return false;
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     // 5. The result belongs to the scenario on disk, saved just before the
     //    run (nothing else can have changed since).
     KeepResultSaved(false);
@@ -118,6 +118,7 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         }
         const QString ambient =
             AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
+        m_bNearfieldSaved = false;
         m_bNearfieldPrepared =
             m_plume.Prepare(*summary, GetPathName(), m_release.GetLeakDepth(),
                             m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
@@ -190,6 +191,7 @@ bool CScenarioDoc::HasResultFile(const char* ext) const {
 
 bool CScenarioDoc::IsResultCurrent(const char* ext) const {
     if (!HasResultFile(ext) || !m_release.HasSummary() || !m_release.IsUpToDate()) return false;
-    if (std::strcmp(ext, ".dbs") == 0) return m_bNearfieldPrepared && m_plume.HasResult();
+    if (std::strcmp(ext, ".dbs") == 0)
+        return (m_bNearfieldPrepared && m_plume.HasResult()) || m_bNearfieldSaved;
     return true;
 }

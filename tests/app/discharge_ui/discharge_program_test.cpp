@@ -579,7 +579,7 @@ TEST_F(DischargeProgram, black_oil_inlet_rate_is_the_liquid_rate_and_an_impossib
 
 // A run's result is kept with the scenario on disk: a user who changed
 // nothing answers No at close (or is not asked) and finds it on reopening.
-TEST_F(DischargeProgram, a_finished_run_is_saved_with_the_scenario_and_reopens_with_its_plots) {
+TEST_F(DischargeProgram, finished_runs_are_saved_with_the_scenario_and_reopen_with_their_plots) {
     QString path;
     CScenarioDoc* doc = Open("oil_line.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -595,6 +595,10 @@ TEST_F(DischargeProgram, a_finished_run_is_saved_with_the_scenario_and_reopens_w
     const std::vector<float> words = summaryWords(doc);
     ASSERT_EQ(words.size(), 11u);
     EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
+    ASSERT_TRUE(doc->Plume().IsConfirmed());
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
 
     boxes.Answer(IDNO);
@@ -614,9 +618,15 @@ TEST_F(DischargeProgram, a_finished_run_is_saved_with_the_scenario_and_reopens_w
     EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
         EXPECT_FALSE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
     });
+    // A change outdates both results.
+    doc->NetworkChanged();
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    doc->SetModifiedFlag(false);
 }
 
 // The run that looked hung: a 10 mm hole in the gas example releases for
