@@ -3,21 +3,58 @@
 #include "network_values.h"
 #include "units.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+struct Limits {
+    const char* key;
+    double low, high;
+};
+// What the library's black-oil routine accepts (kg/Sm3, Sm3/Sm3, percent).
+const Limits BLACK_OIL_LIMITS[] = {
+    {"GASDENSITY", 0.6, 1.2},
+    {"OILDENSITY", 730.0, 960.0},
+    {"GOR", 0.0, 1800.0},
+    {"WATERCUT", 0.0, 90.0},
+};
+
+const Limits* limitsOf(const std::string& key) {
+    for (const Limits& l : BLACK_OIL_LIMITS)
+        if (key == l.key) return &l;
+    return nullptr;
+}
+
+// The largest float that stays finite in every display unit of the key.
+double largestShowable(const std::string& key) {
+    float v = FLT_MAX;
+    for (int column = 0; column < 3; ++column) {
+        const double factor = std::fabs(double(ToDisplayUnits(key, 1.0f, column)) -
+                                        ToDisplayUnits(key, 0.0f, column));
+        if (factor > 1.0) v = std::min(v, float(FLT_MAX / factor));
+    }
+    while (v > 0.0f && !IsRepresentableValue(key, v)) v = std::nextafter(v, 0.0f);
+    return v;
+}
+
+}  // namespace
+
 FieldBound BoundOfQuantity(const std::string& key) {
+    if (limitsOf(key)) return FieldBound::Limited;
     struct Row {
         const char* key;
         FieldBound bound;
     };
     static const Row rows[] = {
-        {"LENGTH", FieldBound::Positive},        {"DIAMETER", FieldBound::Positive},
-        {"ROUGHNESS", FieldBound::NotNegative},  {"DEPTH", FieldBound::NotNegative},
-        {"DISTANCE", FieldBound::NotNegative},   {"GASFLOWRATE", FieldBound::NotNegative},
-        {"PRESSURE", FieldBound::NotNegative},   {"HEATTRANS", FieldBound::NotNegative},
-        {"TEMP", FieldBound::AboveAbsoluteZero}, {"CLOSINGTIME", FieldBound::WholeSeconds},
+        {"LENGTH", FieldBound::Positive},         {"DIAMETER", FieldBound::Positive},
+        {"ROUGHNESS", FieldBound::NotNegative},   {"DEPTH", FieldBound::NotNegative},
+        {"DISTANCE", FieldBound::NotNegative},    {"GASFLOWRATE", FieldBound::NotNegative},
+        {"PRESSURE", FieldBound::NotNegative},    {"HEATTRANS", FieldBound::NotNegative},
+        {"TEMP", FieldBound::AboveAbsoluteZero},  {"CLOSINGTIME", FieldBound::WholeSeconds},
+        {"LIQFLOWRATE", FieldBound::NotNegative},
     };
     for (const Row& r : rows)
         if (key == r.key) return r.bound;
@@ -50,8 +87,33 @@ bool IsAcceptableValue(const std::string& key, double value) {
             return value >= ABSOLUTE_ZERO_CELSIUS;
         case FieldBound::WholeSeconds:
             return value > -2147483648.0 && value < 2147483647.0;
+        case FieldBound::Limited: {
+            const Limits* l = limitsOf(key);
+            return value >= l->low && value <= l->high;
+        }
     }
     return false;
+}
+
+ValueRange RangeOfQuantity(const std::string& key) {
+    const double top = largestShowable(key);
+    switch (BoundOfQuantity(key)) {
+        case FieldBound::Any:
+            return {-top, top};
+        case FieldBound::NotNegative:
+            return {0.0, top};
+        case FieldBound::Positive:
+            return {FLT_MIN, top};
+        case FieldBound::AboveAbsoluteZero:
+            return {ABSOLUTE_ZERO_CELSIUS, top};
+        case FieldBound::WholeSeconds:
+            return {-2147483647.0, 2147483646.0};
+        case FieldBound::Limited: {
+            const Limits* l = limitsOf(key);
+            return {l->low, l->high};
+        }
+    }
+    return {-top, top};
 }
 
 const char* QuantityKeyOfField(const char* typeName, const char* field) {

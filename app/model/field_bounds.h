@@ -6,7 +6,8 @@
 // stays finite when shown in any display unit system, and keeps the bound of
 // its quantity: lengths and diameters above 0; roughness, depths, distances,
 // rates, pressures and heat-transfer coefficients at or above 0; temperatures at or above absolute zero;
-// closing times within the whole seconds a 32-bit integer holds.
+// closing times within the whole seconds a 32-bit integer holds; the
+// black-oil values within the limits of their tables.
 // Values are in the internal units of the unit tables.
 #pragma once
 
@@ -18,6 +19,7 @@ enum class FieldBound {
     Positive,           // more than 0
     AboveAbsoluteZero,  // a temperature of -273.15 degrees Celsius or more
     WholeSeconds,       // a time kept as a 32-bit whole number of seconds
+    Limited,            // within the limits of its quantity (the black-oil values)
 };
 
 constexpr double ABSOLUTE_ZERO_CELSIUS = -273.15;
@@ -32,6 +34,18 @@ bool IsRepresentableValue(const std::string& key, double value);
 
 // IsRepresentableValue and the key's bound.
 bool IsAcceptableValue(const std::string& key, double value);
+
+// The lowest and highest value a field of the key takes, in internal units,
+// as a refusal names them: a bound of 0 excluded gives the smallest normal
+// float, an open top the largest value every display unit can show. The
+// black-oil keys (GASDENSITY, OILDENSITY, GOR and WATERCUT, in percent) keep
+// the limits the black-oil tables are built for; the discharge run refuses
+// any other value.
+struct ValueRange {
+    double low;
+    double high;
+};
+ValueRange RangeOfQuantity(const std::string& key);
 
 // The quantity key of a field of a network object type ("Pipeline",
 // "length" -> "LENGTH"), or null for a field the unit tables do not know.

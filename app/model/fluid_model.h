@@ -13,6 +13,14 @@
 constexpr int FLUID_BLACK_OIL = 0;
 constexpr int FLUID_GAS_COMPOSITION = 1;
 
+// The quantity key of an inlet's flow rate as the runs read it: with a black
+// oil the total liquid rate (oil and water at standard conditions), with a
+// composition the gas rate. Both are kept in Sm3/d, so a stored rate keeps
+// its number whichever fluid reads it.
+inline const char* InletRateKey(int fluidClass) {
+    return fluidClass == FLUID_BLACK_OIL ? "LIQFLOWRATE" : "GASFLOWRATE";
+}
+
 class CBlackOilModel {
 public:
     // Stores the four values and marks them confirmed.

@@ -50,6 +50,7 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
     m_input.reset();
     m_errors.clear();
     m_warning.clear();
+    m_inlets.clear();
     m_diagram = diagram;
     m_pending.clear();
     m_traceLevel = 0;
@@ -107,6 +108,7 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
         network::CheckTableTemperatures(in);
 
         if (m_trace) DumpNetwork();
+        NoteInletRates();
         m_validated = true;
     } catch (const ValidationError& e) {
         m_errors.push_back(e);

@@ -42,13 +42,14 @@ public:
     // five blocks, the run options, a zeroed summary, the result path of a
     // private folder beside the scenario and the progress callback; only a
     // successful run moves its files over the previous ones. A cancelled run
-    // keeps the zeroed summary, not up to date; a refused or failed run keeps
-    // none and throws the library's message (16154 when it is blank); a
+    // leaves the previous summary, flags and warning as they were (they
+    // belong to the files it left); a refused or failed run keeps no summary
+    // and throws the library's message (16154 when it is blank); a
     // successful run keeps the summary, marks it up to date and keeps the
     // library's warning text.
     void Run() override;
 
-    // The last run's 11 numbers (zeros after a cancelled run), or none.
+    // The last completed run's 11 numbers, or none.
     const DischargeSummary* GetSummary() const { return m_summary.get(); }
     bool HasSummary() const { return m_summary != nullptr; }
     // Replaces the summary (the scenario file's loader); null removes it.
@@ -125,6 +126,19 @@ protected:
     std::unique_ptr<DischargeSummary> m_summary;
 
 private:
+    // An inlet of the validated record as the user entered it, so a run that
+    // fails on a pressure its rate drives can name it.
+    struct InletRate {
+        QString label;
+        float rate;      // as entered, Sm3/d
+        float massRate;  // as the run reads it, kg/s
+    };
+    std::vector<InletRate> m_inlets;
+    void NoteInletRates();
+    // The text that names the inlet driving an impossible pressure (empty
+    // for another failure or without inlets).
+    QString PressureHint(const QString& failure) const;
+
     // Objects ordered by object number.
     struct ByXref {
         bool operator()(const diagram_object* a, const diagram_object* b) const;

@@ -6,6 +6,8 @@
 #include "plot_launch.h"
 #include "result_files.h"
 #include "run_progress.h"
+#include "string_table.h"
+#include "units.h"
 
 #include <QFile>
 
@@ -61,14 +63,14 @@ void CReleaseModel::Run() {
     if (!files.IsLocked()) throw TextError(files.Error());
     const QByteArray stagedPath = QFile::encodeName(files.StagedPath(resultPath));
 
-    m_warning.clear();
     ReportProgress(0);
-    m_upToDate = false;
     CurrentTaskGuard current(this);
 
-    // Until the run has succeeded the summary is a zeroed one.
-    if (!m_summary) m_summary = std::make_unique<DischargeSummary>();
-    std::memset(m_summary.get(), 0, sizeof(DischargeSummary));
+    // The run writes into a summary of its own: until it has succeeded the
+    // previous result (summary, flags, warning) stays the one of the files
+    // beside the scenario.
+    auto fresh = std::make_unique<DischargeSummary>();
+    std::memset(fresh.get(), 0, sizeof(DischargeSummary));
 
     constexpr int32_t MESSAGE_LENGTH = 1024;
     char message[MESSAGE_LENGTH + 1];
@@ -83,30 +85,66 @@ void CReleaseModel::Run() {
     if (!entry) entry = &RELEASE;
     orvane::ReleaseInput& in = *m_input;
     entry(in.NetHeader(), in.BranchData(), in.BoundaryData(), in.LeakData(), in.PvtBlock(),
-          m_control.Words(), m_summary.get(), stagedPath.constData(),
+          m_control.Words(), fresh.get(), stagedPath.constData(),
           static_cast<int32_t>(stagedPath.size()), &callback, &ierr, message, MESSAGE_LENGTH);
 
-    if (IsCancelled()) {
-        // Also when the library had just finished: its files are dropped.
-        std::memset(m_summary.get(), 0, sizeof(DischargeSummary));
-        return;
-    }
+    // Also when the library had just finished: its files are dropped, and
+    // the previous result stays as it was.
+    if (IsCancelled()) return;
 
-    m_warning = trimmedMessage(message, MESSAGE_LENGTH);
+    const QString warning = trimmedMessage(message, MESSAGE_LENGTH);
     // A log the library could not write whole would sit beside a new result
     // file and summary: the run counts as failed and keeps the old files.
-    if (ierr == 0 && m_warning.startsWith(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
+    if (ierr == 0 && warning.startsWith(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
+    m_upToDate = false;
+    m_warning = warning;
     if (ierr == 0 && !files.Commit()) {
         m_summary.reset();
         throw TextError(files.Error());
     }
     if (ierr != 0) {
         m_summary.reset();
+        const QString hint = PressureHint(m_warning);
+        if (!hint.isEmpty()) throw TextError(m_warning + QStringLiteral("\n\n") + hint);
         if (!m_warning.isEmpty()) throw TextError(m_warning);
         throw ValidationError{IDS_RELEASE_UNSPECIFIED, 0};
     }
+    m_summary = std::move(fresh);
     m_upToDate = true;
     ReportProgress(100);
+}
+
+void CReleaseModel::NoteInletRates() {
+    m_inlets.clear();
+    for (int k = 0; k < m_input->net.NBR && k < orvane::MAX_BRANCHES; ++k) {
+        diagram_object* inlet = m_input->inlet_obj[k] > 0
+                                    ? object_find_by_xref(m_diagram, m_input->inlet_obj[k])
+                                    : nullptr;
+        if (!inlet) continue;
+        QString label;
+        if (const text_block* text = object_label(inlet))
+            for (int row = 0; row < text->numlines && label.isEmpty(); ++row)
+                if (text->line[row] && text->strlen[row] > 0)
+                    label = QString::fromUtf8(text->line[row], text->strlen[row]);
+        m_inlets.push_back(
+            {label, static_cast<float>(network::Value(inlet, "flowrate")), m_input->bnd.QIN[k]});
+    }
+}
+
+QString CReleaseModel::PressureHint(const QString& failure) const {
+    // The library's fluid tables end at a pressure the inflow cannot reach
+    // unless a rate is far beyond what the pipelines carry.
+    if (!failure.startsWith(QLatin1String("PRESSURE TOO HIGH")) || m_inlets.empty()) return {};
+    const InletRate* drives = &m_inlets.front();
+    for (const InletRate& inlet : m_inlets)
+        if (inlet.massRate > drives->massRate) drives = &inlet;
+    const char* key = InletRateKey(m_fluidClass);
+    const QString rate =
+        QString::asprintf("%g ", static_cast<double>(ToDisplayUnits(key, drives->rate))) +
+        GetUnitLabel(key, false) +
+        (m_fluidClass == FLUID_BLACK_OIL ? QStringLiteral(" total liquid flow rate")
+                                         : QStringLiteral(" total gas flow rate"));
+    return AfxFormatString2(IDS_INLET_RATE_DRIVES_PRESSURE, drives->label, rate);
 }
 
 float CReleaseModel::GetLeakDepth() const {

@@ -96,15 +96,19 @@ QString BuildReportText(diagram_data* diagram, const CReleaseModel& model,
     const QString blanks(LABEL_WIDTH, QLatin1Char(' '));
     QString t;
 
-    t += QStringLiteral(
-        "Inlets:\r\n\r\nLabel                              Depth Flow rate  Temp.   Closing\r\n");
-    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit("GASFLOWRATE", 10) + ReportUnit("TEMP", 7) +
+    // The rate as the runs read it: with a black oil the liquid rate.
+    const char* rateKey = InletRateKey(model.GetFluidClass());
+    t += QStringLiteral("Inlets:\r\n\r\n");
+    if (model.GetFluidClass() == FLUID_BLACK_OIL)
+        t += QStringLiteral("Flow rate: Total liquid flow rate (standard conditions)\r\n");
+    t += QStringLiteral("Label                              Depth Flow rate  Temp.   Closing\r\n");
+    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit(rateKey, 10) + ReportUnit("TEMP", 7) +
          ReportUnit("CLOSINGTIME", 10);
     t += QStringLiteral(
         "\r\n-------------------------------------------------------------------\r\n");
     forEachOfType(diagram, network::FLOW_INLET, [&](diagram_object* o) {
         t += ReportLabel(o) + ReportValue("DEPTH", value(o, "depth"), 10) +
-             ReportValue("GASFLOWRATE", value(o, "flowrate"), 10) +
+             ReportValue(rateKey, value(o, "flowrate"), 10) +
              ReportValue("TEMP", value(o, "temp"), 7) +
              ReportValue("CLOSINGTIME", value(o, "closingtime"), 10) + CRLF;
     });

@@ -55,6 +55,7 @@ enum : unsigned {
     IDS_LEAK_DEPTH_UNAVAILABLE = 16159,
     IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
     IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
+    IDS_INLET_RATE_DRIVES_PRESSURE = 16290,  // "%1" the inlet, "%2" its rate
 };
 
 // String-table ids of the task messages.
@@ -81,9 +82,13 @@ enum : int {
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
     // A run that stopped: its release time is only a lower bound.
-    IDS_TIME_AT_LEAST = 16290,            // "at least %1", the time
-    IDS_TIME_RUN_STOPPED = 16291,         // "%1 (the run stopped)", the time or its unit
+    IDS_TIME_AT_LEAST = 16280,            // "at least %1", the time
+    IDS_TIME_RUN_STOPPED = 16281,         // "%1 (the run stopped)", the time or its unit
     IDS_NEARFIELD_FILES_WRITTEN = 16260,  // "%1" the files, one a line
+    IDS_RUNS_USE_THIS_BLACK_OIL = 16291,
+    IDS_RUNS_USE_THE_COMPOSITION = 16292,
+    IDS_RUNS_USE_THIS_COMPOSITION = 16293,
+    IDS_RUNS_USE_THE_BLACK_OIL = 16294,
 };
 
 // Column headings and refusals of the Gas Composition dialog.

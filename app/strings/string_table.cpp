@@ -151,8 +151,8 @@ const StringEntry kStrings[] = {
      "The discharge run's end time of %1 lies outside %2 to %3. Change it in Discharge Setup."},
     {16210,
      "The leak's diameter of %1 is smaller than %2, the smallest hole the discharge model opens."},
-    {16290, "at least %1"},
-    {16291, "%1 (the run stopped)"},
+    {16280, "at least %1"},
+    {16281, "%1 (the run stopped)"},
     {16211,
      "The %1 of %2 lies outside %3 to %4, the temperatures the fluid's property tables serve."},
     {16212, "The outlet's pressure of %1 must be at least %2 and below %3."},
@@ -168,6 +168,19 @@ const StringEntry kStrings[] = {
     {16218, "The pipeline's %1 %2 is not above 0."},
     {16219, "The pipeline's %1 %2 is below %3."},
     {16220, "The pipeline's name is longer than %1 characters."},
+    // A run that failed on a pressure beyond the fluid's tables.
+    {16290,
+     "The flow of inlet \"%1\" (%2) needs a pressure beyond what the fluid description covers. "
+     "Check the inlet rates and the fluid."},
+    // Which fluid description the runs use, in the fluid dialogs.
+    {16291, "The discharge runs use this black oil."},
+    {16292,
+     "The discharge runs use the gas composition. OK keeps these values for later; check the box "
+     "to use this black oil instead."},
+    {16293, "The discharge runs use this gas composition."},
+    {16294,
+     "The discharge runs use the black oil. OK keeps this composition for later; check the box to "
+     "use it instead."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

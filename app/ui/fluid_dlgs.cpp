@@ -1,5 +1,6 @@
 #include "fluid_dlgs.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,31 +20,61 @@
 
 // ------------------------------------------------------- CFluidPropsDlg
 
-CFluidPropsDlg::CFluidPropsDlg(QWidget* parent) : CDialog(0, parent) {
+namespace {
+
+// The line that says which description the runs use, and the box that
+// makes them use this one: checked and fixed when they already do.
+void addFluidChoice(CDialog* dlg, QGridLayout* grid, int row, bool inUse, int inUseText,
+                    int otherText, int labelId, int boxId, const QString& boxCaption) {
+    auto* label = new QLabel(AfxLoadString(inUse ? inUseText : otherText), dlg);
+    label->setObjectName(QString::number(labelId));
+    label->setWordWrap(true);
+    grid->addWidget(label, row, 0, 1, 3);
+    auto* box = new QCheckBox(boxCaption, dlg);
+    box->setObjectName(QString::number(boxId));
+    box->setChecked(inUse);
+    box->setEnabled(!inUse);
+    grid->addWidget(box, row + 1, 0, 1, 3);
+}
+
+}  // namespace
+
+CFluidPropsDlg::CFluidPropsDlg(bool inUse, QWidget* parent) : CDialog(0, parent) {
     setObjectName(QStringLiteral("Fluid Properties"));
     setWindowTitle(QStringLiteral("Fluid Properties"));
     auto* grid = new QGridLayout(this);
-    AddUnitRow(this, grid, 0, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY,
+    addFluidChoice(this, grid, 0, inUse, IDS_RUNS_USE_THIS_BLACK_OIL, IDS_RUNS_USE_THE_COMPOSITION,
+                   IDC_FLUID_IN_USE, IDC_USE_FOR_RUNS,
+                   QStringLiteral("&Use this black oil for the runs"));
+    AddUnitRow(this, grid, 2, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY,
                IDC_GAS_DENSITY_UNIT);
-    AddUnitRow(this, grid, 1, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY,
+    AddUnitRow(this, grid, 3, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY,
                IDC_OIL_DENSITY_UNIT);
-    AddUnitRow(this, grid, 2, QStringLiteral("Gas/oil &ratio:"), IDC_GOR, IDC_GOR_UNIT);
-    AddUnitRow(this, grid, 3, QStringLiteral("&Water cut:"), IDC_WATER_CUT, 0, QStringLiteral("%"));
-    grid->addWidget(MakeOkCancelRow(), 4, 0, 1, 3);
+    AddUnitRow(this, grid, 4, QStringLiteral("Gas/oil &ratio:"), IDC_GOR, IDC_GOR_UNIT);
+    AddUnitRow(this, grid, 5, QStringLiteral("&Water cut:"), IDC_WATER_CUT, 0, QStringLiteral("%"));
+    grid->addWidget(MakeOkCancelRow(), 6, 0, 1, 3);
 }
 
 void CFluidPropsDlg::DoDataExchange(CDataExchange* pDX) {
     const UnitField table[] = {{"GASDENSITY", IDC_GAS_DENSITY, IDC_GAS_DENSITY_UNIT, &m_gasDensity},
                                {"OILDENSITY", IDC_OIL_DENSITY, IDC_OIL_DENSITY_UNIT, &m_oilDensity},
                                {"GOR", IDC_GOR, IDC_GOR_UNIT, &m_gasOilRatio},
+                               {"WATERCUT", IDC_WATER_CUT, 0, &m_waterCut},
                                {nullptr, 0, 0, nullptr}};
-    UnitExchangeBegin(pDX, table);
+    BoundedExchangeBegin(pDX, table);
     DDX_Text(pDX, IDC_GAS_DENSITY, m_gasDensity);
     DDX_Text(pDX, IDC_OIL_DENSITY, m_oilDensity);
     DDX_Text(pDX, IDC_GOR, m_gasOilRatio);
     DDX_Text(pDX, IDC_WATER_CUT, m_waterCut);
-    DDV_MinMaxFloat(pDX, m_waterCut, 0.0f, 100.0f);
-    UnitExchangeEnd(pDX, table);
+    BoundedExchangeEnd(pDX, table);
+}
+
+bool CFluidPropsDlg::UseForRuns() const { return Item<QCheckBox>(IDC_USE_FOR_RUNS)->isChecked(); }
+
+bool CFluidPropsDlg::IsEdited() const {
+    for (int id : {IDC_GAS_DENSITY, IDC_OIL_DENSITY, IDC_GOR, IDC_WATER_CUT})
+        if (IsTextChanged(id)) return true;
+    return false;
 }
 
 // --------------------------------------------------------- CGasPropsDlg
@@ -67,12 +98,17 @@ bool errorBox(int id, const QString& arg = QString()) {
 
 }  // namespace
 
-CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, QWidget* parent)
+CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, bool inUse, QWidget* parent)
     : CDialog(0, parent), m_cataloguePath(cataloguePath) {
     setObjectName(QStringLiteral("Gas Properties"));
     setWindowTitle(QStringLiteral("Gas Properties"));
-    resize(560, 420);
+    resize(560, 460);
     auto* layout = new QVBoxLayout(this);
+    auto* choice = new QGridLayout;
+    addFluidChoice(this, choice, 0, inUse, IDS_RUNS_USE_THIS_COMPOSITION,
+                   IDS_RUNS_USE_THE_BLACK_OIL, IDC_FLUID_IN_USE, IDC_USE_FOR_RUNS,
+                   QStringLiteral("&Use this gas composition for the runs"));
+    layout->addLayout(choice);
     m_pList = Tag(new CPropListCtrl(this), IDC_COMPONENTS);
     layout->addWidget(m_pList, 1);
     auto* row = new QHBoxLayout;
@@ -115,8 +151,20 @@ bool CGasPropsDlg::OnInitDialog() {
     m_pList->SetValidator(2, new FNumericValidater("%.3f"));
     m_pList->SetValidator(3, new FNumericValidater("%.4f"));
     FillRows();
+    m_shownCells = Cells();
     return true;
 }
+
+QStringList CGasPropsDlg::Cells() const {
+    QStringList cells;
+    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+        for (int column = 0; column < 4; ++column) cells << m_pList->GetItemText(row, column);
+    return cells;
+}
+
+bool CGasPropsDlg::UseForRuns() const { return Item<QCheckBox>(IDC_USE_FOR_RUNS)->isChecked(); }
+
+bool CGasPropsDlg::IsEdited() const { return Cells() != m_shownCells; }
 
 void CGasPropsDlg::FillRows() {
     m_pList->SetChangedCallback(1, nullptr);

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "command_ids.h"
+#include "fluid_model.h"
 #include "message_box.h"
 #include "message_ids.h"
 #include "unit_dialog.h"
@@ -78,10 +79,19 @@ CZefFlowInletPropsDlg::CZefFlowInletPropsDlg(QWidget* parent)
     Finish();
 }
 
+void CZefFlowInletPropsDlg::SetFluidClass(int fluidClass) {
+    m_rateKey = InletRateKey(fluidClass);
+    if (QLayoutItem* item = Grid()->itemAtPosition(2, 0))
+        if (auto* caption = qobject_cast<QLabel*>(item->widget()))
+            caption->setText(fluidClass == FLUID_BLACK_OIL
+                                 ? QStringLiteral("Total liquid &flow rate:")
+                                 : QStringLiteral("Total gas &flow rate:"));
+}
+
 void CZefFlowInletPropsDlg::DoDataExchange(CDataExchange* pDX) {
     const UnitField table[] = {
         {"DEPTH", IDC_DEPTH, IDC_DEPTH_UNIT, &m_depth},
-        {"GASFLOWRATE", IDC_FLOWRATE, IDC_FLOWRATE_UNIT, &m_flowrate},
+        {m_rateKey, IDC_FLOWRATE, IDC_FLOWRATE_UNIT, &m_flowrate},
         {"TEMP", IDC_TEMP, IDC_TEMP_UNIT, &m_temp},
         {"CLOSINGTIME", IDC_CLOSINGTIME, IDC_CLOSINGTIME_UNIT, &m_closingtime},
         {nullptr, 0, 0, nullptr}};

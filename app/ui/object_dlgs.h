@@ -64,8 +64,14 @@ class CZefFlowInletPropsDlg : public CZefPropsDlg {
     Q_OBJECT
 public:
     explicit CZefFlowInletPropsDlg(QWidget* parent = nullptr);
+    // The rate is shown and entered as the runs of that fluid class read it
+    // (a gas rate until told otherwise).
+    void SetFluidClass(int fluidClass);
     void DoDataExchange(CDataExchange* pDX) override;
     float m_depth = 0, m_flowrate = 0, m_temp = 0, m_closingtime = 0;
+
+private:
+    const char* m_rateKey = "GASFLOWRATE";
 };
 
 class CZefFlowOutletPropsDlg : public CZefPropsDlg {

@@ -6,6 +6,8 @@
 
 #include "command_ids.h"
 #include "object_dlgs.h"
+#include "scenario_doc.h"
+#include "vexil/diagramdata.h"
 #include "vexil/network_objects.h"
 #include "win_app.h"
 #include "frames.h"
@@ -45,6 +47,24 @@ int runWithLabel(diagram_object* obj, Fill fill, Store store) {
     return 1;
 }
 
+// The fluid class of the scenario whose drawing holds the object (a gas
+// composition, the class of a new scenario, when none does).
+int fluidClassOf(diagram_object* obj) {
+    CWinApp* app = AfxGetApp();
+    if (!app) return FLUID_GAS_COMPOSITION;
+    for (const auto& tmpl : app->GetTemplates())
+        for (CDocument* d : tmpl->GetDocuments()) {
+            auto* doc = dynamic_cast<CScenarioDoc*>(d);
+            diagram_data* diagram = doc ? doc->GetDiagram() : nullptr;
+            if (!diagram) continue;
+            for (guint i = 0; i < diagram->layers->len; ++i)
+                if (g_list_find(static_cast<layer*>(g_ptr_array_index(diagram->layers, i))->objects,
+                                obj))
+                    return doc->ReleaseModel().GetFluidClass();
+        }
+    return FLUID_GAS_COMPOSITION;
+}
+
 }  // namespace
 
 int flow_inlet_properties(diagram_object* obj) {
@@ -52,7 +72,8 @@ int flow_inlet_properties(diagram_object* obj) {
     if (!po) return 0;
     return runWithLabel<CZefFlowInletPropsDlg>(
         obj,
-        [po](CZefFlowInletPropsDlg& d) {
+        [po, obj](CZefFlowInletPropsDlg& d) {
+            d.SetFluidClass(fluidClassOf(obj));
             d.m_depth = float(po->depth);
             d.m_flowrate = float(po->flowrate);
             d.m_temp = float(po->temp);

@@ -1,6 +1,7 @@
 #include "scenario_doc.h"
 
 #include <QFile>
+#include <libxml/tree.h>
 #include <cmath>
 
 #include "command_ids.h"
@@ -29,7 +30,7 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components) {
     m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
     m_sections[0] = {&m_fluid, "fluid", SaveFluidSection, LoadFluidSection};
     m_sections[1] = {&m_release, "release", SaveReleaseSection, LoadReleaseSection};
-    m_sections[2] = {&m_plume, "nearfield", SaveTaskSection, LoadTaskSection};
+    m_sections[2] = {this, "nearfield", SaveNearfieldSection, LoadNearfieldSection};
     m_sections[3] = {nullptr, nullptr, nullptr, nullptr};
 
     OnCommand(ID_SCENARIO_VERIFY, [this] { VerifyLayout(true); });
@@ -43,6 +44,22 @@ CScenarioDoc::CScenarioDoc() : m_fluid(m_blackOil, m_components) {
 }
 
 CScenarioDoc::~CScenarioDoc() { diagram_data_free(m_pDiagram); }
+
+void CScenarioDoc::SaveNearfieldSection(void* user_data, _xmlNode* section) {
+    auto* doc = static_cast<CScenarioDoc*>(user_data);
+    SaveTaskSection(&doc->m_plume, section);
+    xmlSetProp(section, reinterpret_cast<const xmlChar*>("result"),
+               reinterpret_cast<const xmlChar*>(doc->IsResultCurrent(".dbs") ? "current" : "none"));
+}
+
+void CScenarioDoc::LoadNearfieldSection(void* user_data, _xmlNode* section) {
+    auto* doc = static_cast<CScenarioDoc*>(user_data);
+    LoadTaskSection(&doc->m_plume, section);
+    xmlChar* result = xmlGetProp(section, reinterpret_cast<const xmlChar*>("result"));
+    doc->m_bNearfieldSaved =
+        result && xmlStrcmp(result, reinterpret_cast<const xmlChar*>("current")) == 0;
+    xmlFree(result);
+}
 
 bool CScenarioDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;
@@ -76,7 +93,7 @@ void CScenarioDoc::DeleteContents() {
     m_pDiagram = nullptr;
     m_release.SetUpToDate(false);
     m_release.ClearValidated();
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     SetModifiedFlag(false);
 }
 
@@ -136,7 +153,7 @@ void CScenarioDoc::ImportFromDatabase() {
 void CScenarioDoc::NetworkChanged() {
     m_release.SetUpToDate(false);
     m_release.ClearValidated();
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     SetModifiedFlag();
     UpdateAllViews(nullptr);
 }
@@ -144,10 +161,15 @@ void CScenarioDoc::NetworkChanged() {
 bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     const QByteArray resultPath =
         QFile::encodeName(ScenarioBasePath(GetPathName()) + QStringLiteral(".$$$"));
-    NetworkChanged();
-    if (m_release.ValidateNetwork(m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density,
-                                  m_blackOil.gas_oil_ratio, m_blackOil.water_cut,
-                                  m_components.components, resultPath.constData())) {
+    // A check changes nothing the user made: the scenario stays as saved, and
+    // a result of this same network stays up to date when the check passes.
+    const bool upToDate = m_release.IsUpToDate();
+    const bool valid = m_release.ValidateNetwork(
+        m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density, m_blackOil.gas_oil_ratio,
+        m_blackOil.water_cut, m_components.components, resultPath.constData());
+    UpdateAllViews(nullptr);
+    if (valid) {
+        m_release.SetUpToDate(upToDate);
         if (showSuccess) AfxMessageBox(IDS_NETWORK_VALID, MB_ICONINFORMATION);
         return true;
     }
@@ -169,28 +191,43 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     return false;
 }
 
+void CScenarioDoc::FluidConfirmed(int fluidClass, bool switches, bool edited) {
+    if (switches) m_release.SetFluidClass(fluidClass);
+    // Values the runs do not read leave the results as they are.
+    if ((switches || edited) && m_release.GetFluidClass() == fluidClass)
+        NetworkChanged();
+    else
+        SetModifiedFlag();
+}
+
 void CScenarioDoc::OnFluidProperties() {
-    CFluidPropsDlg dlg(AfxGetMainWnd());
+    const bool inUse = m_release.GetFluidClass() == FLUID_BLACK_OIL;
+    CFluidPropsDlg dlg(inUse, AfxGetMainWnd());
     dlg.m_gasDensity = m_blackOil.gas_density;
     dlg.m_oilDensity = m_blackOil.oil_density;
     dlg.m_gasOilRatio = m_blackOil.gas_oil_ratio;
     dlg.m_waterCut = m_blackOil.water_cut;
     if (dlg.DoModal() != IDOK) return;
-    // Confirming the black oil makes it the fluid of the runs, as confirming
-    // a composition makes that one.
-    m_release.SetFluidClass(FLUID_BLACK_OIL);
+    // The runs switch to the black oil only when the user chose it; OK on
+    // what was shown changes nothing (but confirms the fluid the runs use).
+    const bool switches = dlg.UseForRuns() && !inUse;
+    if (!switches && !dlg.IsEdited() && (m_blackOil.confirmed || !inUse)) return;
     m_blackOil.Set(dlg.m_gasDensity, dlg.m_oilDensity, dlg.m_gasOilRatio, dlg.m_waterCut);
-    NetworkChanged();
+    FluidConfirmed(FLUID_BLACK_OIL, switches, dlg.IsEdited());
 }
 
 void CScenarioDoc::OnGasComposition() {
-    CGasPropsDlg dlg(FluidCataloguePath(), AfxGetMainWnd());
+    const bool inUse = m_release.GetFluidClass() == FLUID_GAS_COMPOSITION;
+    CGasPropsDlg dlg(FluidCataloguePath(), inUse, AfxGetMainWnd());
     dlg.MergeDocumentComponents(m_components.components);
     if (dlg.DoModal() != IDOK) return;
-    m_release.SetFluidClass(FLUID_GAS_COMPOSITION);
-    m_components.components = ConfirmedComponents(dlg.Components());
+    const bool switches = dlg.UseForRuns() && !inUse;
+    if (!switches && !dlg.IsEdited() && (m_components.comps_confirmed || !inUse)) return;
+    // Rows shown as they were keep the stored values bit for bit.
+    if (dlg.IsEdited() || !m_components.comps_confirmed)
+        m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
-    NetworkChanged();
+    FluidConfirmed(FLUID_GAS_COMPOSITION, switches, dlg.IsEdited());
 }
 
 void CScenarioDoc::EditFluid(int fluidClass) {

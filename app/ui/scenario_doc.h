@@ -11,6 +11,7 @@
 
 struct diagram_data;
 struct renderer;
+struct _xmlNode;
 class CMDIChildWnd;
 
 // The part of a scenario path before its extension: cut at the last "."
@@ -87,8 +88,9 @@ public:
     // not empty.
     bool HasResultFile(const char* ext) const;
     // The file belongs to the current result: ".plt" to an up-to-date
-    // discharge, ".dbs" to a near-field run that succeeded on it. The plot
-    // commands are enabled only then.
+    // discharge, ".dbs" to a near-field run that succeeded on it (in this
+    // session, or as saved with the scenario). The plot commands are enabled
+    // only then.
     bool IsResultCurrent(const char* ext) const;
 
     CReleaseModel& ReleaseModel() { return m_release; }
@@ -100,6 +102,21 @@ public:
 private:
     void RegisterDischargeCommands();
     void RegisterNearfieldCommands();
+    // After a run that succeeded: saves the scenario with its result, unless
+    // it holds edits not yet saved (then, or when the save fails, it stays
+    // marked modified).
+    void KeepResultSaved(bool unsavedEdits);
+    // The "nearfield" section: the plume settings, and whether the plume
+    // file beside the scenario belongs to its discharge result (so its plot
+    // opens again after the scenario is reopened).
+    static void SaveNearfieldSection(void* user_data, _xmlNode* section);
+    static void LoadNearfieldSection(void* user_data, _xmlNode* section);
+    // The near-field result no longer belongs to the discharge result.
+    void ForgetNearfieldResult() { m_bNearfieldPrepared = m_bNearfieldSaved = false; }
+    // OK in a fluid dialog that changed something: the runs switch to its
+    // description when the user chose it; the results are outdated only
+    // when what the runs read has changed.
+    void FluidConfirmed(int fluidClass, bool switches, bool edited);
 
     diagram_data* m_pDiagram = nullptr;
     CReleaseModel m_release;
@@ -107,6 +124,8 @@ private:
     FluidComponentList m_components;
     CFluidModel m_fluid;
     bool m_bNearfieldPrepared = false;
+    // The scenario was saved (or opened) with a current near-field result.
+    bool m_bNearfieldSaved = false;
     CBubblePlume m_plume;
     FileSection m_sections[4];
     Point m_lastClick{0, 0};

@@ -16,7 +16,7 @@ bool CScenarioDoc::OnNearfieldSetup() {
     if (dlg.DoModal() != IDOK) return false;
     // New settings: the last preparation no longer describes the next run.
     m_plume.ClearPrepared();
-    m_bNearfieldPrepared = false;
+    ForgetNearfieldResult();
     SetModifiedFlag();
     UpdateAllViews(nullptr);
     return true;

@@ -63,7 +63,7 @@ bool CScenarioDoc::RunDischarge() {
     }
 
     // 3. A network changed since the last check is checked again; the check
-    //    marks the scenario modified, so it is saved once more.
+    //    numbers the objects, so the scenario is saved once more.
     if (!m_release.IsValidated() || !m_release.HasSummary() || !m_release.IsUpToDate()) {
         if (!VerifyLayout(false)) return false;
         DoSave(GetPathName());
@@ -72,8 +72,10 @@ bool CScenarioDoc::RunDischarge() {
     // 4. The run itself.
     CTaskProgressDlg dlg(&m_release, IDS_CALCULATING_DISCHARGE, AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return false;
-    m_bNearfieldPrepared = false;
-    SetModifiedFlag();
+    ForgetNearfieldResult();
+    // 5. The result belongs to the scenario on disk, saved just before the
+    //    run (nothing else can have changed since).
+    KeepResultSaved(false);
     if (AppSettings() && AppSettings()->AutoResultOpen()) {
         if (CMDIFrameWnd* main = AfxGetMainWnd())
             QMetaObject::invokeMethod(
@@ -119,6 +121,7 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         }
         const QString ambient =
             AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
+        m_bNearfieldSaved = false;
         m_bNearfieldPrepared =
             m_plume.Prepare(*summary, GetPathName(), m_release.GetLeakDepth(),
                             m_release.GetLeakDiameter(), m_release.GetLeakAmbientTemp(), ambient);
@@ -130,10 +133,11 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
             AfxMessageBox(ValidationMessage(error, loadString), MB_ICONERROR);
             return false;
         }
+        const bool wasModified = IsModified();
         CNearFieldTask task(m_plume);
         CTaskProgressDlg dlg(&task, IDS_CALCULATING_NEARFIELD, AfxGetMainWnd());
         if (dlg.DoModal() != IDOK) return false;
-        SetModifiedFlag();
+        KeepResultSaved(wasModified);
         // The run is quiet otherwise: say that it ended and where its files are.
         AfxMessageBox(AfxLoadString(IDS_NEARFIELD_FILES_WRITTEN)
                           .arg(m_plume.ResultFiles().join(QLatin1Char('\n'))),
@@ -145,6 +149,11 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
         AfxMessageBox(IDS_UNKNOWN_ERROR, MB_ICONERROR);
     }
     return false;
+}
+
+void CScenarioDoc::KeepResultSaved(bool unsavedEdits) {
+    // Edits the user has not saved are not saved without asking.
+    if (unsavedEdits || GetPathName().isEmpty() || !DoSave(GetPathName())) SetModifiedFlag();
 }
 
 void CScenarioDoc::OnCalculateNearfield() {
@@ -187,6 +196,7 @@ bool CScenarioDoc::HasResultFile(const char* ext) const {
 
 bool CScenarioDoc::IsResultCurrent(const char* ext) const {
     if (!HasResultFile(ext) || !m_release.HasSummary() || !m_release.IsUpToDate()) return false;
-    if (std::strcmp(ext, ".dbs") == 0) return m_bNearfieldPrepared && m_plume.HasResult();
+    if (std::strcmp(ext, ".dbs") == 0)
+        return (m_bNearfieldPrepared && m_plume.HasResult()) || m_bNearfieldSaved;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "dialog.h"
 #include "field_bounds.h"
 #include "message_box.h"
+#include "string_table.h"
 #include "units.h"
 
 QLineEdit* AddUnitRow(CDialog* dlg, QGridLayout* grid, int row, const QString& caption, int editId,
@@ -62,9 +63,19 @@ void BoundedExchangeEnd(CDataExchange* pDX, const UnitField* table) {
     CDialog* dlg = pDX->m_pDlgWnd;
     for (const UnitField* f = table; f && f->key; ++f) {
         if (!dlg->IsTextChanged(f->edit_id)) continue;
-        if (!IsAcceptableValue(f->key, FromDisplayUnits(f->key, *f->member))) {
+        const double value = FromDisplayUnits(f->key, *f->member);
+        if (!IsAcceptableValue(f->key, value)) {
             pDX->PrepareCtrl(f->edit_id);
-            AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);
+            // Outside its range the field names the range, as the user reads it.
+            const ValueRange range = RangeOfQuantity(f->key);
+            if (value < range.low || value > range.high)
+                AfxMessageBox(
+                    AfxFormatString2(AFX_IDP_PARSE_REAL_RANGE,
+                                     AfxFormatReal(ToDisplayUnits(f->key, float(range.low)), 6),
+                                     AfxFormatReal(ToDisplayUnits(f->key, float(range.high)), 6)),
+                    MB_ICONEXCLAMATION);
+            else
+                AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);
             pDX->Fail();
         }
     }

@@ -23,7 +23,9 @@ void UnitExchangeEnd(CDataExchange* pDX, const UnitField* table);
 // each member's internal value is held by the dialog first. Saving: a field
 // whose text the user did not change gets its held value back bit for bit;
 // a changed one is converted back and must be acceptable for its quantity
-// (field_bounds.h), else "Enter a number." and the exchange fails there.
+// (field_bounds.h), else the exchange fails there with "Enter a number
+// between %1 and %2." (the quantity's range in display units), or "Enter a
+// number." for a value inside it that no float holds.
 void BoundedExchangeBegin(CDataExchange* pDX, const UnitField* table);
 void BoundedExchangeEnd(CDataExchange* pDX, const UnitField* table);
 // Holds the members' internal values (filling without an exchange).

@@ -60,7 +60,7 @@ if(TARGET orvane_model AND TARGET vexil_qt)
   if(ORVANE_XVFB_RUN)
     add_test(NAME orvane_program.pictures_under_xvfb
              COMMAND ${ORVANE_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:orvane_program_tests>
-                     --gtest_filter=Program.PicturesOfEveryDialog:Program.ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens)
+                     --gtest_filter=Program.PicturesOfEveryDialog:Program.ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens:Program.TheRunsUseTheChosenFluidAndABlackOilInletTakesItsLiquidRate)
     set_tests_properties(orvane_program.pictures_under_xvfb PROPERTIES
                          TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=xcb" RESOURCE_LOCK xvfb)
   endif()

@@ -133,10 +133,14 @@ TEST_F(ReleaseRun, unvalidated_network_throws_16109_before_the_library) {
     EXPECT_EQ(g_fake.calls, 0);
 }
 
-TEST_F(ReleaseRun, cancelled_run_keeps_a_zeroed_summary_that_is_not_up_to_date) {
+// A cancelled run leaves the previous result (summary, flag, warning) as it
+// was: it belongs to the files the run left.
+TEST_F(ReleaseRun, cancelled_run_keeps_the_previous_summary_and_its_flags) {
     CReleaseModel::SetReleaseEntry(FakeRelease);
     ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
     ASSERT_TRUE(model.HasSummary());
+    const DischargeSummary previous = *model.GetSummary();
+    const QString warning = model.Warning();
 
     g_fake.callbackStops = true;
     int reports = 0;
@@ -144,9 +148,9 @@ TEST_F(ReleaseRun, cancelled_run_keeps_a_zeroed_summary_that_is_not_up_to_date) 
         model, [&](int) { ++reports; }, [&](int) { return reports >= 3; });
     EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
     ASSERT_TRUE(model.HasSummary());
-    const float* v = &model.GetSummary()->time;
-    for (int k = 0; k < 11; ++k) EXPECT_EQ(v[k], 0.0f) << DISCHARGE_SUMMARY_KEYS[k];
-    EXPECT_FALSE(model.IsUpToDate());
+    EXPECT_EQ(std::memcmp(model.GetSummary(), &previous, sizeof previous), 0);
+    EXPECT_TRUE(model.IsUpToDate());
+    EXPECT_EQ(model.Warning(), warning);
     EXPECT_EQ(GetCurrentTask(), nullptr);
 }
 
@@ -231,6 +235,7 @@ TEST_F(ReleaseRun, real_library_run_on_the_worker_thread_writes_results_beside_t
 TEST_F(ReleaseRun, real_library_run_cancelled_midway_leaves_the_previous_files_then_runs_again) {
     model.Control().TUSER = 600.0f;
     ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
+    const DischargeSummary previous = *model.GetSummary();
     const auto before = FolderContents(dir.path());
     ASSERT_EQ(before.count("scenario.plt"), 1u);
     ASSERT_EQ(before.count("scenario.log"), 1u);
@@ -241,9 +246,9 @@ TEST_F(ReleaseRun, real_library_run_cancelled_midway_leaves_the_previous_files_t
     const TaskResult r = RunTaskAndWait(
         model, [&](int) { ++reports; }, [&](int) { return reports >= 3; });
     EXPECT_EQ(r.outcome, TaskOutcome::Cancelled);
-    EXPECT_TRUE(model.HasSummary());
-    EXPECT_FALSE(model.IsUpToDate());
-    EXPECT_EQ(model.GetSummary()->total_mass, 0.0f);
+    // The files and the summary are still those of the first run.
+    ASSERT_TRUE(model.HasSummary());
+    EXPECT_EQ(std::memcmp(model.GetSummary(), &previous, sizeof previous), 0);
     EXPECT_TRUE(FolderContents(dir.path()) == before);  // byte for byte, and nothing more
 
     model.Control().TUSER = 1200.0f;

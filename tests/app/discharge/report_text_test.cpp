@@ -7,6 +7,8 @@
 
 #include <vexil/diagramdata.h>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,6 +57,7 @@ protected:
     void SetUp() override {
         keptUnits = AppSettings()->DisplayUnits();
         AppSettings()->SetDisplayUnits(0);  // Metric
+        model.SetFluidClass(FLUID_GAS_COMPOSITION);
     }
     void TearDown() override { AppSettings()->SetDisplayUnits(keptUnits); }
 
@@ -148,6 +151,31 @@ TEST_F(ReportText, a_run_that_stopped_reports_its_time_as_a_lower_bound) {
     const QString text = BuildReportText(net.data, model, comps, nullptr, texts);
     EXPECT_FALSE(text.contains("at least")) << text.toStdString();
     EXPECT_TRUE(text.contains("Time to get total mass: 90061 seconds (1d 1h 1m 1s)\r\n"));
+}
+
+// With a black oil the inlet rate is the total liquid rate the run reads:
+// the table says so, in Sm3/d or bbl/d (1 bbl = 0.158987294928 m3).
+TEST_F(ReportText, black_oil_inlet_rate_is_the_total_liquid_rate) {
+    Network net;
+    DrawFlowline(net);  // Well A: 1000 Sm3/d
+    model.SetFluidClass(FLUID_BLACK_OIL);
+    static const QRegularExpression row(QStringLiteral("\r\nWell A +\\S+ +(\\S+) "));
+    const struct {
+        int units;
+        const char* unit;
+        double shown;
+    } cases[] = {{0, "[Sm3/d]", 1000.0}, {1, "[bbl/d]", 1000.0 / 0.158987294928}};
+    for (const auto& c : cases) {
+        AppSettings()->SetDisplayUnits(c.units);
+        const QString text = BuildReportText(net.data, model, comps, nullptr, strings);
+        EXPECT_TRUE(text.startsWith("Inlets:\r\n\r\nFlow rate: Total liquid flow rate"))
+            << text.toStdString();
+        const QString inlets = text.left(text.indexOf("Outlet:"));
+        EXPECT_TRUE(inlets.contains(c.unit)) << inlets.toStdString();
+        const QRegularExpressionMatch m = row.match(inlets);
+        ASSERT_TRUE(m.hasMatch()) << inlets.toStdString();
+        EXPECT_NEAR(m.captured(1).toDouble(), c.shown, 1e-5 * c.shown) << c.unit;
+    }
 }
 
 TEST_F(ReportText, outdated_result_needs_recalculation_and_hides_the_nearfield) {

@@ -438,3 +438,48 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace discharge_test;
+
+// The black oil's inlet rate is the total liquid rate the run moves: the
+// report says so and shows 5000 Sm3/d, or the same 31 449 bbl/d (1 bbl =
+// 0.158987294928 m3) in English units. A rate the pipeline cannot carry
+// fails naming the inlet whose rate drives the pressure.
+TEST(ZefRunBlackOil, inlet_rate_reads_as_the_total_liquid_rate_and_a_failure_names_the_inlet) {
+    QTemporaryDir dir;
+    const QString zef = shippedCopy(dir, "black_oil_line.zef");
+    ASSERT_FALSE(zef.isEmpty());
+    const Output o = zefRun({zef});
+    ASSERT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.startsWith("Inlets:\r\n\r\nFlow rate: Total liquid flow rate"))
+        << o.out.toStdString();
+    const QStringList lines = o.out.split("\r\n");
+    int row = 0;
+    while (row < lines.size() && !lines[row].startsWith("Well A")) ++row;
+    ASSERT_LT(row, lines.size());
+    const QStringList values = lines[row].mid(30).split(' ', Qt::SkipEmptyParts);
+    ASSERT_GE(values.size(), 2);
+    const QString units = lines[row - 2];
+    if (units.contains("[bbl/d]"))
+        EXPECT_NEAR(values[1].toDouble(), 31449.05, 0.1);
+    else if (units.contains("[Sm3/d]"))
+        EXPECT_EQ(values[1].toDouble(), 5000.0);
+    else
+        ADD_FAILURE() << units.toStdString();
+
+    const QString tooMuch = shippedCopy(
+        dir, "black_oil_line.zef", "<attribute name=\"flowrate\">\n        <real val=\"5000\"/>",
+        "<attribute name=\"flowrate\">\n        <real val=\"1e+06\"/>");
+    ASSERT_FALSE(tooMuch.isEmpty());
+    const Output failed = zefRun({tooMuch});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.err.contains("PRESSURE TOO HIGH.")) << failed.err.toStdString();
+    EXPECT_TRUE(failed.err.contains("inlet \"Well A\"")) << failed.err.toStdString();
+    EXPECT_TRUE(failed.err.contains("total liquid flow rate")) << failed.err.toStdString();
+    EXPECT_TRUE(failed.err.contains("Check the inlet rates and the fluid."))
+        << failed.err.toStdString();
+}
+
+}  // namespace

@@ -33,6 +33,7 @@
 #include <map>
 
 #include "../ui/scenario_script.h"
+#include "../framework/shown_title.h"
 #include "message_box.h"
 #include "model_errors.h"
 #include "plot_launch.h"
@@ -324,7 +325,7 @@ TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library
         EXPECT_GT(QFileInfo(base + ".log").size(), 0) << name;
         ASSERT_TRUE(doc->ReleaseModel().HasSummary()) << name;
         EXPECT_TRUE(doc->ReleaseModel().IsUpToDate()) << name;
-        EXPECT_TRUE(doc->IsModified()) << name;
+        EXPECT_FALSE(doc->IsModified()) << name;  // saved with its result
 
         // The same numbers as the headless runner prints for the same file.
         QTemporaryDir other;
@@ -401,7 +402,13 @@ std::map<QString, QByteArray> resultFiles(const QString& scenario) {
     return files;
 }
 
-TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_outdated_summary) {
+std::vector<float> summaryWords(const CScenarioDoc* doc) {
+    const DischargeSummary* summary = const_cast<CScenarioDoc*>(doc)->ReleaseModel().GetSummary();
+    if (!summary) return {};
+    return std::vector<float>(&summary->time, &summary->time + 11);
+}
+
+TEST_F(DischargeProgram, cancel_keeps_the_previous_files_and_the_summary_that_belongs_to_them) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -410,10 +417,50 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     const auto before = resultFiles(path);
     ASSERT_EQ(before.count("gas_export.plt"), 1u);
     ASSERT_EQ(before.count("gas_export.log"), 1u);
+    const std::vector<float> good = summaryWords(doc);
+    ASSERT_EQ(good.size(), 11u);
+    ASSERT_GT(good[6], 0.0f);  // total mass
+    RecordingLauncher launcher;
+    SetPlotLauncher(&launcher);
 
+    // 1. Cancelled at once, nothing changed since the good run: its summary
+    //    stays, up to date and without the outdated mark, and its plot opens.
+    ScriptedMessageBoxes boxes;
+    bool running = false;
+    CDialog::SetModalHook([&](CDialog* d) {
+        auto* dlg = dynamic_cast<CTaskProgressDlg*>(d);
+        if (!dlg) return;
+        running = dlg->Runner().IsRunning();
+        dlg->Item<QPushButton>(IDCANCEL)->click();
+    });
+    EXPECT_FALSE(doc->RunDischarge());
+    CDialog::SetModalHook({});
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(resultFiles(path) == before);
+    EXPECT_EQ(summaryWords(doc), good);
+    EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_FALSE(doc->IsModified());
+    bool shown = false;
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        shown = true;
+        EXPECT_FALSE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)),
+                  QString::asprintf("%.3g", double(good[1])));
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    doc->OnReleasePlot();
+    EXPECT_FALSE(launcher.program.isEmpty());
+    // The plot wrote the branch names beside the result files.
+    const auto withNames = resultFiles(path);
+    EXPECT_EQ(withNames.count("gas_export.brn"), 1u);
+
+    // 2. A longer run after a change, cancelled halfway: the files and the
+    //    summary are still the good run's, now marked outdated (the settings
+    //    changed since), and the plot says so instead of opening.
     doc->ReleaseModel().Control().TUSER = 0;  // until the release has ended: a longer run
     doc->NetworkChanged();
-    ScriptedMessageBoxes boxes;
     boxes.Answer(IDYES);  // save before the run
     bool cancelled = false;
     int shownAtCancel = -1;
@@ -432,26 +479,20 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     EXPECT_LT(shownAtCancel, 100);
     EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)})
         << boxes.Texts().join("|").toStdString();
-    EXPECT_TRUE(resultFiles(path) == before);  // byte for byte, and nothing left aside
-
-    // A zeroed summary that is not up to date: shown with the outdated label.
-    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_TRUE(resultFiles(path) == withNames);  // byte for byte, and nothing left aside
+    EXPECT_EQ(summaryWords(doc), good);
     EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
-    EXPECT_EQ(doc->ReleaseModel().GetSummary()->total_mass, 0.0f);
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
-    bool shown = false;
+    shown = false;
     s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
         shown = true;
         EXPECT_TRUE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
-        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)), "0");
-        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45551)), "0");
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45540)),
+                  QString::asprintf("%.3g", double(good[1])));
     });
     EXPECT_TRUE(shown);
-
-    // The plot opens only an up-to-date result; asked for anyway it says so.
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
-    RecordingLauncher launcher;
-    SetPlotLauncher(&launcher);
+    launcher.program.clear();
     boxes.Clear();
     doc->OnReleasePlot();
     SetPlotLauncher(nullptr);
@@ -464,9 +505,128 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     boxes.Answer(IDYES);
     EXPECT_TRUE(doc->RunDischarge());
     EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
-    EXPECT_GT(doc->ReleaseModel().GetSummary()->total_mass, 0.0f);
+    EXPECT_EQ(summaryWords(doc), good);  // the same input gives the same result
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
-    EXPECT_TRUE(resultFiles(path) == before);  // the same input gives the same bytes
+    EXPECT_TRUE(resultFiles(path) == withNames);
+    doc->SetModifiedFlag(false);
+}
+
+diagram_object* firstOfType(diagram_data* diagram, const char* type) {
+    auto* lay = static_cast<layer*>(g_ptr_array_index(diagram->layers, 0));
+    for (GList* l = lay->objects; l; l = l->next)
+        if (std::strcmp(static_cast<diagram_object*>(l->data)->type->name, type) == 0)
+            return static_cast<diagram_object*>(l->data);
+    return nullptr;
+}
+
+// black_oil_line.zef moves 5000 Sm3/d of liquid: the inlet dialog and the
+// report say so (31 449 bbl/d in English units, 1 bbl = 0.158987294928 m3),
+// and a rate the line cannot carry fails naming the inlet and the remedy.
+TEST_F(DischargeProgram, black_oil_inlet_rate_is_the_liquid_rate_and_an_impossible_one_is_named) {
+    CScenarioDoc* doc = Open("black_oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
+    diagram_object* inlet = firstOfType(doc->GetDiagram(), "FlowInlet");
+    ASSERT_NE(inlet, nullptr);
+    const auto caption = [](CDialog* d) {
+        for (const QLabel* label : d->findChildren<QLabel*>())
+            if (label->buddy() == d->GetDlgItem(45597)) return label->text();
+        return QString();
+    };
+    const struct {
+        int units;
+        const char* unit;
+        double shown;
+    } cases[] = {{0, "Sm3/d", 5000.0}, {1, "bbl/d", 31449.05}};
+    CMDIChildWnd* diagramWindow = s.Main()->MDIGetActive();
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    s.Main()->MDIActivate(diagramWindow);
+    for (const auto& c : cases) {
+        s.app->GetSettings().SetDisplayUnits(c.units);
+        bool shown = false;
+        s.Properties(
+            inlet,
+            [&](CDialog* d) {
+                shown = true;
+                EXPECT_EQ(caption(d), "Total liquid &flow rate:");
+                EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45598)), c.unit);
+                EXPECT_NEAR(AfxGetControlText(d->GetDlgItem(45597)).toDouble(), c.shown, 0.1);
+            },
+            IDCANCEL);
+        EXPECT_TRUE(shown);
+        doc->UpdateAllViews(nullptr);
+        EXPECT_TRUE(report->Text().contains("Flow rate: Total liquid flow rate")) << c.unit;
+        EXPECT_TRUE(report->Text()
+                        .left(report->Text().indexOf("Outlet:"))
+                        .contains(QStringLiteral("[%1]").arg(c.unit)))
+            << c.unit;
+    }
+    s.app->GetSettings().SetDisplayUnits(0);
+
+    // The gas rate the old label asked for, typed as the liquid rate.
+    s.Properties(inlet, [](CDialog* d) { ScenarioScript::SetText(d, 45597, "1000000"); });
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);  // save before the run
+    EXPECT_FALSE(doc->RunDischarge());
+    const QString expected =
+        "Task failed:\n\nPRESSURE TOO HIGH.\n\n" +
+        AfxFormatString2(16290, "Well A", "1e+06 Sm3/d total liquid flow rate");
+    EXPECT_EQ(boxes.Texts(), (QStringList{AfxLoadString(16156), expected}))
+        << boxes.Texts().join("|").toStdString();
+    doc->SetModifiedFlag(false);
+}
+
+// A run's result is kept with the scenario on disk: a user who changed
+// nothing answers No at close (or is not asked) and finds it on reopening.
+TEST_F(DischargeProgram, finished_runs_are_saved_with_the_scenario_and_reopen_with_their_plots) {
+    QString path;
+    CScenarioDoc* doc = Open("oil_line.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+    EXPECT_FALSE(doc->IsModified());  // a check changes nothing
+    EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
+
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    const std::vector<float> words = summaryWords(doc);
+    ASSERT_EQ(words.size(), 11u);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
+    ASSERT_TRUE(doc->Plume().IsConfirmed());
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
+
+    boxes.Answer(IDNO);
+    const int windows = s.Children();
+    s.Main()->MDIGetActive()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.Children(), windows - 1);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+
+    ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
+    doc = s.Doc();
+    // The file keeps reals to six significant digits.
+    const std::vector<float> reopened = summaryWords(doc);
+    ASSERT_EQ(reopened.size(), words.size());
+    for (size_t k = 0; k < words.size(); ++k)
+        EXPECT_NEAR(reopened[k], words[k], 5e-6 * std::fabs(words[k])) << DISCHARGE_SUMMARY_KEYS[k];
+    EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_DISCHARGE).m_bEnabled);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        EXPECT_FALSE(d->GetDlgItem(CReleaseResultDlg::IDC_OUTDATED)->isVisible());
+    });
+    // A change outdates both results.
+    doc->NetworkChanged();
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     doc->SetModifiedFlag(false);
 }
 
@@ -871,8 +1031,8 @@ TEST_F(DischargeProgram, calculate_all_runs_the_plume_after_the_discharge) {
     doc->Plume().SetConfirmed(true);
     boxes.Clear();
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_ALL);
-    // The first run left the scenario modified: it is saved (Yes) and run again.
-    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16156)});
+    // The first run's result was saved with the scenario: nothing to ask.
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
     EXPECT_TRUE(doc->IsNearfieldPrepared());
     EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);

@@ -12,11 +12,12 @@
 
 namespace {
 
-const char* const KEYS[] = {"GASDENSITY", "OILDENSITY", "GOR",         "LIQDENSITY",  "DEPTH",
-                            "TEMP",       "PRESSURE",   "DISTANCE",    "DIAMETER",    "LENGTH",
-                            "ROUGHNESS",  "HEATTRANS",  "GASFLOWRATE", "CLOSINGTIME", "MASSRATE",
-                            "MASSTOT",    "OILRATE",    "OILTOT",      "GASRATE",     "GASTOT",
-                            "OILRATESTD", "OILTOTSTD",  "GASRATESTD",  "GASTOTSTD"};
+const char* const KEYS[] = {
+    "GASDENSITY", "OILDENSITY", "GOR",         "LIQDENSITY",  "DEPTH",
+    "TEMP",       "PRESSURE",   "DISTANCE",    "DIAMETER",    "LENGTH",
+    "ROUGHNESS",  "HEATTRANS",  "GASFLOWRATE", "CLOSINGTIME", "MASSRATE",
+    "MASSTOT",    "OILRATE",    "OILTOT",      "GASRATE",     "GASTOT",
+    "OILRATESTD", "OILTOTSTD",  "GASRATESTD",  "GASTOTSTD",   "LIQFLOWRATE"};
 
 class UnitsTest : public ::testing::Test {
 protected:
@@ -95,6 +96,9 @@ TEST_F(UnitsTest, shipped_factors_give_hand_worked_values) {
         {"OILRATE", 1, 1.0f, 3600.0f, 1e-3f},
         {"HEATTRANS", 2, 5.678263f, 1.0f, 1e-5f},  // 1 Btu/(h ft2 F) = 5.678263 W/(m2 K)
         {"GASFLOWRATE", 2, 1.0f, 35.314667f, 1e-5f},
+        // A black oil's inlet rate: liquid per day, 1 bbl = 0.158987294928 m3.
+        {"LIQFLOWRATE", 1, 5000.0f, 5000.0f, 1e-3f},
+        {"LIQFLOWRATE", 2, 5000.0f, 31449.054f, 2e-2f},
     };
     for (const Case& c : cases)
         EXPECT_NEAR(ToDisplayUnits(c.key, c.internal, c.column), c.display, c.tol) << c.key;

@@ -4,12 +4,17 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 #include <iterator>
+#include <memory>
 #include <vector>
 
+#include "field_bounds.h"
 #include "fluid_dlgs.h"
 #include "message_box.h"
 #include "options_dlg.h"
@@ -132,23 +137,121 @@ TEST_F(Fluids, AComponentOutsideTheCatalogueSurvives) {
     EXPECT_EQ(s.Doc()->Components().components[1].compid, "XYZ");
 }
 
-TEST_F(Fluids, BlackOilDialogConvertsAndChecksTheWaterCut) {
-    s.app->GetSettings().SetDisplayUnits(1);
-    s.Doc()->SetModifiedFlag(false);
+// Each black-oil field refuses what the run's fluid tables would refuse,
+// naming the range in the units shown; a refused dialog stays open.
+TEST_F(Fluids, BlackOilFieldsRefuseWhatTheRunRefusesWithTheirRange) {
+    s.app->GetSettings().SetDisplayUnits(1);  // English
+    const struct {
+        int field;
+        const char* text;
+        double low, high;  // the range shown, worked by hand (1 lb/ft3 = 16.0184634 kg/m3)
+    } cases[] = {
+        {CFluidPropsDlg::IDC_GOR, "-5", 0.0, 1800 * 5.614583333},  // scf/stb
+        {CFluidPropsDlg::IDC_WATER_CUT, "100.5", 0.0, 90.0},
+        {CFluidPropsDlg::IDC_WATER_CUT, "-1", 0.0, 90.0},
+        {CFluidPropsDlg::IDC_GAS_DENSITY, "0.02", 0.6 / 16.0184634, 1.2 / 16.0184634},
+        {CFluidPropsDlg::IDC_OIL_DENSITY, "70", 730 / 16.0184634, 960 / 16.0184634},
+    };
+    static const QRegularExpression range(
+        QStringLiteral("^Enter a number between (\\S+) and (\\S+)\\.$"));
+    for (const auto& c : cases) {
+        boxes.Clear();
+        bool stayedOpen = false;
+        s.WithDialog(
+            ID_SCENARIO_FLUID,
+            [&](CDialog* d) {
+                ScenarioScript::SetText(d, c.field, c.text);
+                d->Item<QPushButton>(IDOK)->click();
+                stayedOpen = !d->IsEnded();
+            },
+            IDCANCEL);
+        EXPECT_TRUE(stayedOpen) << c.text;
+        ASSERT_EQ(boxes.Texts().size(), 1) << c.text;
+        const QRegularExpressionMatch m = range.match(boxes.Texts().front());
+        ASSERT_TRUE(m.hasMatch()) << boxes.Texts().front().toStdString();
+        EXPECT_NEAR(m.captured(1).toDouble(), c.low, 1e-5 * (1 + c.high)) << c.text;
+        EXPECT_NEAR(m.captured(2).toDouble(), c.high, 1e-5 * c.high) << c.text;
+    }
+    EXPECT_FALSE(s.Doc()->BlackOil().confirmed);
+
+    // Values inside the ranges are taken, converted to internal units.
     s.WithDialog(ID_SCENARIO_FLUID, [&](CDialog* d) {
-        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CFluidPropsDlg::IDC_GAS_DENSITY_UNIT)), "lb/scf");
-        ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "100.5");
-        d->Item<QPushButton>(IDOK)->click();
-        EXPECT_FALSE(d->IsEnded());
+        d->Item<QCheckBox>(CFluidPropsDlg::IDC_USE_FOR_RUNS)->setChecked(true);
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "20");
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "53.0");  // lb/scf
     });
-    EXPECT_EQ(boxes.Texts(), QStringList{"Enter a number between 0 and 100."});
     const CBlackOilModel& oil = s.Doc()->BlackOil();
     EXPECT_TRUE(oil.confirmed);
     EXPECT_FLOAT_EQ(oil.water_cut, 20.0f);
     EXPECT_NEAR(oil.oil_density, 53.0 * 16.0184634, 0.01);  // lb/ft3 to kg/m3
     EXPECT_TRUE(s.Doc()->IsModified());
+}
+
+// The dialogs' limits are the library's: BLACKOIL takes each at its limit
+// and refuses it just beyond.
+TEST(BlackOilLimits, AreTheOnesTheLibraryTakes) {
+    const struct {
+        const char* key;
+        int which;  // 0 gas density, 1 oil density, 2 GOR, 3 water cut
+    } rows[] = {{"GASDENSITY", 0}, {"OILDENSITY", 1}, {"GOR", 2}, {"WATERCUT", 3}};
+    const auto accepts = [](int which, double value) {
+        float v[4] = {0.8f, 800.0f, 100.0f, 10.0f};
+        v[which] = float(value);
+        auto pvt = std::make_unique<PVTBLK>();
+        int32_t ierr = 0;
+        char msg[1024] = {};
+        BLACKOIL(&v[0], &v[1], &v[2], &v[3], pvt.get(), &ierr, msg, sizeof msg);
+        return ierr == 0;
+    };
+    for (const auto& r : rows) {
+        const ValueRange range = RangeOfQuantity(r.key);
+        const double step = 1e-3 * (range.high - range.low);
+        EXPECT_TRUE(accepts(r.which, range.low)) << r.key;
+        EXPECT_TRUE(accepts(r.which, range.high)) << r.key;
+        EXPECT_FALSE(accepts(r.which, range.low - step)) << r.key;
+        EXPECT_FALSE(accepts(r.which, range.high + step)) << r.key;
+        EXPECT_TRUE(IsAcceptableValue(r.key, range.low)) << r.key;
+        EXPECT_FALSE(IsAcceptableValue(r.key, range.high + step)) << r.key;
+    }
+}
+
+// Looking at a scenario's fluid and pressing OK changes nothing: the gas
+// composition of oil_line.zef stays the fluid of its runs, bit for bit.
+TEST_F(Fluids, OkOnUnchangedFluidDialogsChangesNothing) {
+    ASSERT_NE(s.app->OpenDocumentFile(
+                  QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/oil_line.zef")),
+              nullptr);
+    CScenarioDoc* doc = s.Doc();
+    ASSERT_EQ(doc->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    const std::vector<FluidComponent> before = doc->Components().components;
+    const CBlackOilModel oilBefore = doc->BlackOil();
+    ASSERT_FALSE(before.empty());
+    const bool upToDate = doc->ReleaseModel().IsUpToDate();
+
+    s.WithDialog(ID_SCENARIO_FLUID, [&](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CFluidPropsDlg::IDC_FLUID_IN_USE)),
+                  AfxLoadString(16292));
+        EXPECT_FALSE(d->Item<QCheckBox>(CFluidPropsDlg::IDC_USE_FOR_RUNS)->isChecked());
+    });
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CGasPropsDlg::IDC_FLUID_IN_USE)),
+                  AfxLoadString(16293));
+        EXPECT_FALSE(d->GetDlgItem(CGasPropsDlg::IDC_USE_FOR_RUNS)->isEnabled());
+    });
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(doc->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->ReleaseModel().IsUpToDate(), upToDate);
+    ASSERT_EQ(doc->Components().components.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        const FluidComponent &a = before[i], &b = doc->Components().components[i];
+        EXPECT_EQ(a.compid, b.compid);
+        EXPECT_EQ(std::memcmp(&a.fraction, &b.fraction, sizeof(float)), 0) << i;
+        EXPECT_EQ(std::memcmp(&a.mole_weight, &b.mole_weight, sizeof(float)), 0) << i;
+    }
+    EXPECT_EQ(std::memcmp(&oilBefore.gas_oil_ratio, &doc->BlackOil().gas_oil_ratio, sizeof(float)),
+              0);
+    EXPECT_EQ(oilBefore.confirmed, doc->BlackOil().confirmed);
 }
 
 TEST_F(Fluids, OptionsDialogReadsAndWritesTheSettings) {

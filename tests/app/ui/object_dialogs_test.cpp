@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <bit>
 #include <cstdint>
 
@@ -23,7 +24,9 @@ protected:
     }
 
     // Types the text into the field and presses OK; true when the dialog
-    // stayed open with "Enter a number." and the focus in that field.
+    // stayed open with "Enter a number." (or, for a number outside the
+    // field's range, "Enter a number between ... and ...") and the focus in
+    // that field.
     bool Refused(diagram_object* obj, int field, const QString& text) {
         boxes.Clear();
         bool open = false, focused = false;
@@ -37,10 +40,22 @@ protected:
                 focused = d->focusWidget() == d->GetDlgItem(field);
             },
             IDCANCEL);
-        const bool said = boxes.Texts() == QStringList{"Enter a number."};
+        const bool said = boxes.Texts() == QStringList{"Enter a number."} ||
+                          (boxes.Texts().size() == 1 && RangeIn(boxes.Texts().front()));
         EXPECT_EQ(open, said) << text.toStdString();
         EXPECT_EQ(open, focused) << text.toStdString();
         return open && said;
+    }
+
+    // The limits a range message names, when it is one.
+    static bool RangeIn(const QString& message, double* low = nullptr, double* high = nullptr) {
+        static const QRegularExpression range(
+            QStringLiteral("^Enter a number between (\\S+) and (\\S+)\\.$"));
+        const QRegularExpressionMatch m = range.match(message);
+        if (!m.hasMatch()) return false;
+        if (low) *low = m.captured(1).toDouble();
+        if (high) *high = m.captured(2).toDouble();
+        return true;
     }
 
     struct OneOfEach {
@@ -101,6 +116,43 @@ TEST_F(ObjectDialogs, NumberFieldsRefuseWhatIsNotAFiniteFloatInRange) {
     EXPECT_NEAR(as_point_object(outlet)->pressure, 5.0e6, 1.0);
     EXPECT_EQ(as_point_object(inlet)->closingtime, 600);
     EXPECT_NEAR(as_spill_point(leak)->diameter, 0.05, 1e-8);
+}
+
+// A number outside a field's range is refused with the range, in the units
+// the field shows (English here: feet, inches, degrees Fahrenheit).
+TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
+    auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
+    (void)outlet, (void)join;
+    s.app->GetSettings().SetDisplayUnits(1);
+    const struct {
+        const char* name;
+        diagram_object* obj;
+        int field;
+        const char* text;
+        double low;  // as shown; -1: the smallest positive float, any unit
+    } cases[] = {
+        {"junction depth", junction, IDC_DEPTH, "-100", 0.0},
+        {"leak water depth", leak, IDC_DEPTH, "-100", 0.0},
+        {"leak distance", leak, IDC_DISTANCE, "-5", 0.0},
+        {"inlet rate", inlet, IDC_FLOWRATE, "-1", 0.0},
+        {"inlet temperature", inlet, IDC_TEMP, "-500", -459.67},  // absolute zero in deg F
+        {"pipe diameter", pipe, IDC_DIAMETER, "0", -1.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Refused(c.obj, c.field, c.text));
+        double low = 0, high = 0;
+        ASSERT_EQ(boxes.Texts().size(), 1);
+        ASSERT_TRUE(RangeIn(boxes.Texts().front(), &low, &high))
+            << boxes.Texts().front().toStdString();
+        if (c.low == -1.0) {
+            EXPECT_GT(low, 0.0);
+            EXPECT_LT(low, 1e-30);
+        } else {
+            EXPECT_NEAR(low, c.low, 1e-4);
+        }
+        EXPECT_GT(high, 1e37);
+    }
 }
 
 TEST_F(ObjectDialogs, OkWithoutAnEditKeepsEveryValueBitForBitInBothUnitSystems) {

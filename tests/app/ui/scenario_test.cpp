@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
@@ -25,6 +26,7 @@
 
 #include "fluid_dlgs.h"
 #include "message_box.h"
+#include "network_values.h"
 #include "object_dlgs.h"
 #include "prop_list_ctrl.h"
 #include "report_view.h"
@@ -832,12 +834,27 @@ TEST_F(Program, ScriptedScenarioInEnglishUnitsVerifiesSavesAndReopens) {
     EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
 }
 
-TEST_F(Program, FluidPropertiesOkChoosesTheBlackOilAndGasPropertiesOkTheComposition) {
+// The fluid the runs use changes only by the user's visible choice; the
+// black-oil inlet rate is entered as the liquid rate the run reads, in
+// either unit system.
+TEST_F(Program, TheRunsUseTheChosenFluidAndABlackOilInletTakesItsLiquidRate) {
     Line l = DrawLine();
-    s.Properties(l.inlet, [](CDialog* d) {
+    const auto rateCaption = [](CDialog* d) {
+        const QWidget* edit = d->GetDlgItem(IDC_FLOWRATE);
+        for (const QLabel* label : d->findChildren<QLabel*>())
+            if (label->buddy() == edit) return label->text();
+        return QString();
+    };
+    const auto unitOf = [](CDialog* d) {
+        return AfxGetControlText(d->GetDlgItem(IDC_FLOWRATE_UNIT));
+    };
+    // A new scenario starts with the gas composition: the inlet takes a gas rate.
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    s.Properties(l.inlet, [&](CDialog* d) {
+        EXPECT_EQ(rateCaption(d), "Total gas &flow rate:");
+        EXPECT_EQ(unitOf(d), "Sm3/d");
         ScenarioScript::SetText(d, IDC_LABEL, "Wellhead");
         ScenarioScript::SetText(d, IDC_DEPTH, "120");
-        ScenarioScript::SetText(d, IDC_FLOWRATE, "5000");  // Sm3/d of liquid
         ScenarioScript::SetText(d, IDC_TEMP, "60");
     });
     s.Properties(l.pipe, [](CDialog* d) {
@@ -854,26 +871,72 @@ TEST_F(Program, FluidPropertiesOkChoosesTheBlackOilAndGasPropertiesOkTheComposit
         ScenarioScript::SetText(d, IDC_DIAMETER, "50");
         ScenarioScript::SetText(d, IDC_DEPTH, "120");
     });
-    // A new scenario starts with the gas composition.
-    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+
+    // OK on the black oil without the box keeps its values, not the class.
     s.WithDialog(ID_SCENARIO_FLUID, [](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CFluidPropsDlg::IDC_FLUID_IN_USE)),
+                  AfxLoadString(16292));
+        EXPECT_TRUE(d->GetDlgItem(CFluidPropsDlg::IDC_USE_FOR_RUNS)->isEnabled());
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_GAS_DENSITY, "0.85");
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "850");
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
         ScenarioScript::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
     });
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
+    EXPECT_FLOAT_EQ(s.Doc()->BlackOil().oil_density, 850.0f);
+    // Checking the box makes the runs use it.
+    s.WithDialog(ID_SCENARIO_FLUID, [](CDialog* d) {
+        d->Item<QCheckBox>(CFluidPropsDlg::IDC_USE_FOR_RUNS)->setChecked(true);
+    });
     EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
+    s.WithDialog(
+        ID_SCENARIO_FLUID,
+        [](CDialog* d) {
+            EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CFluidPropsDlg::IDC_FLUID_IN_USE)),
+                      AfxLoadString(16291));
+            EXPECT_TRUE(d->Item<QCheckBox>(CFluidPropsDlg::IDC_USE_FOR_RUNS)->isChecked());
+            EXPECT_FALSE(d->GetDlgItem(CFluidPropsDlg::IDC_USE_FOR_RUNS)->isEnabled());
+        },
+        IDCANCEL);
 
-    // Verify Layout builds the tables as the library's black-oil routine does
-    // for the same four numbers (no gas composition is asked for).
+    // 5000 Sm3/d of liquid: 4500 Sm3 of oil at 850 kg/Sm3 with 120 Sm3/Sm3
+    // of gas at 0.85 kg/Sm3, and 500 m3 of water at 1020 kg/m3, per day:
+    // (3 825 000 + 459 000 + 510 000) kg / 86 400 s = 55.486 kg/s.
+    const double liquidKgPerS = 4794000.0 / 86400.0;
+    s.Properties(l.inlet, [&](CDialog* d) {
+        EXPECT_EQ(rateCaption(d), "Total liquid &flow rate:");
+        EXPECT_EQ(unitOf(d), "Sm3/d");
+        ScenarioScript::SetText(d, IDC_FLOWRATE, "5000");
+    });
     boxes.Clear();
     s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
     ASSERT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+    ASSERT_NE(s.Doc()->ReleaseModel().GetInput(), nullptr);
+    EXPECT_NEAR(s.Doc()->ReleaseModel().GetInput()->bnd.QIN[0], liquidKgPerS, 1e-3);
+
+    // English units: the same liquid rate reads 31 449 bbl/d (1 bbl is
+    // 0.158987294928 m3); 62 898 bbl/d typed in is 10 000 Sm3/d.
+    s.app->GetSettings().SetDisplayUnits(1);
+    s.Properties(l.inlet, [&](CDialog* d) {
+        EXPECT_EQ(rateCaption(d), "Total liquid &flow rate:");
+        EXPECT_EQ(unitOf(d), "bbl/d");
+        EXPECT_NEAR(AfxGetControlText(d->GetDlgItem(IDC_FLOWRATE)).toDouble(), 31449.05, 0.1);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(d->grab().save(QDir(kArtifacts).filePath("dialog_flow_inlet_black_oil.png")));
+        ScenarioScript::SetText(d, IDC_FLOWRATE, "62898.1077");
+    });
+    EXPECT_NEAR(network::Value(l.inlet, "flowrate"), 10000.0, 0.01);
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    ASSERT_EQ(boxes.Texts(), QStringList{AfxLoadString(16101)});
+    EXPECT_NEAR(s.Doc()->ReleaseModel().GetInput()->bnd.QIN[0], 2.0 * liquidKgPerS, 2e-3);
+    s.app->GetSettings().SetDisplayUnits(0);
+
+    // Verify Layout builds the tables as the library's black-oil routine does
+    // for the same four numbers (no gas composition is asked for).
     const orvane::ReleaseInput* input = s.Doc()->ReleaseModel().GetInput();
-    ASSERT_NE(input, nullptr);
     CBlackOilModel& oil = s.Doc()->BlackOil();
     EXPECT_TRUE(oil.confirmed);
-    EXPECT_FLOAT_EQ(oil.oil_density, 850.0f);
     EXPECT_FLOAT_EQ(oil.gas_oil_ratio, 120.0f);
     EXPECT_FLOAT_EQ(oil.water_cut, 10.0f);
     auto expected = std::make_unique<PVTBLK>(input->pvt);
@@ -885,22 +948,25 @@ TEST_F(Program, FluidPropertiesOkChoosesTheBlackOilAndGasPropertiesOkTheComposit
     ASSERT_EQ(ierr, 0);
     EXPECT_EQ(std::memcmp(&input->pvt, expected.get(), sizeof(PVTBLK)), 0);
 
-    // The run ends well; the class is saved and comes back.
+    // The class is saved and comes back.
     const QString path = Path("black_oil.zef");
     SaveAs(path);
-    boxes.Clear();
-    ASSERT_TRUE(s.Doc()->RunDischarge()) << boxes.Texts().join("|").toStdString();
-    ASSERT_TRUE(s.Doc()->ReleaseModel().HasSummary());
-    EXPECT_GT(s.Doc()->ReleaseModel().GetSummary()->peak_total_mass, 0.0f);
-    s.Doc()->DoSave(path);
     s.Main()->MDIGetActive()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
     EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
 
-    // Gas Properties OK switches back to the composition.
+    // A composition entered without the box is kept for later; with it, the
+    // runs switch back to the gas.
     s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(CGasPropsDlg::IDC_FLUID_IN_USE)),
+                  AfxLoadString(16294));
         ScenarioScript::SetFractions(d, {{"C1", "100"}});
+    });
+    EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_BLACK_OIL);
+    EXPECT_TRUE(s.Doc()->Components().comps_confirmed);
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
+        d->Item<QCheckBox>(CGasPropsDlg::IDC_USE_FOR_RUNS)->setChecked(true);
     });
     EXPECT_EQ(s.Doc()->ReleaseModel().GetFluidClass(), FLUID_GAS_COMPOSITION);
     s.Doc()->SetModifiedFlag(false);
