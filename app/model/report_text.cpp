@@ -96,15 +96,18 @@ QString BuildReportText(diagram_data* diagram, const CReleaseModel& model,
     const QString blanks(LABEL_WIDTH, QLatin1Char(' '));
     QString t;
 
+    // The rate takes 13 columns: a gas rate in scf/d has eight digits and
+    // more, "7.06293e+07", and must stay apart from the depth before it.
     t += QStringLiteral(
-        "Inlets:\r\n\r\nLabel                              Depth Flow rate  Temp.   Closing\r\n");
-    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit("GASFLOWRATE", 10) + ReportUnit("TEMP", 7) +
+        "Inlets:\r\n\r\nLabel                              Depth    Flow rate  Temp.   "
+        "Closing\r\n");
+    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit("GASFLOWRATE", 13) + ReportUnit("TEMP", 7) +
          ReportUnit("CLOSINGTIME", 10);
     t += QStringLiteral(
-        "\r\n-------------------------------------------------------------------\r\n");
+        "\r\n----------------------------------------------------------------------\r\n");
     forEachOfType(diagram, network::FLOW_INLET, [&](diagram_object* o) {
         t += ReportLabel(o) + ReportValue("DEPTH", value(o, "depth"), 10) +
-             ReportValue("GASFLOWRATE", value(o, "flowrate"), 10) +
+             ReportValue("GASFLOWRATE", value(o, "flowrate"), 13) +
              ReportValue("TEMP", value(o, "temp"), 7) +
              ReportValue("CLOSINGTIME", value(o, "closingtime"), 10) + CRLF;
     });
