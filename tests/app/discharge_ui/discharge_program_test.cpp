@@ -522,6 +522,9 @@ TEST_F(DischargeProgram, a_long_run_keeps_its_bar_moving_and_shows_its_simulated
     std::printf("run of %lld ms, %zu bar changes, last %d at %lld ms: %s\n",
                 static_cast<long long>(total), moments.size(), moments.back().bar,
                 static_cast<long long>(moments.back().ms), qPrintable(moments.back().text));
+    for (const Moment& m : moments)
+        std::printf("  %6lld ms  bar %3d  %s\n", static_cast<long long>(m.ms), m.bar,
+                    qPrintable(m.text));
     qint64 longest = 0;
     for (size_t i = 1; i < moments.size(); ++i) {
         EXPECT_GE(moments[i].bar, moments[i - 1].bar) << "the bar went back at " << moments[i].ms;
@@ -530,7 +533,8 @@ TEST_F(DischargeProgram, a_long_run_keeps_its_bar_moving_and_shows_its_simulated
     longest = std::max(longest, total - moments.back().ms);
     EXPECT_LE(longest, total / 10) << "the bar stood still for " << longest << " ms of " << total;
     EXPECT_TRUE(moments.back().text.endsWith(" days simulated")) << qPrintable(moments.back().text);
-    EXPECT_LT(moments.back().bar, 100);
+    // Below 100 until the run has ended.
+    EXPECT_LT(moments[moments.size() - 2].bar, 100);
     for (int quarter = 1; quarter <= 3; ++quarter) {
         const qint64 at = total * quarter / 4;
         const Moment* shown = &moments.front();
