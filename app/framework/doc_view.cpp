@@ -328,6 +328,12 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CMDIChildWnd*) {
     frame->SetView(view);
     if (doc) doc->AddView(view);
     main->MdiArea()->addSubWindow(frame);
+    // A new window opens at two thirds of the area (a report or diagram shows
+    // a page of itself), not at its contents' small size hint.
+    const QSize area = main->MdiArea()->viewport()->size();
+    const QSize wanted(std::max(area.width() * 2 / 3, 480), std::max(area.height() * 2 / 3, 360));
+    frame->resize(std::max(frame->width(), std::min(wanted.width(), area.width())),
+                  std::max(frame->height(), std::min(wanted.height(), area.height())));
     return frame;
 }
 
@@ -337,6 +343,17 @@ void CDocTemplate::InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool 
         for (CMDIChildWnd* f : doc->GetFrames()) f->OnUpdateFrameTitle();
     if (makeVisible) {
         frame->show();
+        // The area's placement cascades; a window it would push past the
+        // area's edge moves back inside, whole where it fits.
+        if (QMdiArea* area = frame->mdiArea()) {
+            const QRect room = area->viewport()->rect();
+            QRect placed = frame->geometry();
+            if (placed.right() > room.right()) placed.moveRight(room.right());
+            if (placed.bottom() > room.bottom()) placed.moveBottom(room.bottom());
+            if (placed.left() < room.left()) placed.moveLeft(room.left());
+            if (placed.top() < room.top()) placed.moveTop(room.top());
+            frame->move(placed.topLeft());
+        }
         if (CMDIFrameWnd* main = AfxGetMainWnd()) main->MDIActivate(frame);
     }
 }

@@ -12,6 +12,9 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -713,6 +716,35 @@ TEST_F(DischargeProgram, open_report_follows_a_units_switch_at_once) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(s.Main()->grab().save(picture("report_after_units_switch")));
     s.app->GetSettings().SetDisplayUnits(0);
+    doc->SetModifiedFlag(false);
+}
+
+// A summary window opens large enough to read a page of the report, and a
+// main window made smaller than its sub-windows offers scroll bars to reach
+// them. Pictures of both.
+TEST_F(DischargeProgram, summary_window_opens_readable_and_a_small_main_window_scrolls) {
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    s.Main()->resize(1000, 720);
+    s.Main()->show();
+    QCoreApplication::processEvents();
+    s.Main()->ExecuteCommand(ID_WINDOW_NEW_SUMMARY);
+    QMdiSubWindow* summary = s.Main()->MdiArea()->activeSubWindow();
+    ASSERT_NE(summary, nullptr);
+    ASSERT_NE(dynamic_cast<CReportView*>(s.Main()->GetActiveView()), nullptr);
+    const QSize area = s.Main()->MdiArea()->viewport()->size();
+    EXPECT_GE(summary->width(), area.width() * 2 / 3 - 1);
+    EXPECT_GE(summary->height(), area.height() * 2 / 3 - 1);
+    EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(summary->geometry()));
+    EXPECT_TRUE(s.Main()->grab().save(picture("summary_window_opened")));
+
+    s.Main()->resize(420, 330);
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+    QMdiArea* mdi = s.Main()->MdiArea();
+    EXPECT_TRUE(mdi->horizontalScrollBar()->isVisible() || mdi->verticalScrollBar()->isVisible());
+    EXPECT_GT(mdi->horizontalScrollBar()->maximum() + mdi->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(s.Main()->grab().save(picture("main_window_small_scrolls")));
     doc->SetModifiedFlag(false);
 }
 
