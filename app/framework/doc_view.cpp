@@ -328,6 +328,12 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CMDIChildWnd*) {
     frame->SetView(view);
     if (doc) doc->AddView(view);
     main->MdiArea()->addSubWindow(frame);
+    // A new window opens at two thirds of the area (a report or diagram shows
+    // a page of itself), not at its contents' small size hint.
+    const QSize area = main->MdiArea()->viewport()->size();
+    const QSize wanted(std::max(area.width() * 2 / 3, 480), std::max(area.height() * 2 / 3, 360));
+    frame->resize(std::max(frame->width(), std::min(wanted.width(), area.width())),
+                  std::max(frame->height(), std::min(wanted.height(), area.height())));
     return frame;
 }
 
@@ -337,6 +343,17 @@ void CDocTemplate::InitialUpdateFrame(CMDIChildWnd* frame, CDocument* doc, bool 
         for (CMDIChildWnd* f : doc->GetFrames()) f->OnUpdateFrameTitle();
     if (makeVisible) {
         frame->show();
+        // The area's placement cascades; a window it would push past the
+        // area's edge moves back inside, whole where it fits.
+        if (QMdiArea* area = frame->mdiArea()) {
+            const QRect room = area->viewport()->rect();
+            QRect placed = frame->geometry();
+            if (placed.right() > room.right()) placed.moveRight(room.right());
+            if (placed.bottom() > room.bottom()) placed.moveBottom(room.bottom());
+            if (placed.left() < room.left()) placed.moveLeft(room.left());
+            if (placed.top() < room.top()) placed.moveTop(room.top());
+            frame->move(placed.topLeft());
+        }
         if (CMDIFrameWnd* main = AfxGetMainWnd()) main->MDIActivate(frame);
     }
 }
@@ -427,17 +444,50 @@ void CEditView::OnDraw(QPainter* painter) {
     const QFont font = PrintFont();
     painter->setFont(font);
     const QFontMetricsF metrics(font, printer);
-    const int perPage = LinesPerPage(printer);
     const QStringList lines = m_pEdit->toPlainText().split(QLatin1Char('\n'));
-    int onPage = 0;
-    for (const QString& line : lines) {
-        if (onPage == perPage) {
-            printer->newPage();
+    const auto pages = PrintPages(lines, LinesPerPage(printer));
+    const QRectF paint = printer->pageLayout().paintRectPixels(printer->resolution());
+    const int count = static_cast<int>(pages.size());
+    for (int p = 0; p < count; ++p) {
+        if (p > 0) printer->newPage();
+        for (int i = 0; i < pages[p].second; ++i)
+            painter->drawText(QPointF(0, metrics.ascent() + i * metrics.lineSpacing()),
+                              lines[pages[p].first + i]);
+        // The page number on the last line of the paint rectangle, centred.
+        const QRectF foot(0, paint.height() - metrics.lineSpacing(), paint.width(),
+                          metrics.lineSpacing());
+        painter->drawText(foot, Qt::AlignHCenter | Qt::AlignBottom,
+                          QStringLiteral("Page %1 of %2").arg(p + 1).arg(count));
+    }
+}
+
+std::vector<std::pair<int, int>> CEditView::PrintPages(const QStringList& lines, int perPage) {
+    perPage = std::max(1, perPage);
+    const int n = static_cast<int>(lines.size());
+    auto isHeading = [&](int i) {
+        const QString& line = lines[i];
+        return !line.isEmpty() && !line.front().isSpace() && line.endsWith(QLatin1Char(':')) &&
+               (i == 0 || lines[i - 1].trimmed().isEmpty());
+    };
+    std::vector<std::pair<int, int>> pages;
+    int first = 0, onPage = 0;
+    for (int i = 0; i < n; ++i) {
+        bool full = onPage == perPage;
+        if (!full && onPage > 0 && isHeading(i)) {
+            // The section's opening lines, up to its end or the next heading.
+            int keep = 1;
+            while (keep < kHeadingKeep && i + keep < n && !isHeading(i + keep)) ++keep;
+            full = onPage + keep > perPage && keep <= perPage;
+        }
+        if (full) {
+            pages.emplace_back(first, onPage);
+            first = i;
             onPage = 0;
         }
-        painter->drawText(QPointF(0, metrics.ascent() + onPage * metrics.lineSpacing()), line);
         ++onPage;
     }
+    if (onPage > 0 || pages.empty()) pages.emplace_back(first, onPage);
+    return pages;
 }
 
 QFont CEditView::PrintFont() const {
@@ -449,5 +499,6 @@ QFont CEditView::PrintFont() const {
 int CEditView::LinesPerPage(QPrinter* printer) const {
     const QFontMetricsF metrics(PrintFont(), printer);
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    return std::max(1, int(page.height() / metrics.lineSpacing()));
+    // An empty line and the page number below the text.
+    return std::max(1, int(page.height() / metrics.lineSpacing()) - 2);
 }

@@ -2,6 +2,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -188,7 +189,14 @@ public:
     // The printed text: the control's font at this size, lines kept whole.
     static constexpr double kPrintPointSize = 9.0;
     QFont PrintFont() const;
+    // Text lines a page holds above its page number.
     int LinesPerPage(QPrinter* printer) const;
+    // The printed pages as (first line, line count). A section heading (a line
+    // ending in ':' after an empty line or at the top) is not left at a page's
+    // foot: when it and the lines that open its section do not fit, its page
+    // starts with it.
+    static std::vector<std::pair<int, int>> PrintPages(const QStringList& lines, int perPage);
+    static constexpr int kHeadingKeep = 6;  // the heading and the first lines of its section
 
 private:
     QPlainTextEdit* m_pEdit;

@@ -72,6 +72,9 @@ void CMDIChildWnd::closeEvent(QCloseEvent* event) {
 
 CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : QMainWindow(parent), m_pMdiArea(new QMdiArea(this)) {
     m_pMdiArea->setObjectName(QStringLiteral("MDIClient"));
+    // A main window made smaller than its sub-windows scrolls to them.
+    m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdiArea);
     OnCommand(ID_WINDOW_NEW, [this] { OnWindowNew(); });
     OnCommand(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });

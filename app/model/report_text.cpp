@@ -96,19 +96,22 @@ QString BuildReportText(diagram_data* diagram, const CReleaseModel& model,
     const QString blanks(LABEL_WIDTH, QLatin1Char(' '));
     QString t;
 
-    // The rate as the runs read it: with a black oil the liquid rate.
+    // The rate as the runs read it: with a black oil the liquid rate. It takes
+    // 13 columns: a gas rate in scf/d has eight digits and more, "7.06293e+07",
+    // and must stay apart from the depth before it.
     const char* rateKey = InletRateKey(model.GetFluidClass());
     t += QStringLiteral("Inlets:\r\n\r\n");
     if (model.GetFluidClass() == FLUID_BLACK_OIL)
         t += QStringLiteral("Flow rate: Total liquid flow rate (standard conditions)\r\n");
-    t += QStringLiteral("Label                              Depth Flow rate  Temp.   Closing\r\n");
-    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit(rateKey, 10) + ReportUnit("TEMP", 7) +
+    t += QStringLiteral(
+        "Label                              Depth    Flow rate  Temp.   Closing\r\n");
+    t += blanks + ReportUnit("DEPTH", 10) + ReportUnit(rateKey, 13) + ReportUnit("TEMP", 7) +
          ReportUnit("CLOSINGTIME", 10);
     t += QStringLiteral(
-        "\r\n-------------------------------------------------------------------\r\n");
+        "\r\n----------------------------------------------------------------------\r\n");
     forEachOfType(diagram, network::FLOW_INLET, [&](diagram_object* o) {
         t += ReportLabel(o) + ReportValue("DEPTH", value(o, "depth"), 10) +
-             ReportValue(rateKey, value(o, "flowrate"), 10) +
+             ReportValue(rateKey, value(o, "flowrate"), 13) +
              ReportValue("TEMP", value(o, "temp"), 7) +
              ReportValue("CLOSINGTIME", value(o, "closingtime"), 10) + CRLF;
     });

@@ -11,16 +11,13 @@ int DischargeBar::Shown(int percent, double seconds, bool held) {
     }
     if (m_heldPercent < 0) {
         m_heldPercent = std::max(m_shown, percent);
-        // The scale starts no closer to the leak's opening than a minute, so
-        // a hold early in the run does not spend the bar on its first seconds.
-        m_heldSeconds = std::max(seconds, 60.0);
+        m_heldSeconds = seconds;
     }
     const double horizon =
         m_userEnd > m_heldSeconds ? std::min(m_userEnd, MAX_SECONDS) : MAX_SECONDS;
     double fraction = 1.0;
     if (horizon > m_heldSeconds)
-        fraction = std::log(std::max(seconds, m_heldSeconds) / m_heldSeconds) /
-                   std::log(horizon / m_heldSeconds);
+        fraction = std::sqrt(std::max(seconds - m_heldSeconds, 0.0) / (horizon - m_heldSeconds));
     fraction = std::clamp(fraction, 0.0, 1.0);
     const int top = 99;  // 100 is the run's end
     const int bar = m_heldPercent + static_cast<int>((top - m_heldPercent) * fraction);

@@ -2,9 +2,11 @@
 // expected to end where its estimate says; a run that outgrows the estimate
 // keeps its percentage still while the simulated time goes on. The bar then
 // moves on toward the furthest the run can reach (the user's end time, else 30
-// days after the leak opened), on a logarithmic scale of simulated time, so a
-// run of weeks shows steady movement; it never goes back and stays below 100
-// until the run has ended.
+// days after the leak opened) as the square root of the share of that span
+// simulated so far: a long run moves on throughout (a run simulates days at a
+// steady pace, and the root keeps the steps at its end about as frequent as
+// at its start), a shorter one still visibly. The bar never goes back and
+// stays below 100 until the run has ended.
 #pragma once
 
 class DischargeBar {

@@ -256,16 +256,25 @@ CZefSpillPointPropsDlg::CZefSpillPointPropsDlg(QWidget* parent) : CDialog(611, p
     grid->addWidget(fromLabel, 1, 0);
     auto* from = Tag(new QComboBox(this), IDC_DISTANCE_FROM);
     fromLabel->setBuddy(from);  // without a buddy the label shows its '&'
-    from->setPlaceholderText(QStringLiteral("Upstream end of pipe"));
+    // The distance is always counted from the upstream end: the one entry is
+    // shown, not chosen, and Tab goes on from the distance to the diameter.
+    from->addItem(QStringLiteral("Upstream end of pipe"));
+    from->setEnabled(false);
+    from->setFocusPolicy(Qt::NoFocus);
     grid->addWidget(from, 1, 1);
     AddUnitRow(this, grid, 2, QStringLiteral("&Diameter:"), IDC_DIAMETER, IDC_DIAMETER_UNIT,
                QStringLiteral("m"));
     QLineEdit* depth = AddUnitRow(this, grid, 3, QStringLiteral("Water d&epth:"), IDC_DEPTH,
                                   IDC_DEPTH_UNIT, QStringLiteral("m"));
-    // Shown, not entered: it always follows the water depth.
-    AddUnitRow(this, grid, 4, QStringLiteral("Back &pressure:"), IDC_PRESSURE, IDC_PRESSURE_UNIT,
-               QStringLiteral("Pa"))
-        ->setReadOnly(true);
+    // Shown, not entered: it always follows the water depth, and it looks it
+    // (the dialog's own background instead of an entry field's white).
+    QLineEdit* pressure = AddUnitRow(this, grid, 4, QStringLiteral("Back &pressure:"), IDC_PRESSURE,
+                                     IDC_PRESSURE_UNIT, QStringLiteral("Pa"));
+    pressure->setReadOnly(true);
+    QPalette shown = pressure->palette();
+    shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+    pressure->setPalette(shown);
+    pressure->setFocusPolicy(Qt::ClickFocus);  // Tab goes past it to OK
     grid->addWidget(MakeOkCancelRow(), 5, 0, 1, 3);
     connect(depth, &QLineEdit::textChanged, this, [this] { UpdateBackPressure(); });
 }

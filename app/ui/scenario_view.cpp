@@ -68,6 +68,43 @@ int textKeyCode(int key) {
     }
 }
 
+// How near (in screen pixels, at any zoom) a dropped handle or a click must
+// come to a connection point to attach: as near as it looks attached.
+constexpr int kSnapPixels = 8;
+
+// The connection point nearest to p within radius (diagram units, straight
+// distance, as the eye judges it), not of exclude; among the points of
+// pipelines only when a pipeline passes within radius of p.
+connection_point* nearestConnectionPoint(diagram_data* diagram, const Point& p, double radius,
+                                         diagram_object* exclude, bool onPipeline) {
+    connection_point* found = nullptr;
+    double best = onPipeline ? 1e300 : radius;
+    for (GList* i = diagram->active_layer->objects; i; i = i->next) {
+        auto* obj = static_cast<diagram_object*>(i->data);
+        if (obj == exclude) continue;
+        if (onPipeline && (!as_pipeline(obj) || obj->ops->distance_from(obj, &p) > radius))
+            continue;
+        for (int c = 0; c < obj->num_connections; ++c) {
+            const Point& at = obj->connections[c]->pos;
+            const double d = std::hypot(at.x - p.x, at.y - p.y);
+            if (d < best) {
+                best = d;
+                found = obj->connections[c];
+            }
+        }
+    }
+    return found;
+}
+
+// Moves the handle onto the point and connects it there.
+void attachHandle(diagram_data* diagram, diagram_object* obj, object_handle* handle,
+                  connection_point* cp) {
+    obj->ops->move_handle(obj, handle, &cp->pos, HANDLE_MOVE_USER, 0);
+    undo_change* change = undo_connect(diagram, obj, handle, cp);
+    change->apply(change, diagram);
+    object_update_connections(diagram, obj, 0);
+}
+
 bool extendSelection(Qt::KeyboardModifiers mods) {
     return (mods & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
 }
@@ -261,7 +298,21 @@ void CScenarioView::mouseReleaseEvent(QMouseEvent* event) {
     modify_tool* tool = m_pCreateDrag ? m_pCreateDrag : m_pModifyTool;
     if (tool) {
         const bool moved = dragMovedSomething(tool, doc->GetDiagram());
+        object_handle* dropped = tool->state == STATE_MOVE_HANDLE ? tool->handle : nullptr;
+        diagram_object* owner = tool->object;
         tool->button_release(tool, &p, extendSelection(event->modifiers()), doc->GetDiagram());
+        // A handle dropped within a few pixels of a point, close enough to
+        // look attached, is attached (the library's own reach is a fixed
+        // distance in the diagram, a pixel or two when zoomed out).
+        if (dropped && owner && dropped->connect_type == HANDLE_CONNECTABLE &&
+            !dropped->connected_to) {
+            if (connection_point* cp = nearestConnectionPoint(doc->GetDiagram(), dropped->pos,
+                                                              SnapRadius(), owner, false)) {
+                attachHandle(doc->GetDiagram(), owner, dropped, cp);
+                undo_set_transaction_point(doc->GetDiagram()->undo);
+                doc->NetworkChanged();
+            }
+        }
         if (moved) {
             UpdateScrollSizes();
             doc->NetworkChanged();
@@ -320,6 +371,11 @@ void CScenarioView::AbandonDrag() {
     viewport()->update();
 }
 
+double CScenarioView::SnapRadius() const {
+    const Point a = ClientToDiagram(QPoint(0, 0)), b = ClientToDiagram(QPoint(kSnapPixels, 0));
+    return std::fabs(b.x - a.x);
+}
+
 void CScenarioView::AddObject(object_type* type, const Point& p) {
     CScenarioDoc* doc = GetDocument();
     diagram_data* diagram = doc->GetDiagram();
@@ -338,6 +394,17 @@ void CScenarioView::AddObject(object_type* type, const Point& p) {
     diagram_select_object(diagram, obj);
     obj->ops->select(obj, &p, m_pRenderer, 1);
     if (h1 && h1->connect_type == HANDLE_CONNECTABLE) handle_autoconnect(diagram, obj, h1);
+    // An object whose connectable handle is not the one it is placed by (the
+    // leak) hangs on the pipeline it was clicked onto, at the pipeline's
+    // nearest point.
+    if (!h1)
+        for (int i = 0; i < obj->num_handles; ++i) {
+            object_handle* h = obj->handles[i];
+            if (!h || h->connect_type != HANDLE_CONNECTABLE || h->connected_to) continue;
+            if (connection_point* cp = nearestConnectionPoint(diagram, p, SnapRadius(), obj, true))
+                attachHandle(diagram, obj, h, cp);
+            break;
+        }
     // The second handle follows the mouse until the button comes up, so a
     // new Pipeline is drawn out to where the user lets go.
     if (h2 && h2->type != HANDLE_NON_MOVABLE && m_pressedButton != Qt::NoButton) {

@@ -27,6 +27,8 @@ public:
 
     void SetTool(int id);
     void AddObject(object_type* type, const Point& p);
+    // The diagram distance that a few screen pixels make at the current zoom.
+    double SnapRadius() const;
     // A key for the focused label: true when it took it.
     bool HandleTextKey(int code, const QString& character);
     void OnEditClear();

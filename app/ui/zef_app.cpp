@@ -217,5 +217,12 @@ void CZefApp::OnAbout() {
 void CZefApp::OnOptions() {
     CSystemSettingsDlg dlg(m_pMainWnd);
     dlg.ReadFrom(m_settings);
-    if (dlg.DoModal() == IDOK) dlg.WriteTo(m_settings);
+    if (dlg.DoModal() != IDOK) return;
+    const int units = m_settings.DisplayUnits();
+    dlg.WriteTo(m_settings);
+    // Open windows (the reports above all) show their values in the display
+    // units: they follow a change at once, not at the next run.
+    if (m_settings.DisplayUnits() != units)
+        for (const auto& docTemplate : GetTemplates())
+            for (CDocument* doc : docTemplate->GetDocuments()) doc->UpdateAllViews(nullptr);
 }

@@ -25,9 +25,9 @@ QString strings(unsigned id) { return QStringLiteral("<string %1>").arg(id); }
 // The five headings with their unit rows and rules, and the rows between.
 QString networkPart(const QString& inlets, const QString& outlets, const QString& leaks,
                     const QString& pipes) {
-    return "Inlets:\r\n\r\nLabel                              Depth Flow rate  Temp.   "
+    return "Inlets:\r\n\r\nLabel                              Depth    Flow rate  Temp.   "
            "Closing\r\n" +
-           B30 + "       [m]   [Sm3/d]   [°C]       [s]\r\n" + dashes(67) + "\r\n" + inlets +
+           B30 + "       [m]      [Sm3/d]   [°C]       [s]\r\n" + dashes(70) + "\r\n" + inlets +
            "\r\n\r\n" +
            "Outlet:\r\n\r\nLabel                              Depth  Pressure   Closing\r\n" + B30 +
            "       [m]     [bar]       [s]\r\n" + dashes(60) + "\r\n" + outlets + "\r\n\r\n" +
@@ -42,7 +42,7 @@ QString networkPart(const QString& inlets, const QString& outlets, const QString
 
 const QString FLOWLINE_ROWS[4] = {
     // inlets
-    "Well A                               150      1000     60       600\r\n",
+    "Well A                               150         1000     60       600\r\n",
     // outlet
     "Platform                             125        20       300\r\n",
     // leak

@@ -259,10 +259,10 @@ TEST(WorkerTask, runner_destroyed_during_a_run_cancels_and_waits) {
 
 }  // namespace
 
-// The discharge bar once the library's percentage holds: logarithmic in the
-// simulated time from where it held (at least a minute) to the user's end time
-// or 30 days, 99 at the most until the end, never back. Worked by hand: half
-// way on that scale is the geometric mean of its ends.
+// The discharge bar once the library's percentage holds: the square root of
+// the share of the span from where it held to the user's end time (or 30
+// days) simulated so far, 99 at the most until the end, never back. Worked by
+// hand: half way on that scale is a quarter of the span.
 TEST(DischargeBar, moves_toward_the_reachable_end_once_the_percentage_holds) {
     constexpr double DAY = 86400.0;
     struct Step {
@@ -282,20 +282,20 @@ TEST(DischargeBar, moves_toward_the_reachable_end_once_the_percentage_holds) {
          {{30, 100.0, false, 30},
           {58, 1000.0, false, 58},
           {58, 3 * DAY, true, 58},
-          {58, 3 * DAY * std::sqrt(10.0), true, 58 + 20},  // 41 x 0.5
-          {58, 2 * DAY, true, 78},                         // never back
+          {58, 9.75 * DAY, true, 58 + 20},  // 3 + 27 / 4 days: 41 x 0.5
+          {58, 5 * DAY, true, 78},          // never back
           {58, 30 * DAY, true, 99},
           {58, 40 * DAY, true, 99},
           {100, 40 * DAY, false, 100}}},
         {"end time 5 days",
          5 * DAY,
-         {{70, DAY, true, 70}, {70, DAY * std::sqrt(5.0), true, 70 + 14}, {70, 5 * DAY, true, 99}}},
-        {"held in the first minute: the scale starts at 60 s",
+         {{70, DAY, true, 70}, {70, 2 * DAY, true, 70 + 14}, {70, 5 * DAY, true, 99}}},
+        {"held after 10 s",
          0.0,
-         {{20, 10.0, true, 20}, {20, 60.0 * std::sqrt(43200.0), true, 20 + 39}}},
+         {{20, 10.0, true, 20}, {20, 10.0 + (30 * DAY - 10.0) / 4, true, 20 + 39}}},
         {"an end time already passed: 30 days",
          DAY,
-         {{50, 2 * DAY, true, 50}, {50, 2 * DAY * std::sqrt(15.0), true, 50 + 24}}},
+         {{50, 2 * DAY, true, 50}, {50, 9 * DAY, true, 50 + 24}}},
     };
     for (const Case& c : cases) {
         DischargeBar bar(c.userEnd);

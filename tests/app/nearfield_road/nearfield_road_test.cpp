@@ -141,6 +141,8 @@ TEST(ZefRunNearfield, each_examples_plume_follows_its_discharge_without_dips) {
         auto dipAt = [](const std::vector<double>& v, size_t i) {
             return i > 0 && i + 1 < v.size() && v[i] < 0.9 * std::min(v[i - 1], v[i + 1]);
         };
+        // One row per second of arrival: no row is written twice.
+        for (size_t i = 1; i < T.size(); ++i) EXPECT_GT(T[i], T[i - 1]) << "row " << i;
         size_t first = 0;  // the first row with gas at the surface
         while (first < T.size() && !(M[first] > 0.0)) ++first;
         ASSERT_LT(first + 2, T.size());

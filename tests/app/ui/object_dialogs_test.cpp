@@ -2,7 +2,11 @@
 // refuses, and that OK without an edit leaves every stored value as it was.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <bit>
@@ -219,6 +223,29 @@ TEST_F(ObjectDialogs, OkWithoutAnEditKeepsEveryValueBitForBitInBothUnitSystems) 
     EXPECT_TRUE(boxes.Texts().isEmpty());
 }
 
+// Tab from the distance goes to the diameter (the "from endpoint" list holds
+// its one entry and is passed by), so what is typed next lands in the
+// diameter and is kept.
+TEST_F(ObjectDialogs, TabFromTheLeaksDistanceGoesToTheDiameter) {
+    diagram_object* leak = s.Add(ID_TOOL_LEAKAGE, {1, 1});
+    QString diameter;
+    s.Properties(
+        leak,
+        [&](CDialog* d) {
+            auto* distance = d->Item<QLineEdit>(IDC_DISTANCE);
+            auto* from = d->Item<QComboBox>(IDC_DISTANCE_FROM);
+            EXPECT_EQ(from->currentText(), QStringLiteral("Upstream end of pipe"));
+            d->activateWindow();
+            distance->setFocus();
+            QTest::keyClick(distance, Qt::Key_Tab);
+            ASSERT_EQ(d->focusWidget(), d->GetDlgItem(IDC_DIAMETER));
+            QTest::keyClicks(d->focusWidget(), QStringLiteral("80"));
+            diameter = d->Item<QLineEdit>(IDC_DIAMETER)->text();
+        },
+        IDCANCEL);
+    EXPECT_TRUE(diameter.endsWith(QStringLiteral("80"))) << diameter.toStdString();
+}
+
 TEST_F(ObjectDialogs, LeakBackPressureIsShownFromTheDepthAndCannotBeTyped) {
     diagram_object* leak = s.Add(ID_TOOL_LEAKAGE, {1, 1});
     spill_point* sp = as_spill_point(leak);
@@ -226,12 +253,19 @@ TEST_F(ObjectDialogs, LeakBackPressureIsShownFromTheDepthAndCannotBeTyped) {
     sp->backpressure = 0.0;  // as a leak that was never opened in its dialog
     QString shown;
     bool readOnly = false;
+    QColor field, behind;
     s.Properties(leak, [&](CDialog* d) {
         auto* pressure = d->Item<QLineEdit>(IDC_PRESSURE);
         readOnly = pressure->isReadOnly();
         shown = pressure->text();
+        // It looks read-only: the pixels inside its frame are the dialog's.
+        const QImage image = pressure->grab().toImage();
+        field = image.pixelColor(image.width() - 4, image.height() / 2);
+        behind = d->palette().color(QPalette::Window);
+        d->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/leak_dialog.png"));
     });
     EXPECT_TRUE(readOnly);
+    EXPECT_EQ(field, behind);
     // 100 m x 1030 kg/m3 x 9.80665 m/s2 + 101325 Pa = 1111409.95 Pa, in bar.
     EXPECT_EQ(shown, "11.1141");
     EXPECT_NEAR(sp->backpressure, 1111409.95, 1e-2);

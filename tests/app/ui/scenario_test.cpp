@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "fluid_dlgs.h"
+#include "vexil/connpoint_line.h"
 #include "message_box.h"
 #include "network_values.h"
 #include "object_dlgs.h"
@@ -1262,3 +1263,57 @@ TEST_F(Program, SendToBackAndBringToFrontReorderAndModify) {
     s.Main()->ExecuteCommand(ID_OBJECT_TO_FRONT);
     EXPECT_EQ(g_list_nth_data(s.Diagram()->active_layer->objects, 0), a);
 }
+
+namespace {
+
+// What a user sees is what the network is: a leak clicked onto a pipeline with
+// its tool hangs on the pipeline, and a pipeline end dropped 7 pixels from an
+// inlet's point (where it looks attached) is attached, at any zoom; 20 pixels
+// away it stays loose. Picture of the attached ends.
+TEST_F(Program, LeakClickedOntoAPipelineAndAnEndNearAPointAreAttached) {
+    diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
+    diagram_object* out = s.Add(ID_TOOL_OUTLET, {12, 2});
+    diagram_object* pipe = s.AddPipeline(ScenarioScript::CpOf(in, ScenarioScript::RIGHT),
+                                         ScenarioScript::CpOf(out, ScenarioScript::LEFT));
+    ASSERT_NE(pipe, nullptr);
+    // A click on the line a quarter along, away from its point in the middle.
+    const Point a = pipe->handles[0]->pos, b = ScenarioScript::CpOf(pipe, 0);
+    diagram_object* leak = s.Add(ID_TOOL_LEAKAGE, {(a.x + b.x) / 2, (a.y + b.y) / 2 + 0.05});
+    ASSERT_NE(as_spill_point(leak), nullptr);
+    connection_point* hung = as_spill_point(leak)->custom_handle.connected_to;
+    ASSERT_NE(hung, nullptr) << "the leak was not attached";
+    EXPECT_EQ(hung->object, pipe);
+
+    CScenarioView* view = s.View();
+    const int shown = s.Doc()->GetZoom();
+    for (const int zoom : {100, 50}) {
+        SCOPED_TRACE(zoom);
+        s.Doc()->SetZoom(zoom);
+        view->UpdateScrollSizes();
+        diagram_object* other = s.Add(ID_TOOL_INLET, {1, 8});
+        const Point cp = ScenarioScript::CpOf(other, ScenarioScript::RIGHT);
+        const double perPixel = view->SnapRadius() / 8.0;
+        // On the diagonal: 7 pixels away, but beyond the library's own reach
+        // (0.2 diagram units along x plus along y) at both zooms.
+        const double step = 7 * perPixel / std::sqrt(2.0);
+        EXPECT_GT(2 * step, CONNECTION_SNAP_DISTANCE);
+        for (const int pixels : {7, 20}) {
+            diagram_object* line = s.AddPipeline({cp.x + 3, cp.y + 3}, {cp.x + 6, cp.y + 3});
+            ASSERT_NE(line, nullptr);
+            object_handle* start = line->handles[0];
+            const double off = pixels * perPixel / std::sqrt(2.0);
+            s.Drag(start->pos, {cp.x + off, cp.y + off});
+            EXPECT_EQ(start->connected_to != nullptr, pixels == 7) << pixels << " px";
+            if (start->connected_to) {
+                EXPECT_EQ(start->pos.x, cp.x);
+            }
+        }
+    }
+    s.Doc()->SetZoom(shown);
+    view->UpdateScrollSizes();
+    s.Main()->grab().save(
+        QStringLiteral(ORVANE_TEST_ARTIFACTS "/attached_leak_and_pipeline_end.png"));
+    s.Doc()->SetModifiedFlag(false);
+}
+
+}  // namespace
