@@ -39,7 +39,7 @@ struct Field {
 
 const Field FIELDS[] = {
     {FLOW_INLET, "depth", "inlet's depth"},
-    {FLOW_INLET, "flowrate", "inlet's gas flow rate"},
+    {FLOW_INLET, "flowrate", "inlet's flow rate"},
     {FLOW_INLET, "temp", "inlet's temperature"},
     {FLOW_OUTLET, "depth", "outlet's depth"},
     {FLOW_OUTLET, "pressure", "outlet's pressure"},

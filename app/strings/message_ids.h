@@ -89,6 +89,7 @@ enum : int {
     IDS_RUNS_USE_THE_COMPOSITION = 16292,
     IDS_RUNS_USE_THIS_COMPOSITION = 16293,
     IDS_RUNS_USE_THE_BLACK_OIL = 16294,
+    IDS_PARSE_REAL_ABOVE_ZERO = 16299,  // "%1" the top of the range
 };
 
 // Column headings and refusals of the Gas Composition dialog.

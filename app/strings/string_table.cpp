@@ -178,6 +178,7 @@ const StringEntry kStrings[] = {
      "The discharge runs use the gas composition. OK keeps these values for later; check the box "
      "to use this black oil instead."},
     {16293, "The discharge runs use this gas composition."},
+    {16299, "Enter a number above 0 and at most %1."},
     {16294,
      "The discharge runs use the black oil. OK keeps this composition for later; check the box to "
      "use it instead."},

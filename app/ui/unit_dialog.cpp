@@ -4,10 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cfloat>
+
 #include "command_ids.h"
 #include "dialog.h"
 #include "field_bounds.h"
 #include "message_box.h"
+#include "message_ids.h"
 #include "string_table.h"
 #include "units.h"
 
@@ -68,13 +71,18 @@ void BoundedExchangeEnd(CDataExchange* pDX, const UnitField* table) {
             pDX->PrepareCtrl(f->edit_id);
             // Outside its range the field names the range, as the user reads it.
             const ValueRange range = RangeOfQuantity(f->key);
-            if (value < range.low || value > range.high)
+            const QString high = AfxFormatReal(ToDisplayUnits(f->key, float(range.high)), 6);
+            if (value < range.low || value > range.high) {
+                // A bound of 0 excluded reads as such, not as the smallest float.
+                const bool aboveZero = range.low > 0.0 && range.low <= FLT_MIN;
                 AfxMessageBox(
-                    AfxFormatString2(AFX_IDP_PARSE_REAL_RANGE,
-                                     AfxFormatReal(ToDisplayUnits(f->key, float(range.low)), 6),
-                                     AfxFormatReal(ToDisplayUnits(f->key, float(range.high)), 6)),
+                    aboveZero
+                        ? AfxFormatString1(IDS_PARSE_REAL_ABOVE_ZERO, high)
+                        : AfxFormatString2(
+                              AFX_IDP_PARSE_REAL_RANGE,
+                              AfxFormatReal(ToDisplayUnits(f->key, float(range.low)), 6), high),
                     MB_ICONEXCLAMATION);
-            else
+            } else
                 AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);
             pDX->Fail();
         }

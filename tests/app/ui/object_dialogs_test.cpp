@@ -51,14 +51,17 @@ protected:
         return open && said;
     }
 
-    // The limits a range message names, when it is one.
-    static bool RangeIn(const QString& message, double* low = nullptr, double* high = nullptr) {
-        static const QRegularExpression range(
-            QStringLiteral("^Enter a number between (\\S+) and (\\S+)\\.$"));
+    // The limits a range message names, when it is one ("above 0" gives a
+    // low of 0 and *aboveZero true).
+    static bool RangeIn(const QString& message, double* low = nullptr, double* high = nullptr,
+                        bool* aboveZero = nullptr) {
+        static const QRegularExpression range(QStringLiteral(
+            "^Enter a number (?:between (\\S+) and|above 0 and at most) (\\S+)\\.$"));
         const QRegularExpressionMatch m = range.match(message);
         if (!m.hasMatch()) return false;
         if (low) *low = m.captured(1).toDouble();
         if (high) *high = m.captured(2).toDouble();
+        if (aboveZero) *aboveZero = m.captured(1).isEmpty();
         return true;
     }
 
@@ -133,7 +136,7 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
         diagram_object* obj;
         int field;
         const char* text;
-        double low;  // as shown; -1: the smallest positive float, any unit
+        double low;  // as shown; -1: 0 excluded ("above 0")
     } cases[] = {
         {"junction depth", junction, IDC_DEPTH, "-100", 0.0},
         {"leak water depth", leak, IDC_DEPTH, "-100", 0.0},
@@ -146,15 +149,12 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(Refused(c.obj, c.field, c.text));
         double low = 0, high = 0;
+        bool aboveZero = false;
         ASSERT_EQ(boxes.Texts().size(), 1);
-        ASSERT_TRUE(RangeIn(boxes.Texts().front(), &low, &high))
+        ASSERT_TRUE(RangeIn(boxes.Texts().front(), &low, &high, &aboveZero))
             << boxes.Texts().front().toStdString();
-        if (c.low == -1.0) {
-            EXPECT_GT(low, 0.0);
-            EXPECT_LT(low, 1e-30);
-        } else {
-            EXPECT_NEAR(low, c.low, 1e-4);
-        }
+        EXPECT_EQ(aboveZero, c.low == -1.0) << boxes.Texts().front().toStdString();
+        if (c.low != -1.0) EXPECT_NEAR(low, c.low, 1e-4);
         EXPECT_GT(high, 1e37);
     }
 }
