@@ -26,7 +26,7 @@ constexpr float FREE_GAS_BAND = 0.05f;
 
 // The z-factor search ends when the equation's z and the ideal-gas side
 // agree this closely. At 1e-3 the gas density carried a saw-tooth of up to
-// 0.3 % from one pressure to the next, locally falling with rising pressure,
+// 0.15 % from one pressure to the next, locally falling with rising pressure,
 // which no pressure derivative can follow; a tighter end costs some twenty
 // more halvings of the bracket.
 constexpr float Z_SETTLED = 1.0e-5f;

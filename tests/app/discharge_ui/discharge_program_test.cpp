@@ -382,6 +382,22 @@ TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary) 
     });
     EXPECT_TRUE(shown);
 
+    // A run that stopped after the leak opened: the time is a lower bound.
+    QString time, unit;
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        time = AfxGetControlText(d->GetDlgItem(45539));
+        unit = AfxGetControlText(d->GetDlgItem(45541));
+    });
+    const QString warning = doc->ReleaseModel().Warning();
+    doc->ReleaseModel().SetWarning(RELEASE_RUN_STOPPED_TEXT
+                                   "600.510 S AFTER THE LEAK OPENED (PRESSURE TOO HIGH.); THE "
+                                   "RESULTS ARE THOSE UP TO THEN.");
+    s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45539)), "at least " + time);
+        EXPECT_EQ(AfxGetControlText(d->GetDlgItem(45541)), unit + " (the run stopped)");
+    });
+    doc->ReleaseModel().SetWarning(warning);
+
     // After an edit the summary is outdated.
     doc->NetworkChanged();
     s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
