@@ -154,7 +154,9 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
         ASSERT_TRUE(RangeIn(boxes.Texts().front(), &low, &high, &aboveZero))
             << boxes.Texts().front().toStdString();
         EXPECT_EQ(aboveZero, c.low == -1.0) << boxes.Texts().front().toStdString();
-        if (c.low != -1.0) EXPECT_NEAR(low, c.low, 1e-4);
+        if (c.low != -1.0) {
+            EXPECT_NEAR(low, c.low, 1e-4);
+        }
         EXPECT_GT(high, 1e37);
     }
 }
