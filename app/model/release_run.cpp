@@ -53,7 +53,7 @@ void CReleaseModel::Run() {
     int32_t pathLength = 0;
     const char* path = m_input->GetResultFileName(&pathLength);
     const QString resultPath = QFile::decodeName(QByteArray(path, pathLength));
-    CResultFiles files(ResultBasePath(resultPath));
+    CResultFiles files(ResultBasePath(resultPath), m_resultFiles);
     if (!files.IsLocked()) throw TextError(files.Error());
     const QByteArray stagedPath = QFile::encodeName(files.StagedPath(resultPath));
 
@@ -89,9 +89,10 @@ void CReleaseModel::Run() {
 
     m_warning = trimmedMessage(message, MESSAGE_LENGTH);
     // A log the library could not write whole would sit beside a new result
-    // file and summary: the run counts as failed and keeps the old files.
-    if (ierr == 0 && m_warning.startsWith(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
-    if (ierr == 0 && !files.Commit()) {
+    // file and summary: the run counts as failed and keeps the old files,
+    // also when the text stands behind a warning.
+    if (ierr == 0 && m_warning.contains(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
+    if (ierr == 0 && !files.Commit(CResultFiles::DischargeExtensions())) {
         m_summary.reset();
         throw TextError(files.Error());
     }

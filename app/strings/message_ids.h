@@ -63,6 +63,20 @@ constexpr int IDS_RESULT_FILE_OPEN = 16163;  // "Could not open scenario's resul
 constexpr int IDS_RESULT_FILE_MISMATCH =
     16164;  // "There was a mismatch between expected data columns ..."
 
+// Messages of a run's result files and of the plots that read them (the
+// end of the range). "%1" is the scenario; a failure reads "file: step
+// failed: reason".
+enum : int {
+    IDS_RESULTS_BUSY = 16280,
+    IDS_RESULTS_CANNOT_WRITE = 16281,      // "%2" the failure
+    IDS_RESULTS_NOT_PUT_IN_PLACE = 16282,  // "%2" the failure
+    IDS_RESULTS_MIXED = 16283,             // "%2" the failure, "%3" the put-back's, "%4" the folder
+    IDS_RESULTS_INTERRUPTED = 16284,       // "%2" the failure, "%3" the folder
+    IDS_BRANCH_NAMES_NOT_WRITTEN = 16285,  // "%1" the failure
+    IDS_RESULT_OUTDATED_DISCHARGE = 16286,
+    IDS_RESULT_OUTDATED_NEARFIELD = 16287,
+};
+
 // Messages of the scenario's commands and dialogs.
 enum : int {
     IDS_NETWORK_VALID = 16101,

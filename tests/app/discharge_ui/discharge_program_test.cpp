@@ -469,6 +469,35 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     doc->SetModifiedFlag(false);
 }
 
+// The branch names go in place with the library's files: a folder standing
+// where they belong fails the run with the file, the step and the reason,
+// and every previous file stays as it was.
+TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const QString brn = QFileInfo(path).dir().filePath("gas_export.brn");
+    ASSERT_TRUE(QFile::remove(brn));
+    ASSERT_TRUE(QDir().mkpath(brn + "/inside"));
+    const auto before = resultFiles(path);
+
+    doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
+    doc->NetworkChanged();
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);  // save before the run
+    EXPECT_FALSE(doc->RunDischarge());
+    ASSERT_EQ(boxes.Texts().size(), 2) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Texts()[1].contains(QDir::toNativeSeparators(brn) +
+                                          ": replacing the previous file failed: Is a directory."))
+        << boxes.Texts()[1].toStdString();
+    EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(resultFiles(path) == before);
+    doc->SetModifiedFlag(false);
+}
+
 // The run that looked hung: a 10 mm hole in the gas example releases for
 // weeks of simulated time, and its percentage soon holds still while the
 // end estimate moves out. The dialog then shows the simulated time, renewed
@@ -543,8 +572,7 @@ TEST_F(DischargeProgram,
     ::kill(pid_t(other.processId()), SIGCONT);
     EXPECT_FALSE(ran);
     EXPECT_EQ(boxes.Texts(),
-              QStringList{"Task failed:\n\nThe scenario \"gas_export\" (in " +
-                          QFileInfo(path).absolutePath() +
+              QStringList{"The scenario \"gas_export\" (in " + QFileInfo(path).absolutePath() +
                           ") is being calculated by another run (another window or program). "
                           "Only one run at a time can write its results; try again when that run "
                           "has finished."});
@@ -913,12 +941,13 @@ TEST_F(DischargeProgram, nearfield_plot_follows_the_discharge_result_it_was_comp
     ASSERT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
 
-    // A new discharge result: the plume file beside it is of the one before.
+    // A new discharge result: the plume file of the one before goes with the
+    // old files, so no plume file stands beside curves it was not made from.
     doc->ReleaseModel().Control().TUSER = 900;
     doc->NetworkChanged();
     boxes.Answer(IDYES);
     ASSERT_TRUE(doc->RunDischarge());
-    EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     RecordingLauncher launcher;
