@@ -331,18 +331,22 @@ bool CResultFiles::Commit(const QStringList& extensions) {
                                           target.constData()) == 0
                                : ::unlink(target.constData()) == 0 || errno == ENOENT;
         if (moved) continue;
+        const int error = errno;
         const QString why =
             failure(dir + m.name,
-                    m.replace ? "putting the new file in place" : "removing the older file", errno);
+                    m.replace ? "putting the new file in place" : "removing the older file", error);
         // From here a kill must lead back to the previous files, not on.
         const std::vector<Move> done(moves.begin(), moves.begin() + static_cast<qsizetype>(i));
+        // Without the undo record the commit's own must not stay either: a
+        // later holder would lead a half put-back on to the new files.
+        if (!WriteJournal(BACKWARD, done))
+            ::unlink(native(m_folder + QLatin1Char('/') + QLatin1String(JOURNAL)).constData());
         QString undoWhy;
-        if (WriteJournal(BACKWARD, done) && Undo(done, undoWhy)) {
+        if (Undo(done, undoWhy)) {
             ::unlink(native(m_folder + QLatin1Char('/') + QLatin1String(JOURNAL)).constData());
             m_error =
                 AfxLoadString(IDS_RESULTS_NOT_PUT_IN_PLACE).arg(scenarioName(m_basePath), why);
         } else {
-            if (undoWhy.isEmpty()) undoWhy = m_error;
             m_keepFolder = true;
             m_error = AfxLoadString(IDS_RESULTS_MIXED)
                           .arg(scenarioName(m_basePath), why, undoWhy,
