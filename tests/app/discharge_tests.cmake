@@ -37,8 +37,9 @@ if(TARGET orvane_ui AND TARGET Orvane)
   target_compile_definitions(orvane_discharge_program_tests PRIVATE
     ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
     ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_dependencies(orvane_discharge_program_tests Orvane zef_run)
+    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    FAULT_SHIM_PATH="$<TARGET_FILE:zef_run_fault_shim>")
+  add_dependencies(orvane_discharge_program_tests Orvane zef_run zef_run_fault_shim)
   gtest_discover_tests(orvane_discharge_program_tests
     TEST_PREFIX "discharge_program."
     DISCOVERY_TIMEOUT 60

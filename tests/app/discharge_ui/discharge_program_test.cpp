@@ -469,6 +469,40 @@ TEST_F(DischargeProgram, cancel_halfway_keeps_the_previous_files_and_a_zeroed_ou
     doc->SetModifiedFlag(false);
 }
 
+// zef_run killed in the middle of its commit (before the rename of the
+// log, with the result file already moved): opening the scenario in the
+// program completes the commit, so the files beside it are those of one run,
+// the one the killed process had finished.
+TEST_F(DischargeProgram, opening_a_scenario_completes_the_commit_of_a_killed_run) {
+    const QString shipped = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/gas_export.zef");
+    QTemporaryDir alone;
+    ASSERT_TRUE(QFile::copy(shipped, alone.filePath("gas_export.zef")));
+    QProcess reference;
+    reference.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {alone.filePath("gas_export.zef")});
+    ASSERT_TRUE(reference.waitForFinished(300000));
+    ASSERT_EQ(reference.exitCode(), 0);
+    const auto whole = resultFiles(alone.filePath("gas_export.zef"));
+
+    const QString path = dir.filePath("gas_export.zef");
+    ASSERT_TRUE(QFile::copy(shipped, path));
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LD_PRELOAD", FAULT_SHIM_PATH);
+    env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+    env.insert("FAULT_RENAME_KILL", "3");  // 1 records the commit, 2 moves the .plt
+    killed.setProcessEnvironment(env);
+    killed.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {path});
+    ASSERT_TRUE(killed.waitForFinished(300000));
+    ASSERT_EQ(killed.exitStatus(), QProcess::CrashExit);
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath("gas_export.plt")));
+    ASSERT_FALSE(QFileInfo::exists(dir.filePath("gas_export.log")));
+
+    ScriptedMessageBoxes boxes;
+    ASSERT_NE(Open("gas_export.zef"), nullptr);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(resultFiles(path) == whole);
+}
+
 // The branch names go in place with the library's files: a folder standing
 // where they belong fails the run with the file, the step and the reason,
 // and every previous file stays as it was.
