@@ -53,10 +53,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
+
+#include <locale.h>
 
 namespace {
 
@@ -125,7 +128,32 @@ struct Scenario {
     FileSection sections[4];
 };
 
-void printWord(const char* name, double value) { std::printf("%s %.9g\n", name, value); }
+// The machine-readable lines read the same whatever the user's locale (the
+// C library's printf follows the locale QCoreApplication takes from the
+// environment): formatted in the C locale, which this thread uses only
+// while it formats.
+class CNumericScope {
+public:
+    CNumericScope() : m_c(newlocale(LC_ALL_MASK, "C", nullptr)) {
+        if (m_c) m_previous = uselocale(m_c);
+    }
+    ~CNumericScope() {
+        if (!m_c) return;
+        uselocale(m_previous);
+        freelocale(m_c);
+    }
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_previous = LC_GLOBAL_LOCALE;
+};
+
+void printWord(const char* name, double value) {
+    const CNumericScope c;
+    std::printf("%s %.9g\n", name, value);
+}
 void printWord(const std::string& name, double value) { printWord(name.c_str(), value); }
 
 std::string indexed(const char* name, int i) {
@@ -214,15 +242,26 @@ int run(int argc, char** argv) {
         return 0;
     }
 
+    const QString scenarioPath = QString::fromLocal8Bit(file);
+    // Opening the scenario completes the commit of a run that was killed in it.
+    const QString unfinished =
+        CResultFiles::CompleteInterruptedCommit(ResultBasePath(scenarioPath));
+    if (!unfinished.isEmpty()) printErr(unfinished);
+
     CReleaseModel& model = scenario.release;
     const int fluidClass = model.GetFluidClass();
     if (mode == Mode::Run && !scenario.fluid.IsConfirmed(fluidClass)) {
         printErr(messageText(IDS_CONFIRM_FLUID));
         return 1;
     }
-    const QString scenarioPath = QString::fromLocal8Bit(file);
+    // Settings the run could not use are refused before anything runs.
+    if (mode == Mode::Run && nearfield && !scenario.plume.IsConfirmed()) {
+        printErr(messageText(IDS_CONFIRM_NEARFIELD));
+        return 1;
+    }
     // One run at a time writes the scenario's results: the lock is held over
-    // the discharge, the branch names and the near field together.
+    // the discharge, the branch names and the near field, which stage their
+    // files; they are put in place together once every stage succeeded.
     std::optional<CResultFiles> results;
     if (mode == Mode::Run) {
         results.emplace(ResultBasePath(scenarioPath));
@@ -230,6 +269,8 @@ int run(int argc, char** argv) {
             printErr(results->Error());
             return 1;
         }
+        model.SetResultFiles(&*results);
+        scenario.plume.SetResultFiles(&*results);
     }
     // The check below builds a fresh record and so marks the result outdated;
     // the network itself is the one the saved result was computed for.
@@ -270,19 +311,16 @@ int run(int argc, char** argv) {
         if (!taskSucceeded(result)) return 1;
     }
     const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
-    if (!WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, scenario.diagram)) {
-        printErr(QStringLiteral("%1: the branch-name file could not be written")
-                     .arg(ResultFilePath(scenarioPath, ".brn")));
+    QString why;
+    if (!WriteBranchNameFile(ResultFilePath(scenarioPath, ".brn"), model, scenario.diagram,
+                             &*results, &why)) {
+        printErr(why);
         return 1;
     }
 
     NearfieldReport plumeReport;
     if (nearfield) {
         CBubblePlume& plume = scenario.plume;
-        if (!plume.IsConfirmed()) {
-            printErr(messageText(IDS_CONFIRM_NEARFIELD));
-            return 1;
-        }
         if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(),
                            model.GetLeakDiameter(), model.GetLeakAmbientTemp(),
                            settings.GetAmbientDir())) {
@@ -294,6 +332,13 @@ int run(int argc, char** argv) {
         if (!taskSucceeded(RunTaskAndWait(task))) return 1;
         plumeReport = MakeNearfieldReport(plume, true);
     }
+    // A run on a kept discharge result owns only what it wrote anew.
+    if (!results->Commit(haveResult ? QStringList{QStringLiteral(".brn"), QStringLiteral(".dbs"),
+                                                  QStringLiteral(".dat")}
+                                    : CResultFiles::DischargeExtensions())) {
+        printErr(results->Error());
+        return 1;
+    }
 
     const QString report = BuildReportText(scenario.diagram, model, scenario.components,
                                            nearfield ? &plumeReport : nullptr,
@@ -302,6 +347,7 @@ int run(int argc, char** argv) {
     std::printf("IERR 0\n");
     const float* v = &model.GetSummary()->time;
     for (int k = 0; k < 11; ++k) printWord(DISCHARGE_SUMMARY_KEYS[k], v[k]);
+    const CNumericScope c;
     std::printf("release_seconds %.3f\n", seconds);
     return 0;
 }

@@ -85,7 +85,7 @@ void CNearFieldModel::Run(const NearFieldRunControl& control) {
     // The plume files are written aside and replace the previous ones only
     // when the computation has succeeded; a run of the same scenario
     // elsewhere is refused at once.
-    CResultFiles files(m_baseName);
+    CResultFiles files(m_baseName, m_resultFiles);
     if (files.IsBusy()) throw TextError(files.Error());
     if (!files.IsLocked())
         // No file can be created there.
@@ -107,7 +107,7 @@ void CNearFieldModel::Run(const NearFieldRunControl& control) {
     const int code = Compute();
     if (IsCancelled()) return;
     if (code == NearFieldDone) {
-        if (!files.Commit()) throw TextError(files.Error());
+        if (!files.Commit(CResultFiles::NearfieldExtensions())) throw TextError(files.Error());
         ReportProgress(100);
     } else if (code != NearFieldCancelled) {
         throw ValidationError{
@@ -194,7 +194,8 @@ void CNearFieldModel::SaveSetup(xmlNodePtr setup) const {
 
 void CNearFieldModel::OpenResultFile(ResultFileReader& reader, const ResultColumn* table,
                                      ResultColumnMap& map) const {
-    reader.Open(m_baseName + QStringLiteral(".plt"));
+    const QString path = m_baseName + QStringLiteral(".plt");
+    reader.Open(m_resultFiles ? m_resultFiles->CurrentPath(path) : path);
     if (!reader.ReadHeader(table, map)) throw ValidationError{IDS_RESULT_FILE_MISMATCH, 0};
     // A wanted column missing from the file would read as zeros throughout.
     size_t wanted = 0;

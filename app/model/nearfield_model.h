@@ -79,6 +79,8 @@ struct NearFieldRunControl {
 void SaveTaskSection(void* user_data, xmlNodePtr section);
 void LoadTaskSection(void* user_data, xmlNodePtr section);
 
+class CResultFiles;
+
 class CNearFieldModel {
 public:
     CNearFieldModel();
@@ -135,6 +137,11 @@ public:
     // scenario during Run (see result_files.h), else the base name.
     const QString& OutputBase() const { return m_outputBase.isEmpty() ? m_baseName : m_outputBase; }
     const QString& AmbientDir() const { return m_ambientDir; }
+    // The holder of the scenario's results that Run stages into and leaves
+    // the commit to, and whose staged result file a preparation reads (a run
+    // that computed the discharge first); null: Run takes the lock and
+    // commits itself. The caller keeps it alive over Prepare and Run.
+    void SetResultFiles(CResultFiles* outer) { m_resultFiles = outer; }
     float Depth() const { return m_depth; }
     float Diameter() const { return m_diameter; }
     const DischargeSummary& Summary() const { return m_summary; }
@@ -176,4 +183,5 @@ protected:
 
 private:
     const NearFieldRunControl* m_control = nullptr;
+    CResultFiles* m_resultFiles = nullptr;
 };

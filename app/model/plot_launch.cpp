@@ -6,11 +6,17 @@
 #include "system_settings.h"
 #include "units.h"
 
+#include "message_ids.h"
+#include "string_table.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 // One rule for every result file of a scenario, the near-field model's.
 QString ResultBasePath(const QString& scenarioPath) {
@@ -26,12 +32,24 @@ bool HasResultFile(const QString& path) {
     return info.exists() && info.isFile() && info.size() > 0;
 }
 
-bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram) {
+bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram,
+                         CResultFiles* outer, QString* error) {
     // Written aside and put in place whole, under the scenario's run lock.
-    CResultFiles files(ResultBasePath(path));
-    if (!files.IsLocked()) return false;
+    CResultFiles files(ResultBasePath(path), outer);
+    const auto failed = [&](const char* step, int code) {
+        if (error)
+            *error = AfxLoadString(IDS_BRANCH_NAMES_NOT_WRITTEN)
+                         .arg(QStringLiteral("%1: %2 failed: %3")
+                                  .arg(QDir::toNativeSeparators(path), QLatin1String(step),
+                                       QString::fromLocal8Bit(std::strerror(code))));
+        return false;
+    };
+    if (!files.IsLocked()) {
+        if (error) *error = files.Error();
+        return false;
+    }
     FILE* f = std::fopen(QFile::encodeName(files.StagedPath(path)).constData(), "w");
-    if (!f) return false;
+    if (!f) return failed("create", errno);
     bool ok = std::fputs("BranchNo Name\n", f) >= 0 && std::fflush(f) == 0;
     const int count = model.GetBranchCount();
     for (int i = 0; ok && i <= count; ++i) {
@@ -42,7 +60,14 @@ bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagra
                  static_cast<size_t>(line.size()) &&
              std::fflush(f) == 0;
     }
-    return std::fclose(f) == 0 && ok && files.Commit();
+    const int writeError = errno;
+    if (std::fclose(f) != 0 && ok) return failed("write", errno);
+    if (!ok) return failed("write", writeError);
+    if (!files.Commit({QStringLiteral(".brn")})) {
+        if (error) *error = files.Error();
+        return false;
+    }
+    return true;
 }
 
 void CProcessLauncher::Start(const QString& program, const QStringList& arguments) {

@@ -11,6 +11,7 @@
 
 struct diagram_data;
 class CReleaseModel;
+class CResultFiles;
 
 // The path up to its extension: cut at the last "." that follows the last
 // "/" (a dot in a folder name is no extension), else the whole path.
@@ -25,9 +26,12 @@ bool HasResultFile(const QString& path);
 // 0 .. NBR of the model's record (only 0 without one): the number, a blank
 // and the name (GetBranchName, else "<branch-i>"). Lines end with "\n".
 // The file replaces the previous one only when written whole (under the
-// scenario's run lock, result_files.h). False when it could not be written
-// completely, or while another run writes the scenario's results.
-bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram);
+// scenario's run lock, result_files.h), or is staged into outer's run to be
+// put in place with the rest of it. False when it could not be written
+// completely, or while another run writes the scenario's results; error then
+// says why (the file, the step and the system's reason).
+bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram,
+                         CResultFiles* outer = nullptr, QString* error = nullptr);
 
 // Starts the plot viewer as a separate process. The program replaces it by
 // the real start; tests by one that records the calls.

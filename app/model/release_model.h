@@ -27,6 +27,7 @@
 #include <set>
 #include <vector>
 
+class CResultFiles;
 struct diagram_data;
 struct diagram_object;
 struct _xmlNode;
@@ -71,6 +72,11 @@ public:
     // RELEASE), to reach failures the library cannot be made to give.
     using ReleaseEntry = decltype(&RELEASE);
     static void SetReleaseEntry(ReleaseEntry entry);
+
+    // The holder of the scenario's results that Run stages into and leaves
+    // the commit to (a run with later stages); null: Run takes the lock and
+    // commits itself. The caller keeps it alive over Run.
+    void SetResultFiles(CResultFiles* outer) { m_resultFiles = outer; }
 
     // Checks the network and builds a fresh input record. Densities kg/Sm3,
     // gas-oil ratio Sm3/Sm3, water cut percent; components for fluid class
@@ -124,6 +130,7 @@ protected:
     std::vector<ValidationError> m_errors;
     QString m_warning;
     std::unique_ptr<DischargeSummary> m_summary;
+    CResultFiles* m_resultFiles = nullptr;
 
 private:
     // An inlet of the validated record as the user entered it, so a run that

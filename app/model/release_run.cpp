@@ -59,7 +59,7 @@ void CReleaseModel::Run() {
     int32_t pathLength = 0;
     const char* path = m_input->GetResultFileName(&pathLength);
     const QString resultPath = QFile::decodeName(QByteArray(path, pathLength));
-    CResultFiles files(ResultBasePath(resultPath));
+    CResultFiles files(ResultBasePath(resultPath), m_resultFiles);
     if (!files.IsLocked()) throw TextError(files.Error());
     const QByteArray stagedPath = QFile::encodeName(files.StagedPath(resultPath));
 
@@ -94,11 +94,12 @@ void CReleaseModel::Run() {
 
     const QString warning = trimmedMessage(message, MESSAGE_LENGTH);
     // A log the library could not write whole would sit beside a new result
-    // file and summary: the run counts as failed and keeps the old files.
-    if (ierr == 0 && warning.startsWith(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
+    // file and summary: the run counts as failed and keeps the old files,
+    // also when the text stands behind a warning.
+    if (ierr == 0 && warning.contains(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
     m_upToDate = false;
     m_warning = warning;
-    if (ierr == 0 && !files.Commit()) {
+    if (ierr == 0 && !files.Commit(CResultFiles::DischargeExtensions())) {
         m_summary.reset();
         throw TextError(files.Error());
     }

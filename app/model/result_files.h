@@ -1,5 +1,5 @@
 // The result files of one run of a scenario, written aside and put in place
-// only when the run has succeeded.
+// together only when every stage of the run has succeeded.
 //
 // The results of "/data/net.zef" lie beside it under the base path
 // "/data/net" (".plt", ".log", ".brn", ".dbs", ".dat"). A run writes them
@@ -8,30 +8,40 @@
 // them over the previous files; a cancelled or failed run leaves the previous
 // files as they were.
 //
+// The commit is a journal: before the first rename it keeps every previous
+// file in the folder (a hard link, else a copy) and records what it will
+// move. A process killed half-way leaves that record; the next holder of the
+// scenario (a run, or the scenario being opened) finishes the commit, so the
+// files beside the scenario are those of one run, never a mix of two. A
+// rename that fails in a living process puts the previous files back.
+//
 // The folder is also the scenario's run lock: a holder keeps an exclusive
 // advisory lock (flock) on it, which the system releases when the process
-// ends however it ends. A second run of the same scenario, in another
-// process or through another holder's lock elsewhere, is refused at once.
-// Within one process holders nest: an outer holder (a tool that runs the
-// discharge and the near field one after the other) lets the inner ones in.
-// Files left in the folder by a run that died are removed when the lock is
-// next taken.
+// ends however it ends. A second holder of the same scenario, in this
+// process or another one, is refused at once. The stages of one run share
+// their outer holder: an inner holder made with it stages into the same
+// folder and its Commit leaves the move to the outer one. Files left in the
+// folder by a run that died are removed when the lock is next taken.
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 class CResultFiles {
 public:
-    // Takes the lock of the scenario whose results lie under basePath.
-    explicit CResultFiles(const QString& basePath);
-    // Removes what was staged and not committed; gives the lock back (the
-    // last holder of the process also removes the folder).
+    // Takes the lock of the scenario whose results lie under basePath, or
+    // joins outer when it holds that scenario.
+    explicit CResultFiles(const QString& basePath, CResultFiles* outer = nullptr);
+    // Removes what was staged and not committed; gives the lock back and
+    // removes the folder (an inner holder leaves both to the outer one).
     ~CResultFiles();
     CResultFiles(const CResultFiles&) = delete;
     CResultFiles& operator=(const CResultFiles&) = delete;
 
     bool IsLocked() const { return m_locked; }
-    // Not locked because another run holds the lock (not for want of a
+    // Not locked because another holder has the lock (not for want of a
     // folder that can be written).
     bool IsBusy() const { return m_busy; }
     // Why the lock was not taken or a commit failed, naming the scenario.
@@ -43,21 +53,48 @@ public:
     // The staged twin of a path under the base path ("/data/net.$$$" ->
     // "/data/.net.run/net.$$$").
     QString StagedPath(const QString& path) const;
+    // The file an earlier stage of this run wrote when there is one, else
+    // path itself (a later stage reads the run's own results).
+    QString CurrentPath(const QString& path) const;
 
-    // Moves every staged file over its namesake beside the scenario. False,
-    // with Error(), when one could not be moved.
-    bool Commit();
+    // Puts the run's files beside the scenario: for each extension the staged
+    // file replaces the previous one, and a previous file the run did not
+    // write is removed. False, with Error() naming the file, the step and the
+    // system's reason, when that could not be done; the previous files are
+    // then in place (or, when even that failed, Error() says so). An inner
+    // holder only checks that it holds the lock.
+    bool Commit(const QStringList& extensions);
     // Removes the staged files.
     void Discard();
+
+    // What a discharge run owns (the near-field files of an older discharge
+    // go with it) and what a near-field run owns.
+    static const QStringList& DischargeExtensions();
+    static const QStringList& NearfieldExtensions();
+
+    // Finishes a commit that a killed process left for the scenario; empty,
+    // or why that failed. Nothing happens while another holder has the lock.
+    static QString CompleteInterruptedCommit(const QString& basePath);
 
     // The private folder of a base path ("/data/.net.run").
     static QString FolderOf(const QString& basePath);
 
 private:
+    struct Move;
+    bool Keep(const QString& name, const QString& target);
+    bool WriteJournal(const char* direction, const std::vector<Move>& moves);
+    bool Undo(const std::vector<Move>& moves, QString& why);
+    bool Recover();
+    void Fail(int id, const QString& file, const char* step, int error);
+
     QString m_basePath;
     QString m_folder;
     QString m_stagedBase;
     QString m_error;
+    CResultFiles* m_outer = nullptr;
     bool m_locked = false;
     bool m_busy = false;
+    // A commit that could not finish nor be undone: its record stays in the
+    // folder for the next holder.
+    bool m_keepFolder = false;
 };

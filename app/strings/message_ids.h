@@ -70,6 +70,20 @@ enum : unsigned {
     IDS_RESULT_FILE_MISMATCH = 16164,  // "There was a mismatch between expected data columns ..."
 };
 
+// Messages of a run's result files and of the plots that read them (the
+// end of the range). "%1" is the scenario; a failure reads "file: step
+// failed: reason".
+enum : int {
+    IDS_RESULTS_BUSY = 16280,
+    IDS_RESULTS_CANNOT_WRITE = 16281,      // "%2" the failure
+    IDS_RESULTS_NOT_PUT_IN_PLACE = 16282,  // "%2" the failure
+    IDS_RESULTS_MIXED = 16283,             // "%2" the failure, "%3" the put-back's, "%4" the folder
+    IDS_RESULTS_INTERRUPTED = 16284,       // "%2" the failure, "%3" the folder
+    IDS_BRANCH_NAMES_NOT_WRITTEN = 16285,  // "%1" the failure
+    IDS_RESULT_OUTDATED_DISCHARGE = 16286,
+    IDS_RESULT_OUTDATED_NEARFIELD = 16287,
+};
+
 // Messages of the scenario's commands and dialogs.
 enum : int {
     IDS_NETWORK_VALID = 16101,
@@ -82,8 +96,8 @@ enum : int {
     IDS_NO_DISCHARGE_DATA = 16161,
     IDS_CONFIRM_FLUID = 16196,
     // A run that stopped: its release time is only a lower bound.
-    IDS_TIME_AT_LEAST = 16280,            // "at least %1", the time
-    IDS_TIME_RUN_STOPPED = 16281,         // "%1 (the run stopped)", the time or its unit
+    IDS_TIME_AT_LEAST = 16270,            // "at least %1", the time
+    IDS_TIME_RUN_STOPPED = 16271,         // "%1 (the run stopped)", the time or its unit
     IDS_NEARFIELD_FILES_WRITTEN = 16260,  // "%1" the files, one a line
     IDS_RUNS_USE_THIS_BLACK_OIL = 16291,
     IDS_RUNS_USE_THE_COMPOSITION = 16292,

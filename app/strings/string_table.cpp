@@ -151,8 +151,8 @@ const StringEntry kStrings[] = {
      "The discharge run's end time of %1 lies outside %2 to %3. Change it in Discharge Setup."},
     {16210,
      "The leak's diameter of %1 is smaller than %2, the smallest hole the discharge model opens."},
-    {16280, "at least %1"},
-    {16281, "%1 (the run stopped)"},
+    {16270, "at least %1"},
+    {16271, "%1 (the run stopped)"},
     {16211,
      "The %1 of %2 lies outside %3 to %4, the temperatures the fluid's property tables serve."},
     {16212, "The outlet's pressure of %1 must be at least %2 and below %3."},
@@ -182,6 +182,27 @@ const StringEntry kStrings[] = {
     {16294,
      "The discharge runs use the black oil. OK keeps this composition for later; check the box to "
      "use it instead."},
+    // A run's result files.
+    {16280,
+     "The scenario %1 is being calculated by another run (another window or program). Only one "
+     "run at a time can write its results; try again when that run has finished."},
+    {16281, "The results of the scenario %1 cannot be written: %2."},
+    {16282,
+     "The results of the scenario %1 cannot be put in place: %2. The previous results are kept "
+     "whole."},
+    {16283,
+     "The results of the scenario %1 cannot be put in place: %2. The previous results could not "
+     "all be put back (%3): the files beside the scenario are a mix of two runs until the "
+     "scenario is next opened or run, which puts them back from %4."},
+    {16284,
+     "An earlier run of the scenario %1 was stopped while it put its results in place, and they "
+     "could not be completed: %2. The files beside the scenario may be a mix of two runs; %3 "
+     "keeps what is needed to complete them."},
+    {16285, "The branch-name file could not be written: %1."},
+    {16286,
+     "The discharge result is outdated or missing. Calculate the discharge again to plot it."},
+    {16287,
+     "The nearfield result is outdated or missing. Calculate the nearfield again to plot it."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

@@ -11,6 +11,8 @@
 #include "frames.h"
 #include "win_app.h"
 #include "nearfield_model.h"
+#include "plot_launch.h"
+#include "result_files.h"
 #include "message_box.h"
 #include "message_ids.h"
 #include "scenario_frame.h"
@@ -69,6 +71,10 @@ bool CScenarioDoc::OnNewDocument() {
 }
 
 bool CScenarioDoc::OnOpenDocument(const QString& path) {
+    // A run killed while it put its results in place is completed first, so
+    // the files beside the scenario are those of one run.
+    const QString unfinished = CResultFiles::CompleteInterruptedCommit(ResultBasePath(path));
+    if (!unfinished.isEmpty()) AfxMessageBox(unfinished, MB_ICONEXCLAMATION);
     DeleteContents();
     m_pDiagram = diagram_data_create();
     if (!m_pDiagram ||

@@ -11,6 +11,7 @@
 #include "nearfield_task.h"
 #include "plot_launch.h"
 #include "release_dlgs.h"
+#include "result_files.h"
 #include "scenario_doc.h"
 #include "string_table.h"
 #include "system_settings.h"
@@ -18,15 +19,7 @@
 #include "win_app.h"
 
 namespace {
-// A plot asked for while the files beside the scenario are not those of the
-// current result (an edit, a cancelled or failed run since).
-constexpr const char* RESULT_OUTDATED_DISCHARGE =
-    "The discharge result is outdated or missing. Calculate the discharge again to plot it.";
-constexpr const char* RESULT_OUTDATED_NEARFIELD =
-    "The nearfield result is outdated or missing. Calculate the nearfield again to plot it.";
-
 QString loadString(unsigned id) { return AfxLoadString(int(id)); }
-
 }  // namespace
 
 void CScenarioDoc::RegisterDischargeCommands() {
@@ -69,9 +62,28 @@ bool CScenarioDoc::RunDischarge() {
         DoSave(GetPathName());
     }
 
-    // 4. The run itself.
+    // 4. The run itself. The library's files and the branch names are staged
+    //    and put in place together (the near-field files of an older
+    //    discharge go with the old files).
+    CResultFiles results(ResultBasePath(GetPathName()));
+    if (!results.IsLocked()) {
+        AfxMessageBox(results.Error(), MB_ICONERROR);
+        return false;
+    }
+    m_release.SetResultFiles(&results);
     CTaskProgressDlg dlg(&m_release, IDS_CALCULATING_DISCHARGE, AfxGetMainWnd());
-    if (dlg.DoModal() != IDOK) return false;
+    const bool ran = dlg.DoModal() == IDOK;
+    m_release.SetResultFiles(nullptr);
+    if (!ran) return false;
+    QString why;
+    if (!WriteBranchNameFile(ResultFilePath(GetPathName(), ".brn"), m_release, m_pDiagram, &results,
+                             &why) ||
+        !results.Commit(CResultFiles::DischargeExtensions())) {
+        // The summary describes files that are not beside the scenario.
+        m_release.SetUpToDate(false);
+        AfxMessageBox(why.isEmpty() ? results.Error() : why, MB_ICONERROR);
+        return false;
+    }
     ForgetNearfieldResult();
     // 5. The result belongs to the scenario on disk, saved just before the
     //    run (nothing else can have changed since).
@@ -180,10 +192,11 @@ void CScenarioDoc::OnDischargeSummary() {
 
 void CScenarioDoc::StartPlotViewer(const char* ext) {
     if (!IsResultCurrent(ext)) {
-        AfxMessageBox(
-            QString::fromLatin1(std::strcmp(ext, ".dbs") == 0 ? RESULT_OUTDATED_NEARFIELD
-                                                              : RESULT_OUTDATED_DISCHARGE),
-            MB_ICONINFORMATION);
+        // The files beside the scenario are not those of the current result
+        // (an edit, a cancelled or failed run since).
+        AfxMessageBox(std::strcmp(ext, ".dbs") == 0 ? IDS_RESULT_OUTDATED_NEARFIELD
+                                                    : IDS_RESULT_OUTDATED_DISCHARGE,
+                      MB_ICONINFORMATION);
         return;
     }
     ::StartPlotViewer(GetPathName(), ext, m_release, m_pDiagram,

@@ -476,8 +476,14 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     // 24-25: the log tail.
     logline(rt::list(std::string_view("ENDTime(s)   LEAKFLOW(kg/s)    MAXERR(-)")));
     logline(rt::list(RUNCTL.TSTOP, LEKRES.LEAKFLOW, SECVAR.MAXERR));
-    if (!rt::close_unit(IOUNIT.IULOG) && msgtext(MSG, MSGLEN).empty())
-        setmsg(MSG, MSGLEN, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log);
+    // A log cut short fails the run; a warning the run had stays behind it.
+    if (!rt::close_unit(IOUNIT.IULOG)) {
+        const std::string warning = msgtext(MSG, MSGLEN);
+        refuse(IERR, MSG, MSGLEN,
+               "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log +
+                   (warning.empty() ? "" : " " + warning));
+        return;
+    }
 
     // The summary, the first leak's peaks and totals.
     if (summary) *summary = words;

@@ -12,12 +12,18 @@ add_executable(orvane_discharge_tests
   discharge/example_scenarios.h
   discharge/zef_run_test.cpp
   discharge/verify_refusals_test.cpp
-  discharge/zef_run_process.h)
+  discharge/zef_run_process.h
+  discharge/result_commit_test.cpp)
+# File system faults preloaded into zef_run by the result-commit tests.
+add_library(zef_run_fault_shim MODULE discharge/fault_shim.c)
+target_link_libraries(zef_run_fault_shim PRIVATE ${CMAKE_DL_LIBS})
+add_dependencies(orvane_discharge_tests zef_run_fault_shim)
 target_include_directories(orvane_discharge_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/model)
 target_link_libraries(orvane_discharge_tests PRIVATE orvane_model GTest::gtest Qt6::Core)
 target_compile_options(orvane_discharge_tests PRIVATE -Wshadow)
 target_compile_definitions(orvane_discharge_tests PRIVATE ORVANE_PROGRAM_DIR="${CMAKE_BINARY_DIR}/bin/"
-  ZEF_RUN_PATH="$<TARGET_FILE:zef_run>" ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  ZEF_RUN_PATH="$<TARGET_FILE:zef_run>" ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  FAULT_SHIM_PATH="$<TARGET_FILE:zef_run_fault_shim>")
 add_dependencies(orvane_discharge_tests zef_run)
 gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 
@@ -31,8 +37,9 @@ if(TARGET orvane_ui AND TARGET Orvane)
   target_compile_definitions(orvane_discharge_program_tests PRIVATE
     ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
     ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_dependencies(orvane_discharge_program_tests Orvane zef_run)
+    ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    FAULT_SHIM_PATH="$<TARGET_FILE:zef_run_fault_shim>")
+  add_dependencies(orvane_discharge_program_tests Orvane zef_run zef_run_fault_shim)
   gtest_discover_tests(orvane_discharge_program_tests
     TEST_PREFIX "discharge_program."
     DISCOVERY_TIMEOUT 60

@@ -306,7 +306,10 @@ typedef struct ReleaseInput {
    run log beside path (see Texts above) and, on success, the summary. */
 /* RELEASE: one discharge run. IERR comes back 0 (success, MSG blank or a
    warning), 1 (refused input or a failed run, MSG says why) or 9999 (stopped
-   by the callback, "SIMULATION ABORTED!"). On IERR 0 every summary word is a
+   by the callback, "SIMULATION ABORTED!"). A run log that could not be
+   written whole is a failed run: IERR 1 and MSG "LOG FILE COULD NOT BE
+   WRITTEN COMPLETELY: " and the log's path, followed by the warning the run
+   had, if any. On IERR 0 every summary word is a
    finite number at or above 0 and every number in the result file is finite:
    a value that is not a number ends the run with IERR 1 and a message naming
    where it first appeared. Property tables with a density, viscosity, heat

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <map>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace discharge_test;
@@ -104,6 +106,13 @@ TEST_F(ReleaseRun, fault_paths_of_the_library_answer) {
         {"log cut short", 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
          TaskOutcome::Failed, 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log", false,
          "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log"},
+        // Also behind a warning, from a library that still says it with IERR 0.
+        {"log cut short behind a warning", 0,
+         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+         TaskOutcome::Failed, 0,
+         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+         false,
+         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log"},
     };
     CReleaseModel::SetReleaseEntry(FakeRelease);
     for (const Case& c : cases) {
@@ -257,6 +266,37 @@ TEST_F(ReleaseRun, real_library_run_cancelled_midway_leaves_the_previous_files_t
     ASSERT_TRUE(model.HasSummary());
     EXPECT_TRUE(allFinite(*model.GetSummary()));
     EXPECT_NE(FolderContents(dir.path()).at("scenario.plt"), before.at("scenario.plt"));
+}
+
+// The real library with its log on a full disk: the log's path in the run
+// folder points at /dev/full, where every write fails with ENOSPC.
+void ReleaseWithFullLogDisk(NETHDR* net, BRREC* br, BNDDAT* bnd, LEKDAT* lek, PVTBLK* pvt,
+                            ReleaseControl* ctl, DischargeSummary* summary, const char* path,
+                            int32_t length, ReleaseProgressFn* callback, int32_t* ierr, char* msg,
+                            int32_t msgLength) {
+    const QByteArray log = QByteArray(path, length).chopped(3) + "log";
+    if (::symlink("/dev/full", log.constData()) != 0) ADD_FAILURE() << "no link " << log.data();
+    RELEASE(net, br, bnd, lek, pvt, ctl, summary, path, length, callback, ierr, msg, msgLength);
+}
+
+TEST_F(ReleaseRun, real_library_log_cut_short_after_a_still_leaking_run_fails_the_run) {
+    model.Control().TUSER = 600.0f;
+    ASSERT_EQ(RunTaskAndWait(model).outcome, TaskOutcome::Succeeded);
+    const char* leaking =
+        "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
+    ASSERT_TRUE(model.Warning().contains(leaking)) << model.Warning().toStdString();
+    const auto before = FolderContents(dir.path());
+
+    model.Control().TUSER = 660.0f;  // a new result, were it kept
+    CReleaseModel::SetReleaseEntry(ReleaseWithFullLogDisk);
+    const TaskResult r = RunTaskAndWait(model);
+    EXPECT_EQ(r.outcome, TaskOutcome::Failed);
+    EXPECT_TRUE(r.errorText.startsWith("LOG FILE COULD NOT BE WRITTEN COMPLETELY: " +
+                                       dir.filePath(".scenario.run/scenario.log")))
+        << r.errorText.toStdString();
+    EXPECT_TRUE(r.errorText.endsWith(leaking)) << r.errorText.toStdString();
+    EXPECT_FALSE(model.HasSummary());
+    EXPECT_TRUE(FolderContents(dir.path()) == before);
 }
 
 }  // namespace

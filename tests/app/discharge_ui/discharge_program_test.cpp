@@ -651,6 +651,69 @@ TEST_F(DischargeProgram, finished_runs_are_saved_with_the_scenario_and_reopen_wi
     doc->SetModifiedFlag(false);
 }
 
+// zef_run killed in the middle of its commit (before the rename of the
+// log, with the result file already moved): opening the scenario in the
+// program completes the commit, so the files beside it are those of one run,
+// the one the killed process had finished.
+TEST_F(DischargeProgram, opening_a_scenario_completes_the_commit_of_a_killed_run) {
+    const QString shipped = QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/gas_export.zef");
+    QTemporaryDir alone;
+    ASSERT_TRUE(QFile::copy(shipped, alone.filePath("gas_export.zef")));
+    QProcess reference;
+    reference.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {alone.filePath("gas_export.zef")});
+    ASSERT_TRUE(reference.waitForFinished(300000));
+    ASSERT_EQ(reference.exitCode(), 0);
+    const auto whole = resultFiles(alone.filePath("gas_export.zef"));
+
+    const QString path = dir.filePath("gas_export.zef");
+    ASSERT_TRUE(QFile::copy(shipped, path));
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LD_PRELOAD", FAULT_SHIM_PATH);
+    env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+    env.insert("FAULT_RENAME_KILL", "3");  // 1 records the commit, 2 moves the .plt
+    killed.setProcessEnvironment(env);
+    killed.start(QStringLiteral(ORVANE_BIN_DIR "/zef_run"), {path});
+    ASSERT_TRUE(killed.waitForFinished(300000));
+    ASSERT_EQ(killed.exitStatus(), QProcess::CrashExit);
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath("gas_export.plt")));
+    ASSERT_FALSE(QFileInfo::exists(dir.filePath("gas_export.log")));
+
+    ScriptedMessageBoxes boxes;
+    ASSERT_NE(Open("gas_export.zef"), nullptr);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(resultFiles(path) == whole);
+}
+
+// The branch names go in place with the library's files: a folder standing
+// where they belong fails the run with the file, the step and the reason,
+// and every previous file stays as it was.
+TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const QString brn = QFileInfo(path).dir().filePath("gas_export.brn");
+    ASSERT_TRUE(QFile::remove(brn));
+    ASSERT_TRUE(QDir().mkpath(brn + "/inside"));
+    const auto before = resultFiles(path);
+
+    doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
+    doc->NetworkChanged();
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDYES);  // save before the run
+    EXPECT_FALSE(doc->RunDischarge());
+    ASSERT_EQ(boxes.Texts().size(), 2) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Texts()[1].contains(QDir::toNativeSeparators(brn) +
+                                          ": replacing the previous file failed: Is a directory."))
+        << boxes.Texts()[1].toStdString();
+    EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(resultFiles(path) == before);
+    doc->SetModifiedFlag(false);
+}
+
 // The run that looked hung: a 10 mm hole in the gas example releases for
 // weeks of simulated time, and the library's percentage soon holds still
 // while its end estimate moves out. The dialog then shows the simulated time,
@@ -751,8 +814,7 @@ TEST_F(DischargeProgram,
     ::kill(pid_t(other.processId()), SIGCONT);
     EXPECT_FALSE(ran);
     EXPECT_EQ(boxes.Texts(),
-              QStringList{"Task failed:\n\nThe scenario \"gas_export\" (in " +
-                          QFileInfo(path).absolutePath() +
+              QStringList{"The scenario \"gas_export\" (in " + QFileInfo(path).absolutePath() +
                           ") is being calculated by another run (another window or program). "
                           "Only one run at a time can write its results; try again when that run "
                           "has finished."});
@@ -1250,12 +1312,13 @@ TEST_F(DischargeProgram, nearfield_plot_follows_the_discharge_result_it_was_comp
     ASSERT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
 
-    // A new discharge result: the plume file beside it is of the one before.
+    // A new discharge result: the plume file of the one before goes with the
+    // old files, so no plume file stands beside curves it was not made from.
     doc->ReleaseModel().Control().TUSER = 900;
     doc->NetworkChanged();
     boxes.Answer(IDYES);
     ASSERT_TRUE(doc->RunDischarge());
-    EXPECT_TRUE(HasResultFile(ResultFilePath(path, ".dbs")));
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(path, ".dbs")));
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     RecordingLauncher launcher;
