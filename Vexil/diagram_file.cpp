@@ -130,6 +130,12 @@ int rename_file(const char* from, const char* to) {
 
 void diagram_file_set_rename_function(file_rename_fn fn) { rename_function = fn; }
 
+namespace {
+file_check_fn file_check = nullptr;
+}  // namespace
+
+void diagram_file_set_check(file_check_fn fn) { file_check = fn; }
+
 // Every failure names the file, the step and the system's reason.
 int diagram_file_save(diagram_data* data, const char* filename, int backup,
                       const FileSection* sections) {
@@ -474,6 +480,10 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
             "Error loading diagram %s.\nIts entities would expand it to more than %d times its "
             "size; the file was not opened.",
             filename, ENTITY_EXPANSION_LIMIT);
+        xmlFreeDoc(doc);
+        return 0;
+    }
+    if (file_check && !file_check(root, filename)) {
         xmlFreeDoc(doc);
         return 0;
     }

@@ -41,6 +41,8 @@ enum : unsigned {
     IDS_BACK_PRESSURE_TOO_LOW = 16208,
     IDS_END_TIME_OUT_OF_RANGE = 16209,
     IDS_LEAK_BELOW_SMALLEST_HOLE = 16210,
+    // A scenario file refused before its objects are read.
+    IDS_FILE_BRANCH_TOO_LONG = 16211,  // "%1" the file, "%2" the pipelines of its longest branch
 };
 
 // String-table ids the discharge run raises.

@@ -151,6 +151,7 @@ const StringEntry kStrings[] = {
      "The discharge run's end time of %1 lies outside %2 to %3. Change it in Discharge Setup."},
     {16210,
      "The leak's diameter of %1 is smaller than %2, the smallest hole the discharge model opens."},
+    {16211, "%1 was not opened: one of its branches holds %2 Pipeline segments."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,
