@@ -503,15 +503,9 @@ std::string owner_of(xmlNodePtr node) {
     };
     for (xmlNodePtr n = node; n && n->type == XML_ELEMENT_NODE; n = n->parent) {
         if (named(n, "object")) {
-            char* desc = xml_object_description(n);
+            char* desc = xml_object_name(n);
             std::string d = desc;
             g_free(desc);
-            // The object's number, as messages of the network check name it.
-            DataNode number = xml_find_data(n, "xref");
-            int xref = 0;
-            if (data_type_of(number) == DATATYPE_INT &&
-                parse_int_text(prop_text(number, "val").c_str(), &xref) && xref > 0)
-                d += " object " + std::to_string(xref);
             return path.empty() ? d : d + ": " + path;
         }
         if (named(n, "attribute")) {
@@ -621,6 +615,19 @@ char* xml_object_description(xmlNodePtr obj_node) {
     if (!label.empty()) d += " \"" + shown(label) + "\"";
     if (!id.empty()) d += " (" + shown(id, 12) + ")";
     return g_strdup(d.c_str());
+}
+
+char* xml_object_name(xmlNodePtr obj_node) {
+    char* desc = xml_object_description(obj_node);
+    // The object's number, as messages of the network check name it.
+    DataNode number = xml_find_data(obj_node, "xref");
+    int xref = 0;
+    if (data_type_of(number) != DATATYPE_INT ||
+        !parse_int_text(prop_text(number, "val").c_str(), &xref) || xref <= 0)
+        return desc;
+    char* name = g_strdup_printf("%s object %d", desc, xref);
+    g_free(desc);
+    return name;
 }
 
 void xml_damage_begin() { damage_depth++; }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -129,6 +130,12 @@ int rename_file(const char* from, const char* to) {
 }  // namespace
 
 void diagram_file_set_rename_function(file_rename_fn fn) { rename_function = fn; }
+
+namespace {
+file_check_fn file_check = nullptr;
+}  // namespace
+
+void diagram_file_set_check(file_check_fn fn) { file_check = fn; }
 
 // Every failure names the file, the step and the system's reason.
 int diagram_file_save(diagram_data* data, const char* filename, int backup,
@@ -259,6 +266,19 @@ void read_objects(xmlNodePtr layer_node, layer* l, const char* filename, GHashTa
     g_ptr_array_free(unknown, TRUE);
 }
 
+// A repaired or dropped connection is reported with the object, the handle
+// and the point it named, and what was kept in their place.
+void connection_message(message_icon icon, const char* text, const loaded_object* lo,
+                        const std::string& named, const std::string& kept) {
+    char* name = xml_object_name(lo->node);
+    const char* format = "%s\n%s: %s -> %s";
+    if (icon == MESSAGE_ICON_ERROR)
+        message_error(format, text, name, named.c_str(), kept.c_str());
+    else
+        message_warning(format, text, name, named.c_str(), kept.c_str());
+    g_free(name);
+}
+
 void read_connections(const loaded_object* lo, GHashTable* ids) {
     diagram_object* obj = lo->obj;
     xmlNodePtr conns = xml_find_child(lo->node, "connections");
@@ -268,31 +288,42 @@ void read_connections(const loaded_object* lo, GHashTable* ids) {
         int conn = xml_prop_int(c, "connection");
         xmlChar* to = xmlGetProp(c, X("to"));
         diagram_object* target = to ? (diagram_object*)g_hash_table_lookup(ids, to) : nullptr;
+        char* to_text = g_strndup(to ? (const char*)to : "", 12);
         if (to) xmlFree(to);
+        const std::string named = "handle " + std::to_string(handle) + " to point " +
+                                  std::to_string(conn) + " of " + to_text;
+        g_free(to_text);
         if (!target) {
-            message_error("Error loading diagram.\nLinked object not found in document.");
+            connection_message(MESSAGE_ICON_ERROR,
+                               "Error loading diagram.\nLinked object not found in document.", lo,
+                               named, "not connected");
             continue;
         }
         if (conn >= target->num_connections && target->num_connections > 0) {
-            message_warning(
-                "Warning:\nConnection to missing connection point\nfound -- corrected.");
             conn %= target->num_connections;
+            connection_message(
+                MESSAGE_ICON_WARNING,
+                "Warning:\nConnection to missing connection point\nfound -- corrected.", lo, named,
+                "point " + std::to_string(conn));
         }
         if (handle >= obj->num_handles && obj->num_handles > 0) {
             int n = obj->num_handles;
             for (int k = 0; k < n; k++) {
                 int h = (handle % n + k) % n;
                 if (obj->handles[h]->connect_type == HANDLE_CONNECTABLE) {
-                    message_warning(
-                        "Warning:\nConnection with non-existing connection\nhandle found -- "
-                        "corrected.");
                     handle = h;
+                    connection_message(MESSAGE_ICON_WARNING,
+                                       "Warning:\nConnection with non-existing connection\nhandle "
+                                       "found -- corrected.",
+                                       lo, named, "handle " + std::to_string(h));
                     break;
                 }
             }
         }
         if (conn < 0 || conn >= target->num_connections) {
-            message_error("Error loading diagram.\nConnection point does not exist.");
+            connection_message(MESSAGE_ICON_ERROR,
+                               "Error loading diagram.\nConnection point does not exist.", lo,
+                               named, "not connected");
         } else if (handle >= 0 && handle < obj->num_handles) {
             object_handle* hd = obj->handles[handle];
             connection_point* cp = target->connections[conn];
@@ -303,7 +334,9 @@ void read_connections(const loaded_object* lo, GHashTable* ids) {
                 obj->ops->move_handle(obj, hd, &to_pos, 2, 0);
             }
         } else {
-            message_error("Error loading diagram.\nConnection handle does not exist.");
+            connection_message(MESSAGE_ICON_ERROR,
+                               "Error loading diagram.\nConnection handle does not exist.", lo,
+                               named, "not connected");
         }
     }
 }
@@ -474,6 +507,10 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
             "Error loading diagram %s.\nIts entities would expand it to more than %d times its "
             "size; the file was not opened.",
             filename, ENTITY_EXPANSION_LIMIT);
+        xmlFreeDoc(doc);
+        return 0;
+    }
+    if (file_check && !file_check(root, filename)) {
         xmlFreeDoc(doc);
         return 0;
     }

@@ -2,8 +2,8 @@
 // examples/scenarios/oil_line.zef repeated, each copy with its own ids and
 // connections. A file ten times larger should take about ten times as long.
 // Run one size per process for the peak memory:
-//   build/bench/loader_bench --benchmark_filter='LoadScenario/400$'
-//   build/bench/loader_bench --benchmark_filter='LoadScenario/4000$'
+//   build/bench/loader_bench --benchmark_filter='LoadScenario/500/'
+//   build/bench/loader_bench --benchmark_filter='LoadScenario/5000/'
 #include <benchmark/benchmark.h>
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -70,7 +70,7 @@ void LoadScenario(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(content.size()));
 }
-BENCHMARK(LoadScenario)->Arg(400)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(LoadScenario)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

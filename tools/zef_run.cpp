@@ -36,6 +36,7 @@
 #include "nearfield_task.h"
 #include "report_text.h"
 #include "result_files.h"
+#include "scenario_limits.h"
 #include "system_settings.h"
 #include "units.h"
 #include "worker_task.h"
@@ -223,6 +224,7 @@ int run(int argc, char** argv) {
     QString problem;
     if (!LoadUnitTables(&problem)) printErr(problem);
     if (!vexil_startup()) return 2;
+    InstallScenarioFileLimits();
 
     Scenario scenario;
     scenario.diagram = diagram_data_create();

@@ -19,6 +19,7 @@
 #include "report_view.h"
 #include "scenario_doc.h"
 #include "scenario_frame.h"
+#include "scenario_limits.h"
 #include "scenario_view.h"
 #include "units.h"
 #include "message_box.h"
@@ -153,6 +154,7 @@ bool CZefApp::InitInstance() {
         m_nExitCode = 1;
         return false;
     }
+    InstallScenarioFileLimits();
     RegisterPropertyDialogs();
 
     m_settings.Load(m_strModulePath, true);

@@ -315,18 +315,21 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
         {"missing_point_corrected",
          scenario(box_a + line_with("<connection handle=\"0\" to=\"O0\" connection=\"6\"/>")),
          1,
-         {"Warning:\nConnection to missing connection point\nfound -- corrected."},
+         {"Warning:\nConnection to missing connection point\nfound -- corrected.\nTestLine (O1): "
+          "handle 0 to point 6 of O0 -> point 2"},
          2},
         {"missing_handle_corrected",
          scenario(box_a +
                   line_with("<connection handle=\"3\" to=\"O0\" connection=\"2\"/>", "TestHalf")),
          1,
-         {"Warning:\nConnection with non-existing connection\nhandle found -- corrected."},
+         {"Warning:\nConnection with non-existing connection\nhandle found -- "
+          "corrected.\nTestHalf (O1): handle 3 to point 2 of O0 -> handle 0"},
          2},
         {"missing_linked_object",
          scenario(box_a + line_with("<connection handle=\"0\" to=\"O7\" connection=\"2\"/>")),
          1,
-         {"Error loading diagram.\nLinked object not found in document."},
+         {"Error loading diagram.\nLinked object not found in document.\nTestLine (O1): handle 0 "
+          "to point 2 of O7 -> not connected"},
          2},
         {"point_on_object_without_points",
          scenario(box_a +
@@ -338,20 +341,24 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
         {"negative_point",
          scenario(box_a + line_with("<connection handle=\"0\" to=\"O0\" connection=\"-1\"/>")),
          1,
-         {"Error loading diagram.\nConnection point does not exist."},
+         {"Error loading diagram.\nConnection point does not exist.\nTestLine (O1): handle 0 to "
+          "point -1 of O0 -> not connected"},
          2},
         {"negative_handle",
          scenario(box_a + line_with("<connection handle=\"-5\" to=\"O0\" connection=\"1\"/>")),
          1,
-         {"Error loading diagram.\nConnection handle does not exist."},
+         {"Error loading diagram.\nConnection handle does not exist.\nTestLine (O1): handle -5 to "
+          "point 1 of O0 -> not connected"},
          2},
         {"huge_indices",
          scenario(
              box_a +
              line_with("<connection handle=\"99999999999\" to=\"O0\" connection=\"2147483647\"/>")),
          1,
-         {"Warning:\nConnection to missing connection point\nfound -- corrected.\n\n"
-          "Connection with non-existing connection\nhandle found -- corrected."},
+         {"Warning:\nConnection to missing connection point\nfound -- corrected.\nTestLine (O1): "
+          "handle 2147483647 to point 2147483647 of O0 -> point 3\n\n"
+          "Connection with non-existing connection\nhandle found -- corrected.\nTestLine (O1): "
+          "handle 2147483647 to point 2147483647 of O0 -> handle 1"},
          2},
         {"non_connectable_handle",
          scenario(box_a + box_b.substr(0, box_b.size() - 9) +
@@ -389,7 +396,10 @@ TEST_F(DiagramFile, damaged_files_give_their_messages_and_never_crash) {
                             "<connection handle=\"1\" to=\"O8\" connection=\"2\"/>")),
          1,
          {"Unknown types while reading diagram file\nNonesuch\n\n"
-          "Error loading diagram.\nLinked object not found in document. (2 times)\n\n"
+          "Error loading diagram.\nLinked object not found in document.\nTestLine (O1): handle 0 "
+          "to point 2 of O7 -> not connected\n\n"
+          "Error loading diagram.\nLinked object not found in document.\nTestLine (O1): handle 1 "
+          "to point 2 of O8 -> not connected\n\n"
           "Values that could not be read were replaced:\n"
           "TestBox (O0) object 4: obj_pos int \"2\" -> unchanged\n"
           "TestBox (O0) object 4: elem_width int \"3\" -> 3\n"

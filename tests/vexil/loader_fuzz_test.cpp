@@ -1,6 +1,6 @@
 // A seeded mutation run of the scenario loader over valid and damaged files:
-// every mutant must load or be refused without a crash, and what loads must
-// keep its connections consistent. Bounded by a fixed number of mutants.
+// every mutant must load or be refused without a crash and with at most one
+// message, and what loads must keep its connections consistent. Bounded by a fixed number of mutants.
 #include "support.h"
 
 #include <glib/gstdio.h>
@@ -109,8 +109,9 @@ TEST(LoaderFuzz, mutants_of_valid_and_damaged_files_never_crash) {
     ASSERT_GE(corpus.size(), 8u);
     std::mt19937 rng(20260101);
     std::string path = tmp.path("mutant.zef");
-    message_sink_fn quiet = [](message_icon, const char*, void*) {};
-    message_set_sink(quiet, nullptr);
+    // A load asks the user at most once, whatever the damage.
+    int shown = 0;
+    message_set_sink([](message_icon, const char*, void* count) { ++*(int*)count; }, &shown);
     guint handler = g_log_set_handler(
         nullptr, (GLogLevelFlags)(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
         [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
@@ -120,7 +121,10 @@ TEST(LoaderFuzz, mutants_of_valid_and_damaged_files_never_crash) {
         const std::string& seed = corpus[rng() % corpus.size()];
         write_file(path, mutate(seed, rng));
         diagram_data* d = diagram_data_create();
-        if (diagram_file_load(path.c_str(), d, nullptr)) {
+        shown = 0;
+        const int result = diagram_file_load(path.c_str(), d, nullptr);
+        ASSERT_LE(shown, 1) << "mutant " << i;
+        if (result) {
             loaded++;
             ASSERT_TRUE(connections_consistent(d)) << "mutant " << i;
             // What loads also saves (the first few: each save syncs to disk).

@@ -68,4 +68,57 @@ TEST(Message, utf8_text_passes_unchanged_and_null_gives_null) {
     EXPECT_EQ(text_utf8_to_locale(nullptr), nullptr);
 }
 
+// Held messages (a file load) come out as one when the outermost hold ends:
+// a lone message unchanged, repeats once with their count, the stop icon when
+// any was an error, and a bounded number of distinct texts.
+TEST(Message, held_messages_come_out_as_one) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<bool, std::string>> shown;  // error?, text
+        std::string expected;                             // empty: nothing shown
+        message_icon icon;
+    } cases[] = {
+        {"none", {}, "", MESSAGE_ICON_WARNING},
+        {"one",
+         {{true, "Error reading diagram file\n"}},
+         "Error reading diagram file\n",
+         MESSAGE_ICON_ERROR},
+        {"warnings",
+         {{false, "Warning:\nA"}, {false, "Warning:\nB"}, {false, "Warning:\nA"}},
+         "Warning:\nA (2 times)\n\nB",
+         MESSAGE_ICON_WARNING},
+        {"a warning and errors",
+         {{false, "Warning:\nA"},
+          {true, "Error reading diagram file\n"},
+          {true, "Error reading diagram file\n"}},
+         "A\n\nError reading diagram file (2 times)",
+         MESSAGE_ICON_ERROR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MessageCapture cap;
+        message_hold_begin();
+        message_hold_begin();  // nested: only the outermost end shows
+        for (const auto& [error, text] : c.shown)
+            error ? message_error("%s", text.c_str()) : message_warning("%s", text.c_str());
+        message_hold_end();
+        EXPECT_TRUE(cap.messages.empty());
+        message_hold_end();
+        if (c.expected.empty()) {
+            EXPECT_TRUE(cap.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(cap.messages.size(), 1u);
+        EXPECT_EQ(cap.messages[0].text, c.expected);
+        EXPECT_EQ(cap.messages[0].icon, c.icon);
+    }
+    MessageCapture cap;
+    message_hold_begin();
+    for (int i = 0; i < 1000; i++) message_warning("Warning:\nvalue %d", i);
+    message_hold_end();
+    ASSERT_EQ(cap.messages.size(), 1u);
+    EXPECT_TRUE(g_str_has_suffix(cap.messages[0].text.c_str(),
+                                 "\n\nvalue 29\n\n... and 970 other messages"));
+}
+
 }  // namespace

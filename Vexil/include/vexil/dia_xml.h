@@ -88,6 +88,8 @@ void xml_damage_end();
 bool xml_damage_mismatch(DataNode data, const char* put);
 // "Type \"label\" (id)" of an object element, as stored (g_free).
 char* xml_object_description(xmlNodePtr obj_node);
+// The same with the object's number when it has one: "Type \"label\" (id) object N".
+char* xml_object_name(xmlNodePtr obj_node);
 int xml_attr_boolean(xmlNodePtr obj_node, const char* name, int dflt);
 void xml_attr_point(xmlNodePtr obj_node, const char* name, Point* point, const Point* dflt);
 // New text or null (g_free); a missing attribute gives a copy of dflt.

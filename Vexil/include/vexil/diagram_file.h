@@ -25,5 +25,10 @@ int diagram_file_save(diagram_data* data, const char* filename, int backup,
 // Test seam: the function that renames files while saving (null: rename(2)).
 typedef int (*file_rename_fn)(const char* from, const char* to);
 void diagram_file_set_rename_function(file_rename_fn fn);
+// A check of the parsed file before any of its objects is made, so that a
+// file the program could never use is refused before the cost of reading it
+// in: 0 refuses the file (the check has shown why). Null: no check.
+typedef int (*file_check_fn)(xmlNodePtr root, const char* filename);
+void diagram_file_set_check(file_check_fn fn);
 // 1 on success; `data` is a fresh diagram from diagram_data_create.
 int diagram_file_load(const char* filename, diagram_data* data, const FileSection* sections);

@@ -437,6 +437,47 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
     }
 }
 
+// A file with a branch of more pipelines than a run takes is refused as it is
+// opened, before its objects are read, with one message naming the file and
+// the branch's length; one pipeline fewer opens (and is then refused by the
+// network check for other reasons).
+TEST(ZefRunDamaged, a_branch_too_long_is_refused_as_the_file_opens) {
+    QTemporaryDir dir;
+    for (const int pipes : {100, 101}) {
+        SCOPED_TRACE(pipes);
+        // outlet O0 <- P1 <- J1 <- P2 <- ... <- inlet
+        QString objects = QStringLiteral("<object type=\"FlowOutlet\" id=\"J0\"/>");
+        for (int i = 1; i <= pipes; ++i)
+            objects += QStringLiteral(
+                           "<object type=\"Pipeline\" id=\"P%1\"><connections>"
+                           "<connection handle=\"0\" to=\"J%1\" connection=\"0\"/>"
+                           "<connection handle=\"1\" to=\"J%2\" connection=\"1\"/>"
+                           "</connections></object><object type=\"%3\" id=\"J%1\"/>")
+                           .arg(i)
+                           .arg(i - 1)
+                           .arg(i < pipes ? "PipeJoin" : "FlowInlet");
+        const QString zef = dir.filePath(QStringLiteral("branch%1.zef").arg(pipes));
+        QFile f(zef);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\">"
+                 "<zef:diagramdata/><zef:layer name=\"Background\" visible=\"true\">" +
+                 objects + "</zef:layer></zef:diagram>\n")
+                    .toUtf8());
+        f.close();
+        const Output o = zefRun({"--verify", zef});
+        const QString refusal = zef +
+                                " was not opened: one of its branches holds 101 Pipeline "
+                                "segments.";
+        if (pipes == 101) {
+            EXPECT_EQ(o.status, 2);
+            EXPECT_TRUE(o.err.startsWith("Error: " + refusal)) << o.err.toStdString();
+        } else {
+            EXPECT_EQ(o.status, 1) << o.err.toStdString();
+            EXPECT_FALSE(o.err.contains("was not opened")) << o.err.toStdString();
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -1301,6 +1301,56 @@ TEST_F(DischargeProgram, opening_a_damaged_scenario_warns_once) {
 
 namespace {
 
+// Hostile files are refused as they open, with one box naming the file and
+// why, and no window: the example with one 100 kB entity used 10,000 times in
+// a label (a gigabyte once expanded), and a branch of 101 pipelines.
+TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
+    QFile example(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/oil_line.zef"));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    QByteArray entity = example.readAll();
+    entity.replace("encoding=\"UTF-8\"?>\n",
+                   "encoding=\"UTF-8\"?>\n<!DOCTYPE zef:diagram [<!ENTITY e \"" +
+                       QByteArray(100000, '7') + "\">]>\n");
+    entity.replace("#Oil line#", "#" + QByteArray("&e;").repeated(10000) + "#");
+    QByteArray branch =
+        "<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\"><zef:layer "
+        "name=\"Background\" visible=\"true\">";
+    for (int i = 1; i <= 101; ++i)
+        branch += QStringLiteral(
+                      "<object type=\"Pipeline\" id=\"P%1\"><connections><connection "
+                      "handle=\"0\" to=\"J%1\" connection=\"0\"/><connection "
+                      "handle=\"1\" to=\"J%2\" connection=\"1\"/></connections>"
+                      "</object><object type=\"PipeJoin\" id=\"J%1\"/>")
+                      .arg(i)
+                      .arg(i - 1)
+                      .toUtf8();
+    branch += "</zef:layer></zef:diagram>\n";
+    const struct {
+        const char* file;
+        const QByteArray& content;
+        const char* why;
+    } cases[] = {
+        {"entity.zef", entity,
+         ".\nIts entities would expand it to more than 4 times its size; the file was not "
+         "opened."},
+        {"branch.zef", branch, " was not opened: one of its branches holds 101 Pipeline segments."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(c.file);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        ScriptedMessageBoxes boxes;
+        EXPECT_FALSE(s.app->OpenDocumentFile(path));
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << boxes.Texts().join("|").toStdString();
+        EXPECT_TRUE(boxes.Boxes()[0].text.contains(path + QString::fromUtf8(c.why)))
+            << boxes.Boxes()[0].text.toStdString();
+        EXPECT_EQ(boxes.Boxes()[0].icon, unsigned(MB_ICONERROR));
+    }
+}
+
 TEST_F(DischargeProgram, nearfield_plot_follows_the_discharge_result_it_was_computed_from) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
