@@ -158,8 +158,9 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
             pipeOf.push_back(static_cast<int>(i));
         }
     }
-    // The counted sections: all but the inlet section, the end section and
-    // the last real one.
+    // The sections the library counts: n - 2 of them from the first one
+    // after a branch's inlet section (every real one of a branch from an
+    // inlet; all but the last real one of a branch from a junction).
     const int n = static_cast<int>(dx.size());
     const int first = fromInlet ? 1 : 0;  // 0-based place of the first counted section
     float sum = 0.0f;
@@ -251,9 +252,9 @@ void CheckTableTemperatures(const orvane::ReleaseInput& in) {
 }
 
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {
-    checkOutlet(in);
     checkPipes(in);
     checkSections(in);
+    checkOutlet(in);
     checkLeak(in, leak);
     if (!std::isfinite(endTime))
         refuse(IDS_VALUE_NOT_A_NUMBER, 0,
