@@ -233,9 +233,10 @@ void CheckSubseaLimits(diagram_object* obj) {
                {DisplayValue("LENGTH", length), DisplayValue("LENGTH", LONGEST_PIPELINE)});
 }
 
-void CheckTableTemperatures(const orvane::ReleaseInput& in) {
+void CheckPropertyTableRange(const orvane::ReleaseInput& in) {
     const PVTBLK& pvt = in.pvt;
-    if (pvt.NT < 2 || pvt.NT > 20) return;  // the library refuses such tables itself
+    // The library refuses such tables itself.
+    if (pvt.NT < 2 || pvt.NT > 20 || pvt.NP < 2 || pvt.NP > 20) return;
     const float low = release_table_temperature_limit(pvt.T[0], pvt.T[1]);
     const float high = release_table_temperature_limit(pvt.T[pvt.NT - 1], pvt.T[pvt.NT - 2]);
     auto check = [&](float t, int xref, const char* name) {
@@ -249,6 +250,12 @@ void CheckTableTemperatures(const orvane::ReleaseInput& in) {
         for (int s = 0; s < in.br[b].NPIPE; ++s)
             check(in.br[b].PIPE[s].TAMB, in.segment_obj[b][s], "pipeline's ambient temperature");
     }
+    // Below the tables the library takes the lowest pressure; above them it
+    // has nothing to give.
+    const float highest = release_highest_table_pressure(pvt.P[pvt.NP - 1]);
+    if (!(in.lek.LEKPB <= highest))
+        refuse(IDS_BACK_PRESSURE_ABOVE_TABLES, in.leak_obj,
+               {DisplayValue("PRESSURE", in.lek.LEKPB), DisplayValue("PRESSURE", highest)});
 }
 
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {

@@ -126,6 +126,11 @@ const Refusal REFUSALS[] = {
      "FlowInlet \"Well\"",
      "The inlet's temperature of 108032 °F lies outside -49 °F to 455 °F, the temperatures the "
      "fluid's property tables serve."},
+    // 3000 bar outside the leak against the 2250 bar the tables serve.
+    {"a back pressure beyond the tables", [](Network& n) { drawLine(n).leak->backpressure = 3e8; },
+     600, "SpillPoint",
+     "The leak's back pressure of 43511.3 psi is above 32633.5 psi, the highest pressure the "
+     "fluid's property tables serve."},
     // What no subsea line can be: 711,200 m (28 million in) against 2 m
     // (78.7402 in); 2,500 km (8.2021e+06 ft) against 2,000 km (6.56168e+06 ft).
     {"a bore of 711 km", [](Network& n) { drawLine(n).pipe->diameter = 711200; }, 600,

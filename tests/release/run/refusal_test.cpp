@@ -230,6 +230,14 @@ std::vector<Row> rows() {
          "INLET TEMPERATURE 60000 C OF BRANCH  1 IS OUTSIDE THE PROPERTY TABLES' RANGE -45 TO 235 "
          "C",
          true},
+        // 3000 bar outside the leak, above the 2250 bar the tables serve; the
+        // leak lies 50 m along the branch, in the third of the 20 m sections
+        // after the inlet section: section 4.
+        {"back_pressure_above_tables",
+         [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 3.0e8f; }); },
+         "PRESSURE TOO HIGH. (LEAK BACK PRESSURE 3e+08 Pa, AMBIENT 4 C AT THE LEAK IN SECTION 4 OF "
+         "BRANCH 1)",
+         true},
         {"ambient_above_tables",
          [] { return one([](ReleaseInput& r) { r.br[0].PIPE[1].TAMB = 1.0e11f; }); },
          "AMBIENT TEMPERATURE 1e+11 C OF PIPE  2 IN BRANCH  1 IS OUTSIDE THE PROPERTY TABLES' "
