@@ -158,8 +158,9 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
             pipeOf.push_back(static_cast<int>(i));
         }
     }
-    // The counted sections: all but the inlet section, the end section and
-    // the last real one.
+    // The sections the library counts: n - 2 of them from the first one
+    // after a branch's inlet section (every real one of a branch from an
+    // inlet; all but the last real one of a branch from a junction).
     const int n = static_cast<int>(dx.size());
     const int first = fromInlet ? 1 : 0;  // 0-based place of the first counted section
     float sum = 0.0f;
@@ -232,9 +233,10 @@ void CheckSubseaLimits(diagram_object* obj) {
                {DisplayValue("LENGTH", length), DisplayValue("LENGTH", LONGEST_PIPELINE)});
 }
 
-void CheckTableTemperatures(const orvane::ReleaseInput& in) {
+void CheckPropertyTableRange(const orvane::ReleaseInput& in) {
     const PVTBLK& pvt = in.pvt;
-    if (pvt.NT < 2 || pvt.NT > 20) return;  // the library refuses such tables itself
+    // The library refuses such tables itself.
+    if (pvt.NT < 2 || pvt.NT > 20 || pvt.NP < 2 || pvt.NP > 20) return;
     const float low = release_table_temperature_limit(pvt.T[0], pvt.T[1]);
     const float high = release_table_temperature_limit(pvt.T[pvt.NT - 1], pvt.T[pvt.NT - 2]);
     auto check = [&](float t, int xref, const char* name) {
@@ -248,12 +250,18 @@ void CheckTableTemperatures(const orvane::ReleaseInput& in) {
         for (int s = 0; s < in.br[b].NPIPE; ++s)
             check(in.br[b].PIPE[s].TAMB, in.segment_obj[b][s], "pipeline's ambient temperature");
     }
+    // Below the tables the library takes the lowest pressure; above them it
+    // has nothing to give.
+    const float highest = release_highest_table_pressure(pvt.P[pvt.NP - 1]);
+    if (!(in.lek.LEKPB <= highest))
+        refuse(IDS_BACK_PRESSURE_ABOVE_TABLES, in.leak_obj,
+               {DisplayValue("PRESSURE", in.lek.LEKPB), DisplayValue("PRESSURE", highest)});
 }
 
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {
-    checkOutlet(in);
     checkPipes(in);
     checkSections(in);
+    checkOutlet(in);
     checkLeak(in, leak);
     if (!std::isfinite(endTime))
         refuse(IDS_VALUE_NOT_A_NUMBER, 0,

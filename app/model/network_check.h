@@ -48,8 +48,9 @@ struct LeakPlace {
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime);
 
 // Every pipeline's ambient temperature and every inlet's temperature within
-// the temperatures the record's property tables serve (the tables filled).
-// Throws IDS_TEMPERATURE_OUTSIDE_TABLES.
-void CheckTableTemperatures(const orvane::ReleaseInput& in);
+// the temperatures the record's property tables serve, and the leak's back
+// pressure within their pressures (the tables filled). Throws
+// IDS_TEMPERATURE_OUTSIDE_TABLES or IDS_BACK_PRESSURE_ABOVE_TABLES.
+void CheckPropertyTableRange(const orvane::ReleaseInput& in);
 
 }  // namespace network

@@ -105,7 +105,7 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
 
         BuildFluidTables(in, m_fluidClass, gasDensity, oilDensity, gasOilRatio, waterCut,
                          components, m_warning);
-        network::CheckTableTemperatures(in);
+        network::CheckPropertyTableRange(in);
 
         if (m_trace) DumpNetwork();
         NoteInletRates();

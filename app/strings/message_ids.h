@@ -46,6 +46,7 @@ enum : unsigned {
     IDS_OUTLET_PRESSURE_OUT_OF_RANGE = 16212,
     IDS_PIPE_BORE_TOO_LARGE = 16213,
     IDS_PIPELINE_TOO_LONG = 16214,
+    IDS_BACK_PRESSURE_ABOVE_TABLES = 16221,
     // A scenario file refused before its objects are read.
     IDS_FILE_BRANCH_TOO_LONG = 16230,  // "%1" the file, "%2" the pipelines of its longest branch
 };

@@ -158,6 +158,9 @@ const StringEntry kStrings[] = {
     {16212, "The outlet's pressure of %1 must be at least %2 and below %3."},
     {16213, "The pipeline's diameter of %1 is larger than %2: no subsea line is that wide."},
     {16214, "The pipeline's length of %1 is more than %2: no subsea line is that long."},
+    {16221,
+     "The leak's back pressure of %1 is above %2, the highest pressure the fluid's property "
+     "tables serve."},
     // The near-field model's own texts.
     {16215,
      "The plume model leaves out gas dissolution and hydrate formation, which matter at leak "

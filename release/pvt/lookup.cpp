@@ -199,7 +199,8 @@ void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK
     } else {
         BELOW = 0;
     }
-    if (!(p <= 1.5f * T.PP(T.NP))) return refuse(IERR, MSG, LMSG, "PRESSURE TOO HIGH.");
+    if (!(p <= release_highest_table_pressure(T.PP(T.NP))))
+        return refuse(IERR, MSG, LMSG, "PRESSURE TOO HIGH.");
     if (!(t >= t_low()))
         return refuse(IERR, MSG, LMSG,
                       "TEMPERATURE TOO LOW: " + value_text(t, "C") +
@@ -238,7 +239,7 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
         if (ordinary(s))
             S.IPSEC(s) = pup ? tbloc_from(S.PT(s), T.PP.data(), T.NP, S.IPSEC(s))
                              : TBLOC(S.PT(s), T.PP.data(), T.NP, T.MODE);
-    const float plim = 1.5f * T.PP(T.NP), tlo = t_low(), thi = t_high();
+    const float plim = release_highest_table_pressure(T.PP(T.NP)), tlo = t_low(), thi = t_high();
     const double ht = RUNCTL.HT;
     float prevp = S.PT(1), prevrs = 0.0f;
     PvtOut o{};

@@ -146,9 +146,9 @@ void CHKLEK(const LEKDAT& lek, int32_t& IERR, char* MSG, int32_t LMSG) {
     int found = 0;
     float sum = 0.0f;
     if (b >= 1 && b <= N.NBR) {
-        // The counted sections: all but the inlet section, the end section
-        // and the last real one. The summed section lengths carry the
-        // rounding of 32-bit lengths: a leak placed at a branch end, as the
+        // The counted sections: n - 2 from the first one after a branch's
+        // inlet section. The summed section lengths carry the rounding of
+        // 32-bit lengths: a leak placed at a branch end, as the
         // user measured it, may lie a little beyond them, or before 0; the
         // search takes it within a tolerance as at that end.
         const int n = N.NSECBR(b);

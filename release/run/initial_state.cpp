@@ -4,6 +4,7 @@
 // with its starting totals of mass and energy.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "run/constants.h"
 #include "run/initial_state.h"
@@ -114,7 +115,15 @@ void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& E = EQUIPM;
     if (E.NLEAK < 1) return;
     PvtOut o{};
-    if (!lookup(E.PLKPB(1, 1), PIPGEO.TAMBS(E.ILKSEC(1)), o, IERR, MSG, LMSG)) return;
+    const int32_t s = E.ILKSEC(1);
+    if (!lookup(E.PLKPB(1, 1), PIPGEO.TAMBS(s), o, IERR, MSG, LMSG)) {
+        // The lookup cannot tell where: the leak's back pressure at its section.
+        setmsg(MSG, LMSG,
+               msgtext(MSG, LMSG) + " (LEAK BACK PRESSURE " + value_text(E.PLKPB(1, 1), "Pa") +
+                   ", AMBIENT " + value_text(PIPGEO.TAMBS(s), "C") + " AT THE LEAK IN SECTION " +
+                   std::to_string(s) + " OF BRANCH " + std::to_string(NETDSC.IBRSEC(s)) + ")");
+        return;
+    }
     LEKRES.ROGLK = o.ROG;
     LEKRES.ROLLK = o.ROL;
     LEKRES.RSLK = o.RS;

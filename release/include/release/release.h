@@ -235,6 +235,9 @@ typedef struct PVTBLK {
 static inline float release_table_temperature_limit(float t_end, float t_next) {
     return 1.5f * t_end - 0.5f * t_next;
 }
+/* The highest pressure the property tables serve, from their last pressure
+   p_last, Pa. */
+static inline float release_highest_table_pressure(float p_last) { return 1.5f * p_last; }
 
 /* Gas composition for COMPPVT.
    A pseudo-component (model index 12..29, a plus fraction) has a mole weight

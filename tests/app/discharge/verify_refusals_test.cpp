@@ -120,11 +120,16 @@ const Refusal REFUSALS[] = {
     // (-49 to 455 F).
     {"an ambient temperature of 1e11 C", [](Network& n) { drawLine(n).pipe->amb_temp = 1e11; }, 600,
      "Pipeline \"Export\"",
-     "The pipeline's ambient temperature of 1.8e+11 F lies outside -49 F to 455 F, the "
+     "The pipeline's ambient temperature of 1.8e+11 °F lies outside -49 °F to 455 °F, the "
      "temperatures the fluid's property tables serve."},
     {"an inlet at 60,000 C", [](Network& n) { drawLine(n).inlet->temp = 60000; }, 600,
      "FlowInlet \"Well\"",
-     "The inlet's temperature of 108032 F lies outside -49 F to 455 F, the temperatures the "
+     "The inlet's temperature of 108032 °F lies outside -49 °F to 455 °F, the temperatures the "
+     "fluid's property tables serve."},
+    // 3000 bar outside the leak against the 2250 bar the tables serve.
+    {"a back pressure beyond the tables", [](Network& n) { drawLine(n).leak->backpressure = 3e8; },
+     600, "SpillPoint",
+     "The leak's back pressure of 43511.3 psi is above 32633.5 psi, the highest pressure the "
      "fluid's property tables serve."},
     // What no subsea line can be: 711,200 m (28 million in) against 2 m
     // (78.7402 in); 2,500 km (8.2021e+06 ft) against 2,000 km (6.56168e+06 ft).

@@ -120,6 +120,13 @@ TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
         {ValidationError{16135, 0, {}, "/data/net.dbs: write failed: No space left on device"},
          "text of 16135\n\n/data/net.dbs: write failed: No space left on device"},
         {TextError("PRESSURE TOO HIGH."), "PRESSURE TOO HIGH."},
+        // A message with values: every argument in its place, none left as "%1".
+        {ValidationError{16205, 0, {"202", "199", "1558.4 ft", "20"}},
+         "202 sections, more than 199; 1558.4 ft takes 20"},
+    };
+    const auto strings = [](unsigned id) {
+        return id == 16205 ? QStringLiteral("%1 sections, more than %2; %3 takes %4")
+                           : QStringLiteral("text of %1").arg(id);
     };
     for (const auto& c : cases) {
         ScriptTask task;
@@ -129,10 +136,10 @@ TEST(WorkerTask, error_message_looks_ids_up_in_the_string_table) {
         QObject::connect(&runner, &CTaskRunner::done, [&] { done = true; });
         runner.Start(&task);
         while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        EXPECT_EQ(
-            runner.ErrorMessage([](unsigned id) { return QStringLiteral("text of %1").arg(id); })
-                .toStdString(),
-            c.shown);
+        EXPECT_EQ(runner.ErrorMessage(strings).toStdString(), c.shown);
+        // What zef_run prints from the waited-for result reads the same.
+        const TaskResult result = RunTaskAndWait(task);
+        EXPECT_EQ(ValidationMessage(result.Error(), strings).toStdString(), c.shown);
     }
 }
 

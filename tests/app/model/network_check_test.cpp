@@ -86,7 +86,7 @@ protected:
         Verdicts v{true, false, 0, 0, {}};
         try {
             network::CheckLibraryLimits(in, place, tuser);
-            network::CheckTableTemperatures(in);
+            network::CheckPropertyTableRange(in);
         } catch (const ValidationError& e) {
             v.check = false;
             v.id = e.id;
@@ -237,6 +237,9 @@ TEST_F(LibraryAgreement, each_limit_is_accepted_and_the_next_value_refused_by_bo
         {"highest outlet pressure", [&](Line& l) { l.in.bnd.POUT = highestOutlet; },
          [&](Line& l) { l.in.bnd.POUT = above(highestOutlet); }, IDS_OUTLET_PRESSURE_OUT_OF_RANGE,
          3},
+        // The default black oil's last pressure is 1500 bar: 2250 bar served.
+        {"highest back pressure", [](Line& l) { l.in.lek.LEKPB = 2.25e8f; },
+         [](Line& l) { l.in.lek.LEKPB = above(2.25e8f); }, IDS_BACK_PRESSURE_ABOVE_TABLES, 4},
         {"coldest ambient", [&](Line& l) { l.in.br[0].PIPE[0].TAMB = coldest; },
          [&](Line& l) { l.in.br[0].PIPE[0].TAMB = below(coldest); }, IDS_TEMPERATURE_OUTSIDE_TABLES,
          10},

@@ -134,9 +134,10 @@ TEST_F(PvtLookup, SixMessagesAtTheirInclusiveLimits) {
         {1.5e7f, 20.0f, ""},
         {1.501e7f, 20.0f, "PRESSURE TOO HIGH."},
         {1.0e6f, -20.0f, ""},
-        {1.0e6f, -20.01f, "TEMPERATURE TOO LOW."},
+        {1.0e6f, -20.01f, "TEMPERATURE TOO LOW: -20.01 C, BELOW THE PROPERTY TABLES' LOWEST -20 C"},
         {1.0e6f, 130.0f, ""},
-        {1.0e6f, 130.01f, "TEMPERATURE TOO HIGH"},
+        {1.0e6f, 130.01f,
+         "TEMPERATURE TOO HIGH: 130.01 C, ABOVE THE PROPERTY TABLES' HIGHEST 130 C"},
         {std::nanf(""), 20.0f, "PRESSURE TOO HIGH."},
     };
     for (const Case& c : cases) {

@@ -90,16 +90,16 @@ TEST(Leak, SectionFromDistanceAndRefusals) {
         {false, 1, 130.0f, 0.25f, 2e5f, 1, 0,
          "LEAK DIAMETER 0.25 m IS LARGER THAN THE PIPE'S INNER DIAMETER 0.2 m AT THE LEAK"},
         {false, 1, 50.0f, 0.05f, 100000.0f, 0, 4, ""},
-        {false, 1, 50.0f, 0.05f, 99999.0f, 1, 4, "LEAK BACKPRESSURE TOO LOW"},
+        {false, 1, 50.0f, 0.05f, 99999.0f, 1, 4,
+         "LEAK BACKPRESSURE TOO LOW: 99999 Pa, AT LEAST 100000 Pa"},
         // The smallest hole the leak model opens: pi/4 d^2 = 1.0E-6 m2 at
         // d = 1.12838 mm.
         {false, 1, 50.0f, 0.001f, 2e5f, 1, 0,
-         "LEAK DIAMETER 1 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm (AN "
-         "OPENING OF 1.0E-6 m2)"},
+         "LEAK DIAMETER 1 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.12838 mm "
+         "(AN OPENING OF 1e-06 m2)"},
         {false, 1, 50.0f, 0.001128f, 2e5f, 1, 0,
-         "LEAK DIAMETER 1.128 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.13 mm "
-         "(AN "
-         "OPENING OF 1.0E-6 m2)"},
+         "LEAK DIAMETER 1.128 mm IS SMALLER THAN THE SMALLEST HOLE THE LEAK MODEL OPENS, 1.12838 "
+         "mm (AN OPENING OF 1e-06 m2)"},
         {false, 1, 50.0f, 0.0011285f, 2e5f, 0, 4, ""},
         {false, 1, 50.0f, 0.0f, 2e5f, 1, 0, "LEAK DIAMETER MUST BE GREATER THAN 0"},
         {false, 1, 50.0f, -0.05f, 2e5f, 1, 0, "LEAK DIAMETER MUST BE GREATER THAN 0"},

@@ -221,9 +221,29 @@ std::vector<Row> rows() {
          "Leak outside total length of branch no  1. Must be between 0 and 130.00 m", true},
         {"leak_back_pressure_low",
          [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 99999.0f; }); },
-         "LEAK BACKPRESSURE TOO LOW", true},
+         "LEAK BACKPRESSURE TOO LOW: 99999 Pa, AT LEAST 100000 Pa", true},
         {"leak_without_hole", [] { return one([](ReleaseInput& r) { r.lek.LEKDIA = 0.0f; }); },
          "LEAK DIAMETER MUST BE GREATER THAN 0", true},
+        // Temperatures the property tables cannot serve, named with the value
+        // and the place, before any of them is looked up.
+        {"inlet_above_tables", [] { return one([](ReleaseInput& r) { r.bnd.TIN[0] = 6.0e4f; }); },
+         "INLET TEMPERATURE 60000 C OF BRANCH  1 IS OUTSIDE THE PROPERTY TABLES' RANGE -45 TO 235 "
+         "C",
+         true},
+        // 3000 bar outside the leak, above the 2250 bar the tables serve; the
+        // leak lies 50 m along the branch, in the third of the 20 m sections
+        // after the inlet section: section 4.
+        {"back_pressure_above_tables",
+         [] { return one([](ReleaseInput& r) { r.lek.LEKPB = 3.0e8f; }); },
+         "PRESSURE TOO HIGH. (LEAK BACK PRESSURE 3e+08 Pa, AMBIENT 4 C AT THE LEAK IN SECTION 4 OF "
+         "BRANCH 1)",
+         true},
+        {"ambient_above_tables",
+         [] { return one([](ReleaseInput& r) { r.br[0].PIPE[1].TAMB = 1.0e11f; }); },
+         "AMBIENT TEMPERATURE 1e+11 C OF PIPE  2 IN BRANCH  1 IS OUTSIDE THE PROPERTY TABLES' "
+         "RANGE "
+         "-45 TO 235 C",
+         true},
         {"end_after_tables",
          [] {
              auto in = nets::one_branch();
