@@ -24,10 +24,11 @@ namespace {
 const float PGRID_C[20] = {100000.f, 101325.f, 150000.f, 200000.f, 300000.f, 500000.f, 750000.f,
                            1.0e6f,   1.5e6f,   2.0e6f,   3.0e6f,   4.5e6f,   6.5e6f,   9.0e6f,
                            1.25e7f,  1.8e7f,   2.5e7f,   3.75e7f,  6.0e7f,   1.0e8f};
-// 10 K apart from -80 to -40 C, where a gas line that blows down cools
-// through the dew line of a dry gas: between nodes the gas fraction is
-// interpolated, so a coarser step makes liquid far above the dew point.
-constexpr float TGRID_C[20] = {-100.f, -80.f, -70.f, -60.f, -50.f, -40.f, -25.f,
+// 10 K apart from -100 to -80 C, where a gas line that blows down ends (the
+// first column, the flash at -100 C, stands at -150 C so that the lookup
+// reaches that far). The dew line of each pressure row is resolved between
+// the columns (dew_lines), so it needs no denser step elsewhere.
+constexpr float TGRID_C[20] = {-100.f, -90.f, -80.f, -65.f, -50.f, -40.f, -25.f,
                                -10.f,  0.f,   10.f,  15.f,  20.f,  30.f,  40.f,
                                50.f,   60.f,  75.f,  100.f, 150.f, 200.f};
 // The standard-condition words come from the node at 15 C and 1 atm.
@@ -40,6 +41,9 @@ constexpr double WILSON_REDO = 0.1;
 // A competing flash replaces the carried one only when its Gibbs energy is
 // lower by more than the convergence leaves open.
 constexpr double GIBBS_MARGIN = 1.0e-6;
+// Halvings of the temperature interval in which a pressure row's dew point is
+// sought: 15 K to a quarter kelvin.
+constexpr int DEW_BISECTIONS = 6;
 // Largest start value of K.
 constexpr double KSTART_MAX = 1.0e10;
 // The largest gas mass fraction below 1 in single precision.
@@ -292,6 +296,56 @@ bool split_stable(const double* lnk_wilson, double* lnk) {
     }
     wilson_trials(x, lnk_wilson, vap, liq);
     return stable_phase(x, d, {vap, liq}, lnk, F.Y);
+}
+
+// Whether the feed splits at T (K) and P (atm).
+bool feed_splits(double T, double P) {
+    Flscom& F = FLSCOM;
+    F.T = T;
+    F.P = P;
+    PRPAR(T);
+    double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
+        trial[MXCOMP + 1];
+    lnphi_lowest(F.Z, lp);
+    for (int c = 1; c <= F.NC; ++c) {
+        d[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lp[c] : 0.0;
+        lw[c] = wilson(c);
+    }
+    wilson_trials(F.Z, lw, vap, liq);
+    return !stable_phase(F.Z, d, {liq, vap}, trial);
+}
+
+// The dew line between two temperature columns of a pressure row: the run
+// interpolates the gas fraction linearly in temperature, so a gas node next
+// to a two-phase one would show liquid up to the gas node. The gas node is
+// given the value that the line through the two-phase node reaches at the
+// dew temperature (found here on the stability test), and the lookup, which
+// clips the fraction to 0..1, holds the gas from there on. tf are the
+// temperatures of the flashes (C), blk.T where the columns stand.
+void dew_lines(PVTBLK& blk, const float* tf) {
+    float* const beta = &blk.TAB[6][0][0];
+    for (int i = 0; i < 20; ++i) {
+        float* row = beta + 20 * i;
+        bool gas[20];
+        for (int j = 0; j < 20; ++j) gas[j] = row[j] >= 1.0f;
+        for (int j = 0; j + 1 < 20; ++j) {
+            const bool split_lo = row[j] > 0.0f && !gas[j],
+                       split_hi = row[j + 1] > 0.0f && !gas[j + 1];
+            if (!((gas[j] && split_hi) || (gas[j + 1] && split_lo))) continue;
+            const int q = gas[j] ? j + 1 : j, g = gas[j] ? j : j + 1;
+            // bisection between the flash temperatures: lo on the split side
+            double lo = tf[q], hi = tf[g];
+            for (int it = 0; it < DEW_BISECTIONS; ++it) {
+                const double mid = 0.5 * (lo + hi);
+                (feed_splits(mid + 273.15, blk.P[i] / PA_PER_ATM) ? lo : hi) = mid;
+            }
+            const double tb = 0.5 * (lo + hi), tq = blk.T[q], ts = blk.T[g];
+            const double span = std::max(std::fabs(tb - tq), 0.01 * std::fabs(ts - tq));
+            const double v = 1.0 + (1.0 - row[q]) * std::fabs(ts - tb) / span;
+            // A gas node between two splits takes the nearer of the two.
+            if (row[g] == 1.0f || v < row[g]) row[g] = static_cast<float>(v);
+        }
+    }
 }
 
 // Successive substitution of the equilibrium factors from ln K, for the
@@ -778,6 +832,7 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
         float x = blk.TAB[6][1][T_STD], rog = blk.TAB[0][1][T_STD], rol = blk.TAB[1][1][T_STD];
         blk.BETAST = x;
         blk.T[0] = -150.0f;
+        dew_lines(blk, TGRID_C);
         blk.GORST = x >= 0.99999f ? 999999.0f : (x / rog) / ((1.0f - x) / rol);
         blk.ROGST = std::max(rog, 0.0f);
         blk.ROLST = std::max(rol, 0.0f);

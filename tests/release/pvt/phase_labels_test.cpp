@@ -1,7 +1,9 @@
 // Phase labels of the compositional tables against a stability test written
 // here from the published method (Peng-Robinson 1976 with its exact constants,
 // Michelsen's tangent-plane test by successive substitution, cubic roots by
-// bisection between the turning points).
+// bisection between the turning points), and the dew line of the tables as the
+// run interpolates it against dew points of the same test worked in python
+// (oracles/dew_points.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -325,5 +327,59 @@ TEST(PhaseLabels, NoNodeOfSixtyFourGasesContradictsTheStabilityTest) {
                               << (stable ? "feed is stable" : "feed splits");
                 if (++checked > 20) return;
             }
+    }
+}
+// The run reads the gas fraction linearly between temperature columns
+// (clipped to 0..1): liquid shows at most 5 K above the dew point and at
+// 5 K below it (none at all where the gas never splits: NAN). Dew points
+// from oracles/dew_points.py.
+TEST(PhaseLabels, DewLineOfTheTablesWithinFiveKelvinOfTheStabilityTest) {
+    struct Row {
+        const char* name;
+        Gas gas;
+        double p_pa, dew_c;
+    };
+    const Gas lean{{4, 5, 6, 8, 1, 2}, {95.0, 2.5, 1.0, 0.3, 0.7, 0.5}};
+    const Gas bundled{{1, 2, 4, 5, 6, 7, 8}, {1.0, 0.5, 90.5, 5.0, 2.0, 0.5, 0.5}};
+    const Gas rich{{4, 5, 6, 8, 7, 1, 2}, {80.0, 8.0, 5.0, 2.5, 1.5, 1.5, 1.5}};
+    const Row rows[] = {
+        {"lean", lean, 300000.0, -81.19},        {"lean", lean, 1000000.0, -66.32},
+        {"lean", lean, 2000000.0, -58.44},       {"lean", lean, 6500000.0, NAN},
+        {"bundled", bundled, 300000.0, -69.19},  {"bundled", bundled, 1000000.0, -51.24},
+        {"bundled", bundled, 2000000.0, -41.01}, {"bundled", bundled, 6500000.0, -37.26},
+        {"rich", rich, 300000.0, -47.11},        {"rich", rich, 1000000.0, -24.19},
+        {"rich", rich, 2000000.0, -10.23},       {"rich", rich, 6500000.0, 5.09},
+    };
+    for (const Row& r : rows) {
+        int32_t ierr;
+        std::string msg;
+        const PVTBLK b = tables(r.gas, ierr, msg);
+        ASSERT_EQ(ierr, 0) << r.name << ": " << msg;
+        int i = 0;
+        while (i < 20 && b.P[i] != static_cast<float>(r.p_pa)) ++i;
+        ASSERT_LT(i, 20) << r.p_pa;
+        auto beta_at = [&](double t) {
+            int j = 0;
+            while (j < 18 && t > b.T[j + 1]) ++j;
+            double w = (t - b.T[j]) / (b.T[j + 1] - b.T[j]);
+            double v = b.TAB[6][i][j] + w * (b.TAB[6][i][j + 1] - b.TAB[6][i][j]);
+            return std::min(std::max(v, 0.0), 1.0);
+        };
+        double top = -1000.0;  // highest temperature with liquid, 0.05 K steps
+        for (double t = 10.0; t >= -100.0; t -= 0.05)
+            if (beta_at(t) < 1.0) {
+                top = t;
+                break;
+            }
+        const std::string tag = std::string(r.name) + " at " + std::to_string(r.p_pa / 1e6) +
+                                " MPa, dew point " + std::to_string(r.dew_c) + " C";
+        if (std::isnan(r.dew_c)) {
+            EXPECT_EQ(top, -1000.0) << tag << ": liquid from " << top << " C";
+            continue;
+        }
+        EXPECT_LE(top, r.dew_c + 5.0) << tag << ": liquid from " << top << " C";
+        if (r.dew_c - 5.0 > -100.0) {
+            EXPECT_LT(beta_at(r.dew_c - 5.0), 1.0) << tag << ": no liquid 5 K below it";
+        }
     }
 }
