@@ -1,6 +1,8 @@
 // Compositional property tables: COMPPVT checks a gas composition, fixes the
 // 20 x 20 grid and has COMPTB fill the 16 tables with a Peng-Robinson flash at
-// every grid point; then it derives the standard-condition words.
+// every grid point, each judged by a stability test of the feed; then it
+// derives the standard-condition words and places the dew line of each
+// pressure row between the temperature columns.
 //
 // Every build starts from the shipped component catalogue and a cleared flash
 // work area, so the same composition gives the same block whatever was built
@@ -209,11 +211,12 @@ PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
         EOSROOT(F.P, V[r], F.T, a, b);
         PRFUG(a, b, F.P * V[r] / RT, F.T, phi[r]);
         g[r] = 0.0;
+        // (a coefficient below the smallest double is taken at it)
         for (int i = 1; i <= n; ++i)
-            if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * phi[r][i]);
+            if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * std::max(phi[r][i], DBL_MIN));
     }
     const int r = g[1] < g[0] ? 1 : 0;
-    for (int i = 1; i <= n; ++i) lnphi[i] = std::log(phi[r][i]);
+    for (int i = 1; i <= n; ++i) lnphi[i] = std::log(std::max(phi[r][i], DBL_MIN));
     return {g[r], r == 0, V[0] == V[1], V[r] / b};
 }
 
@@ -224,40 +227,38 @@ bool stable_phase(const double* z, const double* d, std::initializer_list<const 
                   double* lnk, const double* other = nullptr) {
     const int n = FLSCOM.NC;
     double W[MXCOMP + 1], w[MXCOMP + 1], lp[MXCOMP + 1];
+    // One substitution ln W = d - ln phi(W / sum W); returns the largest
+    // change of ln W and leaves w at the normalised trial it started from.
+    auto substitute = [&](double& tm, double& dist, double& to_other) {
+        double s = 0.0;
+        for (int i = 1; i <= n; ++i) s += W[i];
+        for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
+        lnphi_lowest(w, lp);
+        double change = 0.0;
+        tm = 1.0;
+        dist = to_other = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            if (other) to_other += std::fabs(w[i] - other[i]);
+            if (!(W[i] > 0.0)) continue;
+            const double lw = std::log(W[i]), next = d[i] - lp[i];
+            tm += W[i] * (lw + lp[i] - d[i] - 1.0);
+            change = std::max(change, std::fabs(next - lw));
+            dist += std::fabs(w[i] - z[i]);
+            W[i] = std::exp(next);
+        }
+        return change;
+    };
     for (const double* t : trials) {
         if (!t) continue;
         for (int i = 1; i <= n; ++i) W[i] = z[i] > 0.0 ? t[i] : 0.0;
         for (int it = 0; it < STAB_ITMAX; ++it) {
-            double s = 0.0;
-            for (int i = 1; i <= n; ++i) s += W[i];
-            for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
-            lnphi_lowest(w, lp);
-            double tm = 1.0, change = 0.0, dist = 0.0, to_other = 0.0;
-            for (int i = 1; i <= n; ++i) {
-                if (other) to_other += std::fabs(w[i] - other[i]);
-                if (!(W[i] > 0.0)) continue;
-                const double lw = std::log(W[i]), next = d[i] - lp[i];
-                tm += W[i] * (lw + lp[i] - d[i] - 1.0);
-                change = std::max(change, std::fabs(next - lw));
-                dist += std::fabs(w[i] - z[i]);
-                W[i] = std::exp(next);
-            }
+            double tm, dist, to_other;
+            double change = substitute(tm, dist, to_other);
             if (tm < TM_NEGATIVE && dist > TRIVIAL_DISTANCE &&
                 !(other && to_other < OTHER_DISTANCE)) {
                 // The trial settles further, as the start of a flash.
-                for (int more = 0; more < STAB_ITMAX && change > 1.0e-8; ++more) {
-                    s = 0.0;
-                    for (int i = 1; i <= n; ++i) s += W[i];
-                    for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
-                    lnphi_lowest(w, lp);
-                    change = 0.0;
-                    for (int i = 1; i <= n; ++i) {
-                        if (!(W[i] > 0.0)) continue;
-                        const double next = d[i] - lp[i];
-                        change = std::max(change, std::fabs(next - std::log(W[i])));
-                        W[i] = std::exp(next);
-                    }
-                }
+                for (int more = 0; more < STAB_ITMAX && change > 1.0e-8; ++more)
+                    change = substitute(tm, dist, to_other);
                 // From the unnormalised trial: W / z is the ratio of the two
                 // phases' fugacity coefficients, whose sums of z K and z / K
                 // then lie above 1 as the split's do.
