@@ -1,6 +1,9 @@
 #include "fluid_tables.h"
 
+#include <atomic>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 namespace {
 
@@ -19,7 +22,46 @@ QString libraryMessage(const char* msg) {
     throw ValidationError{id, 0};
 }
 
+// The tables of the compositions built last. A build takes tens of
+// milliseconds on the window thread, and Verify Layout and Calculate Discharge
+// ask for the same tables again while the scenario is unchanged. The library
+// fixes the grid itself and is linked for the life of the process, so the
+// composition record alone decides the tables.
+struct BuiltTables {
+    COMPREC comp;
+    PVTBLK blk;
+};
+constexpr size_t KEPT_TABLES = 4;
+std::mutex builtMutex;
+std::deque<BuiltTables> built;
+std::atomic<int> libraryBuilds{0};
+
+bool sameComposition(const COMPREC& a, const COMPREC& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// COMPPVT, or the block it gave for the same record before.
+void compositionTables(const COMPREC& comp, PVTBLK& blk, int32_t& ierr, char* msg, int32_t len) {
+    {
+        const std::lock_guard<std::mutex> lock(builtMutex);
+        for (const BuiltTables& t : built)
+            if (sameComposition(t.comp, comp)) {
+                blk = t.blk;
+                return;
+            }
+    }
+    COMPREC record = comp;
+    ++libraryBuilds;
+    COMPPVT(&record, &blk, &ierr, msg, len);
+    if (ierr != 0) return;
+    const std::lock_guard<std::mutex> lock(builtMutex);
+    built.push_front({comp, blk});
+    if (built.size() > KEPT_TABLES) built.pop_back();
+}
+
 }  // namespace
+
+int FluidTableBuilds() { return libraryBuilds.load(); }
 
 COMPREC BuildComposition(const std::vector<FluidComponent>& components, QString& warning) {
     COMPREC comp;
@@ -70,7 +112,7 @@ void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDens
         if (ierr != 0) refuse(IDS_BLACKOIL_ERROR, warning, libraryMessage(msg));
     } else if (fluidClass == FLUID_GAS_COMPOSITION) {
         COMPREC comp = BuildComposition(components, warning);
-        COMPPVT(&comp, input.PvtBlock(), &ierr, msg, MESSAGE_LENGTH);
+        compositionTables(comp, *input.PvtBlock(), ierr, msg, MESSAGE_LENGTH);
         if (ierr != 0) refuse(IDS_COMPOSITION_ERROR, warning, libraryMessage(msg));
         if (!input.ScaleInletRatesByDensity(input.pvt.BETAST, input.pvt.ROGST))
             throw ValidationError{IDS_FLUID_RATES, 0};

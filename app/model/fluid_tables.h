@@ -24,3 +24,7 @@ COMPREC BuildComposition(const std::vector<FluidComponent>& components, QString&
 void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDensity,
                       float oilDensity, float gasOilRatio, float waterCut,
                       const std::vector<FluidComponent>& components, QString& warning);
+
+// Table builds this process has asked the library for: the tables of a
+// composition are built once and kept while it is unchanged.
+int FluidTableBuilds();

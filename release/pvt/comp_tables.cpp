@@ -1,11 +1,14 @@
 // Compositional property tables: COMPPVT checks a gas composition, fixes the
 // 20 x 20 grid and has COMPTB fill the 16 tables with a Peng-Robinson flash at
-// every grid point; then it derives the standard-condition words.
+// every grid point, each judged by a stability test of the feed; then it
+// derives the standard-condition words and places the dew line of each
+// pressure row between the temperature columns.
 //
 // Every build starts from the shipped component catalogue and a cleared flash
 // work area, so the same composition gives the same block whatever was built
 // before it. A failed flash ends the build with IERR 1 and its message and
 // leaves the caller's block as it was.
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -23,10 +26,11 @@ namespace {
 const float PGRID_C[20] = {100000.f, 101325.f, 150000.f, 200000.f, 300000.f, 500000.f, 750000.f,
                            1.0e6f,   1.5e6f,   2.0e6f,   3.0e6f,   4.5e6f,   6.5e6f,   9.0e6f,
                            1.25e7f,  1.8e7f,   2.5e7f,   3.75e7f,  6.0e7f,   1.0e8f};
-// 10 K apart from -80 to -40 C, where a gas line that blows down cools
-// through the dew line of a dry gas: between nodes the gas fraction is
-// interpolated, so a coarser step makes liquid far above the dew point.
-constexpr float TGRID_C[20] = {-100.f, -80.f, -70.f, -60.f, -50.f, -40.f, -25.f,
+// 10 K apart from -100 to -80 C, where a gas line that blows down ends (the
+// first column, the flash at -100 C, stands at -150 C so that the lookup
+// reaches that far). The dew line of each pressure row is resolved between
+// the columns (dew_lines), so it needs no denser step elsewhere.
+constexpr float TGRID_C[20] = {-100.f, -90.f, -80.f, -65.f, -50.f, -40.f, -25.f,
                                -10.f,  0.f,   10.f,  15.f,  20.f,  30.f,  40.f,
                                50.f,   60.f,  75.f,  100.f, 150.f, 200.f};
 // The standard-condition words come from the node at 15 C and 1 atm.
@@ -39,8 +43,13 @@ constexpr double WILSON_REDO = 0.1;
 // A competing flash replaces the carried one only when its Gibbs energy is
 // lower by more than the convergence leaves open.
 constexpr double GIBBS_MARGIN = 1.0e-6;
+// Halvings of the temperature interval in which a pressure row's dew point is
+// sought: 15 K to a quarter kelvin.
+constexpr int DEW_BISECTIONS = 6;
 // Largest start value of K.
 constexpr double KSTART_MAX = 1.0e10;
+// The largest gas mass fraction below 1 in single precision.
+constexpr float ONE_BELOW = 1.0f - FLT_EPSILON / 2.0f;
 // The equation of state works in the unit of the catalogue's critical
 // pressures (atm, with R = 0.0820578 L atm/(mol K)): Pa per atm.
 constexpr double PA_PER_ATM = 101325.0;
@@ -156,6 +165,257 @@ double molar_mass(const double* w) {
     return M;
 }
 
+// ------------------------------------------------ phase stability
+// A phase state is judged by Michelsen's tangent-plane test: the feed splits
+// exactly when some trial phase lies below the tangent plane of its Gibbs
+// energy, and a split is the equilibrium exactly when no trial phase lies
+// below the tangent plane of its liquid.
+
+// Successive substitutions of one trial phase.
+constexpr int STAB_ITMAX = 60;
+// A tangent-plane distance below this shows the split, from a trial phase
+// that differs from the tested one by more than TRIVIAL_DISTANCE (summed
+// mole fractions): closer trials are the tested phase itself, where the
+// distance is rounding.
+constexpr double TM_NEGATIVE = -1.0e-6;
+constexpr double TRIVIAL_DISTANCE = 2.0e-3;
+// Successive substitutions of a flash that the Newton iteration misses.
+constexpr int SUBSTITUTIONS = 300;
+// A trial phase this close to the other phase of a split is that phase: the
+// flash settles the equilibrium factors to a tolerance, so its tangent plane
+// is not exactly the liquid's.
+constexpr double OTHER_DISTANCE = 1.0e-2;
+// A single phase of one cubic root is taken for gas above this molar volume
+// over the co-volume (the critical point of the equation has 3.95); denser,
+// the flash's own label stands.
+constexpr double GAS_VOLUME_RATIO = 3.95;
+
+// The root of lowest Gibbs energy of a phase of composition w.
+struct PhaseRoot {
+    double g;       // sum w (ln w + ln phi), per mole and R T
+    bool vapour;    // the largest root
+    bool one_root;  // the cubic has one root above the co-volume
+    double v_over_b;
+};
+PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
+    Flscom& F = FLSCOM;
+    const int n = F.NC;
+    double a, b;
+    PRMIX(F.T, F.P, w, a, b);
+    const double RT = F.R * F.T;
+    double phi[2][MXCOMP + 1], V[2], g[2];
+    for (int r = 0; r < 2; ++r) {
+        F.IROOT = r;
+        EOSROOT(F.P, V[r], F.T, a, b);
+        PRFUG(a, b, F.P * V[r] / RT, F.T, phi[r]);
+        g[r] = 0.0;
+        // (a coefficient below the smallest double is taken at it)
+        for (int i = 1; i <= n; ++i)
+            if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * std::max(phi[r][i], DBL_MIN));
+    }
+    const int r = g[1] < g[0] ? 1 : 0;
+    for (int i = 1; i <= n; ++i) lnphi[i] = std::log(std::max(phi[r][i], DBL_MIN));
+    return {g[r], r == 0, V[0] == V[1], V[r] / b};
+}
+
+// The test of a phase of composition z with d = ln z + ln phi(z), from each
+// trial composition given. False when a trial phase lies below the tangent
+// plane; lnk then holds ln K (lighter over heavier phase) between z and it.
+bool stable_phase(const double* z, const double* d, std::initializer_list<const double*> trials,
+                  double* lnk, const double* other = nullptr) {
+    const int n = FLSCOM.NC;
+    double W[MXCOMP + 1], w[MXCOMP + 1], lp[MXCOMP + 1];
+    // One substitution ln W = d - ln phi(W / sum W); returns the largest
+    // change of ln W and leaves w at the normalised trial it started from.
+    auto substitute = [&](double& tm, double& dist, double& to_other) {
+        double s = 0.0;
+        for (int i = 1; i <= n; ++i) s += W[i];
+        for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
+        lnphi_lowest(w, lp);
+        double change = 0.0;
+        tm = 1.0;
+        dist = to_other = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            if (other) to_other += std::fabs(w[i] - other[i]);
+            if (!(W[i] > 0.0)) continue;
+            const double lw = std::log(W[i]), next = d[i] - lp[i];
+            tm += W[i] * (lw + lp[i] - d[i] - 1.0);
+            change = std::max(change, std::fabs(next - lw));
+            dist += std::fabs(w[i] - z[i]);
+            W[i] = std::exp(next);
+        }
+        return change;
+    };
+    for (const double* t : trials) {
+        if (!t) continue;
+        for (int i = 1; i <= n; ++i) W[i] = z[i] > 0.0 ? t[i] : 0.0;
+        for (int it = 0; it < STAB_ITMAX; ++it) {
+            double tm, dist, to_other;
+            double change = substitute(tm, dist, to_other);
+            if (tm < TM_NEGATIVE && dist > TRIVIAL_DISTANCE &&
+                !(other && to_other < OTHER_DISTANCE)) {
+                // The trial settles further, as the start of a flash.
+                for (int more = 0; more < STAB_ITMAX && change > 1.0e-8; ++more)
+                    change = substitute(tm, dist, to_other);
+                // From the unnormalised trial: W / z is the ratio of the two
+                // phases' fugacity coefficients, whose sums of z K and z / K
+                // then lie above 1 as the split's do.
+                const bool lighter = molar_mass(w) < molar_mass(z);
+                for (int i = 1; i <= n; ++i) {
+                    const double l = W[i] > 0.0 && z[i] > 0.0 ? std::log(W[i] / z[i]) : 0.0;
+                    lnk[i] = lighter ? l : -l;
+                }
+                return false;
+            }
+            if (dist < 1.0e-6 || change < 1.0e-10) break;  // the tested phase, or settled
+        }
+    }
+    return true;
+}
+
+// Trial compositions of Wilson's factors from z: vapour-like and liquid-like.
+void wilson_trials(const double* z, const double* lnk_wilson, double* vap, double* liq) {
+    for (int i = 1; i <= FLSCOM.NC; ++i) {
+        vap[i] = z[i] * std::exp(lnk_wilson[i]);
+        liq[i] = z[i] * std::exp(-lnk_wilson[i]);
+    }
+}
+
+bool split_state() { return FLSCOM.V > 0.0 && FLSCOM.V < 1.0; }
+
+// Whether the split left in FLSCOM is the equilibrium: no trial phase but its
+// gas below the tangent plane of its liquid; otherwise lnk holds a start
+// towards a better one.
+bool split_stable(const double* lnk_wilson, double* lnk) {
+    const Flscom& F = FLSCOM;
+    double x[MXCOMP + 1], d[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1];
+    for (int i = 1; i <= F.NC; ++i) {
+        x[i] = F.X[i];
+        d[i] = x[i] > 0.0 ? std::log(x[i] * F.PHIL[i]) : 0.0;
+    }
+    wilson_trials(x, lnk_wilson, vap, liq);
+    return stable_phase(x, d, {vap, liq}, lnk, F.Y);
+}
+
+// Whether the feed splits at T (K) and P (atm).
+bool feed_splits(double T, double P) {
+    Flscom& F = FLSCOM;
+    F.T = T;
+    F.P = P;
+    PRPAR(T);
+    double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
+        trial[MXCOMP + 1];
+    lnphi_lowest(F.Z, lp);
+    for (int c = 1; c <= F.NC; ++c) {
+        d[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lp[c] : 0.0;
+        lw[c] = wilson(c);
+    }
+    wilson_trials(F.Z, lw, vap, liq);
+    return !stable_phase(F.Z, d, {liq, vap}, trial);
+}
+
+// The dew line between two temperature columns of a pressure row: the run
+// interpolates the gas fraction linearly in temperature, so a gas node next
+// to a two-phase one would show liquid up to the gas node. The gas node is
+// given the value that the line through the two-phase node reaches at the
+// dew temperature (found here on the stability test), and the lookup, which
+// clips the fraction to 0..1, holds the gas from there on. tf are the
+// temperatures of the flashes (C), blk.T where the columns stand.
+void dew_lines(PVTBLK& blk, const float* tf) {
+    float* const beta = &blk.TAB[6][0][0];
+    for (int i = 0; i < 20; ++i) {
+        float* row = beta + 20 * i;
+        bool gas[20];
+        for (int j = 0; j < 20; ++j) gas[j] = row[j] >= 1.0f;
+        for (int j = 0; j + 1 < 20; ++j) {
+            const bool split_lo = row[j] > 0.0f && !gas[j],
+                       split_hi = row[j + 1] > 0.0f && !gas[j + 1];
+            if (!((gas[j] && split_hi) || (gas[j + 1] && split_lo))) continue;
+            const int q = gas[j] ? j + 1 : j, g = gas[j] ? j : j + 1;
+            // bisection between the flash temperatures: lo on the split side
+            double lo = tf[q], hi = tf[g];
+            for (int it = 0; it < DEW_BISECTIONS; ++it) {
+                const double mid = 0.5 * (lo + hi);
+                (feed_splits(mid + 273.15, blk.P[i] / PA_PER_ATM) ? lo : hi) = mid;
+            }
+            const double tb = 0.5 * (lo + hi), tq = blk.T[q], ts = blk.T[g];
+            const double span = std::max(std::fabs(tb - tq), 0.01 * std::fabs(ts - tq));
+            const double v = 1.0 + (1.0 - row[q]) * std::fabs(ts - tb) / span;
+            // A gas node between two splits takes the nearer of the two.
+            if (row[g] == 1.0f || v < row[g]) row[g] = static_cast<float>(v);
+        }
+    }
+}
+
+// Successive substitution of the equilibrium factors from ln K, for the
+// starts from which the Newton flash falls onto the trivial solution: slower,
+// but it walks out of the one-phase band of the Rachford-Rice sums towards a
+// split near the critical point, and does not leave a split once it has one.
+void substitution_flash(const double* lnk) {
+    Flscom& F = FLSCOM;
+    const int n = F.NC;
+    double X[MXCOMP + 1], res[MXCOMP + 1];
+    for (int c = 1; c <= n; ++c) X[c] = lnk[c];
+    for (int it = 0; it < SUBSTITUTIONS; ++it) {
+        int32_t nn = n;
+        FLASH2(nn, X, res);
+        double change = 0.0;
+        for (int c = 1; c <= n; ++c) {
+            const double next = std::log(static_cast<double>(F.K[c]));
+            change = std::max(change, std::fabs(next - X[c]));
+            X[c] = next;
+        }
+        if (change < F.TOL * 1.0e-2) break;
+    }
+}
+
+// Flashes from each start; FLSCOM ends with the split of lowest Gibbs energy
+// among them and the one it held (when that is a split). False when there is
+// none; resolved tells whether any flash ended at all.
+bool lowest_split(const double* const* starts, int nstarts, bool& resolved) {
+    Flscom& F = FLSCOM;
+    const int n = F.NC;
+    bool have = split_state();
+    Flscom best = F;
+    double gbest = have ? gibbs_energy() : 0.0;
+    for (int k = 0; k < nstarts; ++k) {
+        if (!starts[k]) continue;
+        double lnk[MXCOMP + 1];
+        for (int c = 1; c <= n; ++c) lnk[c] = starts[k][c];
+        try {
+            flash_labelled(lnk);
+            if (!split_state()) substitution_flash(lnk);
+        } catch (const RunFailure&) {
+            continue;
+        }
+        resolved = true;
+        if (!split_state()) continue;
+        const double g = gibbs_energy();
+        if (!have || g < gbest - GIBBS_MARGIN) {
+            best = F;
+            gbest = g;
+            have = true;
+        }
+    }
+    F = best;
+    return have;
+}
+
+// Puts the feed into FLSCOM as one phase, gas or liquid, keeping the
+// equilibrium factors that the next pressure starts from.
+void single_phase_state(bool gas) {
+    Flscom& F = FLSCOM;
+    float keep[MXCOMP + 1];
+    double X[MXCOMP + 1], res[MXCOMP + 1];
+    for (int i = 1; i <= F.NC; ++i) {
+        keep[i] = F.K[i];
+        X[i] = gas ? 30.0 : -30.0;
+    }
+    int32_t n = F.NC;
+    FLASH2(n, X, res);
+    for (int i = 1; i <= F.NC; ++i) F.K[i] = keep[i];
+}
+
 }  // namespace
 
 void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
@@ -218,6 +478,8 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).
     double column[20][MXCOMP + 1] = {};
+    // The verdict of the stability test at each node (pressure, temperature).
+    bool unstable[20][20] = {};
     for (int j = 1; j <= 20; ++j) {
         F.T = blk.T[j - 1] + 273.15;
         PRPAR(F.T);
@@ -229,8 +491,10 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
         for (int i = 1; i <= 20; ++i) {
             F.P = blk.P[i - 1] / PA_PER_ATM;
             // start values
+            double w[MXCOMP + 1];
+            for (int c = 1; c <= n; ++c) w[c] = wilson(c);
             if (i == 1) {
-                for (int c = 1; c <= n; ++c) lnk[c] = wilson(c);
+                for (int c = 1; c <= n; ++c) lnk[c] = w[c];
             } else {
                 for (int c = 1; c <= n; ++c) lnk[c] = next[c];
                 if (i >= 4)
@@ -240,32 +504,71 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                 mean /= n;
                 if (std::fabs(rol_prev - rog_prev) > 0.2 * std::fabs(rol_prev) &&
                     mean < WILSON_REDO)
-                    for (int c = 1; c <= n; ++c) lnk[c] = wilson(c);
+                    for (int c = 1; c <= n; ++c) lnk[c] = w[c];
             }
             flash_labelled(lnk);
-            // Near the critical region of a rich fluid the start values
-            // carried along the pressures can settle on a split that is not
-            // the equilibrium; flashes from Wilson's estimate and from the
-            // previous temperature's factors compete, and the state of lowest
-            // Gibbs energy stands.
+            // The stability test judges the phase state: a flash that lands
+            // on the trivial solution, on the wrong side of the dew line or
+            // on a split that is not the equilibrium is done again from other
+            // starts (Wilson's, the previous temperature's, the test's trial
+            // phase), and of the states the test accepts the one of lowest
+            // Gibbs energy stands. A stable feed is one phase.
             {
-                Flscom best = F;
-                double g = gibbs_energy();
-                double w[MXCOMP + 1];
-                for (int c = 1; c <= n; ++c) w[c] = wilson(c);
-                for (double* start : {w, j > 1 ? column[i - 1] : nullptr}) {
-                    if (!start) continue;
-                    try {
-                        flash_labelled(start);
-                        const double gs = gibbs_energy();
-                        if (gs < g - GIBBS_MARGIN) {
-                            best = F;
-                            g = gs;
+                double lpz[MXCOMP + 1], dz[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
+                    trial[MXCOMP + 1];
+                const PhaseRoot feed = lnphi_lowest(F.Z, lpz);
+                for (int c = 1; c <= n; ++c) dz[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lpz[c] : 0.0;
+                wilson_trials(F.Z, w, vap, liq);
+                // The phases of a split are the first trials: they show it at once.
+                const bool carried_split = split_state();
+                bool splits = !stable_phase(
+                    F.Z, dz,
+                    {carried_split ? F.Y : nullptr, carried_split ? F.X : nullptr, liq, vap},
+                    trial);
+                if (splits && !carried_split) {
+                    // The flash missed the split: again from the trial phase
+                    // of the test, Wilson's factors and the previous
+                    // temperature's, keeping the split of lowest Gibbs energy.
+                    double from_trial[MXCOMP + 1];
+                    for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
+                    const double* starts[3] = {from_trial, w, j > 1 ? column[i - 1] : nullptr};
+                    bool resolved = false;
+                    if (!lowest_split(starts, 3, resolved)) {
+                        // Every flash ended in one phase: the split is
+                        // smaller than the flash resolves (its factors within
+                        // 0.1 % of one phase), and one phase it is. Only when
+                        // no flash ended at all is the node unresolved.
+                        if (!resolved) {
+                            refuse(IERR, MSG, LMSG,
+                                   "NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE "
+                                   "FLUID AT " +
+                                       value_text(blk.P[i - 1], "Pa") + " AND " +
+                                       value_text(blk.T[j - 1], "C"));
+                            return;
                         }
-                    } catch (const RunFailure&) {
+                        splits = false;
                     }
+                } else if (splits && !split_stable(w, trial)) {
+                    // The carried split is not the equilibrium: the other
+                    // starts compete with it.
+                    double from_trial[MXCOMP + 1];
+                    for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
+                    const double* starts[3] = {from_trial, w, j > 1 ? column[i - 1] : nullptr};
+                    bool resolved = false;
+                    lowest_split(starts, 3, resolved);
                 }
-                F = best;
+                unstable[i - 1][j - 1] = splits;
+                if (!splits) {
+                    // One phase: gas or liquid by its root where that is
+                    // plain (the root of lower Gibbs energy of two, or a gas
+                    // volume), else as the flash had it.
+                    bool gas = F.V >= 0.5;
+                    if (!feed.one_root)
+                        gas = feed.vapour;
+                    else if (feed.v_over_b > GAS_VOLUME_RATIO)
+                        gas = true;
+                    if (split_state() || F.V != (gas ? 1.0 : 0.0)) single_phase_state(gas);
+                }
             }
             for (int c = 1; c <= n; ++c) column[i - 1][c] = std::log(static_cast<double>(F.K[c]));
             F.L = 1.0 - F.V;
@@ -334,6 +637,9 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                                   sigma};
             for (int k = 1; k <= 16; ++k)
                 blk.TAB[k - 1][i - 1][j - 1] = static_cast<float>(v[k - 1]);
+            // A split keeps its label in single precision as well.
+            float& label = blk.TAB[6][i - 1][j - 1];
+            if (split_state()) label = std::min(std::max(label, FLT_TRUE_MIN), ONE_BELOW);
             blk.PBUB[j - 1] = 1.0e9f;
             blk.TAUX[j - 1] = 0.0f;
             if (FLSOUT) FLSREP();
@@ -360,6 +666,19 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
             rol_prev = l.rho;
         }
     }
+    // The check of the labels: two-phase exactly where the feed splits.
+    for (int i = 0; i < 20; ++i)
+        for (int j = 0; j < 20; ++j) {
+            const float beta = blk.TAB[6][i][j];
+            if ((beta > 0.0f && beta < 1.0f) != unstable[i][j]) {
+                refuse(IERR, MSG, LMSG,
+                       "GAS MASS FRACTION " + value_text(beta, nullptr) + " AT " +
+                           value_text(blk.P[i], "Pa") + " AND " + value_text(blk.T[j], "C") +
+                           (unstable[i][j] ? " LABELS ONE PHASE WHERE THE FLUID SPLITS"
+                                           : " LABELS TWO PHASES WHERE THE FLUID IS STABLE"));
+                return;
+            }
+        }
 }
 
 FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double T_K, double P_atm) {
@@ -498,6 +817,7 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
         float x = blk.TAB[6][1][T_STD], rog = blk.TAB[0][1][T_STD], rol = blk.TAB[1][1][T_STD];
         blk.BETAST = x;
         blk.T[0] = -150.0f;
+        dew_lines(blk, TGRID_C);
         blk.GORST = x >= 0.99999f ? 999999.0f : (x / rog) / ((1.0f - x) / rol);
         blk.ROGST = std::max(rog, 0.0f);
         blk.ROLST = std::max(rol, 0.0f);

@@ -95,6 +95,11 @@ inline void all_properties(const Cell& c, PvtOut& o) {
     float c1 =
         t(c.j + 1, c.i, P::KRS) + c.wP * (t(c.j + 1, c.i + 1, P::KRS) - t(c.j + 1, c.i, P::KRS));
     o.DRST = (c1 - c0) * T.RDT(c.j);
+    // A gas node beyond 1 marks a dew line inside the interval: past it the
+    // fraction is held at 1 and does not change with temperature.
+    const bool dew_inside = t(c.j, c.i, P::KRS) > 1.0f || t(c.j + 1, c.i, P::KRS) > 1.0f ||
+                            t(c.j, c.i + 1, P::KRS) > 1.0f || t(c.j + 1, c.i + 1, P::KRS) > 1.0f;
+    if (dew_inside && c0 + c.wT * (c1 - c0) >= 1.0f) o.DRST = 0.0f;
     o.CONG = interp(c, P::KCONG).v;
     o.CONL = interp(c, P::KCONL).v;
     o.SIG = std::max(interp(c, P::KSIG).v, 1.0e-5f);

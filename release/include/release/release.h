@@ -212,7 +212,10 @@ typedef struct LEKDAT {
      11 liquid heat capacity, J/(kg K)     12 gas specific enthalpy, J/kg
      13 liquid specific enthalpy, J/kg     14 gas thermal conductivity, W/(m K)
      15 liquid thermal conductivity, W/(m K)  16 gas-liquid surface tension, N/m
-   The tables describe oil and gas; water enters the run through WCUT. */
+   The tables describe oil and gas; water enters the run through WCUT.
+   Table 7 is read clipped to 0..1. COMPPVT stores above 1 at a gas node
+   next to a two-phase one: the line between the two reaches 1 at the dew
+   point, which the run then sees within a fraction of a kelvin. */
 typedef struct PVTBLK {
     int32_t NP;     /* pressure points in use, at most 20 */
     int32_t NT;     /* temperature points in use, at most 20 */

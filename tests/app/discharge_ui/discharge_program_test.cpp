@@ -39,6 +39,7 @@
 #include "../ui/scenario_script.h"
 #include "../framework/shown_title.h"
 #include "message_box.h"
+#include "fluid_tables.h"
 #include "options_dlg.h"
 #include "model_errors.h"
 #include "plot_launch.h"
@@ -356,6 +357,19 @@ TEST_F(DischargeProgram, calculate_discharge_on_each_example_through_the_library
         doc->SetModifiedFlag(false);
         doc->OnCloseDocument();
     }
+}
+
+TEST_F(DischargeProgram, verify_layout_twice_on_an_unchanged_scenario_builds_the_tables_once) {
+    ASSERT_NE(Open("oil_line.zef"), nullptr);
+    ScriptedMessageBoxes boxes;
+    const int before = FluidTableBuilds();
+    ASSERT_TRUE(s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY));
+    const int once = FluidTableBuilds();
+    EXPECT_LE(once - before, 1);  // none when this process built them before
+    ASSERT_TRUE(s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY));
+    EXPECT_EQ(FluidTableBuilds(), once);
+    EXPECT_EQ(boxes.Texts().size(), 2) << boxes.Texts().join("|").toStdString();
+    for (const QString& text : boxes.Texts()) EXPECT_EQ(text, AfxLoadString(IDS_NETWORK_VALID));
 }
 
 TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary) {

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -116,6 +117,27 @@ TEST(FluidTables, gas_from_the_catalogue_through_comppvt_gives_its_standard_dens
     EXPECT_EQ(rec->pvt.GORST, 999999.0f);
     // Rates per day of gas: 1000 Sm3/d * rho / 86400.
     EXPECT_NEAR(rec->bnd.QIN[0], 1000.0f * rec->pvt.ROGST / (rec->pvt.BETAST * 86400.0f), 1e-6f);
+}
+
+TEST(FluidTables, tables_of_an_unchanged_composition_are_built_once) {
+    auto first = OneBranchRecord(), second = OneBranchRecord(), third = OneBranchRecord();
+    const std::vector<FluidComponent> gas = Gas({{"C1", 91}, {"C2", 5}, {"C3", 2}, {"N2", 2}});
+    std::vector<FluidComponent> other = gas;
+    other[0].fraction = 90.5f;
+    other[1].fraction = 5.5f;
+    QString warning;
+    const int before = FluidTableBuilds();
+    BuildFluidTables(*first, FLUID_GAS_COMPOSITION, 0, 0, 0, 0, gas, warning);
+    BuildFluidTables(*second, FLUID_GAS_COMPOSITION, 0, 0, 0, 0, gas, warning);
+    EXPECT_EQ(FluidTableBuilds(), before + 1);
+    // The kept block is the one the library built, standard words included.
+    EXPECT_EQ(std::memcmp(&first->pvt, &second->pvt, sizeof first->pvt), 0);
+    EXPECT_EQ(first->bnd.QIN[0], second->bnd.QIN[0]);
+    // Another composition is built anew.
+    BuildFluidTables(*third, FLUID_GAS_COMPOSITION, 0, 0, 0, 0, other, warning);
+    EXPECT_EQ(FluidTableBuilds(), before + 2);
+    EXPECT_NE(third->pvt.ROGST, first->pvt.ROGST);
+    EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
 }
 
 TEST(FluidTables, heavy_fraction_of_the_catalogue_with_its_density_entered) {

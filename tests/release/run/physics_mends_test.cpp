@@ -271,13 +271,13 @@ TEST_F(PhysicsRun, TemperatureHeldAtTheTableLimitIsReported) {
     const family::Outcome o = run(cold_gas_line(), "cold");
     ASSERT_EQ(o.ierr, 0) << o.message;
     const std::string warning =
-        "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -185.0 C FROM ";
+        "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
     EXPECT_NE(o.message.find(warning), std::string::npos) << o.message;
-    EXPECT_EQ(RUNCTL.TMLIM, -185.0f);
-    EXPECT_LT(RUNCTL.TMLIM0, -185.0f);
+    EXPECT_EQ(RUNCTL.TMLIM, -180.0f);
+    EXPECT_LT(RUNCTL.TMLIM0, -180.0f);
     EXPECT_GT(RUNCTL.TLIMIT, 11400.0);  // during the release
     const std::string log = file("cold.log");
-    const std::string line = " TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -185.0 C FROM ";
+    const std::string line = " TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT -180.0 C FROM ";
     const size_t at = log.find(line);
     ASSERT_NE(at, std::string::npos) << log;
     EXPECT_NE(log.find("IN SECTION " + std::to_string(RUNCTL.ILIMIT), at), std::string::npos);
