@@ -382,7 +382,7 @@ TEST(ResultCommit, a_failed_stage_keeps_every_previous_file_byte_identical) {
         {"folder in place of the branch names", false, wide, nullptr,
          "gas_export.brn: replacing the previous file failed: Is a directory."},
         {"plume refuses its input after a new discharge", false,
-         edited(wide, "<attribute name=\"water_temperature\">\n          <real val=\"15\"/>",
+         edited(wide, "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>",
                 "<attribute name=\"water_temperature\">\n          <real val=\"-300\"/>"),
          nullptr, "Task failed:\n\nWater temperature value was below -273 °C!\n"},
         {"near-field settings not confirmed", false,
@@ -394,7 +394,7 @@ TEST(ResultCommit, a_failed_stage_keeps_every_previous_file_byte_identical) {
         // The plume file is written after the branch names, and the disk
         // holds 2 KiB more: the plume file cannot be written whole.
         {"disk full in the plume stage", true,
-         edited(wide, "<attribute name=\"water_temperature\">\n          <real val=\"15\"/>",
+         edited(wide, "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>",
                 "<attribute name=\"water_temperature\">\n          <real val=\"10\"/>"),
          "4", "gas_export.dbs: write failed: File too large"},
     };

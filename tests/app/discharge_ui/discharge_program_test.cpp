@@ -634,9 +634,11 @@ TEST_F(DischargeProgram, finished_runs_are_saved_with_the_scenario_and_reopen_wi
     EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
     ASSERT_TRUE(doc->Plume().IsConfirmed());
     s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(16260).arg(ResultFilePath(path, ".dbs"))});
     EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_NEARFIELD_PLOT).m_bEnabled);
     EXPECT_FALSE(shownTitle(s.Main()->MDIGetActive()).contains('*'));
 
+    boxes.Clear();
     boxes.Answer(IDNO);
     const int windows = s.Children();
     s.Main()->MDIGetActive()->close();
