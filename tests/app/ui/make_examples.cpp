@@ -1,6 +1,7 @@
 // Draws the example scenarios with the program, the way a user would, and
 // saves them into the folder given on the command line.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
@@ -58,7 +59,11 @@ void leakProps(S& s, diagram_object* o, const char* distance, const char* diamet
 }
 
 void composition(S& s, const std::vector<std::pair<QString, QString>>& fractions) {
-    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) { S::SetFractions(d, fractions); });
+    s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [&](CDialog* d) {
+        S::SetFractions(d, fractions);
+        // Confirmed last, the composition is the fluid of the runs.
+        if (auto* use = d->Item<QCheckBox>(CGasPropsDlg::IDC_USE_FOR_RUNS)) use->setChecked(true);
+    });
 }
 
 // The near-field settings confirmed in their dialog, with a shipped ambient
@@ -101,6 +106,8 @@ void liveBlackOil(S& s) {
         S::SetText(d, CFluidPropsDlg::IDC_OIL_DENSITY, "850");
         S::SetText(d, CFluidPropsDlg::IDC_GOR, "120");
         S::SetText(d, CFluidPropsDlg::IDC_WATER_CUT, "10");
+        // The runs use the black oil only when the user says so.
+        d->Item<QCheckBox>(CFluidPropsDlg::IDC_USE_FOR_RUNS)->setChecked(true);
     });
 }
 
