@@ -155,12 +155,9 @@ void run_tables(benchmark::State& state, const COMPREC* comp) {
     }
 }
 
-// A gas condensate with two plus fractions (model, mole percent, M, density).
-COMPREC condensate() {
-    const float rows[][4] = {{1, 0.5f, 0, 0},         {2, 2.5f, 0, 0},           {4, 70.0f, 0, 0},
-                             {5, 8.0f, 0, 0},         {6, 5.0f, 0, 0},           {7, 1.5f, 0, 0},
-                             {8, 2.0f, 0, 0},         {9, 1.5f, 0, 0},           {11, 1.5f, 0, 0},
-                             {12, 2.5f, 100.205f, 0}, {16, 5.0f, 180.0f, 800.0f}};
+// A composition from rows of (model, mole percent, M, density).
+template <size_t N>
+COMPREC compositionOf(const float (&rows)[N][4]) {
     COMPREC c{};
     for (const auto& r : rows) {
         c.MODEL[c.NCOMP] = static_cast<int32_t>(r[0]);
@@ -172,6 +169,15 @@ COMPREC condensate() {
     return c;
 }
 
+// A gas condensate with two plus fractions (model, mole percent, M, density).
+COMPREC condensate() {
+    const float rows[][4] = {{1, 0.5f, 0, 0},         {2, 2.5f, 0, 0},           {4, 70.0f, 0, 0},
+                             {5, 8.0f, 0, 0},         {6, 5.0f, 0, 0},           {7, 1.5f, 0, 0},
+                             {8, 2.0f, 0, 0},         {9, 1.5f, 0, 0},           {11, 1.5f, 0, 0},
+                             {12, 2.5f, 100.205f, 0}, {16, 5.0f, 180.0f, 800.0f}};
+    return compositionOf(rows);
+}
+
 // The fluid of examples/scenarios/oil_line.zef: an oil whose tables the
 // program builds on Verify Layout and Calculate Discharge.
 COMPREC oil_line() {
@@ -181,15 +187,7 @@ COMPREC oil_line() {
         {8, 3.0f, 58.124f, 0},        {9, 1.5f, 72.151f, 0},         {10, 2.0f, 72.151f, 0},
         {11, 4.0f, 86.178f, 0},       {12, 12.0f, 100.205f, 684.0f}, {13, 12.0f, 114.232f, 702.5f},
         {14, 10.0f, 128.259f, 717.6f}};
-    COMPREC c{};
-    for (const auto& r : rows) {
-        c.MODEL[c.NCOMP] = static_cast<int32_t>(r[0]);
-        c.MOLEPCT[c.NCOMP] = r[1];
-        c.MOLWT[c.NCOMP] = r[2];
-        c.LIQDEN[c.NCOMP] = r[3];
-        ++c.NCOMP;
-    }
-    return c;
+    return compositionOf(rows);
 }
 
 }  // namespace
