@@ -175,6 +175,7 @@ void INISTA(int32_t& IERR, char* MSG, int32_t LMSG) {
         V.ML(i) = (1.0f - V.AL(i)) * V.ROL(i);
         V.MD(i) = 0.0f;
         V.MLT(i) = V.ML(i);
+        V.MGREM(i) = V.MLREM(i) = V.MDREM(i) = 0.0f;
     }
     for (int32_t i = 0; i <= std::min(nsec + 1, MXB); ++i)
         V.JUL(i) = V.JUG(i) = V.GT(i) < 0.0f ? 1 : 0;

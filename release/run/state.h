@@ -258,6 +258,10 @@ struct Secvar {
     // running maxima of |VOL| per section (the first with its time)
     // (the second is VOLMX2, cleared at every result row)
     SecF VOLMX1, VOLMX3, TVOLMX;
+    // What rounding the new gas, bulk-liquid and droplet masses to single
+    // precision left out, kg/m3, per section; the next update adds it back,
+    // so the rounding does not drift the line balance over a long run.
+    SecF MGREM, MLREM, MDREM;
     // volume accumulators per boundary (two sets each), m3
     Arr2<double, MXB, 2> QGACC, QLACC, QTACC;  // (boundary, set)
     // per-source accumulators (two sets each): volume m3, gas, liquid, total kg

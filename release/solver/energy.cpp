@@ -301,9 +301,13 @@ void TEMPSL(int32_t& IERR, char* MSG, int32_t LMSG) {
         V.PSI(i) += dm / (ht + 1.0e-6f);
         const float liq = V.BE(i) + V.GA(i);
         const float b = liq > 0.0f ? V.BE(i) / liq : 1.0f;
-        V.ML(i) = std::max(0.0f, V.ML(i) - b * dm);
-        V.MD(i) = std::max(0.0f, V.MD(i) - (1.0f - b) * dm);
-        V.MG(i) = std::max(0.0f, V.MG(i) + dm);
+        // In double with the rounding remainders, as the mass step stores them.
+        const double mlx = double(V.ML(i)) + V.MLREM(i) - double(b) * dm;
+        const double mdx = double(V.MD(i)) + V.MDREM(i) - (1.0 - b) * dm;
+        const double mgx = double(V.MG(i)) + V.MGREM(i) + dm;
+        V.ML(i) = store_mass(mlx, V.MLREM(i));
+        V.MD(i) = store_mass(mdx, V.MDREM(i));
+        V.MG(i) = store_mass(mgx, V.MGREM(i));
         V.MLT(i) = V.ML(i) + V.MD(i);
 
         const float ug = section_velocity(V.UG(i), V.UG(i + 1));

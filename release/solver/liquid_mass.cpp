@@ -114,8 +114,10 @@ int32_t LIQASM() {
         // The right-hand sides are formed in double: the step's change is
         // small against the mass, and rounding it to single precision before
         // it reaches the solution drifts the balance over a long run.
-        W.RHS(a) = double(V.MD(i)) + ht * (double(wD) * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
-        W.RHS(a + 1) = double(V.ML(i)) + ht * (double(wB) * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
+        W.RHS(a) =
+            double(V.MD(i)) + V.MDREM(i) + ht * (double(wD) * V.PSI(i) - V.DEP0(n) + V.ENT0(n));
+        W.RHS(a + 1) =
+            double(V.ML(i)) + V.MLREM(i) + ht * (double(wB) * V.PSI(i) + V.DEP0(n) - V.ENT0(n));
 
         // Liquid parts of sources and valve sources; the leak (negative) takes
         // droplets and bulk liquid as the section holds them, so that it
@@ -157,9 +159,9 @@ void VOLFRC() {
     // 1. Volume fractions from the new masses.
     for (int32_t i = 1; i <= nsec; ++i) {
         if (!counted(i)) continue;
-        if (V.MD(i) < 1.0e-9f) V.MD(i) = 0.0f;
-        if (V.ML(i) < 1.0e-9f) V.ML(i) = 0.0f;
-        if (V.MG(i) < 1.0e-9f) V.MG(i) = 0.0f;
+        if (V.MD(i) < 1.0e-9f) V.MD(i) = V.MDREM(i) = 0.0f;
+        if (V.ML(i) < 1.0e-9f) V.ML(i) = V.MLREM(i) = 0.0f;
+        if (V.MG(i) < 1.0e-9f) V.MG(i) = V.MGREM(i) = 0.0f;
         const float vg = V.MG(i) / V.ROG(i);
         const float vl = V.ML(i) / V.ROL(i);
         const float vd = V.MD(i) / V.ROL(i);

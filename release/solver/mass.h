@@ -16,6 +16,10 @@ void DEPRAT();
 int32_t LIQASM();
 // Gas mass system (mass_step.cpp); returns the number of rows.
 int32_t MASPRE();
+// A new section mass m rounded to the single-precision state: rem takes
+// what the rounding left out, for the next update to add back; a mass below
+// 1e-9 is none, and leaves no remainder.
+float store_mass(double m, float& rem);
 // Energy step (energy.cpp).
 int32_t ENEASM();
 void TEMPSL(int32_t& IERR, char* MSG, int32_t LMSG);

@@ -44,6 +44,16 @@ void limit_transfer_after_leaks(float ht) {
 }
 }  // namespace
 
+float store_mass(double m, float& rem) {
+    const float f = static_cast<float>(m);
+    if (f < 1.0e-9f) {
+        rem = 0.0f;
+        return 0.0f;
+    }
+    rem = static_cast<float>(m - f);
+    return f;
+}
+
 void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& V = SECVAR;
     auto& N = NETDSC;
@@ -73,10 +83,8 @@ void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
     for (int32_t s = 1; s <= nsec; ++s) {
         if (N.JBND(s) > 0) continue;
         V.PSI(s) = -V.PSI(s);
-        float md = static_cast<float>(W.RHS(r + 1));
-        float ml = static_cast<float>(W.RHS(r + 2));
-        if (md < 1.0e-9f) md = 0.0f;
-        if (ml < 1.0e-9f) ml = 0.0f;
+        const float md = store_mass(W.RHS(r + 1), V.MDREM(s));
+        const float ml = store_mass(W.RHS(r + 2), V.MLREM(s));
         V.DML(s) = (ml - V.ML(s)) / ht;
         V.MD(s) = md;
         V.ML(s) = ml;
@@ -97,8 +105,7 @@ void MASS(int32_t& IERR, char* MSG, int32_t LMSG) {
     for (int32_t s = 1; s <= nsec; ++s) {
         if (N.JBND(s) > 0) continue;
         ++r;
-        float mg = static_cast<float>(W.RHS(r));
-        if (mg < 1.0e-9f) mg = 0.0f;
+        const float mg = store_mass(W.RHS(r), V.MGREM(s));
         V.DMG(s) = (mg - V.MG(s)) / ht;
         V.MG(s) = mg;
     }
@@ -193,7 +200,7 @@ int32_t MASPRE() {
             if (E.IVSSEC(k) == s) src += E.WGSOVA(k);
         for (int32_t k = 1; k <= E.NLEAK; ++k)
             if (E.ILKSEC(k) == s) src += LEKRES.WGLEAK(k);
-        W.RHS(r) = double(V.MG(s)) + ht * V.PSI(s) + t * src;
+        W.RHS(r) = double(V.MG(s)) + V.MGREM(s) + ht * V.PSI(s) + t * src;
     }
     return r;
 }

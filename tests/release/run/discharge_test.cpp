@@ -738,6 +738,32 @@ TEST_P(Sweep, random_network_ends_and_keeps_its_mass_balance) {
 INSTANTIATE_TEST_SUITE_P(Discharge, Sweep, ::testing::ValuesIn(sweep_seeds()),
                          [](const auto& p) { return "seed_" + std::to_string(p.param); });
 
+// Sweep seed 79: one branch of 42 sections that hardly change over the
+// warm-up, so that rounding each new section mass to single precision fell
+// the same way step after step; the line balance drifted by 20.7 kg, 0.53 %
+// of the 3.9 t released and 48 times the bound below. With the rounding
+// remainders carried into the next update no rounding of the state adds up;
+// what is left is the rounding of the flows booked at the line's ends, at
+// most a single-precision unit (6e-8) of what passed. What passed in and out
+// is at most twice the mass the line held and took in (2.2e6 kg here), so
+// the balance is held to 2e-7 of that (0.43 kg).
+TEST(Discharge, rounding_the_section_masses_does_not_drift_the_line_balance) {
+    const json j = random_case(79);
+    cases::Case c = from_json(j, "sweep");
+    Watch w;
+    RunResult r = run_release(c, "rounding_79");
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    const Balances b = balances(w);
+    const auto [in, out] = through();
+    // The case still is the one that showed the drift: a small leak of a
+    // long-steady line.
+    EXPECT_GT(RUNCTL.NINTGR, 5000);
+    EXPECT_NEAR(b.released, 3932.0, 40.0);
+    EXPECT_LE(b.line_error, 2e-7 * (w.first + in))
+        << "inventory " << w.first << " -> " << inventory() << " kg, in " << in << ", out " << out
+        << ", released " << b.released;
+}
+
 namespace {
 // A 200 m, 500 mm oil line at 100 m depth, its inlet and outlet shut when the
 // leak opens 102 m along it to 3 bar outside: the line empties through a hole

@@ -318,7 +318,11 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
                       static_cast<int32_t>(path.size()), &none, &IERR, MSG, 256);
         ASSERT_EQ(IERR, 0) << trimmed(MSG, 256);
         const std::string msg = trimmed(MSG, 256);
-        if (msg.empty()) {
+        // The one-branch line's gas comes close to the property tables'
+        // lowest temperature as the release ends; the warning that it was
+        // held there is the message of a release that ended.
+        if (msg.empty() ||
+            msg.rfind("WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' ", 0) == 0) {
             EXPECT_LE(sum.time, end);
         } else {
             EXPECT_EQ(msg,
