@@ -47,6 +47,7 @@ void SETPRG(double since_leak, bool held) {
 }  // namespace rel
 
 extern "C" RELEASE_API void RELEASE_CALL RELTIM(double* seconds, int32_t* held) {
+    rel::clear_upper_vector_state();
     if (seconds) *seconds = rel::g_since_leak.load(std::memory_order_relaxed);
     if (held) *held = rel::g_held.load(std::memory_order_relaxed);
 }

@@ -31,6 +31,15 @@ private:
 inline constexpr const char* BUSY_MESSAGE =
     "THE LIBRARY IS RUNNING ANOTHER CALL IN THIS PROCESS: ONE CALL AT A TIME";
 
+// The library is built for any x86-64 and runs on SSE, and libm's exp and log
+// pick vector-encoded variants at run time. A caller whose string and memory
+// routines used the wide registers (glibc's 256- and 512-bit ones do) hands
+// them over with their upper halves marked in use, and then every switch
+// between the two encodings costs a state transition: a run three to ten
+// times slower, with the same results. The scope and the return from the
+// progress callback therefore clear that state where the processor has it.
+void clear_upper_vector_state();
+
 // The caller's own locale for the time of a callback into the caller.
 class CallerLocale {
 public:
