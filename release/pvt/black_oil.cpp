@@ -20,10 +20,6 @@ const float PGRID_BO[20] = {1.0e5f, 2.0e5f,  5.0e5f, 1.0e6f, 2.5e6f, 5.0e6f, 7.5
 const float TGRID_BO[18] = {-30.f, 0.f,  5.f,  10.f, 15.f,  20.f,  30.f,  40.f,  50.f,
                             60.f,  70.f, 80.f, 90.f, 100.f, 110.f, 120.f, 130.f, 200.f};
 
-// Share of the gas that is free, (Rsb - Rs) / Rsb, below which the free-gas
-// gravity is blended onto the gravity above the bubble point.
-constexpr float FREE_GAS_BAND = 0.05f;
-
 // The z-factor search ends when the equation's z and the ideal-gas side
 // agree this closely. At 1e-3 the gas density carried a saw-tooth of up to
 // 0.15 % from one pressure to the next, locally falling with rising pressure,
@@ -129,41 +125,16 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     bool saturated = p_psi <= pb;
     float Bob = 1.0f + E1 * Rsb + dT * Q * (E2 + E3 * Rsb);
     float Bo = saturated ? Bsat : std::max(1.0f, Bob * std::exp(-co * (p_psi - pb)));
-    // 7. gas gravities
-    const float gd_slope = -3.571357e-6f * API - 2.8571e-9f;
-    const float gd_raw = 0.25f + 0.02f * API + Rs * gd_slope;
-    float gd = std::max(0.56f, gd_raw);
-    // Free gas below the bubble point from the gas balance; above it there is
-    // no free gas to balance and the gas is the whole gas (the gravity the oil
-    // density takes there as well).
-    float gf = (Rsb != Rs) ? (g * Rsb - Rs * gd) / (Rsb - Rs) : g;
-    // The balance's change with the solution ratio (zero where a bound holds
-    // it), for the gas density's pressure derivative.
-    double dgf = 0.0;
-    if (Rsb != Rs && gf < g && gf > 0.56f)
-        dgf =
-            (double(gf) - gd - (gd_raw > 0.56f ? double(Rs) * gd_slope : 0.0)) / (double(Rsb) - Rs);
-    gf = std::max(std::min(gf, g), 0.56f);
-    // As the free gas vanishes the balance is 0/0 and, wherever the dissolved
-    // gas is heavier than the whole gas, ends on the lower bound: a step of up
-    // to 30 % in gas density at the bubble point. Over the last few percent of
-    // free gas it is drawn smoothly onto the value above the bubble point.
-    const float share = Rsb > 0.0f ? (Rsb - Rs) / Rsb : 1.0f;
-    const float u = std::min(std::max(share / FREE_GAS_BAND, 0.0f), 1.0f);
-    const float above = std::max(g, 0.56f);
-    const float blend = u * u * (3.0f - 2.0f * u);
-    if (u > 0.0f && u < 1.0f)
-        dgf =
-            dgf * blend - double(gf - above) * 6.0 * u * (1.0 - u) / (double(Rsb) * FREE_GAS_BAND);
-    else
-        dgf *= blend;
-    gf = above + (gf - above) * blend;
-    if (!saturated) gf = above;
+    // 7. gas gravity. The free gas and the dissolved gas are both taken at
+    // the whole gas's gravity g: its mass (step 11) and its volume (step 10)
+    // then agree, and dissolved plus free gas is the fluid's whole gas, GOR
+    // times the entered gas density, at every pressure. (A free-gas gravity
+    // from the balance with the correlation's dissolved-gas gravity is 0/0 at
+    // the bubble point and leaves [0.56, g] for most oils, so that bounding it
+    // creates or loses gas mass.)
     // 8. oil density and derivatives, lb/ft3. The oil carries the stock-tank
-    // oil and the gas that has not come free; the free gas is taken at the
-    // whole gas's gravity (step 11), so the dissolved gas is too, and the
-    // tables' liquid holds the formation volume factor's volume on both sides
-    // of the bubble point.
+    // oil and the gas that has not come free, so the tables' liquid holds the
+    // formation volume factor's volume on both sides of the bubble point.
     float rho_o, drodT;
     if (saturated) {
         float m = 62.4f * SG + 0.0136f * Rs * g;
@@ -181,15 +152,12 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
     float ppc = 706.0f - 51.7f * g - 11.1f * g * g;
     float z = ZFDAK(p_psi / ppc, tpr);
     float z2 = ZFDAK((p_psi + 145.0f) / ppc, tpr);
-    // 10. gas density, lb/ft3
-    float rho_g = 2.7f * gf * p_psi / ((t_f + 459.66f) * z);
+    // 10. gas density, lb/ft3: the free gas fills V Bg, the gas volume of
+    // its standard volume V at this pressure and temperature.
+    float rho_g = 2.7f * g * p_psi / ((t_f + 459.66f) * z);
     float drgdp = rho_g * (1.0f / p_psi - ((z2 - z) / z) / 145.0f);
-    // Below the bubble point the free gas's gravity moves with the pressure
-    // through the solution ratio (dRs/dp = C2 Rs / p).
-    if (saturated && gf > 0.0f)
-        drgdp += static_cast<float>(double(rho_g) / gf * dgf * C2 * Rs / p_psi);
     float dd = 50.0f * t_f + 22983.0f;
-    float drgdT = -6750.0f * gf * p_psi / (dd * dd * z);
+    float drgdT = -6750.0f * g * p_psi / (dd * dd * z);
     // 11. free-gas mass fraction of the whole fluid (the stock-tank oil and
     // all its gas), from the standard-condition densities
     float V = gor - Rs * 0.028316848f / 0.158987f;

@@ -96,7 +96,8 @@ void PSEUDO(double M, double SG, double TB, double& TC, double& PC, double& VC, 
     TC = tc_rd + (kl.tc_k - tc_rd) * w;
     PC = std::exp(std::log(pc_rd) + (std::log(kl.pc_atm) - std::log(pc_rd)) * w);
     VC = vc_rd + (vc_kl - vc_rd) * w;
-    ZC = PC * VC / (83.14 * TC);
+    // PC in atm and VC in cm3/mol: the gas constant in cm3 atm/(mol K).
+    ZC = PC * VC / (82.057 * TC);
 }
 
 double heavy_boiling_point(double M, double SG) {

@@ -185,17 +185,19 @@ TEST(BlackOil, NoFreeGasAboveTheBubblePoint) {
 TEST(BlackOil, ReferencePointOfTheDefaultFluid) {
     // Hand calculation of the correlations in double precision (independent
     // transcription): at 1e7 Pa and 60 C the bubble point is 2.30281e7 Pa,
-    // Rs 408.15 scf/STB, Bo 1.2752, z 0.85908, gas 68.189 and oil 655.78
+    // Rs 408.15 scf/STB, Bo 1.2752, z 0.85908, gas 79.052 kg/m3 (the free
+    // gas at the whole gas's gravity, 2.7 g p / (T z) lb/ft3) and oil 655.78
     // kg/m3 (the stock-tank oil and its dissolved gas at the whole gas's
     // gravity, 62.4 SG + 0.0136 Rs g lb/ft3, over Bo), free-gas mass fraction
-    // of the whole fluid 0.105465. Float arithmetic: 2e-4 relative.
+    // of the whole fluid 0.105465. Float arithmetic: 2e-4 relative. (A free
+    // gas at the balance's gravity, bounded to 0.56, gave 68.189.)
     const double TOL = 2e-4;
     BoPoint p = BOCORR(DEF_ROG, DEF_ROO, DEF_GOR, 1.0e7f, 60.0f);
     EXPECT_NEAR(p.PBUB / 2.30281e7, 1.0, TOL);
     EXPECT_NEAR(p.RS_SCF / 408.15, 1.0, TOL);
     EXPECT_NEAR(p.BO / 1.2752, 1.0, TOL);
     EXPECT_NEAR(p.Z / 0.85908, 1.0, TOL);
-    EXPECT_NEAR(p.tab[0] / 68.189, 1.0, TOL);
+    EXPECT_NEAR(p.tab[0] / 79.052, 1.0, TOL);
     EXPECT_NEAR(p.tab[1] / 655.78, 1.0, TOL);
     EXPECT_NEAR(p.tab[6] / 0.105465, 1.0, TOL);
 }
@@ -397,11 +399,10 @@ TEST(BlackOil, OilDensityIsContinuousAcrossTheBubblePointAndHoldsTheVolumeFactor
 }
 
 TEST(BlackOil, GasDensityDerivativeBelowTheBubblePointHoldsTheFreeGasGravitysChange) {
-    // Over the last 3 % of pressure below the bubble point the free gas's
-    // gravity moves onto the whole gas's; the derivative used to leave that
-    // out and was 2-10x too small there. Against a central difference of the
-    // tabulated density over 0.6 % of the pressure, narrow enough not to
-    // straddle the kink where the free gas's gravity reaches its bound.
+    // Over the last 3 % of pressure below the bubble point a free gas whose
+    // gravity moved onto the whole gas's had a derivative 2-10x too small.
+    // Against a central difference of the tabulated density over 0.6 % of
+    // the pressure.
     for_each_black_oil([](float rhog, float oil, float gor, float t) {
         const float pb = BOCORR(rhog, oil, gor, 1.0e6f, t).PBUB;
         for (float share : {0.975f, 0.985f, 0.995f}) {
@@ -412,5 +413,31 @@ TEST(BlackOil, GasDensityDerivativeBelowTheBubblePointHoldsTheFreeGasGravitysCha
             EXPECT_NEAR(BOCORR(rhog, oil, gor, p, t).tab[2] / fd, 1.0, 0.1)
                 << "at " << share << " of the bubble point";
         }
+    });
+}
+
+TEST(BlackOil, FreeGasFillsItsStandardVolumeAtThePointsVolumeFactor) {
+    // Below the bubble point the tables' free gas (its mass fraction of the
+    // stock-tank oil and all its gas, over the gas density) must take the
+    // volume V Bg of its standard volume V = GOR - Rs, Bg = z T p_sc / (T_sc
+    // p) against 15 C and 1 atm. 0.9 kg/Sm3 gas, 850 kg/Sm3 oil, GOR 100 at
+    // 40 C had 1.06 V Bg at 3.5 MPa, 1.26 at 8.75 and 1.31 at 14: the free gas
+    // was counted at the whole gas's gravity in its mass and at a lighter one
+    // in its density. 1 %: the gas gravity's air density of 1.2337 kg/Sm3 is
+    // 0.7 % above that of the real-gas density at 15 C and 1 atm.
+    const auto volume_ratio = [](float rhog, float oil, float gor, float p, float t) {
+        const BoPoint q = BOCORR(rhog, oil, gor, p, t);
+        const double whole = oil + double(gor) * rhog;
+        const double v = gor - q.RS_SCF * 0.028316848 / 0.158987;
+        const double bg = q.Z * (t + 273.15) / 288.15 * 101325.0 / p;
+        return q.tab[6] * whole / q.tab[0] / (v * bg);
+    };
+    for (float p : {3.5e6f, 8.75e6f, 14.0e6f})
+        EXPECT_NEAR(volume_ratio(0.9f, 850.0f, 100.0f, p, 40.0f), 1.0, 0.01) << p << " Pa";
+    for_each_black_oil([&](float rhog, float oil, float gor, float t) {
+        const float pb = BOCORR(rhog, oil, gor, 1.0e6f, t).PBUB;
+        for (float share : {0.1f, 0.4f, 0.8f, 0.99f})
+            EXPECT_NEAR(volume_ratio(rhog, oil, gor, pb * share, t), 1.0, 0.01)
+                << "at " << share << " of the bubble point";
     });
 }

@@ -244,9 +244,11 @@ TEST(CompPvt, LightHeavyFractionStaysAGasLikeTheCatalogueHeptane) {
 
 TEST(CompPvt, StandardLiquidDensityOfAPurePlusFractionIsTheEnteredOne) {
     // Without the volume translation the equation gave 798 / 599 / 516 kg/m3
-    // at 150 / 300 / 399 g/mol where 850-900 had been entered. (The gas mass
-    // fraction of a single component is not looked at here: its flash has no
-    // split to find.)
+    // at 150 / 300 / 399 g/mol where 850-900 had been entered. The shift is
+    // fitted at the standard node itself (15 C, 1 atm), so the density there
+    // is the entered one to float rounding; a shift fitted at 0 C left it
+    // 0.3-0.9 % low. (The gas mass fraction of a single component is not
+    // looked at here: its flash has no split to find.)
     struct Fraction {
         float M, dens;
     };
@@ -255,7 +257,7 @@ TEST(CompPvt, StandardLiquidDensityOfAPurePlusFractionIsTheEnteredOne) {
         SCOPED_TRACE(testing::Message() << f.M << " g/mol, " << f.dens << " kg/m3");
         Result r = build(record({{19, 100.0f, f.M, f.dens}}));
         ASSERT_EQ(r.ierr, 0) << r.msg;
-        EXPECT_NEAR(r.blk.ROLST / f.dens, 1.0, 0.02);
+        EXPECT_NEAR(r.blk.ROLST / f.dens, 1.0, 1e-4);
     }
 }
 

@@ -756,9 +756,10 @@ TEST(Discharge, rounding_the_section_masses_does_not_drift_the_line_balance) {
     const Balances b = balances(w);
     const auto [in, out] = through();
     // The case still is the one that showed the drift: a small leak of a
-    // long-steady line.
+    // long-steady line (3932 kg released while the black-oil free gas had a
+    // lighter gravity in its density than in its mass).
     EXPECT_GT(RUNCTL.NINTGR, 5000);
-    EXPECT_NEAR(b.released, 3932.0, 40.0);
+    EXPECT_NEAR(b.released, 3975.0, 40.0);
     EXPECT_LE(b.line_error, 2e-7 * (w.first + in))
         << "inventory " << w.first << " -> " << inventory() << " kg, in " << in << ", out " << out
         << ", released " << b.released;
