@@ -345,6 +345,30 @@ TEST_F(PhysicsRun, TemperatureHeldAtTheTableLimitIsReported) {
     EXPECT_EQ(warm.message.find("WARNING"), std::string::npos) << warm.message;
 }
 
+// A sea at -180 C cools the shut-in gas to the tables' lowest temperature
+// during the warm-up. The warning said "FROM -9770.5 S AFTER THE LEAK
+// OPENED", a time before the opening read as a negative time after it.
+TEST_F(PhysicsRun, TemperatureHeldDuringTheWarmUpSaysSo) {
+    std::string json = isolated_gas_line();
+    const std::string sea = "\"ambient_temperature\": 6.0";
+    json.replace(json.find(sea), sea.size(), "\"ambient_temperature\": -180.0");
+    const family::Outcome o = run(json, "cold_sea");
+    ASSERT_EQ(o.ierr, 0) << o.message;
+    EXPECT_LT(RUNCTL.TLIMIT, 11400.0);
+    const std::string when = "-180.0 C DURING THE WARM-UP, BEFORE THE LEAK OPENED, IN SECTION " +
+                             std::to_string(RUNCTL.ILIMIT);
+    EXPECT_NE(o.message.find("WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT " +
+                             when + "; LATER RESULTS THERE ARE NOT RELIABLE."),
+              std::string::npos)
+        << o.message;
+    const std::string log = file("cold_sea.log");
+    EXPECT_NE(log.find(" TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT " + when),
+              std::string::npos)
+        << log;
+    for (const std::string& text : {o.message, log})
+        EXPECT_EQ(text.find("S AFTER THE LEAK OPENED"), std::string::npos) << text;
+}
+
 TEST_F(PhysicsRun, DryGasShowsNoLiquidAndReleasesNoOil) {
     // The gas is single-phase at every state the runs reach (above about
     // -55 C), so no row may show liquid in the line or liquid out of the
