@@ -136,9 +136,15 @@ namespace {
 void table_limit_warning(char* MSG) {
     const Runctl& R = RUNCTL;
     if (R.ILIMIT == 0) return;
+    // A time before the opening would read as a negative time after it.
     char when[160];
-    std::snprintf(when, sizeof when, "%.1f C FROM %.1f S AFTER THE LEAK OPENED IN SECTION %d",
-                  static_cast<double>(R.TMLIM), R.TLIMIT - TLEAK, R.ILIMIT);
+    if (R.TLIMIT < TLEAK)
+        std::snprintf(when, sizeof when,
+                      "%.1f C DURING THE WARM-UP, BEFORE THE LEAK OPENED, IN SECTION %d",
+                      static_cast<double>(R.TMLIM), R.ILIMIT);
+    else
+        std::snprintf(when, sizeof when, "%.1f C FROM %.1f S AFTER THE LEAK OPENED IN SECTION %d",
+                      static_cast<double>(R.TMLIM), R.TLIMIT - TLEAK, R.ILIMIT);
     const std::string side = R.TMLIM0 < R.TMLIM ? "LOWER" : "UPPER";
     char was[64];
     std::snprintf(was, sizeof was, " (IT WOULD HAVE BEEN %.1f C)", static_cast<double>(R.TMLIM0));

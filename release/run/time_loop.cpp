@@ -371,8 +371,8 @@ SimpleRelease simple_release(const LumpedHole& h, double E0) {
 // opening. The hole starts at its rate as the leak flow computes it fully
 // open; from then on its rate follows the line's pressure, which the inlets,
 // the outlet and the hole leave (a lumped balance of the line's excess, the
-// liquid it holds above what stays at the outside density, with the water's
-// compressibility). What the outlet takes is not released. The peak is the
+// liquid it holds above what stays in it at the outside pressure, with the
+// water's compressibility). What the outlet takes is not released. The peak is the
 // largest rate of that history, or the larger rate the leak already had
 // while opening. The release never goes past the run's end, where the
 // pipeline then still leaks.
@@ -386,33 +386,54 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
 
     const int32_t c = E.NLEAK >= 1 ? E.ILKSEC(1) : 0;
     const double pb = E.NLEAK >= 1 ? E.PLKPB(1, 1) : 0.0;
-    double vol = 0.0, water = 0.0;
-    for (int32_t i = 1; i <= G.NSEC; ++i)
-        if (N.JBND(i) <= 0 && N.KSEC(i) == 0) {
-            const double v = double(G.DX(i)) * G.SECAREA(i);
-            vol += v;
-            // The water of the liquid expands from the section's pressure to
-            // the back pressure.
-            water += C.WCUTV * (1.0 - V.AL(i)) * v * WATER_DENSITY * WATER_COMPRESSIBILITY *
-                     std::max(0.0, double(V.PT(i)) - pb);
-        }
-    if (c >= 1) {
-        // The outside density; a failed lookup keeps the earlier value.
+    // The liquid density at the back pressure and temperature T; false when
+    // the tables do not reach there.
+    auto outside_density = [&](float T, double& rol) {
         int32_t ierr = 0, below = 0;
         char msg[LMSG];
         PvtOut o{};
         try {
-            const int32_t it = TBLOC(V.TM(c), C.TT.data(), C.NT, C.MODE);
+            const int32_t it = TBLOC(T, C.TT.data(), C.NT, C.MODE);
             const int32_t ip = TBLOC(static_cast<float>(pb), C.PP.data(), C.NP, C.MODE);
-            PVTLUP(it, ip, static_cast<float>(pb), V.TM(c), o, FALSE_, below, C.PVTOPT, ierr, msg,
-                   LMSG);
+            PVTLUP(it, ip, static_cast<float>(pb), T, o, FALSE_, below, C.PVTOPT, ierr, msg, LMSG);
         } catch (const RunFailure&) {
             ierr = 1;
         }
-        if (ierr == 0) L.ROLLK = o.ROL;
-    }
-
+        if (ierr != 0 || !std::isfinite(o.ROL)) return false;
+        rol = o.ROL;
+        return true;
+    };
+    // The outside density at the leak; a failed lookup keeps the earlier value.
+    if (double rol = 0.0; c >= 1 && outside_density(V.TM(c), rol))
+        L.ROLLK = static_cast<float>(rol);
     const double rolk = L.ROLLK;
+
+    // What stays in the line once it stands at the back pressure: each
+    // section keeps the liquid at the outside pressure and at its own
+    // temperature less what the expansion cools it. The line is seldom at one
+    // temperature (a warm inlet, a cold sea): one density for all of it would
+    // count the difference between its warm and its cold parts as excess for
+    // the hole. And a liquid that expands without heat from outside cools,
+    // cp dT = (1/rho - dh/dp) dp with the enthalpy of the property tables,
+    // and shrinks; on a shut line that takes back much of what the pressure
+    // alone would release.
+    double stays = 0.0, water = 0.0;
+    for (int32_t i = 1; i <= G.NSEC; ++i)
+        if (N.JBND(i) <= 0 && N.KSEC(i) == 0) {
+            const double v = double(G.DX(i)) * G.SECAREA(i);
+            const double dp = std::max(0.0, double(V.PT(i)) - pb);
+            const double rc = double(V.ROL(i)) * V.CPL(i);
+            const double cooling = rc > 0.0 ? (1.0 - double(V.ROL(i)) * V.DHLP(i)) * dp / rc : 0.0;
+            // Where the tables do not reach that far, the section's own
+            // temperature, else the density outside the leak.
+            double rol = rolk;
+            if (!outside_density(static_cast<float>(V.TM(i) - cooling), rol) && i != c)
+                outside_density(V.TM(i), rol);
+            stays += rol * v;
+            // The water of the liquid expands from the section's pressure to
+            // the back pressure.
+            water += C.WCUTV * (1.0 - V.AL(i)) * v * WATER_DENSITY * WATER_COMPRESSIBILITY * dp;
+        }
     const double dia = E.NLEAK >= 1 ? E.DLEAK(1) : 0.0;
     // The hole fully open, as the leak flow sees it: at most 0.99 of the
     // pipe's flow area, the orifice rate of the section's mixture, limited by
@@ -432,7 +453,7 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
     std::string why;
     // The excess at the opening; a line without one still passes on what the
     // inlets deliver, through a capacity too small to matter.
-    const double E0 = std::max(V.RMLGT - rolk * vol + water, SMALLEST_EXCESS);
+    const double E0 = std::max(V.RMLGT - stays + water, SMALLEST_EXCESS);
     if (!(A > 0.0)) {
         why = "No release estimated: the leak has no opening.";
     } else if (!(p > pb)) {

@@ -241,6 +241,61 @@ TEST_F(PhysicsRun, SimpleMethodWithTheOutletOpenCountsOnlyWhatLeavesThroughTheHo
               month.summary.peak_total_mass * month.summary.time * 1.000001f);
 }
 
+// A 10 km 12" oil line at 300 m whose inlet (40 kg/s) and outlet (5 MPa)
+// both start shutting 10 s after the leak opened, with a 25 mm hole at
+// `position` m to 3.18 MPa outside and a gas-oil ratio of its own: all the
+// line can release is what its liquid gives back as it expands to the
+// outside pressure, and what the inlet feeds before it shuts.
+std::string closed_line(float gor, float position) {
+    return R"({
+  "network": {"branches": [{
+    "start": {"x": -10000.0, "depth": 300.0},
+    "pipe_defaults": {"diameter": 0.3048, "roughness": 4.5e-05, "heat_transfer": 5.0, "ambient_temperature": 6.0},
+    "pipes": [{"end": {"x": -5000.0, "depth": 305.0}}, {"end": {"x": 0.0, "depth": 300.0}}]}]},
+  "inlets": [{"branch": 1, "rate": 40.0, "temperature": 40.0, "closing_time": 10.0}],
+  "outlet": {"pressure": 5000000.0, "closing_time": 10.0},
+  "leak": {"branch": 1, "position": )" +
+           std::to_string(position) + R"(, "diameter": 0.025, "back_pressure": 3182084.0975},
+  "fluid": {"black_oil": {"gas_density": 0.85, "oil_density": 860.0, "gor": )" +
+           std::to_string(gor) + R"(, "water_cut": 20.0}},
+  "run": {"end_time": 3600.0}
+})";
+}
+
+// On a shut line the simple method booked the difference between the line's
+// warm and cold parts as released: it took the whole line at the outside
+// density of the leak's section, 30.8 C at 5 km where the sea has cooled the
+// last 4 km to 7-30 C. It released 3,849 kg with the hole at 5 km, 6,414 kg
+// at 2 km and 404 kg at 9 km, against 1,070-1,260 kg of the full simulation
+// of the same line at GOR 5 (no free gas at the hole).
+// Hand bound: the line holds pi/4 0.3048^2 10,000 = 729.66 m3, at most
+// 5.2 MPa (5 MPa at the outlet, about 0.13 MPa of friction at 40 kg/s and
+// 0.04 MPa of the 5 m dip), so at most 2.018 MPa above the outside. Its
+// liquid, 80 % oil (at most 900 kg/m3, 1.4e-9 1/Pa) and 20 % water
+// (1020 kg/m3, 4.5e-10 1/Pa), gives back at most 1.0998e-6 kg/(m3 Pa):
+// 1,619 kg. The inlet feeds 40 kg/s for 10 s and half its 10 s ramp after
+// the opening, 600 kg: 2,219 kg in all.
+TEST_F(PhysicsRun, SimpleMethodOnAShutLineReleasesWhatItsLiquidGivesBack) {
+    const double bound = 1619.3 + 600.0;
+    for (float position : {2000.0f, 5000.0f, 9000.0f}) {
+        SCOPED_TRACE(testing::Message() << "hole at " << position << " m");
+        const family::Outcome full = run(closed_line(5.0f, position), "closed_gor5");
+        ASSERT_EQ(full.ierr, 0) << full.message;
+        EXPECT_EQ(full.message.find("Simple calculation method"), std::string::npos)
+            << full.message;
+        const family::Outcome simple = run(closed_line(2.0f, position), "closed_gor2");
+        ASSERT_EQ(simple.ierr, 0) << simple.message;
+        EXPECT_NE(simple.message.find("Simple calculation method"), std::string::npos)
+            << simple.message;
+        EXPECT_NEAR(simple.summary.total_mass / full.summary.total_mass, 1.0, 0.3)
+            << simple.summary.total_mass << " kg against " << full.summary.total_mass << " kg";
+        EXPECT_LE(simple.summary.total_mass, bound);
+        EXPECT_LE(full.summary.total_mass, bound);
+        // The hole opens at the same rate on both sides of the switch.
+        EXPECT_NEAR(simple.summary.peak_total_mass / full.summary.peak_total_mass, 1.0, 0.1);
+    }
+}
+
 TEST_F(PhysicsRun, SimpleMethodCountsWhatTheInletDeliversAfterTheLeakOpens) {
     // Hand balance: the inlet's 20 kg/s for 600 s and half of its 10 s ramp
     // down, 12100 kg, plus the pipe content's expansion to the back pressure:
@@ -288,6 +343,30 @@ TEST_F(PhysicsRun, TemperatureHeldAtTheTableLimitIsReported) {
     ASSERT_EQ(warm.ierr, 0) << warm.message;
     EXPECT_EQ(RUNCTL.ILIMIT, 0);
     EXPECT_EQ(warm.message.find("WARNING"), std::string::npos) << warm.message;
+}
+
+// A sea at -180 C cools the shut-in gas to the tables' lowest temperature
+// during the warm-up. The warning said "FROM -9770.5 S AFTER THE LEAK
+// OPENED", a time before the opening read as a negative time after it.
+TEST_F(PhysicsRun, TemperatureHeldDuringTheWarmUpSaysSo) {
+    std::string json = isolated_gas_line();
+    const std::string sea = "\"ambient_temperature\": 6.0";
+    json.replace(json.find(sea), sea.size(), "\"ambient_temperature\": -180.0");
+    const family::Outcome o = run(json, "cold_sea");
+    ASSERT_EQ(o.ierr, 0) << o.message;
+    EXPECT_LT(RUNCTL.TLIMIT, 11400.0);
+    const std::string when = "-180.0 C DURING THE WARM-UP, BEFORE THE LEAK OPENED, IN SECTION " +
+                             std::to_string(RUNCTL.ILIMIT);
+    EXPECT_NE(o.message.find("WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT " +
+                             when + "; LATER RESULTS THERE ARE NOT RELIABLE."),
+              std::string::npos)
+        << o.message;
+    const std::string log = file("cold_sea.log");
+    EXPECT_NE(log.find(" TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT " + when),
+              std::string::npos)
+        << log;
+    for (const std::string& text : {o.message, log})
+        EXPECT_EQ(text.find("S AFTER THE LEAK OPENED"), std::string::npos) << text;
 }
 
 TEST_F(PhysicsRun, DryGasShowsNoLiquidAndReleasesNoOil) {
