@@ -376,13 +376,12 @@ void renumber_objects(diagram_data* data, GArray* loaded) {
         int old_number = lo.obj->xref;
         lo.obj->xref = 0;
         object_assign_xref(data, lo.obj);
-        if (k < 20) {
-            char* desc = xml_object_description(lo.node);
-            g_string_append_printf(lines, "\n%s: %d -> %d", desc, old_number, lo.obj->xref);
-            g_free(desc);
-        }
+        // Every one is listed: the program's box shows a long list in a
+        // details area that scrolls.
+        char* desc = xml_object_description(lo.node);
+        g_string_append_printf(lines, "\n%s: %d -> %d", desc, old_number, lo.obj->xref);
+        g_free(desc);
     }
-    if (renumber->len > 20) g_string_append_printf(lines, "\n... and %u more", renumber->len - 20);
     if (lines->len > 0)
         message_warning(
             "Warning:\nObject numbers that repeat or are out of range were renumbered:%s",
