@@ -268,7 +268,8 @@ QString CResultFiles::CurrentPath(const QString& path) const {
 }
 
 void CResultFiles::Fail(int id, const QString& file, const char* step, int error) {
-    m_error = AfxLoadString(id).arg(scenarioName(m_basePath), failure(file, step, error));
+    m_failure = failure(file, step, error);
+    m_error = AfxLoadString(id).arg(scenarioName(m_basePath), m_failure);
 }
 
 void CResultFiles::Refuse(const QString& why) {
@@ -391,7 +392,7 @@ bool CResultFiles::Commit(const QStringList& extensions) {
             // record stays, with every kept copy, and the next holder
             // finishes the commit (a put-back half done could be led on by
             // nobody).
-            const QString recordWhy = m_error;
+            const QString recordWhy = m_failure;
             m_keepFolder = true;
             m_error = AfxLoadString(IDS_RESULTS_LEFT_TO_COMPLETE)
                           .arg(scenarioName(m_basePath), why, recordWhy,

@@ -100,6 +100,7 @@ private:
     QString m_folder;
     QString m_stagedBase;
     QString m_error;
+    QString m_failure;  // the last failure alone: "file: step failed: reason"
     CResultFiles* m_outer = nullptr;
     bool m_locked = false;
     bool m_busy = false;

@@ -329,7 +329,11 @@ TEST(ResultCommit, failed_rename_and_failed_put_back_end_with_one_run_s_files) {
         {"3", "gas_export.log", "The previous results are kept whole.", 0},
         // 4 records the put-back, 5 puts the .plt back.
         {"3,5", "gas_export.log", "are a mix of two runs until the scenario is next opened", 0},
-        {"3,4,5", "gas_export.log", "Putting the previous results back could not be recorded (", 1},
+        {"3,4,5", "gas_export.log",
+         ".gas_export.run/journal: recording the commit failed: Input/output error), so nothing "
+         "was put back: the files beside the scenario are a mix of two runs until the scenario is "
+         "next opened or run, which completes the new results from ",
+         1},
     };
     for (const Case& c : cases) {
         for (const bool noLink : {false, true}) {
