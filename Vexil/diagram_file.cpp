@@ -605,20 +605,38 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
     }
     // The file is read whole first and parsed from memory, as plain XML:
     // the parser would inflate a compressed file without bound.
-    GStatBuf st;
-    if (g_stat(filename, &st) != 0 || (guint64)st.st_size > TREE_CEILING) {
+    // Read with a bound, also where the name is a device or a pipe that has
+    // no size.
+    gchar* bytes = nullptr;
+    gsize size = 0;
+    bool read_ok = false;
+    if (FILE* in = fopen(filename, "rb")) {
+        gsize capacity = 0;
+        for (;;) {
+            if (size == capacity) {
+                capacity = capacity ? capacity * 2 : 64 * 1024;
+                if (capacity > TREE_CEILING + 1) capacity = TREE_CEILING + 1;
+                bytes = (gchar*)g_realloc(bytes, capacity + 1);
+            }
+            const size_t n = fread(bytes + size, 1, capacity - size, in);
+            size += n;
+            if (n == 0 || size > TREE_CEILING) break;
+        }
+        read_ok = !ferror(in);
+        fclose(in);
+    }
+    if (bytes) bytes[size] = 0;
+    if (!read_ok) {
+        message_error("Couldn't open: '%s' for reading.\n", filename);
+        g_free(bytes);
+        return 0;
+    }
+    if (size > TREE_CEILING) {
         message_error(
             "Error loading diagram %s.\nIt is larger than a scenario file can be (more than %u "
             "MB); the file was not opened.",
             filename, (unsigned)(TREE_CEILING >> 20));
-        return 0;
-    }
-    gchar* bytes = nullptr;
-    gsize size = 0;
-    GError* error = nullptr;
-    if (!g_file_get_contents(filename, &bytes, &size, &error)) {
-        message_error("Couldn't open: '%s' for reading.\n", filename);
-        g_clear_error(&error);
+        g_free(bytes);
         return 0;
     }
     const unsigned char* head = (const unsigned char*)bytes;

@@ -564,7 +564,8 @@ TEST_F(DiagramFile, the_entity_bound_is_four_times_the_file_to_the_byte) {
 // Files built to exhaust the loader, however they are packed: compressed
 // (the parser would inflate it without bound), a tree many times the file
 // (one-byte entity references, each a node; plain elements past the
-// ceiling), past the parser's own limits (nesting, a text of 10 MB). Each is
+// ceiling), past the parser's own limits (nesting, a text of 10 MB), a
+// device that never ends. Each is
 // refused with one message that says what the file is or exceeds, and the
 // refusal stays small: the load runs in a child whose peak resident size is
 // read back.
@@ -582,7 +583,7 @@ TEST_F(DiagramFile, hostile_files_are_refused_within_bounded_memory) {
     };
     struct Case {
         const char* name;
-        std::function<std::string()> content;  // made when its case runs
+        std::function<std::string()> content;  // made when its case runs; none: /dev/zero
         bool gzip;
         std::string says;  // after "Error loading diagram FILE.\n"
         long peak_kb;
@@ -627,15 +628,18 @@ TEST_F(DiagramFile, hostile_files_are_refused_within_bounded_memory) {
          "It exceeds what a scenario file may hold: a text or attribute value in it is longer "
          "than 10000000 bytes.",
          80L * 1024},
+        {"a device without end", nullptr, false,
+         "It is larger than a scenario file can be (more than 160 MB); the file was not opened.",
+         300L * 1024},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string f = tmp.path("hostile.zef");
-        if (c.gzip) {
+        const std::string f = c.content ? tmp.path("hostile.zef") : "/dev/zero";
+        if (c.content && c.gzip) {
             const std::string plain = tmp.path("hostile.xml");
             write_file(plain, c.content());
             ASSERT_EQ(system(("gzip -c '" + plain + "' > '" + f + "'").c_str()), 0);
-        } else {
+        } else if (c.content) {
             write_file(f, c.content());
         }
         fflush(nullptr);
