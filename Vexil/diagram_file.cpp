@@ -3,10 +3,13 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <fcntl.h>
@@ -373,13 +376,12 @@ void renumber_objects(diagram_data* data, GArray* loaded) {
         int old_number = lo.obj->xref;
         lo.obj->xref = 0;
         object_assign_xref(data, lo.obj);
-        if (k < 20) {
-            char* desc = xml_object_description(lo.node);
-            g_string_append_printf(lines, "\n%s: %d -> %d", desc, old_number, lo.obj->xref);
-            g_free(desc);
-        }
+        // Every one is listed: the program's box shows a long list in a
+        // details area that scrolls.
+        char* desc = xml_object_description(lo.node);
+        g_string_append_printf(lines, "\n%s: %d -> %d", desc, old_number, lo.obj->xref);
+        g_free(desc);
     }
-    if (renumber->len > 20) g_string_append_printf(lines, "\n... and %u more", renumber->len - 20);
     if (lines->len > 0)
         message_warning(
             "Warning:\nObject numbers that repeat or are out of range were renumbered:%s",
@@ -466,6 +468,120 @@ bool entities_within_limit(xmlDocPtr doc, goffset file_size) {
     return total <= c.limit;
 }
 
+// What the parser may build for one file: a tree is several times the text
+// it comes from (a node for each element, attribute, text and reference),
+// and a hostile file can make it many times more (a reference of a few
+// bytes is a node of its own). The parser counts what it builds and stops
+// past this multiple of the file's bytes or past the ceiling, whichever
+// comes first; no file larger than the ceiling is read at all.
+const guint64 TREE_MULTIPLE = 32;
+const guint64 TREE_CEILING = 160ull << 20;
+// Bytes of one node of the tree with its allocation, before its text.
+const guint64 NODE_BYTES = 160;
+
+struct tree_budget {
+    guint64 used = 0;
+    guint64 limit = 0;
+    bool exceeded = false;
+    std::string parser_limit;  // the first of the parser's own limits the file exceeds
+};
+
+// Counts bytes against the budget; false (and the parser stopped) past it.
+bool spend(void* ctx, guint64 bytes) {
+    xmlParserCtxtPtr ctxt = (xmlParserCtxtPtr)ctx;
+    tree_budget* b = (tree_budget*)ctxt->_private;
+    if (b->exceeded) return false;
+    b->used += bytes;
+    if (b->used <= b->limit) return true;
+    b->exceeded = true;
+    xmlStopParser(ctxt);
+    return false;
+}
+
+// The nodes a text with references becomes: one per reference and the
+// text between them.
+guint64 text_cost(const xmlChar* text, const xmlChar* end) {
+    static const char* const predefined[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
+    guint64 cost = NODE_BYTES + (guint64)(end - text);
+    for (const xmlChar* p = text; p < end; p++) {
+        if (*p != '&' || p + 1 >= end || p[1] == '#') continue;
+        bool plain = false;
+        for (const char* name : predefined)
+            plain = plain || ((gsize)(end - p - 1) >= strlen(name) &&
+                              memcmp(p + 1, name, strlen(name)) == 0);
+        if (!plain) cost += 2 * NODE_BYTES;
+    }
+    return cost;
+}
+
+void budget_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* URI,
+                  int nb_namespaces, const xmlChar** namespaces, int nb_attributes,
+                  int nb_defaulted, const xmlChar** attributes) {
+    guint64 cost = NODE_BYTES + (guint64)nb_namespaces * NODE_BYTES;
+    for (int i = 0; i < nb_attributes; i++)
+        cost += NODE_BYTES + text_cost(attributes[5 * i + 3], attributes[5 * i + 4]);
+    if (spend(ctx, cost))
+        xmlSAX2StartElementNs(ctx, localname, prefix, URI, nb_namespaces, namespaces, nb_attributes,
+                              nb_defaulted, attributes);
+}
+
+void budget_characters(void* ctx, const xmlChar* ch, int len) {
+    if (spend(ctx, NODE_BYTES + (guint64)MAX(len, 0))) xmlSAX2Characters(ctx, ch, len);
+}
+
+void budget_whitespace(void* ctx, const xmlChar* ch, int len) {
+    if (spend(ctx, NODE_BYTES + (guint64)MAX(len, 0))) xmlSAX2IgnorableWhitespace(ctx, ch, len);
+}
+
+void budget_cdata(void* ctx, const xmlChar* ch, int len) {
+    if (spend(ctx, NODE_BYTES + (guint64)MAX(len, 0))) xmlSAX2CDataBlock(ctx, ch, len);
+}
+
+void budget_reference(void* ctx, const xmlChar* name) {
+    if (spend(ctx, NODE_BYTES)) xmlSAX2Reference(ctx, name);
+}
+
+void budget_comment(void* ctx, const xmlChar* value) {
+    if (spend(ctx, NODE_BYTES + strlen((const char*)value))) xmlSAX2Comment(ctx, value);
+}
+
+void budget_instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+    if (spend(ctx, NODE_BYTES + (data ? strlen((const char*)data) : 0)))
+        xmlSAX2ProcessingInstruction(ctx, target, data);
+}
+
+void budget_entity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
+                   const xmlChar* systemId, xmlChar* content) {
+    if (spend(ctx, NODE_BYTES + (content ? strlen((const char*)content) : 0)))
+        xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+}
+
+// What the file exceeds when the parser refused it for one of its own
+// limits; empty for any other error.
+std::string parser_limit(const xmlError* e) {
+    const char* m = e && e->message ? e->message : "";
+    char text[200];
+    if (strstr(m, "Excessive depth")) {
+        g_snprintf(text, sizeof text, "its elements are nested deeper than %u levels",
+                   xmlParserMaxDepth);
+    } else if (e && e->code == XML_ERR_NAME_TOO_LONG) {
+        g_snprintf(text, sizeof text, "a name in it is longer than %d bytes", XML_MAX_NAME_LENGTH);
+    } else if (strstr(m, "too long") || strstr(m, "Huge input") || strstr(m, "huge")) {
+        g_snprintf(text, sizeof text, "a text or attribute value in it is longer than %d bytes",
+                   XML_MAX_TEXT_LENGTH);
+    } else {
+        return std::string();
+    }
+    return text;
+}
+
+// The parser's own messages are not printed (the load says what failed);
+// the first limit of its own that the file exceeds is kept.
+void parser_error(void* ctx, xmlErrorPtr e) {
+    tree_budget* b = (tree_budget*)((xmlParserCtxtPtr)ctx)->_private;
+    if (b && b->parser_limit.empty()) b->parser_limit = parser_limit(e);
+}
+
 // Holds the library's messages for the length of one load, so the user is
 // told everything in one message.
 struct message_hold {
@@ -487,9 +603,93 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
         message_error("You must specify a file, not a directory.\n");
         return 0;
     }
-    // No network, no external entities or DTDs: the file may come from anyone.
-    xmlDocPtr doc =
-        xmlReadFile(filename, nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    // The file is read whole first and parsed from memory, as plain XML:
+    // the parser would inflate a compressed file without bound.
+    // Read with a bound, also where the name is a device or a pipe that has
+    // no size.
+    gchar* bytes = nullptr;
+    gsize size = 0;
+    bool read_ok = false;
+    if (FILE* in = fopen(filename, "rb")) {
+        gsize capacity = 0;
+        for (;;) {
+            if (size == capacity) {
+                capacity = capacity ? capacity * 2 : 64 * 1024;
+                if (capacity > TREE_CEILING + 1) capacity = TREE_CEILING + 1;
+                bytes = (gchar*)g_realloc(bytes, capacity + 1);
+            }
+            const size_t n = fread(bytes + size, 1, capacity - size, in);
+            size += n;
+            if (n == 0 || size > TREE_CEILING) break;
+        }
+        read_ok = !ferror(in);
+        fclose(in);
+    }
+    if (bytes) bytes[size] = 0;
+    if (!read_ok) {
+        message_error("Couldn't open: '%s' for reading.\n", filename);
+        g_free(bytes);
+        return 0;
+    }
+    if (size > TREE_CEILING) {
+        message_error(
+            "Error loading diagram %s.\nIt is larger than a scenario file can be (more than %u "
+            "MB); the file was not opened.",
+            filename, (unsigned)(TREE_CEILING >> 20));
+        g_free(bytes);
+        return 0;
+    }
+    const unsigned char* head = (const unsigned char*)bytes;
+    if ((size >= 2 && head[0] == 0x1f && head[1] == 0x8b) || (size >= 6 && memcmp(bytes,
+                                                                                  "\xfd"
+                                                                                  "7zXZ\0",
+                                                                                  6) == 0)) {
+        message_error(
+            "Error loading diagram %s.\nIt is compressed; scenario files are read as plain XML "
+            "only. Decompress it and open the result.",
+            filename);
+        g_free(bytes);
+        return 0;
+    }
+    if (size > (gsize)INT_MAX) size = (gsize)INT_MAX;  // beyond the ceiling anyway
+    tree_budget budget;
+    budget.limit = MIN((guint64)size * TREE_MULTIPLE, TREE_CEILING);
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    xmlDocPtr doc = nullptr;
+    std::string limit;
+    if (ctxt) {
+        xmlSAXHandler* sax = ctxt->sax;
+        sax->startElementNs = budget_start;
+        sax->characters = budget_characters;
+        sax->ignorableWhitespace = budget_whitespace;
+        sax->cdataBlock = budget_cdata;
+        sax->reference = budget_reference;
+        sax->comment = budget_comment;
+        sax->processingInstruction = budget_instruction;
+        sax->entityDecl = budget_entity;
+        sax->serror = parser_error;
+        ctxt->_private = &budget;
+        // No network, no external entities or DTDs: the file may come from anyone.
+        doc = xmlCtxtReadMemory(ctxt, bytes, (int)size, filename, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        if (!budget.exceeded) limit = budget.parser_limit;
+        xmlFreeParserCtxt(ctxt);
+    }
+    g_free(bytes);
+    if (budget.exceeded) {
+        if (doc) xmlFreeDoc(doc);
+        message_error(
+            "Error loading diagram %s.\nReading it would take more than %u times its size in "
+            "memory (at most %u MB); the file was not opened.",
+            filename, (unsigned)TREE_MULTIPLE, (unsigned)(TREE_CEILING >> 20));
+        return 0;
+    }
+    if (!limit.empty()) {
+        if (doc) xmlFreeDoc(doc);
+        message_error("Error loading diagram %s.\nIt exceeds what a scenario file may hold: %s.",
+                      filename, limit.c_str());
+        return 0;
+    }
     xmlNodePtr root = doc ? xmlDocGetRootElement(doc) : nullptr;
     if (!root || !xml_first_child(root)) {
         message_error("Error loading diagram %s.\nUnknown file type.", filename);
@@ -501,8 +701,7 @@ int diagram_file_load(const char* filename, diagram_data* data, const FileSectio
         xmlFreeDoc(doc);
         return 0;
     }
-    GStatBuf st;
-    if (g_stat(filename, &st) != 0 || !entities_within_limit(doc, (goffset)st.st_size)) {
+    if (!entities_within_limit(doc, (goffset)size)) {
         message_error(
             "Error loading diagram %s.\nIts entities would expand it to more than %d times its "
             "size; the file was not opened.",

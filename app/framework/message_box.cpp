@@ -16,7 +16,9 @@ MessageBoxHandler& currentHandler() {
 int showQMessageBox(const QString& text, unsigned flags) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QApplication::applicationDisplayName());
-    box.setText(text);
+    const MessageBoxParts parts = SplitMessageBoxText(text);
+    box.setText(parts.text);
+    if (!parts.details.isEmpty()) box.setDetailedText(parts.details);
     switch (flags & MB_ICONMASK) {
         case MB_ICONERROR:
             box.setIcon(QMessageBox::Critical);
@@ -83,6 +85,16 @@ int defaultAnswer(unsigned flags) {
 }
 
 }  // namespace
+
+MessageBoxParts SplitMessageBoxText(const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() <= MESSAGE_BOX_LINES) return {text, QString()};
+    QString shown = lines.mid(0, MESSAGE_BOX_LINES).join(QLatin1Char('\n'));
+    shown += QStringLiteral("\n\n... %1 more lines: all %2 are in the details below.")
+                 .arg(lines.size() - MESSAGE_BOX_LINES)
+                 .arg(lines.size());
+    return {shown, text};
+}
 
 namespace {
 unsigned shownCount = 0;

@@ -18,6 +18,16 @@ int AfxMessageBox(int stringId, unsigned flags = MB_OK);
 // to one that already said why).
 unsigned AfxMessageBoxCount();
 
+// What a box shows of a long text (a list of repairs, say): its first lines
+// and a note, with the whole text in the box's details area, which scrolls.
+// A text of at most MESSAGE_BOX_LINES lines is shown whole, details empty.
+constexpr int MESSAGE_BOX_LINES = 20;
+struct MessageBoxParts {
+    QString text;
+    QString details;
+};
+MessageBoxParts SplitMessageBoxText(const QString& text);
+
 // Installs a handler; an empty one restores the QMessageBox. Returns the old one.
 MessageBoxHandler AfxSetMessageBoxHandler(MessageBoxHandler handler);
 

@@ -92,7 +92,12 @@ void CReleaseModel::Run() {
     // the previous result stays as it was.
     if (IsCancelled()) return;
 
-    const QString warning = trimmedMessage(message, MESSAGE_LENGTH);
+    // The library names the files it wrote, which are the staged twins of
+    // the scenario's: the user knows the scenario's.
+    QString warning = trimmedMessage(message, MESSAGE_LENGTH);
+    if (files.StagedBase() != ResultBasePath(resultPath))
+        warning.replace(files.StagedBase() + QLatin1Char('.'),
+                        ResultBasePath(resultPath) + QLatin1Char('.'));
     // A log the library could not write whole would sit beside a new result
     // file and summary: the run counts as failed and keeps the old files,
     // also when the text stands behind a warning.

@@ -8,12 +8,16 @@
 // them over the previous files; a cancelled or failed run leaves the previous
 // files as they were.
 //
-// The commit is a journal: before the first rename it keeps every previous
-// file in the folder (a hard link, else a copy) and records what it will
-// move. A process killed half-way leaves that record; the next holder of the
+// The commit is a journal: before the first rename it flushes every staged
+// file, keeps every previous file in the folder (a hard link, else a copy)
+// and records what it will move; the record goes once the folder holding the
+// renames is flushed. A process killed half-way leaves that record; the next holder of the
 // scenario (a run, or the scenario being opened) finishes the commit, so the
 // files beside the scenario are those of one run, never a mix of two. A
-// rename that fails in a living process puts the previous files back.
+// rename that fails in a living process puts the previous files back. The
+// folder is its owner's alone, and a record is acted on only when it is one
+// a commit of this scenario writes, naming the scenario's own result files:
+// anything else leaves the folder untouched and says why.
 //
 // The folder is also the scenario's run lock: a holder keeps an exclusive
 // advisory lock (flock) on it, which the system releases when the process
@@ -81,16 +85,22 @@ public:
 
 private:
     struct Move;
+    enum class JournalState { Written, NotWritten, Unflushed };
     bool Keep(const QString& name, const QString& target);
-    bool WriteJournal(const char* direction, const std::vector<Move>& moves);
+    JournalState WriteJournal(const char* direction, const std::vector<Move>& moves);
     bool Undo(const std::vector<Move>& moves, QString& why);
+    bool ReadJournal(const QByteArray& text, bool& backward, std::vector<Move>& moves,
+                     QString& why) const;
     bool Recover();
     void Fail(int id, const QString& file, const char* step, int error);
+    // The run folder is not used: why, said with the folder.
+    void Refuse(const QString& why);
 
     QString m_basePath;
     QString m_folder;
     QString m_stagedBase;
     QString m_error;
+    QString m_failure;  // the last failure alone: "file: step failed: reason"
     CResultFiles* m_outer = nullptr;
     bool m_locked = false;
     bool m_busy = false;

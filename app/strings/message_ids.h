@@ -82,6 +82,9 @@ enum : int {
     IDS_RESULTS_NOT_PUT_IN_PLACE = 16282,  // "%2" the failure
     IDS_RESULTS_MIXED = 16283,             // "%2" the failure, "%3" the put-back's, "%4" the folder
     IDS_RESULTS_INTERRUPTED = 16284,       // "%2" the failure, "%3" the folder
+    IDS_RESULTS_FOLDER_REFUSED = 16288,    // "%2" the folder, "%3" why
+    IDS_RESULTS_LEFT_TO_COMPLETE = 16289,  // "%2" the failure, "%3" the record's, "%4" the folder
+    IDS_RESULTS_NOT_FLUSHED = 16279,       // "%2" the failure, "%3" the folder
     IDS_BRANCH_NAMES_NOT_WRITTEN = 16285,  // "%1" the failure
     IDS_RESULT_OUTDATED_DISCHARGE = 16286,
     IDS_RESULT_OUTDATED_NEARFIELD = 16287,

@@ -201,6 +201,17 @@ const StringEntry kStrings[] = {
      "An earlier run of the scenario %1 was stopped while it put its results in place, and they "
      "could not be completed: %2. The files beside the scenario may be a mix of two runs; %3 "
      "keeps what is needed to complete them."},
+    {16288,
+     "The run folder %2 of the scenario %1 was refused and left as it is: %3. Nothing in it was "
+     "used; the scenario cannot be run while the folder is there."},
+    {16289,
+     "The results of the scenario %1 cannot be put in place: %2. Putting the previous results "
+     "back could not be recorded (%3), so nothing was put back: the files beside the scenario "
+     "are a mix of two runs until the scenario is next opened or run, which completes the new "
+     "results from %4."},
+    {16279,
+     "The results of the scenario %1 are in place but not yet safely on the disk: %2. The "
+     "next opening or run of the scenario flushes them again from %3."},
     {16285, "The branch-name file could not be written: %1."},
     {16286,
      "The discharge result is outdated or missing. Calculate the discharge again to plot it."},

@@ -526,7 +526,8 @@ void PLTTRD(int32_t& IERR, char* MSG, int32_t LMSG) {
     const int32_t files = PLTCTL.NPLTF;
     for (int32_t f = 1; f <= files && f <= 1; ++f)
         if (!write_row(PLTCTL.IUPLT, std::clamp<int32_t>(PLTCTL.NCPLT, 0, MXCURV)))
-            refuse(IERR, MSG, LMSG, "ERROR WRITING THE RESULT FILE");
+            refuse(IERR, MSG, LMSG,
+                   "ERROR WRITING THE RESULT FILE " + rt::unit_failure(PLTCTL.IUPLT));
 }
 
 }  // namespace rel

@@ -28,6 +28,10 @@ bool write_line(int unit, std::string_view line);
 // Flushes and closes; false when anything written to the unit was lost.
 // Closing a unit that is not open is a no-op that returns true.
 bool close_unit(int unit);
+// Why an output unit lost what was written to it: "PATH: reason" (the
+// system's words), for an open unit that failed and, after a close_unit that
+// returned false, for that unit until it is opened again; empty otherwise.
+std::string unit_failure(int unit);
 // Closes every unit except 6 and forgets held lines; the state of a new run.
 void reset_units();
 // Lines written to a held unit before it opens are kept and written first

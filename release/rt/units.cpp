@@ -23,7 +23,9 @@ constexpr std::size_t kFlushAt = 64 * 1024;
 struct Unit {
     int fd = -1;
     bool reading = false;
-    bool failed = false;              // a write or flush was lost; sticks until close
+    bool failed = false;  // a write or flush was lost; sticks until close
+    int error = 0;        // the system's reason for the first loss
+    std::string path;
     std::string out;                  // output not yet written
     std::string in;                   // the whole input file
     std::size_t pos = 0;              // start of the next record
@@ -44,6 +46,15 @@ std::map<int, Held>& held() {
     return h;
 }
 bool stdout_failed = false;
+// Why each unit whose last close lost data lost it.
+std::map<int, std::string>& close_failures() {
+    static std::map<int, std::string> f;
+    return f;
+}
+
+std::string failure_of(const Unit& u) {
+    return u.path + ": " + std::strerror(u.error ? u.error : EIO);
+}
 
 bool write_all(int fd, const char* p, std::size_t n) {
     while (n > 0) {
@@ -60,7 +71,10 @@ bool write_all(int fd, const char* p, std::size_t n) {
 
 bool flush(Unit& u) {
     if (u.out.empty()) return !u.failed;
-    if (!u.failed && !write_all(u.fd, u.out.data(), u.out.size())) u.failed = true;
+    if (!u.failed && !write_all(u.fd, u.out.data(), u.out.size())) {
+        u.failed = true;
+        u.error = errno;
+    }
     u.out.clear();
     return !u.failed;
 }
@@ -77,6 +91,7 @@ bool open_unit(int unit, const std::string& path, std::string* why) {
         return false;
     }
     close_unit(unit);
+    close_failures().erase(unit);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (why) *why = reason("cannot open", path);
@@ -85,6 +100,7 @@ bool open_unit(int unit, const std::string& path, std::string* why) {
     Unit& u = units()[unit];
     u = Unit{};
     u.fd = fd;
+    u.path = path;
     auto h = held().find(unit);
     if (h != held().end()) {
         for (const std::string& line : h->second.lines) {
@@ -177,9 +193,20 @@ bool close_unit(int unit) {
     Unit& u = it->second;
     bool ok = true;
     if (!u.reading) ok = flush(u);
-    if (::close(u.fd) != 0 && !u.reading) ok = false;
+    if (::close(u.fd) != 0 && !u.reading) {
+        if (ok) u.error = errno;
+        ok = false;
+    }
+    if (!ok) close_failures()[unit] = failure_of(u);
     units().erase(it);
     return ok;
+}
+
+std::string unit_failure(int unit) {
+    auto it = units().find(unit);
+    if (it != units().end()) return it->second.failed ? failure_of(it->second) : std::string();
+    auto f = close_failures().find(unit);
+    return f == close_failures().end() ? std::string() : f->second;
 }
 
 void reset_units() {
@@ -187,6 +214,7 @@ void reset_units() {
     for (auto& [n, u] : units()) open.push_back(n);
     for (int n : open) close_unit(n);
     held().clear();
+    close_failures().clear();
     stdout_failed = false;
 }
 

@@ -418,6 +418,12 @@ void RELSET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEK
 }
 
 namespace {
+// The file a unit wrote and why it lost data ("PATH: reason"), or the path.
+std::string written(int unit, const std::string& path) {
+    const std::string why = rt::unit_failure(unit);
+    return why.empty() ? path : why;
+}
+
 void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT& lek,
          const PVTBLK& pvt, const ReleaseControl& ctl, DischargeSummary* summary, const char* path,
          int32_t path_len, ReleaseProgressFn* callback, int32_t& IERR, char* MSG) {
@@ -464,7 +470,8 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     }
     if (!plt_ok) {
         rt::close_unit(IOUNIT.IULOG);
-        refuse(IERR, MSG, MSGLEN, "RESULT FILE COULD NOT BE WRITTEN COMPLETELY: " + plt);
+        refuse(IERR, MSG, MSGLEN,
+               "RESULT FILE COULD NOT BE WRITTEN COMPLETELY: " + written(30, plt));
         return;
     }
 
@@ -486,7 +493,7 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     if (!rt::close_unit(IOUNIT.IULOG)) {
         const std::string warning = msgtext(MSG, MSGLEN);
         refuse(IERR, MSG, MSGLEN,
-               "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + log +
+               "LOG FILE COULD NOT BE WRITTEN COMPLETELY: " + written(IOUNIT.IULOG, log) +
                    (warning.empty() ? "" : " " + warning));
         return;
     }

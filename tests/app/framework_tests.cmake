@@ -9,6 +9,7 @@ add_executable(framework_tests
   framework/document_test.cpp
   framework/prop_list_ctrl_test.cpp
   framework/string_table_test.cpp
+  framework/message_box_test.cpp
   framework/unknown_id_log.h
 )
 target_link_libraries(framework_tests PRIVATE orvane_framework Qt6::Test GTest::gtest)

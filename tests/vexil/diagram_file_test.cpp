@@ -4,6 +4,7 @@
 #include <glib/gstdio.h>
 
 #include <cerrno>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -508,6 +509,161 @@ TEST_F(DiagramFile, entities_beyond_a_small_multiple_of_the_file_are_refused) {
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
         EXPECT_LT(usage.ru_maxrss, 100L * 1024) << "kB at the peak";
+    }
+}
+
+// The entity rule's bound: references that stand for exactly four times the
+// file's bytes are read, one byte of file less and the file is refused. The
+// file is padded with a comment to put it on either side of the bound.
+TEST_F(DiagramFile, the_entity_bound_is_four_times_the_file_to_the_byte) {
+    const std::string entity(1000, '7');
+    const int uses = 200;  // 200,000 bytes stand behind the references
+    const auto content = [&](size_t pad) {
+        std::string refs;
+        for (int i = 0; i < uses; i++) refs += "&e;";
+        return "<?xml version=\"1.0\"?>\n<!DOCTYPE zef:diagram [<!ENTITY e \"" + entity +
+               "\">]>\n<!--" + std::string(pad, ' ') +
+               "-->\n<zef:diagram xmlns:zef=\"urn:x\"><zef:diagramdata><attribute "
+               "name=\"scaling\"><real val=\"0.5\"/></attribute></zef:diagramdata><zef:layer "
+               "name=\"L\" visible=\"true\"/><zef:pad>" +
+               refs + "</zef:pad></zef:diagram>";
+    };
+    const size_t expanded = entity.size() * uses;
+    const size_t bare = content(0).size();
+    ASSERT_LT(bare, expanded / 4);
+    struct Case {
+        const char* name;
+        size_t size;  // of the file
+        int result;
+    } cases[] = {
+        {"four times the file", expanded / 4, 1},
+        {"a byte of file less", expanded / 4 - 1, 0},
+    };
+    const std::string f = tmp.path("bound.zef");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = content(c.size - bare);
+        ASSERT_EQ(text.size(), c.size);
+        write_file(f, text);
+        MessageCapture cap;
+        diagram_data* d = diagram_data_create();
+        EXPECT_EQ(diagram_file_load(f.c_str(), d, nullptr), c.result);
+        if (c.result == 1) {
+            EXPECT_TRUE(cap.texts().empty());
+            EXPECT_EQ(d->scaling, 0.5f);
+        } else {
+            EXPECT_EQ(cap.texts(), std::vector<std::string>{
+                                       "Error loading diagram " + f +
+                                       ".\nIts entities would expand it to more than 4 times its "
+                                       "size; the file was not opened."});
+        }
+        diagram_data_free(d);
+    }
+}
+
+// Files built to exhaust the loader, however they are packed: compressed
+// (the parser would inflate it without bound), a tree many times the file
+// (one-byte entity references, each a node; plain elements past the
+// ceiling), past the parser's own limits (nesting, a text of 10 MB), a
+// device that never ends. Each is
+// refused with one message that says what the file is or exceeds, and the
+// refusal stays small: the load runs in a child whose peak resident size is
+// read back.
+TEST_F(DiagramFile, hostile_files_are_refused_within_bounded_memory) {
+    const std::string head =
+        "<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x\"><zef:diagramdata><attribute "
+        "name=\"scaling\"><real val=\"0.5\"/></attribute></zef:diagramdata><zef:layer name=\"L\" "
+        "visible=\"true\"/>";
+    const std::string tail = "</zef:diagram>";
+    const auto repeated = [](const std::string& piece, size_t bytes) {
+        std::string out;
+        out.reserve(bytes + piece.size());
+        while (out.size() < bytes) out += piece;
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::function<std::string()> content;  // made when its case runs; none: /dev/zero
+        bool gzip;
+        std::string says;  // after "Error loading diagram FILE.\n"
+        long peak_kb;
+    } cases[] = {
+        {"compressed",
+         [&] { return head + repeated("<pad><real val=\"1\"/></pad>\n", 40 << 20) + tail; }, true,
+         "It is compressed; scenario files are read as plain XML only. Decompress it and open "
+         "the result.",
+         40L * 1024},
+        {"one-byte references, within the ceiling by size",
+         [&] {
+             return "<?xml version=\"1.0\"?>\n<!DOCTYPE zef:diagram [<!ENTITY e \"0\">]>\n" +
+                    head.substr(22) +
+                    repeated("<pad>" + repeated("&e;", 30000) + "</pad>\n", 1 << 20) + tail;
+         },
+         false,
+         "Reading it would take more than 32 times its size in memory (at most 160 MB); the file "
+         "was not opened.",
+         100L * 1024},
+        {"one-byte references past the ceiling",
+         [&] {
+             return "<?xml version=\"1.0\"?>\n<!DOCTYPE zef:diagram [<!ENTITY e \"0\">]>\n" +
+                    head.substr(22) +
+                    repeated("<pad>" + repeated("&e;", 30000) + "</pad>\n", 8 << 20) + tail;
+         },
+         false,
+         "Reading it would take more than 32 times its size in memory (at most 160 MB); the file "
+         "was not opened.",
+         300L * 1024},
+        {"plain elements past the ceiling",
+         [&] { return head + repeated("<pad><real val=\"1\"/></pad>\n", 12 << 20) + tail; }, false,
+         "Reading it would take more than 32 times its size in memory (at most 160 MB); the file "
+         "was not opened.",
+         300L * 1024},
+        {"nested 300 deep",
+         [&] { return head + repeated("<a>", 900) + repeated("</a>", 1200) + tail; }, false,
+         "It exceeds what a scenario file may hold: its elements are nested deeper than 256 "
+         "levels.",
+         40L * 1024},
+        {"attribute of 10 MB",
+         [&] { return head + "<pad v=\"" + std::string(10000001, '1') + "\"/>" + tail; }, false,
+         "It exceeds what a scenario file may hold: a text or attribute value in it is longer "
+         "than 10000000 bytes.",
+         80L * 1024},
+        {"a device without end", nullptr, false,
+         "It is larger than a scenario file can be (more than 160 MB); the file was not opened.",
+         300L * 1024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string f = c.content ? tmp.path("hostile.zef") : "/dev/zero";
+        if (c.content && c.gzip) {
+            const std::string plain = tmp.path("hostile.xml");
+            write_file(plain, c.content());
+            ASSERT_EQ(system(("gzip -c '" + plain + "' > '" + f + "'").c_str()), 0);
+        } else if (c.content) {
+            write_file(f, c.content());
+        }
+        fflush(nullptr);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::vector<std::string> texts;
+            message_set_sink([](message_icon, const char* text,
+                                void* all) { ((std::vector<std::string>*)all)->push_back(text); },
+                             &texts);
+            diagram_data* d = diagram_data_create();
+            const int result = diagram_file_load(f.c_str(), d, nullptr);
+            const bool refused_once = result == 0 && texts.size() == 1 &&
+                                      texts[0] == "Error loading diagram " + f + ".\n" + c.says;
+            if (!refused_once)
+                for (const std::string& t : texts) fprintf(stderr, "said: %s\n", t.c_str());
+            _exit(refused_once ? 0 : 1);
+        }
+        int status = 0;
+        struct rusage usage {};
+        ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_LT(usage.ru_maxrss, c.peak_kb) << "kB at the peak";
     }
 }
 

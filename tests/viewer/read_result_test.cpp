@@ -44,6 +44,39 @@ TEST_F(ReadResult, NegativeTimesRestartTheTableAndRowsMaySpanLines) {
     EXPECT_EQ(data.Vunit, (QStringList{"S", "KG", "N/M2"}));
 }
 
+// A run stopped between the renames of its commit leaves the new .plt beside
+// the previous .brn, and the record of the commit in the scenario's run
+// folder: the viewer does not show the new curves under the previous run's
+// branch names, nor any file of that set, and says why. Once the commit is
+// complete (the record gone) the same files are read.
+TEST_F(ReadResult, AHalfCommittedSetIsRefusedUntilItsCommitIsComplete) {
+    const QString plt = Write("net.plt", kHeader + "    0.0000  3.0  300.0\n");
+    Write("net.brn", test::BranchNames({"Previous outlet", "Previous riser"}));
+    const QString dbs = Write("net.dbs", QByteArray("Time A\nS M\n- -\n0 1\n"));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(".net.run"));
+    const QString journal = Write(".net.run/journal", "commit\nR 1 net.plt\nR 1 net.brn\n");
+    size_t said = 0;
+    for (const QString& path : {plt, dbs}) {
+        ResultData data;
+        EXPECT_FALSE(Read(path, data)) << path.toStdString();
+        EXPECT_EQ(data.nCol, 0);
+        ASSERT_EQ(recorder_.messages().size(), ++said);
+        EXPECT_EQ(recorder_.messages().back().text,
+                  "The results of the scenario \"net\" (in " +
+                      QDir::toNativeSeparators(dir_.path()) +
+                      ") are being put in place by a run, or a run was stopped while it put them "
+                      "in place: the files beside the scenario may be of two runs, and " +
+                      QDir::toNativeSeparators(path) +
+                      " was not shown. Open the scenario in the program (or run it again), which "
+                      "completes them, then open the plot again.");
+    }
+    ASSERT_TRUE(QFile::remove(journal));
+    ResultData data;
+    EXPECT_TRUE(Read(plt, data)) << recorder_.texts().toStdString();
+    EXPECT_EQ(recorder_.messages().size(), said);
+    EXPECT_EQ(data.nRow, 1);
+}
+
 TEST_F(ReadResult, TimeUnitsScaleTheTimeColumn) {
     const struct {
         const char* unit;

@@ -4,7 +4,10 @@
 #include "text_utils.h"
 #include "variable_list.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <charconv>
@@ -85,6 +88,34 @@ bool ParsePositionToken(const QString& token, int& branch, int& position, QStrin
     return true;
 }
 
+// A run puts a scenario's result files in place one after the other, and
+// keeps the record of that in its folder beside them (".NAME.run/journal")
+// until all have moved. While the record is there the files may be of two
+// runs (a run stopped half-way leaves it for the program to complete): the
+// set is not shown. The message, or empty when the set is whole.
+QString InterruptedCommit(const QString& fileName) {
+    const QFileInfo info(fileName);
+    const QString folder =
+        info.path() + QStringLiteral("/.") + info.completeBaseName() + QStringLiteral(".run");
+    if (!QFileInfo(folder + QStringLiteral("/journal")).exists()) return QString();
+    return QStringLiteral(
+               "The results of the scenario \"%1\" (in %2) are being put in place by a run, or a "
+               "run was stopped while it put them in place: the files beside the scenario may "
+               "be of two runs, and %3 was not shown. Open the scenario in the program (or run "
+               "it again), which completes them, then open the plot again.")
+        .arg(info.completeBaseName(), QDir::toNativeSeparators(info.absolutePath()),
+             QDir::toNativeSeparators(fileName));
+}
+
+// What tells one version of a file from another.
+QString Identity(const QString& fileName) {
+    const QFileInfo info(fileName);
+    return QStringLiteral("%1 %2 %3")
+        .arg(info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1)
+        .arg(info.size())
+        .arg(info.birthTime().toMSecsSinceEpoch());
+}
+
 }  // namespace
 
 bool ReadResultFile(ResultData& data, const QString& fileName, const QString& programDir) {
@@ -99,6 +130,9 @@ bool ReadResultFile(ResultData& data, const QString& fileName, const QString& pr
         MsgBox(fileName + QStringLiteral(" has been moved or does not exist!"), MB_ICONEXCLAMATION);
         return false;
     }
+    if (const QString mixed = InterruptedCommit(fileName); !mixed.isEmpty())
+        return Refuse(data, mixed);
+    const QString before = Identity(fileName);
     const QString content = QString::fromUtf8(file.readAll());
     file.close();
     QStringList lines = content.split(QLatin1Char('\n'));
@@ -142,6 +176,14 @@ bool ReadResultFile(ResultData& data, const QString& fileName, const QString& pr
                                         QString::number(k) + QStringLiteral(" cannot be read!"));
         }
         ReadBranchNames(data, fileName);
+        // A run that put its files in place meanwhile: the names may be the
+        // new run's and the curves the previous one's.
+        QString mixed = InterruptedCommit(fileName);
+        if (mixed.isEmpty() && Identity(fileName) != before)
+            mixed = fileName + QStringLiteral(
+                                   " was replaced by a run while it was read. Open "
+                                   "the plot again.");
+        if (!mixed.isEmpty()) return Refuse(data, mixed);
     }
 
     const QString timeUnit = data.Vunit.at(0).trimmed().toUpper();

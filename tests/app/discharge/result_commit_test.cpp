@@ -292,47 +292,230 @@ TEST(ResultCommit, kill_in_the_last_100_ms_of_a_run_leaves_one_run_s_files) {
                 rounds.load());
 }
 
-// A commit whose rename fails puts the previous files back; one whose
-// put-back fails too says the files are mixed, and the next open puts the
-// previous ones back.
-TEST(ResultCommit, failed_rename_and_failed_put_back_end_with_the_previous_files) {
+// The zef_run environment with the fault library preloaded and the faults.
+QProcessEnvironment faultEnvironment(const QStringList& faults) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LD_PRELOAD", FAULT_SHIM_PATH);
+    env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+    for (const QString& fault : faults) env.insert(fault.section('=', 0, 0), fault.section('=', 1));
+    return env;
+}
+
+// Permission bits of each file.
+std::map<QString, unsigned> modes(const QString& dir, const Files& files) {
+    std::map<QString, unsigned> bits;
+    for (const auto& [name, bytes] : files) bits[name] = QFileInfo(dir + "/" + name).permissions();
+    return bits;
+}
+
+// A commit whose rename fails puts the previous files back (with their
+// permissions, also where they were kept as copies), the new ones that had
+// no previous version removed; one whose put-back fails too says the files
+// are mixed, and the next open puts the previous ones back; one whose
+// put-back cannot even be recorded puts nothing back and leaves the commit's
+// record, and the next open completes the new files.
+TEST(ResultCommit, failed_rename_and_failed_put_back_end_with_one_run_s_files) {
     const References& refs = references();
     ASSERT_TRUE(refs.ok);
     struct Case {
-        const char* fail;  // renames that fail: the journal is 1, .plt 2, .log 3
+        // Renames that fail: the journal is 1, .plt 2, .log 3, .brn 4 and
+        // .dbs 5; after a failure the put-back's record is the next.
+        const char* fail;
+        const char* file;  // whose rename failed
         const char* says;
+        int after;  // the variant whose files are there after the next open
     };
     const Case cases[] = {
-        {"FAULT_RENAME_FAIL=3", "The previous results are kept whole."},
+        {"3", "gas_export.log", "The previous results are kept whole.", 0},
         // 4 records the put-back, 5 puts the .plt back.
-        {"FAULT_RENAME_FAIL=3,5", "are a mix of two runs until the scenario is next opened"},
+        {"3,5", "gas_export.log", "are a mix of two runs until the scenario is next opened", 0},
+        {"3,4,5", "gas_export.log",
+         ".gas_export.run/journal: recording the commit failed: Input/output error), so nothing "
+         "was put back: the files beside the scenario are a mix of two runs until the scenario is "
+         "next opened or run, which completes the new results from ",
+         1},
     };
     for (const Case& c : cases) {
         for (const bool noLink : {false, true}) {
+            const std::string where = std::string(c.fail) + (noLink ? " without hard links" : "");
             QTemporaryDir dir;
             const QString zef = dir.filePath("gas_export.zef");
             ASSERT_TRUE(writeBytes(zef, variant(0).zef));
             ASSERT_EQ(zefRun({zef}).status, 0);
+            // Modes a kept copy must carry back.
+            for (const auto& [name, bytes] : refs.files[0])
+                ASSERT_TRUE(QFile::setPermissions(
+                    dir.filePath(name),
+                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+            const auto modesBefore = modes(dir.path(), refs.files[0]);
             ASSERT_TRUE(writeBytes(zef, variant(1).zef));
             QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("LD_PRELOAD", FAULT_SHIM_PATH);
-            env.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
-            const QString fault = QString::fromLatin1(c.fail);
-            env.insert(fault.section('=', 0, 0), fault.section('=', 1));
-            if (noLink) env.insert("FAULT_NO_LINK", "1");
-            p.setProcessEnvironment(env);
+            QStringList faults{"FAULT_RENAME_FAIL=" + QString::fromLatin1(c.fail)};
+            if (noLink) faults << "FAULT_NO_LINK=1";
+            p.setProcessEnvironment(faultEnvironment(faults));
             p.start(ZEF_RUN_PATH, {"--nearfield", zef});
             ASSERT_TRUE(p.waitForFinished(300000));
             const QString err = QString::fromUtf8(p.readAllStandardError());
-            EXPECT_EQ(p.exitCode(), 1) << c.fail;
-            EXPECT_TRUE(err.contains(dir.filePath("gas_export.log") +
+            EXPECT_EQ(p.exitCode(), 1) << where;
+            EXPECT_TRUE(err.contains(dir.filePath(c.file) +
                                      ": putting the new file in place failed: Input/output error"))
-                << c.fail << ": " << err.toStdString();
-            EXPECT_TRUE(err.contains(c.says)) << c.fail << ": " << err.toStdString();
+                << where << ": " << err.toStdString();
+            EXPECT_TRUE(err.contains(c.says)) << where << ": " << err.toStdString();
             EXPECT_EQ(zefRun({"--verify", zef}).status, 0);
-            EXPECT_TRUE(results(dir.path()) == refs.files[0]) << c.fail;
-            EXPECT_FALSE(QFileInfo::exists(dir.filePath(".gas_export.run"))) << c.fail;
+            EXPECT_TRUE(results(dir.path()) == refs.files[c.after]) << where;
+            if (c.after == 0) {
+                EXPECT_EQ(modes(dir.path(), refs.files[0]), modesBefore) << where;
+            }
+            EXPECT_FALSE(QFileInfo::exists(dir.filePath(".gas_export.run"))) << where;
+        }
+    }
+}
+
+// The order of a commit's system calls, from the fault library's record of
+// them: every staged file is on the disk before the record that moves it,
+// the record is on the disk (its folder flushed) before the first rename,
+// and it goes only after the folder holding the renames is flushed. A power
+// cut anywhere then finds the new files whole or the record to finish them.
+TEST(ResultCommit, a_commit_flushes_each_file_before_the_record_that_moves_it) {
+    ASSERT_TRUE(references().ok);
+    QTemporaryDir dir;
+    const QString zef = dir.filePath("gas_export.zef");
+    ASSERT_TRUE(writeBytes(zef, variant(0).zef));
+    ASSERT_EQ(zefRun({zef}).status, 0);
+    ASSERT_TRUE(writeBytes(zef, variant(1).zef));
+    const QString trace = dir.filePath("calls.txt");
+    QProcess p;
+    p.setProcessEnvironment(faultEnvironment({"FAULT_TRACE=" + trace}));
+    p.start(ZEF_RUN_PATH, {"--nearfield", zef});
+    ASSERT_TRUE(p.waitForFinished(300000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+
+    const QString run = dir.filePath(".gas_export.run");
+    const QStringList calls = QString::fromUtf8(readBytes(trace)).split('\n', Qt::SkipEmptyParts);
+    const auto first = [&](const QString& call, qsizetype from = 0) {
+        for (qsizetype i = from; i < calls.size(); ++i)
+            if (calls[i] == call) return i;
+        return qsizetype(-1);
+    };
+    const auto last = [&](const QString& call) { return calls.lastIndexOf(call); };
+    const qsizetype record = last("rename " + run + "/journal.new " + run + "/journal");
+    // This run writes no .dat.
+    ASSERT_GE(record, 0) << trace.toStdString();
+    const qsizetype recordFlushed = first("fsync " + run, record);
+    std::vector<qsizetype> moves;
+    for (const QString ext : {".plt", ".log", ".brn", ".dbs"}) {
+        const QString name = "gas_export" + ext;
+        const qsizetype moved =
+            first("rename " + run + "/" + name + " " + dir.filePath(name), record);
+        ASSERT_GT(moved, record) << name.toStdString();
+        moves.push_back(moved);
+        // The staged file flushed after its last write, before the record.
+        const qsizetype flushed = last("fsync " + run + "/" + name);
+        EXPECT_GE(flushed, 0) << name.toStdString();
+        EXPECT_LT(flushed, record) << name.toStdString();
+    }
+    const qsizetype firstMove = *std::min_element(moves.begin(), moves.end());
+    const qsizetype lastMove = *std::max_element(moves.begin(), moves.end());
+    EXPECT_GT(recordFlushed, record);
+    EXPECT_LT(recordFlushed, firstMove);
+    const qsizetype renamesFlushed = first("fsync " + dir.path(), lastMove);
+    const qsizetype recordRemoved = first("unlink " + run + "/journal", record);
+    EXPECT_GT(renamesFlushed, lastMove);
+    EXPECT_GT(recordRemoved, renamesFlushed);
+}
+
+// A flush that fails is a failed commit, said with the file, the step and the
+// reason: before the record is written the previous files stay whole; after
+// the renames (the scenario's folder) the record stays and the next open
+// finishes the commit.
+TEST(ResultCommit, a_failed_flush_is_a_failed_commit) {
+    const References& refs = references();
+    ASSERT_TRUE(refs.ok);
+    struct Case {
+        const char* what;
+        const char* failing;  // relative to the scenario's folder
+        const char* says;
+        int after;
+    };
+    const Case cases[] = {
+        {"staged log", ".gas_export.run/gas_export.log",
+         "gas_export.log: flushing the new file failed: Input/output error. The previous results "
+         "are kept whole.",
+         0},
+        {"staged plume file", ".gas_export.run/gas_export.dbs",
+         "gas_export.dbs: flushing the new file failed: Input/output error. The previous results "
+         "are kept whole.",
+         0},
+        {"run folder after the record", ".gas_export.run",
+         ".gas_export.run: flushing the record of the commit failed: Input/output error. The "
+         "previous results are kept whole.",
+         0},
+        {"scenario folder after the renames", "",
+         "are in place but not yet safely on the disk: ", 1},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString zef = dir.filePath("gas_export.zef");
+        ASSERT_TRUE(writeBytes(zef, variant(0).zef));
+        ASSERT_EQ(zefRun({zef}).status, 0);
+        ASSERT_TRUE(writeBytes(zef, variant(1).zef));
+        const QString failing = *c.failing ? dir.filePath(c.failing) : dir.path();
+        QProcess p;
+        p.setProcessEnvironment(faultEnvironment({"FAULT_SYNC_FAIL=" + failing}));
+        p.start(ZEF_RUN_PATH, {"--nearfield", zef});
+        ASSERT_TRUE(p.waitForFinished(300000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << c.what;
+        EXPECT_TRUE(err.contains(c.says)) << c.what << ": " << err.toStdString();
+        if (c.after == 1) {
+            EXPECT_TRUE(
+                err.contains(dir.path() + "/: flushing the folder failed: Input/output error"))
+                << err.toStdString();
+        }
+        EXPECT_EQ(zefRun({"--verify", zef}).status, 0);
+        EXPECT_TRUE(results(dir.path()) == refs.files[c.after]) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(".gas_export.run"))) << c.what;
+    }
+}
+
+// A journal planted in the run folder by someone who may write the
+// scenario's folder, naming files outside the results (or the scenario
+// itself): opening the scenario (zef_run --verify) and running it touch
+// nothing and say which folder was refused and why.
+TEST(ResultCommit, a_planted_journal_is_refused_by_open_and_run) {
+    const char* journals[] = {
+        "commit\nD 0 ../../home/notes.txt\nR 0 ../../home/.profile\n",
+        "commit\nD 1 ../../home/notes.txt\nR 1 ../../home/.profile\n",
+        "commit\nD 1 gas_export.zef\n",
+    };
+    for (const char* journal : journals) {
+        QTemporaryDir top;
+        const QString dir = top.filePath("a/b");
+        ASSERT_TRUE(QDir().mkpath(dir));
+        ASSERT_TRUE(QDir().mkpath(top.filePath("home")));
+        ASSERT_TRUE(writeBytes(top.filePath("home/notes.txt"), "notes"));
+        ASSERT_TRUE(writeBytes(top.filePath("home/.profile"), "profile"));
+        const QString zef = dir + "/gas_export.zef";
+        ASSERT_TRUE(writeBytes(zef, variant(0).zef));
+        const QString run = dir + "/.gas_export.run";
+        ASSERT_TRUE(QDir().mkpath(run));
+        ASSERT_TRUE(writeBytes(run + "/.profile", "planted"));
+        ASSERT_TRUE(writeBytes(run + "/previous..profile", "planted"));
+        ASSERT_TRUE(writeBytes(run + "/journal", journal));
+        const auto home = FolderContents(top.filePath("home"));
+        const auto beside = FolderContents(dir);
+        const auto inRun = FolderContents(run);
+        const QString says = "The run folder " + run + " of the scenario \"gas_export\" (in " +
+                             dir + ") was refused and left as it is: line 2 (";
+        for (const QStringList& args : {QStringList{"--verify", zef}, QStringList{zef}}) {
+            const Output o = zefRun(args);
+            EXPECT_TRUE(o.err.contains(says)) << journal << o.err.toStdString();
+            if (args.size() == 1) {
+                EXPECT_EQ(o.status, 1) << journal;
+            }
+            EXPECT_EQ(FolderContents(top.filePath("home")), home) << journal;
+            EXPECT_EQ(FolderContents(dir), beside) << journal;
+            EXPECT_EQ(FolderContents(run), inRun) << journal;
         }
     }
 }

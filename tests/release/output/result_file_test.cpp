@@ -427,7 +427,8 @@ TEST(ResultFile, full_disk_sets_the_error_flag) {
     }
     EXPECT_EQ(IERR, 1);
     const std::string msg = msgtext(MSG, MSGLEN);
-    EXPECT_TRUE(msg == "ERROR WRITING THE RESULT FILE" ||
+    // The file and the system's reason are named.
+    EXPECT_TRUE(msg == "ERROR WRITING THE RESULT FILE /dev/full: No space left on device" ||
                 msg == "ERROR WRITING THE HEADER OF THE RESULT FILE")
         << msg;
     rt::close_unit(30);
