@@ -23,7 +23,7 @@ void CHKVST();
 constexpr float REGIME_BAND = 0.1f;
 // The band of the bubble's gas fraction above the line's over which the slug
 // closure takes over from the stratified one.
-constexpr float FILM_BAND = 0.1f;
+constexpr float FILM_BAND = 0.15f;
 // The weight of the intermittent closures at a boundary that the intermittent
 // selection put in regime 3 or 4 (the rest is the stratified/annular one): 1
 // where the front travels slower than the stratified balance velocity by more
