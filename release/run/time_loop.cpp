@@ -491,9 +491,10 @@ namespace {
 // its liquid within this share of its mean.
 constexpr double SETTLED_FLOW = 0.01;
 constexpr double SETTLED_LIQUID = 0.005;
-// The outlet flow is taken as its means over intervals this long, s (a
-// limit cycle of the inventory runs over hundreds of seconds).
-constexpr double OUTLET_INTERVAL = 50.0;
+// The outlet flow is taken as its means over intervals this long, s: slugs
+// pass the outlet in seconds, a limit cycle of the inventory takes many
+// hundreds.
+constexpr double OUTLET_INTERVAL = 200.0;
 
 // The liquid in the computed sections of the line, m3.
 double line_liquid() {

@@ -195,9 +195,9 @@ TEST_F(Loop, a_callback_during_the_warm_up_leaves_only_warm_up_rows) {
 // The warm-up's end checks that the line settled: 10 kg/s in, the line's one
 // section 100 m3, the outlet flow and the liquid over the last 2000 s of the
 // warm-up against 1 % of the inflow and 0.5 % of the liquid. A sine of
-// amplitude 3 kg/s and period 600 s, taken as means over 50 s, peaks at
-// 3 sin(pi/12)/(pi/12) = 2.9658 kg/s, and at least cos(pi/12) of that
-// (2.8647) in one of twelve intervals per period.
+// amplitude 3 kg/s and period 1200 s, taken as means over 200 s, peaks at
+// 3 sin(pi/6)/(pi/6) = 2.8648 kg/s, and at least cos(pi/6) of that
+// (2.4810) in one of six intervals per period.
 TEST_F(Loop, the_warm_up_says_whether_the_line_settled) {
     constexpr double PI = 3.14159265358979;
     struct Case {
@@ -231,9 +231,9 @@ TEST_F(Loop, the_warm_up_says_whether_the_line_settled) {
          {10.199, 10.201},
          {49.9, 50.1},
          {49.9, 50.1}},
-        {"outlet swinging 3 kg/s over 600 s",
+        {"outlet swinging 3 kg/s over 1200 s",
          [](double t) {
-             return 10.0 * t - 3.0 * 600.0 / (2.0 * PI) * std::cos(2.0 * PI * t / 600.0);
+             return 10.0 * t - 3.0 * 1200.0 / (2.0 * PI) * std::cos(2.0 * PI * t / 1200.0);
          },
          [](double) { return 0.5; },
          2,
