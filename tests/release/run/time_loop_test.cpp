@@ -88,8 +88,12 @@ void constant_tables(float v) {
 class Loop : public ::testing::Test {
 protected:
     void SetUp() override {
-        S = Script{};
         saved = loop_steps();
+        fresh();
+    }
+    // A fresh script, state and scripted loop, for each case of a table.
+    void fresh() {
+        S = Script{};
         loop_steps() = LoopSteps{timpl, nothing, nothing, mass, tadvdt, plttrd, calcbk};
         INICOM();
         PIPGEO.NSEC = 3;
@@ -260,7 +264,7 @@ TEST_F(Loop, the_warm_up_says_whether_the_line_settled) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        fresh();
         PIPGEO.SECAREA(2) = 1.0f;
         PIPGEO.DX(2) = 100.0f;
         auto& E = EQUIPM;
@@ -462,7 +466,7 @@ TEST_F(Loop, a_step_failure_after_the_leak_released_keeps_the_results_with_a_war
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        fresh();
         S.fail_after = c.fail_after;
         S.fail_throws = c.throws;
         if (c.releases) S.released = [](double t) { return std::clamp(t - 11400.0, 0.0, 1.0e9); };
@@ -511,7 +515,7 @@ TEST_F(Loop, a_leak_held_shut_by_its_back_pressure_ends_after_600_s) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        fresh();
         EQUIPM.NLEAK = 1;
         EQUIPM.ILKSEC(1) = 2;
         SECVAR.PT(2) = c.line;
