@@ -79,6 +79,12 @@ struct Runctl {
     double TLIMIT;
     int32_t ILIMIT;
     float TMLIM0, TMLIM;
+    // The warm-up's last stretch before the leak opens: the liquid in the
+    // line (m3, least and most), the outlet flow (kg/s, least and most of its
+    // means over short intervals) and the inflow (kg/s) at its end; IWUCHK is
+    // 1 once measured, 2 when the line had not settled.
+    double WULMIN, WULMAX, WUQMIN, WUQMAX, WUQIN;
+    int32_t IWUCHK;
     // --- output ---
     float ROWPH3;  // rows written in the last plot phase (at most 199)
     // --- step ---
@@ -273,6 +279,10 @@ struct Secvar {
     // (ENPIPE is the energy in the pipes; errno.h takes the name EPIPE)
     double RELGT, RETOT0, RETOT, ENPIPE, CPTOT, QWACC, ENET, ETOT;
     SecF RGWT;  // regime weight of the closures, per boundary
+    // Weight of the intermittent closures per boundary, against the stratified
+    // or annular ones (0): the regime selection leaves its own, the closures
+    // the one they used.
+    SecF WINT;
     // --- deck ---
 };
 

@@ -507,6 +507,85 @@ void ZEROGOR(char* MSG, int32_t LMSG) {
 }
 
 namespace {
+// The line counts as settled at the leak's opening when over the warm-up's
+// last stretch its outlet flow stayed within this share of the inflow and
+// its liquid within this share of its mean.
+constexpr double SETTLED_FLOW = 0.01;
+constexpr double SETTLED_LIQUID = 0.005;
+// The outlet flow is taken as its means over intervals this long, s: slugs
+// pass the outlet in seconds, a limit cycle of the inventory takes many
+// hundreds.
+constexpr double OUTLET_INTERVAL = 200.0;
+
+// The liquid in the computed sections of the line, m3.
+double line_liquid() {
+    const auto& G = PIPGEO;
+    const auto& V = SECVAR;
+    double v = 0.0;
+    for (int32_t i = 1; i <= G.NSEC; ++i)
+        if (NETDSC.JBND(i) < 1 && NETDSC.KSEC(i) == 0)
+            v += (double(V.BE(i)) + V.GA(i)) * G.SECAREA(i) * G.DX(i);
+    return v;
+}
+
+// Watches the last RELEASE_WARMUP_CHECK s of the warm-up and leaves in
+// RUNCTL what the line's liquid and outlet flow did there.
+struct WarmupWatch {
+    double from = TLEAK - RELEASE_WARMUP_CHECK;
+    double t0 = -1.0, m0 = 0.0;  // start of the current outlet interval, outlet mass then
+    bool done = false;
+    void step(double t) {
+        auto& R = RUNCTL;
+        if (done || t < from) return;
+        if (t0 < 0.0) {
+            t0 = t;
+            m0 = SECVAR.RMOUT;
+            R.WULMIN = R.WULMAX = line_liquid();
+            R.WUQMIN = std::numeric_limits<double>::infinity();
+            R.WUQMAX = -R.WUQMIN;
+            return;
+        }
+        if (t <= TLEAK) {
+            const double l = line_liquid();
+            R.WULMIN = std::min(R.WULMIN, l);
+            R.WULMAX = std::max(R.WULMAX, l);
+        }
+        if (t - t0 >= OUTLET_INTERVAL) {
+            const double q = (SECVAR.RMOUT - m0) / (t - t0);
+            R.WUQMIN = std::min(R.WUQMIN, q);
+            R.WUQMAX = std::max(R.WUQMAX, q);
+            t0 = t;
+            m0 = SECVAR.RMOUT;
+        }
+        if (t >= TLEAK) finish();
+    }
+    void finish() {
+        auto& R = RUNCTL;
+        done = true;
+        if (!(R.WUQMAX >= R.WUQMIN)) return;  // too short a warm-up to tell
+        R.WUQIN = inlet_rate(TLEAK);
+        const double qin = R.WUQIN, lmean = 0.5 * (R.WULMIN + R.WULMAX);
+        const double dq = std::max(std::fabs(R.WUQMAX - qin), std::fabs(R.WUQMIN - qin));
+        const bool flow = !(qin > 0.0) || dq <= SETTLED_FLOW * qin;
+        const bool liquid = R.WULMAX - R.WULMIN <= SETTLED_LIQUID * lmean;
+        R.IWUCHK = flow && liquid ? 1 : 2;
+        if (R.IWUCHK == 2) rt::write_line(IOUNIT.IULOG, " " + not_settled_text());
+    }
+};
+}  // namespace
+
+std::string not_settled_text() {
+    const auto& R = RUNCTL;
+    char buf[200];
+    std::snprintf(buf, sizeof buf,
+                  "%s: OVER THE WARM-UP'S LAST %.0f S ITS LIQUID RAN %.1f-%.1f M3 AND THE OUTLET "
+                  "FLOW %.2f-%.2f KG/S AGAINST %.2f KG/S IN.",
+                  RELEASE_NOT_SETTLED_TEXT, RELEASE_WARMUP_CHECK, R.WULMIN, R.WULMAX, R.WUQMIN,
+                  R.WUQMAX, R.WUQIN);
+    return buf;
+}
+
+namespace {
 void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& R = RUNCTL;
     auto& L = LEKRES;
@@ -519,6 +598,7 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     int32_t percent = 0;
     double shown_end = 0.0;  // the end estimate when the percentage last rose
     LeakWatch watch;
+    WarmupWatch warmup;
     bool shut = false;
 
     for (int32_t k = 1; k <= R.IO && !shut; ++k) {
@@ -567,6 +647,7 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
                 return;
             }
             ++R.NINTGR;
+            warmup.step(R.TIME);
             if (R.TIME > TLEAK && std::fabs(L.LEAKFLOW) >= LEAK_END_RATE) L.TFLOW = R.TIME;
 
             if (R.TIME >= PLTCTL.TPLOT) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "release/release.h"
 
@@ -41,5 +42,9 @@ SummaryFault summary_fault(const DischargeSummary& s, bool non_negative);
 // The warning of a run whose leak never flowed because the back pressure
 // outside it was not below the pipeline pressure at the leak.
 extern const char* const LEAK_SHUT_TEXT;
+
+// The warning of a run whose line had not settled when the leak opened, with
+// the swings the warm-up's check measured (RUNCTL.IWUCHK 2).
+std::string not_settled_text();
 
 }  // namespace rel

@@ -1,7 +1,8 @@
 // Interphase and wall closures of the momentum equations: the stratified /
 // annular closure (CLOCOR), and the driver that runs it and the
 // intermittent-flow selection and keeps one of the two per boundary
-// (CLOSUR).
+// (CLOSUR), which blends the two across the band where their regime choice
+// turns.
 #include <algorithm>
 #include <cmath>
 
@@ -36,14 +37,14 @@ int device_at(int i) {
 
 }  // namespace
 
-bool keeps_intermittent(float UGST, float UTB, float UG, float SGNDRF, int32_t IDO) {
-    float a = SGNDRF * UGST, b = SGNDRF * UTB;
-    float r = std::fabs((UGST - UTB) / (std::fabs(UG) + 1.0e-5f));
-    if (r < 0.1f) {  // close to the transition: the previous regime class is favoured
-        float& x = IDO >= 3 ? a : b;
-        x *= x > 0.0f ? 1.1f : 0.9f;
-    }
-    return b < a;
+float intermittent_weight(float UGST, float UTB, float UG, float SGNDRF) {
+    if (SGNDRF == 0.0f) return 0.0f;  // the selection offered no front
+    // How much faster the stratified balance would carry the gas than the
+    // front travels, relative to the gas velocity.
+    const float z = SGNDRF * (UGST - UTB) / (std::fabs(UG) + 1.0e-5f);
+    if (!(z > -REGIME_BAND)) return 0.0f;
+    if (!(z < REGIME_BAND)) return 1.0f;
+    return 0.5f + 0.5f * z / REGIME_BAND;
 }
 
 void CLOCOR() {
@@ -176,24 +177,48 @@ void CLOSUR() {
         const int ld = S.JUL(i) == 1 ? d : i - 1;
         const int dd = S.JUD(i) == 1 ? d : i - 1;
 
-        bool intermittent = false;
-        if (S.ID(i) > 2) {
-            if (keeps_intermittent(S.UGST(i), S.UTB(i), S.UG(i), S.SGNDRF(i), S.IDO(i))) {
-                intermittent = true;
-                S.ID(i) = S.IREG4(i) == 1 ? 4 : 3;
-                S.UD(i) = S.UL(i);
-                S.WD(i) = S.MD(ld) * S.UL(i);
-                S.JUD(i) = S.JUL(i);
-            }
+        // Across the bands of the regime choice (here) and of the slugs'
+        // vanishing (the selection's own weight) the two closures' forces are
+        // blended: a switch there would change the friction, which moves the
+        // flow back across the switch the next step (a limit cycle of the
+        // whole line's inventory, not slugging).
+        const float w =
+            S.ID(i) > 2 ? S.WINT(i) * intermittent_weight(S.UGST(i), S.UTB(i), S.UG(i), S.SGNDRF(i))
+                        : 0.0f;
+        S.WINT(i) = w;
+        const float uo_st = S.SLAIST(i) <= 1.0e5f ? S.UG(i) - S.UL(i) : 0.0f;
+        if (w > 0.0f && w < 1.0f) {
+            // The interfacial force is SLAI (ug - ul/DS): SLAI and SLAI/DS
+            // are blended, each wall term by itself.
+            const float v = 1.0f - w;
+            const float si = w * S.SLAI(i) + v * S.SLAIST(i);
+            const float sd = w * S.SLAI(i) / S.DS(i) + v * S.SLAIST(i);
+            S.DS(i) = si > 0.0f && sd > 0.0f ? si / sd : w * S.DS(i) + v;
+            S.SLAI(i) = si;
+            S.SLAL(i) = w * S.SLAL(i) + v * S.SLALST(i);
+            S.SLAG(i) = w * S.SLAG(i) + v * S.SLAGST(i);
+            S.SLALG(i) *= w;
+            S.SLAGL(i) *= w;
+            S.SLAL0(i) *= w;
+            S.SLAG0(i) *= w;
+            S.UO(i) = w * S.UO(i) + v * uo_st;
         }
-        if (!intermittent) {
+        if (w >= 0.5f) {
+            // Mostly intermittent: the droplets move with the liquid.
+            S.ID(i) = S.IREG4(i) == 1 ? 4 : 3;
+            S.UD(i) = S.UL(i);
+            S.WD(i) = S.MD(ld) * S.UL(i);
+            S.JUD(i) = S.JUL(i);
+        } else {
             S.ID(i) = S.ISTRAT(i) == 2 ? 2 : 1;
-            S.DS(i) = 1.0f;
-            S.SLALG(i) = S.SLAGL(i) = S.SLAL0(i) = S.SLAG0(i) = 0.0f;
-            S.SLAI(i) = S.SLAIST(i);
-            S.SLAL(i) = S.SLALST(i);
-            S.SLAG(i) = S.SLAGST(i);
-            S.UO(i) = S.SLAIST(i) <= 1.0e5f ? S.UG(i) - S.UL(i) : 0.0f;
+            if (w == 0.0f) {
+                S.DS(i) = 1.0f;
+                S.SLALG(i) = S.SLAGL(i) = S.SLAL0(i) = S.SLAG0(i) = 0.0f;
+                S.SLAI(i) = S.SLAIST(i);
+                S.SLAL(i) = S.SLALST(i);
+                S.SLAG(i) = S.SLAGST(i);
+                S.UO(i) = uo_st;
+            }
             S.UD(i) = S.UG(i) - S.UDO(i);
             S.WD(i) = S.MD(dd) * S.UD(i);
             S.JUD(i) = S.UD(i) >= 0.0f ? 0 : 1;

@@ -44,9 +44,11 @@ void FLOREG() {
     for (int I = 2; I <= NSEC; ++I) {
         const int J = NETDSC.JBND(I), F = NETDSC.KSEC(I), Fm = NETDSC.KSEC(I - 1);
         if (J < 0 || F > 0 || F < -1 || Fm > 1) continue;
+        S.WINT(I) = 1.0f;
         auto separated = [&] {
             S.ID(I) = 1;
             S.UTB(I) = 0.0f;
+            S.WINT(I) = 0.0f;
         };
         if (Fm == 1) {
             separated();
@@ -306,6 +308,11 @@ void FLOREG() {
             separated();
             continue;
         }
+        // Where the bubble's gas fraction A comes down to the line's am the
+        // slugs vanish and the flow is stratified: the slug closure takes
+        // over from the stratified one across FILM_BAND above am, as a
+        // switch at am would flip the boundary from step to step.
+        S.WINT(I) = std::min(1.0f, (A - am) / FILM_BAND);
 
         float beta = A <= as ? 1.0f : std::clamp((A - am) / (A - as), 0.0f, 1.0f);
         if (beta == 1.0f) {

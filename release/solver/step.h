@@ -19,10 +19,16 @@ void CLOCOR();
 void STRGEO();
 void MOMASM();
 void CHKVST();
-// The regime choice of a boundary that the intermittent selection put in
-// regime 3 or 4: true when it stays there (the front travels slower than the
-// stratified balance velocity), with 10 % in favour of the previous class.
-bool keeps_intermittent(float UGST, float UTB, float UG, float SGNDRF, int32_t IDO);
+// Half width of the band of the regime choice, relative to the gas velocity.
+constexpr float REGIME_BAND = 0.1f;
+// The band of the bubble's gas fraction above the line's over which the slug
+// closure takes over from the stratified one.
+constexpr float FILM_BAND = 0.15f;
+// The weight of the intermittent closures at a boundary that the intermittent
+// selection put in regime 3 or 4 (the rest is the stratified/annular one): 1
+// where the front travels slower than the stratified balance velocity by more
+// than REGIME_BAND of the gas velocity, 0 where faster by more, linear between.
+float intermittent_weight(float UGST, float UTB, float UG, float SGNDRF);
 
 // ---------------------------------------------------------------- topology
 // The first section of the branch that leaves junction j (0 when none).

@@ -63,6 +63,12 @@ extern "C" {
    with its results up to the stop and a message that starts with this text;
    its summary time is then only a lower bound of the release time. */
 #define RELEASE_RUN_STOPPED_TEXT "WARNING: THE RUN STOPPED "
+/* A run whose line had not settled when the leak opened (over the warm-up's
+   last RELEASE_WARMUP_CHECK s its liquid or its outlet flow still swung)
+   returns IERR 0 and its results with a message that holds this text and the
+   swings measured; such results depend on where the swing stood then. */
+#define RELEASE_NOT_SETTLED_TEXT "WARNING: THE LINE HAD NOT SETTLED WHEN THE LEAK OPENED"
+#define RELEASE_WARMUP_CHECK 2000.0 /* s before the leak opens */
 
 /* What RELEASE refuses at the start of a run; a caller that checks its input
    before a run takes the limits from here. */

@@ -25,12 +25,14 @@ struct Script {
     int32_t answer_at = -1;                            // callback call (0-based) that answers 1
     double (*released)(double t) = nullptr;            // released mass over time
     double (*leakflow)(double t) = nullptr;
-    bool collapse = false;     // the step becomes zero
-    bool poison = false;       // the state becomes NaN
-    bool poison_peak = false;  // a peak of the summary becomes infinite
-    double interval = 1.0;     // between result rows, s
-    double fail_after = 0.0;   // the mass step fails from this time on (0: never)
-    bool fail_throws = false;  // ... by throwing instead of setting IERR
+    double (*outlet)(double t) = nullptr;  // mass out through the outlet since the start, kg
+    double (*liquid)(double t) = nullptr;  // bulk-liquid fraction of the line's one section
+    bool collapse = false;                 // the step becomes zero
+    bool poison = false;                   // the state becomes NaN
+    bool poison_peak = false;              // a peak of the summary becomes infinite
+    double interval = 1.0;                 // between result rows, s
+    double fail_after = 0.0;               // the mass step fails from this time on (0: never)
+    bool fail_throws = false;              // ... by throwing instead of setting IERR
 } S;
 
 void timpl(int32_t& ICUT, int32_t&, char*, int32_t) {
@@ -50,6 +52,8 @@ void mass(int32_t& IERR, char* MSG, int32_t LMSG) {
     }
     if (S.released) LEKRES.ACMASS(1) = S.released(t);
     if (S.leakflow) LEKRES.LEAKFLOW = static_cast<float>(S.leakflow(t));
+    if (S.outlet) SECVAR.RMOUT = S.outlet(t);
+    if (S.liquid) SECVAR.BE(2) = static_cast<float>(S.liquid(t));
     if (S.poison && t > 500.0) SECVAR.PT(2) = std::nanf("");
     if (S.poison_peak && t > 12000.0) LEKRES.PKGAS(1) = HUGE_VALF;
 }
@@ -84,8 +88,12 @@ void constant_tables(float v) {
 class Loop : public ::testing::Test {
 protected:
     void SetUp() override {
-        S = Script{};
         saved = loop_steps();
+        fresh();
+    }
+    // A fresh script, state and scripted loop, for each case of a table.
+    void fresh() {
+        S = Script{};
         loop_steps() = LoopSteps{timpl, nothing, nothing, mass, tadvdt, plttrd, calcbk};
         INICOM();
         PIPGEO.NSEC = 3;
@@ -186,6 +194,112 @@ TEST_F(Loop, a_callback_during_the_warm_up_leaves_only_warm_up_rows) {
     EXPECT_EQ(ierr, 9999);
     ASSERT_FALSE(S.rows.empty());
     EXPECT_LT(S.rows.back(), 0.0 + 11400.0);
+}
+
+// The warm-up's end checks that the line settled: 10 kg/s in, the line's one
+// section 100 m3, the outlet flow and the liquid over the last 2000 s of the
+// warm-up against 1 % of the inflow and 0.5 % of the liquid. A sine of
+// amplitude 3 kg/s and period 1200 s, taken as means over 200 s, peaks at
+// 3 sin(pi/6)/(pi/6) = 2.8648 kg/s, and at least cos(pi/6) of that
+// (2.4810) in one of six intervals per period.
+TEST_F(Loop, the_warm_up_says_whether_the_line_settled) {
+    constexpr double PI = 3.14159265358979;
+    struct Case {
+        const char* what;
+        double (*outlet)(double);
+        double (*liquid)(double);
+        int32_t check;
+        double qlo[2], qhi[2], llo[2], lhi[2];
+    } cases[] = {
+        {"steady",
+         [](double t) { return 10.0 * t; },
+         [](double) { return 0.5; },
+         1,
+         {9.999, 10.001},
+         {9.999, 10.001},
+         {49.999, 50.001},
+         {49.999, 50.001}},
+        {"outlet 0.5 % above the inflow",
+         [](double t) { return 10.05 * t; },
+         [](double) { return 0.5; },
+         1,
+         {10.049, 10.051},
+         {10.049, 10.051},
+         {49.9, 50.1},
+         {49.9, 50.1}},
+        {"outlet 2 % above the inflow",
+         [](double t) { return 10.2 * t; },
+         [](double) { return 0.5; },
+         2,
+         {10.199, 10.201},
+         {10.199, 10.201},
+         {49.9, 50.1},
+         {49.9, 50.1}},
+        {"outlet swinging 3 kg/s over 1200 s",
+         [](double t) {
+             return 10.0 * t - 3.0 * 1200.0 / (2.0 * PI) * std::cos(2.0 * PI * t / 1200.0);
+         },
+         [](double) { return 0.5; },
+         2,
+         {7.034, 7.136},
+         {12.864, 12.966},
+         {49.9, 50.1},
+         {49.9, 50.1}},
+        {"liquid swinging 0.2 %",
+         [](double t) { return 10.0 * t; },
+         [](double t) { return 0.5 * (1.0 + 0.001 * std::sin(2.0 * PI * t / 700.0)); },
+         1,
+         {9.999, 10.001},
+         {9.999, 10.001},
+         {49.949, 49.961},
+         {50.039, 50.051}},
+        {"liquid swinging 0.8 %",
+         [](double t) { return 10.0 * t; },
+         [](double t) { return 0.5 * (1.0 + 0.004 * std::sin(2.0 * PI * t / 700.0)); },
+         2,
+         {9.999, 10.001},
+         {9.999, 10.001},
+         {49.799, 49.811},
+         {50.189, 50.201}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        PIPGEO.SECAREA(2) = 1.0f;
+        PIPGEO.DX(2) = 100.0f;
+        auto& E = EQUIPM;
+        E.NSOUR = 1;
+        E.ISOUR(1) = 2;
+        E.NTSOUR(1) = 2;
+        E.TSOUR(1, 1) = 0.0f;
+        E.TSOUR(2, 1) = 1.0e7f;
+        E.GSOUR(1, 1) = E.GSOUR(2, 1) = 10.0f;
+        S.outlet = c.outlet;
+        S.liquid = c.liquid;
+        run(600.0f);
+        EXPECT_EQ(ierr, 0);
+        const auto& R = RUNCTL;
+        EXPECT_EQ(R.IWUCHK, c.check);
+        EXPECT_DOUBLE_EQ(R.WUQIN, 10.0);
+        EXPECT_GE(R.WUQMIN, c.qlo[0]);
+        EXPECT_LE(R.WUQMIN, c.qlo[1]);
+        EXPECT_GE(R.WUQMAX, c.qhi[0]);
+        EXPECT_LE(R.WUQMAX, c.qhi[1]);
+        EXPECT_GE(R.WULMIN, c.llo[0]);
+        EXPECT_LE(R.WULMIN, c.llo[1]);
+        EXPECT_GE(R.WULMAX, c.lhi[0]);
+        EXPECT_LE(R.WULMAX, c.lhi[1]);
+    }
+    // The warning gives the swings measured.
+    RUNCTL.WULMIN = 85.6;
+    RUNCTL.WULMAX = 105.9;
+    RUNCTL.WUQMIN = 15.5;
+    RUNCTL.WUQMAX = 147.4;
+    RUNCTL.WUQIN = 55.49;
+    EXPECT_EQ(not_settled_text(), std::string(RELEASE_NOT_SETTLED_TEXT) +
+                                      ": OVER THE WARM-UP'S LAST 2000 S ITS LIQUID RAN 85.6-105.9 "
+                                      "M3 AND THE OUTLET FLOW 15.50-147.40 KG/S AGAINST 55.49 "
+                                      "KG/S IN.");
 }
 
 TEST_F(Loop, release_found_ended_moves_the_stop_time_past_it) {
@@ -352,7 +466,7 @@ TEST_F(Loop, a_step_failure_after_the_leak_released_keeps_the_results_with_a_war
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        fresh();
         S.fail_after = c.fail_after;
         S.fail_throws = c.throws;
         if (c.releases) S.released = [](double t) { return std::clamp(t - 11400.0, 0.0, 1.0e9); };
@@ -401,7 +515,7 @@ TEST_F(Loop, a_leak_held_shut_by_its_back_pressure_ends_after_600_s) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        fresh();
         EQUIPM.NLEAK = 1;
         EQUIPM.ILKSEC(1) = 2;
         SECVAR.PT(2) = c.line;

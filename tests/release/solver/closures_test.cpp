@@ -100,21 +100,45 @@ TEST(Closures, HalfFullHorizontalPipe) {
     EXPECT_EQ(SECVAR.DS(i), 1.0f);
 }
 
-// Stratified balance velocity 1 m/s, gas velocity 1 m/s, drift sign +1: a
-// front at 0.95 m/s lies within 10 % and keeps the previous class; one at
-// 0.85 m/s is slower by more than the margin and stays intermittent.
-TEST(Closures, RegimeChoiceHysteresis) {
+// Stratified balance velocity 1 m/s, gas velocity 1 m/s: the weight of the
+// intermittent closures is 1 where the front is slower than the balance by
+// more than 10 % of the gas velocity, 0 where faster by more, and linear in
+// between: z = (UGST - UTB)/(|UG| + 1e-5), weight 0.5 + 5 z (hand values).
+TEST(Closures, RegimeWeightAcrossTheBand) {
     struct Case {
-        float utb;
-        int ido;
-        bool keeps;
-    } cases[] = {{0.95f, 1, false}, {0.95f, 3, true}, {0.85f, 1, true},
-                 {0.85f, 4, true},  {1.2f, 3, false}, {1.05f, 3, true}};
+        float ugst, utb, ug, sgn, weight;
+    } cases[] = {
+        {1.0f, 0.85f, 1.0f, 1.0f, 1.0f},
+        {1.0f, 0.95f, 1.0f, 1.0f, 0.7499975f},
+        {1.0f, 1.0f, 1.0f, 1.0f, 0.5f},
+        {1.0f, 1.05f, 1.0f, 1.0f, 0.2500025f},
+        {1.0f, 1.2f, 1.0f, 1.0f, 0.0f},
+        {2.0f, 1.9f, 2.0f, 1.0f, 0.7499988f},
+        {-1.0f, -0.85f, -1.0f, -1.0f, 1.0f},  // negative drift: the other way round
+        {-1.0f, -0.95f, -1.0f, -1.0f, 0.7499975f},
+        {1.0f, 0.5f, 1.0f, 0.0f, 0.0f},  // no front offered
+    };
     for (const Case& c : cases)
-        EXPECT_EQ(keeps_intermittent(1.0f, c.utb, 1.0f, 1.0f, c.ido), c.keeps)
-            << c.utb << " " << c.ido;
-    // Negative drift: the comparison runs the other way.
-    EXPECT_TRUE(keeps_intermittent(-1.0f, -0.85f, -1.0f, -1.0f, 1));
+        EXPECT_NEAR(intermittent_weight(c.ugst, c.utb, c.ug, c.sgn), c.weight, 2e-6f)
+            << c.ugst << " " << c.utb << " " << c.sgn;
+}
+
+// No step across the band: a front velocity moved by 1e-4 of the gas
+// velocity moves the weight by at most 5e-4 (the slope 1/(2 x 0.1)), so
+// that a small change of the flow cannot flip the closures.
+TEST(Closures, RegimeWeightHasNoStep) {
+    for (float ug : {0.3f, 1.0f, 4.0f}) {
+        float prev = intermittent_weight(ug, 0.7f * ug, ug, 1.0f);
+        EXPECT_EQ(prev, 1.0f);
+        for (int k = 1; k <= 6000; ++k) {
+            const float utb = (0.7f + 1.0e-4f * k) * ug;
+            const float w = intermittent_weight(ug, utb, ug, 1.0f);
+            EXPECT_LE(std::fabs(w - prev), 5.0e-4f * 1.01f) << ug << " " << utb;
+            EXPECT_LE(w, prev);
+            prev = w;
+        }
+        EXPECT_EQ(prev, 0.0f);
+    }
 }
 
 TEST(Closures, GasOnlyAndAnnular) {
