@@ -29,6 +29,7 @@
 // file could not be loaded (or a usage error).
 #include "fluid_model.h"
 #include "fluid_section.h"
+#include "network_check.h"
 #include "plot_launch.h"
 #include "release_model.h"
 #include "release_section.h"
@@ -252,6 +253,13 @@ int run(int argc, char** argv) {
 
     CReleaseModel& model = scenario.release;
     const int fluidClass = model.GetFluidClass();
+    // A fluid value the user never entered is named before anything else.
+    try {
+        network::CheckFluidRepairs(scenario.blackOil, scenario.components, fluidClass);
+    } catch (const ValidationError& e) {
+        printErr(ValidationMessage(e, messageText));
+        return 1;
+    }
     if (mode == Mode::Run && !scenario.fluid.IsConfirmed(fluidClass)) {
         printErr(messageText(IDS_CONFIRM_FLUID));
         return 1;

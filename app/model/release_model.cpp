@@ -77,6 +77,9 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
             object_assign_xref(diagram, static_cast<diagram_object*>(l->data));
         for (GList* l = lay->objects; l; l = l->next)
             m_pending.insert(static_cast<diagram_object*>(l->data));
+        // A value the user never entered (a repair, a rate of the other fluid)
+        // is not run on.
+        for (diagram_object* obj : m_pending) network::CheckConfirmedValues(obj, m_fluidClass);
         // The library refuses a record with anything but numbers in it.
         for (diagram_object* obj : m_pending) network::CheckFiniteValues(obj);
         for (diagram_object* obj : m_pending) network::CheckSubseaLimits(obj);
