@@ -67,6 +67,16 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
         }
         Record& in = *m_input;
         in.SetResultFileName(resultPath);
+        // A run setting the user never entered is not run on.
+        if (!m_repairedSetup.isEmpty()) {
+            const QString& name = m_repairedSetup.front();
+            throw ValidationError{IDS_SETUP_VALUE_REPAIRED,
+                                  0,
+                                  {name == QLatin1String("sim_stop_time")
+                                       ? QStringLiteral("end time")
+                                       : QStringLiteral("temperature calculation setting"),
+                                   name}};
+        }
 
         if (!diagram || !diagram->layers || diagram->layers->len != 1)
             throw ValidationError{IDS_FILE_STRUCTURE, 0};

@@ -54,6 +54,8 @@ enum : unsigned {
     IDS_INLET_RATE_OTHER_FLUID = 16241,
     // "%1" the fluid's value, "%2" the dialog that shows it.
     IDS_FLUID_VALUE_REPAIRED = 16243,
+    // "%1" the run setting, "%2" its attribute.
+    IDS_SETUP_VALUE_REPAIRED = 16244,
     // A scenario file refused before its objects are read.
     IDS_FILE_BRANCH_TOO_LONG = 16230,  // "%1" the file, "%2" the pipelines of its longest branch
 };

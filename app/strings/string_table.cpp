@@ -219,6 +219,9 @@ const StringEntry kStrings[] = {
     {16243,
      "The fluid's %1 could not be read when the scenario was opened, and a default was put in "
      "its place. Enter the value in the %2 dialog, or confirm this one with OK there."},
+    {16244,
+     "The discharge run's %1 (%2) could not be read when the scenario was opened, and a default "
+     "was put in its place. Enter it in the Discharge Setup dialog, or confirm it with OK there."},
     {16242,
      "The discharge runs will use %1. An inlet's flow rate means another quantity for each "
      "fluid: on OK every inlet's rate is marked as not yet entered, and Verify Layout and the "
