@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 
 #include "command_ids.h"
@@ -41,6 +42,16 @@ void addFluidChoice(CDialog* dlg, QGridLayout* grid, int row, bool inUse, int in
     QObject::connect(box, &QCheckBox::toggled, label, [label, otherText, thisFluid](bool on) {
         label->setText(on ? AfxFormatString1(IDS_INLET_RATES_TO_ENTER, thisFluid)
                           : AfxLoadString(otherText));
+        // The dialog grows to show the whole line.
+        label->updateGeometry();
+        if (QWidget* dialog = label->window()) {
+            dialog->layout()->activate();
+            const int width = dialog->width();
+            const int height = dialog->layout()->hasHeightForWidth()
+                                   ? dialog->layout()->totalHeightForWidth(width)
+                                   : dialog->sizeHint().height();
+            dialog->resize(width, std::max(dialog->height(), height));
+        }
     });
 }
 

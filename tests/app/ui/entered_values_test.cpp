@@ -189,6 +189,8 @@ TEST_F(EnteredValues, SwitchingTheFluidAsksForEveryInletRate) {
         EXPECT_EQ(AfxGetControlText(line),
                   AfxFormatString1(IDS_INLET_RATES_TO_ENTER, "this black oil"));
         QCoreApplication::processEvents();
+        // The whole line is shown: the dialog grew to its wrapped height.
+        EXPECT_GE(line->height(), line->heightForWidth(line->width()));
         EXPECT_TRUE(d->grab().save(QDir(kArtifacts).filePath("dialog_fluid_switch_rates.png")));
         box->setChecked(false);
         EXPECT_EQ(AfxGetControlText(line), AfxLoadString(IDS_RUNS_USE_THE_COMPOSITION));
