@@ -23,7 +23,10 @@
 //             scenario and the report gains its near-field section
 //
 // Loader messages and the check's message (with the object's number, and on
-// a second line its type and label) go to standard error. Exit status: 0
+// a second line its type and label) go to standard error. A value the loader
+// had to replace by a default (empty or unreadable) fails the check, naming
+// the object and the attribute, as an inlet rate entered for the other fluid
+// does: no mode but --save goes on from it. Exit status: 0
 // success, 1 the check, the discharge or the near-field run failed or another
 // run of the scenario is in progress (the message on standard error), 2 the
 // file could not be loaded (or a usage error).
