@@ -550,9 +550,14 @@ std::string value_text(double v) {
     return buf;
 }
 
-// One line "where: attribute found -> what was put in its place".
+unsigned replaced_serial = 0;
+
+// One line "where: attribute found -> what was put in its place"; `replaced`
+// when what was put there is not the stored value (a number stored as another
+// kind of number keeps its value).
 void report_damage(xmlNodePtr owner, const char* name, const std::string& found,
-                   const std::string& put) {
+                   const std::string& put, bool replaced = true) {
+    if (replaced) replaced_serial++;
     std::string where = owner_of(owner);
     std::string line =
         (where.empty() ? std::string() : where + ": ") + shown(name) + " " + found + " -> " + put;
@@ -571,10 +576,21 @@ void report_damage(xmlNodePtr owner, const char* name, const std::string& found,
 // A number stored as another kind of number (an int where a real belongs)
 // keeps its value when its text is a number of the wanted kind; any other
 // damage keeps the default.
+const char empty_found[] = "(empty)";
+
+// An attribute that is there but holds no data node: damage, unlike an absent one.
+bool empty_attribute(xmlNodePtr obj_node, const char* name, DataNode data) {
+    return !data && xml_find_attribute(obj_node, name);
+}
+
 template <typename T>
 T attr_value(xmlNodePtr obj_node, const char* name, T dflt, int type,
              bool (*parse)(const char*, T*)) {
     DataNode data = xml_find_data(obj_node, name);
+    if (empty_attribute(obj_node, name, data)) {
+        report_damage(obj_node, name, empty_found, value_text(dflt) + " (default)");
+        return dflt;
+    }
     if (!data) return dflt;
     const int found = data_type_of(data);
     const bool numeric = found == DATATYPE_INT || found == DATATYPE_ENUM || found == DATATYPE_REAL;
@@ -585,7 +601,14 @@ T attr_value(xmlNodePtr obj_node, const char* name, T dflt, int type,
         }
         T v;
         char* bad = nullptr;
-        if (read_value(data, type, "", parse, &v, &bad) >= 0) return v;
+        const int read = read_value(data, type, "", parse, &v, &bad);
+        if (read > 0) return v;
+        if (read == 0) {
+            // The element is there without its val=.
+            report_damage(obj_node, name, found_node(data) + " " + empty_found,
+                          value_text(dflt) + " (default)");
+            return dflt;
+        }
         report_damage(obj_node, name, quoted(bad), value_text(dflt) + " (default)");
         g_free(bad);
         return dflt;
@@ -594,7 +617,8 @@ T attr_value(xmlNodePtr obj_node, const char* name, T dflt, int type,
     std::string text = prop_text(data, "val");
     const bool taken = xmlHasProp(data, X("val")) && parse(text.c_str(), &v);
     if (!taken) v = dflt;
-    report_damage(obj_node, name, found_node(data), value_text(v) + (taken ? "" : " (default)"));
+    report_damage(obj_node, name, found_node(data), value_text(v) + (taken ? "" : " (default)"),
+                  !taken);
     return v;
 }
 
@@ -688,7 +712,12 @@ double xml_attr_single(xmlNodePtr obj_node, const char* name, double dflt) {
 
 int xml_attr_boolean(xmlNodePtr obj_node, const char* name, int dflt) {
     DataNode data = xml_find_data(obj_node, name);
-    if (!data) return dflt;
+    if (!data && !empty_attribute(obj_node, name, data)) return dflt;
+    if (!data || !xmlHasProp(data, X("val"))) {
+        report_damage(obj_node, name, data ? found_node(data) + " " + empty_found : empty_found,
+                      std::string(dflt ? "true" : "false") + " (default)");
+        return dflt;
+    }
     if (data_type_of(data) != DATATYPE_BOOLEAN) {
         report_damage(obj_node, name, found_node(data),
                       std::string(dflt ? "true" : "false") + " (default)");
@@ -707,5 +736,14 @@ void xml_attr_point(xmlNodePtr obj_node, const char* name, Point* point, const P
 
 char* xml_attr_string(xmlNodePtr obj_node, const char* name, const char* dflt) {
     DataNode data = xml_find_data(obj_node, name);
+    if (empty_attribute(obj_node, name, data))
+        report_damage(obj_node, name, empty_found,
+                      dflt ? quoted(dflt) + " (default)" : std::string("no text (default)"));
     return data ? xml_data_string(data) : g_strdup(dflt);
+}
+
+unsigned xml_damage_serial() { return replaced_serial; }
+
+void xml_damage_report(xmlNodePtr owner, const char* name, const char* found, const char* put) {
+    report_damage(owner, name, found, put);
 }

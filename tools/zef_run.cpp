@@ -23,12 +23,16 @@
 //             scenario and the report gains its near-field section
 //
 // Loader messages and the check's message (with the object's number, and on
-// a second line its type and label) go to standard error. Exit status: 0
+// a second line its type and label) go to standard error. A value the loader
+// had to replace by a default (empty or unreadable) fails the check, naming
+// the object and the attribute, as an inlet rate entered for the other fluid
+// does: no mode but --save goes on from it. Exit status: 0
 // success, 1 the check, the discharge or the near-field run failed or another
 // run of the scenario is in progress (the message on standard error), 2 the
 // file could not be loaded (or a usage error).
 #include "fluid_model.h"
 #include "fluid_section.h"
+#include "network_check.h"
 #include "plot_launch.h"
 #include "release_model.h"
 #include "release_section.h"
@@ -252,6 +256,13 @@ int run(int argc, char** argv) {
 
     CReleaseModel& model = scenario.release;
     const int fluidClass = model.GetFluidClass();
+    // A fluid value the user never entered is named before anything else.
+    try {
+        network::CheckFluidRepairs(scenario.blackOil, scenario.components, fluidClass);
+    } catch (const ValidationError& e) {
+        printErr(ValidationMessage(e, messageText));
+        return 1;
+    }
     if (mode == Mode::Run && !scenario.fluid.IsConfirmed(fluidClass)) {
         printErr(messageText(IDS_CONFIRM_FLUID));
         return 1;

@@ -9,20 +9,58 @@
 #include "vexil/renderer.h"
 
 // A type's engineering values as (attribute name, field) rows, saved and
-// loaded in row order; a missing or unreadable attribute keeps the field's
-// default.
+// loaded in row order; a missing attribute keeps the field's default, an
+// empty or unreadable one keeps it too and sets the row's bit in the
+// object's `repaired` mask.
 struct real_value {
     const char* name;
     double* value;
 };
 
+// The attribute that lists the values repaired on an open and not yet
+// confirmed, so that a save does not pass a repair off as an entered value.
+static const char repaired_attribute[] = "repaired";
+// Written false on an inlet whose rate was entered for the other fluid.
+static const char rate_entered_attribute[] = "rate_entered";
+
 static void save_values(xmlNodePtr node, const real_value* rows, int n) {
     for (int i = 0; i < n; i++) xml_add_real(xml_new_attribute(node, rows[i].name), *rows[i].value);
 }
 
-static void load_values(xmlNodePtr node, const real_value* rows, int n) {
-    for (int i = 0; i < n; i++)
+static unsigned load_values(xmlNodePtr node, const real_value* rows, int n) {
+    unsigned repaired = 0;
+    for (int i = 0; i < n; i++) {
+        const unsigned before = xml_damage_serial();
         *rows[i].value = xml_attr_single(node, rows[i].name, *rows[i].value);
+        if (xml_damage_serial() != before) repaired |= 1u << i;
+    }
+    return repaired;
+}
+
+static void save_repaired(xmlNodePtr node, unsigned repaired, const char* const* names, int n) {
+    if (repaired == 0) return;
+    AttributeNode attr = xml_new_attribute(node, repaired_attribute);
+    for (int i = 0; i < n; i++)
+        if (repaired & (1u << i)) xml_add_string(attr, names[i]);
+}
+
+// The values a file lists as repaired before: they stay unconfirmed, and the
+// open says so again.
+static unsigned load_repaired(xmlNodePtr node, const char* const* names, int n) {
+    AttributeNode attr = xml_find_attribute(node, repaired_attribute);
+    unsigned repaired = 0;
+    for (DataNode d = attr ? xml_attribute_data(attr) : nullptr; d; d = xml_data_next(d)) {
+        if (xml_data_type(d) != DATATYPE_STRING) continue;
+        char* name = xml_data_string(d);
+        for (int i = 0; name && i < n; i++)
+            if (strcmp(name, names[i]) == 0 && !(repaired & (1u << i))) {
+                repaired |= 1u << i;
+                xml_damage_report(node, names[i], "repaired when opened before",
+                                  "kept, not yet confirmed");
+            }
+        g_free(name);
+    }
+    return repaired;
 }
 
 double point_object_label_height() { return app_font_size_cm(APP_FONT_OBJECT_LABEL); }
@@ -227,6 +265,10 @@ static int point_object_values(point_object* po, real_value* rows) {
     return 1;
 }
 
+static bool has_closing_time(object_type* type) {
+    return type == &flow_inlet_type || type == &flow_outlet_type;
+}
+
 static diagram_object* point_object_load(object_type* type, xmlNodePtr node) {
     point_object* po = point_object_new(type);
     element_load(&po->elem, node);
@@ -236,9 +278,18 @@ static diagram_object* point_object_load(object_type* type, xmlNodePtr node) {
     point_object_layout(po, true);
     point_object_defaults(po, type);
     real_value rows[3];
-    load_values(node, rows, point_object_values(po, rows));
-    if (type == &flow_inlet_type || type == &flow_outlet_type)
+    const int n = point_object_values(po, rows);
+    po->repaired = load_values(node, rows, n);
+    if (has_closing_time(type)) {
+        const unsigned before = xml_damage_serial();
         po->closingtime = xml_attr_int(node, "closingtime", po->closingtime);
+        if (xml_damage_serial() != before) po->repaired |= 1u << n;
+    }
+    const char* names[OBJECT_MAX_VALUES];
+    const int count = object_value_names(&po->elem.object, names);
+    po->repaired |= load_repaired(node, names, count);
+    if (type == &flow_inlet_type)
+        po->rate_pending = !xml_attr_boolean(node, rate_entered_attribute, 1);
     return &po->elem.object;
 }
 
@@ -248,8 +299,12 @@ static void point_object_save(diagram_object* obj, xmlNodePtr node, const char*)
     text_save(po->label, node, "label");
     real_value rows[3];
     save_values(node, rows, point_object_values(po, rows));
-    if (obj->type == &flow_inlet_type || obj->type == &flow_outlet_type)
+    if (has_closing_time(obj->type))
         xml_add_int(xml_new_attribute(node, "closingtime"), po->closingtime);
+    const char* names[OBJECT_MAX_VALUES];
+    save_repaired(node, po->repaired, names, object_value_names(obj, names));
+    if (obj->type == &flow_inlet_type && po->rate_pending)
+        xml_add_boolean(xml_new_attribute(node, rate_entered_attribute), 0);
 }
 
 #define POINT_TYPE_OPS(prefix, type)                                                               \
@@ -387,7 +442,9 @@ static diagram_object* pipeline_load(xmlNodePtr node, int, const char*) {
     p->label = text_load_attribute(node, "label", point_object_label_height());
     if (!p->label) p->label = new_label();
     const real_value rows[] = PIPELINE_VALUES(p);
-    load_values(node, rows, G_N_ELEMENTS(rows));
+    p->repaired = load_values(node, rows, G_N_ELEMENTS(rows));
+    const char* names[OBJECT_MAX_VALUES];
+    p->repaired |= load_repaired(node, names, object_value_names(&p->conn.object, names));
     pipeline_update_data(p);
     return &p->conn.object;
 }
@@ -399,6 +456,8 @@ static void pipeline_save(diagram_object* obj, xmlNodePtr node, const char*) {
     text_save(p->label, node, "label");
     const real_value rows[] = PIPELINE_VALUES(p);
     save_values(node, rows, G_N_ELEMENTS(rows));
+    const char* names[OBJECT_MAX_VALUES];
+    save_repaired(node, p->repaired, names, object_value_names(obj, names));
 }
 
 static object_type_ops pipeline_type_ops = {pipeline_create, pipeline_load, pipeline_save, nullptr};
@@ -495,7 +554,9 @@ static diagram_object* spill_point_load(xmlNodePtr node, int, const char*) {
     element_load(&sp->elem, node);
     spill_point_update_data(sp);
     const real_value rows[] = SPILL_POINT_VALUES(sp);
-    load_values(node, rows, G_N_ELEMENTS(rows));
+    sp->repaired = load_values(node, rows, G_N_ELEMENTS(rows));
+    const char* names[OBJECT_MAX_VALUES];
+    sp->repaired |= load_repaired(node, names, object_value_names(&sp->elem.object, names));
     return &sp->elem.object;
 }
 
@@ -504,6 +565,8 @@ static void spill_point_save(diagram_object* obj, xmlNodePtr node, const char*) 
     element_save(&sp->elem, node);
     const real_value rows[] = SPILL_POINT_VALUES(sp);
     save_values(node, rows, G_N_ELEMENTS(rows));
+    const char* names[OBJECT_MAX_VALUES];
+    save_repaired(node, sp->repaired, names, object_value_names(obj, names));
 }
 
 static object_type_ops spill_point_type_ops = {spill_point_create, spill_point_load,
@@ -545,4 +608,52 @@ void object_set_label(diagram_object* obj, const char* str) {
         pipeline_update_data(p);
     else if (text_object* t = as_text_object(obj))
         text_object_update_data(t);
+}
+
+// ---- Values the user has to confirm ----
+
+int object_value_names(diagram_object* obj, const char** names) {
+    int n = 0;
+    if (point_object* po = as_point_object(obj)) {
+        real_value rows[3];
+        n = point_object_values(po, rows);
+        for (int i = 0; i < n; i++) names[i] = rows[i].name;
+        if (has_closing_time(obj->type)) names[n++] = "closingtime";
+    } else if (pipeline* p = as_pipeline(obj)) {
+        const real_value rows[] = PIPELINE_VALUES(p);
+        for (const real_value& r : rows) names[n++] = r.name;
+    } else if (spill_point* sp = as_spill_point(obj)) {
+        const real_value rows[] = SPILL_POINT_VALUES(sp);
+        for (const real_value& r : rows) names[n++] = r.name;
+    }
+    return n;
+}
+
+static unsigned* repaired_mask(diagram_object* obj) {
+    if (point_object* po = as_point_object(obj)) return &po->repaired;
+    if (pipeline* p = as_pipeline(obj)) return &p->repaired;
+    if (spill_point* sp = as_spill_point(obj)) return &sp->repaired;
+    return nullptr;
+}
+
+int object_repaired_values(diagram_object* obj, const char** names) {
+    const unsigned* mask = repaired_mask(obj);
+    if (!mask || *mask == 0) return 0;
+    const char* all[OBJECT_MAX_VALUES];
+    const int n = object_value_names(obj, all);
+    int found = 0;
+    for (int i = 0; i < n; i++)
+        if (*mask & (1u << i)) names[found++] = all[i];
+    return found;
+}
+
+int object_confirm_values(diagram_object* obj) {
+    unsigned* mask = repaired_mask(obj);
+    int changed = mask && *mask != 0;
+    if (mask) *mask = 0;
+    if (point_object* po = as_point_object(obj)) {
+        changed = changed || po->rate_pending;
+        po->rate_pending = 0;
+    }
+    return changed;
 }

@@ -16,6 +16,7 @@ void CBlackOilModel::Set(float gasDensity, float oilDensity, float gasOilRatio, 
     gas_oil_ratio = gasOilRatio;
     water_cut = waterCut;
     confirmed = true;
+    repaired.clear();
 }
 
 bool FluidComponent::IsUsable() const {

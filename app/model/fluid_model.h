@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <limits>
@@ -27,6 +28,9 @@ public:
     void Set(float gasDensity, float oilDensity, float gasOilRatio, float waterCut);
 
     bool confirmed = false;
+    // Attribute names of values repaired when the file was opened (empty or
+    // unreadable), not yet confirmed; they leave the black oil unconfirmed.
+    QStringList repaired;
     float gas_density = 0.800923f;     // kg/Sm3
     float oil_density = 778.87164f;    // kg/Sm3
     float gas_oil_ratio = 195.91873f;  // Sm3/Sm3
@@ -54,6 +58,9 @@ struct FluidComponent {
 struct FluidComponentList {
     std::vector<FluidComponent> components;
     bool comps_confirmed = false;
+    // "compid attribute" of values repaired when the file was opened, not
+    // yet confirmed; they leave the composition unconfirmed.
+    QStringList repaired;
 };
 
 // User data of the scenario file's "fluid" section: refers to the

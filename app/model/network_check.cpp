@@ -4,6 +4,9 @@
 #include "network_values.h"
 #include "units.h"
 
+#include "fluid_model.h"
+
+#include <vexil/network_objects.h>
 #include <vexil/object.h>
 
 #include <algorithm>
@@ -219,6 +222,61 @@ void CheckFiniteValues(diagram_object* obj) {
             refuse(IDS_VALUE_NOT_A_NUMBER, obj->xref,
                    {QString::fromLatin1(f.name), QString::asprintf("%g", v)});
     }
+}
+
+namespace {
+
+// How a message names a value of the object's type.
+QString FieldName(const diagram_object* obj, const char* field) {
+    for (const Field& f : FIELDS)
+        if (IsType(obj, f.type) && std::strcmp(f.field, field) == 0)
+            return QString::fromLatin1(f.name);
+    if (std::strcmp(field, "closingtime") == 0)
+        return QString::fromLatin1(IsType(obj, FLOW_INLET) ? "inlet's closing time"
+                                                           : "outlet's closing time");
+    return QString::fromLatin1(field);
+}
+
+// 'Pipeline "Export"', or the type alone for an object without a label.
+QString ObjectTitle(diagram_object* obj) {
+    QString title = QString::fromUtf8(TypeName(obj));
+    if (text_block* label = object_label(obj)) {
+        char* text = text_get_string(label);
+        const QString shown = QString::fromUtf8(text).simplified();
+        g_free(text);
+        if (!shown.isEmpty()) title += QStringLiteral(" \"%1\"").arg(shown);
+    }
+    return title;
+}
+
+}  // namespace
+
+void CheckConfirmedValues(diagram_object* obj, int fluidClass) {
+    const char* names[OBJECT_MAX_VALUES];
+    if (object_repaired_values(obj, names) > 0) {
+        const char* key = std::strcmp(names[0], "flowrate") == 0
+                              ? InletRateKey(fluidClass)
+                              : QuantityKeyOfField(TypeName(obj), names[0]);
+        const double v = Value(obj, names[0]);
+        refuse(IDS_VALUE_REPAIRED, obj->xref,
+               {FieldName(obj, names[0]), QString::fromLatin1(names[0]),
+                key ? DisplayValue(key, v) : QString::number(v), ObjectTitle(obj)});
+    }
+    const point_object* inlet = IsType(obj, FLOW_INLET) ? as_point_object(obj) : nullptr;
+    if (inlet && inlet->rate_pending)
+        refuse(IDS_INLET_RATE_OTHER_FLUID, obj->xref,
+               {QString::fromLatin1(fluidClass == FLUID_BLACK_OIL ? "the black oil"
+                                                                  : "the gas composition"),
+                DisplayValue(InletRateKey(fluidClass), inlet->flowrate), ObjectTitle(obj)});
+}
+
+void CheckFluidRepairs(const CBlackOilModel& oil, const FluidComponentList& comps, int fluidClass) {
+    const bool blackOil = fluidClass == FLUID_BLACK_OIL;
+    const QStringList& repaired = blackOil ? oil.repaired : comps.repaired;
+    if (repaired.isEmpty()) return;
+    refuse(
+        IDS_FLUID_VALUE_REPAIRED, 0,
+        {repaired.front(), QString::fromLatin1(blackOil ? "Fluid Properties" : "Gas Properties")});
 }
 
 void CheckSubseaLimits(diagram_object* obj) {

@@ -7,6 +7,7 @@
 // Layout can point at the object and say what to change.
 #pragma once
 
+#include "fluid_model.h"
 #include "model_errors.h"
 #include "release_input.h"
 
@@ -23,6 +24,17 @@ QString DisplayValue(const char* key, double internalValue);
 // Throws IDS_VALUE_NOT_A_NUMBER for the first field of the object that is
 // not a finite number.
 void CheckFiniteValues(diagram_object* obj);
+
+// Throws IDS_VALUE_REPAIRED for the object's first value that was repaired
+// when the file was opened and is not yet confirmed, and
+// IDS_INLET_RATE_OTHER_FLUID for an inlet whose rate was entered for the
+// other fluid (the runs use fluidClass).
+void CheckConfirmedValues(diagram_object* obj, int fluidClass);
+
+// Throws IDS_FLUID_VALUE_REPAIRED for the first value of the fluid the runs
+// use (fluidClass) that was repaired when the file was opened and is not yet
+// confirmed.
+void CheckFluidRepairs(const CBlackOilModel& oil, const FluidComponentList& comps, int fluidClass);
 
 // What no subsea line can be: a bore wider than the widest ever laid (about
 // 1.4 m, 56 in) with room to spare, and one pipeline longer than the longest

@@ -1,5 +1,6 @@
 #include "network_values.h"
 
+#include <vexil/diagramdata.h>
 #include <vexil/network_objects.h>
 #include <vexil/object.h>
 
@@ -44,6 +45,19 @@ double Value(diagram_object* obj, const char* field) {
         if (is("backpressure")) return s->backpressure;
     }
     return 0.0;
+}
+
+int MarkInletRatesPending(diagram_data* diagram) {
+    int marked = 0;
+    for (guint i = 0; diagram && i < diagram->layers->len; ++i)
+        for (GList* l = static_cast<layer*>(g_ptr_array_index(diagram->layers, i))->objects; l;
+             l = l->next) {
+            auto* obj = static_cast<diagram_object*>(l->data);
+            if (!IsType(obj, FLOW_INLET)) continue;
+            as_point_object(obj)->rate_pending = 1;
+            ++marked;
+        }
+    return marked;
 }
 
 }  // namespace network

@@ -4,6 +4,7 @@
 #pragma once
 
 struct diagram_object;
+struct diagram_data;
 
 namespace network {
 
@@ -24,5 +25,10 @@ const char* TypeName(const diagram_object* obj);
 // "diameter", "roughness", "heat_trans_coeff", "amb_temp", "distance",
 // "backpressure"), or "closingtime" (an integer field) as a double.
 double Value(diagram_object* obj, const char* field);
+
+// The runs switched to the other fluid: every inlet's rate, a quantity of the
+// fluid it was entered for, waits to be entered or confirmed. The number of
+// inlets marked.
+int MarkInletRatesPending(diagram_data* diagram);
 
 }  // namespace network

@@ -67,6 +67,16 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
         }
         Record& in = *m_input;
         in.SetResultFileName(resultPath);
+        // A run setting the user never entered is not run on.
+        if (!m_repairedSetup.isEmpty()) {
+            const QString& name = m_repairedSetup.front();
+            throw ValidationError{IDS_SETUP_VALUE_REPAIRED,
+                                  0,
+                                  {name == QLatin1String("sim_stop_time")
+                                       ? QStringLiteral("end time")
+                                       : QStringLiteral("temperature calculation setting"),
+                                   name}};
+        }
 
         if (!diagram || !diagram->layers || diagram->layers->len != 1)
             throw ValidationError{IDS_FILE_STRUCTURE, 0};
@@ -77,6 +87,9 @@ bool CReleaseModel::ValidateNetwork(diagram_data* diagram, float gasDensity, flo
             object_assign_xref(diagram, static_cast<diagram_object*>(l->data));
         for (GList* l = lay->objects; l; l = l->next)
             m_pending.insert(static_cast<diagram_object*>(l->data));
+        // A value the user never entered (a repair, a rate of the other fluid)
+        // is not run on.
+        for (diagram_object* obj : m_pending) network::CheckConfirmedValues(obj, m_fluidClass);
         // The library refuses a record with anything but numbers in it.
         for (diagram_object* obj : m_pending) network::CheckFiniteValues(obj);
         for (diagram_object* obj : m_pending) network::CheckSubseaLimits(obj);

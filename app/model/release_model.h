@@ -21,6 +21,7 @@
 #include "worker_task.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <iosfwd>
 #include <memory>
@@ -106,6 +107,11 @@ public:
 
     orvane::ReleaseControl& Control() { return m_control; }
     const orvane::ReleaseControl& Control() const { return m_control; }
+    // Attribute names of the run settings repaired when the file was opened
+    // (empty or unreadable) and not yet confirmed in Discharge Setup; the
+    // validation refuses while there is one.
+    QStringList& RepairedSetup() { return m_repairedSetup; }
+    const QStringList& RepairedSetup() const { return m_repairedSetup; }
 
     // At most one entry after a validation: the first error met.
     const std::vector<ValidationError>& Errors() const { return m_errors; }
@@ -127,6 +133,7 @@ protected:
     bool m_upToDate = false;
     std::unique_ptr<orvane::ReleaseInput> m_input;
     orvane::ReleaseControl m_control;
+    QStringList m_repairedSetup;
     std::vector<ValidationError> m_errors;
     QString m_warning;
     std::unique_ptr<DischargeSummary> m_summary;

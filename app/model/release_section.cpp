@@ -28,6 +28,10 @@ xmlNodePtr newChild(xmlNodePtr parent, const char* name) {
     return xmlAddChild(parent, child);
 }
 
+// The run settings repaired on an open stay listed until confirmed, so that
+// a save does not pass them off as entered values.
+const char REPAIRED[] = "repaired";
+
 float* summaryWords(DischargeSummary& s) { return &s.time; }
 const float* summaryWords(const DischargeSummary& s) { return &s.time; }
 
@@ -41,6 +45,11 @@ void SaveReleaseSection(void* user_data, xmlNodePtr section) {
     xml_add_boolean(xml_new_attribute(control, "disable_temp_calc"), model->Control().NOTEMP != 0);
     xml_add_string(xml_new_attribute(control, "fluid_class"),
                    model->GetFluidClass() == FLUID_GAS_COMPOSITION ? "gas" : "blackoil");
+    if (!model->RepairedSetup().isEmpty()) {
+        AttributeNode attr = xml_new_attribute(control, REPAIRED);
+        for (const QString& name : model->RepairedSetup())
+            xml_add_string(attr, name.toUtf8().constData());
+    }
 
     if (const orvane::ReleaseInput* in = model->GetInput()) {
         xmlNodePtr xref = newChild(section, "xref");
@@ -70,10 +79,30 @@ void LoadReleaseSection(void* user_data, xmlNodePtr section) {
     model->m_upToDate = false;
     model->m_warning.clear();
 
+    model->m_repairedSetup.clear();
     if (xmlNodePtr control = xml_find_child(section, "control")) {
         orvane::ReleaseControl& c = model->m_control;
+        QStringList& repaired = model->m_repairedSetup;
+        unsigned before = xml_damage_serial();
         c.TUSER = static_cast<float>(xml_attr_single(control, "sim_stop_time", c.TUSER));
+        if (xml_damage_serial() != before) repaired << QStringLiteral("sim_stop_time");
+        before = xml_damage_serial();
         c.NOTEMP = xml_attr_boolean(control, "disable_temp_calc", c.NOTEMP) != 0 ? 1 : 0;
+        if (xml_damage_serial() != before) repaired << QStringLiteral("disable_temp_calc");
+        AttributeNode marks = xml_find_attribute(control, REPAIRED);
+        for (DataNode d = marks ? xml_attribute_data(marks) : nullptr; d; d = xml_data_next(d)) {
+            if (xml_data_type(d) != DATATYPE_STRING) continue;
+            char* text = xml_data_string(d);
+            const QString name = QString::fromUtf8(text ? text : "");
+            g_free(text);
+            if ((name != QLatin1String("sim_stop_time") &&
+                 name != QLatin1String("disable_temp_calc")) ||
+                repaired.contains(name))
+                continue;
+            repaired << name;
+            xml_damage_report(control, name.toUtf8().constData(), "repaired when opened before",
+                              "kept, not yet confirmed");
+        }
         if (char* fluid = xml_attr_string(control, "fluid_class", nullptr)) {
             if (g_ascii_strcasecmp(fluid, "gas") == 0) model->m_fluidClass = FLUID_GAS_COMPOSITION;
             g_free(fluid);

@@ -47,6 +47,15 @@ enum : unsigned {
     IDS_PIPE_BORE_TOO_LARGE = 16213,
     IDS_PIPELINE_TOO_LONG = 16214,
     IDS_BACK_PRESSURE_ABOVE_TABLES = 16221,
+    // Values the user has to enter or confirm before a run.
+    // "%1" the value's name, "%2" its attribute, "%3" what it holds, "%4" the object.
+    IDS_VALUE_REPAIRED = 16240,
+    // "%1" the fluid the runs use, "%2" the rate as it reads now, "%3" the inlet.
+    IDS_INLET_RATE_OTHER_FLUID = 16241,
+    // "%1" the fluid's value, "%2" the dialog that shows it.
+    IDS_FLUID_VALUE_REPAIRED = 16243,
+    // "%1" the run setting, "%2" its attribute.
+    IDS_SETUP_VALUE_REPAIRED = 16244,
     // A scenario file refused before its objects are read.
     IDS_FILE_BRANCH_TOO_LONG = 16230,  // "%1" the file, "%2" the pipelines of its longest branch
 };
@@ -109,6 +118,7 @@ enum : int {
     IDS_RUNS_USE_THE_COMPOSITION = 16292,
     IDS_RUNS_USE_THIS_COMPOSITION = 16293,
     IDS_RUNS_USE_THE_BLACK_OIL = 16294,
+    IDS_INLET_RATES_TO_ENTER = 16242,   // "%1" the fluid the runs now use
     IDS_PARSE_REAL_ABOVE_ZERO = 16299,  // "%1" the top of the range
 };
 

@@ -218,6 +218,25 @@ const StringEntry kStrings[] = {
     {16287,
      "The nearfield result is outdated or missing. Calculate the nearfield again to plot it."},
     {16230, "%1 was not opened: one of its branches holds %2 Pipeline segments."},
+    // Values the user has to enter or confirm before a run.
+    {16240,
+     "%4: the %1 (%2) could not be read when the scenario was opened; it holds %3, which was "
+     "put in its place. Enter the value in the object's dialog, or confirm this one with OK "
+     "there."},
+    {16241,
+     "%3: the inlet's flow rate was entered for the other fluid, and it means another quantity "
+     "for %1: it now reads %2. Enter the rate in the inlet's dialog, or confirm it with OK "
+     "there."},
+    {16243,
+     "The fluid's %1 could not be read when the scenario was opened, and a default was put in "
+     "its place. Enter the value in the %2 dialog, or confirm this one with OK there."},
+    {16244,
+     "The discharge run's %1 (%2) could not be read when the scenario was opened, and a default "
+     "was put in its place. Enter it in the Discharge Setup dialog, or confirm it with OK there."},
+    {16242,
+     "The discharge runs will use %1. An inlet's flow rate means another quantity for each "
+     "fluid: on OK every inlet's rate is marked as not yet entered, and Verify Layout and the "
+     "runs refuse until each is entered or confirmed with OK in the inlet's dialog."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 
 #include "command_ids.h"
@@ -24,8 +25,10 @@ namespace {
 
 // The line that says which description the runs use, and the box that
 // makes them use this one: checked and fixed when they already do.
+// Checked, the line says what the switch does to the inlet rates.
 void addFluidChoice(CDialog* dlg, QGridLayout* grid, int row, bool inUse, int inUseText,
-                    int otherText, int labelId, int boxId, const QString& boxCaption) {
+                    int otherText, int labelId, int boxId, const QString& boxCaption,
+                    const QString& thisFluid) {
     auto* label = new QLabel(AfxLoadString(inUse ? inUseText : otherText), dlg);
     label->setObjectName(QString::number(labelId));
     label->setWordWrap(true);
@@ -35,6 +38,21 @@ void addFluidChoice(CDialog* dlg, QGridLayout* grid, int row, bool inUse, int in
     box->setChecked(inUse);
     box->setEnabled(!inUse);
     grid->addWidget(box, row + 1, 0, 1, 3);
+    if (inUse) return;
+    QObject::connect(box, &QCheckBox::toggled, label, [label, otherText, thisFluid](bool on) {
+        label->setText(on ? AfxFormatString1(IDS_INLET_RATES_TO_ENTER, thisFluid)
+                          : AfxLoadString(otherText));
+        // The dialog grows to show the whole line.
+        label->updateGeometry();
+        if (QWidget* dialog = label->window()) {
+            dialog->layout()->activate();
+            const int width = dialog->width();
+            const int height = dialog->layout()->hasHeightForWidth()
+                                   ? dialog->layout()->totalHeightForWidth(width)
+                                   : dialog->sizeHint().height();
+            dialog->resize(width, std::max(dialog->height(), height));
+        }
+    });
 }
 
 }  // namespace
@@ -45,7 +63,8 @@ CFluidPropsDlg::CFluidPropsDlg(bool inUse, QWidget* parent) : CDialog(0, parent)
     auto* grid = new QGridLayout(this);
     addFluidChoice(this, grid, 0, inUse, IDS_RUNS_USE_THIS_BLACK_OIL, IDS_RUNS_USE_THE_COMPOSITION,
                    IDC_FLUID_IN_USE, IDC_USE_FOR_RUNS,
-                   QStringLiteral("&Use this black oil for the runs"));
+                   QStringLiteral("&Use this black oil for the runs"),
+                   QStringLiteral("this black oil"));
     AddUnitRow(this, grid, 2, QStringLiteral("&Gas density:"), IDC_GAS_DENSITY,
                IDC_GAS_DENSITY_UNIT);
     AddUnitRow(this, grid, 3, QStringLiteral("&Oil density:"), IDC_OIL_DENSITY,
@@ -107,7 +126,8 @@ CGasPropsDlg::CGasPropsDlg(const QString& cataloguePath, bool inUse, QWidget* pa
     auto* choice = new QGridLayout;
     addFluidChoice(this, choice, 0, inUse, IDS_RUNS_USE_THIS_COMPOSITION,
                    IDS_RUNS_USE_THE_BLACK_OIL, IDC_FLUID_IN_USE, IDC_USE_FOR_RUNS,
-                   QStringLiteral("&Use this gas composition for the runs"));
+                   QStringLiteral("&Use this gas composition for the runs"),
+                   QStringLiteral("this gas composition"));
     layout->addLayout(choice);
     m_pList = Tag(new CPropListCtrl(this), IDC_COMPONENTS);
     layout->addWidget(m_pList, 1);

@@ -44,6 +44,8 @@ int runWithLabel(diagram_object* obj, Fill fill, Store store) {
     if (dlg.DoModal() != IDOK) return 0;
     store(dlg);
     setLabel(obj, dlg.m_strLabel);
+    // OK on the values shown confirms them, repairs and rates of the other fluid alike.
+    object_confirm_values(obj);
     return 1;
 }
 
@@ -164,6 +166,7 @@ int spill_point_properties(diagram_object* obj) {
     // float precision older scenarios stored it in) keeps its bits.
     const double derived = HydrostaticPressure(sp->depth);
     if (!(std::fabs(sp->backpressure - derived) <= derived * 1e-6)) sp->backpressure = derived;
+    object_confirm_values(obj);
     spill_point_update_data(sp);
     return 1;
 }

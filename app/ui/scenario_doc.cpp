@@ -15,6 +15,8 @@
 #include "result_files.h"
 #include "message_box.h"
 #include "message_ids.h"
+#include "network_check.h"
+#include "network_values.h"
 #include "scenario_frame.h"
 #include "scenario_view.h"
 #include "string_table.h"
@@ -170,6 +172,13 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     // A check changes nothing the user made: the scenario stays as saved, and
     // a result of this same network stays up to date when the check passes.
     const bool upToDate = m_release.IsUpToDate();
+    try {
+        network::CheckFluidRepairs(m_blackOil, m_components, m_release.GetFluidClass());
+    } catch (const ValidationError& e) {
+        AfxMessageBox(ValidationMessage(e, [](unsigned id) { return AfxLoadString(int(id)); }),
+                      MB_ICONINFORMATION);
+        return false;
+    }
     const bool valid = m_release.ValidateNetwork(
         m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density, m_blackOil.gas_oil_ratio,
         m_blackOil.water_cut, m_components.components, resultPath.constData());
@@ -198,7 +207,10 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
 }
 
 void CScenarioDoc::FluidConfirmed(int fluidClass, bool switches, bool edited) {
-    if (switches) m_release.SetFluidClass(fluidClass);
+    if (switches) {
+        m_release.SetFluidClass(fluidClass);
+        network::MarkInletRatesPending(m_pDiagram);
+    }
     // Values the runs do not read leave the results as they are.
     if ((switches || edited) && m_release.GetFluidClass() == fluidClass)
         NetworkChanged();
@@ -233,6 +245,7 @@ void CScenarioDoc::OnGasComposition() {
     if (dlg.IsEdited() || !m_components.comps_confirmed)
         m_components.components = ConfirmedComponents(dlg.Components());
     m_components.comps_confirmed = true;
+    m_components.repaired.clear();
     FluidConfirmed(FLUID_GAS_COMPOSITION, switches, dlg.IsEdited());
 }
 

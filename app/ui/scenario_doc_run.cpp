@@ -180,7 +180,10 @@ void CScenarioDoc::OnCalculateAll() {
 
 void CScenarioDoc::OnDischargeSetup() {
     CReleaseModelDlg dlg(&m_release, AfxGetMainWnd());
-    if (dlg.DoModal() == IDOK) NetworkChanged();
+    if (dlg.DoModal() != IDOK) return;
+    // OK confirms the settings shown, repaired ones included.
+    m_release.RepairedSetup().clear();
+    NetworkChanged();
 }
 
 void CScenarioDoc::OnDischargeSummary() {

@@ -42,6 +42,7 @@ if(TARGET orvane_model AND TARGET vexil_qt)
     ui/fluid_options_test.cpp
     ui/scenario_test.cpp
     ui/object_dialogs_test.cpp
+    ui/entered_values_test.cpp
   )
   target_include_directories(orvane_program_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/framework)
   target_link_libraries(orvane_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)

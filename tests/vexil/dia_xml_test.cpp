@@ -299,6 +299,84 @@ TEST_F(DiaXml, unreadable_numbers_keep_the_default_with_a_warning) {
     }
 }
 
+// An attribute that is there but holds no value is damage, as an unreadable
+// one is: the default with a line saying so, and the replaced-value count
+// grows. An absent attribute takes its default silently, and a number kept
+// under another type does not count as replaced.
+TEST_F(DiaXml, empty_attributes_are_repaired_and_counted) {
+    enum Reader { INT, ENUM, REAL, SINGLE, BOOLEAN, STRING };
+    struct Case {
+        Reader reader;
+        const char* inner;  // the attribute element's content; null: no attribute at all
+        const char* line;   // the warning's line after "diameter ", null: no warning
+        bool replaced;
+    } cases[] = {
+        {REAL, "", "(empty) -> 7 (default)", true},
+        {REAL, "  \n  ", "(empty) -> 7 (default)", true},
+        {REAL, "<!-- left out -->", "(empty) -> 7 (default)", true},
+        {REAL, "<real/>", "real (empty) -> 7 (default)", true},
+        {REAL, "<real val=\"\"/>", "\"\" -> 7 (default)", true},
+        {SINGLE, "", "(empty) -> 7 (default)", true},
+        {SINGLE, "<real/>", "real (empty) -> 7 (default)", true},
+        {INT, "", "(empty) -> 7 (default)", true},
+        {INT, "<int/>", "int (empty) -> 7 (default)", true},
+        {ENUM, "<enum/>", "enum (empty) -> 7 (default)", true},
+        {BOOLEAN, "", "(empty) -> true (default)", true},
+        {BOOLEAN, "<boolean/>", "boolean (empty) -> true (default)", true},
+        {STRING, "", "(empty) -> \"kept\" (default)", true},
+        {REAL, nullptr, nullptr, false},
+        {BOOLEAN, nullptr, nullptr, false},
+        {STRING, nullptr, nullptr, false},
+        {REAL, "<real val=\"0.254\"/>", nullptr, false},
+        {REAL, "<int val=\"3\"/>", "int \"3\" -> 3", false},
+        {STRING, "<string/>", nullptr, false},  // the written form of a null text
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.inner ? c.inner : "(absent)");
+        std::string xml = "<object type=\"Pipeline\" id=\"O2\">";
+        if (c.inner) xml += std::string("<attribute name=\"diameter\">") + c.inner + "</attribute>";
+        xml += "</object>";
+        xmlNodePtr obj = parse(xml);
+        MessageCapture cap;
+        const unsigned before = xml_damage_serial();
+        switch (c.reader) {
+            case INT:
+                EXPECT_EQ(xml_attr_int(obj, "diameter", 7), 7);
+                break;
+            case ENUM:
+                EXPECT_EQ(xml_attr_enum(obj, "diameter", 7), 7);
+                break;
+            case REAL: {
+                const bool stored = c.inner && !c.replaced;
+                const double entered = c.line ? 3 : 0.254;  // the kept int, the stored real
+                EXPECT_EQ(xml_attr_real(obj, "diameter", 7), stored ? entered : 7);
+                break;
+            }
+            case SINGLE:
+                EXPECT_EQ(xml_attr_single(obj, "diameter", 7), 7);
+                break;
+            case BOOLEAN:
+                EXPECT_EQ(xml_attr_boolean(obj, "diameter", 1), 1);
+                break;
+            case STRING: {
+                char* text = xml_attr_string(obj, "diameter", "kept");
+                if (c.line || !c.inner) {
+                    EXPECT_STREQ(text, "kept");
+                }
+                g_free(text);
+                break;
+            }
+        }
+        EXPECT_EQ(xml_damage_serial() - before, c.replaced ? 1u : 0u);
+        std::vector<std::string> expected;
+        if (c.line)
+            expected.push_back(
+                "Warning:\nValues that could not be read were replaced:\nPipeline (O2): diameter " +
+                std::string(c.line));
+        EXPECT_EQ(cap.texts(), expected);
+    }
+}
+
 // Inside a load the warnings gather into one, which names the object by its
 // label (on one line) and the place of a model section's value.
 TEST_F(DiaXml, damaged_values_of_one_load_give_one_warning) {

@@ -3,6 +3,8 @@
 #include "support.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "vexil/app_settings.h"
 #include "vexil/dia_xml.h"
@@ -293,6 +295,143 @@ TEST(NetworkObjects, missing_attributes_take_the_defaults) {
     EXPECT_STREQ(s, "");
     g_free(s);
     diagram_data_free(d);
+}
+
+// The objects of a loaded file by type name, in drawing order.
+std::vector<diagram_object*> objects_of(diagram_data* d, const char* type) {
+    std::vector<diagram_object*> found;
+    for (GList* l = d->active_layer->objects; l; l = l->next) {
+        auto* obj = (diagram_object*)l->data;
+        if (strcmp(obj->type->name, type) == 0) found.push_back(obj);
+    }
+    return found;
+}
+
+std::vector<std::string> repaired_names(diagram_object* obj) {
+    const char* names[OBJECT_MAX_VALUES];
+    const int n = object_repaired_values(obj, names);
+    return std::vector<std::string>(names, names + n);
+}
+
+// The pipeline of the oil line with its diameter element left empty: it
+// loads with the default bore, says so once, and the value stays marked as
+// repaired through a save until the user confirms it; then the file is clean.
+TEST(NetworkObjects, an_emptied_value_stays_repaired_until_confirmed) {
+    ScratchDir tmp;
+    const std::string damaged = tmp.path("damaged.zef"), kept = tmp.path("kept.zef"),
+                      confirmed = tmp.path("confirmed.zef");
+    write_file(damaged, read_file(VEXIL_CORPUS "/oil_line_diameter_empty.zef"));
+    diagram_data* d = diagram_data_create();
+    {
+        MessageCapture cap;
+        ASSERT_EQ(diagram_file_load(damaged.c_str(), d, nullptr), 1);
+        EXPECT_EQ(cap.texts(), std::vector<std::string>{
+                                   "Warning:\nValues that could not be read were replaced:\n"
+                                   "Pipeline \"Oil line\" (O2): diameter (empty) -> "
+                                   "0.508 (default)"});
+    }
+    diagram_object* pipe = objects_of(d, "Pipeline").at(0);
+    EXPECT_EQ(as_pipeline(pipe)->diameter, (double)0.508f);
+    EXPECT_EQ(repaired_names(pipe), std::vector<std::string>{"diameter"});
+    for (const char* type : {"FlowInlet", "FlowOutlet", "SpillPoint"})
+        EXPECT_TRUE(repaired_names(objects_of(d, type).at(0)).empty()) << type;
+
+    // Saved unconfirmed: the file says so, writes no empty attribute, and
+    // opens with the same repair named again.
+    ASSERT_EQ(diagram_file_save(d, kept.c_str(), 0, nullptr), 1);
+    const std::string text = read_file(kept);
+    EXPECT_EQ(text.find("\"diameter\"></attribute>"), std::string::npos);
+    EXPECT_EQ(text.find("\"diameter\"/>"), std::string::npos);
+    diagram_data* again = diagram_data_create();
+    {
+        MessageCapture cap;
+        ASSERT_EQ(diagram_file_load(kept.c_str(), again, nullptr), 1);
+        EXPECT_EQ(cap.texts(),
+                  std::vector<std::string>{
+                      "Warning:\nValues that could not be read were replaced:\n"
+                      "Pipeline \"Oil line\" (O2): diameter repaired when opened before -> "
+                      "kept, not yet confirmed"})
+            << text;
+    }
+    diagram_object* pipe2 = objects_of(again, "Pipeline").at(0);
+    EXPECT_EQ(repaired_names(pipe2), std::vector<std::string>{"diameter"});
+    EXPECT_NEAR(as_pipeline(pipe2)->diameter, 0.508, 1e-7);  // as saved, "%g"
+
+    // Confirmed (or entered anew), the next save opens without a word.
+    EXPECT_EQ(object_confirm_values(pipe2), 1);
+    EXPECT_EQ(object_confirm_values(pipe2), 0);
+    ASSERT_EQ(diagram_file_save(again, confirmed.c_str(), 0, nullptr), 1);
+    diagram_data* clean = diagram_data_create();
+    {
+        MessageCapture cap;
+        ASSERT_EQ(diagram_file_load(confirmed.c_str(), clean, nullptr), 1);
+        EXPECT_TRUE(cap.texts().empty());
+    }
+    EXPECT_TRUE(repaired_names(objects_of(clean, "Pipeline").at(0)).empty());
+    EXPECT_EQ(read_file(confirmed).find("repaired"), std::string::npos);
+    for (diagram_data* x : {d, again, clean}) diagram_data_free(x);
+}
+
+// Which values of each type can be marked: every engineering value, the
+// closing time included, each by its own name.
+TEST(NetworkObjects, each_unreadable_value_is_marked_by_name) {
+    struct Case {
+        const char* type;
+        const char* attribute;
+        const char* inner;
+    } cases[] = {
+        {"FlowInlet", "depth", ""},
+        {"FlowInlet", "flowrate", "<real/>"},
+        {"FlowInlet", "temp", "<real val=\"hot\"/>"},
+        {"FlowInlet", "closingtime", ""},
+        {"FlowOutlet", "pressure", ""},
+        {"FlowOutlet", "closingtime", "<int val=\"1.5\"/>"},
+        {"Junction", "depth", ""},
+        {"PipeJoin", "depth", "<string>#1#</string>"},
+        {"Pipeline", "length", ""},
+        {"Pipeline", "amb_temp", "<real val=\"\"/>"},
+        {"SpillPoint", "distance", ""},
+        {"SpillPoint", "backpressure", "<real/>"},
+    };
+    ScratchDir tmp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.attribute);
+        const std::string f = tmp.path("v.zef");
+        write_file(f, std::string("<zef:diagram xmlns:zef=\"urn:x\"><zef:diagramdata/>"
+                                  "<zef:layer name=\"L\" visible=\"true\"><object type=\"") +
+                          c.type + "\" version=\"1\" id=\"O1\"><attribute name=\"" + c.attribute +
+                          "\">" + c.inner + "</attribute></object></zef:layer></zef:diagram>");
+        diagram_data* d = diagram_data_create();
+        MessageCapture cap;
+        ASSERT_EQ(diagram_file_load(f.c_str(), d, nullptr), 1);
+        EXPECT_EQ(cap.texts().size(), 1u);
+        EXPECT_EQ(repaired_names((diagram_object*)d->active_layer->objects->data),
+                  std::vector<std::string>{c.attribute});
+        diagram_data_free(d);
+    }
+}
+
+// An inlet's rate entered for the other fluid is kept as such in the file;
+// a file without the mark (every stored file) reads as entered.
+TEST(NetworkObjects, an_inlet_rate_of_the_other_fluid_is_kept_through_a_save) {
+    ScratchDir tmp;
+    SmallNetwork net;
+    const std::string a = tmp.path("a.zef"), b = tmp.path("b.zef");
+    ASSERT_EQ(diagram_file_save(net.data, a.c_str(), 0, nullptr), 1);
+    EXPECT_EQ(read_file(a).find("rate_entered"), std::string::npos);
+    as_point_object(net.inlet)->rate_pending = 1;
+    ASSERT_EQ(diagram_file_save(net.data, b.c_str(), 0, nullptr), 1);
+    for (const auto& [file, pending] : {std::pair{a, 0}, std::pair{b, 1}}) {
+        diagram_data* d = diagram_data_create();
+        MessageCapture cap;
+        ASSERT_EQ(diagram_file_load(file.c_str(), d, nullptr), 1);
+        EXPECT_TRUE(cap.texts().empty());
+        point_object* inlet = as_point_object(objects_of(d, "FlowInlet").at(0));
+        EXPECT_EQ(inlet->rate_pending, pending) << file;
+        EXPECT_EQ(object_confirm_values(&inlet->elem.object), pending);
+        EXPECT_EQ(inlet->rate_pending, 0);
+        diagram_data_free(d);
+    }
 }
 
 int twenty_points(int) { return 20; }

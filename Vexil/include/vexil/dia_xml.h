@@ -65,8 +65,9 @@ char* xml_data_string(DataNode data);
 // The first data node of the named attribute, or null.
 DataNode xml_find_data(xmlNodePtr obj_node, const char* name);
 // Convenience readers of a named attribute with a default for a missing one.
-// A value whose text is not a whole number (int, enum) or not a finite real
-// also keeps the default and is reported as damaged (below).
+// An attribute that is there but empty (no data node, or one without its
+// value), or whose text is not a whole number (int, enum) or not a finite
+// real, also keeps the default and is reported as damaged (below).
 int xml_attr_int(xmlNodePtr obj_node, const char* name, int dflt);
 int xml_attr_enum(xmlNodePtr obj_node, const char* name, int dflt);
 double xml_attr_real(xmlNodePtr obj_node, const char* name, double dflt);
@@ -86,6 +87,14 @@ void xml_damage_end();
 // reader keeps instead) and returns true; outside, false (the caller shows
 // its own message).
 bool xml_damage_mismatch(DataNode data, const char* put);
+// Grows by one with every damaged value replaced (reported, in a load or
+// not; a number stored as another kind of number keeps its value and does not
+// count): a reader compares it before and after to learn that the value it
+// got is not the stored one.
+unsigned xml_damage_serial();
+// Reports a damaged value of `owner` as the readers do (one line in the load's
+// warning, or a warning of its own outside a load).
+void xml_damage_report(xmlNodePtr owner, const char* name, const char* found, const char* put);
 // "Type \"label\" (id)" of an object element, as stored (g_free).
 char* xml_object_description(xmlNodePtr obj_node);
 // The same with the object's number when it has one: "Type \"label\" (id) object N".

@@ -49,7 +49,9 @@ struct point_object {
     double flowrate;
     double temp;
     double pressure;
-    int closingtime;  // seconds; -1: never closes
+    int closingtime;    // seconds; -1: never closes
+    unsigned repaired;  // values repaired on open, not yet confirmed (object_value_names order)
+    int rate_pending;   // an inlet's rate was entered for the other fluid
 };
 
 struct pipeline {
@@ -61,6 +63,7 @@ struct pipeline {
     double roughness;
     double heat_trans_coeff;
     double amb_temp;
+    unsigned repaired;
 };
 
 // The leak: an element with a connectable custom handle (id 200) that hangs
@@ -72,6 +75,7 @@ struct spill_point {
     double distance;
     double diameter;
     double backpressure;
+    unsigned repaired;
 };
 
 struct text_object {
@@ -109,3 +113,17 @@ void text_object_update_data(text_object* t);
 
 // Replaces an object's label text and lays the object out again.
 void object_set_label(diagram_object* obj, const char* str);
+
+// Values read from a damaged file (empty or unreadable) hold a default the
+// user never entered; an inlet's rate entered for the other fluid means
+// another quantity. Neither may be run on until the user confirms the
+// object's values in its dialog. Both are kept in the scenario file until
+// then.
+constexpr int OBJECT_MAX_VALUES = 6;
+// The attribute names of the object's engineering values, in file order with
+// the closing time last; their count (at most OBJECT_MAX_VALUES).
+int object_value_names(diagram_object* obj, const char** names);
+// The names of the values repaired and not yet confirmed; their count.
+int object_repaired_values(diagram_object* obj, const char** names);
+// The user confirmed the object's values: 1 when something was pending.
+int object_confirm_values(diagram_object* obj);

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -129,6 +130,54 @@ TEST(ReleaseSection, load_rules_for_written_files) {
             EXPECT_EQ(model.GetSummary()->total_mass, 0.0f) << c.what;
         }
         EXPECT_FLOAT_EQ(model.Control().TUSER, 0.0f) << c.what;
+    }
+}
+
+// An end time or temperature switch that is there but empty, or unreadable,
+// is repaired: the check refuses it, naming it, through a save and a load,
+// until Discharge Setup confirms it; an absent one is a plain default.
+TEST(ReleaseSection, repaired_run_settings_are_refused_until_confirmed) {
+    const struct {
+        const char* control;  // the control element's content
+        QStringList repaired;
+    } cases[] = {
+        {R"(<attribute name="sim_stop_time"></attribute>)", {"sim_stop_time"}},
+        {R"(<attribute name="sim_stop_time"><real/></attribute>)", {"sim_stop_time"}},
+        {R"(<attribute name="sim_stop_time"><real val="soon"/></attribute>)", {"sim_stop_time"}},
+        {R"(<attribute name="disable_temp_calc"></attribute>)", {"disable_temp_calc"}},
+        {R"(<attribute name="sim_stop_time"><real val="3600"/></attribute>)", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        const std::string xml =
+            std::string("<release><control>") + c.control + "</control></release>";
+        XmlDoc doc(xml.c_str());
+        CReleaseModel model;
+        xml_damage_begin();
+        LoadReleaseSection(&model, doc.root());
+        xml_damage_end();
+        EXPECT_EQ(model.RepairedSetup(), c.repaired);
+        EXPECT_FALSE(model.ValidateNetwork(nullptr, 1, 800, 100, 0, {}, "x.$$$"));
+        ASSERT_EQ(model.Errors().size(), 1u);
+        EXPECT_EQ(model.Errors().front().id, c.repaired.isEmpty()
+                                                 ? unsigned(IDS_FILE_STRUCTURE)
+                                                 : unsigned(IDS_SETUP_VALUE_REPAIRED));
+
+        // Kept through a save and a load; confirmed, the next save is clean.
+        XmlDoc saved;
+        SaveReleaseSection(&model, saved.root());
+        CReleaseModel again;
+        xml_damage_begin();
+        LoadReleaseSection(&again, saved.root());
+        xml_damage_end();
+        EXPECT_EQ(again.RepairedSetup(), c.repaired);
+        again.RepairedSetup().clear();
+        XmlDoc clean;
+        SaveReleaseSection(&again, clean.root());
+        CReleaseModel last;
+        LoadReleaseSection(&last, clean.root());
+        EXPECT_TRUE(last.RepairedSetup().isEmpty());
     }
 }
 

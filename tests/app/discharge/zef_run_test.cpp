@@ -343,16 +343,18 @@ TEST(ZefRunProgress, gas_export_discharge_waits_for_the_report_only_when_the_per
 namespace {
 
 // Damaged scenario files as they reached users: each loads with one warning
-// on standard error that names what was repaired, runs to IERR 0 with no
-// "nan" or "inf" in its report, and names the branches in its .brn as the
-// undamaged example does.
+// on standard error that names what was repaired. One whose values were all
+// kept runs to IERR 0 with no "nan" or "inf" in its report, and names the
+// branches in its .brn as the undamaged example does; one with a value
+// replaced by a default is not run on it: exit 1, naming the value.
 TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
     struct Case {
         const char* file;
-        const char* example;      // the undamaged scenario it was made from
-        bool nearfield;           // run the plume on the stored result
-        QStringList warning;      // its first line, then lines it holds
-        bool sameResult = false;  // every value kept: the .plt of the example, byte for byte
+        const char* example;       // the undamaged scenario it was made from
+        bool nearfield;            // run the plume on the stored result
+        QStringList warning;       // its first line, then lines it holds
+        bool sameResult = false;   // every value kept: the .plt of the example, byte for byte
+        QStringList refused = {};  // lines of the refusal when a value was replaced
     };
     const Case cases[] = {
         {"text_number.zef",
@@ -360,7 +362,10 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
          false,
          {"Values that could not be read were replaced:",
           "FlowInlet \"Wellhead\" (O0): closingtime \"soon\" -> ",
-          "SpillPoint (O3): distance \"four thousand\""}},
+          "SpillPoint (O3): distance \"four thousand\""},
+         false,
+         {"FlowInlet \"Wellhead\": the inlet's closing time (closingtime) could not be read",
+          "object: FlowInlet \"Wellhead\""}},
         // Every real of the example written as an int: 57 values, one warning.
         {"reals_as_ints.zef",
          "oil_line.zef",
@@ -388,7 +393,9 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
          "oil_line.zef",
          false,
          {"Values that could not be read were replaced:", "SpillPoint (O3): depth \"-inf\" -> ",
-          "fluid/fluid_component 1: mole_weight \"inf\" -> "}},
+          "fluid/fluid_component 1: mole_weight \"inf\" -> "},
+         false,
+         {"The fluid's N2 mole_weight could not be read", "Gas Properties dialog"}},
     };
     const QRegularExpression nonFinite(QStringLiteral("\\b[-+]?(nan|inf|infinity)\\b"),
                                        QRegularExpression::CaseInsensitiveOption);
@@ -417,11 +424,19 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
             ASSERT_EQ(zefRun({zef}).status, 0);
         }
         const Output o = zefRun(c.nearfield ? QStringList{"--nearfield", zef} : QStringList{zef});
-        ASSERT_EQ(o.status, 0) << o.err.toStdString();
         EXPECT_TRUE(o.err.startsWith("Warning:\n" + c.warning.front())) << o.err.toStdString();
         for (const QString& line : c.warning)
             EXPECT_TRUE(o.err.contains(line)) << line.toStdString();
         EXPECT_EQ(o.err.count("Warning:"), 1) << o.err.toStdString();
+        if (!c.refused.isEmpty()) {
+            EXPECT_EQ(o.status, 1) << o.err.toStdString();
+            for (const QString& line : c.refused)
+                EXPECT_TRUE(o.err.contains(line)) << o.err.toStdString();
+            EXPECT_FALSE(o.out.contains("IERR")) << o.out.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(ResultBasePath(zef) + ".plt"));
+            continue;
+        }
+        ASSERT_EQ(o.status, 0) << o.err.toStdString();
         EXPECT_TRUE(o.out.contains("\nIERR 0\n"));
         EXPECT_FALSE(o.out.contains(nonFinite)) << o.out.toStdString();
         EXPECT_TRUE(
@@ -435,6 +450,44 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
             EXPECT_TRUE(damaged.readAll() == clean.readAll());
         }
     }
+}
+
+// The oil line with its pipeline's diameter element left empty: the open
+// names the repair, and neither the check nor a run starts from the default
+// bore, also after a save (which keeps the repair marked, writing no empty
+// attribute).
+TEST(ZefRunDamaged, an_emptied_diameter_is_named_and_never_run_on) {
+    QTemporaryDir dir;
+    const QString zef = dir.filePath("oil_line_diameter_empty.zef");
+    ASSERT_TRUE(
+        QFile::copy(ORVANE_SOURCE_DIR "/tests/vexil/corpus/oil_line_diameter_empty.zef", zef));
+    const QString saved = dir.filePath("saved.zef");
+    ASSERT_EQ(zefRun({"--save", saved, zef}).status, 0);
+    const QString repair = "Pipeline \"Oil line\" (O2): diameter (empty) -> 0.508 (default)";
+    const QString again =
+        "Pipeline \"Oil line\" (O2): diameter repaired when opened before -> kept, not "
+        "yet confirmed";
+    const QString refusal =
+        "Pipeline \"Oil line\": the pipeline's diameter (diameter) could not be read when the "
+        "scenario was opened; it holds 20 in, which was put in its place.";  // 0.508 m
+    for (const QString& file : {zef, saved})
+        for (const QStringList& args :
+             {QStringList{"--verify", file}, QStringList{file}, QStringList{"--record", file}}) {
+            SCOPED_TRACE(args.join(' ').toStdString());
+            const Output o = zefRun(args);
+            EXPECT_EQ(o.status, 1);
+            EXPECT_TRUE(
+                o.err.startsWith("Warning:\nValues that could not be read were replaced:\n" +
+                                 (file == zef ? repair : again)))
+                << o.err.toStdString();
+            EXPECT_TRUE(o.err.contains(refusal)) << o.err.toStdString();
+            EXPECT_TRUE(o.err.contains("object: Pipeline \"Oil line\"")) << o.err.toStdString();
+            EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(ResultBasePath(file) + ".plt"));
+        }
+    QFile text(saved);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(text.readAll().contains("\"diameter\"></attribute>"));
 }
 
 // A file with a branch of more pipelines than a run takes is refused as it is

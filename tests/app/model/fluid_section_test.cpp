@@ -9,6 +9,7 @@
 #include <libxml/tree.h>
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -131,6 +132,99 @@ TEST(FluidSection, load_takes_defaults_exact_true_only_and_skips_components_with
     EXPECT_EQ(n2.mole_weight, 0.0f);
     EXPECT_TRUE(std::isnan(n2.liquid_density));
     EXPECT_EQ(n2.fraction, 0.0f);
+}
+
+// A value that is there but empty, or unreadable, is a repair: the fluid
+// it belongs to is no longer confirmed and names it, through a save and a
+// load, until its dialog confirms it (Set for the black oil). Values of the
+// other fluid leave it alone, and an absent value is a plain default.
+TEST(FluidSection, repaired_values_unconfirm_their_fluid_until_confirmed) {
+    const struct {
+        const char* where;  // "oil" the section, "comp" the N2 component
+        const char* attribute;
+        const char* element;  // the data node in it, "" none; null: the attribute absent
+        const char* val;      // its val=, null none
+        QStringList oilRepaired, compRepaired;
+    } cases[] = {
+        {"oil", "oil_density", "", nullptr, {"oil_density"}, {}},
+        {"oil", "gas_oil_ratio", "real", nullptr, {"gas_oil_ratio"}, {}},
+        {"oil", "water_cut", "real", "ten", {"water_cut"}, {}},
+        {"oil", "gas_density", nullptr, nullptr, {}, {}},
+        {"comp", "mole_weight", "", nullptr, {}, {"N2 mole_weight"}},
+        {"comp", "fraction", "real", "", {}, {"N2 fraction"}},
+        {"comp", "model_idx", "int", nullptr, {}, {"N2 model_idx"}},
+        {"comp", "liquid_density", nullptr, nullptr, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.where) + " " + c.attribute);
+        CBlackOilModel oil;
+        oil.Set(0.85f, 850, 120, 10);
+        FluidComponentList list;
+        list.components = {Component("N2", 1, 100)};
+        list.comps_confirmed = true;
+        CFluidModel fluid(oil, list);
+        Section written;
+        SaveFluidSection(&fluid, written.node);
+        // The attribute emptied or damaged in the written section.
+        xmlNodePtr owner = written.node;
+        if (std::string(c.where) == "comp")
+            for (xmlNodePtr n = xml_first_child(written.node); n; n = xml_next_sibling(n))
+                if (xmlStrcmp(n->name, reinterpret_cast<const xmlChar*>("composite")) == 0)
+                    owner = n;
+        if (AttributeNode a = xml_find_attribute(owner, c.attribute)) {
+            xmlUnlinkNode(a);
+            xmlFreeNode(a);
+        }
+        if (c.element) {
+            AttributeNode a = xml_new_attribute(owner, c.attribute);
+            if (*c.element) {
+                xmlNodePtr data =
+                    xmlNewChild(a, nullptr, reinterpret_cast<const xmlChar*>(c.element), nullptr);
+                if (c.val)
+                    xmlSetProp(data, reinterpret_cast<const xmlChar*>("val"),
+                               reinterpret_cast<const xmlChar*>(c.val));
+            }
+        }
+
+        CBlackOilModel oil2;
+        FluidComponentList list2;
+        CFluidModel loaded(oil2, list2);
+        xml_damage_begin();
+        LoadFluidSection(&loaded, written.node);
+        xml_damage_end();
+        EXPECT_EQ(oil2.repaired, c.oilRepaired);
+        EXPECT_EQ(list2.repaired, c.compRepaired);
+        EXPECT_EQ(oil2.confirmed, c.oilRepaired.isEmpty());
+        EXPECT_EQ(list2.comps_confirmed, c.compRepaired.isEmpty());
+
+        // Saved again unconfirmed, the repair comes back with the file.
+        Section again;
+        SaveFluidSection(&loaded, again.node);
+        CBlackOilModel oil3;
+        FluidComponentList list3;
+        CFluidModel reloaded(oil3, list3);
+        xml_damage_begin();
+        LoadFluidSection(&reloaded, again.node);
+        xml_damage_end();
+        EXPECT_EQ(oil3.repaired, c.oilRepaired);
+        EXPECT_EQ(list3.repaired, c.compRepaired);
+        EXPECT_EQ(oil3.confirmed, c.oilRepaired.isEmpty());
+
+        // Confirmed, the next save carries no mark.
+        oil3.Set(oil3.gas_density, oil3.oil_density, oil3.gas_oil_ratio, oil3.water_cut);
+        list3.repaired.clear();
+        list3.comps_confirmed = true;
+        Section clean;
+        SaveFluidSection(&reloaded, clean.node);
+        CBlackOilModel oil4;
+        FluidComponentList list4;
+        CFluidModel last(oil4, list4);
+        LoadFluidSection(&last, clean.node);
+        EXPECT_TRUE(oil4.repaired.isEmpty());
+        EXPECT_TRUE(list4.repaired.isEmpty());
+        EXPECT_TRUE(oil4.confirmed);
+        EXPECT_TRUE(list4.comps_confirmed);
+    }
 }
 
 }  // namespace

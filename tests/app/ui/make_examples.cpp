@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 
 #include "fluid_dlgs.h"
 #include "message_box.h"
@@ -87,9 +88,12 @@ bool save(S& s, const QString& path) {
     return ok;
 }
 
-// An oil line from a well to a platform, leaking half way.
-void drawOilLine(S& s, const char* well, const char* rate, const char* line) {
+// An oil line from a well to a platform, leaking half way. The fluid comes
+// first: an inlet's rate is a quantity of the fluid the runs use.
+void drawOilLine(S& s, const std::function<void()>& fluid, const char* well, const char* rate,
+                 const char* line) {
     s.app->OnFileNew();
+    fluid();
     diagram_object* in = s.Add(ID_TOOL_INLET, {1, 2});
     diagram_object* out = s.Add(ID_TOOL_OUTLET, {12, 2});
     diagram_object* pipe = s.AddPipeline(S::CpOf(in, S::RIGHT), S::CpOf(out, S::LEFT));
@@ -114,21 +118,25 @@ void liveBlackOil(S& s) {
 // The oil line with a black oil confirmed first, then the same live oil as
 // a composition (confirmed last: the runs use the compositional model).
 bool oilLine(S& s, const QString& path) {
-    drawOilLine(s, "Wellhead", "500000", "Oil line");
-    liveBlackOil(s);
-    composition(s, {{"N2", "0.5"},
-                    {"CO2", "1.5"},
-                    {"C1", "39"},
-                    {"C2", "7"},
-                    {"C3", "6"},
-                    {"iC4", "1.5"},
-                    {"nC4", "3"},
-                    {"iC5", "1.5"},
-                    {"nC5", "2"},
-                    {"C6", "4"},
-                    {"C7", "12"},
-                    {"C8", "12"},
-                    {"C9", "10"}});
+    drawOilLine(
+        s,
+        [&s] {
+            liveBlackOil(s);
+            composition(s, {{"N2", "0.5"},
+                            {"CO2", "1.5"},
+                            {"C1", "39"},
+                            {"C2", "7"},
+                            {"C3", "6"},
+                            {"iC4", "1.5"},
+                            {"nC4", "3"},
+                            {"iC5", "1.5"},
+                            {"nC5", "2"},
+                            {"C6", "4"},
+                            {"C7", "12"},
+                            {"C8", "12"},
+                            {"C9", "10"}});
+        },
+        "Wellhead", "500000", "Oil line");
     confirmNearfield(s, "NorthSea_Summer.AHP", "7.2");
     return save(s, path);
 }
@@ -136,8 +144,8 @@ bool oilLine(S& s, const QString& path) {
 // An oil well's flowline to a platform, the fluid given as a black oil
 // (Fluid Properties, confirmed last, is the fluid of the runs).
 bool blackOilLine(S& s, const QString& path) {
-    drawOilLine(s, "Well A", "5000", "Flowline");  // Sm3/d of liquid
-    liveBlackOil(s);
+    drawOilLine(
+        s, [&s] { liveBlackOil(s); }, "Well A", "5000", "Flowline");  // Sm3/d of liquid
     confirmNearfield(s, "NorthSea_Summer.AHP", "7.2");
     return save(s, path);
 }
