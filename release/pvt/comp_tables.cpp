@@ -4,6 +4,13 @@
 // derives the standard-condition words and places the dew line of each
 // pressure row between the temperature columns.
 //
+// A single-phase node is labelled liquid (gas mass fraction 0) or gas (1): by
+// the root of lower Gibbs energy where the cubic has two; where it has one, an
+// oil (a feed that leaves liquid at 15 C and 1 atm) is liquid below Kay's
+// pseudo-critical temperature with Venkatarathnam and Oellrich's phase
+// identification parameter above 1, its compressed liquid; a gas is gas above
+// 3.95 co-volumes and keeps the flash's label when denser.
+//
 // Every build starts from the shipped component catalogue and a cleared flash
 // work area, so the same composition gives the same block whatever was built
 // before it. A failed flash ends the build with IERR 1 and its message and
@@ -154,9 +161,9 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
 
 // Successive substitutions of a flash that the Newton iteration misses.
 constexpr int SUBSTITUTIONS = 300;
-// A single phase of one cubic root is taken for gas above this molar volume
-// over the co-volume (the critical point of the equation has 3.95); denser,
-// the flash's own label stands.
+
+// A single phase of one cubic root of a gas is taken for gas above this molar
+// volume over the co-volume (the critical point of the equation has 3.95).
 constexpr double GAS_VOLUME_RATIO = 3.95;
 
 bool split_state() { return FLSCOM.V > 0.0 && FLSCOM.V < 1.0; }
@@ -287,6 +294,14 @@ PhaseProps phase_properties(const double* w, double V, int32_t iroot, double hr,
     return p;
 }
 
+// Kay's pseudo-critical temperature of the feed (K).
+double kay_temperature() {
+    const Flscom& F = FLSCOM;
+    double t = 0.0;
+    for (int c = 1; c <= F.NC; ++c) t += F.Z[c] * CMPCAT.E[F.ICAT[c]].TC;
+    return t;
+}
+
 // How a node was judged.
 enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
 
@@ -295,8 +310,9 @@ enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
 // or on a split that is not the equilibrium is done again from other starts
 // (the test's trial phase, Wilson's factors, the previous temperature's
 // column), and of the states the test accepts the one of lowest Gibbs energy
-// stands. A stable feed is one phase, put into FLSCOM with its label.
-NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column) {
+// stands. A stable feed is one phase, put into FLSCOM with its label; oil
+// tells whether the feed leaves liquid at standard conditions.
+NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column, bool oil) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
     double lpz[MXCOMP + 1], dz[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1], trial[MXCOMP + 1];
@@ -330,13 +346,17 @@ NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column) 
         lowest_split(starts, 3, resolved);
     }
     if (splits) return NodeVerdict::SPLIT;
-    // One phase: gas or liquid by its root where that is plain (the root of
-    // lower Gibbs energy of two, or a gas volume), else as the flash had it.
-    bool gas = F.V >= 0.5;
-    if (!feed.one_root)
-        gas = feed.vapour;
-    else if (feed.v_over_b > GAS_VOLUME_RATIO)
-        gas = true;
+    // One phase: where the cubic has two roots, the one of lower Gibbs energy
+    // tells. Where it has one, an oil is liquid-like below its pseudo-critical
+    // temperature (Kay's mean of the critical temperatures) with a phase
+    // identification parameter above 1: its compressed liquid. A gas is gas
+    // above GAS_VOLUME_RATIO co-volumes and keeps the flash's label when
+    // denser, so that its dense phase stays gas.
+    bool gas = feed.vapour;
+    if (feed.one_root && oil)
+        gas = !(F.T < kay_temperature() && phase_identification(F.Z) > 1.0);
+    else if (feed.one_root)
+        gas = feed.v_over_b > GAS_VOLUME_RATIO || F.V >= 0.5;
     if (split_state() || F.V != (gas ? 1.0 : 0.0)) single_phase_state(gas);
     return NodeVerdict::ONE_PHASE;
 }
@@ -400,6 +420,9 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
 
     fit_volume_shifts();
 
+    // An oil leaves liquid at 15 C and 1 atm; a gas does not.
+    const bool oil = feed_splits(TGRID_C[T_STD] + 273.15, 1.0);
+
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).
     double column[20][MXCOMP + 1] = {};
@@ -432,7 +455,8 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                     for (int c = 1; c <= n; ++c) lnk[c] = lnk_wilson[c];
             }
             flash_labelled(lnk);
-            const NodeVerdict verdict = judge_node(lnk_wilson, j > 1 ? column[i - 1] : nullptr);
+            const NodeVerdict verdict =
+                judge_node(lnk_wilson, j > 1 ? column[i - 1] : nullptr, oil);
             if (verdict == NodeVerdict::UNRESOLVED) {
                 refuse(IERR, MSG, LMSG,
                        "NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE FLUID AT " +

@@ -71,6 +71,23 @@ PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
     return {g[r], r == 0, V[0] == V[1], V[r] / b};
 }
 
+double phase_identification(const double* w) {
+    Flscom& F = FLSCOM;
+    double lp[MXCOMP + 1];
+    const PhaseRoot root = lnphi_lowest(w, lp);
+    double a, b;
+    PRMIX(F.T, F.P, w, a, b);
+    const double dadt = F.DADT;
+    const double R = F.R, T = F.T, V = root.v_over_b * b;
+    const double vb = V - b, den = V * V + 2.0 * b * V - b * b, dden = 2.0 * V + 2.0 * b;
+    const double p_v = -R * T / (vb * vb) + a * dden / (den * den);
+    const double p_vv = 2.0 * R * T / (vb * vb * vb) + 2.0 * a / (den * den) -
+                        2.0 * a * dden * dden / (den * den * den);
+    const double p_t = R / vb - dadt / den;
+    const double p_vt = -R / (vb * vb) + dadt * dden / (den * den);
+    return V * (p_vt / p_t - p_vv / p_v);
+}
+
 // The test of a phase of composition z with d = ln z + ln phi(z), from each
 // trial composition given. False when a trial phase lies below the tangent
 // plane; lnk then holds ln K (lighter over heavier phase) between z and it.

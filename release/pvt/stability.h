@@ -26,6 +26,12 @@ struct PhaseRoot {
 };
 PhaseRoot lnphi_lowest(const double* w, double* lnphi);
 
+// Venkatarathnam and Oellrich's phase identification parameter of a phase
+// of composition w at FLSCOM's T and P, at its root of lowest Gibbs energy:
+// PI = V (d2P/dV dT / dP/dT - d2P/dV2 / dP/dV). A single phase is
+// liquid-like above 1 and gas-like below.
+double phase_identification(const double* w);
+
 // The test of a phase of composition z with d = ln z + ln phi(z), from each
 // trial composition given. False when a trial phase lies below the tangent
 // plane; lnk then holds ln K (lighter over heavier phase) between z and it.
