@@ -6,7 +6,7 @@
 //
 // A single-phase node is labelled liquid (gas mass fraction 0) or gas (1): by
 // the root of lower Gibbs energy where the cubic has two; where it has one, an
-// oil (a feed that leaves liquid at 15 C and 1 atm) is liquid below Kay's
+// oil (a feed that is liquid or leaves liquid at 15 C and 1 atm) is liquid below Kay's
 // pseudo-critical temperature with Venkatarathnam and Oellrich's phase
 // identification parameter above 1, its compressed liquid; a gas is gas above
 // 3.95 co-volumes and keeps the flash's label when denser.
@@ -302,6 +302,15 @@ double kay_temperature() {
     return t;
 }
 
+// Whether the feed of FLSCOM as the phase of the root given is liquid-like:
+// the root of lower Gibbs energy of two is the liquid one; one root is
+// liquid-like below Kay's pseudo-critical temperature with a phase
+// identification parameter above 1.
+bool liquid_like(const PhaseRoot& root) {
+    if (!root.one_root) return !root.vapour;
+    return FLSCOM.T < kay_temperature() && phase_identification(FLSCOM.Z) > 1.0;
+}
+
 // How a node was judged.
 enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
 
@@ -311,7 +320,7 @@ enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
 // (the test's trial phase, Wilson's factors, the previous temperature's
 // column), and of the states the test accepts the one of lowest Gibbs energy
 // stands. A stable feed is one phase, put into FLSCOM with its label; oil
-// tells whether the feed leaves liquid at standard conditions.
+// tells whether the feed is or leaves liquid at standard conditions.
 NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column, bool oil) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
@@ -346,16 +355,16 @@ NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column, 
         lowest_split(starts, 3, resolved);
     }
     if (splits) return NodeVerdict::SPLIT;
-    // One phase: where the cubic has two roots, the one of lower Gibbs energy
-    // tells. Where it has one, an oil is liquid-like below its pseudo-critical
-    // temperature (Kay's mean of the critical temperatures) with a phase
-    // identification parameter above 1: its compressed liquid. A gas is gas
-    // above GAS_VOLUME_RATIO co-volumes and keeps the flash's label when
-    // denser, so that its dense phase stays gas.
-    bool gas = feed.vapour;
-    if (feed.one_root && oil)
-        gas = !(F.T < kay_temperature() && phase_identification(F.Z) > 1.0);
-    else if (feed.one_root)
+    // One phase. An oil is liquid where it is liquid-like: its compressed
+    // liquid. A gas is gas by the root of lower Gibbs energy of two; of one,
+    // above GAS_VOLUME_RATIO co-volumes, and denser it keeps the flash's
+    // label, so that its dense phase stays gas.
+    bool gas;
+    if (oil)
+        gas = !liquid_like(feed);
+    else if (!feed.one_root)
+        gas = feed.vapour;
+    else
         gas = feed.v_over_b > GAS_VOLUME_RATIO || F.V >= 0.5;
     if (split_state() || F.V != (gas ? 1.0 : 0.0)) single_phase_state(gas);
     return NodeVerdict::ONE_PHASE;
@@ -420,8 +429,13 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
 
     fit_volume_shifts();
 
-    // An oil leaves liquid at 15 C and 1 atm; a gas does not.
-    const bool oil = feed_splits(TGRID_C[T_STD] + 273.15, 1.0);
+    // An oil leaves liquid at 15 C and 1 atm, or is liquid there; a gas is
+    // neither.
+    bool oil = feed_splits(TGRID_C[T_STD] + 273.15, 1.0);
+    if (!oil) {
+        double lp[MXCOMP + 1];
+        oil = liquid_like(lnphi_lowest(F.Z, lp));
+    }
 
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).

@@ -218,8 +218,8 @@ typedef struct LEKDAT {
    point, which the run then sees within a fraction of a kelvin. COMPPVT
    labels a single-phase node liquid (0) or gas (1) as the fluid there is
    liquid-like or gas-like: where the equation of state has two roots by the
-   one of lower Gibbs energy; where it has one, an oil (liquid at 15 C and
-   1 atm) is liquid below its pseudo-critical temperature (Kay's rule) with a
+   one of lower Gibbs energy; where it has one, an oil (liquid, or leaving
+   liquid, at 15 C and 1 atm) is liquid below its pseudo-critical temperature (Kay's rule) with a
    phase identification parameter (Venkatarathnam and Oellrich) above 1, and
    a gas keeps its dense phase gas. */
 typedef struct PVTBLK {

@@ -119,10 +119,12 @@ def table(tool, comp):
 def family():
     """(name, composition, is_oil, C7+ mole fraction): oils of 32-59 % methane
     with one to three plus fractions of 117-540 g/mol, gases of 80-97 %
-    methane, from a fixed seed; with the example oil."""
+    methane, from a fixed seed; with the example oil and a dead oil of one plus
+    fraction."""
     rng = np.random.default_rng(42)
     fam = [("oil_line", "1:0.5 2:1.5 4:39 5:7 6:6 7:1.5 8:3 9:1.5 10:2 11:4 "
-            "12:12:100.205:684 13:12:114.232:702.5 14:10:128.259:717.6", True, 0.34)]
+            "12:12:100.205:684 13:12:114.232:702.5 14:10:128.259:717.6", True, 0.34),
+           ("dead oil", "19:100:300:870", True, 1.0)]
     for n in range(16):
         c1 = rng.uniform(32, 59)
         heavy = rng.uniform(25, 100 - c1 - 8)
