@@ -311,6 +311,14 @@ bool liquid_like(const PhaseRoot& root) {
     return FLSCOM.T < kay_temperature() && phase_identification(FLSCOM.Z) > 1.0;
 }
 
+// An oil leaves liquid at 15 C and 1 atm, or is liquid there; a gas is
+// neither. Leaves FLSCOM's T, P and PRPAR's terms at that point.
+bool feed_is_oil() {
+    if (feed_splits(TGRID_C[T_STD] + 273.15, 1.0)) return true;
+    double lp[MXCOMP + 1];
+    return liquid_like(lnphi_lowest(FLSCOM.Z, lp));
+}
+
 // How a node was judged.
 enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
 
@@ -429,13 +437,7 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
 
     fit_volume_shifts();
 
-    // An oil leaves liquid at 15 C and 1 atm, or is liquid there; a gas is
-    // neither.
-    bool oil = feed_splits(TGRID_C[T_STD] + 273.15, 1.0);
-    if (!oil) {
-        double lp[MXCOMP + 1];
-        oil = liquid_like(lnphi_lowest(F.Z, lp));
-    }
+    const bool oil = feed_is_oil();
 
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).
@@ -583,12 +585,16 @@ FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double 
         F.Z[i] = z[i - 1];
     }
     symmetric_interactions();
+    const bool oil = feed_is_oil();
     F.T = T_K;
     F.P = P_atm;
     PRPAR(T_K);
-    double lnk[MXCOMP + 1];
-    for (int i = 1; i <= nc; ++i) lnk[i] = wilson_lnk(i);
-    flash_from(lnk);
+    // The flash and its judgement as the table builder makes them at a node.
+    double lnk_wilson[MXCOMP + 1], lnk[MXCOMP + 1];
+    for (int i = 1; i <= nc; ++i) lnk[i] = lnk_wilson[i] = wilson_lnk(i);
+    flash_labelled(lnk);
+    if (judge_node(lnk_wilson, nullptr, oil) == NodeVerdict::UNRESOLVED)
+        throw RunFailure("NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE FLUID");
     FlashPoint r{};
     r.V = F.V;
     r.L = 1.0 - F.V;
