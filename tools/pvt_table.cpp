@@ -7,6 +7,10 @@
 //                                                the 16 table values that the
 //                                                compositional table builder
 //                                                stores at one point
+//   pvt_table components MODEL:PCT[:MW:DENS] ... the components the builder
+//                                                works with: "C k row z Tc_K
+//                                                Pc_atm omega M" and "KIJ k l
+//                                                kij" (fraction)
 //   pvt_table flash T_K P_ATM ROW:Z ...          one flash (catalogue rows)
 //   pvt_table psat ROW T_K                       saturation pressure, atm
 //   pvt_table zfactor PPR TPR                    black-oil z-factor search
@@ -35,6 +39,7 @@ int usage() {
                  "usage: pvt_table blackoil RHOG RHOO GOR WCUT\n"
                  "       pvt_table comp MODEL:PCT[:MW:DENS] ...\n"
                  "       pvt_table comppoint P_PA T_C MODEL:PCT[:MW:DENS] ...\n"
+                 "       pvt_table components MODEL:PCT[:MW:DENS] ...\n"
                  "       pvt_table flash T_K P_ATM ROW:Z ...\n"
                  "       pvt_table psat ROW T_K\n"
                  "       pvt_table zfactor PPR TPR\n"
@@ -131,6 +136,27 @@ int main(int argc, char** argv) {
             COMPTB(c, b, ierr, msg, MSGLEN);
             if (ierr != 0) return fail(ierr, msg);
             for (int k = 0; k < 16; ++k) std::printf("TAB %d %.9g\n", k + 1, b.TAB[k][ip][it]);
+            return 0;
+        }
+        if (cmd == "components" && a.size() >= 2) {
+            COMPREC c{};
+            if (!composition(1, c)) return usage();
+            PVTBLK b{};
+            int32_t ierr = 0;
+            char msg[MSGLEN];
+            setmsg(msg, MSGLEN, "");
+            COMPPVT(&c, &b, &ierr, msg, MSGLEN);
+            if (ierr != 0) return fail(ierr, msg);
+            const Flscom& F = FLSCOM;
+            for (int k = 1; k <= F.NC; ++k) {
+                const CatEntry& e = CMPCAT.E[F.ICAT[k]];
+                std::printf("C %d %d %.12g %.12g %.12g %.12g %.12g\n", k, F.ICAT[k], F.Z[k], e.TC,
+                            e.PC, e.OMEGA, e.MW);
+            }
+            for (int k = 1; k <= F.NC; ++k)
+                for (int l = 1; l <= F.NC; ++l)
+                    std::printf("KIJ %d %d %.12g\n", k, l,
+                                CMPCAT.KIJ[F.ICAT[k]][F.ICAT[l]] / 100.0);
             return 0;
         }
         if (cmd == "comp" && a.size() >= 2) {

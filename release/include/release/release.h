@@ -221,7 +221,13 @@ typedef struct LEKDAT {
    The tables describe oil and gas; water enters the run through WCUT.
    Table 7 is read clipped to 0..1. COMPPVT stores above 1 at a gas node
    next to a two-phase one: the line between the two reaches 1 at the dew
-   point, which the run then sees within a fraction of a kelvin. */
+   point, which the run then sees within a fraction of a kelvin. COMPPVT
+   labels a single-phase node liquid (0) or gas (1) as the fluid there is
+   liquid-like or gas-like: where the equation of state has two roots by the
+   one of lower Gibbs energy; where it has one, an oil (liquid, or leaving
+   liquid, at 15 C and 1 atm) is liquid below its pseudo-critical temperature (Kay's rule) with a
+   phase identification parameter (Venkatarathnam and Oellrich) above 1, and
+   a gas keeps its dense phase gas. */
 typedef struct PVTBLK {
     int32_t NP;     /* pressure points in use, at most 20 */
     int32_t NT;     /* temperature points in use, at most 20 */

@@ -309,3 +309,40 @@ TEST(CompPvt, VolumeTranslationLeavesSplitsAndEquilibriumFactorsAlone) {
     ASSERT_EQ(gas_plain.ierr, 0) << gas_plain.msg;
     EXPECT_EQ(std::memcmp(&gas_plain.blk, &gas_shifted.blk, sizeof(PVTBLK)), 0);
 }
+
+// The translation moves a phase's volume by -c at the same temperature and
+// pressure, so its enthalpy by -P c: per kg, -P (1/rho_eos - 1/rho_entered)
+// for a pure plus fraction, with rho_eos the untranslated standard density.
+TEST(CompPvt, VolumeTranslationMovesTheLiquidEnthalpyByMinusPressureTimesTheShift) {
+    struct Fraction {
+        float M, dens;
+    };
+    for (const Fraction& f : {Fraction{150.0f, 780.0f}, Fraction{300.0f, 870.0f}}) {
+        SCOPED_TRACE(testing::Message() << f.M << " g/mol, " << f.dens << " kg/m3");
+        const COMPREC c = record({{19, 100.0f, f.M, f.dens}});
+        VOLSHF = false;
+        const Result plain = build(c);
+        VOLSHF = true;
+        const Result shifted = build(c);
+        ASSERT_EQ(plain.ierr, 0) << plain.msg;
+        ASSERT_EQ(shifted.ierr, 0) << shifted.msg;
+        const double per_kg = 1.0 / plain.blk.ROLST - 1.0 / f.dens;  // m3/kg
+        ASSERT_GT(per_kg, 1.0e-5);
+        int liquid = 0;
+        for (int i = 0; i < 20; ++i)
+            for (int j = 0; j < 20; ++j) {
+                ASSERT_EQ(plain.blk.TAB[6][i][j], shifted.blk.TAB[6][i][j]);
+                if (plain.blk.TAB[6][i][j] == 0.0f) ++liquid;
+                const double want = -plain.blk.P[i] * per_kg;
+                // the phase's own enthalpy and the stored liquid one (the
+                // smaller of the two of the point)
+                for (int k : {11, 12}) {
+                    const double got = double(shifted.blk.TAB[k][i][j]) - plain.blk.TAB[k][i][j];
+                    EXPECT_NEAR(got, want, 0.002 * std::fabs(want) + 0.5)
+                        << "table " << k + 1 << " at " << plain.blk.P[i] << " Pa, "
+                        << plain.blk.T[j] << " C";
+                }
+            }
+        EXPECT_GT(liquid, 100);
+    }
+}

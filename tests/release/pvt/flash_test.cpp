@@ -302,3 +302,61 @@ TEST(Transport, IdealGasHeatCapacityOfMethane) {
     IGENTH(1, w, 300.0, H, cp);
     EXPECT_NEAR(cp / 2.229, 1.0, 0.015);
 }
+
+// The point flash of the tools judges a point as the table builder judges a
+// node: over the cold band of two gases where their dew lines run, the
+// point's phases are those of the builder's node put at that point (two
+// phases where the gas mass fraction lies inside 0..1, gas where it is 1,
+// liquid where it is 0).
+TEST(FlashEngine, PointFlashJudgesAsTheTableBuilder) {
+    struct Part {
+        int model, row;
+        float pct;
+    };
+    const std::vector<Part> gases[] = {
+        {{4, 4, 92.0f}, {5, 6, 4.0f}, {6, 7, 1.5f}, {1, 3, 1.5f}, {2, 2, 1.0f}},
+        {{4, 4, 83.8f}, {5, 6, 7.7f}, {6, 7, 4.8f}, {8, 8, 2.1f}, {1, 3, 1.4f}, {2, 2, 0.2f}},
+    };
+    const auto phases = [](double v) {
+        return v >= 1.0 ? "gas" : (v <= 0.0 ? "liquid" : "two phases");
+    };
+    for (const auto& gas : gases) {
+        COMPREC c{};
+        c.NCOMP = static_cast<int32_t>(gas.size());
+        std::vector<int32_t> rows;
+        std::vector<double> z;
+        for (size_t k = 0; k < gas.size(); ++k) {
+            c.MODEL[k] = gas[k].model;
+            c.MOLEPCT[k] = gas[k].pct;
+            rows.push_back(gas[k].row);
+            z.push_back(gas[k].pct / 100.0);
+        }
+        PVTBLK grid{};
+        int32_t ierr = 0;
+        char msg[MSGLEN];
+        setmsg(msg, MSGLEN, "");
+        COMPPVT(&c, &grid, &ierr, msg, MSGLEN);
+        ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
+        grid.T[0] = -100.0f;
+        for (float p = 4.0e6f; p <= 8.0e6f; p += 0.5e6f)
+            for (float t = -74.0f; t <= -25.0f; t += 6.0f) {
+                // the builder's grid with the nearest node moved to the point
+                PVTBLK b = grid;
+                int ip = 0, it = 0;
+                for (int k = 1; k < 20; ++k) {
+                    if (std::fabs(b.P[k] - p) < std::fabs(b.P[ip] - p)) ip = k;
+                    if (std::fabs(b.T[k] - t) < std::fabs(b.T[it] - t)) it = k;
+                }
+                b.P[ip] = p;
+                b.T[it] = t;
+                COMPTB(c, b, ierr, msg, MSGLEN);
+                ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
+                const float beta = b.TAB[6][ip][it];
+                const FlashPoint f = flash_point(static_cast<int32_t>(rows.size()), rows.data(),
+                                                 z.data(), t + 273.15, p / 101325.0);
+                EXPECT_STREQ(phases(f.V), phases(beta))
+                    << "gas of " << gas[0].pct << " % methane at " << p << " Pa and " << t
+                    << " C: vapour fraction " << f.V << ", the node's gas mass fraction " << beta;
+            }
+    }
+}
