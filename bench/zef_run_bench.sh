@@ -7,27 +7,67 @@
 # REPEATS runs. Several build folders give one block each, for instance an
 # older build and this one on the same machine. Not a test: it measures.
 #
-#   bash bench/zef_run_bench.sh [-n REPEATS] [BUILD_DIR...]
+# Where the build has the probe (bench/vector_state_probe.c, target
+# vector_state_probe), it is preloaded: the CPU time of the fluid-table call
+# (COMPPVT or BLACKOIL) and of RELEASE, and the register-in-use state
+# (xgetbv(1)) where zef_run enters RELEASE and at the library's first libm
+# call inside it, are added to each row. The probe's own cost is a few
+# instructions per libm call, in every row alike.
+#
+#   bash bench/zef_run_bench.sh [-n REPEATS] [-l LIBDIR] [-t] [BUILD_DIR...]
+#
+#   -l LIBDIR  also runs each build's zef_run on the library in LIBDIR (for
+#              instance one built from an older commit), rows "BUILD/old-lib"
+#   -t         also runs each with the C library's wide-vector routines
+#              switched off (GLIBC_TUNABLES), rows "BUILD/no-avx512"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repeats=5
-if [ "${1:-}" = "-n" ]; then repeats=$2; shift 2; fi
+old_lib=""
+tunables=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -n) repeats=$2; shift 2 ;;
+    -l) old_lib=$(cd "$2" && pwd); shift 2 ;;
+    -t) tunables=1; shift ;;
+    *) break ;;
+  esac
+done
 [ $# -gt 0 ] || set -- build
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+off_switch='glibc.cpu.hwcaps=-AVX512F,-AVX512VL,-AVX512BW'
 
-printf '%-28s %-24s %9s %10s %11s %9s  %s\n' scenario build wall_s release_s overhead_s vol_cs results_sha256
+printf '%-24s %-22s %8s %9s %10s %7s %9s %10s %-13s  %s\n' scenario run wall_s release_s \
+  overhead_s vol_cs tables_ms release_ms state_in/at results_sha256
 for build in "$@"; do
   zef_run="$build/bin/zef_run"
   [ -x "$zef_run" ] || { echo "no $zef_run: build the target zef_run first" >&2; exit 2; }
+  probe=$(ls "$build"/lib/libvector_state_probe.so "$build"/bench/libvector_state_probe.so \
+            2>/dev/null | head -1 || true)
+  # Each variant: its label, then the environment of its runs.
+  variants=("$build|")
+  [ -n "$old_lib" ] && variants+=("$build/old-lib|LD_LIBRARY_PATH=$old_lib")
+  [ "$tunables" = 1 ] && variants+=("$build/no-avx512|GLIBC_TUNABLES=$off_switch")
   for src in examples/scenarios/*.zef; do
     name=$(basename "$src" .zef)
-    # One run per line: wall seconds, the library's seconds, voluntary
-    # context switches (wait4 of the child), then the result checksum.
-    python3 - "$zef_run" "$src" "$scratch" "$repeats" <<'EOF' > "$scratch/runs"
+    for variant in "${variants[@]}"; do
+      label=${variant%%|*}
+      extra=${variant#*|}
+      # One run per line: wall seconds, the library's seconds, voluntary
+      # context switches (wait4 of the child), the probe's table and
+      # RELEASE CPU milliseconds and states, then the result checksum.
+      python3 - "$zef_run" "$src" "$scratch" "$repeats" "$probe" "$extra" <<'EOF' > "$scratch/runs"
 import hashlib, os, shutil, subprocess, sys, time
-zef_run, src, scratch, repeats = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+zef_run, src, scratch, repeats, probe, extra = sys.argv[1:7]
+repeats = int(repeats)
 base = os.path.splitext(os.path.basename(src))[0]
+env = dict(os.environ)
+if extra:
+    key, value = extra.split("=", 1)
+    env[key] = value
+if probe:
+    env["LD_PRELOAD"] = probe
 for _ in range(repeats):
     folder = os.path.join(scratch, "run")
     shutil.rmtree(folder, ignore_errors=True)
@@ -35,8 +75,9 @@ for _ in range(repeats):
     zef = os.path.join(folder, base + ".zef")
     shutil.copy(src, zef)
     out = open(os.path.join(scratch, "out"), "w+")
+    err = open(os.path.join(scratch, "err"), "w+")
     start = time.monotonic()
-    child = subprocess.Popen([zef_run, zef], stdout=out, stderr=subprocess.DEVNULL)
+    child = subprocess.Popen([zef_run, zef], stdout=out, stderr=err, env=env)
     _, status, usage = os.wait4(child.pid, 0)
     wall = time.monotonic() - start
     child.returncode = os.waitstatus_to_exitcode(status)
@@ -44,18 +85,36 @@ for _ in range(repeats):
         sys.exit("%s failed on %s" % (zef_run, src))
     out.seek(0)
     release = next(float(l.split()[1]) for l in out if l.startswith("release_seconds "))
+    err.seek(0)
+    tables_ms, release_ms, state = 0.0, 0.0, "-"
+    for line in err:
+        words = line.split()
+        if not words or words[0] != "vector_state":
+            continue
+        fields = dict(w.split("=", 1) for w in words[2:] if "=" in w)
+        if words[1] == "RELEASE":
+            release_ms += float(fields["cpu_ms"])
+            state = "%s/%s" % (fields.get("inside", "?"), fields.get("at_call", "?"))
+        else:
+            tables_ms += float(fields["cpu_ms"])
     digest = hashlib.sha256()
     for ext in (".plt", ".log", ".brn"):
         with open(os.path.join(folder, base + ext), "rb") as f:
             digest.update(f.read())
-    print("%.6f %.6f %d %s" % (wall, release, usage.ru_nvcsw, digest.hexdigest()[:16]))
+    print("%.6f %.6f %d %.1f %.1f %s %s" % (wall, release, usage.ru_nvcsw, tables_ms, release_ms,
+                                            state, digest.hexdigest()[:16]))
 EOF
-    median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-    wall=$(awk '{ print $1 }' "$scratch/runs" | median)
-    rel=$(awk '{ print $2 }' "$scratch/runs" | median)
-    vcs=$(awk '{ print $3 }' "$scratch/runs" | median)
-    sums=$(awk '{ print $4 }' "$scratch/runs" | sort -u | paste -sd, -)
-    printf '%-28s %-24s %9.3f %10.3f %11.3f %9d  %s\n' "$name.zef" "$build" "$wall" "$rel" \
-      "$(awk -v a="$wall" -v b="$rel" 'BEGIN { printf "%.6f", a - b }')" "$vcs" "$sums"
+      median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+      wall=$(awk '{ print $1 }' "$scratch/runs" | median)
+      rel=$(awk '{ print $2 }' "$scratch/runs" | median)
+      tables=$(awk '{ print $4 }' "$scratch/runs" | median)
+      relms=$(awk '{ print $5 }' "$scratch/runs" | median)
+      vcs=$(awk '{ print $3 }' "$scratch/runs" | median)
+      states=$(awk '{ print $6 }' "$scratch/runs" | sort -u | paste -sd, -)
+      sums=$(awk '{ print $7 }' "$scratch/runs" | sort -u | paste -sd, -)
+      printf '%-24s %-22s %8.3f %9.3f %10.3f %7d %9.1f %10.1f %-13s  %s\n' "$name.zef" "$label" \
+        "$wall" "$rel" "$(awk -v a="$wall" -v b="$rel" 'BEGIN { printf "%.6f", a - b }')" "$vcs" \
+        "$tables" "$relms" "$states" "$sums"
+    done
   done
 done

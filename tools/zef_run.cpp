@@ -346,8 +346,8 @@ int run(int argc, char** argv) {
         plumeReport = MakeNearfieldReport(plume, true);
     }
     // A run on a kept discharge result owns only what it wrote anew.
-    if (!results->Commit(haveResult ? QStringList{QStringLiteral(".brn"), QStringLiteral(".dbs"),
-                                                  QStringLiteral(".dat")}
+    if (!results->Commit(haveResult ? QStringList{QStringLiteral(".brn")} +
+                                          CResultFiles::NearfieldExtensions()
                                     : CResultFiles::DischargeExtensions())) {
         printErr(results->Error());
         return 1;

@@ -3,6 +3,8 @@
 #include "network_values.h"
 #include "units.h"
 
+#include <release/release.h>
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -16,10 +18,10 @@ struct Limits {
 };
 // What the library's black-oil routine accepts (kg/Sm3, Sm3/Sm3, percent).
 const Limits BLACK_OIL_LIMITS[] = {
-    {"GASDENSITY", 0.6, 1.2},
-    {"OILDENSITY", 730.0, 960.0},
-    {"GOR", 0.0, 1800.0},
-    {"WATERCUT", 0.0, 90.0},
+    {"GASDENSITY", RELEASE_BLACK_OIL_GAS_DENSITY_MIN, RELEASE_BLACK_OIL_GAS_DENSITY_MAX},
+    {"OILDENSITY", RELEASE_BLACK_OIL_OIL_DENSITY_MIN, RELEASE_BLACK_OIL_OIL_DENSITY_MAX},
+    {"GOR", RELEASE_BLACK_OIL_GOR_MIN, RELEASE_BLACK_OIL_GOR_MAX},
+    {"WATERCUT", RELEASE_BLACK_OIL_WATER_CUT_MIN, RELEASE_BLACK_OIL_WATER_CUT_MAX},
 };
 
 const Limits* limitsOf(const std::string& key) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -35,6 +36,8 @@ constexpr size_t KEPT_TABLES = 4;
 std::mutex builtMutex;
 std::deque<BuiltTables> built;
 std::atomic<int> libraryBuilds{0};
+std::atomic<decltype(&COMPPVT)> compositionEntry{nullptr};
+thread_local TableBuildWait tableBuildWait;
 
 bool sameComposition(const COMPREC& a, const COMPREC& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -52,7 +55,21 @@ void compositionTables(const COMPREC& comp, PVTBLK& blk, int32_t& ierr, char* ms
     }
     COMPREC record = comp;
     ++libraryBuilds;
-    COMPPVT(&record, &blk, &ierr, msg, len);
+    decltype(&COMPPVT) entry = compositionEntry;
+    if (!entry) entry = &COMPPVT;
+    if (tableBuildWait) {
+        // The caller's thread waits in its own way (a window goes on
+        // painting) while the build runs on a thread of its own.
+        std::atomic<bool> done{false};
+        std::thread build([&] {
+            entry(&record, &blk, &ierr, msg, len);
+            done = true;
+        });
+        tableBuildWait([&done] { return done.load(); });
+        build.join();
+    } else {
+        entry(&record, &blk, &ierr, msg, len);
+    }
     if (ierr != 0) return;
     const std::lock_guard<std::mutex> lock(builtMutex);
     built.push_front({comp, blk});
@@ -62,6 +79,20 @@ void compositionTables(const COMPREC& comp, PVTBLK& blk, int32_t& ierr, char* ms
 }  // namespace
 
 int FluidTableBuilds() { return libraryBuilds.load(); }
+
+void ForgetFluidTables() {
+    const std::lock_guard<std::mutex> lock(builtMutex);
+    built.clear();
+}
+
+void SetCompositionTablesEntry(decltype(&COMPPVT) entry) { compositionEntry = entry; }
+
+TableBuildWaitScope::TableBuildWaitScope(TableBuildWait wait)
+    : m_previous(std::move(tableBuildWait)) {
+    tableBuildWait = std::move(wait);
+}
+
+TableBuildWaitScope::~TableBuildWaitScope() { tableBuildWait = std::move(m_previous); }
 
 COMPREC BuildComposition(const std::vector<FluidComponent>& components, QString& warning) {
     COMPREC comp;

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // Builds the composition record COMPPVT reads. Components with a model index
@@ -28,3 +29,27 @@ void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDens
 // Table builds this process has asked the library for: the tables of a
 // composition are built once and kept while it is unchanged.
 int FluidTableBuilds();
+
+// How a thread waits for a table build that runs on a thread of its own:
+// called with a test of whether the build has ended, it returns once the
+// test holds. While a scope lives, the tables of a new composition asked for
+// on its thread are built that way; without one they are built on the
+// calling thread.
+using TableBuildWait = std::function<void(const std::function<bool()>& built)>;
+class TableBuildWaitScope {
+public:
+    explicit TableBuildWaitScope(TableBuildWait wait);
+    ~TableBuildWaitScope();
+    TableBuildWaitScope(const TableBuildWaitScope&) = delete;
+    TableBuildWaitScope& operator=(const TableBuildWaitScope&) = delete;
+
+private:
+    TableBuildWait m_previous;
+};
+
+// Tests and benchmarks: forgets the kept tables, so that the next Verify
+// builds them anew.
+void ForgetFluidTables();
+// Tests: replaces the COMPPVT that builds the composition tables (null
+// restores it).
+void SetCompositionTablesEntry(decltype(&COMPPVT) entry);

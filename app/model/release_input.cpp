@@ -45,8 +45,10 @@ float ReleaseInput::ScaleInletRates(float rg, float ro, float gor, float w) {
     float f = (100.0f - w) / 100.0f;
     if (f < 0.0f) f = 0.0f;
     if (f > 1.0f) f = 1.0f;
-    const auto factor = static_cast<float>(
-        (static_cast<double>(f) * gor * rg + static_cast<double>(f) * ro + w * 10.2) / 86400.0);
+    const auto factor =
+        static_cast<float>((static_cast<double>(f) * gor * rg + static_cast<double>(f) * ro +
+                            w * (RELEASE_WATER_DENSITY / 100.0)) /
+                           86400.0);
     for (int k = 0; k < net.NBR && k < MAX_BRANCHES; ++k) bnd.QIN[k] *= factor;
     return factor;
 }

@@ -73,6 +73,10 @@ public:
     // RELEASE), to reach failures the library cannot be made to give.
     using ReleaseEntry = decltype(&RELEASE);
     static void SetReleaseEntry(ReleaseEntry entry);
+    // Tests: replaces RELTIM, which the run's progress reads (null restores
+    // it), so that a replaced entry can tell its own simulated time.
+    using ReleaseTimeEntry = decltype(&RELTIM);
+    static void SetReleaseTimeEntry(ReleaseTimeEntry entry);
 
     // The holder of the scenario's results that Run stages into and leaves
     // the commit to (a run with later stages); null: Run takes the lock and

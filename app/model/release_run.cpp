@@ -21,9 +21,7 @@
 namespace {
 
 std::atomic<CReleaseModel::ReleaseEntry> g_releaseEntry{nullptr};
-
-// The start of the library's warning for a log it could not write whole.
-constexpr const char* LOG_INCOMPLETE = "LOG FILE COULD NOT BE WRITTEN COMPLETELY";
+std::atomic<CReleaseModel::ReleaseTimeEntry> g_releaseTimeEntry{nullptr};
 
 // The library writes a fixed-length text padded with blanks; the buffer
 // starts empty and ends with a NUL behind its last character.
@@ -41,13 +39,15 @@ DischargeBar g_bar;
 int32_t RELEASE_CALL dischargeProgress(int32_t percent) {
     double seconds = 0.0;
     int32_t held = 0;
-    RELTIM(&seconds, &held);
+    const CReleaseModel::ReleaseTimeEntry time = g_releaseTimeEntry;
+    (time ? time : &RELTIM)(&seconds, &held);
     return ReportToCurrentTask(g_bar.Shown(percent, seconds, held != 0), held ? seconds : -1.0);
 }
 
 }  // namespace
 
 void CReleaseModel::SetReleaseEntry(ReleaseEntry entry) { g_releaseEntry = entry; }
+void CReleaseModel::SetReleaseTimeEntry(ReleaseTimeEntry entry) { g_releaseTimeEntry = entry; }
 
 void CReleaseModel::Run() {
     if (!m_validated || !m_input) throw ValidationError{IDS_NETWORK_INVALID, 0};
@@ -92,16 +92,14 @@ void CReleaseModel::Run() {
     // the previous result stays as it was.
     if (IsCancelled()) return;
 
+    // A log the library could not write whole fails the run (IERR 1): the
+    // old files stay.
     // The library names the files it wrote, which are the staged twins of
     // the scenario's: the user knows the scenario's.
     QString warning = trimmedMessage(message, MESSAGE_LENGTH);
     if (files.StagedBase() != ResultBasePath(resultPath))
         warning.replace(files.StagedBase() + QLatin1Char('.'),
                         ResultBasePath(resultPath) + QLatin1Char('.'));
-    // A log the library could not write whole would sit beside a new result
-    // file and summary: the run counts as failed and keeps the old files,
-    // also when the text stands behind a warning.
-    if (ierr == 0 && warning.contains(QLatin1String(LOG_INCOMPLETE))) ierr = 1;
     m_upToDate = false;
     m_warning = warning;
     if (ierr == 0 && !files.Commit(CResultFiles::DischargeExtensions())) {
@@ -140,7 +138,8 @@ void CReleaseModel::NoteInletRates() {
 QString CReleaseModel::PressureHint(const QString& failure) const {
     // The library's fluid tables end at a pressure the inflow cannot reach
     // unless a rate is far beyond what the pipelines carry.
-    if (!failure.startsWith(QLatin1String("PRESSURE TOO HIGH")) || m_inlets.empty()) return {};
+    if (!failure.startsWith(QLatin1String(RELEASE_PRESSURE_TOO_HIGH_TEXT)) || m_inlets.empty())
+        return {};
     const InletRate* drives = &m_inlets.front();
     for (const InletRate& inlet : m_inlets)
         if (inlet.massRate > drives->massRate) drives = &inlet;

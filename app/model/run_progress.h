@@ -9,9 +9,11 @@
 // stays below 100 until the run has ended.
 #pragma once
 
+#include <release/release.h>
+
 class DischargeBar {
 public:
-    static constexpr double MAX_SECONDS = 30.0 * 86400.0;
+    static constexpr double MAX_SECONDS = RELEASE_LONGEST_RELEASE;
 
     // userEndSeconds: the user's end time after the leak opened, 0 for none.
     explicit DischargeBar(double userEndSeconds = 0.0) : m_userEnd(userEndSeconds) {}

@@ -1,12 +1,16 @@
 #include "scenario_doc.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
+#include <QTimer>
 #include <libxml/tree.h>
 #include <cmath>
 
 #include "command_ids.h"
 #include "fluid_dlgs.h"
 #include "fluid_section.h"
+#include "fluid_tables.h"
 #include "release_section.h"
 #include "frames.h"
 #include "win_app.h"
@@ -166,6 +170,24 @@ void CScenarioDoc::NetworkChanged() {
     UpdateAllViews(nullptr);
 }
 
+namespace {
+// The tables of a new composition take up to a few tenths of a second: the
+// window goes on painting and running its timers meanwhile, under a busy
+// cursor; what the user types or clicks waits for the end of the build.
+void waitForTableBuild(const std::function<bool()>& built) {
+    if (built()) return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (built()) loop.quit();
+    });
+    poll.start(2);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QGuiApplication::restoreOverrideCursor();
+}
+}  // namespace
+
 bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     const QByteArray resultPath =
         QFile::encodeName(ScenarioBasePath(GetPathName()) + QStringLiteral(".$$$"));
@@ -179,6 +201,7 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
                       MB_ICONINFORMATION);
         return false;
     }
+    const TableBuildWaitScope offTheWindowThread(waitForTableBuild);
     const bool valid = m_release.ValidateNetwork(
         m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density, m_blackOil.gas_oil_ratio,
         m_blackOil.water_cut, m_components.components, resultPath.constData());

@@ -220,6 +220,11 @@ BoPoint BOCORR(float rhog, float rhoo, float gor, float p, float t) {
 
 }  // namespace rel
 
+namespace {
+// The accepted ranges of the public header, compared in float.
+constexpr float limit(double value) { return static_cast<float>(value); }
+}  // namespace
+
 extern "C" RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil_density,
                                                   float* gor, float* water_cut, PVTBLK* pvtblk,
                                                   int32_t* IERR, char* MSG, int32_t msg_len) {
@@ -231,25 +236,27 @@ extern "C" RELEASE_API void RELEASE_CALL BLACKOIL(float* gas_density, float* oil
         // A NaN passes every comparison below, so non-finite input is refused first.
         if (!std::isfinite(rog) || !std::isfinite(roo) || !std::isfinite(gr) || !std::isfinite(wc))
             return refuse(*IERR, MSG, msg_len, "BLACK OIL PARAMETERS MUST BE FINITE NUMBERS");
-        if (roo > 960.0f)
+        if (roo > limit(RELEASE_BLACK_OIL_OIL_DENSITY_MAX))
             return refuse(*IERR, MSG, msg_len,
                           "OIL DENSITY MUST BE LOWER THAN 8 ppg (16 API, 960 kg/m3)");
-        if (roo < 730.0f)
+        if (roo < limit(RELEASE_BLACK_OIL_OIL_DENSITY_MIN))
             return refuse(*IERR, MSG, msg_len,
                           "OIL DENSITY MUST BE HIGHER THAN 6 ppg (62 API, 730 kg/m3)");
-        if (rog > 1.2f)
+        if (rog > limit(RELEASE_BLACK_OIL_GAS_DENSITY_MAX))
             return refuse(*IERR, MSG, msg_len,
                           "GAS DENSITY MUST BE LOWER THAN 0.075 lb/ft3 (1.2 kg/m3)");
-        if (rog < 0.6f)
+        if (rog < limit(RELEASE_BLACK_OIL_GAS_DENSITY_MIN))
             return refuse(*IERR, MSG, msg_len,
                           "GAS DENSITY MUST BE HIGHER THAN 0.037 lb/ft3 (0.6 kg/m3)");
-        if (gr > 1800.0f)
+        if (gr > limit(RELEASE_BLACK_OIL_GOR_MAX))
             return refuse(*IERR, MSG, msg_len,
                           "GAS OIL RATIO MUST BE LOWER THAN 10000 scf/stb (1800 Sm3/Sm3)");
         // A negative ratio gives a bubble point of a negative number to a
         // fractional power: NaN through every table.
-        if (gr < 0.0f) return refuse(*IERR, MSG, msg_len, "GAS OIL RATIO MUST NOT BE NEGATIVE");
-        if (wc > 90.0f || wc < 0.0f)
+        if (gr < limit(RELEASE_BLACK_OIL_GOR_MIN))
+            return refuse(*IERR, MSG, msg_len, "GAS OIL RATIO MUST NOT BE NEGATIVE");
+        if (wc > limit(RELEASE_BLACK_OIL_WATER_CUT_MAX) ||
+            wc < limit(RELEASE_BLACK_OIL_WATER_CUT_MIN))
             return refuse(*IERR, MSG, msg_len, "WATERCUT MUST BE BETWEEN 0 and 90 %");
 
         // Work on a copy so that the caller's block changes only as a whole.

@@ -205,7 +205,7 @@ void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK
         BELOW = 0;
     }
     if (!(p <= release_highest_table_pressure(T.PP(T.NP))))
-        return refuse(IERR, MSG, LMSG, "PRESSURE TOO HIGH.");
+        return refuse(IERR, MSG, LMSG, RELEASE_PRESSURE_TOO_HIGH_TEXT);
     if (!(t >= t_low()))
         return refuse(IERR, MSG, LMSG,
                       "TEMPERATURE TOO LOW: " + value_text(t, "C") +

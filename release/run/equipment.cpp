@@ -20,9 +20,6 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-// Every run table ends at TEND, s.
-constexpr float TEND = static_cast<float>(RELEASE_TABLE_END);
-
 int sections_before(int ibr) {
     int n = 0;
     for (int b = 1; b < ibr; ++b) n += N.NSECBR(b);

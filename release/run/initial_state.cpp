@@ -129,9 +129,6 @@ void PVTRF1(int32_t& IERR, char* MSG, int32_t LMSG) {
     LEKRES.RSLK = o.RS;
 }
 
-// Produced water mixed into the liquid tables by the water cut, kg/m3.
-constexpr float RHO_WATER = 1020.0f;
-
 // Water mixed into the liquid tables by the water cut.
 void PVTLIM(const PVTBLK& blk) {
     auto& C = PVTCOM;

@@ -34,8 +34,6 @@ Netdsc& N = NETDSC;
 Pipgeo& G = PIPGEO;
 Equipm& E = EQUIPM;
 
-constexpr float TEND = static_cast<float>(RELEASE_TABLE_END);
-
 bool finite(float x) { return std::isfinite(x); }
 
 // Every number a run reads must be a number: a NaN or an infinity would pass

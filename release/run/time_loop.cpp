@@ -20,7 +20,6 @@
 namespace rel {
 
 namespace {
-constexpr float MAXEND = 2603400.0f;  // 30 days after the leak opened
 // Leak rate below which the release-end test finds the release ended, kg/s.
 constexpr double LEAK_END_RATE = 0.1;
 
@@ -48,8 +47,6 @@ bool state_is_finite(int32_t& where) {
     return std::isfinite(LEKRES.LEAKFLOW) && std::isfinite(static_cast<float>(LEKRES.ACMASS(1)));
 }
 
-// Pressure difference below which the leak models let nothing through, Pa.
-constexpr float LEAK_DP_MIN = 0.1f;
 // A leak that has not flowed this long after opening, held shut by its back
 // pressure, never will: the run ends there.
 constexpr double MIN_RELEASE = 600.0;
@@ -65,7 +62,7 @@ struct LeakWatch {
         if (LEKRES.LEAKFLOW != 0.0f) flowed = true;
         if (time < TLEAK) return;
         const int32_t s = EQUIPM.ILKSEC(1);
-        if (s < 1 || s > PIPGEO.NSEC || SECVAR.PT(s) > LEKRES.PTLEAK(1) + LEAK_DP_MIN)
+        if (s < 1 || s > PIPGEO.NSEC || SECVAR.PT(s) > LEKRES.PTLEAK(1) + LEAK_DEAD_BAND)
             held_shut = false;
     }
     bool never_opens(double time) const {
@@ -201,9 +198,9 @@ void ENDTST() {
 
 namespace {
 // Isothermal compressibility of the water in the liquid, 1/Pa (sea water
-// near 10 C); the property tables hold the water at a fixed 1020 kg/m3.
+// near 10 C); the property tables hold the water at a fixed density.
 constexpr double WATER_COMPRESSIBILITY = 4.5e-10;
-constexpr double WATER_DENSITY = 1020.0;
+constexpr double WATER_DENSITY = RHO_WATER;
 constexpr double LEAK_CD = 0.84;  // the leak's discharge coefficient
 // Excess mass of a line that has none, kg: the simple method then lets the
 // hole pass on what the inlets deliver at once.

@@ -46,7 +46,6 @@ namespace {
 constexpr float SHUT = static_cast<float>(RELEASE_SMALLEST_OPENING);  // m2: a smaller one is shut
 constexpr float K_SHUT = 1.0e6f;    // loss coefficient of a shut device
 constexpr double NO_LIMIT = 1.0e9;  // kg/(m2 s): a liquid without compressibility does not choke
-constexpr double DP_NONE = 0.1;     // Pa: the leak coefficients' dead band, nothing flows below it
 // Gas volume fraction below which a mixture flows as its liquid: the nozzle
 // then chokes, if at all, below 3 % of the upstream pressure, at a flux
 // within 3 % of the liquid orifice flux to zero back pressure, and the
@@ -380,7 +379,7 @@ void CHOFLO(int32_t& IERR, char* MSG, int32_t LMSG) {
         d.P0 = SECVAR.PT(s);
         d.T0 = SECVAR.TM(s);
         const float P0 = SECVAR.PT(s), T0 = SECVAR.TM(s);
-        if (d.P0 - PB < DP_NONE || d.P0 <= 0.0) {
+        if (d.P0 - PB < RELEASE_LEAK_DEAD_BAND || d.P0 <= 0.0) {
             no_outflow(j, P0, T0);
             continue;
         }

@@ -59,6 +59,13 @@ extern "C" {
 #define RELEASE_SMALLEST_OPENING 1.0e-6 /* m2: the leak model shuts a smaller one (1.13 mm) */
 #define RELEASE_SEA_WATER_DENSITY \
     1030.0 /* kg/m3: a leak's back pressure is the sea's at its depth */
+#define RELEASE_WATER_DENSITY \
+    1020.0 /* kg/m3: the produced water that the water cut mixes into the liquid */
+/* s after the leak opens: a run without a user end time ends then at the
+   latest (30 days). */
+#define RELEASE_LONGEST_RELEASE 2592000.0
+/* Pa: below this pressure difference across the leak nothing flows out. */
+#define RELEASE_LEAK_DEAD_BAND 0.1
 /* A run that had to stop after the leak released something returns IERR 0
    with its results up to the stop and a message that starts with this text;
    its summary time is then only a lower bound of the release time. */
@@ -69,6 +76,9 @@ extern "C" {
    swings measured; such results depend on where the swing stood then. */
 #define RELEASE_NOT_SETTLED_TEXT "WARNING: THE LINE HAD NOT SETTLED WHEN THE LEAK OPENED"
 #define RELEASE_WARMUP_CHECK 2000.0 /* s before the leak opens */
+/* A run whose pressure left the fluid tables at their top fails with IERR 1
+   and a message that starts with this text. */
+#define RELEASE_PRESSURE_TOO_HIGH_TEXT "PRESSURE TOO HIGH."
 
 /* What RELEASE refuses at the start of a run; a caller that checks its input
    before a run takes the limits from here. */
@@ -85,6 +95,16 @@ extern "C" {
 #define RELEASE_OUTLET_START_FACTOR 1.1f
 #define RELEASE_MIN_START_PRESSURE 200000.0 /* Pa */
 #define RELEASE_MAX_START_PRESSURE 1.0e8    /* Pa */
+/* What BLACKOIL accepts: gas and oil density (kg/Sm3), gas-oil ratio
+   (Sm3/Sm3) and water cut (percent), each within its range (in float). */
+#define RELEASE_BLACK_OIL_GAS_DENSITY_MIN 0.6
+#define RELEASE_BLACK_OIL_GAS_DENSITY_MAX 1.2
+#define RELEASE_BLACK_OIL_OIL_DENSITY_MIN 730.0
+#define RELEASE_BLACK_OIL_OIL_DENSITY_MAX 960.0
+#define RELEASE_BLACK_OIL_GOR_MIN 0.0
+#define RELEASE_BLACK_OIL_GOR_MAX 1800.0
+#define RELEASE_BLACK_OIL_WATER_CUT_MIN 0.0
+#define RELEASE_BLACK_OIL_WATER_CUT_MAX 90.0
 
 /* Sections of a pipe of that length (m) whose record leaves the count to the
    library (NSECT 0): one per RELEASE_SECTION_LENGTH and one more, at least

@@ -102,17 +102,18 @@ TEST_F(ReleaseRun, fault_paths_of_the_library_answer) {
          {},
          false,
          {}},
-        // The old log stays beside the old result file: no new summary either.
-        {"log cut short", 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+        // The library fails a run whose log it could not write whole: the old
+        // log stays beside the old result file, no new summary either.
+        {"log cut short", 1, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
          TaskOutcome::Failed, 0, "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log", false,
          "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log"},
-        // Also behind a warning, from a library that still says it with IERR 0.
-        {"log cut short behind a warning", 0,
-         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+        // Also with the run's warning behind it.
+        {"log cut short with a warning", 1,
+         "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log RELEASE NOT FINISHED AT END TIME",
          TaskOutcome::Failed, 0,
-         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log",
+         "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log RELEASE NOT FINISHED AT END TIME",
          false,
-         "RELEASE NOT FINISHED AT END TIME LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log"},
+         "LOG FILE COULD NOT BE WRITTEN COMPLETELY: scenario.log RELEASE NOT FINISHED AT END TIME"},
     };
     CReleaseModel::SetReleaseEntry(FakeRelease);
     for (const Case& c : cases) {

@@ -243,6 +243,39 @@ TEST_F(ChokeCriticalFlow, shut_dry_and_back_pressured_leaks_give_zero_flow) {
     }
 }
 
+// The leak's 0.1 Pa dead band, where the pressures are small enough for a
+// float to resolve it (steps of 1/128 Pa at 1 bar): within it the leak is
+// left as one that lets nothing out, just past it the leak flows.
+TEST_F(ChokeCriticalFlow, nothing_flows_out_within_the_dead_band_and_flow_starts_past_it) {
+    const struct {
+        float above;  // Pa, section pressure above the back pressure
+        bool flows;
+    } rows[] = {
+        {0.0f, false},     {0.0625f, false}, {0.09375f, false},
+        {0.109375f, true}, {0.25f, true},    {1.0f, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.above << " Pa above the back pressure");
+        base_state();
+        EQUIPM.ICHMRK(LEAK_ROW) = 5;
+        EQUIPM.PLKPB(1, 1) = EQUIPM.PLKPB(2, 1) = 1.0e5f;
+        SECVAR.PT(LEAK_SEC) = 1.0e5f + r.above;
+        ASSERT_EQ(SECVAR.PT(LEAK_SEC) - 1.0e5f, r.above);  // exact in a float
+        int32_t IERR = 0;
+        CHOFLO(IERR, MSG, MSGLEN);
+        ASSERT_EQ(IERR, 0) << message(MSG);
+        if (r.flows) {
+            EXPECT_NE(EQUIPM.ICHMRK(LEAK_ROW), 0);
+            EXPECT_GT(EQUIPM.CHOGC(LEAK_ROW), 0.0f);
+        } else {
+            EXPECT_EQ(EQUIPM.ICHMRK(LEAK_ROW), 0);
+            EXPECT_FLOAT_EQ(EQUIPM.CHOY(LEAK_ROW), 1.0f);
+            EXPECT_EQ(EQUIPM.CHOGC(LEAK_ROW), 0.0f);
+            EXPECT_EQ(EQUIPM.CHOWC(LEAK_ROW), 0.0f);
+        }
+    }
+}
+
 TEST_F(ChokeOpening, leak_opening_is_the_mean_of_the_controller_outputs_capped_below_the_pipe) {
     base_state();
     CTRTAB.CONTR(1) = 0.2f;

@@ -1,0 +1,141 @@
+/* Preloaded into a program that calls the library (zef_run, Orvane): reads
+   the processor's register-in-use state, xgetbv(1), where the program enters
+   RELEASE, BLACKOIL or COMPPVT and again at the first libm call the library
+   makes inside that entry, and clocks the entry's CPU time. Bit 2 of the
+   state (0x4) says the upper halves of the vector registers are in use:
+   every SSE instruction and every switch to libm's vector-encoded exp/log
+   then pays a transition. One line on standard error per entry:
+
+     vector_state COMPPVT at_call=0x2a6 inside=0x2a2 cpu_ms=40.1
+
+   Built for baseline x86-64, and it reads the state before it does anything
+   else, so that the probe itself does not change what it reads. Not a test:
+   bench/zef_run_bench.sh uses it to show the state beside the times. */
+#define _GNU_SOURCE
+#include <cpuid.h>
+#include <dlfcn.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <time.h>
+
+static int g_can_read = -1;     /* xgetbv with ecx=1 is there */
+static int g_inside = 0;        /* a library entry is under way */
+static uint64_t g_first_inside; /* the state at its first libm call */
+static int g_seen_inside = 0;
+
+static uint64_t read_state(void) {
+    if (g_can_read <= 0) return 0;
+    uint32_t lo, hi;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(1));
+    return ((uint64_t)hi << 32) | lo;
+}
+
+typedef void (*release_fn)(void*, void*, void*, void*, void*, void*, void*, const char*, int32_t,
+                           void*, int32_t*, char*, int32_t);
+typedef void (*blackoil_fn)(float*, float*, float*, float*, void*, int32_t*, char*, int32_t);
+typedef void (*comppvt_fn)(void*, void*, int32_t*, char*, int32_t);
+typedef double (*d1_fn)(double);
+typedef float (*f1_fn)(float);
+typedef double (*d2_fn)(double, double);
+
+static release_fn real_release;
+static blackoil_fn real_blackoil;
+static comppvt_fn real_comppvt;
+static d1_fn real_exp, real_log;
+static f1_fn real_expf, real_logf;
+static d2_fn real_pow;
+
+__attribute__((constructor)) static void probe_init(void) {
+    unsigned a, b, c, d;
+    g_can_read = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) && (c & bit_OSXSAVE) && __get_cpuid_max(0, 0) >= 0xd) {
+        __cpuid_count(0xd, 1, a, b, c, d);
+        g_can_read = (a & 0x4) != 0; /* XGETBV with ECX = 1 */
+    }
+    real_release = (release_fn)dlsym(RTLD_NEXT, "RELEASE");
+    real_blackoil = (blackoil_fn)dlsym(RTLD_NEXT, "BLACKOIL");
+    real_comppvt = (comppvt_fn)dlsym(RTLD_NEXT, "COMPPVT");
+    real_exp = (d1_fn)dlsym(RTLD_NEXT, "exp");
+    real_log = (d1_fn)dlsym(RTLD_NEXT, "log");
+    real_expf = (f1_fn)dlsym(RTLD_NEXT, "expf");
+    real_logf = (f1_fn)dlsym(RTLD_NEXT, "logf");
+    real_pow = (d2_fn)dlsym(RTLD_NEXT, "pow");
+}
+
+static void note_inside(uint64_t state) {
+    if (g_inside && !g_seen_inside) {
+        g_first_inside = state;
+        g_seen_inside = 1;
+    }
+}
+
+double exp(double x) {
+    note_inside(read_state());
+    return real_exp(x);
+}
+double log(double x) {
+    note_inside(read_state());
+    return real_log(x);
+}
+float expf(float x) {
+    note_inside(read_state());
+    return real_expf(x);
+}
+float logf(float x) {
+    note_inside(read_state());
+    return real_logf(x);
+}
+double pow(double x, double y) {
+    note_inside(read_state());
+    return real_pow(x, y);
+}
+
+static double cpu_ms(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static void report(const char* name, uint64_t at_call, double ms) {
+    if (g_can_read <= 0) {
+        fprintf(stderr, "vector_state %s unreadable cpu_ms=%.1f\n", name, ms);
+        return;
+    }
+    if (g_seen_inside)
+        fprintf(stderr, "vector_state %s at_call=0x%llx inside=0x%llx cpu_ms=%.1f\n", name,
+                (unsigned long long)at_call, (unsigned long long)g_first_inside, ms);
+    else
+        fprintf(stderr, "vector_state %s at_call=0x%llx inside=none cpu_ms=%.1f\n", name,
+                (unsigned long long)at_call, ms);
+}
+
+#define ENTER()                            \
+    const uint64_t at_call = read_state(); \
+    g_inside = 1;                          \
+    g_seen_inside = 0;                     \
+    const double start = cpu_ms()
+#define LEAVE(name) \
+    g_inside = 0;   \
+    report(name, at_call, cpu_ms() - start)
+
+void RELEASE(void* nethdr, void* brdata, void* bnddat, void* lekdat, void* pvtblk, void* ctl,
+             void* summary, const char* path, int32_t path_len, void* callback, int32_t* ierr,
+             char* msg, int32_t msg_len) {
+    ENTER();
+    real_release(nethdr, brdata, bnddat, lekdat, pvtblk, ctl, summary, path, path_len, callback,
+                 ierr, msg, msg_len);
+    LEAVE("RELEASE");
+}
+
+void BLACKOIL(float* gas_density, float* oil_density, float* gor, float* water_cut, void* pvtblk,
+              int32_t* ierr, char* msg, int32_t msg_len) {
+    ENTER();
+    real_blackoil(gas_density, oil_density, gor, water_cut, pvtblk, ierr, msg, msg_len);
+    LEAVE("BLACKOIL");
+}
+
+void COMPPVT(void* comp, void* pvtblk, int32_t* ierr, char* msg, int32_t msg_len) {
+    ENTER();
+    real_comppvt(comp, pvtblk, ierr, msg, msg_len);
+    LEAVE("COMPPVT");
+}
