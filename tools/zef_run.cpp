@@ -323,9 +323,10 @@ int run(int argc, char** argv) {
     NearfieldReport plumeReport;
     if (nearfield) {
         CBubblePlume& plume = scenario.plume;
-        if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(),
-                           model.GetLeakDiameter(), model.GetLeakAmbientTemp(),
-                           settings.GetAmbientDir())) {
+        const DischargeSummary* summary =
+            model.StagedSummary() ? model.StagedSummary() : model.GetSummary();
+        if (!plume.Prepare(*summary, scenarioPath, model.GetLeakDepth(), model.GetLeakDiameter(),
+                           model.GetLeakAmbientTemp(), settings.GetAmbientDir())) {
             printErr(messageText(plume.Errors().empty() ? IDS_UNKNOWN_ERROR
                                                         : plume.Errors().front().id));
             return 1;
@@ -341,6 +342,7 @@ int run(int argc, char** argv) {
         printErr(results->Error());
         return 1;
     }
+    model.CommitStagedResult();
 
     const QString report = BuildReportText(scenario.diagram, model, scenario.components,
                                            nearfield ? &plumeReport : nullptr,

@@ -202,16 +202,21 @@ void CNearFieldModelDlg::OnOK() {
     const QString ambient = AmbientName(m_ambient->currentText());
     if (!UpdateData(true)) return;
     NearFieldSetup& s = m_model->Setup();
-    s.ambient = ambient;
-    s.ambient_start_time = m_ambientStart;
-    s.plume_tracking = m_plumeTracking;
-    s.plume_step = m_plumeStep;
-    s.plume_output = m_plumeOutput;
+    const NearFieldSetup before = s;
+    // A number left as shown keeps its bits: the field shows 6 digits.
+    auto take = [this](int id, auto value, auto& field) {
+        if (IsTextChanged(id)) field = value;
+    };
+    if (ambient.compare(s.ambient, Qt::CaseInsensitive) != 0) s.ambient = ambient;
+    take(IDC_AMBIENT_START, m_ambientStart, s.ambient_start_time);
+    take(IDC_PLUME_TRACKING, m_plumeTracking, s.plume_tracking);
+    if (IsTextChanged(IDC_PLUME_STEP)) s.plume_step = m_plumeStep;
+    take(IDC_PLUME_OUTPUT, m_plumeOutput, s.plume_output);
     s.snapshot_count = m_smoothing;
-    s.snapshot_interval = m_snapshotInterval;
+    take(IDC_SNAPSHOT_INTERVAL, m_snapshotInterval, s.snapshot_interval);
     s.option_hydrate = m_hydrate != 0;
     s.option_oceandif = m_oceanDif != 0;
-    s.water_temperature = m_waterTemp;
+    take(IDC_WATER_TEMP, m_waterTemp, s.water_temperature);
     s.option_Ulv5 = m_ulv5 != 0;
     if (s.option_Ulv5) {
         s.start_year = uint16_t(m_year);
@@ -220,6 +225,18 @@ void CNearFieldModelDlg::OnOK() {
         s.start_hour = uint8_t(m_hour);
         s.start_minute = uint8_t(m_minute);
     }
-    if (auto* plume = dynamic_cast<CBubblePlume*>(m_model)) plume->gas_confirmed = true;
+    m_changed = !m_model->IsConfirmed() || !SameSetup(before, s);
+    m_model->SetConfirmed(true);
     EndDialog(IDOK);
+}
+
+bool CNearFieldModelDlg::SameSetup(const NearFieldSetup& a, const NearFieldSetup& b) {
+    return a.ambient == b.ambient && a.ambient_start_time == b.ambient_start_time &&
+           a.plume_tracking == b.plume_tracking && a.plume_step == b.plume_step &&
+           a.plume_output == b.plume_output && a.snapshot_count == b.snapshot_count &&
+           a.snapshot_interval == b.snapshot_interval && a.option_hydrate == b.option_hydrate &&
+           a.option_oceandif == b.option_oceandif && a.water_temperature == b.water_temperature &&
+           a.option_Ulv5 == b.option_Ulv5 && a.start_year == b.start_year &&
+           a.start_month == b.start_month && a.start_day == b.start_day &&
+           a.start_hour == b.start_hour && a.start_minute == b.start_minute;
 }

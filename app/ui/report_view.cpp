@@ -28,8 +28,8 @@ QString CReportView::BuildText() const {
 #ifdef ORVANE_FULL_UI
     auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
     if (doc) {
-        const NearfieldReport nearfield =
-            MakeNearfieldReport(doc->Plume(), doc->IsNearfieldPrepared());
+        const NearfieldReport nearfield = MakeNearfieldReport(
+            doc->Plume(), doc->IsNearfieldPrepared() || doc->IsResultCurrent(".dbs"));
         return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(),
                                &nearfield, [](unsigned id) { return AfxLoadString(int(id)); });
     }

@@ -714,6 +714,7 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     ASSERT_TRUE(QFile::remove(brn));
     ASSERT_TRUE(QDir().mkpath(brn + "/inside"));
     const auto before = resultFiles(path);
+    const DischargeSummary kept = *doc->ReleaseModel().GetSummary();
 
     doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
     doc->NetworkChanged();
@@ -727,6 +728,9 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_TRUE(resultFiles(path) == before);
+    // The summary is still the one of the files on disk, shown as outdated.
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_EQ(std::memcmp(doc->ReleaseModel().GetSummary(), &kept, sizeof kept), 0);
     doc->SetModifiedFlag(false);
 }
 

@@ -587,7 +587,7 @@ TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length) {
     }
 }
 
-TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation) {
+TEST_F(NearfieldProgram, nearfield_setup_ok_on_an_edit_marks_modified_and_drops_the_preparation) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -596,7 +596,16 @@ TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_prepara
     ASSERT_TRUE(doc->RunNearfield(false));
     ASSERT_TRUE(doc->IsNearfieldPrepared());
     doc->SetModifiedFlag(false);
-    const CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    // OK on the settings as shown keeps everything.
+    CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
+    CDialog::SetModalHook(previous);
+    EXPECT_TRUE(doc->IsNearfieldPrepared());
+    EXPECT_FALSE(doc->IsModified());
+    previous = CDialog::SetModalHook([](CDialog* d) {
+        d->Item<QLineEdit>(CNearFieldModelDlg::IDC_SMOOTHING)->setText("9");
+        d->accept();
+    });
     s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
     CDialog::SetModalHook(previous);
     EXPECT_FALSE(doc->IsNearfieldPrepared());
