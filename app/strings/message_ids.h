@@ -48,7 +48,8 @@ enum : unsigned {
     IDS_PIPELINE_TOO_LONG = 16214,
     IDS_BACK_PRESSURE_ABOVE_TABLES = 16221,
     // A scenario file refused before its objects are read.
-    IDS_FILE_BRANCH_TOO_LONG = 16230,  // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_FILE_BRANCH_TOO_LONG = 16230,   // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_FILE_TOO_MANY_OBJECTS = 16240,  // "%1" the file, "%2" its objects, "%3" the most
 };
 
 // String-table ids the discharge run raises.

@@ -207,6 +207,7 @@ const StringEntry kStrings[] = {
     {16287,
      "The nearfield result is outdated or missing. Calculate the nearfield again to plot it."},
     {16230, "%1 was not opened: one of its branches holds %2 Pipeline segments."},
+    {16240, "%1 was not opened: it holds %2 objects, more than the %3 a scenario file may hold."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

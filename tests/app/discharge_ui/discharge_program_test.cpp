@@ -47,6 +47,7 @@
 #include "release_section.h"
 #include "report_text.h"
 #include "report_view.h"
+#include "scenario_limits.h"
 #include "string_table.h"
 #include "task_progress_dlg.h"
 
@@ -1323,7 +1324,8 @@ namespace {
 
 // Hostile files are refused as they open, with one box naming the file and
 // why, and no window: the example with one 100 kB entity used 10,000 times in
-// a label (a gigabyte once expanded), and a branch of 101 pipelines.
+// a label (a gigabyte once expanded), and a file of more objects than could
+// be read in.
 TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
     QFile example(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/oil_line.zef"));
     ASSERT_TRUE(example.open(QIODevice::ReadOnly));
@@ -1335,15 +1337,8 @@ TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
     QByteArray branch =
         "<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\"><zef:layer "
         "name=\"Background\" visible=\"true\">";
-    for (int i = 1; i <= 101; ++i)
-        branch += QStringLiteral(
-                      "<object type=\"Pipeline\" id=\"P%1\"><connections><connection "
-                      "handle=\"0\" to=\"J%1\" connection=\"0\"/><connection "
-                      "handle=\"1\" to=\"J%2\" connection=\"1\"/></connections>"
-                      "</object><object type=\"PipeJoin\" id=\"J%1\"/>")
-                      .arg(i)
-                      .arg(i - 1)
-                      .toUtf8();
+    for (int i = 0; i <= MAX_FILE_OBJECTS; ++i)
+        branch += "<object type=\"PipeJoin\" id=\"J" + QByteArray::number(i) + "\"/>";
     branch += "</zef:layer></zef:diagram>\n";
     const struct {
         const char* file;
@@ -1353,7 +1348,9 @@ TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
         {"entity.zef", entity,
          ".\nIts entities would expand it to more than 4 times its size; the file was not "
          "opened."},
-        {"branch.zef", branch, " was not opened: one of its branches holds 101 Pipeline segments."},
+        {"many.zef", branch,
+         " was not opened: it holds 200001 objects, more than the 200000 a scenario file may "
+         "hold."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

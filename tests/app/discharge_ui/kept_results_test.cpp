@@ -19,6 +19,8 @@
 #include <functional>
 #include <vector>
 
+#include "../discharge/zef_run_process.h"
+#include "../model/network_builder.h"
 #include "../ui/scenario_script.h"
 #include "message_box.h"
 #include "message_ids.h"
@@ -29,6 +31,7 @@
 #include "release_section.h"
 #include "report_view.h"
 #include "result_files.h"
+#include "release_input.h"
 #include "string_table.h"
 
 namespace {
@@ -275,6 +278,54 @@ TEST_F(KeptResults, a_saved_summary_reopens_with_the_numbers_of_the_run) {
         for (int k = 0; k < 11; ++k) EXPECT_EQ(a[k], b[k]) << DISCHARGE_SUMMARY_KEYS[k];
         s.app->CloseAllDocuments();
     }
+}
+
+// A branch one pipeline longer than a run takes, drawn and saved, opens
+// again: in the program (Verify Layout then names the limit and selects a
+// pipeline of that branch, and Save keeps the drawing) and in zef_run
+// (--save reads and writes it, --verify exits 1 naming the limit).
+TEST_F(KeptResults, a_branch_too_long_for_a_run_opens_saves_and_is_refused_by_verify) {
+    const QString file = dir.filePath("long_branch.zef");
+    {
+        model_test::Network net;
+        diagram_object* down = net.Outlet();
+        diagram_object* first = nullptr;
+        for (int i = 0; i <= orvane::MAX_SEGMENTS; ++i) {
+            diagram_object* pipe = net.Pipe(30);
+            diagram_object* up = i < orvane::MAX_SEGMENTS ? net.Join() : net.Inlet();
+            net.Chain(down, pipe, up);
+            if (!first) first = pipe;
+            down = up;
+        }
+        net.Leak(net.Spill(10), first);
+        ASSERT_EQ(diagram_file_save(net.data, QFile::encodeName(file).constData(), 0, nullptr), 1);
+    }
+    const QString limit = AfxLoadString(IDS_MAX_SEGMENTS);
+    ASSERT_TRUE(limit.contains("100 Pipeline segments")) << limit.toStdString();
+
+    const QString saved = dir.filePath("saved.zef");
+    const discharge_test::Output save = discharge_test::zefRun({"--save", saved, file});
+    EXPECT_EQ(save.status, 0) << save.err.toStdString();
+    const discharge_test::Output verify = discharge_test::zefRun({"--verify", saved});
+    EXPECT_EQ(verify.status, 1);
+    EXPECT_TRUE(verify.err.contains(limit)) << verify.err.toStdString();
+
+    ScriptedMessageBoxes boxes;
+    ASSERT_TRUE(s.app->OpenDocumentFile(saved));
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u * 101u + 2u);
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(limit)) << boxes.Texts()[0].toStdString();
+    diagram_object* selected = s.Selected();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_STREQ(selected->type->name, "Pipeline");
+    path = saved;
+    ASSERT_TRUE(s.Doc()->DoSave(saved));
+    boxes.Clear();
+    ASSERT_NE(Reopen(), nullptr);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u * 101u + 2u);
 }
 
 }  // namespace
