@@ -2,6 +2,7 @@
 // standard output and standard error, and the files beside the scenario.
 #include "example_scenarios.h"
 #include "plot_launch.h"
+#include "scenario_limits.h"
 #include "zef_run_process.h"
 
 #include <QDir>
@@ -437,26 +438,36 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
     }
 }
 
-// A file with a branch of more pipelines than a run takes is refused as it is
-// opened, before its objects are read, with one message naming the file and
-// the branch's length; one pipeline fewer opens (and is then refused by the
-// network check for other reasons).
-TEST(ZefRunDamaged, a_branch_too_long_is_refused_as_the_file_opens) {
+// A file with a branch of more pipelines than a run takes opens and saves
+// (the network check refuses the network, exit 1); only a file of more
+// objects than could be read in is refused as it is opened, before its
+// objects are read, with one message naming the file and the count (exit 2).
+TEST(ZefRunDamaged, only_a_file_too_large_to_read_is_refused_as_it_opens) {
     QTemporaryDir dir;
-    for (const int pipes : {100, 101}) {
-        SCOPED_TRACE(pipes);
-        // outlet O0 <- P1 <- J1 <- P2 <- ... <- inlet
-        QString objects = QStringLiteral("<object type=\"FlowOutlet\" id=\"J0\"/>");
-        for (int i = 1; i <= pipes; ++i)
-            objects += QStringLiteral(
-                           "<object type=\"Pipeline\" id=\"P%1\"><connections>"
-                           "<connection handle=\"0\" to=\"J%1\" connection=\"0\"/>"
-                           "<connection handle=\"1\" to=\"J%2\" connection=\"1\"/>"
-                           "</connections></object><object type=\"%3\" id=\"J%1\"/>")
-                           .arg(i)
-                           .arg(i - 1)
-                           .arg(i < pipes ? "PipeJoin" : "FlowInlet");
-        const QString zef = dir.filePath(QStringLiteral("branch%1.zef").arg(pipes));
+    const struct {
+        int pipes;  // 0: the object-count case
+        int status;
+    } cases[] = {{100, 1}, {101, 1}, {0, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pipes);
+        QString objects;
+        if (c.pipes > 0) {
+            // outlet O0 <- P1 <- J1 <- P2 <- ... <- inlet
+            objects = QStringLiteral("<object type=\"FlowOutlet\" id=\"J0\"/>");
+            for (int i = 1; i <= c.pipes; ++i)
+                objects += QStringLiteral(
+                               "<object type=\"Pipeline\" id=\"P%1\"><connections>"
+                               "<connection handle=\"0\" to=\"J%1\" connection=\"0\"/>"
+                               "<connection handle=\"1\" to=\"J%2\" connection=\"1\"/>"
+                               "</connections></object><object type=\"%3\" id=\"J%1\"/>")
+                               .arg(i)
+                               .arg(i - 1)
+                               .arg(i < c.pipes ? "PipeJoin" : "FlowInlet");
+        } else {
+            for (int i = 0; i <= MAX_FILE_OBJECTS; ++i)
+                objects += QStringLiteral("<object type=\"PipeJoin\" id=\"J%1\"/>").arg(i);
+        }
+        const QString zef = dir.filePath(QStringLiteral("branch%1.zef").arg(c.pipes));
         QFile f(zef);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(("<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\">"
@@ -465,15 +476,17 @@ TEST(ZefRunDamaged, a_branch_too_long_is_refused_as_the_file_opens) {
                     .toUtf8());
         f.close();
         const Output o = zefRun({"--verify", zef});
-        const QString refusal = zef +
-                                " was not opened: one of its branches holds 101 Pipeline "
-                                "segments.";
-        if (pipes == 101) {
-            EXPECT_EQ(o.status, 2);
-            EXPECT_TRUE(o.err.startsWith("Error: " + refusal)) << o.err.toStdString();
+        EXPECT_EQ(o.status, c.status) << o.err.toStdString();
+        const Output saved = zefRun({"--save", dir.filePath("saved.zef"), zef});
+        if (c.status == 2) {
+            EXPECT_TRUE(o.err.startsWith("Error: " + zef +
+                                         " was not opened: it holds 200001 objects, more than "
+                                         "the 200000 a scenario file may hold."))
+                << o.err.toStdString();
+            EXPECT_EQ(saved.status, 2);
         } else {
-            EXPECT_EQ(o.status, 1) << o.err.toStdString();
             EXPECT_FALSE(o.err.contains("was not opened")) << o.err.toStdString();
+            EXPECT_EQ(saved.status, 0) << saved.err.toStdString();
         }
     }
 }
