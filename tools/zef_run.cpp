@@ -261,6 +261,15 @@ int run(int argc, char** argv) {
         printErr(messageText(IDS_CONFIRM_NEARFIELD));
         return 1;
     }
+    // A near-field setting that cannot be is refused before anything runs
+    // (and by the check, as the program's Verify Layout refuses it).
+    if ((mode == Mode::Run && nearfield) || mode == Mode::Verify) {
+        const ValidationError e = CheckNearFieldSetup(scenario.plume.Setup());
+        if (e.id != 0) {
+            printErr(ValidationMessage(e, messageText));
+            return 1;
+        }
+    }
     // One run at a time writes the scenario's results: the lock is held over
     // the discharge, the branch names and the near field, which stage their
     // files; they are put in place together once every stage succeeded.

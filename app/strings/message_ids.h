@@ -48,7 +48,10 @@ enum : unsigned {
     IDS_PIPELINE_TOO_LONG = 16214,
     IDS_BACK_PRESSURE_ABOVE_TABLES = 16221,
     // A scenario file refused before its objects are read.
-    IDS_FILE_BRANCH_TOO_LONG = 16230,   // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_FILE_BRANCH_TOO_LONG = 16230,     // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_NEARFIELD_SETTING_RANGE = 16241,  // "%1" the setting, "%2" its value, "%3" to "%4"
+    IDS_NEARFIELD_SETTING_ABOVE = 16242,  // as 16241, the low end excluded
+    IDS_NEARFIELD_SETTINGS_USED = 16243,
     IDS_FILE_TOO_MANY_OBJECTS = 16240,  // "%1" the file, "%2" its objects, "%3" the most
 };
 

@@ -207,6 +207,13 @@ const StringEntry kStrings[] = {
     {16287,
      "The nearfield result is outdated or missing. Calculate the nearfield again to plot it."},
     {16230, "%1 was not opened: one of its branches holds %2 Pipeline segments."},
+    {16241, "The nearfield model's %1 of %2 lies outside %3 to %4."},
+    {16242, "The nearfield model's %1 of %2 must be above %3 and at most %4."},
+    {16243,
+     "The plume uses the smoothing, and for the Ulv/5 file the water temperature and the start "
+     "time. The ambient data, current, tracking, time step, output and snapshot settings and the "
+     "hydrate and ocean diffusion options are recorded with the scenario and reported, but do "
+     "not change the plume."},
     {16240, "%1 was not opened: it holds %2 objects, more than the %3 a scenario file may hold."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},

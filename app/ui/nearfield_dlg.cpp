@@ -13,7 +13,10 @@
 
 #include "bubble_plume.h"
 #include "command_ids.h"
+#include "message_box.h"
+#include "message_ids.h"
 #include "nearfield_model.h"
+#include "string_table.h"
 #include "unit_dialog.h"
 #include "units.h"
 
@@ -89,6 +92,11 @@ CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& am
     }
     date->addWidget(new QLabel(QStringLiteral("UTC"), this));
     layout->addLayout(date);
+    // Which settings act on the plume, so that none is believed to.
+    auto* used = new QLabel(AfxLoadString(IDS_NEARFIELD_SETTINGS_USED), this);
+    used->setWordWrap(true);
+    used->setObjectName(QString::number(IDC_SETTINGS_USED));
+    layout->addWidget(used);
     layout->addWidget(MakeOkCancelRow());
     connect(ulv, &QCheckBox::toggled, this, [this] { EnableDate(); });
 }
@@ -185,6 +193,28 @@ void CNearFieldModelDlg::DoDataExchange(CDataExchange* pDX) {
         for (int id : kDateIds) AfxSetControlText(GetDlgItem(id), QString());
     }
     UnitExchangeEnd(pDX, table);
+    if (!pDX->m_bSaveAndValidate) return;
+    // The same ranges and messages as the check before a near-field run.
+    const struct {
+        int id;
+        const NearFieldSettingRange& range;
+        double value;
+    } checks[] = {
+        {IDC_WATER_TEMP, NEARFIELD_WATER_TEMPERATURE, m_waterTemp},
+        {IDC_AMBIENT_START, NEARFIELD_AMBIENT_START, m_ambientStart},
+        {IDC_PLUME_TRACKING, NEARFIELD_PLUME_TRACKING, m_plumeTracking},
+        {IDC_PLUME_STEP, NEARFIELD_PLUME_STEP, m_plumeStep},
+        {IDC_PLUME_OUTPUT, NEARFIELD_PLUME_OUTPUT, m_plumeOutput},
+        {IDC_SNAPSHOT_INTERVAL, NEARFIELD_SNAPSHOT_INTERVAL, m_snapshotInterval},
+    };
+    for (const auto& c : checks) {
+        const ValidationError e = CheckNearFieldSetting(c.range, c.value);
+        if (e.id == 0) continue;
+        pDX->PrepareCtrl(c.id);
+        AfxMessageBox(ValidationMessage(e, [](unsigned id) { return AfxLoadString(int(id)); }),
+                      MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
 }
 
 void CNearFieldModelDlg::EnableDate() {

@@ -32,6 +32,7 @@ public:
         IDC_DAY = 45603,
         IDC_HOUR = 45581,
         IDC_MINUTE = 45605,
+        IDC_SETTINGS_USED = 45607,
     };
 
     // ambientDir: the folder whose "*.AHP" files the combo box lists.

@@ -177,6 +177,16 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     if (valid) m_release.SetUpToDate(upToDate);
     UpdateAllViews(nullptr);
     if (valid) {
+        // Verify Layout also names a near-field setting that cannot be.
+        if (showSuccess) {
+            const ValidationError plume = CheckNearFieldSetup(m_plume.Setup());
+            if (plume.id != 0) {
+                AfxMessageBox(
+                    ValidationMessage(plume, [](unsigned id) { return AfxLoadString(int(id)); }),
+                    MB_ICONINFORMATION);
+                return false;
+            }
+        }
         if (showSuccess) AfxMessageBox(IDS_NETWORK_VALID, MB_ICONINFORMATION);
         return true;
     }

@@ -119,6 +119,10 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
                 IDRETRY)
                 return false;
         }
+        if (const ValidationError e = CheckNearFieldSetup(m_plume.Setup()); e.id != 0) {
+            AfxMessageBox(ValidationMessage(e, loadString), MB_ICONERROR);
+            return false;
+        }
         if (askToSave && IsModified()) {
             if (AfxMessageBox(IDS_SAVE_BEFORE_NEARFIELD, MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return false;

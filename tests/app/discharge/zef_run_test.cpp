@@ -226,7 +226,7 @@ TEST(ZefRunFailures, failed_run_keeps_the_previous_results_and_leaves_nothing_be
     }
 }
 
-TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_the_plume_file) {
+TEST(ZefRunFailures, a_nearfield_setting_that_cannot_be_exits_1_naming_it_and_keeps_the_files) {
     QTemporaryDir dir;
     const QString zef = shippedCopy(dir, "gas_export.zef");
     ASSERT_FALSE(zef.isEmpty());
@@ -234,7 +234,8 @@ TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_th
     const auto before = FolderContents(dir.path(), "gas_export.zef");
     ASSERT_EQ(before.count("gas_export.dbs"), 1u);
 
-    // A water temperature the plume refuses, saved with the scenario.
+    // A water temperature below absolute zero, saved with the scenario: refused
+    // with its range before anything runs.
     QByteArray text = readFile(zef);
     const QByteArray from = "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>";
     ASSERT_TRUE(text.contains(from));
@@ -243,11 +244,16 @@ TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_th
                                             "<real val=\"-300\"/>")));
     const Output o = zefRun({"--nearfield", zef});
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err,
-              QString::fromUtf8("Task failed:\n\nWater temperature value was below -273 °C!\n"));
+    // In the display units of the settings (-300 C = -508 F).
+    const QStringList said = {
+        QString::fromUtf8("The nearfield model's water temperature of -300 °C lies outside -2 °C "
+                          "to 40 °C.\n"),
+        QString::fromUtf8("The nearfield model's water temperature of -508 °F lies outside 28.4 "
+                          "°F to 104 °F.\n")};
+    EXPECT_TRUE(said.contains(o.err)) << o.err.toStdString();
     EXPECT_TRUE(o.out.isEmpty());
-    // The discharge ran again on the same input (the same bytes); the plume
-    // file is the previous one and nothing was left in the folder.
+    // The result files are the previous ones and nothing was left in the
+    // folder.
     EXPECT_TRUE(FolderContents(dir.path(), "gas_export.zef") == before);
 }
 
