@@ -291,12 +291,19 @@ void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, f
         refuse(IDS_VALUE_NOT_A_NUMBER, 0,
                {QStringLiteral("discharge run's end time"),
                 QString::fromLatin1(std::isnan(endTime) ? "nan" : "inf")});
+    if (ValidationError e = CheckEndTime(endTime); e.id != 0) throw e;
+}
+
+ValidationError CheckEndTime(float endTime) {
+    // 0 is no end time; a negative one the run would ignore.
     const float latest = TABLE_END - LEAK_OPENS;
-    if (endTime > 0.0f && (endTime < MIN_END_TIME || endTime > latest))
-        refuse(IDS_END_TIME_OUT_OF_RANGE, 0,
-               {QString::asprintf("%.7g s", double(endTime)),
-                QString::asprintf("%.7g s", double(MIN_END_TIME)),
-                QString::asprintf("%.7g s", double(latest))});
+    if (endTime == 0.0f || (endTime >= MIN_END_TIME && endTime <= latest))
+        return ValidationError{0, 0};
+    return ValidationError{IDS_END_TIME_OUT_OF_RANGE,
+                           0,
+                           {QString::asprintf("%.7g s", double(endTime)),
+                            QString::asprintf("%.7g s", double(MIN_END_TIME)),
+                            QString::asprintf("%.7g s", double(latest))}};
 }
 
 }  // namespace network

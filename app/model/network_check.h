@@ -27,6 +27,11 @@ QString DisplayValue(const char* key, double internalValue);
 // one step past a limit never reads as the limit.
 std::vector<QString> DisplayValues(const char* key, std::initializer_list<double> internalValues);
 
+// The refusal of a discharge run's end time (s after the leak opens; 0 for
+// none) outside what the run takes, or id 0; the check and the Discharge
+// Setup dialog refuse alike.
+ValidationError CheckEndTime(float endTime);
+
 // Throws IDS_VALUE_NOT_A_NUMBER for the first field of the object that is
 // not a finite number.
 void CheckFiniteValues(diagram_object* obj);

@@ -10,11 +10,13 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -326,6 +328,65 @@ TEST_F(KeptResults, a_branch_too_long_for_a_run_opens_saves_and_is_refused_by_ve
     ASSERT_NE(Reopen(), nullptr);
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
     EXPECT_EQ(g_list_length(s.Diagram()->active_layer->objects), 2u * 101u + 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// The stop time in Discharge Setup: the dialog takes the limits of the run
+// (10 minutes after the leak opens, and the end of the boundary tables) and
+// refuses the next float past each, and a negative time the run would
+// ignore, with the message Verify Layout gives for a stored one.
+TEST_F(KeptResults, discharge_setup_refuses_the_stop_times_verify_refuses_with_its_message) {
+    CScenarioDoc* doc = Open("oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    const float latest = 9988600.0f;  // 1.0E7 s of tables less the 11400 s before the leak
+    const QString range = QStringLiteral(
+        " lies outside 600 s to 9988600 s. Change it in "
+        "Discharge Setup.");
+    const struct {
+        const char* what;
+        float seconds;
+        const char* shown;  // null: accepted
+    } cases[] = {
+        {"ten minutes", 600.0f, nullptr},
+        {"just under ten minutes", std::nextafter(600.0f, 0.0f), "599.9999 s"},
+        {"the tables' end", latest, nullptr},
+        {"just past the tables' end", std::nextafter(latest, INFINITY), "9988601 s"},
+        {"minus 100 s", -100.0f, "-100 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const float before = doc->ReleaseModel().Control().TUSER;
+        ScriptedMessageBoxes boxes;
+        bool stillOpen = false;
+        CDialog::SetModalHook([&](CDialog* d) {
+            d->show();
+            d->Item<QCheckBox>(CReleaseModelDlg::IDC_SET_END_TIME)->setChecked(true);
+            ScenarioScript::SetText(d, CReleaseModelDlg::IDC_END_TIME,
+                                    QString::number(double(c.seconds), 'g', 9));
+            d->Item<QPushButton>(IDOK)->click();
+            stillOpen = d->isVisible();
+            if (stillOpen) d->Item<QPushButton>(IDCANCEL)->click();
+        });
+        s.Main()->ExecuteCommand(ID_SCENARIO_DISCHARGE_SETUP);
+        CDialog::SetModalHook({});
+        const QString message =
+            c.shown ? "The discharge run's end time of " + QString::fromLatin1(c.shown) + range
+                    : QString();
+        EXPECT_EQ(boxes.Texts(), c.shown ? QStringList{message} : QStringList());
+        EXPECT_EQ(stillOpen, c.shown != nullptr);
+        EXPECT_EQ(doc->ReleaseModel().Control().TUSER, c.shown ? before : c.seconds);
+        if (!c.shown) continue;
+        // A scenario saved with that stop time: Verify Layout says the same.
+        doc->ReleaseModel().Control().TUSER = c.seconds;
+        boxes.Clear();
+        s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+        EXPECT_EQ(boxes.Texts(), QStringList{message});
+        doc->ReleaseModel().Control().TUSER = before;
+    }
+    doc->SetModifiedFlag(false);
 }
 
 }  // namespace
