@@ -1,6 +1,7 @@
 #include "report_view.h"
 
 #include <QClipboard>
+#include <QDate>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include "report_text.h"
 #include "scenario_doc.h"
 #include "string_table.h"
+#include "system_settings.h"
 #endif
 
 CReportView::CReportView() {
@@ -35,6 +37,17 @@ QString CReportView::BuildText() const {
     }
 #endif
     return QString();
+}
+
+QString CReportView::PrintHeader() const {
+    const CDocument* doc = GetDocument();
+    int units = 0;
+#ifdef ORVANE_FULL_UI
+    if (AppSettings()) units = AppSettings()->DisplayUnits();
+#endif
+    return QStringLiteral("Scenario: %1    Printed: %2    Units: %3")
+        .arg(doc ? doc->GetTitle() : QString(), QDate::currentDate().toString(Qt::ISODate),
+             units == 1 ? QStringLiteral("English") : QStringLiteral("Metric"));
 }
 
 void CReportView::OnUpdate(CView*, long) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -1161,7 +1162,25 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf_at_a_reading_size_on_as_many_pag
         ASSERT_EQ(got.pages, int(pages.size()));
         std::vector<PdfWord> text;
         std::map<QString, int> pageOf;  // first page of a word
+        // Each page starts with the header: scenario, date and units.
+        const QString header = report->PrintHeader();
+        EXPECT_EQ(header, "Scenario: gas_export.zef    Printed: " +
+                              QDate::currentDate().toString(Qt::ISODate) + "    Units: Metric");
+        const QStringList headerWords = header.split(' ', Qt::SkipEmptyParts);
+        int headers = 0;
         for (size_t k = 0; k < words.size(); ++k) {
+            if (k == 0 || words[k].page != words[k - 1].page) {
+                QStringList top;
+                for (size_t h = k; h < words.size() && top.size() < headerWords.size() &&
+                                   words[h].page == words[k].page;
+                     ++h)
+                    top << words[h].text;
+                EXPECT_EQ(top, headerWords) << "page " << words[k].page;
+                EXPECT_LT(words[k].yMin, margins.top() + 20.0) << "page " << words[k].page;
+                ++headers;
+                k += size_t(headerWords.size()) - 1;
+                continue;
+            }
             const bool footer = k + 4 <= words.size() && words[k].text == "Page" &&
                                 words[k + 2].text == "of" &&
                                 words[k + 3].text == QString::number(got.pages) &&
@@ -1175,6 +1194,7 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf_at_a_reading_size_on_as_many_pag
             EXPECT_GT(words[k].yMin, got.pageHeight - margins.bottom() - 20.0);
             k += 3;
         }
+        EXPECT_EQ(headers, got.pages);
         // A section's heading starts the page that holds its first lines.
         EXPECT_EQ(pageOf["Release"], pageOf["Time"]);
         EXPECT_EQ(pageOf["Nearfield"], pageOf["Water"]);
