@@ -272,6 +272,15 @@ int run(int argc, char** argv) {
         printErr(messageText(IDS_CONFIRM_NEARFIELD));
         return 1;
     }
+    // A near-field setting that cannot be is refused before anything runs
+    // (and by the check, as the program's Verify Layout refuses it).
+    if ((mode == Mode::Run && nearfield) || mode == Mode::Verify) {
+        const ValidationError e = CheckNearFieldSetup(scenario.plume.Setup());
+        if (e.id != 0) {
+            printErr(ValidationMessage(e, messageText));
+            return 1;
+        }
+    }
     // One run at a time writes the scenario's results: the lock is held over
     // the discharge, the branch names and the near field, which stage their
     // files; they are put in place together once every stage succeeded.
@@ -334,9 +343,10 @@ int run(int argc, char** argv) {
     NearfieldReport plumeReport;
     if (nearfield) {
         CBubblePlume& plume = scenario.plume;
-        if (!plume.Prepare(*model.GetSummary(), scenarioPath, model.GetLeakDepth(),
-                           model.GetLeakDiameter(), model.GetLeakAmbientTemp(),
-                           settings.GetAmbientDir())) {
+        const DischargeSummary* summary =
+            model.StagedSummary() ? model.StagedSummary() : model.GetSummary();
+        if (!plume.Prepare(*summary, scenarioPath, model.GetLeakDepth(), model.GetLeakDiameter(),
+                           model.GetLeakAmbientTemp(), settings.GetAmbientDir())) {
             printErr(messageText(plume.Errors().empty() ? IDS_UNKNOWN_ERROR
                                                         : plume.Errors().front().id));
             return 1;
@@ -352,6 +362,7 @@ int run(int argc, char** argv) {
         printErr(results->Error());
         return 1;
     }
+    model.CommitStagedResult();
 
     const QString report = BuildReportText(scenario.diagram, model, scenario.components,
                                            nearfield ? &plumeReport : nullptr,

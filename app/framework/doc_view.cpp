@@ -448,10 +448,13 @@ void CEditView::OnDraw(QPainter* painter) {
     const auto pages = PrintPages(lines, LinesPerPage(printer));
     const QRectF paint = printer->pageLayout().paintRectPixels(printer->resolution());
     const int count = static_cast<int>(pages.size());
+    const QString header = PrintHeader();
+    const int top = header.isEmpty() ? 0 : 2;  // the header and an empty line
     for (int p = 0; p < count; ++p) {
         if (p > 0) printer->newPage();
+        if (!header.isEmpty()) painter->drawText(QPointF(0, metrics.ascent()), header);
         for (int i = 0; i < pages[p].second; ++i)
-            painter->drawText(QPointF(0, metrics.ascent() + i * metrics.lineSpacing()),
+            painter->drawText(QPointF(0, metrics.ascent() + (top + i) * metrics.lineSpacing()),
                               lines[pages[p].first + i]);
         // The page number on the last line of the paint rectangle, centred.
         const QRectF foot(0, paint.height() - metrics.lineSpacing(), paint.width(),
@@ -499,6 +502,8 @@ QFont CEditView::PrintFont() const {
 int CEditView::LinesPerPage(QPrinter* printer) const {
     const QFontMetricsF metrics(PrintFont(), printer);
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    // An empty line and the page number below the text.
-    return std::max(1, int(page.height() / metrics.lineSpacing()) - 2);
+    // An empty line and the page number below the text, and the header with
+    // its empty line above it.
+    const int header = PrintHeader().isEmpty() ? 0 : 2;
+    return std::max(1, int(page.height() / metrics.lineSpacing()) - 2 - header);
 }

@@ -189,8 +189,11 @@ public:
     // The printed text: the control's font at this size, lines kept whole.
     static constexpr double kPrintPointSize = 9.0;
     QFont PrintFont() const;
-    // Text lines a page holds above its page number.
+    // Text lines a page holds below its header and above its page number.
     int LinesPerPage(QPrinter* printer) const;
+    // The line printed at the top of every page, with an empty line below
+    // it; none when empty.
+    virtual QString PrintHeader() const { return QString(); }
     // The printed pages as (first line, line count). A section heading (a line
     // ending in ':' after an empty line or at the top) is not left at a page's
     // foot: when it and the lines that open its section do not fit, its page

@@ -171,6 +171,7 @@ void CBubblePlume::LoadSetup(xmlNodePtr setup) {
     CNearFieldModel::LoadSetup(setup);
     avg_boilzone_radius = 0.0;
     m_hasResult = false;
+    m_storedResult = false;
     // A file without the smoothing keeps the value a new plume starts with.
     const bool hasSnapshots = setup && xml_find_attribute(setup, "snapshot_count");
     m_setup.snapshot_count = hasSnapshots ? m_setup.snapshot_count : 4;
@@ -194,6 +195,8 @@ void CBubblePlume::LoadSetup(xmlNodePtr setup) {
     s.start_hour = static_cast<uint8_t>(field("start_hour", 255));
     s.start_minute = static_cast<uint8_t>(field("start_minute", 255));
     avg_boilzone_radius = xml_attr_real(setup, "avg_boilzone_radius", 0.0);
+    m_storedResult = xml_find_attribute(setup, "avg_boilzone_radius") != nullptr;
+    m_storedDepth = static_cast<float>(xml_attr_single(setup, "leak_depth", 0.0));
     if (s.option_Ulv5 && !IsStartDateValid()) gas_confirmed = false;
 }
 
@@ -214,8 +217,16 @@ void CBubblePlume::SaveSetup(xmlNodePtr setup) const {
         integer("start_hour", s.start_hour);
         integer("start_minute", s.start_minute);
     }
-    if (m_prepared)
+    if (m_prepared || m_hasResult)
         xml_add_real(xml_new_attribute(setup, "avg_boilzone_radius"), avg_boilzone_radius);
+    // The depth the result was computed for (its report's warning follows it).
+    if (m_hasResult) xml_add_real(xml_new_attribute(setup, "leak_depth"), m_depth);
+}
+
+void CBubblePlume::KeepStoredResult() {
+    if (!m_storedResult) return;
+    m_hasResult = true;
+    m_depth = m_storedDepth;
 }
 
 void CBubblePlume::LoadRelease(float /*temperature*/) {

@@ -85,6 +85,9 @@ public:
     // The Ulv/5 start date: year > 0, month 1..12, day 1..31, hour 0..23,
     // minute 0..59.
     bool IsStartDateValid() const;
+    // The scenario file says its plume file belongs to its discharge result:
+    // the radius (and depth) saved with the settings are the result again.
+    void KeepStoredResult();
 
     bool gas_confirmed = false;
 
@@ -92,6 +95,8 @@ protected:
     std::vector<ReleaseSample> m_samples;
     double avg_boilzone_radius = 0.0;
     bool m_hasResult = false;
+    bool m_storedResult = false;  // the loaded settings carry a radius
+    float m_storedDepth = 0.0f;
 
 private:
     int WriteResults(const std::vector<PlumeSample>& sorted, double& radius);

@@ -1,5 +1,6 @@
 #include "nearfield_model.h"
 
+#include "network_check.h"
 #include "result_files.h"
 #include "system_settings.h"
 #include "units.h"
@@ -138,6 +139,52 @@ bool CNearFieldModel::IsCancelled() const {
 namespace {
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 }  // namespace
+
+const NearFieldSettingRange NEARFIELD_WATER_TEMPERATURE = {
+    "water temperature", "TEMP", nullptr, -2.0, 40.0, false};
+const NearFieldSettingRange NEARFIELD_AMBIENT_START = {
+    "start of the current", nullptr, "hours", 0.0, 720.0, false};
+const NearFieldSettingRange NEARFIELD_PLUME_TRACKING = {
+    "plume tracking time", nullptr, "s", 0.0, 2592000.0, false};
+const NearFieldSettingRange NEARFIELD_PLUME_STEP = {
+    "plume time step", nullptr, "s", 0.0, 3600.0, true};
+const NearFieldSettingRange NEARFIELD_PLUME_OUTPUT = {
+    "plume output interval", nullptr, "s", 0.0, 2592000.0, false};
+const NearFieldSettingRange NEARFIELD_SNAPSHOT_INTERVAL = {
+    "snapshot interval", nullptr, "hours", 0.0, 720.0, false};
+
+ValidationError CheckNearFieldSetting(const NearFieldSettingRange& r, double value) {
+    const bool inside =
+        (r.lowExcluded ? value > r.low : value >= r.low) && value <= r.high;  // NaN: outside
+    if (inside) return ValidationError{0, 0};
+    std::vector<QString> shown;
+    if (r.key) {
+        shown = network::DisplayValues(r.key, {value, r.low, r.high});
+    } else {
+        for (double v : {value, r.low, r.high})
+            shown.push_back(QString::asprintf("%.9g ", v) + QLatin1String(r.unit));
+    }
+    shown.insert(shown.begin(), QString::fromLatin1(r.name));
+    return ValidationError{r.lowExcluded ? unsigned(IDS_NEARFIELD_SETTING_ABOVE)
+                                         : unsigned(IDS_NEARFIELD_SETTING_RANGE),
+                           0, std::move(shown)};
+}
+
+ValidationError CheckNearFieldSetup(const NearFieldSetup& s) {
+    const std::pair<const NearFieldSettingRange*, double> settings[] = {
+        {&NEARFIELD_WATER_TEMPERATURE, s.water_temperature},
+        {&NEARFIELD_AMBIENT_START, s.ambient_start_time},
+        {&NEARFIELD_PLUME_TRACKING, s.plume_tracking},
+        {&NEARFIELD_PLUME_STEP, std::fabs(s.plume_step)},
+        {&NEARFIELD_PLUME_OUTPUT, s.plume_output},
+        {&NEARFIELD_SNAPSHOT_INTERVAL, s.snapshot_interval},
+    };
+    for (const auto& [range, value] : settings) {
+        ValidationError e = CheckNearFieldSetting(*range, value);
+        if (e.id != 0) return e;
+    }
+    return ValidationError{0, 0};
+}
 
 void SaveTaskSection(void* user_data, xmlNodePtr section) {
     const auto* model = static_cast<const CNearFieldModel*>(user_data);

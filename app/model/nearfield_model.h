@@ -64,6 +64,30 @@ struct NearFieldSetup {
     uint8_t start_minute = 0;
 };
 
+// What each number of the settings can physically be (internal units: deg C,
+// s, hours). The sea is liquid from about -2 C and no warmer than 40 C; times
+// are not negative and end within the 30 days a discharge run reaches; a
+// time step is above 0 and at most an hour.
+struct NearFieldSettingRange {
+    const char* name;  // as the message says it
+    const char* key;   // unit-table key, or null for the unit text
+    const char* unit;  // "s" or "hours" when key is null
+    double low, high;
+    bool lowExcluded;  // the value must be above low
+};
+extern const NearFieldSettingRange NEARFIELD_WATER_TEMPERATURE;
+extern const NearFieldSettingRange NEARFIELD_AMBIENT_START;
+extern const NearFieldSettingRange NEARFIELD_PLUME_TRACKING;
+extern const NearFieldSettingRange NEARFIELD_PLUME_STEP;
+extern const NearFieldSettingRange NEARFIELD_PLUME_OUTPUT;
+extern const NearFieldSettingRange NEARFIELD_SNAPSHOT_INTERVAL;
+// The refusal of a value outside its range (naming the setting, the value
+// and the range in display units), or id 0 when it lies inside.
+ValidationError CheckNearFieldSetting(const NearFieldSettingRange& range, double value);
+// The first setting of the setup outside its range, or id 0 (the time step
+// is held by its magnitude, as it is saved).
+ValidationError CheckNearFieldSetup(const NearFieldSetup& setup);
+
 // What a running computation sees of its caller: where progress goes and
 // whether the user asked to stop. Both may be empty (a run with no display).
 // A worker task passes its own reporting and cancel flag:

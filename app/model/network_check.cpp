@@ -94,9 +94,9 @@ void checkOutlet(const orvane::ReleaseInput& in) {
     const float start = RELEASE_OUTLET_START_FACTOR * in.bnd.POUT;
     if (!(start >= MIN_START_PRESSURE) || start >= MAX_START_PRESSURE)
         refuse(IDS_OUTLET_PRESSURE_OUT_OF_RANGE, in.outlet_obj,
-               {DisplayValue("PRESSURE", in.bnd.POUT),
-                DisplayValue("PRESSURE", MIN_START_PRESSURE / RELEASE_OUTLET_START_FACTOR),
-                DisplayValue("PRESSURE", MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR)});
+               DisplayValues("PRESSURE",
+                             {in.bnd.POUT, MIN_START_PRESSURE / RELEASE_OUTLET_START_FACTOR,
+                              MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR}));
 }
 
 void checkPipes(const orvane::ReleaseInput& in) {
@@ -112,7 +112,7 @@ void checkPipes(const orvane::ReleaseInput& in) {
             const float r = p.ROUGH == 1.0f ? 5.0e-5f : p.ROUGH;
             if (0.5f * p.DIAM < r)
                 refuse(IDS_ROUGHNESS_ABOVE_HALF_DIAMETER, xref,
-                       {DisplayValue("ROUGHNESS", r), DisplayValue("ROUGHNESS", 0.5f * p.DIAM)});
+                       DisplayValues("ROUGHNESS", {r, 0.5f * p.DIAM}));
             if (r < 0.0f) refuse(IDS_ROUGHNESS_NEGATIVE, xref, {DisplayValue("ROUGHNESS", r)});
         }
     }
@@ -177,8 +177,7 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
     const double tolerance = RELEASE_LEAK_END_TOLERANCE;
     if (found < 0 || place.distance < -tolerance || place.distance > limit + tolerance)
         refuse(IDS_LEAK_OUTSIDE_PIPELINE, xref,
-               {DisplayValue("DISTANCE", place.distance), DisplayValue("DISTANCE", 0),
-                DisplayValue("DISTANCE", limit)});
+               DisplayValues("DISTANCE", {place.distance, 0, limit}));
 
     if (!(lek.LEKDIA > 0.0f))
         refuse(IDS_LEAK_DIAMETER_NOT_POSITIVE, xref,
@@ -187,15 +186,13 @@ void checkLeak(const orvane::ReleaseInput& in, const LeakPlace& place) {
     // the same float test here.
     if (0.7854f * lek.LEKDIA * lek.LEKDIA < SMALLEST_OPENING)
         refuse(IDS_LEAK_BELOW_SMALLEST_HOLE, xref,
-               {DisplayValue("DIAMETER", lek.LEKDIA),
-                DisplayValue("DIAMETER", std::sqrt(SMALLEST_OPENING / 0.7854))});
+               DisplayValues("DIAMETER", {lek.LEKDIA, std::sqrt(SMALLEST_OPENING / 0.7854)}));
     const float bore = in.br[b].PIPE[pipeOf[static_cast<size_t>(found)]].DIAM;
     if (lek.LEKDIA > bore)
-        refuse(IDS_LEAK_LARGER_THAN_PIPE, xref,
-               {DisplayValue("DIAMETER", lek.LEKDIA), DisplayValue("DIAMETER", bore)});
+        refuse(IDS_LEAK_LARGER_THAN_PIPE, xref, DisplayValues("DIAMETER", {lek.LEKDIA, bore}));
     if (lek.LEKPB < MIN_BACK_PRESSURE)
         refuse(IDS_BACK_PRESSURE_TOO_LOW, xref,
-               {DisplayValue("PRESSURE", lek.LEKPB), DisplayValue("PRESSURE", MIN_BACK_PRESSURE)});
+               DisplayValues("PRESSURE", {lek.LEKPB, MIN_BACK_PRESSURE}));
 }
 
 }  // namespace
@@ -207,6 +204,33 @@ QString DisplayValue(const char* key, double internalValue) {
     const QString unit = GetUnitLabel(key, false);
     const QString number = QString::asprintf("%.6g", shown);
     return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
+}
+
+std::vector<QString> DisplayValues(const char* key, std::initializer_list<double> internalValues) {
+    const std::vector<double> values(internalValues);
+    auto distinct = [&](const std::vector<QString>& shown) {
+        for (size_t i = 0; i < values.size(); ++i)
+            for (size_t j = i + 1; j < values.size(); ++j)
+                if (values[i] != values[j] && shown[i] == shown[j]) return false;
+        return true;
+    };
+    std::vector<QString> shown;
+    for (double v : values) shown.push_back(DisplayValue(key, v));
+    if (distinct(shown)) return shown;
+    // The display units as a linear map in double: neighbouring floats stay
+    // apart, which the single-precision conversion need not keep them.
+    const double offset = ToDisplayUnits(key, 0.0f);
+    const double factor = double(ToDisplayUnits(key, 1.0f)) - offset;
+    const QString unit = GetUnitLabel(key, false);
+    for (int digits = 7; digits <= 12; ++digits) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (!std::isfinite(values[i])) continue;
+            const QString number = QString::asprintf("%.*g", digits, offset + values[i] * factor);
+            shown[i] = unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
+        }
+        if (distinct(shown)) break;
+    }
+    return shown;
 }
 
 void CheckFiniteValues(diagram_object* obj) {
@@ -283,12 +307,11 @@ void CheckSubseaLimits(diagram_object* obj) {
     if (!IsType(obj, PIPELINE)) return;
     const double bore = Value(obj, "diameter");
     if (bore > LARGEST_BORE)
-        refuse(IDS_PIPE_BORE_TOO_LARGE, obj->xref,
-               {DisplayValue("DIAMETER", bore), DisplayValue("DIAMETER", LARGEST_BORE)});
+        refuse(IDS_PIPE_BORE_TOO_LARGE, obj->xref, DisplayValues("DIAMETER", {bore, LARGEST_BORE}));
     const double length = Value(obj, "length");
     if (length > LONGEST_PIPELINE)
         refuse(IDS_PIPELINE_TOO_LONG, obj->xref,
-               {DisplayValue("LENGTH", length), DisplayValue("LENGTH", LONGEST_PIPELINE)});
+               DisplayValues("LENGTH", {length, LONGEST_PIPELINE}));
 }
 
 void CheckPropertyTableRange(const orvane::ReleaseInput& in) {
@@ -298,10 +321,11 @@ void CheckPropertyTableRange(const orvane::ReleaseInput& in) {
     const float low = release_table_temperature_limit(pvt.T[0], pvt.T[1]);
     const float high = release_table_temperature_limit(pvt.T[pvt.NT - 1], pvt.T[pvt.NT - 2]);
     auto check = [&](float t, int xref, const char* name) {
-        if (!(t >= low) || !(t <= high))
-            refuse(IDS_TEMPERATURE_OUTSIDE_TABLES, xref,
-                   {QString::fromLatin1(name), DisplayValue("TEMP", t), DisplayValue("TEMP", low),
-                    DisplayValue("TEMP", high)});
+        if (!(t >= low) || !(t <= high)) {
+            std::vector<QString> args = DisplayValues("TEMP", {t, low, high});
+            args.insert(args.begin(), QString::fromLatin1(name));
+            refuse(IDS_TEMPERATURE_OUTSIDE_TABLES, xref, std::move(args));
+        }
     };
     for (int b = 0; b < in.net.NBR; ++b) {
         if (in.inlet_obj[b] != 0) check(in.bnd.TIN[b], in.inlet_obj[b], "inlet's temperature");
@@ -313,7 +337,7 @@ void CheckPropertyTableRange(const orvane::ReleaseInput& in) {
     const float highest = release_highest_table_pressure(pvt.P[pvt.NP - 1]);
     if (!(in.lek.LEKPB <= highest))
         refuse(IDS_BACK_PRESSURE_ABOVE_TABLES, in.leak_obj,
-               {DisplayValue("PRESSURE", in.lek.LEKPB), DisplayValue("PRESSURE", highest)});
+               DisplayValues("PRESSURE", {in.lek.LEKPB, highest}));
 }
 
 void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, float endTime) {
@@ -325,12 +349,19 @@ void CheckLibraryLimits(const orvane::ReleaseInput& in, const LeakPlace& leak, f
         refuse(IDS_VALUE_NOT_A_NUMBER, 0,
                {QStringLiteral("discharge run's end time"),
                 QString::fromLatin1(std::isnan(endTime) ? "nan" : "inf")});
+    if (ValidationError e = CheckEndTime(endTime); e.id != 0) throw e;
+}
+
+ValidationError CheckEndTime(float endTime) {
+    // 0 is no end time; a negative one the run would ignore.
     const float latest = TABLE_END - LEAK_OPENS;
-    if (endTime > 0.0f && (endTime < MIN_END_TIME || endTime > latest))
-        refuse(IDS_END_TIME_OUT_OF_RANGE, 0,
-               {QString::asprintf("%.7g s", double(endTime)),
-                QString::asprintf("%.7g s", double(MIN_END_TIME)),
-                QString::asprintf("%.7g s", double(latest))});
+    if (endTime == 0.0f || (endTime >= MIN_END_TIME && endTime <= latest))
+        return ValidationError{0, 0};
+    return ValidationError{IDS_END_TIME_OUT_OF_RANGE,
+                           0,
+                           {QString::asprintf("%.7g s", double(endTime)),
+                            QString::asprintf("%.7g s", double(MIN_END_TIME)),
+                            QString::asprintf("%.7g s", double(latest))}};
 }
 
 }  // namespace network

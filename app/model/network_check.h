@@ -8,6 +8,9 @@
 #pragma once
 
 #include "fluid_model.h"
+#include <initializer_list>
+#include <vector>
+
 #include "model_errors.h"
 #include "release_input.h"
 
@@ -20,6 +23,15 @@ namespace network {
 // A value in display units with its unit name ("12.5 mm"); "inf", "-inf"
 // or "nan" for a value that is not a number.
 QString DisplayValue(const char* key, double internalValue);
+// Several values of one key as DisplayValue shows them, each with as many
+// digits (6 at least) as it takes to tell apart any two that differ: a value
+// one step past a limit never reads as the limit.
+std::vector<QString> DisplayValues(const char* key, std::initializer_list<double> internalValues);
+
+// The refusal of a discharge run's end time (s after the leak opens; 0 for
+// none) outside what the run takes, or id 0; the check and the Discharge
+// Setup dialog refuse alike.
+ValidationError CheckEndTime(float endTime);
 
 // Throws IDS_VALUE_NOT_A_NUMBER for the first field of the object that is
 // not a finite number.

@@ -82,6 +82,13 @@ public:
     // the commit to (a run with later stages); null: Run takes the lock and
     // commits itself. The caller keeps it alive over Run.
     void SetResultFiles(CResultFiles* outer) { m_resultFiles = outer; }
+    // A run staged into such a holder keeps its summary and warning aside:
+    // the summary shown stays the previous one until the caller has put the
+    // files in place and commits the result (which marks it up to date), or
+    // drops it when putting them in place failed.
+    const DischargeSummary* StagedSummary() const { return m_staged.get(); }
+    void CommitStagedResult();
+    void DropStagedResult();
 
     // Checks the network and builds a fresh input record. Densities kg/Sm3,
     // gas-oil ratio Sm3/Sm3, water cut percent; components for fluid class
@@ -142,6 +149,8 @@ protected:
     QString m_warning;
     std::unique_ptr<DischargeSummary> m_summary;
     CResultFiles* m_resultFiles = nullptr;
+    std::unique_ptr<DischargeSummary> m_staged;
+    QString m_stagedWarning;
 
 private:
     // An inlet of the validated record as the user entered it, so a run that

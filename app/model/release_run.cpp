@@ -101,6 +101,15 @@ void CReleaseModel::Run() {
         warning.replace(files.StagedBase() + QLatin1Char('.'),
                         ResultBasePath(resultPath) + QLatin1Char('.'));
     m_upToDate = false;
+    if (ierr == 0 && m_resultFiles) {
+        // Later stages and the caller's commit decide whether these files
+        // reach the disk; until then the summary shown stays the previous one.
+        if (!files.Commit(CResultFiles::DischargeExtensions())) throw TextError(files.Error());
+        m_staged = std::move(fresh);
+        m_stagedWarning = warning;
+        ReportProgress(100);
+        return;
+    }
     m_warning = warning;
     if (ierr == 0 && !files.Commit(CResultFiles::DischargeExtensions())) {
         m_summary.reset();
@@ -116,6 +125,19 @@ void CReleaseModel::Run() {
     m_summary = std::move(fresh);
     m_upToDate = true;
     ReportProgress(100);
+}
+
+void CReleaseModel::CommitStagedResult() {
+    if (!m_staged) return;
+    m_summary = std::move(m_staged);
+    m_warning = m_stagedWarning;
+    m_stagedWarning.clear();
+    m_upToDate = true;
+}
+
+void CReleaseModel::DropStagedResult() {
+    m_staged.reset();
+    m_stagedWarning.clear();
 }
 
 void CReleaseModel::NoteInletRates() {

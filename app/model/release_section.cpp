@@ -31,6 +31,18 @@ xmlNodePtr newChild(xmlNodePtr parent, const char* name) {
 // The run settings repaired on an open stay listed until confirmed, so that
 // a save does not pass them off as entered values.
 const char REPAIRED[] = "repaired";
+// A summary word as a real the loader reads back to the same float: the
+// fewest digits that do (6 would show 1694970 s for a run of 1694967 s).
+void addWholeReal(AttributeNode attr, float value) {
+    char buf[G_ASCII_DTOSTR_BUF_SIZE];
+    for (int digits = 6; digits <= 9; ++digits) {
+        const std::string format = "%." + std::to_string(digits) + "g";
+        g_ascii_formatd(buf, sizeof buf, format.c_str(), static_cast<double>(value));
+        if (static_cast<float>(g_ascii_strtod(buf, nullptr)) == value) break;
+    }
+    xmlNodePtr data = xmlAddChild(attr, xmlNewDocNode(attr->doc, nullptr, X("real"), nullptr));
+    xmlSetProp(data, X("val"), X(buf));
+}
 
 float* summaryWords(DischargeSummary& s) { return &s.time; }
 const float* summaryWords(const DischargeSummary& s) { return &s.time; }
@@ -65,7 +77,7 @@ void SaveReleaseSection(void* user_data, xmlNodePtr section) {
         xml_add_boolean(xml_new_attribute(result, "uptodate"), model->IsUpToDate());
         const float* v = summaryWords(*summary);
         for (int k = 0; k < 11; ++k)
-            xml_add_real(xml_new_attribute(result, DISCHARGE_SUMMARY_KEYS[k]), v[k]);
+            addWholeReal(xml_new_attribute(result, DISCHARGE_SUMMARY_KEYS[k]), v[k]);
         if (model->IsUpToDate() && !model->Warning().isEmpty())
             xml_add_string(xml_new_attribute(result, "warning"),
                            model->Warning().toUtf8().constData());

@@ -76,12 +76,26 @@ int LongestBranchInFile(xmlNodePtr root) {
     return longest;
 }
 
+int ObjectsInFile(xmlNodePtr root) {
+    int objects = 0;
+    for (xmlNodePtr l = root ? root->children : nullptr; l; l = l->next) {
+        if (!Named(l, "layer")) continue;
+        for (xmlNodePtr o = l->children; o; o = o->next)
+            if (Named(o, "object")) ++objects;
+    }
+    return objects;
+}
+
 int CheckScenarioFileLimits(xmlNodePtr root, const char* filename) {
-    const int longest = LongestBranchInFile(root);
-    if (longest <= orvane::MAX_SEGMENTS) return 1;
-    const QString text = AfxFormatString2(IDS_FILE_BRANCH_TOO_LONG, QString::fromUtf8(filename),
-                                          QString::number(longest)) +
-                         QStringLiteral("\n\n") + AfxLoadString(IDS_MAX_SEGMENTS);
+    // A branch too long for a run is still a drawing the user may open,
+    // mend and save (the network check names the limit); only a file that
+    // would exhaust memory is refused.
+    const int objects = ObjectsInFile(root);
+    if (objects <= MAX_FILE_OBJECTS) return 1;
+    const QString text = AfxLoadString(IDS_FILE_TOO_MANY_OBJECTS)
+                             .arg(QString::fromUtf8(filename))
+                             .arg(objects)
+                             .arg(MAX_FILE_OBJECTS);
     message_error("%s", text.toUtf8().constData());
     return 0;
 }

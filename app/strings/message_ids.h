@@ -57,7 +57,11 @@ enum : unsigned {
     // "%1" the run setting, "%2" its attribute.
     IDS_SETUP_VALUE_REPAIRED = 16244,
     // A scenario file refused before its objects are read.
-    IDS_FILE_BRANCH_TOO_LONG = 16230,  // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_FILE_BRANCH_TOO_LONG = 16230,     // "%1" the file, "%2" the pipelines of its longest branch
+    IDS_NEARFIELD_SETTING_RANGE = 16245,  // "%1" the setting, "%2" its value, "%3" to "%4"
+    IDS_NEARFIELD_SETTING_ABOVE = 16246,  // as 16245, the low end excluded
+    IDS_NEARFIELD_SETTINGS_USED = 16247,
+    IDS_FILE_TOO_MANY_OBJECTS = 16248,  // "%1" the file, "%2" its objects, "%3" the most
 };
 
 // String-table ids the discharge run raises.

@@ -237,6 +237,14 @@ const StringEntry kStrings[] = {
      "The discharge runs will use %1. An inlet's flow rate means another quantity for each "
      "fluid: on OK every inlet's rate is marked as not yet entered, and Verify Layout and the "
      "runs refuse until each is entered or confirmed with OK in the inlet's dialog."},
+    {16245, "The nearfield model's %1 of %2 lies outside %3 to %4."},
+    {16246, "The nearfield model's %1 of %2 must be above %3 and at most %4."},
+    {16247,
+     "The plume uses the smoothing, and for the Ulv/5 file the water temperature and the start "
+     "time. The ambient data, current, tracking, time step, output and snapshot settings and the "
+     "hydrate and ocean diffusion options are recorded with the scenario and reported, but do "
+     "not change the plume."},
+    {16248, "%1 was not opened: it holds %2 objects, more than the %3 a scenario file may hold."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

@@ -13,7 +13,10 @@
 
 #include "bubble_plume.h"
 #include "command_ids.h"
+#include "message_box.h"
+#include "message_ids.h"
 #include "nearfield_model.h"
+#include "string_table.h"
 #include "unit_dialog.h"
 #include "units.h"
 
@@ -89,6 +92,11 @@ CNearFieldModelDlg::CNearFieldModelDlg(CNearFieldModel* model, const QString& am
     }
     date->addWidget(new QLabel(QStringLiteral("UTC"), this));
     layout->addLayout(date);
+    // Which settings act on the plume, so that none is believed to.
+    auto* used = new QLabel(AfxLoadString(IDS_NEARFIELD_SETTINGS_USED), this);
+    used->setWordWrap(true);
+    used->setObjectName(QString::number(IDC_SETTINGS_USED));
+    layout->addWidget(used);
     layout->addWidget(MakeOkCancelRow());
     connect(ulv, &QCheckBox::toggled, this, [this] { EnableDate(); });
 }
@@ -185,6 +193,28 @@ void CNearFieldModelDlg::DoDataExchange(CDataExchange* pDX) {
         for (int id : kDateIds) AfxSetControlText(GetDlgItem(id), QString());
     }
     UnitExchangeEnd(pDX, table);
+    if (!pDX->m_bSaveAndValidate) return;
+    // The same ranges and messages as the check before a near-field run.
+    const struct {
+        int id;
+        const NearFieldSettingRange& range;
+        double value;
+    } checks[] = {
+        {IDC_WATER_TEMP, NEARFIELD_WATER_TEMPERATURE, m_waterTemp},
+        {IDC_AMBIENT_START, NEARFIELD_AMBIENT_START, m_ambientStart},
+        {IDC_PLUME_TRACKING, NEARFIELD_PLUME_TRACKING, m_plumeTracking},
+        {IDC_PLUME_STEP, NEARFIELD_PLUME_STEP, m_plumeStep},
+        {IDC_PLUME_OUTPUT, NEARFIELD_PLUME_OUTPUT, m_plumeOutput},
+        {IDC_SNAPSHOT_INTERVAL, NEARFIELD_SNAPSHOT_INTERVAL, m_snapshotInterval},
+    };
+    for (const auto& c : checks) {
+        const ValidationError e = CheckNearFieldSetting(c.range, c.value);
+        if (e.id == 0) continue;
+        pDX->PrepareCtrl(c.id);
+        AfxMessageBox(ValidationMessage(e, [](unsigned id) { return AfxLoadString(int(id)); }),
+                      MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
 }
 
 void CNearFieldModelDlg::EnableDate() {
@@ -202,16 +232,21 @@ void CNearFieldModelDlg::OnOK() {
     const QString ambient = AmbientName(m_ambient->currentText());
     if (!UpdateData(true)) return;
     NearFieldSetup& s = m_model->Setup();
-    s.ambient = ambient;
-    s.ambient_start_time = m_ambientStart;
-    s.plume_tracking = m_plumeTracking;
-    s.plume_step = m_plumeStep;
-    s.plume_output = m_plumeOutput;
+    const NearFieldSetup before = s;
+    // A number left as shown keeps its bits: the field shows 6 digits.
+    auto take = [this](int id, auto value, auto& field) {
+        if (IsTextChanged(id)) field = value;
+    };
+    if (ambient.compare(s.ambient, Qt::CaseInsensitive) != 0) s.ambient = ambient;
+    take(IDC_AMBIENT_START, m_ambientStart, s.ambient_start_time);
+    take(IDC_PLUME_TRACKING, m_plumeTracking, s.plume_tracking);
+    if (IsTextChanged(IDC_PLUME_STEP)) s.plume_step = m_plumeStep;
+    take(IDC_PLUME_OUTPUT, m_plumeOutput, s.plume_output);
     s.snapshot_count = m_smoothing;
-    s.snapshot_interval = m_snapshotInterval;
+    take(IDC_SNAPSHOT_INTERVAL, m_snapshotInterval, s.snapshot_interval);
     s.option_hydrate = m_hydrate != 0;
     s.option_oceandif = m_oceanDif != 0;
-    s.water_temperature = m_waterTemp;
+    take(IDC_WATER_TEMP, m_waterTemp, s.water_temperature);
     s.option_Ulv5 = m_ulv5 != 0;
     if (s.option_Ulv5) {
         s.start_year = uint16_t(m_year);
@@ -220,6 +255,18 @@ void CNearFieldModelDlg::OnOK() {
         s.start_hour = uint8_t(m_hour);
         s.start_minute = uint8_t(m_minute);
     }
-    if (auto* plume = dynamic_cast<CBubblePlume*>(m_model)) plume->gas_confirmed = true;
+    m_changed = !m_model->IsConfirmed() || !SameSetup(before, s);
+    m_model->SetConfirmed(true);
     EndDialog(IDOK);
+}
+
+bool CNearFieldModelDlg::SameSetup(const NearFieldSetup& a, const NearFieldSetup& b) {
+    return a.ambient == b.ambient && a.ambient_start_time == b.ambient_start_time &&
+           a.plume_tracking == b.plume_tracking && a.plume_step == b.plume_step &&
+           a.plume_output == b.plume_output && a.snapshot_count == b.snapshot_count &&
+           a.snapshot_interval == b.snapshot_interval && a.option_hydrate == b.option_hydrate &&
+           a.option_oceandif == b.option_oceandif && a.water_temperature == b.water_temperature &&
+           a.option_Ulv5 == b.option_Ulv5 && a.start_year == b.start_year &&
+           a.start_month == b.start_month && a.start_day == b.start_day &&
+           a.start_hour == b.start_hour && a.start_minute == b.start_minute;
 }

@@ -7,6 +7,7 @@
 #include "dialog.h"
 
 class CNearFieldModel;
+struct NearFieldSetup;
 class QComboBox;
 
 class CNearFieldModelDlg : public CDialog {
@@ -31,6 +32,7 @@ public:
         IDC_DAY = 45603,
         IDC_HOUR = 45581,
         IDC_MINUTE = 45605,
+        IDC_SETTINGS_USED = 45607,
     };
 
     // ambientDir: the folder whose "*.AHP" files the combo box lists.
@@ -46,6 +48,10 @@ public:
     static QString AmbientName(const QString& fileName);
     // Days of the month (1..12) in the year; 0 for another month.
     static int DaysInMonth(int year, int month);
+    // After OK: a setting differs from what the dialog showed, or the
+    // settings were confirmed only now.
+    bool Changed() const { return m_changed; }
+    static bool SameSetup(const NearFieldSetup& a, const NearFieldSetup& b);
 
     float m_waterTemp = 10.0f;
     double m_ambientStart = 0, m_plumeTracking = 0, m_plumeStep = 0, m_plumeOutput = 0,
@@ -58,6 +64,7 @@ private:
     void EnableDate();
 
     CNearFieldModel* m_model;
+    bool m_changed = false;
     QString m_ambientDir;
     QComboBox* m_ambient;
 };

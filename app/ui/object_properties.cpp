@@ -28,25 +28,43 @@ void setLabel(diagram_object* obj, const QString& text) {
 }
 
 // A field the user did not edit keeps the object's value as it was: the
-// dialog's float (shown with 6 digits) would not give its bits back.
-void takeEdited(const CDialog& dlg, int editId, float value, double& field) {
-    if (dlg.IsTextChanged(editId)) field = value;
+// dialog's float (shown with 6 digits) would not give its bits back. A value
+// typed again as it was shown keeps them too. True when the value changed.
+bool takeEdited(const CDialog& dlg, int editId, float value, double& field) {
+    if (!dlg.IsTextChanged(editId) || float(field) == value) return false;
+    field = value;
+    return true;
+}
+
+bool takeClosingTime(const CDialog& dlg, float value, int& field) {
+    if (!dlg.IsTextChanged(IDC_CLOSINGTIME)) return false;
+    const int closing = ClosingTimeFromDialog(value);
+    if (closing == field) return false;
+    field = closing;
+    return true;
 }
 
 // Runs a dialog that carries a label: fill, show, and on OK store the label
-// and let store() take the values.
+// and let store() take the values. 1 only when OK changed something: reading
+// an object's values and pressing OK leaves the scenario and its results as
+// they were.
 template <class Dlg, class Fill, class Store>
 int runWithLabel(diagram_object* obj, Fill fill, Store store) {
     if (!obj) return 0;
     Dlg dlg(AfxGetMainWnd());
-    dlg.m_strLabel = labelOf(obj);
+    const QString label = labelOf(obj);
+    dlg.m_strLabel = label;
     fill(dlg);
     if (dlg.DoModal() != IDOK) return 0;
-    store(dlg);
-    setLabel(obj, dlg.m_strLabel);
-    // OK on the values shown confirms them, repairs and rates of the other fluid alike.
-    object_confirm_values(obj);
-    return 1;
+    bool changed = store(dlg);
+    if (dlg.m_strLabel != label) {
+        setLabel(obj, dlg.m_strLabel);
+        changed = true;
+    }
+    // OK on the values shown confirms them, repairs and rates of the other
+    // fluid alike: a confirmation is a change the scenario must keep.
+    if (object_confirm_values(obj)) changed = true;
+    return changed ? 1 : 0;
 }
 
 // The fluid class of the scenario whose drawing holds the object (a gas
@@ -82,12 +100,12 @@ int flow_inlet_properties(diagram_object* obj) {
             d.m_closingtime = float(po->closingtime);
         },
         [po](CZefFlowInletPropsDlg& d) {
-            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
-            takeEdited(d, IDC_FLOWRATE, d.m_flowrate, po->flowrate);
-            takeEdited(d, IDC_TEMP, d.m_temp, po->temp);
-            if (d.IsTextChanged(IDC_CLOSINGTIME))
-                po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
-            point_object_update_data(po);
+            bool changed = takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
+            changed = takeEdited(d, IDC_FLOWRATE, d.m_flowrate, po->flowrate) || changed;
+            changed = takeEdited(d, IDC_TEMP, d.m_temp, po->temp) || changed;
+            changed = takeClosingTime(d, d.m_closingtime, po->closingtime) || changed;
+            if (changed) point_object_update_data(po);
+            return changed;
         });
 }
 
@@ -102,11 +120,11 @@ int flow_outlet_properties(diagram_object* obj) {
             d.m_closingtime = float(po->closingtime);
         },
         [po](CZefFlowOutletPropsDlg& d) {
-            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
-            takeEdited(d, IDC_PRESSURE, d.m_pressure, po->pressure);
-            if (d.IsTextChanged(IDC_CLOSINGTIME))
-                po->closingtime = ClosingTimeFromDialog(d.m_closingtime);
-            point_object_update_data(po);
+            bool changed = takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
+            changed = takeEdited(d, IDC_PRESSURE, d.m_pressure, po->pressure) || changed;
+            changed = takeClosingTime(d, d.m_closingtime, po->closingtime) || changed;
+            if (changed) point_object_update_data(po);
+            return changed;
         });
 }
 
@@ -118,8 +136,9 @@ int depthOnly(diagram_object* obj) {
     return runWithLabel<Dlg>(
         obj, [po](Dlg& d) { d.m_depth = float(po->depth); },
         [po](Dlg& d) {
-            takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
-            point_object_update_data(po);
+            const bool changed = takeEdited(d, IDC_DEPTH, d.m_depth, po->depth);
+            if (changed) point_object_update_data(po);
+            return changed;
         });
 }
 }  // namespace
@@ -141,12 +160,14 @@ int pipeline_properties(diagram_object* obj) {
             d.m_ambTemp = float(pl->amb_temp);
         },
         [pl](CZefPipelinePropsDlg& d) {
-            takeEdited(d, IDC_LENGTH, d.m_length, pl->length);
-            takeEdited(d, IDC_DIAMETER, d.m_diameter, pl->diameter);
-            takeEdited(d, IDC_ROUGHNESS, d.m_roughness, pl->roughness);
-            takeEdited(d, IDC_HEATTRANS, d.m_heatTransCoeff, pl->heat_trans_coeff);
-            takeEdited(d, IDC_TEMP, d.m_ambTemp, pl->amb_temp);
-            pipeline_update_data(pl);
+            bool changed = takeEdited(d, IDC_LENGTH, d.m_length, pl->length);
+            changed = takeEdited(d, IDC_DIAMETER, d.m_diameter, pl->diameter) || changed;
+            changed = takeEdited(d, IDC_ROUGHNESS, d.m_roughness, pl->roughness) || changed;
+            changed =
+                takeEdited(d, IDC_HEATTRANS, d.m_heatTransCoeff, pl->heat_trans_coeff) || changed;
+            changed = takeEdited(d, IDC_TEMP, d.m_ambTemp, pl->amb_temp) || changed;
+            if (changed) pipeline_update_data(pl);
+            return changed;
         });
 }
 
@@ -159,14 +180,18 @@ int spill_point_properties(diagram_object* obj) {
     dlg.m_diameter = float(sp->diameter);
     dlg.m_backpressure = float(sp->backpressure);
     if (dlg.DoModal() != IDOK) return 0;
-    takeEdited(dlg, IDC_DEPTH, dlg.m_depth, sp->depth);
-    takeEdited(dlg, IDC_DISTANCE, dlg.m_distance, sp->distance);
-    takeEdited(dlg, IDC_DIAMETER, dlg.m_diameter, sp->diameter);
-    // The back pressure follows the depth. One that already does (to the
-    // float precision older scenarios stored it in) keeps its bits.
+    const bool deeper = takeEdited(dlg, IDC_DEPTH, dlg.m_depth, sp->depth);
+    bool changed = takeEdited(dlg, IDC_DISTANCE, dlg.m_distance, sp->distance) || deeper;
+    changed = takeEdited(dlg, IDC_DIAMETER, dlg.m_diameter, sp->diameter) || changed;
+    // The back pressure follows the depth. One that already does, to the 6
+    // digits scenarios store it with, keeps its bits.
     const double derived = HydrostaticPressure(sp->depth);
-    if (!(std::fabs(sp->backpressure - derived) <= derived * 1e-6)) sp->backpressure = derived;
-    object_confirm_values(obj);
+    if (deeper || !(std::fabs(sp->backpressure - derived) <= derived * 5e-6)) {
+        sp->backpressure = derived;
+        changed = true;
+    }
+    if (object_confirm_values(obj)) changed = true;
+    if (!changed) return 0;
     spill_point_update_data(sp);
     return 1;
 }

@@ -11,7 +11,9 @@
 #include <cmath>
 
 #include "command_ids.h"
+#include "message_box.h"
 #include "message_ids.h"
+#include "network_check.h"
 #include "release_model.h"
 #include "string_table.h"
 #include "units.h"
@@ -78,8 +80,19 @@ void CReleaseModelDlg::OnOK() {
     if (!UpdateData(true)) return;
     const float perUnit = unit >= 0 && unit < 4 ? kTimeUnits[unit].seconds : 1.0f;
     ReleaseControl& control = m_model->Control();
-    control.TUSER = m_setEndTime ? m_endTime * perUnit : 0.0f;
-    control.NOTEMP = m_disableTemp ? 1 : 0;
+    // A stop time left as shown keeps its bits (the field shows 6 digits).
+    const bool endAsShown = m_setEndTime && unit == 0 && !IsTextChanged(IDC_END_TIME);
+    const float stop = !m_setEndTime ? 0.0f : endAsShown ? control.TUSER : m_endTime * perUnit;
+    if (const ValidationError e = network::CheckEndTime(stop); e.id != 0) {
+        AfxMessageBox(ValidationMessage(e, [](unsigned id) { return AfxLoadString(int(id)); }),
+                      MB_ICONEXCLAMATION);
+        if (QWidget* edit = GetDlgItem(IDC_END_TIME)) edit->setFocus();
+        return;
+    }
+    const int32_t noTemp = m_disableTemp ? 1 : 0;
+    m_changed = stop != control.TUSER || noTemp != control.NOTEMP;
+    control.TUSER = stop;
+    control.NOTEMP = noTemp;
     EndDialog(IDOK);
 }
 

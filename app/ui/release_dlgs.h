@@ -30,9 +30,13 @@ public:
     float m_endTime = 0;  // in the unit of the list
     int m_setEndTime = 0;
     int m_disableTemp = 0;
+    // After OK: a setting differs from what the dialog showed.
+    bool Changed() const { return m_changed; }
 
 private:
     void EnableEndTime();
+
+    bool m_changed = false;
 
     CReleaseModel* m_model;
     QComboBox* m_unit;

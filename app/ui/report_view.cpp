@@ -1,6 +1,7 @@
 #include "report_view.h"
 
 #include <QClipboard>
+#include <QDate>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include "report_text.h"
 #include "scenario_doc.h"
 #include "string_table.h"
+#include "system_settings.h"
 #endif
 
 CReportView::CReportView() {
@@ -28,13 +30,24 @@ QString CReportView::BuildText() const {
 #ifdef ORVANE_FULL_UI
     auto* doc = dynamic_cast<CScenarioDoc*>(GetDocument());
     if (doc) {
-        const NearfieldReport nearfield =
-            MakeNearfieldReport(doc->Plume(), doc->IsNearfieldPrepared());
+        const NearfieldReport nearfield = MakeNearfieldReport(
+            doc->Plume(), doc->IsNearfieldPrepared() || doc->IsResultCurrent(".dbs"));
         return BuildReportText(doc->GetDiagram(), doc->ReleaseModel(), doc->Components(),
                                &nearfield, [](unsigned id) { return AfxLoadString(int(id)); });
     }
 #endif
     return QString();
+}
+
+QString CReportView::PrintHeader() const {
+    const CDocument* doc = GetDocument();
+    int units = 0;
+#ifdef ORVANE_FULL_UI
+    if (AppSettings()) units = AppSettings()->DisplayUnits();
+#endif
+    return QStringLiteral("Scenario: %1    Printed: %2    Units: %3")
+        .arg(doc ? doc->GetTitle() : QString(), QDate::currentDate().toString(Qt::ISODate),
+             units == 1 ? QStringLiteral("English") : QStringLiteral("Metric"));
 }
 
 void CReportView::OnUpdate(CView*, long) {

@@ -13,6 +13,8 @@ public:
     void OnCopyAll();
     // The report as built, with CR LF line ends.
     const QString& Text() const { return m_text; }
+    // On every printed page: the scenario, the date and the display units.
+    QString PrintHeader() const override;
 
 private:
     QString BuildText() const;

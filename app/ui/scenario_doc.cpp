@@ -67,6 +67,7 @@ void CScenarioDoc::LoadNearfieldSection(void* user_data, _xmlNode* section) {
     doc->m_bNearfieldSaved =
         result && xmlStrcmp(result, reinterpret_cast<const xmlChar*>("current")) == 0;
     xmlFree(result);
+    if (doc->m_bNearfieldSaved) doc->m_plume.KeepStoredResult();
 }
 
 bool CScenarioDoc::OnNewDocument() {
@@ -205,9 +206,19 @@ bool CScenarioDoc::VerifyLayout(bool showSuccess) {
     const bool valid = m_release.ValidateNetwork(
         m_pDiagram, m_blackOil.gas_density, m_blackOil.oil_density, m_blackOil.gas_oil_ratio,
         m_blackOil.water_cut, m_components.components, resultPath.constData());
+    if (valid) m_release.SetUpToDate(upToDate);
     UpdateAllViews(nullptr);
     if (valid) {
-        m_release.SetUpToDate(upToDate);
+        // Verify Layout also names a near-field setting that cannot be.
+        if (showSuccess) {
+            const ValidationError plume = CheckNearFieldSetup(m_plume.Setup());
+            if (plume.id != 0) {
+                AfxMessageBox(
+                    ValidationMessage(plume, [](unsigned id) { return AfxLoadString(int(id)); }),
+                    MB_ICONINFORMATION);
+                return false;
+            }
+        }
         if (showSuccess) AfxMessageBox(IDS_NETWORK_VALID, MB_ICONINFORMATION);
         return true;
     }

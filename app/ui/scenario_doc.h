@@ -67,7 +67,8 @@ public:
     // a run needs (confirmed fluid, a saved scenario, a valid network), runs
     // the model under the progress dialog and returns true when the run
     // succeeded.
-    bool RunDischarge();
+    // showSummary: the summary opens afterwards when the settings ask for it.
+    bool RunDischarge(bool showSummary = true);
     // The near-field run from the current discharge result; true after a
     // successful run.
     bool RunNearfield(bool askToSave);
@@ -106,6 +107,9 @@ private:
     // it holds edits not yet saved (then, or when the save fails, it stays
     // marked modified).
     void KeepResultSaved(bool unsavedEdits);
+    // Opens the discharge summary once the current command has ended, when
+    // the settings ask for it.
+    void ShowSummaryWhenAsked();
     // The "nearfield" section: the plume settings, and whether the plume
     // file beside the scenario belongs to its discharge result (so its plot
     // opens again after the scenario is reopened).

@@ -14,6 +14,8 @@ bool CScenarioDoc::OnNearfieldSetup() {
     const QString ambient = AppSettings() ? AppSettings()->GetAmbientDir() : QStringLiteral("./");
     CNearFieldModelDlg dlg(&m_plume, ambient, AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return false;
+    // OK on the settings as they were keeps the near-field result.
+    if (!dlg.Changed()) return true;
     // New settings: the last preparation no longer describes the next run.
     m_plume.ClearPrepared();
     ForgetNearfieldResult();

@@ -38,7 +38,7 @@ void CScenarioDoc::RegisterDischargeCommands() {
                     [this](CCmdUI* ui) { ui->Enable(IsResultCurrent(".dbs")); });
 }
 
-bool CScenarioDoc::RunDischarge() {
+bool CScenarioDoc::RunDischarge(bool showSummary) {
     // 1. The fluid of the model's class must have been confirmed.
     while (!m_fluid.IsConfirmed(m_release.GetFluidClass())) {
         EditFluid(m_release.GetFluidClass());
@@ -79,21 +79,28 @@ bool CScenarioDoc::RunDischarge() {
     if (!WriteBranchNameFile(ResultFilePath(GetPathName(), ".brn"), m_release, m_pDiagram, &results,
                              &why) ||
         !results.Commit(CResultFiles::DischargeExtensions())) {
-        // The summary describes files that are not beside the scenario.
+        // The new numbers never reached the disk: the summary stays the
+        // previous one, which no longer describes the network run.
+        m_release.DropStagedResult();
         m_release.SetUpToDate(false);
         AfxMessageBox(why.isEmpty() ? results.Error() : why, MB_ICONERROR);
         return false;
     }
+    m_release.CommitStagedResult();
     ForgetNearfieldResult();
     // 5. The result belongs to the scenario on disk, saved just before the
     //    run (nothing else can have changed since).
     KeepResultSaved(false);
-    if (AppSettings() && AppSettings()->AutoResultOpen()) {
-        if (CMDIFrameWnd* main = AfxGetMainWnd())
-            QMetaObject::invokeMethod(
-                main, [main] { main->ExecuteCommand(ID_RESULT_DISCHARGE); }, Qt::QueuedConnection);
-    }
+    UpdateAllViews(nullptr);
+    if (showSummary) ShowSummaryWhenAsked();
     return true;
+}
+
+void CScenarioDoc::ShowSummaryWhenAsked() {
+    if (!AppSettings() || !AppSettings()->AutoResultOpen() || !m_release.HasSummary()) return;
+    if (CMDIFrameWnd* main = AfxGetMainWnd())
+        QMetaObject::invokeMethod(
+            main, [main] { main->ExecuteCommand(ID_RESULT_DISCHARGE); }, Qt::QueuedConnection);
 }
 
 void CScenarioDoc::OnCalculateDischarge() {
@@ -111,6 +118,10 @@ bool CScenarioDoc::RunNearfield(bool askToSave) {
             if (AfxMessageBox(IDS_CONFIRM_NEARFIELD, MB_RETRYCANCEL | MB_ICONEXCLAMATION) !=
                 IDRETRY)
                 return false;
+        }
+        if (const ValidationError e = CheckNearFieldSetup(m_plume.Setup()); e.id != 0) {
+            AfxMessageBox(ValidationMessage(e, loadString), MB_ICONERROR);
+            return false;
         }
         if (askToSave && IsModified()) {
             if (AfxMessageBox(IDS_SAVE_BEFORE_NEARFIELD, MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -169,21 +180,28 @@ void CScenarioDoc::KeepResultSaved(bool unsavedEdits) {
 }
 
 void CScenarioDoc::OnCalculateNearfield() {
-    RunNearfield(false);
+    // The result is saved with the scenario, so the scenario is saved first.
+    RunNearfield(true);
     UpdateAllViews(nullptr);
 }
 
 void CScenarioDoc::OnCalculateAll() {
-    if (RunDischarge()) RunNearfield(false);
+    // The summary comes once, when both stages have ended.
+    if (RunDischarge(false)) {
+        RunNearfield(false);
+        ShowSummaryWhenAsked();
+    }
     UpdateAllViews(nullptr);
 }
 
 void CScenarioDoc::OnDischargeSetup() {
     CReleaseModelDlg dlg(&m_release, AfxGetMainWnd());
     if (dlg.DoModal() != IDOK) return;
-    // OK confirms the settings shown, repaired ones included.
+    // OK confirms the settings shown, repaired ones included; a confirmation
+    // is a change the scenario must keep.
+    const bool confirmed = !m_release.RepairedSetup().empty();
     m_release.RepairedSetup().clear();
-    NetworkChanged();
+    if (dlg.Changed() || confirmed) NetworkChanged();
 }
 
 void CScenarioDoc::OnDischargeSummary() {

@@ -31,13 +31,15 @@ gtest_discover_tests(orvane_discharge_tests TEST_PREFIX "discharge." DISCOVERY_T
 if(TARGET orvane_ui AND TARGET Orvane)
   add_executable(orvane_discharge_program_tests
     discharge_ui/program_test_main.cpp
-    discharge_ui/discharge_program_test.cpp)
+    discharge_ui/discharge_program_test.cpp
+    discharge_ui/kept_results_test.cpp)
   target_link_libraries(orvane_discharge_program_tests PRIVATE orvane_ui Qt6::Test GTest::gtest)
   target_compile_options(orvane_discharge_program_tests PRIVATE -Wshadow)
   target_compile_definitions(orvane_discharge_program_tests PRIVATE
     ORVANE_TEST_ARTIFACTS="${ORVANE_TEST_ARTIFACTS}"
     ORVANE_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     ORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    ZEF_RUN_PATH="$<TARGET_FILE:zef_run>"
     FAULT_SHIM_PATH="$<TARGET_FILE:zef_run_fault_shim>")
   add_dependencies(orvane_discharge_program_tests Orvane zef_run zef_run_fault_shim)
   gtest_discover_tests(orvane_discharge_program_tests

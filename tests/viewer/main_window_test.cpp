@@ -67,6 +67,7 @@ TEST_F(MainWindow, DamagedFileIsRefusedWithItsLineAndEnds) {
          ": line 6: the time 6e304 H is too large to be held in seconds!"},
         {"Time PT\nS N/M2\n- 1S/BR1\n0 1\n60\n",
          ": line 5: the last row ends after 1 of 2 numbers!"},
+        {"Time PT\nS N/M2\n- 1S/BR1\n", ": the file holds its header but no rows of results!"},
     };
     for (const auto& c : cases) {
         test::MessageRecorder recorder;

@@ -184,6 +184,10 @@ TEST_F(ReadResult, RefusedFilesNameTheLineAndLeaveNothing) {
          "line 5: 1.2.3 is not a number!"},
         {"not a number at all", "Time PT\nS N/M2\n- 1S/BR1\n0 1\nNaN 2\n",
          "line 5: NaN is not a number!"},
+        {"header without rows", "Time PT\nS N/M2\n- 1S/BR1\n",
+         "the file holds its header but no rows of results!"},
+        {"header and blank lines", "Time PT\nS N/M2\n- 1S/BR1\n\n  \n",
+         "the file holds its header but no rows of results!"},
         {"short last row", "Time PT MASSLK\nS N/M2 KG\n- 1S/BR1 1-/BR1\n0 1 2\n60 1\n",
          "line 5: the last row ends after 2 of 3 numbers!"},
         // Finite in the file, infinite once in seconds (5e304 h and more).

@@ -247,6 +247,11 @@ bool ReadResultFile(ResultData& data, const QString& fileName, const QString& pr
             }
         }
     }
+    // A run that wrote its header and no row leaves nothing to plot; an
+    // empty chart would look like a result.
+    if (filled == 0 && data.Tdata.empty())
+        return Refuse(data, fileName + QStringLiteral(": the file holds its header but no rows of "
+                                                      "results!"));
     if (filled != 0)
         return Refuse(data, AtLine(fileName, rowStartLine) +
                                 QStringLiteral("the last row ends after ") +

@@ -70,6 +70,47 @@ TEST(ReleaseSection, round_trip_keeps_options_names_and_result) {
     EXPECT_EQ(std::memcmp(loaded.GetSummary(), saved.GetSummary(), sizeof(DischargeSummary)), 0);
 }
 
+// Words with more than 6 significant digits, and the largest and smallest
+// normal floats, come back as they were saved; the text stays as short as
+// the value allows.
+TEST(ReleaseSection, summary_words_are_saved_whole) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {1694967.0f, "1694967"},
+        {0.5f, "0.5"},
+        {123456.789f, "123456.79"},
+        {3.40282347e38f, "3.4028235e+38"},
+        {1.17549435e-38f, "1.1754944e-38"},
+        {0.1f, "0.1"},
+        {16777215.0f, "16777215"},
+    };
+    for (const auto& c : cases) {
+        CReleaseModel saved;
+        auto summary = std::make_unique<DischargeSummary>();
+        std::memset(summary.get(), 0, sizeof(DischargeSummary));
+        summary->time = c.value;
+        saved.SetSummary(std::move(summary));
+        XmlDoc doc;
+        SaveReleaseSection(&saved, doc.root());
+        xmlNodePtr result = xml_find_child(doc.root(), "result");
+        ASSERT_NE(result, nullptr);
+        xmlNodePtr attr = xml_find_attribute(result, "time");
+        ASSERT_NE(attr, nullptr);
+        xmlNodePtr real = xmlFirstElementChild(attr);
+        ASSERT_NE(real, nullptr);
+        xmlChar* text = xmlGetProp(real, reinterpret_cast<const xmlChar*>("val"));
+        EXPECT_STREQ(reinterpret_cast<const char*>(text), c.text);
+        xmlFree(text);
+
+        CReleaseModel loaded;
+        LoadReleaseSection(&loaded, doc.root());
+        ASSERT_TRUE(loaded.HasSummary()) << c.text;
+        EXPECT_EQ(loaded.GetSummary()->time, c.value) << c.text;
+    }
+}
+
 TEST(ReleaseSection, outdated_result_is_saved_without_its_warning) {
     CReleaseModel saved;
     setSummary(saved);

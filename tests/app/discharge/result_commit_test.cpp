@@ -564,10 +564,12 @@ TEST(ResultCommit, a_failed_stage_keeps_every_previous_file_byte_identical) {
     const Case cases[] = {
         {"folder in place of the branch names", false, wide, nullptr,
          "gas_export.brn: replacing the previous file failed: Is a directory."},
-        {"plume refuses its input after a new discharge", false,
+        // Refused with its range before the discharge runs (in the display
+        // units of the settings).
+        {"near-field water below absolute zero", false,
          edited(wide, "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>",
                 "<attribute name=\"water_temperature\">\n          <real val=\"-300\"/>"),
-         nullptr, "Task failed:\n\nWater temperature value was below -273 °C!\n"},
+         nullptr, "The nearfield model's water temperature of "},
         {"near-field settings not confirmed", false,
          edited(wide, "<attribute name=\"gas_confirmed\">\n          <string>#true#</string>",
                 "<attribute name=\"gas_confirmed\">\n          <string>#false#</string>"),

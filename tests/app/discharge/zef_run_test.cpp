@@ -2,6 +2,7 @@
 // standard output and standard error, and the files beside the scenario.
 #include "example_scenarios.h"
 #include "plot_launch.h"
+#include "scenario_limits.h"
 #include "zef_run_process.h"
 
 #include <QDir>
@@ -225,7 +226,7 @@ TEST(ZefRunFailures, failed_run_keeps_the_previous_results_and_leaves_nothing_be
     }
 }
 
-TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_the_plume_file) {
+TEST(ZefRunFailures, a_nearfield_setting_that_cannot_be_exits_1_naming_it_and_keeps_the_files) {
     QTemporaryDir dir;
     const QString zef = shippedCopy(dir, "gas_export.zef");
     ASSERT_FALSE(zef.isEmpty());
@@ -233,7 +234,8 @@ TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_th
     const auto before = FolderContents(dir.path(), "gas_export.zef");
     ASSERT_EQ(before.count("gas_export.dbs"), 1u);
 
-    // A water temperature the plume refuses, saved with the scenario.
+    // A water temperature below absolute zero, saved with the scenario: refused
+    // with its range before anything runs.
     QByteArray text = readFile(zef);
     const QByteArray from = "<attribute name=\"water_temperature\">\n          <real val=\"6.5\"/>";
     ASSERT_TRUE(text.contains(from));
@@ -242,11 +244,16 @@ TEST(ZefRunFailures, failed_nearfield_task_exits_1_with_its_message_and_keeps_th
                                             "<real val=\"-300\"/>")));
     const Output o = zefRun({"--nearfield", zef});
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err,
-              QString::fromUtf8("Task failed:\n\nWater temperature value was below -273 °C!\n"));
+    // In the display units of the settings (-300 C = -508 F).
+    const QStringList said = {
+        QString::fromUtf8("The nearfield model's water temperature of -300 °C lies outside -2 °C "
+                          "to 40 °C.\n"),
+        QString::fromUtf8("The nearfield model's water temperature of -508 °F lies outside 28.4 "
+                          "°F to 104 °F.\n")};
+    EXPECT_TRUE(said.contains(o.err)) << o.err.toStdString();
     EXPECT_TRUE(o.out.isEmpty());
-    // The discharge ran again on the same input (the same bytes); the plume
-    // file is the previous one and nothing was left in the folder.
+    // The result files are the previous ones and nothing was left in the
+    // folder.
     EXPECT_TRUE(FolderContents(dir.path(), "gas_export.zef") == before);
 }
 
@@ -490,26 +497,36 @@ TEST(ZefRunDamaged, an_emptied_diameter_is_named_and_never_run_on) {
     EXPECT_FALSE(text.readAll().contains("\"diameter\"></attribute>"));
 }
 
-// A file with a branch of more pipelines than a run takes is refused as it is
-// opened, before its objects are read, with one message naming the file and
-// the branch's length; one pipeline fewer opens (and is then refused by the
-// network check for other reasons).
-TEST(ZefRunDamaged, a_branch_too_long_is_refused_as_the_file_opens) {
+// A file with a branch of more pipelines than a run takes opens and saves
+// (the network check refuses the network, exit 1); only a file of more
+// objects than could be read in is refused as it is opened, before its
+// objects are read, with one message naming the file and the count (exit 2).
+TEST(ZefRunDamaged, only_a_file_too_large_to_read_is_refused_as_it_opens) {
     QTemporaryDir dir;
-    for (const int pipes : {100, 101}) {
-        SCOPED_TRACE(pipes);
-        // outlet O0 <- P1 <- J1 <- P2 <- ... <- inlet
-        QString objects = QStringLiteral("<object type=\"FlowOutlet\" id=\"J0\"/>");
-        for (int i = 1; i <= pipes; ++i)
-            objects += QStringLiteral(
-                           "<object type=\"Pipeline\" id=\"P%1\"><connections>"
-                           "<connection handle=\"0\" to=\"J%1\" connection=\"0\"/>"
-                           "<connection handle=\"1\" to=\"J%2\" connection=\"1\"/>"
-                           "</connections></object><object type=\"%3\" id=\"J%1\"/>")
-                           .arg(i)
-                           .arg(i - 1)
-                           .arg(i < pipes ? "PipeJoin" : "FlowInlet");
-        const QString zef = dir.filePath(QStringLiteral("branch%1.zef").arg(pipes));
+    const struct {
+        int pipes;  // 0: the object-count case
+        int status;
+    } cases[] = {{100, 1}, {101, 1}, {0, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pipes);
+        QString objects;
+        if (c.pipes > 0) {
+            // outlet O0 <- P1 <- J1 <- P2 <- ... <- inlet
+            objects = QStringLiteral("<object type=\"FlowOutlet\" id=\"J0\"/>");
+            for (int i = 1; i <= c.pipes; ++i)
+                objects += QStringLiteral(
+                               "<object type=\"Pipeline\" id=\"P%1\"><connections>"
+                               "<connection handle=\"0\" to=\"J%1\" connection=\"0\"/>"
+                               "<connection handle=\"1\" to=\"J%2\" connection=\"1\"/>"
+                               "</connections></object><object type=\"%3\" id=\"J%1\"/>")
+                               .arg(i)
+                               .arg(i - 1)
+                               .arg(i < c.pipes ? "PipeJoin" : "FlowInlet");
+        } else {
+            for (int i = 0; i <= MAX_FILE_OBJECTS; ++i)
+                objects += QStringLiteral("<object type=\"PipeJoin\" id=\"J%1\"/>").arg(i);
+        }
+        const QString zef = dir.filePath(QStringLiteral("branch%1.zef").arg(c.pipes));
         QFile f(zef);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(("<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\">"
@@ -518,15 +535,17 @@ TEST(ZefRunDamaged, a_branch_too_long_is_refused_as_the_file_opens) {
                     .toUtf8());
         f.close();
         const Output o = zefRun({"--verify", zef});
-        const QString refusal = zef +
-                                " was not opened: one of its branches holds 101 Pipeline "
-                                "segments.";
-        if (pipes == 101) {
-            EXPECT_EQ(o.status, 2);
-            EXPECT_TRUE(o.err.startsWith("Error: " + refusal)) << o.err.toStdString();
+        EXPECT_EQ(o.status, c.status) << o.err.toStdString();
+        const Output saved = zefRun({"--save", dir.filePath("saved.zef"), zef});
+        if (c.status == 2) {
+            EXPECT_TRUE(o.err.startsWith("Error: " + zef +
+                                         " was not opened: it holds 200001 objects, more than "
+                                         "the 200000 a scenario file may hold."))
+                << o.err.toStdString();
+            EXPECT_EQ(saved.status, 2);
         } else {
-            EXPECT_EQ(o.status, 1) << o.err.toStdString();
             EXPECT_FALSE(o.err.contains("was not opened")) << o.err.toStdString();
+            EXPECT_EQ(saved.status, 0) << saved.err.toStdString();
         }
     }
 }

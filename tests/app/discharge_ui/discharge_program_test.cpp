@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,6 +51,7 @@
 #include "release_section.h"
 #include "report_text.h"
 #include "report_view.h"
+#include "scenario_limits.h"
 #include "string_table.h"
 #include "task_progress_dlg.h"
 
@@ -796,6 +798,7 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     ASSERT_TRUE(QFile::remove(brn));
     ASSERT_TRUE(QDir().mkpath(brn + "/inside"));
     const auto before = resultFiles(path);
+    const DischargeSummary kept = *doc->ReleaseModel().GetSummary();
 
     doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
     doc->NetworkChanged();
@@ -809,6 +812,9 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_TRUE(resultFiles(path) == before);
+    // The summary is still the one of the files on disk, shown as outdated.
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_EQ(std::memcmp(doc->ReleaseModel().GetSummary(), &kept, sizeof kept), 0);
     doc->SetModifiedFlag(false);
 }
 
@@ -1304,7 +1310,25 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf_at_a_reading_size_on_as_many_pag
         ASSERT_EQ(got.pages, int(pages.size()));
         std::vector<PdfWord> text;
         std::map<QString, int> pageOf;  // first page of a word
+        // Each page starts with the header: scenario, date and units.
+        const QString header = report->PrintHeader();
+        EXPECT_EQ(header, "Scenario: gas_export.zef    Printed: " +
+                              QDate::currentDate().toString(Qt::ISODate) + "    Units: Metric");
+        const QStringList headerWords = header.split(' ', Qt::SkipEmptyParts);
+        int headers = 0;
         for (size_t k = 0; k < words.size(); ++k) {
+            if (k == 0 || words[k].page != words[k - 1].page) {
+                QStringList top;
+                for (size_t h = k; h < words.size() && top.size() < headerWords.size() &&
+                                   words[h].page == words[k].page;
+                     ++h)
+                    top << words[h].text;
+                EXPECT_EQ(top, headerWords) << "page " << words[k].page;
+                EXPECT_LT(words[k].yMin, margins.top() + 20.0) << "page " << words[k].page;
+                ++headers;
+                k += size_t(headerWords.size()) - 1;
+                continue;
+            }
             const bool footer = k + 4 <= words.size() && words[k].text == "Page" &&
                                 words[k + 2].text == "of" &&
                                 words[k + 3].text == QString::number(got.pages) &&
@@ -1318,6 +1342,7 @@ TEST_F(DischargeProgram, report_prints_to_a_pdf_at_a_reading_size_on_as_many_pag
             EXPECT_GT(words[k].yMin, got.pageHeight - margins.bottom() - 20.0);
             k += 3;
         }
+        EXPECT_EQ(headers, got.pages);
         // A section's heading starts the page that holds its first lines.
         EXPECT_EQ(pageOf["Release"], pageOf["Time"]);
         EXPECT_EQ(pageOf["Nearfield"], pageOf["Water"]);
@@ -1467,7 +1492,8 @@ namespace {
 
 // Hostile files are refused as they open, with one box naming the file and
 // why, and no window: the example with one 100 kB entity used 10,000 times in
-// a label (a gigabyte once expanded), and a branch of 101 pipelines.
+// a label (a gigabyte once expanded), and a file of more objects than could
+// be read in.
 TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
     QFile example(QStringLiteral(ORVANE_SOURCE_DIR "/examples/scenarios/oil_line.zef"));
     ASSERT_TRUE(example.open(QIODevice::ReadOnly));
@@ -1479,15 +1505,8 @@ TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
     QByteArray branch =
         "<?xml version=\"1.0\"?>\n<zef:diagram xmlns:zef=\"urn:x-holvik:zef\"><zef:layer "
         "name=\"Background\" visible=\"true\">";
-    for (int i = 1; i <= 101; ++i)
-        branch += QStringLiteral(
-                      "<object type=\"Pipeline\" id=\"P%1\"><connections><connection "
-                      "handle=\"0\" to=\"J%1\" connection=\"0\"/><connection "
-                      "handle=\"1\" to=\"J%2\" connection=\"1\"/></connections>"
-                      "</object><object type=\"PipeJoin\" id=\"J%1\"/>")
-                      .arg(i)
-                      .arg(i - 1)
-                      .toUtf8();
+    for (int i = 0; i <= MAX_FILE_OBJECTS; ++i)
+        branch += "<object type=\"PipeJoin\" id=\"J" + QByteArray::number(i) + "\"/>";
     branch += "</zef:layer></zef:diagram>\n";
     const struct {
         const char* file;
@@ -1497,7 +1516,9 @@ TEST_F(DischargeProgram, hostile_files_are_refused_with_one_message) {
         {"entity.zef", entity,
          ".\nIts entities would expand it to more than 4 times its size; the file was not "
          "opened."},
-        {"branch.zef", branch, " was not opened: one of its branches holds 101 Pipeline segments."},
+        {"many.zef", branch,
+         " was not opened: it holds 200001 objects, more than the 200000 a scenario file may "
+         "hold."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

@@ -1,11 +1,16 @@
 // The library's discretisation, how the network check's messages show values,
 // and the network check against the library at every limit.
 #include "fluid_model.h"
+#include "message_ids.h"
+#include "network_builder.h"
+
+#include <vexil/network_objects.h>
 #include "network_check.h"
 #include "system_settings.h"
 #include "units.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,6 +19,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +60,66 @@ TEST(NetworkCheck, values_are_shown_in_the_display_units_with_their_unit) {
     SetAppSettings(nullptr);
 }
 
+// The subsea limits of a pipeline: a bore of 2 m and a length of 2000 km
+// pass, the next float past each is refused, and the message tells the value
+// from the limit in both unit systems (78.7402 in against 78.74016 in).
+TEST(NetworkCheck, subsea_limits_hold_at_the_limit_and_refuse_the_next_float) {
+    ASSERT_TRUE(vexil_startup());
+    CSystemSettings settings;
+    settings.Load(ORVANE_PROGRAM_DIR "Orvane", false);
+    SetAppSettings(&settings);
+    ASSERT_TRUE(LoadUnitTables());
+    const struct {
+        const char* field;
+        double limit;  // m
+        unsigned id;
+        double other;  // the other field's value
+    } cases[] = {
+        {"diameter", 2.0, IDS_PIPE_BORE_TOO_LARGE, 1000.0},
+        {"length", 2.0e6, IDS_PIPELINE_TOO_LONG, 0.254},
+    };
+    for (const auto& c : cases) {
+        for (bool past : {false, true}) {
+            const double value = past ? double(std::nextafter(float(c.limit), INFINITY)) : c.limit;
+            model_test::Network net;
+            const bool bore = std::string(c.field) == "diameter";
+            diagram_object* pipe = net.Add("Pipeline", {{"length", bore ? c.other : value},
+                                                        {"diameter", bore ? value : c.other},
+                                                        {"roughness", 5e-5},
+                                                        {"heat_trans_coeff", 0},
+                                                        {"amb_temp", 5}});
+            ASSERT_NE(pipe, nullptr);
+            // Set whole: the builder's file text keeps 6 digits.
+            (bore ? as_pipeline(pipe)->diameter : as_pipeline(pipe)->length) = value;
+            for (int units : {0, 1}) {
+                settings.SetDisplayUnits(units);
+                SCOPED_TRACE(std::string(c.field) + (past ? " just past" : " at the limit") +
+                             ", units " + std::to_string(units));
+                try {
+                    network::CheckSubseaLimits(pipe);
+                    EXPECT_FALSE(past);
+                } catch (const ValidationError& e) {
+                    EXPECT_TRUE(past);
+                    EXPECT_EQ(e.id, c.id);
+                    EXPECT_EQ(e.xref, pipe->xref);
+                    ASSERT_EQ(e.args.size(), 2u);
+                    EXPECT_NE(e.args[0], e.args[1]) << e.args[0].toStdString();
+                }
+            }
+        }
+    }
+    // Worked by hand: 2 m = 78.740157 in, the next float 2.00000024 m =
+    // 78.740167 in; 7 digits tell them apart.
+    settings.SetDisplayUnits(1);
+    const std::vector<QString> shown =
+        network::DisplayValues("DIAMETER", {double(std::nextafter(2.0f, 3.0f)), 2.0});
+    EXPECT_EQ(shown, (std::vector<QString>{"78.74017 in", "78.74016 in"}));
+    settings.SetDisplayUnits(0);
+    EXPECT_EQ(network::DisplayValues("PRESSURE", {1.0e5, 2.0e5}),
+              (std::vector<QString>{"1 bar", "2 bar"}));
+    SetAppSettings(nullptr);
+}
+
 // The network check against the real library at each limit of the library's
 // start-of-run checks: the limit itself and the next value past it go through
 // both, and both accept the one and refuse the other. The library's verdict
@@ -80,10 +146,11 @@ protected:
         unsigned id;   // the check's refusal
         int xref;      // the object it names
         std::string libraryText;
+        std::vector<QString> args;  // the values its message shows
     };
 
     Verdicts Run(const orvane::ReleaseInput& in, const network::LeakPlace& place, float tuser) {
-        Verdicts v{true, false, 0, 0, {}};
+        Verdicts v{true, false, 0, 0, {}, {}};
         try {
             network::CheckLibraryLimits(in, place, tuser);
             network::CheckPropertyTableRange(in);
@@ -91,6 +158,7 @@ protected:
             v.check = false;
             v.id = e.id;
             v.xref = e.xref;
+            v.args = e.args;
         }
         orvane::ReleaseInput copy = in;
         ReleaseControl ctl{};
@@ -191,6 +259,8 @@ struct Limit {
     std::function<void(Line&)> refused;   // just past it
     unsigned id;
     int xref;
+    // The value refused is the bound its message names ("below %3").
+    bool refusedAtBound = false;
 };
 
 TEST_F(LibraryAgreement, each_limit_is_accepted_and_the_next_value_refused_by_both) {
@@ -236,7 +306,7 @@ TEST_F(LibraryAgreement, each_limit_is_accepted_and_the_next_value_refused_by_bo
          3},
         {"highest outlet pressure", [&](Line& l) { l.in.bnd.POUT = highestOutlet; },
          [&](Line& l) { l.in.bnd.POUT = above(highestOutlet); }, IDS_OUTLET_PRESSURE_OUT_OF_RANGE,
-         3},
+         3, true},
         // The default black oil's last pressure is 1500 bar: 2250 bar served.
         {"highest back pressure", [](Line& l) { l.in.lek.LEKPB = 2.25e8f; },
          [](Line& l) { l.in.lek.LEKPB = above(2.25e8f); }, IDS_BACK_PRESSURE_ABOVE_TABLES, 4},
@@ -262,6 +332,21 @@ TEST_F(LibraryAgreement, each_limit_is_accepted_and_the_next_value_refused_by_bo
             if (past) {
                 EXPECT_EQ(v.id, c.id) << what;
                 EXPECT_EQ(v.xref, c.xref) << what;
+                // In both unit systems the message tells the value from the
+                // limit it is past.
+                for (int units : {0, 1}) {
+                    if (c.refusedAtBound) break;
+                    settings->SetDisplayUnits(units);
+                    const Verdicts shown = Run(line.in, line.place, line.tuser);
+                    for (size_t i = 0; i < shown.args.size(); ++i)
+                        for (size_t j = i + 1; j < shown.args.size(); ++j)
+                            EXPECT_NE(shown.args[i], shown.args[j])
+                                << what << ", units " << units << ": "
+                                << QStringList(shown.args.begin(), shown.args.end())
+                                       .join(" | ")
+                                       .toStdString();
+                }
+                settings->SetDisplayUnits(0);
             }
         }
     }

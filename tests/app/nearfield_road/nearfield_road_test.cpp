@@ -587,7 +587,7 @@ TEST_F(NearFieldDialog, ulv5_date_is_checked_against_the_month_length) {
     }
 }
 
-TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_preparation) {
+TEST_F(NearfieldProgram, nearfield_setup_ok_on_an_edit_marks_modified_and_drops_the_preparation) {
     QString path;
     CScenarioDoc* doc = Open("gas_export.zef", &path);
     ASSERT_NE(doc, nullptr);
@@ -596,7 +596,16 @@ TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_prepara
     ASSERT_TRUE(doc->RunNearfield(false));
     ASSERT_TRUE(doc->IsNearfieldPrepared());
     doc->SetModifiedFlag(false);
-    const CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    // OK on the settings as shown keeps everything.
+    CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog* d) { d->accept(); });
+    s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
+    CDialog::SetModalHook(previous);
+    EXPECT_TRUE(doc->IsNearfieldPrepared());
+    EXPECT_FALSE(doc->IsModified());
+    previous = CDialog::SetModalHook([](CDialog* d) {
+        d->Item<QLineEdit>(CNearFieldModelDlg::IDC_SMOOTHING)->setText("9");
+        d->accept();
+    });
     s.Main()->ExecuteCommand(ID_SCENARIO_NEARFIELD_SETUP);
     CDialog::SetModalHook(previous);
     EXPECT_FALSE(doc->IsNearfieldPrepared());
@@ -606,6 +615,112 @@ TEST_F(NearfieldProgram, nearfield_setup_ok_marks_modified_and_drops_the_prepara
     auto* report = dynamic_cast<CReportView*>(s.Main()->GetActiveView());
     ASSERT_NE(report, nullptr);
     EXPECT_FALSE(report->Text().contains("Nearfield Summary:"));
+    doc->SetModifiedFlag(false);
+}
+
+}  // namespace
+
+namespace {
+
+// ------------------------------------------------------ settings in range
+
+// Each near-field number at the ends of what it can be and one step past:
+// the dialog takes the ends and refuses the step past with the message the
+// check before a run gives (setting, value and range), and keeps the dialog
+// open. The dialog says which settings the plume uses.
+TEST_F(NearFieldDialog, each_setting_is_taken_at_its_limits_and_refused_one_step_past) {
+    const double warmest = 40.0, coldest = -2.0, longest = 2592000.0, hours = 720.0;
+    const struct {
+        const char* what;
+        int id;
+        double value;
+        const char* message;  // empty: accepted
+    } cases[] = {
+        {"coldest water", CNearFieldModelDlg::IDC_WATER_TEMP, coldest, ""},
+        {"warmest water", CNearFieldModelDlg::IDC_WATER_TEMP, warmest, ""},
+        {"water below", CNearFieldModelDlg::IDC_WATER_TEMP,
+         double(std::nextafter(float(coldest), -100.0f)),
+         "The nearfield model's water temperature of -2.0000002 °C lies outside -2 °C to 40 °C."},
+        {"water above", CNearFieldModelDlg::IDC_WATER_TEMP,
+         double(std::nextafter(float(warmest), 100.0f)),
+         "The nearfield model's water temperature of 40.000004 °C lies outside -2 °C to 40 °C."},
+        {"water at 1e30", CNearFieldModelDlg::IDC_WATER_TEMP, 1e30,
+         "The nearfield model's water temperature of 1e+30 °C lies outside -2 °C to 40 °C."},
+        {"no tracking", CNearFieldModelDlg::IDC_PLUME_TRACKING, 0.0, ""},
+        {"tracking 30 days", CNearFieldModelDlg::IDC_PLUME_TRACKING, longest, ""},
+        {"tracking -10 s", CNearFieldModelDlg::IDC_PLUME_TRACKING, -10.0,
+         "The nearfield model's plume tracking time of -10 s lies outside 0 s to 2592000 s."},
+        {"tracking past 30 days", CNearFieldModelDlg::IDC_PLUME_TRACKING, 2592000.5,
+         "The nearfield model's plume tracking time of 2592000.5 s lies outside 0 s to 2592000 "
+         "s."},
+        {"step of an hour", CNearFieldModelDlg::IDC_PLUME_STEP, 3600.0, ""},
+        {"step of 0 s", CNearFieldModelDlg::IDC_PLUME_STEP, 0.0,
+         "The nearfield model's plume time step of 0 s must be above 0 s and at most 3600 s."},
+        {"step past an hour", CNearFieldModelDlg::IDC_PLUME_STEP, 3600.5,
+         "The nearfield model's plume time step of 3600.5 s must be above 0 s and at most 3600 "
+         "s."},
+        {"output -1 s", CNearFieldModelDlg::IDC_PLUME_OUTPUT, -1.0,
+         "The nearfield model's plume output interval of -1 s lies outside 0 s to 2592000 s."},
+        {"current from 720 hours", CNearFieldModelDlg::IDC_AMBIENT_START, hours, ""},
+        {"current from -1 hours", CNearFieldModelDlg::IDC_AMBIENT_START, -1.0,
+         "The nearfield model's start of the current of -1 hours lies outside 0 hours to 720 "
+         "hours."},
+        {"snapshots 721 hours apart", CNearFieldModelDlg::IDC_SNAPSHOT_INTERVAL, 721.0,
+         "The nearfield model's snapshot interval of 721 hours lies outside 0 hours to 720 "
+         "hours."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool accepted = !*c.message;
+        plume.Setup() = NearFieldSetup();
+        plume.gas_confirmed = false;
+        ScriptedMessageBoxes boxes;
+        QString used;
+        const int result = Run([&](CNearFieldModelDlg& d) {
+            used = d.Item<QLabel>(CNearFieldModelDlg::IDC_SETTINGS_USED)->text();
+            SetText(d, c.id, QString::number(c.value, 'g', 17));
+            d.accept();
+        });
+        EXPECT_EQ(boxes.Texts(), accepted ? QStringList() : QStringList{c.message});
+        EXPECT_EQ(result == IDOK, accepted);
+        EXPECT_EQ(plume.IsConfirmed(), accepted);
+        EXPECT_TRUE(used.startsWith("The plume uses the smoothing")) << used.toStdString();
+        // The check before a run gives the same verdict on the stored value.
+        if (accepted) {
+            EXPECT_EQ(CheckNearFieldSetup(plume.Setup()).id, 0u);
+        }
+    }
+}
+
+// A scenario saved with water at 1e30 C (as older versions took it): Verify
+// Layout and Calculate Nearfield in the program name it, and zef_run
+// --nearfield and --verify exit 1 naming it, writing no plume file.
+TEST_F(NearfieldProgram, a_stored_setting_out_of_range_is_refused_by_verify_run_and_zef_run) {
+    const QString message =
+        "The nearfield model's water temperature of 1e+30 °C lies outside -2 °C to 40 °C.";
+    QTemporaryDir other;
+    const QString copy =
+        copyExample(other, "oil_line.zef", "<real val=\"7.2\"/>", "<real val=\"1e30\"/>");
+    ASSERT_TRUE(readAll(copy).contains("<real val=\"1e30\"/>"));
+    for (const char* mode : {"--nearfield", "--verify"}) {
+        const Output o = zefRun({mode, copy});
+        EXPECT_EQ(o.status, 1) << mode;
+        EXPECT_TRUE(o.err.contains(message)) << mode << ": " << o.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(copy, ".dbs")));
+
+    ASSERT_TRUE(s.app->OpenDocumentFile(copy));
+    CScenarioDoc* doc = s.Doc();
+    ASSERT_NE(doc, nullptr);
+    ScriptedMessageBoxes boxes;
+    s.Main()->ExecuteCommand(ID_SCENARIO_VERIFY);
+    EXPECT_EQ(boxes.Texts(), QStringList{message});
+    boxes.Clear();
+    ASSERT_TRUE(doc->RunDischarge());
+    boxes.Clear();
+    s.Main()->ExecuteCommand(ID_SCENARIO_CALC_NEARFIELD);
+    EXPECT_EQ(boxes.Texts(), QStringList{message});
+    EXPECT_FALSE(QFileInfo::exists(ResultFilePath(copy, ".dbs")));
     doc->SetModifiedFlag(false);
 }
 
