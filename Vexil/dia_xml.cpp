@@ -460,7 +460,10 @@ namespace {
 int damage_depth = 0;
 GString* damage_lines = nullptr;
 int damage_count = 0;
-const int damage_lines_shown = 20;
+// Every repair is listed (the message box scrolls its details); only a file
+// damaged beyond anything a person would read is cut, so that a hostile file
+// cannot make the message itself the largest thing in memory.
+const int damage_lines_shown = 10000;
 const char damage_title[] = "Warning:\nValues that could not be read were replaced:";
 
 bool named(xmlNodePtr node, const char* name) {

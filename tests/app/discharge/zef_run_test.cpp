@@ -379,7 +379,9 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
          false,
          {"Values that could not be read were replaced:",
           "Pipeline \"Oil line\" (O2): length int \"8000\" -> 8000",
-          "FlowInlet \"Wellhead\" (O0): flowrate int \"500000\" -> 500000", "... and 37 more"},
+          "FlowInlet \"Wellhead\" (O0): flowrate int \"500000\" -> 500000",
+          // every repair is listed, the last of the 57 too
+          "nearfield/setup: water_temperature int \"15\" -> 15"},
          true},
         {"nonfinite_summary.zef",
          "oil_line.zef",
