@@ -51,7 +51,8 @@
 //   C (P' - P) + dt/DX(i) sum_k (EXPFAC(i+1) Fk(i+1) - CFLFAC(i) Fk(i)) / rhok(i)
 //     = dt/DX(i) sum_sources Wk/rhok + f e
 //
-// with C = MG DRGP/ROG^2 + (ML + MD) DRLP/ROL^2 (not below 4.5e-10), the
+// with C = MG DRGP/ROG^2 + (ML + MD) DRLP/ROL^2 - DRSP (MG + MLT) (1/ROG - 1/ROL)
+// (the last term where it is positive, the whole not below 4.5e-10), the
 // upwind mass fluxes Fg = MG(donor) ug', Fl = ML(donor) ul', Fd = MD(donor) ud'
 // (ud' = ug' - UDO with the gas, else ul'), the inlet-source, valve-source and
 // leak fluxes (kg/(m2 s) of the section's flow area, the leak ones linearised
@@ -266,6 +267,13 @@ void pressure_row(const PvRows& R, int i) {
     const double dt = RUNCTL.HT, dx = PIPGEO.DX(i);
     const double ig = inv(S.ROG(i)), il = inv(S.ROL(i));
     double C = S.MG(i) * S.DRGP(i) * ig * ig + (S.ML(i) + S.MD(i)) * S.DRLP(i) * il * il;
+    // Gas out of solution as the pressure falls (or back into it as the
+    // pressure rises) takes the volume with it: the mass step moves
+    // -DRSP dP (MG + MLT) from the liquid to the gas. Left out here, the two
+    // steps disagree by that volume and the error feedback returns it a step
+    // late, which in a liquid-filled section swings the pressure up and down
+    // every other step.
+    C += std::max(0.0, -double(S.DRSP(i)) * (double(S.MG(i)) + S.MLT(i)) * (ig - il));
     C = std::max(C, 4.5e-10);
     double rhs = C * S.PT(i);
     const double f = dt / dx;
