@@ -815,7 +815,9 @@ TEST(Discharge, the_energy_step_moves_gas_between_the_phases_without_drifting_th
     // The case still is the one that showed the drift.
     EXPECT_EQ(NETDSC.NBR, 4);
     EXPECT_GT(RUNCTL.ITEMP, 0);
-    EXPECT_GT(RUNCTL.NINTGR, 50000);
+    // (80,000 steps then; some 24,000 since the closures blend across the
+    // regime bands and the pressure equation counts the gas leaving solution)
+    EXPECT_GT(RUNCTL.NINTGR, 20000);
     EXPECT_GT(b.released, 1000.0);
     EXPECT_LE(b.line_error, 5e-7 * (w.first + in))
         << "inventory " << w.first << " -> " << inventory() << " kg, in " << in << ", out " << out

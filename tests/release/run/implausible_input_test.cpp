@@ -246,9 +246,15 @@ TEST(ReleaseLeakHeldShut, EndsAfterTheMinimumReleaseTimeWithAWarning) {
     in->rec.lek.LEKPB = 5.0e6f;  // the line runs at a few bar
     const Call c = call_release(in->rec, in->ctl, dir.path("case.$$$"));
     EXPECT_EQ(c.IERR, 0);
-    EXPECT_EQ(c.msg,
-              "THE LEAK DOES NOT FLOW: THE BACK PRESSURE OUTSIDE IT IS NOT BELOW THE PIPELINE "
-              "PRESSURE AT THE LEAK. NOTHING IS RELEASED.");
+    // The line's riser never settles into steady flow, which the run says
+    // behind the warning that matters here.
+    const std::string held =
+        "THE LEAK DOES NOT FLOW: THE BACK PRESSURE OUTSIDE IT IS NOT BELOW THE PIPELINE "
+        "PRESSURE AT THE LEAK. NOTHING IS RELEASED.";
+    EXPECT_EQ(c.msg.substr(0, held.size()), held);
+    const std::string rest = c.msg.substr(std::min(held.size(), c.msg.size()));
+    EXPECT_TRUE(rest.empty() || rest.rfind(std::string(" ") + RELEASE_NOT_SETTLED_TEXT, 0) == 0)
+        << c.msg;
     const float* w = &c.sum.time;
     for (int i = 0; i < 11; ++i) EXPECT_EQ(w[i], 0.0f) << "summary word " << i;
     const auto rows = lines_of(dir.path("case.plt"));

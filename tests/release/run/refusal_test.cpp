@@ -317,7 +317,18 @@ TEST(ReleaseValid, ValidNetworksRunToTheirEndTime) {
         lib().release(&r.net, r.br, &r.bnd, &r.lek, &r.pvt, &in->ctl, &sum, path.c_str(),
                       static_cast<int32_t>(path.size()), &none, &IERR, MSG, 256);
         ASSERT_EQ(IERR, 0) << trimmed(MSG, 256);
-        const std::string msg = trimmed(MSG, 256);
+        std::string msg = trimmed(MSG, 256);
+        // The one-branch line feeds 5 kg/s into an 80 m riser, which never
+        // settles into steady flow: the run says so behind its other
+        // warnings. The three-branch network settles.
+        const size_t unsettled = msg.find(RELEASE_NOT_SETTLED_TEXT);
+        if (n.make == nets::one_branch) {
+            EXPECT_NE(unsettled, std::string::npos) << msg;
+            if (unsettled != std::string::npos)
+                msg.erase(unsettled > 0 ? unsettled - 1 : 0);  // and the blank before it
+        } else {
+            EXPECT_EQ(unsettled, std::string::npos) << msg;
+        }
         // The one-branch line's gas comes close to the property tables'
         // lowest temperature as the release ends; the warning that it was
         // held there is the message of a release that ended.
