@@ -149,7 +149,20 @@ TEST(ZefRunNearfield, each_examples_plume_follows_its_discharge_without_dips) {
         int dips = 0, bookings = 0;
         for (size_t i = first + 1; i < T.size(); ++i) {
             const size_t k = ending(T[i] - 1.333 * Rt[i]);
-            if (dipAt(V, i) && !dipAt(rate, k) && !dipAt(rate, k - 1) && ++dips <= 3)
+            // A discharge that itself fell away between the releases that
+            // reach the surface in the rows beside (the leak shut for a
+            // while and opened again) dips the plume as well.
+            auto dischargeDipped = [&] {
+                if (i + 1 >= T.size()) return false;
+                const size_t k0 = ending(T[i - 1] - 1.333 * Rt[i - 1]);
+                const size_t k1 = ending(T[i + 1] - 1.333 * Rt[i + 1]);
+                const double ends = 0.9 * std::min(rate[std::min(k0, k1)], rate[std::max(k0, k1)]);
+                for (size_t j = std::min(k0, k1) + 1; j < std::max(k0, k1); ++j)
+                    if (rate[j] < ends) return true;
+                return false;
+            };
+            if (dipAt(V, i) && !dipAt(rate, k) && !dipAt(rate, k - 1) && !dischargeDipped() &&
+                ++dips <= 3)
                 ADD_FAILURE() << "Vgas0 " << V[i] << " at " << T[i] << " s between " << V[i - 1]
                               << " and " << V[i + 1];
             const double plume = M[i] - M[i - 1];
