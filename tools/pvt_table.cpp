@@ -67,6 +67,16 @@ int fail(int32_t ierr, const char* msg) {
     return 1;
 }
 
+// The composition's tables through the export, as the program builds them:
+// 0, or the exit status after the library's refusal is printed.
+int comp_tables(COMPREC& c, PVTBLK& b) {
+    int32_t ierr = 0;
+    char msg[MSGLEN];
+    setmsg(msg, MSGLEN, "");
+    COMPPVT(&c, &b, &ierr, msg, MSGLEN);
+    return ierr != 0 ? fail(ierr, msg) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,11 +152,7 @@ int main(int argc, char** argv) {
             COMPREC c{};
             if (!composition(1, c)) return usage();
             PVTBLK b{};
-            int32_t ierr = 0;
-            char msg[MSGLEN];
-            setmsg(msg, MSGLEN, "");
-            COMPPVT(&c, &b, &ierr, msg, MSGLEN);
-            if (ierr != 0) return fail(ierr, msg);
+            if (const int status = comp_tables(c, b)) return status;
             const Flscom& F = FLSCOM;
             for (int k = 1; k <= F.NC; ++k) {
                 const CatEntry& e = CMPCAT.E[F.ICAT[k]];
@@ -163,11 +169,7 @@ int main(int argc, char** argv) {
             COMPREC c{};
             if (!composition(1, c)) return usage();
             PVTBLK b{};
-            int32_t ierr = 0;
-            char msg[MSGLEN];
-            setmsg(msg, MSGLEN, "");
-            COMPPVT(&c, &b, &ierr, msg, MSGLEN);
-            if (ierr != 0) return fail(ierr, msg);
+            if (const int status = comp_tables(c, b)) return status;
             print_block(b);
             return 0;
         }
