@@ -195,14 +195,16 @@ TEST(CompPvt, TablesAreFiniteAndPhysicalForGasAndCondensate) {
                 EXPECT_GT(b.TAB[0][i][j], 0.0f);
                 EXPECT_GT(b.TAB[1][i][j], 0.0f);
                 EXPECT_GE(b.TAB[6][i][j], 0.0f);
-                // Above 1 only at a gas node next to a two-phase one: the
-                // line between them reaches 1 at the dew point.
+                // Above 1 only at a gas node next to a two-phase one, along
+                // its row or its column: the line between them reaches 1 at
+                // the dew point.
                 if (b.TAB[6][i][j] > 1.0f) {
-                    auto split = [&](int jj) {
-                        return jj >= 0 && jj < 20 && b.TAB[6][i][jj] > 0.0f &&
-                               b.TAB[6][i][jj] < 1.0f;
+                    auto split = [&](int ii, int jj) {
+                        return ii >= 0 && ii < 20 && jj >= 0 && jj < 20 &&
+                               b.TAB[6][ii][jj] > 0.0f && b.TAB[6][ii][jj] < 1.0f;
                     };
-                    EXPECT_TRUE(split(j - 1) || split(j + 1));
+                    EXPECT_TRUE(split(i, j - 1) || split(i, j + 1) || split(i - 1, j) ||
+                                split(i + 1, j));
                 }
                 EXPECT_LE(b.TAB[12][i][j], b.TAB[11][i][j]);  // liquid enthalpy not above gas
                 EXPECT_GT(b.TAB[7][i][j], 0.0f);              // viscosities
