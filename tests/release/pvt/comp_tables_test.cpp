@@ -348,3 +348,32 @@ TEST(CompPvt, VolumeTranslationMovesTheLiquidEnthalpyByMinusPressureTimesTheShif
         EXPECT_GT(liquid, 100);
     }
 }
+
+// Where the flashes of a node end in two different splits, the node holds the
+// one of lower Gibbs energy. Both splits of the condensate at three cold
+// nodes from a python flash of the same equation of state (Peng-Robinson 1976
+// with the builder's components and its constants of ln phi; successive
+// substitution to 1e-12 from Wilson's factors and from the stationary points
+// of the tangent plane, Rachford-Rice by brentq), with their Gibbs energies
+// per mole of feed and R T.
+TEST(CompPvt, NodeHoldsTheSplitOfLowestGibbsEnergy) {
+    struct Node {
+        int i, j;  // pressure row and temperature column
+        double p_pa, t_c, g_low, beta_low, g_high, beta_high;
+    };
+    const Node nodes[] = {
+        {9, 0, 2.0e6, -100.0, -4.316104777, 0.17919937, -4.299599245, 0.51029746},
+        {10, 1, 3.0e6, -90.0, -4.152692438, 0.46834007, -4.152632760, 0.13421617},
+        {11, 2, 4.5e6, -80.0, -4.053196285, 0.42218454, -4.043944207, 0.0704263},
+    };
+    Result r = build(record(CONDENSATE));
+    ASSERT_EQ(r.ierr, 0) << r.msg;
+    for (const Node& n : nodes) {
+        ASSERT_EQ(r.blk.P[n.i], static_cast<float>(n.p_pa));
+        ASSERT_LT(n.g_low, n.g_high);
+        const float beta = r.blk.TAB[6][n.i][n.j];
+        EXPECT_NEAR(beta, n.beta_low, 1.0e-3)
+            << n.p_pa << " Pa, " << n.t_c << " C: the split of higher Gibbs energy has "
+            << n.beta_high;
+    }
+}
