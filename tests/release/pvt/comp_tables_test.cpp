@@ -356,7 +356,7 @@ TEST(CompPvt, VolumeTranslationMovesTheLiquidEnthalpyByMinusPressureTimesTheShif
 // with the builder's components and its constants of ln phi; successive
 // substitution to 1e-12 from Wilson's factors and from the stationary points
 // of the tangent plane, Rachford-Rice by brentq), with their Gibbs energies
-// per mole of feed and R T.
+// per mole of feed and R T (oracles/saturation_points.py split).
 TEST(CompPvt, NodeHoldsTheSplitOfLowestGibbsEnergy) {
     struct Node {
         int i, j;  // pressure row and temperature column
@@ -419,7 +419,7 @@ const std::vector<Comp> OIL_LINE = {{1, 0.5f},
 // tangent plane of the feed has a stationary point below it, from vapour-like
 // and nearly pure light trial phases, bisected to 1e-9). The builder bisects
 // to 0.4 % of the pressure; the run reads no gas above it and the gas of the
-// split below it.
+// split below it. (oracles/saturation_points.py sat)
 TEST(CompPvt, BubblePressureOfEachColumnIsTheSaturationPoint) {
     struct Column {
         int j;
@@ -447,7 +447,8 @@ TEST(CompPvt, BubblePressureOfEachColumnIsTheSaturationPoint) {
 }
 
 // The upper dew line of the condensate at 10 C, at 30.69 MPa by the same
-// python saturation point (its incipient liquid): gas above it, not the 0.71
+// python saturation point (oracles/saturation_points.py sat; its
+// incipient phase is liquid): gas above it, not the 0.71
 // that the line from the split at 25 MPa to the gas node at 37.5 MPa reads
 // at 31.25 MPa; two phases below it.
 TEST(CompPvt, UpperDewPressureOfACondensateHoldsTheGasAboveIt) {

@@ -392,7 +392,8 @@ TEST(PhaseLabels, DewLineOfTheTablesWithinHalfAKelvinOfTheStabilityTest) {
 // (Peng-Robinson 1976 with the builder's components and its constants of
 // ln phi, 2.414, 0.414 and 0.35355, to which a split this close to the dew
 // line is sensitive; Michelsen's stability test for the start, successive
-// substitution to 1e-13 with the Rachford-Rice equation solved by brentq).
+// substitution with the Rachford-Rice equation solved by brentq:
+// oracles/saturation_points.py split).
 TEST(PhaseLabels, SplitNextToTheDewLineIsHeldAtItsNode) {
     struct Node {
         const char* name;
