@@ -312,17 +312,7 @@ bool lowest_split(const double* const* starts, int nstarts, bool& resolved,
         for (int c = 1; c <= n; ++c) lnk[c] = starts[k][c];
         try {
             flash_labelled(lnk);
-            const bool strict = F.RRBAND == 0.0;
-            if (!split_state()) {
-                substitution_flash(lnk, strict ? SUBSTITUTION_CLOSE : SUBSTITUTION_TOL);
-            } else if (strict) {
-                // Close to a phase boundary the Newton flash stops within its
-                // tolerance of a split that is still moving (its fugacities
-                // 0.04 % apart at the dew line of a rich gas): substitution
-                // takes it the rest of the way.
-                for (int c = 1; c <= n; ++c) lnk[c] = std::log(static_cast<double>(F.K[c]));
-                substitution_flash(lnk, SUBSTITUTION_CLOSE);
-            }
+            if (!split_state()) substitution_flash(lnk, SUBSTITUTION_TOL);
         } catch (const RunFailure&) {
             continue;
         }
@@ -337,6 +327,20 @@ bool lowest_split(const double* const* starts, int nstarts, bool& resolved,
         }
     }
     F = best;
+    if (have && F.RRBAND == 0.0) {
+        // Close to a phase boundary the flashes stop within their tolerance
+        // of a split that is still moving (its fugacities 0.04 % apart at
+        // the dew line of a rich gas): substitution takes the one kept the
+        // rest of the way, and does not leave it.
+        double lnk[MXCOMP + 1];
+        for (int c = 1; c <= n; ++c) lnk[c] = std::log(static_cast<double>(F.K[c]));
+        try {
+            substitution_flash(lnk, SUBSTITUTION_CLOSE);
+        } catch (const RunFailure&) {
+            F = best;
+        }
+        if (!split_state()) F = best;
+    }
     return have;
 }
 
