@@ -1,8 +1,9 @@
 // Compositional property tables: COMPPVT checks a gas composition, fixes the
 // 20 x 20 grid and has COMPTB fill the 16 tables with a Peng-Robinson flash at
 // every grid point, each judged by a stability test of the feed; then it
-// derives the standard-condition words and places the dew line of each
-// pressure row between the temperature columns.
+// derives the standard-condition words, places the dew line of each
+// pressure row between the temperature columns and resolves the bubble and
+// dew pressures of each temperature column between the pressure rows.
 //
 // A single-phase node is labelled liquid (gas mass fraction 0) or gas (1): by
 // the root of lower Gibbs energy where the cubic has two; where it has one, an
@@ -51,6 +52,11 @@ constexpr double WILSON_REDO = 0.1;
 // A competing flash replaces the carried one only when its Gibbs energy is
 // lower by more than the convergence leaves open.
 constexpr double GIBBS_MARGIN = 1.0e-6;
+// A split close to a phase boundary lies below the feed's Gibbs energy by
+// the small amount of its second phase times the depth of the tangent plane
+// (5e-7 RT per mole at the dew line of a rich gas): a split counts where it
+// lies below by more than rounding.
+constexpr double CEILING_MARGIN = 1.0e-10;
 // Halvings of the temperature interval in which a pressure row's dew point is
 // sought: 15 K to a quarter kelvin.
 constexpr int DEW_BISECTIONS = 6;
@@ -161,6 +167,12 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
 
 // Successive substitutions of a flash that the Newton iteration misses.
 constexpr int SUBSTITUTIONS = 300;
+// Their end: the largest change of ln K in one substitution, ordinarily and
+// close to a phase boundary, where each substitution takes only a few
+// percent off the error (there 1e-7, a little above the resolution of the
+// single-precision factors, leaves the fugacities about 1e-6 apart).
+constexpr double SUBSTITUTION_TOL = 1.0e-5;
+constexpr double SUBSTITUTION_CLOSE = 1.0e-7;
 
 // A single phase of one cubic root of a gas is taken for gas above this molar
 // volume over the co-volume (the critical point of the equation has 3.95).
@@ -201,11 +213,71 @@ void dew_lines(PVTBLK& blk, const float* tf) {
     }
 }
 
+// Halvings of the pressure interval in which a temperature column's bubble
+// or dew point is sought: 7 take the widest interval above the bubble points
+// (12.5-18 MPa) to 43 kPa.
+constexpr int P_BISECTIONS = 7;
+
+// The pressure between p_split (the feed splits) and p_one (one phase) where
+// the stability test turns, at T_C (C); the bisection is geometric, as the
+// grid is.
+double phase_boundary_pressure(double T_C, double p_split, double p_one) {
+    double lo = p_split, hi = p_one;
+    for (int it = 0; it < P_BISECTIONS; ++it) {
+        const double mid = std::sqrt(lo * hi);
+        (feed_splits(T_C + 273.15, mid / PA_PER_ATM) ? lo : hi) = mid;
+    }
+    return std::sqrt(lo * hi);
+}
+
+// The phase boundaries of each temperature column in the pressure direction.
+// Where the highest split of an oil's column lies below liquid nodes only, the
+// column's bubble pressure goes into PBUB: the lookup draws the gas fraction
+// to 0 there and holds none above it. Where a split lies next to a gas node
+// in pressure (the upper dew line of a condensate), the gas node is given the
+// value that the line through the split reaches at the dew pressure, as
+// dew_lines does along the pressure rows, and the nearer of that and the
+// value of its row stands. tf are the temperatures of the flashes (C).
+void pressure_lines(PVTBLK& blk, const float* tf) {
+    auto beta = [&](int i, int j) -> float& { return blk.TAB[6][i][j]; };
+    auto split = [&](float b) { return b > 0.0f && b < 1.0f; };
+    for (int j = 0; j < 20; ++j) {
+        int top = -1;
+        for (int i = 19; i >= 0 && top < 0; --i)
+            if (split(beta(i, j))) top = i;
+        if (top >= 0 && top < 19) {
+            // The lookup holds the column's bubble pressure up to the next
+            // column: not where that one is gas above it.
+            bool liquid_above = true;
+            for (int i = top + 1; i < 20; ++i)
+                liquid_above =
+                    liquid_above && beta(i, j) == 0.0f && (j == 19 || beta(i, j + 1) < 1.0f);
+            if (liquid_above)
+                blk.PBUB[j] =
+                    static_cast<float>(phase_boundary_pressure(tf[j], blk.P[top], blk.P[top + 1]));
+        }
+        // dew points between a split and a gas node (values of 1 and above)
+        bool gas[20];
+        for (int i = 0; i < 20; ++i) gas[i] = beta(i, j) >= 1.0f;
+        for (int i = 0; i + 1 < 20; ++i) {
+            const bool split_lo = split(beta(i, j)), split_hi = split(beta(i + 1, j));
+            if (!((gas[i] && split_hi) || (gas[i + 1] && split_lo))) continue;
+            const int q = gas[i] ? i + 1 : i, g = gas[i] ? i : i + 1;
+            const double pd = phase_boundary_pressure(tf[j], blk.P[q], blk.P[g]);
+            const double pq = blk.P[q], pg = blk.P[g];
+            const double span = std::max(std::fabs(pd - pq), 0.01 * std::fabs(pg - pq));
+            const double v = 1.0 + (1.0 - beta(q, j)) * std::fabs(pg - pd) / span;
+            float& b = beta(g, j);
+            if (b == 1.0f || v < b) b = static_cast<float>(v);
+        }
+    }
+}
+
 // Successive substitution of the equilibrium factors from ln K, for the
 // starts from which the Newton flash falls onto the trivial solution: slower,
 // but it walks out of the one-phase band of the Rachford-Rice sums towards a
 // split near the critical point, and does not leave a split once it has one.
-void substitution_flash(const double* lnk) {
+void substitution_flash(const double* lnk, double tol) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
     double X[MXCOMP + 1], res[MXCOMP + 1];
@@ -219,14 +291,16 @@ void substitution_flash(const double* lnk) {
             change = std::max(change, std::fabs(next - X[c]));
             X[c] = next;
         }
-        if (change < F.TOL * 1.0e-2) break;
+        if (change < tol) break;
     }
 }
 
 // Flashes from each start; FLSCOM ends with the split of lowest Gibbs energy
-// among them and the one it held (when that is a split). False when there is
-// none; resolved tells whether any flash ended at all.
-bool lowest_split(const double* const* starts, int nstarts, bool& resolved) {
+// among them and the one it held (when that is a split), of those below
+// g_ceiling. False when there is none; resolved tells whether any flash ended
+// at all.
+bool lowest_split(const double* const* starts, int nstarts, bool& resolved,
+                  double g_ceiling = HUGE_VAL) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
     bool have = split_state();
@@ -238,13 +312,14 @@ bool lowest_split(const double* const* starts, int nstarts, bool& resolved) {
         for (int c = 1; c <= n; ++c) lnk[c] = starts[k][c];
         try {
             flash_labelled(lnk);
-            if (!split_state()) substitution_flash(lnk);
+            if (!split_state()) substitution_flash(lnk, SUBSTITUTION_TOL);
         } catch (const RunFailure&) {
             continue;
         }
         resolved = true;
         if (!split_state()) continue;
         const double g = gibbs_energy();
+        if (!(g < g_ceiling - CEILING_MARGIN)) continue;
         if (!have || g < gbest - GIBBS_MARGIN) {
             best = F;
             gbest = g;
@@ -252,6 +327,20 @@ bool lowest_split(const double* const* starts, int nstarts, bool& resolved) {
         }
     }
     F = best;
+    if (have && F.RRBAND == 0.0) {
+        // Close to a phase boundary the flashes stop within their tolerance
+        // of a split that is still moving (its fugacities 0.04 % apart at
+        // the dew line of a rich gas): substitution takes the one kept the
+        // rest of the way, and does not leave it.
+        double lnk[MXCOMP + 1];
+        for (int c = 1; c <= n; ++c) lnk[c] = std::log(static_cast<double>(F.K[c]));
+        try {
+            substitution_flash(lnk, SUBSTITUTION_CLOSE);
+        } catch (const RunFailure&) {
+            F = best;
+        }
+        if (!split_state()) F = best;
+    }
     return have;
 }
 
@@ -347,11 +436,18 @@ NodeVerdict judge_node(const double* lnk_wilson, const double* lnk_prev_column, 
         // The flash missed the split.
         for (int c = 1; c <= n; ++c) from_trial[c] = trial[c];
         bool resolved = false;
-        if (!lowest_split(starts, 3, resolved)) {
-            // Every flash ended in one phase: the split is smaller than the
-            // flash resolves (its factors within 0.1 % of one phase), and one
-            // phase it is. Only when no flash ended at all is the node
-            // unresolved.
+        // The test has shown a phase of lower Gibbs energy: a split close to
+        // the dew line has Rachford-Rice sums within the flash's one-phase
+        // band of 1, so that band is closed for these flashes, and a split
+        // counts only where its Gibbs energy is below the feed's.
+        const double band = F.RRBAND;
+        F.RRBAND = 0.0;
+        const bool found = lowest_split(starts, 3, resolved, feed.g);
+        F.RRBAND = band;
+        if (!found) {
+            // Every flash ended in one phase or at the feed's Gibbs energy:
+            // the split is smaller than the flash resolves, and one phase it
+            // is. Only when no flash ended at all is the node unresolved.
             if (!resolved) return NodeVerdict::UNRESOLVED;
             splits = false;
         }
@@ -716,6 +812,7 @@ extern "C" RELEASE_API void RELEASE_CALL COMPPVT(COMPREC* comp, PVTBLK* pvtblk, 
         blk.BETAST = x;
         blk.T[0] = -150.0f;
         dew_lines(blk, TGRID_C);
+        pressure_lines(blk, TGRID_C);
         blk.GORST = x >= 0.99999f ? 999999.0f : (x / rog) / ((1.0f - x) / rol);
         blk.ROGST = std::max(rog, 0.0f);
         blk.ROLST = std::max(rol, 0.0f);

@@ -22,6 +22,10 @@ constexpr float KMIN = 1.8048513e-35f;
 constexpr double RESIDUAL_TO_J = 101325.0;
 constexpr double BAR_PER_ATM = 1.01325;
 
+// Halvings of the vapour fraction's interval 0..1 when the Rachford-Rice
+// equation is solved by bisection: to the last bit of a double.
+constexpr int RR_BISECTIONS = 60;
+
 // Vapour fraction of the unbounded Rachford-Rice unknown s, and its slope.
 double rr_beta(double s, double& dbeta) {
     if (s > 1.0e30) {
@@ -94,14 +98,34 @@ void FLSITR(double* x, double* y, double& L, double& V, double& s) {
         S2 += F.Z[i] / F.K[i];
     }
     if (std::fabs(s) > 5.0) s = 1.0;
-    if (S1 < 1.001) L = 1.0;
-    if (S2 < 1.001) L = 0.0;
+    const double one = 1.0 + F.RRBAND;
+    if (S1 < one) L = 1.0;
+    if (S2 < one) L = 0.0;
     V = 1.0 - L;
     bool normalise = true;
     if (S1 <= 1.0 && S2 <= 1.0) {
         normalise = false;
-    } else if (S1 < 1.001 || S2 < 1.001) {
+    } else if (S1 < one || S2 < one) {
         // one phase only: no split to iterate
+    } else if (F.RRBAND == 0.0) {
+        // With the band closed the sums may lie a hair above 1, where the
+        // damped iteration below stops short of the root: the root is
+        // bracketed between V = 0 (f = S1 - 1 > 0) and V = 1 (f = 1 - S2 < 0),
+        // and bisection takes it to double precision.
+        double lo = 0.0, hi = 1.0;
+        for (int it = 0; it < RR_BISECTIONS; ++it) {
+            const double mid = 0.5 * (lo + hi);
+            double f = 0.0;
+            for (int i = 1; i <= n; ++i) {
+                const double km1 = static_cast<double>(F.K[i]) - 1.0;
+                f += F.Z[i] * km1 / (1.0 + mid * km1);
+            }
+            (f > 0.0 ? lo : hi) = mid;
+        }
+        V = 0.5 * (lo + hi);
+        L = 1.0 - V;
+        // the unknown of rr_beta at this V
+        s = V <= 0.5 ? 0.5 / V - 1.0 : (0.5 - V) / (1.0 - V);
     } else {
         double c = 1.0;
         if (std::fabs(S1 - 1.0) < 0.02 || std::fabs(S2 - 1.0) < 0.02) c = 0.4;

@@ -47,10 +47,18 @@ inline Interp interp(const Cell& c, int k) {
 inline void gas_fraction(const Cell& c, float p, float& RS, float& DRSP) {
     const Pvtcom& T = PVTCOM;
     Interp r = interp(c, P::KRS);
+    // A gas node above 1 next to a split in pressure marks a dew line inside
+    // the interval: the fraction is clipped after the pressure interpolation,
+    // so that it reaches 1 there (within 0..1 the order makes no difference).
     float a = std::min(std::max(r.a, 0.0f), 1.0f);
     float b = std::min(std::max(r.b, 0.0f), 1.0f);
     float pi = T.PP(c.i), pi1 = T.PP(c.i + 1), pb = T.PBUB(c.j);
     float d = (b - a) * T.RDP(c.i), s = a;
+    if (r.b > 1.0f && r.a < 1.0f) d = (r.b - a) * T.RDP(c.i);
+    if (r.a > 1.0f && r.b < 1.0f) {
+        s = r.a;
+        d = (b - r.a) * T.RDP(c.i);
+    }
     if (pb >= pi && pb <= pi1) {
         if (p <= pb) {
             d = pb == pi ? (0.0f - a) * T.RDP(c.i) : (0.0f - a) / (pb - pi);

@@ -139,6 +139,7 @@ void flash_reset() {
     FLSCOM.R = 0.0820578;
     FLSCOM.TOL = 0.001;
     FLSCOM.RRTOL = 5.0e-5;
+    FLSCOM.RRBAND = 0.001;
     FLSCOM.NITMAX = 100;
     FLSCOM.RRMAX = 100;
     FLSCOM.FIRST = 1;

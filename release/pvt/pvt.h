@@ -78,7 +78,10 @@ struct Flscom {
     double P, T;               // atm (the unit of the critical pressures), K
     double R;                  // 0.0820578
     double TOL, RRTOL;         // Newton and Rachford-Rice tolerances
-    int32_t NITMAX, RRMAX;     // iteration limits
+    // Rachford-Rice sums (sum z K, sum z / K) below 1 + RRBAND are taken for
+    // one phase
+    double RRBAND;
+    int32_t NITMAX, RRMAX;  // iteration limits
     // results of the last flash
     double L, V;
     double X[MXCOMP + 1], Y[MXCOMP + 1];

@@ -240,8 +240,13 @@ typedef struct LEKDAT {
      15 liquid thermal conductivity, W/(m K)  16 gas-liquid surface tension, N/m
    The tables describe oil and gas; water enters the run through WCUT.
    Table 7 is read clipped to 0..1. COMPPVT stores above 1 at a gas node
-   next to a two-phase one: the line between the two reaches 1 at the dew
-   point, which the run then sees within a fraction of a kelvin. COMPPVT
+   next to a two-phase one, along the pressure row or the temperature
+   column: the line between the two reaches 1 at the dew point, which the
+   run then sees within a fraction of a kelvin (along a row) or of 0.4 %
+   of the pressure (along a column). Where a column's highest two-phase
+   node has only liquid above it, COMPPVT stores that bubble pressure in
+   PBUB (1e9 elsewhere): the gas fraction falls to 0 there and stays 0
+   above it, up to the next column. COMPPVT
    labels a single-phase node liquid (0) or gas (1) as the fluid there is
    liquid-like or gas-like: where the equation of state has two roots by the
    one of lower Gibbs energy; where it has one, an oil (liquid, or leaving

@@ -385,3 +385,37 @@ TEST(PhaseLabels, DewLineOfTheTablesWithinHalfAKelvinOfTheStabilityTest) {
         }
     }
 }
+
+// A split close to the dew line, whose Rachford-Rice sums lie within a few
+// tenths of a percent of 1, is held at its node with its gas mass fraction.
+// Values from a flash written in python from the published method
+// (Peng-Robinson 1976 with the builder's components and its constants of
+// ln phi, 2.414, 0.414 and 0.35355, to which a split this close to the dew
+// line is sensitive; Michelsen's stability test for the start, successive
+// substitution with the Rachford-Rice equation solved by brentq:
+// oracles/saturation_points.py split).
+TEST(PhaseLabels, SplitNextToTheDewLineIsHeldAtItsNode) {
+    struct Node {
+        const char* name;
+        Gas gas;
+        float p_pa, t_c;
+        double beta;
+    };
+    const Gas rich{{4, 5, 6, 8, 1, 2}, {83.8, 7.7, 4.8, 2.1, 1.4, 0.2}};
+    const Node nodes[] = {
+        {"rich gas", rich, 9.0e6f, -25.0f, 0.997218},
+    };
+    for (const Node& n : nodes) {
+        int32_t ierr;
+        std::string msg;
+        const PVTBLK b = tables(n.gas, ierr, msg);
+        ASSERT_EQ(ierr, 0) << n.name << ": " << msg;
+        int i = 0, j = 0;
+        while (i < 19 && b.P[i] != n.p_pa) ++i;
+        while (j < 19 && b.T[j] != n.t_c) ++j;
+        ASSERT_EQ(b.P[i], n.p_pa);
+        ASSERT_EQ(b.T[j], n.t_c);
+        EXPECT_NEAR(b.TAB[6][i][j], n.beta, 1.0e-4)
+            << n.name << " at " << n.p_pa << " Pa and " << n.t_c << " C";
+    }
+}
