@@ -2,6 +2,8 @@
 // and rows of connection points spread along a line.
 #include "vexil/connpoint_line.h"
 
+#include <cmath>
+
 #include "vexil/dia_xml.h"
 #include "vexil/diagramdata.h"
 #include "vexil/message.h"
@@ -31,27 +33,29 @@ void connection_point_draw(connection_point* conpoint, renderer* interactive) {
 }
 
 connection_point* diagram_find_connection_point_near(diagram_data* data, const Point* p,
-                                                     diagram_object* exclude) {
-    double best = 1e6;
+                                                     diagram_object* exclude, double reach) {
+    double best = reach;
     connection_point* found = nullptr;
     for (GList* i = data->active_layer->objects; i; i = i->next) {
         diagram_object* obj = (diagram_object*)i->data;
         if (obj == exclude) continue;
         for (int c = 0; c < obj->num_connections; c++) {
-            double d = distance_point_point_manhattan(&obj->connections[c]->pos, p);
+            const Point& at = obj->connections[c]->pos;
+            const double d = std::hypot(at.x - p->x, at.y - p->y);
             if (d < best) {
                 best = d;
                 found = obj->connections[c];
             }
         }
     }
-    return best < CONNECTION_SNAP_DISTANCE ? found : nullptr;
+    return found;
 }
 
-void handle_autoconnect(diagram_data* data, diagram_object* obj, object_handle* handle) {
+void handle_autoconnect(diagram_data* data, diagram_object* obj, object_handle* handle,
+                        double reach) {
     if (!handle || handle->connected_to) return;
     // An object never hangs on its own points.
-    connection_point* cp = diagram_find_connection_point_near(data, &handle->pos, obj);
+    connection_point* cp = diagram_find_connection_point_near(data, &handle->pos, obj, reach);
     if (!cp) return;
     undo_change* change = undo_connect(data, obj, handle, cp);
     change->apply(change, data);
@@ -93,12 +97,12 @@ void selection_update_connections(diagram_data* data) {
         object_update_connections(data, (diagram_object*)i->data, 1);
 }
 
-void selection_autoconnect(diagram_data* data) {
+void selection_autoconnect(diagram_data* data, double reach) {
     for (GList* i = data->selected; i; i = i->next) {
         diagram_object* obj = (diagram_object*)i->data;
         for (int h = 0; h < obj->num_handles; h++)
             if (obj->handles[h]->connect_type == HANDLE_CONNECTABLE)
-                handle_autoconnect(data, obj, obj->handles[h]);
+                handle_autoconnect(data, obj, obj->handles[h], reach);
     }
 }
 

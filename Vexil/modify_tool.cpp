@@ -107,6 +107,7 @@ modify_tool* modify_tool_create(renderer* interactive) {
     tool->break_connections = 0;
     tool->interactive = interactive;
     tool->orig_pos = nullptr;
+    tool->snap_reach = CONNECTION_SNAP_DISTANCE;
     return tool;
 }
 
@@ -181,7 +182,8 @@ void modify_motion(modify_tool* tool, const Point* p, diagram_data* data) {
         }
         case STATE_MOVE_HANDLE: {
             if (tool->handle->connect_type == HANDLE_CONNECTABLE) {
-                connection_point* cp = diagram_find_connection_point_near(data, &to, tool->object);
+                connection_point* cp =
+                    diagram_find_connection_point_near(data, &to, tool->object, tool->snap_reach);
                 if (cp) to = cp->pos;
             }
             if (tool->break_connections && tool->handle->connected_to) {
@@ -227,7 +229,7 @@ void modify_button_release(modify_tool* tool, const Point* p, int extend, diagra
                 undo_move_objects(data, objects, tool->orig_pos, dest);
                 tool->orig_pos = nullptr;  // the change owns it now
             }
-            selection_autoconnect(data);
+            selection_autoconnect(data, tool->snap_reach);
             undo_set_transaction_point(data->undo);
             break;
         case STATE_MOVE_HANDLE:
@@ -237,7 +239,7 @@ void modify_button_release(modify_tool* tool, const Point* p, int extend, diagra
             tool->object->ops->move_handle(tool->object, tool->handle, &tool->last_to,
                                            HANDLE_MOVE_USER, 0);
             if (tool->handle->connect_type == HANDLE_CONNECTABLE) {
-                handle_autoconnect(data, tool->object, tool->handle);
+                handle_autoconnect(data, tool->object, tool->handle, tool->snap_reach);
                 selection_update_connections(data);
             }
             undo_set_transaction_point(data->undo);

@@ -20,7 +20,15 @@ int DischargeBar::Shown(int percent, double seconds, bool held) {
         fraction = std::sqrt(std::max(seconds - m_heldSeconds, 0.0) / (horizon - m_heldSeconds));
     fraction = std::clamp(fraction, 0.0, 1.0);
     const int top = 99;  // 100 is the run's end
-    const int bar = m_heldPercent + static_cast<int>((top - m_heldPercent) * fraction);
+    int bar = m_heldPercent + static_cast<int>((top - m_heldPercent) * fraction);
+    // A run that outgrows its estimate only a little would stand on the root
+    // alone until it ends: one step each time the simulated time grows by
+    // NEAR_GROWTH, up to half the way left, keeps it moving meanwhile.
+    if (m_heldSeconds > 0.0 && seconds > m_heldSeconds) {
+        const double steps = std::log(seconds / m_heldSeconds) / std::log(NEAR_GROWTH);
+        const int nearSteps = static_cast<int>(std::min(steps, (top - m_heldPercent) / 2.0));
+        bar = std::max(bar, m_heldPercent + nearSteps);
+    }
     m_shown = std::max(m_shown, std::min(bar, top));
     return std::max(m_shown, percent);
 }

@@ -5,8 +5,11 @@
 // days after the leak opened) as the square root of the share of that span
 // simulated so far: a long run moves on throughout (a run simulates days at a
 // steady pace, and the root keeps the steps at its end about as frequent as
-// at its start), a shorter one still visibly. The bar never goes back and
-// stays below 100 until the run has ended.
+// at its start), a shorter one still visibly. Besides, while the simulated
+// time is less than a few times where the percentage held, the bar moves a
+// step each time that time has grown by 9 %, for up to half the way left: a
+// run that ends soon after its estimate keeps moving to its end. The bar
+// never goes back and stays below 100 until the run has ended.
 #pragma once
 
 #include <release/release.h>
@@ -14,6 +17,9 @@
 class DischargeBar {
 public:
     static constexpr double MAX_SECONDS = RELEASE_LONGEST_RELEASE;
+    // The growth of the simulated time that moves the bar one step once the
+    // percentage holds (a stand is then at most 9/109 of that time).
+    static constexpr double NEAR_GROWTH = 1.09;
 
     // userEndSeconds: the user's end time after the leak opened, 0 for none.
     explicit DischargeBar(double userEndSeconds = 0.0) : m_userEnd(userEndSeconds) {}

@@ -72,17 +72,16 @@ int textKeyCode(int key) {
 // come to a connection point to attach: as near as it looks attached.
 constexpr int kSnapPixels = 8;
 
-// The connection point nearest to p within radius (diagram units, straight
-// distance, as the eye judges it), not of exclude; among the points of
-// pipelines only when a pipeline passes within radius of p.
-connection_point* nearestConnectionPoint(diagram_data* diagram, const Point& p, double radius,
-                                         diagram_object* exclude, bool onPipeline) {
+// The connection point of a pipeline passing within radius of p (diagram
+// units) that lies nearest to p, not of exclude: where a leak clicked onto a
+// pipeline hangs.
+connection_point* pipelinePointNear(diagram_data* diagram, const Point& p, double radius,
+                                    diagram_object* exclude) {
     connection_point* found = nullptr;
-    double best = onPipeline ? 1e300 : radius;
+    double best = 1e300;
     for (GList* i = diagram->active_layer->objects; i; i = i->next) {
         auto* obj = static_cast<diagram_object*>(i->data);
-        if (obj == exclude) continue;
-        if (onPipeline && (!as_pipeline(obj) || obj->ops->distance_from(obj, &p) > radius))
+        if (obj == exclude || !as_pipeline(obj) || obj->ops->distance_from(obj, &p) > radius)
             continue;
         for (int c = 0; c < obj->num_connections; ++c) {
             const Point& at = obj->connections[c]->pos;
@@ -280,6 +279,7 @@ void CScenarioView::mousePressEvent(QMouseEvent* event) {
         if (!settings || settings->ToolReset()) SetTool(ID_TOOL_SELECT);
         if (AfxGetMainWnd()) AfxGetMainWnd()->UpdateCmdUI();
     } else if (m_pModifyTool) {
+        m_pModifyTool->snap_reach = SnapRadius();
         m_pModifyTool->button_press(m_pModifyTool, &p, extendSelection(event->modifiers()),
                                     doc->GetDiagram());
         viewport()->update();
@@ -298,21 +298,8 @@ void CScenarioView::mouseReleaseEvent(QMouseEvent* event) {
     modify_tool* tool = m_pCreateDrag ? m_pCreateDrag : m_pModifyTool;
     if (tool) {
         const bool moved = dragMovedSomething(tool, doc->GetDiagram());
-        object_handle* dropped = tool->state == STATE_MOVE_HANDLE ? tool->handle : nullptr;
-        diagram_object* owner = tool->object;
+        tool->snap_reach = SnapRadius();
         tool->button_release(tool, &p, extendSelection(event->modifiers()), doc->GetDiagram());
-        // A handle dropped within a few pixels of a point, close enough to
-        // look attached, is attached (the library's own reach is a fixed
-        // distance in the diagram, a pixel or two when zoomed out).
-        if (dropped && owner && dropped->connect_type == HANDLE_CONNECTABLE &&
-            !dropped->connected_to) {
-            if (connection_point* cp = nearestConnectionPoint(doc->GetDiagram(), dropped->pos,
-                                                              SnapRadius(), owner, false)) {
-                attachHandle(doc->GetDiagram(), owner, dropped, cp);
-                undo_set_transaction_point(doc->GetDiagram()->undo);
-                doc->NetworkChanged();
-            }
-        }
         if (moved) {
             UpdateScrollSizes();
             doc->NetworkChanged();
@@ -334,6 +321,7 @@ void CScenarioView::mouseMoveEvent(QMouseEvent* event) {
     }
     MakeCurrent();
     const Point p = ClientToDiagram(event->position().toPoint());
+    tool->snap_reach = SnapRadius();
     tool->motion(tool, &p, doc->GetDiagram());
     // A rubber-band selection changes nothing of the network.
     if (dragMovedSomething(tool, doc->GetDiagram())) {
@@ -384,16 +372,17 @@ void CScenarioView::AddObject(object_type* type, const Point& p) {
     object_handle* h2 = nullptr;
     diagram_object* obj = type->ops->create(&p, nullptr, &h1, &h2);
     if (!obj) return;
+    const double reach = SnapRadius();
     layer_add_object(diagram->active_layer, obj);
     doc->NetworkChanged();
     if (h1 && h1->connect_type == HANDLE_CONNECTABLE) {
-        if (connection_point* cp = diagram_find_connection_point_near(diagram, &p, obj))
+        if (connection_point* cp = diagram_find_connection_point_near(diagram, &p, obj, reach))
             obj->ops->move(obj, &cp->pos);
     }
     diagram_unselect_all(diagram);
     diagram_select_object(diagram, obj);
     obj->ops->select(obj, &p, m_pRenderer, 1);
-    if (h1 && h1->connect_type == HANDLE_CONNECTABLE) handle_autoconnect(diagram, obj, h1);
+    if (h1 && h1->connect_type == HANDLE_CONNECTABLE) handle_autoconnect(diagram, obj, h1, reach);
     // An object whose connectable handle is not the one it is placed by (the
     // leak) hangs on the pipeline it was clicked onto, at the pipeline's
     // nearest point.
@@ -401,7 +390,7 @@ void CScenarioView::AddObject(object_type* type, const Point& p) {
         for (int i = 0; i < obj->num_handles; ++i) {
             object_handle* h = obj->handles[i];
             if (!h || h->connect_type != HANDLE_CONNECTABLE || h->connected_to) continue;
-            if (connection_point* cp = nearestConnectionPoint(diagram, p, SnapRadius(), obj, true))
+            if (connection_point* cp = pipelinePointNear(diagram, p, reach, obj))
                 attachHandle(diagram, obj, h, cp);
             break;
         }
@@ -416,6 +405,7 @@ void CScenarioView::AddObject(object_type* type, const Point& p) {
         m_pCreateDrag->handle = h2;
         m_pCreateDrag->last_to = h2->pos;
         m_pCreateDrag->start_at = p;
+        m_pCreateDrag->snap_reach = reach;
     }
     undo_set_transaction_point(diagram->undo);
     UpdateScrollSizes();

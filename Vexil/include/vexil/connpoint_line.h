@@ -9,7 +9,8 @@
 struct diagram_data;
 struct renderer;
 
-// Distance below which a handle snaps to / connects with a point (Manhattan).
+// Distance below which a handle snaps to / connects with a point, unless the
+// caller gives its own reach (a view gives a few pixels at its zoom).
 constexpr double CONNECTION_SNAP_DISTANCE = 0.2;
 // A point counts as moved when it moved more than this (Manhattan).
 constexpr double CONNECTION_MOVE_THRESHOLD = 0.01;
@@ -17,13 +18,17 @@ constexpr double CONNECTION_MOVE_THRESHOLD = 0.01;
 constexpr int CONNECTION_UPDATE_MAX_DEPTH = 1000;
 
 void connection_point_draw(connection_point* conpoint, renderer* interactive);
+// The connection point nearest to p (straight distance, as the eye judges
+// it) when it lies closer than reach, not one of exclude's own; else null.
 connection_point* diagram_find_connection_point_near(diagram_data* data, const Point* p,
-                                                     diagram_object* exclude);
-// Connects the handle to a point within the snap distance (not of the object itself).
-void handle_autoconnect(diagram_data* data, diagram_object* obj, object_handle* handle);
+                                                     diagram_object* exclude,
+                                                     double reach = CONNECTION_SNAP_DISTANCE);
+// Connects the handle to a point within reach (not of the object itself).
+void handle_autoconnect(diagram_data* data, diagram_object* obj, object_handle* handle,
+                        double reach = CONNECTION_SNAP_DISTANCE);
 void object_update_connections(diagram_data* data, diagram_object* obj, int forced);
 void selection_update_connections(diagram_data* data);
-void selection_autoconnect(diagram_data* data);
+void selection_autoconnect(diagram_data* data, double reach = CONNECTION_SNAP_DISTANCE);
 void selection_detach_own_handles(diagram_data* data);
 
 struct connpoint_line {

@@ -33,6 +33,9 @@ struct modify_tool {
     Point end_box;
     Point* orig_pos;  // positions before the drag, or null
     int orig_count;
+    // How near a dragged handle must come to a connection point to snap to
+    // it and connect (diagram units; the view sets it for its zoom).
+    double snap_reach;
     // The selection rectangle is an overlay: while visible the view draws it
     // after the diagram (modify_tool_draw_overlay). `repaint` (optional) asks
     // the view to repaint whenever the overlay changes.

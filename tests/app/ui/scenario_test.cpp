@@ -1316,4 +1316,59 @@ TEST_F(Program, LeakClickedOntoAPipelineAndAnEndNearAPointAreAttached) {
     s.Doc()->SetModifiedFlag(false);
 }
 
+// A new pipeline started near an inlet's point and an end dragged there attach
+// alike: the same screen distance gives the same outcome, here at 75 % zoom
+// where a fixed diagram distance would be a few pixels. Offsets in screen
+// pixels from the point, straight distance against a reach of 8 pixels.
+TEST_F(Program, AStartedPipelineAndADraggedEndShareOneReach) {
+    struct Case {
+        int dx, dy;
+        bool attaches;
+    };
+    const Case cases[] = {
+        {7, 0, true},  {0, -7, true}, {5, 5, true},    // 7, 7, 7.07 px
+        {9, 0, false}, {6, 6, false}, {0, 12, false},  // 9, 8.49, 12 px
+    };
+    CScenarioView* view = s.View();
+    const int shown = s.Doc()->GetZoom();
+    s.Doc()->SetZoom(75);
+    view->UpdateScrollSizes();
+    double x = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " px");
+        diagram_object* in = s.Add(ID_TOOL_INLET, {x, 2});
+        ASSERT_NE(in, nullptr);
+        const Point cp = ScenarioScript::CpOf(in, ScenarioScript::RIGHT);
+        const QPoint at = view->DiagramToClient(cp) + QPoint(c.dx, c.dy);
+        const Point near = view->ClientToDiagram(at);
+
+        // Started there with the tool.
+        diagram_object* started = s.AddPipeline(near, {cp.x + 3, cp.y + 4});
+        ASSERT_NE(started, nullptr);
+        object_handle* first = started->handles[0];
+        EXPECT_EQ(first->connected_to != nullptr, c.attaches) << "started";
+        if (c.attaches) {
+            EXPECT_EQ(first->connected_to, in->connections[ScenarioScript::RIGHT]);
+            EXPECT_EQ(first->pos.x, cp.x);
+            EXPECT_EQ(first->pos.y, cp.y);
+        }
+
+        // An end of another pipeline dragged there from elsewhere.
+        diagram_object* other = s.AddPipeline({cp.x + 2, cp.y + 6}, {cp.x + 5, cp.y + 6});
+        ASSERT_NE(other, nullptr);
+        ASSERT_EQ(other->handles[0]->connected_to, nullptr);
+        s.Drag(other->handles[0]->pos, near);
+        EXPECT_EQ(other->handles[0]->connected_to != nullptr, c.attaches) << "dragged";
+        if (c.attaches) {
+            EXPECT_EQ(other->handles[0]->connected_to, in->connections[ScenarioScript::RIGHT]);
+            EXPECT_EQ(other->handles[0]->pos.x, cp.x);
+        }
+        x += 8;
+    }
+    s.Main()->grab().save(QStringLiteral(ORVANE_TEST_ARTIFACTS "/one_reach_at_75_percent.png"));
+    s.Doc()->SetZoom(shown);
+    view->UpdateScrollSizes();
+    s.Doc()->SetModifiedFlag(false);
+}
+
 }  // namespace
