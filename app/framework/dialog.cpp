@@ -114,6 +114,13 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value) {
 void DDX_Text(CDataExchange* pDX, int id, float& value) {
     double v = value;
     exchangeReal(pDX, id, v, 6);
+    if (pDX->m_bSaveAndValidate && std::isfinite(v) && !std::isfinite(static_cast<float>(v)) &&
+        pDX->m_pDlgWnd->IsHeld(id)) {
+        // A number too large for a float in a field with a range: the range
+        // check that follows names the range.
+        value = static_cast<float>(v);
+        return;
+    }
     if (pDX->m_bSaveAndValidate && !std::isfinite(static_cast<float>(v))) {
         // 1e39 is a number, but not one a float member can hold.
         AfxMessageBox(AFX_IDP_PARSE_REAL, MB_ICONEXCLAMATION);

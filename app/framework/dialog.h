@@ -88,6 +88,7 @@ public:
     // The member value a field held before it was converted for display.
     void HoldValue(int id, float value) { m_heldValue.insert(id, value); }
     float HeldValue(int id) const { return m_heldValue.value(id); }
+    bool IsHeld(int id) const { return m_heldValue.contains(id); }
     template <class T>
     T* Item(int id) const {
         return findChild<T*>(QString::number(id));

@@ -1,5 +1,6 @@
 #include "field_bounds.h"
 
+#include "network_check.h"
 #include "network_values.h"
 #include "units.h"
 
@@ -40,6 +41,50 @@ double largestShowable(const std::string& key) {
     }
     while (v > 0.0f && !IsRepresentableValue(key, v)) v = std::nextafter(v, 0.0f);
     return v;
+}
+
+struct Top {
+    const char* key;
+    double high;
+};
+// The highest value of each quantity, in internal units: what the network
+// check and the library refuse beyond, or what no subsea line can have.
+// A leak lies on one pipeline and is no wider than its bore; a roughness is
+// no deeper than the bore. No sea is deeper than 11 km (about 10,935 m at
+// its deepest). The largest export lines carry about 1.5e8 Sm3/d of gas or
+// 1.6e5 Sm3/d of oil: the tops leave room to spare, as the bore and the
+// length do. No wall passes more heat than the sea-water film outside it
+// takes (some thousand W/m2K). A temperature is one the property tables
+// serve.
+const Top TOPS[] = {
+    {"LENGTH", network::LONGEST_PIPELINE},
+    {"DISTANCE", network::LONGEST_PIPELINE},
+    {"DIAMETER", network::LARGEST_BORE},
+    {"ROUGHNESS", network::LARGEST_BORE},
+    {"DEPTH", DEEPEST_SEA},
+    {"GASFLOWRATE", 1.0e9},
+    {"LIQFLOWRATE", 1.0e6},
+    {"HEATTRANS", 1.0e5},
+    {"TEMP", RELEASE_TABLES_WARMEST_SERVED},
+};
+
+// The highest outlet pressure the run starts from: the start pressure a
+// little above it stays below the library's highest, in float as the library
+// compares it.
+double highestOutletPressure() {
+    float p = static_cast<float>(RELEASE_MAX_START_PRESSURE) / RELEASE_OUTLET_START_FACTOR;
+    const float most = static_cast<float>(RELEASE_MAX_START_PRESSURE);
+    while (RELEASE_OUTLET_START_FACTOR * p >= most) p = std::nextafter(p, 0.0f);
+    while (RELEASE_OUTLET_START_FACTOR * std::nextafter(p, most) < most)
+        p = std::nextafter(p, most);
+    return p;
+}
+
+double topOf(const std::string& key, double showable) {
+    if (key == "PRESSURE") return std::min(showable, highestOutletPressure());
+    for (const Top& t : TOPS)
+        if (key == t.key) return std::min(showable, t.high);
+    return showable;
 }
 
 }  // namespace
@@ -98,7 +143,7 @@ bool IsAcceptableValue(const std::string& key, double value) {
 }
 
 ValueRange RangeOfQuantity(const std::string& key) {
-    const double top = largestShowable(key);
+    const double top = topOf(key, largestShowable(key));
     switch (BoundOfQuantity(key)) {
         case FieldBound::Any:
             return {-top, top};
@@ -107,7 +152,7 @@ ValueRange RangeOfQuantity(const std::string& key) {
         case FieldBound::Positive:
             return {FLT_MIN, top};
         case FieldBound::AboveAbsoluteZero:
-            return {ABSOLUTE_ZERO_CELSIUS, top};
+            return {RELEASE_TABLES_COLDEST_SERVED, top};
         case FieldBound::WholeSeconds:
             return {-2147483647.0, 2147483646.0};
         case FieldBound::Limited: {
@@ -116,6 +161,12 @@ ValueRange RangeOfQuantity(const std::string& key) {
         }
     }
     return {-top, top};
+}
+
+bool IsWithinRange(const std::string& key, double value) {
+    if (!IsAcceptableValue(key, value)) return false;
+    const ValueRange range = RangeOfQuantity(key);
+    return value >= range.low && value <= range.high;
 }
 
 const char* QuantityKeyOfField(const char* typeName, const char* field) {

@@ -35,17 +35,25 @@ bool IsRepresentableValue(const std::string& key, double value);
 // IsRepresentableValue and the key's bound.
 bool IsAcceptableValue(const std::string& key, double value);
 
+constexpr double DEEPEST_SEA = 11000.0;  // m
+
 // The lowest and highest value a field of the key takes, in internal units,
-// as a refusal names them: a bound of 0 excluded gives the smallest normal
-// float, an open top the largest value every display unit can show. The
-// black-oil keys (GASDENSITY, OILDENSITY, GOR and WATERCUT, in percent) keep
-// the limits the black-oil tables are built for; the discharge run refuses
-// any other value.
+// as a dialog's refusal names them: a bound of 0 excluded gives the smallest
+// normal float; the top is what the network check and the library refuse
+// beyond (a bore of 2 m, a pipeline of 2000 km, an outlet pressure whose
+// start pressure reaches the library's highest, a temperature outside every
+// property table) or what the quantity can physically be (a depth of 11 km),
+// and never more than every display unit can show. The black-oil keys
+// (GASDENSITY, OILDENSITY, GOR and WATERCUT, in percent) keep the limits the
+// black-oil tables are built for; the discharge run refuses any other value.
 struct ValueRange {
     double low;
     double high;
 };
 ValueRange RangeOfQuantity(const std::string& key);
+
+// IsAcceptableValue and within RangeOfQuantity: what a dialog takes.
+bool IsWithinRange(const std::string& key, double value);
 
 // The quantity key of a field of a network object type ("Pipeline",
 // "length" -> "LENGTH"), or null for a field the unit tables do not know.

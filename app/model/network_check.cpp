@@ -261,7 +261,8 @@ QString FieldName(const diagram_object* obj, const char* field) {
     return QString::fromLatin1(field);
 }
 
-// 'Pipeline "Export"', or the type alone for an object without a label.
+}  // namespace
+
 QString ObjectTitle(diagram_object* obj) {
     QString title = QString::fromUtf8(TypeName(obj));
     if (text_block* label = object_label(obj)) {
@@ -272,8 +273,6 @@ QString ObjectTitle(diagram_object* obj) {
     }
     return title;
 }
-
-}  // namespace
 
 void CheckConfirmedValues(diagram_object* obj, int fluidClass) {
     const char* names[OBJECT_MAX_VALUES];

@@ -37,6 +37,9 @@ ValidationError CheckEndTime(float endTime);
 // not a finite number.
 void CheckFiniteValues(diagram_object* obj);
 
+// 'Pipeline "Export"', or the type alone for an object without a label.
+QString ObjectTitle(diagram_object* obj);
+
 // Throws IDS_VALUE_REPAIRED for the object's first value that was repaired
 // when the file was opened and is not yet confirmed, and
 // IDS_INLET_RATE_OTHER_FLUID for an inlet whose rate was entered for the

@@ -24,6 +24,13 @@ constexpr float MIN_PIPELINE_LENGTH = 30.0f;  // m
     throw ValidationError{id, obj ? obj->xref : 0};
 }
 
+// A fault of one pipeline or junction names it by its label, where it has one.
+[[noreturn]] void failNamed(unsigned id, unsigned namedId, diagram_object* obj) {
+    const QString title = network::ObjectTitle(obj);
+    if (title == QString::fromUtf8(network::TypeName(obj))) fail(id, obj);
+    throw ValidationError{namedId, obj->xref, {title}};
+}
+
 }  // namespace
 
 bool CReleaseModel::ByXref::operator()(const diagram_object* a, const diagram_object* b) const {
@@ -197,7 +204,8 @@ int CReleaseModel::ParseBranch(diagram_object* from, diagram_object* pipe, float
     if (!IsType(pipe, network::PIPELINE)) fail(IDS_ONLY_PIPELINES_AT_NODES, pipe);
 
     diagram_object* spill = FindObjectOfType(neighbours, network::SPILL_POINT);
-    if (count - (spill ? 1 : 0) < 2) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
+    if (count - (spill ? 1 : 0) < 2)
+        failNamed(IDS_PIPELINE_BOTH_ENDS, IDS_PIPELINE_BOTH_ENDS_NAMED, pipe);
     const double length = Value(pipe, "length");
     if (!(length >= MIN_PIPELINE_LENGTH)) fail(IDS_PIPELINE_TOO_SHORT, pipe);
 
@@ -207,7 +215,7 @@ int CReleaseModel::ParseBranch(diagram_object* from, diagram_object* pipe, float
     int branch = -1;
     for (diagram_object* node : neighbours) {
         if (IsType(node, network::PIPE_JOIN)) {
-            if (found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
+            if (found) failNamed(IDS_PIPELINE_BOTH_ENDS, IDS_PIPELINE_BOTH_ENDS_NAMED, pipe);
             TraceParse(node);
             TakeObject(node);
             upDepth = static_cast<float>(Value(node, "depth"));
@@ -220,7 +228,7 @@ int CReleaseModel::ParseBranch(diagram_object* from, diagram_object* pipe, float
             --m_traceLevel;
             found = true;
         } else if (IsType(node, network::JUNCTION)) {
-            if (found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
+            if (found) failNamed(IDS_PIPELINE_BOTH_ENDS, IDS_PIPELINE_BOTH_ENDS_NAMED, pipe);
             int j = ParseJunction(pipe, node, u, upDepth);
             branch = AddBranch(pipe->xref, in.junction_obj[j]);
             if (in.net.NBJ[j] == orvane::MAX_BRANCHES_PER_JUNCTION)
@@ -233,11 +241,11 @@ int CReleaseModel::ParseBranch(diagram_object* from, diagram_object* pipe, float
             fail(IDS_PIPELINES_DIRECT, node);
         } else {
             branch = ParseInlet(pipe, node, upDepth);
-            if (found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
+            if (found) failNamed(IDS_PIPELINE_BOTH_ENDS, IDS_PIPELINE_BOTH_ENDS_NAMED, pipe);
             found = true;
         }
     }
-    if (!found) fail(IDS_PIPELINE_BOTH_ENDS, pipe);
+    if (!found) failNamed(IDS_PIPELINE_BOTH_ENDS, IDS_PIPELINE_BOTH_ENDS_NAMED, pipe);
 
     BRREC& br = in.br[branch];
     if (br.NPIPE == orvane::MAX_SEGMENTS) fail(IDS_MAX_SEGMENTS, pipe);
@@ -291,7 +299,7 @@ int CReleaseModel::ParseJunction(diagram_object* from, diagram_object* junction,
     TakeObject(junction);
     ObjectSet neighbours;
     if (CollectNeighbours(from, junction, neighbours) < 2)
-        fail(IDS_JUNCTION_THREE_BRANCHES, junction);
+        failNamed(IDS_JUNCTION_THREE_BRANCHES, IDS_JUNCTION_THREE_BRANCHES_NAMED, junction);
     depth = static_cast<float>(Value(junction, "depth"));
     std::vector<int> upstream;
     ++m_traceLevel;
@@ -299,7 +307,8 @@ int CReleaseModel::ParseJunction(diagram_object* from, diagram_object* junction,
         if (IsType(pipe, network::PIPELINE))
             upstream.push_back(ParseBranch(junction, pipe, x, depth));
     --m_traceLevel;
-    if (upstream.size() < 2) fail(IDS_JUNCTION_THREE_BRANCHES, junction);
+    if (upstream.size() < 2)
+        failNamed(IDS_JUNCTION_THREE_BRANCHES, IDS_JUNCTION_THREE_BRANCHES_NAMED, junction);
     if (in.net.NJUN == orvane::MAX_JUNCTIONS) fail(IDS_MAX_JUNCTIONS, junction);
     const int j = in.net.NJUN++;
     in.junction_obj[j] = junction->xref;

@@ -61,7 +61,9 @@ enum : unsigned {
     IDS_NEARFIELD_SETTING_RANGE = 16245,  // "%1" the setting, "%2" its value, "%3" to "%4"
     IDS_NEARFIELD_SETTING_ABOVE = 16246,  // as 16245, the low end excluded
     IDS_NEARFIELD_SETTINGS_USED = 16247,
-    IDS_FILE_TOO_MANY_OBJECTS = 16248,  // "%1" the file, "%2" its objects, "%3" the most
+    IDS_FILE_TOO_MANY_OBJECTS = 16248,          // "%1" the file, "%2" its objects, "%3" the most
+    IDS_PIPELINE_BOTH_ENDS_NAMED = 16250,       // 16116 for "%1", the pipeline by its label
+    IDS_JUNCTION_THREE_BRANCHES_NAMED = 16251,  // 16119 for "%1", the junction by its label
 };
 
 // String-table ids the discharge run raises.

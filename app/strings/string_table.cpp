@@ -245,6 +245,8 @@ const StringEntry kStrings[] = {
      "hydrate and ocean diffusion options are recorded with the scenario and reported, but do "
      "not change the plume."},
     {16248, "%1 was not opened: it holds %2 objects, more than the %3 a scenario file may hold."},
+    {16250, "%1: A Pipeline object must be connected to a non-Pipeline object at both endpoints."},
+    {16251, "%1: A Junction object should connect at least 3 branches (Pipelines)."},
     // The near-field prompts that mirror 16156 and 16196 for the plume model.
     {16157, "You must save the scenario before you can run the Nearfield Model! Save now?"},
     {16158,

@@ -235,12 +235,16 @@ bool CGasPropsDlg::CheckRows() {
         const QString fractionText = m_pList->GetItemText(row, 1);
         double value = 0;
         const bool hasFraction = !fractionText.isEmpty() && AfxParseReal(fractionText, value);
+        // A cell that holds no number is no 0: it is refused, as a pending one is.
+        if (!fractionText.isEmpty() && !hasFraction) return errorBox(IDS_POSITIVE_NUMBER_REQUIRED);
         if (hasFraction && value < 0) return errorBox(IDS_FRACTION_NEGATIVE);
         const bool used = hasFraction && value > 0;
         c.fraction = used ? float(value) : 0.0f;
         const QString weightText = m_pList->GetItemText(row, 2);
         double weight = 0;
         const bool hasWeight = !weightText.isEmpty() && AfxParseReal(weightText, weight);
+        if (!weightText.isEmpty() && (!hasWeight || weight <= 0))
+            return errorBox(IDS_MOLE_WEIGHT_NOT_POSITIVE);
         if (!used) {
             if (hasWeight && weight > 0) c.mole_weight = float(weight);
             continue;

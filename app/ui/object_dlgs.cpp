@@ -303,7 +303,10 @@ void CZefSpillPointPropsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_DEPTH, m_depth);
     DDX_Text(pDX, IDC_DISTANCE, m_distance);
     DDX_Text(pDX, IDC_DIAMETER, m_diameter);
-    DDX_Text(pDX, IDC_PRESSURE, m_backpressure);
+    // A depth too large for a float shows no back pressure to read: the
+    // depth's range is named instead.
+    if (!pDX->m_bSaveAndValidate || std::isfinite(m_depth))
+        DDX_Text(pDX, IDC_PRESSURE, m_backpressure);
 }
 
 void CZefSpillPointPropsDlg::UpdateBackPressure() {

@@ -67,12 +67,16 @@ void BoundedExchangeEnd(CDataExchange* pDX, const UnitField* table) {
     for (const UnitField* f = table; f && f->key; ++f) {
         if (!dlg->IsTextChanged(f->edit_id)) continue;
         const double value = FromDisplayUnits(f->key, *f->member);
-        if (!IsAcceptableValue(f->key, value)) {
+        // A value shown, not entered (the leak's back pressure follows its
+        // depth), keeps only the bounds of its quantity.
+        const auto* edit = qobject_cast<const QLineEdit*>(dlg->GetDlgItem(f->edit_id));
+        const bool entered = !edit || !edit->isReadOnly();
+        if (entered ? !IsWithinRange(f->key, value) : !IsAcceptableValue(f->key, value)) {
             pDX->PrepareCtrl(f->edit_id);
             // Outside its range the field names the range, as the user reads it.
             const ValueRange range = RangeOfQuantity(f->key);
             const QString high = AfxFormatReal(ToDisplayUnits(f->key, float(range.high)), 6);
-            if (value < range.low || value > range.high) {
+            if (!(value >= range.low && value <= range.high)) {
                 // A bound of 0 excluded reads as such, not as the smallest float.
                 const bool aboveZero = range.low > 0.0 && range.low <= FLT_MIN;
                 AfxMessageBox(

@@ -275,6 +275,11 @@ typedef struct PVTBLK {
 static inline float release_table_temperature_limit(float t_end, float t_next) {
     return 1.5f * t_end - 0.5f * t_next;
 }
+/* The temperatures the property tables the library builds serve, deg C:
+   from the composition tables' coldest limit to the black-oil tables'
+   warmest (the limits above taken at the ends of their grids). */
+#define RELEASE_TABLES_COLDEST_SERVED (-180.0)
+#define RELEASE_TABLES_WARMEST_SERVED 235.0
 /* The highest pressure the property tables serve, from their last pressure
    p_last, Pa. */
 static inline float release_highest_table_pressure(float p_last) { return 1.5f * p_last; }

@@ -4,6 +4,8 @@
 #include "network_builder.h"
 #include <vexil/network_objects.h>
 #include "release_model.h"
+#include "string_table.h"
+#include <vexil/text.h>
 #include "system_settings.h"
 
 #include <QDir>
@@ -391,6 +393,55 @@ TEST_F(ValidationTest, each_fault_gives_its_message_and_object) {
         const int want = c.objectZero ? 0 : expected ? expected->xref : -1;
         EXPECT_EQ(Error().xref, want) << c.name;
         EXPECT_FALSE(model.IsValidated()) << c.name;
+    }
+}
+
+// A labelled pipeline or junction at fault is named by its label in the
+// message, and is the object the message selects.
+TEST_F(ValidationTest, a_labelled_pipeline_or_junction_at_fault_is_named_by_its_label) {
+    const struct {
+        const char* name;
+        const char* label;
+        std::function<void(Network&, diagram_object*&)> build;
+        unsigned id;
+        const char* text;
+    } cases[] = {
+        {"junction with one upstream pipeline", "North tee",
+         [&](Network& net, diagram_object*& e) {
+             auto *o = net.Outlet(), *p = net.Pipe(100), *j = net.Junction();
+             net.Chain(o, p, j);
+             net.Leak(net.Spill(1), p);
+             auto *up = net.Pipe(100), *i = net.Inlet();
+             net.Chain(j, up, i);
+             e = j;
+         },
+         IDS_JUNCTION_THREE_BRANCHES_NAMED,
+         "Junction \"North tee\": A Junction object should connect at least 3 branches "
+         "(Pipelines)."},
+        {"pipeline with an open upstream end", "Export",
+         [](Network& net, diagram_object*& e) {
+             auto *o = net.Outlet(), *p = net.Pipe(100);
+             net.Link(p, 1, o);
+             net.Leak(net.Spill(1), p);
+             e = p;
+         },
+         IDS_PIPELINE_BOTH_ENDS_NAMED,
+         "Pipeline \"Export\": A Pipeline object must be connected to a non-Pipeline object at "
+         "both endpoints."},
+    };
+    for (const auto& c : cases) {
+        Network net;
+        diagram_object* expected = nullptr;
+        c.build(net, expected);
+        text_block* label = object_label(expected);
+        ASSERT_NE(label, nullptr) << c.name;
+        text_set_string(label, c.label);
+        EXPECT_FALSE(Validate(net)) << c.name;
+        ASSERT_EQ(model.Errors().size(), 1u) << c.name;
+        EXPECT_EQ(Error().id, c.id) << c.name;
+        EXPECT_EQ(Error().xref, expected->xref) << c.name;
+        ASSERT_EQ(Error().args.size(), 1u) << c.name;
+        EXPECT_EQ(AfxFormatString1(c.id, Error().args[0]).toStdString(), c.text) << c.name;
     }
 }
 

@@ -119,6 +119,39 @@ TEST_F(Fluids, GasGridShowsTotalsDensitiesAndRefusesAPendingBadValue) {
     EXPECT_FALSE(s.Doc()->Components().comps_confirmed);
 }
 
+// A cell of the composition that holds a negative number or no number is
+// refused on OK with a message, in a used row or not; the dialog stays open.
+TEST_F(Fluids, GasGridRefusesANegativeOrNonNumericCellOnOk) {
+    const struct {
+        const char* name;
+        const char* component;
+        int column;  // 1 mole percent, 2 mole weight
+        const char* text;
+        unsigned message;
+    } cases[] = {
+        {"fraction abc", "C2", 1, "abc", IDS_POSITIVE_NUMBER_REQUIRED},
+        {"fraction -5", "C2", 1, "-5", IDS_FRACTION_NEGATIVE},
+        {"unused weight abc", "C7", 2, "abc", IDS_MOLE_WEIGHT_NOT_POSITIVE},
+        {"unused weight -5", "C7", 2, "-5", IDS_MOLE_WEIGHT_NOT_POSITIVE},
+        {"used weight -5", "C1", 2, "-5", IDS_MOLE_WEIGHT_NOT_POSITIVE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        s.WithDialog(
+            ID_SCENARIO_GAS_COMPOSITION,
+            [&](CDialog* d) {
+                auto* list = d->Item<CPropListCtrl>(CGasPropsDlg::IDC_COMPONENTS);
+                list->SetItemText(RowOf(list, "C1"), 1, "100.000");
+                list->SetItemText(RowOf(list, c.component), c.column, c.text);
+                boxes.Clear();
+                d->Item<QPushButton>(IDOK)->click();
+                EXPECT_FALSE(d->IsEnded());
+                EXPECT_EQ(boxes.Texts(), QStringList{AfxLoadString(c.message)});
+            },
+            IDCANCEL);
+    }
+}
+
 TEST_F(Fluids, AComponentOutsideTheCatalogueSurvives) {
     FluidComponent own;
     own.compid = "XYZ";

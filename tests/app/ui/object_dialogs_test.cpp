@@ -131,19 +131,28 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
     auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
     (void)outlet, (void)join;
     s.app->GetSettings().SetDisplayUnits(1);
+    // The tops by hand: 11 km = 36,089.2 ft, 2000 km = 6.56168e6 ft, 1e9 Sm3/d
+    // = 3.53147e10 scf/d (35.3147 ft3 a m3), 235 C = 455 F, 2 m = 78.7402 in;
+    // the coldest temperature any property table serves, -180 C = -292 F.
     const struct {
         const char* name;
         diagram_object* obj;
         int field;
         const char* text;
-        double low;  // as shown; -1: 0 excluded ("above 0")
+        double low;   // as shown; -1: 0 excluded ("above 0")
+        double high;  // as shown
     } cases[] = {
-        {"junction depth", junction, IDC_DEPTH, "-100", 0.0},
-        {"leak water depth", leak, IDC_DEPTH, "-100", 0.0},
-        {"leak distance", leak, IDC_DISTANCE, "-5", 0.0},
-        {"inlet rate", inlet, IDC_FLOWRATE, "-1", 0.0},
-        {"inlet temperature", inlet, IDC_TEMP, "-500", -459.67},  // absolute zero in deg F
-        {"pipe diameter", pipe, IDC_DIAMETER, "0", -1.0},
+        {"junction depth", junction, IDC_DEPTH, "-100", 0.0, 36089.2},
+        {"junction depth above the deepest sea", junction, IDC_DEPTH, "40000", 0.0, 36089.2},
+        {"leak water depth", leak, IDC_DEPTH, "-100", 0.0, 36089.2},
+        {"leak distance", leak, IDC_DISTANCE, "-5", 0.0, 6.56168e6},
+        {"inlet rate", inlet, IDC_FLOWRATE, "-1", 0.0, 3.53147e10},
+        {"inlet temperature", inlet, IDC_TEMP, "-500", -292.0, 455.0},
+        {"inlet temperature of 10,000 F", inlet, IDC_TEMP, "10000", -292.0, 455.0},
+        {"inlet temperature of 1e40 F", inlet, IDC_TEMP, "1e40", -292.0, 455.0},
+        {"pipe diameter", pipe, IDC_DIAMETER, "0", -1.0, 78.7402},
+        {"pipe bore of 711 km", pipe, IDC_DIAMETER, "2.8e7", -1.0, 78.7402},
+        {"pipe length of 1e40 ft", pipe, IDC_LENGTH, "1e40", -1.0, 6.56168e6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,7 +166,61 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
         if (c.low != -1.0) {
             EXPECT_NEAR(low, c.low, 1e-4);
         }
-        EXPECT_GT(high, 1e37);
+        EXPECT_NEAR(high / c.high, 1.0, 1e-5) << boxes.Texts().front().toStdString();
+    }
+}
+
+// Each limit the network check and the library hold, typed in the dialog
+// (metric units): the limit itself is taken and stored as it is, the next
+// float past it is refused with the range. The outlet pressure's top is the
+// largest float whose start pressure (times 1.1 in float) stays below the
+// library's 1e8 Pa, 90,909,080 Pa worked in single precision by hand; the
+// floats past the others are the limit's neighbours (2 m + 2.4e-7 m, ...).
+TEST_F(ObjectDialogs, EachLimitIsTakenAndTheNextFloatPastItRefused) {
+    auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
+    (void)join;
+    const struct {
+        const char* name;
+        diagram_object* obj;
+        int field;
+        const char* limit;  // as typed, in display units
+        const char* past;   // the next float past it, in display units
+        double stored;      // the limit, internal units
+        double* member;
+    } cases[] = {
+        {"pipe bore", pipe, IDC_DIAMETER, "2000", "2000.000238418579", 2.0f,
+         &as_pipeline(pipe)->diameter},
+        {"pipe length", pipe, IDC_LENGTH, "2000000", "2000000.125", 2.0e6f,
+         &as_pipeline(pipe)->length},
+        {"pipe roughness", pipe, IDC_ROUGHNESS, "2000", "2000.000238418579", 2.0f,
+         &as_pipeline(pipe)->roughness},
+        {"heat transfer", pipe, IDC_HEATTRANS, "100000", "100000.0078125", 1.0e5f,
+         &as_pipeline(pipe)->heat_trans_coeff},
+        {"ambient temperature, warm end", pipe, IDC_TEMP, "235", "235.00001525878906", 235.0f,
+         &as_pipeline(pipe)->amb_temp},
+        {"ambient temperature, cold end", pipe, IDC_TEMP, "-180", "-180.00001525878906", -180.0f,
+         &as_pipeline(pipe)->amb_temp},
+        {"inlet temperature", inlet, IDC_TEMP, "235", "235.00001525878906", 235.0f,
+         &as_point_object(inlet)->temp},
+        {"inlet gas rate", inlet, IDC_FLOWRATE, "1e9", "1000000064", 1.0e9f,
+         &as_point_object(inlet)->flowrate},
+        {"junction depth", junction, IDC_DEPTH, "11000", "11000.0009765625", 11000.0f,
+         &as_point_object(junction)->depth},
+        {"outlet pressure", outlet, IDC_PRESSURE, "909.0908", "909.0908800", 90909080.0f,
+         &as_point_object(outlet)->pressure},
+        {"leak distance", leak, IDC_DISTANCE, "2000000", "2000000.125", 2.0e6f,
+         &as_spill_point(leak)->distance},
+        {"leak diameter", leak, IDC_DIAMETER, "2000", "2000.000238418579", 2.0f,
+         &as_spill_point(leak)->diameter},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Refused(c.obj, c.field, c.past));
+        ASSERT_EQ(boxes.Texts().size(), 1);
+        EXPECT_TRUE(RangeIn(boxes.Texts().front())) << boxes.Texts().front().toStdString();
+        EXPECT_NE(*c.member, c.stored);
+        EXPECT_FALSE(Refused(c.obj, c.field, c.limit));
+        EXPECT_EQ(*c.member, c.stored);
     }
 }
 

@@ -458,3 +458,26 @@ TEST(CompPvt, UpperDewPressureOfACondensateHoldsTheGasAboveIt) {
     EXPECT_LT(gas_fraction_read(r.blk, 3.0e7f, 10.0f), 1.0f);
     EXPECT_GT(gas_fraction_read(r.blk, 3.0e7f, 10.0f), 0.0f);
 }
+
+// The served range the dialogs name for every fluid: the widest the built
+// tables of either kind reach, the composition tables at the cold end and
+// the black-oil tables at the warm end (hand: 1.5 * -150 - 0.5 * -90 = -180,
+// 1.5 * 200 - 0.5 * 130 = 235).
+TEST(CompPvt, TablesOfBothKindsServeTheSharedTemperatureRange) {
+    Result comp = build(record(NATURAL_GAS));
+    ASSERT_EQ(comp.ierr, 0) << comp.msg;
+    PVTBLK oil{};
+    float g = 0.8f, o = 800.0f, r = 100.0f, w = 10.0f;
+    int32_t ierr = 0;
+    char buf[MSGLEN];
+    BLACKOIL(&g, &o, &r, &w, &oil, &ierr, buf, MSGLEN);
+    ASSERT_EQ(ierr, 0) << msgtext(buf, MSGLEN);
+    auto low = [](const PVTBLK& b) { return release_table_temperature_limit(b.T[0], b.T[1]); };
+    auto high = [](const PVTBLK& b) {
+        return release_table_temperature_limit(b.T[b.NT - 1], b.T[b.NT - 2]);
+    };
+    EXPECT_EQ(std::min(low(comp.blk), low(oil)), float(RELEASE_TABLES_COLDEST_SERVED));
+    EXPECT_EQ(std::max(high(comp.blk), high(oil)), float(RELEASE_TABLES_WARMEST_SERVED));
+    EXPECT_EQ(RELEASE_TABLES_COLDEST_SERVED, -180.0);
+    EXPECT_EQ(RELEASE_TABLES_WARMEST_SERVED, 235.0);
+}
