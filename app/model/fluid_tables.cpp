@@ -35,7 +35,6 @@ struct BuiltTables {
 constexpr size_t KEPT_TABLES = 4;
 std::mutex builtMutex;
 std::deque<BuiltTables> built;
-std::atomic<int> libraryBuilds{0};
 std::atomic<decltype(&COMPPVT)> compositionEntry{nullptr};
 thread_local TableBuildWait tableBuildWait;
 
@@ -54,7 +53,6 @@ void compositionTables(const COMPREC& comp, PVTBLK& blk, int32_t& ierr, char* ms
             }
     }
     COMPREC record = comp;
-    ++libraryBuilds;
     decltype(&COMPPVT) entry = compositionEntry;
     if (!entry) entry = &COMPPVT;
     if (tableBuildWait) {
@@ -77,8 +75,6 @@ void compositionTables(const COMPREC& comp, PVTBLK& blk, int32_t& ierr, char* ms
 }
 
 }  // namespace
-
-int FluidTableBuilds() { return libraryBuilds.load(); }
 
 void ForgetFluidTables() {
     const std::lock_guard<std::mutex> lock(builtMutex);

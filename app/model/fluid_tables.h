@@ -26,10 +26,6 @@ void BuildFluidTables(orvane::ReleaseInput& input, int fluidClass, float gasDens
                       float oilDensity, float gasOilRatio, float waterCut,
                       const std::vector<FluidComponent>& components, QString& warning);
 
-// Table builds this process has asked the library for: the tables of a
-// composition are built once and kept while it is unchanged.
-int FluidTableBuilds();
-
 // How a thread waits for a table build that runs on a thread of its own:
 // called with a test of whether the build has ended, it returns once the
 // test holds. While a scope lives, the tables of a new composition asked for
@@ -51,5 +47,7 @@ private:
 // builds them anew.
 void ForgetFluidTables();
 // Tests: replaces the COMPPVT that builds the composition tables (null
-// restores it).
+// restores it); the entry is called once for each build the library is asked
+// for (the tables of a composition are built once and kept while it is
+// unchanged).
 void SetCompositionTablesEntry(decltype(&COMPPVT) entry);

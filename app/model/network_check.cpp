@@ -74,18 +74,11 @@ struct LibraryPipe {
 
 std::vector<LibraryPipe> libraryPipes(const orvane::ReleaseInput& in, int branch) {
     const BRREC& br = in.br[branch];
+    const int fromInlet = startsAtInlet(in, branch) ? 1 : 0;
     std::vector<LibraryPipe> pipes;
-    for (int s = 0; s < br.NPIPE; ++s) {
-        const PIPSEG& p = br.PIPE[s];
-        const float dx = p.XEND - p.XSTA;
-        const float dz = p.ZEND - p.ZSTA;
-        const float len = std::sqrt(dx * dx + dz * dz);
-        pipes.push_back({len, release_pipe_sections(len)});
-    }
-    if (!pipes.empty()) {
-        pipes.back().sections += 1;                                  // the end section
-        if (startsAtInlet(in, branch)) pipes.front().sections += 1;  // the inlet section
-    }
+    for (int s = 0; s < br.NPIPE; ++s)
+        pipes.push_back({release_pipe_length(&br.PIPE[s]),
+                         release_branch_pipe_sections(br.PIPE, br.NPIPE, s, fromInlet)});
     return pipes;
 }
 
@@ -108,12 +101,16 @@ void checkPipes(const orvane::ReleaseInput& in) {
             if (!(p.DIAM > 0.0f))
                 refuse(IDS_PIPE_DIAMETER_NOT_POSITIVE, xref,
                        {DisplayValue("DIAMETER", p.DIAM), DisplayValue("DIAMETER", 0)});
-            // The library reads a roughness of exactly 1 as its default.
-            const float r = p.ROUGH == 1.0f ? 5.0e-5f : p.ROUGH;
-            if (0.5f * p.DIAM < r)
-                refuse(IDS_ROUGHNESS_ABOVE_HALF_DIAMETER, xref,
-                       DisplayValues("ROUGHNESS", {r, 0.5f * p.DIAM}));
-            if (r < 0.0f) refuse(IDS_ROUGHNESS_NEGATIVE, xref, {DisplayValue("ROUGHNESS", r)});
+            const float r = release_pipe_roughness(p.ROUGH);
+            switch (release_roughness_fault(p.DIAM, r)) {
+                case RELEASE_ROUGHNESS_ABOVE_HALF_DIAMETER:
+                    refuse(IDS_ROUGHNESS_ABOVE_HALF_DIAMETER, xref,
+                           DisplayValues("ROUGHNESS", {r, 0.5f * p.DIAM}));
+                case RELEASE_ROUGHNESS_NEGATIVE:
+                    refuse(IDS_ROUGHNESS_NEGATIVE, xref, {DisplayValue("ROUGHNESS", r)});
+                default:
+                    break;
+            }
         }
     }
 }

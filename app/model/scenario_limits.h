@@ -5,9 +5,6 @@
 
 #include <libxml/tree.h>
 
-// The pipelines of the longest branch (pipelines joined end to end through
-// PipeJoin objects) of the file's layers.
-int LongestBranchInFile(xmlNodePtr root);
 // The most objects a scenario file may hold: far more than a network drawn
 // by hand (15 branches of 100 pipelines and their joins are some 3000), few
 // enough that reading them cannot exhaust memory.

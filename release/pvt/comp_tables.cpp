@@ -155,7 +155,7 @@ PhaseDensity phase_density(const double* w, double V, int32_t iroot) {
     double den = V * V + 2.0 * b * V - b * b;
     double dpdv = -R * T / ((V - b) * (V - b)) + a * (2.0 * V + 2.0 * b) / (den * den);
     double dpdt = R / (V - b) - F.DADT / den;
-    const double c = VOLSHF ? volume_shift(w) : 0.0;
+    const double c = table_volume_shift(w);
     PhaseDensity d;
     d.v = V - c;
     d.dh = -F.P * c * PA_PER_ATM;

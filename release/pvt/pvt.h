@@ -181,8 +181,10 @@ double heavy_boiling_point(double M, double SG);
 void fit_volume_shifts();
 // The shift of a phase of composition w (sum of w SHIFT), litre/mol.
 double volume_shift(const double* w);
-// When cleared, the tables use the untranslated volumes (for comparisons).
-extern bool VOLSHF;
+// The shift the table builder applies, volume_shift. A test that compares
+// with the untranslated equation sets one of its own and puts this back;
+// with any other than volume_shift the shifts are not fitted.
+extern double (*table_volume_shift)(const double* w);
 
 // ------------------------------------------------ compositional tables
 void COMPTB(const COMPREC& comp, PVTBLK& blk, int32_t& IERR, char* MSG, int32_t LMSG);

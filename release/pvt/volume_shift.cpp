@@ -10,7 +10,7 @@
 
 namespace rel {
 
-bool VOLSHF = true;
+double (*table_volume_shift)(const double* w) = volume_shift;
 
 namespace {
 constexpr double T_FIT = 288.15;  // K
@@ -21,7 +21,7 @@ void fit_volume_shifts() {
     Flscom& F = FLSCOM;
     bool any = false;
     for (int i = 1; i <= F.NC; ++i) any = any || CMPCAT.E[F.ICAT[i]].DENS > 0.0;
-    if (!any || !VOLSHF) return;
+    if (!any || table_volume_shift != volume_shift) return;
     PRPAR(T_FIT);
     const int32_t iroot = F.IROOT;
     for (int i = 1; i <= F.NC; ++i) {

@@ -95,32 +95,29 @@ bool copy_pipe(const PIPSEG& ps, int g, int b, int32_t& IERR, char* MSG) {
     }
     G.DIAM(g) = ps.DIAM;
     G.DCLO(g) = ps.DIAM;
-    // Any count above the network's section limit is refused by RDGRID; the
-    // cap only keeps the sums far from overflow.
-    G.NSECPP(g) = std::min<int32_t>(ps.NSECT, 10000);
     G.XYZEND(1, g) = ps.XEND;
     G.XYZEND(2, g) = ps.ZEND;
     G.XYZEND(3, g) = 0.0f;
-    float r = ps.ROUGH;
-    if (r == 1.0f) r = 5.0e-5f;
-    if (0.5f * ps.DIAM < r) {
-        refuse(IERR, MSG, MSGLEN,
-               "ROUGHNESS CANNOT BE HIGHER THAN HALF THE PIPE DIAMETER. CHECK INPUT!");
-    } else if (r < 0.0f) {
-        refuse(IERR, MSG, MSGLEN, "ROUGHNESS SHOULD BE GREATER THAN 0");
-    } else {
-        G.ROUGH(g) = r == 0.0f ? 5.0e-5f : r;
+    const float r = release_pipe_roughness(ps.ROUGH);
+    switch (release_roughness_fault(ps.DIAM, r)) {
+        case RELEASE_ROUGHNESS_ABOVE_HALF_DIAMETER:
+            refuse(IERR, MSG, MSGLEN,
+                   "ROUGHNESS CANNOT BE HIGHER THAN HALF THE PIPE DIAMETER. CHECK INPUT!");
+            break;
+        case RELEASE_ROUGHNESS_NEGATIVE:
+            refuse(IERR, MSG, MSGLEN, "ROUGHNESS SHOULD BE GREATER THAN 0");
+            break;
+        default:
+            G.ROUGH(g) = r == 0.0f ? RELEASE_DEFAULT_ROUGHNESS : r;
     }
-    const float dx = ps.XEND - ps.XSTA;
     const float dz = ps.ZEND - ps.ZSTA;
-    const float len = std::sqrt(dx * dx + dz * dz);
+    const float len = release_pipe_length(&ps);
     G.DZPIP(g) = dz;
     G.PLEN(g) = len;
     G.SLOPE(g) = len > 0.0f ? -dz / len : 0.0f;
     if (len < 10.0f)
         refuse(IERR, MSG, MSGLEN,
                "PIPELENGTH SHOULD BE GREATER THAN 33 ft (10 m)!" + pipe_text(g, b));
-    if (ps.NSECT == 0) G.NSECPP(g) = release_pipe_sections(len);
     return false;
 }
 }  // namespace
@@ -251,9 +248,9 @@ void RDNET(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKD
         G.NPIPE2 += np;
         for (int p = 1; p <= np; ++p)
             if (copy_pipe(br.PIPE[p - 1], g0 + p, b, IERR, MSG)) return;
-        // The end section, and the inlet section of a branch from an inlet.
-        G.NSECPP(g0 + np) += 1;
-        if (t == 0 || t == 1) G.NSECPP(g0 + 1) += 1;
+        // Any count above the network's section limit is refused by RDGRID.
+        for (int p = 1; p <= np; ++p)
+            G.NSECPP(g0 + p) = release_branch_pipe_sections(br.PIPE, np, p - 1, t == 0 || t == 1);
         int32_t ns = 0, ierr_grid = 0;
         RDGRID(b, np, t, ns, ierr_grid, MSG, MSGLEN);
         if (ierr_grid != 0) {

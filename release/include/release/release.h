@@ -36,6 +36,7 @@
 #ifndef RELEASE_RELEASE_H
 #define RELEASE_RELEASE_H
 
+#include <math.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -203,6 +204,50 @@ typedef struct BRREC {
     float ZBR0;
     PIPSEG PIPE[100];
 } BRREC;
+
+/* How the library reads a pipe record, for a caller that checks a network
+   before it runs it. */
+
+/* The pipe's length (m): from its upstream to its downstream end. */
+static inline float release_pipe_length(const PIPSEG* pipe) {
+    const float dx = pipe->XEND - pipe->XSTA;
+    const float dz = pipe->ZEND - pipe->ZSTA;
+    return sqrtf(dx * dx + dz * dz);
+}
+
+/* Sections of pipe `index` (0-based) of a branch of `count` pipes: the
+   record's own count (capped far above any network's limit, so that sums
+   cannot overflow), or for NSECT 0 the count by its length; the last pipe
+   adds the branch's end section and, for a branch that starts at an inlet,
+   the first adds the inlet section. */
+static inline int32_t release_branch_pipe_sections(const PIPSEG* pipes, int32_t count,
+                                                   int32_t index, int from_inlet) {
+    const PIPSEG* p = &pipes[index];
+    int32_t n = p->NSECT == 0 ? release_pipe_sections(release_pipe_length(p))
+                              : (p->NSECT < 10000 ? p->NSECT : 10000);
+    if (index == count - 1) n += 1;
+    if (from_inlet && index == 0) n += 1;
+    return n;
+}
+
+/* A roughness of exactly 1 (and, once checked, 0) reads as this default (m). */
+#define RELEASE_DEFAULT_ROUGHNESS 5.0e-5f
+static inline float release_pipe_roughness(float rough) {
+    return rough == 1.0f ? RELEASE_DEFAULT_ROUGHNESS : rough;
+}
+
+/* What is wrong with a pipe's roughness (as read) for its diameter, if anything,
+   in the order the library refuses it. */
+enum {
+    RELEASE_ROUGHNESS_OK = 0,
+    RELEASE_ROUGHNESS_ABOVE_HALF_DIAMETER = 1,
+    RELEASE_ROUGHNESS_NEGATIVE = 2
+};
+static inline int release_roughness_fault(float diameter, float roughness) {
+    if (0.5f * diameter < roughness) return RELEASE_ROUGHNESS_ABOVE_HALF_DIAMETER;
+    if (roughness < 0.0f) return RELEASE_ROUGHNESS_NEGATIVE;
+    return RELEASE_ROUGHNESS_OK;
+}
 
 /* Inlet and outlet data: 47 words, by branch b = 1..15 at index b-1. */
 typedef struct BNDDAT {

@@ -46,6 +46,16 @@ Result build(COMPREC c) {
     return r;
 }
 
+// For its lifetime the tables are built with the untranslated volumes.
+struct Untranslated {
+    Untranslated() {
+        table_volume_shift = [](const double*) { return 0.0; };
+    }
+    ~Untranslated() { table_volume_shift = volume_shift; }
+    Untranslated(const Untranslated&) = delete;
+    Untranslated& operator=(const Untranslated&) = delete;
+};
+
 // Fluids of the sanity checks (model index, mole percent[, M, density kg/m3]).
 const std::vector<Comp> DRY_GAS = {{4, 95.0f}, {5, 3.0f}, {6, 1.0f}, {1, 1.0f}};
 const std::vector<Comp> NATURAL_GAS = {{1, 1.0f}, {2, 2.0f}, {4, 85.0f}, {5, 7.0f}, {6, 3.0f},
@@ -279,10 +289,11 @@ TEST(CompPvt, VolumeTranslationLeavesSplitsAndEquilibriumFactorsAlone) {
                                 {16, 20.0f, 180.0f, 820.0f},
                                 {19, 17.0f, 450.0f, 900.0f}});
     Result plain, shifted;
-    VOLSHF = false;
-    plain = build(oil);
+    {
+        const Untranslated seam;
+        plain = build(oil);
+    }
     const Flscom last = FLSCOM;
-    VOLSHF = true;
     shifted = build(oil);
     ASSERT_EQ(plain.ierr, 0) << plain.msg;
     ASSERT_EQ(shifted.ierr, 0) << shifted.msg;
@@ -305,9 +316,11 @@ TEST(CompPvt, VolumeTranslationLeavesSplitsAndEquilibriumFactorsAlone) {
 
     // Without a characterised fraction nothing moves: the gas's block is the
     // same to the bit either way.
-    VOLSHF = false;
-    const Result gas_plain = build(record(CONDENSATE_CATALOGUE));
-    VOLSHF = true;
+    Result gas_plain;
+    {
+        const Untranslated seam;
+        gas_plain = build(record(CONDENSATE_CATALOGUE));
+    }
     const Result gas_shifted = build(record(CONDENSATE_CATALOGUE));
     ASSERT_EQ(gas_plain.ierr, 0) << gas_plain.msg;
     EXPECT_EQ(std::memcmp(&gas_plain.blk, &gas_shifted.blk, sizeof(PVTBLK)), 0);
@@ -323,9 +336,11 @@ TEST(CompPvt, VolumeTranslationMovesTheLiquidEnthalpyByMinusPressureTimesTheShif
     for (const Fraction& f : {Fraction{150.0f, 780.0f}, Fraction{300.0f, 870.0f}}) {
         SCOPED_TRACE(testing::Message() << f.M << " g/mol, " << f.dens << " kg/m3");
         const COMPREC c = record({{19, 100.0f, f.M, f.dens}});
-        VOLSHF = false;
-        const Result plain = build(c);
-        VOLSHF = true;
+        Result plain;
+        {
+            const Untranslated seam;
+            plain = build(c);
+        }
         const Result shifted = build(c);
         ASSERT_EQ(plain.ierr, 0) << plain.msg;
         ASSERT_EQ(shifted.ierr, 0) << shifted.msg;

@@ -3,6 +3,7 @@
 // temperature that the wall heat gives.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "release/solver/mass_fixture.h"
@@ -146,4 +147,44 @@ TEST(Junene, the_section_behind_a_junction_takes_the_energy_of_every_incoming_br
     const double E = V.EG(11) + V.EL(11) - (1.0e5 - 2.0e6 / 800.0) * 700.0;
     EXPECT_NEAR(band_off(row, 0), C + 100.0 * 0.0, 1e-3 * C);
     EXPECT_NEAR(BANDWK.RHS(row), E + C * 41.0 + t * (in - lin), 1e-5 * C * 41.0);
+}
+
+// The gas a temperature change moves between the phases, dm = (MLT + MG)
+// dRS/dT dT, is some 1e-6 kg a step here: below half a float step of the
+// section's 400 kg of liquid and 50 kg of gas. Booked in float alone it would
+// vanish every step; the masses with their rounding remainders must carry it,
+// so that over the steps the gas follows the change of the gas fraction RS
+// (linear in the table: 0.001 per K) and the section keeps its mass.
+TEST(Tempsl, the_gas_a_small_temperature_change_moves_between_the_phases_is_kept) {
+    still_section();
+    flat_tables_of_the_section();
+    auto& C = PVTCOM;
+    constexpr int KRS = 3;
+    for (int i = 1; i <= 2; ++i) {
+        C.TAB(1, i, KRS) = 0.05f;          // at -10 C
+        C.TAB(2, i, KRS) = 0.05f + 0.16f;  // at 150 C
+    }
+    auto& V = SECVAR;
+    V.MLREM.fill(0.0f);
+    V.MDREM.fill(0.0f);
+    V.MGREM.fill(0.0f);
+    V.MD(2) = 0.0f;
+    V.GA(2) = 0.0f;
+    const auto gas = [&] { return double(V.MG(2)) + V.MGREM(2); };
+    const auto liquid = [&] { return double(V.ML(2)) + V.MLREM(2) + double(V.MD(2)) + V.MDREM(2); };
+    const double gas0 = gas(), liquid0 = liquid();
+    const double t0 = SECVAR.TM(2);
+    for (int k = 0; k < 400; ++k) {
+        int32_t ierr = 0;
+        char msg[MSGLEN];
+        TEMPSL(ierr, msg, MSGLEN);
+        ASSERT_EQ(ierr, 0) << msgtext(msg, MSGLEN);
+    }
+    const double cooled = SECVAR.TM(2) - t0;
+    ASSERT_LT(cooled, -0.1);
+    // Gas fraction change times the section's mass (450 kg): gas dissolves.
+    const double moved = 450.0 * 0.001 * cooled;
+    EXPECT_NEAR(gas() - gas0, moved, 0.02 * std::fabs(moved));
+    EXPECT_NEAR(liquid() - liquid0, -moved, 0.02 * std::fabs(moved));
+    EXPECT_NEAR(gas() + liquid(), gas0 + liquid0, 1e-9 * 450.0);
 }
