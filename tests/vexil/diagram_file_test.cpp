@@ -561,6 +561,18 @@ TEST_F(DiagramFile, the_entity_bound_is_four_times_the_file_to_the_byte) {
     }
 }
 
+// The peak a hostile file may cost the loader's process. Under
+// AddressSanitizer the process also carries the shadow of what it touches
+// and a quarantine of freed blocks (256 MB by default), so the bound grows by
+// that much; an unbounded parse (gigabytes) still fails it there.
+long peak_allowed(long loader_kb) {
+#if defined(__SANITIZE_ADDRESS__)
+    return 2 * loader_kb + 320L * 1024;
+#else
+    return loader_kb;
+#endif
+}
+
 // Files built to exhaust the loader, however they are packed: compressed
 // (the parser would inflate it without bound), a tree many times the file
 // (one-byte entity references, each a node; plain elements past the
@@ -663,7 +675,7 @@ TEST_F(DiagramFile, hostile_files_are_refused_within_bounded_memory) {
         ASSERT_EQ(wait4(child, &status, 0, &usage), child);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        EXPECT_LT(usage.ru_maxrss, c.peak_kb) << "kB at the peak";
+        EXPECT_LT(usage.ru_maxrss, peak_allowed(c.peak_kb)) << "kB at the peak";
     }
 }
 
