@@ -15,6 +15,7 @@
 #include "network_values.h"
 #include "object_dlgs.h"
 #include "plot_launch.h"
+#include "program_fixture.h"
 #include "scenario_script.h"
 #include "string_table.h"
 
@@ -22,17 +23,8 @@ namespace {
 
 const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
 
-class EnteredValues : public ::testing::Test {
+class EnteredValues : public ProgramWindowTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(s.Start());
-        s.app->GetSettings().SetToolReset(true);
-        s.app->GetSettings().SetDisplayUnits(0);
-        s.Main()->show();
-    }
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
     // Closes the scenario's window and opens the file again; the message
     // boxes the open showed.
     QStringList Reopen(const QString& path) {
@@ -53,10 +45,6 @@ protected:
                 return static_cast<diagram_object*>(l->data);
         return nullptr;
     }
-
-    QTemporaryDir dir;
-    ScriptedMessageBoxes boxes;
-    ScenarioScript s;
 };
 
 const char kRepairLine[] = "Pipeline \"Oil line\" (O2): diameter (empty) -> 0.508 (default)";

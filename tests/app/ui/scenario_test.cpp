@@ -32,6 +32,7 @@
 #include "prop_list_ctrl.h"
 #include "report_view.h"
 #include "scenario_frame.h"
+#include "program_fixture.h"
 #include "scenario_script.h"
 #include "shown_title.h"
 #include "string_table.h"
@@ -44,17 +45,8 @@ namespace {
 
 const QString kArtifacts = QStringLiteral(ORVANE_TEST_ARTIFACTS);
 
-class Program : public ::testing::Test {
+class Program : public ProgramWindowTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(s.Start());
-        s.app->GetSettings().SetToolReset(true);
-        s.app->GetSettings().SetDisplayUnits(0);
-        s.Main()->show();
-    }
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
     // A gas of pure methane through the Gas Properties dialog.
     void SetMethane() {
         s.WithDialog(ID_SCENARIO_GAS_COMPOSITION, [](CDialog* d) {
@@ -83,10 +75,6 @@ protected:
         s.Main()->ExecuteCommand(ID_FILE_SAVE_AS);
         AfxSetFileNameHandler({});
     }
-
-    QTemporaryDir dir;
-    ScriptedMessageBoxes boxes;
-    ScenarioScript s;
 };
 
 bool connectedTo(diagram_object* obj, int handleIndex, diagram_object* other) {
