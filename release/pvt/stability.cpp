@@ -89,34 +89,39 @@ void fugacity_coefficients(const Mixture& m, double Z, double* phi) {
     }
 }
 
-}  // namespace
-
-PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
+// ln phi of the root of lowest Gibbs energy; its Gibbs energy is formed
+// only where two roots compete or with_g asks for it.
+PhaseRoot lowest_root(const double* w, double* lnphi, bool with_g) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
     Mixture m;
     mixture_terms(w, m);
     const double a = m.a, b = m.b;
     const double RT = F.R * F.T;
-    double phi[2][MXCOMP + 1], V[2], g[2];
+    double V[2];
     for (int r = 0; r < 2; ++r) {
         F.IROOT = r;
         EOSROOT(F.P, V[r], F.T, a, b);
-        // One root above the co-volume: the liquid's coefficients are the gas's.
-        if (r == 1 && V[1] == V[0]) {
-            g[1] = g[0];
-            break;
-        }
+    }
+    // One root above the co-volume: the liquid's coefficients are the gas's.
+    const bool one_root = V[0] == V[1];
+    double phi[2][MXCOMP + 1], g[2] = {0.0, 0.0};
+    for (int r = 0; r < (one_root ? 1 : 2); ++r) {
         fugacity_coefficients(m, F.P * V[r] / RT, phi[r]);
-        g[r] = 0.0;
+        if (one_root && !with_g) break;
         // (a coefficient below the smallest double is taken at it)
         for (int i = 1; i <= n; ++i)
             if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * std::max(phi[r][i], DBL_MIN));
     }
+    if (one_root) g[1] = g[0];
     const int r = g[1] < g[0] ? 1 : 0;
     for (int i = 1; i <= n; ++i) lnphi[i] = std::log(std::max(phi[r][i], DBL_MIN));
-    return {g[r], r == 0, V[0] == V[1], V[r] / b};
+    return {g[r], r == 0, one_root, V[r] / b};
 }
+
+}  // namespace
+
+PhaseRoot lnphi_lowest(const double* w, double* lnphi) { return lowest_root(w, lnphi, true); }
 
 double phase_identification(const double* w) {
     Flscom& F = FLSCOM;
@@ -148,7 +153,7 @@ bool stable_phase(const double* z, const double* d, std::initializer_list<const 
         double s = 0.0;
         for (int i = 1; i <= n; ++i) s += W[i];
         for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
-        lnphi_lowest(w, lp);
+        lowest_root(w, lp, false);
         double change = 0.0;
         tm = 1.0;
         dist = to_other = 0.0;
@@ -221,7 +226,7 @@ bool feed_splits(double T, double P) {
     F.P = P;
     PRPAR(T);
     double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1];
-    lnphi_lowest(F.Z, lp);
+    lowest_root(F.Z, lp, false);
     for (int c = 1; c <= F.NC; ++c) {
         d[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lp[c] : 0.0;
         lw[c] = wilson_lnk(c);
