@@ -98,7 +98,7 @@ void flash_from(double* lnk) {
         X[i] = std::min(lnk[i] + (lnk[i] < -8.0 ? std::log(2.0) : std::log(1.022)), lkmax);
     }
     int32_t budget = F.NITMAX;
-    NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
+    NEWTWK(n, XP, X, FLASH2_ITER, FLSRES, budget);
     double res[MXCOMP + 1];
     int32_t nn = n;
     FLASH2(nn, X, res);
@@ -117,7 +117,7 @@ void flash_labelled(double* lnk) {
             X[c] = 0.1;
         }
         int32_t budget = F.NITMAX;
-        NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
+        NEWTWK(n, XP, X, FLASH2_ITER, FLSRES, budget);
         double res[MXCOMP + 1];
         int32_t nn = n;
         FLASH2(nn, X, res);
