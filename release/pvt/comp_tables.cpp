@@ -98,7 +98,7 @@ void flash_from(double* lnk) {
         X[i] = std::min(lnk[i] + (lnk[i] < -8.0 ? std::log(2.0) : std::log(1.022)), lkmax);
     }
     int32_t budget = F.NITMAX;
-    NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
+    NEWTWK(n, XP, X, FLASH2_ITER, FLSRES, budget);
     double res[MXCOMP + 1];
     int32_t nn = n;
     FLASH2(nn, X, res);
@@ -117,7 +117,7 @@ void flash_labelled(double* lnk) {
             X[c] = 0.1;
         }
         int32_t budget = F.NITMAX;
-        NEWTWK(n, XP, X, FLASH2, FLSRES, budget);
+        NEWTWK(n, XP, X, FLASH2_ITER, FLSRES, budget);
         double res[MXCOMP + 1];
         int32_t nn = n;
         FLASH2(nn, X, res);
@@ -218,16 +218,100 @@ void dew_lines(PVTBLK& blk, const float* tf) {
 // (12.5-18 MPa) to 43 kPa.
 constexpr int P_BISECTIONS = 7;
 
-// The pressure between p_split (the feed splits) and p_one (one phase) where
-// the stability test turns, at T_C (C); the bisection is geometric, as the
-// grid is.
-double phase_boundary_pressure(double T_C, double p_split, double p_one) {
+constexpr int P_INTERVALS = 1 << P_BISECTIONS;
+
+// Point m (0..P_INTERVALS) of the geometric bisection between p_split and
+// p_one, formed along the halvings' own path, so that a search that visits
+// the points in another order tests the very pressures the halvings would.
+double bisection_point(double p_split, double p_one, int m) {
     double lo = p_split, hi = p_one;
-    for (int it = 0; it < P_BISECTIONS; ++it) {
+    int mlo = 0, mhi = P_INTERVALS;
+    while (m != mlo && m != mhi) {
         const double mid = std::sqrt(lo * hi);
-        (feed_splits(T_C + 273.15, mid / PA_PER_ATM) ? lo : hi) = mid;
+        const int mmid = (mlo + mhi) / 2;
+        if (m == mmid) return mid;
+        if (m > mmid) {
+            lo = mid;
+            mlo = mmid;
+        } else {
+            hi = mid;
+            mhi = mmid;
+        }
     }
-    return std::sqrt(lo * hi);
+    return m == mlo ? lo : hi;
+}
+
+// Where the earlier columns turned between the same two nodes: the last two
+// temperatures (C) and the intervals of the halvings' grid.
+struct Turns {
+    int n = 0;
+    double t[2] = {};
+    int k[2] = {};
+    // The interval expected at T_C, along the line through the last two
+    // (-1 where there is none yet).
+    int expected(double T_C) const {
+        if (n == 0) return -1;
+        if (n == 1 || t[1] == t[0]) return k[1];
+        const double e = k[1] + (k[1] - k[0]) * (T_C - t[1]) / (t[1] - t[0]);
+        return static_cast<int>(std::lround(std::min(std::max(e, 1.0), P_INTERVALS - 1.0)));
+    }
+    void add(double T_C, int interval) {
+        t[0] = t[1];
+        k[0] = k[1];
+        t[1] = T_C;
+        k[1] = interval;
+        n = std::min(n + 1, 2);
+    }
+};
+
+// The pressure between p_split (the feed splits) and p_one (one phase) where
+// the stability test turns, at T_C (C): the middle of the interval of the
+// halvings' grid in which it turns. The boundary moves little and smoothly
+// from column to column, so the search steps out from where the earlier
+// columns' turns over the same two nodes point, and halves from the whole
+// bracket only where there are none.
+double phase_boundary_pressure(double T_C, double p_split, double p_one, Turns& turns) {
+    signed char known[P_INTERVALS + 1];
+    for (signed char& k : known) k = -1;
+    known[0] = 1;
+    known[P_INTERVALS] = 0;
+    auto splits_at = [&](int m) {
+        if (known[m] < 0)
+            known[m] =
+                feed_splits(T_C + 273.15, bisection_point(p_split, p_one, m) / PA_PER_ATM) ? 1 : 0;
+        return known[m] == 1;
+    };
+    int lo = 0, hi = P_INTERVALS;  // the feed splits at lo and not at hi
+    const int guess = turns.expected(T_C);
+    if (guess > 0 && guess < P_INTERVALS) {
+        if (splits_at(guess)) {
+            lo = guess;
+            for (int step = 1; lo + 1 < hi; step *= 2) {
+                const int m = std::min(lo + step, hi);
+                if (m == hi || !splits_at(m)) {
+                    hi = m;
+                    break;
+                }
+                lo = m;
+            }
+        } else {
+            hi = guess;
+            for (int step = 1; lo + 1 < hi; step *= 2) {
+                const int m = std::max(hi - step, lo);
+                if (m == lo || splits_at(m)) {
+                    lo = m;
+                    break;
+                }
+                hi = m;
+            }
+        }
+    }
+    while (hi - lo > 1) {
+        const int m = (lo + hi) / 2;
+        (splits_at(m) ? lo : hi) = m;
+    }
+    turns.add(T_C, lo);
+    return std::sqrt(bisection_point(p_split, p_one, lo) * bisection_point(p_split, p_one, hi));
 }
 
 // The phase boundaries of each temperature column in the pressure direction.
@@ -241,6 +325,9 @@ double phase_boundary_pressure(double T_C, double p_split, double p_one) {
 void pressure_lines(PVTBLK& blk, const float* tf) {
     auto beta = [&](int i, int j) -> float& { return blk.TAB[6][i][j]; };
     auto split = [&](float b) { return b > 0.0f && b < 1.0f; };
+    // The turns of each pair of rows, by the lower row and whether the split
+    // lies below (bubble pressures and dew pressures apart).
+    Turns bubble_at[20], dew_at[20][2];
     for (int j = 0; j < 20; ++j) {
         int top = -1;
         for (int i = 19; i >= 0 && top < 0; --i)
@@ -253,8 +340,8 @@ void pressure_lines(PVTBLK& blk, const float* tf) {
                 liquid_above =
                     liquid_above && beta(i, j) == 0.0f && (j == 19 || beta(i, j + 1) < 1.0f);
             if (liquid_above)
-                blk.PBUB[j] =
-                    static_cast<float>(phase_boundary_pressure(tf[j], blk.P[top], blk.P[top + 1]));
+                blk.PBUB[j] = static_cast<float>(
+                    phase_boundary_pressure(tf[j], blk.P[top], blk.P[top + 1], bubble_at[top]));
         }
         // dew points between a split and a gas node (values of 1 and above)
         bool gas[20];
@@ -263,7 +350,8 @@ void pressure_lines(PVTBLK& blk, const float* tf) {
             const bool split_lo = split(beta(i, j)), split_hi = split(beta(i + 1, j));
             if (!((gas[i] && split_hi) || (gas[i + 1] && split_lo))) continue;
             const int q = gas[i] ? i + 1 : i, g = gas[i] ? i : i + 1;
-            const double pd = phase_boundary_pressure(tf[j], blk.P[q], blk.P[g]);
+            const double pd =
+                phase_boundary_pressure(tf[j], blk.P[q], blk.P[g], dew_at[i][q == i ? 0 : 1]);
             const double pq = blk.P[q], pg = blk.P[g];
             const double span = std::max(std::fabs(pd - pq), 0.01 * std::fabs(pg - pq));
             const double v = 1.0 + (1.0 - beta(q, j)) * std::fabs(pg - pd) / span;

@@ -188,7 +188,11 @@ void FLSITR(double* x, double* y, double& L, double& V, double& s) {
     }
 }
 
-void FLASH2(int32_t& N, const double* X, double* Fres) {
+namespace {
+
+// The flash residual; without derivatives it leaves the phases' residual
+// enthalpies (HRG, DHRGDT, HRL, DHRLDT) as they were.
+void flash_residual(int32_t& N, const double* X, double* Fres, bool derivatives) {
     Flscom& F = FLSCOM;
     N = F.NC;
     const int n = F.NC;
@@ -214,21 +218,25 @@ void FLASH2(int32_t& N, const double* X, double* Fres) {
     double a, b;
     // gas
     F.IROOT = 0;
-    PRMIX(F.T, F.P, F.Y, a, b);
+    PRMIX(F.T, F.P, F.Y, a, b, derivatives);
     EOSROOT(F.P, F.VG, F.T, a, b);
     F.ZG = F.P * F.VG / RT;
-    PRFUG(a, b, F.ZG, F.T, F.PHIG);
-    F.HRG = F.HR * RESIDUAL_TO_J;
-    F.DHRGDT = F.DHRDT * RESIDUAL_TO_J;
+    PRFUG(a, b, F.ZG, F.T, F.PHIG, derivatives);
+    if (derivatives) {
+        F.HRG = F.HR * RESIDUAL_TO_J;
+        F.DHRGDT = F.DHRDT * RESIDUAL_TO_J;
+    }
     // liquid
-    PRMIX(F.T, F.P, F.X, a, b);
+    PRMIX(F.T, F.P, F.X, a, b, derivatives);
     F.IROOT = 1;
     EOSROOT(F.P, F.VL, F.T, a, b);
     if (F.VL <= b) F.VL = b + 1.0e-6;
     F.ZL = F.P * F.VL / RT;
-    PRFUG(a, b, F.ZL, F.T, F.PHIL);
-    F.HRL = F.HR * RESIDUAL_TO_J;
-    F.DHRLDT = F.DHRDT * RESIDUAL_TO_J;
+    PRFUG(a, b, F.ZL, F.T, F.PHIL, derivatives);
+    if (derivatives) {
+        F.HRL = F.HR * RESIDUAL_TO_J;
+        F.DHRLDT = F.DHRDT * RESIDUAL_TO_J;
+    }
 
     double dk = 0.0, mg = 0.0, ml = 0.0;
     for (int i = 1; i <= n; ++i) {
@@ -259,6 +267,12 @@ void FLASH2(int32_t& N, const double* X, double* Fres) {
     for (int i = 1; i <= n; ++i) F.FLAST[i] = Fres[i];
 }
 
+}  // namespace
+
+void FLASH2(int32_t& N, const double* X, double* Fres) { flash_residual(N, X, Fres, true); }
+
+void FLASH2_ITER(int32_t& N, const double* X, double* Fres) { flash_residual(N, X, Fres, false); }
+
 void FLSRES(int32_t N, const double* X, const double* XP, int32_t& budget) {
     Flscom& F = FLSCOM;
     double change = 0.0;
@@ -269,10 +283,11 @@ void FLSRES(int32_t N, const double* X, const double* XP, int32_t& budget) {
         change = std::max(change, d);
         if (d > F.TOL) small = false;
     }
-    // A fresh evaluation at X also leaves the phase state of X behind.
+    // A fresh evaluation at X also leaves the phase state of X behind (its
+    // residual enthalpies are the final FLASH2's).
     double res[MXCOMP + 1];
     int32_t n = N;
-    FLASH2(n, X, res);
+    FLASH2_ITER(n, X, res);
     double resmax = 0.0, sumx = 0.0;
     for (int i = 1; i <= N; ++i) {
         resmax = std::max(resmax, std::fabs(res[i]));

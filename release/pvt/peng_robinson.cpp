@@ -185,13 +185,23 @@ void PRPAR(double T) {
 }
 
 // Uses the pair terms of the last PRPAR: T only forms R T here.
-void PRMIX(double T, double P, const double* w, double& a, double& b) {
+void PRMIX(double T, double P, const double* w, double& a, double& b, bool derivatives) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
     b = 0.0;
     a = 0.0;
     double dadt = 0.0, d2adt2 = 0.0;
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 1; i <= n && !derivatives; ++i) {
+        b += w[i] * F.B[i];
+        double s = 0.0;
+        const double* aij = F.AIJ[i];
+        for (int j = 1; j <= n; ++j) {
+            s += w[j] * aij[j];
+            a += w[i] * w[j] * aij[j];
+        }
+        F.S[i] = s;
+    }
+    for (int i = 1; i <= n && derivatives; ++i) {
         b += w[i] * F.B[i];
         double s = 0.0;
         const double* aij = F.AIJ[i];
@@ -209,10 +219,11 @@ void PRMIX(double T, double P, const double* w, double& a, double& b) {
     const double RT = F.R * T;
     F.AM = a;
     F.BM = b;
-    F.DADT = dadt;
-    F.D2ADT2 = d2adt2;
     F.AA = a * P / (RT * RT);
     F.BB = b * P / RT;
+    if (!derivatives) return;
+    F.DADT = dadt;
+    F.D2ADT2 = d2adt2;
     F.DAADT = F.AA * (dadt / a - 2.0 / T);
     F.DBBDT = -F.BB / T;
 }
@@ -264,7 +275,7 @@ void EOSROOT(double P, double& V, double T, double a, double b) {
     V = root;
 }
 
-void PRFUG(double a, double b, double Z, double T, double* phi) {
+void PRFUG(double a, double b, double Z, double T, double* phi, bool derivatives) {
     Flscom& F = FLSCOM;
     const double A = F.AA, B = F.BB, R = F.R;
     const double L = std::log((Z + 2.414 * B) / (Z - 0.414 * B));
@@ -273,6 +284,7 @@ void PRFUG(double a, double b, double Z, double T, double* phi) {
         double arg = bb * (Z - 1.0) - (2.0 * F.S[i] / a - bb) * 0.35355 * A * L / B;
         phi[i] = std::exp(arg) / (Z - B);
     }
+    if (!derivatives) return;
     // dZ/dT from the implicit derivative of the cubic in Z
     double fz = 3.0 * Z * Z - 2.0 * (1.0 - B) * Z + (A - 3.0 * B * B - 2.0 * B);
     double fa = Z - B;

@@ -121,15 +121,21 @@ void flash_reset();
 
 // ------------------------------------------------ Peng-Robinson
 void PRPAR(double T);
-void PRMIX(double T, double P, const double* w, double& a, double& b);
+// Without derivatives, PRMIX leaves the temperature derivatives of a out and
+// PRFUG those of Z and the residual enthalpy: the same a, b and phi for the
+// iterations that read nothing else.
+void PRMIX(double T, double P, const double* w, double& a, double& b, bool derivatives = true);
 // Throws RunFailure when no acceptable root exists.
 void EOSROOT(double P, double& V, double T, double a, double b);
-void PRFUG(double a, double b, double Z, double T, double* phi);
+void PRFUG(double a, double b, double Z, double T, double* phi, bool derivatives = true);
 
 // ------------------------------------------------ flash
 using ResidualFn = void (*)(int32_t& N, const double* X, double* F);
 using TestFn = void (*)(int32_t N, const double* X, const double* XP, int32_t& budget);
 void FLASH2(int32_t& N, const double* X, double* F);
+// FLASH2 for the Newton iterations, whose end a full FLASH2 settles: the same
+// residuals and phases, without the residual enthalpies.
+void FLASH2_ITER(int32_t& N, const double* X, double* F);
 // Throws RunFailure after 100 Rachford-Rice iterations without a split.
 void FLSITR(double* x, double* y, double& L, double& V, double& s);
 double RRFUN(double s, double& dfds);

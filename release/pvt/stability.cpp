@@ -50,26 +50,78 @@ double molar_mass(const double* w) {
     return M;
 }
 
-PhaseRoot lnphi_lowest(const double* w, double* lnphi) {
+namespace {
+
+// The mixture terms and fugacity coefficients of PRMIX and PRFUG, without the
+// temperature derivatives and the residual enthalpy that only the flash
+// needs: the trial phases of the test form thousands of mixtures a build.
+struct Mixture {
+    double a, b, A, B, S[MXCOMP + 1];
+};
+
+void mixture_terms(const double* w, Mixture& m) {
+    const Flscom& F = FLSCOM;
+    const int n = F.NC;
+    m.b = 0.0;
+    m.a = 0.0;
+    for (int i = 1; i <= n; ++i) {
+        m.b += w[i] * F.B[i];
+        double s = 0.0;
+        const double* aij = F.AIJ[i];
+        for (int j = 1; j <= n; ++j) {
+            s += w[j] * aij[j];
+            m.a += w[i] * w[j] * aij[j];
+        }
+        m.S[i] = s;
+    }
+    const double RT = F.R * F.T;
+    m.A = m.a * F.P / (RT * RT);
+    m.B = m.b * F.P / RT;
+}
+
+void fugacity_coefficients(const Mixture& m, double Z, double* phi) {
+    const double A = m.A, B = m.B;
+    const double L = std::log((Z + 2.414 * B) / (Z - 0.414 * B));
+    for (int i = 1; i <= FLSCOM.NC; ++i) {
+        double bb = FLSCOM.B[i] / m.b;
+        double arg = bb * (Z - 1.0) - (2.0 * m.S[i] / m.a - bb) * 0.35355 * A * L / B;
+        phi[i] = std::exp(arg) / (Z - B);
+    }
+}
+
+// ln phi of the root of lowest Gibbs energy; its Gibbs energy is formed
+// only where two roots compete or with_g asks for it.
+PhaseRoot lowest_root(const double* w, double* lnphi, bool with_g) {
     Flscom& F = FLSCOM;
     const int n = F.NC;
-    double a, b;
-    PRMIX(F.T, F.P, w, a, b);
+    Mixture m;
+    mixture_terms(w, m);
+    const double a = m.a, b = m.b;
     const double RT = F.R * F.T;
-    double phi[2][MXCOMP + 1], V[2], g[2];
+    double V[2];
     for (int r = 0; r < 2; ++r) {
         F.IROOT = r;
         EOSROOT(F.P, V[r], F.T, a, b);
-        PRFUG(a, b, F.P * V[r] / RT, F.T, phi[r]);
-        g[r] = 0.0;
+    }
+    // One root above the co-volume: the liquid's coefficients are the gas's.
+    const bool one_root = V[0] == V[1];
+    double phi[2][MXCOMP + 1], g[2] = {0.0, 0.0};
+    for (int r = 0; r < (one_root ? 1 : 2); ++r) {
+        fugacity_coefficients(m, F.P * V[r] / RT, phi[r]);
+        if (one_root && !with_g) break;
         // (a coefficient below the smallest double is taken at it)
         for (int i = 1; i <= n; ++i)
             if (w[i] > 0.0) g[r] += w[i] * std::log(w[i] * std::max(phi[r][i], DBL_MIN));
     }
+    if (one_root) g[1] = g[0];
     const int r = g[1] < g[0] ? 1 : 0;
     for (int i = 1; i <= n; ++i) lnphi[i] = std::log(std::max(phi[r][i], DBL_MIN));
-    return {g[r], r == 0, V[0] == V[1], V[r] / b};
+    return {g[r], r == 0, one_root, V[r] / b};
 }
+
+}  // namespace
+
+PhaseRoot lnphi_lowest(const double* w, double* lnphi) { return lowest_root(w, lnphi, true); }
 
 double phase_identification(const double* w) {
     Flscom& F = FLSCOM;
@@ -101,7 +153,7 @@ bool stable_phase(const double* z, const double* d, std::initializer_list<const 
         double s = 0.0;
         for (int i = 1; i <= n; ++i) s += W[i];
         for (int i = 1; i <= n; ++i) w[i] = W[i] / s;
-        lnphi_lowest(w, lp);
+        lowest_root(w, lp, false);
         double change = 0.0;
         tm = 1.0;
         dist = to_other = 0.0;
@@ -124,6 +176,8 @@ bool stable_phase(const double* z, const double* d, std::initializer_list<const 
             double change = substitute(tm, dist, to_other);
             if (tm < TM_NEGATIVE && dist > TRIVIAL_DISTANCE &&
                 !(other && to_other < OTHER_DISTANCE)) {
+                // Only the verdict is asked for.
+                if (!lnk) return false;
                 // The trial settles further, as the start of a flash.
                 for (int more = 0; more < STAB_ITMAX && change > 1.0e-8; ++more)
                     change = substitute(tm, dist, to_other);
@@ -171,15 +225,14 @@ bool feed_splits(double T, double P) {
     F.T = T;
     F.P = P;
     PRPAR(T);
-    double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1],
-        trial[MXCOMP + 1];
-    lnphi_lowest(F.Z, lp);
+    double lp[MXCOMP + 1], d[MXCOMP + 1], lw[MXCOMP + 1], vap[MXCOMP + 1], liq[MXCOMP + 1];
+    lowest_root(F.Z, lp, false);
     for (int c = 1; c <= F.NC; ++c) {
         d[c] = F.Z[c] > 0.0 ? std::log(F.Z[c]) + lp[c] : 0.0;
         lw[c] = wilson_lnk(c);
     }
     wilson_trials(F.Z, lw, vap, liq);
-    return !stable_phase(F.Z, d, {liq, vap}, trial);
+    return !stable_phase(F.Z, d, {liq, vap}, nullptr);
 }
 
 }  // namespace rel

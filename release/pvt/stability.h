@@ -34,8 +34,8 @@ double phase_identification(const double* w);
 
 // The test of a phase of composition z with d = ln z + ln phi(z), from each
 // trial composition given. False when a trial phase lies below the tangent
-// plane; lnk then holds ln K (lighter over heavier phase) between z and it.
-// A trial that settles on `other` (the other phase of a split) is that phase.
+// plane; lnk then holds ln K (lighter over heavier phase) between z and it
+// (with lnk null the test stops at the verdict). A trial that settles on `other` (the other phase of a split) is that phase.
 bool stable_phase(const double* z, const double* d, std::initializer_list<const double*> trials,
                   double* lnk, const double* other = nullptr);
 
