@@ -15,9 +15,10 @@
 # instructions per libm call, in every row alike. With release_bench built
 # too, each row with a COMPPVT call also gives release_bench's CPU time for
 # the same composition (the one the probe saw): its first call in a fresh
-# process (cold, tables_cold/...) and its repeated call (warm, tables/...),
-# under the same environment (not for -l rows: release_bench carries its
-# own copy of the library).
+# process (cold; one such process right after each zef_run, so that both see
+# the same load; the median) and its repeated call (warm, tables/...), under
+# the same environment (not for -l rows: release_bench carries its own copy
+# of the library).
 #
 #   bash bench/zef_run_bench.sh [-n REPEATS] [-l LIBDIR] [-t] [BUILD_DIR...]
 #
@@ -80,6 +81,8 @@ if probe:
     env["LD_PRELOAD"] = probe
 comp = None
 lines = []
+bench_env = dict(env)
+bench_env.pop("LD_PRELOAD", None)
 for _ in range(repeats):
     folder = os.path.join(scratch, "run")
     shutil.rmtree(folder, ignore_errors=True)
@@ -115,24 +118,25 @@ for _ in range(repeats):
     for ext in (".plt", ".log", ".brn"):
         with open(os.path.join(folder, base + ext), "rb") as f:
             digest.update(f.read())
-    lines.append("%.6f %.6f %d %.1f %.1f %s %s" % (wall, release, usage.ru_nvcsw, tables_ms,
-                                                   release_ms, state, digest.hexdigest()[:16]))
-# release_bench on the same composition, once per row, as this row's runs
-# had it: its own cold first call and its warm repeated one, CPU ms.
-cold, warm = "-", "-"
+    # release_bench's first call in a fresh process on the same composition,
+    # CPU ms, right after this run.
+    cold = "-"
+    if bench and comp:
+        child = subprocess.run([bench, "--cold-tables=" + comp], env=bench_env,
+                               capture_output=True, text=True, check=True)
+        cold = "%.1f" % float(child.stdout.split()[0])
+    lines.append("%.6f %.6f %d %.1f %.1f %s %s %s" % (wall, release, usage.ru_nvcsw, tables_ms,
+                                                      release_ms, state, digest.hexdigest()[:16],
+                                                      cold))
+# release_bench's warm loop on the same composition, once per row.
+warm = "-"
 if bench and comp:
-    bench_env = dict(env)
-    bench_env.pop("LD_PRELOAD", None)
     report = subprocess.run([bench, "--composition=zef=" + comp, "--benchmark_format=json",
-                             "--benchmark_filter=^tables(_cold)?/zef(/|$)"],
+                             "--benchmark_filter=^tables/zef$"],
                             env=bench_env, capture_output=True, text=True, check=True)
-    for b in json.loads(report.stdout)["benchmarks"]:
-        if b["name"].startswith("tables_cold/"):
-            cold = "%.1f" % b["real_time"]  # the manual time: the first call's CPU
-        else:
-            warm = "%.1f" % b["cpu_time"]
+    warm = "%.1f" % json.loads(report.stdout)["benchmarks"][0]["cpu_time"]
 for line in lines:
-    print(line, cold, warm)
+    print(line, warm)
 EOF
       median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
       wall=$(awk '{ print $1 }' "$scratch/runs" | median)
@@ -142,7 +146,8 @@ EOF
       vcs=$(awk '{ print $3 }' "$scratch/runs" | median)
       states=$(awk '{ print $6 }' "$scratch/runs" | sort -u | paste -sd, -)
       sums=$(awk '{ print $7 }' "$scratch/runs" | sort -u | paste -sd, -)
-      cold=$(awk 'NR == 1 { print $8 }' "$scratch/runs")
+      cold=$(awk '{ print $8 }' "$scratch/runs" | median)
+      [ "$(awk 'NR == 1 { print $8 }' "$scratch/runs")" = - ] && cold=-
       warm=$(awk 'NR == 1 { print $9 }' "$scratch/runs")
       printf '%-24s %-22s %8.3f %9.3f %10.3f %7d %9.1f %8s %8s %10.1f %-13s  %s\n' "$name.zef" \
         "$label" "$wall" "$rel" "$(awk -v a="$wall" -v b="$rel" 'BEGIN { printf "%.6f", a - b }')" \
