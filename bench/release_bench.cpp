@@ -7,14 +7,24 @@
 // time step and per section and time step.
 // The composition cases' property tables are timed on their own (tables/...),
 // with a gas condensate and the oil of examples/scenarios/oil_line.zef besides,
-// as COMPPVT builds them for the front end.
+// as COMPPVT builds them for the front end, and any composition given as
+// --composition=NAME=MODEL:PCT:MW:DENS,... (the form the vector-state probe
+// prints for a program's call). That loop repeats the call in a warm process;
+// a program makes it once, cold. tables_cold/... starts a fresh process of
+// this benchmark per iteration that makes the call once and then again: its
+// time is the thread CPU time of that first call, the figure to hold against
+// the CPU time a program's one call takes (bench/README.md), with the second
+// call's time and the page faults of each beside it.
 // Run: build/bench/release_bench [--benchmark_filter=family/net199_24h]
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -155,6 +165,114 @@ void run_tables(benchmark::State& state, const COMPREC* comp) {
     }
 }
 
+double thread_cpu_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+long thread_page_faults() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return u.ru_minflt + u.ru_majflt;
+}
+
+constexpr const char* COLD_SWITCH = "--cold-tables=";
+constexpr const char* COMPOSITION_SWITCH = "--composition=";
+
+// A composition as text, MODEL:PCT:MW:DENS per component, comma-separated;
+// nine digits give each float back exactly.
+std::string composition_text(const COMPREC& c) {
+    std::string text;
+    char word[80];
+    for (int k = 0; k < c.NCOMP && k < 30; ++k) {
+        std::snprintf(word, sizeof word, "%s%d:%.9g:%.9g:%.9g", k ? "," : "", c.MODEL[k],
+                      static_cast<double>(c.MOLEPCT[k]), static_cast<double>(c.MOLWT[k]),
+                      static_cast<double>(c.LIQDEN[k]));
+        text += word;
+    }
+    return text;
+}
+
+bool parse_composition(const char* text, COMPREC& c) {
+    c = COMPREC{};
+    while (*text) {
+        if (c.NCOMP == 30) return false;
+        char* end = nullptr;
+        const long model = std::strtol(text, &end, 10);
+        float* const fields[3] = {&c.MOLEPCT[c.NCOMP], &c.MOLWT[c.NCOMP], &c.LIQDEN[c.NCOMP]};
+        for (float* f : fields) {
+            if (end == text || *end != ':') return false;
+            text = end + 1;
+            *f = std::strtof(text, &end);
+        }
+        if (end == text || (*end != ',' && *end != '\0')) return false;
+        c.MODEL[c.NCOMP++] = static_cast<int32_t>(model);
+        text = *end ? end + 1 : end;
+    }
+    return c.NCOMP > 0;
+}
+
+// In the fresh process: the tables of one composition built twice, each
+// call's thread CPU time and page faults on one line of standard output.
+int cold_tables_child(const char* text) {
+    COMPREC comp;
+    if (!parse_composition(text, comp)) {
+        std::fprintf(stderr, "not a composition: %s\n", text);
+        return 2;
+    }
+    double ms[2];
+    long faults[2];
+    for (int call = 0; call < 2; ++call) {
+        COMPREC c = comp;
+        static PVTBLK blk;  // static, as a program's blocks are
+        char msg[256];
+        std::memset(msg, ' ', sizeof msg);
+        int32_t ierr = 0;
+        const long f0 = thread_page_faults();
+        const double t0 = thread_cpu_ms();
+        COMPPVT(&c, &blk, &ierr, msg, 256);
+        ms[call] = thread_cpu_ms() - t0;
+        faults[call] = thread_page_faults() - f0;
+        if (ierr != 0) {
+            std::fprintf(stderr, "COMPPVT: %s\n", trimmed(msg, 256).c_str());
+            return 1;
+        }
+    }
+    std::printf("%.3f %.3f %ld %ld\n", ms[0], ms[1], faults[0], faults[1]);
+    return 0;
+}
+
+// One fresh process per iteration; the manual time is its first call's CPU.
+void run_cold_tables(benchmark::State& state, const COMPREC* comp) {
+    std::string command = "'";
+    command += fs::read_symlink("/proc/self/exe").string();
+    command += "' ";
+    command += COLD_SWITCH;
+    command += composition_text(*comp);
+    double second_ms = 0, first_faults = 0, second_faults = 0;
+    for (auto _ : state) {
+        FILE* child = popen(command.c_str(), "r");
+        double ms[2] = {0, 0};
+        long faults[2] = {0, 0};
+        const int got =
+            child ? std::fscanf(child, "%lf %lf %ld %ld", &ms[0], &ms[1], &faults[0], &faults[1])
+                  : 0;
+        if (!child || pclose(child) != 0 || got != 4) {
+            state.SkipWithError(("the fresh process failed: " + command).c_str());
+            return;
+        }
+        state.SetIterationTime(ms[0] / 1e3);
+        second_ms += ms[1];
+        first_faults += static_cast<double>(faults[0]);
+        second_faults += static_cast<double>(faults[1]);
+    }
+    const auto n = static_cast<double>(std::max<int64_t>(1, state.iterations()));
+    state.counters["second_call_ms"] = second_ms / n;
+    state.counters["faults_first"] = first_faults / n;
+    state.counters["faults_second"] = second_faults / n;
+}
+
 // A composition from rows of (model, mole percent, M, density).
 template <size_t N>
 COMPREC compositionOf(const float (&rows)[N][4]) {
@@ -193,6 +311,28 @@ COMPREC oil_line() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The fresh process of tables_cold/...: its call is the library's first.
+    if (argc == 2 && std::strncmp(argv[1], COLD_SWITCH, std::strlen(COLD_SWITCH)) == 0)
+        return cold_tables_child(argv[1] + std::strlen(COLD_SWITCH));
+    static std::vector<std::pair<std::string, COMPREC>> compositions;
+    int kept = 1;
+    for (int a = 1; a < argc; ++a) {
+        const char* arg = argv[a];
+        if (std::strncmp(arg, COMPOSITION_SWITCH, std::strlen(COMPOSITION_SWITCH)) != 0) {
+            argv[kept++] = argv[a];
+            continue;
+        }
+        arg += std::strlen(COMPOSITION_SWITCH);
+        const char* eq = std::strchr(arg, '=');
+        COMPREC comp;
+        if (!eq || eq == arg || !parse_composition(eq + 1, comp)) {
+            std::fprintf(stderr, "expected %sNAME=MODEL:PCT:MW:DENS,...: %s\n", COMPOSITION_SWITCH,
+                         argv[a]);
+            return 2;
+        }
+        compositions.emplace_back(std::string(arg, eq), comp);
+    }
+    argc = kept;
     static std::vector<std::unique_ptr<Loaded>> loaded;
     std::vector<fs::path> files;
     if (fs::is_directory(RELEASE_CASES_DIR))
@@ -217,15 +357,18 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(1);
-    static std::vector<std::pair<std::string, COMPREC>> compositions;
     for (auto& l : loaded)
         if (l->c.fluid.kind != cases::Fluid::Kind::BlackOil)
             compositions.emplace_back(l->name, cases::make_comprec(l->c.fluid));
     compositions.emplace_back("condensate", condensate());
     compositions.emplace_back("oil_line", oil_line());
-    for (const auto& [name, comp] : compositions)
+    for (const auto& [name, comp] : compositions) {
         benchmark::RegisterBenchmark(("tables/" + name).c_str(), run_tables, &comp)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("tables_cold/" + name).c_str(), run_cold_tables, &comp)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
+    }
     static const std::vector<family::Member> members = family::members();
     for (const auto& m : members)
         benchmark::RegisterBenchmark(("family/" + m.name).c_str(), run_member, &m)
