@@ -95,8 +95,13 @@ inline GasFraction gas_fraction(const Cell& c, float p) {
             return g;
         }
         const float lowest = std::min(pb0, pb1);
+        // The common node below both bubble pressures; a point below the top
+        // of its own interval there needs no search (it is read plainly).
         float base = lowest;
-        for (int k = 1; k <= T.NP && T.PP(k) <= lowest; ++k) base = T.PP(k);
+        if (p <= T.PP(c.i + 1) && T.PP(c.i + 1) <= lowest)
+            base = T.PP(c.i + 1);
+        else
+            for (int k = 1; k <= T.NP && T.PP(k) <= lowest; ++k) base = T.PP(k);
         if (p > base) {
             const float span = pb - base, s = (p - base) / span;
             float d0, d1;
