@@ -43,16 +43,87 @@ inline Interp interp(const Cell& c, int k) {
     return r;
 }
 
-// The gas mass fraction with the bubble point of the lower grid temperature.
-inline void gas_fraction(const Cell& c, float p, float& RS, float& DRSP) {
+// A column's own bubble pressure, where the builder found one (1e9 marks none).
+inline bool has_bubble(float pb) { return pb < 1.0e9f; }
+
+// The gas mass fraction of temperature column jc alone at pressure q, drawn
+// to 0 at the column's bubble pressure pb and 0 above it; dq is its slope.
+inline float column_fraction(int jc, float q, float pb, float& dq) {
     const Pvtcom& T = PVTCOM;
+    dq = 0.0f;
+    if (q >= pb) return 0.0f;
+    int k = 1;
+    while (k < T.NP - 1 && q >= T.PP(k + 1)) ++k;
+    const float pk = T.PP(k), pk1 = T.PP(k + 1);
+    const float a = std::min(std::max(T.TAB(jc, k, P::KRS), 0.0f), 1.0f);
+    const float b = std::min(std::max(T.TAB(jc, k + 1, P::KRS), 0.0f), 1.0f);
+    float v;
+    if (pb <= pk1 && pb > pk) {
+        dq = -a / (pb - pk);
+        v = a + (q - pk) * dq;
+    } else {
+        dq = (b - a) * T.RDP(k);
+        v = a + (q - pk) * dq;
+    }
+    if (v <= 0.0f || v >= 1.0f) dq = 0.0f;
+    return std::min(std::max(v, 0.0f), 1.0f);
+}
+
+// Gas mass fraction at one point, its slopes in pressure and, where the
+// bubble line decides it, in temperature (drst_set).
+struct GasFraction {
+    float rs, drsp, drst;
+    bool drst_set;
+};
+
+// Between two columns that both have a bubble pressure the line is taken
+// straight from one to the other. Just below it each column is read at the
+// same share of the way from a common lower node up to its own bubble
+// pressure, so that the two-phase side is drawn from two-phase nodes only and
+// both reach 0 on the line; above the line there is no gas. Without a bubble
+// pressure in both columns, the colder column's holds.
+inline GasFraction gas_fraction(const Cell& c, float p) {
+    const Pvtcom& T = PVTCOM;
+    GasFraction g{0.0f, 0.0f, 0.0f, false};
+    const float pb0 = T.PBUB(c.j), pb1 = T.PBUB(c.j + 1);
+    const bool line = has_bubble(pb0) && has_bubble(pb1);
+    float pb = pb0;
+    if (line) {
+        pb = pb0 + c.wT * (pb1 - pb0);
+        if (p >= pb) {
+            g.drst_set = true;
+            return g;
+        }
+        const float lowest = std::min(pb0, pb1);
+        // The common node below both bubble pressures; a point below the top
+        // of its own interval there needs no search (it is read plainly).
+        float base = lowest;
+        if (p <= T.PP(c.i + 1) && T.PP(c.i + 1) <= lowest)
+            base = T.PP(c.i + 1);
+        else
+            for (int k = 1; k <= T.NP && T.PP(k) <= lowest; ++k) base = T.PP(k);
+        if (p > base) {
+            const float span = pb - base, s = (p - base) / span;
+            float d0, d1;
+            const float f0 = column_fraction(c.j, base + s * (pb0 - base), pb0, d0);
+            const float f1 = column_fraction(c.j + 1, base + s * (pb1 - base), pb1, d1);
+            const float m0 = (1.0f - c.wT) * d0 * (pb0 - base), m1 = c.wT * d1 * (pb1 - base);
+            g.rs = f0 + c.wT * (f1 - f0);
+            g.drsp = g.rs == 0.0f ? 0.0f : (m0 + m1) / span;
+            // s falls as the line rises with temperature
+            const float dsdt = -s / span * (pb1 - pb0) * T.RDT(c.j);
+            g.drst = (f1 - f0) * T.RDT(c.j) + (m0 + m1) * dsdt;
+            g.drst_set = true;
+            return g;
+        }
+    }
     Interp r = interp(c, P::KRS);
     // A gas node above 1 next to a split in pressure marks a dew line inside
     // the interval: the fraction is clipped after the pressure interpolation,
     // so that it reaches 1 there (within 0..1 the order makes no difference).
     float a = std::min(std::max(r.a, 0.0f), 1.0f);
     float b = std::min(std::max(r.b, 0.0f), 1.0f);
-    float pi = T.PP(c.i), pi1 = T.PP(c.i + 1), pb = T.PBUB(c.j);
+    float pi = T.PP(c.i), pi1 = T.PP(c.i + 1);
     float d = (b - a) * T.RDP(c.i), s = a;
     if (r.b > 1.0f && r.a < 1.0f) d = (r.b - a) * T.RDP(c.i);
     if (r.a > 1.0f && r.b < 1.0f) {
@@ -75,8 +146,9 @@ inline void gas_fraction(const Cell& c, float p, float& RS, float& DRSP) {
         d = 0.0f;
     }
     rs = std::max(rs, 0.0f);
-    RS = rs;
-    DRSP = rs == 0.0f ? 0.0f : d;
+    g.rs = rs;
+    g.drsp = rs == 0.0f ? 0.0f : d;
+    return g;
 }
 
 // All outputs but RS, DRSP, X1, X2.
@@ -226,12 +298,17 @@ void PVTLUP(int32_t IT, int32_t IP, float p, float t, PvtOut& out, int32_t CHECK
     if (IT < 1 || IT > T.NT - 1 || IP < 1 || IP > T.NP - 1)
         return refuse(IERR, MSG, LMSG, "TABLE INTERVAL OUTSIDE THE GRID");
     Cell c = cell_of(IT, IP, p, t);
-    gas_fraction(c, p, out.RS, out.DRSP);
+    const GasFraction g = gas_fraction(c, p);
+    out.RS = g.rs;
+    out.DRSP = g.drsp;
     if (MODE == 1 || MODE == 2) {
         out.X1 = interp(c, P::KPVX1).v;
         out.X2 = interp(c, P::KPVX2).v;
     }
-    if (MODE != 2) all_properties(c, out);
+    if (MODE != 2) {
+        all_properties(c, out);
+        if (g.drst_set) out.DRST = g.drst;
+    }
 }
 
 void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
@@ -271,8 +348,11 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
         }
         S.TM(s) = t;
         Cell c = cell_of(S.ITSEC(s), S.IPSEC(s), p, t);
-        gas_fraction(c, p, S.RS(s), S.DRSP(s));
+        const GasFraction g = gas_fraction(c, p);
+        S.RS(s) = g.rs;
+        S.DRSP(s) = g.drsp;
         all_properties(c, o);
+        if (g.drst_set) o.DRST = g.drst;
         S.ROG(s) = o.ROG;
         S.DRGP(s) = o.DRGP;
         S.ROL(s) = o.ROL;

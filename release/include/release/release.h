@@ -291,7 +291,10 @@ typedef struct LEKDAT {
    of the pressure (along a column). Where a column's highest two-phase
    node has only liquid above it, COMPPVT stores that bubble pressure in
    PBUB (1e9 elsewhere): the gas fraction falls to 0 there and stays 0
-   above it, up to the next column. COMPPVT
+   above it. Between two columns that both have one (BLACKOIL stores one in
+   every column) the bubble pressure is read on the straight line between
+   the two, each side of it from its own side's nodes; otherwise the colder
+   column's holds up to the next column. COMPPVT
    labels a single-phase node liquid (0) or gas (1) as the fluid there is
    liquid-like or gas-like: where the equation of state has two roots by the
    one of lower Gibbs energy; where it has one, an oil (liquid, or leaving

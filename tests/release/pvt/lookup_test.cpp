@@ -319,3 +319,49 @@ TEST_F(PvtLookup, FirstSectionDensityFloor) {
     PRECHK(ierr, buf, MSGLEN);
     EXPECT_EQ(SECVAR.ROG(1), SECVAR.ROG(2));
 }
+
+// Between two columns the bubble line runs straight from one column's bubble
+// pressure to the other's, rising or falling; below it the gas fraction is
+// read from each column's own two-phase side, above it there is none. Table 7
+// is a0 (colder column) and a1 at 1e6 Pa and 0 (liquid) at 3e6 Pa; the point
+// is at 0 C, half way between the columns at -10 and 10 C. Hand values: the
+// line stands at pb = (pb0 + pb1) / 2, the common node below both is 1e6 Pa,
+// s = (p - 1e6) / (pb - 1e6) and each column reads a (1 - s), so RS = (a0 +
+// a1) / 2 (1 - s), DRSP = -(a0 + a1) / 2 / (pb - 1e6) and DRST = (a1 - a0) /
+// 20 (1 - s) + (a0 + a1) / 2 (p - 1e6) / (pb - 1e6)^2 (pb1 - pb0) / 20.
+// Without a bubble pressure in the warmer column the colder one holds.
+TEST_F(PvtLookup, GasFractionBetweenColumnsOnTheStraightBubbleLine) {
+    struct Case {
+        const char* what;
+        float pb0, pb1, a0, a1, p;
+        double rs, drsp, drst;
+    };
+    const Case cases[] = {
+        {"rising, below the line", 1.6e6f, 2.8e6f, 0.3f, 0.3f, 1.9e6f, 0.075, -2.5e-7, 0.01125},
+        {"rising, above the colder column's", 1.6e6f, 2.8e6f, 0.3f, 0.3f, 2.1e6f, 0.025, -2.5e-7,
+         0.01375},
+        {"rising, above the line", 1.6e6f, 2.8e6f, 0.3f, 0.3f, 2.3e6f, 0.0, 0.0, 0.0},
+        {"falling, below the line", 2.8e6f, 1.6e6f, 0.3f, 0.3f, 1.9e6f, 0.075, -2.5e-7, -0.01125},
+        {"falling, above the line", 2.8e6f, 1.6e6f, 0.3f, 0.3f, 2.5e6f, 0.0, 0.0, 0.0},
+        {"each column its own nodes", 1.6e6f, 2.8e6f, 0.3f, 0.5f, 1.9e6f, 0.1, -0.4 / 1.2e6,
+         0.0175},
+        {"only the colder column has one", 1.6e6f, 1.0e9f, 0.3f, 0.3f, 1.9e6f, 0.0, 0.0, 0.0},
+    };
+    for (const Case& k : cases) {
+        PVTBLK b = bilinear_block();
+        b.PBUB[0] = k.pb0;
+        b.PBUB[1] = k.pb1;
+        b.TAB[6][1][0] = k.a0;
+        b.TAB[6][1][1] = k.a1;
+        b.TAB[6][2][0] = 0.0f;
+        b.TAB[6][2][1] = 0.0f;
+        UNPACK(b);
+        Lookup r = lookup(k.p, 0.0f);
+        ASSERT_EQ(r.ierr, 0) << r.msg;
+        EXPECT_NEAR(r.o.RS, k.rs, 1e-6) << k.what;
+        EXPECT_NEAR(r.o.DRSP, k.drsp, 1e-12) << k.what;
+        if (k.rs > 0.0 || k.pb1 < 1.0e9f) {
+            EXPECT_NEAR(r.o.DRST, k.drst, 1e-6) << k.what;
+        }
+    }
+}
