@@ -172,15 +172,25 @@ void add_warnings(char* MSG, int32_t LMSG, const std::vector<std::string>& warni
         setmsg(MSG, LMSG, all);
         return;
     }
-    // Each warning goes in whole, in order, while the note that the rest
-    // are in the log still fits behind it; a figure cut short would be read
-    // as another figure.
+    // Each warning goes in whole, in order, or not at all: a figure cut
+    // short would be read as another figure. The note that the rest are in
+    // the log goes behind them, room being kept for it unless that would
+    // leave out more warnings than filling the room does.
     const std::string note = RELEASE_MORE_WARNINGS_TEXT;
-    for (const std::string& w : warnings)
-        if (!w.empty() && joined(joined(text, w), note).size() <= room) text = joined(text, w);
-    const std::string with_note = joined(text, note);
-    if (with_note.size() <= room) text = with_note;
-    setmsg(MSG, LMSG, text);
+    const auto fill = [&](size_t reserve, int& shown) {
+        std::string t = text;
+        shown = 0;
+        for (const std::string& w : warnings)
+            if (!w.empty() && joined(t, w).size() + reserve <= room) {
+                t = joined(t, w);
+                ++shown;
+            }
+        return joined(t, note).size() <= room ? joined(t, note) : t;
+    };
+    int with_room = 0, filled = 0;
+    const std::string kept = fill(note.size() + 1, with_room);
+    const std::string full = fill(0, filled);
+    setmsg(MSG, LMSG, filled > with_room ? full : kept);
 }
 
 bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& log) {

@@ -66,7 +66,7 @@ void logline(const std::string& line);
 
 // Puts warnings behind what MSG holds, in order, each whole or not at all;
 // when one is left out (it is in the log) MSG ends with
-// RELEASE_MORE_WARNINGS_TEXT. Empty warnings are skipped.
+// RELEASE_MORE_WARNINGS_TEXT where it fits. Empty warnings are skipped.
 void add_warnings(char* MSG, int32_t LMSG, const std::vector<std::string>& warnings);
 
 }  // namespace rel

@@ -88,8 +88,9 @@ extern "C" {
 #define RELEASE_PRESSURE_ROSE_TEXT "WARNING: THE LINE'S PRESSURE ROSE ABOVE"
 #define RELEASE_HIGHEST_LINE_PRESSURE RELEASE_MAX_START_PRESSURE /* Pa */
 /* Warnings follow each other in MSG, each whole or not at all: one that does
-   not fit is only in the run log, and MSG then ends with this text. */
-#define RELEASE_MORE_WARNINGS_TEXT "MORE WARNINGS IN THE RUN LOG."
+   not fit is only in the run log, and MSG then ends with this text where it
+   has room for it (room is not kept for it at the cost of a warning). */
+#define RELEASE_MORE_WARNINGS_TEXT "MORE IN THE RUN LOG."
 
 /* What RELEASE refuses at the start of a run; a caller that checks its input
    before a run takes the limits from here. */

@@ -386,6 +386,12 @@ TEST(Warnings, each_warning_goes_into_the_message_whole_or_not_at_all) {
         "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT "
         "-45.0 C FROM 12.5 S AFTER THE LEAK OPENED IN SECTION 3; LATER "
         "RESULTS THERE ARE NOT RELIABLE.";
+    const std::string warm_up =
+        "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT "
+        "-180.0 C DURING THE WARM-UP, BEFORE THE LEAK OPENED, IN "
+        "SECTION 12; LATER RESULTS THERE ARE NOT RELIABLE.";
+    const std::string still =
+        "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
     const std::string more = RELEASE_MORE_WARNINGS_TEXT;
     ASSERT_GT(held.size() + 1 + settling.size(), static_cast<size_t>(MSGLEN));
     const struct Case {
@@ -402,6 +408,15 @@ TEST(Warnings, each_warning_goes_into_the_message_whole_or_not_at_all) {
          {settling, "WARNING: SHORT."},
          held + " WARNING: SHORT. " + more},
         {"the pressure first", "", {pressure, held_temp, settling}, pressure + " " + more},
+        {"still leaking, the temperature held and the settling",
+         still,
+         {"", held_temp, settling},
+         still + " " + held_temp + " " + more},
+        // A warning that fits is not left out to make room for the note.
+        {"a warning that leaves no room for the note",
+         still,
+         {"", warm_up, settling},
+         still + " " + warm_up},
         {"no room even for the note", std::string(250, 'X'), {settling}, std::string(250, 'X')},
     };
     for (const Case& c : cases) {
