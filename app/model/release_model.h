@@ -162,9 +162,10 @@ private:
     };
     std::vector<InletRate> m_inlets;
     void NoteInletRates();
-    // The text that names the inlet driving an impossible pressure (empty
-    // for another failure or without inlets).
-    QString PressureHint(const QString& failure) const;
+    // The text that names the inlet driving an impossible pressure, for a
+    // failure or a warning of one (empty for another message or without
+    // inlets).
+    QString PressureHint(const QString& message) const;
 
     // Objects ordered by object number.
     struct ByXref {

@@ -100,6 +100,10 @@ void CReleaseModel::Run() {
     if (files.StagedBase() != ResultBasePath(resultPath))
         warning.replace(files.StagedBase() + QLatin1Char('.'),
                         ResultBasePath(resultPath) + QLatin1Char('.'));
+    if (ierr == 0) {
+        const QString hint = PressureHint(warning);
+        if (!hint.isEmpty()) warning += QLatin1Char(' ') + hint;
+    }
     m_upToDate = false;
     if (ierr == 0 && m_resultFiles) {
         // Later stages and the caller's commit decide whether these files
@@ -157,10 +161,13 @@ void CReleaseModel::NoteInletRates() {
     }
 }
 
-QString CReleaseModel::PressureHint(const QString& failure) const {
+QString CReleaseModel::PressureHint(const QString& message) const {
     // The library's fluid tables end at a pressure the inflow cannot reach
-    // unless a rate is far beyond what the pipelines carry.
-    if (!failure.startsWith(QLatin1String(RELEASE_PRESSURE_TOO_HIGH_TEXT)) || m_inlets.empty())
+    // unless a rate is far beyond what the pipelines carry; a run that
+    // stayed within them but rose above any pipeline's pressure is warned.
+    const bool failed = message.startsWith(QLatin1String(RELEASE_PRESSURE_TOO_HIGH_TEXT));
+    if ((!failed && !message.contains(QLatin1String(RELEASE_PRESSURE_ROSE_TEXT))) ||
+        m_inlets.empty())
         return {};
     const InletRate* drives = &m_inlets.front();
     for (const InletRate& inlet : m_inlets)
@@ -171,7 +178,9 @@ QString CReleaseModel::PressureHint(const QString& failure) const {
         GetUnitLabel(key, false) +
         (m_fluidClass == FLUID_BLACK_OIL ? QStringLiteral(" total liquid flow rate")
                                          : QStringLiteral(" total gas flow rate"));
-    return AfxFormatString2(IDS_INLET_RATE_DRIVES_PRESSURE, drives->label, rate);
+    return AfxFormatString2(
+        failed ? IDS_INLET_RATE_DRIVES_PRESSURE : IDS_INLET_RATE_RAISES_PRESSURE, drives->label,
+        rate);
 }
 
 float CReleaseModel::GetLeakDepth() const {

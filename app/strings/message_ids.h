@@ -74,6 +74,7 @@ enum : unsigned {
     IDS_LEAK_DIAMETER_UNAVAILABLE = 16160,
     IDS_LEAK_AMBIENT_TEMP_UNAVAILABLE = 16165,
     IDS_INLET_RATE_DRIVES_PRESSURE = 16290,  // "%1" the inlet, "%2" its rate
+    IDS_INLET_RATE_RAISES_PRESSURE = 16330,  // "%1" the inlet, "%2" its rate
 };
 
 // String-table ids of the task messages.

@@ -175,6 +175,10 @@ const StringEntry kStrings[] = {
     {16290,
      "The flow of inlet \"%1\" (%2) needs a pressure beyond what the fluid description covers. "
      "Check the inlet rates and the fluid."},
+    // A run whose line rose above any pipeline's pressure.
+    {16330,
+     "The flow of inlet \"%1\" (%2) drives the line's pressure above what any pipeline carries: "
+     "the results are not those of a real line. Check the inlet rates."},
     // Which fluid description the runs use, in the fluid dialogs.
     {16291, "The discharge runs use this black oil."},
     {16292,

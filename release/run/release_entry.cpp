@@ -14,6 +14,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "release/release.h"
 #include "rt/fortio.h"
@@ -127,10 +128,10 @@ void logline(const std::string& line) { rt::write_line(IOUNIT.IULOG, line); }
 namespace {
 // A run in which a section's temperature was held at the property tables'
 // limits ends as any other, but says so: a log line with when and where it
-// first happened, and a warning in MSG behind what the loop left there.
-void table_limit_warning(char* MSG) {
+// first happened, and the warning for MSG (empty when it never happened).
+std::string table_limit_warning() {
     const Runctl& R = RUNCTL;
-    if (R.ILIMIT == 0) return;
+    if (R.ILIMIT == 0) return {};
     // A time before the opening would read as a negative time after it.
     char when[160];
     if (R.TLIMIT < TLEAK)
@@ -144,21 +145,53 @@ void table_limit_warning(char* MSG) {
     char was[64];
     std::snprintf(was, sizeof was, " (IT WOULD HAVE BEEN %.1f C)", static_cast<double>(R.TMLIM0));
     logline(" TEMPERATURE HELD AT THE PROPERTY TABLES' " + side + " LIMIT " + when + was);
-    const std::string text = "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' " + side +
-                             " LIMIT " + when + "; LATER RESULTS THERE ARE NOT RELIABLE.";
-    const std::string before = msgtext(MSG, MSGLEN);
-    setmsg(MSG, MSGLEN, before.empty() ? text : before + " " + text);
+    return "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' " + side + " LIMIT " + when +
+           "; LATER RESULTS THERE ARE NOT RELIABLE.";
 }
 
-// A line that had not settled when the leak opened: a warning in MSG behind
-// what the run left there (the log has it from the warm-up's end).
-void not_settled_warning(char* MSG) {
-    if (RUNCTL.IWUCHK != 2) return;
-    const std::string before = msgtext(MSG, MSGLEN);
-    const std::string text = not_settled_text();
-    setmsg(MSG, MSGLEN, before.empty() ? text : before + " " + text);
+// A line that rose above any pipeline's pressure: the log line and the
+// warning (the log has the settling warning from the warm-up's end).
+std::string high_pressure_warning() {
+    std::string text = high_pressure_text();
+    if (!text.empty()) logline(" " + text);
+    return text;
 }
+
+std::string not_settled_warning() { return RUNCTL.IWUCHK == 2 ? not_settled_text() : ""; }
 }  // namespace
+
+void add_warnings(char* MSG, int32_t LMSG, const std::vector<std::string>& warnings) {
+    std::string text = msgtext(MSG, LMSG);
+    const auto joined = [](const std::string& a, const std::string& b) {
+        return a.empty() ? b : b.empty() ? a : a + " " + b;
+    };
+    std::string all = text;
+    for (const std::string& w : warnings) all = joined(all, w);
+    const size_t room = static_cast<size_t>(std::max<int32_t>(LMSG, 0));
+    if (all.size() <= room) {
+        setmsg(MSG, LMSG, all);
+        return;
+    }
+    // Each warning goes in whole, in order, or not at all: a figure cut
+    // short would be read as another figure. The note that the rest are in
+    // the log goes behind them, room being kept for it unless that would
+    // leave out more warnings than filling the room does.
+    const std::string note = RELEASE_MORE_WARNINGS_TEXT;
+    const auto fill = [&](size_t reserve, int& shown) {
+        std::string t = text;
+        shown = 0;
+        for (const std::string& w : warnings)
+            if (!w.empty() && joined(t, w).size() + reserve <= room) {
+                t = joined(t, w);
+                ++shown;
+            }
+        return joined(t, note).size() <= room ? joined(t, note) : t;
+    };
+    int with_room = 0, filled = 0;
+    const std::string kept = fill(note.size() + 1, with_room);
+    const std::string full = fill(0, filled);
+    setmsg(MSG, LMSG, filled > with_room ? full : kept);
+}
 
 bool FILNAM(const char* path, int32_t path_len, std::string& plt, std::string& log) {
     int32_t len = 0;
@@ -464,8 +497,10 @@ void run(const NETHDR& net, const BRREC* brdata, const BNDDAT& bnd, const LEKDAT
     SETCBK(callback);
     TLOOP(IERR, MSG, MSGLEN);
     SETCBK(nullptr);
-    if (IERR == 0) table_limit_warning(MSG);
-    if (IERR == 0) not_settled_warning(MSG);
+    // The gravest first: the pressure warning is the one the caller keys on.
+    if (IERR == 0)
+        add_warnings(MSG, MSGLEN,
+                     {high_pressure_warning(), table_limit_warning(), not_settled_warning()});
 
     // 21-22.
     const bool plt_ok = rt::close_unit(30);

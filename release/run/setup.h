@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "release/release.h"
 
@@ -62,5 +63,10 @@ void ARATIO();
 // ------------------------------------------------ small helpers
 // Writes one line to the run log (kept until the log opens).
 void logline(const std::string& line);
+
+// Puts warnings behind what MSG holds, in order, each whole or not at all;
+// when one is left out (it is in the log) MSG ends with
+// RELEASE_MORE_WARNINGS_TEXT where it fits. Empty warnings are skipped.
+void add_warnings(char* MSG, int32_t LMSG, const std::vector<std::string>& warnings);
 
 }  // namespace rel

@@ -85,6 +85,11 @@ struct Runctl {
     // 1 once measured, 2 when the line had not settled.
     double WULMIN, WULMAX, WUQMIN, WUQMAX, WUQIN;
     int32_t IWUCHK;
+    // The highest pressure any section reached over the run (Pa), that
+    // section (0: none yet), its branch and the simulation time (s).
+    float PTMAX;
+    int32_t IPTMAX, IBPMAX;
+    double TPTMAX;
     // --- output ---
     float ROWPH3;  // rows written in the last plot phase (at most 199)
     // --- step ---

@@ -582,7 +582,37 @@ std::string not_settled_text() {
     return buf;
 }
 
+std::string high_pressure_text() {
+    const auto& R = RUNCTL;
+    if (R.IPTMAX == 0 || !(R.PTMAX > RELEASE_HIGHEST_LINE_PRESSURE)) return {};
+    char when[80];
+    if (R.TPTMAX < TLEAK)
+        std::snprintf(when, sizeof when, "%.1f S BEFORE THE LEAK OPENED, IN THE WARM-UP",
+                      TLEAK - R.TPTMAX);
+    else
+        std::snprintf(when, sizeof when, "%.1f S AFTER THE LEAK OPENED", R.TPTMAX - TLEAK);
+    char buf[240];
+    std::snprintf(buf, sizeof buf,
+                  "%s %.0f BAR, MORE THAN ANY PIPELINE CARRIES: %.1f BAR IN SECTION %d OF BRANCH "
+                  "%d, %s.",
+                  RELEASE_PRESSURE_ROSE_TEXT, RELEASE_HIGHEST_LINE_PRESSURE / 1.0e5,
+                  static_cast<double>(R.PTMAX) / 1.0e5, R.IPTMAX, R.IBPMAX, when);
+    return buf;
+}
+
 namespace {
+// Keeps the highest pressure of the line, where and when it stood.
+void note_highest_pressure() {
+    auto& R = RUNCTL;
+    for (int32_t s = 1; s <= PIPGEO.NSEC; ++s)
+        if (SECVAR.PT(s) > R.PTMAX) {
+            R.PTMAX = SECVAR.PT(s);
+            R.IPTMAX = s;
+            R.IBPMAX = NETDSC.IBRSEC(s);
+            R.TPTMAX = R.TIME;
+        }
+}
+
 void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     auto& R = RUNCTL;
     auto& L = LEKRES;
@@ -597,6 +627,7 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
     LeakWatch watch;
     WarmupWatch warmup;
     bool shut = false;
+    note_highest_pressure();
 
     for (int32_t k = 1; k <= R.IO && !shut; ++k) {
         R.TSTOP = R.TPEND(k);
@@ -644,6 +675,7 @@ void loop(int32_t& IERR, char* MSG, int32_t LMSG) {
                 return;
             }
             ++R.NINTGR;
+            note_highest_pressure();
             warmup.step(R.TIME);
             if (R.TIME > TLEAK && std::fabs(L.LEAKFLOW) >= LEAK_END_RATE) L.TFLOW = R.TIME;
 

@@ -47,4 +47,8 @@ extern const char* const LEAK_SHUT_TEXT;
 // the swings the warm-up's check measured (RUNCTL.IWUCHK 2).
 std::string not_settled_text();
 
+// The warning of a run whose line rose above RELEASE_HIGHEST_LINE_PRESSURE,
+// with the highest pressure, where and when (RUNCTL.PTMAX); empty otherwise.
+std::string high_pressure_text();
+
 }  // namespace rel

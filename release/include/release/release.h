@@ -80,6 +80,17 @@ extern "C" {
 /* A run whose pressure left the fluid tables at their top fails with IERR 1
    and a message that starts with this text. */
 #define RELEASE_PRESSURE_TOO_HIGH_TEXT "PRESSURE TOO HIGH."
+/* A run whose line rose above RELEASE_HIGHEST_LINE_PRESSURE somewhere returns
+   IERR 0 and its results with a message that holds this text, the highest
+   pressure, its section, branch and time: no pipeline carries such a
+   pressure (a run may not start a line at it), so the inflow is most likely
+   far beyond what the line was built for. */
+#define RELEASE_PRESSURE_ROSE_TEXT "WARNING: THE LINE'S PRESSURE ROSE ABOVE"
+#define RELEASE_HIGHEST_LINE_PRESSURE RELEASE_MAX_START_PRESSURE /* Pa */
+/* Warnings follow each other in MSG, each whole or not at all: one that does
+   not fit is only in the run log, and MSG then ends with this text where it
+   has room for it (room is not kept for it at the cost of a warning). */
+#define RELEASE_MORE_WARNINGS_TEXT "MORE IN THE RUN LOG."
 
 /* What RELEASE refuses at the start of a run; a caller that checks its input
    before a run takes the limits from here. */

@@ -707,6 +707,57 @@ TEST_F(DischargeProgram, black_oil_inlet_rate_is_the_liquid_rate_and_an_impossib
     doc->SetModifiedFlag(false);
 }
 
+// A rate the line carries only at 1,437 bar (1e5 Sm3/d into the 10 in black-oil
+// line, 20 times its own) runs within the fluid tables: the summary's
+// warnings give the highest pressure and name the inlet that drives it. The
+// bundled rate gives no such warning.
+TEST_F(DischargeProgram, a_rate_that_drives_the_line_past_any_pipeline_is_warned_naming_the_inlet) {
+    CScenarioDoc* doc = Open("black_oil_line.zef");
+    ASSERT_NE(doc, nullptr);
+    diagram_object* inlet = firstOfType(doc->GetDiagram(), "FlowInlet");
+    ASSERT_NE(inlet, nullptr);
+    const auto shownWarnings = [&](bool pictured) {
+        QString text;
+        s.WithDialog(ID_RESULT_DISCHARGE, [&](CDialog* d) {
+            text = AfxGetControlText(d->GetDlgItem(CReleaseResultDlg::IDC_WARNINGS));
+            if (pictured) {
+                EXPECT_TRUE(d->grab().save(picture("discharge_summary_pressure_warning")));
+            }
+        });
+        return text;
+    };
+    const struct {
+        const char* rate;
+        bool warned;
+    } cases[] = {{"100000", true}, {"5000", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        s.Properties(inlet, [&](CDialog* d) { ScenarioScript::SetText(d, 45597, c.rate); });
+        ScriptedMessageBoxes boxes;
+        boxes.Answer(IDYES);  // save before the run
+        ASSERT_TRUE(doc->RunDischarge()) << boxes.Texts().join("|").toStdString();
+        const QString shown = shownWarnings(c.warned);
+        const QString hint = AfxFormatString2(
+            16330, "Well A", QStringLiteral("%1 Sm3/d total liquid flow rate").arg(c.rate));
+        if (c.warned) {
+            EXPECT_TRUE(shown.startsWith(RELEASE_PRESSURE_ROSE_TEXT " 1000 BAR"))
+                << shown.toStdString();
+            EXPECT_TRUE(shown.endsWith(hint)) << shown.toStdString();
+            // The highest pressure: far above the bundled line's 34 bar at
+            // its inlet, and below the tables' top (1,500 bar) it ran within.
+            const int at = shown.indexOf(" BAR IN SECTION ");
+            ASSERT_GT(at, 0);
+            const double bar = shown.left(at).section(' ', -1).toDouble();
+            EXPECT_GT(bar, 1000.0);
+            EXPECT_LT(bar, 1500.0);
+        } else {
+            EXPECT_FALSE(shown.contains(RELEASE_PRESSURE_ROSE_TEXT)) << shown.toStdString();
+            EXPECT_FALSE(shown.contains(AfxFormatString2(16330, "Well A", "").left(20)));
+        }
+    }
+    doc->SetModifiedFlag(false);
+}
+
 // A run's result is kept with the scenario on disk: a user who changed
 // nothing answers No at close (or is not asked) and finds it on reopening.
 TEST_F(DischargeProgram, finished_runs_are_saved_with_the_scenario_and_reopen_with_their_plots) {

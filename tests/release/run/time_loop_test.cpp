@@ -11,6 +11,7 @@
 #include "release/release.h"
 #include "run/errors.h"
 #include "run/routines.h"
+#include "run/setup.h"
 #include "run/state.h"
 #include "run/time_loop.h"
 
@@ -33,6 +34,7 @@ struct Script {
     double interval = 1.0;                 // between result rows, s
     double fail_after = 0.0;               // the mass step fails from this time on (0: never)
     bool fail_throws = false;              // ... by throwing instead of setting IERR
+    void (*pressure)(double t) = nullptr;  // sets the sections' pressures
 } S;
 
 void timpl(int32_t& ICUT, int32_t&, char*, int32_t) {
@@ -54,6 +56,7 @@ void mass(int32_t& IERR, char* MSG, int32_t LMSG) {
     if (S.leakflow) LEKRES.LEAKFLOW = static_cast<float>(S.leakflow(t));
     if (S.outlet) SECVAR.RMOUT = S.outlet(t);
     if (S.liquid) SECVAR.BE(2) = static_cast<float>(S.liquid(t));
+    if (S.pressure) S.pressure(t);
     if (S.poison && t > 500.0) SECVAR.PT(2) = std::nanf("");
     if (S.poison_peak && t > 12000.0) LEKRES.PKGAS(1) = HUGE_VALF;
 }
@@ -300,6 +303,137 @@ TEST_F(Loop, the_warm_up_says_whether_the_line_settled) {
                                       ": OVER THE WARM-UP'S LAST 2000 S ITS LIQUID RAN 85.6-105.9 "
                                       "M3 AND THE OUTLET FLOW 15.50-147.40 KG/S AGAINST 55.49 "
                                       "KG/S IN.");
+}
+
+// The run keeps the highest pressure of any section, where and when, and
+// warns once it passed what any pipeline carries (100 MPa, 1000 bar): a
+// pressure hump scripted in one section, over a base of 50 bar elsewhere.
+TEST_F(Loop, the_highest_pressure_is_kept_and_warned_above_the_pipelines_limit) {
+    struct Case {
+        const char* what;
+        double at;  // s of simulation time the hump peaks
+        int section;
+        float peak;  // Pa
+        bool warned;
+    };
+    static Case c{};
+    const float limit = static_cast<float>(RELEASE_HIGHEST_LINE_PRESSURE);
+    const Case cases[] = {
+        {"1437 bar in the warm-up", 9000.0, 2, 1.437e8f, true},
+        {"1437 bar after the opening", 11900.0, 3, 1.437e8f, true},
+        {"at the limit", 11900.0, 2, limit, false},
+        {"the next float above it", 11900.0, 2, std::nextafter(limit, 2.0f * limit), true},
+        {"200 bar", 5000.0, 1, 2.0e7f, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        fresh();
+        c = k;
+        NETDSC.IBRSEC(1) = NETDSC.IBRSEC(2) = 1;
+        NETDSC.IBRSEC(3) = 2;
+        // The hump: the peak for 40 s from `at` on, half of it for the 200 s
+        // before and after, the base elsewhere.
+        S.pressure = [](double t) {
+            for (int s = 1; s <= 3; ++s) SECVAR.PT(s) = 5.0e6f;
+            if (t >= c.at && t < c.at + 40.0)
+                SECVAR.PT(c.section) = c.peak;
+            else if (t >= c.at - 200.0 && t < c.at + 240.0)
+                SECVAR.PT(c.section) = 0.5f * c.peak;
+        };
+        run(1800.0f);
+        ASSERT_EQ(ierr, 0) << text();
+        const auto& R = RUNCTL;
+        EXPECT_EQ(R.PTMAX, k.peak);
+        EXPECT_EQ(R.IPTMAX, k.section);
+        EXPECT_EQ(R.IBPMAX, k.section == 3 ? 2 : 1);
+        // The first step that ends at or after the hump's top, steps being
+        // far shorter than its 40 s.
+        EXPECT_GE(R.TPTMAX, k.at);
+        EXPECT_LT(R.TPTMAX, k.at + 40.0);
+        EXPECT_EQ(high_pressure_text().empty(), !k.warned) << high_pressure_text();
+    }
+    // The warning's figures, in bar, and its time on either side of the
+    // opening (11,400 s).
+    auto& R = RUNCTL;
+    R.PTMAX = 1.437123e8f;
+    R.IPTMAX = 7;
+    R.IBPMAX = 2;
+    R.TPTMAX = 9000.04;
+    EXPECT_EQ(high_pressure_text(),
+              std::string(RELEASE_PRESSURE_ROSE_TEXT) +
+                  " 1000 BAR, MORE THAN ANY PIPELINE CARRIES: 1437.1 BAR IN SECTION 7 OF BRANCH "
+                  "2, 2400.0 S BEFORE THE LEAK OPENED, IN THE WARM-UP.");
+    R.TPTMAX = 11523.46;
+    EXPECT_EQ(high_pressure_text(),
+              std::string(RELEASE_PRESSURE_ROSE_TEXT) +
+                  " 1000 BAR, MORE THAN ANY PIPELINE CARRIES: 1437.1 BAR IN SECTION 7 OF BRANCH "
+                  "2, 123.5 S AFTER THE LEAK OPENED.");
+}
+
+// Warnings put behind the run's own message go in whole or not at all: a
+// figure cut off after its first digits would read as another figure. With
+// the leak held shut (121 characters) and the settling warning (about 170)
+// the two do not fit in the 256 characters of the message.
+TEST(Warnings, each_warning_goes_into_the_message_whole_or_not_at_all) {
+    const std::string held = LEAK_SHUT_TEXT;
+    const std::string settling = std::string(RELEASE_NOT_SETTLED_TEXT) +
+                                 ": OVER THE WARM-UP'S LAST 2000 S ITS LIQUID RAN 85.6-105.9 M3 "
+                                 "AND THE OUTLET FLOW 15.50-147.40 KG/S AGAINST 55.49 KG/S IN.";
+    const std::string pressure = std::string(RELEASE_PRESSURE_ROSE_TEXT) +
+                                 " 1000 BAR, MORE THAN ANY PIPELINE CARRIES: 1437.1 BAR IN "
+                                 "SECTION 7 OF BRANCH 2, 123.5 S AFTER THE LEAK OPENED.";
+    const std::string held_temp =
+        "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT "
+        "-45.0 C FROM 12.5 S AFTER THE LEAK OPENED IN SECTION 3; LATER "
+        "RESULTS THERE ARE NOT RELIABLE.";
+    const std::string warm_up =
+        "WARNING: TEMPERATURE HELD AT THE PROPERTY TABLES' LOWER LIMIT "
+        "-180.0 C DURING THE WARM-UP, BEFORE THE LEAK OPENED, IN "
+        "SECTION 12; LATER RESULTS THERE ARE NOT RELIABLE.";
+    const std::string still =
+        "SIMULATION REACHED USER SPECIFIED END TIME BUT PIPELINE IS STILL LEAKING!";
+    const std::string more = RELEASE_MORE_WARNINGS_TEXT;
+    ASSERT_GT(held.size() + 1 + settling.size(), static_cast<size_t>(MSGLEN));
+    const struct Case {
+        const char* what;
+        std::string before;
+        std::vector<std::string> warnings;
+        std::string expected;
+    } cases[] = {
+        {"both fit", "", {settling, ""}, settling},
+        {"nothing before", "", {pressure, settling}, pressure + " " + more},
+        {"the leak held shut and the settling", held, {"", "", settling}, held + " " + more},
+        {"a short one after a long one left out",
+         held,
+         {settling, "WARNING: SHORT."},
+         held + " WARNING: SHORT. " + more},
+        {"the pressure first", "", {pressure, held_temp, settling}, pressure + " " + more},
+        {"still leaking, the temperature held and the settling",
+         still,
+         {"", held_temp, settling},
+         still + " " + held_temp + " " + more},
+        // A warning that fits is not left out to make room for the note.
+        {"a warning that leaves no room for the note",
+         still,
+         {"", warm_up, settling},
+         still + " " + warm_up},
+        {"no room even for the note", std::string(250, 'X'), {settling}, std::string(250, 'X')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        char msg[MSGLEN];
+        setmsg(msg, MSGLEN, c.before);
+        add_warnings(msg, MSGLEN, c.warnings);
+        const std::string got = msgtext(msg, MSGLEN);
+        EXPECT_EQ(got, c.expected);
+        ASSERT_LE(got.size(), static_cast<size_t>(MSGLEN));
+        // Each warning is there whole or its start is not there at all.
+        for (const std::string& w : c.warnings) {
+            if (w.empty()) continue;
+            const bool whole = got.find(w) != std::string::npos;
+            EXPECT_TRUE(whole || got.find(w.substr(0, 40)) == std::string::npos) << w;
+        }
+    }
 }
 
 TEST_F(Loop, release_found_ended_moves_the_stop_time_past_it) {
