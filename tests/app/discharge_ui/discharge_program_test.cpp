@@ -935,6 +935,41 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     doc->SetModifiedFlag(false);
 }
 
+int failedSync(int) {
+    errno = EIO;
+    return -1;
+}
+
+// The commit's flushes, now on a worker thread, fail the run the way they
+// did on the window thread: the message names the file, the step and the
+// system's reason, and the previous files and summary stay.
+TEST_F(DischargeProgram, a_flush_that_fails_off_the_window_thread_keeps_the_previous_result) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const auto before = resultFiles(path);
+    const DischargeSummary kept = *doc->ReleaseModel().GetSummary();
+
+    doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
+    ScriptedMessageBoxes boxes;
+    CResultFiles::SetSyncEntry(failedSync);
+    EXPECT_FALSE(doc->RunDischarge());
+    CResultFiles::SetSyncEntry(nullptr);
+    ASSERT_EQ(boxes.Texts().size(), 1) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Texts()[0].contains(": flushing the new file failed: " +
+                                          QString::fromLocal8Bit(std::strerror(EIO))))
+        << boxes.Texts()[0].toStdString();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(resultFiles(path) == before);
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_EQ(std::memcmp(doc->ReleaseModel().GetSummary(), &kept, sizeof kept), 0);
+    doc->SetModifiedFlag(false);
+}
+
 // The long run below, told step by step on the test's clock: the run waits
 // before each step until the test has let it go on, so "time" is the steps
 // the test has allowed and nothing depends on how fast the machine is.
