@@ -140,38 +140,37 @@ file_check_fn file_check = nullptr;
 
 void diagram_file_set_check(file_check_fn fn) { file_check = fn; }
 
+xmlDocPtr diagram_file_build(diagram_data* data, const char* filename,
+                             const FileSection* sections) {
+    return build_document(data, filename, sections);
+}
+
 // Every failure names the file, the step and the system's reason.
-int diagram_file_save(diagram_data* data, const char* filename, int backup,
-                      const FileSection* sections) {
+int diagram_file_write(xmlDocPtr doc, const char* filename, int backup, char** error) {
     const char* slash = strrchr(filename, '/');
     char* dir = slash ? g_strndup(filename, (gsize)(slash - filename + 1)) : g_strdup("./");
     char* tmpname = g_strconcat(dir, "__zefXXXXXX", nullptr);
     g_free(dir);
     char* bakname = g_strconcat(filename, "~", nullptr);
+    char* why = nullptr;
 
     // Created exclusively with a unique name.
     int fd = g_mkstemp_full(tmpname, O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        int error = errno;
-        message_error("Couldn't open: '%s' for writing: %s.\n", tmpname, g_strerror(error));
-        g_free(tmpname);
-        g_free(bakname);
-        return 0;
-    }
-    close(fd);
-
     int result = 0;
-    xmlDocPtr doc = build_document(data, filename, sections);
-    if (!doc) {
-        g_unlink(tmpname);
+    if (fd < 0) {
+        int failure = errno;
+        why =
+            g_strdup_printf("Couldn't open: '%s' for writing: %s.\n", tmpname, g_strerror(failure));
+        xmlFreeDoc(doc);
     } else {
+        close(fd);
         xmlSetDocCompressMode(doc, 0);
         int written = xml_save_file(tmpname, doc);
         int write_error = errno;
         xmlFreeDoc(doc);
         if (written < 0) {
             g_unlink(tmpname);
-            message_error("Couldn't write: '%s': %s.\n", filename, g_strerror(write_error));
+            why = g_strdup_printf("Couldn't write: '%s': %s.\n", filename, g_strerror(write_error));
         } else {
             // The target is replaced in one rename; with backup it first moves to
             // "name~" and comes back when the final rename fails.
@@ -184,14 +183,14 @@ int diagram_file_save(diagram_data* data, const char* filename, int backup,
                     backed_up = true;
                 } else {
                     ok = false;
-                    message_error("Couldn't rename: '%s' to '%s': %s.\n", filename, bakname,
-                                  g_strerror(errno));
+                    why = g_strdup_printf("Couldn't rename: '%s' to '%s': %s.\n", filename, bakname,
+                                          g_strerror(errno));
                 }
             }
             if (ok && rename_file(tmpname, filename) != 0) {
                 ok = false;
-                message_error("Couldn't rename: '%s' to '%s': %s.\n", tmpname, filename,
-                              g_strerror(errno));
+                why = g_strdup_printf("Couldn't rename: '%s' to '%s': %s.\n", tmpname, filename,
+                                      g_strerror(errno));
                 if (backed_up) g_rename(bakname, filename);
             }
             if (!ok) g_unlink(tmpname);
@@ -200,6 +199,21 @@ int diagram_file_save(diagram_data* data, const char* filename, int backup,
     }
     g_free(tmpname);
     g_free(bakname);
+    if (error)
+        *error = why;
+    else
+        g_free(why);
+    return result;
+}
+
+int diagram_file_save(diagram_data* data, const char* filename, int backup,
+                      const FileSection* sections) {
+    xmlDocPtr doc = build_document(data, filename, sections);
+    if (!doc) return 0;
+    char* why = nullptr;
+    const int result = diagram_file_write(doc, filename, backup, &why);
+    if (why) message_error("%s", why);
+    g_free(why);
     return result;
 }
 

@@ -63,6 +63,9 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
 
 void CRecentFileList::Add(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
+    // Every save of a document names it again: a list that stays as it is
+    // is not written (each write flushes the settings file to the disk).
+    if (!m_files.isEmpty() && m_files.front() == full) return;
     m_files.removeAll(full);
     m_files.prepend(full);
     while (m_files.size() > m_nMaxSize) m_files.removeLast();

@@ -32,8 +32,24 @@ bool HasResultFile(const QString& path) {
     return info.exists() && info.isFile() && info.size() > 0;
 }
 
+QByteArray BranchNameFileText(const CReleaseModel& model, diagram_data* diagram) {
+    QByteArray text("BranchNo Name\n");
+    const int count = model.GetBranchCount();
+    for (int i = 0; i <= count; ++i) {
+        QString name;
+        if (!model.GetBranchName(diagram, i, name)) name = QStringLiteral("<branch-%1>").arg(i);
+        text += QByteArray::number(i) + ' ' + name.toUtf8() + '\n';
+    }
+    return text;
+}
+
 bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram,
                          CResultFiles* outer, QString* error) {
+    return WriteBranchNameFile(path, BranchNameFileText(model, diagram), outer, error);
+}
+
+bool WriteBranchNameFile(const QString& path, const QByteArray& text, CResultFiles* outer,
+                         QString* error) {
     // Written aside and put in place whole, under the scenario's run lock.
     CResultFiles files(ResultBasePath(path), outer);
     const auto failed = [&](const char* step, int code) {
@@ -50,16 +66,9 @@ bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagra
     }
     FILE* f = std::fopen(QFile::encodeName(files.StagedPath(path)).constData(), "w");
     if (!f) return failed("create", errno);
-    bool ok = std::fputs("BranchNo Name\n", f) >= 0 && std::fflush(f) == 0;
-    const int count = model.GetBranchCount();
-    for (int i = 0; ok && i <= count; ++i) {
-        QString name;
-        if (!model.GetBranchName(diagram, i, name)) name = QStringLiteral("<branch-%1>").arg(i);
-        const QByteArray line = QByteArray::number(i) + ' ' + name.toUtf8() + '\n';
-        ok = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), f) ==
-                 static_cast<size_t>(line.size()) &&
-             std::fflush(f) == 0;
-    }
+    const bool ok = std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), f) ==
+                        static_cast<size_t>(text.size()) &&
+                    std::fflush(f) == 0;
     const int writeError = errno;
     if (std::fclose(f) != 0 && ok) return failed("write", errno);
     if (!ok) return failed("write", writeError);

@@ -6,6 +6,7 @@
 // (branch names for the viewer) and the near-field model "/data/net.dbs".
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,11 @@ bool HasResultFile(const QString& path);
 // says why (the file, the step and the system's reason).
 bool WriteBranchNameFile(const QString& path, const CReleaseModel& model, diagram_data* diagram,
                          CResultFiles* outer = nullptr, QString* error = nullptr);
+// The same in two steps: the text is read from the model and the diagram on
+// their thread; the file is written (and flushed by the commit) on any.
+QByteArray BranchNameFileText(const CReleaseModel& model, diagram_data* diagram);
+bool WriteBranchNameFile(const QString& path, const QByteArray& text, CResultFiles* outer,
+                         QString* error);
 
 // Starts the plot viewer as a separate process. The program replaces it by
 // the real start; tests by one that records the calls.

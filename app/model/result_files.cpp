@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -32,6 +33,13 @@ constexpr const char* JOURNAL_DRAFT = "journal.new";
 // the previous ones (undo).
 constexpr const char* FORWARD = "commit";
 constexpr const char* BACKWARD = "undo";
+
+std::atomic<CResultFiles::SyncEntry> g_syncEntry{nullptr};
+
+int syncFd(int fd) {
+    const CResultFiles::SyncEntry entry = g_syncEntry;
+    return entry ? entry(fd) : ::fsync(fd);
+}
 
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
@@ -66,7 +74,7 @@ void clearFolder(const QString& folder) {
 bool syncPath(const QString& path, int flags) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | flags);
     if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
+    const bool ok = syncFd(fd) == 0;
     const int error = errno;
     ::close(fd);
     errno = error;
@@ -92,7 +100,7 @@ bool writeDurably(const QString& path, const QByteArray& bytes, mode_t mode) {
         }
         done += n;
     }
-    if (::fsync(fd) != 0) {
+    if (syncFd(fd) != 0) {
         const int error = errno;
         ::close(fd);
         errno = error;
@@ -197,6 +205,8 @@ const QStringList& CResultFiles::NearfieldExtensions() {
     static const QStringList extensions{QStringLiteral(".dbs"), QStringLiteral(".dat")};
     return extensions;
 }
+
+void CResultFiles::SetSyncEntry(SyncEntry entry) { g_syncEntry = entry; }
 
 QString CResultFiles::FolderOf(const QString& basePath) {
     const QFileInfo info(basePath);

@@ -83,6 +83,11 @@ public:
     // The private folder of a base path ("/data/.net.run").
     static QString FolderOf(const QString& basePath);
 
+    // Tests: replaces the flush of a file or folder to the disk (fsync: 0,
+    // else -1 with errno); null restores it.
+    using SyncEntry = int (*)(int fd);
+    static void SetSyncEntry(SyncEntry entry);
+
 private:
     struct Move;
     enum class JournalState { Written, NotWritten, Unflushed };

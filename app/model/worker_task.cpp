@@ -178,7 +178,8 @@ QString CTaskRunner::ErrorMessage(const std::function<QString(unsigned)>& string
 }
 
 TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress,
-                          const std::function<bool(int)>& cancelWhen) {
+                          const std::function<bool(int)>& cancelWhen,
+                          QEventLoop::ProcessEventsFlags flags) {
     CTaskRunner runner;
     QEventLoop loop;
     QObject::connect(&runner, &CTaskRunner::progress, &runner, [&](int percent) {
@@ -187,7 +188,7 @@ TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onP
     });
     QObject::connect(&runner, &CTaskRunner::done, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     runner.Start(&task);
-    if (runner.IsRunning()) loop.exec();
+    if (runner.IsRunning()) loop.exec(flags);
 
     TaskResult result;
     if (runner.Failed()) {

@@ -17,6 +17,7 @@
 #include "message_ids.h"
 #include "model_errors.h"
 
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
 
@@ -70,6 +71,20 @@ private:
     int m_shown = -1;
     double m_shownSeconds = -1.0;
     std::chrono::steady_clock::time_point m_crossed;
+};
+
+// A task that runs one piece of work: the file writes and flushes of a
+// stage that the window must not wait for. A ValidationError it throws is
+// the run's failure.
+class CFunctionTask : public CWorkerTask {
+public:
+    explicit CFunctionTask(std::function<void()> work) : m_work(std::move(work)) {}
+    void Run() override {
+        if (m_work) m_work();
+    }
+
+private:
+    std::function<void()> m_work;
 };
 
 // The task whose run is in progress (none otherwise). A task's Run sets it
@@ -164,8 +179,10 @@ struct TaskResult {
 };
 
 // Runs the task on a worker thread and waits in a local event loop until it
-// has ended (a QCoreApplication must exist). onProgress sees each clamped
-// percentage on the calling thread; cancelWhen, when given, is asked after
-// each report and cancels the run once it answers true.
+// has ended (a QCoreApplication must exist); the loop handles the events
+// that flags let through. onProgress sees each clamped percentage on the
+// calling thread; cancelWhen, when given, is asked after each report and
+// cancels the run once it answers true.
 TaskResult RunTaskAndWait(CWorkerTask& task, const std::function<void(int)>& onProgress = {},
-                          const std::function<bool(int)>& cancelWhen = {});
+                          const std::function<bool(int)>& cancelWhen = {},
+                          QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);

@@ -6,6 +6,9 @@
 #include <QTimer>
 #include <libxml/tree.h>
 #include <cmath>
+#include <utility>
+
+#include <glib.h>
 
 #include "command_ids.h"
 #include "fluid_dlgs.h"
@@ -25,7 +28,10 @@
 #include "scenario_view.h"
 #include "string_table.h"
 #include "system_settings.h"
+#include "task_progress_dlg.h"
+#include "vexil/diagram_file.h"
 #include "vexil/diagramdata.h"
+#include "vexil/message.h"
 #include "vexil/renderer.h"
 #include "zef_db_mgr.h"
 
@@ -94,9 +100,23 @@ bool CScenarioDoc::OnOpenDocument(const QString& path) {
 bool CScenarioDoc::OnSaveDocument(const QString& path) {
     if (!m_pDiagram) return false;
     const bool backup = AppSettings() ? AppSettings()->BackupBeforeOverwrite() : true;
-    if (!diagram_file_save(m_pDiagram, QFile::encodeName(path).constData(), backup ? 1 : 0,
-                           m_sections))
-        return false;
+    const QByteArray file = QFile::encodeName(path);
+    // The document is built from the diagram here; writing and flushing it
+    // runs off the window thread, which a busy disk would hold for tenths
+    // of a second.
+    xmlDocPtr doc = diagram_file_build(m_pDiagram, file.constData(), m_sections);
+    if (!doc) return false;
+    int written = 0;
+    char* why = nullptr;
+    CFunctionTask write([&] {
+        written =
+            diagram_file_write(std::exchange(doc, nullptr), file.constData(), backup ? 1 : 0, &why);
+    });
+    const TaskResult stage = RunBusy(write);
+    if (doc) xmlFreeDoc(doc);  // the write never ran
+    if (why) message_error("%s", why);
+    g_free(why);
+    if (stage.outcome != TaskOutcome::Succeeded || !written) return false;
     SetModifiedFlag(false);
     return true;
 }

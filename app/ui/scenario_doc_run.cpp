@@ -75,14 +75,25 @@ bool CScenarioDoc::RunDischarge(bool showSummary) {
     const bool ran = dlg.DoModal() == IDOK;
     m_release.SetResultFiles(nullptr);
     if (!ran) return false;
+    // The branch names are read from the diagram here; the files are
+    // written, flushed and put in place off the window thread, which a busy
+    // disk would hold for tenths of a second.
+    const QString brn = ResultFilePath(GetPathName(), ".brn");
+    const QByteArray names = BranchNameFileText(m_release, m_pDiagram);
     QString why;
-    if (!WriteBranchNameFile(ResultFilePath(GetPathName(), ".brn"), m_release, m_pDiagram, &results,
-                             &why) ||
-        !results.Commit(CResultFiles::DischargeExtensions())) {
+    bool committed = false;
+    CFunctionTask commit([&] {
+        committed = WriteBranchNameFile(brn, names, &results, &why) &&
+                    results.Commit(CResultFiles::DischargeExtensions());
+    });
+    const TaskResult stage = RunBusy(commit);
+    if (stage.outcome != TaskOutcome::Succeeded || !committed) {
         // The new numbers never reached the disk: the summary stays the
         // previous one, which no longer describes the network run.
         m_release.DropStagedResult();
         m_release.SetUpToDate(false);
+        if (stage.outcome == TaskOutcome::Failed)
+            why = ValidationMessage(stage.Error(), loadString);
         AfxMessageBox(why.isEmpty() ? results.Error() : why, MB_ICONERROR);
         return false;
     }

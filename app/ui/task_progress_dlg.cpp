@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -89,4 +90,11 @@ void CTaskProgressDlg::OnTaskDone() {
     }
     m_bar->setValue(100);
     EndDialog(m_runner.IsCancelRequested() || m_runner.Failed() ? IDCANCEL : IDOK);
+}
+
+TaskResult RunBusy(CWorkerTask& task) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    TaskResult result = RunTaskAndWait(task, {}, {}, QEventLoop::ExcludeUserInputEvents);
+    QGuiApplication::restoreOverrideCursor();
+    return result;
 }

@@ -46,3 +46,9 @@ private:
     QProgressBar* m_bar;
     QLabel* m_simulated;
 };
+
+// Runs a short stage of a command on a worker thread (the file writes and
+// flushes that may take a busy disk tenths of a second) with no dialog: the
+// window goes on painting and running its timers under a busy cursor, and
+// what the user types or clicks waits for the end.
+TaskResult RunBusy(CWorkerTask& task);

@@ -22,6 +22,14 @@ extern const char* const ZEF_NAMESPACE_URI;
 // failed and the system's reason.
 int diagram_file_save(diagram_data* data, const char* filename, int backup,
                       const FileSection* sections);
+// The same in two steps, for a caller that writes on another thread: the
+// document is built from the diagram and its sections on the diagram's
+// thread (null when it cannot be), then written, flushed and put in place
+// on any thread. The write takes the document (freed on every way out) and
+// tells no message sink: a failure is 0 with its text in *error (the file,
+// the step and the system's reason; g_free it).
+xmlDocPtr diagram_file_build(diagram_data* data, const char* filename, const FileSection* sections);
+int diagram_file_write(xmlDocPtr doc, const char* filename, int backup, char** error);
 // Test seam: the function that renames files while saving (null: rename(2)).
 typedef int (*file_rename_fn)(const char* from, const char* to);
 void diagram_file_set_rename_function(file_rename_fn fn);

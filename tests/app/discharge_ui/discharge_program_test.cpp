@@ -36,9 +36,13 @@
 #include <atomic>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <functional>
 #include <cstring>
 #include <tuple>
 #include <map>
+
+#include <unistd.h>
 
 #include "../ui/scenario_script.h"
 #include "../framework/shown_title.h"
@@ -51,9 +55,11 @@
 #include "release_section.h"
 #include "report_text.h"
 #include "report_view.h"
+#include "result_files.h"
 #include "scenario_limits.h"
 #include "string_table.h"
 #include "task_progress_dlg.h"
+#include "vexil/diagram_file.h"
 
 namespace {
 
@@ -466,6 +472,107 @@ TEST_F(DischargeProgram, the_window_handles_its_events_while_the_composition_tab
     }
 }
 
+// A file stage of Calculate Discharge held until the window thread has
+// handled an event posted while it waits (bounded, so that a window that
+// handles nothing still ends the stage and fails the test).
+struct HeldStage {
+    std::atomic<bool> running{false};
+    std::atomic<bool> released{false};
+    std::atomic<bool> wasReleased{false};
+    std::atomic<bool> onWindowThread{false};
+    std::atomic<int> calls{0};
+    void Hold() {
+        ++calls;
+        if (QThread::currentThread() == qApp->thread()) onWindowThread = true;
+        if (released) return;
+        running = true;
+        for (int wait = 0; !released && !onWindowThread && wait < 600000; ++wait)
+            QThread::usleep(100);
+        wasReleased = released.load();
+        running = false;
+    }
+};
+HeldStage* g_heldStage = nullptr;
+
+int heldSync(int fd) {
+    g_heldStage->Hold();
+    return ::fsync(fd);
+}
+
+int heldRename(const char* from, const char* to) {
+    g_heldStage->Hold();
+    return ::rename(from, to);
+}
+
+// The flushes of the run's files and the scenario's save, which a busy disk
+// can make last tenths of a second, run while the window goes on handling
+// its events (paints, timers) under a busy cursor; the result and the
+// scenario reach the disk all the same, the summary after them.
+TEST_F(DischargeProgram, the_window_handles_its_events_while_the_run_s_files_reach_the_disk) {
+    const struct {
+        const char* stage;
+        std::function<void(bool)> hold;  // true: held from now on; false: no more
+        bool beforeSummary;              // the run's summary waits for the stage to end
+    } stages[] = {
+        {"the flushes of the result files' commit",
+         [](bool on) { CResultFiles::SetSyncEntry(on ? heldSync : nullptr); }, true},
+        // The scenario is saved with the summary it shows.
+        {"the scenario's save",
+         [](bool on) { diagram_file_set_rename_function(on ? heldRename : nullptr); }, false},
+    };
+    for (const auto& stage : stages) {
+        SCOPED_TRACE(stage.stage);
+        QFile::remove(dir.filePath("gas_export.zef"));  // the shipped example each time
+        QString path;
+        CScenarioDoc* doc = Open("gas_export.zef", &path);
+        ASSERT_NE(doc, nullptr);
+        doc->ReleaseModel().Control().TUSER = 600;
+        const QString plt = QFileInfo(path).dir().filePath("gas_export.plt");
+        QFile::remove(plt);
+        HeldStage held;
+        g_heldStage = &held;
+        stage.hold(true);
+        bool handledDuringStage = false, busyShown = false, stagedDuringStage = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!held.running || held.released) return;
+            handledDuringStage = true;
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            busyShown = cursor && cursor->shape() == Qt::WaitCursor;
+            stagedDuringStage = doc->ReleaseModel().StagedSummary() != nullptr;
+            held.released = true;
+        });
+        watch.start(0);
+        ScriptedMessageBoxes boxes;
+        EXPECT_TRUE(s.Main()->ExecuteCommand(ID_SCENARIO_CALC_DISCHARGE));
+        watch.stop();
+        stage.hold(false);
+        g_heldStage = nullptr;
+        EXPECT_GT(held.calls, 0);
+        EXPECT_FALSE(held.onWindowThread);
+        EXPECT_TRUE(held.wasReleased);
+        EXPECT_TRUE(handledDuringStage);
+        EXPECT_TRUE(busyShown);
+        EXPECT_EQ(stagedDuringStage, stage.beforeSummary);
+        EXPECT_EQ(doc->ReleaseModel().StagedSummary(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+        EXPECT_TRUE(doc->ReleaseModel().HasSummary());
+        EXPECT_TRUE(doc->ReleaseModel().IsUpToDate());
+        EXPECT_TRUE(QFileInfo(plt).size() > 0);
+        EXPECT_TRUE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+        EXPECT_FALSE(doc->IsModified());  // saved with its result
+        EXPECT_FALSE(QDir(CResultFiles::FolderOf(ResultBasePath(path))).exists());
+        doc->OnCloseDocument();
+        // The saved scenario opens with the result it was saved with.
+        CScenarioDoc* again = Open("gas_export.zef");
+        ASSERT_NE(again, nullptr);
+        EXPECT_TRUE(again->ReleaseModel().HasSummary());
+        EXPECT_TRUE(again->ReleaseModel().IsUpToDate());
+        again->OnCloseDocument();
+    }
+}
+
 TEST_F(DischargeProgram, pictures_after_calculate_discharge_and_of_the_summary) {
     CScenarioDoc* doc = Open("oil_line.zef");
     ASSERT_NE(doc, nullptr);
@@ -874,6 +981,41 @@ TEST_F(DischargeProgram, branch_names_that_cannot_be_put_in_place_fail_the_run) 
     EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
     EXPECT_TRUE(resultFiles(path) == before);
     // The summary is still the one of the files on disk, shown as outdated.
+    ASSERT_TRUE(doc->ReleaseModel().HasSummary());
+    EXPECT_EQ(std::memcmp(doc->ReleaseModel().GetSummary(), &kept, sizeof kept), 0);
+    doc->SetModifiedFlag(false);
+}
+
+int failedSync(int) {
+    errno = EIO;
+    return -1;
+}
+
+// The commit's flushes, now on a worker thread, fail the run the way they
+// did on the window thread: the message names the file, the step and the
+// system's reason, and the previous files and summary stay.
+TEST_F(DischargeProgram, a_flush_that_fails_off_the_window_thread_keeps_the_previous_result) {
+    QString path;
+    CScenarioDoc* doc = Open("gas_export.zef", &path);
+    ASSERT_NE(doc, nullptr);
+    doc->ReleaseModel().Control().TUSER = 600;
+    ASSERT_TRUE(doc->RunDischarge());
+    const auto before = resultFiles(path);
+    const DischargeSummary kept = *doc->ReleaseModel().GetSummary();
+
+    doc->ReleaseModel().Control().TUSER = 660;  // other results, were they kept
+    ScriptedMessageBoxes boxes;
+    CResultFiles::SetSyncEntry(failedSync);
+    EXPECT_FALSE(doc->RunDischarge());
+    CResultFiles::SetSyncEntry(nullptr);
+    ASSERT_EQ(boxes.Texts().size(), 1) << boxes.Texts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Texts()[0].contains(": flushing the new file failed: " +
+                                          QString::fromLocal8Bit(std::strerror(EIO))))
+        << boxes.Texts()[0].toStdString();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(doc->ReleaseModel().IsUpToDate());
+    EXPECT_FALSE(s.Main()->QueryCommand(ID_RESULT_RELEASE_PLOT).m_bEnabled);
+    EXPECT_TRUE(resultFiles(path) == before);
     ASSERT_TRUE(doc->ReleaseModel().HasSummary());
     EXPECT_EQ(std::memcmp(doc->ReleaseModel().GetSummary(), &kept, sizeof kept), 0);
     doc->SetModifiedFlag(false);
