@@ -68,20 +68,8 @@ const Top TOPS[] = {
     {"TEMP", RELEASE_TABLES_WARMEST_SERVED},
 };
 
-// The highest outlet pressure the run starts from: the start pressure a
-// little above it stays below the library's highest, in float as the library
-// compares it.
-double highestOutletPressure() {
-    float p = static_cast<float>(RELEASE_MAX_START_PRESSURE) / RELEASE_OUTLET_START_FACTOR;
-    const float most = static_cast<float>(RELEASE_MAX_START_PRESSURE);
-    while (RELEASE_OUTLET_START_FACTOR * p >= most) p = std::nextafter(p, 0.0f);
-    while (RELEASE_OUTLET_START_FACTOR * std::nextafter(p, most) < most)
-        p = std::nextafter(p, most);
-    return p;
-}
-
 double topOf(const std::string& key, double showable) {
-    if (key == "PRESSURE") return std::min(showable, highestOutletPressure());
+    if (key == "PRESSURE") return std::min(showable, double(network::HighestOutletPressure()));
     for (const Top& t : TOPS)
         if (key == t.key) return std::min(showable, t.high);
     return showable;
@@ -148,6 +136,9 @@ ValueRange RangeOfQuantity(const std::string& key) {
         case FieldBound::Any:
             return {-top, top};
         case FieldBound::NotNegative:
+            // An outlet pressure the run cannot start from is refused where
+            // it is typed, as the check refuses it.
+            if (key == "PRESSURE") return {network::LowestOutletPressure(), top};
             return {0.0, top};
         case FieldBound::Positive:
             return {FLT_MIN, top};

@@ -39,7 +39,8 @@ constexpr double DEEPEST_SEA = 11000.0;  // m
 
 // The lowest and highest value a field of the key takes, in internal units,
 // as a dialog's refusal names them: a bound of 0 excluded gives the smallest
-// normal float; the top is what the network check and the library refuse
+// normal float, a pressure (the outlet's, the one pressure typed) starts at
+// the lowest outlet pressure the run starts from; the top is what the network check and the library refuse
 // beyond (a bore of 2 m, a pipeline of 2000 km, an outlet pressure whose
 // start pressure reaches the library's highest, a temperature outside every
 // property table) or what the quantity can physically be (a depth of 11 km),

@@ -82,14 +82,20 @@ std::vector<LibraryPipe> libraryPipes(const orvane::ReleaseInput& in, int branch
     return pipes;
 }
 
+bool startsAtOrAboveLowest(float outlet) {
+    return RELEASE_OUTLET_START_FACTOR * outlet >= MIN_START_PRESSURE;
+}
+
+bool startsBelowHighest(float outlet) {
+    return RELEASE_OUTLET_START_FACTOR * outlet < MAX_START_PRESSURE;
+}
+
 void checkOutlet(const orvane::ReleaseInput& in) {
     // The run starts from a pressure a little above the outlet's.
-    const float start = RELEASE_OUTLET_START_FACTOR * in.bnd.POUT;
-    if (!(start >= MIN_START_PRESSURE) || start >= MAX_START_PRESSURE)
+    if (!startsAtOrAboveLowest(in.bnd.POUT) || !startsBelowHighest(in.bnd.POUT))
         refuse(IDS_OUTLET_PRESSURE_OUT_OF_RANGE, in.outlet_obj,
-               DisplayValues("PRESSURE",
-                             {in.bnd.POUT, MIN_START_PRESSURE / RELEASE_OUTLET_START_FACTOR,
-                              MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR}));
+               DisplayValues("PRESSURE", {in.bnd.POUT, LowestOutletPressure(),
+                                          MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR}));
 }
 
 void checkPipes(const orvane::ReleaseInput& in) {
@@ -297,6 +303,21 @@ void CheckFluidRepairs(const CBlackOilModel& oil, const FluidComponentList& comp
     refuse(
         IDS_FLUID_VALUE_REPAIRED, 0,
         {repaired.front(), QString::fromLatin1(blackOil ? "Fluid Properties" : "Gas Properties")});
+}
+
+float LowestOutletPressure() {
+    float p = MIN_START_PRESSURE / RELEASE_OUTLET_START_FACTOR;
+    while (!startsAtOrAboveLowest(p)) p = std::nextafter(p, MAX_START_PRESSURE);
+    while (startsAtOrAboveLowest(std::nextafter(p, 0.0f))) p = std::nextafter(p, 0.0f);
+    return p;
+}
+
+float HighestOutletPressure() {
+    float p = MAX_START_PRESSURE / RELEASE_OUTLET_START_FACTOR;
+    while (!startsBelowHighest(p)) p = std::nextafter(p, 0.0f);
+    while (startsBelowHighest(std::nextafter(p, MAX_START_PRESSURE)))
+        p = std::nextafter(p, MAX_START_PRESSURE);
+    return p;
 }
 
 void CheckSubseaLimits(diagram_object* obj) {

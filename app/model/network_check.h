@@ -61,6 +61,14 @@ constexpr double LONGEST_PIPELINE = 2.0e6;  // m
 // beyond them.
 void CheckSubseaLimits(diagram_object* obj);
 
+// The lowest and the highest outlet pressure (Pa) the run starts from: its
+// start pressure, RELEASE_OUTLET_START_FACTOR times the outlet's in single
+// precision as the library forms it, is at least the library's lowest and
+// below its highest. The check refuses beyond them and the outlet's dialog
+// takes no value past them.
+float LowestOutletPressure();
+float HighestOutletPressure();
+
 // Where the walk met the leak: its branch (0-based), the segment of its
 // pipeline in that branch and its distance along that pipeline (m).
 struct LeakPlace {

@@ -23,11 +23,21 @@ int DischargeBar::Shown(int percent, double seconds, bool held) {
     int bar = m_heldPercent + static_cast<int>((top - m_heldPercent) * fraction);
     // A run that outgrows its estimate only a little would stand on the root
     // alone until it ends: one step each time the simulated time grows by
-    // NEAR_GROWTH, up to half the way left, keeps it moving meanwhile.
+    // NEAR_GROWTH, up to a quarter of the way left, keeps it moving
+    // meanwhile. From where those steps end a second root takes the rest of
+    // the way to the horizon: the first root lags the steps far behind, and a
+    // long run would stand where they end until it caught up.
     if (m_heldSeconds > 0.0 && seconds > m_heldSeconds) {
+        const int most = (top - m_heldPercent) / 4;
         const double steps = std::log(seconds / m_heldSeconds) / std::log(NEAR_GROWTH);
-        const int nearSteps = static_cast<int>(std::min(steps, (top - m_heldPercent) / 2.0));
-        bar = std::max(bar, m_heldPercent + nearSteps);
+        bar = std::max(bar, m_heldPercent + static_cast<int>(std::min(steps, double(most))));
+        const double stepsEnd = m_heldSeconds * std::pow(NEAR_GROWTH, most);
+        if (seconds > stepsEnd && horizon > stepsEnd) {
+            const int from = m_heldPercent + most;
+            const double rest =
+                std::sqrt(std::min((seconds - stepsEnd) / (horizon - stepsEnd), 1.0));
+            bar = std::max(bar, from + static_cast<int>((top - from) * rest));
+        }
     }
     m_shown = std::max(m_shown, std::min(bar, top));
     return std::max(m_shown, percent);

@@ -7,9 +7,12 @@
 // steady pace, and the root keeps the steps at its end about as frequent as
 // at its start), a shorter one still visibly. Besides, while the simulated
 // time is less than a few times where the percentage held, the bar moves a
-// step each time that time has grown by 9 %, for up to half the way left: a
-// run that ends soon after its estimate keeps moving to its end. The bar
-// never goes back and stays below 100 until the run has ended.
+// step each time that time has grown by 9 %, for up to a quarter of the way
+// left: a run that ends soon after its estimate keeps moving to its end. From
+// where those steps end, the rest of the way to the furthest end follows a
+// root of its own, so that a long run does not stand there until the first
+// root has caught up. The bar never goes back and stays below 100 until the
+// run has ended.
 #pragma once
 
 #include <release/release.h>

@@ -1,6 +1,7 @@
 // A seeded mutation run of the scenario loader over valid and damaged files:
 // every mutant must load or be refused without a crash and with at most one
 // message, and what loads must keep its connections consistent. Bounded by a fixed number of mutants.
+#include "corpus_scenarios.h"
 #include "support.h"
 
 #include <glib/gstdio.h>
@@ -106,6 +107,9 @@ TEST(LoaderFuzz, mutants_of_valid_and_damaged_files_never_crash) {
         if (g_str_has_suffix(name, ".zef"))
             corpus.push_back(read_file(std::string(VEXIL_CORPUS "/") + name));
     g_dir_close(damaged);
+    // And those made from an example with one damage.
+    corpus.push_back(::corpus::OilLineDiameterEmpty(VEXIL_SOURCE_ROOT));
+    corpus.push_back(::corpus::NonfiniteSummary(VEXIL_SOURCE_ROOT));
     ASSERT_GE(corpus.size(), 8u);
     std::mt19937 rng(20260101);
     std::string path = tmp.path("mutant.zef");

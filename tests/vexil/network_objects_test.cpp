@@ -1,5 +1,6 @@
 // The network object types and the Text object: defaults, layout,
 // handles, following connections, and save/load.
+#include "corpus_scenarios.h"
 #include "support.h"
 
 #include <cstring>
@@ -320,7 +321,7 @@ TEST(NetworkObjects, an_emptied_value_stays_repaired_until_confirmed) {
     ScratchDir tmp;
     const std::string damaged = tmp.path("damaged.zef"), kept = tmp.path("kept.zef"),
                       confirmed = tmp.path("confirmed.zef");
-    write_file(damaged, read_file(VEXIL_CORPUS "/oil_line_diameter_empty.zef"));
+    ASSERT_NO_THROW(write_file(damaged, corpus::OilLineDiameterEmpty(VEXIL_SOURCE_ROOT)));
     diagram_data* d = diagram_data_create();
     {
         MessageCapture cap;

@@ -270,7 +270,9 @@ TEST(WorkerTask, runner_destroyed_during_a_run_cancels_and_waits) {
 // The discharge bar once the library's percentage holds: the square root of
 // the share of the span from where it held to the user's end time (or 30
 // days) simulated so far, 99 at the most until the end, never back. Worked by
-// hand: half way on that scale is a quarter of the span.
+// hand: half way on that scale is a quarter of the span. Where the run holds
+// early, the second root, from where the 9 % steps end (a quarter of the way
+// left, after 1.09^n of the held time), is ahead of the first.
 TEST(DischargeBar, moves_toward_the_reachable_end_once_the_percentage_holds) {
     constexpr double DAY = 86400.0;
     struct Step {
@@ -300,10 +302,14 @@ TEST(DischargeBar, moves_toward_the_reachable_end_once_the_percentage_holds) {
          {{70, DAY, true, 70}, {70, 2 * DAY, true, 70 + 14}, {70, 5 * DAY, true, 99}}},
         {"held after 10 s",
          0.0,
-         {{20, 10.0, true, 20}, {20, 10.0 + (30 * DAY - 10.0) / 4, true, 20 + 39}}},
+         // the first root 79 x 0.5 = 39; 19 steps end at 10 x 1.09^19 =
+         // 51.42 s, the second root 39 + 60 x sqrt(647956.1 / 2591948.6) = 39 + 29
+         {{20, 10.0, true, 20}, {20, 10.0 + (30 * DAY - 10.0) / 4, true, 39 + 29}}},
         {"an end time already passed: 30 days",
          DAY,
-         {{50, 2 * DAY, true, 50}, {50, 9 * DAY, true, 50 + 24}}},
+         // the first root 49 x 0.5 = 24; 12 steps end at 2 x 1.09^12 = 5.6253 days,
+         // the second root 62 + 37 x sqrt(3.3747 / 24.3747) = 62 + 13
+         {{50, 2 * DAY, true, 50}, {50, 9 * DAY, true, 62 + 13}}},
     };
     for (const Case& c : cases) {
         DischargeBar bar(c.userEnd);
@@ -332,6 +338,11 @@ TEST(DischargeBar, a_run_a_little_past_its_estimate_keeps_its_bar_moving) {
         {"held at 80 for its last quarter", 80, 750, 1000, 0},
         {"held at 60 for its last 40 %", 60, 600, 1000, 0},
         {"held at 99 just before its end", 99, 950, 1000, 0},
+        // The leaking gas line's shape: held at 56 once 12,000 s were simulated,
+        // on to 24.7 days or to the 30 days' end (the bar stood at 77 for 29 %
+        // and 24 % of them while its first root caught up with its 9 % steps).
+        {"held at 56, on to 24.7 days", 56, 1200, 213400, 0},
+        {"held at 56, on to 30 days", 56, 1200, 259200, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,5 +1,6 @@
 // tools/zef_run as people and scripts use it: exit codes, what goes to
 // standard output and standard error, and the files beside the scenario.
+#include "../../vexil/corpus_scenarios.h"
 #include "example_scenarios.h"
 #include "plot_launch.h"
 #include "scenario_limits.h"
@@ -429,8 +430,7 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
             ASSERT_FALSE(cleanNames[example].isEmpty());
         }
         const QString zef = dir.filePath(c.file);
-        ASSERT_TRUE(QFile::copy(
-            ORVANE_SOURCE_DIR "/tests/vexil/corpus/" + QString::fromLatin1(c.file), zef));
+        ASSERT_NO_THROW(corpus::WriteScenario(ORVANE_SOURCE_DIR, c.file, zef.toStdString()));
         // The stored result counts only beside its result file: a first run
         // leaves one there (and leaves the scenario file as it was).
         if (c.nearfield) {
@@ -472,8 +472,8 @@ TEST(ZefRunDamaged, files_load_with_a_warning_and_report_clean_numbers) {
 TEST(ZefRunDamaged, an_emptied_diameter_is_named_and_never_run_on) {
     QTemporaryDir dir;
     const QString zef = dir.filePath("oil_line_diameter_empty.zef");
-    ASSERT_TRUE(
-        QFile::copy(ORVANE_SOURCE_DIR "/tests/vexil/corpus/oil_line_diameter_empty.zef", zef));
+    ASSERT_NO_THROW(
+        corpus::WriteScenario(ORVANE_SOURCE_DIR, "oil_line_diameter_empty.zef", zef.toStdString()));
     const QString saved = dir.filePath("saved.zef");
     ASSERT_EQ(zefRun({"--save", saved, zef}).status, 0);
     const QString repair = "Pipeline \"Oil line\" (O2): diameter (empty) -> 0.508 (default)";

@@ -44,6 +44,7 @@
 
 #include <unistd.h>
 
+#include "../../vexil/corpus_scenarios.h"
 #include "../ui/scenario_script.h"
 #include "../framework/shown_title.h"
 #include "message_box.h"
@@ -1675,8 +1676,7 @@ TEST_F(DischargeProgram, opening_a_damaged_scenario_warns_once) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const QString copy = dir.filePath(c.file);
-        ASSERT_TRUE(
-            QFile::copy(QStringLiteral(ORVANE_SOURCE_DIR "/tests/vexil/corpus/") + c.file, copy));
+        ASSERT_NO_THROW(corpus::WriteScenario(ORVANE_SOURCE_DIR, c.file, copy.toStdString()));
         ScriptedMessageBoxes boxes;
         ASSERT_TRUE(s.app->OpenDocumentFile(copy));
         ASSERT_EQ(boxes.Boxes().size(), 1u) << boxes.Texts().join("|").toStdString();

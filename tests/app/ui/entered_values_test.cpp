@@ -4,6 +4,8 @@
 // value or confirms it with OK in the object's dialog.
 #include <gtest/gtest.h>
 
+#include "../../vexil/corpus_scenarios.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -66,8 +68,8 @@ TEST_F(EnteredValues, AnEmptiedDiameterIsRefusedUntilConfirmedInItsDialog) {
         SCOPED_TRACE(c.typed ? c.typed : "confirmed");
         const QString name = c.typed ? QStringLiteral("typed") : QStringLiteral("confirmed");
         const QString path = Path(name + ".zef");
-        ASSERT_TRUE(
-            QFile::copy(ORVANE_SOURCE_DIR "/tests/vexil/corpus/oil_line_diameter_empty.zef", path));
+        ASSERT_NO_THROW(corpus::WriteScenario(ORVANE_SOURCE_DIR, "oil_line_diameter_empty.zef",
+                                              path.toStdString()));
         boxes.Clear();
         ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
         ASSERT_EQ(boxes.Texts().size(), 1);
@@ -117,8 +119,8 @@ TEST_F(EnteredValues, AnEmptiedDiameterIsRefusedUntilConfirmedInItsDialog) {
 // opens again.
 TEST_F(EnteredValues, ARepairSavedUnconfirmedIsNamedAgainOnOpen) {
     const QString path = Path("kept.zef");
-    ASSERT_TRUE(
-        QFile::copy(ORVANE_SOURCE_DIR "/tests/vexil/corpus/oil_line_diameter_empty.zef", path));
+    ASSERT_NO_THROW(corpus::WriteScenario(ORVANE_SOURCE_DIR, "oil_line_diameter_empty.zef",
+                                          path.toStdString()));
     ASSERT_NE(s.app->OpenDocumentFile(path), nullptr);
     ASSERT_TRUE(s.Doc()->DoSave(path));
     const QStringList opened = Reopen(path);

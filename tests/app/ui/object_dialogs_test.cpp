@@ -101,7 +101,8 @@ TEST_F(ObjectDialogs, NumberFieldsRefuseWhatIsNotAFiniteFloatInRange) {
         {"gas rate", inlet, IDC_FLOWRATE, "1e6", false, true},
         {"inlet temperature", inlet, IDC_TEMP, "60", true, true},
         {"closing time", inlet, IDC_CLOSINGTIME, "600", true, true},
-        {"outlet pressure", outlet, IDC_PRESSURE, "50", false, true},  // bar
+        // bar; the run starts from no outlet pressure below 1.818 bar
+        {"outlet pressure", outlet, IDC_PRESSURE, "50", false, false},
         {"leak distance", leak, IDC_DISTANCE, "200", false, true},
         {"leak diameter", leak, IDC_DIAMETER, "50", false, false},
         {"water depth", leak, IDC_DEPTH, "100", false, true},
@@ -129,11 +130,13 @@ TEST_F(ObjectDialogs, NumberFieldsRefuseWhatIsNotAFiniteFloatInRange) {
 // the field shows (English here: feet, inches, degrees Fahrenheit).
 TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
     auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
-    (void)outlet, (void)join;
+    (void)join;
     s.app->GetSettings().SetDisplayUnits(1);
     // The tops by hand: 11 km = 36,089.2 ft, 2000 km = 6.56168e6 ft, 1e9 Sm3/d
     // = 3.53147e10 scf/d (35.3147 ft3 a m3), 235 C = 455 F, 2 m = 78.7402 in;
-    // the coldest temperature any property table serves, -180 C = -292 F.
+    // the coldest temperature any property table serves, -180 C = -292 F; the
+    // outlet pressures the run starts from, 181,818.17 to 90,909,080 Pa =
+    // 26.3705 to 13,185.2 psi (6,894.757 Pa a psi).
     const struct {
         const char* name;
         diagram_object* obj;
@@ -153,6 +156,7 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
         {"pipe diameter", pipe, IDC_DIAMETER, "0", -1.0, 78.7402},
         {"pipe bore of 711 km", pipe, IDC_DIAMETER, "2.8e7", -1.0, 78.7402},
         {"pipe length of 1e40 ft", pipe, IDC_LENGTH, "1e40", -1.0, 6.56168e6},
+        {"outlet pressure of 26.37 psi", outlet, IDC_PRESSURE, "26.37", 26.3705, 13185.2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,8 +178,11 @@ TEST_F(ObjectDialogs, OutOfRangeNumbersAreRefusedNamingTheRangeInDisplayUnits) {
 // (metric units): the limit itself is taken and stored as it is, the next
 // float past it is refused with the range. The outlet pressure's top is the
 // largest float whose start pressure (times 1.1 in float) stays below the
-// library's 1e8 Pa, 90,909,080 Pa worked in single precision by hand; the
-// floats past the others are the limit's neighbours (2 m + 2.4e-7 m, ...).
+// library's 1e8 Pa, 90,909,080 Pa worked in single precision by hand; its
+// bottom the smallest whose start pressure reaches the library's 2 bar,
+// 181,818.171875 Pa (1.1 x 181,818.15625 rounds to 199,999.97 in float),
+// worked with numpy's float32; the floats past the others are the limit's
+// neighbours (2 m + 2.4e-7 m, ...).
 TEST_F(ObjectDialogs, EachLimitIsTakenAndTheNextFloatPastItRefused) {
     auto [pipe, inlet, outlet, junction, join, leak] = DrawOneOfEach();
     (void)join;
@@ -207,6 +214,8 @@ TEST_F(ObjectDialogs, EachLimitIsTakenAndTheNextFloatPastItRefused) {
         {"junction depth", junction, IDC_DEPTH, "11000", "11000.0009765625", 11000.0f,
          &as_point_object(junction)->depth},
         {"outlet pressure", outlet, IDC_PRESSURE, "909.0908", "909.0908800", 90909080.0f,
+         &as_point_object(outlet)->pressure},
+        {"outlet pressure, low end", outlet, IDC_PRESSURE, "1.8181817", "1.8181816", 181818.171875,
          &as_point_object(outlet)->pressure},
         {"leak distance", leak, IDC_DISTANCE, "2000000", "2000000.125", 2.0e6f,
          &as_spill_point(leak)->distance},
