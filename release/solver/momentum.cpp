@@ -57,10 +57,8 @@
 // (ud' = ug' - UDO with the gas, else ul'), the inlet-source, valve-source and
 // leak fluxes (kg/(m2 s) of the section's flow area, the leak ones linearised
 // in P' with their slopes), and the volume error e = (ML + MD)/ROL + MG/ROG - 1
-// fed back with f = min(0.2, dt (0.5 |u|/DX + 0.1/HTMAX)), u the section's
-// mixture volume flux a ug + (1 - a) ul averaged over its two boundaries (a
-// positive e adds f e to the right-hand side, a negative e adds -f e/PT to
-// the diagonal).
+// fed back with f = min(0.2, dt (0.5 |u|/DX + 0.1/HTMAX)) (a positive e adds
+// f e to the right-hand side, a negative e adds -f e/PT to the diagonal).
 //
 // The boundary just behind an inlet cell is a closed wall: its velocities
 // are 0 (identity rows), because the inlet source enters the first section
@@ -308,15 +306,8 @@ void pressure_row(const PvRows& R, int i) {
     // Volume error feedback.
     const double err = (S.ML(i) + S.MD(i)) * il + S.MG(i) * ig - 1.0;
     const int nb = std::min(i + 1, PIPGEO.NSEC);
-    // The error goes back at the rate the flow renews the section, given by
-    // the mixture's volume flux, not by the gas velocity alone. In a section
-    // nearly full of liquid a few per mille of gas can run at tens of m/s:
-    // the factor then came out many times the renewal rate, and against the
-    // liquid's small compressibility the error came back as pressure swings
-    // of kPa in the pool a drained line leaves at a hole, each swing above
-    // the back pressure a burst through the leak.
-    const double um = 0.5 * std::fabs(S.AL(i) * (double(S.UG(i)) + S.UG(nb)) +
-                                      (1.0 - S.AL(i)) * (double(S.UL(i)) + S.UL(nb)));
+    const double um = S.AL(i) < 0.001f ? 0.5 * std::fabs(S.UL(i) + S.UL(nb))
+                                       : 0.5 * std::fabs(S.UG(i) + S.UG(nb));
     const double htmax = std::max(static_cast<double>(RUNCTL.HTMAX), dt);
     const double fb = std::min(0.2, dt * (0.5 * um / dx + 0.1 / htmax));
     if (S.ML(i) + S.MD(i) + S.MG(i) > 0.0f) {
