@@ -4,11 +4,14 @@
 Each scenario (.zef, run through tools/zef_run) and each case (.json, run
 through examples/release_example) runs as given and with three hair variants:
 the inlet rates times (1 + 1e-5), the first pipe 0.5 m longer and the wall
-roughness times 1.001. Prints, per file, the total released, the peak and the
+roughness times 1.001. With --keep-length the pipe variant of a case also
+ends its first branch 0.5 m sooner (its last pipe's end moves back along that
+pipe), so the line moves but keeps its length and inventory: what is left of
+the spread then is not the added line. Prints, per file, the total released, the peak and the
 oil out of the run as given and the spread of each over the four runs
 ((max - min) / value as given, in %), and the release time of each run.
 
-Usage: scripts/hair_spread.py [--bin BUILD] [--jobs N] FILE...
+Usage: scripts/hair_spread.py [--bin BUILD] [--jobs N] [--keep-length] FILE...
 (default: build-rel, the bundled scenarios and examples/cases).
 """
 import argparse
@@ -73,7 +76,14 @@ def run_zef(bindir, path, which, work):
 
 
 # --------------------------------------------------------------------- cases
-def case_variant(case, which):
+def along(a, b, d):
+    """The point d metres from b back towards a (x, depth)."""
+    dx, dz = b.get("x", 0.0) - a.get("x", 0.0), b["depth"] - a["depth"]
+    n = math.hypot(dx, dz)
+    return b.get("x", 0.0) - d * dx / n, b["depth"] - d * dz / n
+
+
+def case_variant(case, which, keep_length=False):
     c = copy.deepcopy(case)
     if which == 1:
         for inlet in c["inlets"]:
@@ -86,6 +96,23 @@ def case_variant(case, which):
         n = math.hypot(dx, dz)
         s["x"] = s.get("x", 0.0) - 0.5 * dx / n
         s["depth"] = s["depth"] - 0.5 * dz / n
+        if keep_length:
+            # ... and the line ends 0.5 m sooner along the last pipe to the
+            # outlet: the branch whose end no other branch shares (a
+            # junction's point stays where it is).
+            brs = c["network"]["branches"]
+
+            def key(p):
+                return (p.get("x", 0.0), p["depth"])
+
+            ends = [b["pipes"][-1]["end"] for b in brs]
+            joints = [key(b["start"]) for b in brs] + [key(e) for e in ends]
+            out = [b for b, e in zip(brs, ends) if joints.count(key(e)) == 1]
+            if out:
+                pipes = out[0]["pipes"]
+                prev = pipes[-2]["end"] if len(pipes) > 1 else out[0]["start"]
+                last = pipes[-1]["end"]
+                last["x"], last["depth"] = along(prev, last, 0.5)
     elif which == 3:
         for br in c["network"]["branches"]:
             pd = br.setdefault("pipe_defaults", {})
@@ -96,13 +123,13 @@ def case_variant(case, which):
     return c
 
 
-def run_case(bindir, path, which, work):
+def run_case(bindir, path, which, work, keep_length=False):
     d = tempfile.mkdtemp(dir=work)
     with open(path) as f:
         case = json.load(f)
     dst = os.path.join(d, os.path.basename(path))
     with open(dst, "w") as f:
-        json.dump(case_variant(case, which), f)
+        json.dump(case_variant(case, which, keep_length), f)
     exe = os.path.join(bindir, "examples", "release_example")
     p = subprocess.run([exe, dst], capture_output=True, text=True, cwd=d)
     words = {}
@@ -126,6 +153,8 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--bin", default=os.path.join(ROOT, "build-rel"))
     ap.add_argument("--jobs", type=int, default=4)
+    ap.add_argument("--keep-length", action="store_true",
+                    help="cases: the pipe variant moves the line, keeping its length")
     ap.add_argument("files", nargs="*")
     a = ap.parse_args()
     a.bin = os.path.abspath(a.bin)
@@ -138,9 +167,11 @@ def main():
     jobs = {}
     with cf.ThreadPoolExecutor(a.jobs) as ex:
         for path in files:
-            fn = run_zef if path.endswith(".zef") else run_case
             for w in range(4):
-                jobs[(path, w)] = ex.submit(fn, a.bin, path, w, work)
+                if path.endswith(".zef"):
+                    jobs[(path, w)] = ex.submit(run_zef, a.bin, path, w, work)
+                else:
+                    jobs[(path, w)] = ex.submit(run_case, a.bin, path, w, work, a.keep_length)
     shutil.rmtree(work, ignore_errors=True)
 
     head = "%-34s %10s %7s %9s %7s %9s %7s  %s" % (
