@@ -386,6 +386,19 @@ void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG) {
     if (S.ROL(1) < 0.1f) S.ROL(1) = S.ROL(2);
 }
 
+bool section_gas_fraction(int s, float p, float& rs) {
+    const Pvtcom& T = PVTCOM;
+    const Secvar& S = SECVAR;
+    if (s < 1 || s > PIPGEO.NSEC || !ordinary(s) || T.NP < 2 || T.NT < 2) return false;
+    const int j = S.ITSEC(s);
+    if (j < 1 || j > T.NT - 1 || !(p >= 0.0f)) return false;
+    const int i = grid_ascending(T.PP.data(), T.NP) ? tbloc_from(p, T.PP.data(), T.NP, S.IPSEC(s))
+                                                    : TBLOC(p, T.PP.data(), T.NP, T.MODE);
+    if (i < 1 || i > T.NP - 1) return false;
+    rs = gas_fraction(cell_of(j, i, p, S.TM(s)), p).rs;
+    return true;
+}
+
 void PRPUPD(int32_t& IERR, char* MSG, int32_t LMSG) {
     // No test of IERR in between: a pressure error is returned together
     // with what the later updates did.

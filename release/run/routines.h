@@ -68,6 +68,10 @@ void PVTLUP(int32_t IT, int32_t IP, float P, float T, PvtOut& out, int32_t CHECK
 void PRECHK(int32_t& IERR, char* MSG, int32_t LMSG);
 void SECPRP(int32_t& IERR, char* MSG, int32_t LMSG);
 void PRPUPD(int32_t& IERR, char* MSG, int32_t LMSG);
+// The equilibrium gas fraction rs of section s at pressure p and the
+// section's temperature (its temperature interval as the last property update
+// found it); false for a section that update does not serve.
+bool section_gas_fraction(int s, float p, float& rs);
 // Linear interpolation weights in column k of a time table (leading dimension ld).
 void TBINT(const float* table, int32_t ld, int32_t n, int32_t k, float time, int32_t& index,
            float& weight, float& fraction);

@@ -57,8 +57,9 @@ constexpr float EVAPORATION_TIME = 10.0f;
 // PSI(i), kg/m3 s, positive where gas leaves the liquid: the equilibrium gas
 // fraction RS changes along the flow, so liquid that arrives from a section
 // with another RS releases (or takes up) the difference; the pressure change
-// of the step adds DRSP*DPT of the section's whole mass. The result is
-// limited so that neither phase can become negative in one step.
+// of the step adds what RS changed by between the step's two pressures, of
+// the section's whole mass. The result is limited so that neither phase can
+// become negative in one step.
 void MTRANS() {
     auto& V = SECVAR;
     auto& G = PIPGEO;
@@ -113,7 +114,18 @@ void MTRANS() {
 
         V.MTOT(i) = V.MG(i) + V.MLT(i);
         V.PSIA(i) = V.PSIB(i) + V.PSIF(i);
+        // The change of RS between the pressures at the two ends of the step,
+        // not the slope at its end times the pressure change: a step that
+        // falls through the bubble point frees only what the fraction below
+        // it holds, and one that rises through it takes back all the gas the
+        // fraction held (where the slope is 0). With the slope, a pressure
+        // swinging about the bubble point freed gas on every fall that no rise
+        // took back, and a shut line filled with gas above its bubble point.
+        const float dp = V.DPT(i) * ht;
+        float rs0 = 0.0f;
         float p = V.PSIA(i) + V.DRSP(i) * V.DPT(i) * V.MTOT(i);
+        if (dp != 0.0f && section_gas_fraction(i, V.PT(i) - dp, rs0))
+            p = V.PSIA(i) + (V.RS(i) - rs0) / ht * V.MTOT(i);
         // The changes above follow the equilibrium only in steps; liquid left
         // where the tables hold none (a gas that condensed and has warmed or
         // expanded past its dew line again) evaporates towards equilibrium.

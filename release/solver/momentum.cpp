@@ -57,8 +57,11 @@
 // (ud' = ug' - UDO with the gas, else ul'), the inlet-source, valve-source and
 // leak fluxes (kg/(m2 s) of the section's flow area, the leak ones linearised
 // in P' with their slopes), and the volume error e = (ML + MD)/ROL + MG/ROG - 1
-// fed back with f = min(0.2, dt (0.5 |u|/DX + 0.1/HTMAX)) (a positive e adds
-// f e to the right-hand side, a negative e adds -f e/PT to the diagonal).
+// fed back with f = min(0.2, dt (0.5 u/DX + 0.1/HTMAX)), u the rate at which
+// the flow renews the section's volume: the mean over its two boundaries of
+// the magnitude of the mixture's volume flux a ug + (1 - a) ul, plus the
+// volume flows of its leaks and sources per unit of flow area (a positive e
+// adds f e to the right-hand side, a negative e adds -f e/PT to the diagonal).
 //
 // The boundary just behind an inlet cell is a closed wall: its velocities
 // are 0 (identity rows), because the inlet source enters the first section
@@ -306,8 +309,26 @@ void pressure_row(const PvRows& R, int i) {
     // Volume error feedback.
     const double err = (S.ML(i) + S.MD(i)) * il + S.MG(i) * ig - 1.0;
     const int nb = std::min(i + 1, PIPGEO.NSEC);
-    const double um = S.AL(i) < 0.001f ? 0.5 * std::fabs(S.UL(i) + S.UL(nb))
-                                       : 0.5 * std::fabs(S.UG(i) + S.UG(nb));
+    // The error goes back at the rate the flow renews the section's volume.
+    // The gas velocity alone overstates it wherever little gas runs fast: in
+    // the liquid a drained rupture leaves at its hole a few per mille of gas
+    // runs at tens of m/s, and a factor set by it turned the volume error of
+    // that nearly incompressible pool into kPa swings, each one above the
+    // back pressure a burst through the leak. The signed mean of the two
+    // boundaries understates it where the flow enters from both sides, as it
+    // does into the section of a leak, and so does leaving out what the leak
+    // itself takes: a shut line's hole section kept a volume error for
+    // seconds after it had drained.
+    const double a = S.AL(i);
+    const double ji = a * S.UG(i) + (1.0 - a) * S.UL(i), jn = a * S.UG(nb) + (1.0 - a) * S.UL(nb);
+    double um = 0.5 * (std::fabs(ji) + std::fabs(jn));
+    for (int k = 1; k <= E.NSOUR && k <= MXSRC; ++k)
+        if (E.ISOUR(k) == i) um += std::fabs(E.WGSOUR(k)) * ig + std::fabs(E.WLSOUR(k)) * il;
+    for (int k = 1; k <= E.NVSRC && k <= MXVSRC; ++k)
+        if (E.IVSSEC(k) == i) um += std::fabs(E.WGSOVA(k)) * ig + std::fabs(E.WLSOVA(k)) * il;
+    for (int k = 1; k <= E.NLEAK && k <= MXLEK; ++k)
+        if (E.ILKSEC(k) == i)
+            um += std::fabs(LEKRES.WGLEAK(k)) * ig + std::fabs(LEKRES.WLLEAK(k)) * il;
     const double htmax = std::max(static_cast<double>(RUNCTL.HTMAX), dt);
     const double fb = std::min(0.2, dt * (0.5 * um / dx + 0.1 / htmax));
     if (S.ML(i) + S.MD(i) + S.MG(i) > 0.0f) {

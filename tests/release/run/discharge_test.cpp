@@ -994,8 +994,17 @@ LeakSteps* LeakSteps::now = nullptr;
 // pressure equation, did so by hundreds of Pa every other step), and the
 // leak, which lets nothing in, must not turn such swings into bursts that
 // keep the release alive: it ends within 1.3 times the time by which 99.9 %
-// of it had left, also when an input moves by a hair.
+// of it had left, also when an input moves by a hair. The 500 mm line broken
+// by a 450 mm hole leaves a pool of liquid at the hole with a few per mille
+// of gas running through it at tens of m/s; the pressure equation fed its
+// volume error back at the rate of that gas, and the pool's pressure swung
+// by kPa, keeping that release alive to 1.2-1.45 times its time.
 TEST(Discharge, a_drained_rupture_ends_where_its_release_ends_without_bursts) {
+    const struct Line {
+        const char* name;
+        json j;
+    } lines[] = {{"200_mm_line", json::parse(RUPTURE)},
+                 {"500_mm_line_450_mm_hole", rupture_case(0.45, 10.0)}};
     struct Variant {
         const char* name;
         void (*change)(json&);
@@ -1006,33 +1015,34 @@ TEST(Discharge, a_drained_rupture_ends_where_its_release_ends_without_bursts) {
         {"roughness_0_1_percent",
          [](json& j) { j["network"]["branches"][0]["pipe_defaults"]["roughness"] = 5e-5 * 1.001; }},
     };
-    for (const Variant& v : variants) {
-        SCOPED_TRACE(v.name);
-        json j = json::parse(RUPTURE);
-        v.change(j);
-        cases::Case c = from_json(j, std::string("rupture_") + v.name);
-        LeakSteps w;
-        RunResult r = run_release(c, std::string("rupture_") + v.name);
-        ASSERT_EQ(r.ierr, 0) << r.msg;
-        const double drained = w.time_of_share(0.999);
-        ASSERT_GT(drained, 5.0);
-        EXPECT_LE(r.sum.time, 1.3 * drained) << "99.9 % out at " << drained << " s";
+    for (const Line& line : lines)
+        for (const Variant& v : variants) {
+            SCOPED_TRACE(std::string(line.name) + " " + v.name);
+            json j = line.j;
+            v.change(j);
+            cases::Case c = from_json(j, std::string("rupture_") + v.name);
+            LeakSteps w;
+            RunResult r = run_release(c, std::string("rupture_") + v.name);
+            ASSERT_EQ(r.ierr, 0) << r.msg;
+            const double drained = w.time_of_share(0.999);
+            ASSERT_GT(drained, 5.0);
+            EXPECT_LE(r.sum.time, 1.3 * drained) << "99.9 % out at " << drained << " s";
 
-        // After the drain: no step carries the end test's rate, and the
-        // pressure changes of successive steps do not keep turning round.
-        int turns = 0, after = 0, bursts = 0;
-        double last = 0.0;
-        for (size_t k = 1; k < w.steps.size(); ++k) {
-            const LeakSteps::Step& s = w.steps[k];
-            if (s.t <= drained) continue;
-            const double d = s.dp - w.steps[k - 1].dp;
-            ++after;
-            if (d * last < 0.0 && std::fabs(d) > 50.0 && std::fabs(last) > 50.0) ++turns;
-            last = d;
-            if (s.t > 1.3 * drained && s.rate >= 0.1) ++bursts;
+            // After the drain: no step carries the end test's rate, and the
+            // pressure changes of successive steps do not keep turning round.
+            int turns = 0, after = 0, bursts = 0;
+            double last = 0.0;
+            for (size_t k = 1; k < w.steps.size(); ++k) {
+                const LeakSteps::Step& s = w.steps[k];
+                if (s.t <= drained) continue;
+                const double d = s.dp - w.steps[k - 1].dp;
+                ++after;
+                if (d * last < 0.0 && std::fabs(d) > 50.0 && std::fabs(last) > 50.0) ++turns;
+                last = d;
+                if (s.t > 1.3 * drained && s.rate >= 0.1) ++bursts;
+            }
+            EXPECT_EQ(bursts, 0);
+            ASSERT_GT(after, 0);
+            EXPECT_LT(turns, after / 10) << turns << " of " << after << " steps turn round";
         }
-        EXPECT_EQ(bursts, 0);
-        ASSERT_GT(after, 0);
-        EXPECT_LT(turns, after / 10) << turns << " of " << after << " steps turn round";
-    }
 }
