@@ -312,7 +312,19 @@ void FLOREG() {
         // slugs vanish and the flow is stratified: the slug closure takes
         // over from the stratified one across FILM_BAND above am, as a
         // switch at am would flip the boundary from step to step.
-        S.WINT(I) = std::min(1.0f, (A - am) / FILM_BAND);
+        // The weight reads the gas fraction of the section upstream in the
+        // mixture's flow (never below am, so it still comes to 0 where the
+        // selection leaves for the separated closure). Read from am, the
+        // lesser of the two sides, it followed the downstream section
+        // whenever that one held more liquid: a closure taken from ahead of
+        // the flow amplifies short waves of holdup, and one a few sections
+        // long ran through the line for good, the results set by where it
+        // stood at the opening. The mixture's direction, not the liquid's:
+        // liquid running back down a riser would put the weight ahead of the
+        // flow again, and such a network no longer settled.
+        const int up = Um >= 0.0f ? I - 1 : (J > 0 ? K : std::min(I, NSEC));
+        const float a_up = std::max(am, S.AL(up));
+        S.WINT(I) = std::clamp((A - a_up) / FILM_BAND, 0.0f, 1.0f);
 
         float beta = A <= as ? 1.0f : std::clamp((A - am) / (A - as), 0.0f, 1.0f);
         if (beta == 1.0f) {
