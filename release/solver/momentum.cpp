@@ -293,12 +293,24 @@ void pressure_row(const PvRows& R, int i) {
     }
     if (i < PIPGEO.NSEC) flux_terms(R, p, i, i + 1, f * PIPGEO.EXPFAC(i + 1), rhs);
 
+    // The rate at which the flow renews the section's volume, for the volume
+    // error feedback below: the mixture's volume flux through its two
+    // boundaries, and (added with the sources and sinks) what they move.
+    const int nb = std::min(i + 1, PIPGEO.NSEC);
+    const double a = S.AL(i);
+    const double ji = a * S.UG(i) + (1.0 - a) * S.UL(i), jn = a * S.UG(nb) + (1.0 - a) * S.UL(nb);
+    double um = 0.5 * (std::fabs(ji) + std::fabs(jn));
+
     // Sources and sinks of the section.
     for (int k = 1; k <= E.NSOUR && k <= MXSRC; ++k)
-        if (E.ISOUR(k) == i) rhs += f * (E.WGSOUR(k) * ig + E.WLSOUR(k) * il);
+        if (E.ISOUR(k) == i) {
+            rhs += f * (E.WGSOUR(k) * ig + E.WLSOUR(k) * il);
+            um += std::fabs(E.WGSOUR(k)) * ig + std::fabs(E.WLSOUR(k)) * il;
+        }
     auto sink = [&](float wg, float wl, float dwg, float dwl) {
         C -= f * (dwg * ig + dwl * il);
         rhs += f * ((wg - dwg * S.PT(i)) * ig + (wl - dwl * S.PT(i)) * il);
+        um += std::fabs(wg) * ig + std::fabs(wl) * il;
     };
     for (int k = 1; k <= E.NVSRC && k <= MXVSRC; ++k)
         if (E.IVSSEC(k) == i) sink(E.WGSOVA(k), E.WLSOVA(k), E.DWGSV(k), E.DWLSV(k));
@@ -308,7 +320,6 @@ void pressure_row(const PvRows& R, int i) {
 
     // Volume error feedback.
     const double err = (S.ML(i) + S.MD(i)) * il + S.MG(i) * ig - 1.0;
-    const int nb = std::min(i + 1, PIPGEO.NSEC);
     // The error goes back at the rate the flow renews the section's volume.
     // The gas velocity alone overstates it wherever little gas runs fast: in
     // the liquid a drained rupture leaves at its hole a few per mille of gas
@@ -319,16 +330,6 @@ void pressure_row(const PvRows& R, int i) {
     // does into the section of a leak, and so does leaving out what the leak
     // itself takes: a shut line's hole section kept a volume error for
     // seconds after it had drained.
-    const double a = S.AL(i);
-    const double ji = a * S.UG(i) + (1.0 - a) * S.UL(i), jn = a * S.UG(nb) + (1.0 - a) * S.UL(nb);
-    double um = 0.5 * (std::fabs(ji) + std::fabs(jn));
-    for (int k = 1; k <= E.NSOUR && k <= MXSRC; ++k)
-        if (E.ISOUR(k) == i) um += std::fabs(E.WGSOUR(k)) * ig + std::fabs(E.WLSOUR(k)) * il;
-    for (int k = 1; k <= E.NVSRC && k <= MXVSRC; ++k)
-        if (E.IVSSEC(k) == i) um += std::fabs(E.WGSOVA(k)) * ig + std::fabs(E.WLSOVA(k)) * il;
-    for (int k = 1; k <= E.NLEAK && k <= MXLEK; ++k)
-        if (E.ILKSEC(k) == i)
-            um += std::fabs(LEKRES.WGLEAK(k)) * ig + std::fabs(LEKRES.WLLEAK(k)) * il;
     const double htmax = std::max(static_cast<double>(RUNCTL.HTMAX), dt);
     const double fb = std::min(0.2, dt * (0.5 * um / dx + 0.1 / htmax));
     if (S.ML(i) + S.MD(i) + S.MG(i) > 0.0f) {
